@@ -1,0 +1,60 @@
+# Helpers that every folder's CMakeLists.txt uses, so that a folder says only
+# what it holds and what it links.
+
+# kelmo_library(<folder-name> [LINK libs...])
+# A static library kelmo_<folder-name> from the *.cpp files of the calling
+# folder (sub-folders but main/ included); headers are included by "<file>.h" from the
+# folder itself. A folder without sources yet gives an interface library.
+function(kelmo_library name)
+  cmake_parse_arguments(KL "" "" "LINK" ${ARGN})
+  file(GLOB_RECURSE _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  file(GLOB_RECURSE _hdr CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  # A folder's main/ holds program entry points, not library code.
+  list(FILTER _src EXCLUDE REGEX "/main/")
+  if(_src)
+    add_library(kelmo_${name} STATIC ${_src} ${_hdr})
+    target_include_directories(kelmo_${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(kelmo_${name} PUBLIC ${KL_LINK})
+    target_compile_options(kelmo_${name} PRIVATE -Wall -Wextra)
+  else()
+    add_library(kelmo_${name} INTERFACE)
+    target_include_directories(kelmo_${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(kelmo_${name} INTERFACE ${KL_LINK})
+  endif()
+endfunction()
+
+# kelmo_fuzzer(<name> SOURCES files... LINK libs... LABEL label [SECONDS n] [CORPUS dir])
+# Under clang (the fuzz build) a libFuzzer binary that a test runs for a
+# bounded time over a copy of the corpus; under GCC the same entry point
+# linked with a small driver that replays the corpus once, so the main build
+# keeps every corpus file as a regression case.
+function(kelmo_fuzzer name)
+  cmake_parse_arguments(KF "" "LABEL;SECONDS;CORPUS" "SOURCES;LINK" ${ARGN})
+  if(NOT KF_SECONDS)
+    set(KF_SECONDS 20)
+  endif()
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_executable(${name} ${KF_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE ${KF_LINK})
+    add_test(NAME ${name}
+             COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-fuzzer $<TARGET_FILE:${name}> ${KF_SECONDS} "${KF_CORPUS}")
+    set_tests_properties(${name} PROPERTIES LABELS "${KF_LABEL};fuzz" TIMEOUT 600)
+  else()
+    add_executable(${name} ${KF_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/fuzz_replay.cpp)
+    target_link_libraries(${name} PRIVATE ${KF_LINK})
+    if(KF_CORPUS)
+      add_test(NAME ${name}_replay COMMAND ${name} ${KF_CORPUS})
+      set_tests_properties(${name}_replay PROPERTIES LABELS "${KF_LABEL}")
+    endif()
+  endif()
+endfunction()
+
+# kelmo_bench(<name> SOURCES files... LINK libs...)
+# A benchmark program in bin/; benchmarks print their figures and are not tests.
+function(kelmo_bench name)
+  cmake_parse_arguments(KB "" "" "SOURCES;LINK" ${ARGN})
+  add_executable(${name} ${KB_SOURCES})
+  target_link_libraries(${name} PRIVATE ${KB_LINK})
+endfunction()
