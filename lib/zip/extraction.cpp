@@ -368,6 +368,16 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
     Decode(e, in, out);
   } catch (const EBiggerThanUncompressed&) {
     failed = true;
+  } catch (const EZLibError&) {
+    // A wrong password passes the one-byte check once in 256 tries and then
+    // decrypts to garbage: for an encrypted entry that is a bad password, not
+    // a damaged archive.
+    if (!e.IsEncrypted()) {
+      file.reset();
+      fs::remove(dest, ec);
+      throw;
+    }
+    failed = true;
   } catch (...) {
     // The run stops; a partial file is never left behind as if it were whole.
     file.reset();
@@ -507,6 +517,9 @@ std::vector<std::uint8_t> ExtractionRun::ToMemory(int index) {
       try {
         Decode(e, in, out);
       } catch (const EBiggerThanUncompressed&) {
+        failed = true;
+      } catch (const EZLibError&) {
+        if (!e.IsEncrypted()) throw;
         failed = true;
       }
       if (!failed && out.Crc() == e.crc32 && out.Written() == e.GetUncompressedSize()) break;
