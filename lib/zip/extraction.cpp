@@ -219,6 +219,19 @@ bool ExtractionRun::DestinationName(const TZipHeaderInfo& e, int index, std::str
     return false;
   }
   out = dest + "/" + clean + e.file_name;
+  // A folder that already exists under DestDir may be a link to elsewhere:
+  // the real place of the entry's folder must still lie inside DestDir.
+  if (!clean.empty()) {
+    std::error_code ec;
+    fs::path base = fs::weakly_canonical(dest, ec);
+    fs::path real = fs::weakly_canonical(dest + "/" + clean, ec);
+    std::string b = base.string(), r = real.string();
+    if (!ec && !(r.size() >= b.size() && r.compare(0, b.size(), b) == 0 &&
+                 (r.size() == b.size() || r[b.size()] == '/' || b.back() == '/'))) {
+      SkippingFile(TSkipReason::srUnsafeName, e.FullName(), index);
+      return false;
+    }
+  }
   return true;
 }
 

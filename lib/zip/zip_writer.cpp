@@ -38,6 +38,26 @@ constexpr std::size_t kCopyBlock = 16384;
 TQorZip::TQorZip() = default;
 TQorZip::~TQorZip() = default;
 
+void TQorZip::Assign(const TQorZip& o) {
+  TQorUnZip::Assign(o);
+  pack_level_ = o.pack_level_;
+  recurse_ = o.recurse_;
+  dispose_ = o.dispose_;
+  store_paths_ = o.store_paths_;
+  relative_paths_ = o.relative_paths_;
+  store_volumes_ = o.store_volumes_;
+  zip_action_ = o.zip_action_;
+  multi_zip_info_ = o.multi_zip_info_;
+  store_83_names_ = o.store_83_names_;
+  temp_path_ = o.temp_path_;
+  skip_if_archive_bit_not_set_ = o.skip_if_archive_bit_not_set_;
+  reset_archive_bit_on_zip_ = o.reset_archive_bit_on_zip_;
+  exclude_list_ = o.exclude_list_;
+  no_compress_list_ = o.no_compress_list_;
+  add_dir_entries_ = o.add_dir_entries_;
+  zip_events = o.zip_events;
+}
+
 void TQorZip::SetZipName(const std::string& name) {
   if (name.size() == zip_name_.size() && LowerAscii(name) == LowerAscii(zip_name_)) return;
   TQorUnZip::SetZipName(name);
@@ -520,6 +540,12 @@ bool ZipRun::ZipFile(const std::string& path, TZipHeaderInfo& e,
   if (!folder_entry) {
     e.SetUncompressedSize(size);
     e.SetCompressedSize(0);
+    if (size >= 0xF0000000ull && e.uncompressed_size != kMark32) {
+      // Deflate may grow such a file past 4 GiB: the local header reserves
+      // its Zip64 sizes now, as it cannot grow later.
+      e.Zip64().uncompressed_size = size;
+      e.uncompressed_size = kMark32;
+    }
   }
   if (InNewArchive(e)) {
     bool retry = false;

@@ -451,3 +451,34 @@ TEST(ZipReader, ExtractToMemory) {
 
 }  // namespace
 }  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipReader, FolderLinkedOutsideDestDirIsRefused) {
+  test::TempDir dir;
+  std::filesystem::create_directories(dir / "outside");
+  std::filesystem::create_directories(dir / "dest");
+  std::filesystem::create_directory_symlink(dir / "outside", dir / "dest/link");
+  TQorZip z;
+  z.SetZipName(dir / "l.zip");
+  z.AddFromMemory("link/planted.txt", {'x'});
+  z.AddFromMemory("plain/ok.txt", {'y'});
+  z.Compress();
+  TQorUnZip u;
+  u.SetZipName(dir / "l.zip");
+  u.SetDestDir(dir / "dest");
+  u.SetRecreateDirs(true);
+  u.SetDoAll(true);
+  int refused = 0;
+  u.events.OnSkippingFile = [&](TSkipReason r, const std::string&, int, bool&) {
+    refused += r == TSkipReason::srUnsafeName;
+  };
+  EXPECT_EQ(u.Extract(), 1);
+  EXPECT_EQ(refused, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "outside/planted.txt"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "dest/plain/ok.txt"));
+}
+
+}  // namespace
+}  // namespace kelmo::zip
