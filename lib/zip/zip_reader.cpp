@@ -446,7 +446,9 @@ void TQorUnZip::LoadDirectory(TStream& stream_in) {
       end_.modified = was;
     }
   }
-  current_disk_ = config_file_mode_ ? 0 : static_cast<int>(end_.GetThisDisk());
+  // After a load from the ".zfc" copy the open file is whatever ZipName
+  // named, not a disk whose number is known: the first entry read switches.
+  current_disk_ = config_file_mode_ ? -1 : static_cast<int>(end_.GetThisDisk());
   ApplySortMode(sort_mode_);
   config_file_mode_ = false;
 }

@@ -130,3 +130,43 @@ TEST(ZipSplit, SinglePartGetsTheSinglePartMarker) {
 
 }  // namespace
 }  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipSplit, ConfigurationFileStandsInForALostEndRecord) {
+  test::TempDir dir;
+  auto files = SourceFiles(dir);
+  TQorZip z;
+  z.SetZipName(dir / "pack.zip");
+  z.SetPackLevel(0);
+  z.MultiZipInfo().MultiMode = TMultiMode::mmBlocks;
+  z.MultiZipInfo().BlockSize = 100000;
+  z.MultiZipInfo().SaveZipInfoOnFirstDisk = true;
+  z.FilesList() = files;
+  ASSERT_EQ(z.Compress(), 5);
+  std::int64_t reserved = z.MultiZipInfo().SaveOnFirstDisk;
+  EXPECT_GT(reserved, 0);
+  ASSERT_TRUE(std::filesystem::exists(dir / "pack.zfc"));
+  // The last part loses its directory and end record.
+  std::string last = test::ReadFile(dir / "pack.zip");
+  std::size_t central = last.find("PK\x01\x02");
+  ASSERT_NE(central, std::string::npos);
+  test::WriteFile(dir / "pack.zip", last.substr(0, central));
+  TQorUnZip u;
+  u.SetZipName(dir / "pack.zip");
+  u.ReadDirectory();
+  EXPECT_EQ(u.EntryCount(), 5);
+  u.SetDestDir(dir / "out");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 5);
+  EXPECT_TRUE(test::ReadFile(files[4]) == test::ReadFile(dir / "out/f4.bin"));
+  // A second run with the same settings reserves more room.
+  std::filesystem::remove(dir / "pack.zip");
+  z.FilesList() = files;
+  z.Compress();
+  EXPECT_GT(z.MultiZipInfo().SaveOnFirstDisk, reserved);
+}
+
+}  // namespace
+}  // namespace kelmo::zip
