@@ -197,8 +197,10 @@ void TQorUnZip::ApplySortMode(TZipSortMode mode) {
   if (mode != TZipSortMode::ByNone && entries_) {
     sorted_view_ = std::make_unique<TSortedZip>(TDuplicates::Accept, mode);
     sorted_view_->SetOwnsObjects(false);
-    sorted_view_->SetCapacity(entries_->Count());
-    for (int i = 0; i < entries_->Count(); ++i) sorted_view_->Add(entries_->GetItem(i));
+    std::vector<TObjectRef> all;
+    all.reserve(static_cast<std::size_t>(entries_->Count()));
+    for (int i = 0; i < entries_->Count(); ++i) all.push_back(entries_->GetItem(i));
+    sorted_view_->AddAllAccepting(all);
   }
   sort_mode_ = mode;
 }

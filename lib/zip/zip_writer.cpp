@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <unordered_set>
 
 #include "dir_search.h"
 #include "file_helpers.h"
@@ -132,7 +133,10 @@ class ZipRun {
   std::unique_ptr<TLFNFileStream> temp_;
   std::string temp_name_;
   bool updating_ = false;
-  std::unique_ptr<TSortedZip> names_;  // ByName, to refuse a second entry of one name
+  // Folder + name of every entry, ASCII letters folded: a second entry of one
+  // name is refused (a hash set, so that large archives stay linear).
+  std::unordered_set<std::string> names_;
+  static std::string NameKey(const TZipHeaderInfo& e) { return LowerAscii(e.FullName()); }
   std::unique_ptr<TSortedZip> order_;  // archive order; becomes the reader's list
   TEndCentral end_;
   std::vector<std::string> dispose_list_;
@@ -277,13 +281,12 @@ int ZipRun::MatchesEntry(const TZipHeaderInfo& e) const {
 }
 
 bool ZipRun::InNewArchive(const TZipHeaderInfo& e) const {
-  std::int32_t index = 0;
-  return names_->Find(&e, index);
+  return names_.count(NameKey(e)) != 0;
 }
 
 void ZipRun::AddNewEntry(const TZipHeaderInfoRef& e, const std::string& path) {
   order_->Add(e);
-  names_->Add(e);
+  names_.insert(NameKey(*e));
   ++added_;
   end_.SetEntryCount(end_.GetEntryCount() + 1);
   end_.SetEntriesThisDisk(end_.GetEntriesThisDisk() + 1);
@@ -345,7 +348,7 @@ void ZipRun::ProcessExistingEntries() {
     if (z_.zip_events.OnUpdate) z_.zip_events.OnUpdate(TUpdateAction::uaKeeping, i);
     CopyExistingEntry(*e);
     order_->Add(e);
-    names_->Add(e);
+    names_.insert(NameKey(*e));
     end_.SetEntryCount(end_.GetEntryCount() + 1);
     end_.SetEntriesThisDisk(end_.GetEntriesThisDisk() + 1);
   }
@@ -696,8 +699,7 @@ int ZipRun::Run() {
       opened = true;
     }
     sink_ = out_.get();
-    names_ = std::make_unique<TSortedZip>(TDuplicates::Ignore, TZipSortMode::ByName);
-    names_->SetOwnsObjects(false);
+    names_.clear();
     order_ = std::make_unique<TSortedZip>(TDuplicates::Error, TZipSortMode::ByNone);
     end_.Clear();
     end_.DropZip64();
