@@ -162,7 +162,9 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       if (ctx) sqlite3_result_null(ctx);
       return false;
     }
-    std::string utf8 = dbf::DecodeToUtf8(s, vt.codePage);
+    // One buffer per thread for the decoded text: scans decode every row.
+    thread_local std::string utf8;
+    dbf::DecodeToUtf8(s, vt.codePage, utf8);
     if (key) *key = KeyOfText(utf8);
     if (ctx) sqlite3_result_text(ctx, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     return true;
