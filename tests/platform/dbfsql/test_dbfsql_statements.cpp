@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QTemporaryDir>
+#include <fstream>
 
 #include "dbfsql_fixture.h"
 #include "xt_query.h"
@@ -317,6 +318,22 @@ TEST_F(DbfSqlStatements, EngineErrorsReachTheCaller) {
   EXPECT_FALSE(q.Active());
   q.SetStatement({"select * from nosuch.dbf"});
   EXPECT_THROW(q.Open(), EDbfSqlError);
+  // A file that is no table: the engine's reason reaches the caller.
+  {
+    std::ofstream bad(Path("broken.dbf"), std::ios::binary);
+    bad << "not a table at all, but long enough to hold a header";
+  }
+  q.SetStatement({"select * from broken.dbf"});
+  try {
+    q.Open();
+    FAIL();
+  } catch (const EDbfSqlError& e) {
+    EXPECT_NE(std::string(e.what()).find("Table Header for"), std::string::npos) << e.what();
+  }
+  // An equality under another collation is not taken for an exact look-up.
+  q.SetStatement({"select count(*) from stacion.dbf where polis = 'p1' collate nocase"});
+  q.Open();
+  EXPECT_EQ(q.Field(0), QVariant(qlonglong(1)));
   q.SetStatement({"select * from stacion.dbf where id=:id"});
   EXPECT_THROW(q.SetParam("other", 1), EDbfSqlError);
 }
