@@ -2,6 +2,8 @@
 // layer to show that a pack that cannot finish loses nothing.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "code_pages.h"
 #include "dbf_dataset.h"
 #include "dbf_errors.h"
@@ -93,6 +95,12 @@ TEST(DbfPack, DropsDeletedRecordsAndTheirMemos) {
   }
   auto bytes = ReadAll(path);
   EXPECT_EQ(bytes[4], 6);
+  const std::time_t now = std::time(nullptr);
+  std::tm today{};
+  localtime_r(&now, &today);
+  EXPECT_EQ(bytes[1], today.tm_year % 100);
+  EXPECT_EQ(bytes[2], today.tm_mon + 1);
+  EXPECT_EQ(bytes[3], today.tm_mday);
   EXPECT_EQ(bytes.size(),
             static_cast<size_t>(bytes[8] | (bytes[9] << 8)) + 6 * (1 + 4 + 300 + 10) + 1);
   EXPECT_EQ(bytes.back(), 0x1A);
@@ -222,6 +230,15 @@ TEST(DbfDataSetRoad, TranslateTextBetweenCodePages) {
   ds.SetTranslateASCII(false);
   ds.TranslateText(ansi, back, true);
   EXPECT_EQ(back, ansi);
+}
+
+TEST(DbfDataSetRoad, DefaultDirectoryIsTheProgramsFolder) {
+  const size_t aliases = DbfAliasList().size();
+  TDbfDataSet ds;
+  ds.SetDatabaseName("Default Directory");
+  EXPECT_EQ(DbfAliasList().size(), aliases);
+  EXPECT_EQ(ds.TableFolder(),
+            std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/");
 }
 
 TEST(DbfDataSetRoad, OpenErrors) {
