@@ -232,6 +232,59 @@ TEST(DbfDataSetRoad, TranslateTextBetweenCodePages) {
   EXPECT_EQ(back, ansi);
 }
 
+TEST(DbfDataSetFields, MappingAndValues) {
+  ScratchFolder dir;
+  {
+    DFO_DBFBuild b(dir / "f.dbf");
+    b.AddField("name", 'C', 300, 0);
+    b.AddField("small", 'N', 4, 0);
+    b.AddField("mid", 'N', 9, 0);
+    b.AddField("big", 'N', 12, 0);
+    b.AddField("sum", 'N', 10, 2);
+    b.AddField("born", 'D', 8, 0);
+    b.AddField("ok", 'L', 1, 0);
+    b.AddField("note", 'M', 10, 0);
+    b.AddField("odd", 'X', 3, 0);
+    b.WriteFiles();
+    DFO_dBHandler t(dir / "f.dbf", false, true, "");
+    t.BlankRecord();
+    t.PutFieldTextByName("name", "ABC");
+    t.PutNumericByName("mid", 12.6);
+    t.PutFieldTextByName("born", "20120131");
+    t.PutFieldTextByName("ok", "Y");
+    t.Append();
+    t.BlankRecord();
+    t.PutFieldRawByName("born", "00000000");
+    t.PutFieldTextByName("note", "text");
+    t.Append();
+  }
+  TDbfDataSet ds;
+  ds.SetDatabaseName(dir.Path().string());
+  ds.SetTableName("f");
+  auto defs = ds.FieldDefs();  // closed: the table is opened for this only
+  ASSERT_EQ(defs.size(), 8u);
+  EXPECT_EQ(defs[0].size, 300);
+  const TDbfFieldType expected[] = {TDbfFieldType::kString,  TDbfFieldType::kSmallInt,
+                                    TDbfFieldType::kInteger, TDbfFieldType::kInteger,
+                                    TDbfFieldType::kFloat,   TDbfFieldType::kDate,
+                                    TDbfFieldType::kBoolean, TDbfFieldType::kMemo};
+  for (size_t i = 0; i < defs.size(); ++i) EXPECT_EQ(defs[i].type, expected[i]) << i;
+  ds.SetLargeIntegerAs(TdfIntFields::asLargeInt);
+  EXPECT_EQ(ds.FieldDefs()[3].type, TDbfFieldType::kLargeInt);
+  ds.Open();
+  EXPECT_EQ(ds.GetFieldData("NAME").text, "ABC");
+  EXPECT_EQ(ds.GetFieldData("mid").integer, 13);
+  EXPECT_EQ(ds.GetFieldData("born").day, 734533);  // 31.01.2012 counted from 1.1.0001
+  EXPECT_TRUE(ds.GetFieldData("ok").boolean);
+  EXPECT_TRUE(ds.GetFieldData("note").isNull);
+  ds.Next();
+  EXPECT_TRUE(ds.GetFieldData("name").isNull);
+  EXPECT_TRUE(ds.GetFieldData("born").isNull);
+  EXPECT_FALSE(ds.GetFieldData("note").isNull);
+  EXPECT_FALSE(ds.GetFieldData("small").isNull);
+  EXPECT_THROW(ds.GetFieldData("nosuch"), EDbfError);
+}
+
 TEST(DbfDataSetRoad, DefaultDirectoryIsTheProgramsFolder) {
   const size_t aliases = DbfAliasList().size();
   TDbfDataSet ds;
