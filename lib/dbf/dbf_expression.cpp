@@ -10,6 +10,8 @@
 
 #include "dbf_expression_tools.h"
 
+namespace kelmo::dbf {
+
 using namespace exptools;
 
 namespace {
@@ -877,3 +879,5 @@ std::string TdfExpHandler::ExpressionNodeNames(int kind) const {
   if (root_) root_->CollectNames(kind, out);
   return out;
 }
+
+}  // namespace kelmo::dbf

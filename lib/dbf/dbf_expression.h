@@ -24,6 +24,8 @@
 
 #include "dbf_index_errors.h"
 
+namespace kelmo::dbf {
+
 // Value type codes carried with every value during evaluation.
 enum TdfExpType : uint8_t {
   etUnknown = 0,
@@ -218,3 +220,5 @@ class TdfExpHandler {
   std::unique_ptr<TdfExpBaseObject> root_;
   uint8_t resultType_ = etUnknown;
 };
+
+}  // namespace kelmo::dbf

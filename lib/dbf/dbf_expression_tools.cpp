@@ -5,7 +5,7 @@
 
 #include "dbf_index_errors.h"
 
-namespace exptools {
+namespace kelmo::dbf::exptools {
 
 namespace {
 // Code page 1251: Cyrillic capitals 0xC0-0xDF pair with 0xE0-0xFF; Ё/ё 0xA8/0xB8.
@@ -146,4 +146,4 @@ int32_t TextToJulian(const std::string& text) {
   throw EDbfExpression(DbfFormat("'%s' is not a valid date", t.c_str()));
 }
 
-}  // namespace exptools
+}  // namespace kelmo::dbf::exptools

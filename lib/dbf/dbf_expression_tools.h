@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-namespace exptools {
+namespace kelmo::dbf::exptools {
 
 inline constexpr int32_t kDaySerialOffset = 2415019;
 // The locale's short date format, its year widened to four digits.
@@ -36,4 +36,4 @@ std::string JulianToLocaleText(int32_t day);
 // or "00000000" gives 0; anything else raises EDbfExpression.
 int32_t TextToJulian(const std::string& text);
 
-}  // namespace exptools
+}  // namespace kelmo::dbf::exptools

@@ -9,6 +9,8 @@
 
 #include "dbf_expression_tools.h"
 
+namespace kelmo::dbf {
+
 using namespace exptools;
 
 namespace {
@@ -674,3 +676,5 @@ TdfFunctionReg& GlobalFunctionRegistry() {
 TdfFieldVarReg& GlobalFieldVarRegistry() {
   return Registries().values;
 }
+
+}  // namespace kelmo::dbf

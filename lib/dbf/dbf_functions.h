@@ -15,6 +15,8 @@
 
 #include "dbf_expression.h"
 
+namespace kelmo::dbf {
+
 // A built-in function: its name and evaluation over a call node.
 class TdfBuiltinFunction : public TdfUserDefFunction {
  public:
@@ -48,3 +50,5 @@ class TdfConstantFieldVar : public TdfUserDefFieldVar {
 // Registers TRUE, FALSE, PI and every built-in function into the given
 // registries, in the library's order.
 void RegisterBuiltins(TdfFunctionReg& functions, TdfFieldVarReg& values);
+
+}  // namespace kelmo::dbf

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace kelmo::dbf {
+
 #ifndef KELMO_DBF_ERRORS_DEFINED
 #define KELMO_DBF_ERRORS_DEFINED
 // Every file, table, record, field, memo, index, lock and sort error.
@@ -32,3 +34,5 @@ std::string DbfFormat(const char* pattern, Args... args) {
   if (size > 0) std::snprintf(out.data(), out.size() + 1, pattern, args...);
   return out;
 }
+
+}  // namespace kelmo::dbf

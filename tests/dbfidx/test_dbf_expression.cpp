@@ -9,6 +9,8 @@
 #include "dbf_expression_tools.h"
 #include "dbf_functions.h"
 
+using namespace kelmo::dbf;
+
 namespace {
 
 // A record of named text, number, date and logical fields.
