@@ -320,7 +320,7 @@ struct Entry {
 
 const Entry kFunctions[] = {{"ABS", FN{SetNumber(value, type, std::fabs(ReqNumber(c, 0)));
 }  // namespace
-}
+}  // namespace kelmo::dbf
 , {"ALLTRIM", FN{SetText(value, type, LTrimCtl(RTrimCtl(ReqText(c, 0))));
 }
 }

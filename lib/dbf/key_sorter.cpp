@@ -70,7 +70,6 @@ int32_t TdfSort::Key::AsDate() const {
   return d;
 }
 
-
 // Reads a run's entries back through a page-sized buffer.
 struct TdfSort::RunCursor {
   std::FILE* file = nullptr;

@@ -149,7 +149,9 @@ void GSobjNDXTag::WriteHeader() {
   if (!headerDirty) return;
   uint8_t h[kBlockSize] = {};
   PutLE32(h, static_cast<uint32_t>(rootPage));
-  PutLE32(h + 4, static_cast<uint32_t>(std::max<int64_t>(file.nextFree, 0)));
+  int64_t next = file.nextFree;
+  if (next < 0) next = (file.Disk()->Size() + kBlockSize - 1) / kBlockSize;
+  PutLE32(h + 4, static_cast<uint32_t>(next));
   PutLE16(h + 12, static_cast<uint16_t>(keyType == 'C' ? keyLength : 8));
   PutLE16(h + 14, static_cast<uint16_t>(maxKeys));
   PutLE16(h + 16, keyType == 'C' ? 0 : 1);
@@ -229,6 +231,8 @@ int32_t GSobjNDXFile::AllocatePage() {
   if (nextFree < 0)
     nextFree = (disk->Size() + GSobjNDXTag::kBlockSize - 1) / GSobjNDXTag::kBlockSize;
   int64_t block = nextFree++;
+  // Readers bound their page reads by the header's next free block.
+  if (!tags.empty()) tags.front()->headerDirty = true;
   if (block > 0x3FFFFF) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
   return static_cast<int32_t>(block);
 }
