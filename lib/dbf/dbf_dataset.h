@@ -1,0 +1,121 @@
+// Dataset layer: TDbfDataSet, the DBF engine as a dataset component. It owns
+// one table handler (DBFObject) while open, resolves its database name through
+// the process-wide alias list, and offers the road the shell's pack routine
+// takes: Close, DatabaseName (a folder), TableName, Exclusive, Open, Pack,
+// Close. Navigation in physical order (First, Next, Prior, Last, Eof, Bof),
+// field reads through Table(), Delete and RecallRecord complete it.
+//
+// Errors: EDbfError "Table name missing", "Cannot find file %s" (with the
+// path), "Cannot perform this operation on an open dataset" (DatabaseName or
+// TableName changed while open), "Cannot perform this operation on a closed
+// dataset", "Cannot delete the record", "Cannot recall the record"; the
+// table's own errors (EDbfError, EDbfEncryption) pass through, among them
+// "Access denied to file %s" when the table cannot be opened exclusively and
+// "%s requires full access to file %s" for Pack on a table opened shared.
+// A failed open leaves the dataset closed.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "table_handler.h"
+
+namespace kelmo::dbf {
+
+class TDbfDataSet;
+
+// The dataset's table: a handler that knows its dataset.
+class DBFObject : public DFO_dBHandler {
+ public:
+  DBFObject(TDbfDataSet& owner, const std::string& fileName, bool shared, bool readWrite,
+            const std::string& password, OsLayer& os);
+  bool AcceptRecord() override;
+  void ReportStatus(int stage, int count, int total) override;
+
+ private:
+  TDbfDataSet& owner_;
+};
+
+// The process-wide alias list: lines "name=value".
+std::vector<std::string>& DbfAliasList();
+// The value of an alias, empty when the list has none.
+std::string DbfAliasValue(const std::string& name);
+
+class TDbfDataSet {
+ public:
+  static constexpr const char* kDefaultDirectory = "Default Directory";
+
+  explicit TDbfDataSet(OsLayer& os = DefaultOsLayer());
+  ~TDbfDataSet();
+  TDbfDataSet(const TDbfDataSet&) = delete;
+  TDbfDataSet& operator=(const TDbfDataSet&) = delete;
+
+  const std::string& DatabaseName() const { return databaseName_; }
+  void SetDatabaseName(const std::string& value);
+  const std::string& TableName() const { return tableName_; }
+  void SetTableName(const std::string& value);
+  bool Exclusive() const { return exclusive_; }
+  void SetExclusive(bool v) { exclusive_ = v; }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool v) { readOnly_ = v; }
+  const std::string& EncryptionKey() const { return encryptionKey_; }
+  void SetEncryptionKey(const std::string& key);
+  bool AutoFlush() const { return autoFlush_; }
+  void SetAutoFlush(bool v);
+  bool UseDeleted() const { return useDeleted_; }
+  void SetUseDeleted(bool v);
+  TdfLokProtocol LockProtocol() const { return lockProtocol_; }
+  void SetLockProtocol(TdfLokProtocol p);
+  uint32_t UserID() const { return userId_; }
+  void SetUserID(uint32_t id) { userId_ = id; }
+  bool Filtered() const { return filtered_; }
+  void SetFiltered(bool v) { filtered_ = v; }
+
+  // Receives the table's progress reports (stage, count, total).
+  std::function<void(int, int, int)> OnStatus;
+  // A record filter: answers whether the table's current record is visible
+  // (used while Filtered is on).
+  std::function<bool(DFO_dBHandler&)> OnFilterRecord;
+
+  void Open();
+  void Close();
+  bool Active() const { return table_ != nullptr; }
+  void SetActive(bool active) { active ? Open() : Close(); }
+  // The folder the table is looked for in (with a trailing separator).
+  std::string TableFolder() const;
+
+  void First();
+  void Next();
+  void Prior();
+  void Last();
+  bool Eof() const;
+  bool Bof() const;
+  int32_t RecordCount() const;
+  int32_t RecNo() const;
+  // Removes the deleted records for good (needs Exclusive); then the first record.
+  void Pack();
+  void Delete();
+  void RecallRecord();
+  DBFObject* Table() { return table_.get(); }
+
+ private:
+  friend class DBFObject;
+  void CheckActive() const;
+
+  OsLayer& os_;
+  std::unique_ptr<DBFObject> table_;
+  std::string databaseName_;
+  std::string tableName_;
+  std::string encryptionKey_;
+  bool exclusive_ = false;
+  bool readOnly_ = false;
+  bool autoFlush_ = false;
+  bool useDeleted_ = false;
+  bool filtered_ = false;
+  TdfLokProtocol lockProtocol_ = TdfLokProtocol::Default;
+  uint32_t userId_ = 0;
+};
+
+}  // namespace kelmo::dbf

@@ -1,0 +1,235 @@
+// Pack, copy and the dataset's pack road, with a failing operating-system
+// layer to show that a pack that cannot finish loses nothing.
+#include <gtest/gtest.h>
+
+#include "dbf_dataset.h"
+#include "dbf_errors.h"
+#include "dbf_test_support.h"
+#include "table_builder.h"
+#include "table_handler.h"
+
+using namespace kelmo::dbf;
+using kelmo::dbf::testing::ReadAll;
+using kelmo::dbf::testing::ScratchFolder;
+
+namespace {
+
+// Fails the n-th call of the chosen operation (counting from 1).
+class FailingOs : public OsLayer {
+ public:
+  enum Op { kRename, kDelete, kWrite, kLock };
+  FailingOs(Op op, int nth) : op_(op), nth_(nth) {}
+  bool RenameFile(const std::string& a, const std::string& b) override {
+    return Hit(kRename) ? false : OsLayer::RenameFile(a, b);
+  }
+  bool DeleteFile(const std::string& p) override {
+    return Hit(kDelete) ? false : OsLayer::DeleteFile(p);
+  }
+  int64_t WriteAt(int h, int64_t o, const void* b, int64_t n) override {
+    return Hit(kWrite) ? -1 : OsLayer::WriteAt(h, o, b, n);
+  }
+  bool LockFileRegion(int h, int64_t l, int64_t o) override {
+    return Hit(kLock) ? false : OsLayer::LockFileRegion(h, l, o);
+  }
+  void WaitMilliseconds(int) override {}
+  int calls = 0;
+
+ private:
+  bool Hit(Op op) {
+    if (op != op_) return false;
+    return ++calls == nth_ || (nth_ == 0);
+  }
+  Op op_;
+  int nth_;
+};
+
+// A table of n records with a memo each, the given records deleted.
+void BuildWithMemo(const std::string& path, int n, const std::vector<int>& deleted) {
+  {
+    DFO_DBFoxBuild b(path);
+    b.AddField("id", 'N', 4, 0);
+    b.AddField("name", 'C', 300, 0);
+    b.AddField("note", 'M', 10, 0);
+    b.WriteFiles();
+  }
+  DFO_dBHandler t(path, false, true, "");
+  for (int i = 1; i <= n; ++i) {
+    t.BlankRecord();
+    t.PutNumeric(1, i);
+    t.PutFieldText(2, "N" + std::to_string(i));
+    t.PutFieldText(3, "memo of " + std::to_string(i));
+    t.Append();
+  }
+  for (int r : deleted) {
+    t.GoTo(r);
+    t.DeleteRecord();
+  }
+}
+
+std::vector<int> Ids(const std::string& path) {
+  DFO_dBHandler t(path, true, false, "");
+  std::vector<int> ids;
+  for (t.GoTo(kMoveFirst); !t.Eof(); t.GoTo(kMoveNext)) {
+    ids.push_back(static_cast<int>(t.GetNumeric(1)));
+    EXPECT_EQ(t.FieldText(3), "memo of " + std::to_string(ids.back()));
+  }
+  return ids;
+}
+
+}  // namespace
+
+TEST(DbfPack, DropsDeletedRecordsAndTheirMemos) {
+  ScratchFolder dir;
+  std::string path = dir / "t.dbf";
+  BuildWithMemo(path, 10, {2, 4, 7, 10});
+  auto memoBefore = ReadAll(dir / "t.fpt").size();
+  {
+    DFO_dBHandler t(path, false, true, "");
+    t.Pack();
+    EXPECT_EQ(t.RecordCount(), 6);
+    EXPECT_EQ(t.CurrentRecord(), 1);
+    EXPECT_EQ(t.FieldWidth(2), 300);
+  }
+  auto bytes = ReadAll(path);
+  EXPECT_EQ(bytes[4], 6);
+  EXPECT_EQ(bytes.size(),
+            static_cast<size_t>(bytes[8] | (bytes[9] << 8)) + 6 * (1 + 4 + 300 + 10) + 1);
+  EXPECT_EQ(bytes.back(), 0x1A);
+  EXPECT_LT(ReadAll(dir / "t.fpt").size(), memoBefore);
+  EXPECT_EQ(Ids(path), (std::vector<int>{1, 3, 5, 6, 8, 9}));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"t.dbf", "t.fpt"}));
+}
+
+TEST(DbfPack, AllRecordsDeletedLeavesAnEmptyTable) {
+  ScratchFolder dir;
+  std::string path = dir / "t.dbf";
+  BuildWithMemo(path, 3, {1, 2, 3});
+  DFO_dBHandler t(path, false, true, "");
+  t.Pack();
+  EXPECT_EQ(t.RecordCount(), 0);
+  EXPECT_TRUE(t.Eof());
+  EXPECT_TRUE(t.Bof());
+  auto bytes = ReadAll(path);
+  EXPECT_EQ(bytes.size(), static_cast<size_t>(bytes[8] | (bytes[9] << 8)) + 1);
+}
+
+TEST(DbfPack, SharedTableIsRefusedAndUnchanged) {
+  ScratchFolder dir;
+  std::string path = dir / "t.dbf";
+  BuildWithMemo(path, 3, {1});
+  auto before = ReadAll(path);
+  DFO_dBHandler t(path, true, true, "");
+  try {
+    t.Pack();
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "Pack requires full access to file " + t.FileName());
+  }
+  EXPECT_EQ(ReadAll(path), before);
+}
+
+// Every rename and every write of the pack made to fail in turn: the table
+// and its memo are either the old pair or the new pair, never a mix, and
+// nothing else is left in the folder.
+TEST(DbfPack, AFailedStepLeavesTheOriginalTableAndMemo) {
+  for (FailingOs::Op op : {FailingOs::kRename, FailingOs::kWrite}) {
+    for (int nth = 1; nth <= 6; ++nth) {
+      ScratchFolder dir;
+      std::string path = dir / "t.dbf";
+      BuildWithMemo(path, 5, {2});
+      auto table = ReadAll(path);
+      auto memo = ReadAll(dir / "t.fpt");
+      FailingOs os(op, nth);
+      bool failed = false;
+      {
+        DFO_dBHandler t(path, false, true, "", os);
+        try {
+          t.Pack();
+        } catch (const EDbfError&) {
+          failed = true;
+          // The handler is still usable on the original table.
+          EXPECT_EQ(t.RecordCount(), 5);
+        }
+      }
+      if (failed) {
+        EXPECT_EQ(ReadAll(path), table) << op << " " << nth;
+        EXPECT_EQ(ReadAll(dir / "t.fpt"), memo) << op << " " << nth;
+      } else {
+        EXPECT_EQ(Ids(path), (std::vector<int>{1, 3, 4, 5}));
+      }
+      EXPECT_EQ(dir.Files(), (std::vector<std::string>{"t.dbf", "t.fpt"})) << op << " " << nth;
+    }
+  }
+}
+
+TEST(DbfPack, CopyFileWithPasswordMakesAnEncryptedCopy) {
+  ScratchFolder dir;
+  std::string path = dir / "t.dbf";
+  BuildWithMemo(path, 3, {});
+  {
+    DFO_dBHandler t(path, false, true, "");
+    t.CopyFile(dir / "c.dbf", "pw");
+  }
+  EXPECT_EQ(ReadAll(dir / "c.dbf")[15], 1);
+  EXPECT_THROW(DFO_dBHandler(dir / "c.dbf", false, true, ""), EDbfEncryption);
+  DFO_dBHandler c(dir / "c.dbf", false, true, "pw");
+  c.GoTo(3);
+  EXPECT_EQ(c.FieldText(3), "memo of 3");
+}
+
+TEST(DbfPack, CopyFileGivesUpWhenTheWholeFileLockIsRefused) {
+  ScratchFolder dir;
+  std::string path = dir / "t.dbf";
+  BuildWithMemo(path, 2, {});
+  FailingOs os(FailingOs::kLock, 0);
+  DFO_dBHandler t(path, true, true, "", os);
+  EXPECT_THROW(t.CopyFile(dir / "c.dbf", ""), EDbfError);
+  EXPECT_EQ(os.calls, LockAttempts);
+}
+
+TEST(DbfDataSetRoad, PackThroughTheDataset) {
+  ScratchFolder dir;
+  BuildWithMemo(dir / "t.dbf", 12, {1, 3, 5, 7, 9});
+  TDbfDataSet ds;
+  ds.SetDatabaseName(dir.Path().string() + "/");
+  EXPECT_EQ(ds.DatabaseName(), dir.Path().string());
+  ds.SetDatabaseName(dir.Path().string());
+  EXPECT_EQ(std::count(DbfAliasList().begin(), DbfAliasList().end(),
+                       dir.Path().string() + "=" + dir.Path().string()),
+            1);
+  ds.SetTableName("T");
+  ds.SetExclusive(true);
+  ds.Open();
+  EXPECT_EQ(ds.TableName(), "T.DBF");
+  std::vector<int> stages;
+  ds.OnStatus = [&](int a, int, int) { stages.push_back(a); };
+  ds.Pack();
+  EXPECT_EQ(stages.front(), -1);
+  EXPECT_EQ(ds.RecordCount(), 7);
+  ds.Close();
+  EXPECT_EQ(Ids(dir / "t.dbf"), (std::vector<int>{2, 4, 6, 8, 10, 11, 12}));
+}
+
+TEST(DbfDataSetRoad, OpenErrors) {
+  ScratchFolder dir;
+  TDbfDataSet ds;
+  ds.SetDatabaseName(dir.Path().string());
+  EXPECT_THROW(ds.Open(), EDbfError);  // table name missing
+  ds.SetTableName("missing.dbf");
+  try {
+    ds.Open();
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot find file " + dir.Path().string() + "/missing.dbf");
+  }
+  EXPECT_FALSE(ds.Active());
+  BuildWithMemo(dir / "t.dbf", 2, {1});
+  DFO_dBHandler other(dir / "t.dbf", true, false, "");
+  ds.SetTableName("t.dbf");
+  ds.SetExclusive(true);
+  EXPECT_THROW(ds.Open(), EDbfError);
+  EXPECT_FALSE(ds.Active());
+  ds.SetExclusive(false);
+  ds.Open();
+  EXPECT_THROW(ds.Pack(), EDbfError);
+}
