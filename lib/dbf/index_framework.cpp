@@ -207,6 +207,19 @@ size_t GSobjIndexTag::BuildFill(bool leaf, int64_t) const {
   return NodeCapacity(leaf, false);
 }
 
+bool GSobjIndexTag::Fits(const GSobjIndexKey& node, bool rightmost) const {
+  return node.entries.size() <= NodeCapacity(node.leaf, rightmost);
+}
+
+size_t GSobjIndexTag::SplitCount(const GSobjIndexKey& node) const {
+  size_t n = node.entries.size();
+  return std::min(n - n / 2, NodeCapacity(node.leaf, false));
+}
+
+bool GSobjIndexTag::BuildNodeFull(const GSobjIndexKey& node, int64_t totalKeys) const {
+  return node.entries.size() >= std::max<size_t>(2, BuildFill(node.leaf, totalKeys));
+}
+
 int32_t GSobjIndexTag::AllocatePage() {
   return file.AllocatePage();
 }
@@ -669,10 +682,10 @@ void GSobjIndexTag::FlushPath() {
   for (size_t d = path_.size(); d-- > 0;) {
     if (!path_[d].node->dirty) continue;
     bool rightmost = IsRightmost(d);
-    while (path_[d].node->entries.size() > NodeCapacity(path_[d].node->leaf, rightmost)) {
+    while (!Fits(*path_[d].node, rightmost) && path_[d].node->entries.size() > 1) {
       GSobjIndexKey& node = *path_[d].node;
       size_t n = node.entries.size();
-      size_t lowerCount = std::min(n - n / 2, NodeCapacity(node.leaf, false));
+      size_t lowerCount = std::clamp<size_t>(SplitCount(node), 1, n - 1);
       GSobjIndexKey lower;
       lower.leaf = node.leaf;
       lower.entries.assign(node.entries.begin(),
@@ -860,23 +873,25 @@ void GSobjIndexTag::BuildFromTable(bool useFor) {
 void GSobjIndexTag::BuildFromSorted(const std::function<bool(std::string&, int32_t&)>& next,
                                     int64_t total) {
   path_.clear();
+  // One open node per level; each has its page from the start so that the
+  // node before it can name it as its right sibling.
   std::vector<GSobjIndexKey> levels;
-  std::vector<int64_t> written;
+  auto open = [&](size_t level, int32_t page, int32_t left) {
+    GSobjIndexKey node;
+    node.leaf = level == 0;
+    node.page = page;
+    node.leftSibling = left;
+    return node;
+  };
   std::function<void(size_t, GSobjIndexKeyData)> add = [&](size_t level, GSobjIndexKeyData e) {
     if (level >= kMaxDepth) Corrupt();
-    if (level == levels.size()) {
-      levels.emplace_back();
-      levels.back().leaf = level == 0;
-      written.push_back(0);
-    }
-    size_t fill = std::max<size_t>(2, BuildFill(level == 0, total));
-    if (levels[level].entries.size() >= fill) {
+    if (level == levels.size()) levels.push_back(open(level, AllocatePage(), -1));
+    if (!levels[level].entries.empty() && BuildNodeFull(levels[level], total)) {
       GSobjIndexKey node = std::move(levels[level]);
-      levels[level] = GSobjIndexKey();
-      levels[level].leaf = level == 0;
-      node.page = AllocatePage();
+      int32_t nextPage = AllocatePage();
+      node.rightSibling = nextPage;
       WriteNodePage(node, false);
-      ++written[level];
+      levels[level] = open(level, nextPage, node.page);
       GSobjIndexKeyData up{node.entries.back().value, node.entries.back().record, node.page};
       add(level + 1, up);
     }
@@ -888,38 +903,38 @@ void GSobjIndexTag::BuildFromSorted(const std::function<bool(std::string&, int32
   if (levels.empty()) {
     GSobjIndexKey root;
     root.page = AllocatePage();
-    WriteNodePage(root, true);
     rootPage = root.page;
+    WriteNodePage(root, true);
     headerDirty = true;
     WriteHeader();
     return;
   }
   for (size_t level = 0; level < levels.size(); ++level) {
-    bool top = level == levels.size() - 1 && written[level] == 0;
-    GSobjIndexKey& node = levels[level];
-    size_t capacity = NodeCapacity(node.leaf, true);
-    if (node.entries.size() > capacity) {
-      // The last node of a level holds fewer (its last key has no separator
-      // above it): move the overflow to a node of its own.
-      GSobjIndexKey lower;
-      lower.leaf = node.leaf;
-      size_t keep = node.entries.size() - capacity;
-      lower.entries.assign(node.entries.begin(), node.entries.end() - static_cast<long>(keep));
-      node.entries.erase(node.entries.begin(), node.entries.end() - static_cast<long>(keep));
-      lower.page = AllocatePage();
+    bool top = level == levels.size() - 1;
+    if (!Fits(levels[level], true) && levels[level].entries.size() > 1) {
+      // The last node of a level may hold fewer (its last key has no
+      // separator above it): move the overflow to a node of its own.
+      GSobjIndexKey lower = std::move(levels[level]);
+      size_t keep =
+          lower.entries.size() - std::clamp<size_t>(SplitCount(lower), 1, lower.entries.size() - 1);
+      GSobjIndexKey rest = open(level, AllocatePage(), lower.page);
+      rest.entries.assign(lower.entries.end() - static_cast<long>(keep), lower.entries.end());
+      lower.entries.resize(lower.entries.size() - keep);
+      lower.rightSibling = rest.page;
       WriteNodePage(lower, false);
-      ++written[level];
+      levels[level] = std::move(rest);
       top = false;
       GSobjIndexKeyData up{lower.entries.back().value, lower.entries.back().record, lower.page};
       add(level + 1, up);
     }
-    GSobjIndexKey& last = levels[level];
-    last.page = AllocatePage();
-    WriteNodePage(last, true);
+    GSobjIndexKey last = std::move(levels[level]);
+    last.rightSibling = -1;
     if (top) {
       rootPage = last.page;
+      WriteNodePage(last, true);
       break;
     }
+    WriteNodePage(last, true);
     GSobjIndexKeyData up{last.entries.back().value, last.entries.back().record, last.page};
     add(level + 1, up);
   }

@@ -138,6 +138,10 @@ struct GSobjIndexKey {
   bool dirty = false;
   int32_t leftSibling = -1;
   int32_t rightSibling = -1;
+  // Bytes the first cachedCount entries take on the page (compressed
+  // formats fill nodes by bytes while building).
+  mutable size_t cachedCount = 0;
+  mutable size_t cachedBytes = 0;
 };
 
 class GSobjIndexFile;
@@ -166,8 +170,15 @@ class GSobjIndexTag {
   virtual void WriteNodePage(const GSobjIndexKey& node, bool rightmost) = 0;
   // Entries a node may hold in memory and still fit its page.
   virtual size_t NodeCapacity(bool leaf, bool rightmost) const = 0;
+  // Whether the node's entries fit one page (defaults to the capacity).
+  virtual bool Fits(const GSobjIndexKey& node, bool rightmost) const;
+  // How many leading entries go to the new page when a node that does not
+  // fit is split.
+  virtual size_t SplitCount(const GSobjIndexKey& node) const;
   // Entries per node while building (defaults to the capacity).
   virtual size_t BuildFill(bool leaf, int64_t totalKeys) const;
+  // While building: the node takes no further entry.
+  virtual bool BuildNodeFull(const GSobjIndexKey& node, int64_t totalKeys) const;
   virtual void ReadHeader() = 0;
   virtual void WriteHeader() = 0;
   virtual int32_t AllocatePage();
