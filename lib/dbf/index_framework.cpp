@@ -271,6 +271,8 @@ bool GSobjIndexTag::ForCondition() {
 
 int GSobjIndexTag::CompareKeys(const std::string& search, const std::string& entry,
                                int partial) const {
+  // Numbers and dates match whole: a prefix of their bytes is another value.
+  if (keyType != 'C') partial = -1;
   int r;
   if (keyForm == IndexKeyForm::kFloat && search.size() == 8 && entry.size() == 8) {
     double a = GetLEDouble(reinterpret_cast<const uint8_t*>(search.data()));
@@ -548,6 +550,10 @@ void GSobjIndexTag::ApplyRangeLimits() {
 int32_t GSobjIndexTag::MoveCursor(int code) {
   current.link = 0;
   if (rootPage <= 0) return 0;
+  if (DescendingByCursor()) {
+    static const int kSwapped[] = {0, -2, -1, -4, -3};
+    if (code <= -1 && code >= -4) code = kSwapped[-code];
+  }
   bof = eof = false;
   switch (code) {
     case -1:
@@ -595,6 +601,7 @@ int32_t GSobjIndexTag::MoveCursor(int code) {
       break;
   }
   if (bof || eof) current.link = 0;
+  if (DescendingByCursor()) std::swap(bof, eof);
   return current.link;
 }
 

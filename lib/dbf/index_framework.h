@@ -189,6 +189,8 @@ class GSobjIndexTag {
   virtual std::string PseudoHighKey() const;
   // The tag's sort descends by negating comparisons (.ntx, .mdx).
   virtual bool DescendingByComparison() const { return !ascending; }
+  // The tag keeps ascending keys on disk and its cursor runs backwards (.cdx).
+  virtual bool DescendingByCursor() const { return false; }
 
   // --- definition and building ---------------------------------------------
   // Stores texts and flags and compiles both expressions (EDbfExpression).

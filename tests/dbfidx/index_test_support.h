@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cdx_index.h"
 #include "fake_table.h"
 #include "index_framework.h"
 #include "ndx_index.h"
@@ -16,10 +17,15 @@
 
 namespace kelmo::dbf::testing {
 
-enum class Format { kNtx, kNdx };
+enum class Format { kNtx, kNdx, kCdx };
 
 inline const char* Extension(Format f) {
-  return f == Format::kNtx ? ".ntx" : ".ndx";
+  static const char* const kExtensions[] = {".ntx", ".ndx", ".cdx"};
+  return kExtensions[static_cast<int>(f)];
+}
+
+inline std::string FormatName(Format f) {
+  return std::string(Extension(f) + 1);
 }
 
 inline std::unique_ptr<GSobjIndexFile> MakeIndex(Format f, IndexTableLink* table,
@@ -29,6 +35,8 @@ inline std::unique_ptr<GSobjIndexFile> MakeIndex(Format f, IndexTableLink* table
       return std::make_unique<GSobjNTXFile>(table, path, create, true);
     case Format::kNdx:
       return std::make_unique<GSobjNDXFile>(table, path, create, true);
+    case Format::kCdx:
+      return std::make_unique<GSobjCDXFile>(table, path, create, true);
   }
   return nullptr;
 }
