@@ -12,15 +12,16 @@
 #include "cdx_index.h"
 #include "fake_table.h"
 #include "index_framework.h"
+#include "mdx_index.h"
 #include "ndx_index.h"
 #include "ntx_index.h"
 
 namespace kelmo::dbf::testing {
 
-enum class Format { kNtx, kNdx, kCdx };
+enum class Format { kNtx, kNdx, kCdx, kMdx };
 
 inline const char* Extension(Format f) {
-  static const char* const kExtensions[] = {".ntx", ".ndx", ".cdx"};
+  static const char* const kExtensions[] = {".ntx", ".ndx", ".cdx", ".mdx"};
   return kExtensions[static_cast<int>(f)];
 }
 
@@ -37,6 +38,8 @@ inline std::unique_ptr<GSobjIndexFile> MakeIndex(Format f, IndexTableLink* table
       return std::make_unique<GSobjNDXFile>(table, path, create, true);
     case Format::kCdx:
       return std::make_unique<GSobjCDXFile>(table, path, create, true);
+    case Format::kMdx:
+      return std::make_unique<GSobjMDXFile>(table, path, create, true);
   }
   return nullptr;
 }
