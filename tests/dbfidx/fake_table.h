@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,18 @@ class FakeTable : public IndexTableLink, public TdfExpUserLink {
     current_ = n;
   }
   const Record& At(int32_t n) const { return records_[static_cast<size_t>(n - 1)]; }
+  void Delete(int32_t n) { deleted_.insert(n); }
+  // Drops the deleted records; the others are numbered anew in their order.
+  void Pack() {
+    std::vector<Record> kept;
+    for (size_t i = 0; i < records_.size(); ++i) {
+      if (!deleted_.count(static_cast<int32_t>(i + 1))) kept.push_back(records_[i]);
+    }
+    records_.swap(kept);
+    deleted_.clear();
+    saved_.clear();
+    current_ = 0;
+  }
 
   TdfExpUserLink* ExpressionLink() override { return this; }
   int32_t RecordCount() override { return static_cast<int32_t>(records_.size()); }
@@ -109,6 +122,7 @@ class FakeTable : public IndexTableLink, public TdfExpUserLink {
   std::string path_;
   std::vector<Record> records_;
   Record saved_;
+  std::set<int32_t> deleted_;
   int32_t current_ = 0;
   bool useSaved_ = false;
 };
