@@ -105,10 +105,43 @@ void OemToAnsiBuffer(const char* source, char* destination, size_t length) {
   }
 }
 
+// The UTF-8 form of every byte of a code page: length, then up to 3 bytes.
+struct Utf8Forms {
+  std::array<std::array<char, 4>, 256> form{};
+  explicit Utf8Forms(CodePage cp) {
+    for (int b = 0; b < 256; ++b) {
+      std::string s;
+      AppendUtf8(s, ToUnicode(cp, static_cast<unsigned char>(b)));
+      form[b][0] = static_cast<char>(s.size());
+      for (size_t i = 0; i < s.size(); ++i) form[b][i + 1] = s[i];
+    }
+  }
+};
+
+const Utf8Forms& FormsOf(CodePage cp) {
+  static const Utf8Forms oem(CodePage::Cp866);
+  static const Utf8Forms ansi(CodePage::Cp1251);
+  return cp == CodePage::Cp866 ? oem : ansi;
+}
+
+void DecodeToUtf8(std::string_view bytes, CodePage cp, std::string& out) {
+  out.resize(bytes.size() * 3);
+  const auto& forms = FormsOf(cp).form;
+  size_t n = 0;
+  for (unsigned char b : bytes) {
+    if (b < 0x80) {
+      out[n++] = static_cast<char>(b);
+    } else {
+      const auto& f = forms[b];
+      for (int i = 1; i <= f[0]; ++i) out[n++] = f[static_cast<size_t>(i)];
+    }
+  }
+  out.resize(n);
+}
+
 std::string DecodeToUtf8(std::string_view bytes, CodePage cp) {
   std::string out;
-  out.reserve(bytes.size() * 2);
-  for (unsigned char b : bytes) AppendUtf8(out, ToUnicode(cp, b));
+  DecodeToUtf8(bytes, cp, out);
   return out;
 }
 

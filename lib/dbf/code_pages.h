@@ -17,6 +17,8 @@ void AnsiToOemBuffer(const char* source, char* destination, size_t length);
 void OemToAnsiBuffer(const char* source, char* destination, size_t length);
 
 std::string DecodeToUtf8(std::string_view bytes, CodePage cp);
+// The same into a caller's buffer (replaced), so that scans reuse one buffer.
+void DecodeToUtf8(std::string_view bytes, CodePage cp, std::string& out);
 std::string EncodeFromUtf8(std::string_view utf8, CodePage cp);
 
 }  // namespace kelmo::dbf

@@ -93,6 +93,8 @@ int32_t TdfDBFDate::TextToJulian(std::string_view text) {
   std::string_view t = text;
   while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
   if (t.empty() || text == "00000000") return 0;
+  // Some writers leave a missing date as a right-aligned "0".
+  if (t.find_first_not_of(" 0") == std::string_view::npos) return 0;
   auto digits = [](std::string_view s) {
     for (char c : s)
       if (c < '0' || c > '9') return false;

@@ -22,7 +22,7 @@ class TdfDBFDate {
   static std::string JulianToText(int32_t day);
   // "DD.MM.YYYY" form; ten blanks for 0 or less.
   static std::string JulianToLocaleText(int32_t day);
-  // Empty, blank or "00000000": 0; eight digits: that date (2415019 when it
+  // Empty, blank, "00000000" or blanks and zeros only: 0; eight digits: that date (2415019 when it
   // does not exist); else "dd.mm.yyyy" (or with "/" or "-"), otherwise
   // EDbfError "'%s' is not a valid date".
   static int32_t TextToJulian(std::string_view text);

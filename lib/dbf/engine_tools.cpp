@@ -302,6 +302,19 @@ std::string ChangeFileExt(const std::string& path, const std::string& extension)
   return path.substr(0, dot) + extension;
 }
 
+std::string MemoFileNameFor(const std::string& tableFileName, bool foxPro) {
+  size_t start = NameStart(tableFileName);
+  size_t dot = tableFileName.find_last_of('.');
+  bool lower = false;
+  if (dot != std::string::npos && dot >= start) {
+    for (size_t i = dot + 1; i < tableFileName.size(); ++i) {
+      if (tableFileName[i] >= 'a' && tableFileName[i] <= 'z') lower = true;
+    }
+  }
+  if (foxPro) return ChangeFileExt(tableFileName, lower ? ".fpt" : ".FPT");
+  return ChangeFileExt(tableFileName, lower ? ".dbt" : ".DBT");
+}
+
 std::string MakeTempFileName() {
   // The last name issued by this process, so that two calls in one
   // millisecond still differ.

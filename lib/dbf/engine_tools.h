@@ -82,6 +82,10 @@ std::string FileBaseName(const std::string& path);
 std::string FileFolder(const std::string& path);
 // The path with its extension replaced.
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
+// The memo file name of a table file: ".DBT" or ".fpt" in the case of the
+// table's own extension, since file names are matched by case here (a table
+// "stacion.dbf" gets "stacion.dbt", "STACION.DBF" gets "STACION.DBT").
+std::string MemoFileNameFor(const std::string& tableFileName, bool foxPro);
 // An eight-character name from the clock, never the same twice in a process.
 std::string MakeTempFileName();
 

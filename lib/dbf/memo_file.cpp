@@ -22,8 +22,7 @@ bool IsFox(uint8_t version) {
 std::string GSobjMemo::MemoFileNameOf(const std::string& tableFileName, uint8_t version) {
   std::string trimmed = tableFileName;
   while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
-  std::string name =
-      ChangeFileExt(DFO_DiskFile::FullFileName(trimmed), IsFox(version) ? ".fpt" : ".DBT");
+  std::string name = MemoFileNameFor(DFO_DiskFile::FullFileName(trimmed), IsFox(version));
   return ResolveFileNameNoCase(name);
 }
 
@@ -111,7 +110,7 @@ void GSobjMemo::LockMemoFile() {
 }
 
 bool GSobjMemo::Rename(const std::string& newTableName) {
-  std::string newName = ChangeFileExt(newTableName, IsFox(version_) ? ".fpt" : ".DBT");
+  std::string newName = MemoFileNameFor(newTableName, IsFox(version_));
   DFO_DiskFile::Rename(newName);
   uint8_t head[32] = {};
   Read(0, head, 32);
@@ -386,7 +385,7 @@ int32_t GSobjFXMemo20::PrepareBlocks(int32_t newLength) {
 }
 
 bool GSobjFXMemo20::Rename(const std::string& newTableName) {
-  return DFO_DiskFile::Rename(ChangeFileExt(newTableName, ".fpt"));
+  return DFO_DiskFile::Rename(MemoFileNameFor(newTableName, true));
 }
 
 }  // namespace kelmo::dbf

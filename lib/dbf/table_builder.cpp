@@ -113,12 +113,8 @@ void DFO_DBFBuild::WriteTableHeader() {
   file.Close();
 }
 
-std::string DFO_DBFBuild::MemoFileName(const std::string& extension) const {
-  return ChangeFileExt(fileName_, extension);
-}
-
 void DFO_DBFBuild::WriteMemoHeader() {
-  DFO_DiskFile file(MemoFileName(".DBT"), false, true, os_);
+  DFO_DiskFile file(MemoFileNameFor(fileName_, false), false, true, os_);
   file.CreateNew();
   std::vector<uint8_t> out(513, 0);
   PutLe32(out.data(), 1);
@@ -129,7 +125,7 @@ void DFO_DBFBuild::WriteMemoHeader() {
 }
 
 void DFO_DB4Build::WriteMemoHeader() {
-  DFO_DiskFile file(MemoFileName(".DBT"), false, true, os_);
+  DFO_DiskFile file(MemoFileNameFor(fileName_, false), false, true, os_);
   file.CreateNew();
   std::vector<uint8_t> out(24, 0);
   PutLe32(out.data(), 1);
@@ -142,7 +138,7 @@ void DFO_DB4Build::WriteMemoHeader() {
 }
 
 void DFO_DBFoxBuild::WriteMemoHeader() {
-  DFO_DiskFile file(MemoFileName(".fpt"), false, true, os_);
+  DFO_DiskFile file(MemoFileNameFor(fileName_, true), false, true, os_);
   file.CreateNew();
   std::vector<uint8_t> out(512, 0);
   PutBe32(out.data(), 8);

@@ -37,7 +37,6 @@ class DFO_DBFBuild {
  protected:
   virtual void WriteTableHeader();
   virtual void WriteMemoHeader();
-  std::string MemoFileName(const std::string& extension) const;
 
   uint8_t versionWithoutMemo_ = 0x03;
   uint8_t versionWithMemo_ = 0x83;

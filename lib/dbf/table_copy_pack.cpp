@@ -58,7 +58,7 @@ void WriteVisualFoxCopy(const DFO_dBaseDBF& source, const std::string& newFileNa
     file.Write(0, out.data(), static_cast<int32_t>(out.size()));
   }
   if (memo) {
-    DFO_DiskFile file(ChangeFileExt(newFileName, ".fpt"), false, true, os);
+    DFO_DiskFile file(MemoFileNameFor(newFileName, true), false, true, os);
     file.CreateNew();
     std::vector<uint8_t> head(512, 0);
     PutBe32(head.data(), 8);
@@ -159,8 +159,7 @@ void DFO_dBHandler::Pack() {
 
   OsLayer& os = Os();
   const std::string tempTable = FreeNameBeside(FileName(), ".dbf", os);
-  const std::string tempMemo =
-      ChangeFileExt(tempTable, (Version() == 0xF5 || Version() == 0x30) ? ".fpt" : ".DBT");
+  const std::string tempMemo = MemoFileNameFor(tempTable, Version() == 0xF5 || Version() == 0x30);
   auto removeTemp = [&] {
     os.DeleteFile(tempTable);
     os.DeleteFile(tempMemo);

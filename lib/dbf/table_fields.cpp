@@ -55,6 +55,8 @@ DFO_dBaseFld::DFO_dBaseFld(const std::string& fileName, bool shared, bool readWr
                            const std::string& password, OsLayer& os)
     : DFO_dBaseDBF(fileName, shared, readWrite, password, os) {
   const auto& ds = Descriptors();
+  // (The has-memo flag was settled by the table file, memo fields of version
+  // 0x30 tables included.)
   if (IsEncrypted()) {
     int64_t sum = 1;
     for (const auto& d : ds) sum += d.FullWidth();

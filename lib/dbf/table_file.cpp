@@ -65,6 +65,11 @@ DFO_dBaseDBF::DFO_dBaseDBF(const std::string& fileName, bool shared, bool readWr
     offset += d.FullWidth();
     descriptors_.push_back(d);
   }
+  // Writers of version 0x30 tables do not all set the memo flag; a table
+  // with memo fields has its memo file all the same.
+  for (const auto& d : descriptors_) {
+    if (version_ == 0x30 && (d.type == 'M' || d.type == 'G')) hasMemo_ = true;
+  }
   if (offset > recordLength_ && encrypted_) RaiseEncryption(msg::kInvalidPassword, {FileName()});
   if (offset > recordLength_) RaiseDbf(msg::kHeaderInvalid, {FileName()});
 

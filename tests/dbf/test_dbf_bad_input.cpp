@@ -101,9 +101,9 @@ TEST(DbfBadInput, MemoLengthBeyondTheFileIsBad) {
     t.PutFieldText(1, "hello");
     t.Append();
   }
-  auto memo = ReadAll(dir / "m.DBT");
+  auto memo = ReadAll(dir / "m.dbt");
   PutLe32(memo.data() + 512 + 4, 0x7FFFFFF0);
-  WriteAll(dir / "m.DBT", memo);
+  WriteAll(dir / "m.dbt", memo);
   DFO_dBHandler t(dir / "m.dbf", false, false, "");
   t.GoTo(1);
   EXPECT_THROW(t.FieldText(1), EDbfError);

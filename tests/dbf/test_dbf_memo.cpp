@@ -30,7 +30,7 @@ std::string Build(const ScratchFolder& dir, Kind kind) {
 }
 
 std::string MemoPath(const ScratchFolder& dir, Kind kind) {
-  return dir / (kind == kFox ? "memo.fpt" : "memo.DBT");
+  return dir / (kind == kFox ? "memo.fpt" : "memo.dbt");
 }
 
 }  // namespace

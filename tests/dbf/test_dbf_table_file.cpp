@@ -62,7 +62,7 @@ TEST(DbfTableFile, BuilderWidthsAndVersions) {
     int kind;
     uint8_t version;
     const char* memo;
-  } cases[] = {{0, 0x83, "wide.DBT"}, {1, 0x8B, "wide.DBT"}, {2, 0xF5, "wide.fpt"}};
+  } cases[] = {{0, 0x83, "wide.DBT"}, {1, 0x8B, "wide.DBT"}, {2, 0xF5, "wide.FPT"}};
   for (const auto& c : cases) {
     std::unique_ptr<DFO_DBFBuild> b;
     if (c.kind == 0) b = std::make_unique<DFO_DBFBuild>(dir / "wide");

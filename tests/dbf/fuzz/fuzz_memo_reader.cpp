@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const int layout = data[0] % 3;
   const std::string& table = TableFor(layout);
-  const std::string memo = table.substr(0, table.size() - 4) + (layout == 2 ? ".fpt" : ".DBT");
+  const std::string memo = table.substr(0, table.size() - 4) + (layout == 2 ? ".fpt" : ".dbt");
   FuzzWriteFile(memo, data + 1, size - 1);
   try {
     DFO_dBHandler t(table, false, false, "");

@@ -1,0 +1,106 @@
+// TQuery: the desktop engine's query over a DBF folder (DatabaseName is the
+// folder). Its statement is the engine's SQL (dbf_sql_text.h); parameters are
+// written ":name" and are kept one per occurrence, so that they can be set by
+// name (every occurrence of the name) or by position (one occurrence). Open
+// runs the statement and keeps its rows (a result is read whole, so no table
+// stays open between calls and the tables can be packed meanwhile); ExecSQL
+// runs a statement without rows and answers the rows changed.
+//
+// Values: NULL is an invalid QVariant; INTEGER qlonglong, REAL double, TEXT
+// QString (dates are ISO text "yyyy-mm-dd"; FieldAsDate converts), BLOB
+// QByteArray. Bound values: QDate as ISO text, QDateTime as ISO date when its
+// time is midnight, else "yyyy-MM-dd hh:mm:ss", bool as 1/0.
+//
+// Errors: EDbfSqlError with the engine's or SQLite's text; "Parameter '%s'
+// not found"; "Field '%s' not found"; "Cannot perform this operation on a
+// closed dataset". Memory: the rows of the result.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+#include "dbf_sql_database.h"
+
+namespace kelmo::dbfsql {
+
+struct TParam {
+  QString name;
+  QVariant value;
+};
+
+class TQuery {
+ public:
+  TQuery();
+  virtual ~TQuery();
+  TQuery(const TQuery&) = delete;
+  TQuery& operator=(const TQuery&) = delete;
+
+  const QString& DatabaseName() const { return databaseName_; }
+  void SetDatabaseName(const QString& folder);
+  void SetDefaultCodePage(dbf::CodePage cp);
+
+  // The statement the query runs. Setting it closes the query and reads its
+  // parameters again, keeping the values of those that keep their names.
+  const QStringList& Statement() const { return statement_; }
+  void SetStatement(const QStringList& lines);
+  QString StatementText() const { return statement_.join('\n'); }
+
+  int ParamCount() const { return static_cast<int>(params_.size()); }
+  const TParam& Param(int index) const { return params_.at(static_cast<size_t>(index)); }
+  void SetParam(const QString& name, const QVariant& value);
+  void SetParamAt(int index, const QVariant& value);
+  QVariant ParamValue(const QString& name) const;
+
+  virtual void Open();
+  void Close();
+  bool Active() const { return active_; }
+  void SetActive(bool on) { on ? Open() : Close(); }
+  virtual int ExecSQL();
+  int RowsAffected() const { return rowsAffected_; }
+
+  bool Eof() const;
+  bool Bof() const;
+  bool IsEmpty() const;
+  void First();
+  void Next();
+  void Prior();
+  void Last();
+  int RecordCount() const;
+  int RecNo() const;
+  int FieldCount() const;
+  QString FieldName(int index) const;
+  bool HasField(const QString& name) const;
+  QVariant Field(int index) const;
+  QVariant FieldByName(const QString& name) const;
+  // The ISO text of a date column as a date (invalid for NULL).
+  QDate FieldAsDate(const QString& name) const;
+
+ protected:
+  // Called after the statement was replaced through SetStatement.
+  virtual void StatementChanged() {}
+  DbfSqlDatabase& Database();
+  void CheckActive() const;
+
+ private:
+  StatementHandle PrepareAndBind();
+  int FieldIndex(const QString& name) const;
+
+  QString databaseName_;
+  dbf::CodePage codePage_ = dbf::CodePage::Cp1251;
+  std::unique_ptr<DbfSqlDatabase> database_;
+  QStringList statement_;
+  std::vector<TParam> params_;
+  bool active_ = false;
+  int rowsAffected_ = 0;
+  QStringList fieldNames_;
+  std::vector<std::vector<QVariant>> rows_;
+  int current_ = 0;
+  bool eof_ = true;
+  bool bof_ = true;
+};
+
+}  // namespace kelmo::dbfsql

@@ -1,0 +1,29 @@
+// SQLite virtual-table module "dbf" over lib/dbf: one virtual table per DBF
+// file. Rows are the live records in physical order (deleted records are not
+// seen), the rowid is the record number. A blank field reads as NULL,
+// character and memo fields right-trimmed and decoded from the table's code
+// page (866 when the language byte says so, else the connection's default) to
+// UTF-8, numeric fields as INTEGER (no decimals) or REAL, dates as ISO text
+// "yyyy-mm-dd", logical fields as 1 or 0. INSERT appends a record, UPDATE
+// rewrites the changed fields of a record, DELETE marks it deleted; each goes
+// to the file at once (there is no rollback: a DBF table has no journal).
+//
+// A table is opened shared for each scan and closed when the scan ends, so no
+// handle is held between statements. Equality constraints are answered by a
+// scan the first time and by a hash index of the column from the second time
+// on within the same file state (nested-loop joins, IN subqueries), so a plain
+// scan keeps memory flat. Engine errors reach SQLite as the statement's error
+// with the engine's text.
+#pragma once
+
+#include <sqlite3.h>
+
+#include "code_pages.h"
+
+namespace kelmo::dbfsql {
+
+// Registers the module "dbf" on the connection; tables are made with
+// CREATE VIRTUAL TABLE name USING dbf('<path>', '<866|1251>').
+int RegisterDbfModule(sqlite3* db);
+
+}  // namespace kelmo::dbfsql
