@@ -2,6 +2,7 @@
 // random people and the expected key order computed from the table.
 #pragma once
 
+#include <unistd.h>
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -44,10 +45,26 @@ inline std::unique_ptr<GSobjIndexFile> MakeIndex(Format f, IndexTableLink* table
   return nullptr;
 }
 
+// A scratch folder of this test process, removed when it ends.
+inline const std::filesystem::path& ScratchDir() {
+  struct Dir {
+    std::filesystem::path path;
+    Dir() {
+      path =
+          std::filesystem::temp_directory_path() / ("kelmo_dbfidx_" + std::to_string(::getpid()));
+      std::filesystem::create_directories(path);
+    }
+    ~Dir() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  };
+  static Dir dir;
+  return dir.path;
+}
+
 inline std::string TempPath(const std::string& name) {
-  auto dir = std::filesystem::temp_directory_path() / "kelmo_dbfidx";
-  std::filesystem::create_directories(dir);
-  return (dir / name).string();
+  return (ScratchDir() / name).string();
 }
 
 inline FakeTable MakePeopleTable() {
