@@ -411,9 +411,14 @@ GSobjCDXFile::GSobjCDXFile(IndexTableLink* t, const std::string& name, bool crea
 
 GSobjCDXFile::~GSobjCDXFile() = default;
 
-int GSobjCDXFile::AddTag(const std::string& given, const std::string& keyExpression, bool unique,
-                         bool ascending, const std::string& forExpression) {
+int GSobjCDXFile::AddTag(const std::string& given, const std::string& keyExpression,
+                         bool unique, bool ascending, const std::string& forExpression) {
   std::string name = IndexUpper(given).substr(0, 10);
+  // The new tag is built completely before the tag list drops a tag of the
+  // same name, so a failed definition leaves the old tag in place.
+  auto tag = std::make_unique<GSobjCDXTag>(*this, -1, name, false);
+  GSobjCDXTag& t = *tag;
+  int result = t.DefineTag(name, keyExpression, unique, ascending, forExpression);
   for (size_t i = tags.size(); i-- > 0;) {
     if (tags[i]->name == name) {
       tagList->DeleteKey(name, tags[i]->headerPage);
@@ -421,9 +426,6 @@ int GSobjCDXFile::AddTag(const std::string& given, const std::string& keyExpress
       break;
     }
   }
-  auto tag = std::make_unique<GSobjCDXTag>(*this, -1, name, false);
-  GSobjCDXTag& t = *tag;
-  int result = t.DefineTag(name, keyExpression, unique, ascending, forExpression);
   tags.push_back(std::move(tag));
   tagList->InsertKey({name, t.headerPage, t.headerPage});
   return result;
