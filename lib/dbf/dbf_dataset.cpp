@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "code_pages.h"
 #include "dbf_errors.h"
 #include "engine_tools.h"
 #include "sys_dbf_text.h"
@@ -185,6 +186,19 @@ void TDbfDataSet::Delete() {
     table_->GoTo(kMovePrior);
     table_->SetEof(true);
   }
+}
+
+size_t TDbfDataSet::TranslateText(std::string_view source, std::string& destination,
+                                  bool toOem) const {
+  destination.assign(source);
+  if (translateAscii_) {
+    if (toOem) {
+      AnsiToOemBuffer(destination.data(), destination.data(), destination.size());
+    } else {
+      OemToAnsiBuffer(destination.data(), destination.data(), destination.size());
+    }
+  }
+  return source.size();
 }
 
 void TDbfDataSet::RecallRecord() {

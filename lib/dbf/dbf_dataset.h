@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "table_handler.h"
@@ -70,6 +71,8 @@ class TDbfDataSet {
   void SetLockProtocol(TdfLokProtocol p);
   uint32_t UserID() const { return userId_; }
   void SetUserID(uint32_t id) { userId_ = id; }
+  bool TranslateASCII() const { return translateAscii_; }
+  void SetTranslateASCII(bool v) { translateAscii_ = v; }
   bool Filtered() const { return filtered_; }
   void SetFiltered(bool v) { filtered_ = v; }
 
@@ -98,6 +101,9 @@ class TDbfDataSet {
   void Pack();
   void Delete();
   void RecallRecord();
+  // With TranslateASCII on, the text converted from the Windows code page to
+  // the OEM one (toOem) or back; off, copied. Answers the source's length.
+  size_t TranslateText(std::string_view source, std::string& destination, bool toOem) const;
   DBFObject* Table() { return table_.get(); }
 
  private:
@@ -114,6 +120,7 @@ class TDbfDataSet {
   bool autoFlush_ = false;
   bool useDeleted_ = false;
   bool filtered_ = false;
+  bool translateAscii_ = true;
   TdfLokProtocol lockProtocol_ = TdfLokProtocol::Default;
   uint32_t userId_ = 0;
 };

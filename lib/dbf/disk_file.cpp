@@ -180,15 +180,18 @@ GSobjFileColl& GSobjFileColl::Instance() {
 }
 
 void GSobjFileColl::Add(DFO_DiskFile* file) {
-  if (IndexOf(file) < 0) files_.push_back(file);
+  std::lock_guard<std::mutex> lock(guard_);
+  if (std::find(files_.begin(), files_.end(), file) == files_.end()) files_.push_back(file);
 }
 
 void GSobjFileColl::Remove(DFO_DiskFile* file) {
+  std::lock_guard<std::mutex> lock(guard_);
   auto it = std::find(files_.begin(), files_.end(), file);
   if (it != files_.end()) files_.erase(it);
 }
 
 int GSobjFileColl::IndexOf(const DFO_DiskFile* file) const {
+  std::lock_guard<std::mutex> lock(guard_);
   auto it = std::find(files_.begin(), files_.end(), file);
   return it == files_.end() ? -1 : static_cast<int>(it - files_.begin());
 }
@@ -196,6 +199,7 @@ int GSobjFileColl::IndexOf(const DFO_DiskFile* file) const {
 GSobjFileColl::~GSobjFileColl() {
   // Process exit: handles of files still open are closed (the kernel drops
   // their locks with them).
+  std::lock_guard<std::mutex> lock(guard_);
   for (DFO_DiskFile* f : files_) f->ReleaseAtExit();
   files_.clear();
 }

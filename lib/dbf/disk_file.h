@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -90,11 +91,17 @@ class GSobjFileColl {
   void Add(DFO_DiskFile* file);
   void Remove(DFO_DiskFile* file);
   int IndexOf(const DFO_DiskFile* file) const;
-  int Count() const { return static_cast<int>(files_.size()); }
+  int Count() const {
+    std::lock_guard<std::mutex> lock(guard_);
+    return static_cast<int>(files_.size());
+  }
   ~GSobjFileColl();
 
  private:
   GSobjFileColl() = default;
+  // Engine objects live on one thread each, but tables of different threads
+  // share this registry.
+  mutable std::mutex guard_;
   std::vector<DFO_DiskFile*> files_;
 };
 

@@ -87,15 +87,15 @@ std::string DbfSqlDatabase::LayoutOf(const std::string& path) const {
 
 void DbfSqlDatabase::Refresh() {
   QDir dir(folder_);
-  const QFileInfoList files = dir.entryInfoList(QStringList() << "*.dbf"
-                                                              << "*.DBF"
-                                                              << "*.Dbf",
-                                                QDir::Files, QDir::Name);
+  const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
   std::map<std::string, std::string> found;
   for (const QFileInfo& fi : files) {
     if (fi.suffix().compare("dbf", Qt::CaseInsensitive) != 0) continue;
     std::string name = Lower(fi.completeBaseName().toStdString());
     found.emplace(name, fi.absoluteFilePath().toStdString());
+  }
+  for (auto it = broken_.begin(); it != broken_.end();) {
+    it = found.count(it->first) ? std::next(it) : broken_.erase(it);
   }
   for (auto it = tables_.begin(); it != tables_.end();) {
     if (!found.count(it->first)) {
@@ -130,9 +130,11 @@ void DbfSqlDatabase::Refresh() {
     std::string ddl = "CREATE VIRTUAL TABLE " + QuoteIdentifier(name) + " USING dbf(" +
                       QuoteLiteral(path) + ", '" + cp + "')";
     if (sqlite3_exec(db_, ddl.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+      broken_[name] = err ? err : sqlite3_errmsg(db_);
       sqlite3_free(err);
       continue;
     }
+    broken_.erase(name);
     tables_[name] = TableEntry{path, mtime, st.st_size, st.st_ino, layout};
   }
 }
@@ -144,8 +146,21 @@ StatementHandle DbfSqlDatabase::Prepare(const QString& sql, std::vector<std::str
   const char* tail = nullptr;
   int rc = sqlite3_prepare_v2(db_, rewritten.text.c_str(), -1, &stmt, &tail);
   if (rc != SQLITE_OK) {
+    std::string message = sqlite3_errmsg(db_);
     sqlite3_finalize(stmt);
-    throw EDbfSqlError(sqlite3_errmsg(db_));
+    // A table whose file the engine refused: its error says why.
+    const std::string missing = "no such table: ";
+    if (message.rfind(missing, 0) == 0) {
+      std::string name = message.substr(missing.size());
+      size_t dot = name.find('.');
+      if (dot != std::string::npos) name = name.substr(dot + 1);
+      for (auto& c : name) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      }
+      auto it = broken_.find(name);
+      if (it != broken_.end()) message = it->second;
+    }
+    throw EDbfSqlError(message);
   }
   if (!stmt) throw EDbfSqlError("empty statement");
   if (parameters) *parameters = rewritten.parameters;

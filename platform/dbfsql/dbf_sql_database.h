@@ -73,6 +73,8 @@ class DbfSqlDatabase {
   sqlite3* db_ = nullptr;
   dbf::CodePage defaultCodePage_ = dbf::CodePage::Cp1251;
   std::map<std::string, TableEntry> tables_;
+  // Files the engine could not open as tables, with its error.
+  std::map<std::string, std::string> broken_;
 };
 
 }  // namespace kelmo::dbfsql

@@ -215,7 +215,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       double v = t.GetNumeric(n);  // raises on garbage
       if (key) *key = KeyOfNumber(v);
       if (ctx) {
-        if (f.decimalsByte == 0 && f.width < 19 && std::fabs(v) < 9.2e18) {
+        if (f.decimalsByte == 0 && f.width < 19 && std::fabs(v) < 9.2e18 && v == std::trunc(v)) {
           sqlite3_result_int64(ctx, static_cast<int64_t>(std::llround(v)));
         } else {
           sqlite3_result_double(ctx, v);
@@ -376,6 +376,9 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
   for (int i = 0; i < info->nConstraint; ++i) {
     const auto& c = info->aConstraint[i];
     if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ) continue;
+    // The look-up keys compare exactly; another collation is left to SQLite.
+    const char* collation = sqlite3_vtab_collation(info, i);
+    if (collation && sqlite3_stricmp(collation, "BINARY") != 0) continue;
     if (c.iColumn == -1) {
       chosen = i;
       break;

@@ -2,6 +2,7 @@
 // layer to show that a pack that cannot finish loses nothing.
 #include <gtest/gtest.h>
 
+#include "code_pages.h"
 #include "dbf_dataset.h"
 #include "dbf_errors.h"
 #include "dbf_test_support.h"
@@ -208,6 +209,19 @@ TEST(DbfDataSetRoad, PackThroughTheDataset) {
   EXPECT_EQ(ds.RecordCount(), 7);
   ds.Close();
   EXPECT_EQ(Ids(dir / "t.dbf"), (std::vector<int>{2, 4, 6, 8, 10, 11, 12}));
+}
+
+TEST(DbfDataSetRoad, TranslateTextBetweenCodePages) {
+  TDbfDataSet ds;
+  const std::string ansi = EncodeFromUtf8("Ёлка", CodePage::Cp1251);
+  std::string oem, back;
+  EXPECT_EQ(ds.TranslateText(ansi, oem, true), ansi.size());
+  EXPECT_EQ(oem, EncodeFromUtf8("Ёлка", CodePage::Cp866));
+  ds.TranslateText(oem, back, false);
+  EXPECT_EQ(back, ansi);
+  ds.SetTranslateASCII(false);
+  ds.TranslateText(ansi, back, true);
+  EXPECT_EQ(back, ansi);
 }
 
 TEST(DbfDataSetRoad, OpenErrors) {

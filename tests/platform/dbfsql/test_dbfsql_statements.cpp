@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <fstream>
 
 #include "dbfsql_fixture.h"
 #include "xt_query.h"
@@ -296,6 +298,40 @@ TEST_F(DbfSqlStatements, InsertAndDeleteWriteBack) {
   EXPECT_EQ(q.FieldByName("n"), QVariant(qlonglong(6)));
 }
 
+TEST_F(DbfSqlStatements, UpdatesTouchOnlyTheColumnsTheySet) {
+  const auto memoSize = [&] { return QFileInfo(dir_.path() + "/Operat.FPT").size(); };
+  const qint64 before = memoSize();
+  TQuery q;
+  q.SetDatabaseName(dir_.path());
+  q.SetStatement({"update operat.dbf o set o.fio=:fio, o.data_oper=:d where o.id=:id"});
+  q.SetParam("fio", QString("Врач"));
+  q.SetParam("d", QDate(2012, 2, 29));
+  q.SetParam("id", 4);
+  EXPECT_EQ(q.ExecSQL(), 1);
+  EXPECT_EQ(memoSize(), before);  // the memo was not written again
+  q.SetStatement({"update operat.dbf set note=:n where id=5"});
+  q.SetParam("n", QString("новая заметка"));
+  q.ExecSQL();
+  q.SetStatement({"select fio, data_oper, note from operat.dbf where id in (4, 5) order by id"});
+  q.Open();
+  EXPECT_EQ(q.FieldByName("fio"), QVariant(QString("Врач")));
+  EXPECT_EQ(q.FieldAsDate("data_oper"), QDate(2012, 2, 29));
+  EXPECT_EQ(q.FieldByName("note"), QVariant(QString("заметка 4")));
+  q.Next();
+  EXPECT_EQ(q.FieldByName("note"), QVariant(QString("новая заметка")));
+  q.Close();
+  q.SetStatement({"update operat.dbf set operation=:v where id=6"});
+  q.SetParam("v", 12345678);
+  try {
+    q.ExecSQL();
+    FAIL();
+  } catch (const EDbfSqlError& e) {
+    EXPECT_NE(std::string(e.what()).find("numeric value too big in field OPERATION"),
+              std::string::npos)
+        << e.what();
+  }
+}
+
 TEST_F(DbfSqlStatements, EngineErrorsReachTheCaller) {
   {
     DFO_dBHandler mtl(Path("mtl.dbf"), false, true, "");
@@ -317,6 +353,22 @@ TEST_F(DbfSqlStatements, EngineErrorsReachTheCaller) {
   EXPECT_FALSE(q.Active());
   q.SetStatement({"select * from nosuch.dbf"});
   EXPECT_THROW(q.Open(), EDbfSqlError);
+  // A file that is no table: the engine's reason reaches the caller.
+  {
+    std::ofstream bad(Path("broken.dbf"), std::ios::binary);
+    bad << "not a table at all, but long enough to hold a header";
+  }
+  q.SetStatement({"select * from broken.dbf"});
+  try {
+    q.Open();
+    FAIL();
+  } catch (const EDbfSqlError& e) {
+    EXPECT_NE(std::string(e.what()).find("Table Header for"), std::string::npos) << e.what();
+  }
+  // An equality under another collation is not taken for an exact look-up.
+  q.SetStatement({"select count(*) from stacion.dbf where polis = 'p1' collate nocase"});
+  q.Open();
+  EXPECT_EQ(q.Field(0), QVariant(qlonglong(1)));
   q.SetStatement({"select * from stacion.dbf where id=:id"});
   EXPECT_THROW(q.SetParam("other", 1), EDbfSqlError);
 }
