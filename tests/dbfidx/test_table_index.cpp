@@ -18,17 +18,6 @@ using namespace kelmo::dbf::testing;
 
 namespace {
 
-// The table handler with its index files kept up to date on every write.
-class IndexedTable : public DFO_dBHandler {
- public:
-  using DFO_dBHandler::DFO_dBHandler;
-  void RecordNotify(uint8_t code, int32_t record) override {
-    DFO_dBHandler::RecordNotify(code, record);
-    if (indexes) indexes->RecordNotify(code, record);
-  }
-  TdfIndexList* indexes = nullptr;
-};
-
 class TableIndex : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -40,16 +29,11 @@ class TableIndex : public ::testing::Test {
       build.AddField("BORN", 'D', 8, 0);
       build.WriteFiles();
     }
-    table = std::make_unique<IndexedTable>(path, false, true, "");
+    table = std::make_unique<DFO_dBHandler>(path, false, true, "");
     table->Open();
-    indexes = std::make_unique<TdfIndexList>(*table);
-    table->indexes = indexes.get();
+    indexes = &table->Indexes();
   }
-  void TearDown() override {
-    table->indexes = nullptr;
-    indexes.reset();
-    table.reset();
-  }
+  void TearDown() override { table.reset(); }
   int32_t Append(const std::string& name, double amount) {
     table->BlankRecord();
     table->PutFieldTextByName("NAME", name);
@@ -65,7 +49,8 @@ class TableIndex : public ::testing::Test {
   }
   std::vector<std::string> WalkNames() {
     std::vector<std::string> names;
-    for (indexes->OrderedGoTo(-3); !table->Eof(); indexes->OrderedGoTo(-1)) {
+    // The handler moves in the current tag's order.
+    for (table->GoTo(-3); !table->Eof(); table->GoTo(-1)) {
       std::string n = table->FieldTextByName("NAME");
       while (!n.empty() && n.back() == ' ') n.pop_back();
       names.push_back(n);
@@ -75,8 +60,8 @@ class TableIndex : public ::testing::Test {
   }
 
   std::string path;
-  std::unique_ptr<IndexedTable> table;
-  std::unique_ptr<TdfIndexList> indexes;
+  std::unique_ptr<DFO_dBHandler> table;
+  TdfIndexList* indexes = nullptr;
 };
 
 TEST_F(TableIndex, EveryFormatOrdersSeeksAndRanges) {
@@ -144,15 +129,14 @@ TEST_F(TableIndex, UpkeepAfterWritesDeletesAndPack) {
   table->SetUseDeleted(false);
   EXPECT_EQ(WalkNames(), expectedNames());
   int32_t before = table->RecordCount();
-  table->Pack();
+  table->Pack();  // rebuilds every open tag
   EXPECT_LT(table->RecordCount(), before);
-  indexes->Reindex();
   EXPECT_EQ(WalkNames(), expectedNames());
   // The numeric tag holds every record of the packed table in order.
   indexes->SetCurrentTag("AMOUNT", false);
   double last = -1e300;
   int count = 0;
-  for (indexes->OrderedGoTo(-3); !table->Eof(); indexes->OrderedGoTo(-1)) {
+  for (table->GoTo(-3); !table->Eof(); table->GoTo(-1)) {
     double v = table->GetNumericByName("AMOUNT");
     EXPECT_LE(last, v);
     last = v;
