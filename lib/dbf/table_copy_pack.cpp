@@ -8,6 +8,8 @@
 #include "table_builder.h"
 #include "table_encryption.h"
 #include "table_handler.h"
+#include "table_index_list.h"
+#include "table_index_list.h"
 
 namespace kelmo::dbf {
 
@@ -233,11 +235,11 @@ void DFO_dBHandler::Pack() {
 }
 
 void DFO_dBHandler::Reindex() {
-  // No index file is open in this layer yet; the state change keeps the
-  // sequence that index rebuilding runs in.
+  // Every tag of every open index file is built again from the table.
   const bool bufferWasOn = RecordBufferOn();
   SetTableState(4);
   UseRecordBuffer(true);
+  if (indexes_) indexes_->Reindex();
   SetTableState(1);
   UseRecordBuffer(bufferWasOn);
   GoTo(kMoveFirst);

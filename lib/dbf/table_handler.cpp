@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "dbf_errors.h"
+#include "table_index_list.h"
 
 namespace kelmo::dbf {
 
@@ -12,7 +13,20 @@ DFO_dBHandler::DFO_dBHandler(const std::string& fileName, bool shared, bool read
                              const std::string& password, OsLayer& os)
     : DFO_dBaseFld(fileName, shared, readWrite, password, os) {}
 
-DFO_dBHandler::~DFO_dBHandler() = default;
+DFO_dBHandler::~DFO_dBHandler() {
+  // The index files write what they hold while the table is still open.
+  indexes_.reset();
+}
+
+TdfIndexList& DFO_dBHandler::Indexes() {
+  if (!indexes_) indexes_ = std::make_unique<TdfIndexList>(*this);
+  return *indexes_;
+}
+
+void DFO_dBHandler::RecordNotify(uint8_t code, int32_t record) {
+  DFO_dBaseFld::RecordNotify(code, record);
+  if (indexes_) indexes_->RecordNotify(code, record);
+}
 
 void DFO_dBHandler::AllowRecordBuffer(bool allowed) {
   readBufferAllowed_ = allowed;
@@ -80,7 +94,11 @@ void DFO_dBHandler::GoTo(int32_t n) {
       (n == kMoveFirst || n == kMoveCurrent) ? kMoveNext : (n == kMoveLast ? kMovePrior : n);
   int32_t target = n;
   for (;;) {
-    DFO_dBaseFld::GoTo(target);
+    if (indexes_ && indexes_->CurrentTag()) {
+      indexes_->OrderedGoTo(target);
+    } else {
+      DFO_dBaseFld::GoTo(target);
+    }
     if (Eof() || Bof()) break;
     if (CurrentRecord() < 1 || CurrentRecord() > RecordCount()) {
       BlankRecord();

@@ -20,12 +20,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "table_fields.h"
 
 namespace kelmo::dbf {
+
+class TdfIndexList;
 
 class DFO_dBHandler : public DFO_dBaseFld {
  public:
@@ -40,6 +43,13 @@ class DFO_dBHandler : public DFO_dBaseFld {
   void Append() override;
   void GoTo(int32_t n) override;
   void WriteRecord(int32_t n) override;
+  // Keeps the open index files up to date after each write and flush.
+  void RecordNotify(uint8_t code, int32_t record) override;
+
+  // The table's index files and current tag (table_index_list.h), made on
+  // first use; with a current tag, GoTo moves in its order.
+  TdfIndexList& Indexes();
+  TdfIndexList* IndexesIfOpen() const { return indexes_.get(); }
 
   void Skip(int32_t count);
   // True here; the dataset's table object asks its owner's record filter.
@@ -65,6 +75,7 @@ class DFO_dBHandler : public DFO_dBaseFld {
  private:
   bool RecordVisible();
 
+  std::unique_ptr<TdfIndexList> indexes_;
   std::vector<uint8_t> readBuffer_;
   int64_t bufferStart_ = -1;
   int64_t bufferEnd_ = -1;

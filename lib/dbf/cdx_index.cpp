@@ -1,0 +1,489 @@
+// .cdx compound index file. Layout:
+//
+// Tag header (1024 bytes; the one at offset 0 heads the tag list):
+//   0 root node offset (4)   4 zero (4)   8 change counter (4)   12 key length (2)
+//   14 flags (1): 1 unique, 8 for-condition, 96 always, 128 the tag list
+//   15 signature (1)   494 collation name (8)   502 descending (2)
+//   504 key expression length + 1 (2)   506 for expression length + 1 (2)
+//   510 key expression length + 1 (2)   512 key expression, for expression (512)
+// Node header: type (2; 0 interior, 1 interior root, 2 leaf, 3 leaf root),
+//   key count (2), left sibling (4), right sibling (4).
+// Interior node: from 12, entries of key, record (big-endian), child (big-endian).
+// Leaf node: 12 free bytes (2), 14 record mask (4), 18 duplicate-count mask (1),
+//   19 trailing-count mask (1), 20 record bits (1), 21 duplicate bits (1),
+//   22 trailing bits (1), 23 entry bytes (1); entries from 24 upwards, key
+//   parts packed downwards from 511.
+#include "cdx_index.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "dbf_expression_tools.h"
+#include "key_sorter.h"
+#include "ntx_index.h"
+
+namespace kelmo::dbf {
+
+namespace {
+
+constexpr int kHeaderSize = 1024;
+constexpr uint8_t kFlagsBase = 96;
+constexpr uint8_t kFlagsTagList = 224;
+
+// A double as bytes whose unsigned order is numeric order, trailing zeros dropped.
+std::string FloatKey(double v) {
+  if (v == 0) v = 0;
+  uint64_t bits;
+  std::memcpy(&bits, &v, 8);
+  bits = (bits >> 63) ? ~bits : bits | (uint64_t{1} << 63);
+  std::string out(8, '\0');
+  for (int i = 0; i < 8; ++i) out[static_cast<size_t>(i)] = static_cast<char>(bits >> (56 - 8 * i));
+  while (!out.empty() && out.back() == '\0') out.pop_back();
+  return out;
+}
+
+size_t SharedPrefix(const std::string& a, const std::string& b) {
+  size_t n = std::min(a.size(), b.size());
+  size_t i = 0;
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+GSobjCDXTag::GSobjCDXTag(GSobjCDXFile& f, int32_t header, const std::string& n, bool list)
+    : GSobjIndexTag(f, "CDX", IndexUpper(n), header), tagList(list) {
+  if (header == -1) {
+    headerPage = f.AllocatePage();
+    f.AllocatePage();
+    headerDirty = true;
+  } else {
+    ReadHeader();
+  }
+}
+
+std::string GSobjCDXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
+  if (keyType == 'C') {
+    std::string out = type == etBoolean ? (VariantToBool(value) ? "T" : "F") : VariantToText(value);
+    if (tagList) out = IndexUpper(out);
+    if (static_cast<int>(out.size()) > keyLength) out.resize(static_cast<size_t>(keyLength));
+    if (trim) {
+      while (!out.empty() && out.back() == ' ') out.pop_back();
+    }
+    return out;
+  }
+  double v;
+  if (type == etText) {
+    std::string text = VariantToText(value);
+    v = keyType == 'D' ? exptools::TextToJulian(text) : std::strtod(text.c_str(), nullptr);
+  } else {
+    v = VariantToNumber(value);
+  }
+  if (keyType == 'D' && v >= kEmptyDate) v = 0;
+  return FloatKey(v);
+}
+
+GSobjCDXTag::LeafParams GSobjCDXTag::ParamsFor(int64_t maxRecord) const {
+  LeafParams p;
+  int d = 0;
+  while ((2 << d) <= keyLength) ++d;  // d = floor(log2(key length))
+  p.duplicateBits = p.trailingBits = d + 1;
+  p.duplicateMask = p.trailingMask = (1u << (d + 1)) - 1;
+  int bits = 22 - 2 * d;
+  p.entryBytes = 3;
+  while (bits < 31 &&
+         ((uint64_t{1} << bits) - 1) < static_cast<uint64_t>(std::max<int64_t>(maxRecord, 0))) {
+    bits += 8;
+    ++p.entryBytes;
+  }
+  p.recordBits = p.entryBytes * 8 - p.duplicateBits - p.trailingBits;
+  p.recordMask = bits >= 31 ? 0x7FFFFFFFu : static_cast<uint32_t>((uint64_t{1} << bits) - 1);
+  return p;
+}
+
+int64_t GSobjCDXTag::MaxRecord() const {
+  if (tagList) return file.Disk() ? std::max<int64_t>(file.Disk()->Size(), file.nextFree) : 0;
+  return file.table ? file.table->RecordCount() : 0;
+}
+
+size_t GSobjCDXTag::LeafBytes(const GSobjIndexKey& node, const LeafParams& p) const {
+  if (node.cachedCount > node.entries.size()) node.cachedCount = node.cachedBytes = 0;
+  for (size_t i = node.cachedCount; i < node.entries.size(); ++i) {
+    const std::string& key = node.entries[i].value;
+    size_t dup = i ? SharedPrefix(node.entries[i - 1].value, key) : 0;
+    node.cachedBytes += static_cast<size_t>(p.entryBytes) + key.size() - dup;
+  }
+  node.cachedCount = node.entries.size();
+  return node.cachedBytes;
+}
+
+size_t GSobjCDXTag::NodeCapacity(bool leaf, bool) const {
+  return leaf ? static_cast<size_t>(kLeafArea) : static_cast<size_t>(maxKeys);
+}
+
+bool GSobjCDXTag::Fits(const GSobjIndexKey& node, bool) const {
+  if (!node.leaf) return node.entries.size() <= static_cast<size_t>(maxKeys);
+  GSobjIndexKey copy;
+  copy.entries = node.entries;
+  return LeafBytes(copy, ParamsFor(MaxRecord())) <= 487;
+}
+
+size_t GSobjCDXTag::SplitCount(const GSobjIndexKey& node) const {
+  size_t n = node.entries.size();
+  if (!node.leaf) return n - n / 2;
+  LeafParams p = ParamsFor(MaxRecord());
+  size_t total = 0, count = 0;
+  for (size_t i = 0; i < n; ++i) {
+    size_t dup = i ? SharedPrefix(node.entries[i - 1].value, node.entries[i].value) : 0;
+    total += static_cast<size_t>(p.entryBytes) + node.entries[i].value.size() - dup;
+    if (total >= 250) break;
+    ++count;
+  }
+  return std::max<size_t>(count, 1);
+}
+
+bool GSobjCDXTag::BuildNodeFull(const GSobjIndexKey& node, int64_t) const {
+  if (!node.leaf) return node.entries.size() >= static_cast<size_t>(maxKeys);
+  LeafParams p = ParamsFor(MaxRecord());
+  size_t used = LeafBytes(node, p);
+  return kLeafArea - static_cast<int64_t>(used) < 2 * (p.entryBytes + keyLength);
+}
+
+void GSobjCDXTag::OnSplit(const GSobjIndexKey& lower, const GSobjIndexKey&) {
+  if (lower.leftSibling <= 0) return;
+  uint8_t node[kNodeSize];
+  file.ReadPage(lower.leftSibling, node, kNodeSize);
+  PutLE32(node + 8, static_cast<uint32_t>(lower.page));
+  file.WritePage(lower.leftSibling, node, kNodeSize);
+}
+
+void GSobjCDXTag::ReadNodePage(GSobjIndexKey& node, const GSobjIndexKeyData*, bool) {
+  uint8_t b[kNodeSize];
+  file.ReadPage(node.page, b, kNodeSize);
+  int type = GetLE16(b);
+  int count = GetLE16(b + 2);
+  node.leftSibling = static_cast<int32_t>(GetLE32(b + 4));
+  node.rightSibling = static_cast<int32_t>(GetLE32(b + 8));
+  node.entries.clear();
+  node.leaf = type >= 2;
+  if (type > 3) Corrupt();
+  if (!node.leaf) {
+    int size = keyLength + 8;
+    if (count > maxKeys || 12 + count * size > kNodeSize) Corrupt();
+    for (int i = 0; i < count; ++i) {
+      const uint8_t* e = b + 12 + i * size;
+      std::string key;
+      if (keyType == 'C') {
+        key = IndexTextFromPage(e, keyLength);
+      } else {
+        int n = keyLength;
+        while (n > 0 && e[n - 1] == 0) --n;
+        key.assign(reinterpret_cast<const char*>(e), static_cast<size_t>(n));
+      }
+      int32_t record = static_cast<int32_t>(GetBE32(e + keyLength));
+      int32_t child = static_cast<int32_t>(GetBE32(e + keyLength + 4));
+      if (child <= 0) Corrupt();
+      node.entries.push_back({std::move(key), record, child});
+    }
+    return;
+  }
+  uint32_t recordMask = GetLE32(b + 14);
+  uint32_t duplicateMask = b[18], trailingMask = b[19];
+  int duplicateBits = b[21], trailingBits = b[22], entryBytes = b[23];
+  if (entryBytes < 3 || entryBytes > 8 || duplicateBits + trailingBits > 16 ||
+      24 + count * entryBytes > kNodeSize) {
+    Corrupt();
+  }
+  std::string buffer(static_cast<size_t>(keyLength), ' ');
+  int position = kNodeSize;
+  int entryEnd = 24 + count * entryBytes;
+  for (int i = 0; i < count; ++i) {
+    const uint8_t* e = b + 24 + i * entryBytes;
+    uint32_t top = static_cast<uint32_t>(e[entryBytes - 2] | (e[entryBytes - 1] << 8));
+    int trailing = static_cast<int>((top >> (16 - trailingBits)) & trailingMask);
+    int duplicate = static_cast<int>((top >> (16 - trailingBits - duplicateBits)) & duplicateMask);
+    uint32_t record = GetLE32(e) & recordMask;
+    int stored = keyLength - duplicate - trailing;
+    if (stored < 0 || position - stored < entryEnd) Corrupt();
+    position -= stored;
+    std::memcpy(buffer.data() + duplicate, b + position, static_cast<size_t>(stored));
+    std::fill(buffer.begin() + (keyLength - trailing), buffer.end(), '\0');
+    std::string key = buffer.substr(0, static_cast<size_t>(keyLength - trailing));
+    if (keyType == 'C') {
+      while (!key.empty() && (key.back() == ' ' || key.back() == '\0')) key.pop_back();
+    }
+    node.entries.push_back(
+        {std::move(key), static_cast<int32_t>(record), static_cast<int32_t>(record)});
+  }
+}
+
+void GSobjCDXTag::WriteNodePage(const GSobjIndexKey& node, bool) {
+  uint8_t b[kNodeSize] = {};
+  int type = (node.leaf ? 2 : 0) + (node.page == rootPage ? 1 : 0);
+  PutLE16(b, static_cast<uint16_t>(type));
+  PutLE16(b + 2, static_cast<uint16_t>(node.entries.size()));
+  PutLE32(b + 4, static_cast<uint32_t>(node.leftSibling));
+  PutLE32(b + 8, static_cast<uint32_t>(node.rightSibling));
+  if (!node.leaf) {
+    int size = keyLength + 8;
+    for (size_t i = 0; i < node.entries.size(); ++i) {
+      const GSobjIndexKeyData& e = node.entries[i];
+      uint8_t* p = b + 12 + static_cast<int>(i) * size;
+      std::memset(p, keyType == 'C' ? ' ' : 0, static_cast<size_t>(keyLength));
+      std::memcpy(p, e.value.data(), std::min<size_t>(e.value.size(), keyLength));
+      PutBE32(p + keyLength, static_cast<uint32_t>(e.record));
+      PutBE32(p + keyLength + 4, static_cast<uint32_t>(e.link));
+    }
+    file.WritePage(node.page, b, kNodeSize);
+    return;
+  }
+  int64_t maxRecord = MaxRecord();
+  for (const auto& e : node.entries) maxRecord = std::max<int64_t>(maxRecord, e.link);
+  LeafParams p = ParamsFor(maxRecord);
+  PutLE32(b + 14, p.recordMask);
+  b[18] = static_cast<uint8_t>(p.duplicateMask);
+  b[19] = static_cast<uint8_t>(p.trailingMask);
+  b[20] = static_cast<uint8_t>(p.recordBits);
+  b[21] = static_cast<uint8_t>(p.duplicateBits);
+  b[22] = static_cast<uint8_t>(p.trailingBits);
+  b[23] = static_cast<uint8_t>(p.entryBytes);
+  int position = kNodeSize;
+  int used = 0;
+  for (size_t i = 0; i < node.entries.size(); ++i) {
+    const std::string& key = node.entries[i].value;
+    size_t length = std::min<size_t>(key.size(), keyLength);
+    size_t duplicate = i ? std::min(SharedPrefix(node.entries[i - 1].value, key), length) : 0;
+    size_t trailing = static_cast<size_t>(keyLength) - length;
+    size_t stored = length - duplicate;
+    uint64_t entry = (static_cast<uint64_t>(node.entries[i].link) & p.recordMask) |
+                     (static_cast<uint64_t>(duplicate) << p.recordBits) |
+                     (static_cast<uint64_t>(trailing) << (p.recordBits + p.duplicateBits));
+    uint8_t* e = b + 24 + static_cast<int>(i) * p.entryBytes;
+    for (int k = 0; k < p.entryBytes; ++k) e[k] = static_cast<uint8_t>(entry >> (8 * k));
+    position -= static_cast<int>(stored);
+    std::memcpy(b + position, key.data() + duplicate, stored);
+    used += p.entryBytes + static_cast<int>(stored);
+  }
+  if (used > kLeafArea) Corrupt();  // the framework splits before this
+  PutLE16(b + 12, static_cast<uint16_t>(kLeafArea - used));
+  file.WritePage(node.page, b, kNodeSize);
+}
+
+void GSobjCDXTag::ReadHeader() {
+  uint8_t h[kHeaderSize];
+  file.ReadPage(headerPage, h, kHeaderSize);
+  rootPage = static_cast<int32_t>(GetLE32(h));
+  changeCounter = GetLE32(h + 8);
+  keyLength = GetLE16(h + 12);
+  uint8_t flags = h[14];
+  unique = (flags & 1) != 0;
+  bool forFlag = (flags & 8) != 0;
+  ascending = GetLE16(h + 502) == 0;
+  collationName = std::string(reinterpret_cast<const char*>(h + 494),
+                              strnlen(reinterpret_cast<const char*>(h + 494), 8));
+  int64_t size = file.Disk() ? file.Disk()->Size() : 0;
+  if (rootPage <= 0 || rootPage % kNodeSize != 0 || rootPage + kNodeSize > size || keyLength < 1 ||
+      keyLength > TdfSort::kMaxKeyLength) {
+    Corrupt();
+  }
+  const char* text = reinterpret_cast<const char*>(h + 512);
+  size_t keyLen = strnlen(text, 512);
+  keyExpression.assign(text, keyLen);
+  forExpression.clear();
+  if (forFlag && keyLen + 1 < 512) {
+    forExpression.assign(text + keyLen + 1, strnlen(text + keyLen + 1, 512 - keyLen - 1));
+  }
+  if (keyExpression.empty() && !tagList) Corrupt();
+  maxKeys = 500 / (keyLength + 8);
+  entrySize = keyLength + 8;
+  keyType = 'C';
+  if (!tagList) {
+    CompileExpressions();
+    if (keyHandler) {
+      TdfExpVariant v;
+      keyHandler->Evaluate(v);
+      uint8_t t = keyHandler->GetResultType();
+      if (IsNumericFamily(t)) keyType = (t == etDate || t == etDateTime) ? 'D' : 'N';
+    }
+  }
+  keyForm = IndexKeyForm::kText;
+  headerDirty = false;
+}
+
+void GSobjCDXTag::WriteHeader() {
+  if (!headerDirty) return;
+  uint8_t h[kHeaderSize] = {};
+  PutLE32(h, static_cast<uint32_t>(rootPage));
+  PutLE32(h + 8, changeCounter);
+  PutLE16(h + 12, static_cast<uint16_t>(keyLength));
+  uint8_t flags = tagList ? kFlagsTagList : kFlagsBase;
+  if (unique) flags |= 1;
+  if (hasFor) flags |= 8;
+  h[14] = flags;
+  h[15] = 1;
+  PutLE16(h + 502, ascending ? 0 : 1);
+  size_t keyLen = keyExpression.size(), forLen = hasFor ? forExpression.size() : 0;
+  PutLE16(h + 504, static_cast<uint16_t>(keyLen ? keyLen + 1 : 0));
+  PutLE16(h + 506, static_cast<uint16_t>(forLen + 1));
+  PutLE16(h + 510, static_cast<uint16_t>(keyLen + 1));
+  std::memcpy(h + 512, keyExpression.data(), std::min<size_t>(keyLen, 511));
+  if (forLen && keyLen + 1 + forLen < 512) {
+    std::memcpy(h + 512 + keyLen + 1, forExpression.data(), forLen);
+  }
+  file.WritePage(headerPage, h, kHeaderSize);
+  headerDirty = false;
+}
+
+int GSobjCDXTag::DefineTag(const std::string& n, const std::string& key, bool u, bool asc,
+                           const std::string& forExpr) {
+  name = IndexUpper(n).substr(0, 10);
+  if (key.size() + forExpr.size() + 2 > 512) {
+    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
+  }
+  keyExpression = key;
+  forExpression = forExpr;
+  unique = u;
+  ascending = asc;
+  keyType = 'C';
+  keyLength = 10;
+  if (!tagList) {
+    CompileExpressions();
+    if (!keyHandler) return 0;
+    TdfExpVariant v;
+    keyHandler->Evaluate(v);
+    uint8_t t = keyHandler->GetResultType();
+    if (IsNumericFamily(t)) {
+      keyType = (t == etDate || t == etDateTime) ? 'D' : 'N';
+      keyLength = 8;
+    } else {
+      keyLength = t == etBoolean ? 1 : static_cast<int>(VariantToText(v).size());
+      if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
+        throw EDbfError(DbfFormat("Sort key length must be 1-%d bytes, is %d",
+                                  TdfSort::kMaxKeyLength, keyLength));
+      }
+    }
+  }
+  keyForm = IndexKeyForm::kText;
+  maxKeys = 500 / (keyLength + 8);
+  entrySize = keyLength + 8;
+  uint8_t zero[kHeaderSize] = {};
+  file.WritePage(headerPage, zero, kHeaderSize);
+  if (tagList) {
+    BuildFromSorted([](std::string&, int32_t&) { return false; }, 0);
+  } else {
+    BuildFromTable(true);
+  }
+  return 1;
+}
+
+// ---------------------------------------------------------------------------
+
+GSobjCDXFile::GSobjCDXFile(IndexTableLink* t, const std::string& name, bool create, bool readWrite)
+    : GSobjIndexFile(t, ".cdx") {
+  if (!OpenDiskFile(name, create, readWrite, ".cdx")) return;
+  recordNumberOrder = true;
+  if (!create && disk->Size() > 512) {
+    nextFree = -1;
+    try {
+      tagList = std::make_unique<GSobjCDXTag>(*this, 0, IndexBaseName(fileName), true);
+      for (const GSobjIndexKeyData& entry : tagList->AllKeys()) {
+        tags.push_back(std::make_unique<GSobjCDXTag>(*this, entry.link, entry.value, false));
+      }
+    } catch (const EDbfExpression&) {
+      throw;
+    } catch (const EDbfError&) {
+      corrupt = true;
+      tags.clear();
+      throw;
+    }
+  } else {
+    disk->Truncate(0);
+    nextFree = 0;
+    tagList = std::make_unique<GSobjCDXTag>(*this, -1, IndexBaseName(fileName), true);
+    tagList->DefineTag(tagList->name, "", false, true, "");
+  }
+  opened = true;
+}
+
+GSobjCDXFile::~GSobjCDXFile() = default;
+
+int GSobjCDXFile::AddTag(const std::string& given, const std::string& keyExpression,
+                         bool unique, bool ascending, const std::string& forExpression) {
+  std::string name = IndexUpper(given).substr(0, 10);
+  // The new tag is built completely before the tag list drops a tag of the
+  // same name, so a failed definition leaves the old tag in place.
+  auto tag = std::make_unique<GSobjCDXTag>(*this, -1, name, false);
+  GSobjCDXTag& t = *tag;
+  int result = t.DefineTag(name, keyExpression, unique, ascending, forExpression);
+  for (size_t i = tags.size(); i-- > 0;) {
+    if (tags[i]->name == name) {
+      tagList->DeleteKey(name, tags[i]->headerPage);
+      tags.erase(tags.begin() + static_cast<long>(i));
+      break;
+    }
+  }
+  tags.push_back(std::move(tag));
+  tagList->InsertKey({name, t.headerPage, t.headerPage});
+  return result;
+}
+
+bool GSobjCDXFile::DeleteTag(const std::string& given) {
+  std::string name = IndexUpper(given);
+  for (size_t i = tags.size(); i-- > 0;) {
+    if (tags[i]->name == name) {
+      tagList->DeleteKey(name, tags[i]->headerPage);
+      tags.erase(tags.begin() + static_cast<long>(i));
+      if (tags.empty()) Reindex();
+      return true;
+    }
+  }
+  return false;
+}
+
+int32_t GSobjCDXFile::AllocatePage() {
+  if (nextFree < 0) {
+    nextFree = (disk->Size() + GSobjCDXTag::kNodeSize - 1) / GSobjCDXTag::kNodeSize *
+               GSobjCDXTag::kNodeSize;
+  }
+  int64_t page = nextFree;
+  nextFree += GSobjCDXTag::kNodeSize;
+  if (page > 0x7FFFFE00) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
+  return static_cast<int32_t>(page);
+}
+
+void GSobjCDXFile::Reindex() {
+  for (auto& tag : tags) tag->ReleaseCursor();
+  disk->Truncate(0);
+  nextFree = 0;
+  tagList = std::make_unique<GSobjCDXTag>(*this, -1, tagList->name, true);
+  tagList->DefineTag(tagList->name, "", false, true, "");
+  for (auto& tag : tags) {
+    auto& t = static_cast<GSobjCDXTag&>(*tag);
+    t.headerPage = AllocatePage();
+    AllocatePage();
+    t.changeCounter = 0;
+    t.DefineTag(t.name, t.keyExpression, t.unique, t.ascending, t.forExpression);
+    tagList->InsertKey({t.name, t.headerPage, t.headerPage});
+  }
+}
+
+bool GSobjCDXFile::UpdateRecordKeys(int32_t record, bool isAppend) {
+  bool changed = GSobjIndexFile::UpdateRecordKeys(record, isAppend);
+  if (changed && tagList) {
+    ++tagList->changeCounter;
+    tagList->headerDirty = true;
+    tagList->WriteHeader();
+  }
+  return changed;
+}
+
+void GSobjCDXFile::Flush() {
+  if (tagList) tagList->ReleaseCursor();
+  GSobjIndexFile::Flush();
+}
+
+}  // namespace kelmo::dbf

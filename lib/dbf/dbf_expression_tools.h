@@ -1,0 +1,39 @@
+// Text and date helpers of the expression language: case mapping of the
+// user's code page (1251), locale comparison, the wildcard match and the
+// julian day numbers that dates are inside the engine (day number = date
+// serial + 2415019). Dates are written dd.mm.yyyy whatever the locale.
+// None of these raise except TextToJulian, which raises EDbfExpression
+// "Invalid date" for a text that is no date. Each is linear in its text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kelmo::dbf::exptools {
+
+inline constexpr int32_t kDaySerialOffset = 2415019;
+// The locale's short date format, its year widened to four digits.
+inline constexpr const char* kLocaleDateFormat = "DD.MM.YYYY";
+
+std::string UpperText(std::string text);
+std::string LowerText(std::string text);
+// Case-sensitive comparison: -1, 0 or 1 (unsigned bytes, shorter first).
+int LocaleCompare(const std::string& a, const std::string& b);
+// Position (from 1) of the pattern's fixed part in the text, 0 for no match;
+// "*" at either end and "?" are special.
+int WildcardPos(std::string pattern, std::string text);
+
+int32_t EncodeJulian(int year, int month, int day);
+void DecodeJulian(int32_t day, int& year, int& month, int& dayOfMonth);
+int32_t TodayJulian();
+// 1 (Sunday) to 7 (Saturday); 0 for day numbers of 0 or less.
+int DayOfWeek(int32_t day);
+// "yyyymmdd"; eight blanks for 0 or less.
+std::string JulianToText(int32_t day);
+// "dd.mm.yyyy"; blanks as long as the format for 0 or less.
+std::string JulianToLocaleText(int32_t day);
+// "yyyymmdd" (an impossible one gives 2415019) or "dd.mm.yyyy"; empty text
+// or "00000000" gives 0; anything else raises EDbfExpression.
+int32_t TextToJulian(const std::string& text);
+
+}  // namespace kelmo::dbf::exptools

@@ -1,0 +1,952 @@
+// Index framework: cursor path, seeks, walks, ranges, key maintenance with
+// page splits, and the bottom-up build shared by every format. Layer: index
+// files, above the disk file and the expressions, below the table handler.
+#include "index_framework.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "key_sorter.h"
+
+namespace kelmo::dbf {
+
+double GetLEDouble(const uint8_t* p) {
+  uint64_t bits = 0;
+  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
+  double v;
+  std::memcpy(&v, &bits, 8);
+  return v;
+}
+
+void PutLEDouble(uint8_t* p, double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, 8);
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+std::string IndexBaseName(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  size_t dot = name.find_last_of('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string IndexUpper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+// Disk file
+
+IndexDiskFile::~IndexDiskFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::unique_ptr<IndexDiskFile> IndexDiskFile::Open(const std::string& path, bool readWrite) {
+  int fd = ::open(path.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return nullptr;
+    throw EDbfError(DbfFormat("Access denied to file %s", path.c_str()));
+  }
+  return std::unique_ptr<IndexDiskFile>(new IndexDiskFile(fd, path, readWrite));
+}
+
+std::unique_ptr<IndexDiskFile> IndexDiskFile::Create(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw EDbfError(DbfFormat("Could not create file %s", path.c_str()));
+  return std::unique_ptr<IndexDiskFile>(new IndexDiskFile(fd, path, true));
+}
+
+int64_t IndexDiskFile::Read(int64_t offset, void* buffer, int64_t count) {
+  int64_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, static_cast<size_t>(count - done),
+                        offset + done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw EDbfError(DbfFormat("Error on Read of file %s", path_.c_str()));
+    }
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+void IndexDiskFile::Write(int64_t offset, const void* buffer, int64_t count) {
+  int64_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pwrite(fd_, static_cast<const char*>(buffer) + done,
+                         static_cast<size_t>(count - done), offset + done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw EDbfError(DbfFormat("Error writing to %s", path_.c_str()));
+    done += n;
+  }
+}
+
+int64_t IndexDiskFile::Size() {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) {
+    throw EDbfError(DbfFormat("Error getting FileSize for file %s", path_.c_str()));
+  }
+  return st.st_size;
+}
+
+void IndexDiskFile::Truncate(int64_t size) {
+  if (::ftruncate(fd_, size) != 0) {
+    throw EDbfError(DbfFormat("Error in Truncate of file %s", path_.c_str()));
+  }
+}
+
+void IndexDiskFile::Flush() {
+  if (::fsync(fd_) != 0 && errno != EINVAL) {
+    throw EDbfError(DbfFormat("Error on Flush for file %s", path_.c_str()));
+  }
+}
+
+bool IndexDiskFile::Rename(const std::string& newPath) {
+  if (std::rename(path_.c_str(), newPath.c_str()) != 0) return false;
+  path_ = newPath;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Index file
+
+GSobjIndexFile::GSobjIndexFile(IndexTableLink* t, std::string kindExtension)
+    : table(t), kindExtension_(std::move(kindExtension)) {
+  exact = table ? table->ExactMatch() : true;
+}
+
+GSobjIndexFile::~GSobjIndexFile() = default;
+
+bool GSobjIndexFile::OpenDiskFile(const std::string& given, bool create, bool readWrite,
+                                  const std::string& defaultExtension) {
+  std::string name = given;
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+  size_t slash = name.find_last_of('/');
+  size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    name += defaultExtension;
+  }
+  if (name.find('/') == std::string::npos && table) {
+    std::string t = table->TableFileName();
+    size_t ts = t.find_last_of('/');
+    if (ts != std::string::npos) name = t.substr(0, ts + 1) + name;
+  }
+  slash = name.find_last_of('/');
+  fileName = slash == std::string::npos ? name : name.substr(slash + 1);
+  disk = create ? IndexDiskFile::Create(name) : IndexDiskFile::Open(name, readWrite);
+  return disk != nullptr;
+}
+
+void GSobjIndexFile::ReadPage(int32_t address, void* buffer, int32_t count) {
+  int64_t offset = static_cast<int64_t>(address) * PageUnit();
+  if (!disk || address < 0 || disk->Read(offset, buffer, count) != count) {
+    throw EDbfError(DbfFormat("Index file %s is corrupted", fileName.c_str()));
+  }
+}
+
+void GSobjIndexFile::WritePage(int32_t address, const void* buffer, int32_t count) {
+  if (!disk) return;
+  disk->Write(static_cast<int64_t>(address) * PageUnit(), buffer, count);
+}
+
+bool GSobjIndexFile::UpdateRecordKeys(int32_t record, bool isAppend) {
+  nextFree = -1;
+  bool changed = false;
+  for (auto& tag : tags) changed |= tag->UpdateRecordKey(record, isAppend);
+  return changed;
+}
+
+void GSobjIndexFile::Flush() {
+  for (auto& tag : tags) tag->ReleaseCursor();
+  if (disk && disk->ReadWrite()) disk->Flush();
+}
+
+bool GSobjIndexFile::IndexFileMatchesName(const std::string& path) const {
+  size_t slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return IndexUpper(name) == IndexUpper(fileName);
+}
+
+GSobjIndexTag* GSobjIndexFile::IndexTagByName(const std::string& name) const {
+  for (const auto& tag : tags) {
+    if (IndexUpper(tag->name) == IndexUpper(name)) return tag.get();
+  }
+  return nullptr;
+}
+
+GSobjIndexTag* GSobjIndexFile::IndexTagByNumber(int n) const {
+  if (n < 0 || n >= IndexTagCount()) return nullptr;
+  return tags[static_cast<size_t>(n)].get();
+}
+
+// ---------------------------------------------------------------------------
+// Tag: definition
+
+GSobjIndexTag::GSobjIndexTag(GSobjIndexFile& f, std::string k, std::string n, int32_t header)
+    : kind(std::move(k)), name(std::move(n)), headerPage(header), file(f) {}
+
+GSobjIndexTag::~GSobjIndexTag() = default;
+
+void GSobjIndexTag::Corrupt() const {
+  throw EDbfError(DbfFormat("Index file %s is corrupted", file.fileName.c_str()));
+}
+
+size_t GSobjIndexTag::BuildFill(bool leaf, int64_t) const {
+  return NodeCapacity(leaf, false);
+}
+
+bool GSobjIndexTag::Fits(const GSobjIndexKey& node, bool rightmost) const {
+  return node.entries.size() <= NodeCapacity(node.leaf, rightmost);
+}
+
+size_t GSobjIndexTag::SplitCount(const GSobjIndexKey& node) const {
+  size_t n = node.entries.size();
+  return std::min(n - n / 2, NodeCapacity(node.leaf, false));
+}
+
+bool GSobjIndexTag::BuildNodeFull(const GSobjIndexKey& node, int64_t totalKeys) const {
+  return node.entries.size() >= std::max<size_t>(2, BuildFill(node.leaf, totalKeys));
+}
+
+int32_t GSobjIndexTag::AllocatePage() {
+  return file.AllocatePage();
+}
+
+std::string GSobjIndexTag::PseudoHighKey() const {
+  if (keyForm == IndexKeyForm::kFloat) {
+    uint8_t b[8];
+    PutLEDouble(b, DescendingByComparison() ? -1.7e308 : 1.7e308);
+    return std::string(reinterpret_cast<char*>(b), 8);
+  }
+  return DescendingByComparison() ? std::string() : std::string(1, '\xFF');
+}
+
+void GSobjIndexTag::CompileExpressions() {
+  keyHandler.reset();
+  forHandler.reset();
+  hasFor = false;
+  TdfExpUserLink* link = file.table ? file.table->ExpressionLink() : nullptr;
+  if (!file.table) return;
+  if (!keyExpression.empty()) keyHandler = std::make_unique<TdfExpHandler>(link, keyExpression);
+  std::string f = forExpression;
+  while (!f.empty() && f.back() == ' ') f.pop_back();
+  if (!f.empty()) {
+    forHandler = std::make_unique<TdfExpHandler>(link, f);
+    hasFor = true;
+  }
+}
+
+bool GSobjIndexTag::EvaluateKey(std::string& key, TdfExpVariant* raw, uint8_t* rawType) {
+  if (!keyHandler) return false;
+  TdfExpVariant value;
+  keyHandler->Evaluate(value);
+  uint8_t type = keyHandler->GetResultType();
+  if (raw) *raw = value;
+  if (rawType) *rawType = type;
+  key = FormatKey(value, type, true);
+  return true;
+}
+
+bool GSobjIndexTag::ForCondition() {
+  if (!forHandler) return true;
+  TdfExpVariant value;
+  forHandler->Evaluate(value);
+  return forHandler->GetResultType() == etBoolean && VariantToBool(value);
+}
+
+// ---------------------------------------------------------------------------
+// Tag: comparison and the cursor path
+
+int GSobjIndexTag::CompareKeys(const std::string& search, const std::string& entry,
+                               int partial) const {
+  // Numbers and dates match whole: a prefix of their bytes is another value.
+  if (keyType != 'C') partial = -1;
+  int r;
+  if (keyForm == IndexKeyForm::kFloat && search.size() == 8 && entry.size() == 8) {
+    double a = GetLEDouble(reinterpret_cast<const uint8_t*>(search.data()));
+    double b = GetLEDouble(reinterpret_cast<const uint8_t*>(entry.data()));
+    r = a < b ? -1 : a > b ? 1 : 0;
+  } else {
+    size_t n = std::min(search.size(), entry.size());
+    int c = n ? std::memcmp(search.data(), entry.data(), n) : 0;
+    if (c) {
+      r = c < 0 ? -1 : 1;
+    } else if (search.size() == entry.size()) {
+      r = 0;
+    } else if (search.size() < entry.size()) {
+      r = partial;
+    } else {
+      r = 1;
+    }
+  }
+  return DescendingByComparison() ? -r : r;
+}
+
+void GSobjIndexTag::LoadRoot() {
+  path_.clear();
+  Frame f;
+  f.node = std::make_unique<GSobjIndexKey>();
+  f.node->page = rootPage;
+  ReadNodePage(*f.node, nullptr, true);
+  path_.push_back(std::move(f));
+}
+
+bool GSobjIndexTag::IsRightmost(size_t depth) const {
+  for (size_t j = 0; j < depth; ++j) {
+    const Frame& f = path_[j];
+    if (f.pos != static_cast<int>(f.node->entries.size()) - 1) return false;
+  }
+  return true;
+}
+
+void GSobjIndexTag::LoadChild(size_t depth) {
+  Frame& parent = path_[depth];
+  if (parent.node->leaf || parent.pos < 0 ||
+      parent.pos >= static_cast<int>(parent.node->entries.size())) {
+    Corrupt();
+  }
+  const GSobjIndexKeyData& entry = parent.node->entries[static_cast<size_t>(parent.pos)];
+  if (path_.size() > depth + 1 && path_[depth + 1].node->page == entry.link) {
+    path_.resize(depth + 2);
+    return;
+  }
+  path_.resize(depth + 1);
+  if (depth + 1 >= kMaxDepth || entry.link <= 0) Corrupt();
+  for (const Frame& f : path_) {
+    if (f.node->page == entry.link) Corrupt();  // a page that loops back
+  }
+  Frame child;
+  child.node = std::make_unique<GSobjIndexKey>();
+  child.node->page = entry.link;
+  bool rightmost = IsRightmost(depth + 1);
+  ReadNodePage(*child.node, &entry, rightmost);
+  path_.push_back(std::move(child));
+}
+
+int GSobjIndexTag::Seek(const std::string& key, int32_t record, int partial) {
+  if (path_.empty()) LoadRoot();
+  path_.resize(1);
+  for (size_t depth = 0;; ++depth) {
+    Frame& f = path_[depth];
+    auto& entries = f.node->entries;
+    auto below = [&](const GSobjIndexKeyData& e) {
+      int r = CompareKeys(key, e.value, partial);
+      if (r != 0) return r > 0;
+      if (record == kLastRecord) return true;
+      if (record == -1 || !file.recordNumberOrder) return false;
+      return record > e.record;
+    };
+    size_t i = 0;
+    while (i < entries.size() && below(entries[i])) ++i;
+    if (!f.node->leaf) {
+      if (entries.empty()) Corrupt();
+      if (i == entries.size()) i = entries.size() - 1;
+      f.pos = static_cast<int>(i);
+      LoadChild(depth);
+      continue;
+    }
+    f.pos = static_cast<int>(i);
+    if (i == entries.size()) return 1;
+    current = entries[i];
+    return CompareKeys(key, entries[i].value, partial) == 0 ? 0 : -1;
+  }
+}
+
+bool GSobjIndexTag::GoFirst() {
+  if (path_.empty()) LoadRoot();
+  path_.resize(1);
+  for (size_t depth = 0;; ++depth) {
+    Frame& f = path_[depth];
+    if (f.node->entries.empty()) {
+      f.pos = 0;
+      return false;
+    }
+    f.pos = 0;
+    if (f.node->leaf) {
+      current = f.node->entries[0];
+      return true;
+    }
+    LoadChild(depth);
+  }
+}
+
+bool GSobjIndexTag::GoLast() {
+  if (path_.empty()) LoadRoot();
+  path_.resize(1);
+  for (size_t depth = 0;; ++depth) {
+    Frame& f = path_[depth];
+    if (f.node->entries.empty()) {
+      f.pos = 0;
+      return false;
+    }
+    f.pos = static_cast<int>(f.node->entries.size()) - 1;
+    if (f.node->leaf) {
+      current = f.node->entries.back();
+      return true;
+    }
+    LoadChild(depth);
+  }
+}
+
+bool GSobjIndexTag::NextEntry() {
+  if (path_.empty()) return GoFirst();
+  while (true) {
+    Frame& leaf = path_.back();
+    int size = static_cast<int>(leaf.node->entries.size());
+    if (leaf.pos + 1 < size) {
+      ++leaf.pos;
+      current = leaf.node->entries[static_cast<size_t>(leaf.pos)];
+      return true;
+    }
+    // Up to the deepest ancestor with an entry to the right.
+    size_t j = path_.size() - 1;
+    while (j > 0) {
+      --j;
+      Frame& a = path_[j];
+      if (a.pos + 1 < static_cast<int>(a.node->entries.size())) {
+        ++a.pos;
+        break;
+      }
+      if (j == 0) {
+        leaf.pos = size;
+        return false;
+      }
+    }
+    if (path_.size() == 1) {
+      leaf.pos = size;
+      return false;
+    }
+    // Down the leftmost path below it.
+    for (size_t d = j;; ++d) {
+      LoadChild(d);
+      Frame& c = path_[d + 1];
+      c.pos = c.node->leaf ? -1 : 0;
+      if (c.node->leaf) break;
+      if (c.node->entries.empty()) Corrupt();
+    }
+  }
+}
+
+bool GSobjIndexTag::PrevEntry() {
+  if (path_.empty()) return GoLast();
+  while (true) {
+    Frame& leaf = path_.back();
+    int size = static_cast<int>(leaf.node->entries.size());
+    if (leaf.pos > size) leaf.pos = size;
+    if (leaf.pos - 1 >= 0) {
+      --leaf.pos;
+      current = leaf.node->entries[static_cast<size_t>(leaf.pos)];
+      return true;
+    }
+    size_t j = path_.size() - 1;
+    while (j > 0) {
+      --j;
+      Frame& a = path_[j];
+      if (a.pos > 0) {
+        --a.pos;
+        break;
+      }
+      if (j == 0) {
+        leaf.pos = -1;
+        return false;
+      }
+    }
+    if (path_.size() == 1) {
+      leaf.pos = -1;
+      return false;
+    }
+    for (size_t d = j;; ++d) {
+      LoadChild(d);
+      Frame& c = path_[d + 1];
+      int n = static_cast<int>(c.node->entries.size());
+      c.pos = c.node->leaf ? n : n - 1;
+      if (c.node->leaf) break;
+      if (n == 0) Corrupt();
+    }
+  }
+}
+
+bool GSobjIndexTag::ReadCurrent() {
+  if (path_.empty()) return false;
+  const Frame& leaf = path_.back();
+  if (!leaf.node->leaf || leaf.pos < 0 || leaf.pos >= static_cast<int>(leaf.node->entries.size())) {
+    return false;
+  }
+  current = leaf.node->entries[static_cast<size_t>(leaf.pos)];
+  return true;
+}
+
+int GSobjIndexTag::CurrentFlags() const {
+  bool first = true, last = true;
+  for (const Frame& f : path_) {
+    if (f.pos != 0) first = false;
+    if (f.pos != static_cast<int>(f.node->entries.size()) - 1) last = false;
+  }
+  return (first ? 1 : 0) + (last ? 2 : 0);
+}
+
+// ---------------------------------------------------------------------------
+// Tag: searching, moving, ranges
+
+int32_t GSobjIndexTag::FindKey(const std::string& key, bool exactMatch) {
+  current.link = 0;
+  LoadRoot();
+  bof = eof = false;
+  int r = Seek(key, -1, (exactMatch || updating_) ? -1 : 0);
+  if (r < 0) {
+    int flags = CurrentFlags();
+    if (flags & 1) bof = true;
+    if (flags & 2) eof = true;
+    if (!bof && !eof && RangeCheck() == -1) eof = true;
+    return 0;
+  }
+  if (r == 0) {
+    if (RangeCheck() == 0) return current.link;
+    eof = true;
+    return 0;
+  }
+  eof = true;
+  current.link = 0;
+  return 0;
+}
+
+int GSobjIndexTag::RangeCheck() {
+  if (!HasRange()) return 0;
+  if (eof) return 1;
+  if (bof) return -1;
+  int r = 0;
+  if (!rangeHigh_.empty()) {
+    r = CompareKeys(rangeHigh_, current.value, highPartial_);
+    if (highFlag_ && r == 0) r = 1;
+  }
+  if (r <= 0) return r;
+  if (rangeLow_.empty()) return 0;
+  r = CompareKeys(rangeLow_, current.value, 0);
+  if (lowInclusive_ && r == 0) r = -1;
+  return r + 1;
+}
+
+void GSobjIndexTag::ApplyRangeLimits() {
+  if (!HasRange() || bof || eof) return;
+  if (!rangeHigh_.empty() && CompareKeys(rangeHigh_, current.value, highPartial_) < 0) {
+    eof = true;
+  } else if (!rangeLow_.empty() && CompareKeys(rangeLow_, current.value, 0) > 0) {
+    bof = true;
+  }
+}
+
+int32_t GSobjIndexTag::MoveCursor(int code) {
+  current.link = 0;
+  if (rootPage <= 0) return 0;
+  if (DescendingByCursor()) {
+    static const int kSwapped[] = {0, -2, -1, -4, -3};
+    if (code <= -1 && code >= -4) code = kSwapped[-code];
+  }
+  bof = eof = false;
+  switch (code) {
+    case -1:
+      eof = !NextEntry();
+      ApplyRangeLimits();
+      break;
+    case -2:
+      bof = !PrevEntry();
+      ApplyRangeLimits();
+      break;
+    case -3:
+      LoadRoot();
+      if (!rangeLow_.empty() && !updating_) {
+        eof = Seek(rangeLow_, -1, 0) == 1;
+      } else {
+        bof = !GoFirst();
+      }
+      ApplyRangeLimits();
+      if (eof) bof = true;
+      eof = bof;
+      break;
+    case -4:
+      LoadRoot();
+      if (!rangeHigh_.empty() && !updating_) {
+        int r = Seek(rangeHigh_, kLastRecord, highPartial_);
+        // The seek stops after the last key within the bound.
+        if (r == 1) {
+          eof = !GoLast();
+        } else {
+          bof = !PrevEntry();
+        }
+      } else {
+        eof = !GoLast();
+      }
+      ApplyRangeLimits();
+      if (bof) eof = true;
+      bof = eof;
+      break;
+    case -5:
+      eof = !ReadCurrent();
+      bof = eof;
+      ApplyRangeLimits();
+      break;
+    default:
+      break;
+  }
+  if (bof || eof) current.link = 0;
+  if (DescendingByCursor()) std::swap(bof, eof);
+  return current.link;
+}
+
+int32_t GSobjIndexTag::SyncToRecord(int32_t record) {
+  if (current.link == record && record > 0) return record;
+  current.link = 0;
+  if (!file.table || record <= 0) return 0;
+  std::string key;
+  if (!EvaluateKey(key)) return 0;
+  bof = eof = false;
+  LoadRoot();
+  int r = Seek(key, file.recordNumberOrder ? record : -1, -1);
+  if (r != 0) return 0;
+  while (current.link != record) {
+    if (!NextEntry() || CompareKeys(key, current.value, -1) != 0) {
+      current.link = 0;
+      return 0;
+    }
+  }
+  return current.link;
+}
+
+void GSobjIndexTag::ReleaseCursor() {
+  path_.clear();
+  if (headerDirty) WriteHeader();
+  current.link = 0;
+}
+
+bool GSobjIndexTag::SetRange(const std::string& low, bool lowInclusive, const std::string& high,
+                             bool highFlag, bool highPartial) {
+  if (low == rangeLow_ && high == rangeHigh_) return false;
+  rangeLow_ = low;
+  rangeHigh_ = high;
+  lowInclusive_ = lowInclusive;
+  highFlag_ = highFlag;
+  highPartial_ = highPartial ? 0 : -1;
+  MoveCursor(-3);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Tag: key maintenance
+
+void GSobjIndexTag::UpdateParentKey(size_t depth) {
+  while (depth > 0) {
+    GSobjIndexKey& node = *path_[depth].node;
+    Frame& parent = path_[depth - 1];
+    if (node.entries.empty() || parent.pos < 0 ||
+        parent.pos >= static_cast<int>(parent.node->entries.size())) {
+      return;
+    }
+    GSobjIndexKeyData& slot = parent.node->entries[static_cast<size_t>(parent.pos)];
+    slot.value = node.entries.back().value;
+    slot.record = node.entries.back().record;
+    parent.node->dirty = true;
+    if (parent.pos != static_cast<int>(parent.node->entries.size()) - 1) return;
+    --depth;
+  }
+}
+
+void GSobjIndexTag::InsertAtCursor(const GSobjIndexKeyData& entry) {
+  Frame& leaf = path_.back();
+  auto& entries = leaf.node->entries;
+  int pos = std::clamp(leaf.pos, 0, static_cast<int>(entries.size()));
+  GSobjIndexKeyData copy = entry;
+  copy.record = entry.link;
+  entries.insert(entries.begin() + pos, copy);
+  leaf.pos = pos;
+  leaf.node->dirty = true;
+  if (pos == static_cast<int>(entries.size()) - 1) UpdateParentKey(path_.size() - 1);
+}
+
+void GSobjIndexTag::DeleteAtCursor() {
+  Frame& leaf = path_.back();
+  auto& entries = leaf.node->entries;
+  if (leaf.pos < 0 || leaf.pos >= static_cast<int>(entries.size())) return;
+  bool wasLast = leaf.pos == static_cast<int>(entries.size()) - 1;
+  entries.erase(entries.begin() + leaf.pos);
+  leaf.node->dirty = true;
+  if (wasLast && !entries.empty()) UpdateParentKey(path_.size() - 1);
+  leaf.pos = std::clamp(leaf.pos, 0, std::max(0, static_cast<int>(entries.size()) - 1));
+}
+
+void GSobjIndexTag::FlushPath() {
+  for (size_t d = path_.size(); d-- > 0;) {
+    if (!path_[d].node->dirty) continue;
+    bool rightmost = IsRightmost(d);
+    while (!Fits(*path_[d].node, rightmost) && path_[d].node->entries.size() > 1) {
+      GSobjIndexKey& node = *path_[d].node;
+      size_t n = node.entries.size();
+      size_t lowerCount = std::clamp<size_t>(SplitCount(node), 1, n - 1);
+      GSobjIndexKey lower;
+      lower.leaf = node.leaf;
+      lower.entries.assign(node.entries.begin(),
+                           node.entries.begin() + static_cast<long>(lowerCount));
+      lower.page = AllocatePage();
+      lower.leftSibling = node.leftSibling;
+      lower.rightSibling = node.page;
+      node.leftSibling = lower.page;
+      WriteNodePage(lower, false);
+      node.entries.erase(node.entries.begin(),
+                         node.entries.begin() + static_cast<long>(lowerCount));
+      path_[d].pos = std::max(0, path_[d].pos - static_cast<int>(lowerCount));
+      GSobjIndexKeyData promoted{lower.entries.back().value, lower.entries.back().record,
+                                 lower.page};
+      if (d == 0) {
+        Frame root;
+        root.node = std::make_unique<GSobjIndexKey>();
+        root.node->leaf = false;
+        root.node->page = AllocatePage();
+        root.node->entries.push_back(promoted);
+        root.node->entries.push_back(
+            {node.entries.back().value, node.entries.back().record, node.page});
+        root.node->dirty = true;
+        root.pos = 1;
+        rootPage = root.node->page;
+        headerDirty = true;
+        path_.insert(path_.begin(), std::move(root));
+        d = 1;
+      } else {
+        Frame& parent = path_[d - 1];
+        auto& pe = parent.node->entries;
+        int at = std::clamp(parent.pos, 0, static_cast<int>(pe.size()));
+        pe.insert(pe.begin() + at, promoted);
+        parent.pos = at + 1;
+        parent.node->dirty = true;
+      }
+      OnSplit(lower, *path_[d].node);
+    }
+    WriteNodePage(*path_[d].node, rightmost);
+    path_[d].node->dirty = false;
+  }
+  if (headerDirty) WriteHeader();
+}
+
+void GSobjIndexTag::OnSplit(const GSobjIndexKey&, const GSobjIndexKey&) {}
+
+bool GSobjIndexTag::InsertKey(const GSobjIndexKeyData& entry) {
+  LoadRoot();
+  bof = eof = false;
+  if (unique && Seek(entry.value, -1, -1) == 0) return false;
+  int32_t place = file.recordNumberOrder ? entry.link : kLastRecord;
+  if (!file.recordNumberOrder && DescendingByComparison()) place = -1;
+  Seek(entry.value, place, -1);
+  InsertAtCursor(entry);
+  FlushPath();
+  path_.clear();
+  current = entry;
+  return true;
+}
+
+bool GSobjIndexTag::DeleteKey(const std::string& key, int32_t record) {
+  LoadRoot();
+  int r = Seek(key, file.recordNumberOrder ? record : -1, -1);
+  if (r != 0) return false;
+  while (current.link != record) {
+    if (!NextEntry() || CompareKeys(key, current.value, -1) != 0) return false;
+  }
+  if (path_.size() > 1 && path_.back().node->entries.size() == 1) {
+    // Emptying a leaf would leave its parent pointing at nothing: rebuild the
+    // tag from its remaining keys into fresh pages instead.
+    std::vector<GSobjIndexKeyData> all = AllKeys();
+    for (size_t i = 0; i < all.size(); ++i) {
+      if (all[i].link == record && CompareKeys(key, all[i].value, -1) == 0) {
+        all.erase(all.begin() + static_cast<long>(i));
+        break;
+      }
+    }
+    RebuildFromEntries(std::move(all));
+    return true;
+  }
+  DeleteAtCursor();
+  FlushPath();
+  path_.clear();
+  return true;
+}
+
+std::vector<GSobjIndexKeyData> GSobjIndexTag::AllKeys() {
+  std::vector<GSobjIndexKeyData> out;
+  LoadRoot();
+  for (bool ok = GoFirst(); ok; ok = NextEntry()) out.push_back(current);
+  path_.clear();
+  return out;
+}
+
+void GSobjIndexTag::RebuildFromEntries(std::vector<GSobjIndexKeyData> entries) {
+  path_.clear();
+  size_t i = 0;
+  BuildFromSorted(
+      [&](std::string& key, int32_t& record) {
+        if (i >= entries.size()) return false;
+        key = entries[i].value;
+        record = entries[i].link;
+        ++i;
+        return true;
+      },
+      static_cast<int64_t>(entries.size()));
+}
+
+bool GSobjIndexTag::UpdateRecordKey(int32_t record, bool isAppend) {
+  keyChanged = false;
+  if (!file.table || !keyHandler) return false;
+  struct Guard {
+    bool& flag;
+    IndexTableLink* table;
+    ~Guard() {
+      flag = false;
+      table->UseSavedRecord(false);
+    }
+  } guard{updating_, file.table};
+  updating_ = true;
+  bool passes = ForCondition();
+  std::string newKey;
+  EvaluateKey(newKey);
+  if (isAppend) {
+    if (passes) keyChanged = InsertKey({newKey, record, record});
+  } else {
+    std::string oldKey;
+    bool oldPassed = true;
+    bool haveOld = file.table->UseSavedRecord(true);
+    if (haveOld) {
+      oldPassed = ForCondition();
+      EvaluateKey(oldKey);
+    }
+    file.table->UseSavedRecord(false);
+    bool same = haveOld && oldPassed == passes && CompareKeys(oldKey, newKey, -1) == 0;
+    if (!same) {
+      if (haveOld && oldPassed && DeleteKey(oldKey, record)) keyChanged = true;
+      if (passes) keyChanged |= InsertKey({newKey, record, record});
+    }
+  }
+  path_.clear();
+  return keyChanged;
+}
+
+// ---------------------------------------------------------------------------
+// Building
+
+void GSobjIndexTag::BuildFromTable(bool useFor) {
+  IndexTableLink* table = file.table;
+  int32_t count = table ? table->RecordCount() : 0;
+  int sortLength = std::min(std::max(keyLength, 8) + 1, TdfSort::kMaxKeyLength);
+  bool floatKeys = keyForm == IndexKeyForm::kFloat;
+  TdfSort sorter(sortLength, nullptr, !DescendingByComparison(), unique);
+  if (table) table->ReportStatus(-1, 1, count);
+  for (int32_t r = 1; r <= count; ++r) {
+    if (!table->LoadRecord(r)) continue;
+    if (useFor && hasFor && !ForCondition()) continue;
+    std::string key;
+    if (!EvaluateKey(key)) continue;
+    if (floatKeys && key.size() == 8) {
+      sorter.AddFloat(GetLEDouble(reinterpret_cast<const uint8_t*>(key.data())), r);
+    } else {
+      sorter.AddKey(TdfSort::kBytes, key.data(), static_cast<int>(key.size()), r);
+    }
+    table->ReportStatus(1, r, count);
+  }
+  if (table) {
+    table->ReportStatus(0, 0, 0);
+    table->ReportStatus(-1, 2, count);
+  }
+  TdfSort::Key k;
+  BuildFromSorted(
+      [&](std::string& key, int32_t& record) {
+        if (!sorter.RetrieveSortKey(k)) return false;
+        key = k.bytes;
+        record = k.record;
+        return true;
+      },
+      sorter.KeyCount());
+  if (table) table->ReportStatus(0, 0, 0);
+  headerDirty = true;
+  WriteHeader();
+}
+
+void GSobjIndexTag::BuildFromSorted(const std::function<bool(std::string&, int32_t&)>& next,
+                                    int64_t total) {
+  path_.clear();
+  // One open node per level; each has its page from the start so that the
+  // node before it can name it as its right sibling.
+  std::vector<GSobjIndexKey> levels;
+  auto open = [&](size_t level, int32_t page, int32_t left) {
+    GSobjIndexKey node;
+    node.leaf = level == 0;
+    node.page = page;
+    node.leftSibling = left;
+    return node;
+  };
+  std::function<void(size_t, GSobjIndexKeyData)> add = [&](size_t level, GSobjIndexKeyData e) {
+    if (level >= kMaxDepth) Corrupt();
+    if (level == levels.size()) levels.push_back(open(level, AllocatePage(), -1));
+    if (!levels[level].entries.empty() && BuildNodeFull(levels[level], total)) {
+      GSobjIndexKey node = std::move(levels[level]);
+      int32_t nextPage = AllocatePage();
+      node.rightSibling = nextPage;
+      WriteNodePage(node, false);
+      levels[level] = open(level, nextPage, node.page);
+      GSobjIndexKeyData up{node.entries.back().value, node.entries.back().record, node.page};
+      add(level + 1, up);
+    }
+    levels[level].entries.push_back(std::move(e));
+  };
+  std::string key;
+  int32_t record = 0;
+  while (next(key, record)) add(0, {key, record, record});
+  if (levels.empty()) {
+    GSobjIndexKey root;
+    root.page = AllocatePage();
+    rootPage = root.page;
+    WriteNodePage(root, true);
+    headerDirty = true;
+    WriteHeader();
+    return;
+  }
+  for (size_t level = 0; level < levels.size(); ++level) {
+    bool top = level == levels.size() - 1;
+    if (!Fits(levels[level], true) && levels[level].entries.size() > 1) {
+      // The last node of a level may hold fewer (its last key has no
+      // separator above it): move the overflow to a node of its own.
+      GSobjIndexKey lower = std::move(levels[level]);
+      size_t keep =
+          lower.entries.size() - std::clamp<size_t>(SplitCount(lower), 1, lower.entries.size() - 1);
+      GSobjIndexKey rest = open(level, AllocatePage(), lower.page);
+      rest.entries.assign(lower.entries.end() - static_cast<long>(keep), lower.entries.end());
+      lower.entries.resize(lower.entries.size() - keep);
+      lower.rightSibling = rest.page;
+      WriteNodePage(lower, false);
+      levels[level] = std::move(rest);
+      top = false;
+      GSobjIndexKeyData up{lower.entries.back().value, lower.entries.back().record, lower.page};
+      add(level + 1, up);
+    }
+    GSobjIndexKey last = std::move(levels[level]);
+    last.rightSibling = -1;
+    if (top) {
+      rootPage = last.page;
+      WriteNodePage(last, true);
+      break;
+    }
+    WriteNodePage(last, true);
+    GSobjIndexKeyData up{last.entries.back().value, last.entries.back().record, last.page};
+    add(level + 1, up);
+  }
+  headerDirty = true;
+  WriteHeader();
+}
+
+}  // namespace kelmo::dbf

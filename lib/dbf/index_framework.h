@@ -1,0 +1,349 @@
+// Index framework of the DBF engine: what the four index formats (.ntx, .ndx,
+// .mdx, .cdx) share. An index file holds one or more tags; a tag orders the
+// table's records by a key expression in a B-tree of pages. Each format
+// supplies its page and header layouts; seeking, walking, ranges, inserting,
+// deleting, splitting and building from sorted keys run here on node lists.
+//
+// Node lists follow one invariant for every format: in an interior node entry
+// i carries the highest key of the subtree below it (its high key) and links
+// to that subtree's page, so every key of a tag lies in exactly one leaf
+// entry. Formats that store keys differently on disk convert while reading and
+// writing a page.
+//
+// Reads: only the pages on one root-to-leaf path are in memory. Writes: a key
+// change writes the pages of its path at once (a split appends pages at the
+// end of the file); pages emptied by deletes stay unreferenced in the file.
+//
+// Errors (EDbfError): "Index file %s is corrupted" for a page that lies
+// outside the file, a path deeper than kMaxDepth (a loop), a count or key
+// length beyond what a page holds; the disk errors "Error on Read of file %s",
+// "Error writing to %s", "Error in Truncate of file %s", "Could not create
+// file %s", "File %s could not be found"; "Can not Lock file %s" after the
+// lock retries; expression errors (EDbfExpression) of key and for-conditions.
+//
+// Cost: a seek reads one page per level; a walk step reads at most one page
+// per level; a build is one pass over the table, a sort (key_sorter.h) and
+// one pass writing every page once.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dbf_expression.h"
+#include "dbf_index_errors.h"
+
+namespace kelmo::dbf {
+
+// ---------------------------------------------------------------------------
+// Little-endian helpers for on-disk records.
+inline uint16_t GetLE16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+inline uint32_t GetLE32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+inline void PutLE16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void PutLE32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint32_t GetBE32(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+inline void PutBE32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+double GetLEDouble(const uint8_t* p);
+void PutLEDouble(uint8_t* p, double v);
+
+// ---------------------------------------------------------------------------
+// What an index needs of its table: the expression link its key and
+// for-conditions compile against, the records to build from, and the record
+// that a key update is about.
+class IndexTableLink {
+ public:
+  virtual ~IndexTableLink() = default;
+  virtual TdfExpUserLink* ExpressionLink() = 0;
+  virtual int32_t RecordCount() = 0;
+  // Makes record n (1..count) the one expressions evaluate; false when it
+  // cannot be read.
+  virtual bool LoadRecord(int32_t record) = 0;
+  virtual int32_t CurrentRecord() = 0;
+  // Makes expressions evaluate the record as it was last read or written
+  // (before the change being written), or the current one again.
+  virtual bool UseSavedRecord(bool saved) = 0;
+  // Length and decimals of a field named exactly so; false when none.
+  virtual bool FieldLayout(const std::string& name, int& length, int& decimals) = 0;
+  // Full name of the table file ("" when unknown).
+  virtual std::string TableFileName() = 0;
+  // The exact-match setting of searches.
+  virtual bool ExactMatch() { return false; }
+  virtual void ReportStatus(int /*stage*/, int /*count*/, int /*total*/) {}
+};
+
+// ---------------------------------------------------------------------------
+// The file under an index: positioned page reads and writes.
+class IndexDiskFile {
+ public:
+  ~IndexDiskFile();
+  IndexDiskFile(const IndexDiskFile&) = delete;
+  IndexDiskFile& operator=(const IndexDiskFile&) = delete;
+  // Null when the file does not exist (open) or cannot be made (create).
+  static std::unique_ptr<IndexDiskFile> Open(const std::string& path, bool readWrite);
+  static std::unique_ptr<IndexDiskFile> Create(const std::string& path);
+
+  // Bytes read; fewer at the end of the file.
+  int64_t Read(int64_t offset, void* buffer, int64_t count);
+  void Write(int64_t offset, const void* buffer, int64_t count);
+  int64_t Size();
+  void Truncate(int64_t size);
+  void Flush();
+  bool Rename(const std::string& newPath);
+  const std::string& Path() const { return path_; }
+  bool ReadWrite() const { return readWrite_; }
+
+ private:
+  IndexDiskFile(int fd, std::string path, bool readWrite)
+      : fd_(fd), path_(std::move(path)), readWrite_(readWrite) {}
+  int fd_;
+  std::string path_;
+  bool readWrite_;
+};
+
+// ---------------------------------------------------------------------------
+// Key entry: key bytes, the record and a link (leaf: the record; interior:
+// the child's page).
+struct GSobjIndexKeyData {
+  std::string value;
+  int32_t record = 0;
+  int32_t link = 0;
+};
+
+// How a tag's keys compare: text keys bytewise with prefix matching, float
+// keys (8 bytes of a little-endian double) by value.
+enum class IndexKeyForm : uint8_t { kText, kFloat };
+
+// The in-memory image of one page.
+struct GSobjIndexKey {
+  int32_t page = 0;
+  bool leaf = true;
+  std::vector<GSobjIndexKeyData> entries;
+  bool dirty = false;
+  int32_t leftSibling = -1;
+  int32_t rightSibling = -1;
+  // Bytes the first cachedCount entries take on the page (compressed
+  // formats fill nodes by bytes while building).
+  mutable size_t cachedCount = 0;
+  mutable size_t cachedBytes = 0;
+};
+
+class GSobjIndexFile;
+
+// One ordering of the table's records.
+class GSobjIndexTag {
+ public:
+  static constexpr int kMaxDepth = 32;
+  static constexpr int32_t kLastRecord = 2147483647;
+
+  GSobjIndexTag(GSobjIndexFile& file, std::string kind, std::string name, int32_t headerPage);
+  virtual ~GSobjIndexTag();
+  GSobjIndexTag(const GSobjIndexTag&) = delete;
+  GSobjIndexTag& operator=(const GSobjIndexTag&) = delete;
+
+  // --- format hooks ---------------------------------------------------------
+  // The stored key form of an evaluated value; text loses trailing blanks
+  // when trim is set.
+  virtual std::string FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) = 0;
+  // Fills node (page read from disk). parentEntry: the entry above it on the
+  // loaded path (null for the root); rightmost: the node lies on the tag's
+  // rightmost path.
+  virtual void ReadNodePage(GSobjIndexKey& node, const GSobjIndexKeyData* parentEntry,
+                            bool rightmost) = 0;
+  // Writes a node whose entries fit (see NodeCapacity) to its page.
+  virtual void WriteNodePage(const GSobjIndexKey& node, bool rightmost) = 0;
+  // Entries a node may hold in memory and still fit its page.
+  virtual size_t NodeCapacity(bool leaf, bool rightmost) const = 0;
+  // Whether the node's entries fit one page (defaults to the capacity).
+  virtual bool Fits(const GSobjIndexKey& node, bool rightmost) const;
+  // How many leading entries go to the new page when a node that does not
+  // fit is split.
+  virtual size_t SplitCount(const GSobjIndexKey& node) const;
+  // Entries per node while building (defaults to the capacity).
+  virtual size_t BuildFill(bool leaf, int64_t totalKeys) const;
+  // While building: the node takes no further entry.
+  virtual bool BuildNodeFull(const GSobjIndexKey& node, int64_t totalKeys) const;
+  virtual void ReadHeader() = 0;
+  virtual void WriteHeader() = 0;
+  virtual int32_t AllocatePage();
+  // After a split wrote lower (new page, left of upper) and before upper is
+  // written: formats with sibling links fix them here.
+  virtual void OnSplit(const GSobjIndexKey& lower, const GSobjIndexKey& upper);
+  // Entry for the last pointer of an interior node that stores no key.
+  virtual std::string PseudoHighKey() const;
+  // The tag's sort descends by negating comparisons (.ntx, .mdx).
+  virtual bool DescendingByComparison() const { return !ascending; }
+  // The tag keeps ascending keys on disk and its cursor runs backwards (.cdx).
+  virtual bool DescendingByCursor() const { return false; }
+
+  // --- definition and building ---------------------------------------------
+  // Stores texts and flags and compiles both expressions (EDbfExpression).
+  void CompileExpressions();
+  // Evaluates the key of the current record into its stored form; false
+  // without a key expression.
+  bool EvaluateKey(std::string& key, TdfExpVariant* raw = nullptr, uint8_t* rawType = nullptr);
+  // True when the for-condition passes (always without one).
+  bool ForCondition();
+  // Builds the tag's pages from the table (every record passing the
+  // for-condition when useFor) and writes the header.
+  void BuildFromTable(bool useFor);
+  // Builds from keys already in order (key, record) pairs supplied by next().
+  void BuildFromSorted(const std::function<bool(std::string&, int32_t&)>& next, int64_t total);
+
+  // --- searching and walking -----------------------------------------------
+  // Record of the matching entry, 0 when none; BOF and EOF tell the outcome.
+  int32_t FindKey(const std::string& key, bool exact);
+  // -1 next, -2 previous, -3 top, -4 bottom, -5 current again; the record of
+  // the new current entry, 0 at BOF or EOF.
+  int32_t MoveCursor(int code);
+  // Puts the cursor on the entry of the given record; its record or 0.
+  int32_t SyncToRecord(int32_t record);
+  void ReleaseCursor();
+  // Key range; empty bounds are none. True when a bound changed.
+  bool SetRange(const std::string& low, bool lowInclusive, const std::string& high, bool highFlag,
+                bool highPartial);
+  bool HasRange() const { return !rangeLow_.empty() || !rangeHigh_.empty(); }
+  // 0 inside the range, below 0 above the high bound, above 0 below the low.
+  int RangeCheck();
+  // Keeps the tag up to date after the table wrote record n.
+  bool UpdateRecordKey(int32_t record, bool isAppend);
+  // Adds one key (its record in link); false for a duplicate in a unique tag.
+  bool InsertKey(const GSobjIndexKeyData& entry);
+  // Removes the entry (key, record); false when absent.
+  bool DeleteKey(const std::string& key, int32_t record);
+  // Compares two stored keys of this tag (whole, negated when descending by
+  // comparison).
+  int CompareKeys(const std::string& search, const std::string& entry, int partial) const;
+  // All (key, record) pairs in order: for checks and rebuilds.
+  std::vector<GSobjIndexKeyData> AllKeys();
+  // Pseudo keys and pages walked; for checks.
+  int32_t RootPage() const { return rootPage; }
+
+  // --- state ---------------------------------------------------------------
+  std::string kind;
+  std::string name;
+  std::string keyExpression;
+  std::string forExpression;
+  std::unique_ptr<TdfExpHandler> keyHandler;
+  std::unique_ptr<TdfExpHandler> forHandler;
+  int keyLength = 0;
+  int entrySize = 0;
+  int maxKeys = 0;
+  int decimals = 0;
+  char keyType = 'C';
+  IndexKeyForm keyForm = IndexKeyForm::kText;
+  bool ascending = true;
+  bool unique = false;
+  bool hasFor = false;
+  int32_t headerPage = 0;
+  int32_t rootPage = 0;
+  bool headerDirty = false;
+  bool bof = false;
+  bool eof = false;
+  bool keyChanged = false;
+  GSobjIndexKeyData current;
+  GSobjIndexFile& file;
+
+ protected:
+  struct Frame {
+    std::unique_ptr<GSobjIndexKey> node;
+    int pos = -1;
+  };
+  [[noreturn]] void Corrupt() const;
+  void LoadRoot();
+  void LoadChild(size_t depth);
+  bool IsRightmost(size_t depth) const;
+  // Lower bound: positions the path on the first entry not below the target.
+  // Answers -1 (stopped at a greater entry), 0 (equal) or 1 (beyond every key).
+  int Seek(const std::string& key, int32_t record, int partial);
+  bool GoFirst();
+  bool GoLast();
+  bool NextEntry();
+  bool PrevEntry();
+  bool ReadCurrent();
+  // at-first + 2 * at-last of the whole tag.
+  int CurrentFlags() const;
+  void ApplyRangeLimits();
+  void InsertAtCursor(const GSobjIndexKeyData& entry);
+  void DeleteAtCursor();
+  void UpdateParentKey(size_t depth);
+  void FlushPath();
+  void RebuildFromEntries(std::vector<GSobjIndexKeyData> entries);
+
+  std::vector<Frame> path_;
+  std::string rangeLow_;
+  std::string rangeHigh_;
+  bool lowInclusive_ = true;
+  bool highFlag_ = false;
+  int highPartial_ = 0;
+  bool updating_ = false;
+};
+
+class GSobjIndexFile {
+ public:
+  GSobjIndexFile(IndexTableLink* table, std::string kindExtension);
+  virtual ~GSobjIndexFile();
+  GSobjIndexFile(const GSobjIndexFile&) = delete;
+  GSobjIndexFile& operator=(const GSobjIndexFile&) = delete;
+
+  virtual int AddTag(const std::string& name, const std::string& keyExpression, bool unique,
+                     bool ascending, const std::string& forExpression) = 0;
+  virtual bool DeleteTag(const std::string& /*name*/) { return false; }
+  virtual int32_t AllocatePage() = 0;
+  // Address unit of pages (1 for byte offsets, 512 for blocks).
+  virtual int32_t PageUnit() const { return 1; }
+  virtual void Reindex() = 0;
+  virtual bool UpdateRecordKeys(int32_t record, bool isAppend);
+  virtual void Flush();
+
+  // Reads count bytes at the page address; raises "Index file %s is corrupted"
+  // when the page lies (partly) outside the file.
+  void ReadPage(int32_t address, void* buffer, int32_t count);
+  void WritePage(int32_t address, const void* buffer, int32_t count);
+
+  bool IndexFileMatchesName(const std::string& path) const;
+  int IndexTagCount() const { return static_cast<int>(tags.size()); }
+  GSobjIndexTag* IndexTagByName(const std::string& name) const;
+  GSobjIndexTag* IndexTagByNumber(int n) const;
+  const std::string& FileName() const { return fileName; }
+  IndexDiskFile* Disk() const { return disk.get(); }
+
+  std::string fileName;  // name part only
+  std::vector<std::unique_ptr<GSobjIndexTag>> tags;
+  IndexTableLink* table;
+  std::unique_ptr<IndexDiskFile> disk;
+  bool recordNumberOrder = false;
+  int64_t nextFree = -1;
+  bool exact = true;
+  bool opened = false;
+  bool corrupt = false;
+
+ protected:
+  // Opens or creates the file (default extension added to a bare name; a
+  // name without folder gets the table's folder). Null when it does not exist.
+  bool OpenDiskFile(const std::string& name, bool create, bool readWrite,
+                    const std::string& defaultExtension);
+  std::string kindExtension_;
+};
+
+// Name helpers shared by the formats.
+std::string IndexBaseName(const std::string& path);
+std::string IndexUpper(std::string text);
+
+}  // namespace kelmo::dbf

@@ -1,0 +1,342 @@
+// Key sorter: in-memory sort of sortable key bytes, runs spilled to a
+// temporary file, k-way merge on retrieval. Layer: index building.
+#include "key_sorter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "dbf_index_errors.h"
+
+namespace kelmo::dbf {
+
+namespace {
+
+constexpr size_t kEntryOverhead = sizeof(uint32_t) * 4;  // entry record + vector slack
+
+// A double as 8 bytes that compare bytewise in numeric order: sign bit set
+// for a non-negative number, every bit inverted for a negative one.
+void FloatToSortable(double v, uint8_t out[8]) {
+  if (v == 0) v = 0;  // -0 sorts with 0
+  uint64_t bits;
+  std::memcpy(&bits, &v, 8);
+  bits = (bits >> 63) ? ~bits : bits | (uint64_t{1} << 63);
+  for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
+}
+
+double SortableToFloat(const uint8_t in[8]) {
+  uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) bits = (bits << 8) | in[i];
+  bits = (bits >> 63) ? bits & ~(uint64_t{1} << 63) : ~bits;
+  double v;
+  std::memcpy(&v, &bits, 8);
+  return v;
+}
+
+void DateToSortable(int32_t day, uint8_t out[4]) {
+  uint32_t u = static_cast<uint32_t>(day) ^ 0x80000000u;
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(u >> (24 - 8 * i));
+}
+
+int32_t SortableToDate(const uint8_t in[4]) {
+  uint32_t u = 0;
+  for (int i = 0; i < 4; ++i) u = (u << 8) | in[i];
+  return static_cast<int32_t>(u ^ 0x80000000u);
+}
+
+std::string Natural(uint8_t type, std::string_view sortable) {
+  const auto* p = reinterpret_cast<const uint8_t*>(sortable.data());
+  if (type == TdfSort::kFloat && sortable.size() == 8) {
+    double v = SortableToFloat(p);
+    return std::string(reinterpret_cast<const char*>(&v), 8);
+  }
+  if (type == TdfSort::kDate && sortable.size() == 4) {
+    int32_t d = SortableToDate(p);
+    return std::string(reinterpret_cast<const char*>(&d), 4);
+  }
+  return std::string(sortable);
+}
+
+}  // namespace
+
+double TdfSort::Key::AsFloat() const {
+  double v = 0;
+  if (bytes.size() == 8) std::memcpy(&v, bytes.data(), 8);
+  return v;
+}
+
+int32_t TdfSort::Key::AsDate() const {
+  int32_t d = 0;
+  if (bytes.size() == 4) std::memcpy(&d, bytes.data(), 4);
+  return d;
+}
+
+// Reads a run's entries back through a page-sized buffer.
+struct TdfSort::RunCursor {
+  std::FILE* file = nullptr;
+  long next = 0;
+  long end = 0;
+  std::vector<uint8_t> page;
+  size_t pagePos = 0;
+  uint8_t type = 0;
+  std::string key;  // sortable key bytes (record number excluded)
+  int32_t record = 0;
+
+  bool Fill(size_t need) {
+    if (page.size() - pagePos >= need) return true;
+    std::vector<uint8_t> rest(page.begin() + static_cast<long>(pagePos), page.end());
+    size_t want = std::min<long>(static_cast<long>(kRunPage), end - next);
+    rest.resize(rest.size() + want);
+    if (want) {
+      if (std::fseek(file, next, SEEK_SET) != 0 ||
+          std::fread(rest.data() + rest.size() - want, 1, want, file) != want) {
+        throw EDbfError("Sort run could not be read back");
+      }
+      next += static_cast<long>(want);
+    }
+    page.swap(rest);
+    pagePos = 0;
+    return page.size() >= need;
+  }
+
+  bool Advance() {
+    if (!Fill(3)) return false;
+    type = page[pagePos];
+    size_t total = page[pagePos + 1];
+    size_t fresh = page[pagePos + 2];
+    pagePos += 3;
+    if (!Fill(fresh) || total < 4 || fresh > total) throw EDbfError("Sort run is damaged");
+    // The run keeps key and record bytes front-compressed against the entry before.
+    std::string previous = key;
+    for (int i = 0; i < 4; ++i)
+      previous += static_cast<char>(static_cast<uint32_t>(record) >> (24 - 8 * i));
+    if (total - fresh > previous.size()) throw EDbfError("Sort run is damaged");
+    std::string whole = previous.substr(0, total - fresh);
+    whole.append(reinterpret_cast<const char*>(page.data() + pagePos), fresh);
+    pagePos += fresh;
+    key = whole.substr(0, total - 4);
+    uint32_t r = 0;
+    for (size_t i = total - 4; i < total; ++i) r = (r << 8) | static_cast<uint8_t>(whole[i]);
+    record = static_cast<int32_t>(r);
+    return true;
+  }
+};
+
+TdfSort::TdfSort(int maxKeyLength, const uint8_t* collation, bool ascending, bool unique,
+                 size_t memoryLimit)
+    : maxKeyLength_(maxKeyLength),
+      collation_(collation),
+      ascending_(ascending),
+      unique_(unique),
+      memoryLimit_(std::max<size_t>(memoryLimit, 4096)) {
+  if (maxKeyLength > kMaxKeyLength || maxKeyLength < 1) {
+    throw EDbfError(
+        DbfFormat("Sort key length must be 1-%d bytes, is %d", kMaxKeyLength, maxKeyLength));
+  }
+}
+
+TdfSort::~TdfSort() {
+  if (spill_) std::fclose(spill_);
+}
+
+int TdfSort::CompareKeys(uint8_t type, std::string_view a, std::string_view b) const {
+  size_t n = std::min(a.size(), b.size());
+  if (type == kText && collation_) {
+    for (size_t i = 0; i < n; ++i) {
+      uint8_t x = collation_[static_cast<uint8_t>(a[i])];
+      uint8_t y = collation_[static_cast<uint8_t>(b[i])];
+      if (x != y) return x < y ? -1 : 1;
+    }
+  } else if (n) {
+    int r = std::memcmp(a.data(), b.data(), n);
+    if (r) return r < 0 ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+int TdfSort::Compare(uint8_t type, std::string_view a, int32_t ra, std::string_view b,
+                     int32_t rb) const {
+  int r = CompareKeys(type, a, b);
+  if (!r) r = ra < rb ? -1 : ra > rb ? 1 : 0;
+  return ascending_ ? r : -r;
+}
+
+void TdfSort::AddKey(KeyType type, const void* data, int length, int32_t record) {
+  if (!accepting_) throw EDbfError("Cannot add sort keys after beginning retrieval");
+  uint8_t buffer[8];
+  std::string_view key;
+  switch (type) {
+    case kText: {
+      std::string_view t(static_cast<const char*>(data), static_cast<size_t>(length));
+      while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+      key = t;
+      break;
+    }
+    case kBytes:
+      key = std::string_view(static_cast<const char*>(data), static_cast<size_t>(length));
+      break;
+    case kFloat: {
+      double v = 0;
+      if (length == 8) std::memcpy(&v, data, 8);
+      FloatToSortable(v, buffer);
+      key = std::string_view(reinterpret_cast<const char*>(buffer), 8);
+      break;
+    }
+    case kDate: {
+      int32_t d = 0;
+      if (length == 4) std::memcpy(&d, data, 4);
+      DateToSortable(d, buffer);
+      key = std::string_view(reinterpret_cast<const char*>(buffer), 4);
+      break;
+    }
+    default:
+      throw EDbfError("Variant type cannot be sorted");
+  }
+  if (length > maxKeyLength_ || length < 0) {
+    throw EDbfError(DbfFormat("Sort key length must be 1-%d bytes, is %d", maxKeyLength_, length));
+  }
+  size_t used = arena_.size() + entries_.size() * kEntryOverhead;
+  if (!entries_.empty() && used + key.size() + kEntryOverhead > memoryLimit_) SpillRun();
+  entries_.push_back({static_cast<uint32_t>(arena_.size()), static_cast<uint8_t>(key.size()),
+                      static_cast<uint8_t>(type), record});
+  arena_.append(key);
+  peakMemory_ = std::max(peakMemory_, arena_.capacity() + entries_.capacity() * sizeof(Entry));
+  ++keyCount_;
+}
+
+void TdfSort::AddFloat(double value, int32_t record) {
+  AddKey(kFloat, &value, 8, record);
+}
+
+void TdfSort::AddDate(int32_t day, int32_t record) {
+  AddKey(kDate, &day, 4, record);
+}
+
+void TdfSort::SpillRun() {
+  auto view = [this](const Entry& e) {
+    return std::string_view(arena_).substr(e.offset, e.length);
+  };
+  std::sort(entries_.begin(), entries_.end(), [&](const Entry& a, const Entry& b) {
+    return Compare(a.type, view(a), a.record, view(b), b.record) < 0;
+  });
+  if (!spill_) {
+    spill_ = std::tmpfile();
+    if (!spill_) throw EDbfError("Could not create a temporary file for sorting");
+  }
+  std::fseek(spill_, 0, SEEK_END);
+  Run run;
+  run.start = std::ftell(spill_);
+  std::string out;
+  std::string previous;
+  for (const Entry& e : entries_) {
+    std::string whole(view(e));
+    for (int i = 0; i < 4; ++i)
+      whole += static_cast<char>(static_cast<uint32_t>(e.record) >> (24 - 8 * i));
+    size_t shared = 0;
+    while (shared < previous.size() && shared < whole.size() && previous[shared] == whole[shared]) {
+      ++shared;
+    }
+    out += static_cast<char>(e.type);
+    out += static_cast<char>(whole.size());
+    out += static_cast<char>(whole.size() - shared);
+    out.append(whole, shared, std::string::npos);
+    previous.swap(whole);
+    if (out.size() >= kRunPage) {
+      if (std::fwrite(out.data(), 1, out.size(), spill_) != out.size()) {
+        throw EDbfError("Could not write a sort run");
+      }
+      out.clear();
+    }
+  }
+  if (!out.empty() && std::fwrite(out.data(), 1, out.size(), spill_) != out.size()) {
+    throw EDbfError("Could not write a sort run");
+  }
+  run.end = std::ftell(spill_);
+  runs_.push_back(run);
+  entries_.clear();
+  arena_.clear();
+}
+
+bool TdfSort::NextMerged(Key& key) {
+  if (memoryOnly_) {
+    if (memoryPos_ >= entries_.size()) return false;
+    const Entry& e = entries_[memoryPos_++];
+    key.type = static_cast<KeyType>(e.type);
+    key.bytes = Natural(e.type, std::string_view(arena_).substr(e.offset, e.length));
+    key.record = e.record;
+    return true;
+  }
+  if (heap_.empty()) return false;
+  auto later = [this](size_t a, size_t b) {
+    const RunCursor& x = *cursors_[a];
+    const RunCursor& y = *cursors_[b];
+    int r = Compare(x.type, x.key, x.record, y.key, y.record);
+    return r > 0 || (r == 0 && a > b);
+  };
+  std::pop_heap(heap_.begin(), heap_.end(), later);
+  size_t top = heap_.back();
+  RunCursor& c = *cursors_[top];
+  key.type = static_cast<KeyType>(c.type);
+  key.bytes = Natural(c.type, c.key);
+  key.record = c.record;
+  if (c.Advance()) {
+    std::push_heap(heap_.begin(), heap_.end(), later);
+  } else {
+    heap_.pop_back();
+  }
+  return true;
+}
+
+bool TdfSort::RetrieveSortKey(Key& key) {
+  if (accepting_) {
+    accepting_ = false;
+    if (runs_.empty()) {
+      auto view = [this](const Entry& e) {
+        return std::string_view(arena_).substr(e.offset, e.length);
+      };
+      std::sort(entries_.begin(), entries_.end(), [&](const Entry& a, const Entry& b) {
+        return Compare(a.type, view(a), a.record, view(b), b.record) < 0;
+      });
+      memoryOnly_ = true;
+    } else {
+      if (!entries_.empty()) SpillRun();
+      std::fflush(spill_);
+      for (const Run& r : runs_) {
+        auto c = std::make_unique<RunCursor>();
+        c->file = spill_;
+        c->next = r.start;
+        c->end = r.end;
+        if (c->Advance()) {
+          heap_.push_back(cursors_.size());
+          cursors_.push_back(std::move(c));
+        }
+      }
+      auto later = [this](size_t a, size_t b) {
+        const RunCursor& x = *cursors_[a];
+        const RunCursor& y = *cursors_[b];
+        int r = Compare(x.type, x.key, x.record, y.key, y.record);
+        return r > 0 || (r == 0 && a > b);
+      };
+      std::make_heap(heap_.begin(), heap_.end(), later);
+    }
+  }
+  while (NextMerged(key)) {
+    if (unique_ && haveLast_ && key.type == last_.type) {
+      std::string a = key.bytes, b = last_.bytes;
+      bool equal;
+      if (key.type == kFloat) {
+        equal = key.AsFloat() == last_.AsFloat();
+      } else {
+        equal = CompareKeys(key.type, a, b) == 0;
+      }
+      if (equal) continue;
+    }
+    if (unique_) {
+      last_ = key;
+      haveLast_ = true;
+    }
+    return true;
+  }
+  return false;
+}
+
+}  // namespace kelmo::dbf

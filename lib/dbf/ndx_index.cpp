@@ -1,0 +1,249 @@
+// .ndx index file. Layout:
+//
+// Header (block 0): 0 root block (4)   4 next free block (4)   8 zero (4)
+//   12 key length (2; 8 for numeric and date keys)   14 maximum keys (2)
+//   16 numeric flag (2)   18 entry size (2)   20 zero (3)   23 unique (1)
+//   24 key expression (488, zero-terminated)
+// Node block (512 bytes): count (2), two zero bytes; from offset 4 entries of
+// entry size: left block (4, 0 in a leaf), record (4, 0 in an interior
+// entry), key. An interior block has count keys and count + 1 entries.
+#include "ndx_index.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "dbf_expression_tools.h"
+#include "key_sorter.h"
+#include "ntx_index.h"
+
+namespace kelmo::dbf {
+
+namespace {
+constexpr int kExprOffset = 24;
+constexpr int kExprSize = 488;
+}  // namespace
+
+GSobjNDXTag::GSobjNDXTag(GSobjNDXFile& f, int32_t header, const std::string& n)
+    : GSobjIndexTag(f, "NDX", n, header) {
+  if (header == -1) {
+    headerPage = f.AllocatePage();
+    headerDirty = true;
+  } else {
+    ReadHeader();
+  }
+}
+
+std::string GSobjNDXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
+  if (keyType == 'C') {
+    std::string out = type == etBoolean ? (VariantToBool(value) ? "T" : "F") : VariantToText(value);
+    if (static_cast<int>(out.size()) > keyLength) out.resize(keyLength);
+    if (trim) {
+      while (!out.empty() && out.back() == ' ') out.pop_back();
+    }
+    return out;
+  }
+  double v;
+  if (type == etText) {
+    std::string text = VariantToText(value);
+    v = keyType == 'D' ? exptools::TextToJulian(text) : std::strtod(text.c_str(), nullptr);
+  } else {
+    v = VariantToNumber(value);
+  }
+  if (keyType == 'D' && v < 0.1) v = kEmptyDate;
+  uint8_t b[8];
+  PutLEDouble(b, v);
+  return std::string(reinterpret_cast<char*>(b), 8);
+}
+
+size_t GSobjNDXTag::NodeCapacity(bool, bool) const {
+  return static_cast<size_t>(maxKeys);
+}
+
+void GSobjNDXTag::ReadNodePage(GSobjIndexKey& node, const GSobjIndexKeyData*, bool) {
+  uint8_t block[kBlockSize];
+  file.ReadPage(node.page, block, kBlockSize);
+  int count = GetLE16(block);
+  if (count > maxKeys) Corrupt();
+  node.entries.clear();
+  node.leaf = GetLE32(block + 4) == 0;
+  int items = node.leaf ? count : count + 1;
+  if (items > maxKeys || 4 + items * entrySize > kBlockSize) Corrupt();
+  for (int i = 0; i < items; ++i) {
+    const uint8_t* e = block + 4 + i * entrySize;
+    int32_t left = static_cast<int32_t>(GetLE32(e));
+    int32_t record = static_cast<int32_t>(GetLE32(e + 4));
+    if (!node.leaf && left == 0) Corrupt();
+    std::string key;
+    if (!node.leaf && i == count) {
+      key = PseudoHighKey();
+    } else if (keyType == 'C') {
+      key = IndexTextFromPage(e + 8, keyLength);
+    } else {
+      key.assign(reinterpret_cast<const char*>(e + 8), 8);
+    }
+    int32_t link = node.leaf ? record : left;
+    node.entries.push_back({std::move(key), node.leaf ? record : 0, link});
+  }
+  node.dirty = false;
+}
+
+void GSobjNDXTag::WriteNodePage(const GSobjIndexKey& node, bool) {
+  uint8_t block[kBlockSize] = {};
+  size_t n = node.entries.size();
+  for (size_t i = 0; i < n; ++i) {
+    const GSobjIndexKeyData& e = node.entries[i];
+    uint8_t* p = block + 4 + static_cast<int>(i) * entrySize;
+    if (node.leaf) {
+      PutLE32(p + 4, static_cast<uint32_t>(e.link));
+    } else {
+      PutLE32(p, static_cast<uint32_t>(e.link));
+    }
+    if (!node.leaf && i + 1 == n) break;  // the last interior entry is a pointer only
+    if (keyType == 'C') {
+      std::memset(p + 8, ' ', static_cast<size_t>(keyLength));
+      std::memcpy(p + 8, e.value.data(), std::min<size_t>(e.value.size(), keyLength));
+    } else if (e.value.size() == 8) {
+      std::memcpy(p + 8, e.value.data(), 8);
+    }
+  }
+  PutLE16(block, static_cast<uint16_t>(node.leaf ? n : (n > 0 ? n - 1 : 0)));
+  file.WritePage(node.page, block, kBlockSize);
+}
+
+void GSobjNDXTag::ReadHeader() {
+  uint8_t h[kBlockSize];
+  file.ReadPage(headerPage, h, kBlockSize);
+  rootPage = static_cast<int32_t>(GetLE32(h));
+  keyLength = GetLE16(h + 12);
+  maxKeys = GetLE16(h + 14);
+  bool numeric = GetLE16(h + 16) != 0;
+  entrySize = GetLE16(h + 18);
+  unique = (h[23] & 1) != 0;
+  ascending = true;
+  int n = 0;
+  while (n < kExprSize && h[kExprOffset + n]) ++n;
+  keyExpression.assign(reinterpret_cast<const char*>(h + kExprOffset), static_cast<size_t>(n));
+  forExpression.clear();
+  if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength || entrySize < keyLength + 8 ||
+      maxKeys < 2 || 4 + maxKeys * entrySize > kBlockSize || rootPage <= 0 ||
+      (numeric && keyLength != 8)) {
+    Corrupt();
+  }
+  CompileExpressions();
+  keyType = 'C';
+  if (numeric) {
+    keyType = 'N';
+    if (keyHandler) {
+      TdfExpVariant v;
+      keyHandler->Evaluate(v);
+      uint8_t t = keyHandler->GetResultType();
+      if (t == etDate || t == etDateTime) keyType = 'D';
+    }
+  }
+  keyForm = keyType == 'C' ? IndexKeyForm::kText : IndexKeyForm::kFloat;
+  headerDirty = false;
+}
+
+void GSobjNDXTag::WriteHeader() {
+  if (!headerDirty) return;
+  uint8_t h[kBlockSize] = {};
+  PutLE32(h, static_cast<uint32_t>(rootPage));
+  int64_t next = file.nextFree;
+  if (next < 0) next = (file.Disk()->Size() + kBlockSize - 1) / kBlockSize;
+  PutLE32(h + 4, static_cast<uint32_t>(next));
+  PutLE16(h + 12, static_cast<uint16_t>(keyType == 'C' ? keyLength : 8));
+  PutLE16(h + 14, static_cast<uint16_t>(maxKeys));
+  PutLE16(h + 16, keyType == 'C' ? 0 : 1);
+  PutLE16(h + 18, static_cast<uint16_t>(entrySize));
+  h[23] = unique ? 1 : 0;
+  std::memcpy(h + kExprOffset, keyExpression.data(),
+              std::min<size_t>(keyExpression.size(), kExprSize - 1));
+  file.WritePage(headerPage, h, kBlockSize);
+  headerDirty = false;
+}
+
+int GSobjNDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
+                           const std::string& forExpr) {
+  name = n;
+  if (key.size() >= kExprSize) {
+    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
+  }
+  keyExpression = key;
+  (void)forExpr;  // the header has no room for a for-condition
+  forExpression.clear();
+  unique = u;
+  ascending = true;
+  CompileExpressions();
+  if (!keyHandler) return 0;
+  TdfExpVariant v;
+  keyHandler->Evaluate(v);
+  uint8_t t = keyHandler->GetResultType();
+  if (t == etDate || t == etDateTime) {
+    keyType = 'D';
+    keyLength = 8;
+    entrySize = 16;
+  } else if (IsNumericFamily(t)) {
+    keyType = 'N';
+    keyLength = 8;
+    entrySize = 20;
+  } else {
+    keyType = 'C';
+    keyLength = t == etBoolean ? 1 : static_cast<int>(VariantToText(v).size());
+    if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
+      throw EDbfError(DbfFormat("Sort key length must be 1-%d bytes, is %d", TdfSort::kMaxKeyLength,
+                                keyLength));
+    }
+    entrySize = (keyLength + 8 + 3) / 4 * 4;
+  }
+  maxKeys = 504 / entrySize;
+  keyForm = keyType == 'C' ? IndexKeyForm::kText : IndexKeyForm::kFloat;
+  uint8_t zero[kBlockSize] = {};
+  file.WritePage(headerPage, zero, kBlockSize);
+  // The header has no room for a for-condition: every record is indexed.
+  BuildFromTable(false);
+  return 1;
+}
+
+GSobjNDXFile::GSobjNDXFile(IndexTableLink* t, const std::string& name, bool create, bool readWrite)
+    : GSobjIndexFile(t, ".ndx") {
+  if (!OpenDiskFile(name, create, readWrite, ".ndx")) return;
+  if (create) {
+    nextFree = 0;
+  } else {
+    tags.push_back(std::make_unique<GSobjNDXTag>(*this, 0, IndexBaseName(fileName)));
+    nextFree = -1;
+  }
+  opened = true;
+}
+
+int GSobjNDXFile::AddTag(const std::string& name, const std::string& keyExpression, bool unique,
+                         bool, const std::string& forExpression) {
+  tags.clear();
+  nextFree = 0;
+  auto tag = std::make_unique<GSobjNDXTag>(*this, -1, name);
+  GSobjNDXTag& t = *tag;
+  tags.push_back(std::move(tag));
+  return t.DefineTag(name, keyExpression, unique, forExpression);
+}
+
+int32_t GSobjNDXFile::AllocatePage() {
+  if (nextFree < 0)
+    nextFree = (disk->Size() + GSobjNDXTag::kBlockSize - 1) / GSobjNDXTag::kBlockSize;
+  int64_t block = nextFree++;
+  // Readers bound their page reads by the header's next free block.
+  if (!tags.empty()) tags.front()->headerDirty = true;
+  if (block > 0x3FFFFF) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
+  return static_cast<int32_t>(block);
+}
+
+void GSobjNDXFile::Reindex() {
+  if (tags.empty()) return;
+  auto& tag = static_cast<GSobjNDXTag&>(*tags.front());
+  tag.ReleaseCursor();
+  disk->Truncate(GSobjNDXTag::kBlockSize);
+  nextFree = 1;
+  tag.DefineTag(tag.name, tag.keyExpression, tag.unique, tag.forExpression);
+}
+
+}  // namespace kelmo::dbf

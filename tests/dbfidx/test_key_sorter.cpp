@@ -1,0 +1,115 @@
+// Key sorter: order, ties, unique, descending, spills to disk and errors.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "dbf_index_errors.h"
+#include "key_sorter.h"
+
+using namespace kelmo::dbf;
+
+namespace {
+
+std::vector<TdfSort::Key> Drain(TdfSort& s) {
+  std::vector<TdfSort::Key> out;
+  TdfSort::Key k;
+  while (s.RetrieveSortKey(k)) out.push_back(k);
+  return out;
+}
+
+TEST(KeySorter, TextTiesKeepRecordOrderAndUniqueKeepsTheFirst) {
+  for (bool unique : {false, true}) {
+    TdfSort s(10, nullptr, true, unique);
+    s.AddText("b  ", 3);
+    s.AddText("a", 5);
+    s.AddText("b", 1);
+    s.AddText("a ", 2);
+    auto keys = Drain(s);
+    std::vector<std::pair<std::string, int>> got;
+    for (auto& k : keys) got.emplace_back(k.bytes, k.record);
+    if (unique) {
+      EXPECT_EQ(got, (std::vector<std::pair<std::string, int>>{{"a", 2}, {"b", 1}}));
+    } else {
+      EXPECT_EQ(got,
+                (std::vector<std::pair<std::string, int>>{{"a", 2}, {"a", 5}, {"b", 1}, {"b", 3}}));
+    }
+  }
+}
+
+TEST(KeySorter, FloatsAndDatesComeBackInOrderAndIntact) {
+  TdfSort s(9, nullptr, true, false);
+  std::vector<double> values = {0.5, -2, 0, 1e10, -0.5, -0.5000001, 3.25, -1e-300};
+  for (size_t i = 0; i < values.size(); ++i) s.AddFloat(values[i], static_cast<int32_t>(i + 1));
+  auto keys = Drain(s);
+  std::vector<double> got;
+  for (auto& k : keys) got.push_back(k.AsFloat());
+  auto sorted = values;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(got, sorted);
+
+  TdfSort d(5, nullptr, false, false);
+  d.AddDate(2452395, 1);
+  d.AddDate(0, 2);
+  d.AddDate(2452395, 3);
+  auto dk = Drain(d);
+  ASSERT_EQ(dk.size(), 3u);
+  EXPECT_EQ(dk[0].AsDate(), 2452395);
+  EXPECT_EQ(dk[0].record, 3);  // descending reverses ties too
+  EXPECT_EQ(dk[1].record, 1);
+  EXPECT_EQ(dk[2].AsDate(), 0);
+}
+
+TEST(KeySorter, ManyKeysSpillRunsAndMergeInOrder) {
+  TdfSort s(12, nullptr, true, false, 8192);
+  std::mt19937 rng(7);
+  std::vector<std::pair<std::string, int>> expected;
+  for (int i = 1; i <= 20000; ++i) {
+    std::string key = std::to_string(rng() % 5000);
+    s.AddText(key, i);
+    expected.emplace_back(key, i);
+  }
+  std::sort(expected.begin(), expected.end());
+  auto keys = Drain(s);
+  EXPECT_GT(s.RunCount(), 1);
+  ASSERT_EQ(keys.size(), expected.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    ASSERT_EQ(keys[i].bytes, expected[i].first) << i;
+    ASSERT_EQ(keys[i].record, expected[i].second) << i;
+  }
+  EXPECT_LT(s.PeakMemory(), 64u * 1024);
+}
+
+TEST(KeySorter, Errors) {
+  TdfSort empty(10, nullptr, true, false);
+  TdfSort::Key k;
+  EXPECT_FALSE(empty.RetrieveSortKey(k));
+  try {
+    empty.AddText("x", 1);
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Cannot add sort keys after beginning retrieval");
+  }
+  TdfSort s(4, nullptr, true, false);
+  try {
+    s.AddText("abcdef", 1);
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Sort key length must be 1-4 bytes, is 6");
+  }
+  bool b = true;
+  try {
+    s.AddKey(TdfSort::kLogical, &b, 1, 1);
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Variant type cannot be sorted");
+  }
+  try {
+    TdfSort big(241, nullptr, true, false);
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Sort key length must be 1-240 bytes, is 241");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+// Index files over a real DBF table: tags built from the table's fields,
+// moves in index order that skip deleted records, Find with and without
+// exact match and soft seek, ranges, upkeep after appends, rewrites and
+// deletes, and a rebuild after a pack.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <random>
+
+#include "index_test_support.h"
+#include "table_builder.h"
+#include "table_handler.h"
+#include "table_index_list.h"
+
+using namespace kelmo::dbf;
+using namespace kelmo::dbf::testing;
+
+namespace {
+
+class TableIndex : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path = TempPath("clients.dbf");
+    {
+      DFO_DBFBuild build(path);
+      build.AddField("NAME", 'C', 12, 0);
+      build.AddField("AMOUNT", 'N', 10, 2);
+      build.AddField("BORN", 'D', 8, 0);
+      build.WriteFiles();
+    }
+    table = std::make_unique<DFO_dBHandler>(path, false, true, "");
+    table->Open();
+    indexes = &table->Indexes();
+  }
+  void TearDown() override { table.reset(); }
+  int32_t Append(const std::string& name, double amount) {
+    table->BlankRecord();
+    table->PutFieldTextByName("NAME", name);
+    table->PutNumericByName("AMOUNT", amount);
+    table->PutFieldTextByName("BORN", "20020430");
+    table->Append();
+    return table->RecordCount();
+  }
+  void Rewrite(int32_t r, const std::string& name) {
+    table->DFO_dBaseFld::GoTo(r);
+    table->PutFieldTextByName("NAME", name);
+    table->WriteRecord(r);
+  }
+  std::vector<std::string> WalkNames() {
+    std::vector<std::string> names;
+    // The handler moves in the current tag's order.
+    for (table->GoTo(-3); !table->Eof(); table->GoTo(-1)) {
+      std::string n = table->FieldTextByName("NAME");
+      while (!n.empty() && n.back() == ' ') n.pop_back();
+      names.push_back(n);
+      if (names.size() > 100000) break;
+    }
+    return names;
+  }
+
+  std::string path;
+  std::unique_ptr<DFO_dBHandler> table;
+  TdfIndexList* indexes = nullptr;
+};
+
+TEST_F(TableIndex, EveryFormatOrdersSeeksAndRanges) {
+  for (const char* n : {"DELTA", "ALPHA", "CHARLIE", "BRAVO", "BETA"}) Append(n, 1);
+  for (const char* file : {"byname.ntx", "byname.ndx", "both.cdx", "both.mdx"}) {
+    SCOPED_TRACE(file);
+    indexes->CloseIndexFiles();
+    ASSERT_EQ(indexes->CreateIndexFile(file, "BYNAME", "NAME", false, true, ""), 0);
+    EXPECT_EQ(indexes->TagCount(), 1);
+    EXPECT_EQ(indexes->SetCurrentTag("byname", false), 1);
+    std::vector<std::string> want = {"ALPHA", "BETA", "BRAVO", "CHARLIE", "DELTA"};
+    EXPECT_EQ(WalkNames(), want);
+    EXPECT_TRUE(indexes->Find("BR", false, false));
+    EXPECT_EQ(table->CurrentRecord(), 4);
+    EXPECT_FALSE(indexes->Find("BR", true, false));
+    EXPECT_TRUE(table->Eof());
+    EXPECT_FALSE(indexes->Find("BZ", true, true));  // soft seek stays on the next key
+    EXPECT_EQ(table->CurrentRecord(), 3);
+    EXPECT_TRUE(indexes->SetIndexRange("B", "BR", true, false, true));
+    EXPECT_EQ(WalkNames(), (std::vector<std::string>{"BETA", "BRAVO"}));
+    indexes->ClearIndexRange();
+    // Natural order again keeps the table usable without the tag.
+    EXPECT_EQ(indexes->SetCurrentTag("", false), 0);
+    EXPECT_EQ(indexes->CurrentTag(), nullptr);
+  }
+  // Every file open at once: tags count over all slots.
+  indexes->CloseIndexFiles();
+  EXPECT_EQ(indexes->OpenIndexList("byname.ntx; byname.ndx, \"both.cdx\";both.mdx", "BYNAME"), 0);
+  EXPECT_EQ(indexes->TagCount(), 4);
+  EXPECT_EQ(indexes->TagByNumber(3)->kind, "CDX");
+  EXPECT_EQ(indexes->TagByNumber(5), nullptr);
+}
+
+TEST_F(TableIndex, UpkeepAfterWritesDeletesAndPack) {
+  std::mt19937 rng(17);
+  for (int i = 0; i < 300; ++i) Append("N" + std::to_string(rng() % 1000), i);
+  ASSERT_EQ(indexes->CreateIndexFile("names.cdx", "NAMES", "UPPER(NAME)", false, true, ""), 0);
+  ASSERT_EQ(indexes->CreateIndexFile("amount.ntx", "AMOUNT", "AMOUNT", false, true, ""), 0);
+  indexes->SetCurrentTag("NAMES", false);
+  for (int i = 0; i < 400; ++i) {
+    int kind = static_cast<int>(rng() % 3);
+    if (kind == 0) {
+      Append("N" + std::to_string(rng() % 1000), static_cast<double>(rng() % 100));
+    } else if (kind == 1) {
+      Rewrite(static_cast<int32_t>(rng() % static_cast<unsigned>(table->RecordCount())) + 1,
+              "N" + std::to_string(rng() % 1000));
+    } else {
+      table->DFO_dBaseFld::GoTo(
+          static_cast<int32_t>(rng() % static_cast<unsigned>(table->RecordCount())) + 1);
+      table->DeleteRecord();
+    }
+  }
+  auto expectedNames = [&] {
+    std::vector<std::string> names;
+    for (int32_t r = 1; r <= table->RecordCount(); ++r) {
+      table->DFO_dBaseFld::GoTo(r);
+      if (table->CurrentRecordDeleted()) continue;
+      std::string n = table->FieldTextByName("NAME");
+      while (!n.empty() && n.back() == ' ') n.pop_back();
+      names.push_back(n);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  table->SetUseDeleted(false);
+  EXPECT_EQ(WalkNames(), expectedNames());
+  int32_t before = table->RecordCount();
+  table->Pack();  // rebuilds every open tag
+  EXPECT_LT(table->RecordCount(), before);
+  EXPECT_EQ(WalkNames(), expectedNames());
+  // The numeric tag holds every record of the packed table in order.
+  indexes->SetCurrentTag("AMOUNT", false);
+  double last = -1e300;
+  int count = 0;
+  for (table->GoTo(-3); !table->Eof(); table->GoTo(-1)) {
+    double v = table->GetNumericByName("AMOUNT");
+    EXPECT_LE(last, v);
+    last = v;
+    ++count;
+  }
+  EXPECT_EQ(count, table->RecordCount());
+}
+
+TEST_F(TableIndex, OpeningErrors) {
+  Append("X", 1);
+  try {
+    indexes->OpenIndexFile("missing");
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "File " + TempPath("missing.ndx") + " could not be found");
+  }
+  std::ofstream(TempPath("junk.ntx"), std::ios::binary) << std::string(3000, '\x07');
+  try {
+    indexes->OpenIndexFile("junk.ntx");
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "Index file " + TempPath("junk.ntx") + " is corrupted");
+  }
+  ASSERT_EQ(indexes->CreateIndexFile("x.ndx", "X", "NAME", false, true, ""), 0);
+  EXPECT_EQ(indexes->OpenIndexFile("x.ndx"), -1);
+  try {
+    indexes->SetCurrentTag("NOPE", false);
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Cannot find index tag NOPE");
+  }
+  EXPECT_THROW(indexes->CreateIndexFile("bad.ntx", "BAD", "NAME + ", false, true, ""),
+               EDbfExpression);
+  EXPECT_THROW(indexes->CreateIndexFile("bad2.ntx", "BAD", "NOFIELD", false, true, ""),
+               EDbfExpression);
+}
+
+}  // namespace
