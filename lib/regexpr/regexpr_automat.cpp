@@ -1,0 +1,192 @@
+// The matching automaton: connecting the parse tree's states and flattening
+// them (matching layer).
+#include "regexpr_automat.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace kelmo::regexpr {
+
+namespace {
+
+// The entries of an alternative's items from the first onward, up to and
+// including the first item that cannot be skipped.
+void ConnectToStart(TleRegExprState& from, const TleRegExprParserAlt& alt) {
+  for (int i = 0; i < alt.Count(); ++i) {
+    from.Connect(alt.Item(i).Entry());
+    if (!IsSkippable(alt.Item(i))) break;
+  }
+}
+
+void ConnectAlternative(TleRegExprParserAlt& alt);
+
+void ConnectGroup(TleRegExprParserBlockItem& group) {
+  TleRegExprParserAlts& alts = group.Alts();
+  if (group.CanRepeat()) group.ExitState().Connect(&group.EntryState());
+  for (int a = 0; a < alts.Count(); ++a) ConnectToStart(group.EntryState(), alts.Alt(a));
+  if (alts.HasMissableAlt()) group.EntryState().Connect(&group.ExitState());
+  for (int a = 0; a < alts.Count(); ++a) ConnectAlternative(alts.Alt(a));
+  for (int a = 0; a < alts.Count(); ++a) {
+    const TleRegExprParserAlt& alt = alts.Alt(a);
+    for (int i = alt.Count() - 1; i >= 0; --i) {
+      alt.Item(i).Exit()->Connect(&group.ExitState());
+      if (!IsSkippable(alt.Item(i))) break;
+    }
+  }
+}
+
+void ConnectAlternative(TleRegExprParserAlt& alt) {
+  for (int i = 0; i < alt.Count(); ++i) {
+    TleRegExprParserItem& item = alt.Item(i);
+    for (int j = i + 1; j < alt.Count(); ++j) {
+      item.Exit()->Connect(alt.Item(j).Entry());
+      if (!IsSkippable(alt.Item(j))) break;
+    }
+    if (auto* group = dynamic_cast<TleRegExprParserBlockItem*>(&item))
+      ConnectGroup(*group);
+    else if (item.CanRepeat())
+      item.Entry()->Connect(item.Entry());
+  }
+}
+
+// Numbers every state of the tree: simple states after the start state in
+// tree order, block states apart.
+void CollectStates(const TleRegExprParserAlts& alts, std::vector<TleRegExprSimpleState*>& simple,
+                   std::vector<TleRegExprBlockState*>& blocks) {
+  for (int a = 0; a < alts.Count(); ++a) {
+    const TleRegExprParserAlt& alt = alts.Alt(a);
+    for (int i = 0; i < alt.Count(); ++i) {
+      TleRegExprParserItem& item = alt.Item(i);
+      if (auto* group = dynamic_cast<TleRegExprParserBlockItem*>(&item)) {
+        group->EntryState().index = static_cast<int>(blocks.size());
+        blocks.push_back(&group->EntryState());
+        group->ExitState().index = static_cast<int>(blocks.size());
+        blocks.push_back(&group->ExitState());
+        CollectStates(group->Alts(), simple, blocks);
+      } else {
+        auto& state = static_cast<TleRegExprParserSimpleItem&>(item).State();
+        state.index = static_cast<int>(simple.size());
+        simple.push_back(&state);
+      }
+    }
+  }
+}
+
+// For each block state, the simple states it passes a character on to,
+// pass-through chains followed. Block states may form cycles (a starred
+// group whose alternatives match empty, as «(a?){1,}» makes), so the
+// closures are taken over the strongly connected components, iteratively.
+std::vector<std::vector<std::uint64_t>> BlockClosures(
+    const std::vector<TleRegExprBlockState*>& blocks, size_t words) {
+  const size_t n = blocks.size();
+  std::vector<int> component(n, -1), low(n, 0), order(n, -1);
+  std::vector<int> stack;
+  std::vector<bool> onStack(n, false);
+  std::vector<std::vector<int>> members;
+  int counter = 0;
+  struct Frame {
+    int node;
+    size_t edge;
+  };
+  for (size_t root = 0; root < n; ++root) {
+    if (order[root] >= 0) continue;
+    std::vector<Frame> frames{{static_cast<int>(root), 0}};
+    order[root] = low[root] = counter++;
+    stack.push_back(static_cast<int>(root));
+    onStack[root] = true;
+    while (!frames.empty()) {
+      Frame& f = frames.back();
+      const auto& out = blocks[static_cast<size_t>(f.node)]->Transitions();
+      if (f.edge < out.size()) {
+        const TleRegExprState* target = out[f.edge++];
+        if (!target->IsBlock()) continue;
+        const auto t = static_cast<size_t>(target->index);
+        if (order[t] < 0) {
+          order[t] = low[t] = counter++;
+          stack.push_back(static_cast<int>(t));
+          onStack[t] = true;
+          frames.push_back({static_cast<int>(t), 0});
+        } else if (onStack[t]) {
+          low[static_cast<size_t>(f.node)] = std::min(low[static_cast<size_t>(f.node)], order[t]);
+        }
+        continue;
+      }
+      const auto v = static_cast<size_t>(f.node);
+      frames.pop_back();
+      if (!frames.empty()) {
+        const auto parent = static_cast<size_t>(frames.back().node);
+        low[parent] = std::min(low[parent], low[v]);
+      }
+      if (low[v] == order[v]) {
+        members.emplace_back();
+        int w;
+        do {
+          w = stack.back();
+          stack.pop_back();
+          onStack[static_cast<size_t>(w)] = false;
+          component[static_cast<size_t>(w)] = static_cast<int>(members.size() - 1);
+          members.back().push_back(w);
+        } while (static_cast<size_t>(w) != v);
+      }
+    }
+  }
+  // Components come out sinks first, so every successor component is done
+  // before the one that reaches it.
+  std::vector<std::vector<std::uint64_t>> closure(members.size(),
+                                                  std::vector<std::uint64_t>(words, 0));
+  for (size_t c = 0; c < members.size(); ++c) {
+    for (int m : members[c]) {
+      for (const TleRegExprState* target : blocks[static_cast<size_t>(m)]->Transitions()) {
+        if (!target->IsBlock()) {
+          closure[c][static_cast<size_t>(target->index) / 64] |= std::uint64_t{1}
+                                                                 << (target->index % 64);
+        } else if (const auto tc =
+                       static_cast<size_t>(component[static_cast<size_t>(target->index)]);
+                   tc != c) {
+          for (size_t k = 0; k < words; ++k) closure[c][k] |= closure[tc][k];
+        }
+      }
+    }
+  }
+  std::vector<std::vector<std::uint64_t>> result(n);
+  for (size_t b = 0; b < n; ++b) result[b] = closure[static_cast<size_t>(component[b])];
+  return result;
+}
+
+}  // namespace
+
+TleRegExprAutomat::TleRegExprAutomat(std::unique_ptr<TleRegExprParserAlts> tree)
+    : tree_(std::move(tree)), start_(nullptr) {
+  for (int a = 0; a < tree_->Count(); ++a) ConnectAlternative(tree_->Alt(a));
+  for (int a = 0; a < tree_->Count(); ++a) MarkAlternativeFinal(tree_->Alt(a));
+  for (int a = 0; a < tree_->Count(); ++a) ConnectToStart(start_, tree_->Alt(a));
+  // The empty text is accepted when some alternative can be skipped whole.
+  start_.final = tree_->HasMissableAlt();
+
+  std::vector<TleRegExprSimpleState*> simple{&start_};
+  std::vector<TleRegExprBlockState*> blocks;
+  start_.index = 0;
+  CollectStates(*tree_, simple, blocks);
+  const size_t words = (simple.size() + 63) / 64;
+  const auto closures = BlockClosures(blocks, words);
+
+  std::vector<std::uint64_t> follow(simple.size() * words, 0);
+  for (size_t s = 0; s < simple.size(); ++s) {
+    std::uint64_t* row = &follow[s * words];
+    for (const TleRegExprState* target : simple[s]->Transitions()) {
+      if (target->IsBlock()) {
+        const auto& c = closures[static_cast<size_t>(target->index)];
+        for (size_t k = 0; k < words; ++k) row[k] |= c[k];
+      } else {
+        row[static_cast<size_t>(target->index) / 64] |= std::uint64_t{1} << (target->index % 64);
+      }
+    }
+  }
+  std::vector<const TleRegExprSimpleState*> constStates(simple.begin(), simple.end());
+  program_ = std::make_shared<const TleRegExprProgram>(constStates, std::move(follow));
+  run_.emplace(*program_);
+}
+
+TleRegExprAutomat::~TleRegExprAutomat() = default;
+
+}  // namespace kelmo::regexpr
