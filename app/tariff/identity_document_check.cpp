@@ -71,6 +71,7 @@ struct CompiledMasks {
   std::array<DocumentMasks, 27> text;
   std::array<std::shared_ptr<const TleRegExprProgram>, 27> series;
   std::array<std::shared_ptr<const TleRegExprProgram>, 27> number;
+  std::array<bool, 27> emptySeriesAllowed{};
 };
 
 std::shared_ptr<const TleRegExprProgram> CompileMask(const std::string& mask) {
@@ -92,6 +93,7 @@ const CompiledMasks& Masks() {
                    ToCp1251(QString::fromUtf8(kMasks[i].number))};
       m.series[i] = CompileMask(m.text[i].series);
       m.number[i] = CompileMask(m.text[i].number);
+      m.emptySeriesAllowed[i] = m.text[i].series == kEmptySeriesMask;
     }
     return m;
   }();
@@ -103,51 +105,25 @@ bool Accepts(const std::shared_ptr<const TleRegExprProgram>& mask, std::string_v
 }
 
 // Code page 1251 letter case: Latin, Cyrillic А-Я/а-я, Ё/ё and the other
-// paired letters of the code page.
-unsigned char UpperCp1251(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  if (c >= 0xE0) return static_cast<unsigned char>(c - 32);
-  switch (c) {
-    case 0xB8:
-      return 0xA8;  // ё
-    case 0xBA:
-      return 0xAA;  // є
-    case 0xBF:
-      return 0xAF;  // ї
-    case 0xB3:
-      return 0xB2;  // і
-    case 0xB4:
-      return 0xA5;  // ґ
-    case 0xA2:
-      return 0xA1;  // ў
-    case 0xBC:
-      return 0xA3;  // ј
-    case 0xBE:
-      return 0xBD;  // ѕ
-    case 0x9A:
-      return 0x8A;  // љ
-    case 0x9C:
-      return 0x8C;  // њ
-    case 0x9D:
-      return 0x8D;  // ќ
-    case 0x9E:
-      return 0x8E;  // ћ
-    case 0x9F:
-      return 0x8F;  // џ
-    case 0x90:
-      return 0x80;  // ђ
-    case 0x83:
-      return 0x81;  // ѓ
-    default:
-      return c;
-  }
-}
+// paired letters of the code page, by byte.
+constexpr std::array<unsigned char, 256> kUpperCp1251 = [] {
+  std::array<unsigned char, 256> upper{};
+  for (int c = 0; c < 256; ++c) upper[c] = static_cast<unsigned char>(c);
+  for (int c = 'a'; c <= 'z'; ++c) upper[c] = static_cast<unsigned char>(c - 32);
+  for (int c = 0xE0; c <= 0xFF; ++c) upper[c] = static_cast<unsigned char>(c - 32);
+  const unsigned char pairs[][2] = {{0xB8, 0xA8}, {0xBA, 0xAA}, {0xBF, 0xAF}, {0xB3, 0xB2},
+                                    {0xB4, 0xA5}, {0xA2, 0xA1}, {0xBC, 0xA3}, {0xBE, 0xBD},
+                                    {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D}, {0x9E, 0x8E},
+                                    {0x9F, 0x8F}, {0x90, 0x80}, {0x83, 0x81}};
+  for (const auto& p : pairs) upper[p[0]] = p[1];
+  return upper;
+}();
 
 // A number whose every character is its first one, letter case ignored.
 bool IsOneRepeatedCharacter(std::string_view number) {
-  const unsigned char first = UpperCp1251(static_cast<unsigned char>(number.front()));
+  const unsigned char first = kUpperCp1251[static_cast<unsigned char>(number.front())];
   for (char c : number)
-    if (UpperCp1251(static_cast<unsigned char>(c)) != first) return false;
+    if (kUpperCp1251[static_cast<unsigned char>(c)] != first) return false;
   return true;
 }
 
@@ -180,8 +156,7 @@ bool CheckDocumentSeriesNumber(std::uint8_t type, std::string_view series,
   try {
     const CompiledMasks& masks = Masks();
     const size_t i = type - 1u;
-    if (masks.text[i].series == kEmptySeriesMask && series.empty() &&
-        Accepts(masks.number[i], number)) {
+    if (masks.emptySeriesAllowed[i] && series.empty() && Accepts(masks.number[i], number)) {
       result = true;
     } else {
       result = Accepts(masks.series[i], series) && Accepts(masks.number[i], number);

@@ -6,6 +6,19 @@
 
 namespace kelmo::regexpr {
 
+std::bitset<256> TleRegExprItem::Tabulate() const {
+  std::bitset<256> set;
+  for (int c = 0; c < 256; ++c)
+    if (Accepts(static_cast<char>(c))) set.set(static_cast<size_t>(c));
+  return set;
+}
+
+std::bitset<256> TleRegExprSymbol::Tabulate() const {
+  std::bitset<256> set;
+  set.set(static_cast<unsigned char>(symbol_));
+  return set;
+}
+
 std::unique_ptr<TleRegExprItem> TleRegExprSymbol::Duplicate() const {
   return std::make_unique<TleRegExprSymbol>(symbol_);
 }
@@ -28,6 +41,31 @@ bool TleRegExprSubrange::Accepts(char c) const {
   const auto u = static_cast<unsigned char>(c);
   return static_cast<unsigned char>(first_) <= u && u <= static_cast<unsigned char>(last_);
 }
+std::bitset<256> TleRegExprSubrange::Tabulate() const {
+  std::bitset<256> set;
+  for (unsigned c = static_cast<unsigned char>(first_); c <= static_cast<unsigned char>(last_); ++c)
+    set.set(c);
+  return set;
+}
+
+std::bitset<256> TleRegExprEnumeration::Tabulate() const {
+  const std::bitset<256> members = Members();
+  return inverse_ ? ~members : members;
+}
+
+std::bitset<256> TleRegExprEnumeration::Members() const {
+  std::bitset<256> set;
+  for (int c = 0; c < 256; ++c)
+    if (Contains(static_cast<char>(c))) set.set(static_cast<size_t>(c));
+  return set;
+}
+
+std::bitset<256> TleRegExprUserEnumeration::Members() const {
+  std::bitset<256> set;
+  for (const auto& m : members_) set |= m->Tabulate();
+  return set;
+}
+
 std::unique_ptr<TleRegExprItem> TleRegExprSubrange::Duplicate() const {
   return std::make_unique<TleRegExprSubrange>(first_, last_);
 }

@@ -3,6 +3,7 @@
 // except for a user enumeration (linear in its members).
 #pragma once
 
+#include <bitset>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,8 @@ class TleRegExprItem {
   // True when the answer depends on the locale separators in force at the
   // time of the test, so it cannot be tabulated when the pattern compiles.
   virtual bool ReadsLocale() const { return false; }
+  // Every byte the test accepts now, by code.
+  virtual std::bitset<256> Tabulate() const;
 };
 
 class TleRegExprSymbol : public TleRegExprItem {
@@ -23,6 +26,7 @@ class TleRegExprSymbol : public TleRegExprItem {
   explicit TleRegExprSymbol(char symbol) : symbol_(symbol) {}
   bool Accepts(char c) const override { return c == symbol_; }
   std::unique_ptr<TleRegExprItem> Duplicate() const override;
+  std::bitset<256> Tabulate() const override;
   char Symbol() const { return symbol_; }
 
  private:
@@ -51,6 +55,7 @@ class TleRegExprSubrange : public TleRegExprItem {
   TleRegExprSubrange(char first, char last) : first_(first), last_(last) {}
   bool Accepts(char c) const override;
   std::unique_ptr<TleRegExprItem> Duplicate() const override;
+  std::bitset<256> Tabulate() const override;
 
  private:
   char first_;
@@ -63,9 +68,12 @@ class TleRegExprEnumeration : public TleRegExprItem {
   explicit TleRegExprEnumeration(bool inverse) : inverse_(inverse) {}
   bool Inverse() const { return inverse_; }
   bool Accepts(char c) const final { return Contains(c) != inverse_; }
+  std::bitset<256> Tabulate() const final;
 
  protected:
   virtual bool Contains(char c) const = 0;
+  // The bytes Contains accepts.
+  virtual std::bitset<256> Members() const;
 
  private:
   bool inverse_;
@@ -82,6 +90,7 @@ class TleRegExprUserEnumeration : public TleRegExprEnumeration {
 
  protected:
   bool Contains(char c) const override;
+  std::bitset<256> Members() const override;
 
  private:
   std::vector<std::unique_ptr<TleRegExprItem>> members_;

@@ -23,10 +23,78 @@ TleRegExprProgram::TleRegExprProgram(const std::vector<const TleRegExprSimpleSta
       localeTests_.emplace_back(s, test->Duplicate());
       continue;
     }
-    for (int c = 0; c < 256; ++c)
-      if (test->Accepts(static_cast<char>(c)))
-        accept_[static_cast<size_t>(c) * words_ + s / 64] |= bit;
+    const std::bitset<256> accepted = test->Tabulate();
+    for (size_t c = 0; c < 256; ++c)
+      if (accepted[c]) accept_[c * words_ + s / 64] |= bit;
   }
+  if (words_ == 1 && localeTests_.empty()) BuildDeterministic();
+}
+
+void TleRegExprProgram::BuildDeterministic() {
+  // Bytes with the same column of the accept table behave alike.
+  std::vector<std::uint64_t> classMask;
+  byteClass_.assign(256, 0);
+  for (size_t c = 0; c < 256; ++c) {
+    const std::uint64_t column = accept_[c];
+    size_t k = 0;
+    while (k < classMask.size() && classMask[k] != column) ++k;
+    if (k == classMask.size()) classMask.push_back(column);
+    byteClass_[c] = static_cast<std::uint8_t>(k);
+  }
+  classCount_ = classMask.size();
+  std::vector<std::uint64_t> sets{1};  // the start state alone
+  for (size_t d = 0; d < sets.size(); ++d) {
+    std::uint64_t reach = 0;
+    for (std::uint64_t bits = sets[d]; bits != 0; bits &= bits - 1)
+      reach |= follow_[static_cast<size_t>(std::countr_zero(bits))];
+    for (size_t k = 0; k < classCount_; ++k) {
+      const std::uint64_t next = reach & classMask[k];
+      std::int32_t target = -1;
+      if (next != 0) {
+        size_t t = 0;
+        while (t < sets.size() && sets[t] != next) ++t;
+        if (t == sets.size()) {
+          if (sets.size() == kMaxDeterministicStates) {
+            // Too many combinations: the state-set walk serves instead.
+            table_.clear();
+            classCount_ = 0;
+            byteClass_.clear();
+            return;
+          }
+          sets.push_back(next);
+        }
+        target = static_cast<std::int32_t>(t);
+      }
+      table_.push_back(target);
+    }
+  }
+  tableFinal_.resize(sets.size());
+  for (size_t d = 0; d < sets.size(); ++d) tableFinal_[d] = (sets[d] & final_[0]) != 0;
+
+  const size_t stride = classCount_ * classCount_;
+  if ((sets.size() + 1) * stride > kMaxPairEntries) return;
+  pairStride_ = stride;
+  const size_t refused = sets.size() * stride;
+  pairTable_.assign((sets.size() + 1) * stride, static_cast<std::uint32_t>(refused));
+  singleByRow_.assign((sets.size() + 1) * stride, static_cast<std::uint32_t>(refused));
+  finalByRow_.assign((sets.size() + 1) * stride, 0);
+  for (size_t d = 0; d < sets.size(); ++d) {
+    finalByRow_[d * stride] = tableFinal_[d] ? 1 : 0;
+    for (size_t a = 0; a < classCount_; ++a)
+      if (const std::int32_t to = table_[d * classCount_ + a]; to >= 0)
+        singleByRow_[d * stride + a] = static_cast<std::uint32_t>(static_cast<size_t>(to) * stride);
+  }
+  for (size_t d = 0; d < sets.size(); ++d)
+    for (size_t a = 0; a < classCount_; ++a) {
+      const std::int32_t mid = table_[d * classCount_ + a];
+      if (mid < 0) continue;
+      for (size_t b = 0; b < classCount_; ++b) {
+        const std::int32_t to = table_[static_cast<size_t>(mid) * classCount_ + b];
+        if (to >= 0)
+          pairTable_[d * stride + a * classCount_ + b] =
+              static_cast<std::uint32_t>(static_cast<size_t>(to) * stride);
+      }
+    }
 }
 
 TleRegExprProgram::Run::Run(const TleRegExprProgram& program)
@@ -71,6 +139,28 @@ bool TleRegExprProgram::Run::InFinalState() const {
 }
 
 bool TleRegExprProgram::MatchesWhole(std::string_view text) const {
+  if (pairStride_ != 0) {
+    const size_t n = text.size();
+    size_t offset = 0;
+    size_t i = 0;
+    for (; i + 1 < n; i += 2) {
+      const size_t pair = byteClass_[static_cast<unsigned char>(text[i])] * classCount_ +
+                          byteClass_[static_cast<unsigned char>(text[i + 1])];
+      // The refused row leads to itself: no branch on the data inside the loop.
+      offset = pairTable_[offset + pair];
+    }
+    if (i < n) offset = singleByRow_[offset + byteClass_[static_cast<unsigned char>(text[i])]];
+    return finalByRow_[offset] != 0;
+  }
+  if (classCount_ != 0) {
+    std::int32_t state = 0;
+    for (char ch : text) {
+      state = table_[static_cast<size_t>(state) * classCount_ +
+                     byteClass_[static_cast<unsigned char>(ch)]];
+      if (state < 0) return false;
+    }
+    return tableFinal_[static_cast<size_t>(state)];
+  }
   if (words_ == 1 && localeTests_.empty()) {
     // The usual case (masks of a few dozen states): one machine word.
     std::uint64_t current = 1;

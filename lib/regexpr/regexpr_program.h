@@ -8,6 +8,12 @@
 // O(k * n / 64) for k current states of n; a text costs time linear in its
 // length, whatever the pattern. A program of n states takes about
 // (n + 256) * n / 8 bytes.
+//
+// A small program (at most 64 states, no test that reads the locale) also
+// gets its deterministic form, built when the program is: bytes fall into
+// classes that every test treats alike, and each set of states reachable
+// from the start becomes one state of a table indexed by class, so that
+// MatchesWhole costs one table look-up per character.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +60,8 @@ class TleRegExprProgram {
   const std::uint64_t* Follow(size_t state) const { return &follow_[state * words_]; }
   const std::uint64_t* Accept(unsigned char c) const { return &accept_[c * words_]; }
 
+  void BuildDeterministic();
+
   size_t count_ = 0;
   size_t words_ = 0;
   std::vector<std::uint64_t> follow_;  // count_ rows of words_
@@ -62,6 +70,23 @@ class TleRegExprProgram {
   // Tests that read the locale separators, asked at the time of each
   // character.
   std::vector<std::pair<size_t, std::unique_ptr<TleRegExprItem>>> localeTests_;
+
+  // The deterministic form; empty when the program has none.
+  static constexpr size_t kMaxDeterministicStates = 512;
+  std::vector<std::uint8_t> byteClass_;  // 256 entries
+  size_t classCount_ = 0;
+  std::vector<std::int32_t> table_;  // state * classCount_ + class -> state, -1 for none
+  std::vector<bool> tableFinal_;
+  // Two characters a step, so that a text needs half as many dependent
+  // look-ups: entries are the next state's row offset (state * pairStride_),
+  // the row after the last state standing for "refused".
+  static constexpr size_t kMaxPairEntries = 16384;
+  size_t pairStride_ = 0;  // classCount_ squared; 0 when there is no pair table
+  std::vector<std::uint32_t> pairTable_;
+  // Laid out as the pair table's rows: the one-character step (first
+  // classCount_ entries of a row) and the final flag (first entry).
+  std::vector<std::uint32_t> singleByRow_;
+  std::vector<std::uint8_t> finalByRow_;
 };
 
 }  // namespace kelmo::regexpr
