@@ -171,6 +171,45 @@ TEST(Compile, BoundsBecomeAnOptionalChain) {
   EXPECT_EQ(bounded.DumpText(), spelled.DumpText());
 }
 
+std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+// Patterns whose expansion or nesting would exhaust memory or the stack are
+// refused with one finding; large ones within the bound compile and match.
+TEST(Compile, ExpansionAndNestingAreBounded) {
+  const std::string tooComplex = "The regular expression is too complex";
+  const struct {
+    std::string pattern;
+    bool compiles;
+  } cases[] = {
+      {Repeat("(", 100000) + "a" + Repeat(")", 100000), false},
+      {Repeat("(", 400) + "a" + Repeat(")", 400), true},
+      {"x{0,400}", true},
+      {"x{0,4000}", false},
+      {"(a)(\\1\\1)(\\2\\2)(\\3\\3)(\\4\\4)(\\5\\5)(\\6\\6)(\\7\\7)(\\8\\8)(\\9\\9)"
+       "(\\9\\9)(\\9\\9)",
+       false},
+      {"a" + Repeat("?", 3000), false},
+      {Repeat("a?", 2000), true},
+      {Repeat("(a?)", 1000), true},
+      {"((((a{2}){2}){2}){2}){2}", true},
+      {"x{4294967296}", false},
+  };
+  for (const auto& c : cases) {
+    const auto found = CompileErrors(c.pattern);
+    if (c.compiles) {
+      EXPECT_TRUE(found.empty()) << c.pattern.substr(0, 40) << ": " << found.front().message;
+    } else {
+      ASSERT_FALSE(found.empty()) << c.pattern.substr(0, 40);
+    }
+  }
+  EXPECT_EQ(CompileErrors("x{0,4000}").front().message, tooComplex);
+  EXPECT_EQ(CompileErrors(Repeat("(", 1000) + "a" + Repeat(")", 1000)).front().message, tooComplex);
+}
+
 TEST(Scanner, LexemesOfBracketsAndBraces) {
   TleLexems lexems;
   TleRegExprErrors errors;
