@@ -9,6 +9,17 @@ namespace {
 constexpr const char* kCrLf = "\r\n";
 }
 
+TleRegExprParserItem::TleRegExprParserItem(std::unique_ptr<TleRegExprQuantifier> q)
+    : quantifier_(q ? std::move(q) : std::make_unique<TleRegExprSimpleQuantifier>()) {}
+
+bool TleRegExprParserItem::HasNoQuantifier() const {
+  return dynamic_cast<const TleRegExprSimpleQuantifier*>(quantifier_.get()) != nullptr;
+}
+
+void TleRegExprParserItem::ReplaceQuantifier(std::unique_ptr<TleRegExprQuantifier> q) {
+  if (q) quantifier_ = std::move(q);
+}
+
 TleRegExprParserAlt::TleRegExprParserAlt() = default;
 TleRegExprParserAlt::~TleRegExprParserAlt() = default;
 
@@ -70,27 +81,29 @@ std::unique_ptr<TleRegExprParserAlts> TleRegExprParserAlts::Duplicate() const {
 }
 
 TleRegExprParserSimpleItem::TleRegExprParserSimpleItem(std::unique_ptr<TleRegExprItem> test,
-                                                       TleRegExprQuantifier q)
-    : TleRegExprParserItem(q), state_(std::make_unique<TleRegExprSimpleState>(std::move(test))) {}
+                                                       std::unique_ptr<TleRegExprQuantifier> q)
+    : TleRegExprParserItem(std::move(q)),
+      state_(std::make_unique<TleRegExprSimpleState>(std::move(test))) {}
 
 TleRegExprParserSimpleItem::TleRegExprParserSimpleItem(std::unique_ptr<TleRegExprSimpleState> state,
-                                                       TleRegExprQuantifier q)
-    : TleRegExprParserItem(q), state_(std::move(state)) {}
+                                                       std::unique_ptr<TleRegExprQuantifier> q)
+    : TleRegExprParserItem(std::move(q)), state_(std::move(state)) {}
 
 std::unique_ptr<TleRegExprParserItem> TleRegExprParserSimpleItem::Duplicate() const {
-  return std::make_unique<TleRegExprParserSimpleItem>(state_->Duplicate(), Quantifier());
+  return std::make_unique<TleRegExprParserSimpleItem>(state_->Duplicate(),
+                                                      Quantifier().Duplicate());
 }
 
 std::string TleRegExprParserSimpleItem::DumpText() const {
   return "item --> " + std::string(Quantifier().SignText()) + kCrLf;
 }
 
-TleRegExprParserBlockItem::TleRegExprParserBlockItem(TleRegExprQuantifier q)
-    : TleRegExprParserItem(q), alts_(std::make_unique<TleRegExprParserAlts>()) {}
+TleRegExprParserBlockItem::TleRegExprParserBlockItem(std::unique_ptr<TleRegExprQuantifier> q)
+    : TleRegExprParserItem(std::move(q)), alts_(std::make_unique<TleRegExprParserAlts>()) {}
 
 TleRegExprParserBlockItem::TleRegExprParserBlockItem(std::unique_ptr<TleRegExprParserAlts> alts,
-                                                     TleRegExprQuantifier q)
-    : TleRegExprParserItem(q), alts_(std::move(alts)) {}
+                                                     std::unique_ptr<TleRegExprQuantifier> q)
+    : TleRegExprParserItem(std::move(q)), alts_(std::move(alts)) {}
 
 TleRegExprParserBlockItem::~TleRegExprParserBlockItem() = default;
 
@@ -99,7 +112,7 @@ bool TleRegExprParserBlockItem::MayMatchEmpty() const {
 }
 
 std::unique_ptr<TleRegExprParserItem> TleRegExprParserBlockItem::Duplicate() const {
-  return std::make_unique<TleRegExprParserBlockItem>(alts_->Duplicate(), Quantifier());
+  return std::make_unique<TleRegExprParserBlockItem>(alts_->Duplicate(), Quantifier().Duplicate());
 }
 
 std::string TleRegExprParserBlockItem::DumpText() const {

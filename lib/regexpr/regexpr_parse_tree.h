@@ -17,7 +17,8 @@ class TleRegExprParserAlts;
 
 class TleRegExprParserItem {
  public:
-  explicit TleRegExprParserItem(TleRegExprQuantifier q) : quantifier_(q) {}
+  // Takes the quantifier; none means exactly once.
+  explicit TleRegExprParserItem(std::unique_ptr<TleRegExprQuantifier> q);
   virtual ~TleRegExprParserItem() = default;
 
   virtual bool MayMatchEmpty() const = 0;
@@ -35,16 +36,15 @@ class TleRegExprParserItem {
   virtual size_t NodeCount() const = 0;
   virtual int Depth() const = 0;
 
-  const TleRegExprQuantifier& Quantifier() const { return quantifier_; }
-  bool CanBeMissing() const { return quantifier_.AllowsZero(); }
-  bool CanRepeat() const { return quantifier_.AllowsMore(); }
-  bool HasNoQuantifier() const {
-    return quantifier_.GetKind() == TleRegExprQuantifier::Kind::Simple;
-  }
-  void ReplaceQuantifier(TleRegExprQuantifier q) { quantifier_ = q; }
+  const TleRegExprQuantifier& Quantifier() const { return *quantifier_; }
+  bool CanBeMissing() const { return quantifier_->AllowsZero(); }
+  bool CanRepeat() const { return quantifier_->AllowsMore(); }
+  bool HasNoQuantifier() const;
+  // Frees the old quantifier and takes the new one; none changes nothing.
+  void ReplaceQuantifier(std::unique_ptr<TleRegExprQuantifier> q);
 
  private:
-  TleRegExprQuantifier quantifier_;
+  std::unique_ptr<TleRegExprQuantifier> quantifier_;
 };
 
 // A sequence of items.
@@ -89,8 +89,10 @@ class TleRegExprParserAlts {
 
 class TleRegExprParserSimpleItem : public TleRegExprParserItem {
  public:
-  TleRegExprParserSimpleItem(std::unique_ptr<TleRegExprItem> test, TleRegExprQuantifier q);
-  TleRegExprParserSimpleItem(std::unique_ptr<TleRegExprSimpleState> state, TleRegExprQuantifier q);
+  TleRegExprParserSimpleItem(std::unique_ptr<TleRegExprItem> test,
+                             std::unique_ptr<TleRegExprQuantifier> q);
+  TleRegExprParserSimpleItem(std::unique_ptr<TleRegExprSimpleState> state,
+                             std::unique_ptr<TleRegExprQuantifier> q);
 
   bool MayMatchEmpty() const override { return CanBeMissing(); }
   std::unique_ptr<TleRegExprParserItem> Duplicate() const override;
@@ -110,8 +112,9 @@ class TleRegExprParserSimpleItem : public TleRegExprParserItem {
 // A group: its alternatives between a pass-through entry and exit state.
 class TleRegExprParserBlockItem : public TleRegExprParserItem {
  public:
-  explicit TleRegExprParserBlockItem(TleRegExprQuantifier q);
-  TleRegExprParserBlockItem(std::unique_ptr<TleRegExprParserAlts> alts, TleRegExprQuantifier q);
+  explicit TleRegExprParserBlockItem(std::unique_ptr<TleRegExprQuantifier> q);
+  TleRegExprParserBlockItem(std::unique_ptr<TleRegExprParserAlts> alts,
+                            std::unique_ptr<TleRegExprQuantifier> q);
   ~TleRegExprParserBlockItem() override;
 
   bool MayMatchEmpty() const override;

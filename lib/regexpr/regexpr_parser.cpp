@@ -14,7 +14,11 @@ namespace {
 
 using le::LocalizeString;
 using Item = TleRegExprParserItem;
-using Q = TleRegExprQuantifier;
+
+template <class Q>
+std::unique_ptr<TleRegExprQuantifier> Make() {
+  return std::make_unique<Q>();
+}
 
 class Parser {
  public:
@@ -51,7 +55,7 @@ class Parser {
 
   std::unique_ptr<Item> MakeSimple(std::unique_ptr<TleRegExprItem> test, const TleLexem* at) {
     if (!Spend(1, nesting_, at)) return nullptr;
-    return std::make_unique<TleRegExprParserSimpleItem>(std::move(test), Q::Simple());
+    return std::make_unique<TleRegExprParserSimpleItem>(std::move(test), nullptr);
   }
 
   // A parsed item becomes the current one; items the budget refused are
@@ -134,14 +138,17 @@ class Parser {
                 Error(lx, lx->text[0] == '*' ? le::kRegExprStarCannotApply
                                              : le::kRegExprPlusCannotApply);
               } else {
-                ApplySign(alt, current, lx->text[0] == '*' ? Q::Star() : Q::Plus(), *lx);
+                ApplySign(alt, current,
+                          lx->text[0] == '*' ? Make<TleRegExprStarQuantifier>()
+                                             : Make<TleRegExprPlusQuantifier>(),
+                          *lx);
               }
               break;
             case '?':
               if (!current)
                 Error(lx, le::kRegExprIllegalQuantifier, lx->text);
               else
-                ApplySign(alt, current, Q::Question(), *lx);
+                ApplySign(alt, current, Make<TleRegExprQuestionQuantifier>(), *lx);
               break;
             case '{':
               if (!current)
@@ -174,7 +181,7 @@ class Parser {
       SkipGroup();
       return nullptr;
     }
-    auto group = std::make_unique<TleRegExprParserBlockItem>(Q::Simple());
+    auto group = std::make_unique<TleRegExprParserBlockItem>(nullptr);
     groups_.push_back(group.get());
     ++nesting_;
     while (ParseAlternative(group->Alts().Add(), true)) {
@@ -205,14 +212,15 @@ class Parser {
 
   // "*", "+" and "?": an item that has a quantifier already is wrapped in a
   // group that takes the new one, so «a+?» is «(a+)?».
-  void ApplySign(TleRegExprParserAlt& alt, Item*& current, Q q, const TleLexem& at) {
+  void ApplySign(TleRegExprParserAlt& alt, Item*& current, std::unique_ptr<TleRegExprQuantifier> q,
+                 const TleLexem& at) {
     if (current->HasNoQuantifier()) {
-      current->ReplaceQuantifier(q);
+      current->ReplaceQuantifier(std::move(q));
       return;
     }
     if (!Spend(1, nesting_ + current->Depth() + 1, &at)) return;
     auto alts = std::make_unique<TleRegExprParserAlts>();
-    auto wrapper = std::make_unique<TleRegExprParserBlockItem>(std::move(alts), q);
+    auto wrapper = std::make_unique<TleRegExprParserBlockItem>(std::move(alts), std::move(q));
     std::unique_ptr<Item> placeholder;
     auto item = alt.SetLast(std::move(placeholder));
     wrapper->Alts().Add().Add(std::move(item));
@@ -269,20 +277,21 @@ class Parser {
                depth, &brace))
       return;
 
-    auto group = std::make_unique<TleRegExprParserBlockItem>(Q::Simple());
+    auto group = std::make_unique<TleRegExprParserBlockItem>(nullptr);
     TleRegExprParserAlt& body = group->Alts().Add();
     for (long i = 0; i < *m; ++i) body.Add(current->Duplicate());
     if (open) {
       auto last = current->Duplicate();
-      last->ReplaceQuantifier(Q::Star());
+      last->ReplaceQuantifier(Make<TleRegExprStarQuantifier>());
       body.Add(std::move(last));
     } else if (n > *m) {
       // The optional chain for copies m+1 to n, built from the innermost
       // copy outwards: «x{1,3}» is «x(xx?)?».
       std::unique_ptr<Item> chain = current->Duplicate();
-      chain->ReplaceQuantifier(Q::Question());
+      chain->ReplaceQuantifier(Make<TleRegExprQuestionQuantifier>());
       for (long d = n - 2; d >= *m; --d) {
-        auto link = std::make_unique<TleRegExprParserBlockItem>(Q::Question());
+        auto link =
+            std::make_unique<TleRegExprParserBlockItem>(Make<TleRegExprQuestionQuantifier>());
         TleRegExprParserAlt& linkAlt = link->Alts().Add();
         linkAlt.Add(current->Duplicate());
         linkAlt.Add(std::move(chain));

@@ -338,11 +338,16 @@ int CheckAgreement(const std::string& pattern, std::mt19937& rng, size_t longest
   Pcre2Pattern peer(translated);
   EXPECT_TRUE(peer.Ok()) << pattern << " -> " << translated << ": " << peer.Error();
   if (!peer.Ok()) return 0;
+  TleRegExpr compiled;
+  std::istringstream in(pattern);
+  compiled.CompileStream(&in);
   int accepted = 0;
   for (const std::string& text : TextsFor(pattern, rng, longest)) {
+    // Fed character by character, and through the shared program.
     const bool ours = OursMatches(pattern, text);
     EXPECT_EQ(ours, peer.MatchesWhole(text))
         << "pattern " << pattern << " (pcre2 " << translated << ") text \"" << text << "\"";
+    EXPECT_EQ(ours, compiled.Program()->MatchesWhole(text)) << pattern << " on " << text;
     accepted += ours;
   }
   return accepted;
