@@ -18,7 +18,7 @@
 
 namespace kelmo::regexpr {
 
-inline constexpr size_t kMaxPatternNodes = 4096;
+inline constexpr size_t kMaxPatternNodes = 2048;
 inline constexpr int kMaxPatternNesting = 500;
 
 // Parses lexems into a list of alternatives. Findings go to errors; when
