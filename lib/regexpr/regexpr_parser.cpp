@@ -219,13 +219,10 @@ class Parser {
       return;
     }
     if (!Spend(1, nesting_ + current->Depth() + 1, &at)) return;
-    auto alts = std::make_unique<TleRegExprParserAlts>();
-    auto wrapper = std::make_unique<TleRegExprParserBlockItem>(std::move(alts), std::move(q));
-    std::unique_ptr<Item> placeholder;
-    auto item = alt.SetLast(std::move(placeholder));
-    wrapper->Alts().Add().Add(std::move(item));
-    current = wrapper.get();
-    alt.SetLast(std::move(wrapper));
+    auto wrapper = std::make_unique<TleRegExprParserBlockItem>(std::move(q));
+    TleRegExprParserBlockItem& group = *wrapper;
+    group.Alts().Add().Add(alt.SetLast(std::move(wrapper)));
+    current = &group;
   }
 
   static std::optional<long> IntegerOf(const TleLexem* lx) {
@@ -369,10 +366,6 @@ class Parser {
   int nesting_ = 0;
   size_t nodes_ = 0;
   bool tooComplex_ = false;
-
- public:
-  // The replaced items die with the parser, after the last reference.
-  ~Parser() = default;
 };
 
 }  // namespace

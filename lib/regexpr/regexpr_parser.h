@@ -22,8 +22,7 @@ inline constexpr size_t kMaxPatternNodes = 2048;
 inline constexpr int kMaxPatternNesting = 500;
 
 // Parses lexems into a list of alternatives. Findings go to errors; when
-// there are any the tree is incomplete and must not be connected. The tree
-// returned owns every item that the groups list may refer to.
+// there are any the tree is incomplete and must not be connected.
 std::unique_ptr<TleRegExprParserAlts> ParsePattern(const TleLexems& lexems,
                                                    TleRegExprErrors& errors);
 
