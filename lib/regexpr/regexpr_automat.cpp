@@ -73,30 +73,34 @@ void CollectStates(const TleRegExprParserAlts& alts, std::vector<TleRegExprSimpl
 }
 
 // For each block state, the simple states it passes a character on to,
-// pass-through chains followed. Block states may form cycles (a starred
-// group whose alternatives match empty, as «(a?){1,}» makes), so the
-// closures are taken over the strongly connected components, iteratively.
-std::vector<std::vector<std::uint64_t>> BlockClosures(
-    const std::vector<TleRegExprBlockState*>& blocks, size_t words) {
+// pass-through chains followed: row b of the result (words words a row).
+// Block states may form cycles (a starred group whose alternatives match
+// empty, as «(a?){1,}» makes), so the closures are taken over the strongly
+// connected components (Tarjan's algorithm, without recursion).
+std::vector<std::uint64_t> BlockClosures(const std::vector<TleRegExprBlockState*>& blocks,
+                                         size_t words) {
   const size_t n = blocks.size();
   std::vector<int> component(n, -1), low(n, 0), order(n, -1);
-  std::vector<int> stack;
+  std::vector<int> stack;  // Tarjan's stack of visited nodes
   std::vector<bool> onStack(n, false);
-  std::vector<std::vector<int>> members;
-  int counter = 0;
+  std::vector<int> emitted;     // nodes in the order their component closed
+  std::vector<size_t> firstOf;  // start of each component in emitted
   struct Frame {
     int node;
     size_t edge;
   };
+  std::vector<Frame> frames;
+  int counter = 0;
   for (size_t root = 0; root < n; ++root) {
     if (order[root] >= 0) continue;
-    std::vector<Frame> frames{{static_cast<int>(root), 0}};
+    frames.push_back({static_cast<int>(root), 0});
     order[root] = low[root] = counter++;
     stack.push_back(static_cast<int>(root));
     onStack[root] = true;
     while (!frames.empty()) {
       Frame& f = frames.back();
-      const auto& out = blocks[static_cast<size_t>(f.node)]->Transitions();
+      const auto v = static_cast<size_t>(f.node);
+      const auto& out = blocks[v]->Transitions();
       if (f.edge < out.size()) {
         const TleRegExprState* target = out[f.edge++];
         if (!target->IsBlock()) continue;
@@ -107,49 +111,50 @@ std::vector<std::vector<std::uint64_t>> BlockClosures(
           onStack[t] = true;
           frames.push_back({static_cast<int>(t), 0});
         } else if (onStack[t]) {
-          low[static_cast<size_t>(f.node)] = std::min(low[static_cast<size_t>(f.node)], order[t]);
+          low[v] = std::min(low[v], order[t]);
         }
         continue;
       }
-      const auto v = static_cast<size_t>(f.node);
       frames.pop_back();
       if (!frames.empty()) {
         const auto parent = static_cast<size_t>(frames.back().node);
         low[parent] = std::min(low[parent], low[v]);
       }
       if (low[v] == order[v]) {
-        members.emplace_back();
+        const auto c = static_cast<int>(firstOf.size());
+        firstOf.push_back(emitted.size());
         int w;
         do {
           w = stack.back();
           stack.pop_back();
           onStack[static_cast<size_t>(w)] = false;
-          component[static_cast<size_t>(w)] = static_cast<int>(members.size() - 1);
-          members.back().push_back(w);
+          component[static_cast<size_t>(w)] = c;
+          emitted.push_back(w);
         } while (static_cast<size_t>(w) != v);
       }
     }
   }
+  firstOf.push_back(emitted.size());
   // Components come out sinks first, so every successor component is done
   // before the one that reaches it.
-  std::vector<std::vector<std::uint64_t>> closure(members.size(),
-                                                  std::vector<std::uint64_t>(words, 0));
-  for (size_t c = 0; c < members.size(); ++c) {
-    for (int m : members[c]) {
-      for (const TleRegExprState* target : blocks[static_cast<size_t>(m)]->Transitions()) {
+  const size_t components = firstOf.size() - 1;
+  std::vector<std::uint64_t> closure(components * words, 0);
+  for (size_t c = 0; c < components; ++c) {
+    std::uint64_t* row = &closure[c * words];
+    for (size_t k = firstOf[c]; k < firstOf[c + 1]; ++k) {
+      for (const TleRegExprState* target : blocks[static_cast<size_t>(emitted[k])]->Transitions()) {
+        const auto t = static_cast<size_t>(target->index);
         if (!target->IsBlock()) {
-          closure[c][static_cast<size_t>(target->index) / 64] |= std::uint64_t{1}
-                                                                 << (target->index % 64);
-        } else if (const auto tc =
-                       static_cast<size_t>(component[static_cast<size_t>(target->index)]);
-                   tc != c) {
-          for (size_t k = 0; k < words; ++k) closure[c][k] |= closure[tc][k];
+          row[t / 64] |= std::uint64_t{1} << (t % 64);
+        } else if (const auto tc = static_cast<size_t>(component[t]); tc != c) {
+          for (size_t w = 0; w < words; ++w) row[w] |= closure[tc * words + w];
         }
       }
     }
   }
-  std::vector<std::vector<std::uint64_t>> result(n);
-  for (size_t b = 0; b < n; ++b) result[b] = closure[static_cast<size_t>(component[b])];
+  std::vector<std::uint64_t> result(n * words);
+  for (size_t b = 0; b < n; ++b)
+    std::copy_n(&closure[static_cast<size_t>(component[b]) * words], words, &result[b * words]);
   return result;
 }
 
@@ -175,7 +180,7 @@ TleRegExprAutomat::TleRegExprAutomat(std::unique_ptr<TleRegExprParserAlts> tree)
     std::uint64_t* row = &follow[s * words];
     for (const TleRegExprState* target : simple[s]->Transitions()) {
       if (target->IsBlock()) {
-        const auto& c = closures[static_cast<size_t>(target->index)];
+        const std::uint64_t* c = &closures[static_cast<size_t>(target->index) * words];
         for (size_t k = 0; k < words; ++k) row[k] |= c[k];
       } else {
         row[static_cast<size_t>(target->index) / 64] |= std::uint64_t{1} << (target->index % 64);

@@ -6,6 +6,14 @@
 
 namespace kelmo::regexpr {
 
+namespace {
+std::bitset<256> Range(unsigned first, unsigned last) {
+  std::bitset<256> set;
+  for (unsigned c = first; c <= last; ++c) set.set(c);
+  return set;
+}
+}  // namespace
+
 std::bitset<256> TleRegExprItem::Tabulate() const {
   std::bitset<256> set;
   for (int c = 0; c < 256; ++c)
@@ -42,10 +50,7 @@ bool TleRegExprSubrange::Accepts(char c) const {
   return static_cast<unsigned char>(first_) <= u && u <= static_cast<unsigned char>(last_);
 }
 std::bitset<256> TleRegExprSubrange::Tabulate() const {
-  std::bitset<256> set;
-  for (unsigned c = static_cast<unsigned char>(first_); c <= static_cast<unsigned char>(last_); ++c)
-    set.set(c);
-  return set;
+  return Range(static_cast<unsigned char>(first_), static_cast<unsigned char>(last_));
 }
 
 std::bitset<256> TleRegExprEnumeration::Tabulate() const {
@@ -86,6 +91,22 @@ bool TleRegExprUserEnumeration::Contains(char c) const {
   for (const auto& m : members_)
     if (m->Accepts(c)) return true;
   return false;
+}
+
+std::bitset<256> TleRegExprDigit::Members() const {
+  return Range('0', '9');
+}
+
+std::bitset<256> TleRegExprIdLetter::Members() const {
+  std::bitset<256> set = Range('a', 'z') | Range('A', 'Z') | Range('0', '9');
+  set.set('_');
+  return set;
+}
+
+std::bitset<256> TleRegExprSpace::Members() const {
+  std::bitset<256> set;
+  for (unsigned c : {0u, 9u, 10u, 12u, 13u, 32u}) set.set(c);
+  return set;
 }
 
 std::unique_ptr<TleRegExprItem> TleRegExprDigit::Duplicate() const {

@@ -104,6 +104,7 @@ class TleRegExprDigit : public TleRegExprEnumeration {
 
  protected:
   bool Contains(char c) const override { return c >= '0' && c <= '9'; }
+  std::bitset<256> Members() const override;
 };
 
 // \w and \W: Latin letters, digits and "_"; no letter outside ASCII.
@@ -114,6 +115,7 @@ class TleRegExprIdLetter : public TleRegExprEnumeration {
 
  protected:
   bool Contains(char c) const override;
+  std::bitset<256> Members() const override;
 };
 
 // \s and \S: the codes 32, 0, 9, 10, 12 and 13.
@@ -124,6 +126,7 @@ class TleRegExprSpace : public TleRegExprEnumeration {
 
  protected:
   bool Contains(char c) const override;
+  std::bitset<256> Members() const override;
 };
 
 // ".": any character.

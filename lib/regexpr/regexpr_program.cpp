@@ -24,8 +24,8 @@ TleRegExprProgram::TleRegExprProgram(const std::vector<const TleRegExprSimpleSta
       continue;
     }
     const std::bitset<256> accepted = test->Tabulate();
-    for (size_t c = 0; c < 256; ++c)
-      if (accepted[c]) accept_[c * words_ + s / 64] |= bit;
+    for (size_t c = accepted._Find_first(); c < 256; c = accepted._Find_next(c))
+      accept_[c * words_ + s / 64] |= bit;
   }
   if (words_ == 1 && localeTests_.empty()) BuildDeterministic();
 }
