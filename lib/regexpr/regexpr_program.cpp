@@ -71,30 +71,39 @@ void TleRegExprProgram::BuildDeterministic() {
   tableFinal_.resize(sets.size());
   for (size_t d = 0; d < sets.size(); ++d) tableFinal_[d] = (sets[d] & final_[0]) != 0;
 
+  // Rows of the two-character table: the refused row first, then the states
+  // where a text may not end, then those where it may, so that "final" is a
+  // comparison of the row offset rather than one more look-up.
   const size_t stride = classCount_ * classCount_;
-  if ((sets.size() + 1) * stride > kMaxPairEntries) return;
+  const size_t rows = sets.size() + 1;
+  if (rows * stride > kMaxPairEntries) return;
   pairStride_ = stride;
-  const size_t refused = sets.size() * stride;
-  pairTable_.assign((sets.size() + 1) * stride, static_cast<std::uint32_t>(refused));
-  singleByRow_.assign((sets.size() + 1) * stride, static_cast<std::uint32_t>(refused));
-  finalByRow_.assign((sets.size() + 1) * stride, 0);
+  std::vector<size_t> rowOf(sets.size());
+  size_t row = 1;
+  for (int pass = 0; pass < 2; ++pass)
+    for (size_t d = 0; d < sets.size(); ++d)
+      if (tableFinal_[d] == (pass == 1)) {
+        if (pass == 1 && finalFromRow_ == 0) finalFromRow_ = row * stride;
+        rowOf[d] = row++;
+      }
+  if (finalFromRow_ == 0) finalFromRow_ = rows * stride;  // no final state at all
+  startRow_ = rowOf[0] * stride;
+  pairTable_.assign(rows * stride, 0);
+  singleByRow_.assign(rows * stride, 0);
+  auto rowOffset = [&](std::int32_t state) {
+    return static_cast<std::uint32_t>(state < 0 ? 0 : rowOf[static_cast<size_t>(state)] * stride);
+  };
   for (size_t d = 0; d < sets.size(); ++d) {
-    finalByRow_[d * stride] = tableFinal_[d] ? 1 : 0;
-    for (size_t a = 0; a < classCount_; ++a)
-      if (const std::int32_t to = table_[d * classCount_ + a]; to >= 0)
-        singleByRow_[d * stride + a] = static_cast<std::uint32_t>(static_cast<size_t>(to) * stride);
-  }
-  for (size_t d = 0; d < sets.size(); ++d)
+    const size_t base = rowOf[d] * stride;
     for (size_t a = 0; a < classCount_; ++a) {
       const std::int32_t mid = table_[d * classCount_ + a];
+      singleByRow_[base + a] = rowOffset(mid);
       if (mid < 0) continue;
-      for (size_t b = 0; b < classCount_; ++b) {
-        const std::int32_t to = table_[static_cast<size_t>(mid) * classCount_ + b];
-        if (to >= 0)
-          pairTable_[d * stride + a * classCount_ + b] =
-              static_cast<std::uint32_t>(static_cast<size_t>(to) * stride);
-      }
+      for (size_t b = 0; b < classCount_; ++b)
+        pairTable_[base + a * classCount_ + b] =
+            rowOffset(table_[static_cast<size_t>(mid) * classCount_ + b]);
     }
+  }
 }
 
 TleRegExprProgram::Run::Run(const TleRegExprProgram& program)
@@ -141,7 +150,7 @@ bool TleRegExprProgram::Run::InFinalState() const {
 bool TleRegExprProgram::MatchesWhole(std::string_view text) const {
   if (pairStride_ != 0) {
     const size_t n = text.size();
-    size_t offset = 0;
+    size_t offset = startRow_;
     size_t i = 0;
     for (; i + 1 < n; i += 2) {
       const size_t pair = byteClass_[static_cast<unsigned char>(text[i])] * classCount_ +
@@ -150,7 +159,7 @@ bool TleRegExprProgram::MatchesWhole(std::string_view text) const {
       offset = pairTable_[offset + pair];
     }
     if (i < n) offset = singleByRow_[offset + byteClass_[static_cast<unsigned char>(text[i])]];
-    return finalByRow_[offset] != 0;
+    return offset >= finalFromRow_;
   }
   if (classCount_ != 0) {
     std::int32_t state = 0;

@@ -78,15 +78,15 @@ class TleRegExprProgram {
   std::vector<std::int32_t> table_;  // state * classCount_ + class -> state, -1 for none
   std::vector<bool> tableFinal_;
   // Two characters a step, so that a text needs half as many dependent
-  // look-ups: entries are the next state's row offset (state * pairStride_),
-  // the row after the last state standing for "refused".
+  // look-ups. Entries are row offsets (row * pairStride_): row 0 stands for
+  // "refused" and leads to itself; rows from finalFromRow_ on are final.
   static constexpr size_t kMaxPairEntries = 16384;
   size_t pairStride_ = 0;  // classCount_ squared; 0 when there is no pair table
   std::vector<std::uint32_t> pairTable_;
-  // Laid out as the pair table's rows: the one-character step (first
-  // classCount_ entries of a row) and the final flag (first entry).
+  // The one-character step, in the first classCount_ entries of each row.
   std::vector<std::uint32_t> singleByRow_;
-  std::vector<std::uint8_t> finalByRow_;
+  size_t startRow_ = 0;
+  size_t finalFromRow_ = 0;
 };
 
 }  // namespace kelmo::regexpr
