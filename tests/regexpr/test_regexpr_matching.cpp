@@ -96,6 +96,14 @@ TEST(Matching, RefusedCharacterLeavesTheAutomatonWhereItWas) {
   EXPECT_TRUE(re.IsFinalState());
 }
 
+TEST(Matching, BoundedRepeatRefusesTheCharacterBeyondItsBound) {
+  TleRegExpr re;
+  Compile(re, "x{1,3}");
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(re.FeedChar('x')) << i;
+  EXPECT_FALSE(re.FeedChar('x'));
+  EXPECT_TRUE(re.IsFinalState());
+}
+
 TEST(Matching, EmptyTextIsFinalRightAfterCompileOnlyWhenThePatternAllowsIt) {
   TleRegExpr star, plus;
   Compile(star, "a*");
