@@ -1,0 +1,92 @@
+// The compiled matching automaton in its flat form: the simple states of the
+// pattern numbered from 0 (the start state), for each state the set of states
+// a character may lead to (pass-through group states already followed), and
+// for each byte the set of states whose test accepts it.
+//
+// Immutable once built, so one program may serve any number of runs, from
+// any thread. A run keeps its own state set. Feeding one character costs
+// O(k * n / 64) for k current states of n; a text costs time linear in its
+// length, whatever the pattern. A program of n states takes about
+// (n + 256) * n / 8 bytes.
+//
+// A small program (at most 64 states, no test that reads the locale) also
+// gets its deterministic form, built when the program is: bytes fall into
+// classes that every test treats alike, and each set of states reachable
+// from the start becomes one state of a table indexed by class, so that
+// MatchesWhole costs one table look-up per character.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "regexpr_items.h"
+
+namespace kelmo::regexpr {
+
+class TleRegExprSimpleState;
+
+class TleRegExprProgram {
+ public:
+  // The current states of one run.
+  class Run {
+   public:
+    explicit Run(const TleRegExprProgram& program);
+    // Moves to the states the character leads to and returns true; when it
+    // leads nowhere, returns false and stays where it was.
+    bool Advance(char c);
+    // True when some current state is final.
+    bool InFinalState() const;
+
+   private:
+    const TleRegExprProgram* program_;
+    std::vector<std::uint64_t> current_;
+    std::vector<std::uint64_t> next_;
+  };
+
+  // states[0] is the start state (no test); row i of follow (one bit per
+  // state, (n + 63) / 64 words a row) holds the simple states reachable from
+  // states[i] through one transition, pass-through states followed.
+  TleRegExprProgram(const std::vector<const TleRegExprSimpleState*>& states,
+                    std::vector<std::uint64_t> follow);
+
+  int StateCount() const { return static_cast<int>(count_); }
+  // Whether the whole text is accepted: fed from the start, every character
+  // accepted, a final state at the end.
+  bool MatchesWhole(std::string_view text) const;
+
+ private:
+  const std::uint64_t* Follow(size_t state) const { return &follow_[state * words_]; }
+  const std::uint64_t* Accept(unsigned char c) const { return &accept_[c * words_]; }
+
+  void BuildDeterministic();
+
+  size_t count_ = 0;
+  size_t words_ = 0;
+  std::vector<std::uint64_t> follow_;  // count_ rows of words_
+  std::vector<std::uint64_t> accept_;  // 256 rows of words_, locale-reading tests left out
+  std::vector<std::uint64_t> final_;
+  // Tests that read the locale separators, asked at the time of each
+  // character.
+  std::vector<std::pair<size_t, std::unique_ptr<TleRegExprItem>>> localeTests_;
+
+  // The deterministic form; empty when the program has none.
+  static constexpr size_t kMaxDeterministicStates = 512;
+  std::vector<std::uint8_t> byteClass_;  // 256 entries
+  size_t classCount_ = 0;
+  std::vector<std::int32_t> table_;  // state * classCount_ + class -> state, -1 for none
+  std::vector<bool> tableFinal_;
+  // Two characters a step, so that a text needs half as many dependent
+  // look-ups. Entries are row offsets (row * pairStride_): row 0 stands for
+  // "refused" and leads to itself; rows from finalFromRow_ on are final.
+  static constexpr size_t kMaxPairEntries = 16384;
+  size_t pairStride_ = 0;  // classCount_ squared; 0 when there is no pair table
+  std::vector<std::uint32_t> pairTable_;
+  // The one-character step, in the first classCount_ entries of each row.
+  std::vector<std::uint32_t> singleByRow_;
+  size_t startRow_ = 0;
+  size_t finalFromRow_ = 0;
+};
+
+}  // namespace kelmo::regexpr
