@@ -235,9 +235,13 @@ QString FormatDate(const QString& format, const QDate& date) {
       i += n;
     } else if (c == QLatin1Char('M')) {
       const int n = run(c);
-      if (n >= 4)
-        out += QLocale().standaloneMonthName(date.month(), QLocale::LongFormat);
-      else if (n == 3)
+      if (n >= 4) {
+        // Month names begin with a capital, as the system's long names do
+        // ("Март", where the locale data has "март").
+        QString name = QLocale().standaloneMonthName(date.month(), QLocale::LongFormat);
+        if (!name.isEmpty()) name[0] = name[0].toUpper();
+        out += name;
+      } else if (n == 3)
         out += QLocale().standaloneMonthName(date.month(), QLocale::ShortFormat);
       else
         out += n == 2 ? QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'))

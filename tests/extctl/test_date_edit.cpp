@@ -102,6 +102,17 @@ TEST_F(DateEditTest, DateTextsReadByPositionThenByNumbers) {
   }
 }
 
+TEST_F(DateEditTest, RussianMonthNames) {
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+  EXPECT_EQ(CalendarTitle(QDate(2024, 3, 5)), QString::fromUtf8("Март, 2024"));
+  QDate date;
+  EXPECT_TRUE(TryTextToDate("DD/MMM/YYYY", QString::fromUtf8("05/мар/2024"), date, 2024));
+  EXPECT_EQ(date, QDate(2024, 3, 5));
+  TDateEdit e;  // the format does not follow the locale
+  e.SetDateValue(QDate(2024, 3, 5));
+  EXPECT_EQ(e.text(), "05.03.2024");
+}
+
 TEST_F(DateEditTest, EmptyTextReadsAsNoDateOrToday) {
   TDateEdit e;
   EXPECT_TRUE(e.TextIsBlank());

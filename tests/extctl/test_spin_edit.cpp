@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QLocale>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -177,6 +178,25 @@ TEST_F(SpinEditTest, FloatEditFormatsAndRefusesASecondSeparator) {
   EXPECT_EQ(f.edit->text(), "2.50e");
   QTest::keyClick(f.edit, Qt::Key_E, Qt::NoModifier);
   EXPECT_EQ(beeps.count(), 2);
+}
+
+TEST_F(SpinEditTest, SeparatorsFollowTheLocale) {
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+  {
+    Form f;
+    f.edit->SetValueType(TValueType::vtFloat);
+    f.edit->SetDisplayFormat(QString());
+    f.edit->SetValue(2.5L);
+    EXPECT_EQ(f.edit->text(), "2,50");
+    f.edit->selectAll();
+    QTest::keyClicks(f.edit, "3.25");  // "." becomes the decimal separator
+    EXPECT_EQ(f.edit->text(), "3,25");
+    EXPECT_EQ(f.edit->Value(), 3.25L);
+    f.edit->SetDisplayFormat(",0.##");
+    f.edit->setText(QString::fromUtf8("1\u00a0234.5"));  // normalised before reading
+    EXPECT_EQ(f.edit->Value(), 1234.5L);
+  }
+  QLocale::setDefault(QLocale::c());
 }
 
 TEST_F(SpinEditTest, IntegerEditRefusesLettersWithABeep) {
