@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <cmath>
+#include <limits>
 
 #include "xt_control_strings.h"
 #include "xt_errors.h"
@@ -25,6 +26,14 @@ constexpr int kRepeatInterval = 100;
 
 long double RoundHalfEven(long double v) {
   return std::nearbyintl(v);
+}
+
+// Whole values are held to 32 bits: the text of a larger one would not read
+// back, and converting it would overflow.
+long double ToInt32Range(long double v) {
+  constexpr long double kMin = std::numeric_limits<int>::min();
+  constexpr long double kMax = std::numeric_limits<int>::max();
+  return v < kMin ? kMin : v > kMax ? kMax : v;
 }
 
 QColor Face() {
@@ -424,7 +433,7 @@ long double TXtCustomSpinEdit::Value() const {
 }
 
 int TXtCustomSpinEdit::ValueAsInteger() const {
-  return static_cast<int>(std::truncl(Value()));
+  return static_cast<int>(ToInt32Range(std::truncl(Value())));
 }
 
 QString TXtCustomSpinEdit::FormatValue(long double v) const {
@@ -443,15 +452,19 @@ QString TXtCustomSpinEdit::FormatValue(long double v) const {
             .replace(QLatin1Char('.'), dec);
       }
     case TValueType::vtHex:
-      return QString::number(static_cast<quint32>(static_cast<qint64>(RoundHalfEven(v))), 16)
+      return QString::number(
+                 static_cast<quint32>(static_cast<qint64>(RoundHalfEven(ToInt32Range(v)))), 16)
           .toUpper();
     case TValueType::vtInteger:
     default:
-      return QString::number(static_cast<qint64>(RoundHalfEven(v)));
+      return QString::number(static_cast<qint64>(RoundHalfEven(ToInt32Range(v))));
   }
 }
 
 void TXtCustomSpinEdit::SetValue(long double value) {
+  // A value that is no number writes as the minimum rather than as text
+  // that would not read back.
+  if (!std::isfinite(value)) value = minValue_;
   setText(FormatValue(ClampValue(value)));
   RefreshFocusedText();
 }

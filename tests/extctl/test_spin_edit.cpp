@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
+#include <limits>
 
 #include "test_app.h"
 #include "xt_errors.h"
@@ -155,6 +156,25 @@ TEST_F(SpinEditTest, ValueAsIntegerCutsTowardZero) {
   EXPECT_EQ(e.ValueAsInteger(), 2);
   e.SetValue(-2.9L);
   EXPECT_EQ(e.ValueAsInteger(), -2);
+}
+
+TEST_F(SpinEditTest, ValuesBeyondTheIntegerRangeAreHeld) {
+  TXtSpinEdit e;
+  e.SetValue(1e20L);
+  EXPECT_EQ(e.text(), "2147483647");
+  QTest::keyClick(&e, Qt::Key_Up);
+  EXPECT_EQ(e.text(), "2147483647");
+  e.SetValue(-1e20L);
+  EXPECT_EQ(e.ValueAsInteger(), std::numeric_limits<int>::min());
+  e.SetValue(std::numeric_limits<long double>::quiet_NaN());
+  EXPECT_EQ(e.text(), "0");
+  e.SetValueType(TValueType::vtFloat);
+  e.SetValue(1e20L);
+  EXPECT_EQ(e.ValueAsInteger(), std::numeric_limits<int>::max());
+  e.SetValueType(TValueType::vtHex);
+  e.SetValue(-1);
+  EXPECT_EQ(e.text(), "FFFFFFFF");
+  EXPECT_EQ(e.Value(), -1);
 }
 
 TEST_F(SpinEditTest, FloatEditFormatsAndRefusesASecondSeparator) {
