@@ -50,9 +50,8 @@ QColor WindowFrame() {
 }
 
 // The glyph with its transparent colour turned into the button face.
-QImage OnFace(const QImage& glyph) {
+QImage OnFace(const QImage& glyph, QRgb key) {
   QImage g = glyph.convertToFormat(QImage::Format_RGB32);
-  const QRgb key = XtControlStrings::TransparentColorOf(g);
   const QRgb face = Face().rgb();
   for (int y = 0; y < g.height(); ++y)
     for (int x = 0; x < g.width(); ++x)
@@ -61,9 +60,8 @@ QImage OnFace(const QImage& glyph) {
 }
 
 // The glyph with its transparent colour see-through.
-QImage Transparent(const QImage& glyph) {
+QImage Transparent(const QImage& glyph, QRgb key) {
   QImage g = glyph.convertToFormat(QImage::Format_ARGB32);
-  const QRgb key = XtControlStrings::TransparentColorOf(glyph);
   for (int y = 0; y < g.height(); ++y)
     for (int x = 0; x < g.width(); ++x)
       if ((g.pixel(x, y) | 0xFF000000u) == key) g.setPixel(x, y, 0u);
@@ -270,6 +268,11 @@ QPixmap TXtSpinButton::DrawImage(TSpinButtonState state) const {
           ? downGlyph_
           : XtControlStrings::XtResourceBitmap(classic ? QStringLiteral("RSPINDOWN")
                                                        : QStringLiteral("XTSPINDOWN"));
+  // The stock arrows are black on a white background; a glyph of the
+  // user's shows through its own transparent colour.
+  const QRgb white = qRgb(255, 255, 255);
+  const QRgb upKey = upGlyph_.isNull() ? white : XtControlStrings::TransparentColorOf(up);
+  const QRgb downKey = downGlyph_.isNull() ? white : XtControlStrings::TransparentColorOf(down);
   const bool topDown = state == TSpinButtonState::sbTopDown;
   const bool bottomDown = state == TSpinButtonState::sbBottomDown;
   if (!classic) {
@@ -297,10 +300,10 @@ QPixmap TXtSpinButton::DrawImage(TSpinButtonState state) const {
     const int d = topDown ? 2 : 1;
     const int ux = static_cast<int>(std::nearbyint(w / 4.0 - up.width() / 2.0)) + d;
     const int uy = static_cast<int>(std::nearbyint(h / 4.0 - up.height() / 2.0)) + d;
-    p.drawImage(ux, uy, OnFace(up));
+    p.drawImage(ux, uy, OnFace(up, upKey));
     const int dx = static_cast<int>(std::nearbyint(3.0 * w / 4.0 - down.width() / 2.0)) - 1;
     const int dy = static_cast<int>(std::nearbyint(3.0 * h / 4.0 - down.height() / 2.0)) - 1;
-    p.drawImage(dx, dy, OnFace(down));
+    p.drawImage(dx, dy, OnFace(down, downKey));
   } else {
     const QPalette pal = QApplication::palette();
     const int h2 = h / 2;
@@ -316,7 +319,7 @@ QPixmap TXtSpinButton::DrawImage(TSpinButtonState state) const {
     if (lowerInner.height() - 1 < up.height()) uy = upperInner.top();
     p.save();
     p.setClipRect(upperInner);
-    p.drawImage(gx, uy, Transparent(up));
+    p.drawImage(gx, uy, Transparent(up, upKey));
     p.restore();
     if (topDown) lowerInner.translate(0, 1);
     lowerInner.setHeight(hT);  // bottom = top + hT
@@ -327,7 +330,7 @@ QPixmap TXtSpinButton::DrawImage(TSpinButtonState state) const {
     }
     p.save();
     p.setClipRect(lowerInner);
-    p.drawImage((w - down.width()) / 2, dy, Transparent(down));
+    p.drawImage((w - down.width()) / 2, dy, Transparent(down, downKey));
     p.restore();
   }
   return pm;

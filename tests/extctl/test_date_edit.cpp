@@ -301,4 +301,46 @@ TEST_F(DateEditTest, PopupOpensAboveWithoutRoomBelow) {
   EXPECT_FALSE(f.edit->PopupVisible());
 }
 
+TEST_F(DateEditTest, ComboEditGlyphKinds) {
+  TCustomComboEdit e;
+  EXPECT_EQ(e.GlyphKind(), TGlyphKind::gkCustom);
+  e.show();
+  EXPECT_EQ(e.ButtonWidth(), 21);
+  e.SetGlyphKind(TGlyphKind::gkEllipsis);
+  const QImage dots = e.Glyph();
+  ASSERT_EQ(dots.size(), QSize(15, 4));  // button width - 6, 4 high
+  // Gap (15 - 6) / 2 held to 3; first dot at (15 - 6 - 6) / 2 = 1, then every 5.
+  for (int x : {1, 2, 6, 7, 11, 12}) EXPECT_EQ(dots.pixel(x, 1), qRgb(0, 0, 0)) << x;
+  for (int x : {0, 3, 5, 8, 10, 13}) EXPECT_EQ(dots.pixel(x, 1), qRgb(255, 255, 255)) << x;
+  EXPECT_EQ(dots.pixel(1, 0), qRgb(255, 255, 255));
+  TDateEdit d;
+  EXPECT_EQ(d.GlyphKind(), TGlyphKind::gkDefault);
+  EXPECT_EQ(d.NumGlyphs(), 2);
+  EXPECT_EQ(d.Glyph().size(), QSize(28, 12));
+  QSignalSpy clicks(&e, &TCustomComboEdit::ButtonClick);
+  QTest::mouseClick(e.Button(), Qt::LeftButton, {}, QPoint(3, 3));
+  EXPECT_EQ(clicks.count(), 1);
+  e.SetReadOnly(true);
+  QTest::mouseClick(e.Button(), Qt::LeftButton, {}, QPoint(3, 3));
+  QTest::keyClick(&e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(clicks.count(), 1);
+  e.SetAlwaysEnable(true);
+  QTest::keyClick(&e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(clicks.count(), 2);
+}
+
+TEST_F(DateEditTest, DirectInputOffLeavesOnlyTheButton) {
+  Form f;
+  f.edit->SetDirectInput(false);
+  f.edit->SetDateValue(QDate(2024, 3, 5));
+  QTest::keyClicks(f.edit, "1");
+  QTest::keyClick(f.edit, Qt::Key_T);
+  EXPECT_EQ(f.edit->DateValue(), QDate(2024, 3, 5));
+  AnswerDialogWith(Qt::Key_Right);
+  QTimer::singleShot(150,
+                     [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+  QTest::keyClick(f.edit, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(f.edit->DateValue(), QDate(2024, 3, 6));
+}
+
 }  // namespace

@@ -179,4 +179,30 @@ TEST(SpeedButtonTest, PressedButtonShiftsItsGlyph) {
   QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
 }
 
+TEST(SpeedButtonTest, DropDownMenuOrigin) {
+  TXtSpeedButton b;
+  b.resize(30, 20);
+  EXPECT_EQ(b.DropDownMenuOrigin(), QPoint(-1, 20));
+  b.SetMenuPosition(TXtDropDownMenuPos::dmpRight);
+  EXPECT_EQ(b.DropDownMenuOrigin(), QPoint(30, -1));
+}
+
+TEST(SpeedButtonTest, CaptionLaidOutBesideTheGlyph) {
+  TXtButtonGlyph g;
+  g.SetGlyph(QImage(16, 16, QImage::Format_RGB32));
+  QFontMetrics fm(QApplication::font());
+  const QRect client(0, 0, 100, 30);
+  const TGlyphLayout at =
+      g.LayoutGlyphAndCaption(client, fm, "Ok", TButtonLayout::blGlyphLeft, -1, 4, false);
+  const int text = at.caption.width();
+  EXPECT_GE(text, fm.horizontalAdvance("Ok"));
+  EXPECT_EQ(at.glyph.left(), 50 - (4 + 16 + text) / 2);
+  EXPECT_EQ(at.caption.left(), at.glyph.left() + 16 + 4);
+  EXPECT_EQ(at.glyph.top(), 15 - 8);
+  // A caption that does not fit is shortened with an ellipsis.
+  const TGlyphLayout narrow = g.LayoutGlyphAndCaption(
+      QRect(0, 0, 40, 30), fm, "A rather long caption", TButtonLayout::blGlyphLeft, 2, 2, false);
+  EXPECT_LE(narrow.caption.width(), 40 - 16 - 2 - 2);
+}
+
 }  // namespace

@@ -348,6 +348,27 @@ TEST_F(SpinEditTest, PressedHalfPaintsSunkenAndMovesTheGlyph) {
   EXPECT_EQ(b.grab().toImage(), normal);
 }
 
+TEST_F(SpinEditTest, ClassicButtonPaintsTwoHalves) {
+  TXtSpinButton b;
+  b.SetButtonStyle(TrSpinButtonStyle::sbsClassic);
+  b.resize(15, 20);
+  b.show();
+  const QImage normal = b.grab().toImage();
+  // The 7 x 4 triangles stand centred in each half: up at ((15-7)/2, (10-4)/2).
+  EXPECT_EQ(normal.pixel(4 + 3, 3), qRgb(0, 0, 0));  // the up triangle's tip
+  EXPECT_EQ(normal.pixel(4, 3 + 3), qRgb(0, 0, 0));  // its base
+  int lowerInk = 0;
+  for (int y = 11; y < 19; ++y)
+    for (int x = 2; x < 13; ++x)
+      if (normal.pixel(x, y) == qRgb(0, 0, 0)) ++lowerInk;
+  EXPECT_EQ(lowerInk, 16);  // the whole down triangle
+  QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(7, 15));
+  EXPECT_EQ(b.PressedState(), TSpinButtonState::sbBottomDown);
+  EXPECT_NE(b.grab().toImage(), normal);
+  QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(7, 15));
+  EXPECT_EQ(b.grab().toImage(), normal);
+}
+
 TEST_F(SpinEditTest, StandardKindUsesTheUpDownControl) {
   Form f;
   f.edit->SetButtonKind(TSpinButtonKind::bkStandard);
