@@ -117,7 +117,7 @@ void TCustomComboEdit::Beep() {
 }
 
 int TCustomComboEdit::ButtonWidth() const {
-  return holder_->isVisible() ? holder_->width() : 0;
+  return holder_->isHidden() ? 0 : holder_->width();
 }
 
 int TCustomComboEdit::AutoButtonWidth() const {
@@ -131,7 +131,7 @@ int TCustomComboEdit::AutoButtonWidth() const {
 }
 
 void TCustomComboEdit::SetButtonWidth(int width) {
-  if (width == holder_->width() && holder_->isVisible() == (width > 1)) return;
+  if (width == holder_->width() && !holder_->isHidden() == (width > 1)) return;
   if (width >= this->width() && parentWidget() != nullptr) return;
   holder_->setVisible(width > 1);
   holder_->resize(width, holder_->height());
@@ -186,7 +186,7 @@ void TCustomComboEdit::PlaceButton() {
   else
     holder_->setGeometry(W - bw, 0, bw, H);
   button_->setGeometry(0, 0, bw, holder_->height());
-  setTextMargins(0, 0, holder_->isVisible() || !isVisible() ? bw : 0, 0);
+  setTextMargins(0, 0, holder_->isHidden() ? 0 : bw, 0);
 }
 
 void TCustomComboEdit::resizeEvent(QResizeEvent* event) {
@@ -344,10 +344,6 @@ void TCustomComboEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   focused_ = false;
   if (event->reason() != Qt::PopupFocusReason) CloseUpPopup(false);
-}
-
-void TCustomComboEdit::contextMenuEvent(QContextMenuEvent* event) {
-  QLineEdit::contextMenuEvent(event);
 }
 
 bool TCustomComboEdit::eventFilter(QObject* watched, QEvent* event) {

@@ -108,7 +108,6 @@ class TCustomComboEdit : public QLineEdit {
   void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
-  void contextMenuEvent(QContextMenuEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   void SetPopup(TPopupWindow* popup);
