@@ -52,8 +52,16 @@ QString TCustomDateEdit::DateFormatText() const {
   return XtDateText::DefaultDateFormat(FourDigitYear()).left(10);
 }
 
+QString TCustomDateEdit::DateText() const {
+  // The masked text keeps every position, unfilled ones as blanks, so the
+  // date parts stay where the format has them.
+  QString t = displayText();
+  if (!inputMask().isEmpty()) t.replace(blanksChar_, QLatin1Char(' '));
+  return t;
+}
+
 bool TCustomDateEdit::TextIsBlank() const {
-  for (QChar c : text())
+  for (QChar c : DateText())
     if (c != blanksChar_ && c != QLatin1Char(' ') && c != XtDateText::kDateSeparator &&
         c != QChar(0))
       return false;
@@ -63,7 +71,7 @@ bool TCustomDateEdit::TextIsBlank() const {
 QDate TCustomDateEdit::DateValue() const {
   const QDate fallback = defaultToday_ ? QDate::currentDate() : QDate();
   if (TextIsBlank()) return fallback;
-  return XtDateText::TextToDateOrDefault(dateFormat_, text(), fallback);
+  return XtDateText::TextToDateOrDefault(dateFormat_, DateText(), fallback);
 }
 
 QDate TCustomDateEdit::ClampDate(const QDate& date) const {
@@ -221,7 +229,7 @@ void TCustomDateEdit::UpdateDateMask() {
 void TCustomDateEdit::CheckTextDate() {
   if (TextIsBlank()) return;
   try {
-    const QDate d = XtDateText::TextToDateWithFormat(dateFormat_, text());
+    const QDate d = XtDateText::TextToDateWithFormat(dateFormat_, DateText());
     formatting_ = true;
     struct Clear {
       bool& flag;

@@ -80,6 +80,8 @@ class TCustomDateEdit : public TCustomComboEdit {
   void CheckTextDate();
   // True when the text holds nothing but blanks and separators.
   bool TextIsBlank() const;
+  // The text with every mask position, unfilled ones as spaces.
+  QString DateText() const;
 
  protected:
   QImage DefaultGlyph() const override;

@@ -196,7 +196,9 @@ bool TryTextToDate(const QString& format, const QString& text, QDate& date, int 
   if (month == 0) month = MaskPartValue(format, text, QLatin1Char('M'), 1, -1, 0);
   int day = MaskPartValue(format, text, QLatin1Char('D'), 1, -1, 1);
   int year = MaskPartValue(format, text, QLatin1Char('Y'), 1, -1, currentYear);
-  year = WidenYear(year, currentYear);
+  // A blank or unreadable year (-1) stays invalid: widening it would turn an
+  // unfinished date such as "05.03.    " into 05.03.1999.
+  if (year >= 0) year = WidenYear(year, currentYear);
   if (!IsValidDateParts(year, month, day) &&
       !ParseDateParts(text, format, year, month, day, currentYear))
     return false;

@@ -83,6 +83,8 @@ TEST_F(DateEditTest, DateTextsReadByPositionThenByNumbers) {
       {"DD/MMM/YYYY", "05/Mar/2024", QDate(2024, 3, 5)},
       {"DD/MMM/YYYY", "05/Ma /2024", QDate(2024, 3, 5)},  // a prefix: the first month
       {"DD/MM/YYYY", "29.02.2023", QDate()},
+      {"DD/MM/YYYY", "05.03.    ", QDate()},  // a blank year is no year
+      {"DD/MM/YYYY", "  .03.2024", QDate()},
   };
   for (const Case& c : cases) {
     QDate date;
@@ -184,6 +186,15 @@ TEST_F(DateEditTest, TypedTextIsValidatedOnLeaving) {
   ASSERT_EQ(errors.count(), 1);
   EXPECT_EQ(errors.at(0).at(0).toString(), "'31.02.2024' is not a valid date");
   EXPECT_TRUE(f.edit->hasFocus());
+  // A date typed only in part is no date.
+  f.edit->selectAll();
+  QTest::keyClick(f.edit, Qt::Key_Delete);
+  f.edit->setCursorPosition(0);
+  QTest::keyClicks(f.edit, "0503");
+  f.other->setFocus();
+  QTest::qWait(20);
+  ASSERT_EQ(errors.count(), 2);
+  EXPECT_EQ(errors.at(1).at(0).toString(), "'05.03.    ' is not a valid date");
   // A two-digit year typed into the four-digit mask is widened on leaving.
   f.edit->selectAll();
   QTest::keyClick(f.edit, Qt::Key_Delete);
@@ -191,7 +202,7 @@ TEST_F(DateEditTest, TypedTextIsValidatedOnLeaving) {
   QTest::keyClicks(f.edit, "050324");
   f.other->setFocus();
   QTest::qWait(20);
-  EXPECT_EQ(errors.count(), 1);
+  EXPECT_EQ(errors.count(), 2);
   EXPECT_EQ(f.edit->text(), "05.03.2024");
   // Letters never enter the masked text; blanks alone are not validated.
   f.edit->setFocus();
@@ -201,7 +212,7 @@ TEST_F(DateEditTest, TypedTextIsValidatedOnLeaving) {
   EXPECT_TRUE(f.edit->TextIsBlank());
   f.other->setFocus();
   QTest::qWait(20);
-  EXPECT_EQ(errors.count(), 1);
+  EXPECT_EQ(errors.count(), 2);
 }
 
 TEST_F(DateEditTest, DateKeys) {
