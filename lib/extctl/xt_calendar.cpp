@@ -75,7 +75,7 @@ void TXtCalendar::SetCalendarDate(const QDate& date) {
     d = minDate_;
   else if (!XtDateText::IsNoDate(maxDate_) && d > maxDate_)
     d = maxDate_;
-  if (!d.isValid()) return;
+  if (!XtDateText::IsValidDateValue(d)) return;
   calendarDate_ = d;
   Refresh(false);
   emit Change();
@@ -250,7 +250,7 @@ void TXtCalendar::keyPressEvent(QKeyEvent* event) {
     const QDate old = calendarDate_;
     const QDate next = calendarDate_.addDays(step);
     if (!readOnly_) {
-      if (DateWithinLimits(next)) {
+      if (XtDateText::IsValidDateValue(next) && DateWithinLimits(next)) {
         calendarDate_ = next;
         useCurrentDate_ = false;
         Refresh(next.month() == old.month());

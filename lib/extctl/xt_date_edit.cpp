@@ -85,7 +85,8 @@ void TCustomDateEdit::CheckRange(const QDate&) const {}
 
 void TCustomDateEdit::WriteDate(const QDate& date) {
   QDate d = date;
-  if (!d.isValid() || XtDateText::IsNoDate(d)) d = defaultToday_ ? QDate::currentDate() : QDate();
+  if (!XtDateText::IsValidDateValue(d) || XtDateText::IsNoDate(d))
+    d = defaultToday_ ? QDate::currentDate() : QDate();
   if (dateAutoBetween_) d = ClampDate(d);
   const QDate before = DateValue();
   formatting_ = true;

@@ -107,6 +107,10 @@ bool IsValidDateParts(int year, int month, int day) {
          day <= QDate(year, month, 1).daysInMonth();
 }
 
+bool IsValidDateValue(const QDate& date) {
+  return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+}
+
 bool UsesFourDigitYear() {
   return QString::fromLatin1(kShortDateFormat).toUpper().contains(QLatin1String("YYYY"));
 }

@@ -22,6 +22,8 @@ enum class TDateOrder { doMDY, doDMY, doYMD };
 
 bool IsNoDate(const QDate& date);
 bool IsValidDateParts(int year, int month, int day);
+// A real date of the years 1 to 9999.
+bool IsValidDateValue(const QDate& date);
 // True when the short date format holds a four-digit year (it does).
 bool UsesFourDigitYear();
 

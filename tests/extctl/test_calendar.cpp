@@ -57,6 +57,12 @@ TEST_F(CalendarTest, MonthAndYearSteps) {
   cal.SetDay(0);
   cal.SetMonth(13);
   EXPECT_EQ(cal.CalendarDate(), QDate(2025, 2, 28));
+  // The calendar ends with the year 9999.
+  cal.SetCalendarDate(QDate(9999, 12, 31));
+  cal.MoveMonth(1);
+  cal.MoveYear(1);
+  QTest::keyClick(&cal, Qt::Key_Right);
+  EXPECT_EQ(cal.CalendarDate(), QDate(9999, 12, 31));
 }
 
 TEST_F(CalendarTest, DaysBeforeTheMinimumCannotBeChosenAndPaintDisabled) {

@@ -234,6 +234,10 @@ TEST_F(DateEditTest, DateKeys) {
   f.edit->SetDateValue(QDate());
   QTest::keyClick(f.edit, Qt::Key_Plus, Qt::KeypadModifier);
   EXPECT_EQ(f.edit->DateValue(), QDate::currentDate().addDays(1));
+  // Past the last day of 9999 there is no date.
+  f.edit->SetDateValue(QDate(9999, 12, 31));
+  QTest::keyClick(f.edit, Qt::Key_Plus, Qt::KeypadModifier);
+  EXPECT_TRUE(f.edit->TextIsBlank());
 }
 
 TEST_F(DateEditTest, AltDownRunsTheDialog) {
