@@ -469,11 +469,9 @@ QPoint TXtSpeedButton::DropDownMenuOrigin() const {
 }
 
 void TXtSpeedButton::ShowDropDownMenu(const QPoint& position, bool manual) {
+  Q_UNUSED(manual);  // a QMenu always pops up when asked
   if (!dropDownMenu_) return;
-  Q_UNUSED(manual);
-  menuTracking_ = true;
   dropDownMenu_->exec(mapToGlobal(position));
-  menuTracking_ = false;
 }
 
 void TXtSpeedButton::ClickButton() {
@@ -484,7 +482,6 @@ void TXtSpeedButton::ClickButton() {
 }
 
 void TXtSpeedButton::PressAt(const QPoint& pt) {
-  Q_UNUSED(pt);
   if (menuTracking_) return;
   if (!mouseInControl_) {
     mouseInControl_ = true;
@@ -497,13 +494,16 @@ void TXtSpeedButton::PressAt(const QPoint& pt) {
   dragging_ = true;
   grabMouse();
   if (dropDownMenu_) {
+    // While the menu is tracked the button's own release counts no click.
+    menuTracking_ = true;
     ShowDropDownMenu(DropDownMenuOrigin(), false);
+    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(pt), mapToGlobal(QPointF(pt)),
+                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    mouseReleaseEvent(&up);
     // The click that closed the menu must not press the button again.
     XtVclUtils::RemovePendingMessage(this, QEvent::MouseButtonPress);
     XtVclUtils::RemovePendingMessage(this, QEvent::MouseButtonDblClick);
-    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(-1, -1), mapToGlobal(QPointF(-1, -1)),
-                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    mouseReleaseEvent(&up);
+    menuTracking_ = false;
     return;
   }
   if (allowTimer_) {

@@ -179,6 +179,27 @@ TEST(SpeedButtonTest, PressedButtonShiftsItsGlyph) {
   QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
 }
 
+TEST(SpeedButtonTest, DropDownMenuPopsUpAndCountsNoClick) {
+  QWidget host;
+  auto* b = new TXtSpeedButton(&host);
+  QMenu menu;
+  menu.addAction("Item");
+  b->SetDropDownMenu(&menu);
+  host.show();
+  QSignalSpy clicks(b, &TXtSpeedButton::Click);
+  bool shown = false;
+  QTimer::singleShot(50, [&shown, &menu] {
+    shown = menu.isVisible();
+    menu.close();
+  });
+  QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(clicks.count(), 0);
+  EXPECT_EQ(b->State(), TXtButtonState::rbsUp);
+  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(clicks.count(), 0);
+}
+
 TEST(SpeedButtonTest, DropDownMenuOrigin) {
   TXtSpeedButton b;
   b.resize(30, 20);
