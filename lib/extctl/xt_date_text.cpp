@@ -1,0 +1,272 @@
+// Date texts of the date edit and the calendars.
+#include "xt_date_text.h"
+
+#include <QLocale>
+
+#include "xt_errors.h"
+
+namespace XtDateText {
+
+namespace {
+
+constexpr int kCenturyWindowOffset = 60;
+
+void SkipBlanks(const QString& s, int& pos) {
+  while (pos < s.size() && s[pos] == QLatin1Char(' ')) ++pos;
+}
+
+bool ReadNumber(const QString& s, int maxLength, int& pos, int& number) {
+  SkipBlanks(s, pos);
+  int value = 0, count = 0, p = pos;
+  while (p < s.size() && count < maxLength && value < 1000 && s[p] >= QLatin1Char('0') &&
+         s[p] <= QLatin1Char('9')) {
+    value = value * 10 + (s[p].unicode() - u'0');
+    ++p;
+    ++count;
+  }
+  if (count == 0) return false;
+  pos = p;
+  number = value;
+  return true;
+}
+
+bool ReadExpectedChar(const QString& s, int& pos, QChar c) {
+  SkipBlanks(s, pos);
+  if (pos < s.size() && s[pos] == c) {
+    ++pos;
+    return true;
+  }
+  return false;
+}
+
+int MaskPartValue(const QString& format, const QString& text, QChar letter, int count,
+                  int blankValue, int defaultValue) {
+  if (text.size() > format.size()) return defaultValue;
+  letter = letter.toUpper();
+  const QString upper = format.toUpper();
+  int pos = upper.indexOf(QString(count, letter));
+  if (pos < 0) return defaultValue;
+  QString collected;
+  while (pos < upper.size() && upper[pos] == letter && pos < text.size() && collected.size() < 20) {
+    if (text[pos] != QLatin1Char(' ')) collected += text[pos];
+    ++pos;
+  }
+  if (collected.isEmpty()) return blankValue;
+  if (count < 2) {
+    bool ok = false;
+    const int v = collected.toInt(&ok);
+    return ok ? v : -1;
+  }
+  const int month = MonthByName(collected, collected.size());
+  return month == 0 ? -1 : month;
+}
+
+bool ParseDateParts(const QString& text, const QString& format, int& year, int& month, int& day,
+                    int currentYear) {
+  year = month = day = 0;
+  const TDateOrder order = DateOrderOf(format);
+  int pos = 0, n1 = 0, n2 = 0, n3 = 0;
+  constexpr int kAnyLength = 1 << 20;
+  if (!ReadNumber(text, kAnyLength, pos, n1) || !ReadExpectedChar(text, pos, kDateSeparator) ||
+      !ReadNumber(text, kAnyLength, pos, n2))
+    return false;
+  if (ReadExpectedChar(text, pos, kDateSeparator)) {
+    if (!ReadNumber(text, kAnyLength, pos, n3)) return false;
+    switch (order) {
+      case TDateOrder::doMDY:
+        month = n1, day = n2, year = n3;
+        break;
+      case TDateOrder::doDMY:
+        day = n1, month = n2, year = n3;
+        break;
+      case TDateOrder::doYMD:
+        year = n1, month = n2, day = n3;
+        break;
+    }
+    year = WidenYear(year, currentYear);
+  } else {
+    year = currentYear;
+    if (order == TDateOrder::doDMY)
+      day = n1, month = n2;
+    else
+      month = n1, day = n2;
+  }
+  ReadExpectedChar(text, pos, kDateSeparator);
+  SkipBlanks(text, pos);
+  return IsValidDateParts(year, month, day) && pos == text.size();
+}
+
+}  // namespace
+
+bool IsNoDate(const QDate& date) {
+  return !date.isValid() || date == QDate(1899, 12, 30);
+}
+
+bool IsValidDateParts(int year, int month, int day) {
+  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+         day <= QDate(year, month, 1).daysInMonth();
+}
+
+bool IsValidDateValue(const QDate& date) {
+  return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+}
+
+bool UsesFourDigitYear() {
+  return QString::fromLatin1(kShortDateFormat).toUpper().contains(QLatin1String("YYYY"));
+}
+
+int WidenYear(int year, int currentYear) {
+  if (year >= 100) return year;
+  const int n = currentYear - kCenturyWindowOffset;
+  year += (n / 100) * 100;
+  if (kCenturyWindowOffset > 0 && year < n) year += 100;
+  return year;
+}
+
+TDateOrder DateOrderOf(const QString& format) {
+  for (QChar c : format) {
+    switch (c.toUpper().unicode()) {
+      case u'D':
+        return TDateOrder::doDMY;
+      case u'E':
+      case u'Y':
+        return TDateOrder::doYMD;
+      case u'M':
+        return TDateOrder::doMDY;
+      default:
+        break;
+    }
+  }
+  return TDateOrder::doDMY;
+}
+
+QString DefaultDateFormat(bool fourDigitYear) {
+  switch (DateOrderOf(QString::fromLatin1(kShortDateFormat))) {
+    case TDateOrder::doMDY:
+      return fourDigitYear ? QStringLiteral("MM/DD/YYYY") : QStringLiteral("MM/DD/YY");
+    case TDateOrder::doYMD:
+      return fourDigitYear ? QStringLiteral("YYYY/MM/DD") : QStringLiteral("YY/MM/DD");
+    case TDateOrder::doDMY:
+    default:
+      return fourDigitYear ? QStringLiteral("DD/MM/YYYY") : QStringLiteral("DD/MM/YY");
+  }
+}
+
+QString DefaultDateMask(QChar blank, bool fourDigitYear) {
+  QString mask;
+  if (!fourDigitYear)
+    mask = QStringLiteral("!99/99/99;1;");
+  else if (DateOrderOf(QString::fromLatin1(kShortDateFormat)) == TDateOrder::doYMD)
+    mask = QStringLiteral("!9999/99/99;1;");
+  else
+    mask = QStringLiteral("!99/99/9999;1;");
+  return mask + blank;
+}
+
+QString QtInputMask(const QString& mask) {
+  const QString body = mask.section(QLatin1Char(';'), 0, 0);
+  const QString blank = mask.section(QLatin1Char(';'), 2);
+  QString qt;
+  for (QChar c : body) {
+    if (c == QLatin1Char('!')) continue;  // Qt keeps leading blanks anyway
+    if (c == QLatin1Char('9'))
+      qt += QLatin1Char('0');  // an optional digit
+    else if (c == QLatin1Char('/'))
+      qt += kDateSeparator;
+    else
+      qt += c;
+  }
+  return qt + QLatin1Char(';') + (blank.isEmpty() ? QStringLiteral(" ") : blank.left(1));
+}
+
+int MonthByName(const QString& text, int length) {
+  const QLocale locale;
+  const QString prefix = text.left(length);
+  for (int m = 1; m <= 12; ++m) {
+    for (const QString& name : {locale.monthName(m, QLocale::LongFormat),
+                                locale.standaloneMonthName(m, QLocale::LongFormat)}) {
+      if (!name.isEmpty() && name.left(length).compare(prefix, Qt::CaseInsensitive) == 0) return m;
+    }
+  }
+  return 0;
+}
+
+bool TryTextToDate(const QString& format, const QString& text, QDate& date, int currentYear) {
+  if (text.isEmpty()) {
+    date = QDate();
+    return true;
+  }
+  int month = MaskPartValue(format, text, QLatin1Char('M'), 3, -1, 0);
+  if (month == 0) month = MaskPartValue(format, text, QLatin1Char('M'), 1, -1, 0);
+  int day = MaskPartValue(format, text, QLatin1Char('D'), 1, -1, 1);
+  int year = MaskPartValue(format, text, QLatin1Char('Y'), 1, -1, currentYear);
+  // A blank or unreadable year (-1) stays invalid: widening it would turn an
+  // unfinished date such as "05.03.    " into 05.03.1999.
+  if (year >= 0) year = WidenYear(year, currentYear);
+  if (!IsValidDateParts(year, month, day) &&
+      !ParseDateParts(text, format, year, month, day, currentYear))
+    return false;
+  date = QDate(year, month, day);
+  return date.isValid();
+}
+
+QDate TextToDateWithFormat(const QString& format, const QString& text) {
+  QDate date;
+  if (!TryTextToDate(format, text, date))
+    throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+  return date;
+}
+
+QDate TextToDateOrDefault(const QString& format, const QString& text, const QDate& fallback) {
+  QDate date;
+  return TryTextToDate(format, text, date) ? date : fallback;
+}
+
+QString FormatDate(const QString& format, const QDate& date) {
+  if (IsNoDate(date)) return QString();
+  QString out;
+  const QString upper = format.toUpper();
+  int i = 0;
+  auto run = [&](QChar c) {
+    int n = 0;
+    while (i + n < upper.size() && upper[i + n] == c) ++n;
+    return n;
+  };
+  while (i < upper.size()) {
+    const QChar c = upper[i];
+    if (c == QLatin1Char('D')) {
+      const int n = run(c);
+      out += n >= 2 ? QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'))
+                    : QString::number(date.day());
+      i += n;
+    } else if (c == QLatin1Char('M')) {
+      const int n = run(c);
+      if (n >= 4) {
+        // Month names begin with a capital, as the system's long names do
+        // ("Март", where the locale data has "март").
+        QString name = QLocale().standaloneMonthName(date.month(), QLocale::LongFormat);
+        if (!name.isEmpty()) name[0] = name[0].toUpper();
+        out += name;
+      } else if (n == 3)
+        out += QLocale().standaloneMonthName(date.month(), QLocale::ShortFormat);
+      else
+        out += n == 2 ? QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0'))
+                      : QString::number(date.month());
+      i += n;
+    } else if (c == QLatin1Char('Y')) {
+      const int n = run(c);
+      out += n <= 2 ? QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'))
+                    : QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+      i += n;
+    } else if (c == QLatin1Char('/')) {
+      out += kDateSeparator;
+      ++i;
+    } else {
+      out += format[i];
+      ++i;
+    }
+  }
+  return out;
+}
+
+}  // namespace XtDateText
