@@ -169,11 +169,16 @@ TEST(Common, OmsDomainTest) {
     const char* userDomain;
     bool inDomain;
   } cases[] = {
-      {"OMS\\ivanov", "", true},  {"oms\\ivanov", "", true}, {"ivanov@Oms", "", true},
-      {"ivanov", " oms\t", true},                           // blanks around the domain
-      {"ivanov", "OMS2", false},  {"OMS", "OTHER", false},  // an account named OMS in another
-                                                            // domain
-      {"OTHER\\OMS", "", false},  {"ivanov", "", false},     {"", "OMS", false},  // no account
+      {"OMS\\ivanov", "", true},
+      {"oms\\ivanov", "", true},
+      {"ivanov@Oms", "", true},
+      {"ivanov", " oms\t", true},  // blanks around the domain
+      {"ivanov", "OMS2", false},
+      {"OMS", "OTHER", false},  // an account named OMS in another
+                                // domain
+      {"OTHER\\OMS", "", false},
+      {"ivanov", "", false},
+      {"", "OMS", false},  // no account
   };
   for (const Case& c : cases)
     EXPECT_EQ(IsOMSDomain({c.posixName, c.userDomain}), c.inDomain) << c.posixName << c.userDomain;
