@@ -1,0 +1,856 @@
+// Zip records and the in-memory entry, end record and sorted entry list (see
+// zip_records.h).
+#include "zip_records.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "buffered_stream.h"
+#include "code_pages.h"
+#include "file_helpers.h"
+#include "little_endian.h"
+
+namespace kelmo::zip {
+
+namespace {
+ZipSignatures& MutableSignatures() {
+  static ZipSignatures sigs;
+  return sigs;
+}
+}  // namespace
+
+const ZipSignatures& Signatures() {
+  return MutableSignatures();
+}
+
+void SetZipSignatures(std::uint32_t central, std::uint32_t local, std::uint32_t end) {
+  ZipSignatures& s = MutableSignatures();
+  s = ZipSignatures{};
+  if (central) s.central = central;
+  if (local) s.local = local;
+  if (end) s.end = end;
+}
+
+void LocalFileHeader::Read(const std::uint8_t* p) {
+  signature = GetLE32(p);
+  version_needed = GetLE16(p + 4);
+  flags = GetLE16(p + 6);
+  method = GetLE16(p + 8);
+  date_time = GetLE32(p + 10);
+  crc32 = GetLE32(p + 14);
+  compressed_size = GetLE32(p + 18);
+  uncompressed_size = GetLE32(p + 22);
+  name_length = GetLE16(p + 26);
+  extra_length = GetLE16(p + 28);
+}
+
+void LocalFileHeader::Write(std::uint8_t* p) const {
+  PutLE32(p, signature);
+  PutLE16(p + 4, version_needed);
+  PutLE16(p + 6, flags);
+  PutLE16(p + 8, method);
+  PutLE32(p + 10, date_time);
+  PutLE32(p + 14, crc32);
+  PutLE32(p + 18, compressed_size);
+  PutLE32(p + 22, uncompressed_size);
+  PutLE16(p + 26, name_length);
+  PutLE16(p + 28, extra_length);
+}
+
+void CentralDirHeader::Read(const std::uint8_t* p) {
+  signature = GetLE32(p);
+  version_made_by = GetLE16(p + 4);
+  version_needed = GetLE16(p + 6);
+  flags = GetLE16(p + 8);
+  method = GetLE16(p + 10);
+  date_time = GetLE32(p + 12);
+  crc32 = GetLE32(p + 16);
+  compressed_size = GetLE32(p + 20);
+  uncompressed_size = GetLE32(p + 24);
+  name_length = GetLE16(p + 28);
+  extra_length = GetLE16(p + 30);
+  comment_length = GetLE16(p + 32);
+  disk_start = GetLE16(p + 34);
+  internal_attributes = GetLE16(p + 36);
+  external_attributes = GetLE32(p + 38);
+  local_header_offset = GetLE32(p + 42);
+}
+
+void CentralDirHeader::Write(std::uint8_t* p) const {
+  PutLE32(p, signature);
+  PutLE16(p + 4, version_made_by);
+  PutLE16(p + 6, version_needed);
+  PutLE16(p + 8, flags);
+  PutLE16(p + 10, method);
+  PutLE32(p + 12, date_time);
+  PutLE32(p + 16, crc32);
+  PutLE32(p + 20, compressed_size);
+  PutLE32(p + 24, uncompressed_size);
+  PutLE16(p + 28, name_length);
+  PutLE16(p + 30, extra_length);
+  PutLE16(p + 32, comment_length);
+  PutLE16(p + 34, disk_start);
+  PutLE16(p + 36, internal_attributes);
+  PutLE32(p + 38, external_attributes);
+  PutLE32(p + 42, local_header_offset);
+}
+
+void EndCentralRecord::Read(const std::uint8_t* p) {
+  signature = GetLE32(p);
+  this_disk = GetLE16(p + 4);
+  central_start_disk = GetLE16(p + 6);
+  entries_this_disk = GetLE16(p + 8);
+  entries_total = GetLE16(p + 10);
+  central_size = GetLE32(p + 12);
+  central_offset = GetLE32(p + 16);
+  comment_length = GetLE16(p + 20);
+}
+
+void EndCentralRecord::Write(std::uint8_t* p) const {
+  PutLE32(p, signature);
+  PutLE16(p + 4, this_disk);
+  PutLE16(p + 6, central_start_disk);
+  PutLE16(p + 8, entries_this_disk);
+  PutLE16(p + 10, entries_total);
+  PutLE32(p + 12, central_size);
+  PutLE32(p + 16, central_offset);
+  PutLE16(p + 20, comment_length);
+}
+
+void Zip64EndRecord::Read(const std::uint8_t* p) {
+  signature = GetLE32(p);
+  record_size = GetLE64(p + 4);
+  version_made_by = GetLE16(p + 12);
+  version_needed = GetLE16(p + 14);
+  this_disk = GetLE32(p + 16);
+  central_start_disk = GetLE32(p + 20);
+  entries_this_disk = GetLE64(p + 24);
+  entries_total = GetLE64(p + 32);
+  central_size = GetLE64(p + 40);
+  central_offset = GetLE64(p + 48);
+}
+
+void Zip64EndRecord::Write(std::uint8_t* p) const {
+  PutLE32(p, signature);
+  PutLE64(p + 4, record_size);
+  PutLE16(p + 12, version_made_by);
+  PutLE16(p + 14, version_needed);
+  PutLE32(p + 16, this_disk);
+  PutLE32(p + 20, central_start_disk);
+  PutLE64(p + 24, entries_this_disk);
+  PutLE64(p + 32, entries_total);
+  PutLE64(p + 40, central_size);
+  PutLE64(p + 48, central_offset);
+}
+
+void Zip64Locator::Read(const std::uint8_t* p) {
+  signature = GetLE32(p);
+  zip64_end_disk = GetLE32(p + 4);
+  zip64_end_offset = GetLE64(p + 8);
+  total_disks = GetLE32(p + 16);
+}
+
+void Zip64Locator::Write(std::uint8_t* p) const {
+  PutLE32(p, signature);
+  PutLE32(p + 4, zip64_end_disk);
+  PutLE64(p + 8, zip64_end_offset);
+  PutLE32(p + 16, total_disks);
+}
+
+// ---------------------------------------------------------------- entry
+
+void TZipHeaderInfo::Clear() {
+  version_made_by = 45;
+  version_needed = 20;
+  flags = 0;
+  compression_method = 8;
+  date_time = 0;
+  crc32 = 0xFFFFFFFF;
+  compressed_size = 0;
+  uncompressed_size = 0;
+  name_length = 0;
+  central_extra_length = 0;
+  local_extra_length = 0;
+  comment_length = 0;
+  disk_start = 0;
+  internal_attributes = 1;
+  external_attributes = 32;
+  local_header_offset = 0;
+  central_header_position = 0;
+  file_name.clear();
+  directory.clear();
+  comment.reset();
+  selected = false;
+  extra_field_position = 0;
+  extra_length_as_read = 0;
+  zip64_length_as_read = 0;
+  zip64_.reset();
+}
+
+void TZipHeaderInfo::Assign(const TZipHeaderInfo& o) {
+  if (this == &o) return;
+  version_made_by = o.version_made_by;
+  version_needed = o.version_needed;
+  flags = o.flags;
+  compression_method = o.compression_method;
+  date_time = o.date_time;
+  crc32 = o.crc32;
+  compressed_size = o.compressed_size;
+  uncompressed_size = o.uncompressed_size;
+  name_length = o.name_length;
+  central_extra_length = o.central_extra_length;
+  local_extra_length = o.local_extra_length;
+  comment_length = o.comment_length;
+  disk_start = o.disk_start;
+  internal_attributes = o.internal_attributes;
+  external_attributes = o.external_attributes;
+  local_header_offset = o.local_header_offset;
+  central_header_position = o.central_header_position;
+  file_name = o.file_name;
+  directory = o.directory;
+  zip64_ = o.zip64_;
+  comment = o.comment;
+  selected = o.selected;
+  extra_field_position = 0;
+  extra_length_as_read = 0;
+  zip64_length_as_read = 0;
+}
+
+namespace {
+void SplitFullName(const std::string& full, std::string& folder, std::string& name) {
+  auto pos = full.find_last_of('/');
+  if (pos == std::string::npos) {
+    folder.clear();
+    name = full;
+  } else {
+    folder = full.substr(0, pos + 1);
+    name = full.substr(pos + 1);
+  }
+}
+}  // namespace
+
+void TZipHeaderInfo::TakeCentralRecord(const CentralDirHeader& h, const std::string& full_name) {
+  version_made_by = h.version_made_by;
+  version_needed = h.version_needed;
+  flags = h.flags;
+  compression_method = h.method;
+  date_time = ValidDosDateTime(h.date_time);
+  crc32 = h.crc32;
+  compressed_size = h.compressed_size;
+  uncompressed_size = h.uncompressed_size;
+  name_length = h.name_length;
+  central_extra_length = h.extra_length;
+  comment_length = h.comment_length;
+  disk_start = h.disk_start;
+  internal_attributes = h.internal_attributes;
+  external_attributes = h.external_attributes;
+  local_header_offset = h.local_header_offset;
+  central_header_position = 0;
+  SplitFullName(full_name, directory, file_name);
+  comment.reset();
+  selected = false;
+}
+
+void TZipHeaderInfo::TakeLocalRecord(const LocalFileHeader& h, const std::string& full_name) {
+  version_made_by = 0;
+  version_needed = h.version_needed;
+  flags = h.flags;
+  compression_method = h.method;
+  date_time = ValidDosDateTime(h.date_time);
+  crc32 = h.crc32;
+  compressed_size = h.compressed_size;
+  uncompressed_size = h.uncompressed_size;
+  name_length = h.name_length;
+  local_extra_length = h.extra_length;
+  central_extra_length = 0;
+  comment_length = 0;
+  disk_start = 0;
+  internal_attributes = 0;
+  external_attributes = 0;
+  local_header_offset = 0;
+  SplitFullName(full_name, directory, file_name);
+}
+
+std::string TZipHeaderInfo::NameFromArchive(const std::string& stored, bool central) const {
+  if (IsAscii(stored)) return stored;
+  if ((flags & kFlagUtf8) && IsValidUtf8(stored)) return stored;
+  std::uint8_t host = static_cast<std::uint8_t>(version_made_by >> 8);
+  bool convert = !central || host == 0;
+  if (convert && oem_mode != TOEMConvert::oemNever) {
+    if (oem_mode == TOEMConvert::oemFlexible && (version_made_by & 0x0B00) == 0x0B00)
+      return ToUtf8(stored, CodePage::Win1251);
+    return ToUtf8(stored, CodePage::Dos866);
+  }
+  // Taken unchanged: a name that is already UTF-8 (a Unix tool) stays; other
+  // bytes are the maker's own code page: Windows' for host 11, else DOS.
+  if (IsValidUtf8(stored)) return stored;
+  return ToUtf8(stored, host == 11 || oem_mode == TOEMConvert::oemNever ? CodePage::Win1251
+                                                                        : CodePage::Dos866);
+}
+
+std::string TZipHeaderInfo::NameToArchive(const std::string& full_name) {
+  std::string name = full_name;
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  flags &= static_cast<std::uint16_t>(~kFlagUtf8);
+  if (IsAscii(name)) return name;
+  if (oem_mode != TOEMConvert::oemNever) {
+    std::string oem;
+    if (FromUtf8(name, CodePage::Dos866, oem)) return oem;
+  }
+  // No DOS form (or the mode keeps names as they are): the name goes in
+  // UTF-8 and says so, rather than losing characters to "?".
+  if (oem_mode == TOEMConvert::oemFlexible)
+    version_made_by = static_cast<std::uint16_t>((version_made_by & 0xFF) | 0x0B00);
+  flags |= kFlagUtf8;
+  return name;
+}
+
+void TZipHeaderInfo::RecomputeNameLength() {
+  TZipHeaderInfo probe;
+  probe.oem_mode = oem_mode;
+  probe.version_made_by = version_made_by;
+  name_length = static_cast<std::uint16_t>(probe.NameToArchive(directory + file_name).size());
+}
+
+void TZipHeaderInfo::SetFileName(const std::string& name) {
+  file_name = name;
+  RecomputeNameLength();
+}
+
+void TZipHeaderInfo::SetDirectory(const std::string& folder) {
+  directory = folder;
+  for (char& c : directory)
+    if (c == '\\') c = '/';
+  if (!directory.empty() && directory.back() != '/') directory += '/';
+  RecomputeNameLength();
+}
+
+void TZipHeaderInfo::SetFileComment(const std::optional<std::string>& text) {
+  comment = text;
+  comment_length =
+      text ? static_cast<std::uint16_t>(std::min<std::size_t>(text->size(), 65535)) : 0;
+  if (comment && comment->size() > comment_length) comment->resize(comment_length);
+}
+
+Zip64Values& TZipHeaderInfo::Zip64() {
+  if (!zip64_) zip64_.emplace();
+  return *zip64_;
+}
+
+std::uint64_t TZipHeaderInfo::GetCompressedSize() const {
+  return compressed_size == kMark32 && zip64_ ? zip64_->compressed_size : compressed_size;
+}
+void TZipHeaderInfo::SetCompressedSize(std::uint64_t v) {
+  if (v >= kMark32) {
+    Zip64().compressed_size = v;
+    compressed_size = kMark32;
+  } else {
+    compressed_size = static_cast<std::uint32_t>(v);
+  }
+}
+std::uint64_t TZipHeaderInfo::GetUncompressedSize() const {
+  return uncompressed_size == kMark32 && zip64_ ? zip64_->uncompressed_size : uncompressed_size;
+}
+void TZipHeaderInfo::SetUncompressedSize(std::uint64_t v) {
+  if (v >= kMark32) {
+    Zip64().uncompressed_size = v;
+    uncompressed_size = kMark32;
+  } else {
+    uncompressed_size = static_cast<std::uint32_t>(v);
+  }
+}
+std::uint64_t TZipHeaderInfo::GetLocalHeaderOffset() const {
+  return local_header_offset == kMark32 && zip64_ ? zip64_->local_header_offset
+                                                  : local_header_offset;
+}
+void TZipHeaderInfo::SetLocalHeaderOffset(std::uint64_t v) {
+  if (v >= kMark32) {
+    Zip64().local_header_offset = v;
+    local_header_offset = kMark32;
+  } else {
+    local_header_offset = static_cast<std::uint32_t>(v);
+  }
+}
+std::uint32_t TZipHeaderInfo::GetDiskStart() const {
+  if (disk_start != kMark16) return disk_start;
+  return zip64_ ? zip64_->disk_start : kMark16;
+}
+void TZipHeaderInfo::SetDiskStart(std::uint32_t v) {
+  if (v > 0xFFFE) {
+    Zip64().disk_start = v;
+    disk_start = kMark16;
+  } else {
+    disk_start = static_cast<std::uint16_t>(v);
+  }
+}
+
+std::uint16_t TZipHeaderInfo::Zip64ExtraLength(bool central) const {
+  std::uint16_t n = 0;
+  if (uncompressed_size == kMark32) n += 8;
+  if (compressed_size == kMark32 || (!central && uncompressed_size == kMark32)) n += 8;
+  // A local header has no offset or disk fields, so its Zip64 block carries
+  // the two sizes only (what every reader of local headers expects).
+  if (central && local_header_offset == kMark32) n += 8;
+  if (central && disk_start == kMark16) n += 4;
+  return n;
+}
+
+void TZipHeaderInfo::WriteZip64Extra(std::uint8_t* out, bool central) const {
+  std::uint16_t len = Zip64ExtraLength(central);
+  PutLE16(out, 1);
+  PutLE16(out + 2, len);
+  std::uint8_t* p = out + 4;
+  Zip64Values z = zip64_ ? *zip64_ : Zip64Values{};
+  if (uncompressed_size == kMark32) {
+    PutLE64(p, z.uncompressed_size);
+    p += 8;
+  }
+  if (compressed_size == kMark32) {
+    PutLE64(p, z.compressed_size);
+    p += 8;
+  } else if (!central && uncompressed_size == kMark32) {
+    PutLE64(p, compressed_size);
+    p += 8;
+  }
+  if (central && local_header_offset == kMark32) {
+    PutLE64(p, z.local_header_offset);
+    p += 8;
+  }
+  if (central && disk_start == kMark16) PutLE32(p, z.disk_start);
+}
+
+void TZipHeaderInfo::WriteLocalHeader(TStream& stream) {
+  SetLocalHeaderOffset(static_cast<std::uint64_t>(stream.Position()));
+  std::uint16_t z = Zip64ExtraLength(false);
+  version_needed = z > 0 ? 45 : 20;
+  std::string stored = NameToArchive(directory + file_name);
+  name_length = static_cast<std::uint16_t>(stored.size());
+  LocalFileHeader h;
+  h.signature = Signatures().local;
+  h.version_needed = version_needed;
+  h.flags = flags;
+  h.method = compression_method;
+  h.date_time = date_time;
+  h.crc32 = crc32;
+  h.compressed_size = uncompressed_size == kMark32 ? kMark32 : compressed_size;
+  h.uncompressed_size = uncompressed_size;
+  h.name_length = name_length;
+  h.extra_length = static_cast<std::uint16_t>(local_extra_length + (z > 0 ? z + 4 : 0));
+  std::vector<std::uint8_t> buf(30 + stored.size() + (z > 0 ? z + 4 : 0));
+  h.Write(buf.data());
+  std::memcpy(buf.data() + 30, stored.data(), stored.size());
+  if (z > 0) WriteZip64Extra(buf.data() + 30 + stored.size(), false);
+  stream.WriteBuffer(buf.data(), static_cast<std::int64_t>(buf.size()));
+}
+
+void TZipHeaderInfo::WriteCentralHeader(TStream& stream) {
+  std::string stored = NameToArchive(directory + file_name);
+  name_length = static_cast<std::uint16_t>(stored.size());
+  std::uint16_t z = Zip64ExtraLength(true);
+  version_needed = z > 0 ? 45 : std::max<std::uint16_t>(20, version_needed == 45 ? 20 : 20);
+  CentralDirHeader h;
+  h.signature = Signatures().central;
+  h.version_made_by = version_made_by;
+  h.version_needed = version_needed;
+  h.flags = flags;
+  h.method = compression_method;
+  h.date_time = date_time;
+  h.crc32 = crc32;
+  h.compressed_size = compressed_size;
+  h.uncompressed_size = uncompressed_size;
+  h.name_length = name_length;
+  h.extra_length =
+      static_cast<std::uint16_t>(extra_length_as_read - zip64_length_as_read + (z > 0 ? z + 4 : 0));
+  h.comment_length = comment_length;
+  h.disk_start = disk_start;
+  h.internal_attributes = internal_attributes;
+  h.external_attributes = external_attributes;
+  h.local_header_offset = local_header_offset;
+  std::size_t comment_bytes = comment_length && comment ? comment_length : 0;
+  std::vector<std::uint8_t> buf(46 + stored.size() + (z > 0 ? z + 4 : 0) + comment_bytes);
+  h.comment_length = static_cast<std::uint16_t>(comment_bytes);
+  h.Write(buf.data());
+  std::memcpy(buf.data() + 46, stored.data(), stored.size());
+  if (z > 0)
+    WriteZip64Extra(buf.data() + 46 + stored.size(), true);
+  else
+    zip64_.reset();
+  if (comment_bytes)
+    std::memcpy(buf.data() + 46 + stored.size() + (z > 0 ? z + 4 : 0), comment->data(),
+                comment_bytes);
+  stream.WriteBuffer(buf.data(), static_cast<std::int64_t>(buf.size()));
+}
+
+bool TZipHeaderInfo::ReadCentralHeader(TStream& stream,
+                                       const std::function<TStream*()>& next_disk) {
+  TStream* s = &stream;
+  std::int64_t pos = s->Position();
+  std::uint8_t raw[46];
+  std::int64_t got = s->Read(raw, 46);
+  if (got < 46 && next_disk && (got == 0 || (got >= 4 && GetLE32(raw) == Signatures().central))) {
+    if (TStream* next = next_disk()) {
+      s = next;
+      got += s->Read(raw + got, 46 - got);
+    }
+  }
+  CentralDirHeader h;
+  if (got == 46) h.Read(raw);
+  if (got != 46 || h.signature != Signatures().central) {
+    if (s == &stream) s->SetPosition(pos);
+    return false;
+  }
+  std::string stored(h.name_length, '\0');
+  if (h.name_length && s->Read(stored.data(), h.name_length) != h.name_length) {
+    if (s == &stream) s->SetPosition(pos);
+    return false;
+  }
+  for (char& c : stored)
+    if (c == '\\') c = '/';
+  flags = h.flags;
+  version_made_by = h.version_made_by;
+  std::string name = NameFromArchive(stored, true);
+  TakeCentralRecord(h, name);
+  central_header_position = pos;
+  zip64_.reset();
+  if (h.extra_length != 0) {
+    extra_field_position = s->Position();
+    extra_length_as_read = h.extra_length;
+    std::vector<std::uint8_t> extra(h.extra_length);
+    std::int64_t n = s->Read(extra.data(), h.extra_length);
+    ReadZip64Extra(extra.data(), static_cast<std::size_t>(n));
+    s->SetPosition(extra_field_position);
+  }
+  return true;
+}
+
+void TZipHeaderInfo::ReadZip64Extra(const std::uint8_t* extra, std::size_t length) {
+  std::size_t p = 0;
+  while (p + 4 <= length) {
+    std::uint16_t tag = GetLE16(extra + p);
+    std::uint16_t len = GetLE16(extra + p + 2);
+    p += 4;
+    std::size_t end = std::min(length, p + len);
+    if (tag != 1) {
+      p = end;
+      continue;
+    }
+    zip64_length_as_read = static_cast<std::uint16_t>(len + 4);
+    Zip64Values& z = Zip64();
+    z.data_length = len;
+    // A value is taken only when the block holds it: a short block leaves
+    // the rest at 0 rather than reading past it.
+    if (uncompressed_size == kMark32 && p + 8 <= end) {
+      z.uncompressed_size = GetLE64(extra + p);
+      p += 8;
+    }
+    if (compressed_size == kMark32 && p + 8 <= end) {
+      z.compressed_size = GetLE64(extra + p);
+      p += 8;
+    }
+    if (local_header_offset == kMark32 && p + 8 <= end) {
+      z.local_header_offset = GetLE64(extra + p);
+      p += 8;
+    }
+    if (disk_start == kMark16 && p + 4 <= end) {
+      z.disk_start = GetLE32(extra + p);
+      p += 4;
+    }
+  }
+}
+
+bool TZipHeaderInfo::ReadLocalHeader(TStream& stream) {
+  std::int64_t pos = stream.Position();
+  std::uint8_t raw[30];
+  if (stream.Read(raw, 30) != 30 || GetLE32(raw) != Signatures().local) {
+    stream.SetPosition(pos);
+    return false;
+  }
+  LocalFileHeader h;
+  h.Read(raw);
+  std::string stored(h.name_length, '\0');
+  if (h.name_length && stream.Read(stored.data(), h.name_length) != h.name_length) {
+    stream.SetPosition(pos);
+    return false;
+  }
+  for (char& c : stored)
+    if (c == '\\') c = '/';
+  flags = h.flags;
+  version_made_by = 0;
+  std::string name = NameFromArchive(stored, false);
+  TakeLocalRecord(h, name);
+  SetLocalHeaderOffset(static_cast<std::uint64_t>(pos));
+  if (h.extra_length != 0) {
+    std::int64_t extra_pos = stream.Position();
+    std::vector<std::uint8_t> extra(h.extra_length);
+    std::int64_t n = stream.Read(extra.data(), h.extra_length);
+    // Local Zip64 blocks hold the two sizes when the header marks them.
+    std::size_t p = 0;
+    while (p + 4 <= static_cast<std::size_t>(n)) {
+      std::uint16_t tag = GetLE16(extra.data() + p), len = GetLE16(extra.data() + p + 2);
+      if (tag == 1) {
+        std::size_t q = p + 4, end = std::min<std::size_t>(n, q + len);
+        if (uncompressed_size == kMark32 && q + 8 <= end) {
+          Zip64().uncompressed_size = GetLE64(extra.data() + q);
+          q += 8;
+        }
+        if (compressed_size == kMark32 && q + 8 <= end)
+          Zip64().compressed_size = GetLE64(extra.data() + q);
+        break;
+      }
+      p += 4 + len;
+    }
+    stream.SetPosition(extra_pos);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- end record
+
+void TEndCentral::Clear() {
+  record = EndCentralRecord{};
+  record.signature = Signatures().end;
+  comment.reset();
+  comment_position = 0;
+  modified = false;
+}
+
+void TEndCentral::Assign(const TEndCentral& o) {
+  record = o.record;
+  comment = o.comment;
+  if (comment) record.comment_length = static_cast<std::uint16_t>(comment->size());
+  comment_position = o.comment_position;
+}
+
+void TEndCentral::SetComment(const std::string& text) {
+  comment = text.substr(0, 65535);
+  record.comment_length = static_cast<std::uint16_t>(comment->size());
+}
+
+bool TEndCentral::LocateAndRead(TStream& stream) {
+  std::int64_t size = stream.Size();
+  if (size < 22) return size == 0;
+  std::int64_t c = std::min<std::int64_t>(65557, size);
+  std::vector<std::uint8_t> buf(static_cast<std::size_t>(c));
+  stream.SetPosition(size - c);
+  if (stream.Read(buf.data(), c) != c) return false;
+  const std::uint32_t sig = Signatures().end;
+  const std::uint8_t first = static_cast<std::uint8_t>(sig);
+  for (std::int64_t d = c - 22; d >= 0; --d) {
+    if (buf[d] != first || GetLE32(&buf[d]) != sig) continue;
+    record.Read(&buf[d]);
+    comment.reset();
+    comment_position = (size - c) + d + 22;
+    if (d >= 20 && GetLE32(&buf[d - 20]) == Signatures().zip64_locator) {
+      Zip64Loc().Read(&buf[d - 20]);
+      std::uint8_t z[56];
+      std::uint64_t off = locator_->zip64_end_offset;
+      if (off + 56 <= static_cast<std::uint64_t>(size)) {
+        stream.SetPosition(static_cast<std::int64_t>(off));
+        if (stream.Read(z, 56) == 56) Zip64End().Read(z);
+      }
+    }
+    return true;
+  }
+  return false;
+}
+
+void TEndCentral::WriteEndRecords(TStream& stream) {
+  if (zip64_end_) {
+    Zip64Locator& loc = Zip64Loc();
+    loc.zip64_end_offset = static_cast<std::uint64_t>(stream.Position());
+    loc.zip64_end_disk = record.this_disk;
+    loc.total_disks = record.this_disk + 1u;
+    Zip64EndRecord& z = *zip64_end_;
+    bool any = false;
+    if (record.this_disk != kMark16)
+      z.this_disk = record.this_disk;
+    else
+      any = true;
+    if (record.central_start_disk != kMark16)
+      z.central_start_disk = record.central_start_disk;
+    else
+      any = true;
+    if (record.entries_this_disk != kMark16)
+      z.entries_this_disk = record.entries_this_disk;
+    else
+      any = true;
+    if (record.entries_total != kMark16)
+      z.entries_total = record.entries_total;
+    else
+      any = true;
+    if (record.central_size != kMark32)
+      z.central_size = record.central_size;
+    else
+      any = true;
+    if (record.central_offset != kMark32)
+      z.central_offset = record.central_offset;
+    else
+      any = true;
+    if (any) {
+      if (record.this_disk == kMark16)
+        loc.zip64_end_disk = z.this_disk, loc.total_disks = z.this_disk + 1;
+      std::uint8_t buf[76];
+      z.signature = Signatures().zip64_end;
+      z.Write(buf);
+      loc.signature = Signatures().zip64_locator;
+      loc.Write(buf + 56);
+      stream.WriteBuffer(buf, 76);
+    } else {
+      DropZip64();
+    }
+  }
+  std::uint8_t buf[22];
+  record.signature = Signatures().end;
+  std::size_t comment_bytes = record.comment_length && comment ? record.comment_length : 0;
+  EndCentralRecord r = record;
+  r.comment_length = static_cast<std::uint16_t>(comment_bytes);
+  r.Write(buf);
+  stream.WriteBuffer(buf, 22);
+  if (comment_bytes) stream.WriteBuffer(comment->data(), static_cast<std::int64_t>(comment_bytes));
+}
+
+Zip64EndRecord& TEndCentral::Zip64End() {
+  if (!zip64_end_) zip64_end_.emplace();
+  return *zip64_end_;
+}
+
+Zip64Locator& TEndCentral::Zip64Loc() {
+  if (!locator_) locator_.emplace();
+  return *locator_;
+}
+
+std::uint32_t TEndCentral::GetThisDisk() const {
+  return record.this_disk == kMark16 && zip64_end_ ? zip64_end_->this_disk : record.this_disk;
+}
+void TEndCentral::SetThisDisk(std::uint32_t v) {
+  if (v > 0xFFFE) {
+    Zip64End().this_disk = v;
+    record.this_disk = kMark16;
+  } else {
+    record.this_disk = static_cast<std::uint16_t>(v);
+  }
+}
+std::uint32_t TEndCentral::GetCentralStartDisk() const {
+  return record.central_start_disk == kMark16 && zip64_end_ ? zip64_end_->central_start_disk
+                                                            : record.central_start_disk;
+}
+void TEndCentral::SetCentralStartDisk(std::uint32_t v) {
+  if (v > 0xFFFE) {
+    Zip64End().central_start_disk = v;
+    record.central_start_disk = kMark16;
+  } else {
+    record.central_start_disk = static_cast<std::uint16_t>(v);
+  }
+}
+std::uint64_t TEndCentral::GetEntriesThisDisk() const {
+  return record.entries_this_disk == kMark16 && zip64_end_ ? zip64_end_->entries_this_disk
+                                                           : record.entries_this_disk;
+}
+void TEndCentral::SetEntriesThisDisk(std::uint64_t v) {
+  if (v > 0xFFFE) {
+    Zip64End().entries_this_disk = v;
+    record.entries_this_disk = kMark16;
+  } else {
+    record.entries_this_disk = static_cast<std::uint16_t>(v);
+    if (zip64_end_) zip64_end_->entries_this_disk = v;
+  }
+}
+std::uint64_t TEndCentral::GetEntryCount() const {
+  return record.entries_total == kMark16 && zip64_end_ ? zip64_end_->entries_total
+                                                       : record.entries_total;
+}
+void TEndCentral::SetEntryCount(std::uint64_t v) {
+  if (v > 0xFFFE) {
+    Zip64End().entries_total = v;
+    record.entries_total = kMark16;
+  } else {
+    record.entries_total = static_cast<std::uint16_t>(v);
+    if (zip64_end_) zip64_end_->entries_total = v;
+  }
+}
+std::uint64_t TEndCentral::GetCentralSize() const {
+  return record.central_size == kMark32 && zip64_end_ ? zip64_end_->central_size
+                                                      : record.central_size;
+}
+void TEndCentral::SetCentralSize(std::uint64_t v) {
+  if (v >= kMark32) {
+    Zip64End().central_size = v;
+    record.central_size = kMark32;
+  } else {
+    record.central_size = static_cast<std::uint32_t>(v);
+    if (zip64_end_) zip64_end_->central_size = v;
+  }
+}
+std::uint64_t TEndCentral::GetCentralOffset() const {
+  return record.central_offset == kMark32 && zip64_end_ ? zip64_end_->central_offset
+                                                        : record.central_offset;
+}
+void TEndCentral::SetCentralOffset(std::uint64_t v) {
+  if (v >= kMark32) {
+    Zip64End().central_offset = v;
+    record.central_offset = kMark32;
+  } else {
+    record.central_offset = static_cast<std::uint32_t>(v);
+  }
+}
+
+// ---------------------------------------------------------------- sorted list
+
+std::int32_t TSortedZip::Add(TObjectRef object) {
+  bool has64 = static_cast<const TZipHeaderInfo&>(*object).HasZip64();
+  TSortedObjectList::Add(std::move(object));
+  if (has64) zip64 = true;
+  return 0;
+}
+
+namespace {
+int CompareText(const std::string& a, const std::string& b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+}  // namespace
+
+int TSortedZip::Compare(const TObject* a_obj, const TObject* b_obj) const {
+  const auto& a = static_cast<const TZipHeaderInfo&>(*a_obj);
+  const auto& b = static_cast<const TZipHeaderInfo&>(*b_obj);
+  switch (sort_mode) {
+    case TZipSortMode::ByName:
+      return CompareText(a.directory + a.file_name, b.directory + b.file_name);
+    case TZipSortMode::ByFileName:
+      return CompareText(a.file_name, b.file_name);
+    case TZipSortMode::ByDirectoryName:
+      return CompareText(a.directory, b.directory);
+    case TZipSortMode::ByDate: {
+      std::time_t ta = 0, tb = 0;
+      if (!DosDateTimeToTime(a.date_time, ta)) ta = 0;
+      if (!DosDateTimeToTime(b.date_time, tb)) tb = 0;
+      return tb > ta ? 1 : -1;
+    }
+    case TZipSortMode::ByCompressedSize:
+      return static_cast<std::int64_t>(b.compressed_size) - a.compressed_size > 0 ? 1 : -1;
+    case TZipSortMode::ByUnCompressedSize:
+      return static_cast<std::int64_t>(b.uncompressed_size) - a.uncompressed_size > 0 ? 1 : -1;
+    case TZipSortMode::ByRate:
+      return PercentOf(static_cast<std::int64_t>(b.GetCompressedSize()),
+                       static_cast<std::int64_t>(b.GetUncompressedSize())) -
+             PercentOf(static_cast<std::int64_t>(a.GetCompressedSize()),
+                       static_cast<std::int64_t>(a.GetUncompressedSize()));
+    case TZipSortMode::ByNone:
+    default: {
+      std::int64_t d = static_cast<std::int64_t>(a.GetDiskStart()) - b.GetDiskStart();
+      if (d != 0) return d < 0 ? -1 : 1;
+      std::uint64_t oa = a.GetLocalHeaderOffset(), ob = b.GetLocalHeaderOffset();
+      return oa > ob ? 1 : (oa == ob ? 0 : -1);
+    }
+  }
+}
+
+}  // namespace kelmo::zip
