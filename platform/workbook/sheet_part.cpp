@@ -88,11 +88,12 @@ void ReadRow(Worksheet& sheet, xmlNode* rowNode, int rowNumber,
         cell.type = CellType::Boolean;
         cell.number = Truthy(Text(v)) ? 1 : 0;
       }
-    } else if (v) {
+    } else if (v && !Text(v).empty()) {
+      // An empty value (a formula not yet computed) reads as an empty cell.
       const std::string s = Text(v);
       char* end = nullptr;
       const double number = std::strtod(s.c_str(), &end);
-      if (s.empty() || end != s.c_str() + s.size()) throw WorkbookError(where);
+      if (end != s.c_str() + s.size()) throw WorkbookError(where);
       cell.type = CellType::Number;
       cell.number = number;
     }
