@@ -29,7 +29,7 @@ std::map<std::string, std::string> ReadZipParts(const std::string& path) {
   return parts;
 }
 
-void WriteZipParts(const std::string& path, const std::map<std::string, std::string>& parts) {
+void WriteZipParts(const std::string& path, std::map<std::string, std::string> parts) {
   namespace fs = std::filesystem;
   // The new package is written beside the target and renamed over it, so a
   // failed save leaves an older file of that name as it was.
@@ -41,14 +41,16 @@ void WriteZipParts(const std::string& path, const std::map<std::string, std::str
     zip::TQorZip zip;
     zip.SetPackLevel(6);
     zip.SetZipName(temp.string());
+    auto hand = [&zip](const std::string& name, std::string& bytes) {
+      std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
+      std::string().swap(bytes);
+      zip.AddFromMemory(name, std::move(data));
+    };
     // [Content_Types].xml first, where every reader looks for it.
     const auto types = parts.find("[Content_Types].xml");
-    if (types != parts.end())
-      zip.AddFromMemory(types->first,
-                        std::vector<std::uint8_t>(types->second.begin(), types->second.end()));
-    for (const auto& [name, bytes] : parts)
-      if (name != "[Content_Types].xml")
-        zip.AddFromMemory(name, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    if (types != parts.end()) hand(types->first, types->second);
+    for (auto& [name, bytes] : parts)
+      if (name != "[Content_Types].xml") hand(name, bytes);
     zip.Compress();
     std::error_code ec;
     fs::rename(temp, target, ec);

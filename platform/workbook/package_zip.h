@@ -11,6 +11,7 @@
 namespace kelmo::workbook {
 
 std::map<std::string, std::string> ReadZipParts(const std::string& path);
-void WriteZipParts(const std::string& path, const std::map<std::string, std::string>& parts);
+// Takes the parts over and frees each once the zip writer holds its bytes.
+void WriteZipParts(const std::string& path, std::map<std::string, std::string> parts);
 
 }  // namespace kelmo::workbook

@@ -228,36 +228,37 @@ std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstInde
   std::vector<std::string> columnNames(64);
   for (size_t k = 1; k < columnNames.size(); ++k) columnNames[k] = ColumnName(static_cast<int>(k));
 
-  std::string data;
   size_t cellCount = 0;
   for (const auto& row : sheet.Rows()) cellCount += row.cells.size();
-  data.reserve(64 + cellCount * 40 + sheet.Rows().size() * 24);
-  data += "<sheetData>";
-  int rowNumber = 0;
-  for (const auto& row : sheet.Rows()) {
-    ++rowNumber;
-    if (row.cells.empty() && row.height == 0 && !row.hidden && !row.customFormat) continue;
-    data += "<row r=\"" + std::to_string(rowNumber) + "\"";
-    if (row.customFormat) data += " s=\"" + std::to_string(row.style) + "\" customFormat=\"1\"";
-    if (row.height > 0) data += " ht=\"" + Num(row.height) + "\"";
-    if (row.customHeight) data += " customHeight=\"1\"";
-    if (row.hidden) data += " hidden=\"1\"";
-    if (row.cells.empty()) {
-      data += "/>";
-      continue;
+  std::map<std::string, MarkWriter> writers;
+  writers["sheetData"] = [&](std::string& data) {
+    data += "<sheetData>";
+    int rowNumber = 0;
+    for (const auto& row : sheet.Rows()) {
+      ++rowNumber;
+      if (row.cells.empty() && row.height == 0 && !row.hidden && !row.customFormat) continue;
+      data += "<row r=\"" + std::to_string(rowNumber) + "\"";
+      if (row.customFormat) data += " s=\"" + std::to_string(row.style) + "\" customFormat=\"1\"";
+      if (row.height > 0) data += " ht=\"" + Num(row.height) + "\"";
+      if (row.customHeight) data += " customHeight=\"1\"";
+      if (row.hidden) data += " hidden=\"1\"";
+      if (row.cells.empty()) {
+        data += "/>";
+        continue;
+      }
+      data += '>';
+      for (const auto& c : row.cells) {
+        const std::string far =
+            c.column < columnNames.size() ? std::string() : ColumnName(static_cast<int>(c.column));
+        const std::string_view col = c.column < columnNames.size()
+                                         ? std::string_view(columnNames[c.column])
+                                         : std::string_view(far);
+        AppendCell(data, col, rowNumber, c, sheet.Strings(), sstIndex);
+      }
+      data += "</row>";
     }
-    data += '>';
-    for (const auto& c : row.cells) {
-      const std::string_view col =
-          c.column < columnNames.size()
-              ? std::string_view(columnNames[c.column])
-              : std::string_view(columnNames[0] = ColumnName(static_cast<int>(c.column)));
-      AppendCell(data, col, rowNumber, c, sheet.Strings(), sstIndex);
-    }
-    data += "</row>";
-  }
-  data += "</sheetData>";
-  texts["sheetData"] = std::move(data);
+    data += "</sheetData>";
+  };
 
   const auto merges = sheet.Merges();
   if (!merges.empty()) {
@@ -272,7 +273,9 @@ std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstInde
       (lastRow > 0 && lastColumn > 0 ? FormatRange(MakeRange(1, 1, lastRow, lastColumn))
                                      : std::string("A1")) +
       "\"/>";
-  return DumpWithMarks(sheet.Part(), texts);
+  for (auto& [name, text] : texts)
+    writers[name] = [&text = text](std::string& out) { out += text; };
+  return DumpWithWriters(sheet.Part(), writers, cellCount * 36 + sheet.Rows().size() * 24);
 }
 
 std::string NewSheetPartXml() {

@@ -134,15 +134,14 @@ void InsertMark(xmlNode* parent, xmlNode* before, const std::string& name) {
     xmlAddChild(parent, comment);
 }
 
-std::string DumpWithMarks(xmlDoc* doc, const std::map<std::string, std::string>& texts) {
+std::string DumpWithWriters(xmlDoc* doc, const std::map<std::string, MarkWriter>& writers,
+                            size_t expectedSize) {
   xmlChar* mem = nullptr;
   int size = 0;
   xmlDocDumpMemoryEnc(doc, &mem, &size, "UTF-8");
   const std::string_view dumped(reinterpret_cast<const char*>(mem), static_cast<size_t>(size));
-  size_t total = dumped.size();
-  for (const auto& t : texts) total += t.second.size();
   std::string out;
-  out.reserve(total);
+  out.reserve(dumped.size() + expectedSize);
   size_t pos = 0;
   while (pos < dumped.size()) {
     const size_t at = dumped.find("<!--kelmo:", pos);
@@ -151,13 +150,23 @@ std::string DumpWithMarks(xmlDoc* doc, const std::map<std::string, std::string>&
     if (end == std::string_view::npos) break;
     const std::string name(dumped.substr(at + 10, end - at - 10));
     out.append(dumped.substr(pos, at - pos));
-    const auto it = texts.find(name);
-    if (it != texts.end()) out += it->second;
+    const auto it = writers.find(name);
+    if (it != writers.end()) it->second(out);
     pos = end + 3;
   }
   out.append(dumped.substr(pos));
   xmlFree(mem);
   return out;
+}
+
+std::string DumpWithMarks(xmlDoc* doc, const std::map<std::string, std::string>& texts) {
+  std::map<std::string, MarkWriter> writers;
+  size_t total = 0;
+  for (const auto& [name, text] : texts) {
+    writers[name] = [&text = text](std::string& out) { out += text; };
+    total += text.size();
+  }
+  return DumpWithWriters(doc, writers, total);
 }
 
 }  // namespace kelmo::workbook

@@ -7,6 +7,7 @@
 
 #include <libxml/tree.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -49,5 +50,10 @@ std::string Escaped(std::string_view text);
 void ReplaceWithMark(xmlNode* node, const std::string& name);
 void InsertMark(xmlNode* parent, xmlNode* before, const std::string& name);
 std::string DumpWithMarks(xmlDoc* doc, const std::map<std::string, std::string>& texts);
+// The same with writers that append their text to the output in place, so a
+// large text (a sheet's data) is never held twice.
+using MarkWriter = std::function<void(std::string& out)>;
+std::string DumpWithWriters(xmlDoc* doc, const std::map<std::string, MarkWriter>& writers,
+                            size_t expectedSize);
 
 }  // namespace kelmo::workbook
