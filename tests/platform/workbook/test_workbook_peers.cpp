@@ -195,6 +195,38 @@ TEST_F(PeersTest, TemplateFromOpenpyxlKeepsItsLookThroughTheLayer) {
             "блок копия thin =A15*2 5\n");
 }
 
+TEST_F(PeersTest, WorkbookSavedByLibreOfficeServesAsTemplate) {
+  auto wb = Workbook::Create();
+  FillSample(wb->ActiveSheet());
+  const fs::path first = dir_ / "sample.xlsx";
+  wb->SaveAs(first.string());
+  fs::create_directories(dir_ / "lo");
+  const std::string profile = "file://" + (dir_ / "lo-profile").string();
+  RunCommand("cd " + dir_.string() + " && soffice -env:UserInstallation=" + profile +
+             " --headless --convert-to xlsx --outdir " + (dir_ / "lo").string() + " " +
+             first.string() + " 2>&1");
+  const fs::path lo = dir_ / "lo" / "sample.xlsx";
+  ASSERT_TRUE(fs::exists(lo)) << "LibreOffice wrote no .xlsx";
+  auto tpl = Workbook::Open(lo.string());
+  Worksheet& s = tpl->ActiveSheet();
+  EXPECT_EQ(s.Text(3, 2), "ВСЕГО");
+  EXPECT_EQ(s.Value(3, 8).Number(), 12345.5);
+  EXPECT_TRUE(s.FontAt(1, 1).bold);
+  EXPECT_EQ(s.BorderAt(8, 3).right.style, "thin");
+  ASSERT_EQ(s.Merges().size(), 1u);
+  s.CopyRange(MakeRange(7, 1, 8, 3), s, 20, 1);
+  s.SetText(20, 1, "копия");
+  const fs::path out = dir_ / "again.xlsx";
+  tpl->SaveAs(out.string());
+  EXPECT_EQ(Python("import openpyxl\n"
+                   "ws = openpyxl.load_workbook('" +
+                   out.string() +
+                   "').active\n"
+                   "print(ws['A20'].value, ws['C21'].value, ws['C21'].border.right.style, "
+                   "ws['A1'].font.b)\n"),
+            "копия 6 thin True\n");
+}
+
 TEST_F(PeersTest, LegacyXlsReadThroughFreexl) {
   auto wb = Workbook::Create();
   Worksheet& s = wb->ActiveSheet();
