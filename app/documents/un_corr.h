@@ -1,0 +1,47 @@
+// The protocol viewer `TfmUnCorr` (instance `fmUnCorr`, caption "Обнаружены
+// некорректные записи"): shows the text protocol named by ProtocolPath (the
+// reception act, the budget intake's act, the out-of-region check's
+// protocol), prints it and saves a copy of it or of the RAR archive beside it.
+#pragma once
+
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace kelmo {
+
+class TfmUnCorr : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TfmUnCorr(QWidget* parent = nullptr);
+
+  // Loads the protocol, then shows the viewer modally (through the
+  // interaction); returns when the user closes it.
+  void ShowProtocol();
+
+  // Loads the file ProtocolPath (code page 1251) into `re`. A file that
+  // cannot be opened: a message box with the path as text, the caption
+  // "Ошибка открытия файла." and the error icon; the viewer is then empty.
+  void FormShow();
+  // The printer set-up dialog; when confirmed, prints `re` without a title.
+  void bbPrintClick();
+  // Saves a copy of the protocol, or of its archive ("<name up to the first
+  // point>.rar" beside it) in archive mode, which the press always clears.
+  // A failed copy is silent.
+  void btSaveasClick();
+  void bbCloseClick();
+  // The combined act is built by its own unit; the button stays hidden until
+  // the reception run shows it.
+  void join_act_btClick();
+
+  // The protocol now shown has a RAR archive beside it.
+  bool ArchiveMode = false;
+
+  QPlainTextEdit* re;
+  QPushButton* bbPrint;
+  QPushButton* btSaveas;
+  QPushButton* join_act_bt;
+  QPushButton* bbClose;
+};
+
+}  // namespace kelmo

@@ -1,0 +1,445 @@
+// The main window: components, creation, closing, the folder button and the
+// settings button.
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "common.h"
+#include "data_module.h"
+#include "error_box.h"
+#include "interaction.h"
+#include "machine_settings.h"
+#include "pay_kinds.h"
+#include "run_state.h"
+#include "settings_dialog.h"
+#include "start_period.h"
+#include "start_record.h"
+
+namespace kelmo {
+
+const QStringList kLpuGridSql = {
+    QStringLiteral("select lpu.*, lm.mcod, t.r_cnt, t.upl_cnt, t.date_beg from LPU"),
+    QStringLiteral("left join lpu_mcod lm on lm.lpu_id=id"),
+    QStringLiteral("left join (select r.lpu, r.date_beg, CAST(count(distinct r.repn) AS INTEGER) "
+                   "r_cnt, sum(coalesce(r.uploaded,0)) upl_cnt from reports r"),
+    QStringLiteral("           where r.see1=1 and r.see2=1 and r.date_beg=:dbeg and "
+                   "r.inogor=:inog"),
+    QStringLiteral("           group by r.lpu, r.date_beg) t on t.lpu=lpu.id"),
+    QStringLiteral("order by lpu.ID"),
+};
+
+namespace {
+
+const QStringList kMonthNames = {
+    QStringLiteral("январь"),  QStringLiteral("февраль"), QStringLiteral("март"),
+    QStringLiteral("апрель"),  QStringLiteral("май"),     QStringLiteral("июнь"),
+    QStringLiteral("июль"),    QStringLiteral("август"),  QStringLiteral("сентябрь"),
+    QStringLiteral("октябрь"), QStringLiteral("ноябрь"),  QStringLiteral("декабрь")};
+
+// The grid's folder field for in-patient types 1..4.
+const char* const kFolderFields[] = {"DIR", "DIRDN", "DIRDOM", "DIRDNST"};
+
+QString FirstExistingFolder(const QStringList& candidates) {
+  for (const QString& folder : candidates)
+    if (QFileInfo(folder).isDir()) return folder;
+  return candidates.isEmpty() ? QString() : candidates.last();
+}
+
+}  // namespace
+
+ShellPaths ShellPaths::ForThisProgram() {
+  ShellPaths paths;
+  paths.startFolder = QDir::currentPath();
+  paths.executablePath = QCoreApplication::applicationFilePath();
+  paths.executableFolder = QCoreApplication::applicationDirPath();
+  const QString beside = paths.executableFolder + QStringLiteral("/db/");
+  const QString source = QStringLiteral(KELMO_DB_DIR) + QLatin1Char('/');
+  paths.registryScripts = FirstExistingFolder({beside + "registry", source + "registry"});
+  paths.centralScripts = FirstExistingFolder({beside + "central", source + "central"});
+  return paths;
+}
+
+TfmKelmo::TfmKelmo(TDM& dm, const ShellPaths& paths, QWidget* parent)
+    : QMainWindow(parent),
+      ibdb(QStringLiteral("%1.ibdb").arg(reinterpret_cast<quintptr>(this))),
+      ibtr(ibdb),
+      ibqLPU(ibdb, &ibtr),
+      dm_(dm),
+      paths_(paths) {
+  setObjectName(QStringLiteral("fmKelmo"));
+  setWindowTitle(FormCaption());
+  ibdb.setScriptFolder(paths_.registryScripts);
+  ibqLPU.setSql(kLpuGridSql);
+  CreateComponents();
+  LayOut();
+}
+
+TfmKelmo::~TfmKelmo() = default;
+
+QString TfmKelmo::FormCaption() {
+  return QStringLiteral("Прием отчетов от ЛПУ для СМО и ТФОМС");
+}
+
+void TfmKelmo::SetDialogs(TfmUnCorr* unCorr, TfmPrgs* prgs, TF_XML_load* xmlLoad, TfmProp* prop) {
+  fmUnCorr_ = unCorr;
+  fmPrgs_ = prgs;
+  F_XML_load_ = xmlLoad;
+  fmProp_ = prop;
+}
+
+// The year, the reception date and the splitters are plain Qt controls for
+// now; the extension controls take their places here.
+void TfmKelmo::CreateStandInControls() {
+  seYear = new QSpinBox(this);
+  seYear->setObjectName(QStringLiteral("seYear"));
+  seYear->setRange(1, 9999);
+  deDKelmo = new QDateEdit(this);
+  deDKelmo->setObjectName(QStringLiteral("deDKelmo"));
+  deDKelmo->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+  deDKelmo->setCalendarPopup(true);
+  Splitter1 = new QSplitter(Qt::Horizontal, this);
+  Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Splitter2 = new QSplitter(Qt::Vertical, this);
+  Splitter2->setObjectName(QStringLiteral("Splitter2"));
+}
+
+void TfmKelmo::CreateComponents() {
+  CreateStandInControls();
+  cbMonth = new QComboBox(this);
+  cbMonth->setObjectName(QStringLiteral("cbMonth"));
+  cbMonth->addItems(kMonthNames);
+  btn1 = new QPushButton(QStringLiteral("Настройки программы"), this);
+  btn1->setObjectName(QStringLiteral("btn1"));
+  btnUPL = new QPushButton(QStringLiteral("Выгрузить всех"), this);
+  btnUPL->setObjectName(QStringLiteral("btnUPL"));
+  lbDKelmo = new QLabel(QStringLiteral("Дата приема:"), this);
+  rgps = new RadioGroup(QStringLiteral("Отчет"),
+                        {QStringLiteral("Принять"), QStringLiteral("Сформировать")}, this);
+  rgps->setObjectName(QStringLiteral("rgps"));
+  rgps->setItemIndex(0);
+  rgps->setEnabled(false);
+  lbVidOp = new QLabel(QStringLiteral("Вид оплаты:"), this);
+  cbVidOp = new QComboBox(this);
+  cbVidOp->setObjectName(QStringLiteral("cbVidOp"));
+  bbGoDir = new QPushButton(QStringLiteral("Найти папку"), this);
+  bbGoDir->setObjectName(QStringLiteral("bbGoDir"));
+  dlb = new DirectoryList(this);
+  dlb->setObjectName(QStringLiteral("dlb"));
+  flb = new FileList(this);
+  flb->setObjectName(QStringLiteral("flb"));
+  lbFullPath = new QLabel(this);
+  lbFullPath->setObjectName(QStringLiteral("lbFullPath"));
+  re = new QPlainTextEdit(this);
+  re->setObjectName(QStringLiteral("re"));
+  re->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  re->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Ole1 = new QLabel(this);
+  Ole1->setObjectName(QStringLiteral("Ole1"));
+  Ole1->setEnabled(false);
+  Ole1->hide();
+  rgStac = new RadioGroup(QStringLiteral(" Стационар "),
+                          {QStringLiteral("круглосуточный"), QStringLiteral("дневной при полик"),
+                           QStringLiteral("на дому"), QStringLiteral("дневной при стац")},
+                          this);
+  rgStac->setObjectName(QStringLiteral("rgStac"));
+  rgStac->setItemIndex(0);
+  ch_OperAnaliz = new QCheckBox(QStringLiteral("Анализ расчёта операций"), this);
+  ch_OperAnaliz->setObjectName(QStringLiteral("ch_OperAnaliz"));
+  cbWind = new QCheckBox(QStringLiteral("Свернуть окно до окончания приема реестрa"), this);
+  cbWind->setObjectName(QStringLiteral("cbWind"));
+  // The form's own state: the combined report shown, the reception hidden;
+  // the role "lpu" swaps them at creation.
+  bbKelmo = new QPushButton(QStringLiteral("Принять"), this);
+  bbKelmo->setObjectName(QStringLiteral("bbKelmo"));
+  bbKelmo->hide();
+  obKelmo = new QPushButton(QStringLiteral("Объединённый отчёт"), this);
+  obKelmo->setObjectName(QStringLiteral("obKelmo"));
+  BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
+  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  btn3 = new QPushButton(QStringLiteral("Выгрузить логи"), this);
+  btn3->setObjectName(QStringLiteral("btn3"));
+  bbClose = new QPushButton(QStringLiteral("Закрыть"), this);
+  bbClose->setObjectName(QStringLiteral("bbClose"));
+  lbBase = new QLabel(QStringLiteral("База"), this);
+  lbase = new QLabel(this);
+  lbase->setObjectName(QStringLiteral("lbase"));
+  DBGrid1 = new QTableView(this);
+  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  lpuModel = std::make_unique<LpuGridModel>(ibqLPU);
+  DBGrid1->setModel(lpuModel.get());
+  DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+  DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  DBGrid1->verticalHeader()->hide();
+  DBGrid1->horizontalHeader()->setStretchLastSection(true);
+
+  connect(bbClose, &QPushButton::clicked, this, [this] { bbCloseClick(); });
+  connect(bbGoDir, &QPushButton::clicked, this, [this] { RunGuarded([this] { bbGoDirClick(); }); });
+  connect(btn1, &QPushButton::clicked, this, [this] { RunGuarded([this] { btn1Click(); }); });
+  connect(dlb, &DirectoryList::directoryChanged, this, [this](const QString& path) {
+    flb->setDirectory(path);
+    lbFullPath->setText(path);
+  });
+  connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) ibqLPU.setRecNo(current.row());
+          });
+}
+
+void TfmKelmo::LayOut() {
+  auto* period = new QHBoxLayout;
+  period->addWidget(cbMonth);
+  period->addWidget(seYear);
+  period->addWidget(btn1);
+  period->addWidget(btnUPL);
+  auto* date = new QHBoxLayout;
+  date->addWidget(lbDKelmo);
+  date->addWidget(deDKelmo);
+  date->addStretch();
+  auto* kind = new QHBoxLayout;
+  kind->addWidget(lbVidOp);
+  kind->addWidget(cbVidOp);
+  auto* folder = new QHBoxLayout;
+  folder->addWidget(bbGoDir);
+  folder->addWidget(lbFullPath, 1);
+  auto* lists = new QHBoxLayout;
+  lists->addWidget(dlb);
+  lists->addWidget(flb);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(bbKelmo);
+  buttons->addWidget(obKelmo);
+  buttons->addWidget(BitBtn1);
+  buttons->addWidget(btn3);
+  buttons->addStretch();
+  buttons->addWidget(bbClose);
+  auto* base = new QHBoxLayout;
+  base->addWidget(lbBase);
+  base->addWidget(lbase, 1);
+
+  auto* top = new QWidget;
+  auto* topLayout = new QVBoxLayout(top);
+  topLayout->addLayout(period);
+  topLayout->addLayout(date);
+  topLayout->addWidget(rgps);
+  topLayout->addLayout(kind);
+  topLayout->addWidget(rgStac);
+  topLayout->addWidget(ch_OperAnaliz);
+  topLayout->addWidget(cbWind);
+  topLayout->addLayout(folder);
+  topLayout->addLayout(lists);
+  auto* preview = new QWidget;
+  auto* previewLayout = new QVBoxLayout(preview);
+  previewLayout->setContentsMargins(0, 0, 0, 0);
+  previewLayout->addWidget(re);
+  previewLayout->addWidget(Ole1);
+  Splitter2->addWidget(top);
+  Splitter2->addWidget(preview);
+  Splitter1->addWidget(Splitter2);
+  Splitter1->addWidget(DBGrid1);
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->addWidget(Splitter1, 1);
+  layout->addLayout(buttons);
+  layout->addLayout(base);
+  setCentralWidget(central);
+  resize(1000, 680);
+}
+
+QString TfmKelmo::BuiltInRepPath() const {
+  return QDir(paths_.startFolder).filePath(QStringLiteral("Reestr")) + QLatin1Char('/');
+}
+
+QString TfmKelmo::BuiltInRegistryDatabase() const {
+  return QDir(paths_.startFolder).filePath(QStringLiteral("kelmo.fdb"));
+}
+
+QString TfmKelmo::BuiltInCentralDatabase() const {
+  return QDir(paths_.startFolder).filePath(QStringLiteral("central.fdb"));
+}
+
+void TfmKelmo::OpenLpuGrid(const QDate& monthStart, int inog) {
+  ibqLPU.Close();
+  lpuModel->Reload();
+  ibqLPU.setParam(QStringLiteral("inog"), inog);
+  ibqLPU.setParam(QStringLiteral("dbeg"), QDateTime(monthStart, QTime(0, 0)));
+  ibqLPU.Open();
+  lpuModel->Reload();
+  if (ibqLPU.RecordCount() > 0) DBGrid1->setCurrentIndex(lpuModel->index(0, 0));
+}
+
+void TfmKelmo::FormCreate() {
+  RunState& state = TheRunState();
+  const QDate today = QDate::currentDate();
+
+  // 1-2: kelmo.ini of the start folder, the template first when missing.
+  const QString settingsPath = QDir(paths_.startFolder).filePath(QStringLiteral("kelmo.ini"));
+  WriteKelmoIniTemplateIfMissing(settingsPath);
+  SettingsIni = std::make_unique<IniFile>(settingsPath);
+  Config = ReadStartConfig(*SettingsIni);
+  // 3
+  dm_.KvillonPath = Config.KvillonPath;
+  // 4: selecting the default kind is not the user's change.
+  state.PayKind = Config.PayKind;
+  {
+    const QSignalBlocker blocker(cbVidOp);
+    FillPayKinds(*cbVidOp);
+    cbVidOp->setCurrentIndex(state.PayKind - 1);
+  }
+  // 5-6: a fresh template leaves the database keys empty; the embedded
+  // databases of the start folder then take their place, so that a first
+  // start comes up with the demonstration data.
+  ibdb.Close();
+  ibdb.setDatabaseName(Config.IBDBase.trimmed().isEmpty() ? BuiltInRegistryDatabase()
+                                                          : Config.IBDBase);
+  dm_.CS_base.setDatabaseName(Config.CSbase.trimmed().isEmpty() ? BuiltInCentralDatabase()
+                                                                : Config.CSbase);
+  dm_.CS_base.setScriptFolder(paths_.centralScripts);
+  RunGuarded([this] { dm_.CS_base.EnsureExists(); });
+  // 7
+  if (Config.IsLpuRole()) {
+    rgps->setEnabled(true);
+    obKelmo->hide();
+    bbKelmo->show();
+  }
+  // 8-9
+  WhoDetail = Config.WhoDetail;
+  state.OwnSmoCode = Config.OwnSmoCode;
+  dm_.KvillonPathChanged = false;
+  // 10
+  dm_.AktEnabled = Config.AktEnabled;
+  if (dm_.AktEnabled) {
+    dm_.con1.Close();
+    dm_.con1.setConnectionString(Config.AKTConStr);
+  }
+  // 11
+  state.DebugMessages = Config.DebugMessages;
+  // 12: without rights no record is written, silently.
+  std::unique_ptr<QSettings> record = OpenMachineRecord();
+  // 13
+  lbase->setText(ibdb.databaseName());
+  // 14-16
+  const QDate month = DefaultReportMonth(today);
+  {
+    const QSignalBlocker yearBlocker(seYear);
+    const QSignalBlocker monthBlocker(cbMonth);
+    seYear->setValue(month.year());
+    cbMonth->setCurrentIndex(month.month() - 1);
+  }
+  deDKelmo->setDate(today);
+  const int inog = WhoDetail == 1 ? 2 : WhoDetail == 2 ? 1 : 0;
+  // 17: the grid connects the registry database. A database that cannot be
+  // opened is reported with the driver's message; the window goes on with
+  // an empty grid.
+  RunGuarded([&] { OpenLpuGrid(month, inog); });
+  // 18
+  state.ProgramVersion = FileVersionText(paths_.executablePath);
+  const QString fileDate = ShortDateText(QFileInfo(paths_.executablePath).lastModified().date());
+  setWindowTitle(FormCaption() + QStringLiteral(" (v.") + state.ProgramVersion +
+                 QStringLiteral(" от ") + fileDate + QStringLiteral(" )"));
+  state.ReportFooter = QStringLiteral("Версия Kelmo, на которой сформирован данный отчет: v.") +
+                       state.ProgramVersion + QStringLiteral(" от ") + fileDate;
+  // 19
+  flb->setMask(QStringLiteral("*.txt;*.dbf;*.xls;?M45*_*.zip"));
+  // 20
+  if (record) {
+    WriteStartRecord(*record, {paths_.executablePath, today, ibdb.databaseName(), dm_.InOmsDomain(),
+                               dm_.CmdUser()});
+  }
+  // 21
+  state.ExcelPath = ReadExcelPath(paths_.executableFolder);
+  // 22
+  ch_OperAnaliz->setVisible(rgStac->itemIndex() == 0);
+  ch_OperAnaliz->setChecked(false);
+  // 23
+  MarkedLpus.clear();
+  // 24
+  const bool fund = WhoDetail == 2;
+  btnUPL->setVisible(fund);
+  DBGrid1->setToolTip(fund ? QStringLiteral("DoubleClick Для выбора нескольких ЛПУ") : QString());
+  MultiSelectLpus = fund;
+  // 25
+  MainFormReady = true;
+}
+
+bool TfmKelmo::FormCloseQuery() {
+  if (TheRunState().DebugMessages)
+    ShowMessage(this, ApplicationTitle(),
+                QStringLiteral("попытка закрыть приём") + QStringLiteral(" (можно)"));
+  return true;
+}
+
+void TfmKelmo::FormClose() {
+  if (closed_) return;
+  closed_ = true;
+  if (dm_.CS_base.Connected()) dm_.CS_base.Close();
+  if (dm_.con1.Connected()) dm_.con1.Close();
+  if (dm_.KvillonPathChanged && SettingsIni)
+    SettingsIni->WriteString(QString::fromLatin1(kOptionsSection), QStringLiteral("KvillonPath"),
+                             dm_.KvillonPath);
+  SettingsIni.reset();
+}
+
+void TfmKelmo::FormDeactivate() {
+  if (!TheRunState().DebugMessages || showingDebugMessage_) return;
+  showingDebugMessage_ = true;
+  ShowMessage(this, ApplicationTitle(), QStringLiteral("deactivate"));
+  showingDebugMessage_ = false;
+}
+
+void TfmKelmo::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+void TfmKelmo::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && MainFormReady && !isActiveWindow())
+    FormDeactivate();
+}
+
+void TfmKelmo::bbCloseClick() {
+  close();
+}
+
+QString TfmKelmo::RegistryFolderForCurrentRow() const {
+  const int type = std::clamp(rgStac->itemIndex(), 0, 3);
+  QString field;
+  if (ibqLPU.Active() && !ibqLPU.Eof())
+    field = ibqLPU.FieldByName(QString::fromLatin1(kFolderFields[type])).toString();
+  const QString year = seYear->cleanText();
+  const QString month =
+      QStringLiteral("%1").arg(cbMonth->currentIndex() + 1, 2, 10, QLatin1Char('0'));
+  const QString root = SettingsIni ? ReadRepPath(*SettingsIni, BuiltInRepPath()) : BuiltInRepPath();
+  return root + year + QLatin1Char('/') + month + QLatin1Char('_') + year + QLatin1Char('/') +
+         TrimText(field);
+}
+
+void TfmKelmo::bbGoDirClick() {
+  const QString folder = RegistryFolderForCurrentRow();
+  if (!dlb->setDirectory(folder))
+    Interact().Message(this, QStringLiteral("Ошибка"), QStringLiteral("Не найдена папка ") + folder,
+                       MessageIcon::Error, MessageButtons::Ok);
+}
+
+void TfmKelmo::btn1Click() {
+  if (fmProp_ == nullptr) return;
+  fmProp_->FormActivate();
+  Interact().RunModal(*fmProp_);
+}
+
+}  // namespace kelmo

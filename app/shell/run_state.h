@@ -1,0 +1,33 @@
+// The process-wide state of the main window's unit that runs and documents
+// share. Declared here once; later code adds its fields here rather than
+// keeping copies. Read and written on the GUI thread only.
+#pragma once
+
+#include <QString>
+
+namespace kelmo {
+
+struct RunState {
+  // Payment kind 1..7 (the payment list's index plus one).
+  int PayKind = 1;
+  // 45001 or 45002 when this installation is one of the two insurers, else 0.
+  int OwnSmoCode = 0;
+  // "true" in MyComp: two debug message boxes.
+  bool DebugMessages = false;
+  // The program's version, major.minor.release.
+  QString ProgramVersion;
+  // The version line written under every report.
+  QString ReportFooter;
+  // The template folder (from Kelmo.ini beside the executable).
+  QString ExcelPath;
+  // The protocol file the protocol viewer shows and copies.
+  QString ProtocolPath;
+};
+
+// The one instance. Cost: none.
+RunState& TheRunState();
+
+// Back to the values of a fresh start (tests start the program repeatedly).
+void ResetRunState();
+
+}  // namespace kelmo
