@@ -219,6 +219,19 @@ bool ExtractionRun::DestinationName(const TZipHeaderInfo& e, int index, std::str
     return false;
   }
   out = dest + "/" + clean + e.file_name;
+  // A folder that already exists under DestDir may be a link to elsewhere:
+  // the real place of the entry's folder must still lie inside DestDir.
+  if (!clean.empty()) {
+    std::error_code ec;
+    fs::path base = fs::weakly_canonical(dest, ec);
+    fs::path real = fs::weakly_canonical(dest + "/" + clean, ec);
+    std::string b = base.string(), r = real.string();
+    if (!ec && !(r.size() >= b.size() && r.compare(0, b.size(), b) == 0 &&
+                 (r.size() == b.size() || r[b.size()] == '/' || b.back() == '/'))) {
+      SkippingFile(TSkipReason::srUnsafeName, e.FullName(), index);
+      return false;
+    }
+  }
   return true;
 }
 
@@ -368,6 +381,16 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
     Decode(e, in, out);
   } catch (const EBiggerThanUncompressed&) {
     failed = true;
+  } catch (const EZLibError&) {
+    // A wrong password passes the one-byte check once in 256 tries and then
+    // decrypts to garbage: for an encrypted entry that is a bad password, not
+    // a damaged archive.
+    if (!e.IsEncrypted()) {
+      file.reset();
+      fs::remove(dest, ec);
+      throw;
+    }
+    failed = true;
   } catch (...) {
     // The run stops; a partial file is never left behind as if it were whole.
     file.reset();
@@ -507,6 +530,9 @@ std::vector<std::uint8_t> ExtractionRun::ToMemory(int index) {
       try {
         Decode(e, in, out);
       } catch (const EBiggerThanUncompressed&) {
+        failed = true;
+      } catch (const EZLibError&) {
+        if (!e.IsEncrypted()) throw;
         failed = true;
       }
       if (!failed && out.Crc() == e.crc32 && out.Written() == e.GetUncompressedSize()) break;

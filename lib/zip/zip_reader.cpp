@@ -237,18 +237,24 @@ std::optional<fs::file_time_type> TQorUnZip::ArchiveDate() const {
 void TQorUnZip::ReadDirectory() {
   bool was = reading_directory_;
   reading_directory_ = true;
+  auto file_state = [this] {
+    std::error_code ec;
+    auto size = fs::file_size(zip_name_, ec);
+    return std::make_pair(ec ? 0 : size, ArchiveDate());
+  };
   try {
     for (;;) {
+      auto before = file_state();
       try {
         OpenZipStream();
         break;
       } catch (const EIncompleteZip&) {
         stream_.reset();
         if (!events.OnInCompleteZip) throw;
-        // The handler was asked inside the load; it changed the mode or made
-        // the missing part available. A handler that does neither would ask
-        // for ever, so an unchanged mode ends here.
-        if (incomplete_mode_ == TIncompleteZipMode::izAssumeMulti) throw;
+        // The handler was asked inside the load and is asked again until it
+        // changes the mode or the archive changes; one that does neither
+        // would be asked for ever, so that ends here.
+        if (incomplete_mode_ == TIncompleteZipMode::izAssumeMulti && file_state() == before) throw;
       }
     }
   } catch (const EIncompleteZip&) {
@@ -440,7 +446,9 @@ void TQorUnZip::LoadDirectory(TStream& stream_in) {
       end_.modified = was;
     }
   }
-  current_disk_ = config_file_mode_ ? 0 : static_cast<int>(end_.GetThisDisk());
+  // After a load from the ".zfc" copy the open file is whatever ZipName
+  // named, not a disk whose number is known: the first entry read switches.
+  current_disk_ = config_file_mode_ ? -1 : static_cast<int>(end_.GetThisDisk());
   ApplySortMode(sort_mode_);
   config_file_mode_ = false;
 }

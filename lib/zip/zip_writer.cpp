@@ -38,6 +38,26 @@ constexpr std::size_t kCopyBlock = 16384;
 TQorZip::TQorZip() = default;
 TQorZip::~TQorZip() = default;
 
+void TQorZip::Assign(const TQorZip& o) {
+  TQorUnZip::Assign(o);
+  pack_level_ = o.pack_level_;
+  recurse_ = o.recurse_;
+  dispose_ = o.dispose_;
+  store_paths_ = o.store_paths_;
+  relative_paths_ = o.relative_paths_;
+  store_volumes_ = o.store_volumes_;
+  zip_action_ = o.zip_action_;
+  multi_zip_info_ = o.multi_zip_info_;
+  store_83_names_ = o.store_83_names_;
+  temp_path_ = o.temp_path_;
+  skip_if_archive_bit_not_set_ = o.skip_if_archive_bit_not_set_;
+  reset_archive_bit_on_zip_ = o.reset_archive_bit_on_zip_;
+  exclude_list_ = o.exclude_list_;
+  no_compress_list_ = o.no_compress_list_;
+  add_dir_entries_ = o.add_dir_entries_;
+  zip_events = o.zip_events;
+}
+
 void TQorZip::SetZipName(const std::string& name) {
   if (name.size() == zip_name_.size() && LowerAscii(name) == LowerAscii(zip_name_)) return;
   TQorUnZip::SetZipName(name);
@@ -96,8 +116,21 @@ class ZipRun {
   bool InNewArchive(const TZipHeaderInfo& e) const;
 
   TQorZip& z_;
+  // Multi-disk output (split parts, spanned disks).
+  void StartMultiDisk();
+  void NextOutputDisk();
+  std::int64_t RoomLeft() const { return room_ - out_->Position(); }
+  void CopyTempToArchive(TZipHeaderInfo& e);
+  void FinishMultiDisk();
+  void SaveZipInfo();
+
   std::unique_ptr<TLFNFileStream> out_;
   std::string out_name_;
+  TStream* sink_ = nullptr;  // where entry data goes: the archive or a temporary file
+  bool multi_ = false;
+  std::int64_t room_ = 0;
+  std::unique_ptr<TLFNFileStream> temp_;
+  std::string temp_name_;
   bool updating_ = false;
   std::unique_ptr<TSortedZip> names_;  // ByName, to refuse a second entry of one name
   std::unique_ptr<TSortedZip> order_;  // archive order; becomes the reader's list
@@ -385,7 +418,7 @@ void ZipRun::WriteOutput(std::uint8_t* buf, std::int64_t count) {
     else
       keys_.EncryptBuffer(buf, static_cast<std::size_t>(count));
   }
-  if (out_->Write(buf, count) != count) throw ENotEnoughRoom();
+  if (sink_->Write(buf, count) != count) throw ENotEnoughRoom();
   z_.ProcessMessages();
 }
 
@@ -444,7 +477,7 @@ void ZipRun::WriteEncryptionHeader(std::uint32_t crc) {
   header[10] = static_cast<std::uint8_t>(crc >> 16);
   header[11] = static_cast<std::uint8_t>(crc >> 24);
   keys_.EncryptBuffer(header, 12);
-  if (out_->Write(header, 12) != 12) throw ENotEnoughRoom();
+  if (sink_->Write(header, 12) != 12) throw ENotEnoughRoom();
 }
 
 bool ZipRun::ZipFile(const std::string& path, TZipHeaderInfo& e,
@@ -503,10 +536,16 @@ bool ZipRun::ZipFile(const std::string& path, TZipHeaderInfo& e,
   }
   TStream* in = memory ? static_cast<TStream*>(mem.get()) : source.get();
   e.internal_attributes = 0;
-  e.SetDiskStart(0);
+  e.SetDiskStart(static_cast<std::uint32_t>(z_.current_disk_));
   if (!folder_entry) {
     e.SetUncompressedSize(size);
     e.SetCompressedSize(0);
+    if (size >= 0xF0000000ull && e.uncompressed_size != kMark32) {
+      // Deflate may grow such a file past 4 GiB: the local header reserves
+      // its Zip64 sizes now, as it cannot grow later.
+      e.Zip64().uncompressed_size = size;
+      e.uncompressed_size = kMark32;
+    }
   }
   if (InNewArchive(e)) {
     bool retry = false;
@@ -528,7 +567,21 @@ bool ZipRun::ZipFile(const std::string& path, TZipHeaderInfo& e,
   }
   encrypt_ = !folder_entry && !z_.password_.empty();
   if (encrypt_) e.flags |= kFlagEncrypted;
-  e.WriteLocalHeader(*out_);
+  if (multi_) {
+    // A local header never straddles two disks or parts.
+    if (RoomLeft() <= e.LocalHeaderSize() + 20) NextOutputDisk();
+    e.SetDiskStart(static_cast<std::uint32_t>(z_.current_disk_));
+  }
+  if (!multi_ || folder_entry) e.WriteLocalHeader(*out_);
+  if (multi_ && !folder_entry) {
+    // The data goes to a temporary file first; its size then decides how it
+    // is spread over the disks.
+    temp_name_ = TempFileNameIn(TempFolder());
+    temp_ = std::make_unique<TLFNFileStream>(temp_name_, fmCreate, false, 65536);
+    sink_ = temp_.get();
+  } else {
+    sink_ = out_.get();
+  }
   if (folder_entry) {
     if (ev.OnEndZip) ev.OnEndZip(path, 0, 0, 0);
     return true;
@@ -577,12 +630,20 @@ bool ZipRun::ZipFile(const std::string& path, TZipHeaderInfo& e,
     // room for Zip64 sizes, so the entry cannot be described.
     throw ENotEnoughRoom();
   }
-  std::int64_t here = out_->Position();
-  std::uint64_t offset = e.GetLocalHeaderOffset();
-  out_->SetPosition(static_cast<std::int64_t>(offset));
-  e.WriteLocalHeader(*out_);
-  out_->SetPosition(here);
   encrypt_ = false;
+  std::int64_t here = 0;
+  if (multi_) {
+    sink_ = out_.get();
+    e.WriteLocalHeader(*out_);
+    CopyTempToArchive(e);
+    here = out_->Position();
+  } else {
+    here = out_->Position();
+    std::uint64_t offset = e.GetLocalHeaderOffset();
+    out_->SetPosition(static_cast<std::int64_t>(offset));
+    e.WriteLocalHeader(*out_);
+    out_->SetPosition(here);
+  }
   source.reset();
   if (ev.OnEndZip)
     ev.OnEndZip(path, static_cast<std::int64_t>(bytes_read), static_cast<std::int64_t>(compressed),
@@ -622,12 +683,19 @@ int ZipRun::Run() {
         if (stop) throw EUserCanceled("User canceled Zip operation");
       }
     }
-    if (z_.GetMultiMode() != TMultiMode::mmNone)
-      throw EQorZipException("Split and spanned archives are not written by this build");
-    updating_ = IsExistingFile(z_.zip_name_);
-    out_name_ = updating_ ? TempFileNameIn(TempFolder()) : z_.zip_name_;
-    out_ = std::make_unique<TLFNFileStream>(out_name_, fmCreate, z_.flush_files_on_close_, 65536);
-    opened = true;
+    multi_ = z_.GetMultiMode() != TMultiMode::mmNone;
+    if (multi_) {
+      // A multi-disk run always writes a new archive.
+      updating_ = false;
+      opened = true;
+      StartMultiDisk();
+    } else {
+      updating_ = IsExistingFile(z_.zip_name_);
+      out_name_ = updating_ ? TempFileNameIn(TempFolder()) : z_.zip_name_;
+      out_ = std::make_unique<TLFNFileStream>(out_name_, fmCreate, z_.flush_files_on_close_, 65536);
+      opened = true;
+    }
+    sink_ = out_.get();
     names_ = std::make_unique<TSortedZip>(TDuplicates::Ignore, TZipSortMode::ByName);
     names_->SetOwnsObjects(false);
     order_ = std::make_unique<TSortedZip>(TDuplicates::Error, TZipSortMode::ByNone);
@@ -656,20 +724,42 @@ int ZipRun::Run() {
       auto e = z_.NewHeaderInfo();
       if (ZipFile(m.name, *e, &m)) AddNewEntry(e, {});
     }
-    // The central directory.
+    // The central directory (spread over disks when it must be).
     std::uint64_t central_offset = static_cast<std::uint64_t>(out_->Position());
-    for (int i = 0; i < order_->Count(); ++i) order_->Entry(i).WriteCentralHeader(*out_);
-    std::uint64_t central_size = static_cast<std::uint64_t>(out_->Position()) - central_offset;
-    end_.SetThisDisk(0);
-    end_.SetCentralStartDisk(0);
+    std::uint32_t start_disk = static_cast<std::uint32_t>(z_.current_disk_);
+    std::uint64_t central_size = 0, on_this_disk = 0;
+    std::int64_t disk_start = out_->Position();
+    for (int i = 0; i < order_->Count(); ++i) {
+      TZipHeaderInfo& e = order_->Entry(i);
+      if (multi_ && RoomLeft() < e.CentralHeaderSize()) {
+        central_size += static_cast<std::uint64_t>(out_->Position() - disk_start);
+        NextOutputDisk();
+        disk_start = 0;
+        on_this_disk = 0;
+        if (i == 0) {
+          central_offset = 0;
+          start_disk = static_cast<std::uint32_t>(z_.current_disk_);
+        }
+      }
+      e.WriteCentralHeader(*out_);
+      ++on_this_disk;
+    }
+    central_size += static_cast<std::uint64_t>(out_->Position() - disk_start);
+    if (multi_ && RoomLeft() < end_.EndRecordSize() + 76) {
+      NextOutputDisk();
+      on_this_disk = 0;
+    }
+    end_.SetThisDisk(static_cast<std::uint32_t>(z_.current_disk_));
+    end_.SetCentralStartDisk(start_disk);
     end_.SetEntryCount(static_cast<std::uint64_t>(order_->Count()));
-    end_.SetEntriesThisDisk(static_cast<std::uint64_t>(order_->Count()));
+    end_.SetEntriesThisDisk(multi_ ? on_this_disk : static_cast<std::uint64_t>(order_->Count()));
     end_.SetCentralSize(central_size);
     end_.SetCentralOffset(central_offset);
     end_.WriteEndRecords(*out_);
     std::int64_t final_size = out_->Position();
     out_->SetSize(final_size);
     out_.reset();
+    if (multi_) FinishMultiDisk();
     z_.stream_.reset();
     if (updating_) {
       std::string name = z_.zip_name_;
@@ -679,6 +769,11 @@ int ZipRun::Run() {
     }
   } catch (...) {
     out_.reset();
+    if (temp_) {
+      temp_.reset();
+      std::error_code ec;
+      fs::remove(temp_name_, ec);
+    }
     if (opened) {
       std::error_code ec;
       fs::remove(out_name_, ec);
@@ -701,12 +796,129 @@ int ZipRun::Run() {
   z_.entries_ = std::move(order_);
   z_.recorded_date_ = z_.ArchiveDate();
   z_.rebuild_mark_ = false;
-  z_.disk_count_ = 1;
-  z_.current_disk_ = 0;
+  z_.disk_count_ = multi_ ? z_.current_disk_ + 1 : 1;
+  z_.current_disk_ = multi_ ? z_.current_disk_ : 0;
   restore();
   z_.ApplySortMode(old_sort);
   if (z_.events.OnTotalPercentDone) z_.events.OnTotalPercentDone(100);
   return added_;
+}
+
+void ZipRun::StartMultiDisk() {
+  TMultiZipInfo& info = z_.multi_zip_info_;
+  if (info.SaveZipInfoOnFirstDisk) {
+    // Room for the directory on the first disk, from the average stored path.
+    std::int64_t lines =
+        static_cast<std::int64_t>(z_.files_list_.size() + z_.memory_sources_.size());
+    std::int64_t average = 0;
+    if (z_.store_paths_ && lines > 0) {
+      for (const std::string& l : z_.files_list_)
+        average += static_cast<std::int64_t>(l.size()) - 2;
+      average /= lines;
+    }
+    info.SaveOnFirstDisk += lines * (average + 46) + z_.end_.record.comment_length + 22 + 2048;
+    if (info.MultiMode == TMultiMode::mmSpan) info.SaveOnFirstDisk += 4096;
+  }
+  z_.current_disk_ = 0;
+  if (info.MultiMode == TMultiMode::mmBlocks) {
+    out_name_ = z_.DoFileNameForSplitPart(1, TSplitPartType::spFirst);
+    room_ = (info.FirstBlockSize ? info.FirstBlockSize : info.BlockSize) - info.SaveOnFirstDisk;
+  } else {
+    out_name_ = z_.DoGetNextDisk(1);
+    if (out_name_.empty()) throw EUserCanceled("User canceled Zip operation");
+    std::error_code ec;
+    fs::remove(out_name_, ec);
+    if (z_.zip_events.OnPrepareNextDisk) z_.zip_events.OnPrepareNextDisk(1);
+    room_ = DiskFreeOf(out_name_) - info.SaveOnFirstDisk;
+  }
+  if (room_ < 64) room_ = 64;
+  out_ = std::make_unique<TLFNFileStream>(out_name_, fmCreate, z_.flush_files_on_close_, 65536);
+  total_bytes_ *= 2;
+  std::uint8_t sig[4];
+  PutLE32(sig, kSpanSignature);
+  out_->WriteBuffer(sig, 4);
+}
+
+void ZipRun::NextOutputDisk() {
+  out_.reset();
+  TMultiZipInfo& info = z_.multi_zip_info_;
+  if (info.MultiMode == TMultiMode::mmSpan) {
+    std::string name = z_.DoGetNextDisk(z_.current_disk_ + 2);
+    if (name.empty()) throw EUserCanceled("User canceled Zip operation");
+    ++z_.current_disk_;
+    out_name_ = name;
+    std::error_code ec;
+    fs::remove(out_name_, ec);
+    if (z_.zip_events.OnPrepareNextDisk) z_.zip_events.OnPrepareNextDisk(z_.current_disk_ + 1);
+    room_ = DiskFreeOf(out_name_);
+  } else {
+    out_name_ = z_.DoFileNameForSplitPart(z_.current_disk_ + 2, TSplitPartType::spMiddle);
+    ++z_.current_disk_;
+    room_ = info.BlockSize;
+  }
+  if (room_ < 64) room_ = 64;
+  out_ = std::make_unique<TLFNFileStream>(out_name_, fmCreate, z_.flush_files_on_close_, 65536);
+  sink_ = out_.get();
+  end_.SetEntriesThisDisk(0);
+}
+
+void ZipRun::CopyTempToArchive(TZipHeaderInfo& e) {
+  std::int64_t size = temp_->Size();
+  if (z_.zip_events.OnStartSpanCopy) z_.zip_events.OnStartSpanCopy(e.file_name, size);
+  temp_->SetPosition(0);
+  std::vector<std::uint8_t> buf(kCopyBlock);
+  std::int64_t left = size;
+  if (left > 0 && RoomLeft() <= 0) NextOutputDisk();
+  while (left > 0) {
+    std::int64_t step = std::min(left, RoomLeft());
+    while (step > 0) {
+      std::int64_t n = std::min<std::int64_t>(step, static_cast<std::int64_t>(buf.size()));
+      temp_->ReadBuffer(buf.data(), n);
+      if (out_->Write(buf.data(), n) != n) throw ENotEnoughRoom();
+      step -= n;
+      left -= n;
+      done_bytes_ += n;
+      if (z_.events.OnTotalPercentDone)
+        z_.events.OnTotalPercentDone(PercentOf(done_bytes_, total_bytes_));
+    }
+    if (left > 0 || RoomLeft() <= 0) NextOutputDisk();
+  }
+  temp_.reset();
+  std::error_code ec;
+  fs::remove(temp_name_, ec);
+}
+
+void ZipRun::FinishMultiDisk() {
+  TMultiZipInfo& info = z_.multi_zip_info_;
+  if (z_.current_disk_ == 0) {
+    // One part after all: the marker of a single-part set, as other tools
+    // write it, so readers take it as an ordinary archive.
+    TFileStream f(out_name_, fmOpenReadWrite);
+    std::uint8_t sig[4];
+    PutLE32(sig, kSpanMarker);
+    f.WriteBuffer(sig, 4);
+  }
+  if (info.MultiMode == TMultiMode::mmBlocks) {
+    std::string last = z_.DoFileNameForSplitPart(z_.current_disk_ + 1, TSplitPartType::spLast);
+    if (last != out_name_) {
+      std::error_code ec;
+      fs::rename(out_name_, last, ec);
+      if (ec) throw EStreamError("Cannot rename \"" + out_name_ + "\" to \"" + last + "\"");
+    }
+    z_.zip_name_ = last;
+  }
+  if (info.SaveZipInfoOnFirstDisk && z_.current_disk_ > 0) SaveZipInfo();
+}
+
+void ZipRun::SaveZipInfo() {
+  std::string name = fs::path(z_.zip_name_).replace_extension(".zfc").string();
+  try {
+    TLFNFileStream f(name, fmCreate, false, 65536);
+    for (int i = 0; i < order_->Count(); ++i) order_->Entry(i).WriteCentralHeader(f);
+    end_.WriteEndRecords(f);
+  } catch (const EStreamError&) {
+    throw EConfigFileSaveError();
+  }
 }
 
 int TQorZip::Compress() {

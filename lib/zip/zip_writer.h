@@ -69,6 +69,8 @@ class TQorZip : public TQorUnZip {
  public:
   TQorZip();
   ~TQorZip() override;
+  // Copies the reader's settings and the writer's settings and handlers.
+  void Assign(const TQorZip& other);
 
   void SetZipName(const std::string& name) override;
 
@@ -94,6 +96,16 @@ class TQorZip : public TQorUnZip {
   void SetTempPath(const std::string& p) { temp_path_ = p; }
   std::vector<std::string>& ExcludeList() { return exclude_list_; }
   std::vector<std::string>& NoCompressList() { return no_compress_list_; }
+  // No short (8.3) names exist on this platform: the setting is kept and
+  // names are stored as they are.
+  bool Store83Names() const { return store_83_names_; }
+  void SetStore83Names(bool v) { store_83_names_ = v; }
+  // Linux has no archive attribute: every regular file counts as having it,
+  // so nothing is skipped for its absence and nothing is reset.
+  bool SkipIfArchiveBitNotSet() const { return skip_if_archive_bit_not_set_; }
+  void SetSkipIfArchiveBitNotSet(bool v) { skip_if_archive_bit_not_set_ = v; }
+  bool ResetArchiveBitOnZip() const { return reset_archive_bit_on_zip_; }
+  void SetResetArchiveBitOnZip(bool v) { reset_archive_bit_on_zip_ = v; }
   bool AddDirEntriesOnRecurse() const { return add_dir_entries_; }
   void SetAddDirEntriesOnRecurse(bool v) { add_dir_entries_ = v; }
   void SetIncludeHiddenFiles(bool v) { SetMaskBit(0x02, v); }
@@ -148,6 +160,9 @@ class TQorZip : public TQorUnZip {
   std::vector<std::string> exclude_list_;
   std::vector<std::string> no_compress_list_;
   bool add_dir_entries_ = false;
+  bool store_83_names_ = false;
+  bool skip_if_archive_bit_not_set_ = false;
+  bool reset_archive_bit_on_zip_ = false;
   std::uint32_t attribute_mask_ = 57;
   std::vector<MemorySource> memory_sources_;
 };

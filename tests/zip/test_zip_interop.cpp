@@ -121,6 +121,7 @@ TEST(ZipInterop, PeerArchivesExtractLikeUnzip) {
   Fixture f;
   std::string src = f.dir.str() + "/src";
   WriteFile(src + "/sub/deep/file.xml", test::XmlLike(5000, 9));
+  WriteFile(src + "/Реестр_Ёж.xml", "cyrillic name");
   struct Case {
     const char* name;
     std::string cmd;
@@ -129,7 +130,7 @@ TEST(ZipInterop, PeerArchivesExtractLikeUnzip) {
       {"zip plain", "cd " + Quote(src) + " && zip -q -r ../a.zip .", ""},
       {"zip zip64", "cd " + Quote(src) + " && zip -q -fz -r ../b.zip .", ""},
       {"zip encrypted", "cd " + Quote(src) + " && zip -q -P pw -r ../c.zip .", "pw"},
-      {"zip stored", "cd " + Quote(src) + " && zip -q -0 -r ../d.zip .", ""},
+      {"zip stored, UTF-8 flag", "cd " + Quote(src) + " && zip -q -0 -UN=UTF8 -r ../d.zip .", ""},
       {"7z", "cd " + Quote(src) + " && 7z a -tzip -bd ../e.zip . >/dev/null", ""},
       {"7z encrypted", "cd " + Quote(src) + " && 7z a -tzip -bd -ppw ../f.zip . >/dev/null", "pw"},
       {"python",

@@ -48,9 +48,11 @@ inline std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-// Runs a shell command; its exit code, output in out.
+// Runs a shell command in a UTF-8 locale; its exit code, output in out.
 inline int Shell(const std::string& cmd, std::string* out = nullptr) {
-  std::string full = cmd + " 2>&1";
+  // The peers' treatment of non-ASCII names follows the locale: one UTF-8
+  // locale for every run, whatever the caller's environment.
+  std::string full = "export LC_ALL=C.UTF-8; " + cmd + " 2>&1";
   FILE* p = popen(full.c_str(), "r");
   if (!p) return -1;
   std::string text;

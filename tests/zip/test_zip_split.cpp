@@ -1,0 +1,172 @@
+// Split archives: parts of a fixed size named by BlockMode (or by the
+// OnFileNameForSplitPart handler), read back here and by the peers; Info-ZIP
+// split archives read here.
+#include <gtest/gtest.h>
+
+#include "little_endian.h"
+#include "zip_reader.h"
+#include "zip_test_support.h"
+#include "zip_writer.h"
+
+namespace kelmo::zip {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Quote;
+using test::ReadFile;
+using test::Shell;
+using test::TempDir;
+using test::WriteFile;
+
+std::vector<std::string> SourceFiles(const TempDir& dir) {
+  std::vector<std::string> files;
+  for (int i = 0; i < 5; ++i) {
+    files.push_back(dir / ("src/f" + std::to_string(i) + ".bin"));
+    WriteFile(files.back(), test::RandomBytes(50000, static_cast<unsigned>(i)));
+  }
+  return files;
+}
+
+TEST(ZipSplit, StandardNamesPartSizesAndReadBack) {
+  TempDir dir;
+  auto files = SourceFiles(dir);
+  TQorZip z;
+  z.SetZipName(dir / "pack.zip");
+  z.SetPackLevel(0);
+  z.MultiZipInfo().MultiMode = TMultiMode::mmBlocks;
+  z.MultiZipInfo().BlockSize = 100000;
+  z.FilesList() = files;
+  ASSERT_EQ(z.Compress(), 5);
+  ASSERT_TRUE(fs::exists(dir / "pack.zip.z01"));
+  ASSERT_TRUE(fs::exists(dir / "pack.zip.z02"));
+  ASSERT_TRUE(fs::exists(dir / "pack.zip"));
+  EXPECT_FALSE(fs::exists(dir / "pack.zip.z03"));
+  EXPECT_EQ(fs::file_size(dir / "pack.zip.z01"), 100000u);
+  EXPECT_EQ(fs::file_size(dir / "pack.zip.z02"), 100000u);
+  std::string first = ReadFile(dir / "pack.zip.z01");
+  EXPECT_EQ(GetLE32(reinterpret_cast<const std::uint8_t*>(first.data())), kSpanSignature);
+
+  TQorUnZip u;
+  u.SetZipName(dir / "pack.zip");
+  u.SetDestDir(dir / "out");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 5);
+  EXPECT_EQ(u.GetMultiModeValue(), TMultiMode::mmBlocks);
+  EXPECT_EQ(u.DiskCount(), 3);
+  for (const std::string& f : files)
+    EXPECT_TRUE(ReadFile(f) == ReadFile(dir / ("out/" + fs::path(f).filename().string())));
+}
+
+TEST(ZipSplit, ClassicNames) {
+  TempDir dir;
+  auto files = SourceFiles(dir);
+  TQorZip z;
+  z.SetZipName(dir / "pack.zip");
+  z.SetPackLevel(0);
+  z.SetBlockMode(TBlockMode::bmClassic);
+  z.MultiZipInfo().MultiMode = TMultiMode::mmBlocks;
+  z.MultiZipInfo().BlockSize = 100000;
+  z.FilesList() = files;
+  ASSERT_EQ(z.Compress(), 5);
+  for (const char* n : {"pack.001", "pack.002", "pack.003"}) EXPECT_TRUE(fs::exists(dir / n)) << n;
+  EXPECT_EQ(z.ZipName(), dir / "pack.003");
+  TQorUnZip u;
+  u.SetBlockMode(TBlockMode::bmClassic);
+  u.SetZipName(dir / "pack.003");
+  u.SetDestDir(dir / "out");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 5);
+}
+
+TEST(ZipSplit, InfoZipNamesPassThePeersAndInfoZipSplitsReadHere) {
+  TempDir dir;
+  auto files = SourceFiles(dir);
+  TQorZip z;
+  z.SetZipName(dir / "iz.zip");
+  z.SetPackLevel(6);
+  z.MultiZipInfo().MultiMode = TMultiMode::mmBlocks;
+  z.MultiZipInfo().BlockSize = 65536;
+  // Info-ZIP's names: iz.z01, iz.z02, ..., iz.zip.
+  z.events.OnFileNameForSplitPart = [](std::string& name, int part, TSplitPartType type) {
+    char num[8];
+    std::snprintf(num, sizeof num, ".z%02d", part);
+    name += type == TSplitPartType::spLast ? ".zip" : num;
+  };
+  z.FilesList() = files;
+  ASSERT_EQ(z.Compress(), 5);
+  std::string out;
+  // unzip has no multi-part support: Info-ZIP's zip joins the parts first.
+  EXPECT_EQ(Shell("cd " + Quote(dir.str()) +
+                      " && zip -q -s 0 iz.zip --out joined.zip && unzip -tq joined.zip",
+                  &out),
+            0)
+      << out;
+  EXPECT_EQ(Shell("cd " + Quote(dir.str()) + " && 7z t iz.zip >/dev/null", &out), 0) << out;
+  // Info-ZIP's own split archive.
+  ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && zip -q -s 64k ../infozip.zip *.bin", &out), 0)
+      << out;
+  TQorUnZip u;
+  u.SetZipName(dir / "infozip.zip");
+  u.SetDestDir(dir / "out");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 5);
+  for (const std::string& f : files)
+    EXPECT_TRUE(ReadFile(f) == ReadFile(dir / ("out/" + fs::path(f).filename().string())));
+}
+
+TEST(ZipSplit, SinglePartGetsTheSinglePartMarker) {
+  TempDir dir;
+  WriteFile(dir / "small.txt", "small");
+  TQorZip z;
+  z.SetZipName(dir / "one.zip");
+  z.MultiZipInfo().MultiMode = TMultiMode::mmBlocks;
+  z.FilesList() = {dir / "small.txt"};
+  ASSERT_EQ(z.Compress(), 1);
+  std::string data = ReadFile(dir / "one.zip");
+  EXPECT_EQ(data.substr(0, 4), "PK00");
+  std::string out;
+  EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "one.zip"), &out), 0) << out;
+}
+
+}  // namespace
+}  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipSplit, ConfigurationFileStandsInForALostEndRecord) {
+  test::TempDir dir;
+  auto files = SourceFiles(dir);
+  TQorZip z;
+  z.SetZipName(dir / "pack.zip");
+  z.SetPackLevel(0);
+  z.MultiZipInfo().MultiMode = TMultiMode::mmBlocks;
+  z.MultiZipInfo().BlockSize = 100000;
+  z.MultiZipInfo().SaveZipInfoOnFirstDisk = true;
+  z.FilesList() = files;
+  ASSERT_EQ(z.Compress(), 5);
+  std::int64_t reserved = z.MultiZipInfo().SaveOnFirstDisk;
+  EXPECT_GT(reserved, 0);
+  ASSERT_TRUE(std::filesystem::exists(dir / "pack.zfc"));
+  // The last part loses its directory and end record.
+  std::string last = test::ReadFile(dir / "pack.zip");
+  std::size_t central = last.find("PK\x01\x02");
+  ASSERT_NE(central, std::string::npos);
+  test::WriteFile(dir / "pack.zip", last.substr(0, central));
+  TQorUnZip u;
+  u.SetZipName(dir / "pack.zip");
+  u.ReadDirectory();
+  EXPECT_EQ(u.EntryCount(), 5);
+  u.SetDestDir(dir / "out");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 5);
+  EXPECT_TRUE(test::ReadFile(files[4]) == test::ReadFile(dir / "out/f4.bin"));
+  // A second run with the same settings reserves more room.
+  std::filesystem::remove(dir / "pack.zip");
+  z.FilesList() = files;
+  z.Compress();
+  EXPECT_GT(z.MultiZipInfo().SaveOnFirstDisk, reserved);
+}
+
+}  // namespace
+}  // namespace kelmo::zip
