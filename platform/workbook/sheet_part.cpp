@@ -197,25 +197,30 @@ void ReadSheetPart(Worksheet& sheet, XmlDocPtr doc, const std::vector<uint32_t>&
   if (LocalName(root) != "worksheet") throw WorkbookError(where);
   xmlNode* data = FirstChild(root, "sheetData");
   if (!data) throw WorkbookError(where);
-  int rowNumber = 0;
-  for (xmlNode* r = data->children; r; r = r->next) {
-    if (r->type != XML_ELEMENT_NODE || LocalName(r) != "row") continue;
-    const std::string rn = Attr(r, "r");
-    const int next = rn.empty() ? rowNumber + 1 : std::atoi(rn.c_str());
-    if (next <= rowNumber || next > kMaxRows) throw WorkbookError(where);
-    rowNumber = next;
-    ReadRow(sheet, r, rowNumber, sharedStrings, where);
-  }
-  xmlNode* merges = FirstChild(root, "mergeCells");
-  if (merges) {
-    for (xmlNode* m : Children(merges, "mergeCell"))
-      sheet.AddMergeUnchecked(ParseRange(Attr(m, "ref")));
-    ReplaceWithMark(merges, "mergeCells");
-  } else {
-    xmlNode* before = data->next;
-    while (before && (before->type != XML_ELEMENT_NODE || kBeforeMerges.count(LocalName(before))))
-      before = before->next;
-    InsertMark(root, before, "mergeCells");
+  try {
+    int rowNumber = 0;
+    for (xmlNode* r = data->children; r; r = r->next) {
+      if (r->type != XML_ELEMENT_NODE || LocalName(r) != "row") continue;
+      const std::string rn = Attr(r, "r");
+      const int next = rn.empty() ? rowNumber + 1 : std::atoi(rn.c_str());
+      if (next <= rowNumber || next > kMaxRows) throw WorkbookError(where);
+      rowNumber = next;
+      ReadRow(sheet, r, rowNumber, sharedStrings, where);
+    }
+    xmlNode* merges = FirstChild(root, "mergeCells");
+    if (merges) {
+      for (xmlNode* m : Children(merges, "mergeCell"))
+        sheet.AddMergeUnchecked(ParseRange(Attr(m, "ref")));
+      ReplaceWithMark(merges, "mergeCells");
+    } else {
+      xmlNode* before = data->next;
+      while (before && (before->type != XML_ELEMENT_NODE || kBeforeMerges.count(LocalName(before))))
+        before = before->next;
+      InsertMark(root, before, "mergeCells");
+    }
+  } catch (const WorkbookError&) {
+    // A bad address inside the part is the part's damage.
+    throw WorkbookError(where);
   }
   ReplaceWithMark(data, "sheetData");
   if (xmlNode* dim = FirstChild(root, "dimension")) ReplaceWithMark(dim, "dimension");

@@ -263,7 +263,7 @@ void Workbook::Load(PackageParts parts, const std::string& label) {
     definedNames_.emplace(Attr(d, "name"), Text(d));
   if (xmlNode* view = FirstChild(FirstChild(wbRoot, "bookViews"), "workbookView")) {
     const std::string tab = Attr(view, "activeTab");
-    active_ = tab.empty() ? 0 : std::min<size_t>(std::stoul(tab), sheets_.size() - 1);
+    active_ = std::min<size_t>(std::strtoul(tab.c_str(), nullptr, 10), sheets_.size() - 1);
   }
 }
 

@@ -265,6 +265,25 @@ TEST(WorkbookModel, DamagedPackagesNameTheFile) {
   }
   {
     auto p = parts;
+    p["xl/worksheets/sheet1.xml"] =
+        "<worksheet><sheetData><row r=\"1\"><c r=\"1A\"><v>1</v></c></row></sheetData></worksheet>";
+    ExpectThrowsWith([&] { Workbook::FromParts(p, "/tmp/x.xlsx"); },
+                     "/tmp/x.xlsx: повреждена часть xl/worksheets/sheet1.xml");
+  }
+  {
+    auto p = parts;
+    p["xl/worksheets/sheet1.xml"] =
+        "<worksheet><sheetData/><mergeCells><mergeCell ref=\"A1:\"/></mergeCells></worksheet>";
+    ExpectThrowsWith([&] { Workbook::FromParts(p, "/tmp/x.xlsx"); }, "повреждена часть");
+  }
+  {
+    auto p = parts;
+    const std::string wb = p["xl/workbook.xml"];
+    p["xl/workbook.xml"].replace(wb.find("activeTab=\"0\""), 13, "activeTab=\"x\"");
+    EXPECT_NO_THROW(Workbook::FromParts(p, "/tmp/x.xlsx"));
+  }
+  {
+    auto p = parts;
     p.erase("[Content_Types].xml");
     ExpectThrowsWith([&] { Workbook::FromParts(p, "/tmp/x.xlsx"); },
                      "отсутствует часть [Content_Types].xml");
