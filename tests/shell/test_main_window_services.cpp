@@ -89,6 +89,48 @@ TEST_F(MainWindowServices, MarksAndThePeriodOfTheCurrentRow) {
   EXPECT_EQ(fm->PeriodMonthEnd(), QDate(2013, 2, 28));
 }
 
+TEST_F(MainWindowServices, InsurerSeesTheFlagsInTheGrid) {
+  auto fm = Start(2778);
+  ASSERT_GT(fm->ibqLPU.RecordCount(), 2);
+  const int first = fm->ibqLPU.Value(0, "ID").toInt();
+  const int second = fm->ibqLPU.Value(1, "ID").toInt();
+  const int third = fm->ibqLPU.Value(2, "ID").toInt();
+  const QDate month(2013, 3, 1);
+  int repn = 70000;
+  auto report = [&](int lpu, int uploaded) {
+    FbQuery q(fm->ibdb, &fm->ibtr);
+    q.setSql(
+        QStringLiteral("insert into REPORTS (REPN, LPU, INOGOR, DATE_BEG, SEE1, SEE2, UPLOADED) "
+                       "values (:repn, :lpu, '0', :dbeg, 1, 1, :uploaded)"));
+    q.setParam("repn", ++repn);
+    q.setParam("lpu", lpu);
+    q.setParam("dbeg", QDateTime(month, QTime(0, 0)));
+    q.setParam("uploaded", uploaded);
+    q.ExecSQL();
+  };
+  for (int u : {1, 1, 0}) report(first, u);
+  for (int u : {1, 1, 1}) report(second, u);
+  for (int u : {0, 0, 0}) report(third, u);
+  fm->ibtr.Commit();
+  fm->seYear->setValue(2013);
+  fm->cbMonth->setCurrentIndex(2);
+  fm->cbMonthSelect();
+  auto flagShown = [&](int row) {
+    return fm->lpuModel->data(fm->lpuModel->index(row, 2)).toString();
+  };
+  EXPECT_EQ(flagShown(0), "V+");
+  EXPECT_EQ(flagShown(1), "V");
+  EXPECT_EQ(flagShown(2), "+");
+  for (int row = 3; row < fm->ibqLPU.RecordCount(); ++row) EXPECT_EQ(flagShown(row), "") << row;
+  fm->N3Click();  // only the institutions with something not uploaded
+  const QStringList expected = [&] {
+    QStringList l{QString::number(first), QString::number(third)};
+    l.sort(Qt::CaseInsensitive);
+    return l;
+  }();
+  EXPECT_EQ(fm->MarkedLpus, expected);
+}
+
 TEST_F(MainWindowServices, LogButtonAndCaseErrorsGoThroughTheRunState) {
   auto fm = Start(1);
   QString row;
