@@ -20,6 +20,7 @@
 #include "interaction.h"
 #include "machine_settings.h"
 #include "pay_kinds.h"
+#include "progress_window.h"
 #include "run_state.h"
 #include "settings_dialog.h"
 #include "start_period.h"
@@ -95,6 +96,7 @@ QString TfmKelmo::FormCaption() {
 void TfmKelmo::SetDialogs(TfmUnCorr* unCorr, TfmPrgs* prgs, TF_XML_load* xmlLoad, TfmProp* prop) {
   fmUnCorr_ = unCorr;
   fmPrgs_ = prgs;
+  if (prgs) prgs->FormingMode = [this] { return rgps->itemIndex() == 1; };
   F_XML_load_ = xmlLoad;
   fmProp_ = prop;
 }
@@ -198,6 +200,7 @@ void TfmKelmo::CreateComponents() {
           [this](const QModelIndex& current) {
             if (current.isValid()) ibqLPU.setRecNo(current.row());
           });
+  WireServices();
 }
 
 void TfmKelmo::LayOut() {

@@ -12,7 +12,9 @@
 #include <QDate>
 #include <QDateEdit>
 #include <QLabel>
+#include <QAction>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -21,7 +23,9 @@
 #include <QTableView>
 #include <memory>
 
+#include "excel_application.h"
 #include "fb_database.h"
+#include "file_preview.h"
 #include "fb_query.h"
 #include "folder_lists.h"
 #include "ini_file.h"
@@ -93,6 +97,36 @@ class TfmKelmo : public QMainWindow {
   // opens it and refreshes the grid. Raises DatabaseError.
   void OpenLpuGrid(const QDate& monthStart, int inog);
 
+  // Report period, institution grid and marks, preview and printing, and the
+  // case-check services (main_window_services.cpp).
+  void WireServices();
+  void ComputePeriod();
+  QDate PeriodMonthStart() const;
+  QDate PeriodMonthEnd() const;
+  void cbMonthSelect();
+  void seYearChange();
+  QString LpuFlagOfRow(int row) const;
+  void DBGrid1DblClick();
+  void N1Click();
+  void N3Click();
+  void N2Click();
+  void flbClick();
+  void BitBtn1Click();
+  void btn3Click();
+  void AddCaseError(const QString& prefix, const QString& text, int basisCode, int caseId,
+                    QString& result, int kind);
+  void AddLogLine(const QString& text, bool clearFirst);
+  QString SaveLog(const QString& folder);
+  void WriteVersionBanner(const QString& path, int lineIndex);
+  bool ClearFolder(const QString& folder);
+  // "Show" and print preview of workbooks, and text printing; tests replace them.
+  workbook::FileOpener Opener;
+  TextPrinter Printer;
+  QMenu* pmLpu = nullptr;
+  QAction* N1 = nullptr;
+  QAction* N3 = nullptr;
+  QAction* N2 = nullptr;
+
   // Components.
   FbDatabase ibdb;
   FbTransaction ibtr;
@@ -147,6 +181,8 @@ class TfmKelmo : public QMainWindow {
   void changeEvent(QEvent* event) override;
 
  private:
+  void ReopenLpuGridForChosenMonth();
+  void MarkLpuRows(bool onlyNotUploaded);
   void CreateComponents();
   void CreateStandInControls();
   void LayOut();

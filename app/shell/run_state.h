@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "case_errors.h"
+
 namespace kelmo {
 
 struct RunState {
@@ -22,6 +24,14 @@ struct RunState {
   QString ExcelPath;
   // The protocol file the protocol viewer shows and copies.
   QString ProtocolPath;
+  // The errors of the case being checked, in the order they were found.
+  QList<rMEK> CaseErrors;
+  // The in-memory log ("Выгрузить логи").
+  RunLog Log;
+  // Program version + "/" + database version: this run's, and the received
+  // package's.
+  QString CurrentExprVer;
+  QString PackageExprVer;
 };
 
 // The one instance. Cost: none.

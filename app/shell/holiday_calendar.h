@@ -1,0 +1,41 @@
+// The holidays of the registry database as CountBedDays asks for them: the
+// table HOLIDAY and the main window's exception queries checkHol, workExc and
+// hol_ex over HOLIDAY_EXCEPT, with their texts as the window holds them.
+// Database errors (DatabaseError) reach the caller.
+// Cost: HOLIDAY is read once per calendar; each count opens checkHol and
+// workExc once, and hol_ex once per holiday of the stay.
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QSet>
+#include <optional>
+
+#include "case_data.h"
+#include "fb_query.h"
+
+namespace kelmo {
+
+class FbDatabase;
+class FbTransaction;
+
+class RegistryHolidayCalendar : public HolidayCalendar {
+ public:
+  RegistryHolidayCalendar(FbDatabase& database, FbTransaction* transaction);
+
+  void OpenExceptions(int lpu) override;
+  bool IsHoliday(const QDate& day) override;
+  bool HasWorkedHolidays() override;
+  bool IsWorkedHoliday(int lpu, const QDate& day) override;
+  QList<QDate> DaysOff() override;
+
+  FbQuery checkHol;
+  FbQuery workExc;
+  FbQuery hol_ex;
+  FbQuery ibtHoliday;
+
+ private:
+  std::optional<QSet<QDate>> holidays_;
+};
+
+}  // namespace kelmo
