@@ -1,6 +1,7 @@
 // The program's entry point: start-up, then the message loop until the main
 // window closes.
 #include "kelmo_application.h"
+#include "reception_button.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   options.account = kelmo::CurrentAccountSource();
   options.paths = kelmo::ShellPaths::ForThisProgram();
   kelmo::KelmoForms forms = kelmo::StartKelmo(options);
+  kelmo::InstallReception(forms);
   forms.fmKelmo->show();
   return app.exec();
 }
