@@ -191,6 +191,9 @@ class TQorUnZip {
   void ClearZip();
   void LoadDirectory(TStream& stream);
   bool RebuildFromLocalHeaders(TStream& stream);
+  // Position after the data descriptor of a streamed entry whose data starts
+  // at data (its CRC and sizes taken into entry); -1 when none is found.
+  std::int64_t FindDataDescriptor(TStream& stream, std::int64_t data, TZipHeaderInfo& entry);
   TStream& OpenDisk(int n);
   TStream& SwitchToDisk(int n) { return OpenDisk(n); }
   TStream* NextDiskCallback();

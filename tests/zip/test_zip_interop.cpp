@@ -139,6 +139,8 @@ TEST(ZipInterop, PeerArchivesExtractLikeUnzip) {
            "zipfile.ZIP_DEFLATED)\nfor r,d,fs in os.walk('.'):\n  for n in fs: "
            "z.write(os.path.join(r,n))\nz.close()\"",
        ""},
+      {"zip streamed", "cd " + Quote(src) + " && zip -q -r - . > ../h.zip", ""},
+      {"zip streamed encrypted", "cd " + Quote(src) + " && zip -q -P pw -r - . > ../i.zip", "pw"},
   };
   int k = 0;
   for (const Case& c : cases) {
@@ -149,6 +151,26 @@ TEST(ZipInterop, PeerArchivesExtractLikeUnzip) {
     ExpectSameAsUnzip(zip, f.dir / ("x" + std::to_string(k)), c.password);
     ++k;
   }
+}
+
+// A streamed archive (sizes in data descriptors) whose directory is lost is
+// rebuilt from its local headers and descriptors.
+TEST(ZipInterop, StreamedArchiveRebuiltFromLocalHeaders) {
+  Fixture f;
+  std::string out;
+  ASSERT_EQ(Shell("cd " + Quote(f.dir / "src") + " && zip -q -r - . > ../s.zip", &out), 0) << out;
+  std::string data = ReadFile(f.dir / "s.zip");
+  std::size_t central = data.find("PK\x01\x02");
+  ASSERT_NE(central, std::string::npos);
+  WriteFile(f.dir / "cut.zip", data.substr(0, central));
+  TQorUnZip u;
+  u.SetZipName(f.dir / "cut.zip");
+  u.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
+  u.SetDestDir(f.dir / "o");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 4);
+  for (std::size_t i = 0; i < f.files.size(); ++i)
+    EXPECT_EQ(ReadFile(f.dir / ("o/" + fs::path(f.files[i]).filename().string())), f.contents[i]);
 }
 
 }  // namespace
