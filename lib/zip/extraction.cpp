@@ -243,8 +243,9 @@ bool ExtractionRun::PrepareData(TZipHeaderInfo& e, int index, ZipKeys& keys,
   TStream& s = *r_.stream_;
   std::int64_t offset = static_cast<std::int64_t>(e.GetLocalHeaderOffset());
   std::uint8_t raw[30];
+  if (offset < 0 || offset > s.Size()) throw EFatalUnzipError();
   s.SetPosition(offset);
-  if (offset < 0 || s.Read(raw, 30) != 30) throw EFatalUnzipError();
+  if (s.Read(raw, 30) != 30) throw EFatalUnzipError();
   LocalFileHeader h;
   h.Read(raw);
   std::int64_t data_pos = offset + 30 + h.name_length + h.extra_length;

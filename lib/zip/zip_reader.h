@@ -83,6 +83,11 @@ struct TUnZipEvents {
   std::function<void(int message_id, const std::string& msg1, const std::string& msg2,
                      unsigned flags, int& result)>
       OnHandleMessage;
+  // Belongs to extracting into caller-supplied buffers, which the program
+  // does not use: kept for Assign, never called (ExtractToMemory serves).
+  std::function<void(std::uint8_t*& buffer, const std::string& fname, int amount_used,
+                     int buffer_num, bool& quit)>
+      OnGetNextBuffer;
 };
 
 class TQorUnZip {
