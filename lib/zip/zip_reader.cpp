@@ -544,7 +544,7 @@ bool TQorUnZip::RebuildFromLocalHeaders(TStream& stream) {
     } catch (const EListError&) {
       break;
     }
-    if (next > size || next <= entry->GetLocalHeaderOffset()) break;
+    if (next > size || next <= static_cast<std::int64_t>(entry->GetLocalHeaderOffset())) break;
     stream.SetPosition(next);
     ProcessMessages();
   }
