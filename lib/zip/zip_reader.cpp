@@ -545,6 +545,18 @@ bool TQorUnZip::RebuildFromLocalHeaders(TStream& stream) {
       break;
     }
     if (next > size || next <= static_cast<std::int64_t>(entry->GetLocalHeaderOffset())) break;
+    if (entry->HasDataDescriptor()) {
+      // Descriptors come with and without their signature (12 or 16 bytes)
+      // and in Zip64 form (24): take the length after which a header follows.
+      for (std::int64_t candidate : {next, next - 4, next + 8}) {
+        std::uint8_t sig[4];
+        stream.SetPosition(candidate);
+        if (stream.Read(sig, 4) == 4 && GetLE32(sig) == Signatures().local) {
+          next = candidate;
+          break;
+        }
+      }
+    }
     stream.SetPosition(next);
     ProcessMessages();
   }
