@@ -410,7 +410,9 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
       std::uint8_t host = static_cast<std::uint8_t>(e.version_made_by >> 8);
       std::uint32_t mode = e.external_attributes >> 16;
       if (host == 3 && mode != 0) {
-        fs::permissions(dest, static_cast<fs::perms>(mode & 0777), fs::perm_options::replace, ec);
+        // Never set-id bits, and never a file its owner cannot read back.
+        fs::permissions(dest, static_cast<fs::perms>((mode & 0777) | 0400),
+                        fs::perm_options::replace, ec);
       } else if (e.external_attributes & 0x01) {
         fs::permissions(dest,
                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

@@ -175,3 +175,33 @@ TEST(ZipInterop, StreamedArchiveRebuiltFromLocalHeaders) {
 
 }  // namespace
 }  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipInterop, RetainedAttributes) {
+  TempDir dir;
+  WriteFile(dir / "src/run.sh", "#!/bin/sh\n");
+  WriteFile(dir / "src/ro.txt", "read only");
+  fs::permissions(dir / "src/run.sh", fs::perms(0750), fs::perm_options::replace);
+  fs::permissions(dir / "src/ro.txt", fs::perms(0444), fs::perm_options::replace);
+  std::string out;
+  ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && zip -q ../unix.zip run.sh", &out), 0) << out;
+  TQorZip z;
+  z.SetZipName(dir / "ours.zip");
+  z.FilesList() = {dir / "src/ro.txt"};
+  ASSERT_EQ(z.Compress(), 1);
+  for (const char* zip : {"unix.zip", "ours.zip"}) {
+    TQorUnZip u;
+    u.SetZipName(dir / zip);
+    u.SetDestDir(dir / "o");
+    u.SetDoAll(true);
+    u.SetRetainAttributes(true);
+    EXPECT_EQ(u.Extract(), 1);
+  }
+  EXPECT_EQ(fs::status(dir / "o/run.sh").permissions() & fs::perms::all, fs::perms(0750));
+  EXPECT_EQ(fs::status(dir / "o/ro.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+}  // namespace
+}  // namespace kelmo::zip
