@@ -474,7 +474,8 @@ std::uint64_t ZipRun::DeflateFile(TStream& in, std::uint64_t& bytes_read) {
 
 void ZipRun::WriteEncryptionHeader(std::uint32_t crc) {
   keys_.Init(z_.password_);
-  static std::mt19937 gen(std::random_device{}());
+  // The ten random bytes only need to be unpredictable, not reproducible.
+  std::random_device gen;
   std::uint8_t header[12];
   for (int i = 0; i < 10; ++i) header[i] = static_cast<std::uint8_t>(gen() >> 7);
   header[10] = static_cast<std::uint8_t>(crc >> 16);
