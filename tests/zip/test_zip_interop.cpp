@@ -3,6 +3,7 @@
 // peers extract here byte-identically to what unzip extracts.
 #include <gtest/gtest.h>
 
+#include "file_helpers.h"
 #include "zip_reader.h"
 #include "zip_test_support.h"
 #include "zip_writer.h"
@@ -72,6 +73,25 @@ TEST_P(WriterLevels, PeersAcceptAndExtractSameBytes) {
     EXPECT_EQ((e.flags & kFlagMaximum) != 0, GetParam() >= 8);
     EXPECT_EQ((e.flags & kFlagFast) != 0, GetParam() <= 2);
     EXPECT_EQ(e.version_needed, 20);
+  }
+  // The same dates: the sources' modification times (to the two seconds of
+  // the format) in python's reading and on the files unzip wrote.
+  std::string py =
+      "import zipfile,sys\nfor i in zipfile.ZipFile(sys.argv[1]).infolist(): "
+      "print(i.filename, '%04d%02d%02d%02d%02d%02d' % i.date_time)";
+  ASSERT_EQ(Shell("/usr/bin/python3 -c " + Quote(py) + " " + Quote(zip), &out), 0) << out;
+  for (const std::string& file : f.files) {
+    std::time_t t = FileDateTimeOf(file);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec / 2 * 2);
+    std::string name = fs::path(file).filename().string();
+    EXPECT_NE(out.find(name + " " + stamp), std::string::npos) << out;
+    auto peer = fs::last_write_time(f.dir / ("peer/" + name));
+    auto source = fs::last_write_time(file);
+    EXPECT_LE(std::chrono::abs(peer - source), std::chrono::seconds(2)) << name;
   }
 }
 
