@@ -449,7 +449,7 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream) {
   std::string stored = NameToArchive(directory + file_name);
   name_length = static_cast<std::uint16_t>(stored.size());
   std::uint16_t z = Zip64ExtraLength(true);
-  version_needed = z > 0 ? 45 : std::max<std::uint16_t>(20, version_needed == 45 ? 20 : 20);
+  version_needed = z > 0 ? 45 : 20;
   CentralDirHeader h;
   h.signature = Signatures().central;
   h.version_made_by = version_made_by;

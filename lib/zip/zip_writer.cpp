@@ -355,6 +355,11 @@ void ZipRun::ProcessExistingEntries() {
 }
 
 void ZipRun::CopyExistingEntry(TZipHeaderInfo& e) {
+  // The old archive may be a split set (read as one): each entry is read
+  // from its own part, and its data may run on into the next ones.
+  const bool old_multi = z_.GetMultiMode() != TMultiMode::mmNone;
+  if (old_multi && static_cast<std::uint32_t>(z_.current_disk_) != e.GetDiskStart())
+    z_.SwitchToDisk(static_cast<int>(e.GetDiskStart()) + 1);
   TStream& in = *z_.stream_;
   in.SetPosition(static_cast<std::int64_t>(e.GetLocalHeaderOffset()));
   std::uint8_t raw[30];
@@ -378,7 +383,12 @@ void ZipRun::CopyExistingEntry(TZipHeaderInfo& e) {
   std::uint64_t total = left, copied = 0;
   while (left > 0) {
     std::int64_t n = static_cast<std::int64_t>(std::min<std::uint64_t>(left, buf.size()));
-    if (in.Read(buf.data(), n) != n) throw EFatalUnzipError();
+    std::int64_t got = z_.stream_->Read(buf.data(), n);
+    while (got < n && old_multi && z_.current_disk_ + 1 < z_.disk_count_) {
+      z_.SwitchToDisk(z_.current_disk_ + 2);
+      got += z_.stream_->Read(buf.data() + got, n - got);
+    }
+    if (got != n) throw EFatalUnzipError();
     if (out_->Write(buf.data(), n) != n) throw ENotEnoughRoom();
     left -= static_cast<std::uint64_t>(n);
     copied += static_cast<std::uint64_t>(n);
@@ -713,6 +723,10 @@ int ZipRun::Run() {
       end_.modified = false;
       z_.OpenZipStream();
       ProcessExistingEntries();
+      // Everything of the old archive is copied: the output is one file, and
+      // whatever part of an old split set is open is done with.
+      z_.stream_.reset();
+      z_.current_disk_ = 0;
     } else if (z_.end_.modified) {
       end_.Assign(z_.end_);
       end_.SetEntryCount(0);
@@ -799,6 +813,7 @@ int ZipRun::Run() {
   z_.entries_ = std::move(order_);
   z_.recorded_date_ = z_.ArchiveDate();
   z_.rebuild_mark_ = false;
+  if (!multi_) z_.SetMultiMode(TMultiMode::mmNone);  // an updated split set is one file now
   z_.disk_count_ = multi_ ? z_.current_disk_ + 1 : 1;
   z_.current_disk_ = multi_ ? z_.current_disk_ : 0;
   restore();

@@ -170,3 +170,33 @@ TEST(ZipSplit, ConfigurationFileStandsInForALostEndRecord) {
 
 }  // namespace
 }  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipSplit, UpdatingASplitSetMakesOneCompleteArchive) {
+  test::TempDir dir;
+  auto files = SourceFiles(dir);
+  std::string out;
+  ASSERT_EQ(
+      test::Shell("cd " + test::Quote(dir / "src") + " && zip -q -s 64k ../set.zip *.bin", &out), 0)
+      << out;
+  test::WriteFile(dir / "extra.txt", "added later");
+  TQorZip z;
+  z.SetZipName(dir / "set.zip");
+  z.FilesList() = {dir / "extra.txt"};
+  EXPECT_EQ(z.Compress(), 1);
+  EXPECT_EQ(test::Shell("unzip -tq " + test::Quote(dir / "set.zip"), &out), 0) << out;
+  TQorUnZip u;
+  u.SetZipName(dir / "set.zip");
+  u.SetDestDir(dir / "o");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 6);
+  EXPECT_EQ(u.DiskCount(), 1);
+  for (const std::string& f : files)
+    EXPECT_TRUE(test::ReadFile(f) ==
+                test::ReadFile(dir / ("o/" + std::filesystem::path(f).filename().string())));
+}
+
+}  // namespace
+}  // namespace kelmo::zip
