@@ -29,9 +29,24 @@ bool Truthy(const std::string& v) {
   return v == "1" || v == "true";
 }
 
-void AppendCell(std::string& out, std::string_view column, int row, const Worksheet::Cell& c,
-                const StringPool& strings, const std::vector<int32_t>& sstIndex) {
-  out += "<c r=\"";
+// Element names with the prefix that the part's root element uses for the
+// spreadsheet namespace ("" when it is the default namespace).
+struct Tags {
+  explicit Tags(const std::string& p)
+      : c("<" + p + "c r=\""),
+        cEnd("</" + p + "c>"),
+        f("<" + p + "f>"),
+        fEnd("</" + p + "f>"),
+        v("<" + p + "v>"),
+        vEnd("</" + p + "v>"),
+        prefix(p) {}
+  std::string c, cEnd, f, fEnd, v, vEnd, prefix;
+};
+
+void AppendCell(std::string& out, const Tags& tags, std::string_view column, int row,
+                const Worksheet::Cell& c, const StringPool& strings,
+                const std::vector<int32_t>& sstIndex) {
+  out += tags.c;
   out += column;
   char num[16];
   auto r = std::to_chars(num, num + sizeof num, row);
@@ -62,39 +77,39 @@ void AppendCell(std::string& out, std::string_view column, int row, const Worksh
   }
   out += '>';
   if (c.formula) {
-    out += "<f>";
+    out += tags.f;
     AppendEscaped(out, strings.At(c.formula - 1));
-    out += "</f>";
+    out += tags.fEnd;
   }
   switch (c.type) {
     case CellType::Number:
     case CellType::Boolean: {
       char buf[32];
       auto res = std::to_chars(buf, buf + sizeof buf, c.number);
-      out += "<v>";
+      out += tags.v;
       out.append(buf, res.ptr);
-      out += "</v>";
+      out += tags.vEnd;
       break;
     }
     case CellType::Text:
-      out += "<v>";
+      out += tags.v;
       if (c.formula) {
         AppendEscaped(out, strings.At(c.text));
       } else {
         r = std::to_chars(num, num + sizeof num, sstIndex[c.text]);
         out.append(num, r.ptr);
       }
-      out += "</v>";
+      out += tags.vEnd;
       break;
     case CellType::Error:
-      out += "<v>";
+      out += tags.v;
       AppendEscaped(out, strings.At(c.text));
-      out += "</v>";
+      out += tags.vEnd;
       break;
     default:
       break;
   }
-  out += "</c>";
+  out += tags.cEnd;
 }
 
 void ApplySelection(Worksheet& sheet) {
@@ -390,6 +405,7 @@ void ReadSheetPart(Worksheet& sheet, const std::string& bytes,
 
 std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstIndex) {
   ApplySelection(sheet);
+  const Tags tags(RootPrefix(sheet.Part()));
   std::map<std::string, std::string> texts;
   std::vector<std::string> columnNames(64);
   for (size_t k = 1; k < columnNames.size(); ++k) columnNames[k] = ColumnName(static_cast<int>(k));
@@ -398,12 +414,12 @@ std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstInde
   for (const auto& row : sheet.Rows()) cellCount += row.cells.size();
   std::map<std::string, MarkWriter> writers;
   writers["sheetData"] = [&](std::string& data) {
-    data += "<sheetData>";
+    data += "<" + tags.prefix + "sheetData>";
     int rowNumber = 0;
     for (const auto& row : sheet.Rows()) {
       ++rowNumber;
       if (row.cells.empty() && row.height == 0 && !row.hidden && !row.customFormat) continue;
-      data += "<row r=\"" + std::to_string(rowNumber) + "\"";
+      data += "<" + tags.prefix + "row r=\"" + std::to_string(rowNumber) + "\"";
       if (row.customFormat) data += " s=\"" + std::to_string(row.style) + "\" customFormat=\"1\"";
       if (row.height > 0) data += " ht=\"" + Num(row.height) + "\"";
       if (row.customHeight) data += " customHeight=\"1\"";
@@ -419,23 +435,25 @@ std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstInde
         const std::string_view col = c.column < columnNames.size()
                                          ? std::string_view(columnNames[c.column])
                                          : std::string_view(far);
-        AppendCell(data, col, rowNumber, c, sheet.Strings(), sstIndex);
+        AppendCell(data, tags, col, rowNumber, c, sheet.Strings(), sstIndex);
       }
-      data += "</row>";
+      data += "</" + tags.prefix + "row>";
     }
-    data += "</sheetData>";
+    data += "</" + tags.prefix + "sheetData>";
   };
 
   const auto merges = sheet.Merges();
   if (!merges.empty()) {
-    std::string m = "<mergeCells count=\"" + std::to_string(merges.size()) + "\">";
-    for (const auto& r : merges) m += "<mergeCell ref=\"" + FormatRange(r) + "\"/>";
-    m += "</mergeCells>";
+    std::string m =
+        "<" + tags.prefix + "mergeCells count=\"" + std::to_string(merges.size()) + "\">";
+    for (const auto& r : merges)
+      m += "<" + tags.prefix + "mergeCell ref=\"" + FormatRange(r) + "\"/>";
+    m += "</" + tags.prefix + "mergeCells>";
     texts["mergeCells"] = std::move(m);
   }
   const int lastRow = sheet.LastRow(), lastColumn = sheet.LastColumn();
   texts["dimension"] =
-      "<dimension ref=\"" +
+      "<" + tags.prefix + "dimension ref=\"" +
       (lastRow > 0 && lastColumn > 0 ? FormatRange(MakeRange(1, 1, lastRow, lastColumn))
                                      : std::string("A1")) +
       "\"/>";

@@ -376,7 +376,7 @@ PackageParts Workbook::ToParts() {
   out[stringsPart_] = std::move(sst);
   for (size_t i = 0; i < sheets_.size(); ++i)
     out[sheets_[i].part] = WriteSheetPart(*sheets_[i].sheet, sstIndex);
-  out[stylesPart_] = DumpWithMarks(stylesDoc_.get(), styles_.Texts());
+  out[stylesPart_] = DumpWithMarks(stylesDoc_.get(), styles_.Texts(RootPrefix(stylesDoc_.get())));
   xmlNode* wbRoot = xmlDocGetRootElement(workbookDoc_.get());
   if (xmlNode* view = FirstChild(FirstChild(wbRoot, "bookViews"), "workbookView"))
     xmlSetProp(view, BAD_CAST "activeTab", BAD_CAST std::to_string(active_).c_str());

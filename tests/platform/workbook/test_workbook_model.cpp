@@ -235,6 +235,51 @@ TEST(WorkbookModel, TemplatePartsStayAndCalcChainGoes) {
   EXPECT_NE(out["xl/worksheets/sheet1.xml"].find("activeCell=\"A8\""), std::string::npos);
 }
 
+TEST(WorkbookModel, PrefixedPartsRichTextAndInlineStrings) {
+  auto parts = Workbook::Create()->ToParts();
+  parts["xl/worksheets/sheet1.xml"] =
+      "<?xml version=\"1.0\"?><!-- made elsewhere -->"
+      "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+      "<x:sheetData><x:row r=\"2\" ht=\"20\" customHeight=\"1\">"
+      "<x:c r=\"A2\" t=\"s\"><x:v>0</x:v></x:c>"
+      "<x:c t=\"inlineStr\"><x:is><x:r><x:t>вст</x:t></x:r><x:r><x:t xml:space=\"preserve\"> "
+      "роено</x:t></x:r>"
+      "<x:rPh><x:t>фон</x:t></x:rPh></x:is></x:c>"
+      "<x:c r=\"D2\"><x:f>B2&amp;\"!\"</x:f><x:v></x:v></x:c>"
+      "</x:row></x:sheetData><x:mergeCells><x:mergeCell "
+      "ref=\"A5:B6\"/></x:mergeCells></x:worksheet>";
+  parts["xl/sharedStrings.xml"] =
+      "<sst "
+      "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><r><t>Все</t></r>"
+      "<r><rPr><b/></rPr><t>го</t></r><rPh><t>x</t></rPh></si></sst>";
+  parts["xl/_rels/workbook.xml.rels"].insert(
+      parts["xl/_rels/workbook.xml.rels"].find("</Relationships>"),
+      "<Relationship Id=\"rId7\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>");
+  auto wb = Workbook::FromParts(parts, "p.xlsx");
+  Worksheet& s = wb->ActiveSheet();
+  EXPECT_EQ(s.Text(2, 1), "Всего");
+  EXPECT_EQ(s.Text(2, 2), "вст роено");
+  EXPECT_EQ(s.Formula(2, 4), "B2&\"!\"");
+  EXPECT_TRUE(s.IsEmpty(2, 4));
+  EXPECT_EQ(s.RowHeight(2), 20);
+  ASSERT_EQ(s.Merges().size(), 1u);
+  s.SetBorder(MakeRange(2, 1, 2, 1), BorderIndex::EdgeTop, LineStyle::Thin);
+  s.SetText(3, 1, "новая");
+  const auto out = wb->ToParts();
+  // Everything the layer writes into a prefixed part carries the prefix.
+  const std::string& sheetXml = out.at("xl/worksheets/sheet1.xml");
+  EXPECT_NE(sheetXml.find("<x:sheetData><x:row r=\"2\""), std::string::npos) << sheetXml;
+  EXPECT_EQ(sheetXml.find("<c "), std::string::npos);
+  EXPECT_NE(sheetXml.find("<x:mergeCells count=\"1\"><x:mergeCell ref=\"A5:B6\"/>"),
+            std::string::npos);
+  auto back = RoundTrip(*wb);
+  EXPECT_EQ(back->ActiveSheet().Text(3, 1), "новая");
+  EXPECT_EQ(back->ActiveSheet().BorderAt(2, 1).top.style, "thin");
+  EXPECT_EQ(back->ActiveSheet().Text(2, 2), "вст роено");
+  EXPECT_EQ(back->ActiveSheet().Formula(2, 4), "B2&\"!\"");
+}
+
 TEST(WorkbookModel, DamagedPackagesNameTheFile) {
   auto parts = Workbook::Create()->ToParts();
   {
