@@ -83,6 +83,8 @@ TfmKelmo::TfmKelmo(TDM& dm, const ShellPaths& paths, QWidget* parent)
   ibqLPU.setSql(kLpuGridSql);
   CreateComponents();
   LayOut();
+  // The folder list starts where the program was started.
+  dlb->setDirectory(paths_.startFolder);
 }
 
 TfmKelmo::~TfmKelmo() = default;
@@ -183,7 +185,9 @@ void TfmKelmo::CreateComponents() {
   DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
   DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   DBGrid1->verticalHeader()->hide();
-  DBGrid1->horizontalHeader()->setStretchLastSection(true);
+  DBGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  DBGrid1->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+  DBGrid1->setWordWrap(false);
 
   connect(bbClose, &QPushButton::clicked, this, [this] { bbCloseClick(); });
   connect(bbGoDir, &QPushButton::clicked, this, [this] { RunGuarded([this] { bbGoDirClick(); }); });
@@ -278,6 +282,7 @@ void TfmKelmo::OpenLpuGrid(const QDate& monthStart, int inog) {
   ibqLPU.setParam(QStringLiteral("dbeg"), QDateTime(monthStart, QTime(0, 0)));
   ibqLPU.Open();
   lpuModel->Reload();
+  DBGrid1->resizeColumnToContents(0);
   if (ibqLPU.RecordCount() > 0) DBGrid1->setCurrentIndex(lpuModel->index(0, 0));
 }
 
@@ -365,7 +370,7 @@ void TfmKelmo::FormCreate() {
   ch_OperAnaliz->setVisible(rgStac->itemIndex() == 0);
   ch_OperAnaliz->setChecked(false);
   // 23
-  MarkedLpus.clear();
+  MarkedLpus.Clear();
   // 24
   const bool fund = WhoDetail == 2;
   btnUPL->setVisible(fund);

@@ -3,10 +3,11 @@
 #pragma once
 
 #include <QApplication>
+
 #include <QDir>
 #include <QSettings>
-#include <QSqlDatabase>
 #include <QTemporaryDir>
+#include "qt_test_application.h"
 
 #include "main_window.h"
 #include "run_state.h"
@@ -14,15 +15,9 @@
 
 namespace kelmo::test {
 
+// The test program's application (see qt_test_application.h).
 inline QApplication& App() {
-  // QtSql's connection list must outlive the application object, whose
-  // destruction at exit still reaches it: make it first.
-  static const QStringList connections = QSqlDatabase::connectionNames();
-  static int argc = 1;
-  static char name[] = "kelmo_shell_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
 // A start folder of its own and the machine record moved into it.

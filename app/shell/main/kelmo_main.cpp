@@ -1,19 +1,24 @@
 // The program's entry point: start-up, then the message loop until the main
 // window closes.
-#include <QApplication>
-
+#include "kelmo_application.h"
 #include "startup.h"
+#include "termination_signals.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Kelmo"));
-  QApplication::setApplicationVersion(QStringLiteral(KELMO_VERSION));
+  kelmo::BlockTerminationSignals();
+  kelmo::KelmoApplication app(argc, argv);
+  kelmo::KelmoApplication::setApplicationVersion(QStringLiteral(KELMO_VERSION));
 
   kelmo::StartupOptions options;
-  options.arguments = QApplication::arguments().mid(1);
+  options.arguments = kelmo::KelmoApplication::arguments().mid(1);
   options.account = kelmo::CurrentAccountSource();
   options.paths = kelmo::ShellPaths::ForThisProgram();
   kelmo::KelmoForms forms = kelmo::StartKelmo(options);
   forms.fmKelmo->show();
+
+  // SIGTERM and SIGINT close the main window as the close button does.
+  kelmo::TerminationSignals termination;
+  QObject::connect(&termination, &kelmo::TerminationSignals::received, forms.fmKelmo.get(),
+                   &QWidget::close);
   return app.exec();
 }
