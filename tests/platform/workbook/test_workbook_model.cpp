@@ -2,6 +2,8 @@
 // written to package parts and read back; damaged packages.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "cell_address.h"
 #include "workbook.h"
 #include "workbook_error.h"
@@ -333,4 +335,49 @@ TEST(WorkbookModel, DamagedPackagesNameTheFile) {
     ExpectThrowsWith([&] { Workbook::FromParts(p, "/tmp/x.xlsx"); },
                      "отсутствует часть [Content_Types].xml");
   }
+}
+
+TEST(WorkbookModel, MangledPartsGiveErrorsNotCrashes) {
+  auto wb = Workbook::Create();
+  Worksheet& s = wb->ActiveSheet();
+  s.SetText(1, 1, "Всего");
+  s.SetNumber(2, 2, 12.5);
+  s.SetFormula(3, 3, "A1&B2");
+  s.Merge(MakeRange(4, 1, 4, 3));
+  s.SetFont(MakeRange(1, 1, 1, 1), {.bold = true});
+  const auto parts = wb->ToParts();
+  std::mt19937 random(20131);
+  int errors = 0;
+  for (const char* target :
+       {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml", "xl/styles.xml", "xl/workbook.xml"}) {
+    const std::string original = parts.at(target);
+    for (int round = 0; round < 300; ++round) {
+      std::string mangled = original;
+      const int edits = 1 + static_cast<int>(random() % 4);
+      for (int e = 0; e < edits; ++e) {
+        const size_t at = random() % mangled.size();
+        switch (random() % 3) {
+          case 0:
+            mangled[at] = static_cast<char>(random() % 256);
+            break;
+          case 1:
+            mangled.erase(at, 1 + random() % 8);
+            break;
+          default:
+            mangled.insert(at, 1, "<>\"&:0A9"[random() % 8]);
+            break;
+        }
+        if (mangled.empty()) mangled = "<";
+      }
+      auto p = parts;
+      p[target] = mangled;
+      try {
+        auto opened = Workbook::FromParts(p, "m.xlsx");
+        opened->ToParts();
+      } catch (const WorkbookError&) {
+        ++errors;
+      }
+    }
+  }
+  EXPECT_GT(errors, 0);
 }
