@@ -182,6 +182,27 @@ std::int32_t TSortedObjectList::Add(TObjectRef object) {
   return 0;
 }
 
+void TSortedObjectList::AddAllAccepting(const std::vector<TObjectRef>& objects) {
+  if (count_ != 0 || duplicates_ != TDuplicates::Accept) {
+    for (const TObjectRef& o : objects) Add(o);
+    return;
+  }
+  std::vector<std::size_t> order(objects.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t ia, std::size_t ib) {
+    const TObject* a = KeyOf(objects[ia].get());
+    const TObject* b = KeyOf(objects[ib].get());
+    int ab = Compare(a, b), ba = Compare(b, a);
+    if (ab < 0 && ba >= 0) return true;
+    if (ba < 0 && ab >= 0) return false;
+    // Equal keys: Add puts a newcomer before the equal ones; a comparison
+    // that never says "equal" (newest first and the like) puts it after.
+    return ab == 0 ? ia > ib : ia < ib;
+  });
+  SetCapacity(static_cast<std::int32_t>(objects.size()));
+  for (std::size_t i : order) items_[count_++] = objects[i];
+}
+
 std::int32_t TSortedObjectList::IndexOf(const TObject* object) const {
   std::int32_t index = 0;
   return Find(KeyOf(object), index) ? index : -1;

@@ -100,6 +100,9 @@ class TSortedObjectList : public TObjectList {
   // Sorted insert; returns 0 wherever the object went. Under Ignore a
   // duplicate is dropped, under Error it raises "Duplicate Object index".
   std::int32_t Add(TObjectRef object) override;
+  // The list Add would build from these objects in turn, for an empty list
+  // with rule Accept, in O(n log n) instead of O(n^2).
+  void AddAllAccepting(const std::vector<TObjectRef>& objects);
   void Insert(std::int32_t index, TObjectRef object) override;
   std::int32_t IndexOf(const TObject* object) const override;
   // Raises "Cannot <Put> an Object in a sorted list!".

@@ -157,3 +157,38 @@ TEST(ZipObjectList, StreamingNeedsRegisteredClasses) {
 
 }  // namespace
 }  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+// The bulk build gives exactly the list that adding one by one gives.
+TEST(ZipObjectList, BulkSortedAddMatchesAddingInTurn) {
+  struct Keyed : Item {
+    Keyed(int k, int i) : Item(k), id(i) {}
+    int id;
+  };
+  struct NeverEqual : SortedItems {
+    using SortedItems::SortedItems;
+    int Compare(const TObject* a, const TObject* b) const override {
+      return static_cast<const Item*>(b)->key > static_cast<const Item*>(a)->key ? 1 : -1;
+    }
+  };
+  std::vector<TObjectRef> objects;
+  for (int i = 0; i < 200; ++i) objects.push_back(std::make_shared<Keyed>((i * 37) % 11, i));
+  auto ids = [](const TSortedObjectList& l) {
+    std::vector<int> r;
+    for (int i = 0; i < l.Count(); ++i) r.push_back(static_cast<Keyed&>(*l.GetItem(i)).id);
+    return r;
+  };
+  SortedItems one(TDuplicates::Accept), bulk(TDuplicates::Accept);
+  for (const auto& o : objects) one.Add(o);
+  bulk.AddAllAccepting(objects);
+  EXPECT_EQ(ids(one), ids(bulk));
+  NeverEqual one2(TDuplicates::Accept), bulk2(TDuplicates::Accept);
+  for (const auto& o : objects) one2.Add(o);
+  bulk2.AddAllAccepting(objects);
+  EXPECT_EQ(ids(one2), ids(bulk2));
+}
+
+}  // namespace
+}  // namespace kelmo::zip
