@@ -32,6 +32,9 @@ class TdfTableExpLink : public IndexTableLink, public TdfExpUserLink {
   bool FieldLayout(const std::string& name, int& length, int& decimals) override;
   std::string TableFileName() override { return table_.FileName(); }
   bool ExactMatch() override { return exactMatch; }
+  void ReportStatus(int stage, int count, int total) override {
+    table_.ReportStatus(stage, count, total);
+  }
 
   DFO_dBaseFld& Table() { return table_; }
   bool exactMatch = false;

@@ -23,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine_tools.h"
+
 namespace kelmo::dbf {
 
 class TdfSort {
@@ -56,6 +58,8 @@ class TdfSort {
     AddKey(kText, text.data(), static_cast<int>(text.size()), record);
   }
   void AddFloat(double value, int32_t record);
+  // The engine's typed value: text, float, date or bytes.
+  void AddKey(const TdfVariant& value, int32_t record);
   void AddDate(int32_t day, int32_t record);
 
   // The next key in order; false when all were delivered.
