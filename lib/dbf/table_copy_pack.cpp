@@ -13,10 +13,6 @@ namespace kelmo::dbf {
 
 namespace {
 
-bool IsMemoType(char t) {
-  return t == 'B' || t == 'G' || t == 'M';
-}
-
 // A path in the folder of the table whose name no file has yet.
 std::string FreeNameBeside(const std::string& tablePath, const std::string& extension,
                            OsLayer& os) {
@@ -27,30 +23,33 @@ std::string FreeNameBeside(const std::string& tablePath, const std::string& exte
   }
 }
 
-// The empty copy of a version 0x30 table keeps its version, binary field
-// widths, backlink area and FoxPro memo, since its records are copied byte for
-// byte and the builders only know 10-byte memo fields.
-void WriteVisualFoxCopy(const DFO_dBaseDBF& source, const std::string& newFileName, OsLayer& os) {
+// The empty copy of a version 0x30 table keeps its header area as it is
+// (field displacements and flags, the backlink area), its binary field widths
+// and a FoxPro memo, since its records are copied byte for byte and the
+// builders only know 10-byte memo fields.
+void WriteVisualFoxCopy(DFO_dBaseDBF& source, const std::string& newFileName, OsLayer& os) {
   const auto& ds = source.Descriptors();
   bool memo = false;
-  for (const auto& d : ds) memo = memo || IsMemoType(static_cast<char>(d.type));
+  for (const auto& d : ds) memo = memo || d.type == 'M' || d.type == 'G';
   memo = memo && source.HasMemo();
   DbfTableHeader h = source.Header();
   h.recordCount = 0;
   h.encrypted = 0;
   h.changeStamp = 0;
   h.userId = 0;
-  h.headerLength = static_cast<uint16_t>(32 * ds.size() + 296);
-  h.tableFlags = static_cast<uint8_t>((h.tableFlags & 2) | (memo ? 2 : 0));
+  h.headerLength = static_cast<uint16_t>(source.HeaderLength());
   std::vector<uint8_t> out(static_cast<size_t>(h.headerLength) + 1, 0);
   h.Write(out.data());
-  for (size_t i = 0; i < ds.size(); ++i) {
-    DbfFieldDescriptor d = ds[i];
-    d.offset = 0;
-    d.number = 0;
-    d.Write(out.data() + 32 * (i + 1));
+  const int32_t area = h.headerLength - 32;
+  if (source.DFO_DiskFile::Read(32, out.data() + 32, area) < area) {
+    RaiseDbf(msg::kRead, {source.FileName()});
   }
-  out[32 * (ds.size() + 1)] = 0x0D;
+  if (source.IsEncrypted()) {
+    const int32_t crypted = h.headerLength - 296;
+    if (crypted > 0) {
+      EncryptTableBuffer(source.ReadPassword(), out.data() + 32, out.data() + 32, crypted, false);
+    }
+  }
   out.back() = 0x1A;
   {
     DFO_DiskFile file(newFileName, false, true, os);
@@ -92,7 +91,7 @@ void DFO_dBHandler::CreateEmptyCopy(const std::string& newFileName) {
 
 void DFO_dBHandler::CopyMemoFields(DFO_dBHandler& target) {
   for (const auto& f : Fields()) {
-    if (!IsMemoType(f.type)) continue;
+    if (!IsMemoField(f)) continue;
     int32_t block = MemoBlockOf(f.number);
     if (block == 0) continue;
     GSobjMemo* memo = OpenMemo();
@@ -245,7 +244,7 @@ void DFO_dBHandler::Reindex() {
 
 void DFO_dBHandler::ReEncryptMemos() {
   for (const auto& f : Fields()) {
-    if (!IsMemoType(f.type)) continue;
+    if (!IsMemoField(f)) continue;
     int32_t block = MemoBlockOf(f.number);
     if (block == 0) continue;
     GSobjMemo* memo = OpenMemo();
