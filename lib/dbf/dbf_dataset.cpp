@@ -3,10 +3,12 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <mutex>
 
 #include "code_pages.h"
+#include "date_values.h"
 #include "dbf_errors.h"
 #include "engine_tools.h"
 #include "sys_dbf_text.h"
@@ -186,6 +188,133 @@ void TDbfDataSet::Delete() {
     table_->GoTo(kMovePrior);
     table_->SetEof(true);
   }
+}
+
+namespace {
+
+bool TypeOf(const TdfDBFFields& f, TdfIntFields largeAs, TDbfFieldType& type) {
+  switch (f.type) {
+    case 'C':
+      type = TDbfFieldType::kString;
+      return true;
+    case 'N':
+    case 'F':
+      if (f.decimalsByte > 0) {
+        type = TDbfFieldType::kFloat;
+      } else if (f.width <= 4) {
+        type = TDbfFieldType::kSmallInt;
+      } else if (f.width <= 9) {
+        type = TDbfFieldType::kInteger;
+      } else {
+        type = largeAs == TdfIntFields::asInteger    ? TDbfFieldType::kInteger
+               : largeAs == TdfIntFields::asLargeInt ? TDbfFieldType::kLargeInt
+                                                     : TDbfFieldType::kFloat;
+      }
+      return true;
+    case 'I':
+      type = TDbfFieldType::kInteger;
+      return true;
+    case 'D':
+      type = TDbfFieldType::kDate;
+      return true;
+    case 'L':
+      type = TDbfFieldType::kBoolean;
+      return true;
+    case 'M':
+      type = TDbfFieldType::kMemo;
+      return true;
+    case 'B':
+    case 'G':
+      type = TDbfFieldType::kBlob;
+      return true;
+    case 'T':
+      type = TDbfFieldType::kDateTime;
+      return true;
+    case 'Y':
+      type = TDbfFieldType::kCurrency;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+std::vector<TDbfFieldDef> TDbfDataSet::FieldDefs() {
+  std::unique_ptr<DBFObject> temporary;
+  DBFObject* table = table_.get();
+  if (!table) {
+    if (tableName_.empty()) RaiseDbf(msg::kTableNameMissing, {});
+    std::string path = ResolveFileNameNoCase(TableFolder() + ApplyDefaultExt(tableName_, ".DBF"));
+    if (!os_.FileExists(path)) RaiseDbf(msg::kCannotFindFile, {path});
+    temporary = std::make_unique<DBFObject>(*this, path, true, false, encryptionKey_, os_);
+    table = temporary.get();
+  }
+  std::vector<TDbfFieldDef> defs;
+  for (const auto& f : table->Fields()) {
+    TDbfFieldDef d;
+    if (!TypeOf(f, largeIntegerAs_, d.type)) continue;
+    d.name = f.name;
+    d.size = f.type == 'C' ? f.width : 0;
+    d.fieldNo = f.number;
+    defs.push_back(d);
+  }
+  return defs;
+}
+
+TDbfFieldValue TDbfDataSet::GetFieldData(const std::string& name) {
+  CheckActive();
+  DBFObject& t = *table_;
+  int n = 0;
+  if (!t.FindField(name, n)) RaiseDbf("Field '%s' not found", {name});
+  const TdfDBFFields& f = *t.Field(n);
+  TDbfFieldValue v;
+  TDbfFieldType type;
+  if (!TypeOf(f, largeIntegerAs_, type) || t.Eof() || t.RecordCount() == 0) return v;
+  switch (type) {
+    case TDbfFieldType::kString:
+      v.text = t.FieldText(n);
+      v.isNull = v.text.empty();
+      break;
+    case TDbfFieldType::kSmallInt:
+    case TDbfFieldType::kInteger:
+    case TDbfFieldType::kLargeInt:
+      v.integer = static_cast<int64_t>(std::llround(t.GetNumeric(n)));
+      v.isNull = false;
+      break;
+    case TDbfFieldType::kBoolean:
+      v.boolean = t.GetLogical(n);
+      v.isNull = false;
+      break;
+    case TDbfFieldType::kFloat:
+    case TDbfFieldType::kCurrency:
+      v.number = t.GetNumeric(n);
+      v.isNull = false;
+      break;
+    case TDbfFieldType::kDate: {
+      std::string raw = t.GetFieldRaw(n);
+      while (!raw.empty() && raw.back() == ' ') raw.pop_back();
+      int32_t julian = 0;
+      if (raw.size() == 8 && raw != "00000000" &&
+          raw.find_first_not_of("0123456789") == std::string::npos &&
+          TdfDBFDate::EncodeJulian(std::stoi(raw.substr(0, 4)), std::stoi(raw.substr(4, 2)),
+                                   std::stoi(raw.substr(6, 2)), julian)) {
+        // Julian day of 1 January of year 1 (proleptic Gregorian) is 1721426.
+        v.day = julian - 1721425;
+        v.isNull = false;
+      }
+      break;
+    }
+    case TDbfFieldType::kDateTime:
+      v.number = t.GetNumeric(n);
+      v.isNull = v.number == 0;
+      break;
+    case TDbfFieldType::kMemo:
+    case TDbfFieldType::kBlob:
+      v.isNull = t.MemoBlockOf(n) == 0;
+      break;
+  }
+  return v;
 }
 
 size_t TDbfDataSet::TranslateText(std::string_view source, std::string& destination,

@@ -3,7 +3,9 @@
 // the process-wide alias list, and offers the road the shell's pack routine
 // takes: Close, DatabaseName (a folder), TableName, Exclusive, Open, Pack,
 // Close. Navigation in physical order (First, Next, Prior, Last, Eof, Bof),
-// field reads through Table(), Delete and RecallRecord complete it.
+// the field definitions and field values by the dataset's field types
+// (FieldDefs, GetFieldData), Delete and RecallRecord complete it; Table()
+// gives the table handler itself.
 //
 // Errors: EDbfError "Table name missing", "Cannot find file %s" (with the
 // path), "Cannot perform this operation on an open dataset" (DatabaseName or
@@ -39,6 +41,41 @@ class DBFObject : public DFO_dBHandler {
   TDbfDataSet& owner_;
 };
 
+// Field types of the dataset, by the table's field types.
+enum class TDbfFieldType {
+  kString,
+  kFloat,
+  kSmallInt,
+  kInteger,
+  kLargeInt,
+  kDate,
+  kBoolean,
+  kMemo,
+  kBlob,
+  kDateTime,
+  kCurrency
+};
+
+// How whole-number fields of 10 or more digits are typed.
+enum class TdfIntFields { asInteger, asLargeInt, asFloat };
+
+struct TDbfFieldDef {
+  std::string name;
+  TDbfFieldType type = TDbfFieldType::kString;
+  int size = 0;  // the full width for strings, else 0
+  int fieldNo = 0;
+};
+
+// A field's value as the dataset hands it out.
+struct TDbfFieldValue {
+  bool isNull = true;
+  std::string text;     // strings: the display text, trailing blanks removed
+  int64_t integer = 0;  // whole-number fields, rounded
+  double number = 0;    // float and currency fields; date-time: ms since year 1
+  bool boolean = false;
+  int32_t day = 0;  // dates: days since 1 January of year 1, that day being 1
+};
+
 // The process-wide alias list: lines "name=value".
 std::vector<std::string>& DbfAliasList();
 // The value of an alias, empty when the list has none.
@@ -71,6 +108,8 @@ class TDbfDataSet {
   void SetLockProtocol(TdfLokProtocol p);
   uint32_t UserID() const { return userId_; }
   void SetUserID(uint32_t id) { userId_ = id; }
+  TdfIntFields LargeIntegerAs() const { return largeIntegerAs_; }
+  void SetLargeIntegerAs(TdfIntFields v) { largeIntegerAs_ = v; }
   bool TranslateASCII() const { return translateAscii_; }
   void SetTranslateASCII(bool v) { translateAscii_ = v; }
   bool Filtered() const { return filtered_; }
@@ -106,6 +145,13 @@ class TDbfDataSet {
   size_t TranslateText(std::string_view source, std::string& destination, bool toOem) const;
   DBFObject* Table() { return table_.get(); }
 
+  // One definition per table field that has a dataset type, in field order;
+  // a closed dataset opens the table read-only and shared for this.
+  std::vector<TDbfFieldDef> FieldDefs();
+  // The named field of the current record; "Field '%s' not found" for an
+  // unknown name; the table's errors for a field that does not read.
+  TDbfFieldValue GetFieldData(const std::string& name);
+
  private:
   friend class DBFObject;
   void CheckActive() const;
@@ -121,6 +167,7 @@ class TDbfDataSet {
   bool useDeleted_ = false;
   bool filtered_ = false;
   bool translateAscii_ = true;
+  TdfIntFields largeIntegerAs_ = TdfIntFields::asInteger;
   TdfLokProtocol lockProtocol_ = TdfLokProtocol::Default;
   uint32_t userId_ = 0;
 };

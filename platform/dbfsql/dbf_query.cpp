@@ -10,6 +10,8 @@ void TQuery::SetDatabaseName(const QString& folder) {
   if (folder == databaseName_) return;
   Close();
   databaseName_ = folder;
+  cached_.reset();
+  cachedText_.clear();
   database_.reset();
 }
 
@@ -70,13 +72,36 @@ QVariant TQuery::ParamValue(const QString& name) const {
   throw EDbfSqlError(QStringLiteral("Parameter '%1' not found").arg(name).toStdString());
 }
 
-StatementHandle TQuery::PrepareAndBind() {
+namespace {
+
+// Resets a statement when a run ends, so that its cursors close and no table
+// file stays open between runs.
+struct ResetOnExit {
+  sqlite3_stmt* statement;
+  ~ResetOnExit() { sqlite3_reset(statement); }
+};
+
+}  // namespace
+
+sqlite3_stmt* TQuery::PrepareAndBind() {
   DbfSqlDatabase& db = Database();
-  StatementHandle stmt = db.Prepare(StatementText(), nullptr);
-  const int count = sqlite3_bind_parameter_count(stmt.get());
+  const QString text = StatementText();
+  if (!cached_ || cachedText_ != text) {
+    cached_.reset();
+    cached_ = db.Prepare(text, nullptr);
+    cachedText_ = text;
+  } else {
+    // The same statement again: the folder is looked at, and SQLite prepares
+    // the statement anew by itself when a table was remade.
+    db.Refresh();
+    sqlite3_reset(cached_.get());
+    sqlite3_clear_bindings(cached_.get());
+  }
+  sqlite3_stmt* stmt = cached_.get();
+  const int count = sqlite3_bind_parameter_count(stmt);
   for (int i = 0; i < count && i < static_cast<int>(params_.size()); ++i) {
     const QVariant& v = params_[static_cast<size_t>(i)].value;
-    sqlite3_stmt* s = stmt.get();
+    sqlite3_stmt* s = stmt;
     int rc = SQLITE_OK;
     if (!v.isValid() || v.isNull()) {
       rc = sqlite3_bind_null(s, i + 1);
@@ -134,14 +159,14 @@ StatementHandle TQuery::PrepareAndBind() {
 
 void TQuery::Open() {
   if (active_) return;
-  StatementHandle stmt = PrepareAndBind();
-  sqlite3_stmt* s = stmt.get();
+  sqlite3_stmt* s = PrepareAndBind();
+  ResetOnExit reset{s};
   fieldNames_.clear();
   rows_.clear();
-  const int columns = sqlite3_column_count(s);
-  for (int c = 0; c < columns; ++c) fieldNames_ << QString::fromUtf8(sqlite3_column_name(s, c));
   int rc;
+  int columns = sqlite3_column_count(s);
   while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    columns = sqlite3_column_count(s);
     std::vector<QVariant> row(static_cast<size_t>(columns));
     for (int c = 0; c < columns; ++c) {
       switch (sqlite3_column_type(s, c)) {
@@ -168,6 +193,8 @@ void TQuery::Open() {
     rows_.push_back(std::move(row));
   }
   Database().Check(rc);
+  columns = sqlite3_column_count(s);
+  for (int c = 0; c < columns; ++c) fieldNames_ << QString::fromUtf8(sqlite3_column_name(s, c));
   active_ = true;
   current_ = 0;
   bof_ = true;
@@ -184,9 +211,10 @@ void TQuery::Close() {
 
 int TQuery::ExecSQL() {
   Close();
-  StatementHandle stmt = PrepareAndBind();
+  sqlite3_stmt* s = PrepareAndBind();
+  ResetOnExit reset{s};
   int rc;
-  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
   }
   Database().Check(rc);
   rowsAffected_ = sqlite3_changes(Database().Handle());

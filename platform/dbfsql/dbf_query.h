@@ -86,12 +86,15 @@ class TQuery {
   void CheckActive() const;
 
  private:
-  StatementHandle PrepareAndBind();
+  sqlite3_stmt* PrepareAndBind();
   int FieldIndex(const QString& name) const;
 
   QString databaseName_;
   dbf::CodePage codePage_ = dbf::CodePage::Cp1251;
   std::unique_ptr<DbfSqlDatabase> database_;
+  // The prepared statement of the last run (destroyed before the database).
+  StatementHandle cached_;
+  QString cachedText_;
   QStringList statement_;
   std::vector<TParam> params_;
   bool active_ = false;

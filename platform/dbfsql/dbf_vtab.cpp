@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -56,7 +57,9 @@ struct DbfVtab {
   // state, and the hash indexes built from the second time on.
   FileState indexedState;
   std::unordered_map<int, int> filterCounts;
-  std::unordered_map<int, std::unordered_map<std::string, std::vector<int32_t>>> indexes;
+  // An index is the sorted (hash of key, record) pairs of a column: 12 bytes a
+  // row. Hashes that collide only add candidates, which SQLite checks again.
+  std::unordered_map<int, std::vector<std::pair<uint64_t, int32_t>>> indexes;
 };
 
 struct DbfCursor {
@@ -64,7 +67,8 @@ struct DbfCursor {
   std::unique_ptr<DFO_dBHandler> table;
   bool eof = true;
   // Candidate records of an indexed equality look-up (empty: scan).
-  const std::vector<int32_t>* candidates = nullptr;
+  bool useCandidates = false;
+  std::vector<int32_t> candidates;
   size_t nextCandidate = 0;
   // A scan filtered on one column's key.
   int keyColumn = -1;
@@ -420,9 +424,9 @@ int Close(sqlite3_vtab_cursor* c) {
 // Moves the cursor to the next row that may match.
 void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
   DFO_dBHandler& t = *c.table;
-  if (c.candidates) {
-    while (c.nextCandidate < c.candidates->size()) {
-      int32_t r = (*c.candidates)[c.nextCandidate++];
+  if (c.useCandidates) {
+    while (c.nextCandidate < c.candidates.size()) {
+      int32_t r = c.candidates[c.nextCandidate++];
       if (r > t.RecordCount()) continue;
       t.GoTo(r);
       if (!t.CurrentRecordDeleted()) {
@@ -452,7 +456,8 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
 int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqlite3_value** argv) {
   DbfCursor& c = *CursorOf(cur);
   DbfVtab& vt = *VtabOf(cur->pVtab);
-  c.candidates = nullptr;
+  c.useCandidates = false;
+  c.candidates.clear();
   c.keyColumn = -1;
   c.eof = true;
   try {
@@ -478,17 +483,24 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqlite3_
       if (++vt.filterCounts[col] >= 2) {
         auto found = vt.indexes.find(col);
         if (found == vt.indexes.end()) {
-          auto& index = vt.indexes[col];
+          std::vector<std::pair<uint64_t, int32_t>> index;
           for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
                t.GoTo(dbf::kMoveNext)) {
             std::string k;
-            if (ColumnValue(vt, t, col, nullptr, &k)) index[k].push_back(t.CurrentRecord());
+            if (ColumnValue(vt, t, col, nullptr, &k)) {
+              index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
+            }
           }
-          found = vt.indexes.find(col);
+          std::sort(index.begin(), index.end());
+          index.shrink_to_fit();
+          found = vt.indexes.emplace(col, std::move(index)).first;
         }
-        static const std::vector<int32_t> kNone;
-        auto hit = found->second.find(key);
-        c.candidates = hit == found->second.end() ? &kNone : &hit->second;
+        const uint64_t h = std::hash<std::string>{}(key);
+        auto range = std::equal_range(
+            found->second.begin(), found->second.end(), std::make_pair(h, INT32_MIN),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
+        c.useCandidates = true;
         c.nextCandidate = 0;
         Advance(c, vt, true);
         return SQLITE_OK;

@@ -2,6 +2,8 @@
 // layer to show that a pack that cannot finish loses nothing.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "code_pages.h"
 #include "dbf_dataset.h"
 #include "dbf_errors.h"
@@ -93,6 +95,12 @@ TEST(DbfPack, DropsDeletedRecordsAndTheirMemos) {
   }
   auto bytes = ReadAll(path);
   EXPECT_EQ(bytes[4], 6);
+  const std::time_t now = std::time(nullptr);
+  std::tm today{};
+  localtime_r(&now, &today);
+  EXPECT_EQ(bytes[1], today.tm_year % 100);
+  EXPECT_EQ(bytes[2], today.tm_mon + 1);
+  EXPECT_EQ(bytes[3], today.tm_mday);
   EXPECT_EQ(bytes.size(),
             static_cast<size_t>(bytes[8] | (bytes[9] << 8)) + 6 * (1 + 4 + 300 + 10) + 1);
   EXPECT_EQ(bytes.back(), 0x1A);
@@ -112,6 +120,33 @@ TEST(DbfPack, AllRecordsDeletedLeavesAnEmptyTable) {
   EXPECT_TRUE(t.Bof());
   auto bytes = ReadAll(path);
   EXPECT_EQ(bytes.size(), static_cast<size_t>(bytes[8] | (bytes[9] << 8)) + 1);
+}
+
+// Another writer padded every record with two bytes after the last field.
+TEST(DbfPack, PaddedRecordsKeepTheirLength) {
+  ScratchFolder dir;
+  {
+    DFO_DBFBuild b(dir / "p.dbf");
+    b.AddField("id", 'N', 4, 0);
+    b.WriteFiles();
+  }
+  auto bytes = ReadAll(dir / "p.dbf");
+  bytes.pop_back();  // the end mark
+  bytes[10] = 7;     // 1 + 4 + 2 padding bytes
+  for (const char* rec : {" 1  ab", "*2  cd", " 3  ef"}) {
+    std::string r = std::string(rec).substr(0, 1) + "   " + std::string(rec).substr(1, 1) +
+                    std::string(rec).substr(4, 2);
+    bytes.insert(bytes.end(), r.begin(), r.end());
+  }
+  bytes.push_back(0x1A);
+  kelmo::dbf::testing::WriteAll(dir / "p.dbf", bytes);
+  DFO_dBHandler t(dir / "p.dbf", false, true, "");
+  t.Pack();
+  ASSERT_EQ(t.RecordCount(), 2);
+  EXPECT_EQ(t.RecordLength(), 7);
+  t.GoTo(2);
+  EXPECT_EQ(t.GetNumeric(1), 3);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(t.RecordBuffer()) + 5, 2), "ef");
 }
 
 TEST(DbfPack, SharedTableIsRefusedAndUnchanged) {
@@ -222,6 +257,68 @@ TEST(DbfDataSetRoad, TranslateTextBetweenCodePages) {
   ds.SetTranslateASCII(false);
   ds.TranslateText(ansi, back, true);
   EXPECT_EQ(back, ansi);
+}
+
+TEST(DbfDataSetFields, MappingAndValues) {
+  ScratchFolder dir;
+  {
+    DFO_DBFBuild b(dir / "f.dbf");
+    b.AddField("name", 'C', 300, 0);
+    b.AddField("small", 'N', 4, 0);
+    b.AddField("mid", 'N', 9, 0);
+    b.AddField("big", 'N', 12, 0);
+    b.AddField("sum", 'N', 10, 2);
+    b.AddField("born", 'D', 8, 0);
+    b.AddField("ok", 'L', 1, 0);
+    b.AddField("note", 'M', 10, 0);
+    b.AddField("odd", 'X', 3, 0);
+    b.WriteFiles();
+    DFO_dBHandler t(dir / "f.dbf", false, true, "");
+    t.BlankRecord();
+    t.PutFieldTextByName("name", "ABC");
+    t.PutNumericByName("mid", 12.6);
+    t.PutFieldTextByName("born", "20120131");
+    t.PutFieldTextByName("ok", "Y");
+    t.Append();
+    t.BlankRecord();
+    t.PutFieldRawByName("born", "00000000");
+    t.PutFieldTextByName("note", "text");
+    t.Append();
+  }
+  TDbfDataSet ds;
+  ds.SetDatabaseName(dir.Path().string());
+  ds.SetTableName("f");
+  auto defs = ds.FieldDefs();  // closed: the table is opened for this only
+  ASSERT_EQ(defs.size(), 8u);
+  EXPECT_EQ(defs[0].size, 300);
+  const TDbfFieldType expected[] = {TDbfFieldType::kString,  TDbfFieldType::kSmallInt,
+                                    TDbfFieldType::kInteger, TDbfFieldType::kInteger,
+                                    TDbfFieldType::kFloat,   TDbfFieldType::kDate,
+                                    TDbfFieldType::kBoolean, TDbfFieldType::kMemo};
+  for (size_t i = 0; i < defs.size(); ++i) EXPECT_EQ(defs[i].type, expected[i]) << i;
+  ds.SetLargeIntegerAs(TdfIntFields::asLargeInt);
+  EXPECT_EQ(ds.FieldDefs()[3].type, TDbfFieldType::kLargeInt);
+  ds.Open();
+  EXPECT_EQ(ds.GetFieldData("NAME").text, "ABC");
+  EXPECT_EQ(ds.GetFieldData("mid").integer, 13);
+  EXPECT_EQ(ds.GetFieldData("born").day, 734533);  // 31.01.2012 counted from 1.1.0001
+  EXPECT_TRUE(ds.GetFieldData("ok").boolean);
+  EXPECT_TRUE(ds.GetFieldData("note").isNull);
+  ds.Next();
+  EXPECT_TRUE(ds.GetFieldData("name").isNull);
+  EXPECT_TRUE(ds.GetFieldData("born").isNull);
+  EXPECT_FALSE(ds.GetFieldData("note").isNull);
+  EXPECT_FALSE(ds.GetFieldData("small").isNull);
+  EXPECT_THROW(ds.GetFieldData("nosuch"), EDbfError);
+}
+
+TEST(DbfDataSetRoad, DefaultDirectoryIsTheProgramsFolder) {
+  const size_t aliases = DbfAliasList().size();
+  TDbfDataSet ds;
+  ds.SetDatabaseName("Default Directory");
+  EXPECT_EQ(DbfAliasList().size(), aliases);
+  EXPECT_EQ(ds.TableFolder(),
+            std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/");
 }
 
 TEST(DbfDataSetRoad, OpenErrors) {

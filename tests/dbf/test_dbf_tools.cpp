@@ -139,13 +139,41 @@ TEST(DbfTools, DiskFileLockDiscipline) {
   shared.Close();
   EXPECT_EQ(shared.LockCount(), 0);
   EXPECT_TRUE(other.LockFile());
+  other.Truncate(static_cast<int32_t>(other.FileSize()));  // the whole-file lock allows it
   other.Close();
+
+  // A read-only handle cannot be cut.
+  int h = DefaultOsLayer().OpenFile(dir / "t.dbf", false, true);
+  ASSERT_GE(h, 0);
+  EXPECT_EQ(DefaultOsLayer().TruncateFileHandle(h, 0), -1);
+  DefaultOsLayer().CloseFile(h);
+
+  // A relative name is taken from the current folder.
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  DFO_DiskFile relative("t.dbf", true, false);
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(relative.FileName(), dir / "t.dbf");
 
   const std::string gone = dir / "gone.dbf";
   DFO_DiskFile late(gone, false, true);
   DFO_DBFBuild b(gone);
   b.WriteFiles();
   EXPECT_THROW(late.Open(), EDbfError);  // did not exist when the object was made
+}
+
+TEST(DbfTools, ReadBufferHoldsWholeRecords) {
+  ScratchFolder dir;
+  for (int width : {999, 40000}) {
+    {
+      DFO_DBFBuild b(dir / "w.dbf");
+      b.AddField("c", 'C', width, 0);
+      b.WriteFiles();
+    }
+    DFO_dBHandler t(dir / "w.dbf", false, true, "");
+    t.UseRecordBuffer(true);
+    EXPECT_EQ(t.RecordsPerBuffer(), width == 999 ? 32 : 1);
+  }
 }
 
 // Locks of another handle on the same table stand for another user.

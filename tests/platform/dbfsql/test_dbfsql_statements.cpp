@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 
 #include "dbfsql_fixture.h"
@@ -330,6 +331,32 @@ TEST_F(DbfSqlStatements, UpdatesTouchOnlyTheColumnsTheySet) {
               std::string::npos)
         << e.what();
   }
+}
+
+TEST_F(DbfSqlStatements, ATableRemadeBetweenRunsIsSeenAsItIsNow) {
+  TQuery q;
+  q.SetDatabaseName(dir_.path());
+  q.SetStatement({"select * from mtl.dbf where id=:id"});
+  q.SetParam("id", 1);
+  q.Open();
+  EXPECT_EQ(q.FieldCount(), 8);
+  EXPECT_EQ(q.RecordCount(), 2);
+  q.Close();
+  std::filesystem::remove(Path("mtl.dbf"));
+  {
+    kelmo::dbf::DFO_DBFBuild b(Path("MTL.DBF"));
+    b.AddField("ID", 'N', 4, 0);
+    b.AddField("EXTRA", 'C', 3, 0);
+    b.WriteFiles();
+    DFO_dBHandler t(Path("MTL.DBF"), false, true, "");
+    t.BlankRecord();
+    t.PutNumeric(1, 1);
+    t.Append();
+  }
+  q.Open();
+  EXPECT_EQ(q.FieldCount(), 2);
+  EXPECT_EQ(q.RecordCount(), 1);
+  EXPECT_TRUE(q.HasField("extra"));
 }
 
 TEST_F(DbfSqlStatements, EngineErrorsReachTheCaller) {
