@@ -154,11 +154,15 @@ void GSobjIndexFile::ReadPage(int32_t address, void* buffer, int32_t count) {
   if (!disk || address < 0 || disk->Read(offset, buffer, count) != count) {
     throw EDbfError(DbfFormat("Index file %s is corrupted", fileName.c_str()));
   }
+  if (table) table->CipherPage(static_cast<uint8_t*>(buffer), count, false);
 }
 
 void GSobjIndexFile::WritePage(int32_t address, const void* buffer, int32_t count) {
   if (!disk) return;
-  disk->Write(static_cast<int64_t>(address) * PageUnit(), buffer, count);
+  std::vector<uint8_t> copy(static_cast<const uint8_t*>(buffer),
+                            static_cast<const uint8_t*>(buffer) + count);
+  if (table) table->CipherPage(copy.data(), count, true);
+  disk->Write(static_cast<int64_t>(address) * PageUnit(), copy.data(), count);
 }
 
 bool GSobjIndexFile::UpdateRecordKeys(int32_t record, bool isAppend) {
@@ -171,6 +175,18 @@ bool GSobjIndexFile::UpdateRecordKeys(int32_t record, bool isAppend) {
 void GSobjIndexFile::Flush() {
   for (auto& tag : tags) tag->ReleaseCursor();
   if (disk && disk->ReadWrite()) disk->Flush();
+}
+
+void GSobjIndexFile::ReEncrypt() {
+  if (!disk || !table) return;
+  for (auto& tag : tags) tag->ReleaseCursor();
+  int64_t blocks = disk->Size() / 512;
+  uint8_t block[512];
+  for (int64_t b = 0; b < blocks; ++b) {
+    if (disk->Read(b * 512, block, 512) != 512) break;
+    table->ReCipherPage(block, 512);
+    disk->Write(b * 512, block, 512);
+  }
 }
 
 bool GSobjIndexFile::IndexFileMatchesName(const std::string& path) const {

@@ -86,6 +86,12 @@ class IndexTableLink {
   // The exact-match setting of searches.
   virtual bool ExactMatch() { return false; }
   virtual void ReportStatus(int /*stage*/, int /*count*/, int /*total*/) {}
+  // Index pages of an encrypted table are enciphered with its passwords in
+  // independent 512-byte pieces. The default stores them plain.
+  virtual void CipherPage(uint8_t* /*buffer*/, int32_t /*count*/, bool /*encode*/) {}
+  // While the table's password changes: deciphers a piece with the old
+  // (reading) password and enciphers it with the new (writing) one.
+  virtual void ReCipherPage(uint8_t* /*buffer*/, int32_t /*count*/) {}
 };
 
 // ---------------------------------------------------------------------------
@@ -311,6 +317,9 @@ class GSobjIndexFile {
   virtual void Reindex() = 0;
   virtual bool UpdateRecordKeys(int32_t record, bool isAppend);
   virtual void Flush();
+  // After a password change: every whole 512-byte block of the file is
+  // deciphered with the old password and enciphered with the new one.
+  void ReEncrypt();
 
   // Reads count bytes at the page address; raises "Index file %s is corrupted"
   // when the page lies (partly) outside the file.

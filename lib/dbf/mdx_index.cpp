@@ -167,9 +167,12 @@ void GSobjMDXTag::WriteNodePage(const GSobjIndexKey& node, bool) {
     PutLE32(b.data() + 4, static_cast<uint32_t>(it->second));
     newChain_.erase(it);
   } else {
-    uint8_t old[8] = {};
-    if (file.Disk()->Read(static_cast<int64_t>(node.page) * 512, old, 8) == 8) {
+    uint8_t old[512];
+    try {
+      file.ReadPage(node.page, old, 512);
       std::memcpy(b.data() + 4, old + 4, 4);
+    } catch (const EDbfError&) {
+      // A page not yet in the file has no chain to keep.
     }
   }
   for (size_t i = 0; i < n; ++i) {

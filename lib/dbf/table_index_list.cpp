@@ -302,6 +302,12 @@ void TdfIndexList::Reindex() {
   if (record > 0 && record <= table_.RecordCount()) link_.LoadRecord(record);
 }
 
+void TdfIndexList::ReEncrypt() {
+  for (auto& f : files_) {
+    if (f) f->ReEncrypt();
+  }
+}
+
 void TdfIndexList::Flush() {
   for (auto& f : files_) {
     if (f) f->Flush();

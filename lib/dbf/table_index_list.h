@@ -69,6 +69,9 @@ class TdfIndexList {
   // Rebuilds every tag of every open file from the table (after a pack).
   void Reindex();
   void Flush();
+  // While the table's password changes (old reading, new writing password):
+  // every open index file is enciphered anew.
+  void ReEncrypt();
 
   TdfTableExpLink& Link() { return link_; }
   GSobjIndexFile* File(int slot) const;
