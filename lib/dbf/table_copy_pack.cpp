@@ -279,6 +279,7 @@ void DFO_dBHandler::SetPassword(const std::string& newPassword) {
     EncryptTableBuffer(newPassword, area.data(), area.data(), static_cast<int32_t>(area.size()),
                        true);
     Write(32, area.data(), static_cast<int32_t>(area.size()));
+    if (indexes_) indexes_->ReEncrypt();
     UseRecordBuffer(bufferWasOn);
   } catch (...) {
     SetTableState(stateWas == 5 ? 1 : stateWas);
