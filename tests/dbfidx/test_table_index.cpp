@@ -18,6 +18,11 @@ using namespace kelmo::dbf::testing;
 
 namespace {
 
+std::string ReadFile(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class TableIndex : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -143,6 +148,37 @@ TEST_F(TableIndex, UpkeepAfterWritesDeletesAndPack) {
     ++count;
   }
   EXPECT_EQ(count, table->RecordCount());
+}
+
+TEST_F(TableIndex, EncryptedTablesEncipherTheirIndexPages) {
+  for (const char* n : {"DELTA", "ALPHA", "CHARLIE"}) Append(n, 1);
+  ASSERT_EQ(indexes->CreateIndexFile("plain.ntx", "PLAIN", "NAME", false, true, ""), 0);
+  auto plain = ReadFile(TempPath("plain.ntx"));
+  table->SetPassword("secret");  // enciphers plain.ntx too
+  ASSERT_TRUE(table->IsEncrypted());
+  ASSERT_EQ(indexes->CreateIndexFile("secret.ntx", "SECRET", "NAME", false, true, ""), 0);
+  table.reset();
+  auto secret = ReadFile(TempPath("secret.ntx"));
+  ASSERT_EQ(plain.size(), secret.size());
+  EXPECT_TRUE(plain.substr(1024) != secret.substr(1024));
+  EXPECT_TRUE(ReadFile(TempPath("plain.ntx")) == secret);
+  table = std::make_unique<DFO_dBHandler>(path, false, true, "secret");
+  table->Open();
+  indexes = &table->Indexes();
+  ASSERT_EQ(indexes->OpenIndexFile("secret.ntx"), 0);
+  indexes->SetCurrentTag("secret", false);
+  EXPECT_EQ(WalkNames(), (std::vector<std::string>{"ALPHA", "CHARLIE", "DELTA"}));
+  Append("BRAVO", 2);
+  EXPECT_EQ(WalkNames(), (std::vector<std::string>{"ALPHA", "BRAVO", "CHARLIE", "DELTA"}));
+  // A password change enciphers the open index files anew.
+  table->SetPassword("other");
+  table.reset();
+  table = std::make_unique<DFO_dBHandler>(path, false, true, "other");
+  table->Open();
+  indexes = &table->Indexes();
+  ASSERT_EQ(indexes->OpenIndexFile("secret.ntx"), 0);
+  indexes->SetCurrentTag("secret", false);
+  EXPECT_EQ(WalkNames(), (std::vector<std::string>{"ALPHA", "BRAVO", "CHARLIE", "DELTA"}));
 }
 
 TEST_F(TableIndex, OpeningErrors) {
