@@ -76,6 +76,7 @@ int TdfIndexList::OpenIndexFile(const std::string& name) {
   if (!file || !file->opened) {
     throw EDbfError(DbfFormat("File %s could not be found", path.c_str()));
   }
+  file->SetLockProtocol(static_cast<int>(table_.LockProtocol()));
   for (auto& slot : files_) {
     if (!slot) {
       slot = std::move(file);
@@ -93,6 +94,7 @@ int TdfIndexList::CreateIndexFile(const std::string& name, const std::string& ta
   int32_t record = table_.CurrentRecord();
   auto file = MakeFile(path, &link_, true, true);
   if (!file) throw EDbfError(DbfFormat("File %s could not be found", path.c_str()));
+  file->SetLockProtocol(static_cast<int>(table_.LockProtocol()));
   file->AddTag(tagName, keyExpression, unique, ascending, forExpression);
   if (record > 0 && record <= table_.RecordCount()) link_.LoadRecord(record);
   for (auto& slot : files_) {
@@ -300,6 +302,34 @@ void TdfIndexList::Reindex() {
     if (f) f->Reindex();
   }
   if (record > 0 && record <= table_.RecordCount()) link_.LoadRecord(record);
+}
+
+bool TdfIndexList::LockIndexes() {
+  for (size_t i = 0; i < files_.size(); ++i) {
+    if (!files_[i]) continue;
+    try {
+      files_[i]->LockIndexFile();
+    } catch (...) {
+      for (size_t j = 0; j < i; ++j) {
+        if (files_[j]) files_[j]->UnlockIndexFile();
+      }
+      throw;
+    }
+  }
+  return true;
+}
+
+bool TdfIndexList::UnlockIndexes() {
+  for (auto& f : files_) {
+    if (f) f->UnlockIndexFile();
+  }
+  return true;
+}
+
+void TdfIndexList::SetLockProtocol(int code) {
+  for (auto& f : files_) {
+    if (f) f->SetLockProtocol(code);
+  }
 }
 
 void TdfIndexList::ReEncrypt() {
