@@ -181,6 +181,46 @@ TEST_F(TableIndex, EncryptedTablesEncipherTheirIndexPages) {
   EXPECT_EQ(WalkNames(), (std::vector<std::string>{"ALPHA", "BRAVO", "CHARLIE", "DELTA"}));
 }
 
+// An operating-system layer whose waits take no time, counting them.
+class NoWaitOs : public OsLayer {
+ public:
+  void WaitMilliseconds(int) override { ++waits; }
+  int waits = 0;
+};
+
+TEST(SharedTableIndex, AWriterWaitsForTheIndexLockAndGivesUp) {
+  std::string path = TempPath("shared.dbf");
+  {
+    DFO_DBFBuild build(path);
+    build.AddField("NAME", 'C', 8, 0);
+    build.WriteFiles();
+  }
+  NoWaitOs os;
+  DFO_dBHandler first(path, true, true, "", os);
+  first.Open();
+  first.BlankRecord();
+  first.PutFieldTextByName("NAME", "ONE");
+  first.Append();
+  ASSERT_EQ(first.Indexes().CreateIndexFile("shared.ntx", "SHARED", "NAME", false, true, ""), 0);
+  DFO_dBHandler second(path, true, true, "", os);
+  second.Open();
+  ASSERT_EQ(second.Indexes().OpenIndexFile("shared.ntx"), 0);
+  ASSERT_TRUE(first.LockIndexes());
+  second.BlankRecord();
+  second.PutFieldTextByName("NAME", "TWO");
+  try {
+    second.Append();
+    FAIL() << "the index lock was taken twice";
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "Can not Lock file " + TempPath("shared.ntx"));
+  }
+  EXPECT_EQ(os.waits, 100);
+  first.UnlockIndexes();
+  second.BlankRecord();
+  second.PutFieldTextByName("NAME", "THREE");
+  EXPECT_NO_THROW(second.Append());
+}
+
 TEST_F(TableIndex, OpeningErrors) {
   Append("X", 1);
   try {
