@@ -108,11 +108,12 @@ void DFO_dBHandler::GoTo(int32_t n) {
     } else {
       DFO_dBaseFld::GoTo(target);
     }
-    if (Eof() || Bof()) break;
-    if (CurrentRecord() < 1 || CurrentRecord() > RecordCount()) {
+    if (target > 0 && target > RecordCount()) {
+      // A record number past the end: nothing was read, the image is blank.
       BlankRecord();
       break;
     }
+    if (Eof() || Bof()) break;
     if (n > 0 || RecordVisible()) break;
     target = followUp;
   }
