@@ -8,6 +8,7 @@
 #include "mdx_index.h"
 #include "ndx_index.h"
 #include "ntx_index.h"
+#include "table_handler.h"
 
 namespace kelmo::dbf {
 
@@ -179,8 +180,12 @@ int TdfIndexList::SetCurrentTag(const std::string& given, bool keepPosition) {
     current_->SetRange("", true, "", false, false);
     current_->ReleaseCursor();
   }
+  // Moves in key order jump about the table: the handler's multi-record read
+  // buffer only pays in natural order.
+  auto* handler = dynamic_cast<DFO_dBHandler*>(&table_);
   if (name.empty()) {
     current_ = nullptr;
+    if (handler) handler->UseRecordBuffer(true);
     if (!keepPosition) table_.DFO_dBaseFld::GoTo(-3);
     return 0;
   }
@@ -188,6 +193,7 @@ int TdfIndexList::SetCurrentTag(const std::string& given, bool keepPosition) {
     GSobjIndexFile* f = File(slot);
     if (!f) continue;
     if (GSobjIndexTag* tag = f->IndexTagByName(name)) {
+      if (handler) handler->UseRecordBuffer(false);
       current_ = tag;
       if (keepPosition && record > 0 && record <= table_.RecordCount()) {
         link_.LoadRecord(record);
@@ -208,8 +214,7 @@ bool TdfIndexList::OrderedGoTo(int32_t code) {
   if (!current_) return false;
   if (code > 0) {
     table_.DFO_dBaseFld::GoTo(code);
-    link_.LoadRecord(code);
-    current_->SyncToRecord(code);
+    if (table_.CurrentRecord() == code) current_->SyncToRecord(code);
     return true;
   }
   int32_t followUp = (code == -3 || code == -5) ? -1 : (code == -4 ? -2 : code);
