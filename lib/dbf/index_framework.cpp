@@ -354,6 +354,8 @@ int GSobjIndexTag::CompareKeys(const std::string& search, const std::string& ent
 
 void GSobjIndexTag::LoadRoot() {
   path_.clear();
+  walkedLeaves_.clear();
+  walkDirection_ = 0;
   Frame f;
   f.node = std::make_unique<GSobjIndexKey>();
   f.node->page = rootPage;
@@ -460,6 +462,11 @@ bool GSobjIndexTag::GoLast() {
 
 bool GSobjIndexTag::NextEntry() {
   if (path_.empty()) return GoFirst();
+  if (walkDirection_ != 1) {
+    walkedLeaves_.clear();
+    walkedLeaves_.insert(path_.back().node->page);
+    walkDirection_ = 1;
+  }
   while (true) {
     Frame& leaf = path_.back();
     int size = static_cast<int>(leaf.node->entries.size());
@@ -491,7 +498,12 @@ bool GSobjIndexTag::NextEntry() {
       LoadChild(d);
       Frame& c = path_[d + 1];
       c.pos = c.node->leaf ? -1 : 0;
-      if (c.node->leaf) break;
+      if (c.node->leaf) {
+        // A walk enters each leaf once; a leaf met again means pages that
+        // share children, and walking on could take for ever.
+        if (!walkedLeaves_.insert(c.node->page).second) Corrupt();
+        break;
+      }
       if (c.node->entries.empty()) Corrupt();
     }
   }
@@ -499,6 +511,11 @@ bool GSobjIndexTag::NextEntry() {
 
 bool GSobjIndexTag::PrevEntry() {
   if (path_.empty()) return GoLast();
+  if (walkDirection_ != -1) {
+    walkedLeaves_.clear();
+    walkedLeaves_.insert(path_.back().node->page);
+    walkDirection_ = -1;
+  }
   while (true) {
     Frame& leaf = path_.back();
     int size = static_cast<int>(leaf.node->entries.size());
@@ -530,7 +547,12 @@ bool GSobjIndexTag::PrevEntry() {
       Frame& c = path_[d + 1];
       int n = static_cast<int>(c.node->entries.size());
       c.pos = c.node->leaf ? n : n - 1;
-      if (c.node->leaf) break;
+      if (c.node->leaf) {
+        // A walk enters each leaf once; a leaf met again means pages that
+        // share children, and walking on could take for ever.
+        if (!walkedLeaves_.insert(c.node->page).second) Corrupt();
+        break;
+      }
       if (n == 0) Corrupt();
     }
   }

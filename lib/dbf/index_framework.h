@@ -30,6 +30,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "dbf_constants.h"
@@ -309,6 +310,8 @@ class GSobjIndexTag {
   void RebuildFromEntries(std::vector<GSobjIndexKeyData> entries);
 
   std::vector<Frame> path_;
+  std::unordered_set<int32_t> walkedLeaves_;
+  int walkDirection_ = 0;
   std::string rangeLow_;
   std::string rangeHigh_;
   bool lowInclusive_ = true;
