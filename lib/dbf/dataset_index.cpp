@@ -2,6 +2,8 @@
 // and memo stream. Layer: dataset, over the table handler's index list.
 #include "dataset_index.h"
 
+#include "locate_clone.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -155,6 +157,36 @@ void TDbfDataSetIndexes::ApplyKeyRangeEx(const std::string& low, const std::stri
   List().SetIndexRange(low.substr(0, 255), high.substr(0, 255), lowInclusive, highFlag,
                        highPartial);
   Table().GoTo(-3);
+}
+
+bool TDbfDataSetIndexes::Locate(const std::string& fields, const std::vector<std::string>& values,
+                                bool partial, bool caseInsensitive) {
+  return LocateFrom(fields, values, 0, partial, caseInsensitive);
+}
+
+bool TDbfDataSetIndexes::LocateFrom(const std::string& fields,
+                                    const std::vector<std::string>& values, int32_t start,
+                                    bool partial, bool caseInsensitive) {
+  DFO_dBHandler& table = Table();
+  if (start == -1) start = table.CurrentRecord();
+  return LocateRecord(table, fields, values, start, partial, caseInsensitive);
+}
+
+std::optional<std::vector<std::string>> TDbfDataSetIndexes::Lookup(
+    const std::string& fields, const std::vector<std::string>& values,
+    const std::string& resultFields) {
+  DFO_dBHandler& table = Table();
+  int32_t was = table.CurrentRecord();
+  std::optional<std::vector<std::string>> result;
+  if (LocateRecord(table, fields, values, 0, false, false)) {
+    std::vector<std::string> out;
+    for (const std::string& name : SplitFields(resultFields)) {
+      out.push_back(table.FieldTextByName(name));
+    }
+    result = std::move(out);
+  }
+  if (was > 0) table.GoTo(was);
+  return result;
 }
 
 std::string TDbfDataSetIndexes::MasterKeyText(const std::vector<std::string>& masterValues,

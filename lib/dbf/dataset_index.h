@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,19 @@ class TDbfDataSetIndexes {
   void ApplyKeyRange(const std::string& low, const std::string& high);
   void ApplyKeyRangeEx(const std::string& low, const std::string& high, bool lowInclusive,
                        bool highFlag, bool highPartial);
+
+  // Locate: the first record (after start, -1 the current record, 0 from the
+  // top) whose fields (";"-separated) hold the values; found: the dataset
+  // stands on it; not found: it stays where it was.
+  bool Locate(const std::string& fields, const std::vector<std::string>& values, bool partial,
+              bool caseInsensitive);
+  bool LocateFrom(const std::string& fields, const std::vector<std::string>& values, int32_t start,
+                  bool partial, bool caseInsensitive);
+  // Lookup: the texts of resultFields (";"-separated) of the first record
+  // holding the values exactly, empty when none; the dataset does not move.
+  std::optional<std::vector<std::string>> Lookup(const std::string& fields,
+                                                 const std::vector<std::string>& values,
+                                                 const std::string& resultFields);
 
   // Master-detail: the master's field values (as text) for MasterFields.
   void SetMasterFields(const std::string& fields) { masterFields_ = fields; }

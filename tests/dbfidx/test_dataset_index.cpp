@@ -125,6 +125,24 @@ TEST_F(DatasetIndex, RangesAndMasterDetail) {
   }
 }
 
+TEST_F(DatasetIndex, LocateAndLookup) {
+  TDbfDataSetIndexes indexes(dataset);
+  indexes.SetIndexFiles({"byclient"});
+  dataset.Open();
+  indexes.ApplyAtOpen();
+  EXPECT_TRUE(indexes.Locate("CLIENT;ITEM", {"C2", "BO"}, true, false));  // through the tag
+  EXPECT_EQ(dataset.RecNo(), 3);
+  EXPECT_TRUE(indexes.LocateFrom("CLIENT", {"c1"}, 2, false, true));  // a scan from record 3
+  EXPECT_EQ(dataset.RecNo(), 5);
+  EXPECT_FALSE(indexes.Locate("ITEM", {"NONE"}, false, false));
+  EXPECT_EQ(dataset.RecNo(), 5);
+  auto found = indexes.Lookup("ITEM", {"LAMP"}, "CLIENT;ITEM");
+  ASSERT_TRUE(found.has_value());
+  EXPECT_EQ((*found)[0], "C3");
+  EXPECT_EQ(dataset.RecNo(), 5);
+  EXPECT_FALSE(indexes.Lookup("ITEM", {"LAM"}, "CLIENT").has_value());
+}
+
 TEST_F(DatasetIndex, MemoStream) {
   dataset.Open();
   DFO_dBHandler& t = *dataset.Table();
