@@ -3,8 +3,10 @@
 #include "kelmo_application.h"
 #include "reception_button.h"
 #include "startup.h"
+#include "termination_signals.h"
 
 int main(int argc, char** argv) {
+  kelmo::BlockTerminationSignals();
   kelmo::KelmoApplication app(argc, argv);
   kelmo::KelmoApplication::setApplicationVersion(QStringLiteral(KELMO_VERSION));
 
@@ -15,5 +17,10 @@ int main(int argc, char** argv) {
   kelmo::KelmoForms forms = kelmo::StartKelmo(options);
   kelmo::InstallReception(forms);
   forms.fmKelmo->show();
+
+  // SIGTERM and SIGINT close the main window as the close button does.
+  kelmo::TerminationSignals termination;
+  QObject::connect(&termination, &kelmo::TerminationSignals::received, forms.fmKelmo.get(),
+                   &QWidget::close);
   return app.exec();
 }
