@@ -117,9 +117,11 @@ void AddReportEntry(int list, int type) {
   lists.SyncReportCounts();
 }
 
-// Removes the files of the folder whose names equal the name without regard
-// to case; failures are ignored.
-void RemoveFileNoCase(const QString& folder, const QString& name) {
+// Removes the files of the folder named base + ".xml" without regard to
+// case; an empty base names nothing. Failures are ignored.
+void RemoveFileNoCase(const QString& folder, const QString& base) {
+  if (base.isEmpty()) return;
+  const QString name = base + QStringLiteral(".xml");
   const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
   for (const QString& entry : entries) {
     if (entry.compare(name, Qt::CaseInsensitive) == 0) QFile::remove(folder + u'/' + entry);
@@ -601,14 +603,13 @@ void DeletePackageXml(const QString& folder, int adresat, int package) {
   const QList<rFile>& files = adresats[adresat].Files;
   if (package < 0 || package >= files.size()) return;
   const rFile& file = files[package];
-  const QString xml = QStringLiteral(".xml");
   if (!file.HName.isEmpty()) {
-    RemoveFileNoCase(folder, file.LName + xml);
-    RemoveFileNoCase(folder, file.HName + xml);
+    RemoveFileNoCase(folder, file.LName);
+    RemoveFileNoCase(folder, file.HName);
   }
   if (!file.CName.isEmpty()) {
-    RemoveFileNoCase(folder, file.LcName + xml);
-    RemoveFileNoCase(folder, file.CName + xml);
+    RemoveFileNoCase(folder, file.LcName);
+    RemoveFileNoCase(folder, file.CName);
   }
 }
 
