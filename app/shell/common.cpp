@@ -32,6 +32,10 @@ QString MoneyStr(Money value) {
       .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
+Money RoundToKopecks(Money value) {
+  return value.RoundToKopecks();
+}
+
 QString ReverseStr(const QString& text) {
   QString trimmed = TrimText(text);
   std::reverse(trimmed.begin(), trimmed.end());

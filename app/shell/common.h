@@ -31,6 +31,9 @@ QString TrimText(const QString& text);
 // "." whatever the locale: 5 → "5.00", 1234.5 → "1234.50", -0.004 → "0.00".
 QString MoneyStr(Money value);
 
+// The value rounded to whole kopecks, halves to the even kopeck.
+Money RoundToKopecks(Money value);
+
 // The trimmed text in reverse order.
 QString ReverseStr(const QString& text);
 

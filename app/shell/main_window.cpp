@@ -370,7 +370,7 @@ void TfmKelmo::FormCreate() {
   ch_OperAnaliz->setVisible(rgStac->itemIndex() == 0);
   ch_OperAnaliz->setChecked(false);
   // 23
-  MarkedLpus.clear();
+  MarkedLpus.Clear();
   // 24
   const bool fund = WhoDetail == 2;
   btnUPL->setVisible(fund);

@@ -32,6 +32,7 @@
 #include "kelmo_ini.h"
 #include "lpu_grid_model.h"
 #include "radio_group.h"
+#include "sorted_text_list.h"
 
 namespace kelmo {
 
@@ -167,7 +168,7 @@ class TfmKelmo : public QMainWindow {
 
   // Fields the creation handler sets.
   int WhoDetail = 1;
-  QStringList MarkedLpus;
+  SortedTextList MarkedLpus;
   bool MultiSelectLpus = false;
   bool MainFormReady = false;
   QDate PeriodStart;

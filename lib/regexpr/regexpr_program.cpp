@@ -91,7 +91,7 @@ void TleRegExprProgram::BuildDeterministic() {
   pairTable_.assign(rows * stride, 0);
   singleByRow_.assign(rows * stride, 0);
   auto rowOffset = [&](std::int32_t state) {
-    return static_cast<std::uint32_t>(state < 0 ? 0 : rowOf[static_cast<size_t>(state)] * stride);
+    return static_cast<std::uint16_t>(state < 0 ? 0 : rowOf[static_cast<size_t>(state)] * stride);
   };
   for (size_t d = 0; d < sets.size(); ++d) {
     const size_t base = rowOf[d] * stride;

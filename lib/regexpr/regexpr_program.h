@@ -80,11 +80,11 @@ class TleRegExprProgram {
   // Two characters a step, so that a text needs half as many dependent
   // look-ups. Entries are row offsets (row * pairStride_): row 0 stands for
   // "refused" and leads to itself; rows from finalFromRow_ on are final.
-  static constexpr size_t kMaxPairEntries = 16384;
+  static constexpr size_t kMaxPairEntries = 16384;  // offsets fit 16 bits
   size_t pairStride_ = 0;  // classCount_ squared; 0 when there is no pair table
-  std::vector<std::uint32_t> pairTable_;
+  std::vector<std::uint16_t> pairTable_;
   // The one-character step, in the first classCount_ entries of each row.
-  std::vector<std::uint32_t> singleByRow_;
+  std::vector<std::uint16_t> singleByRow_;
   size_t startRow_ = 0;
   size_t finalFromRow_ = 0;
 };

@@ -2,8 +2,10 @@
 // window closes.
 #include "kelmo_application.h"
 #include "startup.h"
+#include "termination_signals.h"
 
 int main(int argc, char** argv) {
+  kelmo::BlockTerminationSignals();
   kelmo::KelmoApplication app(argc, argv);
   kelmo::KelmoApplication::setApplicationVersion(QStringLiteral(KELMO_VERSION));
 
@@ -13,5 +15,10 @@ int main(int argc, char** argv) {
   options.paths = kelmo::ShellPaths::ForThisProgram();
   kelmo::KelmoForms forms = kelmo::StartKelmo(options);
   forms.fmKelmo->show();
+
+  // SIGTERM and SIGINT close the main window as the close button does.
+  kelmo::TerminationSignals termination;
+  QObject::connect(&termination, &kelmo::TerminationSignals::received, forms.fmKelmo.get(),
+                   &QWidget::close);
   return app.exec();
 }

@@ -4,9 +4,11 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <csignal>
 
 #include "account.h"
 #include "machine_settings.h"
+#include "termination_signals.h"
 #include "workstation.h"
 
 using namespace kelmo;
@@ -67,6 +69,31 @@ TEST(MachineRecord, WrittenWhereTheSystemScopePoints) {
   }
   QSettings check(dir.filePath("etc/DORER/Kelmo.ini"), QSettings::IniFormat);
   EXPECT_EQ(check.value("DataBase").toString(), QString("/data/kelmo.fdb"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TerminationSignals, ArriveAsAQtSignal) {
+  kelmo::BlockTerminationSignals();
+  int argc = 1;
+  char name[] = "test_workstation";
+  char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
+  int received = 0;
+  {
+    kelmo::TerminationSignals termination;
+    QObject::connect(&termination, &kelmo::TerminationSignals::received, [&] { ++received; });
+    raise(SIGTERM);
+    for (int i = 0; i < 50 && received == 0; ++i)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(received, 1);
+    raise(SIGINT);
+    for (int i = 0; i < 50 && received == 1; ++i)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(received, 2);
+  }
 }
 
 }  // namespace
