@@ -216,10 +216,6 @@ QString ForbiddenNameChars(const QString& text) {
   return found;
 }
 
-Money RoundToKopecks(Money value) {
-  return value.RoundToKopecks();
-}
-
 QString ReplaceAll(const QString& text, const QString& searched, const QString& replacement) {
   if (searched.isEmpty()) return text;
   QString out = text;

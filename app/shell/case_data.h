@@ -2,8 +2,8 @@
 // calculation and the budget intake share: a patient's age, the bed days of a
 // stay with the institution's holidays, working days, the treatment-stage
 // mask text, the ICD-10 list test, the bed-profile licence test, upper-casing
-// of Russian text, the characters a name must not hold, rounding to kopecks,
-// replace-all and the clearing of a folder.
+// of Russian text, the characters a name must not hold,
+// replace-all and the clearing of a folder (rounding to kopecks is in common.h).
 // Plain functions; each costs one pass over its input unless it says more.
 #pragma once
 
@@ -89,9 +89,6 @@ QString UpperCaseCyr(const QString& text);
 // point, or a first point that is the last character), ",", ":", ";", "_",
 // "\". Empty means the name is clean.
 QString ForbiddenNameChars(const QString& text);
-
-// The amount rounded to whole kopecks, halves to the even kopeck.
-Money RoundToKopecks(Money value);
 
 // Every occurrence of `searched`, scanning from the left, replaced; the
 // replacement is not searched again. An empty `searched` changes nothing.

@@ -1,15 +1,13 @@
 // Preview and printing of the main window's picked file (see file_preview.h).
 #include "file_preview.h"
 
-#include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProcess>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStringDecoder>
-#include <QVBoxLayout>
 
 #include "interaction.h"
 #include "workbook.h"
@@ -81,48 +79,18 @@ void PreviewFile(const QString& path, QPlainTextEdit* re, QLabel* ole1) {
   }
 }
 
-PrinterSetupDialog::PrinterSetupDialog(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Настройка печати"));
-  cbPrinter = new QComboBox(this);
-  cbPrinter->addItem(QStringLiteral("(принтер по умолчанию)"), QString());
-  QProcess lpstat;
-  lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-e")});
-  if (lpstat.waitForFinished(3000))
-    for (const QString& name :
-         QString::fromLocal8Bit(lpstat.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
-      cbPrinter->addItem(name.trimmed(), name.trimmed());
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(cbPrinter);
-  layout->addWidget(buttons);
-}
-
-QString PrinterSetupDialog::Printer() const {
-  return cbPrinter->currentData().toString();
-}
-
-void PrintText(const QString& text, const QString& printer) {
-  QStringList args{QStringLiteral("-t"), QString()};
-  if (!printer.isEmpty()) args << QStringLiteral("-d") << printer;
-  QProcess lp;
-  lp.start(QStringLiteral("lp"), args);
-  if (!lp.waitForStarted(5000)) throw std::runtime_error("Не удалось напечатать: нет программы lp");
-  lp.write(text.toUtf8());
-  lp.closeWriteChannel();
-  if (!lp.waitForFinished(30000) || lp.exitCode() != 0)
-    throw std::runtime_error(
-        ("Не удалось напечатать: " + QString::fromLocal8Bit(lp.readAllStandardError()))
-            .toStdString());
-}
-
 void PrintPreviewed(QWidget* parent, QLabel* ole1, QPlainTextEdit* re, const QString& pickedPath,
                     const workbook::FileOpener& opener, const TextPrinter& printer) {
   if (ole1->isHidden()) {
-    PrinterSetupDialog dialog(parent);
+    QPrinter target;
+    QPrintDialog dialog(&target, parent);
+    dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
     if (!Interact().RunModal(dialog)) return;
-    (printer ? printer : TextPrinter(PrintText))(re->toPlainText(), dialog.Printer());
+    target.setDocName(QString());
+    if (printer)
+      printer(re, target);
+    else
+      re->print(&target);
     return;
   }
   PrintWorkbook(pickedPath, opener);

@@ -7,15 +7,14 @@
 // spreadsheet program.
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <functional>
 
 #include "excel_application.h"
 
-class QComboBox;
 class QLabel;
 class QPlainTextEdit;
+class QPrinter;
 class QWidget;
 
 namespace kelmo {
@@ -32,24 +31,13 @@ PreviewAction PreviewActionFor(const QString& fileName);
 // A workbook that cannot be read shows its error in the pane.
 void PreviewFile(const QString& path, QPlainTextEdit* re, QLabel* ole1);
 
-// The printer set-up dialog: the printers CUPS knows (lpstat), the default
-// first. Accepted with OK.
-class PrinterSetupDialog : public QDialog {
- public:
-  explicit PrinterSetupDialog(QWidget* parent = nullptr);
-  QString Printer() const;
-  QComboBox* cbPrinter;
-};
-
-// Prints a text with an empty document title on a printer (empty: the
-// default): `lp`. Raises std::runtime_error "Не удалось напечатать" when lp
-// cannot be run or fails.
-void PrintText(const QString& text, const QString& printer);
-using TextPrinter = std::function<void(const QString& text, const QString& printer)>;
+// Prints the text box on the printer the set-up dialog chose (the default:
+// QPlainTextEdit::print); tests replace it.
+using TextPrinter = std::function<void(QPlainTextEdit* re, QPrinter& printer)>;
 
 // "Печать": with no workbook previewed the printer set-up dialog runs (through
-// the interaction) and, on OK, the text box is printed; with a workbook
-// previewed, PrintWorkbook on the picked file.
+// the interaction) and, on OK, the text box is printed with an empty document
+// title; with a workbook previewed, PrintWorkbook on the picked file.
 void PrintPreviewed(QWidget* parent, QLabel* ole1, QPlainTextEdit* re, const QString& pickedPath,
                     const workbook::FileOpener& opener, const TextPrinter& printer);
 

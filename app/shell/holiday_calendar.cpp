@@ -13,6 +13,42 @@ QDate DayOf(const QVariant& v) {
 
 }  // namespace
 
+const QStringList kDialHolidaySql = {QStringLiteral("select h.holiday"),
+                                     QStringLiteral("from holiday h"),
+                                     QStringLiteral("order by h.holiday")};
+const QStringList kDialExceptionsSql = {QStringLiteral("select he1.except_day, he1.day_type"),
+                                        QStringLiteral("from HOLIDAY_EXCEPT HE1"),
+                                        QStringLiteral("where he1.lpu_code=:LPU"),
+                                        QStringLiteral("order by he1.except_day")};
+const QStringList kLicenceSql = {
+    QStringLiteral("select p.date_beg as DB,p.date_end as DE from pass_lpu p"),
+    QStringLiteral(" where p.lpu_code=:lpu and"), QStringLiteral("       p.tip_stac=:ts and"),
+    QStringLiteral("       p.prof_code=:prf "), QStringLiteral(" order by p.date_beg")};
+
+QList<QDate> HolidaysOf(const FbQuery& q) {
+  QList<QDate> days;
+  for (int row = 0; row < q.RecordCount(); ++row) days.append(DayOf(q.Value(row, 0)));
+  return days;
+}
+
+QList<DayException> ExceptionsOf(const FbQuery& q) {
+  QList<DayException> out;
+  for (int row = 0; row < q.RecordCount(); ++row)
+    out.append({DayOf(q.Value(row, QStringLiteral("EXCEPT_DAY"))),
+                q.Value(row, QStringLiteral("DAY_TYPE")).toInt()});
+  return out;
+}
+
+QList<LicencePeriod> LicencesOf(const FbQuery& q) {
+  QList<LicencePeriod> out;
+  for (int row = 0; row < q.RecordCount(); ++row) {
+    const QVariant end = q.Value(row, QStringLiteral("DE"));
+    out.append({DayOf(q.Value(row, QStringLiteral("DB"))),
+                end.isNull() ? std::nullopt : std::optional<QDate>(DayOf(end))});
+  }
+  return out;
+}
+
 RegistryHolidayCalendar::RegistryHolidayCalendar(FbDatabase& database, FbTransaction* transaction)
     : checkHol(database, transaction),
       workExc(database, transaction),

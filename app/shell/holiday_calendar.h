@@ -19,6 +19,18 @@ namespace kelmo {
 class FbDatabase;
 class FbTransaction;
 
+// The statements of the main window's queries that the working-day count and
+// the licence test read (the callers set the parameters and open them).
+extern const QStringList kDialHolidaySql;     // qDial_Holiday
+extern const QStringList kDialExceptionsSql;  // qDial_Exeptions, parameter LPU
+extern const QStringList kLicenceSql;         // LIC, parameters lpu, ts, prf
+
+// The rows of an opened qDial_Holiday, qDial_Exeptions or LIC as
+// CountWorkingDays and ProfileLicensedOn take them.
+QList<QDate> HolidaysOf(const FbQuery& qDial_Holiday);
+QList<DayException> ExceptionsOf(const FbQuery& qDial_Exeptions);
+QList<LicencePeriod> LicencesOf(const FbQuery& LIC);
+
 class RegistryHolidayCalendar : public HolidayCalendar {
  public:
   RegistryHolidayCalendar(FbDatabase& database, FbTransaction* transaction);

@@ -2,28 +2,10 @@
 #include "institution_grid.h"
 
 #include <QPainter>
-#include <stdexcept>
 
 #include "fb_query.h"
 
 namespace kelmo {
-
-namespace {
-
-int Position(const QStringList& marks, const QString& id, bool* found) {
-  int lo = 0, hi = static_cast<int>(marks.size());
-  while (lo < hi) {
-    const int mid = (lo + hi) / 2;
-    if (QString::compare(marks[mid], id, Qt::CaseInsensitive) < 0)
-      lo = mid + 1;
-    else
-      hi = mid;
-  }
-  *found = lo < marks.size() && QString::compare(marks[lo], id, Qt::CaseInsensitive) == 0;
-  return lo;
-}
-
-}  // namespace
 
 QString LpuFlag(int whoDetail, const QVariant& receivedCount, const QVariant& uploadedCount) {
   if (whoDetail == 1) return {};
@@ -35,29 +17,15 @@ QString LpuFlag(int whoDetail, const QVariant& receivedCount, const QVariant& up
   return QStringLiteral("V+");
 }
 
-bool IsLpuMarked(const QStringList& marks, const QString& id) {
-  bool found = false;
-  Position(marks, id, &found);
-  return found;
-}
-
-void AddLpuMark(QStringList& marks, const QString& id) {
-  bool found = false;
-  const int at = Position(marks, id, &found);
-  if (found) throw std::logic_error("String list does not allow duplicates");
-  marks.insert(at, id);
-}
-
-void ToggleLpuMark(QStringList& marks, const QString& id) {
-  bool found = false;
-  const int at = Position(marks, id, &found);
-  if (found)
-    marks.removeAt(at);
+void ToggleLpuMark(SortedTextList& marks, const QString& id) {
+  const int at = marks.IndexOf(id);
+  if (at >= 0)
+    marks.Delete(at);
   else
-    marks.insert(at, id);
+    marks.Add(id);
 }
 
-void MarkLpus(FbQuery& query, QStringList& marks, bool onlyNotUploaded,
+void MarkLpus(FbQuery& query, SortedTextList& marks, bool onlyNotUploaded,
               const std::function<QString()>& flagOfCurrentRow,
               const std::function<void()>& repaint) {
   if (query.RecordCount() == 0) return;
@@ -68,15 +36,15 @@ void MarkLpus(FbQuery& query, QStringList& marks, bool onlyNotUploaded,
       const QString flag = flagOfCurrentRow ? flagOfCurrentRow() : QString();
       wanted = flag == QLatin1String("+") || flag == QLatin1String("V+");
     }
-    if (wanted && !IsLpuMarked(marks, id)) AddLpuMark(marks, id);
+    if (wanted && !marks.Contains(id)) marks.Add(id);
     if (repaint) repaint();
   }
   query.Last();
 }
 
-void ClearLpuMarks(QStringList& marks, const std::function<void()>& repaint) {
-  while (!marks.isEmpty()) {
-    marks.removeLast();
+void ClearLpuMarks(SortedTextList& marks, const std::function<void()>& repaint) {
+  while (marks.Count() > 0) {
+    marks.Delete(marks.Count() - 1);
     if (repaint) repaint();
   }
 }

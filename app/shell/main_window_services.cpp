@@ -24,7 +24,7 @@ void TfmKelmo::WireServices() {
   lpuModel->setFlagFunction([this](int row) { return LpuFlagOfRow(row); });
   DBGrid1->setItemDelegate(new MarkedLpuDelegate(
       [this](int row) {
-        return IsLpuMarked(MarkedLpus, ibqLPU.Value(row, QStringLiteral("ID")).toString());
+        return MarkedLpus.Contains(ibqLPU.Value(row, QStringLiteral("ID")).toString());
       },
       DBGrid1));
   pmLpu = new QMenu(DBGrid1);

@@ -52,7 +52,15 @@ bool CheckRecordHash(const QSqlRecord& record) {
   for (const char* name : kFields) {
     const int index = record.indexOf(QLatin1String(name));
     if (index < 0) throw RecordFieldMissing(QLatin1String(name));
-    text += HashFieldText(record.value(index));
+    QVariant value = record.value(index);
+    // The DBF engine's SQL gives dates as ISO text; the hash was made over the
+    // date as the case-entry program shows it.
+    if (QLatin1String(name) == QLatin1String("in_stac") && value.typeId() == QMetaType::QString) {
+      const QString iso = value.toString().left(10);
+      const QDate date = QDate::fromString(iso, Qt::ISODate);
+      if (iso.size() == 10 && date.isValid()) value = date;
+    }
+    text += HashFieldText(value);
   }
   const int hashIndex = record.indexOf(QStringLiteral("hash"));
   if (hashIndex < 0) throw RecordFieldMissing(QStringLiteral("hash"));

@@ -29,7 +29,9 @@ QString Md5Hex(const QByteArray& bytes);
 QString HashFieldText(const QVariant& value);
 
 // True when the record's hash field holds the digest of its six fields
-// (a lower-case digest does not match). Raises RecordFieldMissing.
+// (a lower-case digest does not match). An in_stac given as ISO date text,
+// as the DBF engine's SQL gives dates, counts as that date. Raises
+// RecordFieldMissing.
 bool CheckRecordHash(const QSqlRecord& record);
 
 }  // namespace kelmo

@@ -1,7 +1,8 @@
 // Fills a treated-patient register of N treatment-sheet rows (default 20,000)
 // the way the register does: a template with the six-row block A8:S13, the
 // block copied to the next six rows for every row and filled, then the
-// workbook saved. Prints the time of filling, of saving, and the peak memory.
+// workbook saved, then read back. Prints the time of filling, of saving and of
+// reading, and the peak memory.
 #include <sys/resource.h>
 
 #include <chrono>
@@ -88,10 +89,21 @@ int main(int argc, char** argv) {
   app.SetDisplayAlerts(false);
   app.CloseAll();
   const double saved = Seconds(saveStart);
+  // Reading it back, as the reception reads an institution's register.
+  const auto readStart = std::chrono::steady_clock::now();
+  int totalRow = 0;
+  {
+    auto back = Workbook::Open((dir / "Sreestr1.xlsx").string());
+    Worksheet& r = back->ActiveSheet();
+    for (int row = 8; row <= r.LastRow(); ++row)
+      if (r.Text(row, 3) == "Итого:") totalRow = row;
+  }
+  const double read = Seconds(readStart);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("register of %d rows (%d sheet rows): fill %.2f s, save %.2f s, total %.2f s\n", rows,
               sheetRow + 5, filled, saved, filled + saved);
+  std::printf("read back %.2f s (total row %d)\n", read, totalRow);
   std::printf("file %.1f MB, peak memory %.1f MB\n",
               fs::file_size(dir / "Sreestr1.xlsx") / 1048576.0, usage.ru_maxrss / 1024.0);
   fs::remove_all(dir);

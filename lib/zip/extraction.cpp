@@ -243,8 +243,9 @@ bool ExtractionRun::PrepareData(TZipHeaderInfo& e, int index, ZipKeys& keys,
   TStream& s = *r_.stream_;
   std::int64_t offset = static_cast<std::int64_t>(e.GetLocalHeaderOffset());
   std::uint8_t raw[30];
+  if (offset < 0 || offset > s.Size()) throw EFatalUnzipError();
   s.SetPosition(offset);
-  if (offset < 0 || s.Read(raw, 30) != 30) throw EFatalUnzipError();
+  if (s.Read(raw, 30) != 30) throw EFatalUnzipError();
   LocalFileHeader h;
   h.Read(raw);
   std::int64_t data_pos = offset + 30 + h.name_length + h.extra_length;
@@ -409,7 +410,9 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
       std::uint8_t host = static_cast<std::uint8_t>(e.version_made_by >> 8);
       std::uint32_t mode = e.external_attributes >> 16;
       if (host == 3 && mode != 0) {
-        fs::permissions(dest, static_cast<fs::perms>(mode & 0777), fs::perm_options::replace, ec);
+        // Never set-id bits, and never a file its owner cannot read back.
+        fs::permissions(dest, static_cast<fs::perms>((mode & 0777) | 0400),
+                        fs::perm_options::replace, ec);
       } else if (e.external_attributes & 0x01) {
         fs::permissions(dest,
                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

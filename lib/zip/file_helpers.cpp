@@ -142,7 +142,7 @@ void MoveOrCopyFile(const std::string& source, const std::string& target) {
 }
 
 std::string TempFileNameIn(const std::string& folder) {
-  static std::mt19937 gen(std::random_device{}());
+  std::random_device gen;  // a fresh source per call: no state shared between writers
   std::string dir = folder.empty() ? std::string(".") : WithoutTrailingBackslash(folder);
   for (int attempt = 0; attempt < 1000; ++attempt) {
     char name[16];

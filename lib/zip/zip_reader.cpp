@@ -455,6 +455,36 @@ void TQorUnZip::LoadDirectory(TStream& stream_in) {
   config_file_mode_ = false;
 }
 
+std::int64_t TQorUnZip::FindDataDescriptor(TStream& stream, std::int64_t data,
+                                           TZipHeaderInfo& entry) {
+  const std::uint32_t sig = kDataDescriptorSignature;
+  std::vector<std::uint8_t> buf(65536 + 24);
+  std::int64_t size = stream.Size();
+  for (std::int64_t base = data; base < size; base += 65536) {
+    stream.SetPosition(base);
+    std::int64_t got = stream.Read(buf.data(), static_cast<std::int64_t>(buf.size()));
+    for (std::int64_t k = 0; k + 16 <= got && k < 65536; ++k) {
+      if (GetLE32(&buf[k]) != sig) continue;
+      std::uint64_t distance = static_cast<std::uint64_t>(base + k - data);
+      if (GetLE32(&buf[k + 8]) == distance && distance < kMark32) {
+        entry.crc32 = GetLE32(&buf[k + 4]);
+        entry.SetCompressedSize(distance);
+        entry.SetUncompressedSize(GetLE32(&buf[k + 12]));
+        return base + k + 16;
+      }
+      if (k + 24 <= got && GetLE64(&buf[k + 8]) == distance) {
+        entry.crc32 = GetLE32(&buf[k + 4]);
+        entry.SetCompressedSize(distance);
+        entry.SetUncompressedSize(GetLE64(&buf[k + 16]));
+        return base + k + 24;
+      }
+    }
+    if (got < static_cast<std::int64_t>(buf.size())) break;
+    ProcessMessages();
+  }
+  return -1;
+}
+
 bool TQorUnZip::RebuildFromLocalHeaders(TStream& stream) {
   if (rebuild_mark_) return false;
   rebuild_mark_ = true;
@@ -501,15 +531,32 @@ bool TQorUnZip::RebuildFromLocalHeaders(TStream& stream) {
                         (entry->HasDataDescriptor() ? 16 : 0);
     std::int64_t next = stream.Position() + skip;
     if (entry->HasDataDescriptor() && entry->GetCompressedSize() == 0) {
-      // Sizes in a descriptor only: find the next header by its signature.
-      break;
+      // A streamed entry keeps its sizes in the descriptor behind the data:
+      // find the descriptor whose compressed size is its distance from the
+      // data.
+      std::int64_t data = stream.Position() + entry->local_extra_length;
+      std::int64_t found_at = FindDataDescriptor(stream, data, *entry);
+      if (found_at < 0) break;
+      next = found_at;
     }
     try {
       entries_->Add(entry);
     } catch (const EListError&) {
       break;
     }
-    if (next > size || next <= entry->GetLocalHeaderOffset()) break;
+    if (next > size || next <= static_cast<std::int64_t>(entry->GetLocalHeaderOffset())) break;
+    if (entry->HasDataDescriptor()) {
+      // Descriptors come with and without their signature (12 or 16 bytes)
+      // and in Zip64 form (24): take the length after which a header follows.
+      for (std::int64_t candidate : {next, next - 4, next + 8}) {
+        std::uint8_t sig[4];
+        stream.SetPosition(candidate);
+        if (stream.Read(sig, 4) == 4 && GetLE32(sig) == Signatures().local) {
+          next = candidate;
+          break;
+        }
+      }
+    }
     stream.SetPosition(next);
     ProcessMessages();
   }

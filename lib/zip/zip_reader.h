@@ -83,6 +83,11 @@ struct TUnZipEvents {
   std::function<void(int message_id, const std::string& msg1, const std::string& msg2,
                      unsigned flags, int& result)>
       OnHandleMessage;
+  // Belongs to extracting into caller-supplied buffers, which the program
+  // does not use: kept for Assign, never called (ExtractToMemory serves).
+  std::function<void(std::uint8_t*& buffer, const std::string& fname, int amount_used,
+                     int buffer_num, bool& quit)>
+      OnGetNextBuffer;
 };
 
 class TQorUnZip {
@@ -191,6 +196,9 @@ class TQorUnZip {
   void ClearZip();
   void LoadDirectory(TStream& stream);
   bool RebuildFromLocalHeaders(TStream& stream);
+  // Position after the data descriptor of a streamed entry whose data starts
+  // at data (its CRC and sizes taken into entry); -1 when none is found.
+  std::int64_t FindDataDescriptor(TStream& stream, std::int64_t data, TZipHeaderInfo& entry);
   TStream& OpenDisk(int n);
   TStream& SwitchToDisk(int n) { return OpenDisk(n); }
   TStream* NextDiskCallback();

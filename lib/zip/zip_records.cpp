@@ -276,6 +276,9 @@ std::string TZipHeaderInfo::NameFromArchive(const std::string& stored, bool cent
   if (IsAscii(stored)) return stored;
   if ((flags & kFlagUtf8) && IsValidUtf8(stored)) return stored;
   std::uint8_t host = static_cast<std::uint8_t>(version_made_by >> 8);
+  // A local header does not say who made it; a name that reads as UTF-8 is
+  // far more likely a Unix tool's than DOS text that happens to form UTF-8.
+  if (!central && IsValidUtf8(stored)) return stored;
   bool convert = !central || host == 0;
   if (convert && oem_mode != TOEMConvert::oemNever) {
     if (oem_mode == TOEMConvert::oemFlexible && (version_made_by & 0x0B00) == 0x0B00)
@@ -449,7 +452,7 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream) {
   std::string stored = NameToArchive(directory + file_name);
   name_length = static_cast<std::uint16_t>(stored.size());
   std::uint16_t z = Zip64ExtraLength(true);
-  version_needed = z > 0 ? 45 : std::max<std::uint16_t>(20, version_needed == 45 ? 20 : 20);
+  version_needed = z > 0 ? 45 : 20;
   CentralDirHeader h;
   h.signature = Signatures().central;
   h.version_made_by = version_made_by;

@@ -355,6 +355,11 @@ void ZipRun::ProcessExistingEntries() {
 }
 
 void ZipRun::CopyExistingEntry(TZipHeaderInfo& e) {
+  // The old archive may be a split set (read as one): each entry is read
+  // from its own part, and its data may run on into the next ones.
+  const bool old_multi = z_.GetMultiMode() != TMultiMode::mmNone;
+  if (old_multi && static_cast<std::uint32_t>(z_.current_disk_) != e.GetDiskStart())
+    z_.SwitchToDisk(static_cast<int>(e.GetDiskStart()) + 1);
   TStream& in = *z_.stream_;
   in.SetPosition(static_cast<std::int64_t>(e.GetLocalHeaderOffset()));
   std::uint8_t raw[30];
@@ -378,7 +383,12 @@ void ZipRun::CopyExistingEntry(TZipHeaderInfo& e) {
   std::uint64_t total = left, copied = 0;
   while (left > 0) {
     std::int64_t n = static_cast<std::int64_t>(std::min<std::uint64_t>(left, buf.size()));
-    if (in.Read(buf.data(), n) != n) throw EFatalUnzipError();
+    std::int64_t got = z_.stream_->Read(buf.data(), n);
+    while (got < n && old_multi && z_.current_disk_ + 1 < z_.disk_count_) {
+      z_.SwitchToDisk(z_.current_disk_ + 2);
+      got += z_.stream_->Read(buf.data() + got, n - got);
+    }
+    if (got != n) throw EFatalUnzipError();
     if (out_->Write(buf.data(), n) != n) throw ENotEnoughRoom();
     left -= static_cast<std::uint64_t>(n);
     copied += static_cast<std::uint64_t>(n);
@@ -474,7 +484,8 @@ std::uint64_t ZipRun::DeflateFile(TStream& in, std::uint64_t& bytes_read) {
 
 void ZipRun::WriteEncryptionHeader(std::uint32_t crc) {
   keys_.Init(z_.password_);
-  static std::mt19937 gen(std::random_device{}());
+  // The ten random bytes only need to be unpredictable, not reproducible.
+  std::random_device gen;
   std::uint8_t header[12];
   for (int i = 0; i < 10; ++i) header[i] = static_cast<std::uint8_t>(gen() >> 7);
   header[10] = static_cast<std::uint8_t>(crc >> 16);
@@ -712,6 +723,10 @@ int ZipRun::Run() {
       end_.modified = false;
       z_.OpenZipStream();
       ProcessExistingEntries();
+      // Everything of the old archive is copied: the output is one file, and
+      // whatever part of an old split set is open is done with.
+      z_.stream_.reset();
+      z_.current_disk_ = 0;
     } else if (z_.end_.modified) {
       end_.Assign(z_.end_);
       end_.SetEntryCount(0);
@@ -798,6 +813,7 @@ int ZipRun::Run() {
   z_.entries_ = std::move(order_);
   z_.recorded_date_ = z_.ArchiveDate();
   z_.rebuild_mark_ = false;
+  if (!multi_) z_.SetMultiMode(TMultiMode::mmNone);  // an updated split set is one file now
   z_.disk_count_ = multi_ ? z_.current_disk_ + 1 : 1;
   z_.current_disk_ = multi_ ? z_.current_disk_ : 0;
   restore();

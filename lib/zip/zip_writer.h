@@ -63,6 +63,10 @@ struct TZipEvents {
   std::function<void(const std::string& fname)> OnRecursingFile;
   std::function<void(std::uint8_t* buffer, int length, const std::string& password)> OnEncrypt;
   std::function<void(const std::string& fname, std::int64_t file_size)> OnStartSpanCopy;
+  // Belong to deleting entries and zipping from streams, which the program
+  // does not do: kept for Assign, never called.
+  std::function<void(const std::string& fname, bool& skip)> OnDeleteEntry;
+  std::function<void(TStream*& stream, std::string& next_file_name)> OnGetNextStream;
 };
 
 class TQorZip : public TQorUnZip {

@@ -60,7 +60,13 @@ const char* VerticalName(VerticalAlignment v) {
   }
 }
 
-void AppendEdge(std::string& out, const char* name, const BorderEdge& e) {
+// Stands for the automatic colour of lines the layer draws; written with the
+// part's prefix.
+const char kAutoColor[] = "\x01auto";
+
+void AppendEdge(std::string& out, const std::string& prefix, const char* edge,
+                const BorderEdge& e) {
+  const std::string name = prefix + edge;
   out += '<';
   out += name;
   if (e.style.empty()) {
@@ -72,7 +78,8 @@ void AppendEdge(std::string& out, const char* name, const BorderEdge& e) {
     out += "/>";
     return;
   }
-  out += ">" + e.colorXml + "</" + name + ">";
+  out += ">" + (e.colorXml == kAutoColor ? "<" + prefix + "color auto=\"1\"/>" : e.colorXml) +
+         "</" + name + ">";
 }
 
 BorderEdge ReadEdge(xmlDoc* doc, xmlNode* node) {
@@ -90,7 +97,7 @@ void SetEdge(BorderEdge& e, LineStyle style) {
   } else {
     // Thin, in the automatic colour.
     e.style = "thin";
-    e.colorXml = "<color auto=\"1\"/>";
+    e.colorXml = kAutoColor;
   }
 }
 
@@ -252,40 +259,40 @@ void CellStyles::Load(xmlDoc* doc) {
   ReplaceWithMark(cellXfs, "cellXfs");
 }
 
-std::map<std::string, std::string> CellStyles::Texts() const {
+std::map<std::string, std::string> CellStyles::Texts(const std::string& p) const {
   std::map<std::string, std::string> texts;
-  std::string s = "<fonts count=\"" + std::to_string(fonts_.size()) + "\">";
+  std::string s = "<" + p + "fonts count=\"" + std::to_string(fonts_.size()) + "\">";
   for (const Font& f : fonts_) {
-    s += "<font>";
-    if (f.bold) s += "<b/>";
-    if (f.italic) s += "<i/>";
-    if (f.hasSize) s += "<sz val=\"" + NumberText(f.size) + "\"/>";
+    s += "<" + p + "font>";
+    if (f.bold) s += "<" + p + "b/>";
+    if (f.italic) s += "<" + p + "i/>";
+    if (f.hasSize) s += "<" + p + "sz val=\"" + NumberText(f.size) + "\"/>";
     s += f.rest;
-    if (!f.name.empty()) s += "<name val=\"" + Escaped(f.name) + "\"/>";
-    s += "</font>";
+    if (!f.name.empty()) s += "<" + p + "name val=\"" + Escaped(f.name) + "\"/>";
+    s += "</" + p + "font>";
   }
-  s += "</fonts>";
+  s += "</" + p + "fonts>";
   texts["fonts"] = std::move(s);
 
-  s = "<borders count=\"" + std::to_string(borders_.size()) + "\">";
+  s = "<" + p + "borders count=\"" + std::to_string(borders_.size()) + "\">";
   for (const Border& b : borders_) {
-    s += "<border";
+    s += "<" + p + "border";
     if (b.diagonalUp) s += " diagonalUp=\"1\"";
     if (b.diagonalDown) s += " diagonalDown=\"1\"";
     s += ">";
-    AppendEdge(s, "left", b.left);
-    AppendEdge(s, "right", b.right);
-    AppendEdge(s, "top", b.top);
-    AppendEdge(s, "bottom", b.bottom);
-    AppendEdge(s, "diagonal", b.diagonal);
-    s += b.rest + "</border>";
+    AppendEdge(s, p, "left", b.left);
+    AppendEdge(s, p, "right", b.right);
+    AppendEdge(s, p, "top", b.top);
+    AppendEdge(s, p, "bottom", b.bottom);
+    AppendEdge(s, p, "diagonal", b.diagonal);
+    s += b.rest + "</" + p + "border>";
   }
-  s += "</borders>";
+  s += "</" + p + "borders>";
   texts["borders"] = std::move(s);
 
-  s = "<cellXfs count=\"" + std::to_string(formats_.size()) + "\">";
+  s = "<" + p + "cellXfs count=\"" + std::to_string(formats_.size()) + "\">";
   for (const CellFormat& f : formats_) {
-    s += "<xf numFmtId=\"" + std::to_string(f.numFmtId) + "\" fontId=\"" +
+    s += "<" + p + "xf numFmtId=\"" + std::to_string(f.numFmtId) + "\" fontId=\"" +
          std::to_string(f.fontId) + "\" fillId=\"" + std::to_string(f.fillId) + "\" borderId=\"" +
          std::to_string(f.borderId) + "\"";
     if (f.xfId) s += " xfId=\"" + std::to_string(*f.xfId) + "\"";
@@ -296,13 +303,13 @@ std::map<std::string, std::string> CellStyles::Texts() const {
     }
     s += ">";
     if (f.hasAlignment) {
-      s += "<alignment";
+      s += "<" + p + "alignment";
       for (const auto& [k, v] : f.alignment) s += " " + k + "=\"" + Escaped(v) + "\"";
       s += "/>";
     }
-    s += f.tail + "</xf>";
+    s += f.tail + "</" + p + "xf>";
   }
-  s += "</cellXfs>";
+  s += "</" + p + "cellXfs>";
   texts["cellXfs"] = std::move(s);
   return texts;
 }

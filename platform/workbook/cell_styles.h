@@ -89,8 +89,9 @@ class CellStyles {
   // Takes the tables out of a parsed styles part, leaving marks in their
   // places; the document stays with the caller and is written with Texts().
   void Load(xmlDoc* doc);
-  // The texts that replace the marks: fonts, borders and cellXfs.
-  std::map<std::string, std::string> Texts() const;
+  // The texts that replace the marks: fonts, borders and cellXfs, their
+  // elements named with `prefix` (the part's prefix of the namespace, "x:" or "").
+  std::map<std::string, std::string> Texts(const std::string& prefix = {}) const;
   // A minimal styles part for a new workbook (Calibri 11, one format).
   static std::string NewPartXml();
 

@@ -39,7 +39,9 @@ void WriteZipParts(const std::string& path, std::map<std::string, std::string> p
                                                 std::to_string(random() % 1000000) + ".tmp");
   try {
     zip::TQorZip zip;
-    zip.SetPackLevel(6);
+    // Sheet XML compresses well at the fastest level; a large register saves
+    // in well under half the time of the default level for a third more bytes.
+    zip.SetPackLevel(1);
     zip.SetZipName(temp.string());
     auto hand = [&zip](const std::string& name, std::string& bytes) {
       std::vector<std::uint8_t> data(bytes.begin(), bytes.end());

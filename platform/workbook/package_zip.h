@@ -2,7 +2,8 @@
 // and all parts out to a new file.
 // Errors: WorkbookError "<path>: файл не является книгой Excel" for a file the
 // zip library cannot read, "Не удалось сохранить книгу <path>: <reason>".
-// Cost: reading holds every part in memory; writing deflates each part once.
+// Cost: reading holds every part in memory; writing deflates each part once,
+// at the fastest level.
 #pragma once
 
 #include <map>

@@ -4,9 +4,11 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <set>
 
 #include "workbook_error.h"
+#include "xml_stream.h"
 
 namespace kelmo::workbook {
 
@@ -27,85 +29,24 @@ bool Truthy(const std::string& v) {
   return v == "1" || v == "true";
 }
 
-void ReadRow(Worksheet& sheet, xmlNode* rowNode, int rowNumber,
-             const std::vector<uint32_t>& sharedStrings, const std::string& where) {
-  auto& rows = sheet.MutableRows();
-  if (rowNumber > static_cast<int>(rows.size())) rows.resize(rowNumber);
-  Worksheet::Row& row = rows[rowNumber - 1];
-  const std::string ht = Attr(rowNode, "ht");
-  if (!ht.empty()) row.height = std::strtod(ht.c_str(), nullptr);
-  row.customHeight = Truthy(Attr(rowNode, "customHeight"));
-  row.hidden = Truthy(Attr(rowNode, "hidden"));
-  row.customFormat = Truthy(Attr(rowNode, "customFormat"));
-  if (row.customFormat)
-    row.style = static_cast<uint32_t>(std::strtoul(Attr(rowNode, "s").c_str(), nullptr, 10));
-  int column = 0;
-  for (xmlNode* c = rowNode->children; c; c = c->next) {
-    if (c->type != XML_ELEMENT_NODE || LocalName(c) != "c") continue;
-    const std::string ref = Attr(c, "r");
-    if (!ref.empty()) {
-      const CellRef cell = ParseCell(ref);
-      column = cell.column;
-    } else {
-      ++column;
-    }
-    if (column < 1 || column > kMaxColumns) throw WorkbookError(where);
-    Worksheet::Cell cell;
-    cell.column = static_cast<uint32_t>(column);
-    cell.style = static_cast<uint32_t>(std::strtoul(Attr(c, "s").c_str(), nullptr, 10));
-    const std::string t = Attr(c, "t");
-    xmlNode* v = FirstChild(c, "v");
-    xmlNode* f = FirstChild(c, "f");
-    if (f) {
-      const std::string formula = Text(f);
-      // A shared formula's followers carry no text; they keep their value only.
-      if (!formula.empty()) cell.formula = sheet.Strings().Intern(formula) + 1;
-    }
-    if (t == "s") {
-      if (v) {
-        const unsigned long k = std::strtoul(Text(v).c_str(), nullptr, 10);
-        if (k >= sharedStrings.size()) throw WorkbookError(where);
-        cell.type = CellType::Text;
-        cell.text = sharedStrings[k];
-      }
-    } else if (t == "inlineStr") {
-      std::string s;
-      if (xmlNode* is = FirstChild(c, "is")) {
-        for (xmlNode* k = is->children; k; k = k->next) {
-          if (LocalName(k) == "t") s += Text(k);
-          if (LocalName(k) == "r") s += Text(FirstChild(k, "t"));
-        }
-      }
-      cell.type = s.empty() ? CellType::Empty : CellType::Text;
-      if (!s.empty()) cell.text = sheet.Strings().Intern(s);
-    } else if (t == "str" || t == "e" || t == "d") {
-      if (v) {
-        cell.type = t == "e" ? CellType::Error : CellType::Text;
-        cell.text = sheet.Strings().Intern(Text(v));
-      }
-    } else if (t == "b") {
-      if (v) {
-        cell.type = CellType::Boolean;
-        cell.number = Truthy(Text(v)) ? 1 : 0;
-      }
-    } else if (v && !Text(v).empty()) {
-      // An empty value (a formula not yet computed) reads as an empty cell.
-      const std::string s = Text(v);
-      char* end = nullptr;
-      const double number = std::strtod(s.c_str(), &end);
-      if (end != s.c_str() + s.size()) throw WorkbookError(where);
-      cell.type = CellType::Number;
-      cell.number = number;
-    }
-    auto& cells = row.cells;
-    if (!cells.empty() && cells.back().column >= cell.column) throw WorkbookError(where);
-    cells.push_back(cell);
-  }
-}
+// Element names with the prefix that the part's root element uses for the
+// spreadsheet namespace ("" when it is the default namespace).
+struct Tags {
+  explicit Tags(const std::string& p)
+      : c("<" + p + "c r=\""),
+        cEnd("</" + p + "c>"),
+        f("<" + p + "f>"),
+        fEnd("</" + p + "f>"),
+        v("<" + p + "v>"),
+        vEnd("</" + p + "v>"),
+        prefix(p) {}
+  std::string c, cEnd, f, fEnd, v, vEnd, prefix;
+};
 
-void AppendCell(std::string& out, std::string_view column, int row, const Worksheet::Cell& c,
-                const StringPool& strings, const std::vector<int32_t>& sstIndex) {
-  out += "<c r=\"";
+void AppendCell(std::string& out, const Tags& tags, std::string_view column, int row,
+                const Worksheet::Cell& c, const StringPool& strings,
+                const std::vector<int32_t>& sstIndex) {
+  out += tags.c;
   out += column;
   char num[16];
   auto r = std::to_chars(num, num + sizeof num, row);
@@ -136,39 +77,39 @@ void AppendCell(std::string& out, std::string_view column, int row, const Worksh
   }
   out += '>';
   if (c.formula) {
-    out += "<f>";
+    out += tags.f;
     AppendEscaped(out, strings.At(c.formula - 1));
-    out += "</f>";
+    out += tags.fEnd;
   }
   switch (c.type) {
     case CellType::Number:
     case CellType::Boolean: {
       char buf[32];
       auto res = std::to_chars(buf, buf + sizeof buf, c.number);
-      out += "<v>";
+      out += tags.v;
       out.append(buf, res.ptr);
-      out += "</v>";
+      out += tags.vEnd;
       break;
     }
     case CellType::Text:
-      out += "<v>";
+      out += tags.v;
       if (c.formula) {
         AppendEscaped(out, strings.At(c.text));
       } else {
         r = std::to_chars(num, num + sizeof num, sstIndex[c.text]);
         out.append(num, r.ptr);
       }
-      out += "</v>";
+      out += tags.vEnd;
       break;
     case CellType::Error:
-      out += "<v>";
+      out += tags.v;
       AppendEscaped(out, strings.At(c.text));
-      out += "</v>";
+      out += tags.vEnd;
       break;
     default:
       break;
   }
-  out += "</c>";
+  out += tags.cEnd;
 }
 
 void ApplySelection(Worksheet& sheet) {
@@ -190,23 +131,258 @@ void ApplySelection(Worksheet& sheet) {
 
 }  // namespace
 
-void ReadSheetPart(Worksheet& sheet, XmlDocPtr doc, const std::vector<uint32_t>& sharedStrings,
-                   const std::string& file, const std::string& part) {
+namespace {
+
+// Where the sheet data element lies in a part's text.
+struct SheetDataSpan {
+  size_t start = 0, end = 0;                // the whole element
+  size_t contentStart = 0, contentEnd = 0;  // its children
+  std::string qname;
+};
+
+bool IsNameChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+}
+
+// The end of a start tag: its '>' outside quoted attribute values.
+size_t TagEnd(const std::string& text, size_t from) {
+  char quote = 0;
+  for (size_t i = from; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      return i;
+    }
+  }
+  return std::string::npos;
+}
+
+std::optional<SheetDataSpan> FindSheetData(const std::string& text) {
+  for (size_t pos = text.find("sheetData"); pos != std::string::npos;
+       pos = text.find("sheetData", pos + 9)) {
+    size_t k = pos;
+    if (k > 0 && text[k - 1] == ':') {
+      --k;
+      while (k > 0 && IsNameChar(text[k - 1])) --k;
+    }
+    if (k == 0 || text[k - 1] != '<') continue;
+    const size_t after = pos + 9;
+    if (after >= text.size() || !(std::isspace(static_cast<unsigned char>(text[after])) ||
+                                  text[after] == '/' || text[after] == '>'))
+      continue;
+    SheetDataSpan span;
+    span.start = k - 1;
+    span.qname = text.substr(k, after - k);
+    const size_t gt = TagEnd(text, after);
+    if (gt == std::string::npos) return std::nullopt;
+    if (text[gt - 1] == '/') {
+      span.contentStart = span.contentEnd = gt + 1;
+      span.end = gt + 1;
+      return span;
+    }
+    span.contentStart = gt + 1;
+    const size_t close = text.find("</" + span.qname, span.contentStart);
+    if (close == std::string::npos) return std::nullopt;
+    const size_t closeEnd = text.find('>', close);
+    if (closeEnd == std::string::npos) return std::nullopt;
+    span.contentEnd = close;
+    span.end = closeEnd + 1;
+    return span;
+  }
+  return std::nullopt;
+}
+
+// The namespace declarations of the part's root element, for the wrapper
+// that the sheet data is streamed in.
+std::string RootNamespaces(const std::string& text) {
+  size_t lt = 0;
+  while ((lt = text.find('<', lt)) != std::string::npos) {
+    if (lt + 1 < text.size() && (text[lt + 1] == '?' || text[lt + 1] == '!')) {
+      ++lt;
+      continue;
+    }
+    break;
+  }
+  if (lt == std::string::npos) return {};
+  const size_t gt = TagEnd(text, lt);
+  if (gt == std::string::npos) return {};
+  const std::string tag = text.substr(lt, gt - lt);
+  std::string out;
+  for (size_t pos = tag.find("xmlns"); pos != std::string::npos; pos = tag.find("xmlns", pos + 5)) {
+    if (pos == 0 || !std::isspace(static_cast<unsigned char>(tag[pos - 1]))) continue;
+    const size_t eq = tag.find('=', pos);
+    if (eq == std::string::npos) break;
+    size_t q = eq + 1;
+    while (q < tag.size() && std::isspace(static_cast<unsigned char>(tag[q]))) ++q;
+    if (q >= tag.size() || (tag[q] != '"' && tag[q] != '\'')) continue;
+    const size_t qe = tag.find(tag[q], q + 1);
+    if (qe == std::string::npos) break;
+    out += ' ' + tag.substr(pos, qe + 1 - pos);
+  }
+  return out;
+}
+
+// One cell being read: its attributes and the texts of its children.
+struct CellReading {
+  std::string ref, style, type, value, formula, inlineText;
+  bool hasValue = false;
+};
+
+void FinishCell(Worksheet& sheet, Worksheet::Row& row, int& column, const CellReading& c,
+                const std::vector<uint32_t>& sharedStrings, const std::string& where) {
+  column = c.ref.empty() ? column + 1 : ParseCell(c.ref).column;
+  if (column < 1 || column > kMaxColumns) throw WorkbookError(where);
+  Worksheet::Cell cell;
+  cell.column = static_cast<uint32_t>(column);
+  cell.style = static_cast<uint32_t>(std::strtoul(c.style.c_str(), nullptr, 10));
+  // A shared formula's followers carry no text; they keep their value only.
+  if (!c.formula.empty()) cell.formula = sheet.Strings().Intern(c.formula) + 1;
+  const std::string& t = c.type;
+  if (t == "s") {
+    if (c.hasValue) {
+      const unsigned long k = std::strtoul(c.value.c_str(), nullptr, 10);
+      if (c.value.empty() || k >= sharedStrings.size()) throw WorkbookError(where);
+      cell.type = CellType::Text;
+      cell.text = sharedStrings[k];
+    }
+  } else if (t == "inlineStr") {
+    if (!c.inlineText.empty()) {
+      cell.type = CellType::Text;
+      cell.text = sheet.Strings().Intern(c.inlineText);
+    }
+  } else if (t == "str" || t == "e" || t == "d") {
+    if (c.hasValue) {
+      cell.type = t == "e" ? CellType::Error : CellType::Text;
+      cell.text = sheet.Strings().Intern(c.value);
+    }
+  } else if (t == "b") {
+    if (c.hasValue) {
+      cell.type = CellType::Boolean;
+      cell.number = Truthy(c.value) ? 1 : 0;
+    }
+  } else if (c.hasValue && !c.value.empty()) {
+    // An empty value (a formula not yet computed) reads as an empty cell.
+    char* end = nullptr;
+    const double number = std::strtod(c.value.c_str(), &end);
+    if (end != c.value.c_str() + c.value.size()) throw WorkbookError(where);
+    cell.type = CellType::Number;
+    cell.number = number;
+  }
+  if (!row.cells.empty() && row.cells.back().column >= cell.column) throw WorkbookError(where);
+  row.cells.push_back(cell);
+}
+
+void StreamSheetData(Worksheet& sheet, std::string_view content, const std::string& namespaces,
+                     const std::vector<uint32_t>& sharedStrings, const std::string& where) {
+  const std::string open = "<kelmoRows" + namespaces + ">";
+  const std::string close = "</kelmoRows>";
+  PieceSource source({open, content, close});
+  XmlReaderPtr reader = source.Open("sheetData");
+  if (!reader) throw WorkbookError(where);
+  xmlTextReader* r = reader.get();
+  auto& rows = sheet.MutableRows();
+  int rowNumber = 0, column = 0;
+  Worksheet::Row* row = nullptr;
+  CellReading cell;
+  bool inCell = false, inInline = false;
+  std::string* capture = nullptr;
+  int skipDepth = -1;
+  int rc;
+  while ((rc = xmlTextReaderRead(r)) == 1) {
+    const int type = xmlTextReaderNodeType(r);
+    if (skipDepth >= 0) {
+      if (type == XML_READER_TYPE_END_ELEMENT && xmlTextReaderDepth(r) == skipDepth) skipDepth = -1;
+      continue;
+    }
+    if (type == XML_READER_TYPE_ELEMENT) {
+      const std::string_view name = ReaderLocalName(r);
+      const bool empty = xmlTextReaderIsEmptyElement(r);
+      if (name == "row") {
+        const std::string rn = ReaderAttr(r, "r");
+        const int next = rn.empty() ? rowNumber + 1 : std::atoi(rn.c_str());
+        if (next <= rowNumber || next > kMaxRows) throw WorkbookError(where);
+        rowNumber = next;
+        if (rowNumber > static_cast<int>(rows.size())) rows.resize(rowNumber);
+        row = &rows[rowNumber - 1];
+        const std::string ht = ReaderAttr(r, "ht");
+        if (!ht.empty()) row->height = std::strtod(ht.c_str(), nullptr);
+        row->customHeight = Truthy(ReaderAttr(r, "customHeight"));
+        row->hidden = Truthy(ReaderAttr(r, "hidden"));
+        row->customFormat = Truthy(ReaderAttr(r, "customFormat"));
+        if (row->customFormat)
+          row->style = static_cast<uint32_t>(std::strtoul(ReaderAttr(r, "s").c_str(), nullptr, 10));
+        column = 0;
+      } else if (name == "c" && row) {
+        cell = CellReading();
+        cell.ref = ReaderAttr(r, "r");
+        cell.style = ReaderAttr(r, "s");
+        cell.type = ReaderAttr(r, "t");
+        inCell = true;
+        if (empty) {
+          FinishCell(sheet, *row, column, cell, sharedStrings, where);
+          inCell = false;
+        }
+      } else if (inCell && name == "v") {
+        cell.hasValue = true;
+        capture = empty ? nullptr : &cell.value;
+      } else if (inCell && name == "f") {
+        capture = empty ? nullptr : &cell.formula;
+      } else if (inCell && name == "is") {
+        inInline = !empty;
+      } else if (inInline && name == "rPh" && !empty) {
+        skipDepth = xmlTextReaderDepth(r);
+      } else if (inInline && name == "t") {
+        capture = empty ? nullptr : &cell.inlineText;
+      }
+    } else if (type == XML_READER_TYPE_END_ELEMENT) {
+      const std::string_view name = ReaderLocalName(r);
+      if (name == "v" || name == "f" || name == "t") {
+        capture = nullptr;
+      } else if (name == "is") {
+        inInline = false;
+      } else if (name == "c" && inCell && row) {
+        FinishCell(sheet, *row, column, cell, sharedStrings, where);
+        inCell = false;
+      } else if (name == "row") {
+        row = nullptr;
+      }
+    } else if (capture && (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
+                           type == XML_READER_TYPE_WHITESPACE ||
+                           type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE)) {
+      const xmlChar* v = xmlTextReaderConstValue(r);
+      if (v) *capture += reinterpret_cast<const char*>(v);
+    }
+  }
+  if (rc != 0) throw WorkbookError(where);
+}
+
+}  // namespace
+
+void ReadSheetPart(Worksheet& sheet, const std::string& bytes,
+                   const std::vector<uint32_t>& sharedStrings, const std::string& file,
+                   const std::string& part) {
   const std::string where = file + ": повреждена часть " + part;
+  const std::optional<SheetDataSpan> span = FindSheetData(bytes);
+  if (!span) throw WorkbookError(where);
+  // The tree keeps everything but the cells, which are streamed.
+  std::string rest;
+  rest.reserve(bytes.size() - (span->end - span->start) + span->qname.size() + 3);
+  rest.append(bytes, 0, span->start);
+  rest += "<" + span->qname + "/>";
+  rest.append(bytes, span->end, std::string::npos);
+  XmlDocPtr doc = ParseXmlPart(rest, file, part);
   xmlNode* root = xmlDocGetRootElement(doc.get());
   if (LocalName(root) != "worksheet") throw WorkbookError(where);
   xmlNode* data = FirstChild(root, "sheetData");
   if (!data) throw WorkbookError(where);
   try {
-    int rowNumber = 0;
-    for (xmlNode* r = data->children; r; r = r->next) {
-      if (r->type != XML_ELEMENT_NODE || LocalName(r) != "row") continue;
-      const std::string rn = Attr(r, "r");
-      const int next = rn.empty() ? rowNumber + 1 : std::atoi(rn.c_str());
-      if (next <= rowNumber || next > kMaxRows) throw WorkbookError(where);
-      rowNumber = next;
-      ReadRow(sheet, r, rowNumber, sharedStrings, where);
-    }
+    StreamSheetData(
+        sheet,
+        std::string_view(bytes).substr(span->contentStart, span->contentEnd - span->contentStart),
+        RootNamespaces(bytes), sharedStrings, where);
     xmlNode* merges = FirstChild(root, "mergeCells");
     if (merges) {
       for (xmlNode* m : Children(merges, "mergeCell"))
@@ -229,6 +405,7 @@ void ReadSheetPart(Worksheet& sheet, XmlDocPtr doc, const std::vector<uint32_t>&
 
 std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstIndex) {
   ApplySelection(sheet);
+  const Tags tags(RootPrefix(sheet.Part()));
   std::map<std::string, std::string> texts;
   std::vector<std::string> columnNames(64);
   for (size_t k = 1; k < columnNames.size(); ++k) columnNames[k] = ColumnName(static_cast<int>(k));
@@ -237,12 +414,12 @@ std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstInde
   for (const auto& row : sheet.Rows()) cellCount += row.cells.size();
   std::map<std::string, MarkWriter> writers;
   writers["sheetData"] = [&](std::string& data) {
-    data += "<sheetData>";
+    data += "<" + tags.prefix + "sheetData>";
     int rowNumber = 0;
     for (const auto& row : sheet.Rows()) {
       ++rowNumber;
       if (row.cells.empty() && row.height == 0 && !row.hidden && !row.customFormat) continue;
-      data += "<row r=\"" + std::to_string(rowNumber) + "\"";
+      data += "<" + tags.prefix + "row r=\"" + std::to_string(rowNumber) + "\"";
       if (row.customFormat) data += " s=\"" + std::to_string(row.style) + "\" customFormat=\"1\"";
       if (row.height > 0) data += " ht=\"" + Num(row.height) + "\"";
       if (row.customHeight) data += " customHeight=\"1\"";
@@ -258,23 +435,25 @@ std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstInde
         const std::string_view col = c.column < columnNames.size()
                                          ? std::string_view(columnNames[c.column])
                                          : std::string_view(far);
-        AppendCell(data, col, rowNumber, c, sheet.Strings(), sstIndex);
+        AppendCell(data, tags, col, rowNumber, c, sheet.Strings(), sstIndex);
       }
-      data += "</row>";
+      data += "</" + tags.prefix + "row>";
     }
-    data += "</sheetData>";
+    data += "</" + tags.prefix + "sheetData>";
   };
 
   const auto merges = sheet.Merges();
   if (!merges.empty()) {
-    std::string m = "<mergeCells count=\"" + std::to_string(merges.size()) + "\">";
-    for (const auto& r : merges) m += "<mergeCell ref=\"" + FormatRange(r) + "\"/>";
-    m += "</mergeCells>";
+    std::string m =
+        "<" + tags.prefix + "mergeCells count=\"" + std::to_string(merges.size()) + "\">";
+    for (const auto& r : merges)
+      m += "<" + tags.prefix + "mergeCell ref=\"" + FormatRange(r) + "\"/>";
+    m += "</" + tags.prefix + "mergeCells>";
     texts["mergeCells"] = std::move(m);
   }
   const int lastRow = sheet.LastRow(), lastColumn = sheet.LastColumn();
   texts["dimension"] =
-      "<dimension ref=\"" +
+      "<" + tags.prefix + "dimension ref=\"" +
       (lastRow > 0 && lastColumn > 0 ? FormatRange(MakeRange(1, 1, lastRow, lastColumn))
                                      : std::string("A1")) +
       "\"/>";

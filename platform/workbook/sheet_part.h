@@ -1,7 +1,7 @@
 // The worksheet part of an .xlsx package: reading the sheet data and merges of
 // a sheet's XML into a Worksheet, and writing them back into the kept XML.
-// Cost: linear in the sheet's cells both ways; the written sheet data is built
-// as one text (about 40 bytes a cell).
+// Cost: linear in the sheet's cells both ways; memory for reading is the cells
+// themselves; the written sheet data is built as one text (about 36 bytes a cell).
 #pragma once
 
 #include <string>
@@ -11,11 +11,14 @@
 
 namespace kelmo::workbook {
 
-// Takes the sheet data, merges and dimension out of the part's document
-// (which the sheet keeps) into the sheet; texts of shared-string cells come
-// from `sharedStrings` (indexes into the workbook's pool).
-void ReadSheetPart(Worksheet& sheet, XmlDocPtr doc, const std::vector<uint32_t>& sharedStrings,
-                   const std::string& file, const std::string& part);
+// Reads the part's text into the sheet: the cells are streamed (never held as
+// a tree), the merges taken, and the rest of the part kept as a document for
+// writing back. Texts of shared-string cells come from `sharedStrings`
+// (indexes into the workbook's pool). WorkbookError "<file>: повреждена часть
+// <part>" on malformed XML, a bad address or a bad value.
+void ReadSheetPart(Worksheet& sheet, const std::string& bytes,
+                   const std::vector<uint32_t>& sharedStrings, const std::string& file,
+                   const std::string& part);
 
 // The part's XML with the sheet's cells; `sstIndex` maps a pool index to its
 // shared-string index.

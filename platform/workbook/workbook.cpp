@@ -9,6 +9,7 @@
 #include "package_zip.h"
 #include "sheet_part.h"
 #include "workbook_error.h"
+#include "xml_stream.h"
 
 namespace kelmo::workbook {
 
@@ -71,17 +72,6 @@ std::string RelsPartOf(const std::string& part) {
 std::string RelativeTo(const std::string& folder, const std::string& part) {
   if (part.rfind(folder, 0) == 0) return part.substr(folder.size());
   return "/" + part;
-}
-
-std::string SharedStringText(xmlNode* si) {
-  std::string s;
-  for (xmlNode* k = si->children; k; k = k->next) {
-    if (k->type != XML_ELEMENT_NODE) continue;
-    if (LocalName(k) == "t") s += Text(k);
-    if (LocalName(k) == "r")
-      if (xmlNode* t = FirstChild(k, "t")) s += Text(t);
-  }
-  return s;
 }
 
 std::string Dump(xmlDoc* doc) {
@@ -237,10 +227,15 @@ void Workbook::Load(PackageParts parts, const std::string& label) {
 
   std::vector<uint32_t> shared;
   if (!stringsPart_.empty()) {
-    XmlDocPtr sst = ParseXmlPart(need(stringsPart_), label, stringsPart_);
-    for (xmlNode* si : Children(xmlDocGetRootElement(sst.get()), "si"))
-      shared.push_back(strings_.Intern(SharedStringText(si)));
+    std::vector<std::string> texts;
+    if (!ReadSharedStrings(need(stringsPart_), texts))
+      throw WorkbookError(label + ": повреждена часть " + stringsPart_);
+    shared.reserve(texts.size());
+    for (const auto& t : texts) shared.push_back(strings_.Intern(t));
+    // Written anew from the cells at every save.
+    parts_.erase(stringsPart_);
   }
+  parts_.erase(stylesPart_);
 
   xmlNode* wbRoot = xmlDocGetRootElement(workbookDoc_.get());
   for (xmlNode* s : Children(FirstChild(wbRoot, "sheets"), "sheet")) {
@@ -255,7 +250,8 @@ void Workbook::Load(PackageParts parts, const std::string& label) {
     if (!EndsWith(rel->second.first, "/worksheet")) continue;  // chart sheets are left alone
     const std::string& part = rel->second.second;
     auto sheet = std::make_unique<Worksheet>(Attr(s, "name"), strings_, styles_);
-    ReadSheetPart(*sheet, ParseXmlPart(need(part), label, part), shared, label, part);
+    ReadSheetPart(*sheet, need(part), shared, label, part);
+    parts_.erase(part);  // written anew from the cells at every save
     sheets_.push_back({std::move(sheet), part});
   }
   if (sheets_.empty()) throw WorkbookError(label + ": в книге нет листов");
@@ -314,7 +310,7 @@ Worksheet& Workbook::AddSheet(const std::string& name) {
   if (!r) r = xmlNewNs(wbRoot, BAD_CAST kRelNs, BAD_CAST "r");
   xmlNewNsProp(s, r, BAD_CAST "id", BAD_CAST id.c_str());
   auto sheet = std::make_unique<Worksheet>(name, strings_, styles_);
-  ReadSheetPart(*sheet, ParseXmlPart(NewSheetPartXml(), name, part), {}, name, part);
+  ReadSheetPart(*sheet, NewSheetPartXml(), {}, name, part);
   sheets_.push_back({std::move(sheet), part});
   return *sheets_.back().sheet;
 }
@@ -380,7 +376,7 @@ PackageParts Workbook::ToParts() {
   out[stringsPart_] = std::move(sst);
   for (size_t i = 0; i < sheets_.size(); ++i)
     out[sheets_[i].part] = WriteSheetPart(*sheets_[i].sheet, sstIndex);
-  out[stylesPart_] = DumpWithMarks(stylesDoc_.get(), styles_.Texts());
+  out[stylesPart_] = DumpWithMarks(stylesDoc_.get(), styles_.Texts(RootPrefix(stylesDoc_.get())));
   xmlNode* wbRoot = xmlDocGetRootElement(workbookDoc_.get());
   if (xmlNode* view = FirstChild(FirstChild(wbRoot, "bookViews"), "workbookView"))
     xmlSetProp(view, BAD_CAST "activeTab", BAD_CAST std::to_string(active_).c_str());

@@ -15,7 +15,8 @@
 // книгу <path>: <reason>" when it cannot.
 //
 // Cost: a workbook lives in memory (24 bytes a cell plus each distinct text
-// once); Open reads the whole package, SaveAs writes every sheet in one pass.
+// once); Open reads the package into memory and streams each sheet's cells
+// (no tree of them is built); SaveAs writes every sheet in one pass.
 #pragma once
 
 #include <map>

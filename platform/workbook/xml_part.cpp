@@ -83,6 +83,13 @@ std::string NodeXml(xmlDoc* doc, xmlNode* node) {
   return s;
 }
 
+std::string RootPrefix(xmlDoc* doc) {
+  xmlNode* root = xmlDocGetRootElement(doc);
+  if (root && root->ns && root->ns->prefix)
+    return std::string(reinterpret_cast<const char*>(root->ns->prefix)) + ":";
+  return {};
+}
+
 void AppendEscaped(std::string& out, std::string_view text) {
   for (char ch : text) {
     switch (ch) {

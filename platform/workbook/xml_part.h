@@ -38,6 +38,9 @@ std::string Text(const xmlNode* node);
 // The node and its subtree as XML text.
 std::string NodeXml(xmlDoc* doc, xmlNode* node);
 
+// "x:" when the root element's namespace has the prefix x, else "".
+std::string RootPrefix(xmlDoc* doc);
+
 // Escapes text for element content and attribute values.
 void AppendEscaped(std::string& out, std::string_view text);
 std::string Escaped(std::string_view text);

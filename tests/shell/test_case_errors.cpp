@@ -120,6 +120,9 @@ TEST(RecordHash, Md5AndFields) {
                      {"seria", "АБ"}, {"number", "123456"}, {"in_stac", QDate(2013, 3, 1)},
                      {"hash", digest}};
   EXPECT_TRUE(CheckRecordHash(Record(fields)));
+  fields["in_stac"] = "2013-03-01";  // as the DBF engine's SQL gives a date
+  EXPECT_TRUE(CheckRecordHash(Record(fields)));
+  fields["in_stac"] = QDate(2013, 3, 1);
   fields["hash"] = digest.toLower();
   EXPECT_FALSE(CheckRecordHash(Record(fields)));
   fields["hash"] = digest;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 #include "file_preview.h"
@@ -99,7 +100,10 @@ TEST_F(PreviewTest, PrintingTextOnlyAfterTheDialogsOk) {
   ScopedInteraction scope(answers);
   re->setPlainText("протокол");
   QStringList printed;
-  auto printer = [&](const QString& text, const QString&) { printed << text; };
+  auto printer = [&](QPlainTextEdit* box, QPrinter& target) {
+    printed << box->toPlainText();
+    EXPECT_TRUE(target.docName().isEmpty());
+  };
   QStringList shown;
   auto opener = [&](const std::string& p) { shown << QString::fromStdString(p); };
   PrintPreviewed(&panel, ole1, re, "", opener, printer);

@@ -59,5 +59,17 @@ TEST(HolidayCalendar, BedDaysFromTheRegistryTables) {
   for (const auto& c : cases)
     EXPECT_EQ(CountBedDays(c.type, c.in, c.out, c.lpu, calendar), c.days)
         << c.type << " " << c.lpu << " " << c.in.toString().toStdString();
+  // The working-day count over the dialog queries of the same tables.
+  FbQuery holidays(db), exceptions(db);
+  holidays.setSql(kDialHolidaySql);
+  holidays.Open();
+  exceptions.setSql(kDialExceptionsSql);
+  exceptions.setParam("LPU", 12);
+  exceptions.Open();
+  EXPECT_EQ(CountWorkingDays({"01.03.2013", "02.03.2013", "03.03.2013", "05.03.2013", "06.03.2013"},
+                             HolidaysOf(holidays), ExceptionsOf(exceptions)),
+            3);
+  holidays.Close();
+  exceptions.Close();
   db.Close();
 }

@@ -87,42 +87,41 @@ TEST_F(GridTest, FlagsFromASeededDatabase) {
 
   // "Отметить все невыгруженные ЛПУ" as an insurer sees the month.
   flags(45001, 0, march);
-  QStringList marks;
+  SortedTextList marks;
   int repaints = 0;
   auto flagOfRow = [&] {
     return LpuFlag(45001, ibqLPU.FieldByName("R_CNT"), ibqLPU.FieldByName("UPL_CNT"));
   };
   MarkLpus(ibqLPU, marks, true, flagOfRow, [&] { ++repaints; });
-  EXPECT_EQ(marks, (QStringList{"902", "903"}));
+  EXPECT_EQ(marks.Items(), (QStringList{"902", "903"}));
   EXPECT_EQ(repaints, ibqLPU.RecordCount());
   // "Отметить все ЛПУ": every row, the last one current afterwards.
   MarkLpus(ibqLPU, marks, false, flagOfRow, {});
-  EXPECT_EQ(marks.size(), ibqLPU.RecordCount());
+  EXPECT_EQ(marks.Count(), ibqLPU.RecordCount());
   EXPECT_FALSE(ibqLPU.Eof());
   EXPECT_EQ(ibqLPU.RecNo(), ibqLPU.RecordCount() - 1);
   // Changing the month and reopening keeps the marks.
   flags(45001, 0, QDate(2013, 2, 1));
-  EXPECT_TRUE(IsLpuMarked(marks, "904"));
+  EXPECT_TRUE(marks.Contains("904"));
   repaints = 0;
-  const int count = marks.size();
+  const int count = marks.Count();
   ClearLpuMarks(marks, [&] { ++repaints; });
-  EXPECT_TRUE(marks.isEmpty());
+  EXPECT_EQ(marks.Count(), 0);
   EXPECT_EQ(repaints, count);
   ibqLPU.Close();
   db.Close();
 }
 
-TEST_F(GridTest, MarksAreSortedWithoutDoubles) {
-  QStringList marks;
+TEST_F(GridTest, ToggleAndClearMarks) {
+  SortedTextList marks;
   ToggleLpuMark(marks, "25");
   ToggleLpuMark(marks, "3");
   ToggleLpuMark(marks, "100");
-  EXPECT_EQ(marks, (QStringList{"100", "25", "3"}));
-  EXPECT_THROW(AddLpuMark(marks, "25"), std::logic_error);
+  EXPECT_EQ(marks.Items(), (QStringList{"100", "25", "3"}));
   ToggleLpuMark(marks, "25");
-  EXPECT_EQ(marks, (QStringList{"100", "3"}));
+  EXPECT_EQ(marks.Items(), (QStringList{"100", "3"}));
   int repaints = 0;
-  QStringList none;
+  SortedTextList none;
   ClearLpuMarks(none, [&] { ++repaints; });
   EXPECT_EQ(repaints, 0);
 }
@@ -133,11 +132,11 @@ TEST_F(GridTest, MarkedRowsArePaintedSkyBlue) {
     model.setItem(r, 0, new QStandardItem(QString::number(10 + r)));
     model.setItem(r, 1, new QStandardItem(QStringLiteral("ЛПУ")));
   }
-  QStringList marks{"11"};
+  SortedTextList marks;
+  marks.Add("11");
   QTableView view;
   view.setModel(&model);
-  MarkedLpuDelegate delegate(
-      [&](int row) { return IsLpuMarked(marks, model.item(row, 0)->text()); });
+  MarkedLpuDelegate delegate([&](int row) { return marks.Contains(model.item(row, 0)->text()); });
   view.setItemDelegate(&delegate);
   view.resize(300, 200);
   view.show();

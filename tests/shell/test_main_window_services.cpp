@@ -62,7 +62,7 @@ TEST_F(MainWindowServices, InstitutionLeavesTheGridAloneAndMarksNothing) {
   EXPECT_EQ(fm->ibqLPU.param("dbeg"), before);
   EXPECT_EQ(fm->ibqLPU.param("inog").toInt(), 2);
   fm->DBGrid1DblClick();
-  EXPECT_TRUE(fm->MarkedLpus.isEmpty());
+  EXPECT_EQ(fm->MarkedLpus.Count(), 0);
   for (int row = 0; row < fm->ibqLPU.RecordCount(); ++row) EXPECT_EQ(fm->LpuFlagOfRow(row), "");
 }
 
@@ -71,15 +71,15 @@ TEST_F(MainWindowServices, MarksAndThePeriodOfTheCurrentRow) {
   ASSERT_GT(fm->ibqLPU.RecordCount(), 1) << "the demonstration data hold institutions";
   fm->DBGrid1->setCurrentIndex(fm->lpuModel->index(0, 0));
   fm->DBGrid1DblClick();
-  ASSERT_EQ(fm->MarkedLpus.size(), 1);
+  ASSERT_EQ(fm->MarkedLpus.Count(), 1);
   fm->DBGrid1DblClick();
-  EXPECT_TRUE(fm->MarkedLpus.isEmpty());
+  EXPECT_EQ(fm->MarkedLpus.Count(), 0);
   fm->N1Click();
-  EXPECT_EQ(fm->MarkedLpus.size(), fm->ibqLPU.RecordCount());
+  EXPECT_EQ(fm->MarkedLpus.Count(), fm->ibqLPU.RecordCount());
   EXPECT_EQ(fm->DBGrid1->currentIndex().row(), fm->ibqLPU.RecordCount() - 1);
   EXPECT_EQ(fm->ibqLPU.RecNo(), fm->ibqLPU.RecordCount() - 1);
   fm->N2Click();
-  EXPECT_TRUE(fm->MarkedLpus.isEmpty());
+  EXPECT_EQ(fm->MarkedLpus.Count(), 0);
   // The period: calendar month, for the current institution.
   fm->seYear->setValue(2013);
   fm->cbMonth->setCurrentIndex(1);
@@ -128,7 +128,7 @@ TEST_F(MainWindowServices, InsurerSeesTheFlagsInTheGrid) {
     l.sort(Qt::CaseInsensitive);
     return l;
   }();
-  EXPECT_EQ(fm->MarkedLpus, expected);
+  EXPECT_EQ(fm->MarkedLpus.Items(), expected);
 }
 
 TEST_F(MainWindowServices, LogButtonAndCaseErrorsGoThroughTheRunState) {

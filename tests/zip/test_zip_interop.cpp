@@ -3,6 +3,7 @@
 // peers extract here byte-identically to what unzip extracts.
 #include <gtest/gtest.h>
 
+#include "file_helpers.h"
 #include "zip_reader.h"
 #include "zip_test_support.h"
 #include "zip_writer.h"
@@ -73,6 +74,25 @@ TEST_P(WriterLevels, PeersAcceptAndExtractSameBytes) {
     EXPECT_EQ((e.flags & kFlagFast) != 0, GetParam() <= 2);
     EXPECT_EQ(e.version_needed, 20);
   }
+  // The same dates: the sources' modification times (to the two seconds of
+  // the format) in python's reading and on the files unzip wrote.
+  std::string py =
+      "import zipfile,sys\nfor i in zipfile.ZipFile(sys.argv[1]).infolist(): "
+      "print(i.filename, '%04d%02d%02d%02d%02d%02d' % i.date_time)";
+  ASSERT_EQ(Shell("/usr/bin/python3 -c " + Quote(py) + " " + Quote(zip), &out), 0) << out;
+  for (const std::string& file : f.files) {
+    std::time_t t = FileDateTimeOf(file);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec / 2 * 2);
+    std::string name = fs::path(file).filename().string();
+    EXPECT_NE(out.find(name + " " + stamp), std::string::npos) << out;
+    auto peer = fs::last_write_time(f.dir / ("peer/" + name));
+    auto source = fs::last_write_time(file);
+    EXPECT_LE(std::chrono::abs(peer - source), std::chrono::seconds(2)) << name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLevels, WriterLevels, ::testing::Range(0, 10));
@@ -139,6 +159,8 @@ TEST(ZipInterop, PeerArchivesExtractLikeUnzip) {
            "zipfile.ZIP_DEFLATED)\nfor r,d,fs in os.walk('.'):\n  for n in fs: "
            "z.write(os.path.join(r,n))\nz.close()\"",
        ""},
+      {"zip streamed", "cd " + Quote(src) + " && zip -q -r - . > ../h.zip", ""},
+      {"zip streamed encrypted", "cd " + Quote(src) + " && zip -q -P pw -r - . > ../i.zip", "pw"},
   };
   int k = 0;
   for (const Case& c : cases) {
@@ -149,6 +171,58 @@ TEST(ZipInterop, PeerArchivesExtractLikeUnzip) {
     ExpectSameAsUnzip(zip, f.dir / ("x" + std::to_string(k)), c.password);
     ++k;
   }
+}
+
+// A streamed archive (sizes in data descriptors) whose directory is lost is
+// rebuilt from its local headers and descriptors.
+TEST(ZipInterop, StreamedArchiveRebuiltFromLocalHeaders) {
+  Fixture f;
+  WriteFile(f.dir / "src/Счёт.xml", "utf-8 name");
+  std::string out;
+  ASSERT_EQ(Shell("cd " + Quote(f.dir / "src") + " && zip -q -r - . > ../s.zip", &out), 0) << out;
+  std::string data = ReadFile(f.dir / "s.zip");
+  std::size_t central = data.find("PK\x01\x02");
+  ASSERT_NE(central, std::string::npos);
+  WriteFile(f.dir / "cut.zip", data.substr(0, central));
+  TQorUnZip u;
+  u.SetZipName(f.dir / "cut.zip");
+  u.SetIncompleteZipMode(TIncompleteZipMode::izAssumeBad);
+  u.SetDestDir(f.dir / "o");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 5);
+  EXPECT_EQ(ReadFile(f.dir / "o/Счёт.xml"), "utf-8 name");
+  for (std::size_t i = 0; i < f.files.size(); ++i)
+    EXPECT_EQ(ReadFile(f.dir / ("o/" + fs::path(f.files[i]).filename().string())), f.contents[i]);
+}
+
+}  // namespace
+}  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipInterop, RetainedAttributes) {
+  TempDir dir;
+  WriteFile(dir / "src/run.sh", "#!/bin/sh\n");
+  WriteFile(dir / "src/ro.txt", "read only");
+  fs::permissions(dir / "src/run.sh", fs::perms(0750), fs::perm_options::replace);
+  fs::permissions(dir / "src/ro.txt", fs::perms(0444), fs::perm_options::replace);
+  std::string out;
+  ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && zip -q ../unix.zip run.sh", &out), 0) << out;
+  TQorZip z;
+  z.SetZipName(dir / "ours.zip");
+  z.FilesList() = {dir / "src/ro.txt"};
+  ASSERT_EQ(z.Compress(), 1);
+  for (const char* zip : {"unix.zip", "ours.zip"}) {
+    TQorUnZip u;
+    u.SetZipName(dir / zip);
+    u.SetDestDir(dir / "o");
+    u.SetDoAll(true);
+    u.SetRetainAttributes(true);
+    EXPECT_EQ(u.Extract(), 1);
+  }
+  EXPECT_EQ(fs::status(dir / "o/run.sh").permissions() & fs::perms::all, fs::perms(0750));
+  EXPECT_EQ(fs::status(dir / "o/ro.txt").permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // code pages of names, rebuilding from local headers.
 #include <gtest/gtest.h>
 
+#include "file_helpers.h"
 #include "little_endian.h"
 #include "zip_reader.h"
 #include "zip_test_support.h"
@@ -478,6 +479,74 @@ TEST(ZipReader, FolderLinkedOutsideDestDirIsRefused) {
   EXPECT_EQ(refused, 1);
   EXPECT_FALSE(std::filesystem::exists(dir / "outside/planted.txt"));
   EXPECT_TRUE(std::filesystem::exists(dir / "dest/plain/ok.txt"));
+}
+
+}  // namespace
+}  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipReader, EventsRenameProgressAndDateModes) {
+  test::TempDir dir;
+  std::string zip = dir / "e.zip";
+  {
+    TQorZip z;
+    z.SetZipName(zip);
+    std::time_t old_time = std::time(nullptr) - 3600 * 24 * 30;
+    std::string big = test::XmlLike(100000, 21);
+    z.AddFromMemory("a.xml", std::vector<std::uint8_t>(big.begin(), big.end()), old_time);
+    z.AddFromMemory("b.xml", {'b'}, old_time);
+    z.Compress();
+  }
+  TQorUnZip u;
+  u.SetZipName(zip);
+  u.SetDestDir(dir / "o");
+  u.SetDoAll(true);
+  std::vector<std::string> ends;
+  int last_total = -1, last_file = -1;
+  u.events.OnStartUnZip = [&](int, std::string& name, bool&) {
+    if (name.size() >= 5 && name.substr(name.size() - 5) == "b.xml") name = dir / "o/renamed.xml";
+  };
+  u.events.OnEndUnZip = [&](int, const std::string& name) { ends.push_back(name); };
+  u.events.OnTotalPercentDone = [&](int p) { last_total = p; };
+  u.events.OnFilePercentDone = [&](int p) { last_file = p; };
+  EXPECT_EQ(u.Extract(), 2);
+  EXPECT_EQ(ends, (std::vector<std::string>{dir / "o/a.xml", dir / "o/renamed.xml"}));
+  EXPECT_EQ(last_total, 100);
+  EXPECT_EQ(last_file, 100);
+  // The file's date is the entry's.
+  EXPECT_EQ(FileDosDateTimeOf(dir / "o/a.xml"), u.Entry(0).date_time);
+
+  // ifNewer: the entry (a month old) is not newer than a fresh file.
+  test::WriteFile(dir / "o/a.xml", "fresh");
+  u.SetOverwriteMode(TUZOverwriteMode::ifNewer);
+  u.SetDoAll(true);
+  u.events = {};
+  EXPECT_EQ(u.Extract(), 1);  // only b.xml, which does not exist under its own name
+  EXPECT_EQ(test::ReadFile(dir / "o/a.xml"), "fresh");
+  // ifOlder: the entry is older than the fresh a.xml, so it is written; b.xml
+  // carries the entry's own date, not older, so it stays.
+  u.SetOverwriteMode(TUZOverwriteMode::ifOlder);
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 1);
+  EXPECT_EQ(test::ReadFile(dir / "o/a.xml"), test::XmlLike(100000, 21));
+}
+
+TEST(ZipReader, RootDirPrefixRemovedFromStoredFolders) {
+  test::TempDir dir;
+  TQorZip z;
+  z.SetZipName(dir / "r.zip");
+  z.AddFromMemory("base/in/x.txt", {'x'});
+  z.Compress();
+  TQorUnZip u;
+  u.SetZipName(dir / "r.zip");
+  u.SetRootDir("BASE");
+  u.SetRecreateDirs(true);
+  u.SetDestDir(dir / "o");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 1);
+  EXPECT_TRUE(std::filesystem::exists(dir / "o/in/x.txt"));
 }
 
 }  // namespace

@@ -170,3 +170,103 @@ TEST(ZipSplit, ConfigurationFileStandsInForALostEndRecord) {
 
 }  // namespace
 }  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipSplit, UpdatingASplitSetMakesOneCompleteArchive) {
+  test::TempDir dir;
+  auto files = SourceFiles(dir);
+  std::string out;
+  ASSERT_EQ(
+      test::Shell("cd " + test::Quote(dir / "src") + " && zip -q -s 64k ../set.zip *.bin", &out), 0)
+      << out;
+  test::WriteFile(dir / "extra.txt", "added later");
+  TQorZip z;
+  z.SetZipName(dir / "set.zip");
+  z.FilesList() = {dir / "extra.txt"};
+  EXPECT_EQ(z.Compress(), 1);
+  EXPECT_EQ(test::Shell("unzip -tq " + test::Quote(dir / "set.zip"), &out), 0) << out;
+  TQorUnZip u;
+  u.SetZipName(dir / "set.zip");
+  u.SetDestDir(dir / "o");
+  u.SetDoAll(true);
+  EXPECT_EQ(u.Extract(), 6);
+  EXPECT_EQ(u.DiskCount(), 1);
+  for (const std::string& f : files)
+    EXPECT_TRUE(test::ReadFile(f) ==
+                test::ReadFile(dir / ("o/" + std::filesystem::path(f).filename().string())));
+}
+
+}  // namespace
+}  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+// A spanned set: every disk is asked for through OnGetNextDisk (here, files
+// standing for the disks); a refused disk cancels.
+TEST(ZipSplit, SpannedSetReadThroughTheNextDiskQuestion) {
+  test::TempDir dir;
+  auto files = SourceFiles(dir);
+  TQorZip w;
+  w.SetZipName(dir / "pack.zip");
+  w.SetPackLevel(0);
+  w.MultiZipInfo().MultiMode = TMultiMode::mmBlocks;
+  w.MultiZipInfo().BlockSize = 100000;
+  w.FilesList() = files;
+  ASSERT_EQ(w.Compress(), 5);
+  auto disk_file = [&](int n) {
+    return n == 3 ? dir / "pack.zip" : dir / ("pack.zip.z0" + std::to_string(n));
+  };
+  TQorZip r;  // a writer reads too, and its MultiZipInfo chooses the mode
+  r.MultiZipInfo().MultiMode = TMultiMode::mmSpan;
+  std::vector<int> asked;
+  r.events.OnGetNextDisk = [&](int n, std::string& name) {
+    asked.push_back(n);
+    name = disk_file(n);
+  };
+  r.SetZipName(dir / "pack.zip");
+  r.SetDestDir(dir / "out");
+  r.SetDoAll(true);
+  EXPECT_EQ(r.Extract(), 5);
+  EXPECT_FALSE(asked.empty());
+  EXPECT_EQ(asked.front(), 1);
+  for (const std::string& f : files)
+    EXPECT_TRUE(test::ReadFile(f) ==
+                test::ReadFile(dir / ("out/" + std::filesystem::path(f).filename().string())));
+
+  TQorZip refused;
+  refused.MultiZipInfo().MultiMode = TMultiMode::mmSpan;
+  refused.events.OnGetNextDisk = [](int, std::string& name) { name.clear(); };
+  refused.SetZipName(dir / "pack.zip");
+  refused.SetDestDir(dir / "out2");
+  refused.SetDoAll(true);
+  try {
+    refused.Extract();
+    FAIL();
+  } catch (const EUserCanceled& e) {
+    EXPECT_STREQ(e.what(), "User canceled loading new disk.");
+  }
+  // Without a handler the question goes to the interaction, message 184.
+  struct Cancel : TZipInteraction {
+    std::string text;
+    int ShowMessage(int id, const std::string& t, const std::string&, unsigned buttons) override {
+      EXPECT_EQ(id, kMsgNextDisk);
+      EXPECT_EQ(buttons, kMbOkCancel);
+      text = t;
+      return kIdCancel;
+    }
+  } cancel;
+  TQorZip prompted;
+  prompted.MultiZipInfo().MultiMode = TMultiMode::mmSpan;
+  prompted.SetInteraction(&cancel);
+  prompted.SetZipName(dir / "pack.zip");
+  prompted.SetDestDir(dir / "out3");
+  prompted.SetDoAll(true);
+  EXPECT_THROW(prompted.Extract(), EUserCanceled);
+  EXPECT_EQ(cancel.text, "Please insert disk 1 of the multi-disk set.");
+}
+
+}  // namespace
+}  // namespace kelmo::zip

@@ -218,3 +218,58 @@ TEST(ZipWriter, Zip64BeyondFourGiB) {
 
 }  // namespace
 }  // namespace kelmo::zip
+
+namespace kelmo::zip {
+namespace {
+
+TEST(ZipWriter, FreshenDisposeAndSkipping) {
+  TempDir dir;
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "b.txt", "b");
+  {
+    TQorZip z;
+    z.SetZipName(dir / "f.zip");
+    z.FilesList() = {dir / "a.txt"};
+    ASSERT_EQ(z.Compress(), 1);
+  }
+  // Freshen: b.txt is not in the archive, so nothing is added.
+  std::vector<TSkipReason> reasons;
+  TQorZip z;
+  z.SetZipName(dir / "f.zip");
+  z.SetZipAction(TZipAction::zaFreshen);
+  z.events.OnSkippingFile = [&](TSkipReason r, const std::string&, int, bool&) {
+    reasons.push_back(r);
+  };
+  z.FilesList() = {dir / "b.txt"};
+  EXPECT_EQ(z.Compress(), 0);
+  ASSERT_EQ(reasons.size(), 1u);
+  EXPECT_EQ(reasons[0], TSkipReason::srNoFileToFreshen);
+
+  // OnStartZip may skip a file; Dispose removes what was zipped, asking first.
+  reasons.clear();
+  WriteFile(dir / "c.txt", "c");
+  TQorZip d;
+  d.SetZipName(dir / "d.zip");
+  d.SetDispose(true);
+  d.events.OnSkippingFile = [&](TSkipReason r, const std::string&, int, bool&) {
+    reasons.push_back(r);
+  };
+  d.zip_events.OnStartZip = [](const std::string& name, TZipHeaderInfo&, bool& skip) {
+    skip = name.find("b.txt") != std::string::npos;
+  };
+  std::vector<std::string> disposed;
+  d.zip_events.OnDisposeFile = [&](const std::string& name, bool& skip) {
+    disposed.push_back(name);
+    skip = name.find("c.txt") != std::string::npos;
+  };
+  d.FilesList() = {dir / "a.txt", dir / "b.txt", dir / "c.txt"};
+  EXPECT_EQ(d.Compress(), 2);
+  EXPECT_EQ(reasons, (std::vector<TSkipReason>{TSkipReason::srSkippedInStartZip}));
+  EXPECT_EQ(disposed.size(), 2u);
+  EXPECT_FALSE(fs::exists(dir / "a.txt"));
+  EXPECT_TRUE(fs::exists(dir / "b.txt"));  // skipped, so not disposed
+  EXPECT_TRUE(fs::exists(dir / "c.txt"));  // the handler kept it
+}
+
+}  // namespace
+}  // namespace kelmo::zip

@@ -2,6 +2,8 @@
 // written to package parts and read back; damaged packages.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "cell_address.h"
 #include "workbook.h"
 #include "workbook_error.h"
@@ -235,6 +237,51 @@ TEST(WorkbookModel, TemplatePartsStayAndCalcChainGoes) {
   EXPECT_NE(out["xl/worksheets/sheet1.xml"].find("activeCell=\"A8\""), std::string::npos);
 }
 
+TEST(WorkbookModel, PrefixedPartsRichTextAndInlineStrings) {
+  auto parts = Workbook::Create()->ToParts();
+  parts["xl/worksheets/sheet1.xml"] =
+      "<?xml version=\"1.0\"?><!-- made elsewhere -->"
+      "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+      "<x:sheetData><x:row r=\"2\" ht=\"20\" customHeight=\"1\">"
+      "<x:c r=\"A2\" t=\"s\"><x:v>0</x:v></x:c>"
+      "<x:c t=\"inlineStr\"><x:is><x:r><x:t>вст</x:t></x:r><x:r><x:t xml:space=\"preserve\"> "
+      "роено</x:t></x:r>"
+      "<x:rPh><x:t>фон</x:t></x:rPh></x:is></x:c>"
+      "<x:c r=\"D2\"><x:f>B2&amp;\"!\"</x:f><x:v></x:v></x:c>"
+      "</x:row></x:sheetData><x:mergeCells><x:mergeCell "
+      "ref=\"A5:B6\"/></x:mergeCells></x:worksheet>";
+  parts["xl/sharedStrings.xml"] =
+      "<sst "
+      "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><r><t>Все</t></r>"
+      "<r><rPr><b/></rPr><t>го</t></r><rPh><t>x</t></rPh></si></sst>";
+  parts["xl/_rels/workbook.xml.rels"].insert(
+      parts["xl/_rels/workbook.xml.rels"].find("</Relationships>"),
+      "<Relationship Id=\"rId7\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>");
+  auto wb = Workbook::FromParts(parts, "p.xlsx");
+  Worksheet& s = wb->ActiveSheet();
+  EXPECT_EQ(s.Text(2, 1), "Всего");
+  EXPECT_EQ(s.Text(2, 2), "вст роено");
+  EXPECT_EQ(s.Formula(2, 4), "B2&\"!\"");
+  EXPECT_TRUE(s.IsEmpty(2, 4));
+  EXPECT_EQ(s.RowHeight(2), 20);
+  ASSERT_EQ(s.Merges().size(), 1u);
+  s.SetBorder(MakeRange(2, 1, 2, 1), BorderIndex::EdgeTop, LineStyle::Thin);
+  s.SetText(3, 1, "новая");
+  const auto out = wb->ToParts();
+  // Everything the layer writes into a prefixed part carries the prefix.
+  const std::string& sheetXml = out.at("xl/worksheets/sheet1.xml");
+  EXPECT_NE(sheetXml.find("<x:sheetData><x:row r=\"2\""), std::string::npos) << sheetXml;
+  EXPECT_EQ(sheetXml.find("<c "), std::string::npos);
+  EXPECT_NE(sheetXml.find("<x:mergeCells count=\"1\"><x:mergeCell ref=\"A5:B6\"/>"),
+            std::string::npos);
+  auto back = RoundTrip(*wb);
+  EXPECT_EQ(back->ActiveSheet().Text(3, 1), "новая");
+  EXPECT_EQ(back->ActiveSheet().BorderAt(2, 1).top.style, "thin");
+  EXPECT_EQ(back->ActiveSheet().Text(2, 2), "вст роено");
+  EXPECT_EQ(back->ActiveSheet().Formula(2, 4), "B2&\"!\"");
+}
+
 TEST(WorkbookModel, DamagedPackagesNameTheFile) {
   auto parts = Workbook::Create()->ToParts();
   {
@@ -288,4 +335,49 @@ TEST(WorkbookModel, DamagedPackagesNameTheFile) {
     ExpectThrowsWith([&] { Workbook::FromParts(p, "/tmp/x.xlsx"); },
                      "отсутствует часть [Content_Types].xml");
   }
+}
+
+TEST(WorkbookModel, MangledPartsGiveErrorsNotCrashes) {
+  auto wb = Workbook::Create();
+  Worksheet& s = wb->ActiveSheet();
+  s.SetText(1, 1, "Всего");
+  s.SetNumber(2, 2, 12.5);
+  s.SetFormula(3, 3, "A1&B2");
+  s.Merge(MakeRange(4, 1, 4, 3));
+  s.SetFont(MakeRange(1, 1, 1, 1), {.bold = true});
+  const auto parts = wb->ToParts();
+  std::mt19937 random(20131);
+  int errors = 0;
+  for (const char* target :
+       {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml", "xl/styles.xml", "xl/workbook.xml"}) {
+    const std::string original = parts.at(target);
+    for (int round = 0; round < 300; ++round) {
+      std::string mangled = original;
+      const int edits = 1 + static_cast<int>(random() % 4);
+      for (int e = 0; e < edits; ++e) {
+        const size_t at = random() % mangled.size();
+        switch (random() % 3) {
+          case 0:
+            mangled[at] = static_cast<char>(random() % 256);
+            break;
+          case 1:
+            mangled.erase(at, 1 + random() % 8);
+            break;
+          default:
+            mangled.insert(at, 1, "<>\"&:0A9"[random() % 8]);
+            break;
+        }
+        if (mangled.empty()) mangled = "<";
+      }
+      auto p = parts;
+      p[target] = mangled;
+      try {
+        auto opened = Workbook::FromParts(p, "m.xlsx");
+        opened->ToParts();
+      } catch (const WorkbookError&) {
+        ++errors;
+      }
+    }
+  }
+  EXPECT_GT(errors, 0);
 }
