@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "case_errors.h"
+#include "reception_context.h"
 
 namespace kelmo {
 
@@ -129,5 +130,14 @@ bool CheckPaidEarlier(FbDatabase& db, FbTransaction* tr, const QList<int>& passR
 
 // The rule the paid-earlier check writes to the act after finding rows.
 QString PaidEarlierRule();
+
+// The run's forms of the two database checks: the pass (0 local, 1
+// out-of-region) picks the report list of ctx.State.ReportLists; the
+// paid-earlier check writes its rule to the act when it found rows.
+QList<int> PassReports(const ReceptionState& state, int pass);
+bool CheckPaidEarlier(const ReceptionContext& ctx, int pass, int nomMtl, const CheckedStay& stay,
+                      const QString& diagnosis, QString& rowErrorText, QList<rMEK>& caseErrors);
+int CheckOverlapWithDatabase(const ReceptionContext& ctx, int pass, const CheckedStay& stay,
+                             QString& rowErrorText, bool& rowRefused);
 
 }  // namespace kelmo

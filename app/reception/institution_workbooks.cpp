@@ -6,6 +6,7 @@
 
 #include "common.h"
 #include "excel_application.h"
+#include "reception_checks.h"
 #include "workbook_error.h"
 #include "worksheet.h"
 
@@ -251,6 +252,63 @@ QString RegisterLayoutStopLine(int stacType) {
 QString InvoiceLayoutStopLine(const QString& failingName) {
   return QStringLiteral("Неверный формат файла счет-фактуры ") + failingName +
          QStringLiteral("! Дальнейший прием невозможен.");
+}
+
+// --- The run's entry points ---
+
+namespace {
+
+WorkbookCheckResult Outcome(const WorkbookReading& reading) {
+  WorkbookCheckResult result;
+  switch (reading.Problem) {
+    case WorkbookProblem::None:
+      result.Outcome = WorkbookOutcome::Passed;
+      break;
+    case WorkbookProblem::FilesMissing:
+      result.Outcome = WorkbookOutcome::FilesMissing;
+      break;
+    case WorkbookProblem::RegisterLayout:
+      result.Outcome = WorkbookOutcome::RegisterLayout;
+      break;
+    case WorkbookProblem::InvoiceLayout:
+      result.Outcome = WorkbookOutcome::InvoiceLayout;
+      break;
+  }
+  result.FailingName = reading.FailingName;
+  return result;
+}
+
+workbook::ExcelApplication& ExcelOf(const ReceptionContext& ctx) {
+  if (ctx.Excel == nullptr) throw workbook::WorkbookError("Не найден Excel!");
+  return *ctx.Excel;
+}
+
+}  // namespace
+
+WorkbookCheckResult CheckLocalWorkbooks(const ReceptionContext& ctx) {
+  const WorkbookReading reading = ReadLocalWorkbooks(
+      ExcelOf(ctx), [&ctx](const QString& name) { return ctx.FindInstitutionWorkbook(name); },
+      ctx.StacType, ctx.LpuAttach == 1);
+  ctx.Act().WriteLines(reading.ActLines);
+  ReceptionState& state = ctx.State;
+  state.LpuInvoiceSum = reading.LpuInvoiceSum;
+  state.LpuInvoiceBedDays = reading.LpuInvoiceBedDays;
+  state.LocalInvoiceBaseSum = reading.BaseSum;
+  state.LocalInvoiceExtraSum = reading.ExtraSum;
+  return Outcome(reading);
+}
+
+WorkbookCheckResult CheckOutOfRegionWorkbooks(const ReceptionContext& ctx) {
+  const WorkbookReading reading = ReadOutOfRegionWorkbooks(
+      ExcelOf(ctx), [&ctx](const QString& name) { return ctx.FindInstitutionWorkbook(name); },
+      ctx.StacType);
+  ctx.Act().WriteLines(reading.ActLines);
+  ReceptionState& state = ctx.State;
+  state.LpuInvoiceSum = reading.LpuInvoiceSum;
+  state.LpuInvoiceBedDays = reading.LpuInvoiceBedDays;
+  state.OutOfRegionInvoiceBaseSum = reading.BaseSum;
+  state.OutOfRegionInvoiceExtraSum = reading.ExtraSum;
+  return Outcome(reading);
 }
 
 }  // namespace kelmo

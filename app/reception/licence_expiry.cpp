@@ -1,9 +1,13 @@
 // Licences of bed profiles that end soon, and the identification table.
 #include "licence_expiry.h"
 
+#include <QApplication>
+
 #include "common.h"
 #include "fb_database.h"
 #include "fb_query.h"
+#include "interaction.h"
+#include "reception_checks.h"
 
 namespace kelmo {
 
@@ -93,6 +97,28 @@ QStringList IdentTableRowLines(const QString& number, const QString& name, const
               Cell(TrimText(name), 27) + QLatin1Char('|') + Cell(TrimText(reason), 59) +
               QLatin1Char('|'),
           kIdentRule};
+}
+
+// --- The run's entry points ---
+
+void CheckExpiringLicences(const ReceptionContext& ctx) {
+  const QList<ExpiringLicence> licences =
+      FindExpiringLicences(ctx.Db, &ctx.Tr, ctx.LpuId, ctx.StacType, ctx.ReceptionDate);
+  if (licences.isEmpty()) return;
+  ctx.Act().WriteLines(ExpiringLicenceActLines(licences));
+  Interact().Message(ctx.MessageOwner, ExpiringLicenceCaption(), ExpiringLicenceMessage(licences),
+                     MessageIcon::Information, MessageButtons::Ok);
+  QApplication::beep();
+}
+
+void WriteIdentTableHead(ActFile& act, bool& begun) {
+  act.WriteLines(IdentTableHeadLines());
+  begun = true;
+}
+
+void WriteIdentTableRow(ActFile& act, const QString& number, const QString& name,
+                        const QString& reason) {
+  act.WriteLines(IdentTableRowLines(number, name, reason));
 }
 
 }  // namespace kelmo

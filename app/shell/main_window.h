@@ -120,6 +120,9 @@ class TfmKelmo : public QMainWindow {
   QString SaveLog(const QString& folder);
   void WriteVersionBanner(const QString& path, int lineIndex);
   bool ClearFolder(const QString& folder);
+  // What the registry folder holds (main_window_packages.cpp): true when it
+  // was refused.
+  bool IdentifyPackages(int mode, bool& XmlPackageMode, bool& PackageConfirmed);
   // "Show" and print preview of workbooks, and text printing; tests replace them.
   workbook::FileOpener Opener;
   TextPrinter Printer;

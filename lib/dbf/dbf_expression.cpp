@@ -262,7 +262,7 @@ void TdfExpOperator::Evaluate(TdfExpVariant& value, uint8_t& type) {
   }
   bool comparison = code >= opEq && code <= opExact;
   bool logical = code == opAnd || code == opOr || code == opNot;
-  type = (comparison || logical) ? etBoolean : rt;
+  type = (comparison || logical) ? static_cast<uint8_t>(etBoolean) : rt;
 
   if (rt == etBoolean) {
     bool r = VariantToBool(rv);
@@ -868,6 +868,35 @@ void TdfExpHandler::Evaluate(TdfExpVariant& value) {
   uint8_t type = etUnknown;
   root_->Evaluate(value, type);
   resultType_ = type;
+}
+
+void TdfExpHandler::EvaluateToVariant(TdfVariant& out) {
+  if (!root_) {
+    out.SetAsString("");
+    resultType_ = etUnknown;
+    return;
+  }
+  TdfExpVariant value;
+  Evaluate(value);
+  if (std::holds_alternative<std::monostate>(value)) return;
+  switch (resultType_) {
+    case etText:
+      out.SetAsString(VariantToText(value));
+      break;
+    case etNumber:
+    case etDateTime:
+      out.SetAsFloat(VariantToNumber(value));
+      break;
+    case etDate:
+      out.SetAsDate(static_cast<int32_t>(VariantToNumber(value)));
+      break;
+    case etBoolean:
+      out.SetAsBoolean(VariantToBool(value));
+      break;
+    default:
+      resultType_ = etUnknown;
+      break;
+  }
 }
 
 std::string TdfExpHandler::ExpressionText() const {

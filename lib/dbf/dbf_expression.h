@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "dbf_index_errors.h"
+#include "engine_tools.h"
 
 namespace kelmo::dbf {
 
@@ -201,6 +202,11 @@ class TdfExpHandler {
   void SetExpression(const std::string& text);
   // Evaluates the root; without a root the type is etUnknown and value null.
   void Evaluate(TdfExpVariant& value);
+  // Evaluates into the engine's typed value: text, a float (numbers and
+  // date-times), a date (day number truncated) or a logical; any other result
+  // sets the result type 0 and leaves out as it was. Without a root out
+  // becomes empty text.
+  void EvaluateToVariant(TdfVariant& out);
   std::string ExpressionText() const;
   uint8_t GetResultType() const { return resultType_; }
   // "NAME;" for every node whose NameKind equals kind (fields: 16).

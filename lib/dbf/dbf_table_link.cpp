@@ -2,9 +2,11 @@
 // Layer: between the field layer and the expressions and indexes.
 #include "dbf_table_link.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "dbf_expression_tools.h"
+#include "table_encryption.h"
 
 namespace kelmo::dbf {
 
@@ -93,6 +95,22 @@ bool TdfTableExpLink::UseSavedRecord(bool saved) {
   }
   usingSaved_ = saved;
   return saved;
+}
+
+void TdfTableExpLink::CipherPage(uint8_t* buffer, int32_t count, bool encode) {
+  if (!table_.IsEncrypted()) return;
+  const std::string& password = encode ? table_.WritePassword() : table_.ReadPassword();
+  for (int32_t at = 0; at < count; at += 512) {
+    EncryptTableBuffer(password, buffer + at, buffer + at, std::min(512, count - at), encode);
+  }
+}
+
+void TdfTableExpLink::ReCipherPage(uint8_t* buffer, int32_t count) {
+  for (int32_t at = 0; at < count; at += 512) {
+    int32_t n = std::min(512, count - at);
+    EncryptTableBuffer(table_.ReadPassword(), buffer + at, buffer + at, n, false);
+    EncryptTableBuffer(table_.WritePassword(), buffer + at, buffer + at, n, true);
+  }
 }
 
 bool TdfTableExpLink::FieldLayout(const std::string& name, int& length, int& decimals) {

@@ -32,6 +32,13 @@ class TdfTableExpLink : public IndexTableLink, public TdfExpUserLink {
   bool FieldLayout(const std::string& name, int& length, int& decimals) override;
   std::string TableFileName() override { return table_.FileName(); }
   bool ExactMatch() override { return exactMatch; }
+  bool SharedAccess() override { return table_.IsShared(); }
+  OsLayer& Os() override { return table_.Os(); }
+  void CipherPage(uint8_t* buffer, int32_t count, bool encode) override;
+  void ReCipherPage(uint8_t* buffer, int32_t count) override;
+  void ReportStatus(int stage, int count, int total) override {
+    table_.ReportStatus(stage, count, total);
+  }
 
   DFO_dBaseFld& Table() { return table_; }
   bool exactMatch = false;

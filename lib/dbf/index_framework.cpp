@@ -3,10 +3,6 @@
 // files, above the disk file and the expressions, below the table handler.
 #include "index_framework.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -48,74 +44,66 @@ std::string IndexUpper(std::string text) {
 // Disk file
 
 IndexDiskFile::~IndexDiskFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (handle_ >= 0) os_.CloseFile(handle_);
 }
 
-std::unique_ptr<IndexDiskFile> IndexDiskFile::Open(const std::string& path, bool readWrite) {
-  int fd = ::open(path.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return nullptr;
-    throw EDbfError(DbfFormat("Access denied to file %s", path.c_str()));
-  }
-  return std::unique_ptr<IndexDiskFile>(new IndexDiskFile(fd, path, readWrite));
+std::unique_ptr<IndexDiskFile> IndexDiskFile::Open(const std::string& path, bool readWrite,
+                                                   bool shared, OsLayer& os) {
+  if (!os.FileExists(path)) return nullptr;
+  int handle = os.OpenFile(path, readWrite, shared);
+  if (handle < 0) throw EDbfError(DbfFormat("Access denied to file %s", path.c_str()));
+  return std::unique_ptr<IndexDiskFile>(new IndexDiskFile(handle, path, readWrite, shared, os));
 }
 
-std::unique_ptr<IndexDiskFile> IndexDiskFile::Create(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw EDbfError(DbfFormat("Could not create file %s", path.c_str()));
-  return std::unique_ptr<IndexDiskFile>(new IndexDiskFile(fd, path, true));
+std::unique_ptr<IndexDiskFile> IndexDiskFile::Create(const std::string& path, bool shared,
+                                                     OsLayer& os) {
+  int handle = os.CreateFile(path);
+  if (handle < 0) throw EDbfError(DbfFormat("Could not create file %s", path.c_str()));
+  return std::unique_ptr<IndexDiskFile>(new IndexDiskFile(handle, path, true, shared, os));
 }
 
 int64_t IndexDiskFile::Read(int64_t offset, void* buffer, int64_t count) {
-  int64_t done = 0;
-  while (done < count) {
-    ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, static_cast<size_t>(count - done),
-                        offset + done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw EDbfError(DbfFormat("Error on Read of file %s", path_.c_str()));
-    }
-    if (n == 0) break;
-    done += n;
-  }
-  return done;
+  int64_t n = os_.ReadAt(handle_, offset, buffer, count);
+  if (n < 0) throw EDbfError(DbfFormat("Error on Read of file %s", path_.c_str()));
+  return n;
 }
 
 void IndexDiskFile::Write(int64_t offset, const void* buffer, int64_t count) {
-  int64_t done = 0;
-  while (done < count) {
-    ssize_t n = ::pwrite(fd_, static_cast<const char*>(buffer) + done,
-                         static_cast<size_t>(count - done), offset + done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw EDbfError(DbfFormat("Error writing to %s", path_.c_str()));
-    done += n;
+  if (os_.WriteAt(handle_, offset, buffer, count) != count) {
+    throw EDbfError(DbfFormat("Error writing to %s", path_.c_str()));
   }
 }
 
 int64_t IndexDiskFile::Size() {
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0) {
-    throw EDbfError(DbfFormat("Error getting FileSize for file %s", path_.c_str()));
-  }
-  return st.st_size;
+  int64_t size = os_.FileSizeOf(handle_);
+  if (size < 0) throw EDbfError(DbfFormat("Error getting FileSize for file %s", path_.c_str()));
+  return size;
 }
 
 void IndexDiskFile::Truncate(int64_t size) {
-  if (::ftruncate(fd_, size) != 0) {
+  if (os_.TruncateFileHandle(handle_, size) != 0) {
     throw EDbfError(DbfFormat("Error in Truncate of file %s", path_.c_str()));
   }
 }
 
 void IndexDiskFile::Flush() {
-  if (::fsync(fd_) != 0 && errno != EINVAL) {
+  if (!os_.FlushFileHandle(handle_)) {
     throw EDbfError(DbfFormat("Error on Flush for file %s", path_.c_str()));
   }
 }
 
 bool IndexDiskFile::Rename(const std::string& newPath) {
-  if (std::rename(path_.c_str(), newPath.c_str()) != 0) return false;
+  if (!os_.RenameFile(path_, newPath)) return false;
   path_ = newPath;
   return true;
+}
+
+bool IndexDiskFile::LockRegion(int64_t offset, int64_t length) {
+  return os_.LockFileRegion(handle_, length, offset);
+}
+
+void IndexDiskFile::UnlockRegion(int64_t offset, int64_t length) {
+  os_.UnlockFileRegion(handle_, length, offset);
 }
 
 // ---------------------------------------------------------------------------
@@ -145,7 +133,10 @@ bool GSobjIndexFile::OpenDiskFile(const std::string& given, bool create, bool re
   }
   slash = name.find_last_of('/');
   fileName = slash == std::string::npos ? name : name.substr(slash + 1);
-  disk = create ? IndexDiskFile::Create(name) : IndexDiskFile::Open(name, readWrite);
+  bool shared = table && table->SharedAccess();
+  OsLayer& os = table ? table->Os() : DefaultOsLayer();
+  disk = create ? IndexDiskFile::Create(name, shared, os)
+                : IndexDiskFile::Open(name, readWrite, shared, os);
   return disk != nullptr;
 }
 
@@ -154,11 +145,15 @@ void GSobjIndexFile::ReadPage(int32_t address, void* buffer, int32_t count) {
   if (!disk || address < 0 || disk->Read(offset, buffer, count) != count) {
     throw EDbfError(DbfFormat("Index file %s is corrupted", fileName.c_str()));
   }
+  if (table) table->CipherPage(static_cast<uint8_t*>(buffer), count, false);
 }
 
 void GSobjIndexFile::WritePage(int32_t address, const void* buffer, int32_t count) {
   if (!disk) return;
-  disk->Write(static_cast<int64_t>(address) * PageUnit(), buffer, count);
+  std::vector<uint8_t> copy(static_cast<const uint8_t*>(buffer),
+                            static_cast<const uint8_t*>(buffer) + count);
+  if (table) table->CipherPage(copy.data(), count, true);
+  disk->Write(static_cast<int64_t>(address) * PageUnit(), copy.data(), count);
 }
 
 bool GSobjIndexFile::UpdateRecordKeys(int32_t record, bool isAppend) {
@@ -171,6 +166,69 @@ bool GSobjIndexFile::UpdateRecordKeys(int32_t record, bool isAppend) {
 void GSobjIndexFile::Flush() {
   for (auto& tag : tags) tag->ReleaseCursor();
   if (disk && disk->ReadWrite()) disk->Flush();
+}
+
+void GSobjIndexFile::SetLockProtocol(int code) {
+  lockProtocol = code;
+  switch (code) {
+    case 1:  // DB4Lock
+      lockAddresses[0] = 0xEFFFFFFF;
+      lockAddresses[1] = 0x40000000;
+      lockAddresses[2] = 0xB0000000;
+      break;
+    case 2:  // ClipLock
+      lockAddresses[0] = lockAddresses[1] = lockAddresses[2] = 1000000000;
+      break;
+    case 0:
+    case 3:  // Default, FoxLock
+      lockAddresses[0] = 0x7FFFFFFE;
+      lockAddresses[1] = 0x40000000;
+      lockAddresses[2] = 0x3FFFFFFF;
+      break;
+    default:
+      break;
+  }
+}
+
+namespace {
+// The byte range a protocol locks: (offset, length).
+std::pair<int64_t, int64_t> LockRange(int protocol, const int64_t addresses[3]) {
+  if (protocol == 1) return {addresses[0] - 1, 2};
+  if (protocol == 2) return {addresses[1], 1};
+  return {addresses[0] - 1, 1};
+}
+}  // namespace
+
+bool GSobjIndexFile::LockIndexFile() {
+  if (!disk) return false;
+  if (!disk->Shared()) return true;
+  constexpr int kTries = 5000 / 50;
+  for (int i = 0; i < kTries; ++i) {
+    if (lockProtocol >= 0 && lockProtocol <= 3) {
+      auto [offset, length] = LockRange(lockProtocol, lockAddresses);
+      if (disk->LockRegion(offset, length)) return true;
+    }
+    disk->Os().WaitMilliseconds(50);
+  }
+  throw EDbfError(DbfFormat("Can not Lock file %s", disk->Path().c_str()));
+}
+
+void GSobjIndexFile::UnlockIndexFile() {
+  if (!disk || !disk->Shared() || lockProtocol < 0 || lockProtocol > 3) return;
+  auto [offset, length] = LockRange(lockProtocol, lockAddresses);
+  disk->UnlockRegion(offset, length);
+}
+
+void GSobjIndexFile::ReEncrypt() {
+  if (!disk || !table) return;
+  for (auto& tag : tags) tag->ReleaseCursor();
+  int64_t blocks = disk->Size() / 512;
+  uint8_t block[512];
+  for (int64_t b = 0; b < blocks; ++b) {
+    if (disk->Read(b * 512, block, 512) != 512) break;
+    table->ReCipherPage(block, 512);
+    disk->Write(b * 512, block, 512);
+  }
 }
 
 bool GSobjIndexFile::IndexFileMatchesName(const std::string& path) const {
@@ -296,6 +354,8 @@ int GSobjIndexTag::CompareKeys(const std::string& search, const std::string& ent
 
 void GSobjIndexTag::LoadRoot() {
   path_.clear();
+  walkedLeaves_.clear();
+  walkDirection_ = 0;
   Frame f;
   f.node = std::make_unique<GSobjIndexKey>();
   f.node->page = rootPage;
@@ -402,6 +462,11 @@ bool GSobjIndexTag::GoLast() {
 
 bool GSobjIndexTag::NextEntry() {
   if (path_.empty()) return GoFirst();
+  if (walkDirection_ != 1) {
+    walkedLeaves_.clear();
+    walkedLeaves_.insert(path_.back().node->page);
+    walkDirection_ = 1;
+  }
   while (true) {
     Frame& leaf = path_.back();
     int size = static_cast<int>(leaf.node->entries.size());
@@ -433,7 +498,12 @@ bool GSobjIndexTag::NextEntry() {
       LoadChild(d);
       Frame& c = path_[d + 1];
       c.pos = c.node->leaf ? -1 : 0;
-      if (c.node->leaf) break;
+      if (c.node->leaf) {
+        // A walk enters each leaf once; a leaf met again means pages that
+        // share children, and walking on could take for ever.
+        if (!walkedLeaves_.insert(c.node->page).second) Corrupt();
+        break;
+      }
       if (c.node->entries.empty()) Corrupt();
     }
   }
@@ -441,6 +511,11 @@ bool GSobjIndexTag::NextEntry() {
 
 bool GSobjIndexTag::PrevEntry() {
   if (path_.empty()) return GoLast();
+  if (walkDirection_ != -1) {
+    walkedLeaves_.clear();
+    walkedLeaves_.insert(path_.back().node->page);
+    walkDirection_ = -1;
+  }
   while (true) {
     Frame& leaf = path_.back();
     int size = static_cast<int>(leaf.node->entries.size());
@@ -472,7 +547,12 @@ bool GSobjIndexTag::PrevEntry() {
       Frame& c = path_[d + 1];
       int n = static_cast<int>(c.node->entries.size());
       c.pos = c.node->leaf ? n : n - 1;
-      if (c.node->leaf) break;
+      if (c.node->leaf) {
+        // A walk enters each leaf once; a leaf met again means pages that
+        // share children, and walking on could take for ever.
+        if (!walkedLeaves_.insert(c.node->page).second) Corrupt();
+        break;
+      }
       if (n == 0) Corrupt();
     }
   }

@@ -30,10 +30,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "dbf_constants.h"
 #include "dbf_expression.h"
 #include "dbf_index_errors.h"
+#include "os_layer.h"
 
 namespace kelmo::dbf {
 
@@ -86,18 +89,32 @@ class IndexTableLink {
   // The exact-match setting of searches.
   virtual bool ExactMatch() { return false; }
   virtual void ReportStatus(int /*stage*/, int /*count*/, int /*total*/) {}
+  // Whether the table (and so its index files) is open for shared use.
+  virtual bool SharedAccess() { return false; }
+  virtual OsLayer& Os() { return DefaultOsLayer(); }
+  // Index pages of an encrypted table are enciphered with its passwords in
+  // independent 512-byte pieces. The default stores them plain.
+  virtual void CipherPage(uint8_t* /*buffer*/, int32_t /*count*/, bool /*encode*/) {}
+  // While the table's password changes: deciphers a piece with the old
+  // (reading) password and enciphers it with the new (writing) one.
+  virtual void ReCipherPage(uint8_t* /*buffer*/, int32_t /*count*/) {}
 };
 
 // ---------------------------------------------------------------------------
-// The file under an index: positioned page reads and writes.
+// The file under an index: positioned page reads and writes through the
+// engine's operating-system layer, and non-blocking byte-range locks.
 class IndexDiskFile {
  public:
   ~IndexDiskFile();
   IndexDiskFile(const IndexDiskFile&) = delete;
   IndexDiskFile& operator=(const IndexDiskFile&) = delete;
-  // Null when the file does not exist (open) or cannot be made (create).
-  static std::unique_ptr<IndexDiskFile> Open(const std::string& path, bool readWrite);
-  static std::unique_ptr<IndexDiskFile> Create(const std::string& path);
+  // Null when the file does not exist; "Access denied to file %s" when it
+  // cannot be opened in the modes.
+  static std::unique_ptr<IndexDiskFile> Open(const std::string& path, bool readWrite, bool shared,
+                                             OsLayer& os);
+  // Creates the file empty (replacing one of that name); "Could not create
+  // file %s" when it cannot.
+  static std::unique_ptr<IndexDiskFile> Create(const std::string& path, bool shared, OsLayer& os);
 
   // Bytes read; fewer at the end of the file.
   int64_t Read(int64_t offset, void* buffer, int64_t count);
@@ -106,15 +123,21 @@ class IndexDiskFile {
   void Truncate(int64_t size);
   void Flush();
   bool Rename(const std::string& newPath);
+  bool LockRegion(int64_t offset, int64_t length);
+  void UnlockRegion(int64_t offset, int64_t length);
   const std::string& Path() const { return path_; }
   bool ReadWrite() const { return readWrite_; }
+  bool Shared() const { return shared_; }
+  OsLayer& Os() const { return os_; }
 
  private:
-  IndexDiskFile(int fd, std::string path, bool readWrite)
-      : fd_(fd), path_(std::move(path)), readWrite_(readWrite) {}
-  int fd_;
+  IndexDiskFile(int handle, std::string path, bool readWrite, bool shared, OsLayer& os)
+      : handle_(handle), path_(std::move(path)), readWrite_(readWrite), shared_(shared), os_(os) {}
+  int handle_;
   std::string path_;
   bool readWrite_;
+  bool shared_;
+  OsLayer& os_;
 };
 
 // ---------------------------------------------------------------------------
@@ -287,6 +310,8 @@ class GSobjIndexTag {
   void RebuildFromEntries(std::vector<GSobjIndexKeyData> entries);
 
   std::vector<Frame> path_;
+  std::unordered_set<int32_t> walkedLeaves_;
+  int walkDirection_ = 0;
   std::string rangeLow_;
   std::string rangeHigh_;
   bool lowInclusive_ = true;
@@ -311,6 +336,16 @@ class GSobjIndexFile {
   virtual void Reindex() = 0;
   virtual bool UpdateRecordKeys(int32_t record, bool isAppend);
   virtual void Flush();
+  // Lock addresses of the table's lock protocol (codes above 3 keep the
+  // previous addresses).
+  void SetLockProtocol(int code);
+  // True when locked or when the file is not open for shared use; raises
+  // "Can not Lock file %s" (full name) after 100 tries 50 ms apart.
+  bool LockIndexFile();
+  void UnlockIndexFile();
+  // After a password change: every whole 512-byte block of the file is
+  // deciphered with the old password and enciphered with the new one.
+  void ReEncrypt();
 
   // Reads count bytes at the page address; raises "Index file %s is corrupted"
   // when the page lies (partly) outside the file.
@@ -333,6 +368,8 @@ class GSobjIndexFile {
   bool exact = true;
   bool opened = false;
   bool corrupt = false;
+  int lockProtocol = 0;
+  int64_t lockAddresses[3] = {0, 0, 0};
 
  protected:
   // Opens or creates the file (default extension added to a bare name; a

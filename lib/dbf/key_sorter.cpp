@@ -211,6 +211,20 @@ void TdfSort::AddDate(int32_t day, int32_t record) {
   AddKey(kDate, &day, 4, record);
 }
 
+void TdfSort::AddKey(const TdfVariant& value, int32_t record) {
+  switch (value.GetType()) {
+    case TdfVariant::kFloat:
+      AddFloat(value.GetAsFloat(), record);
+      break;
+    case TdfVariant::kDate:
+      AddDate(value.GetAsDate(), record);
+      break;
+    default:
+      AddKey(static_cast<KeyType>(value.GetType()), value.Data(), value.Length(), record);
+      break;
+  }
+}
+
 void TdfSort::SpillRun() {
   auto view = [this](const Entry& e) {
     return std::string_view(arena_).substr(e.offset, e.length);

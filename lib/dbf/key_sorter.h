@@ -8,7 +8,9 @@
 // first retrieval raises EDbfError "Cannot add sort keys after beginning
 // retrieval". A key longer than the sorter's maximum raises "Sort key length
 // must be 1-%d bytes, is %d"; a logical or untyped value raises "Variant type
-// cannot be sorted". Equal keys come back in record-number order (descending
+// cannot be sorted". The temporary file's failures raise "Could not create a
+// temporary file for sorting", "Could not write a sort run" and "Sort run
+// could not be read back". Equal keys come back in record-number order (descending
 // sorters reverse both); a unique sorter delivers only the first of equal keys.
 //
 // Cost: O(n log n) comparisons; memory is bounded by the limit given at
@@ -22,6 +24,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine_tools.h"
 
 namespace kelmo::dbf {
 
@@ -56,6 +60,8 @@ class TdfSort {
     AddKey(kText, text.data(), static_cast<int>(text.size()), record);
   }
   void AddFloat(double value, int32_t record);
+  // The engine's typed value: text, float, date or bytes.
+  void AddKey(const TdfVariant& value, int32_t record);
   void AddDate(int32_t day, int32_t record);
 
   // The next key in order; false when all were delivered.

@@ -16,7 +16,9 @@
 //   entries; an interior node one more, carrying only the rightmost child.
 #include "mdx_index.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -44,9 +46,12 @@ std::array<uint8_t, 12> FloatToMdxDecimal(double value) {
   std::string digits;
   int exponent = 0;
   if (magnitude != 0 && std::isfinite(magnitude)) {
-    std::string text = DbfFormat("%.14e", magnitude);  // d.dddddddddddddde±XX
-    digits = text.substr(0, 1) + text.substr(2, 14);
-    exponent = std::atoi(text.c_str() + text.find('e') + 1) + 1;
+    char text[40] = {};
+    // d.dddddddddddddde±XX
+    std::to_chars(text, text + sizeof text - 1, magnitude, std::chars_format::scientific, 14);
+    digits.assign(text, 1);
+    digits.append(text + 2, 14);
+    exponent = std::atoi(std::strchr(text, 'e') + 1) + 1;
   } else if (std::isinf(magnitude)) {
     exponent = 16;
   }
@@ -76,7 +81,13 @@ double MdxDecimalToFloat(const uint8_t* b) {
   for (int i = 0; i < digitBytes; ++i) {
     d = d * 100 + (b[2 + i] >> 4) * 10 + (b[2 + i] & 0x0F);
   }
-  double v = d * std::pow(10.0, b[0] - 52 - 2 * digitBytes);
+  // Powers of ten from 1e-80 to 1e219 cover every exponent a byte can hold.
+  static const std::array<double, 300> kPowers = [] {
+    std::array<double, 300> p{};
+    for (int i = 0; i < 300; ++i) p[static_cast<size_t>(i)] = std::pow(10.0, i - 80);
+    return p;
+  }();
+  double v = d * kPowers[static_cast<size_t>(b[0] - 52 - 2 * digitBytes + 80)];
   return (b[1] & 0x80) ? -v : v;
 }
 
@@ -167,9 +178,12 @@ void GSobjMDXTag::WriteNodePage(const GSobjIndexKey& node, bool) {
     PutLE32(b.data() + 4, static_cast<uint32_t>(it->second));
     newChain_.erase(it);
   } else {
-    uint8_t old[8] = {};
-    if (file.Disk()->Read(static_cast<int64_t>(node.page) * 512, old, 8) == 8) {
+    uint8_t old[512];
+    try {
+      file.ReadPage(node.page, old, 512);
       std::memcpy(b.data() + 4, old + 4, 4);
+    } catch (const EDbfError&) {
+      // A page not yet in the file has no chain to keep.
     }
   }
   for (size_t i = 0; i < n; ++i) {

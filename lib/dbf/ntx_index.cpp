@@ -13,7 +13,10 @@
 // left pointer is 0.
 #include "ntx_index.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -70,7 +73,15 @@ std::string GSobjNTXTag::FormatKey(const TdfExpVariant& value, uint8_t type, boo
   } else if (keyType == 'N') {
     double v = type == etText ? std::strtod(VariantToText(value).c_str(), nullptr)
                               : VariantToNumber(value);
-    std::string digits = DbfFormat("%*.*f", keyLength, std::max(0, decimals), std::fabs(v));
+    char buffer[400];
+    // A damaged header may claim any number of decimals; 18 is the most a key holds.
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(v) ? std::fabs(v) : 0.0,
+                      std::chars_format::fixed, std::clamp(decimals, 0, 18));
+    std::string digits = result.ec == std::errc() ? std::string(buffer, result.ptr) : "0";
+    if (static_cast<int>(digits.size()) < keyLength) {
+      digits.insert(0, static_cast<size_t>(keyLength) - digits.size(), ' ');
+    }
     for (char& c : digits) {
       if (c == ' ') c = '0';
     }

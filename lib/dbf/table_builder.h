@@ -27,6 +27,13 @@ class DFO_DBFBuild {
   // "D" 8, "L" 1; a "C" width above 255 goes into the decimals byte's place.
   virtual void AddField(const std::string& name, char type, int width, int decimals);
   void WriteFiles();
+  // Writes only the empty memo file (for a table file made another way).
+  void WriteMemoFileOnly() {
+    writeOnDestroy_ = false;
+    WriteMemoHeader();
+  }
+  // Nothing is written when the builder is freed.
+  void Discard() { writeOnDestroy_ = false; }
   // The language (code page) byte written at header offset 29.
   void SetLanguageByte(uint8_t language) { language_ = language; }
   const std::string& FileName() const { return fileName_; }

@@ -1,4 +1,5 @@
 // Table copy, pack and re-encryption: the handler's whole-table rewrites.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -15,10 +16,6 @@ namespace kelmo::dbf {
 
 namespace {
 
-bool IsMemoType(char t) {
-  return t == 'B' || t == 'G' || t == 'M';
-}
-
 // A path in the folder of the table whose name no file has yet.
 std::string FreeNameBeside(const std::string& tablePath, const std::string& extension,
                            OsLayer& os) {
@@ -29,72 +26,70 @@ std::string FreeNameBeside(const std::string& tablePath, const std::string& exte
   }
 }
 
-// The empty copy of a version 0x30 table keeps its version, binary field
-// widths, backlink area and FoxPro memo, since its records are copied byte for
-// byte and the builders only know 10-byte memo fields.
-void WriteVisualFoxCopy(const DFO_dBaseDBF& source, const std::string& newFileName, OsLayer& os) {
-  const auto& ds = source.Descriptors();
+// The memo-file builder of a table version.
+std::unique_ptr<DFO_DBFBuild> BuilderFor(uint8_t version, const std::string& fileName,
+                                         OsLayer& os) {
+  if (version == 0x8B) return std::make_unique<DFO_DB4Build>(fileName, os);
+  if (version == 0xF5 || version == 0x30) return std::make_unique<DFO_DBFoxBuild>(fileName, os);
+  return std::make_unique<DFO_DBFBuild>(fileName, os);
+}
+
+// An empty copy that keeps the table's header area as it is (field
+// displacements and flags, the backlink area of version 0x30, a record length
+// longer than the fields). Version 0x30 tables need it, since their records
+// are copied byte for byte and the builders only know 10-byte memo fields, and
+// so do tables whose records another writer padded.
+void WriteStructuralCopy(DFO_dBHandler& source, const std::string& newFileName, OsLayer& os) {
   bool memo = false;
-  for (const auto& d : ds) memo = memo || IsMemoType(static_cast<char>(d.type));
+  for (const auto& f : source.Fields()) memo = memo || source.IsMemoField(f);
   memo = memo && source.HasMemo();
   DbfTableHeader h = source.Header();
   h.recordCount = 0;
   h.encrypted = 0;
   h.changeStamp = 0;
   h.userId = 0;
-  h.headerLength = static_cast<uint16_t>(32 * ds.size() + 296);
-  h.tableFlags = static_cast<uint8_t>((h.tableFlags & 2) | (memo ? 2 : 0));
+  h.headerLength = static_cast<uint16_t>(source.HeaderLength());
   std::vector<uint8_t> out(static_cast<size_t>(h.headerLength) + 1, 0);
   h.Write(out.data());
-  for (size_t i = 0; i < ds.size(); ++i) {
-    DbfFieldDescriptor d = ds[i];
-    d.offset = 0;
-    d.number = 0;
-    d.Write(out.data() + 32 * (i + 1));
+  const int32_t area = h.headerLength - 32;
+  if (source.DFO_DiskFile::Read(32, out.data() + 32, area) < area) {
+    RaiseDbf(msg::kRead, {source.FileName()});
   }
-  out[32 * (ds.size() + 1)] = 0x0D;
+  if (source.IsEncrypted()) {
+    const int32_t crypted = h.headerLength - (h.version == 0x30 ? 296 : 33);
+    if (crypted > 0) {
+      EncryptTableBuffer(source.ReadPassword(), out.data() + 32, out.data() + 32, crypted, false);
+    }
+  }
   out.back() = 0x1A;
   {
     DFO_DiskFile file(newFileName, false, true, os);
     file.CreateNew();
     file.Write(0, out.data(), static_cast<int32_t>(out.size()));
   }
-  if (memo) {
-    DFO_DiskFile file(MemoFileNameFor(newFileName, true), false, true, os);
-    file.CreateNew();
-    std::vector<uint8_t> head(512, 0);
-    PutBe32(head.data(), 8);
-    PutBe16(head.data() + 6, 64);
-    file.Write(0, head.data(), 512);
-  }
+  if (memo) BuilderFor(h.version, newFileName, os)->WriteMemoFileOnly();
 }
 
 }  // namespace
 
 void DFO_dBHandler::CreateEmptyCopy(const std::string& newFileName) {
-  if (Version() == 0x30) {
-    WriteVisualFoxCopy(*this, newFileName, Os());
-    return;
-  }
-  std::unique_ptr<DFO_DBFBuild> builder;
-  if (Version() == 0x8B) {
-    builder = std::make_unique<DFO_DB4Build>(newFileName, Os());
-  } else if (Version() == 0xF5) {
-    builder = std::make_unique<DFO_DBFoxBuild>(newFileName, Os());
-  } else {
-    builder = std::make_unique<DFO_DBFBuild>(newFileName, Os());
-  }
+  std::unique_ptr<DFO_DBFBuild> builder = BuilderFor(Version(), newFileName, Os());
   // The language byte decides how readers decode the text; a copy keeps it.
   builder->SetLanguageByte(LanguageByte());
   for (const auto& f : Fields()) {
     builder->AddField(f.name, f.type, f.type == 'C' ? f.width : f.widthByte, f.decimalsByte);
+  }
+  if (Version() == 0x30 || builder->RecordLength() != RecordLength()) {
+    builder->Discard();
+    WriteStructuralCopy(*this, newFileName, Os());
+    return;
   }
   builder->WriteFiles();
 }
 
 void DFO_dBHandler::CopyMemoFields(DFO_dBHandler& target) {
   for (const auto& f : Fields()) {
-    if (!IsMemoType(f.type)) continue;
+    if (!IsMemoField(f)) continue;
     int32_t block = MemoBlockOf(f.number);
     if (block == 0) continue;
     GSobjMemo* memo = OpenMemo();
@@ -129,7 +124,8 @@ void DFO_dBHandler::CopyFile(const std::string& newFileName, const std::string& 
     GoTo(kMoveFirst);
     while (!Eof() && CurrentRecord() > 0) {
       ReportStatus(6, CurrentRecord(), 0);
-      std::memcpy(target.RecordBuffer(), RecordBuffer(), static_cast<size_t>(RecordLength()));
+      std::memcpy(target.RecordBuffer(), RecordBuffer(),
+                  static_cast<size_t>(std::min(RecordLength(), target.RecordLength())));
       if (HasMemo()) CopyMemoFields(target);
       target.Append();
       GoTo(kMoveNext);
@@ -247,7 +243,7 @@ void DFO_dBHandler::Reindex() {
 
 void DFO_dBHandler::ReEncryptMemos() {
   for (const auto& f : Fields()) {
-    if (!IsMemoType(f.type)) continue;
+    if (!IsMemoField(f)) continue;
     int32_t block = MemoBlockOf(f.number);
     if (block == 0) continue;
     GSobjMemo* memo = OpenMemo();
@@ -283,6 +279,7 @@ void DFO_dBHandler::SetPassword(const std::string& newPassword) {
     EncryptTableBuffer(newPassword, area.data(), area.data(), static_cast<int32_t>(area.size()),
                        true);
     Write(32, area.data(), static_cast<int32_t>(area.size()));
+    if (indexes_) indexes_->ReEncrypt();
     UseRecordBuffer(bufferWasOn);
   } catch (...) {
     SetTableState(stateWas == 5 ? 1 : stateWas);

@@ -131,6 +131,10 @@ bool DFO_dBaseFld::IsBinaryField(const TdfDBFFields& f) const {
   }
 }
 
+bool DFO_dBaseFld::IsMemoField(const TdfDBFFields& f) const {
+  return f.type == 'M' || f.type == 'G' || (f.type == 'B' && Version() != 0x30);
+}
+
 void DFO_dBaseFld::ClearChangeFlags() {
   std::fill(FieldChanged().begin(), FieldChanged().end(), 0);
 }
@@ -460,7 +464,7 @@ void DFO_dBaseFld::UndeleteRecord() {
 
 GSobjMemo* DFO_dBaseFld::MemoFileOf(int n) {
   const TdfDBFFields* f = Field(n);
-  if (!f || (f->type != 'B' && f->type != 'G' && f->type != 'M')) return nullptr;
+  if (!f || !IsMemoField(*f)) return nullptr;
   return OpenMemo();
 }
 

@@ -105,6 +105,9 @@ class DFO_dBaseFld : public DFO_dBaseDBF {
   static std::string NextSemicolonItem(std::string_view list, size_t& position);
   // True for the types stored in binary form in a version 0x30 table.
   bool IsBinaryField(const TdfDBFFields& field) const;
+  // True for fields whose value lives in the memo file: "M", "G", and "B"
+  // except in version 0x30 tables, where "B" is a double.
+  bool IsMemoField(const TdfDBFFields& field) const;
 
  protected:
   [[noreturn]] void RaiseInvalidNumeric(const TdfDBFFields& f, std::string_view text) const;

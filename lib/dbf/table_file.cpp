@@ -143,6 +143,12 @@ void DFO_dBaseDBF::ReloadHeaderAfterReplace() {
   uint8_t raw[32] = {};
   if (Read(0, raw, 32) < 32) RaiseDbf(msg::kRead, {FileName()});
   DbfTableHeader h = DbfTableHeader::Read(raw);
+  // The copy may lay out its header differently (no backlink area, other
+  // padding); its records are as long as before.
+  if (h.recordLength != recordLength_ || h.headerLength < 33) {
+    RaiseDbf(msg::kHeaderInvalid, {FileName()});
+  }
+  headerLength_ = h.headerLength;
   header_ = h;
   changeStamp_ = h.changeStamp;
   recordCount_ = static_cast<int32_t>(RecordsInFile(FileSize(), headerLength_, recordLength_));

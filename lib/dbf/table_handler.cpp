@@ -23,6 +23,15 @@ TdfIndexList& DFO_dBHandler::Indexes() {
   return *indexes_;
 }
 
+bool DFO_dBHandler::LockIndexes() { return indexes_ ? indexes_->LockIndexes() : true; }
+
+bool DFO_dBHandler::UnlockIndexes() { return indexes_ ? indexes_->UnlockIndexes() : true; }
+
+void DFO_dBHandler::SetLockProtocol(TdfLokProtocol protocol) {
+  DFO_dBaseFld::SetLockProtocol(protocol);
+  if (indexes_) indexes_->SetLockProtocol(static_cast<int>(protocol));
+}
+
 void DFO_dBHandler::RecordNotify(uint8_t code, int32_t record) {
   DFO_dBaseFld::RecordNotify(code, record);
   if (indexes_) indexes_->RecordNotify(code, record);
@@ -99,11 +108,12 @@ void DFO_dBHandler::GoTo(int32_t n) {
     } else {
       DFO_dBaseFld::GoTo(target);
     }
-    if (Eof() || Bof()) break;
-    if (CurrentRecord() < 1 || CurrentRecord() > RecordCount()) {
+    if (target > 0 && target > RecordCount()) {
+      // A record number past the end: nothing was read, the image is blank.
       BlankRecord();
       break;
     }
+    if (Eof() || Bof()) break;
     if (n > 0 || RecordVisible()) break;
     target = followUp;
   }

@@ -54,8 +54,11 @@ class DFO_dBHandler : public DFO_dBaseFld {
   void Skip(int32_t count);
   // True here; the dataset's table object asks its owner's record filter.
   virtual bool AcceptRecord() { return true; }
-  virtual bool LockIndexes() { return true; }
-  bool UnlockIndexes() { return true; }
+  // Lock and unlock every open index file around record writes.
+  virtual bool LockIndexes();
+  bool UnlockIndexes();
+  // The table's protocol, passed on to its open index files.
+  void SetLockProtocol(TdfLokProtocol protocol) override;
 
   void AllowRecordBuffer(bool allowed);
   void UseRecordBuffer(bool on);

@@ -8,6 +8,7 @@
 #include "mdx_index.h"
 #include "ndx_index.h"
 #include "ntx_index.h"
+#include "table_handler.h"
 
 namespace kelmo::dbf {
 
@@ -76,6 +77,7 @@ int TdfIndexList::OpenIndexFile(const std::string& name) {
   if (!file || !file->opened) {
     throw EDbfError(DbfFormat("File %s could not be found", path.c_str()));
   }
+  file->SetLockProtocol(static_cast<int>(table_.LockProtocol()));
   for (auto& slot : files_) {
     if (!slot) {
       slot = std::move(file);
@@ -93,6 +95,7 @@ int TdfIndexList::CreateIndexFile(const std::string& name, const std::string& ta
   int32_t record = table_.CurrentRecord();
   auto file = MakeFile(path, &link_, true, true);
   if (!file) throw EDbfError(DbfFormat("File %s could not be found", path.c_str()));
+  file->SetLockProtocol(static_cast<int>(table_.LockProtocol()));
   file->AddTag(tagName, keyExpression, unique, ascending, forExpression);
   if (record > 0 && record <= table_.RecordCount()) link_.LoadRecord(record);
   for (auto& slot : files_) {
@@ -177,8 +180,12 @@ int TdfIndexList::SetCurrentTag(const std::string& given, bool keepPosition) {
     current_->SetRange("", true, "", false, false);
     current_->ReleaseCursor();
   }
+  // Moves in key order jump about the table: the handler's multi-record read
+  // buffer only pays in natural order.
+  auto* handler = dynamic_cast<DFO_dBHandler*>(&table_);
   if (name.empty()) {
     current_ = nullptr;
+    if (handler) handler->UseRecordBuffer(true);
     if (!keepPosition) table_.DFO_dBaseFld::GoTo(-3);
     return 0;
   }
@@ -186,6 +193,7 @@ int TdfIndexList::SetCurrentTag(const std::string& given, bool keepPosition) {
     GSobjIndexFile* f = File(slot);
     if (!f) continue;
     if (GSobjIndexTag* tag = f->IndexTagByName(name)) {
+      if (handler) handler->UseRecordBuffer(false);
       current_ = tag;
       if (keepPosition && record > 0 && record <= table_.RecordCount()) {
         link_.LoadRecord(record);
@@ -206,8 +214,7 @@ bool TdfIndexList::OrderedGoTo(int32_t code) {
   if (!current_) return false;
   if (code > 0) {
     table_.DFO_dBaseFld::GoTo(code);
-    link_.LoadRecord(code);
-    current_->SyncToRecord(code);
+    if (table_.CurrentRecord() == code) current_->SyncToRecord(code);
     return true;
   }
   int32_t followUp = (code == -3 || code == -5) ? -1 : (code == -4 ? -2 : code);
@@ -300,6 +307,40 @@ void TdfIndexList::Reindex() {
     if (f) f->Reindex();
   }
   if (record > 0 && record <= table_.RecordCount()) link_.LoadRecord(record);
+}
+
+bool TdfIndexList::LockIndexes() {
+  for (size_t i = 0; i < files_.size(); ++i) {
+    if (!files_[i]) continue;
+    try {
+      files_[i]->LockIndexFile();
+    } catch (...) {
+      for (size_t j = 0; j < i; ++j) {
+        if (files_[j]) files_[j]->UnlockIndexFile();
+      }
+      throw;
+    }
+  }
+  return true;
+}
+
+bool TdfIndexList::UnlockIndexes() {
+  for (auto& f : files_) {
+    if (f) f->UnlockIndexFile();
+  }
+  return true;
+}
+
+void TdfIndexList::SetLockProtocol(int code) {
+  for (auto& f : files_) {
+    if (f) f->SetLockProtocol(code);
+  }
+}
+
+void TdfIndexList::ReEncrypt() {
+  for (auto& f : files_) {
+    if (f) f->ReEncrypt();
+  }
 }
 
 void TdfIndexList::Flush() {

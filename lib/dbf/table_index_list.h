@@ -69,6 +69,16 @@ class TdfIndexList {
   // Rebuilds every tag of every open file from the table (after a pack).
   void Reindex();
   void Flush();
+  // Locks every open index file in slot order (each retries for the lock
+  // timeout and raises "Can not Lock file %s"); a failure unlocks the ones
+  // locked before it. UnlockIndexes releases them.
+  bool LockIndexes();
+  bool UnlockIndexes();
+  // The table's lock protocol, passed to every open index file.
+  void SetLockProtocol(int code);
+  // While the table's password changes (old reading, new writing password):
+  // every open index file is enciphered anew.
+  void ReEncrypt();
 
   TdfTableExpLink& Link() { return link_; }
   GSobjIndexFile* File(int slot) const;

@@ -73,6 +73,8 @@ struct DbfCursor {
   // A scan filtered on one column's key.
   int keyColumn = -1;
   std::string key;
+  // Decoded text of the column being read.
+  std::string scratch;
 };
 
 DbfVtab* VtabOf(sqlite3_vtab* v) {
@@ -156,7 +158,9 @@ bool KeyOfValue(sqlite3_value* v, std::string& key) {
 
 // Writes the column value of the current record into the context (or, with
 // ctx null, its look-up key into key; false for NULL).
-bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, std::string* key) {
+// scratch: the cursor's buffer for decoded text, reused row after row.
+bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, std::string* key,
+                 std::string& scratch) {
   const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
   const int n = f.number;
   std::string_view raw = t.RawField(f);
@@ -166,8 +170,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       if (ctx) sqlite3_result_null(ctx);
       return false;
     }
-    // One buffer per thread for the decoded text: scans decode every row.
-    thread_local std::string utf8;
+    std::string& utf8 = scratch;
     dbf::DecodeToUtf8(s, vt.codePage, utf8);
     if (key) *key = KeyOfText(utf8);
     if (ctx) sqlite3_result_text(ctx, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
@@ -445,7 +448,7 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
       return;
     }
     std::string key;
-    if (ColumnValue(vt, t, c.keyColumn, nullptr, &key) && key == c.key) {
+    if (ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch) && key == c.key) {
       c.eof = false;
       return;
     }
@@ -487,7 +490,7 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqlite3_
           for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
                t.GoTo(dbf::kMoveNext)) {
             std::string k;
-            if (ColumnValue(vt, t, col, nullptr, &k)) {
+            if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
               index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
             }
           }
@@ -539,7 +542,8 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
   // An UPDATE that leaves the column as it is need not read it (memos).
   if (sqlite3_vtab_nochange(ctx)) return SQLITE_OK;
   try {
-    ColumnValue(vt, *CursorOf(cur)->table, col, ctx, nullptr);
+    DbfCursor& c = *CursorOf(cur);
+    ColumnValue(vt, *c.table, col, ctx, nullptr, c.scratch);
   } catch (const EDbfError& e) {
     sqlite3_result_error(ctx, e.what(), -1);
     return SQLITE_ERROR;

@@ -225,3 +225,57 @@ for my $i (0 .. $t->last_record) {
                 "0|ABC|-3|0|0|undef|undef|memo1500\n"
                 "1|GONE|0|0|0|undef|undef|undef\n");
 }
+
+// The peer's tables, a record deleted and packed here, read back by the peer:
+// the memo files written anew by the pack included.
+TEST(DbfInterop, PeerTablesPackedHereReadByThePeer) {
+  if (!PeerAvailable()) GTEST_SKIP() << "python3-dbf or Perl XBase is not installed";
+  ScratchFolder dir;
+  RunPeer(dir, R"(
+import dbf, datetime
+specs = {
+  'db3': 'name C(12); qty N(6,0); note M',
+  'fp':  'name C(12); price F(10,2); note M',
+  'vfp': 'name C(12); qty I; price B; cash Y; at T; note M',
+}
+for kind, spec in specs.items():
+    t = dbf.Table(kind + '.dbf', spec, dbf_type=kind, codepage='cp1251')
+    t.open(dbf.READ_WRITE)
+    for i in range(1, 5):
+        if kind == 'vfp':
+            t.append(('N%d' % i, i, i + 0.5, i * 100, datetime.datetime(2012, 1, i, 10, 0, 0), 'memo %d ' % i * 50))
+        elif kind == 'fp':
+            t.append(('N%d' % i, i + 0.5, 'memo %d ' % i * 50))
+        else:
+            t.append(('N%d' % i, i, 'memo %d ' % i * 50))
+    t.close()
+)");
+  for (const char* kind : {"db3", "fp", "vfp"}) {
+    DFO_dBHandler t(dir / (std::string(kind) + ".dbf"), false, true, "");
+    t.GoTo(2);
+    t.DeleteRecord();
+    t.Pack();
+    EXPECT_EQ(t.RecordCount(), 3) << kind;
+  }
+  const std::string out = RunPeer(dir, R"(
+import dbf
+for kind in ('db3', 'fp', 'vfp'):
+    t = dbf.Table(kind + '.dbf')
+    t.open()
+    for r in t:
+        vals = [kind] + [v.strip() if isinstance(v, str) else str(v) for v in r]
+        vals[-1] = vals[-1][:6] + '/%d' % len(vals[-1])
+        print('|'.join(vals))
+    t.close()
+)");
+  EXPECT_EQ(out,
+            "db3|N1|1|memo 1/349\n"
+            "db3|N3|3|memo 3/349\n"
+            "db3|N4|4|memo 4/349\n"
+            "fp|N1|1.5|memo 1/349\n"
+            "fp|N3|3.5|memo 3/349\n"
+            "fp|N4|4.5|memo 4/349\n"
+            "vfp|N1|1|1.5|100.0000|2012-01-01 10:00:00|memo 1/349\n"
+            "vfp|N3|3|3.5|300.0000|2012-01-03 10:00:00|memo 3/349\n"
+            "vfp|N4|4|4.5|400.0000|2012-01-04 10:00:00|memo 4/349\n");
+}

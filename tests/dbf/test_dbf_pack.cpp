@@ -122,6 +122,33 @@ TEST(DbfPack, AllRecordsDeletedLeavesAnEmptyTable) {
   EXPECT_EQ(bytes.size(), static_cast<size_t>(bytes[8] | (bytes[9] << 8)) + 1);
 }
 
+// Another writer padded every record with two bytes after the last field.
+TEST(DbfPack, PaddedRecordsKeepTheirLength) {
+  ScratchFolder dir;
+  {
+    DFO_DBFBuild b(dir / "p.dbf");
+    b.AddField("id", 'N', 4, 0);
+    b.WriteFiles();
+  }
+  auto bytes = ReadAll(dir / "p.dbf");
+  bytes.pop_back();  // the end mark
+  bytes[10] = 7;     // 1 + 4 + 2 padding bytes
+  for (const char* rec : {" 1  ab", "*2  cd", " 3  ef"}) {
+    std::string r = std::string(rec).substr(0, 1) + "   " + std::string(rec).substr(1, 1) +
+                    std::string(rec).substr(4, 2);
+    bytes.insert(bytes.end(), r.begin(), r.end());
+  }
+  bytes.push_back(0x1A);
+  kelmo::dbf::testing::WriteAll(dir / "p.dbf", bytes);
+  DFO_dBHandler t(dir / "p.dbf", false, true, "");
+  t.Pack();
+  ASSERT_EQ(t.RecordCount(), 2);
+  EXPECT_EQ(t.RecordLength(), 7);
+  t.GoTo(2);
+  EXPECT_EQ(t.GetNumeric(1), 3);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(t.RecordBuffer()) + 5, 2), "ef");
+}
+
 TEST(DbfPack, SharedTableIsRefusedAndUnchanged) {
   ScratchFolder dir;
   std::string path = dir / "t.dbf";

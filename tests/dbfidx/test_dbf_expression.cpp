@@ -222,6 +222,25 @@ TEST_F(ExpressionTest, LogicalDateAndNumberFunctions) {
   EXPECT_TRUE(Bool("TRUE .AND. .T."));
 }
 
+TEST_F(ExpressionTest, EvaluatesIntoTypedValues) {
+  TdfVariant v;
+  TdfExpHandler text(&link, "CITY");
+  text.EvaluateToVariant(v);
+  EXPECT_EQ(v.GetType(), TdfVariant::kText);
+  EXPECT_EQ(v.GetAsString(), "Omsk");
+  TdfExpHandler date(&link, "BORN");
+  date.EvaluateToVariant(v);
+  EXPECT_EQ(v.GetType(), TdfVariant::kDate);
+  EXPECT_EQ(v.GetAsDate(), exptools::EncodeJulian(2002, 4, 30));
+  TdfExpHandler logical(&link, "PAID");
+  logical.EvaluateToVariant(v);
+  EXPECT_EQ(v.GetType(), TdfVariant::kLogical);
+  TdfExpHandler none(&link, "");
+  none.EvaluateToVariant(v);
+  EXPECT_EQ(v.GetType(), TdfVariant::kText);
+  EXPECT_EQ(none.GetResultType(), etUnknown);
+}
+
 TEST_F(ExpressionTest, HostileInputFailsCleanly) {
   std::string deep(5000, '(');
   EXPECT_THROW(Eval(deep + "1" + std::string(5000, ')')), EDbfExpression);

@@ -80,6 +80,21 @@ TEST(KeySorter, ManyKeysSpillRunsAndMergeInOrder) {
   EXPECT_LT(s.PeakMemory(), 64u * 1024);
 }
 
+TEST(KeySorter, TakesTheEngineTypedValues) {
+  TdfSort s(10, nullptr, true, false);
+  TdfVariant v;
+  v.SetAsFloat(2.5);
+  s.AddKey(v, 1);
+  v.SetAsFloat(-1);
+  s.AddKey(v, 2);
+  auto keys = Drain(s);
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[0].AsFloat(), -1);
+  TdfSort b(10, nullptr, true, false);
+  v.SetAsBoolean(true);
+  EXPECT_THROW(b.AddKey(v, 1), EDbfError);
+}
+
 TEST(KeySorter, Errors) {
   TdfSort empty(10, nullptr, true, false);
   TdfSort::Key k;

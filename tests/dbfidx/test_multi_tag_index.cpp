@@ -222,3 +222,44 @@ TEST(CdxIndex, DamagedHeadersReportCorruption) {
 }
 
 }  // namespace
+
+namespace {
+
+// For-conditions: a record enters a tag only while it passes; rewriting it so
+// that it fails removes its entry; appending one that fails adds nothing;
+// rewriting without changing the key leaves the tag as it was.
+class ForCondition : public ::testing::TestWithParam<Format> {};
+
+TEST_P(ForCondition, RecordsFollowTheirCondition) {
+  FakeTable table = MakePeopleTable();
+  table.Append({std::string("A"), 5.0, 2450000.0});
+  table.Append({std::string("B"), -5.0, 2450000.0});
+  auto index =
+      MakeIndex(GetParam(), &table, TempPath(std::string("for") + Extension(GetParam())), true);
+  index->AddTag("POSITIVE", "NAME", false, true, "AMOUNT > 0");
+  GSobjIndexTag& tag = *index->IndexTagByNumber(0);
+  auto records = [&] {
+    std::vector<int32_t> out;
+    for (auto& k : TagKeys(tag)) out.push_back(k.second);
+    return out;
+  };
+  EXPECT_EQ(records(), (std::vector<int32_t>{1}));
+  int32_t r = table.Append({std::string("C"), -1.0, 2450000.0});
+  EXPECT_FALSE(index->UpdateRecordKeys(r, true));
+  EXPECT_EQ(records(), (std::vector<int32_t>{1}));
+  table.Rewrite(2, {std::string("B"), 7.0, 2450000.0});
+  EXPECT_TRUE(index->UpdateRecordKeys(2, false));
+  EXPECT_EQ(records(), (std::vector<int32_t>{1, 2}));
+  table.Rewrite(1, {std::string("A"), -7.0, 2450000.0});
+  EXPECT_TRUE(index->UpdateRecordKeys(1, false));
+  EXPECT_EQ(records(), (std::vector<int32_t>{2}));
+  table.Rewrite(2, {std::string("B"), 8.0, 2450000.0});  // same key, still passes
+  EXPECT_FALSE(index->UpdateRecordKeys(2, false));
+  EXPECT_EQ(records(), (std::vector<int32_t>{2}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ForCondition,
+                         ::testing::Values(Format::kNtx, Format::kCdx, Format::kMdx),
+                         [](const auto& info) { return FormatName(info.param); });
+
+}  // namespace

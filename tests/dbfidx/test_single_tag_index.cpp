@@ -72,6 +72,12 @@ TEST_P(SingleTagIndex, BuildReopenWalkAndSeek) {
       ASSERT_EQ(tag.CompareKeys(back[i], expected[expected.size() - 1 - i].first, -1), 0);
     }
     EXPECT_TRUE(tag.bof);
+    // Walking back and forth across leaves keeps the order.
+    tag.MoveCursor(-3);
+    for (int i = 0; i < 700; ++i) tag.MoveCursor(-1);
+    for (int i = 0; i < 400; ++i) tag.MoveCursor(-2);
+    for (int i = 0; i < 100; ++i) tag.MoveCursor(-1);
+    EXPECT_EQ(tag.CompareKeys(tag.current.value, expected[400].first, -1), 0);
     // Every key is found, on its first record.
     for (size_t i = 0; i < expected.size(); i += 97) {
       int32_t r = tag.FindKey(expected[i].first, true);
@@ -185,6 +191,13 @@ TEST_P(SingleTagIndex, DamagedFilesReportCorruption) {
                             ? rootOffset + static_cast<uint8_t>(original[rootOffset + 2]) +
                                   256u * static_cast<uint8_t>(original[rootOffset + 3])
                             : rootOffset + 4;
+  // The root's second child pointer, made to name the first child again.
+  size_t secondPointer =
+      GetParam() == Format::kNtx
+          ? rootOffset + static_cast<uint8_t>(original[rootOffset + 4]) +
+                256u * static_cast<uint8_t>(original[rootOffset + 5])
+          : rootOffset + 4 + GetLE16(reinterpret_cast<const uint8_t*>(original.data()) + 18);
+  uint32_t firstChild = GetLE32(reinterpret_cast<const uint8_t*>(original.data()) + firstPointer);
   struct Case {
     const char* what;
     size_t offset;
@@ -193,6 +206,7 @@ TEST_P(SingleTagIndex, DamagedFilesReportCorruption) {
       {"root outside the file", GetParam() == Format::kNtx ? 4u : 0u, 0x100000},
       {"child outside the file", firstPointer, 0x7FFF0},
       {"child looping to the root", firstPointer, static_cast<uint32_t>(root)},
+      {"two pointers to one child", secondPointer, firstChild},
       {"key longer than a page holds", GetParam() == Format::kNtx ? 14u : 12u, 200 | (208u << 16)},
   };
   for (const Case& c : cases) {

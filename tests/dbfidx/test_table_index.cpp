@@ -18,6 +18,11 @@ using namespace kelmo::dbf::testing;
 
 namespace {
 
+std::string ReadFile(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class TableIndex : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -143,6 +148,77 @@ TEST_F(TableIndex, UpkeepAfterWritesDeletesAndPack) {
     ++count;
   }
   EXPECT_EQ(count, table->RecordCount());
+}
+
+TEST_F(TableIndex, EncryptedTablesEncipherTheirIndexPages) {
+  for (const char* n : {"DELTA", "ALPHA", "CHARLIE"}) Append(n, 1);
+  ASSERT_EQ(indexes->CreateIndexFile("plain.ntx", "PLAIN", "NAME", false, true, ""), 0);
+  auto plain = ReadFile(TempPath("plain.ntx"));
+  table->SetPassword("secret");  // enciphers plain.ntx too
+  ASSERT_TRUE(table->IsEncrypted());
+  ASSERT_EQ(indexes->CreateIndexFile("secret.ntx", "SECRET", "NAME", false, true, ""), 0);
+  table.reset();
+  auto secret = ReadFile(TempPath("secret.ntx"));
+  ASSERT_EQ(plain.size(), secret.size());
+  EXPECT_TRUE(plain.substr(1024) != secret.substr(1024));
+  EXPECT_TRUE(ReadFile(TempPath("plain.ntx")) == secret);
+  table = std::make_unique<DFO_dBHandler>(path, false, true, "secret");
+  table->Open();
+  indexes = &table->Indexes();
+  ASSERT_EQ(indexes->OpenIndexFile("secret.ntx"), 0);
+  indexes->SetCurrentTag("secret", false);
+  EXPECT_EQ(WalkNames(), (std::vector<std::string>{"ALPHA", "CHARLIE", "DELTA"}));
+  Append("BRAVO", 2);
+  EXPECT_EQ(WalkNames(), (std::vector<std::string>{"ALPHA", "BRAVO", "CHARLIE", "DELTA"}));
+  // A password change enciphers the open index files anew.
+  table->SetPassword("other");
+  table.reset();
+  table = std::make_unique<DFO_dBHandler>(path, false, true, "other");
+  table->Open();
+  indexes = &table->Indexes();
+  ASSERT_EQ(indexes->OpenIndexFile("secret.ntx"), 0);
+  indexes->SetCurrentTag("secret", false);
+  EXPECT_EQ(WalkNames(), (std::vector<std::string>{"ALPHA", "BRAVO", "CHARLIE", "DELTA"}));
+}
+
+// An operating-system layer whose waits take no time, counting them.
+class NoWaitOs : public OsLayer {
+ public:
+  void WaitMilliseconds(int) override { ++waits; }
+  int waits = 0;
+};
+
+TEST(SharedTableIndex, AWriterWaitsForTheIndexLockAndGivesUp) {
+  std::string path = TempPath("shared.dbf");
+  {
+    DFO_DBFBuild build(path);
+    build.AddField("NAME", 'C', 8, 0);
+    build.WriteFiles();
+  }
+  NoWaitOs os;
+  DFO_dBHandler first(path, true, true, "", os);
+  first.Open();
+  first.BlankRecord();
+  first.PutFieldTextByName("NAME", "ONE");
+  first.Append();
+  ASSERT_EQ(first.Indexes().CreateIndexFile("shared.ntx", "SHARED", "NAME", false, true, ""), 0);
+  DFO_dBHandler second(path, true, true, "", os);
+  second.Open();
+  ASSERT_EQ(second.Indexes().OpenIndexFile("shared.ntx"), 0);
+  ASSERT_TRUE(first.LockIndexes());
+  second.BlankRecord();
+  second.PutFieldTextByName("NAME", "TWO");
+  try {
+    second.Append();
+    FAIL() << "the index lock was taken twice";
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "Can not Lock file " + TempPath("shared.ntx"));
+  }
+  EXPECT_EQ(os.waits, 100);
+  first.UnlockIndexes();
+  second.BlankRecord();
+  second.PutFieldTextByName("NAME", "THREE");
+  EXPECT_NO_THROW(second.Append());
 }
 
 TEST_F(TableIndex, OpeningErrors) {

@@ -1,6 +1,7 @@
 // The program's entry point: start-up, then the message loop until the main
 // window closes.
 #include "kelmo_application.h"
+#include "reception_button.h"
 #include "startup.h"
 #include "termination_signals.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   options.account = kelmo::CurrentAccountSource();
   options.paths = kelmo::ShellPaths::ForThisProgram();
   kelmo::KelmoForms forms = kelmo::StartKelmo(options);
+  kelmo::InstallReception(forms);
   forms.fmKelmo->show();
 
   // SIGTERM and SIGINT close the main window as the close button does.

@@ -1,5 +1,6 @@
-// Fuzzes the table reader: opens the input as a table and reads every field
-// of every record (memo fields included, with whatever memo file is there).
+// Fuzzes the table reader: opens the input as a table, reads every field of
+// every record (memo fields included, with whatever memo file is there) and
+// copies the live records into a new table, as a pack does.
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           if (t.FieldType(f) == 'D') t.GetDate(f);
         } catch (const kelmo::dbf::EDbfError&) {
         }
+      }
+    }
+    if (size < 65536) {
+      try {
+        t.CopyFile(FuzzScratchFolder() + "/copy.dbf", "");
+      } catch (const kelmo::dbf::EDbfError&) {
       }
     }
   } catch (const kelmo::dbf::EDbfError&) {

@@ -1,0 +1,64 @@
+// The phases still to be built: each stops the run at its place.
+#include "later_phases.h"
+
+namespace kelmo {
+
+PhaseNotBuilt::PhaseNotBuilt(const QString& phase)
+    : std::runtime_error(PhaseNotBuiltLine(phase).toStdString()), phase_(phase) {}
+
+QString PhaseNotBuiltLine(const QString& phase) {
+  return QStringLiteral("Работа остановлена перед этапом \"") + phase +
+         QStringLiteral("\": этот этап программа пока не выполняет.");
+}
+
+namespace {
+
+QString PassWord(Population population) {
+  return population == kLocal ? QStringLiteral("(мест.)") : QStringLiteral("(иног.)");
+}
+
+}  // namespace
+
+void LoadXmlPackage(const ReceptionContext&, const QString&, Population population, int&) {
+  throw PhaseNotBuilt(QStringLiteral("Загрузка XML ") + PassWord(population));
+}
+
+void LoadDbfPass(const ReceptionContext&, Population population, PassSelection&) {
+  throw PhaseNotBuilt(QStringLiteral("Загрузка данных ") + PassWord(population));
+}
+
+void FinishDbfPassLoading(const ReceptionContext&, Population population) {
+  throw PhaseNotBuilt(QStringLiteral("Завершение загрузки ") + PassWord(population));
+}
+
+void RunRuleChecks(const ReceptionContext&, Population population) {
+  throw PhaseNotBuilt(QStringLiteral("Проверка ошибок ") + PassWord(population));
+}
+
+void RunToleratedErrors(const ReceptionContext&, Population population) {
+  throw PhaseNotBuilt(QStringLiteral("Проверка допустимых ошибок ") + PassWord(population));
+}
+
+void CalculatePassCosts(const ReceptionContext&, Population population) {
+  throw PhaseNotBuilt(QStringLiteral("Расчет стоимости лечения ") + PassWord(population));
+}
+
+void CompareOutOfRegionSums(const ReceptionContext&) {
+  throw PhaseNotBuilt(QStringLiteral("Поиск разницы в суммах (иног.)"));
+}
+
+void WriteDocumentSet(const ReceptionContext&, int set) {
+  static const char* const kSets[] = {"(мест.)", "(иног.)", "(итоговые)"};
+  throw PhaseNotBuilt(QStringLiteral("Формирование документов ") +
+                      QString::fromUtf8(kSets[set < 0 || set > 2 ? 0 : set]));
+}
+
+void WriteActSummary(const ReceptionContext&) {
+  throw PhaseNotBuilt(QStringLiteral("Итоги акта"));
+}
+
+void SplitByInsurer(const ReceptionContext&) {
+  throw PhaseNotBuilt(QStringLiteral("Разделение по страховым компаниям"));
+}
+
+}  // namespace kelmo

@@ -1,0 +1,52 @@
+// The phases of the reception run that this program does not perform yet:
+// the loading of a pass, the rule checks and sanctions, the tolerated
+// errors, the costs and the sum search, the documents, the act summary and
+// the split by insurer. The run calls each where its place is; each raises
+// PhaseNotBuilt, and the run then records in the act where it stopped.
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+#include "preliminary_checks.h"
+#include "reception_context.h"
+
+namespace kelmo {
+
+// A phase the run reached that is not performed yet. Phase() names it as the
+// act says ("Загрузка данных (мест.)" ...).
+class PhaseNotBuilt : public std::runtime_error {
+ public:
+  explicit PhaseNotBuilt(const QString& phase);
+  const QString& Phase() const { return phase_; }
+
+ private:
+  QString phase_;
+};
+
+// The act's line for a run that stopped at such a phase.
+QString PhaseNotBuiltLine(const QString& phase);
+
+// Loading of an XML package's pass (file prefix "LM"); sets `repn`.
+void LoadXmlPackage(const ReceptionContext& ctx, const QString& prefix, Population population,
+                    int& repn);
+// Loading of a DBF pass from its selection (the report row is created here).
+void LoadDbfPass(const ReceptionContext& ctx, Population population, PassSelection& selection);
+// The statements after a DBF pass's loading and the package description.
+void FinishDbfPassLoading(const ReceptionContext& ctx, Population population);
+// Rule checks with their sanctions and the blocking-errors section.
+void RunRuleChecks(const ReceptionContext& ctx, Population population);
+// Tolerated errors and entry errors of a pass.
+void RunToleratedErrors(const ReceptionContext& ctx, Population population);
+// Costs of the pass's treatment sheets, the sum search and the zero-cost list.
+void CalculatePassCosts(const ReceptionContext& ctx, Population population);
+// The sum comparison of a pass without cases.
+void CompareOutOfRegionSums(const ReceptionContext& ctx);
+// The document sets of a formation (0 local, 1 out-of-region, 2 closing).
+void WriteDocumentSet(const ReceptionContext& ctx, int set);
+// The act summary: it writes the footer and closes the act.
+void WriteActSummary(const ReceptionContext& ctx);
+// The split of a formation by insurer.
+void SplitByInsurer(const ReceptionContext& ctx);
+
+}  // namespace kelmo

@@ -1,0 +1,243 @@
+// The reception button's click, its dispatch by payment kind, and the mode
+// and payment-kind handlers.
+#include "reception_button.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+#include "data_module.h"
+#include "error_box.h"
+#include "interaction.h"
+#include "main_window.h"
+#include "reception_context.h"
+#include "run_state.h"
+#include "startup.h"
+
+namespace kelmo {
+
+namespace {
+
+// The controls that start a run stay disabled while a click works, so that
+// no run starts inside another; enabled again however the click ends.
+class RunControlsDisabled {
+ public:
+  explicit RunControlsDisabled(TfmKelmo& w) : w_(w) { Set(false); }
+  ~RunControlsDisabled() { Set(true); }
+  RunControlsDisabled(const RunControlsDisabled&) = delete;
+  RunControlsDisabled& operator=(const RunControlsDisabled&) = delete;
+
+ private:
+  void Set(bool on) {
+    w_.bbKelmo->setEnabled(on);
+    w_.obKelmo->setEnabled(on);
+    w_.btnUPL->setEnabled(on);
+  }
+  TfmKelmo& w_;
+};
+
+void CloseOperAnalysis(ReceptionState& state) {
+  if (state.OperAnalysisOpen && state.OperAnalysisFile) state.OperAnalysisFile->close();
+  state.OperAnalysisOpen = false;
+}
+
+const char* const kStacFolderWords[] = {"Стационар", "СтДнПол", "СтДом", "СтДнСт"};
+
+// Forming preparation of a DBF registry: the split-report folders, the old
+// cost files and the insurers' copies of the tables.
+void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
+  const QString registry = w.dlb->directory();
+  QDir::setCurrent(registry);
+  const int payKind = TheRunState().PayKind;
+  if (payKind != 1 && payKind != 6 && payKind != 7) return;
+  state.PayFolderWord = payKind == 1   ? QStringLiteral("ОМС")
+                        : payKind == 6 ? QStringLiteral("ВМП")
+                                       : QStringLiteral("Реабилитация");
+  if (state.XmlPackageMode) return;
+  state.ReportCounts = {0, 0};
+  const QString report = QStringLiteral("Отчет по стационару");
+  QDir(registry).mkdir(report);
+  QDir::setCurrent(QDir(registry).filePath(report));
+  state.StacFolderWord = QString::fromUtf8(kStacFolderWords[w.rgStac->itemIndex()]);
+
+  const QString payFolder = QDir(registry).filePath(state.PayFolderWord);
+  const QString stacFolder = QDir(payFolder).filePath(state.StacFolderWord);
+  const QStringList costFolders = {payFolder, QDir(stacFolder).filePath(QStringLiteral("Бервинта")),
+                                   QDir(stacFolder).filePath(QStringLiteral("Морвента")),
+                                   QDir(stacFolder).filePath(QStringLiteral("Тальви")),
+                                   QDir(stacFolder).filePath(QStringLiteral("Иногородние"))};
+  for (const QString& folder : costFolders) {
+    QFile cost(QDir(folder).filePath(QStringLiteral("onechcost.dat")));
+    if (cost.exists() && !cost.remove())
+      ShowMessage(&w, ApplicationTitle(),
+                  QStringLiteral("Не удалось удалить файл: ") + cost.fileName() +
+                      QLatin1Char('\r') + QStringLiteral("код ошибки - ") + cost.errorString());
+  }
+
+  QDir current(QDir::currentPath());
+  current.mkdir(state.StacFolderWord);
+  if (!QDir::setCurrent(current.filePath(state.StacFolderWord)))
+    throw std::runtime_error(
+        (QStringLiteral("Не удалось перейти в папку ") + state.StacFolderWord).toStdString());
+  QDir stac(QDir::currentPath());
+  stac.mkdir(QStringLiteral("Бервинта"));
+  stac.mkdir(QStringLiteral("Тальви"));
+  QDir::setCurrent(current.path());
+
+  for (const QString& insurer : {QStringLiteral("Бервинта"), QStringLiteral("Тальви")}) {
+    const QDir target(QDir(QDir(QDir(registry).filePath(report)).filePath(state.StacFolderWord))
+                          .filePath(insurer));
+    for (const QString& name :
+         {"stacion.dbf", "mtl.dbf", "operat.dbf", "parents.dbf", "mtlusl.dbf"}) {
+      const QString source = FindFileNoCase(registry, name);
+      if (source.isEmpty()) continue;
+      const QString copy = target.filePath(name);
+      if (!QFile::exists(copy)) QFile::copy(source, copy);
+    }
+  }
+}
+
+}  // namespace
+
+bool IdentifyDbfFolder(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed) {
+  ReceptionState& state = TheReceptionState();
+  xmlPackageMode = false;
+  packageConfirmed = false;
+  state.DbfRegistryAllowed = true;
+  state.RegistryFolder = window.dlb->directory() + QLatin1Char('/');
+  state.ReportLists = {};
+  state.ReportCounts = {0, 0};
+  return false;
+}
+
+QString BudgetIntakeUnavailableText() {
+  return QStringLiteral("Прием отчетов по бюджету в этой версии программы пока недоступен.");
+}
+
+void bbKelmoClick(const ReceptionButton& button) {
+  TfmKelmo& w = button.Forms.fmKelmo;
+  ReceptionState& state = TheReceptionState();
+  // 1. Money is written with "." everywhere; another separator would break
+  // every sum the run writes.
+  if (QLocale().decimalPoint() != QLatin1String(".")) {
+    ShowMessage(&w, QStringLiteral("Предупреждение"),
+                QStringLiteral("Для корректной работы программы необходимо, чтобы системный "
+                               "разделитель целой и дробной части") +
+                    QStringLiteral("\n\r") +
+                    QStringLiteral("был равен \"точке\". Установите через \"Панель управления - "
+                                   "Язык и региональные стандарты\""),
+                MessageIcon::Warning);
+    return;
+  }
+  RunControlsDisabled disabled(w);
+  const bool ok = RunGuarded([&] {
+    // 3.
+    state.BlockingErrorsSum = state.NonBlockingErrorsSum = state.EntryErrorsSum = 0;
+    state.OutOfRegionInvoiceTotal = Money();
+    state.LocalMekSum = state.LocalNczSum = state.LocalNczSfSum = Money();
+    state.OutOfRegionMekSum = state.OutOfRegionNczSum = state.OutOfRegionNczSfSum = Money();
+    // 4, 5.
+    state.CurrentLpu = w.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
+    w.ComputePeriod();
+    // 6.
+    state.OperAnalysisOpen = false;
+    if (w.ch_OperAnaliz->isChecked() && w.rgStac->itemIndex() == 0) {
+      auto file = std::make_unique<QFile>(QDir(w.dlb->directory()).filePath("AnalizOperat.txt"));
+      if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error(
+            (QStringLiteral("Не удалось создать файл ") + file->fileName()).toStdString());
+      state.OperAnalysisFile = std::move(file);
+      state.OperAnalysisOpen = true;
+    }
+    // 7. The zero-cost list belongs to the costs, which are not performed yet.
+    // 8.
+    if (button.DM.AktEnabled) {
+      try {
+        button.DM.con1.Open();
+      } catch (const std::exception&) {
+        button.DM.con1.Close();
+        button.DM.AktEnabled = false;
+        button.DM.con1.setConnectionString(QString());
+        ShowMessage(&w, QStringLiteral("Ошибка подключения"),
+                    QStringLiteral("Необходимо подключение к базе актов!Проверьте настройки "
+                                   "подключения и перезапустите программу"),
+                    MessageIcon::Warning);
+        CloseOperAnalysis(state);
+        return;
+      }
+    }
+    // 9.
+    state.XmlPackageMode = false;
+    state.PackageConfirmed = false;
+    const bool refused = button.Identify(w, state.XmlPackageMode, state.PackageConfirmed);
+    if (!refused) {
+      // 10.
+      state.RegistrySource = state.XmlPackageMode ? 2 : 0;
+      // 11.
+      if (w.rgps->itemIndex() == 1) PrepareFormingFolders(w, state);
+      // 12.
+      if (state.XmlPackageMode && !button.DM.CS_base.databaseName().isEmpty() &&
+          !button.DM.CS_base.Connected())
+        button.DM.ConnectCS();
+      // 13.
+      if (state.PackageConfirmed || !state.XmlPackageMode) {
+        switch (w.cbVidOp->currentIndex()) {
+          case 0:
+          case 5:
+          case 6:
+            ReceiveRegistry(button.Forms);
+            break;
+          case 1:
+            if (button.IntakeBudgetReport)
+              button.IntakeBudgetReport();
+            else
+              ShowMessage(&w, QStringLiteral("Предупреждение"), BudgetIntakeUnavailableText(),
+                          MessageIcon::Information);
+            break;
+          default:
+            break;
+        }
+      }
+    }
+    // 14.
+    if (button.DM.con1.Connected()) button.DM.con1.Close();
+    CloseOperAnalysis(state);
+    if (w.WhoDetail != 1 && w.cbVidOp->currentIndex() != 2) {
+      const int year = w.seYear->value();
+      w.OpenLpuGrid(QDate(year, w.cbMonth->currentIndex() + 1, 1), w.WhoDetail == 2 ? 1 : 0);
+    }
+  });
+  if (!ok) {
+    CloseOperAnalysis(state);
+    if (button.DM.con1.Connected()) button.DM.con1.Close();
+  }
+}
+
+void rgpsClick(TfmKelmo& window) {
+  window.bbKelmo->setText(window.rgps->itemIndex() == 0 ? QStringLiteral("Принять")
+                                                        : QStringLiteral("Сформировать"));
+}
+
+void cbVidOpChange(TfmKelmo& window) {
+  const int index = window.cbVidOp->currentIndex();
+  TheRunState().PayKind = index + 1;
+  if (index == 5) {
+    window.rgStac->setItemIndex(0);
+    window.rgStac->setEnabled(false);
+    window.ch_OperAnaliz->hide();
+  } else {
+    window.rgStac->setEnabled(true);
+    if (window.rgStac->itemIndex() == 0) window.ch_OperAnaliz->show();
+  }
+}
+
+void InstallReception(KelmoForms& forms) {
+  TfmKelmo& w = *forms.fmKelmo;
+  auto button = std::make_shared<ReceptionButton>(
+      ReceptionButton{*forms.DM, ReceptionForms{w, forms.fmUnCorr.get(), forms.fmPrgs.get(), {}}});
+  QObject::connect(w.bbKelmo, &QPushButton::clicked, &w, [button] { bbKelmoClick(*button); });
+  QObject::connect(w.rgps, &RadioGroup::clicked, &w, [&w](int) { rgpsClick(w); });
+  QObject::connect(w.cbVidOp, &QComboBox::currentIndexChanged, &w, [&w](int) { cbVidOpChange(w); });
+}
+
+}  // namespace kelmo

@@ -1,0 +1,58 @@
+// The reception button `bbKelmo` and its dispatch: its click prepares the
+// run's state, connects the acts database when one is configured, has the
+// folder's packages identified, prepares the split-report folders when
+// forming, and hands the work to the reception run ("ОМС", "ВМП",
+// "Реабилитация") or to the budget intake ("бюджет"); afterwards it refreshes
+// the institution grid of the fund and the insurers. Also the two handlers
+// that keep the button and the in-patient type in step with the mode and the
+// payment kind.
+//
+// Errors: anything the click's work raises is shown in the error box; the
+// controls that start a run are enabled again and the operations-analysis
+// file is closed whichever way the click ends.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "reception_run.h"
+
+namespace kelmo {
+
+class TDM;
+class TfmKelmo;
+struct KelmoForms;
+
+// Package identification in reception mode: sets the two flags and returns
+// true when it refused the folder (after showing why).
+using PackageIdentification =
+    std::function<bool(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed)>;
+
+// The identification of a folder without packages: the folder holds a DBF
+// registry. Sets RegistryFolder, clears both flags, DbfRegistryAllowed true.
+bool IdentifyDbfFolder(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed);
+
+struct ReceptionButton {
+  TDM& DM;
+  ReceptionForms Forms;
+  PackageIdentification Identify = IdentifyDbfFolder;
+  // The budget intake (a later program version builds it; until then the
+  // click says it is not available).
+  std::function<void()> IntakeBudgetReport;
+};
+
+// The message of the budget intake not yet available.
+QString BudgetIntakeUnavailableText();
+
+// TfmKelmo.bbKelmoClick.
+void bbKelmoClick(const ReceptionButton& button);
+// TfmKelmo.rgpsClick: the button's caption by the mode.
+void rgpsClick(TfmKelmo& window);
+// TfmKelmo.cbVidOpChange: PayKind and the in-patient group by payment kind.
+void cbVidOpChange(TfmKelmo& window);
+
+// Connects the three handlers to the main window of a program run. The
+// returned button lives as long as the forms (kept by the connections).
+void InstallReception(KelmoForms& forms);
+
+}  // namespace kelmo

@@ -1,0 +1,455 @@
+// The reception run's frame: the start, the act, the order of the phases,
+// the two passes, the stops and the end of the run.
+#include "reception_run.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+
+#include "common.h"
+#include "error_box.h"
+#include "fb_query.h"
+#include "interaction.h"
+#include "later_phases.h"
+#include "main_window.h"
+#include "preliminary_checks.h"
+#include "progress_window.h"
+#include "reception_checks.h"
+#include "reception_context.h"
+#include "run_state.h"
+#include "un_corr.h"
+
+namespace kelmo {
+
+QString LongTimeText(const QTime& time) {
+  return time.toString(QStringLiteral("H:mm:ss"));
+}
+
+QString ReceptionTimeTextOf(const QString& longTime) {
+  if (longTime.size() == 8) return longTime.mid(0, 2) + longTime.mid(3, 2);
+  return QStringLiteral("0") + longTime.mid(0, 1) + longTime.mid(2, 2);
+}
+
+QString ActPrefix(int stacType) {
+  static const char* const kPrefixes[] = {"Кр", "ДнПол", "Дом", "ДнСт"};
+  return QString::fromUtf8(kPrefixes[(stacType >= 1 && stacType <= 4 ? stacType : 1) - 1]);
+}
+
+QString StacTypeLine(int stacType) {
+  static const char* const kLines[] = {
+      "Тип стационара: круглосуточный.", "Тип стационара: дневной при поликлинике.",
+      "Тип стационара: на дому.", "Тип стационара: дневной при стационаре."};
+  return QString::fromUtf8(kLines[(stacType >= 1 && stacType <= 4 ? stacType : 1) - 1]);
+}
+
+QStringList StopBlock(const QStringList& reasons) {
+  return QStringList{QString()} + reasons +
+         QStringList{QString(), StopSeparator(), QString(), QStringLiteral("Подпись экономиста:")};
+}
+
+QString CopyActOutOfTemp(const QString& tempAct, const QString& folder, const QString& shortName) {
+  const QDir dir(folder);
+  QString target = dir.filePath(shortName);
+  const QFileInfo info(shortName);
+  for (int n = 1; QFileInfo::exists(target); ++n)
+    target = dir.filePath(info.completeBaseName() + QStringLiteral("_%1.").arg(n) + info.suffix());
+  if (!QFile::copy(tempAct, target)) return QString();
+  QFile::remove(tempAct);
+  return target;
+}
+
+namespace {
+
+const QString kFilesMissingOfRegistry = QStringLiteral(
+    "Дальнейший формирование/прием отчета не возможен, в связи с тем, что не найдены все "
+    "необходимые файлы.");
+const QString kFilesMissingOfReception = QStringLiteral(
+    "Дальнейший прием отчета не возможен, в связи с тем, что не найдены все необходимые файлы.");
+const QString kStructureReason =
+    QStringLiteral("Формирование и прием отчета не возможен, в связи с тем, что не верная");
+
+// A stop of the run, with what its closing does.
+struct Stopped {
+  ReceptionStop stop;
+  QStringList lines;  // written by the frame before the act is closed
+  bool banner = true;
+  bool viewer = true;
+  bool restore = true;
+};
+
+class ReceptionRun {
+ public:
+  explicit ReceptionRun(const ReceptionForms& forms)
+      : forms_(forms), w_(forms.fmKelmo), state_(TheReceptionState()), ctx_(MakeContext()) {}
+
+  void Execute();
+
+ private:
+  ReceptionContext MakeContext();
+  QDateTime Now() const { return forms_.Now ? forms_.Now() : QDateTime::currentDateTime(); }
+  // The run's body; returns the stop it ended at, nothing when it ran
+  // through.
+  std::optional<Stopped> Body();
+  void CreateAct();
+  std::optional<Stopped> Preliminary();
+  std::optional<Stopped> OpenPass(Population population);
+  std::optional<Stopped> WorkbookStop(const WorkbookCheckResult& result, Population population);
+  void ClosePass(Population population);
+  void Minimise();
+  void RestoreWindow();
+  void ShowViewer();
+  void Finish(const Stopped& stopped);
+  void EndOfRun();
+  void CopyPackageAct();
+
+  ReceptionForms forms_;
+  TfmKelmo& w_;
+  ReceptionState& state_;
+  ReceptionContext ctx_;
+  std::unique_ptr<workbook::ExcelApplication> excel_;
+  std::unique_ptr<QTemporaryDir> workCopy_;
+  PassSelection selection_;
+  bool bannerWritten_ = false;
+};
+
+ReceptionContext ReceptionRun::MakeContext() {
+  ReceptionContext c{state_, w_.ibdb, w_.ibtr};
+  c.RegistryFolder = w_.dlb->directory();
+  c.Receiving = w_.rgps->itemIndex() == 0;
+  c.StacType = w_.rgStac->itemIndex() + 1;
+  c.PayKind = TheRunState().PayKind;
+  c.PayKindName = w_.cbVidOp->currentText();
+  c.YearText = w_.seYear->cleanText();
+  c.MonthIndex = w_.cbMonth->currentIndex();
+  c.PeriodStart = w_.PeriodStart;
+  c.PeriodEnd = w_.PeriodEnd;
+  c.ReceptionDate = w_.deDKelmo->date();
+  c.LpuId = w_.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
+  c.LpuFullName = w_.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
+  c.LpuMcod = w_.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();
+  c.LpuAttach = w_.ibqLPU.FieldByName(QStringLiteral("ATTACH")).toInt();
+  c.WhoDetail = w_.WhoDetail;
+  c.DatabaseName = w_.ibdb.databaseName();
+  c.MessageOwner = &w_;
+  c.Progress = forms_.fmPrgs;
+  return c;
+}
+
+void ReceptionRun::Minimise() {
+  if (w_.cbWind->isChecked()) w_.showMinimized();
+}
+
+void ReceptionRun::RestoreWindow() {
+  if (w_.isMinimized()) w_.showNormal();
+}
+
+void ReceptionRun::ShowViewer() {
+  QApplication::beep();
+  if (forms_.fmUnCorr) forms_.fmUnCorr->ShowProtocol();
+}
+
+void ReceptionRun::CreateAct() {
+  const QDateTime now = Now();
+  const QString longTime = LongTimeText(now.time());
+  const QString dateText = ShortDateText(ctx_.ReceptionDate);
+  QDir::setCurrent(ctx_.RegistryFolder);
+  state_.LocalReportNumber = 0;
+  state_.OutOfRegionReportNumber = 0;
+  state_.ReceptionTimeText = ReceptionTimeTextOf(longTime);
+  const QString dayMonth = dateText.mid(0, 2) + dateText.mid(3, 2);
+  state_.ActShortName = state_.PayFolderWordCopy + QLatin1Char('_') + dayMonth + QLatin1Char('_') +
+                        state_.ReceptionTimeText + QStringLiteral(".txt");
+  QString actName;
+  if (state_.XmlPackageMode) {
+    const QString temp = QDir(ctx_.RegistryFolder).filePath(QStringLiteral("temp"));
+    QDir().mkpath(temp);
+    actName = QDir(temp).filePath(state_.ActShortName);
+  } else {
+    actName = QDir(ctx_.RegistryFolder)
+                  .filePath(ActPrefix(ctx_.StacType) + dayMonth + QLatin1Char('_') +
+                            state_.ReceptionTimeText + QStringLiteral(".txt"));
+  }
+  TheRunState().ProtocolPath = actName;
+  state_.DayUnitText = ctx_.StacType == 1 ? QStringLiteral("к/дн.") : QStringLiteral("п/дн.");
+  ActFile& act = state_.Act;
+  act.Create(actName);
+  act.WriteLines(
+      {QStringLiteral("Акт первичного технологического контроля"), QString(),
+       QStringLiteral("ЛПУ: ") + TrimText(ctx_.LpuFullName) + QLatin1Char('.'),
+       QStringLiteral("Вид оплаты: ") + ctx_.PayKindName,
+       QStringLiteral("Отчет за период с ") + ShortDateText(ctx_.PeriodStart) +
+           QStringLiteral(" по ") + ShortDateText(ctx_.PeriodEnd) + QLatin1Char('.'),
+       StacTypeLine(ctx_.StacType),
+       QStringLiteral("Дата приема: ") + dateText + QStringLiteral(". Время приема: ") + longTime,
+       QString(), QStringLiteral("База данных: ") + ctx_.DatabaseName, QString()});
+}
+
+std::optional<Stopped> ReceptionRun::Preliminary() {
+  CheckLicensedProfiles(ctx_);
+  if (state_.XmlPackageMode) return std::nullopt;
+  // The checks and the fix-ups work on a copy: the institution's folder may
+  // hold its only copy of the registry, and a stopped run must leave it as
+  // it was handed in.
+  workCopy_ =
+      std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("kelmo-dbf-XXXXXX")));
+  if (!workCopy_->isValid())
+    throw std::runtime_error("Не удалось создать рабочую папку для таблиц реестра");
+  ctx_.WorkFolder = workCopy_->path();
+  CopyDbfTables(ctx_.RegistryFolder, ctx_.WorkFolder);
+  switch (const ReceptionStop stop = CheckDbfRegistry(ctx_)) {
+    case ReceptionStop::None:
+      return std::nullopt;
+    case ReceptionStop::FilesMissing:
+      return Stopped{stop, StopBlock({kFilesMissingOfRegistry})};
+    case ReceptionStop::MtlStructure:
+      return Stopped{stop,
+                     StopBlock({kStructureReason, QStringLiteral("структура файла mtl.dbf")})};
+    case ReceptionStop::StacionStructure:
+      return Stopped{stop,
+                     StopBlock({kStructureReason, QStringLiteral("структура файла stacion.dbf")})};
+    case ReceptionStop::PaymentKindMissing:
+      return Stopped{stop, {}};
+    case ReceptionStop::RegisterMissing:
+      return Stopped{stop, StopBlock({kFilesMissingOfReception})};
+    case ReceptionStop::Identification:
+      return Stopped{stop, {}, false, true, false};
+    default:
+      return Stopped{stop, {}};
+  }
+}
+
+std::optional<Stopped> ReceptionRun::WorkbookStop(const WorkbookCheckResult& result,
+                                                  Population population) {
+  const bool local = population == kLocal;
+  switch (result.Outcome) {
+    case WorkbookOutcome::Passed:
+      return std::nullopt;
+    case WorkbookOutcome::FilesMissing:
+      return Stopped{
+          local ? ReceptionStop::LocalWorkbookMissing : ReceptionStop::OutOfRegionWorkbookMissing,
+          StopBlock({kFilesMissingOfReception})};
+    case WorkbookOutcome::RegisterLayout:
+      return Stopped{
+          ReceptionStop::RegisterLayout,
+          {QStringLiteral("Неверный формат файла реестра sreestr%1.xls").arg(ctx_.StacType) +
+           QStringLiteral("! Дальнейший прием невозможен.")},
+          false};
+    case WorkbookOutcome::InvoiceLayout:
+      return Stopped{local ? ReceptionStop::InvoiceLayout : ReceptionStop::OutOfRegionInvoiceLayout,
+                     {QStringLiteral("Неверный формат файла счет-фактуры ") + result.FailingName +
+                      QStringLiteral("! Дальнейший прием невозможен.")},
+                     false};
+  }
+  return std::nullopt;
+}
+
+// Opening a pass and its loading; the three roads.
+std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
+  const bool local = population == kLocal;
+  if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail >= 2) {
+    // The fund and the insurers form from the reports already loaded.
+    Minimise();
+    if (forms_.fmPrgs) forms_.fmPrgs->show();
+    return std::nullopt;
+  }
+  if (state_.XmlPackageMode) {
+    Minimise();
+    state_.PassHasData = false;
+    int repn = 0;
+    try {
+      LoadXmlPackage(ctx_, QStringLiteral("LM"), population, repn);
+    } catch (const PhaseNotBuilt&) {
+      throw;
+    } catch (const std::exception& error) {
+      ShowMessage(&w_, QString(),
+                  QStringLiteral("Ошибка при загрузке XML на пациенте ") +
+                      state_.CurrentPatientName + QLatin1Char('\r') + ErrorMessage(error));
+      return Stopped{
+          local ? ReceptionStop::XmlLocal : ReceptionStop::XmlOutOfRegion, {}, false, false, false};
+    }
+    state_.CurrentReportNumber = repn;
+    (local ? state_.LocalReportNumber : state_.OutOfRegionReportNumber) = repn;
+    return std::nullopt;
+  }
+  state_.PassHasData = false;
+  selection_ = SelectPassCases(ctx_, population);
+  if (!selection_.HasCases()) return std::nullopt;
+  state_.PassHasData = true;
+  if (ctx_.Receiving) {
+    // The workbooks are read in the spreadsheet application of the run.
+    ctx_.Excel = excel_.get();
+    const WorkbookCheckResult result =
+        local ? CheckLocalWorkbooks(ctx_) : CheckOutOfRegionWorkbooks(ctx_);
+    if (auto stopped = WorkbookStop(result, population)) return stopped;
+  }
+  Minimise();
+  ctx_.BeginPhase(local ? QStringLiteral("Загрузка данных (мест.)...")
+                        : QStringLiteral("Загрузка данных (иног.)..."),
+                  selection_.qStacion->RecordCount());
+  LoadDbfPass(ctx_, population, selection_);
+  return std::nullopt;
+}
+
+void ReceptionRun::ClosePass(Population population) {
+  const double sum = state_.CalcSum.ToDouble();
+  const Money rounded = Money::FromUnits(static_cast<std::int64_t>(sum * 100 + 0.5000001) * 100);
+  (population == kLocal ? state_.LocalCalcTotal : state_.OutOfRegionCalcTotal) = rounded;
+  FbQuery up_rep(ctx_.Db, &ctx_.Tr);
+  up_rep.setSql(QStringLiteral("execute procedure up_reports(:repn)"));
+  for (const ReportEntry& report : state_.ReportLists[population]) {
+    up_rep.setParam(QStringLiteral("repn"), report.Repn);
+    up_rep.ExecSQL();
+  }
+  state_.ZeroPassTotals();
+}
+
+std::optional<Stopped> ReceptionRun::Body() {
+  // 1. Start.
+  w_.AddLogLine(QStringLiteral("Запуск работы Kelmo_Ob"), true);
+  RunState& run = TheRunState();
+  run.PackageExprVer.clear();
+  run.CurrentExprVer = run.ProgramVersion;
+  state_.ZeroRunTotals();
+  state_.LastPhase.clear();
+  // 2. The spreadsheet application of a reception.
+  if (ctx_.Receiving) {
+    try {
+      excel_ = std::make_unique<workbook::ExcelApplication>();
+    } catch (const std::exception&) {
+      throw std::runtime_error("Не найден Excel!");
+    }
+  }
+  // 3. The act.
+  CreateAct();
+  // 4. Preliminary checks.
+  if (auto stopped = Preliminary()) return stopped;
+
+  for (const Population population : {kLocal, kOutOfRegion}) {
+    const bool local = population == kLocal;
+    // 5, 6 / 11. Opening the pass and its loading.
+    state_.ZeroPassTotals();
+    if (auto stopped = OpenPass(population)) return stopped;
+    // 7 / 12. After the loading.
+    if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail >= 2)
+      state_.PassHasData = state_.ReportCounts[population] > 0;
+    if (state_.PassHasData) {
+      ctx_.Tr.Commit();
+      if (!state_.XmlPackageMode) FinishDbfPassLoading(ctx_, population);
+      if (state_.RegistrySource != 2) state_.XmlPackageMode = false;
+      // 8 / 13. Checks, tolerated errors and costs.
+      if (ctx_.WhoDetail == 1 || ctx_.Receiving) {
+        RunRuleChecks(ctx_, population);
+        RunToleratedErrors(ctx_, population);
+      }
+      if (ctx_.Receiving && excel_) excel_->CloseAll();
+      if (!local || (ctx_.Receiving && state_.RegistrySource == 1)) state_.XmlPackageMode = true;
+      ctx_.Tr.Commit();
+      CalculatePassCosts(ctx_, population);
+      // 9 / 14. Documents of a formation.
+      if (!ctx_.Receiving) WriteDocumentSet(ctx_, local ? 0 : 1);
+    } else if (!local) {
+      state_.XmlPackageMode = true;
+      CompareOutOfRegionSums(ctx_);
+    }
+    if (!local && !ctx_.Receiving) WriteDocumentSet(ctx_, 2);
+    // 10 / 15. Closing the pass.
+    ClosePass(population);
+  }
+  WriteActSummary(ctx_);
+  return std::nullopt;
+}
+
+void ReceptionRun::Finish(const Stopped& stopped) {
+  state_.LastStop = stopped.stop;
+  if (stopped.restore) RestoreWindow();
+  if (state_.Act.IsOpen()) {
+    state_.Act.WriteLines(stopped.lines);
+    state_.Act.Close();
+  }
+  if (stopped.banner && !bannerWritten_) {
+    bannerWritten_ = true;
+    w_.WriteVersionBanner(state_.Act.FileName(), 1);
+  }
+  if (stopped.viewer) ShowViewer();
+}
+
+void ReceptionRun::CopyPackageAct() {
+  if (!ctx_.Receiving || !state_.XmlPackageMode || state_.Act.FileName().isEmpty()) return;
+  const QString copy =
+      CopyActOutOfTemp(state_.Act.FileName(), ctx_.RegistryFolder, state_.ActShortName);
+  if (!copy.isEmpty()) TheRunState().ProtocolPath = copy;
+}
+
+void ReceptionRun::Execute() {
+  state_.LastStop = ReceptionStop::None;
+  try {
+    if (auto stopped = Body()) {
+      Finish(*stopped);
+      CopyPackageAct();
+      return;
+    }
+    // The act summary closes the act; the end of the run follows.
+    EndOfRun();
+  } catch (const PhaseNotBuilt& phase) {
+    state_.LastPhase = phase.Phase();
+    Stopped stopped{ReceptionStop::None, {QString(), PhaseNotBuiltLine(phase.Phase())}};
+    stopped.viewer = ctx_.Receiving || ctx_.WhoDetail == 1;
+    if (forms_.fmPrgs) forms_.fmPrgs->EndRun();
+    Finish(stopped);
+    CopyPackageAct();
+  } catch (const std::exception& error) {
+    state_.LastStop = ReceptionStop::Error;
+    if (forms_.fmPrgs) forms_.fmPrgs->EndRun();
+    RestoreWindow();
+    if (state_.Act.IsOpen()) {
+      // The act must say why it ends here; a failing write must not hide the
+      // error that ended the run.
+      try {
+        state_.Act.WriteLines(
+            {QString(), QStringLiteral("Работа прервана из-за ошибки: ") + ErrorMessage(error)});
+      } catch (const std::exception&) {
+      }
+      state_.Act.Close();
+      try {
+        if (!bannerWritten_) w_.WriteVersionBanner(state_.Act.FileName(), 1);
+      } catch (const std::exception&) {
+      }
+      CopyPackageAct();
+    }
+    throw;
+  }
+}
+
+void ReceptionRun::EndOfRun() {
+  bannerWritten_ = true;
+  w_.WriteVersionBanner(state_.Act.FileName(), 1);
+  if (ctx_.Receiving || ctx_.WhoDetail == 1) {
+    QApplication::beep();
+    if (forms_.fmUnCorr) {
+      if (w_.obKelmo->isVisible()) forms_.fmUnCorr->join_act_bt->setVisible(true);
+      forms_.fmUnCorr->ShowProtocol();
+    }
+    if (state_.OperAnalysisOpen) {
+      state_.OperAnalysisFile->close();
+      state_.OperAnalysisOpen = false;
+      ShowMessage(&w_, QString(),
+                  QStringLiteral("Анализ расчёта операций сохранён в файле ") +
+                      ctx_.RegistryFolder + QStringLiteral("/AnalizOperat.txt"));
+    }
+  }
+  if (!ctx_.Receiving) SplitByInsurer(ctx_);
+  CopyPackageAct();
+}
+
+}  // namespace
+
+void ReceiveRegistry(const ReceptionForms& forms) {
+  ReceptionRun run(forms);
+  run.Execute();
+}
+
+}  // namespace kelmo

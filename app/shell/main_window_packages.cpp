@@ -1,0 +1,42 @@
+// The main window's package identification: the window's period, party,
+// mode, folder and payment kind handed to the identification.
+#include <QSignalBlocker>
+
+#include "data_file_dialog.h"
+#include "main_window.h"
+#include "package_identification.h"
+#include "registry_package_database.h"
+#include "run_state.h"
+
+namespace kelmo {
+
+bool TfmKelmo::IdentifyPackages(int mode, bool& XmlPackageMode, bool& PackageConfirmed) {
+  IdentificationInput input;
+  input.Folder = dlb->directory();
+  input.WhoDetail = WhoDetail;
+  input.Mode = rgps->itemIndex() == 1 ? RegistryMode::Form : RegistryMode::Receive;
+  input.OwnSmoCode = TheRunState().OwnSmoCode;
+  input.Year = seYear->value();
+  input.Month = cbMonth->currentIndex() + 1;
+  input.CurrentLpu =
+      ibqLPU.RecordCount() > 0 ? ibqLPU.FieldByName(QStringLiteral("ID")).toInt() : 0;
+  input.PayListKind = cbVidOp->currentIndex() + 1;
+
+  RegistryPackageDatabase database(ibdb, &ibtr);
+  std::unique_ptr<TF_XML_load> ownDialog;
+  if (F_XML_load_ == nullptr) ownDialog = std::make_unique<TF_XML_load>(this);
+  TF_XML_load& dialog = F_XML_load_ != nullptr ? *F_XML_load_ : *ownDialog;
+  PackageIdentification identification(database, dialog, this);
+  const bool refused =
+      identification.IdentifyPackages(input, mode, XmlPackageMode, PackageConfirmed);
+  // The payment kind chosen in the dialog shows in the payment list without
+  // running the list's change handler.
+  const int payKind = TheRunState().PayKind;
+  if (payKind >= 1 && payKind <= cbVidOp->count()) {
+    const QSignalBlocker blocker(cbVidOp);
+    cbVidOp->setCurrentIndex(payKind - 1);
+  }
+  return refused;
+}
+
+}  // namespace kelmo

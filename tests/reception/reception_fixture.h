@@ -1,0 +1,204 @@
+// What the reception's tests share: a registry folder of DBF tables built by
+// code (lib/dbf for the files, the desktop engine for the rows), the
+// institution's workbooks, and a registry database made from db/registry in
+// a temporary folder.
+#pragma once
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <QVariantMap>
+#include <string>
+#include <vector>
+
+#include "dbf_query.h"
+#include "fb_database.h"
+#include "qt_test_application.h"
+#include "record_hash.h"
+#include "table_builder.h"
+#include "workbook.h"
+
+namespace kelmo::test {
+
+struct FieldSpec {
+  const char* name;
+  char type;
+  int width;
+  int decimals;
+};
+
+inline std::vector<FieldSpec> StacionFields() {
+  return {{"ID", 'N', 10, 0},        {"FAMILY", 'C', 40, 0},   {"NAME", 'C', 40, 0},
+          {"FATHER", 'C', 40, 0},    {"POL", 'N', 1, 0},       {"DR", 'D', 8, 0},
+          {"OBL", 'N', 4, 0},        {"NOMIB", 'C', 10, 0},    {"SOCIUM", 'C', 2, 0},
+          {"TIP_STAC", 'N', 1, 0},   {"IN_STAC", 'D', 8, 0},   {"OUT_STAC", 'D', 8, 0},
+          {"DZ", 'D', 8, 0},         {"RES_LECEN", 'N', 3, 0}, {"POL_OBL", 'C', 4, 0},
+          {"SERIA", 'C', 10, 0},     {"NUMBER", 'C', 20, 0},   {"POLIS", 'C', 5, 0},
+          {"NUM_KARTA", 'N', 10, 0}, {"VPOLIS", 'N', 1, 0},    {"MCOD", 'C', 6, 0},
+          {"HASH", 'C', 32, 0},      {"OPLAT", 'N', 1, 0}};
+}
+
+inline std::vector<FieldSpec> MtlFields() {
+  return {{"ID", 'N', 10, 0},     {"NOM_MTL", 'N', 3, 0}, {"OPLAT", 'N', 1, 0},
+          {"VID_POM", 'N', 2, 0}, {"PROFILE", 'N', 3, 0}, {"APPEND", 'N', 1, 0},
+          {"APP_KD", 'N', 3, 0},  {"VR_SPEC", 'C', 10, 0}};
+}
+
+inline std::vector<FieldSpec> OperatFields() {
+  return {{"ID", 'N', 10, 0}, {"OPERATION", 'C', 10, 0}};
+}
+inline std::vector<FieldSpec> ParentsFields() {
+  return {{"ID", 'N', 10, 0}, {"FAMILY", 'C', 40, 0}};
+}
+
+inline std::vector<FieldSpec> Without(std::vector<FieldSpec> fields, const char* name) {
+  std::erase_if(fields,
+                [&](const FieldSpec& f) { return QLatin1String(f.name) == QLatin1String(name); });
+  return fields;
+}
+
+// Writes an empty table (code page 1251) and inserts the rows through the
+// desktop engine; each row names its fields.
+inline void BuildTable(const QString& folder, const QString& file,
+                       const std::vector<FieldSpec>& fields, const std::vector<QVariantMap>& rows) {
+  {
+    dbf::DFO_DBFBuild build(QDir(folder).filePath(file).toStdString());
+    build.SetLanguageByte(0xC9);
+    for (const FieldSpec& f : fields) build.AddField(f.name, f.type, f.width, f.decimals);
+    build.WriteFiles();
+  }
+  for (const QVariantMap& row : rows) {
+    QStringList names, params;
+    for (auto it = row.begin(); it != row.end(); ++it) {
+      names << it.key();
+      params << QLatin1Char(':') + it.key();
+    }
+    dbfsql::TQuery q;
+    q.SetDatabaseName(folder);
+    q.SetStatement({QStringLiteral("insert into ") + file + " (" + names.join(',') + ") values (" +
+                    params.join(',') + ")"});
+    for (auto it = row.begin(); it != row.end(); ++it) q.SetParam(it.key(), it.value());
+    q.ExecSQL();
+  }
+}
+
+// The checksum the fund's identification writes into HASH.
+inline QString RecordHash(int id, const QString& mcod, const QString& polis, const QString& seria,
+                          const QString& number, const QDate& inStac) {
+  const QString text =
+      HashFieldText(qlonglong(id)) + mcod + polis + seria + number + HashFieldText(inStac);
+  QStringEncoder encode("windows-1251");
+  return Md5Hex(encode(text));
+}
+
+// One case of the registry: a row of stacion.dbf and its first sheet.
+struct RegistryCase {
+  int id = 1;
+  QString nomib = "101";
+  QString family = "ИВАНОВ", name = "ИВАН", father = "ИВАНОВИЧ";
+  QDate dr{1970, 5, 1};
+  QDate in{2024, 3, 1}, out{2024, 3, 10};
+  QString polObl = "1137";
+  int tipStac = 1;
+  int oplat = 1;  // the sheet's payment kind (0: empty)
+  QString mcod = "450001";
+  QString polis = "45001", seria = "", number = "4500000000000001";
+  bool hashed = true;    // HASH holds the right checksum
+  QString hashOverride;  // a HASH of the test's choosing
+
+  QVariantMap Stacion() const {
+    QVariantMap r{{"ID", id},          {"FAMILY", family},
+                  {"NAME", name},      {"FATHER", father},
+                  {"POL", 1},          {"DR", dr},
+                  {"OBL", 1137},       {"NOMIB", nomib},
+                  {"SOCIUM", "1"},     {"TIP_STAC", tipStac},
+                  {"IN_STAC", in},     {"OUT_STAC", out},
+                  {"DZ", out},         {"RES_LECEN", 1},
+                  {"POL_OBL", polObl}, {"NUMBER", number},
+                  {"POLIS", polis},    {"NUM_KARTA", id},
+                  {"VPOLIS", 3}};
+    if (!mcod.isEmpty()) r.insert("MCOD", mcod);
+    if (!seria.isEmpty()) r.insert("SERIA", seria);
+    if (!hashOverride.isEmpty())
+      r.insert("HASH", hashOverride);
+    else if (hashed)
+      r.insert("HASH", RecordHash(id, mcod, polis, seria, number, in));
+    return r;
+  }
+  QVariantMap Mtl() const {
+    QVariantMap r{{"ID", id},    {"NOM_MTL", 1}, {"VID_POM", 3},   {"PROFILE", 1},
+                  {"APPEND", 0}, {"APP_KD", 0},  {"VR_SPEC", "76"}};
+    if (oplat > 0) r.insert("OPLAT", oplat);
+    return r;
+  }
+};
+
+// The institution's workbooks of a round-the-clock local pass: the invoice
+// with its "ВСЕГО" row, the treated-patient register and the bed-profile
+// register.
+inline void WriteLocalWorkbooks(const QString& folder, int stacType, double sum, int bedDays) {
+  auto sfakt = workbook::Workbook::Create();
+  auto& sheet = sfakt->ActiveSheet();
+  sheet.SetText(17, 1, "ВСЕГО");
+  sheet.SetNumber(17, 3, bedDays);
+  sheet.SetNumber(17, 8, sum);
+  sfakt->SaveAs(QDir(folder).filePath(QString("sfakt%1.xlsx").arg(stacType)).toStdString());
+  for (const char* name : {"sreestr", "profils"}) {
+    auto book = workbook::Workbook::Create();
+    book->ActiveSheet().SetText(1, 1, name);
+    book->SaveAs(QDir(folder).filePath(QString("%1%2.xlsx").arg(name).arg(stacType)).toStdString());
+  }
+}
+
+// A registry folder with the required tables and the workbooks.
+inline void BuildRegistry(const QString& folder, const std::vector<RegistryCase>& cases,
+                          bool workbooks = true) {
+  std::vector<QVariantMap> stac, mtl;
+  for (const RegistryCase& c : cases) {
+    stac.push_back(c.Stacion());
+    mtl.push_back(c.Mtl());
+  }
+  BuildTable(folder, "stacion.dbf", StacionFields(), stac);
+  BuildTable(folder, "mtl.dbf", MtlFields(), mtl);
+  BuildTable(folder, "operat.dbf", OperatFields(), {});
+  BuildTable(folder, "parents.dbf", ParentsFields(), {});
+  if (workbooks) WriteLocalWorkbooks(folder, 1, 12345.50, 10);
+}
+
+// The lines of a text file in code page 1251 with CR LF ends.
+inline QStringList ReadActLines(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QStringDecoder decode("windows-1251");
+  QString text = decode(file.readAll());
+  if (text.endsWith("\r\n")) text.chop(2);
+  return text.split("\r\n");
+}
+
+// A registry database made from db/registry, once per test program.
+class RegistryDatabaseFile {
+ public:
+  static QString Path() {
+    static RegistryDatabaseFile file;
+    return file.path_;
+  }
+
+ private:
+  RegistryDatabaseFile() {
+    path_ = dir_.filePath("registry.fdb");
+    FbDatabase db("reception_fixture_create");
+    db.setDatabaseName(path_);
+    db.setScriptFolder(KELMO_SOURCE_DIR "/db/registry");
+    db.Open();
+    db.Close();
+  }
+  QTemporaryDir dir_;
+  QString path_;
+};
+
+}  // namespace kelmo::test

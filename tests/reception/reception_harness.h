@@ -1,0 +1,109 @@
+// A program run for the reception's tests: the data module, the main window
+// on the fixture database, the protocol viewer and the progress window, with
+// the reception installed on the button, and a scripted interaction.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "data_module.h"
+#include "main_window.h"
+#include "progress_window.h"
+#include "reception_button.h"
+#include "reception_fixture.h"
+#include "reception_state.h"
+#include "run_state.h"
+#include "scripted_interaction.h"
+#include "startup.h"
+#include "un_corr.h"
+
+namespace kelmo::test {
+
+class ReceptionHarness {
+ public:
+  ReceptionHarness() {
+    ResetRunState();
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, start_.filePath("machine"));
+    QFile ini(start_.filePath("kelmo.ini"));
+    ini.open(QIODevice::WriteOnly);
+    QStringEncoder encode("windows-1251");
+    ini.write(encode("[Options]\r\nIBDBase=" + RegistryDatabaseFile::Path() + "\r\n"));
+    ini.close();
+
+    ShellPaths paths;
+    paths.startFolder = start_.path();
+    paths.executablePath = QCoreApplication::applicationFilePath();
+    paths.executableFolder = start_.filePath("exe");
+    paths.registryScripts = QStringLiteral(KELMO_SOURCE_DIR "/db/registry");
+    paths.centralScripts = QStringLiteral(KELMO_SOURCE_DIR "/db/central");
+
+    forms.DM = std::make_unique<TDM>(QStringLiteral("rcpt%1").arg(++Counter()));
+    forms.DM->DataModuleCreate({}, {"tester", ""});
+    forms.fmKelmo = std::make_unique<TfmKelmo>(*forms.DM, paths);
+    forms.fmUnCorr = std::make_unique<TfmUnCorr>();
+    forms.fmPrgs = std::make_unique<TfmPrgs>();
+    forms.fmKelmo->SetDialogs(forms.fmUnCorr.get(), forms.fmPrgs.get(), nullptr, nullptr);
+    forms.fmKelmo->FormCreate();
+    InstallReception(forms);
+    registry = QDir(folder_.path()).filePath("registry");
+    QDir().mkpath(registry);
+  }
+  ~ReceptionHarness() {
+    QDir::setCurrent(QDir::tempPath());
+    forms.fmPrgs.reset();
+    forms.fmUnCorr.reset();
+    forms.fmKelmo.reset();
+    forms.DM.reset();
+  }
+
+  TfmKelmo& W() { return *forms.fmKelmo; }
+
+  // The main window set for a round-the-clock OMS reception of March 2024
+  // in the registry folder.
+  void Choose(int month = 3, int year = 2024, int mode = 0, int payIndex = 0, int stac = 0) {
+    W().seYear->setValue(year);
+    W().cbMonth->setCurrentIndex(month - 1);
+    W().rgps->setItemIndex(mode);
+    W().cbVidOp->setCurrentIndex(payIndex);
+    TheRunState().PayKind = payIndex + 1;
+    W().rgStac->setItemIndex(stac);
+    W().deDKelmo->setDate(QDate(2024, 4, 5));
+    W().dlb->setDirectory(registry);
+  }
+
+  // Presses the reception button.
+  void Press() { W().bbKelmo->click(); }
+
+  // The act the run wrote (ProtocolPath), as lines.
+  QStringList Act() const { return ReadActLines(TheRunState().ProtocolPath); }
+
+  // The act without the version banner inserted after its title.
+  QStringList ActWithoutBanner(bool receiving = true) const {
+    QStringList lines = Act();
+    const RunState& s = TheRunState();
+    const QStringList banner = VersionBannerLines(s.CurrentExprVer, s.PackageExprVer, receiving);
+    if (lines.mid(1, banner.size()) == banner)
+      lines.erase(lines.begin() + 1, lines.begin() + 1 + banner.size());
+    return lines;
+  }
+
+  static int& Counter() {
+    static int n = 0;
+    return n;
+  }
+
+  ScriptedInteraction script;
+  ScopedInteraction scope{script};
+  KelmoForms forms;
+  QString registry;
+
+ private:
+  QTemporaryDir start_;
+  QTemporaryDir folder_;
+};
+
+}  // namespace kelmo::test

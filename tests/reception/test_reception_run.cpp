@@ -1,0 +1,381 @@
+// The reception button pressed headless on fixture DBF registries against a
+// temporary registry database: the act's head, its stops (one fixture folder
+// per stop) and the road up to the phases not performed yet.
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+#include <functional>
+
+#include "act_file.h"
+#include "later_phases.h"
+#include "reception_checks.h"
+#include "reception_harness.h"
+#include "reception_run.h"
+
+using namespace kelmo;
+using namespace kelmo::test;
+
+namespace {
+
+std::vector<RegistryCase> ThreeCases() {
+  RegistryCase a;
+  RegistryCase b;
+  b.id = 2;
+  b.nomib = "102";
+  b.family = "ПЕТРОВ";
+  b.in = QDate(2024, 3, 5);
+  b.out = QDate(2024, 3, 15);
+  RegistryCase c;
+  c.id = 3;
+  c.nomib = "103";
+  c.family = "СИДОРОВА";
+  c.name = "АННА";
+  c.father = "ПЕТРОВНА";
+  c.in = QDate(2024, 3, 20);
+  c.out = QDate(2024, 3, 31);
+  return {a, b, c};
+}
+
+QStringList ExpectedHead(const ReceptionHarness& h) {
+  return {"Акт первичного технологического контроля",
+          "",
+          "ЛПУ: ГБУ «Областная клиническая больница».",
+          "Вид оплаты: ОМС",
+          "Отчет за период с 01.03.2024 по 31.03.2024.",
+          "Тип стационара: круглосуточный.",
+          "Дата приема: 05.04.2024. Время приема: ",
+          "",
+          "База данных: " + h.forms.fmKelmo->ibdb.databaseName(),
+          ""};
+}
+
+void ExpectHead(const ReceptionHarness& h, const QStringList& act) {
+  const QStringList head = ExpectedHead(h);
+  ASSERT_GE(act.size(), head.size());
+  for (int i = 0; i < head.size(); ++i) {
+    if (i == 6)
+      EXPECT_TRUE(
+          QRegularExpression("^" + QRegularExpression::escape(head[i]) + "\\d{1,2}:\\d\\d:\\d\\d$")
+              .match(act[i])
+              .hasMatch())
+          << act[i].toStdString();
+    else
+      EXPECT_EQ(act[i], head[i]) << "line " << i;
+  }
+}
+
+// The lines the identification table writers give, read back.
+QStringList IdentTable(const std::vector<std::array<QString, 3>>& rows) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("t.txt");
+  {
+    ActFile act;
+    act.Create(path);
+    bool begun = false;
+    WriteIdentTableHead(act, begun);
+    for (const auto& r : rows) WriteIdentTableRow(act, r[0], r[1], r[2]);
+    act.WriteLine();
+  }
+  return ReadActLines(path);
+}
+
+int ModalCalls(const ScriptedInteraction& s) {
+  return static_cast<int>(s.CallsOf(ScriptedInteraction::Kind::Modal).size());
+}
+
+}  // namespace
+
+TEST(ReceptionRun, MainRoadOnAFewCasesReachesTheLoading) {
+  ReceptionHarness h;
+  BuildRegistry(h.registry, ThreeCases());
+  h.Choose();
+  h.Press();
+
+  const ReceptionState& state = TheReceptionState();
+  EXPECT_EQ(state.LastStop, ReceptionStop::None);
+  EXPECT_EQ(state.LastPhase, "Загрузка данных (мест.)");
+  const QString act = TheRunState().ProtocolPath;
+  EXPECT_EQ(QFileInfo(act).absolutePath(), QFileInfo(h.registry).absoluteFilePath());
+  EXPECT_TRUE(
+      QRegularExpression("^Кр0504_\\d{4}\\.txt$").match(QFileInfo(act).fileName()).hasMatch())
+      << QFileInfo(act).fileName().toStdString();
+
+  // The banner stands right after the title.
+  const QStringList raw = h.Act();
+  const RunState& run = TheRunState();
+  EXPECT_EQ(raw.mid(1, 9), VersionBannerLines(run.CurrentExprVer, run.PackageExprVer, true));
+  const QStringList lines = h.ActWithoutBanner();
+  ExpectHead(h, lines);
+  EXPECT_EQ(lines.mid(lines.size() - 2),
+            (QStringList{"", PhaseNotBuiltLine("Загрузка данных (мест.)")}));
+  EXPECT_FALSE(lines.contains("В Н И М А Н И Е !"));
+  EXPECT_EQ(ModalCalls(h.script), 1);  // the protocol viewer
+  EXPECT_TRUE(h.W().bbKelmo->isEnabled());
+}
+
+struct StopCase {
+  const char* name;
+  std::function<void(const QString& folder)> build;
+  std::function<QStringList()> tail;
+  ReceptionStop stop;
+  bool banner = true;
+  int year = 2024;
+};
+
+TEST(ReceptionRun, EveryStopOfTheChecksWritesItsLines) {
+  const QString filesRegistry =
+      "Дальнейший формирование/прием отчета не возможен, в связи с тем, что не найдены все "
+      "необходимые файлы.";
+  const QString filesReception =
+      "Дальнейший прием отчета не возможен, в связи с тем, что не найдены все необходимые файлы.";
+  const QString structure = "Формирование и прием отчета не возможен, в связи с тем, что не верная";
+  const QString rule75(75, '-');
+  const std::vector<StopCase> cases = {
+      {"operat.dbf missing",
+       [](const QString& f) {
+         BuildRegistry(f, ThreeCases());
+         QFile::remove(QDir(f).filePath("operat.dbf"));
+       },
+       [&] { return QStringList{"Отсутствует файл operat.dbf."} + StopBlock({filesRegistry}); },
+       ReceptionStop::FilesMissing},
+      {"mtlusl.dbf required in March 2010",
+       [](const QString& f) { BuildRegistry(f, ThreeCases()); },
+       [&] { return QStringList{"Отсутствует файл mtlusl.dbf."} + StopBlock({filesRegistry}); },
+       ReceptionStop::FilesMissing, true, 2010},
+      {"mtl.dbf without VR_SPEC",
+       [](const QString& f) {
+         BuildRegistry(f, ThreeCases());
+         QFile::remove(QDir(f).filePath("mtl.dbf"));
+         BuildTable(f, "mtl.dbf", Without(MtlFields(), "VR_SPEC"), {});
+       },
+       [&] {
+         return StopBlock({structure, "структура файла mtl.dbf"});
+       },
+       ReceptionStop::MtlStructure},
+      {"stacion.dbf without HASH",
+       [](const QString& f) {
+         BuildRegistry(f, ThreeCases());
+         QFile::remove(QDir(f).filePath("stacion.dbf"));
+         BuildTable(f, "stacion.dbf", Without(StacionFields(), "HASH"), {});
+       },
+       [&] {
+         return StopBlock({structure, "структура файла stacion.dbf"});
+       },
+       ReceptionStop::StacionStructure},
+      {"a sheet without a payment kind",
+       [](const QString& f) {
+         auto cases = ThreeCases();
+         cases[1].oplat = 0;
+         BuildRegistry(f, cases);
+       },
+       [&] {
+         return QStringList{"",
+                            "Формирование и прием отчета не возможен, в связи с тем, что",
+                            "не у всех больных заполнен вид оплаты в mtl.dbf.",
+                            "",
+                            rule75,
+                            "|       Ист.бол.|             Фамилия|            Имя|            "
+                            "Отчество|",
+                            rule75,
+                            "|            102|              ПЕТРОВ|           ИВАН|            "
+                            "ИВАНОВИЧ|",
+                            rule75,
+                            "",
+                            "Подпись экономиста:"};
+       },
+       ReceptionStop::PaymentKindMissing},
+      {"treated-patient register missing",
+       [](const QString& f) {
+         BuildRegistry(f, ThreeCases());
+         QFile::remove(QDir(f).filePath("sreestr1.xlsx"));
+       },
+       [&] { return QStringList{"Отсутствует файл sreestr1.xls"} + StopBlock({filesReception}); },
+       ReceptionStop::RegisterMissing},
+      {"records that failed the identification",
+       [](const QString& f) {
+         auto cases = ThreeCases();
+         cases[0].hashed = false;
+         cases[2].hashOverride = QString(32, 'A');
+         BuildRegistry(f, cases);
+       },
+       [&] {
+         return IdentTable(
+             {{"101", "ИВАНОВ И.И.", "Запись не проходила страховую идентификацию в ТФ ОМС"},
+              {"103", "СИДОРОВА А.П.",
+               "Неверная контрольная сумма записи. Необходима идентификация."}});
+       },
+       ReceptionStop::Identification, false},
+  };
+  for (const StopCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReceptionHarness h;
+    c.build(h.registry);
+    h.Choose(3, c.year);
+    h.Press();
+    EXPECT_EQ(TheReceptionState().LastStop, c.stop);
+    const QStringList raw = h.Act();
+    const QStringList lines = c.banner ? h.ActWithoutBanner() : raw;
+    if (!c.banner) EXPECT_EQ(raw.value(1), "");  // no banner after the title
+    if (c.year == 2024) ExpectHead(h, lines);
+    const QStringList tail = c.tail();
+    ASSERT_GE(lines.size(), tail.size());
+    EXPECT_EQ(lines.mid(lines.size() - tail.size()), tail);
+    EXPECT_EQ(ModalCalls(h.script), 1);  // the viewer shows every stop
+  }
+}
+
+TEST(ReceptionRun, DoubledIdsAndCaseNumbersOnlyWarn) {
+  ReceptionHarness h;
+  auto cases = ThreeCases();
+  RegistryCase twin = cases[0];  // the same id twice
+  twin.nomib = "205";
+  twin.family = "ОРЛОВ";
+  RegistryCase twin2 = cases[2];
+  twin2.nomib = "205";
+  twin2.id = 4;
+  twin2.family = "ЗАЙЦЕВА";
+  cases[1].nomib = "101";
+  cases.push_back(twin);
+  cases.push_back(twin2);
+  BuildRegistry(h.registry, cases);
+  h.Choose();
+  h.Press();
+  const QStringList lines = h.ActWithoutBanner();
+  const int at = lines.indexOf("В Н И М А Н И Е !");
+  ASSERT_GE(at, 0);
+  EXPECT_EQ(lines.mid(at, 5),
+            (QStringList{"В Н И М А Н И Е !", "Обнаружены двойные ID.",
+                         "Прием отчета Н Е В О З М О Ж Е Н даже если ошибки будут не найдены и "
+                         "суммы предоставленные ЛПУ и посчитанные в ТФ ОМС сойдутся.",
+                         "В Н И М А Н И Е !  Обнаружены записи с одинаковым номером истории "
+                         "болезни. Прием отчета Н Е В О З М О Ж Е Н.",
+                         "Номера историй болезни: 101, 205."}));
+  EXPECT_EQ(TheReceptionState().LastPhase, "Загрузка данных (мест.)");
+}
+
+TEST(ReceptionRun, NoCasesOfThePeriodInEitherPass) {
+  ReceptionHarness h;
+  auto cases = ThreeCases();
+  for (auto& c : cases) {
+    c.in = QDate(2024, 2, 1);
+    c.out = QDate(2024, 2, 10);
+  }
+  BuildRegistry(h.registry, cases);
+  h.Choose();
+  h.Press();
+  const QStringList lines = h.ActWithoutBanner();
+  EXPECT_EQ(lines.mid(lines.size() - 4),
+            (QStringList{"В базе не найден ни один больной по местному населению, относящийся к "
+                         "выбранному периоду.",
+                         "В базе не найден ни один больной по иногороднему населению, относящийся "
+                         "к выбранному периоду.",
+                         "", PhaseNotBuiltLine("Поиск разницы в суммах (иног.)")}));
+}
+
+TEST(ReceptionRun, FixUpsChangeOnlyTheWorkingCopy) {
+  ReceptionHarness h;
+  auto cases = ThreeCases();
+  BuildRegistry(h.registry, cases);
+  // The first sheet of case 2 is rehabilitation care: the fix-up marks the
+  // stay as rehabilitation.
+  {
+    dbfsql::TQuery q;
+    q.SetDatabaseName(h.registry);
+    q.SetStatement({"update mtl.dbf set vid_pom=5 where id=2"});
+    q.ExecSQL();
+  }
+  const auto digest = [&](const char* name) {
+    QFile f(QDir(h.registry).filePath(name));
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5);
+  };
+  const QByteArray stacion = digest("stacion.dbf");
+  const QByteArray mtl = digest("mtl.dbf");
+  h.Choose();
+  h.Press();
+  EXPECT_EQ(TheReceptionState().LastPhase, "Загрузка данных (мест.)");
+  EXPECT_EQ(digest("stacion.dbf"), stacion);
+  EXPECT_EQ(digest("mtl.dbf"), mtl);
+}
+
+TEST(ReceptionRun, DatabaseGoneDuringTheRunIsNotedInTheAct) {
+  ReceptionHarness h;
+  BuildRegistry(h.registry, ThreeCases());
+  h.Choose();
+  // The server goes away: the connection is lost and the database cannot be
+  // reached again.
+  h.W().ibdb.Close();
+  h.W().ibdb.setDatabaseName("/nonexistent-kelmo-folder/registry.fdb");
+  h.Press();
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::Error);
+  const QStringList lines = h.ActWithoutBanner();
+  ASSERT_FALSE(lines.isEmpty());
+  EXPECT_TRUE(lines.last().startsWith("Работа прервана из-за ошибки: "))
+      << lines.last().toStdString();
+  const auto boxes = h.script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().icon, MessageIcon::Error);
+  EXPECT_TRUE(h.W().bbKelmo->isEnabled());
+}
+
+TEST(ReceptionButton, DispatchByPaymentKind) {
+  struct Case {
+    int payIndex;
+    bool runs;
+    bool budgetMessage;
+  };
+  for (const Case c :
+       {Case{0, true, false}, Case{5, true, false}, Case{6, true, false}, Case{1, false, true},
+        Case{2, false, false}, Case{3, false, false}, Case{4, false, false}}) {
+    SCOPED_TRACE(c.payIndex);
+    ReceptionHarness h;
+    BuildRegistry(h.registry, {});
+    h.Choose(3, 2024, 0, c.payIndex);
+    TheRunState().ProtocolPath.clear();
+    h.Press();
+    EXPECT_EQ(!TheRunState().ProtocolPath.isEmpty(), c.runs);
+    bool budget = false;
+    for (const auto& call : h.script.CallsOf(ScriptedInteraction::Kind::Message))
+      budget = budget || call.text == BudgetIntakeUnavailableText();
+    EXPECT_EQ(budget, c.budgetMessage);
+  }
+}
+
+TEST(ReceptionButton, CommaSeparatorOnlyWarns) {
+  ReceptionHarness h;
+  BuildRegistry(h.registry, ThreeCases());
+  h.Choose();
+  TheRunState().ProtocolPath.clear();
+  const QLocale saved;
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+  h.Press();
+  QLocale::setDefault(saved);
+  const auto boxes = h.script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Предупреждение");
+  EXPECT_TRUE(boxes[0].text.startsWith("Для корректной работы программы необходимо"));
+  EXPECT_TRUE(TheRunState().ProtocolPath.isEmpty());
+}
+
+TEST(ReceptionButton, ModeAndPaymentKindHandlers) {
+  ReceptionHarness h;
+  h.W().rgps->setItemIndex(1);
+  rgpsClick(h.W());
+  EXPECT_EQ(h.W().bbKelmo->text(), "Сформировать");
+  h.W().rgps->setItemIndex(0);
+  rgpsClick(h.W());
+  EXPECT_EQ(h.W().bbKelmo->text(), "Принять");
+  h.W().rgStac->setItemIndex(2);
+  h.W().cbVidOp->setCurrentIndex(5);
+  cbVidOpChange(h.W());
+  EXPECT_EQ(TheRunState().PayKind, 6);
+  EXPECT_EQ(h.W().rgStac->itemIndex(), 0);
+  EXPECT_FALSE(h.W().rgStac->isEnabled());
+  h.W().cbVidOp->setCurrentIndex(0);
+  cbVidOpChange(h.W());
+  EXPECT_TRUE(h.W().rgStac->isEnabled());
+}
