@@ -11,6 +11,7 @@
 
 #include "common.h"
 #include "fb_query.h"
+#include "package_lists.h"
 #include "reception_checks.h"
 #include "record_hash.h"
 #include "registry_dbf_set.h"
@@ -178,7 +179,7 @@ namespace {
 // Step 2: the registry of the payment kind and the required files.
 bool RequiredFilesPresent(const ReceptionContext& ctx) {
   ActFile& act = ctx.Act();
-  if (!ctx.State.DbfRegistryAllowed) {
+  if (!ThePackageLists().DbfRegistryAllowed) {
     act.WriteLine(QStringLiteral("Не найден файл реестра с выбранным видом оплаты."));
     return false;
   }

@@ -10,6 +10,7 @@
 #include "error_box.h"
 #include "interaction.h"
 #include "main_window.h"
+#include "package_lists.h"
 #include "reception_context.h"
 #include "run_state.h"
 #include "startup.h"
@@ -54,7 +55,8 @@ void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
                         : payKind == 6 ? QStringLiteral("ВМП")
                                        : QStringLiteral("Реабилитация");
   if (state.XmlPackageMode) return;
-  state.ReportCounts = {0, 0};
+  ThePackageLists().ReportLists = {};
+  ThePackageLists().SyncReportCounts();
   const QString report = QStringLiteral("Отчет по стационару");
   QDir(registry).mkdir(report);
   QDir::setCurrent(QDir(registry).filePath(report));
@@ -99,15 +101,8 @@ void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
 
 }  // namespace
 
-bool IdentifyDbfFolder(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed) {
-  ReceptionState& state = TheReceptionState();
-  xmlPackageMode = false;
-  packageConfirmed = false;
-  state.DbfRegistryAllowed = true;
-  state.RegistryFolder = window.dlb->directory() + QLatin1Char('/');
-  state.ReportLists = {};
-  state.ReportCounts = {0, 0};
-  return false;
+bool IdentifyFolderPackages(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed) {
+  return window.IdentifyPackages(0, xmlPackageMode, packageConfirmed);
 }
 
 QString BudgetIntakeUnavailableText() {

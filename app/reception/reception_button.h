@@ -25,17 +25,17 @@ struct KelmoForms;
 
 // Package identification in reception mode: sets the two flags and returns
 // true when it refused the folder (after showing why).
-using PackageIdentification =
+using PackageIdentifier =
     std::function<bool(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed)>;
 
-// The identification of a folder without packages: the folder holds a DBF
-// registry. Sets RegistryFolder, clears both flags, DbfRegistryAllowed true.
-bool IdentifyDbfFolder(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed);
+// The main window's identification of the folder's packages in reception
+// mode (a folder without packages holds a DBF registry).
+bool IdentifyFolderPackages(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed);
 
 struct ReceptionButton {
   TDM& DM;
   ReceptionForms Forms;
-  PackageIdentification Identify = IdentifyDbfFolder;
+  PackageIdentifier Identify = IdentifyFolderPackages;
   // The budget intake (a later program version builds it; until then the
   // click says it is not available).
   std::function<void()> IntakeBudgetReport;

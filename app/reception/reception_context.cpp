@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "file_lookup.h"
 #include "progress_window.h"
 
 namespace kelmo {
@@ -22,15 +23,6 @@ QString ReceptionContext::RegistryFile(const QString& name) const {
 
 QString ReceptionContext::WorkFile(const QString& name) const {
   return QDir(WorkFolder).filePath(name);
-}
-
-QString FindFileNoCase(const QString& folder, const QString& name) {
-  const QDir dir(folder);
-  if (dir.exists(name) && QFileInfo(dir.filePath(name)).isFile()) return dir.filePath(name);
-  const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden);
-  for (const QString& entry : entries)
-    if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
-  return QString();
 }
 
 QString ReceptionContext::FindRegistryFile(const QString& name) const {

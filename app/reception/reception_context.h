@@ -20,6 +20,7 @@
 #include "act_file.h"
 #include "excel_application.h"
 #include "fb_database.h"
+#include "file_lookup.h"
 #include "reception_state.h"
 #include "xt_query.h"
 
@@ -80,10 +81,4 @@ struct ReceptionContext {
   void StepRecord() const;
 };
 
-}  // namespace kelmo
-
-namespace kelmo {
-// The file of `folder` named `name` without regard to case; empty when
-// there is none. Cost: one listing of the folder.
-QString FindFileNoCase(const QString& folder, const QString& name);
 }  // namespace kelmo

@@ -16,6 +16,7 @@
 #include "interaction.h"
 #include "later_phases.h"
 #include "main_window.h"
+#include "package_lists.h"
 #include "preliminary_checks.h"
 #include "progress_window.h"
 #include "reception_checks.h"
@@ -161,8 +162,8 @@ void ReceptionRun::CreateAct() {
   state_.OutOfRegionReportNumber = 0;
   state_.ReceptionTimeText = ReceptionTimeTextOf(longTime);
   const QString dayMonth = dateText.mid(0, 2) + dateText.mid(3, 2);
-  state_.ActShortName = state_.PayFolderWordCopy + QLatin1Char('_') + dayMonth + QLatin1Char('_') +
-                        state_.ReceptionTimeText + QStringLiteral(".txt");
+  state_.ActShortName = ThePackageLists().PayFolderWordCopy + QLatin1Char('_') + dayMonth +
+                        QLatin1Char('_') + state_.ReceptionTimeText + QStringLiteral(".txt");
   QString actName;
   if (state_.XmlPackageMode) {
     const QString temp = QDir(ctx_.RegistryFolder).filePath(QStringLiteral("temp"));
@@ -300,7 +301,7 @@ void ReceptionRun::ClosePass(Population population) {
   (population == kLocal ? state_.LocalCalcTotal : state_.OutOfRegionCalcTotal) = rounded;
   FbQuery up_rep(ctx_.Db, &ctx_.Tr);
   up_rep.setSql(QStringLiteral("execute procedure up_reports(:repn)"));
-  for (const ReportEntry& report : state_.ReportLists[population]) {
+  for (const rRepn& report : ThePackageLists().ReportLists[population]) {
     up_rep.setParam(QStringLiteral("repn"), report.Repn);
     up_rep.ExecSQL();
   }
@@ -335,7 +336,7 @@ std::optional<Stopped> ReceptionRun::Body() {
     if (auto stopped = OpenPass(population)) return stopped;
     // 7 / 12. After the loading.
     if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail >= 2)
-      state_.PassHasData = state_.ReportCounts[population] > 0;
+      state_.PassHasData = ThePackageLists().ReportCounts[population] > 0;
     if (state_.PassHasData) {
       ctx_.Tr.Commit();
       if (!state_.XmlPackageMode) FinishDbfPassLoading(ctx_, population);

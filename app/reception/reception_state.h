@@ -3,7 +3,8 @@
 // button and the run reset what each needs at its start. Declared here once;
 // later phases add their fields here rather than keeping copies. The
 // protocol path, the case error list, the log and the version texts live in
-// the shell's RunState (run_state.h).
+// the shell's RunState (run_state.h), the package and report lists in the
+// package lists (package_lists.h).
 #pragma once
 
 #include <QDate>
@@ -18,14 +19,8 @@
 
 namespace kelmo {
 
-// Population of a pass: index of ReportLists / ReportCounts.
+// Population of a pass: index of the report lists (package_lists.h).
 enum Population : int { kLocal = 0, kOutOfRegion = 1 };
-
-// One report a pass works on (REPN and its in-patient type).
-struct ReportEntry {
-  int Repn = 0;
-  int TipStac = 0;
-};
 
 // Where a run stopped, for callers and tests. Passed means the run reached
 // its end (or the place where the phases still to be built begin).
@@ -67,12 +62,8 @@ struct ReceptionState {
   // 0 a folder of DBF tables, 1 an XML package converted from DBF, 2 an XML
   // package.
   int RegistrySource = 0;
-  // The folder holds a DBF registry of the chosen payment kind.
-  bool DbfRegistryAllowed = true;
-  // The registry folder with a trailing separator, and the payment-kind word
-  // of folder and file names (set by package identification).
-  QString RegistryFolder;
-  QString PayFolderWordCopy;
+  // RegistryFolder, DbfRegistryAllowed, PayFolderWordCopy and the report
+  // lists are the package lists' (package_lists.h).
   // Set by the reception button when forming.
   QString PayFolderWord;
   QString StacFolderWord;
@@ -81,8 +72,6 @@ struct ReceptionState {
   int CurrentReportNumber = 0;
   int LocalReportNumber = 0;
   int OutOfRegionReportNumber = 0;
-  std::array<QList<ReportEntry>, 2> ReportLists;
-  std::array<int, 2> ReportCounts{0, 0};
 
   bool ProfilesLicensedTwice = false;
   int CurrentLpu = 0;

@@ -379,3 +379,15 @@ TEST(ReceptionButton, ModeAndPaymentKindHandlers) {
   cbVidOpChange(h.W());
   EXPECT_TRUE(h.W().rgStac->isEnabled());
 }
+
+TEST(ReceptionRun, DemonstrationRegistryReachesTheLoading) {
+  ReceptionHarness h;
+  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
+  for (const QString& name : demo.entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  h.Choose();
+  h.Press();
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
+  EXPECT_EQ(TheReceptionState().LastPhase, "Загрузка данных (мест.)");
+  ExpectHead(h, h.ActWithoutBanner());
+}
