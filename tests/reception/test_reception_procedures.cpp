@@ -1,0 +1,571 @@
+// The registry database's procedures that the reception calls, run on a
+// database made from db/registry.
+#include <gtest/gtest.h>
+
+#include "database_error.h"
+#include "registry_fixture.h"
+
+using namespace kelmo;
+using kelmo::test::Day;
+
+namespace {
+
+// The check procedure's columns, in the order the rule checks read them.
+const char* const kSpProverkiColumns[] = {"FAMILY",
+                                          "ID_ILL",
+                                          "OSH1",
+                                          "OSH2",
+                                          "OSH3",
+                                          "OSH4",
+                                          "OSH5",
+                                          "OSH6",
+                                          "OSH7",
+                                          "OSH8",
+                                          "OSH9",
+                                          "OSH10",
+                                          "OSH11",
+                                          "OSH12",
+                                          "OSH13",
+                                          "OSH14",
+                                          "OSH15",
+                                          "OSH16",
+                                          "OSH17",
+                                          "OSH18",
+                                          "OSH19",
+                                          "OSH20",
+                                          "OSH21_1",
+                                          "OSH21_2",
+                                          "OSH21_3",
+                                          "OSH21_4",
+                                          "OSH22_1",
+                                          "OSH22_2",
+                                          "OSH22_3",
+                                          "OSH22_4",
+                                          "OSH23_1",
+                                          "OSH23_2",
+                                          "OSH23_3",
+                                          "OSH23_4",
+                                          "OSH24_1",
+                                          "OSH24_2",
+                                          "OSH24_3",
+                                          "OSH24_4",
+                                          "OSH25",
+                                          "OSH26",
+                                          "OSH27",
+                                          "OSH32",
+                                          "OSH33",
+                                          "OSH34",
+                                          "OSH35",
+                                          "OSH40",
+                                          "OSH39",
+                                          "OSH36",
+                                          "KOL",
+                                          "OSH37",
+                                          "OSH38",
+                                          "RAION",
+                                          "NOZOLOG",
+                                          "VOZ",
+                                          "UR_G",
+                                          "UR_R",
+                                          "UR_K",
+                                          "STAC_DIAG",
+                                          "ACC_NOZ",
+                                          "ACC_VOZ",
+                                          "ACC_URG",
+                                          "ACC_URR",
+                                          "ACC_URK",
+                                          "ACCOMP",
+                                          "DIN_STAC",
+                                          "DOUT_STAC",
+                                          "DR",
+                                          "COMP_NAME",
+                                          "SERIA",
+                                          "NUMBER",
+                                          "NAME",
+                                          "FATHER",
+                                          "STARTD",
+                                          "SROK",
+                                          "OPLAT",
+                                          "FINISH",
+                                          "OSH41",
+                                          "OSH42",
+                                          "OSH_PAR0",
+                                          "OSH_PAR1",
+                                          "OSH_PAR2",
+                                          "OSH_PAR3",
+                                          "OSH_PAR4",
+                                          "OSH_PAR5",
+                                          "P_VOZRASTM",
+                                          "MTRERR1",
+                                          "MTRERR2",
+                                          "MTRERR3",
+                                          "MTRERR4",
+                                          "MTRERR5",
+                                          "MTRERR6",
+                                          "NOMMTL",
+                                          "OSH43",
+                                          "MTRERR7",
+                                          "OSH_PAR6",
+                                          "OSH_PAR7",
+                                          "OSH_VOV",
+                                          "MTRERR8",
+                                          "MTRERR9",
+                                          "MTRERR10",
+                                          "MTRERR11",
+                                          "OSH44",
+                                          "OSH45",
+                                          "NOMIB",
+                                          "PRVS",
+                                          "PR_FED",
+                                          "POL",
+                                          "OSH47",
+                                          "OSH48",
+                                          "PRVS_ERR",
+                                          "H_VPOLIS",
+                                          "H_FDOCS",
+                                          "H_DOCSER",
+                                          "H_DOCNUM",
+                                          "H_SNILS",
+                                          "H_SMOOGRN",
+                                          "PROF_ERR",
+                                          "P_BED",
+                                          "H_SMOOK",
+                                          "H_SMOCOD",
+                                          "DIAGGRP_ERR",
+                                          "NOVOR",
+                                          "PR_FAM",
+                                          "PR_IM",
+                                          "PR_OT",
+                                          "PR_SERIA",
+                                          "PR_NUMBER",
+                                          "PR_DSERIA",
+                                          "PR_DNUMBER",
+                                          "PR_DR",
+                                          "IDCASE",
+                                          "LPU_MCOD",
+                                          "COST_SF",
+                                          "DATE_REP",
+                                          "OSH_POVTOR",
+                                          "MCOD",
+                                          "SUM_MEK",
+                                          "OSH49",
+                                          "KOD_MES",
+                                          "MES_ACC",
+                                          "REPN",
+                                          "P_TS",
+                                          "LEKAR_ERR",
+                                          "PLAN_ERR",
+                                          "PLAN_ERR2",
+                                          "ECO_ERR",
+                                          "MES_ERR",
+                                          "TALON_ERR",
+                                          "RANKIN_ERR",
+                                          "CNT_USL_ERR",
+                                          "CONVOY_AGE_ERR",
+                                          "P_VOZRAST",
+                                          "MTLCNT",
+                                          "BED_SPEC_ERR",
+                                          "VERSION_IN",
+                                          "VERSION_OUT",
+                                          "VERSION_BASE",
+                                          "ACC1",
+                                          "ACC2",
+                                          "ACC3",
+                                          "MTL_ONCO_STATUS",
+                                          "ERR_NAPRAVLEN",
+                                          "ERR_NAPR_DATE"};
+
+FbQuery Proverki(test::RegistryFixture& f, int r1, int r2 = 0, int r3 = 0, int r4 = 0) {
+  FbQuery q(f.Db());
+  q.setSql(QStringLiteral("select * from SP_PROVERKI (:repn1 , :repn2, :repn3, :repn4)"));
+  q.setParam(QStringLiteral("repn1"), r1);
+  q.setParam(QStringLiteral("repn2"), r2);
+  q.setParam(QStringLiteral("repn3"), r3);
+  q.setParam(QStringLiteral("repn4"), r4);
+  q.Open();
+  return q;
+}
+
+QString At(const FbQuery& q, int row, const char* column) {
+  return q.Value(row, QString::fromLatin1(column)).toString();
+}
+
+}  // namespace
+
+TEST(ReceptionProcedures, NumbersAreNewOnEveryCall) {
+  test::RegistryFixture f;
+  for (const char* proc : {"GETREPN", "GETID_ILL", "GETMTL_ID"}) {
+    FbQuery q(f.Db());
+    q.setSql(QStringLiteral("select * from %1").arg(QString::fromLatin1(proc)));
+    q.Open();
+    const int first = q.Value(0, 0).toInt();
+    q.Close();
+    q.Open();
+    EXPECT_GT(q.Value(0, 0).toInt(), first) << proc;
+  }
+}
+
+TEST(ReceptionProcedures, SpProverkiGivesItsColumnsInOrderOneRowPerSheet) {
+  test::RegistryFixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  test::RegistryFixture::Stay a;
+  a.idIll = 10;
+  a.repn = 1;
+  f.Case(a);
+  f.Sheet(10, 1, 2, Day(2026, 3, 10), Day(2026, 3, 10), QStringLiteral("I10"));
+  test::RegistryFixture::Stay b;
+  b.idIll = 5;
+  b.repn = 1;
+  b.family = QStringLiteral("ПЕТРОВА");
+  b.nomib = QStringLiteral("7");
+  f.Case(b);
+  FbQuery q = Proverki(f, 1);
+  const QStringList names = q.FieldNames();
+  ASSERT_EQ(names.size(), 163);
+  for (int i = 0; i < 163; ++i) EXPECT_EQ(names[i], QString::fromLatin1(kSpProverkiColumns[i]));
+  ASSERT_EQ(q.RecordCount(), 3);
+  EXPECT_EQ(q.Value(0, QStringLiteral("ID_ILL")).toInt(), 5);
+  EXPECT_EQ(q.Value(1, QStringLiteral("ID_ILL")).toInt(), 10);
+  EXPECT_EQ(q.Value(1, QStringLiteral("NOMMTL")).toInt(), 1);
+  EXPECT_EQ(q.Value(2, QStringLiteral("NOMMTL")).toInt(), 2);
+  EXPECT_EQ(q.Value(2, QStringLiteral("MTLCNT")).toInt(), 2);
+  // The version text the rule checks print from its 8th character on.
+  EXPECT_EQ(At(q, 0, "VERSION_BASE").mid(7), QStringLiteral("2026.12"));
+  EXPECT_EQ(At(q, 1, "COMP_NAME"), QStringLiteral("Страховая компания «Бервинта»"));
+  EXPECT_EQ(At(q, 1, "H_SMOCOD"), QStringLiteral("45001"));
+  EXPECT_EQ(q.Value(1, QStringLiteral("LPU_MCOD")).toInt(), 450001);
+  EXPECT_EQ(q.Value(1, QStringLiteral("P_VOZRAST")).toInt(), 65);
+  EXPECT_EQ(q.Value(1, QStringLiteral("SROK")).toInt(), 9);
+  EXPECT_EQ(At(q, 1, "NOVOR"), QStringLiteral("0"));
+  // A clean sheet: none of the flags is set.
+  for (const char* flag : {"OSH11", "OSH12", "OSH15", "OSH16", "OSH18", "OSH19", "OSH21_1", "OSH36",
+                           "OSH38", "OSH41", "OSH42", "OSH49", "OSH27"})
+    EXPECT_EQ(At(q, 1, flag), QStringLiteral("0")) << flag;
+  EXPECT_EQ(q.Value(1, QStringLiteral("PRVS_ERR")).toInt(), 0);
+  EXPECT_EQ(q.Value(1, QStringLiteral("PROF_ERR")).toInt(), 0);
+  // An unused report number of the four selects nothing.
+  EXPECT_EQ(Proverki(f, 0, 0, 0, 0).RecordCount(), 0);
+}
+
+TEST(ReceptionProcedures, SpProverkiFlagsWhatTheDataBreaks) {
+  test::RegistryFixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  f.Report(2, 25, 2, 1, Day(2026, 3, 1));
+  struct Case {
+    const char* what;
+    int pol;
+    QString diag;
+    QString kodMes;
+    QString polis;
+    QDateTime dr;
+    int repn;
+    const char* column;
+    QString expected;
+  } cases[] = {
+      {"unknown code",
+       1,
+       QStringLiteral("X99.9"),
+       {},
+       QStringLiteral("2778"),
+       Day(1960, 1, 1),
+       1,
+       "OSH21_1",
+       QStringLiteral("1")},
+      {"code not paid",
+       1,
+       QStringLiteral("Z00.0"),
+       {},
+       QStringLiteral("2778"),
+       Day(1960, 1, 1),
+       1,
+       "OSH21_2",
+       QStringLiteral("1")},
+      {"code of the other sex",
+       2,
+       QStringLiteral("N40"),
+       {},
+       QStringLiteral("2778"),
+       Day(1960, 1, 1),
+       1,
+       "OSH21_3",
+       QStringLiteral("1")},
+      {"code of another age",
+       1,
+       QStringLiteral("N40"),
+       {},
+       QStringLiteral("2778"),
+       Day(2020, 1, 1),
+       1,
+       "OSH21_4",
+       QStringLiteral("1")},
+      {"heading with subheadings",
+       1,
+       QStringLiteral("I11"),
+       {},
+       QStringLiteral("2778"),
+       Day(1960, 1, 1),
+       1,
+       "DIAGGRP_ERR",
+       QStringLiteral("1")},
+      {"no diagnosis",
+       1,
+       QString(),
+       {},
+       QStringLiteral("2778"),
+       Day(1960, 1, 1),
+       1,
+       "OSH12",
+       QStringLiteral("1")},
+      {"no such sex",
+       3,
+       QStringLiteral("I10"),
+       {},
+       QStringLiteral("2778"),
+       Day(1960, 1, 1),
+       1,
+       "OSH18",
+       QStringLiteral("1")},
+      {"no insurer",
+       1,
+       QStringLiteral("I10"),
+       {},
+       QString(),
+       Day(1960, 1, 1),
+       1,
+       "OSH41",
+       QStringLiteral("1")},
+      {"standard of another type", 1, QStringLiteral("I10"), QStringLiteral("10101"),
+       QStringLiteral("2778"), Day(1960, 1, 1), 2, "MES_ERR", QStringLiteral("2_10101")},
+      {"unknown standard", 1, QStringLiteral("I10"), QStringLiteral("99999"),
+       QStringLiteral("2778"), Day(1960, 1, 1), 1, "OSH47", QStringLiteral("1")},
+      {"day hospital discharging on a holiday",
+       1,
+       QStringLiteral("I10"),
+       {},
+       QStringLiteral("2778"),
+       Day(1960, 1, 1),
+       2,
+       "OSH49",
+       QStringLiteral("1")},
+      {"baby without a parent",
+       1,
+       QStringLiteral("J18.9"),
+       {},
+       QStringLiteral("2778"),
+       Day(2026, 2, 1),
+       1,
+       "OSH_PAR0",
+       QStringLiteral("1")},
+  };
+  int id = 100;
+  for (const Case& c : cases) {
+    test::RegistryFixture::Stay s;
+    s.idIll = ++id;
+    s.repn = c.repn;
+    s.pol = c.pol;
+    s.diag = c.diag;
+    s.kodMes = c.kodMes;
+    s.polis = c.polis;
+    s.dr = c.dr;
+    s.family = QStringLiteral("ПАЦИЕНТ%1").arg(id);
+    // 08.03.2026 is a Sunday.
+    s.out = Day(2026, 3, 8);
+    f.Case(s);
+    FbQuery q = Proverki(f, c.repn);
+    bool seen = false;
+    for (int row = 0; row < q.RecordCount(); ++row) {
+      if (q.Value(row, QStringLiteral("ID_ILL")).toInt() != id) continue;
+      seen = true;
+      EXPECT_EQ(At(q, row, c.column), c.expected) << c.what;
+    }
+    EXPECT_TRUE(seen) << c.what;
+    f.Exec(QStringLiteral("delete from MTL where ID_ILL = :id"), {{QStringLiteral("id"), id}});
+    f.Exec(QStringLiteral("delete from STACION where ID_ILL = :id"), {{QStringLiteral("id"), id}});
+  }
+}
+
+TEST(ReceptionProcedures, SpProverkiMarksTheSamePersonsMeetingStays) {
+  test::RegistryFixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  f.Report(2, 25, 1, 1, Day(2026, 3, 1), 1);  // accepted, another institution
+  f.Report(3, 30, 1, 1, Day(2026, 2, 1), 1);  // accepted, another month
+  test::RegistryFixture::Stay s;
+  s.idIll = 1;
+  s.repn = 1;
+  f.Case(s);
+  FbQuery alone = Proverki(f, 1);
+  EXPECT_TRUE(alone.Value(0, QStringLiteral("SUM_MEK")).isNull());
+  // The same person in another month's report does not count...
+  test::RegistryFixture::Stay other = s;
+  other.idIll = 2;
+  other.repn = 3;
+  f.Case(other);
+  EXPECT_TRUE(Proverki(f, 1).Value(0, QStringLiteral("SUM_MEK")).isNull());
+  // ...in an accepted report of the month it does.
+  other.idIll = 3;
+  other.repn = 2;
+  other.in = Day(2026, 3, 5);
+  other.out = Day(2026, 3, 15);
+  f.Case(other);
+  EXPECT_EQ(Proverki(f, 1).Value(0, QStringLiteral("SUM_MEK")).toInt(), -1);
+}
+
+TEST(ReceptionProcedures, SpProverkiListsTheAccompanyingStandards) {
+  test::RegistryFixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  test::RegistryFixture::Stay s;
+  s.idIll = 1;
+  s.repn = 1;
+  s.kodMes = QStringLiteral("10102");
+  s.diag = QStringLiteral("I20.0");
+  f.Case(s);
+  f.Exec(
+      QStringLiteral("update MTL set ACCOMP1='I10', MES_ACC1='10101', ACCOMP2='E11.9' "
+                     "where ID_ILL=1"));
+  FbQuery q = Proverki(f, 1);
+  EXPECT_EQ(At(q, 0, "NOZOLOG"), QStringLiteral("I20-I25"));
+  EXPECT_EQ(At(q, 0, "MES_ACC"), QStringLiteral("_1=10101;_2=;"));
+  EXPECT_EQ(At(q, 0, "ACC_NOZ"), QStringLiteral("_1=I10-I15;_2=;"));
+  EXPECT_EQ(At(q, 0, "ACCOMP"), QStringLiteral("_1=I10;_2=E11.9;"));
+  EXPECT_EQ(At(q, 0, "ACC1"), QStringLiteral("I10"));
+  EXPECT_EQ(At(q, 0, "OSH22_1"), QStringLiteral("0"));
+  EXPECT_EQ(At(q, 0, "OSH24_1"), QStringLiteral("0"));
+}
+
+TEST(ReceptionProcedures, CheckMtlUslGivesAFindingFirst) {
+  test::RegistryFixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  auto service = [&](const QString& uslug, const QVariant& kolvo) {
+    f.Insert(QStringLiteral("MTLUSL"), {{QStringLiteral("ID_ILL"), 1},
+                                        {QStringLiteral("REPN"), 1},
+                                        {QStringLiteral("NOM_MTL"), 1},
+                                        {QStringLiteral("USLUG"), uslug},
+                                        {QStringLiteral("KOLVO"), kolvo}});
+  };
+  FbQuery q(f.Db());
+  q.setSql(QStringLiteral("select * from check_mtlusl(:p_id_ill,:p_nom_mtl)"));
+  q.setParam(QStringLiteral("p_id_ill"), 1);
+  q.setParam(QStringLiteral("p_nom_mtl"), 1);
+  service(QStringLiteral("A18.05.002"), 2);
+  q.Open();
+  ASSERT_EQ(q.RecordCount(), 1);
+  EXPECT_EQ(q.FieldByName(QStringLiteral("ERR")).toInt(), 0);
+  service(QStringLiteral("A16.18.009"), QVariant());
+  q.Open();
+  EXPECT_EQ(q.FieldByName(QStringLiteral("ERR")).toInt(), 2);
+  EXPECT_EQ(q.FieldByName(QStringLiteral("USLUG")).toString(), QStringLiteral("A16.18.009"));
+  service(QStringLiteral("B99.99"), 1);
+  q.Open();
+  EXPECT_EQ(q.FieldByName(QStringLiteral("ERR")).toInt(), 2);
+  EXPECT_EQ(q.RecordCount(), 3);
+  EXPECT_EQ(q.Value(1, QStringLiteral("ERR")).toInt(), 1);
+  EXPECT_EQ(q.Value(1, QStringLiteral("USLUG")).toString(), QStringLiteral("B99.99"));
+}
+
+TEST(ReceptionProcedures, UpReportsAndPrintSummaryCountTheLoadedSheets) {
+  test::RegistryFixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  f.Report(2, 1, 1, 1, Day(2026, 3, 1));
+  test::RegistryFixture::Stay s;
+  s.idIll = 1;
+  s.repn = 1;
+  f.Case(s);  // 9 bed days
+  s.idIll = 2;
+  s.repn = 2;
+  s.family = QStringLiteral("СИДОРОВ");
+  f.Case(s);
+  f.Exec(QStringLiteral("update MTL set OCNCOST = 1000.5, DOPCOST = 100 where REPN = 1"));
+  f.Exec(QStringLiteral("update MTL set OCNCOST = 2000 where REPN = 2"));
+  f.Exec(QStringLiteral("execute procedure up_reports(:repn)"), {{QStringLiteral("repn"), 1}});
+  FbQuery r(f.Db());
+  r.setSql(QStringLiteral("select KOL_ILL, KOL_MTL, KD_CALC, SUM_CALC from REPORTS where REPN=1"));
+  r.Open();
+  EXPECT_EQ(r.FieldByName(QStringLiteral("KOL_ILL")).toInt(), 1);
+  EXPECT_EQ(r.FieldByName(QStringLiteral("KD_CALC")).toInt(), 9);
+  EXPECT_DOUBLE_EQ(r.FieldByName(QStringLiteral("SUM_CALC")).toDouble(), 1100.5);
+
+  FbQuery p(f.Db());
+  p.setSql(QStringLiteral("select * from print_summary(:m1, :m2, :m3, :m4, :i1, :i2, :i3, :i4)"));
+  for (const char* name : {"m2", "m3", "m4", "i2", "i3", "i4"})
+    p.setParam(QString::fromLatin1(name), 0);
+  p.setParam(QStringLiteral("m1"), 1);
+  p.setParam(QStringLiteral("i1"), 2);
+  p.Open();
+  ASSERT_EQ(p.RecordCount(), 1);
+  // The demonstration plan of institution 1: 36000 bed days a year.
+  EXPECT_EQ(p.FieldByName(QStringLiteral("KD_MZ")).toInt(), 3000);
+  EXPECT_EQ(p.FieldByName(QStringLiteral("KD_PR_M")).toInt(), 9);
+  EXPECT_EQ(p.FieldByName(QStringLiteral("KD_PR_I")).toInt(), 9);
+  EXPECT_EQ(p.FieldByName(QStringLiteral("KD_PR")).toInt(), 18);
+  EXPECT_DOUBLE_EQ(p.FieldByName(QStringLiteral("COST_PR")).toDouble(), 3100.5);
+  EXPECT_DOUBLE_EQ(p.FieldByName(QStringLiteral("COST_KD_PR_I")).toDouble(), 222.22);
+  for (const char* column : {"KD_PRC", "COST_MZ", "COST_PR_M", "COST_PR_I", "COST_PR_PRC",
+                             "COST_KD_MZ", "COST_KD_PR", "COST_KD_PR_M", "COST_KD_PRC"})
+    EXPECT_TRUE(p.FieldIndex(QString::fromLatin1(column)) >= 0) << column;
+}
+
+TEST(ReceptionProcedures, OncologyRowsAndTheirChecks) {
+  test::RegistryFixture f;
+  auto onco = [&](int status, int age) {
+    FbQuery q(f.Db());
+    q.setSql(QStringLiteral(
+        "select * from SP_PROVERKI_ONCO(:ID_ILL, :NOM_MTL, :OUT_STAC, :STAC_DIAG, :ACC1, "
+        ":ACC2, :ACC3, :MTL_ONCO_STATUS, :VOZRAST, :OPLAT)"));
+    q.setParam(QStringLiteral("ID_ILL"), 7);
+    q.setParam(QStringLiteral("NOM_MTL"), 1);
+    q.setParam(QStringLiteral("OUT_STAC"), Day(2026, 3, 10));
+    q.setParam(QStringLiteral("STAC_DIAG"), QStringLiteral("C50.9"));
+    for (const char* acc : {"ACC1", "ACC2", "ACC3"})
+      q.setParam(QString::fromLatin1(acc), QString());
+    q.setParam(QStringLiteral("MTL_ONCO_STATUS"), status);
+    q.setParam(QStringLiteral("VOZRAST"), age);
+    q.setParam(QStringLiteral("OPLAT"), 1);
+    q.Open();
+    return q;
+  };
+  // An established case without its oncology row.
+  FbQuery q = onco(1, 50);
+  ASSERT_EQ(q.RecordCount(), 1);
+  EXPECT_EQ(q.FieldByName(QStringLiteral("OUT_ERR_ID_ONCO")).toInt(), 1);
+  EXPECT_EQ(q.FieldByName(QStringLiteral("OUT_ERR_CONSILIUM")).toInt(), 1);
+
+  // Its rows as the loading stores them.
+  FbQuery n(f.Db());
+  n.setSql(QStringLiteral(
+      "select * from NEW_ONCOLOGY(7, 1, 1, 0, 5, NULL, 2, 0, NULL, NULL, NULL, 70, 170, "
+      "1.8)"));
+  n.Open();
+  const int idOnco = n.Value(0, 0).toInt();
+  EXPECT_GT(idOnco, 0);
+  f.Exec(QStringLiteral("execute procedure NEW_CONSILIUM(7, 1, 1, NULL)"));
+  f.Exec(QStringLiteral("execute procedure NEW_ONCO_DIAGNOSTIC(:o, NULL, 1, 0, NULL, NULL, "
+                        "NULL, NULL)"),
+         {{QStringLiteral("o"), idOnco}});
+  FbQuery u(f.Db());
+  u.setSql(QStringLiteral("select * from NEW_ONCO_USLUG(:o, 2, NULL, NULL, 1, NULL, NULL)"));
+  u.setParam(QStringLiteral("o"), idOnco);
+  u.Open();
+  const int idUsl = u.Value(0, 0).toInt();
+  f.Exec(QStringLiteral("execute procedure NEW_ONCO_MEDICALS(:u, 'D01', 'нет', NULL)"),
+         {{QStringLiteral("u"), idUsl}});
+  FbQuery full = onco(1, 50);
+  struct Expect {
+    const char* output;
+    int value;
+  } expected[] = {
+      {"OUT_ERR_ID_ONCO", 0},    {"OUT_ERR_ID_CAUSE", 0},   {"OUT_ERR_STAGE", 0},
+      {"OUT_ERR_TUMOR", 1},      {"OUT_ERR_NODUS", 0},      {"OUT_ERR_CONSILIUM", 0},
+      {"OUT_ERR_DT_CONS", 1},    {"OUT_ERR_DIAG_DATE", 1},  {"OUT_ERR_G_SIGN", 1},
+      {"OUT_ERR_ID_T_LINE", 1},  {"OUT_ERR_ID_T_CYCLE", 0}, {"OUT_ERR_ONCO_MEDICALS", 0},
+      {"OUT_ERR_CODE_SCHEM", 3}, {"OUT_ERR_DATE_INJ", 1},   {"OUT_ERR_ONCO_USLUG", 0},
+  };
+  for (const Expect& e : expected)
+    EXPECT_EQ(full.FieldByName(QString::fromLatin1(e.output)).toInt(), e.value) << e.output;
+  // A child: no TNM signs are due and the scheme "нет" is the right one.
+  FbQuery child = onco(1, 10);
+  EXPECT_EQ(child.FieldByName(QStringLiteral("OUT_ERR_TUMOR")).toInt(), 0);
+  EXPECT_EQ(child.FieldByName(QStringLiteral("OUT_ERR_CODE_SCHEM")).toInt(), 0);
+  // A sheet outside oncology has no finding.
+  FbQuery outside = onco(0, 50);
+  EXPECT_EQ(outside.FieldByName(QStringLiteral("OUT_ERR_CONSILIUM")).toInt(), 0);
+}
