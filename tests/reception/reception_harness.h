@@ -77,6 +77,12 @@ class ReceptionHarness {
 
   // Presses the reception button.
   void Press() { W().bbKelmo->click(); }
+  // Presses it with the clock fixed at `now`.
+  void PressAt(const QDateTime& now) {
+    ReceptionButton button{*forms.DM, ReceptionForms{W(), forms.fmUnCorr.get(), forms.fmPrgs.get(),
+                                                     [now] { return now; }}};
+    bbKelmoClick(button);
+  }
 
   // The act the run wrote (ProtocolPath), as lines.
   QStringList Act() const { return ReadActLines(TheRunState().ProtocolPath); }

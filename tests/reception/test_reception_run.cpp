@@ -7,14 +7,18 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QMap>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <functional>
 
 #include "act_file.h"
+#include "fb_query.h"
 #include "later_phases.h"
 #include "reception_checks.h"
 #include "reception_harness.h"
 #include "reception_run.h"
+#include "zip_writer.h"
 
 using namespace kelmo;
 using namespace kelmo::test;
@@ -425,4 +429,64 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   QFile f(copy);
   f.open(QIODevice::ReadOnly);
   EXPECT_EQ(f.readAll(), "first");
+}
+
+namespace {
+
+// A zip package of the named entries, written with the project's zip library.
+void WritePackage(const QString& path, const QMap<QString, QByteArray>& entries) {
+  zip::TQorZip z;
+  z.SetZipName(path.toStdString());
+  for (auto it = entries.begin(); it != entries.end(); ++it)
+    z.AddFromMemory(it.key().toStdString(),
+                    std::vector<std::uint8_t>(it.value().begin(), it.value().end()));
+  z.Compress();
+}
+
+QByteArray MainFile() {
+  QStringEncoder encode("windows-1251");
+  return encode(
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<ZL_LIST><SCHET><CODE>7</CODE>"
+      "<NSCHET>11</NSCHET><DSCHET>2024-04-02</DSCHET></SCHET><ZAP><Z_SL><SL>"
+      "<CODE_MES1>1001001</CODE_MES1></SL></Z_SL></ZAP></ZL_LIST>");
+}
+
+}  // namespace
+
+TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
+  ReceptionHarness h;
+  {
+    FbQuery q(h.W().ibdb, &h.W().ibtr);
+    q.setSql(
+        "update or insert into lpu_mcod (lpu_id, mcod) values (1, '450001') matching (lpu_id)");
+    q.ExecSQL();
+    h.W().ibtr.Commit();
+  }
+  WritePackage(
+      QDir(h.registry).filePath("HS45001M450001_2403001.zip"),
+      {{"HS45001M450001_2403001.XML", MainFile()}, {"LS45001M450001_2403001.XML", "<PERS_LIST/>"}});
+  h.script.modalHandlers.push_back([](QDialog&) { return true; });  // the data-file choice
+  h.Choose();
+
+  const QDateTime at(QDate(2024, 4, 5), QTime(9, 42, 10));
+  h.PressAt(at);
+  const ReceptionState& state = TheReceptionState();
+  ASSERT_TRUE(state.XmlPackageMode);
+  EXPECT_EQ(state.LastPhase, "Загрузка XML (мест.)");
+  const QString first = TheRunState().ProtocolPath;
+  EXPECT_EQ(first, QDir(h.registry).filePath("ОМС_0504_0942.txt"));
+  EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
+  const QStringList lines = h.ActWithoutBanner();
+  ExpectHead(h, lines);
+  // No DBF check runs on a package.
+  for (const QString& line : lines)
+    EXPECT_FALSE(line.startsWith("Отсутствует файл")) << line.toStdString();
+  EXPECT_EQ(lines.last(), PhaseNotBuiltLine("Загрузка XML (мест.)"));
+
+  // The same minute again: the first act stays, the second takes a free name.
+  h.script.modalHandlers.push_back([](QDialog&) { return true; });
+  h.PressAt(at);
+  EXPECT_EQ(TheRunState().ProtocolPath, QDir(h.registry).filePath("ОМС_0504_0942_1.txt"));
+  EXPECT_TRUE(QFile::exists(first));
+  EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
 }
