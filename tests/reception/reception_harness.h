@@ -75,6 +75,12 @@ class ReceptionHarness {
     W().dlb->setDirectory(registry);
   }
 
+  // Makes the institution `id` the grid's current row.
+  void SelectLpu(int id) {
+    for (int row = 0; row < W().ibqLPU.RecordCount(); ++row)
+      if (W().ibqLPU.Value(row, QStringLiteral("ID")).toInt() == id) W().ibqLPU.setRecNo(row);
+  }
+
   // Presses the reception button.
   void Press() { W().bbKelmo->click(); }
   // Presses it with the clock fixed at `now`.

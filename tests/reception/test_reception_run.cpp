@@ -128,6 +128,8 @@ struct StopCase {
   ReceptionStop stop;
   bool banner = true;
   int year = 2024;
+  int lpu = 1;
+  int stacIndex = 0;
 };
 
 TEST(ReceptionRun, EveryStopOfTheChecksWritesItsLines) {
@@ -213,18 +215,65 @@ TEST(ReceptionRun, EveryStopOfTheChecksWritesItsLines) {
                "Неверная контрольная сумма записи. Необходима идентификация."}});
        },
        ReceptionStop::Identification, false},
+      {"the invoice workbook missing",
+       [](const QString& f) {
+         BuildRegistry(f, ThreeCases());
+         QFile::remove(QDir(f).filePath("sfakt1.xlsx"));
+       },
+       [&] { return QStringList{"Отсутствует файл sfakt1.xls"} + StopBlock({filesReception}); },
+       ReceptionStop::LocalWorkbookMissing},
+      {"the invoice without its total row",
+       [](const QString& f) {
+         BuildRegistry(f, ThreeCases());
+         auto book = workbook::Workbook::Create();
+         book->ActiveSheet().SetText(17, 1, "Итог");
+         book->SaveAs(QDir(f).filePath("sfakt1.xlsx").toStdString());
+       },
+       [&] {
+         return QStringList{
+             "Неверный формат файла счет-фактуры \\sfakt1.xls! Дальнейший прием невозможен."};
+       },
+       ReceptionStop::InvoiceLayout, false},
+      {"out-of-region workbooks missing",
+       [](const QString& f) {
+         auto cases = ThreeCases();
+         for (auto& c : cases) c.polObl = "4500";
+         BuildRegistry(f, cases);
+       },
+       [&] {
+         return QStringList{
+                    "В базе не найден ни один больной по местному населению, "
+                    "относящийся к выбранному периоду.",
+                    "Отсутствует файл sfakti1.xls", "Отсутствует файл sreestri1.xls",
+                    "Отсутствует файл profilsi1.xls"} +
+                StopBlock({filesReception});
+       },
+       ReceptionStop::OutOfRegionWorkbookMissing},
+      {"the register of an attached day hospital without its total",
+       [](const QString& f) {
+         auto cases = ThreeCases();
+         for (auto& c : cases) c.tipStac = 2;
+         BuildRegistry(f, cases, false);
+         WriteLocalWorkbooks(f, 2, 5000, 12);
+       },
+       [&] {
+         return QStringList{
+             "Неверный формат файла реестра sreestr2.xls! Дальнейший прием невозможен."};
+       },
+       ReceptionStop::RegisterLayout, false, 2024, 25, 1},
   };
   for (const StopCase& c : cases) {
     SCOPED_TRACE(c.name);
     ReceptionHarness h;
     c.build(h.registry);
-    h.Choose(3, c.year);
+    h.Choose(3, c.year, 0, 0, c.stacIndex);
+    h.SelectLpu(c.lpu);
     h.Press();
     EXPECT_EQ(TheReceptionState().LastStop, c.stop);
     const QStringList raw = h.Act();
     const QStringList lines = c.banner ? h.ActWithoutBanner() : raw;
     if (!c.banner) EXPECT_EQ(raw.value(1), "");  // no banner after the title
-    if (c.year == 2024) ExpectHead(h, lines);
+    if (c.year == 2024 && c.lpu == 1 && c.stacIndex == 0) ExpectHead(h, lines);
     const QStringList tail = c.tail();
     ASSERT_GE(lines.size(), tail.size());
     EXPECT_EQ(lines.mid(lines.size() - tail.size()), tail);
