@@ -539,3 +539,23 @@ TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
   EXPECT_TRUE(QFile::exists(first));
   EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
 }
+
+TEST(ReceptionRun, UnreadableTableEndsTheRunWithTheReasonInTheAct) {
+  ReceptionHarness h;
+  BuildRegistry(h.registry, ThreeCases());
+  {
+    QFile f(QDir(h.registry).filePath("stacion.dbf"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("not a table at all");
+  }
+  h.Choose();
+  h.Press();
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::Error);
+  const QStringList lines = h.ActWithoutBanner();
+  ASSERT_FALSE(lines.isEmpty());
+  EXPECT_TRUE(lines.last().startsWith("Работа прервана из-за ошибки: "))
+      << lines.last().toStdString();
+  const auto boxes = h.script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().icon, MessageIcon::Error);
+}
