@@ -559,3 +559,31 @@ TEST(ReceptionRun, UnreadableTableEndsTheRunWithTheReasonInTheAct) {
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes.back().icon, MessageIcon::Error);
 }
+
+TEST(ReceptionButton, UnreachableActsDatabaseEndsTheClickOnce) {
+  ReceptionHarness h;
+  BuildRegistry(h.registry, ThreeCases());
+  h.Choose();
+  h.W().ch_OperAnaliz->setChecked(true);
+  h.forms.DM->AktEnabled = true;
+  h.forms.DM->con1.setConnectionString("DSN=kelmo-no-such-acts-database");
+  TheRunState().ProtocolPath.clear();
+  h.Press();
+  auto boxes = h.script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Ошибка подключения");
+  EXPECT_EQ(boxes[0].text,
+            "Необходимо подключение к базе актов!Проверьте настройки подключения и перезапустите "
+            "программу");
+  EXPECT_FALSE(h.forms.DM->AktEnabled);
+  EXPECT_TRUE(TheRunState().ProtocolPath.isEmpty());
+  // The operations-analysis file was made anew and is closed again.
+  EXPECT_TRUE(QFile::exists(QDir(h.registry).filePath("AnalizOperat.txt")));
+  EXPECT_FALSE(TheReceptionState().OperAnalysisOpen);
+
+  // The next click goes on without the acts database.
+  h.Press();
+  EXPECT_EQ(h.script.CallsOf(ScriptedInteraction::Kind::Message).size(), 1u);
+  EXPECT_EQ(TheReceptionState().LastPhase, "Загрузка данных (мест.)");
+  EXPECT_FALSE(TheReceptionState().OperAnalysisOpen);
+}
