@@ -15,6 +15,7 @@
 #include "act_file.h"
 #include "fb_query.h"
 #include "later_phases.h"
+#include "preliminary_checks.h"
 #include "reception_checks.h"
 #include "reception_harness.h"
 #include "reception_run.h"
@@ -586,4 +587,51 @@ TEST(ReceptionButton, UnreachableActsDatabaseEndsTheClickOnce) {
   EXPECT_EQ(h.script.CallsOf(ScriptedInteraction::Kind::Message).size(), 1u);
   EXPECT_EQ(TheReceptionState().LastPhase, "Загрузка данных (мест.)");
   EXPECT_FALSE(TheReceptionState().OperAnalysisOpen);
+}
+
+TEST(ReceptionRun, ProfileLicensedTwiceSuppressesTheExpiringLicences) {
+  ReceptionHarness h;
+  FbQuery q(h.W().ibdb, &h.W().ibtr);
+  // Institution 25, home care (type 3): profile 1 licensed twice for one age
+  // group, profile 2 ending within 30 days of the reception date.
+  q.setSql("delete from pass_lpu where lpu_code=25 and tip_stac=3");
+  q.ExecSQL();
+  q.setSql(
+      "insert into pass_lpu (lpu_code, tip_stac, prof_code, mz, vozrast, date_beg, date_end) "
+      "values (25, 3, :prof, :mz, 1, '2020-01-01', :dend)");
+  const auto add = [&](int prof, int mz, const QDate& end) {
+    q.setParam("prof", prof);
+    q.setParam("mz", mz);
+    q.setParam("dend", QDateTime(end, QTime(0, 0)));
+    q.ExecSQL();
+  };
+  add(2, 1, QDate(2024, 4, 20));
+  add(1, 1, QDate(2030, 1, 1));
+  add(1, 3, QDate(2030, 1, 1));
+  h.W().ibtr.Commit();
+
+  QTemporaryDir dir;
+  const auto check = [&] {
+    ReceptionState& state = TheReceptionState();
+    ReceptionContext ctx{state, h.W().ibdb, h.W().ibtr};
+    ctx.StacType = 3;
+    ctx.LpuId = 25;
+    ctx.ReceptionDate = QDate(2024, 4, 5);
+    state.Act.Create(dir.filePath("act.txt"));
+    CheckLicensedProfiles(ctx);
+    state.Act.Close();
+    return ReadActLines(dir.filePath("act.txt"));
+  };
+  EXPECT_EQ(check(), QStringList{""});  // nothing written
+  EXPECT_TRUE(TheReceptionState().ProfilesLicensedTwice);
+  EXPECT_TRUE(h.script.CallsOf(ScriptedInteraction::Kind::Message).empty());
+
+  // Once the profile is licensed once, the licence ending soon is listed.
+  q.setSql("delete from pass_lpu where lpu_code=25 and tip_stac=3 and mz=3");
+  q.ExecSQL();
+  h.W().ibtr.Commit();
+  const QStringList lines = check();
+  EXPECT_FALSE(TheReceptionState().ProfilesLicensedTwice);
+  EXPECT_TRUE(lines.contains("Обнаружены заканчивающиеся лицензии:"));
+  EXPECT_EQ(h.script.CallsOf(ScriptedInteraction::Kind::Message).size(), 1u);
 }
