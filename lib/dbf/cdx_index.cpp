@@ -411,8 +411,8 @@ GSobjCDXFile::GSobjCDXFile(IndexTableLink* t, const std::string& name, bool crea
 
 GSobjCDXFile::~GSobjCDXFile() = default;
 
-int GSobjCDXFile::AddTag(const std::string& given, const std::string& keyExpression,
-                         bool unique, bool ascending, const std::string& forExpression) {
+int GSobjCDXFile::AddTag(const std::string& given, const std::string& keyExpression, bool unique,
+                         bool ascending, const std::string& forExpression) {
   std::string name = IndexUpper(given).substr(0, 10);
   // The new tag is built completely before the tag list drops a tag of the
   // same name, so a failed definition leaves the old tag in place.
