@@ -471,6 +471,13 @@ void GSobjCDXFile::Reindex() {
   }
 }
 
+bool GSobjCDXFile::ChangedByOtherUser() {
+  if (!disk || !disk->Shared() || !tagList) return false;
+  uint8_t h[12];
+  if (disk->Read(0, h, 12) != 12) return false;
+  return GetLE32(h + 8) != tagList->changeCounter;
+}
+
 bool GSobjCDXFile::UpdateRecordKeys(int32_t record, bool isAppend) {
   bool changed = GSobjIndexFile::UpdateRecordKeys(record, isAppend);
   if (changed && tagList) {

@@ -84,6 +84,7 @@ class GSobjCDXFile : public GSobjIndexFile {
   int32_t AllocatePage() override;
   void Reindex() override;
   bool UpdateRecordKeys(int32_t record, bool isAppend) override;
+  bool ChangedByOtherUser() override;
   void Flush() override;
 
   std::unique_ptr<GSobjCDXTag> tagList;

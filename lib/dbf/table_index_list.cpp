@@ -263,6 +263,17 @@ bool TdfIndexList::Find(const std::string& key, bool exact, bool softSeek) {
   return false;
 }
 
+int32_t TdfIndexList::FindInTag(const std::string& tagName, const std::string& key) {
+  for (int slot = 1; slot <= kSlots; ++slot) {
+    GSobjIndexFile* f = File(slot);
+    if (!f) continue;
+    if (GSobjIndexTag* tag = f->IndexTagByName(tagName)) {
+      return tag->FindKeyKeepPosition(tag->FormatKey(key, etText, true));
+    }
+  }
+  return -1;
+}
+
 bool TdfIndexList::SetIndexRange(const std::string& low, const std::string& high, bool lowInclusive,
                                  bool highFlag, bool highPartial) {
   if (!current_) return false;

@@ -56,6 +56,9 @@ class TdfIndexList {
   bool OrderedGoTo(int32_t code);
   // Key search in the current tag; with soft seek a miss stays on the next key.
   bool Find(const std::string& key, bool exact, bool softSeek);
+  // The record holding key in the named tag (exact match), without moving
+  // the table or the tag's cursor; -1 when there is no such tag.
+  int32_t FindInTag(const std::string& tagName, const std::string& key);
   bool SetIndexRange(const std::string& low, const std::string& high, bool lowInclusive,
                      bool highFlag, bool highPartial);
   void ClearIndexRange();

@@ -215,10 +215,30 @@ TEST(SharedTableIndex, AWriterWaitsForTheIndexLockAndGivesUp) {
     EXPECT_EQ(std::string(e.what()), "Can not Lock file " + TempPath("shared.ntx"));
   }
   EXPECT_EQ(os.waits, 100);
+  // The other writer's change counter tells the second cursor its pages are old.
+  EXPECT_FALSE(second.Indexes().File(1)->ChangedByOtherUser());
   first.UnlockIndexes();
   second.BlankRecord();
   second.PutFieldTextByName("NAME", "THREE");
   EXPECT_NO_THROW(second.Append());
+  EXPECT_TRUE(first.Indexes().File(1)->ChangedByOtherUser());
+  EXPECT_FALSE(second.Indexes().File(1)->ChangedByOtherUser());
+}
+
+TEST_F(TableIndex, FindInTagAndRename) {
+  for (const char* n : {"DELTA", "ALPHA", "CHARLIE"}) Append(n, 1);
+  ASSERT_EQ(indexes->CreateIndexFile("names.mdx", "NAMES", "NAME", false, true, ""), 0);
+  table->GoTo(1);
+  EXPECT_EQ(indexes->FindInTag("names", "CHARLIE"), 3);
+  EXPECT_EQ(indexes->FindInTag("names", "CHAR"), 0);  // exact match
+  EXPECT_EQ(indexes->FindInTag("nosuch", "CHARLIE"), -1);
+  EXPECT_EQ(table->CurrentRecord(), 1);
+  GSobjIndexFile* file = indexes->File(1);
+  ASSERT_TRUE(file->Rename(TempPath("renamed.xyz")));
+  EXPECT_EQ(file->FileName(), "renamed.mdx");
+  auto header = ReadFile(TempPath("renamed.mdx"));
+  EXPECT_EQ(header.substr(4, 8), std::string("RENAMED\0", 8));
+  EXPECT_EQ(indexes->FindInTag("names", "DELTA"), 1);
 }
 
 TEST_F(TableIndex, OpeningErrors) {
