@@ -241,6 +241,7 @@ class GSobjIndexTag {
   // Puts the cursor on the entry of the given record; its record or 0.
   int32_t SyncToRecord(int32_t record);
   void ReleaseCursor();
+  bool HasCursor() const { return !path_.empty(); }
   // Key range; empty bounds are none. True when a bound changed.
   bool SetRange(const std::string& low, bool lowInclusive, const std::string& high, bool highFlag,
                 bool highPartial);

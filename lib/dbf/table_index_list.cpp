@@ -217,6 +217,13 @@ bool TdfIndexList::OrderedGoTo(int32_t code) {
     if (table_.CurrentRecord() == code) current_->SyncToRecord(code);
     return true;
   }
+  // A released cursor (after a flush or a rebuild) stands on the table's
+  // record again before moving on from it.
+  int32_t record = table_.CurrentRecord();
+  if (!current_->HasCursor() && (code == -1 || code == -2 || code == -5) && record > 0 &&
+      record <= table_.RecordCount()) {
+    current_->SyncToRecord(record);
+  }
   int32_t followUp = (code == -3 || code == -5) ? -1 : (code == -4 ? -2 : code);
   int32_t move = code;
   // Every step visits a new entry, so the walk ends at the tag's end.
@@ -358,6 +365,8 @@ void TdfIndexList::Flush() {
   for (auto& f : files_) {
     if (f) f->Flush();
   }
+  int32_t record = table_.CurrentRecord();
+  if (current_ && record > 0 && record <= table_.RecordCount()) current_->SyncToRecord(record);
 }
 
 }  // namespace kelmo::dbf

@@ -85,6 +85,12 @@ TEST_F(TableIndex, EveryFormatOrdersSeeksAndRanges) {
     EXPECT_TRUE(table->Eof());
     EXPECT_FALSE(indexes->Find("BZ", true, true));  // soft seek stays on the next key
     EXPECT_EQ(table->CurrentRecord(), 3);
+    // After a flush the order goes on from the current record.
+    table->GoTo(-3);
+    table->GoTo(-1);  // BETA
+    indexes->Flush();
+    table->GoTo(-1);
+    EXPECT_EQ(table->FieldTextByName("NAME").substr(0, 5), "BRAVO");
     EXPECT_TRUE(indexes->SetIndexRange("B", "BR", true, false, true));
     EXPECT_EQ(WalkNames(), (std::vector<std::string>{"BETA", "BRAVO"}));
     indexes->ClearIndexRange();
