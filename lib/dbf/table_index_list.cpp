@@ -301,6 +301,7 @@ void TdfIndexList::ClearIndexRange() {
 
 bool TdfIndexList::RecordWritten(int32_t record, bool isAppend) {
   bool changed = false;
+  filter_.RecordWritten(record);
   for (auto& f : files_) {
     if (f) f->UpdateRecordKeys(record, isAppend);
   }
