@@ -24,6 +24,7 @@ namespace kelmo {
 
 class FbDatabase;
 class FbTransaction;
+struct PackageLists;
 
 // The words of the database checks' messages for a report's payment kind and
 // in-patient type. A value without a word keeps the word of the previous row
@@ -132,9 +133,10 @@ bool CheckPaidEarlier(FbDatabase& db, FbTransaction* tr, const QList<int>& passR
 QString PaidEarlierRule();
 
 // The run's forms of the two database checks: the pass (0 local, 1
-// out-of-region) picks the report list of ctx.State.ReportLists; the
-// paid-earlier check writes its rule to the act when it found rows.
-QList<int> PassReports(const ReceptionState& state, int pass);
+// out-of-region) picks the report list of the run's package lists
+// (ThePackageLists().ReportLists); the paid-earlier check writes its rule to
+// the act when it found rows.
+QList<int> PassReports(const PackageLists& lists, int pass);
 bool CheckPaidEarlier(const ReceptionContext& ctx, int pass, int nomMtl, const CheckedStay& stay,
                       const QString& diagnosis, QString& rowErrorText, QList<rMEK>& caseErrors);
 int CheckOverlapWithDatabase(const ReceptionContext& ctx, int pass, const CheckedStay& stay,

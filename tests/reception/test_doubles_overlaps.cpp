@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
 
 #include "code_pages.h"
 #include "doubles_overlaps.h"
+#include "package_lists.h"
+#include "reception_state.h"
 #include "registry_fixture.h"
 #include "table_builder.h"
 #include "table_handler.h"
@@ -333,4 +336,52 @@ TEST(DatabaseChecks, PaidEarlierOrDoubledInTheRun) {
   EXPECT_TRUE(
       CheckPaidEarlier(f.Db(), nullptr, {1, 2}, 1, stay, QStringLiteral("I10"), text, errors));
   EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST(DatabaseChecks, TheRunsFormsTakeThePassReportsAndWriteTheRule) {
+  test::RegistryFixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  f.Report(2, 1, 1, 1, Day(2026, 3, 1));
+  test::RegistryFixture::Stay mine;
+  mine.idIll = 1;
+  mine.repn = 1;
+  f.Case(mine);
+  test::RegistryFixture::Stay twin = mine;
+  twin.idIll = 2;
+  twin.repn = 2;
+  f.Case(twin);
+  ResetPackageLists();
+  rRepn local;
+  local.Repn = 1;
+  local.TipStac = 1;
+  ThePackageLists().ReportLists[kLocalReports] = {local};
+  rRepn other = local;
+  other.Repn = 2;
+  ThePackageLists().ReportLists[kOutOfRegionReports] = {other};
+  EXPECT_EQ(PassReports(ThePackageLists(), 1), QList<int>{2});
+
+  QTemporaryDir dir;
+  ReceptionState state;
+  FbTransaction tr(f.Db());
+  ReceptionContext ctx{state, f.Db(), tr};
+  const QString act = dir.filePath(QStringLiteral("act.txt"));
+  state.Act.Create(act);
+  CheckedStay stay{1, mine.family, mine.name, mine.father, mine.dr, mine.in, mine.out};
+  QString text;
+  QList<rMEK> errors;
+  // The twin stands in the out-of-region list only.
+  EXPECT_FALSE(CheckPaidEarlier(ctx, 0, 1, stay, QStringLiteral("I10"), text, errors));
+  EXPECT_TRUE(CheckPaidEarlier(ctx, 1, 1, stay, QStringLiteral("I10"), text, errors));
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_EQ(errors[0].BasisCode, 71);
+  bool refused = false;
+  EXPECT_EQ(CheckOverlapWithDatabase(ctx, 1, stay, text, refused), 1);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(CheckOverlapWithDatabase(ctx, 0, stay, text, refused), 0);
+  state.Act.Close();
+  tr.Commit();
+  QFile file(act);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray(74, '-') + "\r\n");
+  ResetPackageLists();
 }
