@@ -64,7 +64,14 @@ class OpenWorkbook {
   OpenWorkbook(workbook::ExcelApplication& excel, const QString& path) : excel_(excel) {
     sheet_ = &excel_.Open(path.toStdString()).ActiveSheet();
   }
-  ~OpenWorkbook() { excel_.CloseAll(); }
+  ~OpenWorkbook() {
+    // Closing cannot fail after a successful open; a destructor must not
+    // raise all the same.
+    try {
+      excel_.CloseAll();
+    } catch (const workbook::WorkbookError&) {
+    }
+  }
   OpenWorkbook(const OpenWorkbook&) = delete;
   OpenWorkbook& operator=(const OpenWorkbook&) = delete;
   const Worksheet& Sheet() const { return *sheet_; }
