@@ -16,11 +16,15 @@
 
 #include "act_file.h"
 #include "money.h"
+#include "package_lists.h"
 
 namespace kelmo {
 
 // Population of a pass: index of the report lists (package_lists.h).
 enum Population : int { kLocal = 0, kOutOfRegion = 1 };
+
+// One report a pass works on: an entry of the package lists' report lists.
+using ReportEntry = rRepn;
 
 // Where a run stopped, for callers and tests. Passed means the run reached
 // its end (or the place where the phases still to be built begin).
@@ -67,6 +71,10 @@ struct ReceptionState {
   // Set by the reception button when forming.
   QString PayFolderWord;
   QString StacFolderWord;
+
+  // The report lists of the passes, as the package lists hold them (the same
+  // lists, not a copy).
+  std::array<QList<rRepn>, 2>& ReportLists = ThePackageLists().ReportLists;
 
   bool PassHasData = false;
   int CurrentReportNumber = 0;

@@ -391,3 +391,38 @@ TEST(ReceptionRun, DemonstrationRegistryReachesTheLoading) {
   EXPECT_EQ(TheReceptionState().LastPhase, "Загрузка данных (мест.)");
   ExpectHead(h, h.ActWithoutBanner());
 }
+
+TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
+  ReceptionHarness h;
+  BuildRegistry(h.registry, ThreeCases());
+  const QDir registry(h.registry);
+  registry.mkpath("ОМС/Стационар/Тальви");
+  for (const char* cost : {"ОМС/onechcost.dat", "ОМС/Стационар/Тальви/onechcost.dat"}) {
+    QFile f(registry.filePath(cost));
+    f.open(QIODevice::WriteOnly);
+  }
+  h.Choose(3, 2024, 1);
+  h.Press();
+  EXPECT_FALSE(QFile::exists(registry.filePath("ОМС/onechcost.dat")));
+  EXPECT_FALSE(QFile::exists(registry.filePath("ОМС/Стационар/Тальви/onechcost.dat")));
+  const QString split = registry.filePath("Отчет по стационару/Стационар");
+  for (const char* insurer : {"Бервинта", "Тальви"})
+    for (const char* table : {"stacion.dbf", "mtl.dbf", "operat.dbf", "parents.dbf"})
+      EXPECT_TRUE(QFile::exists(QDir(split).filePath(QString(insurer) + "/" + table)))
+          << insurer << "/" << table;
+  EXPECT_EQ(TheReceptionState().PayFolderWord, "ОМС");
+  EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Загрузка данных (мест.)");
+
+  // A second formation keeps the insurers' copies of the first.
+  const QString copy = QDir(split).filePath("Бервинта/stacion.dbf");
+  {
+    QFile f(copy);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write("first");
+  }
+  h.Press();
+  QFile f(copy);
+  f.open(QIODevice::ReadOnly);
+  EXPECT_EQ(f.readAll(), "first");
+}
