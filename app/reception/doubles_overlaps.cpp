@@ -96,7 +96,10 @@ const QStringList kPaidEarlierSql = {
                    "s.sum_mek is null and"),
     QStringLiteral("(trim(m.stac_diag) <> 'N18.5')  and"),
     QStringLiteral("(cast(:diag_mtl as varchar(7)) <>  'N18.5') and"),
-    QStringLiteral("(r.repn in "),
+    // Accepted reports (both marks) besides the pass's own: with the pass's
+    // reports alone a stay paid in another report could never be found and
+    // "paid earlier" never said.
+    QStringLiteral("((r.see1=1 and r.see2=1) or r.repn in "),
 };
 
 void SetPerson(FbQuery& q, const CheckedStay& stay) {

@@ -119,11 +119,12 @@ int CheckOverlapWithDatabase(FbDatabase& db, FbTransaction* tr, const QList<int>
                              const CheckedStay& stay, QString& rowErrorText, bool& rowRefused);
 
 // The same stay (person, admission and discharge) of another case in one of
-// `passReports`, not refused, where neither stay has a priced operation and
-// neither carries the diagnosis N18.5: per report found a sanction of kind 1
-// for the case, code 71 "Запись дублируется в <payment> (<type>)" when the
-// report is one of `passReports`, else code 70 "Запись оплачена ранее в
-// ...". Returns whether the statement returned any row (the act then gets
+// `passReports` or in an accepted report (both marks), not refused, where
+// neither stay has a priced operation and neither carries the diagnosis
+// N18.5: per report found a sanction of kind 1 for the case, code 71
+// "Запись дублируется в <payment> (<type>)" when the report is one of
+// `passReports`, else code 70 "Запись оплачена ранее в ...". Returns
+// whether the statement returned any row (the act then gets
 // PaidEarlierRule(), written by the caller). Cost: one statement.
 bool CheckPaidEarlier(FbDatabase& db, FbTransaction* tr, const QList<int>& passReports, int nomMtl,
                       const CheckedStay& stay, const QString& diagnosis, QString& rowErrorText,

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
@@ -326,6 +327,26 @@ TEST(DatabaseChecks, PaidEarlierOrDoubledInTheRun) {
   EXPECT_FALSE(
       CheckPaidEarlier(f.Db(), nullptr, {1, 2}, 1, stay, QStringLiteral("I10"), text, errors));
   f.Exec(QStringLiteral("update MTL set STAC_DIAG = 'I10' where ID_ILL = 2"));
+
+  // The same stay paid in an accepted report of another institution.
+  f.Report(3, 25, 1, 1, Day(2026, 3, 1), 1);
+  test::RegistryFixture::Stay paid = mine;
+  paid.idIll = 3;
+  paid.repn = 3;
+  f.Case(paid);
+  errors.clear();
+  text.clear();
+  EXPECT_TRUE(
+      CheckPaidEarlier(f.Db(), nullptr, {1, 2}, 1, stay, QStringLiteral("I10"), text, errors));
+  ASSERT_EQ(errors.size(), 2);
+  // One sanction per report found, in the order the statement groups them.
+  QMap<int, QString> byCode;
+  for (const rMEK& e : errors) byCode[e.BasisCode] = e.Text;
+  EXPECT_EQ(byCode.value(71), QStringLiteral("Запись дублируется в ВМП (КС)"));
+  EXPECT_EQ(byCode.value(70), QStringLiteral("Запись оплачена ранее в ОМС (КС)"));
+  EXPECT_EQ(text, errors[0].Text + errors[1].Text);
+  f.Exec(QStringLiteral("update REPORTS set SEE2 = 0 where REPN = 3"));
+  errors.clear();
 
   // A priced operation in either stay: rows, but no sanction.
   f.Insert(QStringLiteral("OPERAT"), {{QStringLiteral("ID_ILL"), 2},
