@@ -6,6 +6,7 @@
 #include "dbf_query.h"
 #include "fb_database.h"
 #include "fb_query.h"
+#include "package_lists.h"
 #include "reception_checks.h"
 
 namespace kelmo {
@@ -95,7 +96,10 @@ const QStringList kPaidEarlierSql = {
                    "s.sum_mek is null and"),
     QStringLiteral("(trim(m.stac_diag) <> 'N18.5')  and"),
     QStringLiteral("(cast(:diag_mtl as varchar(7)) <>  'N18.5') and"),
-    QStringLiteral("(r.repn in "),
+    // Accepted reports (both marks) besides the pass's own: with the pass's
+    // reports alone a stay paid in another report could never be found and
+    // "paid earlier" never said.
+    QStringLiteral("((r.see1=1 and r.see2=1) or r.repn in "),
 };
 
 void SetPerson(FbQuery& q, const CheckedStay& stay) {
@@ -369,25 +373,25 @@ void CheckOverlappingStays(const ReceptionContext& ctx) {
       OverlappingStaysLines(ctx.WorkFolder, ctx.PeriodStart, ctx.PeriodEnd, ctx.StacType));
 }
 
-QList<int> PassReports(const ReceptionState& state, int pass) {
+QList<int> PassReports(const PackageLists& lists, int pass) {
   QList<int> reports;
-  for (const ReportEntry& entry : state.ReportLists.at(static_cast<size_t>(pass)))
+  for (const rRepn& entry : lists.ReportLists.at(static_cast<size_t>(pass)))
     reports.append(entry.Repn);
   return reports;
 }
 
 bool CheckPaidEarlier(const ReceptionContext& ctx, int pass, int nomMtl, const CheckedStay& stay,
                       const QString& diagnosis, QString& rowErrorText, QList<rMEK>& caseErrors) {
-  const bool found = CheckPaidEarlier(ctx.Db, &ctx.Tr, PassReports(ctx.State, pass), nomMtl, stay,
-                                      diagnosis, rowErrorText, caseErrors);
+  const bool found = CheckPaidEarlier(ctx.Db, &ctx.Tr, PassReports(ThePackageLists(), pass), nomMtl,
+                                      stay, diagnosis, rowErrorText, caseErrors);
   if (found) ctx.Act().WriteLine(PaidEarlierRule());
   return found;
 }
 
 int CheckOverlapWithDatabase(const ReceptionContext& ctx, int pass, const CheckedStay& stay,
                              QString& rowErrorText, bool& rowRefused) {
-  return CheckOverlapWithDatabase(ctx.Db, &ctx.Tr, PassReports(ctx.State, pass), stay, rowErrorText,
-                                  rowRefused);
+  return CheckOverlapWithDatabase(ctx.Db, &ctx.Tr, PassReports(ThePackageLists(), pass), stay,
+                                  rowErrorText, rowRefused);
 }
 
 }  // namespace kelmo

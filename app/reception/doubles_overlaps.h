@@ -24,6 +24,7 @@ namespace kelmo {
 
 class FbDatabase;
 class FbTransaction;
+struct PackageLists;
 
 // The words of the database checks' messages for a report's payment kind and
 // in-patient type. A value without a word keeps the word of the previous row
@@ -118,11 +119,12 @@ int CheckOverlapWithDatabase(FbDatabase& db, FbTransaction* tr, const QList<int>
                              const CheckedStay& stay, QString& rowErrorText, bool& rowRefused);
 
 // The same stay (person, admission and discharge) of another case in one of
-// `passReports`, not refused, where neither stay has a priced operation and
-// neither carries the diagnosis N18.5: per report found a sanction of kind 1
-// for the case, code 71 "Запись дублируется в <payment> (<type>)" when the
-// report is one of `passReports`, else code 70 "Запись оплачена ранее в
-// ...". Returns whether the statement returned any row (the act then gets
+// `passReports` or in an accepted report (both marks), not refused, where
+// neither stay has a priced operation and neither carries the diagnosis
+// N18.5: per report found a sanction of kind 1 for the case, code 71
+// "Запись дублируется в <payment> (<type>)" when the report is one of
+// `passReports`, else code 70 "Запись оплачена ранее в ...". Returns
+// whether the statement returned any row (the act then gets
 // PaidEarlierRule(), written by the caller). Cost: one statement.
 bool CheckPaidEarlier(FbDatabase& db, FbTransaction* tr, const QList<int>& passReports, int nomMtl,
                       const CheckedStay& stay, const QString& diagnosis, QString& rowErrorText,
@@ -132,9 +134,10 @@ bool CheckPaidEarlier(FbDatabase& db, FbTransaction* tr, const QList<int>& passR
 QString PaidEarlierRule();
 
 // The run's forms of the two database checks: the pass (0 local, 1
-// out-of-region) picks the report list of ctx.State.ReportLists; the
-// paid-earlier check writes its rule to the act when it found rows.
-QList<int> PassReports(const ReceptionState& state, int pass);
+// out-of-region) picks the report list of the run's package lists
+// (ThePackageLists().ReportLists); the paid-earlier check writes its rule to
+// the act when it found rows.
+QList<int> PassReports(const PackageLists& lists, int pass);
 bool CheckPaidEarlier(const ReceptionContext& ctx, int pass, int nomMtl, const CheckedStay& stay,
                       const QString& diagnosis, QString& rowErrorText, QList<rMEK>& caseErrors);
 int CheckOverlapWithDatabase(const ReceptionContext& ctx, int pass, const CheckedStay& stay,

@@ -54,7 +54,8 @@ std::optional<Money> SumOf(const Worksheet& sheet, int row, int column) {
 std::optional<int> BedDaysOf(const Worksheet& sheet, int row, int column) {
   const auto number = NumberOf(sheet, row, column);
   if (!number || std::fabs(*number) > 2.0e9) return std::nullopt;
-  return static_cast<int>(std::lround(*number));
+  // As a variant becomes an integer: to the nearest, a half to the even one.
+  return static_cast<int>(std::nearbyint(*number));
 }
 
 // Opens a workbook in the application and closes every open workbook when
@@ -64,7 +65,14 @@ class OpenWorkbook {
   OpenWorkbook(workbook::ExcelApplication& excel, const QString& path) : excel_(excel) {
     sheet_ = &excel_.Open(path.toStdString()).ActiveSheet();
   }
-  ~OpenWorkbook() { excel_.CloseAll(); }
+  ~OpenWorkbook() {
+    // Closing cannot fail after a successful open; a destructor must not
+    // raise all the same.
+    try {
+      excel_.CloseAll();
+    } catch (const workbook::WorkbookError&) {
+    }
+  }
   OpenWorkbook(const OpenWorkbook&) = delete;
   OpenWorkbook& operator=(const OpenWorkbook&) = delete;
   const Worksheet& Sheet() const { return *sheet_; }

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
 
 #include "code_pages.h"
 #include "doubles_overlaps.h"
+#include "package_lists.h"
+#include "reception_state.h"
 #include "registry_fixture.h"
 #include "table_builder.h"
 #include "table_handler.h"
@@ -324,6 +328,26 @@ TEST(DatabaseChecks, PaidEarlierOrDoubledInTheRun) {
       CheckPaidEarlier(f.Db(), nullptr, {1, 2}, 1, stay, QStringLiteral("I10"), text, errors));
   f.Exec(QStringLiteral("update MTL set STAC_DIAG = 'I10' where ID_ILL = 2"));
 
+  // The same stay paid in an accepted report of another institution.
+  f.Report(3, 25, 1, 1, Day(2026, 3, 1), 1);
+  test::RegistryFixture::Stay paid = mine;
+  paid.idIll = 3;
+  paid.repn = 3;
+  f.Case(paid);
+  errors.clear();
+  text.clear();
+  EXPECT_TRUE(
+      CheckPaidEarlier(f.Db(), nullptr, {1, 2}, 1, stay, QStringLiteral("I10"), text, errors));
+  ASSERT_EQ(errors.size(), 2);
+  // One sanction per report found, in the order the statement groups them.
+  QMap<int, QString> byCode;
+  for (const rMEK& e : errors) byCode[e.BasisCode] = e.Text;
+  EXPECT_EQ(byCode.value(71), QStringLiteral("Запись дублируется в ВМП (КС)"));
+  EXPECT_EQ(byCode.value(70), QStringLiteral("Запись оплачена ранее в ОМС (КС)"));
+  EXPECT_EQ(text, errors[0].Text + errors[1].Text);
+  f.Exec(QStringLiteral("update REPORTS set SEE2 = 0 where REPN = 3"));
+  errors.clear();
+
   // A priced operation in either stay: rows, but no sanction.
   f.Insert(QStringLiteral("OPERAT"), {{QStringLiteral("ID_ILL"), 2},
                                       {QStringLiteral("REPN"), 2},
@@ -333,4 +357,52 @@ TEST(DatabaseChecks, PaidEarlierOrDoubledInTheRun) {
   EXPECT_TRUE(
       CheckPaidEarlier(f.Db(), nullptr, {1, 2}, 1, stay, QStringLiteral("I10"), text, errors));
   EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST(DatabaseChecks, TheRunsFormsTakeThePassReportsAndWriteTheRule) {
+  test::RegistryFixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  f.Report(2, 1, 1, 1, Day(2026, 3, 1));
+  test::RegistryFixture::Stay mine;
+  mine.idIll = 1;
+  mine.repn = 1;
+  f.Case(mine);
+  test::RegistryFixture::Stay twin = mine;
+  twin.idIll = 2;
+  twin.repn = 2;
+  f.Case(twin);
+  ResetPackageLists();
+  rRepn local;
+  local.Repn = 1;
+  local.TipStac = 1;
+  ThePackageLists().ReportLists[kLocalReports] = {local};
+  rRepn other = local;
+  other.Repn = 2;
+  ThePackageLists().ReportLists[kOutOfRegionReports] = {other};
+  EXPECT_EQ(PassReports(ThePackageLists(), 1), QList<int>{2});
+
+  QTemporaryDir dir;
+  ReceptionState state;
+  FbTransaction tr(f.Db());
+  ReceptionContext ctx{state, f.Db(), tr};
+  const QString act = dir.filePath(QStringLiteral("act.txt"));
+  state.Act.Create(act);
+  CheckedStay stay{1, mine.family, mine.name, mine.father, mine.dr, mine.in, mine.out};
+  QString text;
+  QList<rMEK> errors;
+  // The twin stands in the out-of-region list only.
+  EXPECT_FALSE(CheckPaidEarlier(ctx, 0, 1, stay, QStringLiteral("I10"), text, errors));
+  EXPECT_TRUE(CheckPaidEarlier(ctx, 1, 1, stay, QStringLiteral("I10"), text, errors));
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_EQ(errors[0].BasisCode, 71);
+  bool refused = false;
+  EXPECT_EQ(CheckOverlapWithDatabase(ctx, 1, stay, text, refused), 1);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(CheckOverlapWithDatabase(ctx, 0, stay, text, refused), 0);
+  state.Act.Close();
+  tr.Commit();
+  QFile file(act);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray(74, '-') + "\r\n");
+  ResetPackageLists();
 }
