@@ -279,6 +279,13 @@ TEST(ReceptionRun, EveryStopOfTheChecksWritesItsLines) {
     ASSERT_GE(lines.size(), tail.size());
     EXPECT_EQ(lines.mid(lines.size() - tail.size()), tail);
     EXPECT_EQ(ModalCalls(h.script), 1);  // the viewer shows every stop
+    // The act was closed before the viewer read it whole.
+    QString lastLine;
+    for (const QString& line : raw)
+      if (!line.isEmpty()) lastLine = line;
+    const QString shown = h.forms.fmUnCorr->re->toPlainText();
+    EXPECT_TRUE(shown.startsWith("Акт первичного технологического контроля"));
+    EXPECT_TRUE(shown.trimmed().endsWith(lastLine)) << lastLine.toStdString();
   }
 }
 
