@@ -317,6 +317,7 @@ std::optional<Stopped> ReceptionRun::Body() {
   RunState& run = TheRunState();
   run.PackageExprVer.clear();
   run.CurrentExprVer = run.ProgramVersion;
+  state_.UpMtlStatement = CostUpdateStatement(ctx_.YearText);
   state_.ZeroRunTotals();
   state_.LastPhase.clear();
   dbfRegistry_ = !state_.XmlPackageMode;

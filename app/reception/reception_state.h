@@ -108,6 +108,10 @@ struct ReceptionState {
   Money LocalMekSum, LocalNczSum, LocalNczSfSum;
   Money OutOfRegionMekSum, OutOfRegionNczSum, OutOfRegionNczSfSum;
 
+  // The statement of the treatment-sheet cost update (ibqUpMTL) the costs
+  // run; the run sets it by the year (CostUpdateStatement).
+  QString UpMtlStatement;
+
   // Where the last run ended (for tests and the caller).
   ReceptionStop LastStop = ReceptionStop::None;
   // The phase the last run reached before the phases still to be built.
@@ -121,5 +125,11 @@ struct ReceptionState {
 
 // The one instance. Cost: none.
 ReceptionState& TheReceptionState();
+
+// The cost update of a treatment sheet for the year text of the main window:
+// for every year but "2014" the statement with the regional coefficients,
+// the calculation comment and the base cost; for 2014 the statement without
+// those last five assignments. Lines joined by CR.
+QString CostUpdateStatement(const QString& yearText);
 
 }  // namespace kelmo

@@ -11,6 +11,7 @@
 #include "preliminary_checks.h"
 #include "reception_fixture.h"
 #include "reception_run.h"
+#include "reception_state.h"
 #include "registry_dbf_set.h"
 
 using namespace kelmo;
@@ -136,4 +137,16 @@ TEST(ReceptionAct, IdentificationReasons) {
   }
   EXPECT_EQ(ShortPatientName(" ИВАНОВ ", "ИВАН", "ИВАНОВИЧ"), "ИВАНОВ И.И.");
   EXPECT_EQ(ShortPatientName("ИВАНОВ", "ИВАН", ""), "ИВАНОВ И..");
+}
+
+TEST(ReceptionAct, CostUpdateStatementByYear) {
+  const QStringList other = CostUpdateStatement("2024").split('\r');
+  ASSERT_EQ(other.size(), 9);
+  EXPECT_EQ(other[6], "ONECH_COST=:p_onech_cost, UR_COST=:UR, KF_COST=:KF,");
+  EXPECT_EQ(other[7], "CALC_COMMENT=:comment, CALC_KF=:KF_COM, ksg_base_cost = :p_baseCost");
+  EXPECT_EQ(other[8], "where id = :p_id");
+  const QString y2014 = CostUpdateStatement("2014");
+  for (const char* gone : {"UR_COST", "KF_COST", "CALC_COMMENT", "CALC_KF", "ksg_base_cost"})
+    EXPECT_FALSE(y2014.contains(gone)) << gone;
+  EXPECT_TRUE(y2014.contains("ONECH_COST=:p_onech_cost\rwhere id = :p_id"));
 }
