@@ -9,6 +9,8 @@
 // Every DBF statement runs on ctx.WorkFolder, the run's working copy of the
 // registry; the institution's own files are only looked at for presence.
 // Errors of the desktop engine and of the registry database propagate.
+// Cost: each check reads stacion.dbf (and mtl.dbf) once through the engine;
+// the results are held in memory while a check walks them.
 #pragma once
 
 #include <QString>

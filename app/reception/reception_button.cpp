@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <algorithm>
 
 #include "data_module.h"
 #include "error_box.h"
@@ -60,7 +61,8 @@ void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
   const QString report = QStringLiteral("Отчет по стационару");
   QDir(registry).mkdir(report);
   QDir::setCurrent(QDir(registry).filePath(report));
-  state.StacFolderWord = QString::fromUtf8(kStacFolderWords[w.rgStac->itemIndex()]);
+  const int stacIndex = std::clamp(w.rgStac->itemIndex(), 0, 3);
+  state.StacFolderWord = QString::fromUtf8(kStacFolderWords[stacIndex]);
 
   const QString payFolder = QDir(registry).filePath(state.PayFolderWord);
   const QString stacFolder = QDir(payFolder).filePath(state.StacFolderWord);

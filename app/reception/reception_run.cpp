@@ -115,6 +115,9 @@ class ReceptionRun {
   std::unique_ptr<QTemporaryDir> workCopy_;
   PassSelection selection_;
   bool bannerWritten_ = false;
+  // The run started on a folder of DBF tables (XmlPackageMode changes on the
+  // way; this does not).
+  bool dbfRegistry_ = true;
 };
 
 ReceptionContext ReceptionRun::MakeContext() {
@@ -316,6 +319,7 @@ std::optional<Stopped> ReceptionRun::Body() {
   run.CurrentExprVer = run.ProgramVersion;
   state_.ZeroRunTotals();
   state_.LastPhase.clear();
+  dbfRegistry_ = !state_.XmlPackageMode;
   // 2. The spreadsheet application of a reception.
   if (ctx_.Receiving) {
     try {
@@ -339,7 +343,7 @@ std::optional<Stopped> ReceptionRun::Body() {
       state_.PassHasData = ThePackageLists().ReportCounts[population] > 0;
     if (state_.PassHasData) {
       ctx_.Tr.Commit();
-      if (!state_.XmlPackageMode) FinishDbfPassLoading(ctx_, population);
+      if (dbfRegistry_) FinishDbfPassLoading(ctx_, population);
       if (state_.RegistrySource != 2) state_.XmlPackageMode = false;
       // 8 / 13. Checks, tolerated errors and costs.
       if (ctx_.WhoDetail == 1 || ctx_.Receiving) {
@@ -350,13 +354,18 @@ std::optional<Stopped> ReceptionRun::Body() {
       if (!local || (ctx_.Receiving && state_.RegistrySource == 1)) state_.XmlPackageMode = true;
       ctx_.Tr.Commit();
       CalculatePassCosts(ctx_, population);
-      // 9 / 14. Documents of a formation.
-      if (!ctx_.Receiving) WriteDocumentSet(ctx_, local ? 0 : 1);
+      // 9. The local documents of a formation.
+      if (local && !ctx_.Receiving) WriteDocumentSet(ctx_, 0);
     } else if (!local) {
       state_.XmlPackageMode = true;
       CompareOutOfRegionSums(ctx_);
     }
-    if (!local && !ctx_.Receiving) WriteDocumentSet(ctx_, 2);
+    // 14. A formation writes the out-of-region documents even without
+    // out-of-region cases, then the closing set.
+    if (!local && !ctx_.Receiving) {
+      WriteDocumentSet(ctx_, 1);
+      WriteDocumentSet(ctx_, 2);
+    }
     // 10 / 15. Closing the pass.
     ClosePass(population);
   }

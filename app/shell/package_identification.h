@@ -8,8 +8,23 @@
 // reports come from the registry database instead.
 //
 // Reads and writes the package lists (package_lists.h) and the payment kind
-// of the run state; writes below "<folder>/temp" only; reads the registry
-// folder's packages. Messages go through the interaction interface.
+// of the run state; writes below "<folder>/temp" only (a symbolic link in
+// its place is replaced, never followed); reads the registry folder's
+// packages. Messages go through the interaction interface, titled with the
+// application's title:
+//   "Каталог содержит несколько получателей.\n..." (a second sender),
+//   "Не определён тип источника: " / "Не определён источник: " + code,
+//   "Каталог содержит несколько одинаковых получаетелей.\n..." (an addressee
+//     repeated), "Не определён тип адресата: " / "Не определён адресат: "
+//     + code: the folder is refused, nothing is unpacked;
+//   "Не определён счёт пакета: " + file name: a package whose main or
+//     oncology file is no XML or lacks its invoice head; only that package
+//     is dropped (its folder under "temp" too);
+//   "Не удалось создать каталог " + folder: "temp" or a package folder
+//     cannot be made; the folder is refused;
+//   "Не найдены данные для выгрузки.\n..." (nothing to form: refused);
+//   "Отсутствуют данные для формирования/приёма реестров" (the dialog's
+//     answer leaves nothing to take).
 #pragma once
 
 #include <QDate>

@@ -9,9 +9,12 @@
 // Keys: "C" text without trailing blanks; "N" and "D" the eight-byte float
 // written big-endian with its sign bit set (non-negative) or all bits
 // inverted (negative), trailing zero bytes dropped, so bytes order like the
-// numbers (an empty date is 0, the single byte 0x80). Tags are written with
-// the MACHINE collation; tags naming another collation open, but their text
-// keys compare bytewise.
+// numbers (an empty date is 0, the single byte 0x80). New tags get the
+// MACHINE collation (bytes as they are); tags of files that name the GENERAL
+// collation keep it: their text keys are the collation's primary weights
+// followed by its secondary weights (letters compare without case; a key
+// that is a prefix of another in the text is no prefix in its weights, so
+// prefix searches find only whole keys there).
 //
 // Errors: those of the index framework; "Index file %s is corrupted" for a
 // tag header whose root is 0, misaligned or beyond the file, whose key
@@ -65,6 +68,9 @@ class GSobjCDXTag : public GSobjIndexTag {
   // counting from the cached prefix on.
   size_t LeafBytes(const GSobjIndexKey& node, const LeafParams& p) const;
 
+  // Text keys in the GENERAL collation (tags of files that name it).
+  bool General() const { return collationName == "GENERAL" && !tagList && keyType == 'C'; }
+
   bool tagList;
   uint32_t changeCounter = 0;
   std::string collationName;
@@ -84,6 +90,7 @@ class GSobjCDXFile : public GSobjIndexFile {
   int32_t AllocatePage() override;
   void Reindex() override;
   bool UpdateRecordKeys(int32_t record, bool isAppend) override;
+  bool ChangedByOtherUser() override;
   void Flush() override;
 
   std::unique_ptr<GSobjCDXTag> tagList;

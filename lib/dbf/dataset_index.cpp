@@ -94,6 +94,7 @@ void TDbfDataSetIndexes::ApplyAtOpen() {
   if (!indexFiles_.empty()) OpenListed(false);
   SelectTag(indexName_, false);
   ApplyMasterRange();
+  if (dataset_.Filtered() && !filter_.empty()) ApplyFilter();
 }
 
 int TDbfDataSetIndexes::SelectTag(const std::string& name, bool keepPosition) {
@@ -156,6 +157,36 @@ void TDbfDataSetIndexes::ApplyKeyRangeEx(const std::string& low, const std::stri
                                          bool lowInclusive, bool highFlag, bool highPartial) {
   List().SetIndexRange(low.substr(0, 255), high.substr(0, 255), lowInclusive, highFlag,
                        highPartial);
+  Table().GoTo(-3);
+}
+
+void TDbfDataSetIndexes::ApplyFilter() {
+  List().SetFilterExpression(filter_, filterCaseInsensitive_, filterPartial_);
+  Table().GoTo(-3);
+}
+
+void TDbfDataSetIndexes::SetFilter(const std::string& text) {
+  filter_ = text;
+  if (dataset_.Active() && dataset_.Filtered()) ApplyFilter();
+}
+
+void TDbfDataSetIndexes::SetFilterOptions(bool caseInsensitive, bool partial) {
+  filterCaseInsensitive_ = caseInsensitive;
+  filterPartial_ = partial;
+  if (dataset_.Active() && dataset_.Filtered()) ApplyFilter();
+}
+
+void TDbfDataSetIndexes::SetFiltered(bool on) {
+  bool changed = on != dataset_.Filtered();
+  dataset_.SetFiltered(on);
+  if (!dataset_.Active()) return;
+  if (changed) {
+    List().SetFilterActive(on);
+    if (on) {
+      ApplyFilter();
+      return;
+    }
+  }
   Table().GoTo(-3);
 }
 

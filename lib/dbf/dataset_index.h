@@ -68,6 +68,15 @@ class TDbfDataSetIndexes {
   void ApplyKeyRangeEx(const std::string& low, const std::string& high, bool lowInclusive,
                        bool highFlag, bool highPartial);
 
+  // The filter expression: Filter (text), FilterOptions (case-insensitive,
+  // partial: "*" at an end of a compared text matches), and the dataset's
+  // Filtered flag, which switches it on; while open each change applies
+  // at once and moves to the first record.
+  const std::string& Filter() const { return filter_; }
+  void SetFilter(const std::string& text);
+  void SetFilterOptions(bool caseInsensitive, bool partial);
+  void SetFiltered(bool on);
+
   // Locate: the first record (after start, -1 the current record, 0 from the
   // top) whose fields (";"-separated) hold the values; found: the dataset
   // stands on it; not found: it stays where it was.
@@ -99,6 +108,11 @@ class TDbfDataSetIndexes {
   TDbfDataSet& dataset_;
   std::vector<std::string> indexFiles_;
   std::string indexName_;
+  void ApplyFilter();
+
+  std::string filter_;
+  bool filterCaseInsensitive_ = false;
+  bool filterPartial_ = false;
   std::string masterFields_;
   std::vector<std::string> lastMasterValues_;
   bool haveMaster_ = false;

@@ -168,6 +168,26 @@ void GSobjIndexFile::Flush() {
   if (disk && disk->ReadWrite()) disk->Flush();
 }
 
+bool GSobjIndexFile::Rename(const std::string& newName) {
+  if (!disk) return false;
+  std::string path = newName;
+  size_t slash = path.find_last_of('/');
+  size_t dot = path.find_last_of('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+    path.erase(dot);
+  }
+  const std::string& old = disk->Path();
+  size_t oldDot = old.find_last_of('.');
+  size_t oldSlash = old.find_last_of('/');
+  if (oldDot != std::string::npos && (oldSlash == std::string::npos || oldDot > oldSlash)) {
+    path += old.substr(oldDot);
+  }
+  if (!disk->Rename(path)) return false;
+  slash = path.find_last_of('/');
+  fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+  return true;
+}
+
 void GSobjIndexFile::SetLockProtocol(int code) {
   lockProtocol = code;
   switch (code) {
@@ -600,6 +620,26 @@ int32_t GSobjIndexTag::FindKey(const std::string& key, bool exactMatch) {
   eof = true;
   current.link = 0;
   return 0;
+}
+
+int32_t GSobjIndexTag::FindKeyKeepPosition(const std::string& key) {
+  std::vector<Frame> keptPath = std::move(path_);
+  GSobjIndexKeyData keptCurrent = current;
+  bool keptBof = bof, keptEof = eof;
+  path_.clear();
+  int32_t record = 0;
+  try {
+    record = FindKey(key, true);
+  } catch (...) {
+    path_ = std::move(keptPath);
+    current = keptCurrent;
+    throw;
+  }
+  path_ = std::move(keptPath);
+  current = keptCurrent;
+  bof = keptBof;
+  eof = keptEof;
+  return record;
 }
 
 int GSobjIndexTag::RangeCheck() {

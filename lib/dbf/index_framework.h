@@ -232,12 +232,16 @@ class GSobjIndexTag {
   // --- searching and walking -----------------------------------------------
   // Record of the matching entry, 0 when none; BOF and EOF tell the outcome.
   int32_t FindKey(const std::string& key, bool exact);
+  // Like FindKey on a cursor of its own: the current position and entry are
+  // kept.
+  int32_t FindKeyKeepPosition(const std::string& key);
   // -1 next, -2 previous, -3 top, -4 bottom, -5 current again; the record of
   // the new current entry, 0 at BOF or EOF.
   int32_t MoveCursor(int code);
   // Puts the cursor on the entry of the given record; its record or 0.
   int32_t SyncToRecord(int32_t record);
   void ReleaseCursor();
+  bool HasCursor() const { return !path_.empty(); }
   // Key range; empty bounds are none. True when a bound changed.
   bool SetRange(const std::string& low, bool lowInclusive, const std::string& high, bool highFlag,
                 bool highPartial);
@@ -336,6 +340,11 @@ class GSobjIndexFile {
   virtual void Reindex() = 0;
   virtual bool UpdateRecordKeys(int32_t record, bool isAppend);
   virtual void Flush();
+  // Another process changed the file since it was read (formats with a
+  // change counter; false for the others and for files not opened shared).
+  virtual bool ChangedByOtherUser() { return false; }
+  // Renames the file, keeping its extension; false when the rename failed.
+  virtual bool Rename(const std::string& newName);
   // Lock addresses of the table's lock protocol (codes above 3 keep the
   // previous addresses).
   void SetLockProtocol(int code);

@@ -424,6 +424,17 @@ int32_t GSobjMDXFile::AllocatePage() {
   return static_cast<int32_t>(block);
 }
 
+bool GSobjMDXFile::Rename(const std::string& newName) {
+  if (!GSobjIndexFile::Rename(newName)) return false;
+  uint8_t h[512];
+  ReadPage(0, h, 512);
+  std::memset(h + 4, 0, 9);
+  std::string base = IndexUpper(IndexBaseName(fileName)).substr(0, 8);
+  std::memcpy(h + 4, base.data(), base.size());
+  WritePage(0, h, 512);
+  return true;
+}
+
 void GSobjMDXFile::Reindex() {
   for (auto& tag : tags) tag->ReleaseCursor();
   disk->Truncate(headerSize);

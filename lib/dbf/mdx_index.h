@@ -62,6 +62,9 @@ class GSobjMDXFile : public GSobjIndexFile {
   int32_t AllocatePage() override;
   int32_t PageUnit() const override { return 512; }
   void Reindex() override;
+  // Renames the file and stores the new base name (upper case, at most 8
+  // characters) in its header.
+  bool Rename(const std::string& newName) override;
 
   int pageSize = 1024;
   int blocksPerPage = 2;

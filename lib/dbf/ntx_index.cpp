@@ -327,6 +327,13 @@ void GSobjNTXFile::Reindex() {
   tag.DefineTag(tag.name, tag.keyExpression, tag.unique, tag.ascending, tag.forExpression);
 }
 
+bool GSobjNTXFile::ChangedByOtherUser() {
+  if (!disk || !disk->Shared() || tags.empty()) return false;
+  uint8_t h[4];
+  if (disk->Read(0, h, 4) != 4) return false;
+  return GetLE16(h + 2) != changeCounter;
+}
+
 bool GSobjNTXFile::UpdateRecordKeys(int32_t record, bool isAppend) {
   if (tags.empty()) return false;
   changeCounter = changeCounter >= 32767 ? 1 : static_cast<uint16_t>(changeCounter + 1);

@@ -50,6 +50,7 @@ class GSobjNTXFile : public GSobjIndexFile {
   int32_t AllocatePage() override;
   void Reindex() override;
   bool UpdateRecordKeys(int32_t record, bool isAppend) override;
+  bool ChangedByOtherUser() override;
 
   uint16_t changeCounter = 1;
 };

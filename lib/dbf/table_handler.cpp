@@ -89,7 +89,8 @@ void DFO_dBHandler::Write(int32_t offset, const void* buffer, int32_t count) {
 }
 
 bool DFO_dBHandler::RecordVisible() {
-  return (UseDeleted() || !CurrentRecordDeleted()) && AcceptRecord();
+  return (UseDeleted() || !CurrentRecordDeleted()) && AcceptRecord() &&
+         (!indexes_ || indexes_->FilterAccepts(CurrentRecord()));
 }
 
 void DFO_dBHandler::GoTo(int32_t n) {
@@ -125,7 +126,7 @@ void DFO_dBHandler::Skip(int32_t count) {
     GoTo(kMoveCurrent);
     return;
   }
-  if (filterActive_ || !UseDeleted()) {
+  if (filterActive_ || !UseDeleted() || (indexes_ && indexes_->StepsOneByOne())) {
     const int32_t code = count > 0 ? kMoveNext : kMovePrior;
     for (int32_t i = 0, steps = count > 0 ? count : -count; i < steps; ++i) {
       GoTo(code);

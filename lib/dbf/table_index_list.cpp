@@ -217,6 +217,13 @@ bool TdfIndexList::OrderedGoTo(int32_t code) {
     if (table_.CurrentRecord() == code) current_->SyncToRecord(code);
     return true;
   }
+  // A released cursor (after a flush or a rebuild) stands on the table's
+  // record again before moving on from it.
+  int32_t record = table_.CurrentRecord();
+  if (!current_->HasCursor() && (code == -1 || code == -2 || code == -5) && record > 0 &&
+      record <= table_.RecordCount()) {
+    current_->SyncToRecord(record);
+  }
   int32_t followUp = (code == -3 || code == -5) ? -1 : (code == -4 ? -2 : code);
   int32_t move = code;
   // Every step visits a new entry, so the walk ends at the tag's end.
@@ -263,6 +270,17 @@ bool TdfIndexList::Find(const std::string& key, bool exact, bool softSeek) {
   return false;
 }
 
+int32_t TdfIndexList::FindInTag(const std::string& tagName, const std::string& key) {
+  for (int slot = 1; slot <= kSlots; ++slot) {
+    GSobjIndexFile* f = File(slot);
+    if (!f) continue;
+    if (GSobjIndexTag* tag = f->IndexTagByName(tagName)) {
+      return tag->FindKeyKeepPosition(tag->FormatKey(key, etText, true));
+    }
+  }
+  return -1;
+}
+
 bool TdfIndexList::SetIndexRange(const std::string& low, const std::string& high, bool lowInclusive,
                                  bool highFlag, bool highPartial) {
   if (!current_) return false;
@@ -283,6 +301,7 @@ void TdfIndexList::ClearIndexRange() {
 
 bool TdfIndexList::RecordWritten(int32_t record, bool isAppend) {
   bool changed = false;
+  filter_.RecordWritten(record);
   for (auto& f : files_) {
     if (f) f->UpdateRecordKeys(record, isAppend);
   }
@@ -347,6 +366,8 @@ void TdfIndexList::Flush() {
   for (auto& f : files_) {
     if (f) f->Flush();
   }
+  int32_t record = table_.CurrentRecord();
+  if (current_ && record > 0 && record <= table_.RecordCount()) current_->SyncToRecord(record);
 }
 
 }  // namespace kelmo::dbf

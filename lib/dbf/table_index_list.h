@@ -18,6 +18,7 @@
 
 #include "dbf_table_link.h"
 #include "index_framework.h"
+#include "table_filter.h"
 
 namespace kelmo::dbf {
 
@@ -56,6 +57,9 @@ class TdfIndexList {
   bool OrderedGoTo(int32_t code);
   // Key search in the current tag; with soft seek a miss stays on the next key.
   bool Find(const std::string& key, bool exact, bool softSeek);
+  // The record holding key in the named tag (exact match), without moving
+  // the table or the tag's cursor; -1 when there is no such tag.
+  int32_t FindInTag(const std::string& tagName, const std::string& key);
   bool SetIndexRange(const std::string& low, const std::string& high, bool lowInclusive,
                      bool highFlag, bool highPartial);
   void ClearIndexRange();
@@ -80,12 +84,24 @@ class TdfIndexList {
   // every open index file is enciphered anew.
   void ReEncrypt();
 
+  // The filter expression over the table (table_filter.h).
+  void SetFilterExpression(const std::string& text, bool caseInsensitive, bool partial) {
+    filter_.SetFilterExpression(text, caseInsensitive, partial, current_);
+  }
+  void SetFilterActive(bool on) { filter_.SetFilterActive(on); }
+  void RefreshFilterSet() { filter_.RefreshFilterSet(current_); }
+  bool FilterAccepts(int32_t record) const { return filter_.Accepts(record); }
+  // Moves must step record by record: a tag orders them or a filter hides some.
+  bool StepsOneByOne() const { return current_ != nullptr || filter_.Active(); }
+  TdfTableFilter& Filter() { return filter_; }
+
   TdfTableExpLink& Link() { return link_; }
   GSobjIndexFile* File(int slot) const;
 
  private:
   DFO_dBaseFld& table_;
   TdfTableExpLink link_;
+  TdfTableFilter filter_{table_, link_};
   std::array<std::unique_ptr<GSobjIndexFile>, kSlots> files_;
   GSobjIndexTag* current_ = nullptr;
   int IndexSlotOf(const std::string& path) const;

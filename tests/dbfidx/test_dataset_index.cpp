@@ -143,6 +143,43 @@ TEST_F(DatasetIndex, LocateAndLookup) {
   EXPECT_FALSE(indexes.Lookup("ITEM", {"LAM"}, "CLIENT").has_value());
 }
 
+TEST_F(DatasetIndex, FilterExpressions) {
+  TDbfDataSetIndexes indexes(dataset);
+  dataset.Open();
+  indexes.ApplyAtOpen();
+  indexes.SetFilter("CLIENT = 'C1'");
+  EXPECT_EQ(Items().size(), 5u);  // not filtered yet
+  indexes.SetFiltered(true);
+  EXPECT_EQ(Items(), (std::vector<std::string>{"INK", "PAPER"}));
+  indexes.SetFilter("ITEM = 'p*'");
+  EXPECT_TRUE(Items().empty());  // case-sensitive
+  indexes.SetFilterOptions(true, true);
+  // The fixed part of a wildcard pattern may stand anywhere in the text.
+  EXPECT_EQ(Items(), (std::vector<std::string>{"PEN", "LAMP", "PAPER"}));
+  indexes.SetFilterOptions(true, false);
+  EXPECT_TRUE(Items().empty());  // "*" only counts with partial compare
+  indexes.SetFilterOptions(true, true);
+  // In index order, and a new record that passes appears.
+  dataset.Table()->Indexes().OpenIndexFile("upper.ndx");
+  indexes.SetIndexName("UPPER");
+  DFO_dBHandler& t = *dataset.Table();
+  t.BlankRecord();
+  t.PutFieldTextByName("CLIENT", "C4");
+  t.PutFieldTextByName("ITEM", "PAINT");
+  t.Append();
+  EXPECT_EQ(Items(), (std::vector<std::string>{"LAMP", "PAINT", "PAPER", "PEN"}));
+  indexes.SetFiltered(false);
+  EXPECT_EQ(Items().size(), 6u);
+  indexes.SetFiltered(true);
+  try {
+    indexes.SetFilter("ITEM");
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Filter expression must return boolean result");
+  }
+  EXPECT_THROW(indexes.SetFilter("ITEM = "), EDbfExpression);
+}
+
 TEST_F(DatasetIndex, MemoStream) {
   dataset.Open();
   DFO_dBHandler& t = *dataset.Table();

@@ -178,6 +178,47 @@ TEST(CdxIndex, DescendingTagWalksBackwardsOverAscendingKeys) {
   EXPECT_EQ(disk.front().first, "A");  // ascending on disk
 }
 
+TEST(CdxIndex, GeneralCollationOfForeignFilesIsKept) {
+  FakeTable table({{"K", 'C', 8, 0}}, TempPath("general.dbf"));
+  for (const char* k : {"cherry", "Banana", "apple", "BANANA", "\xC4pfel", "zebra"}) {
+    table.Append({std::string(k)});
+  }
+  std::string path = TempPath("general.cdx");
+  int32_t header = 0;
+  {
+    GSobjCDXFile index(&table, path, true, true);
+    index.AddTag("FRUIT", "K", false, true, "");
+    header = index.IndexTagByNumber(0)->headerPage;
+  }
+  // Name the GENERAL collation in the tag header as another program would.
+  std::string bytes = ReadFile(path);
+  bytes.replace(static_cast<size_t>(header) + 494, 7, "GENERAL");
+  bytes[static_cast<size_t>(header) + 15] = 2;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  GSobjCDXFile index(&table, path, false, true);
+  GSobjIndexTag& tag = *index.IndexTagByNumber(0);
+  index.Reindex();
+  auto* cdx = static_cast<GSobjCDXTag*>(index.IndexTagByNumber(0));
+  EXPECT_TRUE(cdx->General());
+  EXPECT_EQ(cdx->keyLength, 16);
+  std::vector<int32_t> order;
+  for (int32_t r = cdx->MoveCursor(-3); r; r = cdx->MoveCursor(-1)) order.push_back(r);
+  // Letters compare without case and an umlaut with its letter: "\xC4pfel"
+  // goes before "apple" by its third letter.
+  EXPECT_EQ(order, (std::vector<int32_t>{5, 3, 2, 4, 1, 6}));
+  EXPECT_EQ(cdx->FindKey(cdx->FormatKey(std::string("banana"), etText, true), true), 2);
+  (void)tag;
+  for (int i = 0; i < 300; ++i) {
+    int32_t r = table.Append({std::string("k") + std::to_string(i % 37)});
+    index.UpdateRecordKeys(r, true);
+  }
+  auto expected = ExpectedKeys(*cdx, table);
+  auto got = TagKeys(*cdx);
+  ASSERT_EQ(got.size(), expected.size());
+  for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i].first, expected[i].first) << i;
+  EXPECT_EQ(ReadFile(path).substr(static_cast<size_t>(cdx->headerPage) + 494, 7), "GENERAL");
+}
+
 TEST(CdxIndex, DamagedHeadersReportCorruption) {
   FakeTable table = MakePeopleTable();
   std::mt19937 rng(8);

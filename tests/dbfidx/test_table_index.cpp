@@ -85,6 +85,12 @@ TEST_F(TableIndex, EveryFormatOrdersSeeksAndRanges) {
     EXPECT_TRUE(table->Eof());
     EXPECT_FALSE(indexes->Find("BZ", true, true));  // soft seek stays on the next key
     EXPECT_EQ(table->CurrentRecord(), 3);
+    // After a flush the order goes on from the current record.
+    table->GoTo(-3);
+    table->GoTo(-1);  // BETA
+    indexes->Flush();
+    table->GoTo(-1);
+    EXPECT_EQ(table->FieldTextByName("NAME").substr(0, 5), "BRAVO");
     EXPECT_TRUE(indexes->SetIndexRange("B", "BR", true, false, true));
     EXPECT_EQ(WalkNames(), (std::vector<std::string>{"BETA", "BRAVO"}));
     indexes->ClearIndexRange();
@@ -215,10 +221,30 @@ TEST(SharedTableIndex, AWriterWaitsForTheIndexLockAndGivesUp) {
     EXPECT_EQ(std::string(e.what()), "Can not Lock file " + TempPath("shared.ntx"));
   }
   EXPECT_EQ(os.waits, 100);
+  // The other writer's change counter tells the second cursor its pages are old.
+  EXPECT_FALSE(second.Indexes().File(1)->ChangedByOtherUser());
   first.UnlockIndexes();
   second.BlankRecord();
   second.PutFieldTextByName("NAME", "THREE");
   EXPECT_NO_THROW(second.Append());
+  EXPECT_TRUE(first.Indexes().File(1)->ChangedByOtherUser());
+  EXPECT_FALSE(second.Indexes().File(1)->ChangedByOtherUser());
+}
+
+TEST_F(TableIndex, FindInTagAndRename) {
+  for (const char* n : {"DELTA", "ALPHA", "CHARLIE"}) Append(n, 1);
+  ASSERT_EQ(indexes->CreateIndexFile("names.mdx", "NAMES", "NAME", false, true, ""), 0);
+  table->GoTo(1);
+  EXPECT_EQ(indexes->FindInTag("names", "CHARLIE"), 3);
+  EXPECT_EQ(indexes->FindInTag("names", "CHAR"), 0);  // exact match
+  EXPECT_EQ(indexes->FindInTag("nosuch", "CHARLIE"), -1);
+  EXPECT_EQ(table->CurrentRecord(), 1);
+  GSobjIndexFile* file = indexes->File(1);
+  ASSERT_TRUE(file->Rename(TempPath("renamed.xyz")));
+  EXPECT_EQ(file->FileName(), "renamed.mdx");
+  auto header = ReadFile(TempPath("renamed.mdx"));
+  EXPECT_EQ(header.substr(4, 8), std::string("RENAMED\0", 8));
+  EXPECT_EQ(indexes->FindInTag("names", "DELTA"), 1);
 }
 
 TEST_F(TableIndex, OpeningErrors) {

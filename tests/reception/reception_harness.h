@@ -75,8 +75,20 @@ class ReceptionHarness {
     W().dlb->setDirectory(registry);
   }
 
+  // Makes the institution `id` the grid's current row.
+  void SelectLpu(int id) {
+    for (int row = 0; row < W().ibqLPU.RecordCount(); ++row)
+      if (W().ibqLPU.Value(row, QStringLiteral("ID")).toInt() == id) W().ibqLPU.setRecNo(row);
+  }
+
   // Presses the reception button.
   void Press() { W().bbKelmo->click(); }
+  // Presses it with the clock fixed at `now`.
+  void PressAt(const QDateTime& now) {
+    ReceptionButton button{*forms.DM, ReceptionForms{W(), forms.fmUnCorr.get(), forms.fmPrgs.get(),
+                                                     [now] { return now; }}};
+    bbKelmoClick(button);
+  }
 
   // The act the run wrote (ProtocolPath), as lines.
   QStringList Act() const { return ReadActLines(TheRunState().ProtocolPath); }

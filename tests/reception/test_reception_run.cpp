@@ -7,14 +7,19 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QMap>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <functional>
 
 #include "act_file.h"
+#include "fb_query.h"
 #include "later_phases.h"
+#include "preliminary_checks.h"
 #include "reception_checks.h"
 #include "reception_harness.h"
 #include "reception_run.h"
+#include "zip_writer.h"
 
 using namespace kelmo;
 using namespace kelmo::test;
@@ -124,6 +129,8 @@ struct StopCase {
   ReceptionStop stop;
   bool banner = true;
   int year = 2024;
+  int lpu = 1;
+  int stacIndex = 0;
 };
 
 TEST(ReceptionRun, EveryStopOfTheChecksWritesItsLines) {
@@ -209,18 +216,65 @@ TEST(ReceptionRun, EveryStopOfTheChecksWritesItsLines) {
                "Неверная контрольная сумма записи. Необходима идентификация."}});
        },
        ReceptionStop::Identification, false},
+      {"the invoice workbook missing",
+       [](const QString& f) {
+         BuildRegistry(f, ThreeCases());
+         QFile::remove(QDir(f).filePath("sfakt1.xlsx"));
+       },
+       [&] { return QStringList{"Отсутствует файл sfakt1.xls"} + StopBlock({filesReception}); },
+       ReceptionStop::LocalWorkbookMissing},
+      {"the invoice without its total row",
+       [](const QString& f) {
+         BuildRegistry(f, ThreeCases());
+         auto book = workbook::Workbook::Create();
+         book->ActiveSheet().SetText(17, 1, "Итог");
+         book->SaveAs(QDir(f).filePath("sfakt1.xlsx").toStdString());
+       },
+       [&] {
+         return QStringList{
+             "Неверный формат файла счет-фактуры \\sfakt1.xls! Дальнейший прием невозможен."};
+       },
+       ReceptionStop::InvoiceLayout, false},
+      {"out-of-region workbooks missing",
+       [](const QString& f) {
+         auto cases = ThreeCases();
+         for (auto& c : cases) c.polObl = "4500";
+         BuildRegistry(f, cases);
+       },
+       [&] {
+         return QStringList{
+                    "В базе не найден ни один больной по местному населению, "
+                    "относящийся к выбранному периоду.",
+                    "Отсутствует файл sfakti1.xls", "Отсутствует файл sreestri1.xls",
+                    "Отсутствует файл profilsi1.xls"} +
+                StopBlock({filesReception});
+       },
+       ReceptionStop::OutOfRegionWorkbookMissing},
+      {"the register of an attached day hospital without its total",
+       [](const QString& f) {
+         auto cases = ThreeCases();
+         for (auto& c : cases) c.tipStac = 2;
+         BuildRegistry(f, cases, false);
+         WriteLocalWorkbooks(f, 2, 5000, 12);
+       },
+       [&] {
+         return QStringList{
+             "Неверный формат файла реестра sreestr2.xls! Дальнейший прием невозможен."};
+       },
+       ReceptionStop::RegisterLayout, false, 2024, 25, 1},
   };
   for (const StopCase& c : cases) {
     SCOPED_TRACE(c.name);
     ReceptionHarness h;
     c.build(h.registry);
-    h.Choose(3, c.year);
+    h.Choose(3, c.year, 0, 0, c.stacIndex);
+    h.SelectLpu(c.lpu);
     h.Press();
     EXPECT_EQ(TheReceptionState().LastStop, c.stop);
     const QStringList raw = h.Act();
     const QStringList lines = c.banner ? h.ActWithoutBanner() : raw;
     if (!c.banner) EXPECT_EQ(raw.value(1), "");  // no banner after the title
-    if (c.year == 2024) ExpectHead(h, lines);
+    if (c.year == 2024 && c.lpu == 1 && c.stacIndex == 0) ExpectHead(h, lines);
     const QStringList tail = c.tail();
     ASSERT_GE(lines.size(), tail.size());
     EXPECT_EQ(lines.mid(lines.size() - tail.size()), tail);
@@ -425,4 +479,159 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   QFile f(copy);
   f.open(QIODevice::ReadOnly);
   EXPECT_EQ(f.readAll(), "first");
+}
+
+namespace {
+
+// A zip package of the named entries, written with the project's zip library.
+void WritePackage(const QString& path, const QMap<QString, QByteArray>& entries) {
+  zip::TQorZip z;
+  z.SetZipName(path.toStdString());
+  for (auto it = entries.begin(); it != entries.end(); ++it)
+    z.AddFromMemory(it.key().toStdString(),
+                    std::vector<std::uint8_t>(it.value().begin(), it.value().end()));
+  z.Compress();
+}
+
+QByteArray MainFile() {
+  QStringEncoder encode("windows-1251");
+  return encode(
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<ZL_LIST><SCHET><CODE>7</CODE>"
+      "<NSCHET>11</NSCHET><DSCHET>2024-04-02</DSCHET></SCHET><ZAP><Z_SL><SL>"
+      "<CODE_MES1>1001001</CODE_MES1></SL></Z_SL></ZAP></ZL_LIST>");
+}
+
+}  // namespace
+
+TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
+  ReceptionHarness h;
+  {
+    FbQuery q(h.W().ibdb, &h.W().ibtr);
+    q.setSql(
+        "update or insert into lpu_mcod (lpu_id, mcod) values (1, '450001') matching (lpu_id)");
+    q.ExecSQL();
+    h.W().ibtr.Commit();
+  }
+  WritePackage(
+      QDir(h.registry).filePath("HS45001M450001_2403001.zip"),
+      {{"HS45001M450001_2403001.XML", MainFile()}, {"LS45001M450001_2403001.XML", "<PERS_LIST/>"}});
+  h.script.modalHandlers.push_back([](QDialog&) { return true; });  // the data-file choice
+  h.Choose();
+
+  const QDateTime at(QDate(2024, 4, 5), QTime(9, 42, 10));
+  h.PressAt(at);
+  const ReceptionState& state = TheReceptionState();
+  ASSERT_TRUE(state.XmlPackageMode);
+  EXPECT_EQ(state.LastPhase, "Загрузка XML (мест.)");
+  const QString first = TheRunState().ProtocolPath;
+  EXPECT_EQ(first, QDir(h.registry).filePath("ОМС_0504_0942.txt"));
+  EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
+  const QStringList lines = h.ActWithoutBanner();
+  ExpectHead(h, lines);
+  // No DBF check runs on a package.
+  for (const QString& line : lines)
+    EXPECT_FALSE(line.startsWith("Отсутствует файл")) << line.toStdString();
+  EXPECT_EQ(lines.last(), PhaseNotBuiltLine("Загрузка XML (мест.)"));
+
+  // The same minute again: the first act stays, the second takes a free name.
+  h.script.modalHandlers.push_back([](QDialog&) { return true; });
+  h.PressAt(at);
+  EXPECT_EQ(TheRunState().ProtocolPath, QDir(h.registry).filePath("ОМС_0504_0942_1.txt"));
+  EXPECT_TRUE(QFile::exists(first));
+  EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
+}
+
+TEST(ReceptionRun, UnreadableTableEndsTheRunWithTheReasonInTheAct) {
+  ReceptionHarness h;
+  BuildRegistry(h.registry, ThreeCases());
+  {
+    QFile f(QDir(h.registry).filePath("stacion.dbf"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("not a table at all");
+  }
+  h.Choose();
+  h.Press();
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::Error);
+  const QStringList lines = h.ActWithoutBanner();
+  ASSERT_FALSE(lines.isEmpty());
+  EXPECT_TRUE(lines.last().startsWith("Работа прервана из-за ошибки: "))
+      << lines.last().toStdString();
+  const auto boxes = h.script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().icon, MessageIcon::Error);
+}
+
+TEST(ReceptionButton, UnreachableActsDatabaseEndsTheClickOnce) {
+  ReceptionHarness h;
+  BuildRegistry(h.registry, ThreeCases());
+  h.Choose();
+  h.W().ch_OperAnaliz->setChecked(true);
+  h.forms.DM->AktEnabled = true;
+  h.forms.DM->con1.setConnectionString("DSN=kelmo-no-such-acts-database");
+  TheRunState().ProtocolPath.clear();
+  h.Press();
+  auto boxes = h.script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Ошибка подключения");
+  EXPECT_EQ(boxes[0].text,
+            "Необходимо подключение к базе актов!Проверьте настройки подключения и перезапустите "
+            "программу");
+  EXPECT_FALSE(h.forms.DM->AktEnabled);
+  EXPECT_TRUE(TheRunState().ProtocolPath.isEmpty());
+  // The operations-analysis file was made anew and is closed again.
+  EXPECT_TRUE(QFile::exists(QDir(h.registry).filePath("AnalizOperat.txt")));
+  EXPECT_FALSE(TheReceptionState().OperAnalysisOpen);
+
+  // The next click goes on without the acts database.
+  h.Press();
+  EXPECT_EQ(h.script.CallsOf(ScriptedInteraction::Kind::Message).size(), 1u);
+  EXPECT_EQ(TheReceptionState().LastPhase, "Загрузка данных (мест.)");
+  EXPECT_FALSE(TheReceptionState().OperAnalysisOpen);
+}
+
+TEST(ReceptionRun, ProfileLicensedTwiceSuppressesTheExpiringLicences) {
+  ReceptionHarness h;
+  FbQuery q(h.W().ibdb, &h.W().ibtr);
+  // Institution 25, home care (type 3): profile 1 licensed twice for one age
+  // group, profile 2 ending within 30 days of the reception date.
+  q.setSql("delete from pass_lpu where lpu_code=25 and tip_stac=3");
+  q.ExecSQL();
+  q.setSql(
+      "insert into pass_lpu (lpu_code, tip_stac, prof_code, mz, vozrast, date_beg, date_end) "
+      "values (25, 3, :prof, :mz, 1, '2020-01-01', :dend)");
+  const auto add = [&](int prof, int mz, const QDate& end) {
+    q.setParam("prof", prof);
+    q.setParam("mz", mz);
+    q.setParam("dend", QDateTime(end, QTime(0, 0)));
+    q.ExecSQL();
+  };
+  add(2, 1, QDate(2024, 4, 20));
+  add(1, 1, QDate(2030, 1, 1));
+  add(1, 3, QDate(2030, 1, 1));
+  h.W().ibtr.Commit();
+
+  QTemporaryDir dir;
+  const auto check = [&] {
+    ReceptionState& state = TheReceptionState();
+    ReceptionContext ctx{state, h.W().ibdb, h.W().ibtr};
+    ctx.StacType = 3;
+    ctx.LpuId = 25;
+    ctx.ReceptionDate = QDate(2024, 4, 5);
+    state.Act.Create(dir.filePath("act.txt"));
+    CheckLicensedProfiles(ctx);
+    state.Act.Close();
+    return ReadActLines(dir.filePath("act.txt"));
+  };
+  EXPECT_EQ(check(), QStringList{""});  // nothing written
+  EXPECT_TRUE(TheReceptionState().ProfilesLicensedTwice);
+  EXPECT_TRUE(h.script.CallsOf(ScriptedInteraction::Kind::Message).empty());
+
+  // Once the profile is licensed once, the licence ending soon is listed.
+  q.setSql("delete from pass_lpu where lpu_code=25 and tip_stac=3 and mz=3");
+  q.ExecSQL();
+  h.W().ibtr.Commit();
+  const QStringList lines = check();
+  EXPECT_FALSE(TheReceptionState().ProfilesLicensedTwice);
+  EXPECT_TRUE(lines.contains("Обнаружены заканчивающиеся лицензии:"));
+  EXPECT_EQ(h.script.CallsOf(ScriptedInteraction::Kind::Message).size(), 1u);
 }

@@ -357,6 +357,37 @@ TEST_F(PackageIdentificationTest, TempAsALinkIsReplacedNotFollowed) {
             QStringList{QStringLiteral("HT45M450001_2401001.zip/HT45M450001_2401001.XML")});
 }
 
+TEST_F(PackageIdentificationTest, NextIdentificationStartsAfresh) {
+  TheRunState().PayKind = 6;
+  WriteZip(P(QStringLiteral("HT45M450001_2401001.zip")),
+           {{QStringLiteral("HT45M450001_2401001.XML"), MainHead("1")}});
+  EXPECT_FALSE(Identify());
+  EXPECT_FALSE(xmlMode);
+  EXPECT_FALSE(ThePackageLists().DbfRegistryAllowed);
+  EXPECT_TRUE(script.CallsOf(ScriptedInteraction::Kind::Modal).empty());
+  ASSERT_TRUE(QFile::remove(P(QStringLiteral("HT45M450001_2401001.zip"))));
+  EXPECT_FALSE(Identify());
+  EXPECT_TRUE(ThePackageLists().DbfRegistryAllowed);
+  EXPECT_TRUE(ThePackageLists().SenderList.isEmpty());
+  EXPECT_TRUE(FilesBelow(Temp()).isEmpty());
+}
+
+TEST_F(PackageIdentificationTest, EntriesInFoldersLandFlatInThePackageFolder) {
+  WriteZip(P(QStringLiteral("HT45M450001_2401001.zip")),
+           {{QStringLiteral("in/HT45M450001_2401001.XML"), MainHead("1")},
+            {QStringLiteral("../../LT45M450001_2401001.XML"), "<P/>"},
+            {QStringLiteral("../../HOLDING.XML"), "<H/>"}});
+  EXPECT_FALSE(Identify(1));
+  EXPECT_TRUE(xmlMode);
+  for (const QString& f : FilesBelow(Temp())) {
+    EXPECT_TRUE(f.startsWith(QStringLiteral("HT45M450001_2401001.zip/")) && f.count(u'/') == 1)
+        << f.toStdString();
+  }
+  EXPECT_TRUE(FilesBelow(Temp()).contains(
+      QStringLiteral("HT45M450001_2401001.zip/HT45M450001_2401001.XML")));
+  ExpectOutsideUntouched();
+}
+
 const char kSeveral[] =
     "Каталог содержит несколько получателей.\nОставьте в каталоге только необходимые файлы и "
     "запустите приём отчётов повторно.";
@@ -448,6 +479,17 @@ INSTANTIATE_TEST_SUITE_P(
                               {"HT45M450001_2401002.ZIP", {"HT45M450001_2401002.XML"}}},
                              true,
                              kRepeated,
+                             false,
+                             true,
+                             false},
+                      // A name with one code only names no second party.
+                      Layout{"OneCodeOnly",
+                             2,
+                             kRecv,
+                             1,
+                             {{"HM450001_2401001.zip", {"HM450001_2401001.XML"}}},
+                             true,
+                             "Не определён тип источника: ",
                              false,
                              true,
                              false},
