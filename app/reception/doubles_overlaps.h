@@ -1,10 +1,11 @@
 // The reception's search for the same patient twice. Two checks read the
-// institution's stacion.dbf before anything is loaded and only make act
-// lines (doubled records, overlapping stays); two check one case against
-// the registry database while a pass's cases are checked (a stay paid
-// earlier or doubled in this run's reports, a stay overlapping a stay of
-// another report). The run's own entry points over its context
-// (CheckDoubleRecords, CheckOverlappingStays) are in reception_checks.h.
+// registry's stacion.dbf (the run reads its working copy) before anything is
+// loaded and only make act lines (doubled records, overlapping stays); two
+// check one case against the registry database while a pass's cases are
+// checked (a stay paid earlier or doubled in this run's reports, a stay
+// overlapping a stay of another report). The run's own entry points over
+// its context (CheckDoubleRecords, CheckOverlappingStays) are in
+// reception_checks.h.
 //
 // Errors: the desktop engine's dbfsql::EDbfSqlError and the registry
 // database's DatabaseError pass through; the caller decides what they end.

@@ -1,8 +1,9 @@
 -- The oncology rules of one treatment sheet: each OUT_ERR_ output is 0 when
 -- its rule holds, otherwise the code of the finding (1 not filled, 2 filled
--- wrongly, 3 for the scheme "нет" where a scheme is due). One row, read by
--- a select or by an execute. MTL_ONCO_STATUS 1 is a case of established
--- oncology, 2 a suspicion.
+-- wrongly, 3 for the scheme "нет" where a scheme is due). It gives one row:
+-- the program reads it with "select * from SP_PROVERKI_ONCO(...)", since an
+-- "execute procedure" opened through the SQL driver never reports its end.
+-- MTL_ONCO_STATUS 1 is a case of established oncology, 2 a suspicion.
 
 SET TERM ^ ;
 
