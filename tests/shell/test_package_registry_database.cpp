@@ -41,10 +41,7 @@ TEST_F(PackageRegistryDatabaseTest, InstitutionsAndFormingReports) {
   EXPECT_EQ(lpu->Name, QString::fromUtf8("Областная больница"));
   EXPECT_FALSE(lookups.FindLpu(450099).has_value());
 
-  // The case table belongs to the reception's schema; the forming query only
-  // needs its oncology status.
-  Exec(QStringLiteral("create table mtl (repn integer, oplat smallint, mtl_onco_status integer)"));
-  tr.Commit();
+  // The forming query reads only the treatment sheets' oncology status.
   const char* reports[] = {
       "insert into reports (repn, lpu, oplat, tip_stac, inogor, date_beg, see1, see2) "
       "values (7, 1, 1, 4, '1', '2024-01-01', 1, 1)",
@@ -57,7 +54,7 @@ TEST_F(PackageRegistryDatabaseTest, InstitutionsAndFormingReports) {
       "insert into xml_files (repn, smo_mcod, num, code, nschet, dschet) "
       "values (5, 45, 3, 12, ' 77 ', '2024-02-01')",
       "insert into xml_files (repn, smo_mcod, num, code, nschet) values (5, 45001, 9, 1, '1')",
-      "insert into mtl (repn, oplat, mtl_onco_status) values (5, 1, 1)",
+      "insert into mtl (id, id_ill, repn, oplat, mtl_onco_status) values (1, 1, 5, 1, 1)",
   };
   for (const char* sql : reports) Exec(QString::fromUtf8(sql));
 
