@@ -8,7 +8,7 @@
 #include <fstream>
 #include <random>
 
-#include "code_pages.h"
+#include "zip_code_pages.h"
 #include "zip_errors.h"
 
 namespace fs = std::filesystem;

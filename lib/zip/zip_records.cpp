@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "buffered_stream.h"
-#include "code_pages.h"
+#include "zip_code_pages.h"
 #include "file_helpers.h"
 #include "little_endian.h"
 

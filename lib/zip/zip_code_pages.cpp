@@ -1,7 +1,7 @@
 // Code pages of stored names: DOS 866 (the "OEM" code page of archives made
 // on Russian DOS and Windows) and Windows 1251 (their "ANSI" code page), both
 // converted to and from the UTF-8 that names have inside this program.
-#include "code_pages.h"
+#include "zip_code_pages.h"
 
 #include <array>
 #include <unordered_map>
