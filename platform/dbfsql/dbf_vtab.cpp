@@ -8,12 +8,14 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "date_values.h"
 #include "dbf_errors.h"
+#include "raw_text_filter.h"
 #include "table_handler.h"
 
 namespace kelmo::dbfsql {
@@ -47,6 +49,7 @@ FileState StateOf(const std::string& path) {
 
 struct DbfVtab {
   sqlite3_vtab base{};
+  sqlite3* db = nullptr;
   std::string path;
   CodePage codePage = CodePage::Cp1251;
   std::vector<TdfDBFFields> fields;
@@ -73,6 +76,10 @@ struct DbfCursor {
   // A scan filtered on one column's key.
   int keyColumn = -1;
   std::string key;
+  // A scan filtered on one character field's stored bytes (equality with a
+  // text value, LIKE, GLOB): only records that pass reach SQLite.
+  const TdfDBFFields* rawColumn = nullptr;
+  std::optional<RawTextFilter> rawFilter;
   // Decoded text of the column being read.
   std::string scratch;
 };
@@ -148,9 +155,12 @@ bool KeyOfValue(sqlite3_value* v, std::string& key) {
     case SQLITE_FLOAT:
       key = KeyOfNumber(sqlite3_value_double(v));
       return true;
-    case SQLITE_TEXT:
-      key = KeyOfText(reinterpret_cast<const char*>(sqlite3_value_text(v)));
+    case SQLITE_TEXT: {
+      const char* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+      key = KeyOfText(text ? std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v)))
+                           : std::string_view());
       return true;
+    }
     default:
       return false;
   }
@@ -342,6 +352,7 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     return s;
   };
   auto vt = std::make_unique<DbfVtab>();
+  vt->db = db;
   vt->path = unquote(argv[3]);
   std::string cp = argc > 4 ? unquote(argv[4]) : "1251";
   try {
@@ -377,6 +388,10 @@ int Disconnect(sqlite3_vtab* v) {
   return SQLITE_OK;
 }
 
+// The plans of a scan filtered on a pattern (idxStr; idxNum is the column + 1).
+constexpr char kLikeScan[] = "like";
+constexpr char kGlobScan[] = "glob";
+
 int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
   DbfVtab& vt = *VtabOf(v);
   int chosen = -1;
@@ -399,10 +414,26 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
     info->idxNum = col == -1 ? -1 : col + 1;
     info->estimatedCost = col == -1 ? 1.0 : 10.0;
     info->estimatedRows = col == -1 ? 1 : 10;
-  } else {
-    info->idxNum = 0;
-    info->estimatedCost = 1000000.0;
-    info->estimatedRows = 100000;
+    return SQLITE_OK;
+  }
+  info->idxNum = 0;
+  info->estimatedCost = 1000000.0;
+  info->estimatedRows = 100000;
+  // A LIKE or GLOB on a character field: the scan tests the pattern's literal
+  // start on the stored bytes. SQLite still evaluates the pattern itself.
+  for (int i = 0; i < info->nConstraint; ++i) {
+    const auto& c = info->aConstraint[i];
+    if (!c.usable || c.iColumn < 0 || c.iColumn >= static_cast<int>(vt.fields.size())) continue;
+    if (c.op != SQLITE_INDEX_CONSTRAINT_LIKE && c.op != SQLITE_INDEX_CONSTRAINT_GLOB) continue;
+    if (vt.fields[static_cast<size_t>(c.iColumn)].type != 'C') continue;
+    info->aConstraintUsage[i].argvIndex = 1;
+    info->aConstraintUsage[i].omit = 0;
+    info->idxNum = c.iColumn + 1;
+    info->idxStr = const_cast<char*>(c.op == SQLITE_INDEX_CONSTRAINT_LIKE ? kLikeScan : kGlobScan);
+    info->needToFreeIdxStr = 0;
+    info->estimatedCost = 500000.0;
+    info->estimatedRows = 10000;
+    break;
   }
   return SQLITE_OK;
 }
@@ -443,6 +474,13 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
   for (t.GoTo(first ? dbf::kMoveFirst : dbf::kMoveNext); !t.Eof() && !t.Bof();
        t.GoTo(dbf::kMoveNext)) {
     if (t.RecordCount() == 0) break;
+    if (c.rawFilter) {
+      if (c.rawFilter->Passes(t.RawField(*c.rawColumn))) {
+        c.eof = false;
+        return;
+      }
+      continue;
+    }
     if (c.keyColumn < 0) {
       c.eof = false;
       return;
@@ -456,12 +494,33 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
   c.eof = true;
 }
 
-int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqlite3_value** argv) {
+// The byte test of a pattern or text value on a character field; empty when
+// the value gives none (then the rows are left to SQLite alone).
+std::optional<RawTextFilter> RawFilterOf(const DbfVtab& vt, int col, RawTextFilter::Kind kind,
+                                         sqlite3_value* value) {
+  if (vt.fields[static_cast<size_t>(col)].type != 'C') return std::nullopt;
+  if (sqlite3_value_type(value) != SQLITE_TEXT) return std::nullopt;
+  const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+  const int bytes = sqlite3_value_bytes(value);
+  if (!text) return std::nullopt;
+  // SQLite refuses a pattern over its limit when it first evaluates it; a
+  // scan that let no row through would hide that error.
+  if (kind != RawTextFilter::Kind::kEqual &&
+      bytes > sqlite3_limit(vt.db, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1)) {
+    return std::nullopt;
+  }
+  return RawTextFilter::Make(kind, std::string_view(text, static_cast<size_t>(bytes)), vt.codePage);
+}
+
+int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
+           sqlite3_value** argv) {
   DbfCursor& c = *CursorOf(cur);
   DbfVtab& vt = *VtabOf(cur->pVtab);
   c.useCandidates = false;
   c.candidates.clear();
   c.keyColumn = -1;
+  c.rawColumn = nullptr;
+  c.rawFilter.reset();
   c.eof = true;
   try {
     DFO_dBHandler& t = *c.table;
@@ -471,6 +530,15 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqlite3_
         t.GoTo(static_cast<int32_t>(r));
         c.eof = t.CurrentRecordDeleted();
       }
+      return SQLITE_OK;
+    }
+    if (idxStr && idxNum > 0 && idxNum <= static_cast<int>(vt.fields.size()) && argc == 1) {
+      const int col = idxNum - 1;
+      const auto kind = std::strcmp(idxStr, kLikeScan) == 0 ? RawTextFilter::Kind::kLike
+                                                            : RawTextFilter::Kind::kGlob;
+      c.rawFilter = RawFilterOf(vt, col, kind, argv[0]);
+      if (c.rawFilter) c.rawColumn = &vt.fields[static_cast<size_t>(col)];
+      Advance(c, vt, true);
       return SQLITE_OK;
     }
     if (idxNum > 0 && argc == 1) {
@@ -508,8 +576,17 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int argc, sqlite3_
         Advance(c, vt, true);
         return SQLITE_OK;
       }
-      c.keyColumn = col;
-      c.key = key;
+      // A text value that does not read as a number is compared on the
+      // stored bytes; the others by their look-up key.
+      if (key.compare(0, 2, "t:") == 0) {
+        c.rawFilter = RawFilterOf(vt, col, RawTextFilter::Kind::kEqual, argv[0]);
+      }
+      if (c.rawFilter) {
+        c.rawColumn = &vt.fields[static_cast<size_t>(col)];
+      } else {
+        c.keyColumn = col;
+        c.key = key;
+      }
     }
     Advance(c, vt, true);
   } catch (const EDbfError& e) {

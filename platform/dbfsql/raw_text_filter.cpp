@@ -1,0 +1,133 @@
+// Pre-test of character fields on their stored bytes: building the per-position
+// byte sets from an equality value or a LIKE/GLOB pattern.
+#include "raw_text_filter.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kelmo::dbfsql {
+
+namespace {
+
+constexpr uint32_t kNoCharacter = 0xFFFFFFFF;
+
+// The character each byte of a code page decodes to, or kNoCharacter for every
+// byte when some byte does not decode to exactly one character.
+struct ByteCharacters {
+  std::array<uint32_t, 256> of{};
+  bool oneToOne = true;
+};
+
+// Reads one well-formed UTF-8 character of at most three bytes from s at i
+// and moves i past it; kNoCharacter (i unchanged) for anything else,
+// including a character followed by a stray continuation byte, which SQLite
+// would read as part of it.
+uint32_t ReadCharacter(std::string_view s, size_t& i) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char lead = byte(i);
+  uint32_t u;
+  size_t length;
+  if (lead < 0x80) {
+    u = lead;
+    length = 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    u = lead & 0x1F;
+    length = 2;
+  } else if ((lead & 0xF0) == 0xE0) {
+    u = lead & 0x0F;
+    length = 3;
+  } else {
+    return kNoCharacter;
+  }
+  if (i + length > s.size()) return kNoCharacter;
+  for (size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return kNoCharacter;
+    u = (u << 6) | (byte(i + k) & 0x3F);
+  }
+  if (length > 1 && i + length < s.size() && (byte(i + length) & 0xC0) == 0x80) {
+    return kNoCharacter;
+  }
+  if ((length == 2 && u < 0x80) || (length == 3 && u < 0x800) || (u >= 0xD800 && u <= 0xDFFF) ||
+      u >= 0xFFFE) {
+    return kNoCharacter;
+  }
+  i += length;
+  return u;
+}
+
+ByteCharacters MakeByteCharacters(dbf::CodePage cp) {
+  ByteCharacters table;
+  std::string utf8;
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    dbf::DecodeToUtf8(std::string_view(&byte, 1), cp, utf8);
+    size_t i = 0;
+    const uint32_t u = utf8.empty() ? kNoCharacter : ReadCharacter(utf8, i);
+    if (u == kNoCharacter || i != utf8.size()) {
+      table.oneToOne = false;
+      return table;
+    }
+    table.of[static_cast<size_t>(b)] = u;
+  }
+  return table;
+}
+
+const ByteCharacters& ByteCharactersOf(dbf::CodePage cp) {
+  static const ByteCharacters k866 = MakeByteCharacters(dbf::CodePage::Cp866);
+  static const ByteCharacters k1251 = MakeByteCharacters(dbf::CodePage::Cp1251);
+  return cp == dbf::CodePage::Cp866 ? k866 : k1251;
+}
+
+// Lower case of the letters the two code pages hold (Latin, Cyrillic with
+// Ukrainian and Belarusian letters, Ґ); other characters as they are. Every
+// pair a case-blind LIKE could match within these code pages maps together.
+uint32_t FoldCase(uint32_t u) {
+  if (u >= 'A' && u <= 'Z') return u + ('a' - 'A');
+  if (u >= 0x410 && u <= 0x42F) return u + 0x20;
+  if (u >= 0x400 && u <= 0x40F) return u + 0x50;
+  if (u == 0x490) return 0x491;
+  return u;
+}
+
+}  // namespace
+
+std::optional<RawTextFilter> RawTextFilter::Make(Kind kind, std::string_view utf8,
+                                                 dbf::CodePage cp) {
+  const ByteCharacters& bytes = ByteCharactersOf(cp);
+  if (!bytes.oneToOne) return std::nullopt;
+  if (kind != Kind::kEqual) utf8 = utf8.substr(0, utf8.find('\0'));
+  RawTextFilter filter;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const char c = utf8[i];
+    std::bitset<256> allowed;
+    if (kind == Kind::kLike && c == '%') break;
+    if (kind == Kind::kGlob && (c == '*' || c == '[')) break;
+    if ((kind == Kind::kLike && c == '_') || (kind == Kind::kGlob && c == '?')) {
+      allowed.set();
+      ++i;
+    } else {
+      const uint32_t u = ReadCharacter(utf8, i);
+      if (u == kNoCharacter) {
+        // An equality value holding it matches no decoded field; a pattern
+        // is tested only up to it.
+        if (kind != Kind::kEqual) break;
+        filter.positions_.push_back(allowed);
+        filter.wholeValue_ = true;
+        return filter;
+      }
+      const uint32_t key = kind == Kind::kLike ? FoldCase(u) : u;
+      for (size_t b = 0; b < 256; ++b) {
+        const uint32_t of = bytes.of[b];
+        if ((kind == Kind::kLike ? FoldCase(of) : of) == key) allowed.set(b);
+      }
+      if (allowed.none() && kind != Kind::kEqual) break;
+    }
+    filter.positions_.push_back(allowed);
+  }
+  filter.wholeValue_ = i == utf8.size();
+  return filter;
+}
+
+}  // namespace kelmo::dbfsql

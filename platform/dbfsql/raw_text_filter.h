@@ -1,0 +1,68 @@
+// Pre-test of a character field on its stored bytes, for the "dbf" module's
+// scans (dbf_vtab.h): before a record's field is decoded from its code page
+// and handed to SQLite, the bytes are checked against an equality value or the
+// literal start of a LIKE or GLOB pattern. The test lets through every record
+// whose decoded value could satisfy the condition, so SQLite, which still
+// evaluates the condition on the rows it gets, returns the same rows as
+// without it; it only spares the decoding and the SQLite work of the records
+// that cannot match.
+//
+// What lets a byte test stand in for a text test: in code pages 866 and 1251
+// every byte decodes to exactly one character, so the n-th byte of the field
+// is the n-th character of its value. The value SQLite sees is the decoded
+// field with trailing blanks and NULs cut off, NULL when nothing is left.
+//
+// - Equality (=, BINARY collation) with a text value: the trimmed bytes must
+//   be the value's characters, one for one.
+// - LIKE pattern: the characters before the first '%' ('_' is any one
+//   character); a letter matches either case (ASCII and Cyrillic, wider than
+//   SQLite's own LIKE, which folds ASCII only, so the test is also sound with
+//   PRAGMA case_sensitive_like and with a Unicode LIKE). A pattern without '%'
+//   also fixes the length.
+// - GLOB pattern: the characters before the first '*' or '[' ('?' is any one
+//   character), exactly.
+// A blank field (NULL) never passes: none of these conditions holds for NULL.
+// Characters the test cannot place (outside the code page, or malformed
+// UTF-8) end the tested part of the pattern there.
+//
+// Cost: building is linear in the value; a test reads at most as many bytes
+// as the tested part is long, and allocates nothing.
+#pragma once
+
+#include <bitset>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "code_pages.h"
+
+namespace kelmo::dbfsql {
+
+class RawTextFilter {
+ public:
+  enum class Kind { kEqual, kLike, kGlob };
+
+  // The test of a condition with the UTF-8 value (for LIKE and GLOB: the
+  // pattern, up to its first NUL as SQLite reads it) on fields stored in cp.
+  // Empty when the code page does not decode one byte to one character.
+  static std::optional<RawTextFilter> Make(Kind kind, std::string_view utf8, dbf::CodePage cp);
+
+  // raw: the field's stored bytes, as wide as the field.
+  bool Passes(std::string_view raw) const {
+    while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\0')) raw.remove_suffix(1);
+    if (raw.empty() || raw.size() < positions_.size()) return false;
+    if (wholeValue_ && raw.size() != positions_.size()) return false;
+    for (size_t i = 0; i < positions_.size(); ++i) {
+      if (!positions_[i].test(static_cast<unsigned char>(raw[i]))) return false;
+    }
+    return true;
+  }
+
+ private:
+  // The bytes allowed at each leading position of the trimmed field.
+  std::vector<std::bitset<256>> positions_;
+  // The positions cover the whole value: the trimmed field is exactly as long.
+  bool wholeValue_ = false;
+};
+
+}  // namespace kelmo::dbfsql
