@@ -98,6 +98,7 @@ std::optional<RawTextFilter> RawTextFilter::Make(Kind kind, std::string_view utf
   if (!bytes.oneToOne) return std::nullopt;
   if (kind != Kind::kEqual) utf8 = utf8.substr(0, utf8.find('\0'));
   RawTextFilter filter;
+  filter.endsAtNul_ = kind != Kind::kEqual;
   size_t i = 0;
   while (i < utf8.size()) {
     const char c = utf8[i];

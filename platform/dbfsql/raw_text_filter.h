@@ -10,7 +10,8 @@
 // What lets a byte test stand in for a text test: in code pages 866 and 1251
 // every byte decodes to exactly one character, so the n-th byte of the field
 // is the n-th character of its value. The value SQLite sees is the decoded
-// field with trailing blanks and NULs cut off, NULL when nothing is left.
+// field with trailing blanks and NULs cut off, NULL when nothing is left;
+// LIKE and GLOB read it only up to its first NUL.
 //
 // - Equality (=, BINARY collation) with a text value: the trimmed bytes must
 //   be the value's characters, one for one.
@@ -50,8 +51,14 @@ class RawTextFilter {
   // raw: the field's stored bytes, as wide as the field.
   bool Passes(std::string_view raw) const {
     while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\0')) raw.remove_suffix(1);
-    if (raw.empty() || raw.size() < positions_.size()) return false;
-    if (wholeValue_ && raw.size() != positions_.size()) return false;
+    if (raw.empty()) return false;
+    if (wholeValue_) {
+      // LIKE and GLOB read the value up to its first NUL.
+      if (endsAtNul_) raw = raw.substr(0, raw.find('\0'));
+      if (raw.size() != positions_.size()) return false;
+    } else if (raw.size() < positions_.size()) {
+      return false;
+    }
     for (size_t i = 0; i < positions_.size(); ++i) {
       if (!positions_[i].test(static_cast<unsigned char>(raw[i]))) return false;
     }
@@ -63,6 +70,8 @@ class RawTextFilter {
   std::vector<std::bitset<256>> positions_;
   // The positions cover the whole value: the trimmed field is exactly as long.
   bool wholeValue_ = false;
+  // The value ends at its first NUL (patterns), else at its last byte.
+  bool endsAtNul_ = false;
 };
 
 }  // namespace kelmo::dbfsql
