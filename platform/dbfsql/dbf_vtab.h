@@ -12,8 +12,12 @@
 // handle is held between statements. Equality constraints are answered by a
 // scan the first time and by a hash index of the column from the second time
 // on within the same file state (nested-loop joins, IN subqueries), so a plain
-// scan keeps memory flat. Engine errors reach SQLite as the statement's error
-// with the engine's text.
+// scan keeps memory flat. A scan for a text value on a character field, and a
+// LIKE or GLOB on one, first tests each record's stored bytes
+// (raw_text_filter.h) and decodes and hands to SQLite only the records that
+// may match; SQLite still evaluates the condition on them, so the rows are
+// those SQLite alone would give. Engine errors reach SQLite as the
+// statement's error with the engine's text.
 #pragma once
 
 #include <sqlite3.h>

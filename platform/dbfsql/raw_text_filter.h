@@ -60,7 +60,7 @@ class RawTextFilter {
       return false;
     }
     for (size_t i = 0; i < positions_.size(); ++i) {
-      if (!positions_[i].test(static_cast<unsigned char>(raw[i]))) return false;
+      if (!positions_[i][static_cast<unsigned char>(raw[i])]) return false;
     }
     return true;
   }
