@@ -11,6 +11,7 @@ namespace kelmo::dbfsql {
 namespace {
 
 constexpr uint32_t kNoCharacter = 0xFFFFFFFF;
+constexpr size_t kMaxTestedPattern = 1024;
 
 // The character each byte of a code page decodes to, or kNoCharacter for every
 // byte when some byte does not decode to exactly one character.
@@ -103,8 +104,16 @@ std::optional<RawTextFilter> RawTextFilter::Make(Kind kind, std::string_view utf
   while (i < utf8.size()) {
     const char c = utf8[i];
     std::bitset<256> allowed;
-    if (kind == Kind::kLike && c == '%') break;
-    if (kind == Kind::kGlob && (c == '*' || c == '[')) break;
+    // A pattern longer than any field is tested only up to there; the
+    // equality value is compared whole.
+    if (kind != Kind::kEqual && filter.positions_.size() == kMaxTestedPattern) break;
+    if ((kind == Kind::kLike && c == '%') || (kind == Kind::kGlob && c == '*')) {
+      // Runs of wildcards are one; the next literal part starts a segment.
+      while (i < utf8.size() && utf8[i] == c) ++i;
+      filter.segmentStarts_.push_back(filter.positions_.size());
+      continue;
+    }
+    if (kind == Kind::kGlob && c == '[') break;
     if ((kind == Kind::kLike && c == '_') || (kind == Kind::kGlob && c == '?')) {
       allowed.set();
       ++i;
@@ -114,7 +123,8 @@ std::optional<RawTextFilter> RawTextFilter::Make(Kind kind, std::string_view utf
         // An equality value holding it matches no decoded field; a pattern
         // is tested only up to it.
         if (kind != Kind::kEqual) break;
-        filter.positions_.push_back(allowed);
+        filter.positions_.assign(1, allowed);
+        filter.segmentStarts_.clear();
         filter.wholeValue_ = true;
         return filter;
       }
@@ -127,8 +137,53 @@ std::optional<RawTextFilter> RawTextFilter::Make(Kind kind, std::string_view utf
     }
     filter.positions_.push_back(allowed);
   }
-  filter.wholeValue_ = i == utf8.size();
+  // A pattern read to its end without a wildcard last ends where the value
+  // ends; one cut short, or ending in a wildcard, lets anything follow.
+  const bool endsWithWildcard =
+      !filter.segmentStarts_.empty() && filter.segmentStarts_.back() == filter.positions_.size();
+  filter.wholeValue_ = i == utf8.size() && !endsWithWildcard;
+  if (endsWithWildcard) filter.segmentStarts_.pop_back();
   return filter;
+}
+
+bool RawTextFilter::PassesSegments(std::string_view value) const {
+  auto fits = [&](size_t from, size_t to, size_t at) {
+    for (size_t k = from; k < to; ++k, ++at) {
+      if (!positions_[k][static_cast<unsigned char>(value[at])]) return false;
+    }
+    return true;
+  };
+  // The literal start, then each later segment at its leftmost place (which
+  // leaves the most room for the rest), the last one at the end when the
+  // pattern ends there.
+  const size_t first = segmentStarts_.front();
+  if (value.size() < first || !fits(0, first, 0)) return false;
+  size_t at = first;
+  size_t limit = value.size();
+  size_t segments = segmentStarts_.size();
+  if (wholeValue_) {
+    const size_t last = positions_.size() - segmentStarts_.back();
+    if (limit - at < last || !fits(segmentStarts_.back(), positions_.size(), limit - last)) {
+      return false;
+    }
+    limit -= last;
+    --segments;
+  }
+  for (size_t n = 0; n < segments; ++n) {
+    const size_t from = segmentStarts_[n];
+    const size_t to = n + 1 < segmentStarts_.size() ? segmentStarts_[n + 1] : positions_.size();
+    const size_t length = to - from;
+    bool found = false;
+    for (; at + length <= limit; ++at) {
+      if (fits(from, to, at)) {
+        found = true;
+        break;
+      }
+    }
+    if (!found) return false;
+    at += length;
+  }
+  return true;
 }
 
 }  // namespace kelmo::dbfsql

@@ -15,19 +15,21 @@
 //
 // - Equality (=, BINARY collation) with a text value: the trimmed bytes must
 //   be the value's characters, one for one.
-// - LIKE pattern: the characters before the first '%' ('_' is any one
-//   character); a letter matches either case (ASCII and Cyrillic, wider than
-//   SQLite's own LIKE, which folds ASCII only, so the test is also sound with
-//   PRAGMA case_sensitive_like and with a Unicode LIKE). A pattern without '%'
-//   also fixes the length.
-// - GLOB pattern: the characters before the first '*' or '[' ('?' is any one
-//   character), exactly.
+// - LIKE pattern: its literal parts between runs of '%' in order, the first
+//   at the start of the value, the last at its end unless the pattern ends
+//   in '%' ('_' is any one character); a letter matches either case (ASCII
+//   and Cyrillic, wider than SQLite's own LIKE, which folds ASCII only, so the
+//   test is also sound with PRAGMA case_sensitive_like and with a Unicode
+//   LIKE).
+// - GLOB pattern: the same with '*' and '?', letters exactly; the pattern is
+//   tested only up to its first '[' (a character class).
 // A blank field (NULL) never passes: none of these conditions holds for NULL.
 // Characters the test cannot place (outside the code page, or malformed
 // UTF-8) end the tested part of the pattern there.
 //
 // Cost: building is linear in the value; a test reads at most as many bytes
-// as the tested part is long, and allocates nothing.
+// as the tested part is long when the pattern has no inner wildcard, else at
+// most field width times tested pattern length; it allocates nothing.
 #pragma once
 
 #include <bitset>
@@ -52,6 +54,9 @@ class RawTextFilter {
   bool Passes(std::string_view raw) const {
     while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\0')) raw.remove_suffix(1);
     if (raw.empty()) return false;
+    if (!segmentStarts_.empty()) {
+      return PassesSegments(endsAtNul_ ? raw.substr(0, raw.find('\0')) : raw);
+    }
     if (wholeValue_) {
       // LIKE and GLOB read the value up to its first NUL.
       if (endsAtNul_) raw = raw.substr(0, raw.find('\0'));
@@ -66,9 +71,18 @@ class RawTextFilter {
   }
 
  private:
-  // The bytes allowed at each leading position of the trimmed field.
+  // Passes for a pattern with wildcard runs inside: value is the trimmed
+  // field up to its first NUL.
+  bool PassesSegments(std::string_view value) const;
+
+  // The bytes allowed at each position of the pattern's literal parts, one
+  // byte for one character.
   std::vector<std::bitset<256>> positions_;
-  // The positions cover the whole value: the trimmed field is exactly as long.
+  // Where each literal part after a run of wildcards ("%", "*") starts in
+  // positions_; empty: one part, at the start of the value.
+  std::vector<size_t> segmentStarts_;
+  // The last part ends where the value ends (with one part: the trimmed field
+  // is exactly as long).
   bool wholeValue_ = false;
   // The value ends at its first NUL (patterns), else at its last byte.
   bool endsAtNul_ = false;

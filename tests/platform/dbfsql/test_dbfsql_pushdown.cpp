@@ -141,52 +141,27 @@ const char* const kEqualValues[] = {
     "Пётр",   "Ёлкин",  "ёлкин",  "Ґанок", "Ivanov", "ivanov",  "ivan_ov",
     "100%",   "12",     "12.0",   "№5",    "Πέτρος", "?",       "Петровская область"};
 
-const char* const kLikePatterns[] = {"Пет%",
-                                     "пет%",
-                                     "ПЕТ%",
-                                     "пЕт%",
-                                     "п_т%",
-                                     "П_Т%",
-                                     "%ров",
-                                     "%РОВ",
-                                     "Петров",
-                                     "петров",
-                                     "_",
-                                     "%",
-                                     "",
-                                     "Пет",
-                                     "Пет ",
-                                     " Пет%",
-                                     "Пет_",
-                                     "Пет%ров",
-                                     "ё%",
-                                     "Ё%",
-                                     "ЁЛ%",
-                                     "iv%",
-                                     "IV%",
-                                     "ivan_ov",
-                                     "IVAN%OV",
-                                     "100%",
-                                     "a%",
-                                     "ґ%",
-                                     "Ґ%",
-                                     "ї%",
-                                     "Ї%",
-                                     "ў%",
-                                     "Ў%",
-                                     "Π%",
-                                     "?%",
-                                     "1%",
-                                     "Ивановская%",
-                                     "Ивановская облас%",
-                                     "№%",
-                                     "Пе",
-                                     "Пе%"};
+const char* const kLikePatterns[] = {
+    // clang-format off
+    "Пет%", "пет%", "ПЕТ%", "пЕт%", "п_т%", "П_Т%",
+    "%ров", "%РОВ", "Петров", "петров", "_", "%",
+    "", "Пет", "Пет ", " Пет%", "Пет_", "Пет%ров",
+    "ё%", "Ё%", "ЁЛ%", "iv%", "IV%", "ivan_ov",
+    "IVAN%OV", "100%", "a%", "ґ%", "Ґ%", "ї%",
+    "Ї%", "ў%", "Ў%", "Π%", "?%", "1%",
+    "Ивановская%", "Ивановская облас%", "№%", "Пе", "Пе%", "%е%о%",
+    "П%в", "%%ров", "П%%", "%е_р%", "%ё%", "%Ё%",
+    "%i%O%", "%a%b%c%", "_%_", "%_", "Пет%ров%", "п%В",
+    "%в", "%ов%ов", "%ов%в", "%ра", "%р%а%", "%е%тр%",
+    "%т%ров", "П%е%т%р%о%в",
+    // clang-format on
+};
 
-const char* const kGlobPatterns[] = {"Пет*", "пет*",  "П?т*",      "[Пп]ет*", "Петров", "*",
-                                     "?",    "Ёлкин", "ёлкин",     "*ров",    "a%b*",   "a%b[*]c",
-                                     "Пет?", "Пет",   "Ґ*",        "ґ*",      "I*",     "i*",
-                                     "Пе",   "Пе*",   "Ивановска*"};
+const char* const kGlobPatterns[] = {
+    "Пет*",  "пет*",    "П?т*",   "[Пп]ет*", "Петров",     "*",      "?",     "Ёлкин",
+    "ёлкин", "*ров",    "a%b*",   "a%b[*]c", "Пет?",       "Пет",    "Ґ*",    "ґ*",
+    "I*",    "i*",      "Пе",     "Пе*",     "Ивановска*", "*е*о*",  "П*в",   "*?",
+    "*р?в",  "*ров[а]", "П*[о]в", "*В",      "**ров",      "*т*ров", "*е*тр*"};
 
 TEST_F(DbfSqlPushdown, EqualityWithTextGivesTheRowsSqliteGives) {
   for (const char* table : kTables) {
@@ -220,6 +195,9 @@ TEST_F(DbfSqlPushdown, LikeGivesTheRowsSqliteGives) {
     ExpectSameRows(table, "name LIKE ?", 12LL);
     ExpectSameRows(table, "name LIKE ?", Value{});
     ExpectSameRows(table, "name LIKE ?", std::string("Пе\0x%", 7));
+    // Longer than any field, with inner wildcards.
+    ExpectSameRows(table, "name LIKE ?", "П" + std::string(1100, '_') + "%");
+    ExpectSameRows(table, "name LIKE ?", "%" + std::string(1100, 'a') + "%в");
     // The pattern on the other side: nothing to test on the field's bytes.
     ExpectSameRows(table, "? LIKE name", std::string("Петров"));
     // A numeric field is not tested on its bytes.
