@@ -420,7 +420,7 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
   info->estimatedCost = 1000000.0;
   info->estimatedRows = 100000;
   // A LIKE or GLOB on a character field: the scan tests the pattern's literal
-  // start on the stored bytes. SQLite still evaluates the pattern itself.
+  // parts on the stored bytes. SQLite still evaluates the pattern itself.
   for (int i = 0; i < info->nConstraint; ++i) {
     const auto& c = info->aConstraint[i];
     if (!c.usable || c.iColumn < 0 || c.iColumn >= static_cast<int>(vt.fields.size())) continue;
