@@ -200,7 +200,7 @@ void bbKelmoClick(const ReceptionButton& button) {
     if (button.DM.con1.Connected()) button.DM.con1.Close();
     CloseOperAnalysis(state);
     if (w.WhoDetail != 1 && w.cbVidOp->currentIndex() != 2) {
-      const int year = w.seYear->value();
+      const int year = w.seYear->ValueAsInteger();
       w.OpenLpuGrid(QDate(year, w.cbMonth->currentIndex() + 1, 1), w.WhoDetail == 2 ? 1 : 0);
     }
   });

@@ -127,11 +127,11 @@ ReceptionContext ReceptionRun::MakeContext() {
   c.StacType = w_.rgStac->itemIndex() + 1;
   c.PayKind = TheRunState().PayKind;
   c.PayKindName = w_.cbVidOp->currentText();
-  c.YearText = w_.seYear->cleanText();
+  c.YearText = w_.seYear->text();
   c.MonthIndex = w_.cbMonth->currentIndex();
   c.PeriodStart = w_.PeriodStart;
   c.PeriodEnd = w_.PeriodEnd;
-  c.ReceptionDate = w_.deDKelmo->date();
+  c.ReceptionDate = w_.deDKelmo->DateValue();
   c.LpuId = w_.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
   c.LpuFullName = w_.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
   c.LpuMcod = w_.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();

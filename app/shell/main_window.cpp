@@ -101,19 +101,20 @@ void TfmKelmo::SetDialogs(TfmUnCorr* unCorr, TfmPrgs* prgs, TF_XML_load* xmlLoad
   fmProp_ = prop;
 }
 
-// The year, the reception date and the splitters are plain Qt controls for
-// now; the extension controls take their places here.
+// The year, the reception date and the splitters: the extension controls,
+// with the properties the form stores.
 void TfmKelmo::CreateStandInControls() {
-  seYear = new QSpinBox(this);
+  seYear = new TXtSpinEdit(this);
   seYear->setObjectName(QStringLiteral("seYear"));
-  seYear->setRange(1, 9999);
-  deDKelmo = new QDateEdit(this);
+  deDKelmo = new TDateEdit(this);
   deDKelmo->setObjectName(QStringLiteral("deDKelmo"));
-  deDKelmo->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-  deDKelmo->setCalendarPopup(true);
-  Splitter1 = new QSplitter(Qt::Horizontal, this);
+  deDKelmo->SetDefaultToday(true);
+  deDKelmo->SetNumGlyphs(2);
+  deDKelmo->SetYearDigits(TYearDigits::dyFour);
+  deDKelmo->setText(QStringLiteral("19.08.2003"));
+  Splitter1 = new TXtSplitter(this);
   Splitter1->setObjectName(QStringLiteral("Splitter1"));
-  Splitter2 = new QSplitter(Qt::Vertical, this);
+  Splitter2 = new TXtSplitter(this);
   Splitter2->setObjectName(QStringLiteral("Splitter2"));
 }
 
@@ -249,14 +250,32 @@ void TfmKelmo::LayOut() {
   previewLayout->setContentsMargins(0, 0, 0, 0);
   previewLayout->addWidget(re);
   previewLayout->addWidget(Ole1);
-  Splitter2->addWidget(top);
-  Splitter2->addWidget(preview);
-  Splitter1->addWidget(Splitter2);
-  Splitter1->addWidget(DBGrid1);
+  // Aligned panes: the controls on top of the preview with Splitter2 between
+  // them, the grid on the right with Splitter1 beside it.
+  auto* left = new QWidget;
+  auto* leftLayout = new TXtAlignLayout(left);
+  top->resize(top->sizeHint());
+  leftLayout->addWidget(top);
+  SetControlAlign(top, TAlign::alTop);
+  leftLayout->addWidget(Splitter2);
+  Splitter2->SetAlign(TAlign::alTop);
+  Splitter2->SetControlFirst(top);
+  leftLayout->addWidget(preview);
+  SetControlAlign(preview, TAlign::alClient);
+  auto* panes = new QWidget;
+  auto* panesLayout = new TXtAlignLayout(panes);
+  DBGrid1->resize(400, DBGrid1->height());
+  panesLayout->addWidget(DBGrid1);
+  SetControlAlign(DBGrid1, TAlign::alRight);
+  panesLayout->addWidget(Splitter1);
+  Splitter1->SetAlign(TAlign::alRight);
+  Splitter1->SetControlFirst(DBGrid1);
+  panesLayout->addWidget(left);
+  SetControlAlign(left, TAlign::alClient);
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
-  layout->addWidget(Splitter1, 1);
+  layout->addWidget(panes, 1);
   layout->addLayout(buttons);
   layout->addLayout(base);
   setCentralWidget(central);
@@ -341,10 +360,10 @@ void TfmKelmo::FormCreate() {
   {
     const QSignalBlocker yearBlocker(seYear);
     const QSignalBlocker monthBlocker(cbMonth);
-    seYear->setValue(month.year());
+    seYear->SetValue(month.year());
     cbMonth->setCurrentIndex(month.month() - 1);
   }
-  deDKelmo->setDate(today);
+  deDKelmo->SetDateValue(today);
   const int inog = WhoDetail == 1 ? 2 : WhoDetail == 2 ? 1 : 0;
   // 17: the grid connects the registry database. A database that cannot be
   // opened is reported with the driver's message; the window goes on with
@@ -429,7 +448,7 @@ QString TfmKelmo::RegistryFolderForCurrentRow() const {
   QString field;
   if (ibqLPU.Active() && !ibqLPU.Eof())
     field = ibqLPU.FieldByName(QString::fromLatin1(kFolderFields[type])).toString();
-  const QString year = seYear->cleanText();
+  const QString year = seYear->text();
   const QString month =
       QStringLiteral("%1").arg(cbMonth->currentIndex() + 1, 2, 10, QLatin1Char('0'));
   const QString root = SettingsIni ? ReadRepPath(*SettingsIni, BuiltInRepPath()) : BuiltInRepPath();

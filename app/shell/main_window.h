@@ -32,7 +32,11 @@
 #include "kelmo_ini.h"
 #include "lpu_grid_model.h"
 #include "radio_group.h"
+
 #include "sorted_text_list.h"
+#include "xt_date_edit.h"
+#include "xt_spin.h"
+#include "xt_splitter.h"
 
 namespace kelmo {
 
@@ -138,11 +142,11 @@ class TfmKelmo : public QMainWindow {
   std::unique_ptr<LpuGridModel> lpuModel;
 
   QComboBox* cbMonth;
-  QSpinBox* seYear;
+  TXtSpinEdit* seYear;
   QPushButton* btn1;
   QPushButton* btnUPL;
   QLabel* lbDKelmo;
-  QDateEdit* deDKelmo;
+  TDateEdit* deDKelmo;
   RadioGroup* rgps;
   QLabel* lbVidOp;
   QComboBox* cbVidOp;
@@ -163,8 +167,8 @@ class TfmKelmo : public QMainWindow {
   QLabel* lbBase;
   QLabel* lbase;
   QTableView* DBGrid1;
-  QSplitter* Splitter1;
-  QSplitter* Splitter2;
+  TXtSplitter* Splitter1;
+  TXtSplitter* Splitter2;
 
   // Fields the creation handler sets.
   int WhoDetail = 1;

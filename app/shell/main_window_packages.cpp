@@ -16,7 +16,7 @@ bool TfmKelmo::IdentifyPackages(int mode, bool& XmlPackageMode, bool& PackageCon
   input.WhoDetail = WhoDetail;
   input.Mode = rgps->itemIndex() == 1 ? RegistryMode::Form : RegistryMode::Receive;
   input.OwnSmoCode = TheRunState().OwnSmoCode;
-  input.Year = seYear->value();
+  input.Year = seYear->ValueAsInteger();
   input.Month = cbMonth->currentIndex() + 1;
   input.CurrentLpu =
       ibqLPU.RecordCount() > 0 ? ibqLPU.FieldByName(QStringLiteral("ID")).toInt() : 0;

@@ -40,7 +40,8 @@ void TfmKelmo::WireServices() {
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] { DBGrid1DblClick(); });
   connect(cbMonth, &QComboBox::activated, this,
           [this] { RunGuarded([this] { cbMonthSelect(); }); });
-  connect(seYear, &QSpinBox::textChanged, this, [this] { RunGuarded([this] { seYearChange(); }); });
+  connect(seYear, &TXtCustomSpinEdit::Change, this,
+          [this] { RunGuarded([this] { seYearChange(); }); });
   connect(flb, &QListWidget::itemClicked, this, [this] { RunGuarded([this] { flbClick(); }); });
   connect(BitBtn1, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn1Click(); }); });
   connect(btn3, &QPushButton::clicked, this, [this] { btn3Click(); });
@@ -50,7 +51,7 @@ void TfmKelmo::WireServices() {
 
 void TfmKelmo::ComputePeriod() {
   const ReportPeriod p =
-      ComputeReportPeriod(cbMonth->currentIndex() + 1, seYear->cleanText(), TheRunState().PayKind,
+      ComputeReportPeriod(cbMonth->currentIndex() + 1, seYear->text(), TheRunState().PayKind,
                           ibqLPU.FieldByName(QStringLiteral("ID")).toInt());
   PeriodStart = p.start;
   PeriodEnd = p.end;
@@ -65,7 +66,7 @@ QDate TfmKelmo::PeriodMonthEnd() const {
 }
 
 void TfmKelmo::ReopenLpuGridForChosenMonth() {
-  const int year = ReportYearFromText(seYear->cleanText());
+  const int year = ReportYearFromText(seYear->text());
   OpenLpuGrid(QDate(year, cbMonth->currentIndex() + 1, 1), WhoDetail == 2 ? 1 : 0);
 }
 

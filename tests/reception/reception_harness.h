@@ -65,13 +65,13 @@ class ReceptionHarness {
   // The main window set for a round-the-clock OMS reception of March 2024
   // in the registry folder.
   void Choose(int month = 3, int year = 2024, int mode = 0, int payIndex = 0, int stac = 0) {
-    W().seYear->setValue(year);
+    W().seYear->SetValue(year);
     W().cbMonth->setCurrentIndex(month - 1);
     W().rgps->setItemIndex(mode);
     W().cbVidOp->setCurrentIndex(payIndex);
     TheRunState().PayKind = payIndex + 1;
     W().rgStac->setItemIndex(stac);
-    W().deDKelmo->setDate(QDate(2024, 4, 5));
+    W().deDKelmo->SetDateValue(QDate(2024, 4, 5));
     W().dlb->setDirectory(registry);
   }
 

@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, FolderButton) {
   const QString root = start.File("reestr") + "/";
   WriteIni("REPPATH=  " + root + "  ");
   Create();
-  window->seYear->setValue(2013);
+  window->seYear->SetValue(2013);
   window->cbMonth->setCurrentIndex(2);
   window->DBGrid1->setCurrentIndex(window->DBGrid1->model()->index(1, 0));  // institution 25
   window->rgStac->setItemIndex(0);

@@ -48,8 +48,9 @@ TEST_F(MainWindowServices, FundReopensTheGridOnMonthAndYear) {
   fm->cbMonth->setCurrentIndex(4);
   fm->cbMonthSelect();
   EXPECT_EQ(fm->ibqLPU.param("inog").toInt(), 1);
-  EXPECT_EQ(fm->ibqLPU.param("dbeg").toDateTime().date(), QDate(fm->seYear->value(), 5, 1));
-  fm->seYear->setValue(2013);  // the year's text changes: reopened at once
+  EXPECT_EQ(fm->ibqLPU.param("dbeg").toDateTime().date(),
+            QDate(fm->seYear->ValueAsInteger(), 5, 1));
+  fm->seYear->SetValue(2013);  // the year's text changes: reopened at once
   EXPECT_EQ(fm->ibqLPU.param("dbeg").toDateTime().date(), QDate(2013, 5, 1));
   EXPECT_TRUE(fm->ibqLPU.Active());
 }
@@ -81,7 +82,7 @@ TEST_F(MainWindowServices, MarksAndThePeriodOfTheCurrentRow) {
   fm->N2Click();
   EXPECT_EQ(fm->MarkedLpus.Count(), 0);
   // The period: calendar month, for the current institution.
-  fm->seYear->setValue(2013);
+  fm->seYear->SetValue(2013);
   fm->cbMonth->setCurrentIndex(1);
   fm->ComputePeriod();
   EXPECT_EQ(fm->PeriodStart, QDate(2013, 2, 1));
@@ -112,7 +113,7 @@ TEST_F(MainWindowServices, InsurerSeesTheFlagsInTheGrid) {
   for (int u : {1, 1, 1}) report(second, u);
   for (int u : {0, 0, 0}) report(third, u);
   fm->ibtr.Commit();
-  fm->seYear->setValue(2013);
+  fm->seYear->SetValue(2013);
   fm->cbMonth->setCurrentIndex(2);
   fm->cbMonthSelect();
   auto flagShown = [&](int row) {

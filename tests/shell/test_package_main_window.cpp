@@ -52,7 +52,7 @@ TEST(PackageMainWindow, IdentifiesTheFolderShownWithTheWindowsChoices) {
   ASSERT_TRUE(window.dlb->setDirectory(reg));
   window.WhoDetail = 1;
   window.rgps->setItemIndex(0);
-  window.seYear->setValue(2024);
+  window.seYear->SetValue(2024);
   window.cbMonth->setCurrentIndex(0);
   window.cbVidOp->setCurrentIndex(0);
   TheRunState().PayKind = 1;

@@ -108,9 +108,9 @@ TEST(Startup, FirstStartInAnEmptyFolder) {
 
     // The default period is the previous month.
     const QDate month = DefaultReportMonth(QDate::currentDate());
-    EXPECT_EQ(w.seYear->value(), month.year());
+    EXPECT_EQ(w.seYear->ValueAsInteger(), month.year());
     EXPECT_EQ(w.cbMonth->currentIndex(), month.month() - 1);
-    EXPECT_EQ(w.deDKelmo->date(), QDate::currentDate());
+    EXPECT_EQ(w.deDKelmo->DateValue(), QDate::currentDate());
 
     // Role "lpu", party 1, payment kind "ОМС".
     EXPECT_FALSE(w.bbKelmo->isHidden());
