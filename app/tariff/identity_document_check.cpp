@@ -100,10 +100,6 @@ const CompiledMasks& Masks() {
   return masks;
 }
 
-bool Accepts(const std::shared_ptr<const TleRegExprProgram>& mask, std::string_view text) {
-  return mask && mask->MatchesWhole(text);
-}
-
 // Code page 1251 letter case: Latin, Cyrillic А-Я/а-я, Ё/ё and the other
 // paired letters of the code page, by byte.
 constexpr std::array<unsigned char, 256> kUpperCp1251 = [] {
@@ -118,14 +114,6 @@ constexpr std::array<unsigned char, 256> kUpperCp1251 = [] {
   for (const auto& p : pairs) upper[p[0]] = p[1];
   return upper;
 }();
-
-// A number whose every character is its first one, letter case ignored.
-bool IsOneRepeatedCharacter(std::string_view number) {
-  const unsigned char first = kUpperCp1251[static_cast<unsigned char>(number.front())];
-  for (char c : number)
-    if (kUpperCp1251[static_cast<unsigned char>(c)] != first) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -152,20 +140,27 @@ bool MatchWholeMask(std::string_view text, std::string_view mask) {
 bool CheckDocumentSeriesNumber(std::uint8_t type, std::string_view series,
                                std::string_view number) {
   if (!IsCheckedType(type)) return false;
-  bool result = false;
   try {
     const CompiledMasks& masks = Masks();
     const size_t i = type - 1u;
-    if (masks.emptySeriesAllowed[i] && series.empty() && Accepts(masks.number[i], number)) {
-      result = true;
-    } else {
-      result = Accepts(masks.series[i], series) && Accepts(masks.number[i], number);
-    }
+    const TleRegExprProgram* seriesMask = masks.series[i].get();
+    const TleRegExprProgram* numberMask = masks.number[i].get();
+    if (seriesMask == nullptr || numberMask == nullptr) return false;
+    // Whether the number is one character repeated (letter case ignored) is
+    // gathered while its mask walks it.
+    const unsigned char first =
+        number.empty() ? 0 : kUpperCp1251[static_cast<unsigned char>(number.front())];
+    unsigned differs = 0;
+    const bool numberOk = numberMask->MatchesWholeVisiting(
+        number, [&](unsigned char c) { differs |= kUpperCp1251[c] ^ first; });
+    const bool seriesOk =
+        seriesMask->MatchesWhole(series) | (masks.emptySeriesAllowed[i] & series.empty());
+    // Combined without branching on either answer: a registry's answers
+    // are hard to foretell.
+    return seriesOk & numberOk & ((differs != 0) | number.empty());
   } catch (...) {
     return false;
   }
-  if (!number.empty() && IsOneRepeatedCharacter(number)) return false;
-  return result;
 }
 
 bool CheckDocumentSeriesNumber(std::uint8_t type, const QString& series, const QString& number) {

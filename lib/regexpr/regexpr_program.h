@@ -13,12 +13,14 @@
 // gets its deterministic form, built when the program is: bytes fall into
 // classes that every test treats alike, and each set of states reachable
 // from the start becomes one state of a table indexed by class, so that
-// MatchesWhole costs one table look-up per character.
+// MatchesWhole costs one table look-up per two characters, without
+// allocating and without a call per character.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "regexpr_items.h"
@@ -54,9 +56,46 @@ class TleRegExprProgram {
   int StateCount() const { return static_cast<int>(count_); }
   // Whether the whole text is accepted: fed from the start, every character
   // accepted, a final state at the end.
-  bool MatchesWhole(std::string_view text) const;
+  bool MatchesWhole(std::string_view text) const {
+    return MatchesWholeVisiting(text, [](unsigned char) {});
+  }
+
+  // MatchesWhole that also hands visit each byte of the text in the same
+  // pass, so that a caller wanting one more look at the bytes needs no loop
+  // of its own: every byte at least once (the first may come twice), in no
+  // promised order, nothing for an empty text.
+  template <class Visit>
+  bool MatchesWholeVisiting(std::string_view text, Visit&& visit) const {
+    if (pairStride_ == 0) {
+      for (char c : text) visit(static_cast<unsigned char>(c));
+      return MatchesWholeByStates(text);
+    }
+    const size_t n = text.size();
+    if (n == 0) return startRow_ >= finalFromRow_;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::uint16_t* pairs = pairTable_.data();
+    const std::uint16_t* lead = leadClass_.data();
+    const std::uint16_t* next = byteClass_.data();
+    size_t offset = startRow_;
+    size_t i = 0;
+    // The refused row leads to itself: no branch on the data inside the loop.
+    for (; i + 1 < n; i += 2) {
+      visit(bytes[i]);
+      visit(bytes[i + 1]);
+      offset = pairs[offset + lead[bytes[i]] + next[bytes[i + 1]]];
+    }
+    // The last character of an odd text, or nothing: decided by a mask
+    // rather than a branch, which the lengths of real texts would defeat.
+    const size_t odd = size_t{0} - static_cast<size_t>(i < n);
+    const unsigned char last = bytes[i & odd];
+    visit(last);
+    offset = pairs[offset + ((lead[last] & odd) | (endLead_ & ~odd)) + endClass_];
+    return offset >= finalFromRow_;
+  }
 
  private:
+  bool MatchesWholeByStates(std::string_view text) const;
+
   const std::uint64_t* Follow(size_t state) const { return &follow_[state * words_]; }
   const std::uint64_t* Accept(unsigned char c) const { return &accept_[c * words_]; }
 
@@ -73,18 +112,22 @@ class TleRegExprProgram {
 
   // The deterministic form; empty when the program has none.
   static constexpr size_t kMaxDeterministicStates = 512;
-  std::vector<std::uint8_t> byteClass_;  // 256 entries
   size_t classCount_ = 0;
   std::vector<std::int32_t> table_;  // state * classCount_ + class -> state, -1 for none
   std::vector<bool> tableFinal_;
   // Two characters a step, so that a text needs half as many dependent
-  // look-ups. Entries are row offsets (row * pairStride_): row 0 stands for
-  // "refused" and leads to itself; rows from finalFromRow_ on are final.
+  // look-ups. A row is indexed by lead class * (classCount_ + 1) + next
+  // class, where the class classCount_ (endClass_) stands for "past the end
+  // of the text": (c, end) is the one-character step and (end, end) stays.
+  // Entries are row offsets (row * pairStride_): row 0 stands for "refused"
+  // and leads to itself; rows from finalFromRow_ on are final.
   static constexpr size_t kMaxPairEntries = 16384;  // offsets fit 16 bits
-  size_t pairStride_ = 0;  // classCount_ squared; 0 when there is no pair table
+  size_t pairStride_ = 0;  // (classCount_ + 1) squared; 0 when there is no pair table
+  size_t endClass_ = 0;
+  size_t endLead_ = 0;  // endClass_ * (endClass_ + 1)
   std::vector<std::uint16_t> pairTable_;
-  // The one-character step, in the first classCount_ entries of each row.
-  std::vector<std::uint16_t> singleByRow_;
+  std::vector<std::uint16_t> byteClass_;  // 256 entries: the class
+  std::vector<std::uint16_t> leadClass_;  // 256 entries: the class * (classCount_ + 1)
   size_t startRow_ = 0;
   size_t finalFromRow_ = 0;
 };
