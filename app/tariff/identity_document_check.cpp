@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "regexpr.h"
 
@@ -61,17 +62,29 @@ constexpr std::array<MaskText, 27> kMasks = {{
 // series mask it also stands for "no series".
 constexpr std::string_view kEmptySeriesMask = "^$";
 
+// Types 1 to 18 and 21 to 27, one bit each: a test without a branch on a
+// type that a registry gives in any order.
+constexpr std::uint32_t kCheckedTypes =
+    ((std::uint32_t{1} << 19) - 2) | (std::uint32_t{0x7F} << 21);
+static_assert(kCheckedTypes == 0x0FE7FFFE);
+
 bool IsCheckedType(int type) {
-  return (type >= 1 && type <= 18) || (type >= 21 && type <= 27);
+  return (static_cast<unsigned>(type) < 32) & ((kCheckedTypes >> (type & 31)) & 1);
 }
 
 // Every mask compiled once. The masks are fixed, so a compiled program
 // answers exactly as compiling the mask afresh for each value would.
+struct CompiledType {
+  // Null when the mask does not compile: every value fails it.
+  const TleRegExprProgram* series = nullptr;
+  const TleRegExprProgram* number = nullptr;
+  bool emptySeriesAllowed = false;
+};
+
 struct CompiledMasks {
   std::array<DocumentMasks, 27> text;
-  std::array<std::shared_ptr<const TleRegExprProgram>, 27> series;
-  std::array<std::shared_ptr<const TleRegExprProgram>, 27> number;
-  std::array<bool, 27> emptySeriesAllowed{};
+  std::array<CompiledType, 27> types;  // what a check reads, side by side
+  std::vector<std::shared_ptr<const TleRegExprProgram>> programs;  // owners of the above
 };
 
 std::shared_ptr<const TleRegExprProgram> CompileMask(const std::string& mask) {
@@ -85,18 +98,24 @@ std::shared_ptr<const TleRegExprProgram> CompileMask(const std::string& mask) {
   return re.Program();
 }
 
+// Out of line, so that the check's look-up of the masks stays only the guard
+// of the static.
+[[gnu::noinline]] CompiledMasks CompileMasks() {
+  CompiledMasks m;
+  for (size_t i = 0; i < kMasks.size(); ++i) {
+    m.text[i] = {ToCp1251(QString::fromUtf8(kMasks[i].series)),
+                 ToCp1251(QString::fromUtf8(kMasks[i].number))};
+    const auto series = CompileMask(m.text[i].series);
+    const auto number = CompileMask(m.text[i].number);
+    m.types[i] = {series.get(), number.get(), m.text[i].series == kEmptySeriesMask};
+    m.programs.push_back(series);
+    m.programs.push_back(number);
+  }
+  return m;
+}
+
 const CompiledMasks& Masks() {
-  static const CompiledMasks masks = [] {
-    CompiledMasks m;
-    for (size_t i = 0; i < kMasks.size(); ++i) {
-      m.text[i] = {ToCp1251(QString::fromUtf8(kMasks[i].series)),
-                   ToCp1251(QString::fromUtf8(kMasks[i].number))};
-      m.series[i] = CompileMask(m.text[i].series);
-      m.number[i] = CompileMask(m.text[i].number);
-      m.emptySeriesAllowed[i] = m.text[i].series == kEmptySeriesMask;
-    }
-    return m;
-  }();
+  static const CompiledMasks masks = CompileMasks();
   return masks;
 }
 
@@ -114,6 +133,24 @@ constexpr std::array<unsigned char, 256> kUpperCp1251 = [] {
   for (const auto& p : pairs) upper[p[0]] = p[1];
   return upper;
 }();
+
+// The check on the compiled masks of one type; reads only the two texts.
+bool CheckCompiled(const CompiledType& masks, std::string_view series,
+                   std::string_view number) noexcept {
+  if (masks.series == nullptr || masks.number == nullptr) return false;
+  // Whether the number is one character repeated (letter case ignored) is
+  // gathered while its mask walks it.
+  const unsigned char first =
+      number.empty() ? 0 : kUpperCp1251[static_cast<unsigned char>(number.front())];
+  unsigned differs = 0;
+  const bool numberOk = masks.number->MatchesWholeVisiting(
+      number, [&differs, first](unsigned char c) { differs |= kUpperCp1251[c] ^ first; });
+  const bool seriesOk =
+      masks.series->MatchesWhole(series) | (masks.emptySeriesAllowed & series.empty());
+  // Combined without branching on either answer: a registry's answers are
+  // hard to foretell.
+  return seriesOk & numberOk & ((differs != 0) | number.empty());
+}
 
 }  // namespace
 
@@ -140,27 +177,13 @@ bool MatchWholeMask(std::string_view text, std::string_view mask) {
 bool CheckDocumentSeriesNumber(std::uint8_t type, std::string_view series,
                                std::string_view number) {
   if (!IsCheckedType(type)) return false;
+  const CompiledMasks* masks = nullptr;
   try {
-    const CompiledMasks& masks = Masks();
-    const size_t i = type - 1u;
-    const TleRegExprProgram* seriesMask = masks.series[i].get();
-    const TleRegExprProgram* numberMask = masks.number[i].get();
-    if (seriesMask == nullptr || numberMask == nullptr) return false;
-    // Whether the number is one character repeated (letter case ignored) is
-    // gathered while its mask walks it.
-    const unsigned char first =
-        number.empty() ? 0 : kUpperCp1251[static_cast<unsigned char>(number.front())];
-    unsigned differs = 0;
-    const bool numberOk = numberMask->MatchesWholeVisiting(
-        number, [&](unsigned char c) { differs |= kUpperCp1251[c] ^ first; });
-    const bool seriesOk =
-        seriesMask->MatchesWhole(series) | (masks.emptySeriesAllowed[i] & series.empty());
-    // Combined without branching on either answer: a registry's answers
-    // are hard to foretell.
-    return seriesOk & numberOk & ((differs != 0) | number.empty());
+    masks = &Masks();
   } catch (...) {
     return false;
   }
+  return CheckCompiled(masks->types[type - 1u], series, number);
 }
 
 bool CheckDocumentSeriesNumber(std::uint8_t type, const QString& series, const QString& number) {
