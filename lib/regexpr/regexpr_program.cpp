@@ -113,6 +113,14 @@ void TleRegExprProgram::BuildDeterministic() {
   leadClass_.resize(256);
   for (size_t c = 0; c < 256; ++c)
     leadClass_[c] = static_cast<std::uint16_t>(byteClass_[c] * width);
+  // Offsets stay below kMaxPairEntries, so they fit.
+  walk_ = {pairTable_.data(),
+           leadClass_.data(),
+           byteClass_.data(),
+           static_cast<std::uint32_t>(startRow_),
+           static_cast<std::uint32_t>(finalFromRow_),
+           static_cast<std::uint32_t>(endClass_),
+           static_cast<std::uint32_t>(endLead_)};
 }
 
 TleRegExprProgram::Run::Run(const TleRegExprProgram& program)

@@ -70,27 +70,25 @@ class TleRegExprProgram {
       for (char c : text) visit(static_cast<unsigned char>(c));
       return MatchesWholeByStates(text);
     }
+    const Walk& w = walk_;
     const size_t n = text.size();
-    if (n == 0) return startRow_ >= finalFromRow_;
+    if (n == 0) return w.start >= w.finalFrom;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::uint16_t* pairs = pairTable_.data();
-    const std::uint16_t* lead = leadClass_.data();
-    const std::uint16_t* next = byteClass_.data();
-    size_t offset = startRow_;
+    size_t offset = w.start;
     size_t i = 0;
     // The refused row leads to itself: no branch on the data inside the loop.
     for (; i + 1 < n; i += 2) {
       visit(bytes[i]);
       visit(bytes[i + 1]);
-      offset = pairs[offset + lead[bytes[i]] + next[bytes[i + 1]]];
+      offset = w.pairs[offset + w.lead[bytes[i]] + w.next[bytes[i + 1]]];
     }
     // The last character of an odd text, or nothing: decided by a mask
     // rather than a branch, which the lengths of real texts would defeat.
     const size_t odd = size_t{0} - static_cast<size_t>(i < n);
     const unsigned char last = bytes[i & odd];
     visit(last);
-    offset = pairs[offset + ((lead[last] & odd) | (endLead_ & ~odd)) + endClass_];
-    return offset >= finalFromRow_;
+    offset = w.pairs[offset + ((w.lead[last] & odd) | (w.endLead & ~odd)) + w.endClass];
+    return offset >= w.finalFrom;
   }
 
  private:
@@ -130,6 +128,17 @@ class TleRegExprProgram {
   std::vector<std::uint16_t> leadClass_;  // 256 entries: the class * (classCount_ + 1)
   size_t startRow_ = 0;
   size_t finalFromRow_ = 0;
+  // What the pair walk reads, side by side in one cache line.
+  struct Walk {
+    const std::uint16_t* pairs = nullptr;
+    const std::uint16_t* lead = nullptr;
+    const std::uint16_t* next = nullptr;
+    std::uint32_t start = 0;
+    std::uint32_t finalFrom = 0;
+    std::uint32_t endClass = 0;
+    std::uint32_t endLead = 0;
+  };
+  Walk walk_;
 };
 
 }  // namespace kelmo::regexpr
