@@ -74,18 +74,18 @@ class TleRegExprProgram {
     const size_t n = text.size();
     if (n == 0) return w.start >= w.finalFrom;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const pairsEnd = bytes + (n & ~size_t{1});
     size_t offset = w.start;
-    size_t i = 0;
     // The refused row leads to itself: no branch on the data inside the loop.
-    for (; i + 1 < n; i += 2) {
-      visit(bytes[i]);
-      visit(bytes[i + 1]);
-      offset = w.pairs[offset + w.lead[bytes[i]] + w.next[bytes[i + 1]]];
+    for (const unsigned char* p = bytes; p != pairsEnd; p += 2) {
+      visit(p[0]);
+      visit(p[1]);
+      offset = w.pairs[offset + w.lead[p[0]] + w.next[p[1]]];
     }
     // The last character of an odd text, or nothing: decided by a mask
     // rather than a branch, which the lengths of real texts would defeat.
-    const size_t odd = size_t{0} - static_cast<size_t>(i < n);
-    const unsigned char last = bytes[i & odd];
+    const size_t odd = size_t{0} - (n & 1);
+    const unsigned char last = bytes[(n - 1) & odd];
     visit(last);
     offset = w.pairs[offset + ((w.lead[last] & odd) | (w.endLead & ~odd)) + w.endClass];
     return offset >= w.finalFrom;
