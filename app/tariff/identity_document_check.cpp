@@ -134,22 +134,26 @@ constexpr std::array<unsigned char, 256> kUpperCp1251 = [] {
   return upper;
 }();
 
+// A number whose every character is its first one, letter case ignored.
+// Real numbers differ by the second character, where this stops.
+bool IsOneRepeatedCharacter(std::string_view number) {
+  const unsigned char first = kUpperCp1251[static_cast<unsigned char>(number.front())];
+  for (char c : number.substr(1))
+    if (kUpperCp1251[static_cast<unsigned char>(c)] != first) return false;
+  return true;
+}
+
 // The check on the compiled masks of one type; reads only the two texts.
 bool CheckCompiled(const CompiledType& masks, std::string_view series,
                    std::string_view number) noexcept {
   if (masks.series == nullptr || masks.number == nullptr) return false;
-  // Whether the number is one character repeated (letter case ignored) is
-  // gathered while its mask walks it.
-  const unsigned char first =
-      number.empty() ? 0 : kUpperCp1251[static_cast<unsigned char>(number.front())];
-  unsigned differs = 0;
-  const bool numberOk = masks.number->MatchesWholeVisiting(
-      number, [&differs, first](unsigned char c) { differs |= kUpperCp1251[c] ^ first; });
+  const bool numberOk = masks.number->MatchesWhole(number);
   const bool seriesOk =
       masks.series->MatchesWhole(series) | (masks.emptySeriesAllowed & series.empty());
+  const bool repeated = !number.empty() && IsOneRepeatedCharacter(number);
   // Combined without branching on either answer: a registry's answers are
   // hard to foretell.
-  return seriesOk & numberOk & ((differs != 0) | number.empty());
+  return seriesOk & numberOk & !repeated;
 }
 
 }  // namespace

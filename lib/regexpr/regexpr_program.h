@@ -57,19 +57,7 @@ class TleRegExprProgram {
   // Whether the whole text is accepted: fed from the start, every character
   // accepted, a final state at the end.
   bool MatchesWhole(std::string_view text) const {
-    return MatchesWholeVisiting(text, [](unsigned char) {});
-  }
-
-  // MatchesWhole that also hands visit each byte of the text in the same
-  // pass, so that a caller wanting one more look at the bytes needs no loop
-  // of its own: every byte at least once (the first may come twice), in no
-  // promised order, nothing for an empty text.
-  template <class Visit>
-  bool MatchesWholeVisiting(std::string_view text, Visit&& visit) const {
-    if (pairStride_ == 0) {
-      for (char c : text) visit(static_cast<unsigned char>(c));
-      return MatchesWholeByStates(text);
-    }
+    if (pairStride_ == 0) return MatchesWholeByStates(text);
     const Walk& w = walk_;
     const size_t n = text.size();
     if (n == 0) return w.start >= w.finalFrom;
@@ -78,15 +66,12 @@ class TleRegExprProgram {
     size_t offset = w.start;
     // The refused row leads to itself: no branch on the data inside the loop.
     for (const unsigned char* p = bytes; p != pairsEnd; p += 2) {
-      visit(p[0]);
-      visit(p[1]);
       offset = w.pairs[offset + w.lead[p[0]] + w.next[p[1]]];
     }
     // The last character of an odd text, or nothing: decided by a mask
     // rather than a branch, which the lengths of real texts would defeat.
     const size_t odd = size_t{0} - (n & 1);
     const unsigned char last = bytes[(n - 1) & odd];
-    visit(last);
     offset = w.pairs[offset + ((w.lead[last] & odd) | (w.endLead & ~odd)) + w.endClass];
     return offset >= w.finalFrom;
   }
