@@ -52,6 +52,9 @@ class TleRegExprProgram {
   // states[i] through one transition, pass-through states followed.
   TleRegExprProgram(const std::vector<const TleRegExprSimpleState*>& states,
                     std::vector<std::uint64_t> follow);
+  // The walk holds pointers into the program's own tables.
+  TleRegExprProgram(const TleRegExprProgram&) = delete;
+  TleRegExprProgram& operator=(const TleRegExprProgram&) = delete;
 
   int StateCount() const { return static_cast<int>(count_); }
   // Whether the whole text is accepted: fed from the start, every character
