@@ -69,7 +69,9 @@ class TleRegExprProgram {
     size_t offset = w.start;
     // The refused row leads to itself: no branch on the data inside the loop.
     for (const unsigned char* p = bytes; p != pairsEnd; p += 2) {
-      offset = w.pairs[offset + w.lead[p[0]] + w.next[p[1]]];
+      // The class pair first: one addition on the chain from step to step.
+      const size_t pair = size_t{w.lead[p[0]]} + w.next[p[1]];
+      offset = w.pairs[offset + pair];
     }
     // The last character of an odd text, or nothing: decided by a mask
     // rather than a branch, which the lengths of real texts would defeat.
