@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "regexpr.h"
 
@@ -61,17 +62,29 @@ constexpr std::array<MaskText, 27> kMasks = {{
 // series mask it also stands for "no series".
 constexpr std::string_view kEmptySeriesMask = "^$";
 
+// Types 1 to 18 and 21 to 27, one bit each: a test without a branch on a
+// type that a registry gives in any order.
+constexpr std::uint32_t kCheckedTypes =
+    ((std::uint32_t{1} << 19) - 2) | (std::uint32_t{0x7F} << 21);
+static_assert(kCheckedTypes == 0x0FE7FFFE);
+
 bool IsCheckedType(int type) {
-  return (type >= 1 && type <= 18) || (type >= 21 && type <= 27);
+  return (static_cast<unsigned>(type) < 32) & ((kCheckedTypes >> (type & 31)) & 1);
 }
 
 // Every mask compiled once. The masks are fixed, so a compiled program
 // answers exactly as compiling the mask afresh for each value would.
+struct CompiledType {
+  // Null when the mask does not compile: every value fails it.
+  const TleRegExprProgram* series = nullptr;
+  const TleRegExprProgram* number = nullptr;
+  bool emptySeriesAllowed = false;
+};
+
 struct CompiledMasks {
   std::array<DocumentMasks, 27> text;
-  std::array<std::shared_ptr<const TleRegExprProgram>, 27> series;
-  std::array<std::shared_ptr<const TleRegExprProgram>, 27> number;
-  std::array<bool, 27> emptySeriesAllowed{};
+  std::array<CompiledType, 27> types;  // what a check reads, side by side
+  std::vector<std::shared_ptr<const TleRegExprProgram>> programs;  // owners of the above
 };
 
 std::shared_ptr<const TleRegExprProgram> CompileMask(const std::string& mask) {
@@ -85,23 +98,25 @@ std::shared_ptr<const TleRegExprProgram> CompileMask(const std::string& mask) {
   return re.Program();
 }
 
-const CompiledMasks& Masks() {
-  static const CompiledMasks masks = [] {
-    CompiledMasks m;
-    for (size_t i = 0; i < kMasks.size(); ++i) {
-      m.text[i] = {ToCp1251(QString::fromUtf8(kMasks[i].series)),
-                   ToCp1251(QString::fromUtf8(kMasks[i].number))};
-      m.series[i] = CompileMask(m.text[i].series);
-      m.number[i] = CompileMask(m.text[i].number);
-      m.emptySeriesAllowed[i] = m.text[i].series == kEmptySeriesMask;
-    }
-    return m;
-  }();
-  return masks;
+// Out of line, so that the check's look-up of the masks stays only the guard
+// of the static.
+[[gnu::noinline]] CompiledMasks CompileMasks() {
+  CompiledMasks m;
+  for (size_t i = 0; i < kMasks.size(); ++i) {
+    m.text[i] = {ToCp1251(QString::fromUtf8(kMasks[i].series)),
+                 ToCp1251(QString::fromUtf8(kMasks[i].number))};
+    const auto series = CompileMask(m.text[i].series);
+    const auto number = CompileMask(m.text[i].number);
+    m.types[i] = {series.get(), number.get(), m.text[i].series == kEmptySeriesMask};
+    m.programs.push_back(series);
+    m.programs.push_back(number);
+  }
+  return m;
 }
 
-bool Accepts(const std::shared_ptr<const TleRegExprProgram>& mask, std::string_view text) {
-  return mask && mask->MatchesWhole(text);
+const CompiledMasks& Masks() {
+  static const CompiledMasks masks = CompileMasks();
+  return masks;
 }
 
 // Code page 1251 letter case: Latin, Cyrillic А-Я/а-я, Ё/ё and the other
@@ -120,11 +135,25 @@ constexpr std::array<unsigned char, 256> kUpperCp1251 = [] {
 }();
 
 // A number whose every character is its first one, letter case ignored.
+// Real numbers differ by the second character, where this stops.
 bool IsOneRepeatedCharacter(std::string_view number) {
   const unsigned char first = kUpperCp1251[static_cast<unsigned char>(number.front())];
-  for (char c : number)
+  for (char c : number.substr(1))
     if (kUpperCp1251[static_cast<unsigned char>(c)] != first) return false;
   return true;
+}
+
+// The check on the compiled masks of one type; reads only the two texts.
+bool CheckCompiled(const CompiledType& masks, std::string_view series,
+                   std::string_view number) noexcept {
+  if (masks.series == nullptr || masks.number == nullptr) return false;
+  const bool numberOk = masks.number->MatchesWhole(number);
+  const bool seriesOk =
+      masks.series->MatchesWhole(series) | (masks.emptySeriesAllowed & series.empty());
+  const bool repeated = !number.empty() && IsOneRepeatedCharacter(number);
+  // Combined without branching on either answer: a registry's answers are
+  // hard to foretell.
+  return seriesOk & numberOk & !repeated;
 }
 
 }  // namespace
@@ -152,20 +181,13 @@ bool MatchWholeMask(std::string_view text, std::string_view mask) {
 bool CheckDocumentSeriesNumber(std::uint8_t type, std::string_view series,
                                std::string_view number) {
   if (!IsCheckedType(type)) return false;
-  bool result = false;
+  const CompiledMasks* masks = nullptr;
   try {
-    const CompiledMasks& masks = Masks();
-    const size_t i = type - 1u;
-    if (masks.emptySeriesAllowed[i] && series.empty() && Accepts(masks.number[i], number)) {
-      result = true;
-    } else {
-      result = Accepts(masks.series[i], series) && Accepts(masks.number[i], number);
-    }
+    masks = &Masks();
   } catch (...) {
     return false;
   }
-  if (!number.empty() && IsOneRepeatedCharacter(number)) return false;
-  return result;
+  return CheckCompiled(masks->types[type - 1u], series, number);
 }
 
 bool CheckDocumentSeriesNumber(std::uint8_t type, const QString& series, const QString& number) {

@@ -39,7 +39,7 @@ void TleRegExprProgram::BuildDeterministic() {
     size_t k = 0;
     while (k < classMask.size() && classMask[k] != column) ++k;
     if (k == classMask.size()) classMask.push_back(column);
-    byteClass_[c] = static_cast<std::uint8_t>(k);
+    byteClass_[c] = static_cast<std::uint16_t>(k);
   }
   classCount_ = classMask.size();
   std::vector<std::uint64_t> sets{1};  // the start state alone
@@ -74,10 +74,14 @@ void TleRegExprProgram::BuildDeterministic() {
   // Rows of the two-character table: the refused row first, then the states
   // where a text may not end, then those where it may, so that "final" is a
   // comparison of the row offset rather than one more look-up.
-  const size_t stride = classCount_ * classCount_;
+  const size_t end = classCount_;
+  const size_t width = classCount_ + 1;
+  const size_t stride = width * width;
   const size_t rows = sets.size() + 1;
   if (rows * stride > kMaxPairEntries) return;
   pairStride_ = stride;
+  endClass_ = end;
+  endLead_ = end * width;
   std::vector<size_t> rowOf(sets.size());
   size_t row = 1;
   for (int pass = 0; pass < 2; ++pass)
@@ -89,21 +93,34 @@ void TleRegExprProgram::BuildDeterministic() {
   if (finalFromRow_ == 0) finalFromRow_ = rows * stride;  // no final state at all
   startRow_ = rowOf[0] * stride;
   pairTable_.assign(rows * stride, 0);
-  singleByRow_.assign(rows * stride, 0);
   auto rowOffset = [&](std::int32_t state) {
     return static_cast<std::uint16_t>(state < 0 ? 0 : rowOf[static_cast<size_t>(state)] * stride);
   };
   for (size_t d = 0; d < sets.size(); ++d) {
     const size_t base = rowOf[d] * stride;
+    // Past the end of the text the state stays; (end, c) never comes up.
+    for (size_t b = 0; b < width; ++b)
+      pairTable_[base + end * width + b] = static_cast<std::uint16_t>(base);
     for (size_t a = 0; a < classCount_; ++a) {
       const std::int32_t mid = table_[d * classCount_ + a];
-      singleByRow_[base + a] = rowOffset(mid);
+      pairTable_[base + a * width + end] = rowOffset(mid);
       if (mid < 0) continue;
       for (size_t b = 0; b < classCount_; ++b)
-        pairTable_[base + a * classCount_ + b] =
+        pairTable_[base + a * width + b] =
             rowOffset(table_[static_cast<size_t>(mid) * classCount_ + b]);
     }
   }
+  leadClass_.resize(256);
+  for (size_t c = 0; c < 256; ++c)
+    leadClass_[c] = static_cast<std::uint16_t>(byteClass_[c] * width);
+  // Offsets stay below kMaxPairEntries, so they fit.
+  walk_ = {pairTable_.data(),
+           leadClass_.data(),
+           byteClass_.data(),
+           static_cast<std::uint32_t>(startRow_),
+           static_cast<std::uint32_t>(finalFromRow_),
+           static_cast<std::uint32_t>(endClass_),
+           static_cast<std::uint32_t>(endLead_)};
 }
 
 TleRegExprProgram::Run::Run(const TleRegExprProgram& program)
@@ -147,20 +164,7 @@ bool TleRegExprProgram::Run::InFinalState() const {
   return false;
 }
 
-bool TleRegExprProgram::MatchesWhole(std::string_view text) const {
-  if (pairStride_ != 0) {
-    const size_t n = text.size();
-    size_t offset = startRow_;
-    size_t i = 0;
-    for (; i + 1 < n; i += 2) {
-      const size_t pair = byteClass_[static_cast<unsigned char>(text[i])] * classCount_ +
-                          byteClass_[static_cast<unsigned char>(text[i + 1])];
-      // The refused row leads to itself: no branch on the data inside the loop.
-      offset = pairTable_[offset + pair];
-    }
-    if (i < n) offset = singleByRow_[offset + byteClass_[static_cast<unsigned char>(text[i])]];
-    return offset >= finalFromRow_;
-  }
+bool TleRegExprProgram::MatchesWholeByStates(std::string_view text) const {
   if (classCount_ != 0) {
     std::int32_t state = 0;
     for (char ch : text) {

@@ -13,12 +13,14 @@
 // gets its deterministic form, built when the program is: bytes fall into
 // classes that every test treats alike, and each set of states reachable
 // from the start becomes one state of a table indexed by class, so that
-// MatchesWhole costs one table look-up per character.
+// MatchesWhole costs one table look-up per two characters, without
+// allocating and without a call per character.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "regexpr_items.h"
@@ -50,13 +52,38 @@ class TleRegExprProgram {
   // states[i] through one transition, pass-through states followed.
   TleRegExprProgram(const std::vector<const TleRegExprSimpleState*>& states,
                     std::vector<std::uint64_t> follow);
+  // The walk holds pointers into the program's own tables.
+  TleRegExprProgram(const TleRegExprProgram&) = delete;
+  TleRegExprProgram& operator=(const TleRegExprProgram&) = delete;
 
   int StateCount() const { return static_cast<int>(count_); }
   // Whether the whole text is accepted: fed from the start, every character
   // accepted, a final state at the end.
-  bool MatchesWhole(std::string_view text) const;
+  bool MatchesWhole(std::string_view text) const {
+    if (pairStride_ == 0) return MatchesWholeByStates(text);
+    const Walk& w = walk_;
+    const size_t n = text.size();
+    if (n == 0) return w.start >= w.finalFrom;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const pairsEnd = bytes + (n & ~size_t{1});
+    size_t offset = w.start;
+    // The refused row leads to itself: no branch on the data inside the loop.
+    for (const unsigned char* p = bytes; p != pairsEnd; p += 2) {
+      // The class pair first: one addition on the chain from step to step.
+      const size_t pair = size_t{w.lead[p[0]]} + w.next[p[1]];
+      offset = w.pairs[offset + pair];
+    }
+    // The last character of an odd text, or nothing: decided by a mask
+    // rather than a branch, which the lengths of real texts would defeat.
+    const size_t odd = size_t{0} - (n & 1);
+    const unsigned char last = bytes[(n - 1) & odd];
+    offset = w.pairs[offset + ((w.lead[last] & odd) | (w.endLead & ~odd)) + w.endClass];
+    return offset >= w.finalFrom;
+  }
 
  private:
+  bool MatchesWholeByStates(std::string_view text) const;
+
   const std::uint64_t* Follow(size_t state) const { return &follow_[state * words_]; }
   const std::uint64_t* Accept(unsigned char c) const { return &accept_[c * words_]; }
 
@@ -73,20 +100,35 @@ class TleRegExprProgram {
 
   // The deterministic form; empty when the program has none.
   static constexpr size_t kMaxDeterministicStates = 512;
-  std::vector<std::uint8_t> byteClass_;  // 256 entries
   size_t classCount_ = 0;
   std::vector<std::int32_t> table_;  // state * classCount_ + class -> state, -1 for none
   std::vector<bool> tableFinal_;
   // Two characters a step, so that a text needs half as many dependent
-  // look-ups. Entries are row offsets (row * pairStride_): row 0 stands for
-  // "refused" and leads to itself; rows from finalFromRow_ on are final.
+  // look-ups. A row is indexed by lead class * (classCount_ + 1) + next
+  // class, where the class classCount_ (endClass_) stands for "past the end
+  // of the text": (c, end) is the one-character step and (end, end) stays.
+  // Entries are row offsets (row * pairStride_): row 0 stands for "refused"
+  // and leads to itself; rows from finalFromRow_ on are final.
   static constexpr size_t kMaxPairEntries = 16384;  // offsets fit 16 bits
-  size_t pairStride_ = 0;  // classCount_ squared; 0 when there is no pair table
+  size_t pairStride_ = 0;  // (classCount_ + 1) squared; 0 when there is no pair table
+  size_t endClass_ = 0;
+  size_t endLead_ = 0;  // endClass_ * (endClass_ + 1)
   std::vector<std::uint16_t> pairTable_;
-  // The one-character step, in the first classCount_ entries of each row.
-  std::vector<std::uint16_t> singleByRow_;
+  std::vector<std::uint16_t> byteClass_;  // 256 entries: the class
+  std::vector<std::uint16_t> leadClass_;  // 256 entries: the class * (classCount_ + 1)
   size_t startRow_ = 0;
   size_t finalFromRow_ = 0;
+  // What the pair walk reads, side by side in one cache line.
+  struct Walk {
+    const std::uint16_t* pairs = nullptr;
+    const std::uint16_t* lead = nullptr;
+    const std::uint16_t* next = nullptr;
+    std::uint32_t start = 0;
+    std::uint32_t finalFrom = 0;
+    std::uint32_t endClass = 0;
+    std::uint32_t endLead = 0;
+  };
+  Walk walk_;
 };
 
 }  // namespace kelmo::regexpr

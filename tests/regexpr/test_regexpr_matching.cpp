@@ -3,6 +3,7 @@
 // texts that would make a backtracking matcher explode.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -87,6 +88,38 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"(a(b)?)+c", {"ac", "abac", "ababc"}, {"c", "bc"}},
         // A reference copies the group with the quantifier it has by then.
         MatchCase{"(ab)+\\1", {"abab", "ababab"}, {"ab"}}));
+
+// The shared program takes characters two at a time with the last one of an
+// odd text apart: texts of every length up to twelve over a small alphabet,
+// both parities, answer as feeding them does.
+TEST(Matching, ProgramAgreesWithFeedingForEveryLengthParity) {
+  const std::vector<std::string> patterns = {"\\d{1,7}", "(ab)*c?",  "[A-Z]{2}-\\d+",
+                                             "x{0}",     "a|bc|def", "(a|b)*abb"};
+  const std::string alphabet = "ab1AB-";
+  for (const auto& pattern : patterns) {
+    TleRegExpr re;
+    Compile(re, pattern);
+    // Every text of up to four characters, random ones up to twelve,
+    std::vector<std::string> texts{""};
+    for (size_t from = 0; texts[from].size() < 4; ++from)
+      for (char c : alphabet) texts.push_back(texts[from] + c);
+    // and texts near the accepted ones at every length.
+    for (size_t k = 0; k <= 12; ++k) {
+      std::string ab;
+      for (size_t i = 0; i < k; ++i) ab += "ab";
+      texts.insert(texts.end(), {std::string(k, '1'), ab, ab + "c", "AB-" + std::string(k, '1'),
+                                 std::string(k, 'a') + "abb", std::string(k, 'x')});
+    }
+    std::mt19937 rng(7);
+    for (int i = 0; i < 2000; ++i) {
+      std::string t(rng() % 13, ' ');
+      for (char& c : t) c = alphabet[rng() % alphabet.size()];
+      texts.push_back(t);
+    }
+    for (const auto& t : texts)
+      EXPECT_EQ(re.Program()->MatchesWhole(t), Matches(pattern, t)) << pattern << " on " << t;
+  }
+}
 
 TEST(Matching, RefusedCharacterLeavesTheAutomatonWhereItWas) {
   TleRegExpr re;

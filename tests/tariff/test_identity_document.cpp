@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringDecoder>
+#include <random>
 #include <string>
 
 #include "identity_document_check.h"
@@ -118,6 +120,66 @@ TEST(IdentityDocument, MatchWholeMaskRaisesTheEnginesErrorForABadMask) {
     EXPECT_EQ(e.Errors().Item(0).message, "The '*' quantifier cannot be applied here");
     EXPECT_EQ(e.Errors().Item(1).message, "Can't create empty enumeration");
   }
+}
+
+// The answer as compiling each mask afresh and feeding the value gives it,
+// the repeated-character rule by Qt's letter case.
+bool FedAnswer(int type, const std::string& series, const std::string& number) {
+  if (type < 1 || type > 27 || type == 19 || type == 20) return false;
+  const auto masks = DocumentMasksFor(type);
+  const bool seriesOk =
+      MatchWholeMask(series, masks->series) || (masks->series == "^$" && series.empty());
+  if (!seriesOk || !MatchWholeMask(number, masks->number)) return false;
+  QStringDecoder decoder("windows-1251");
+  const QString text = decoder.decode(QByteArray(number.data(), static_cast<int>(number.size())));
+  for (QChar c : text)
+    if (c.toUpper() != text.front().toUpper()) return true;
+  return text.isEmpty();
+}
+
+// The compiled check answers as the fed masks do, for values of both length
+// parities (the matcher takes characters two at a time), empty ones, letters
+// of both cases, one repeated character, and type numbers in and out of the
+// table.
+TEST(IdentityDocument, CompiledCheckAgreesWithFeedingEveryValue) {
+  std::mt19937 rng(26);
+  const std::string alphabet = "0123456789 -,AZaz^$IVX\xC0\xDF\xE0\xFF\xA8\xB8\xD3";
+  auto text = [&](size_t length) {
+    std::string t;
+    for (size_t i = 0; i < length; ++i) t += alphabet[rng() % alphabet.size()];
+    return t;
+  };
+  int accepted = 0;
+  for (int round = 0; round < 6000; ++round) {
+    const int type = static_cast<int>(rng() % 30);
+    std::string series;
+    switch (rng() % 3) {
+      case 0:
+        series = text(rng() % 8);
+        break;
+      case 1:
+        series = std::string(1 + rng() % 3, "IVX"[rng() % 3]) + "-\xC0\xDF";
+        break;
+      default:
+        series = std::string(2, "\xC0\xC1\xDF"[rng() % 3]);
+    }
+    std::string number;
+    switch (rng() % 3) {
+      case 0:
+        number = text(rng() % 14);
+        break;
+      case 1:
+        number = std::string(1 + rng() % 12, "07aA\xE0\xC0"[rng() % 6]);
+        break;
+      default:
+        number = std::to_string(rng() % 100000000);
+    }
+    const bool fed = FedAnswer(type, series, number);
+    accepted += fed;
+    EXPECT_EQ(CheckDocumentSeriesNumber(static_cast<std::uint8_t>(type), series, number), fed)
+        << "type " << type << " series \"" << series << "\" number \"" << number << "\"";
+  }
+  EXPECT_GT(accepted, 100);  // the values reach the accepting paths too
 }
 
 TEST(IdentityDocument, CharactersOutsideTheCodePageNeverPass) {
