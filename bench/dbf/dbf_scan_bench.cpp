@@ -55,13 +55,13 @@ double Best(int runs, Step step) {
 
 // Fields of the registry's stacion.dbf that the loading reads (a subset of
 // the real table, with its widths).
-struct Spec {
+struct FieldShape {
   const char* name;
   char type;
   int width;
   int decimals;
 };
-const Spec kFields[] = {
+const FieldShape kFields[] = {
     {"ID", 'N', 10, 0},        {"FAMILY", 'C', 40, 0},    {"NAME", 'C', 40, 0},
     {"FATHER", 'C', 40, 0},    {"POL", 'C', 1, 0},        {"DR", 'D', 8, 0},
     {"RESP", 'C', 3, 0},       {"OBL", 'C', 5, 0},        {"RAION", 'C', 30, 0},
@@ -84,7 +84,7 @@ std::string BuildTable(const std::string& folder, int records) {
   {
     DFO_DBFBuild b(path);
     b.SetLanguageByte(0x65);
-    for (const Spec& s : kFields) b.AddField(s.name, s.type, s.width, s.decimals);
+    for (const FieldShape& s : kFields) b.AddField(s.name, s.type, s.width, s.decimals);
     b.WriteFiles();
   }
   std::vector<uint8_t> image;

@@ -68,13 +68,13 @@ TEST(DbfInterop, TablesWrittenByThePeerReadHere) {
   ScratchFolder dir;
   RunPeer(dir, R"(
 import dbf, datetime
-specs = {
+layouts = {
   'db3': 'name C(12); qty N(6,0); price N(10,2); born D; ok L; note M',
   'fp':  'name C(12); qty N(6,0); price F(10,2); born D; ok L; note M',
   'vfp': 'name C(12); qty I; price B; cash Y; born D; at T; ok L; note M',
 }
-for kind, spec in specs.items():
-    t = dbf.Table(kind + '.dbf', spec, dbf_type=kind, codepage='cp1251')
+for kind, layout in layouts.items():
+    t = dbf.Table(kind + '.dbf', layout, dbf_type=kind, codepage='cp1251')
     t.open(dbf.READ_WRITE)
     if kind == 'vfp':
         t.append(('Иванов', 5, 12.5, 1234.5, datetime.date(2012, 1, 31),
@@ -233,13 +233,13 @@ TEST(DbfInterop, PeerTablesPackedHereReadByThePeer) {
   ScratchFolder dir;
   RunPeer(dir, R"(
 import dbf, datetime
-specs = {
+layouts = {
   'db3': 'name C(12); qty N(6,0); note M',
   'fp':  'name C(12); price F(10,2); note M',
   'vfp': 'name C(12); qty I; price B; cash Y; at T; note M',
 }
-for kind, spec in specs.items():
-    t = dbf.Table(kind + '.dbf', spec, dbf_type=kind, codepage='cp1251')
+for kind, layout in layouts.items():
+    t = dbf.Table(kind + '.dbf', layout, dbf_type=kind, codepage='cp1251')
     t.open(dbf.READ_WRITE)
     for i in range(1, 5):
         if kind == 'vfp':
