@@ -60,7 +60,15 @@ void FbQuery::Open() {
     query.bindValue(QLatin1Char(':') + name, params_.value(name.toLower()));
   if (!query.exec()) throw DatabaseError(query.lastError().text());
   layout_ = query.record();
-  while (query.next()) rows_.append(query.record());
+  // An executed procedure answers a single row, and the driver keeps
+  // handing that row back: read it once.
+  static const QRegularExpression kExecuteProcedure(QStringLiteral("^\\s*execute\\s+procedure\\b"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+  const bool singleRow = kExecuteProcedure.match(sql_).hasMatch();
+  while (query.next()) {
+    rows_.append(query.record());
+    if (singleRow) break;
+  }
   if (query.lastError().isValid()) {
     rows_.clear();
     throw DatabaseError(query.lastError().text());

@@ -53,6 +53,8 @@ class FbDatabaseTest : public ::testing::Test {
               "SET TERM ^ ;\n"
               "CREATE PROCEDURE P_ADD (AID INTEGER, ANAME VARCHAR(40)) AS\n"
               "BEGIN\n  INSERT INTO T (ID, NAME) VALUES (:AID, :ANAME);\nEND^\n"
+              "CREATE PROCEDURE P_NEXT (AID INTEGER) RETURNS (NEXT_ID INTEGER) AS\n"
+              "BEGIN\n  NEXT_ID = AID + 1;\nEND^\n"
               "SET TERM ; ^\n");
   }
 
@@ -79,6 +81,20 @@ TEST_F(FbDatabaseTest, CreatesMissingDatabaseFromScriptsInNameOrder) {
   q.Next();
   EXPECT_TRUE(q.Eof());
   EXPECT_THROW(q.FieldByName("NOPE"), DatabaseError);
+}
+
+// An executed procedure answers one row: reading it as a result set must
+// stop there rather than fetch the same row for ever.
+TEST_F(FbDatabaseTest, ExecutedProcedureOpensAsOneRow) {
+  FbDatabase db("test_exec_proc");
+  db.setDatabaseName(dir.filePath("reg.fdb"));
+  db.setScriptFolder(scripts);
+  FbQuery q(db);
+  q.setSql("  EXECUTE PROCEDURE P_NEXT(:id)");
+  q.setParam("id", 41);
+  q.Open();
+  ASSERT_EQ(q.RecordCount(), 1);
+  EXPECT_EQ(q.FieldByName("NEXT_ID").toInt(), 42);
 }
 
 TEST_F(FbDatabaseTest, ParametersByNameAndTransactionCommit) {
