@@ -156,33 +156,19 @@ size_t SharedPrefix(const std::string& a, const std::string& b) {
 
 GSobjCDXTag::GSobjCDXTag(GSobjCDXFile& f, int32_t header, const std::string& n, bool list)
     : GSobjIndexTag(f, "CDX", IndexUpper(n), header), tagList(list) {
-  if (header == -1) {
-    headerPage = f.AllocatePage();
-    f.AllocatePage();
-    headerDirty = true;
-  } else {
-    ReadHeader();
-  }
+  OpenHeader(header, 2);
 }
 
 std::string GSobjCDXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
   if (keyType == 'C') {
-    std::string out = type == etBoolean ? (VariantToBool(value) ? "T" : "F") : VariantToText(value);
+    std::string out = CharacterKeyText(value, type);
     if (tagList) out = IndexUpper(out);
-    if (trim) {
-      while (!out.empty() && out.back() == ' ') out.pop_back();
-    }
+    if (trim) TrimTrailingBlanks(out);
     if (General()) out = GeneralKey(out);
     if (static_cast<int>(out.size()) > keyLength) out.resize(static_cast<size_t>(keyLength));
     return out;
   }
-  double v;
-  if (type == etText) {
-    std::string text = VariantToText(value);
-    v = keyType == 'D' ? exptools::TextToJulian(text) : std::strtod(text.c_str(), nullptr);
-  } else {
-    v = VariantToNumber(value);
-  }
+  double v = NumericKeyValue(value, type);
   if (keyType == 'D' && v >= kEmptyDate) v = 0;
   return FloatKey(v);
 }
@@ -450,9 +436,7 @@ void GSobjCDXTag::WriteHeader() {
 int GSobjCDXTag::DefineTag(const std::string& n, const std::string& key, bool u, bool asc,
                            const std::string& forExpr) {
   name = IndexUpper(n).substr(0, 10);
-  if (key.size() + forExpr.size() + 2 > 512) {
-    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
-  }
+  CheckExpressionsFit(key.size() + forExpr.size() + 2 <= 512, key);
   keyExpression = key;
   forExpression = forExpr;
   unique = u;
@@ -471,10 +455,7 @@ int GSobjCDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
     } else {
       keyLength = t == etBoolean ? 1 : static_cast<int>(VariantToText(v).size());
       if (collationName == "GENERAL") keyLength *= 2;
-      if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
-        throw EDbfError(DbfFormat("Sort key length must be 1-%d bytes, is %d",
-                                  TdfSort::kMaxKeyLength, keyLength));
-      }
+      CheckKeyLength();
     }
   }
   keyForm = IndexKeyForm::kText;

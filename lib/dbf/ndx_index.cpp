@@ -26,30 +26,17 @@ constexpr int kExprSize = 488;
 
 GSobjNDXTag::GSobjNDXTag(GSobjNDXFile& f, int32_t header, const std::string& n)
     : GSobjIndexTag(f, "NDX", n, header) {
-  if (header == -1) {
-    headerPage = f.AllocatePage();
-    headerDirty = true;
-  } else {
-    ReadHeader();
-  }
+  OpenHeader(header);
 }
 
 std::string GSobjNDXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
   if (keyType == 'C') {
-    std::string out = type == etBoolean ? (VariantToBool(value) ? "T" : "F") : VariantToText(value);
+    std::string out = CharacterKeyText(value, type);
     if (static_cast<int>(out.size()) > keyLength) out.resize(keyLength);
-    if (trim) {
-      while (!out.empty() && out.back() == ' ') out.pop_back();
-    }
+    if (trim) TrimTrailingBlanks(out);
     return out;
   }
-  double v;
-  if (type == etText) {
-    std::string text = VariantToText(value);
-    v = keyType == 'D' ? exptools::TextToJulian(text) : std::strtod(text.c_str(), nullptr);
-  } else {
-    v = VariantToNumber(value);
-  }
+  double v = NumericKeyValue(value, type);
   if (keyType == 'D' && v < 0.1) v = kEmptyDate;
   uint8_t b[8];
   PutLEDouble(b, v);
@@ -166,18 +153,10 @@ void GSobjNDXTag::WriteHeader() {
 int GSobjNDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
                            const std::string& forExpr) {
   name = n;
-  if (key.size() >= kExprSize) {
-    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
-  }
-  keyExpression = key;
+  CheckExpressionsFit(key.size() < kExprSize, key);
   (void)forExpr;  // the header has no room for a for-condition
-  forExpression.clear();
-  unique = u;
-  ascending = true;
-  CompileExpressions();
-  if (!keyHandler) return 0;
   TdfExpVariant v;
-  keyHandler->Evaluate(v);
+  if (!CompileDefinition(key, "", u, true, v)) return 0;
   uint8_t t = keyHandler->GetResultType();
   if (t == etDate || t == etDateTime) {
     keyType = 'D';
@@ -190,10 +169,7 @@ int GSobjNDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
   } else {
     keyType = 'C';
     keyLength = t == etBoolean ? 1 : static_cast<int>(VariantToText(v).size());
-    if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
-      throw EDbfError(DbfFormat("Sort key length must be 1-%d bytes, is %d", TdfSort::kMaxKeyLength,
-                                keyLength));
-    }
+    CheckKeyLength();
     entrySize = (keyLength + 8 + 3) / 4 * 4;
   }
   maxKeys = 504 / entrySize;

@@ -51,12 +51,7 @@ std::string IndexTextFromPage(const uint8_t* bytes, int length) {
 
 GSobjNTXTag::GSobjNTXTag(GSobjNTXFile& f, int32_t header, const std::string& n)
     : GSobjIndexTag(f, "NTX", n, header) {
-  if (header == -1) {
-    headerPage = f.AllocatePage();
-    headerDirty = true;
-  } else {
-    ReadHeader();
-  }
+  OpenHeader(header);
 }
 
 std::string GSobjNTXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
@@ -92,13 +87,10 @@ std::string GSobjNTXTag::FormatKey(const TdfExpVariant& value, uint8_t type, boo
     }
     out = digits;
   } else {
-    out = VariantToText(value);
-    if (type == etBoolean) out = VariantToBool(value) ? "T" : "F";
+    out = CharacterKeyText(value, type);
   }
   if (static_cast<int>(out.size()) > keyLength && keyLength > 0) out.resize(keyLength);
-  if (trim) {
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-  }
+  if (trim) TrimTrailingBlanks(out);
   return out;
 }
 
@@ -249,10 +241,7 @@ void GSobjNTXTag::SetLayout(uint8_t resultType, const TdfExpVariant& value) {
     keyLength = resultType == etBoolean ? 1 : static_cast<int>(VariantToText(value).size());
     decimals = 0;
   }
-  if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
-    throw EDbfError(
-        DbfFormat("Sort key length must be 1-%d bytes, is %d", TdfSort::kMaxKeyLength, keyLength));
-  }
+  CheckKeyLength();
   entrySize = keyLength + 8;
   maxKeys = 2 * ((1020 / (keyLength + 10) - 1) / 2);
   half = maxKeys / 2;
@@ -261,17 +250,9 @@ void GSobjNTXTag::SetLayout(uint8_t resultType, const TdfExpVariant& value) {
 int GSobjNTXTag::DefineTag(const std::string& n, const std::string& key, bool u, bool asc,
                            const std::string& forExpr) {
   name = n;
-  if (key.size() >= kHeaderExprSize || forExpr.size() >= kHeaderForSize) {
-    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
-  }
-  keyExpression = key;
-  forExpression = forExpr;
-  unique = u;
-  ascending = asc;
-  CompileExpressions();
-  if (!keyHandler) return 0;
+  CheckExpressionsFit(key.size() < kHeaderExprSize && forExpr.size() < kHeaderForSize, key);
   TdfExpVariant v;
-  keyHandler->Evaluate(v);
+  if (!CompileDefinition(key, forExpr, u, asc, v)) return 0;
   SetLayout(keyHandler->GetResultType(), v);
   uint8_t zero[kPageSize] = {};
   file.WritePage(headerPage, zero, kPageSize);
