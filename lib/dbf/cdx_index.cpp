@@ -377,19 +377,17 @@ void GSobjCDXTag::ReadHeader() {
   unique = (flags & 1) != 0;
   bool forFlag = (flags & 8) != 0;
   ascending = GetLE16(h + 502) == 0;
-  collationName = std::string(reinterpret_cast<const char*>(h + 494),
-                              strnlen(reinterpret_cast<const char*>(h + 494), 8));
+  collationName = ZeroTerminatedText(h + 494, 8);
   int64_t size = file.Disk() ? file.Disk()->Size() : 0;
   if (rootPage <= 0 || rootPage % kNodeSize != 0 || rootPage + kNodeSize > size || keyLength < 1 ||
       keyLength > TdfSort::kMaxKeyLength) {
     Corrupt();
   }
-  const char* text = reinterpret_cast<const char*>(h + 512);
-  size_t keyLen = strnlen(text, 512);
-  keyExpression.assign(text, keyLen);
+  keyExpression = ZeroTerminatedText(h + 512, 512);
+  size_t keyLen = keyExpression.size();
   forExpression.clear();
   if (forFlag && keyLen + 1 < 512) {
-    forExpression.assign(text + keyLen + 1, strnlen(text + keyLen + 1, 512 - keyLen - 1));
+    forExpression = ZeroTerminatedText(h + 512 + keyLen + 1, 512 - keyLen - 1);
   }
   if (keyExpression.empty() && !tagList) Corrupt();
   maxKeys = 500 / (keyLength + 8);

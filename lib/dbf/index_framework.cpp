@@ -14,6 +14,12 @@
 
 namespace kelmo::dbf {
 
+std::string ZeroTerminatedText(const uint8_t* p, size_t size) {
+  size_t n = 0;
+  while (n < size && p[n]) ++n;
+  return std::string(reinterpret_cast<const char*>(p), n);
+}
+
 double GetLEDouble(const uint8_t* p) {
   uint64_t bits = 0;
   for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];

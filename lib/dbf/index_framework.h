@@ -65,6 +65,8 @@ inline void PutBE32(uint8_t* p, uint32_t v) {
 }
 double GetLEDouble(const uint8_t* p);
 void PutLEDouble(uint8_t* p, double v);
+// The text of a zero-terminated field of at most size bytes.
+std::string ZeroTerminatedText(const uint8_t* p, size_t size);
 
 // ---------------------------------------------------------------------------
 // What an index needs of its table: the expression link its key and

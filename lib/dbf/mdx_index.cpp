@@ -214,12 +214,10 @@ void GSobjMDXTag::ReadHeader() {
       (keyType == 'N' && keyLength != 12) || (keyType == 'D' && keyLength != 8)) {
     Corrupt();
   }
-  keyExpression.assign(reinterpret_cast<const char*>(h.data() + kExprOffset),
-                       strnlen(reinterpret_cast<const char*>(h.data() + kExprOffset), kExprSize));
+  keyExpression = ZeroTerminatedText(h.data() + kExprOffset, kExprSize);
   forExpression.clear();
   if (forFlag) {
-    forExpression.assign(reinterpret_cast<const char*>(h.data() + kForOffset),
-                         strnlen(reinterpret_cast<const char*>(h.data() + kForOffset), kForSize));
+    forExpression = ZeroTerminatedText(h.data() + kForOffset, kForSize);
   }
   keyForm = keyType == 'C' ? IndexKeyForm::kText : IndexKeyForm::kFloat;
   CompileExpressions();
@@ -300,8 +298,7 @@ GSobjMDXFile::GSobjMDXFile(IndexTableLink* t, const std::string& name, bool crea
     for (int k = 1; k <= count; ++k) {
       const uint8_t* e = header.data() + 512 + kTagEntry * k;
       int32_t block = static_cast<int32_t>(GetLE32(e));
-      std::string tagName(reinterpret_cast<const char*>(e + 4),
-                          strnlen(reinterpret_cast<const char*>(e + 4), 11));
+      std::string tagName = ZeroTerminatedText(e + 4, 11);
       tags.push_back(std::make_unique<GSobjMDXTag>(*this, block, IndexUpper(tagName)));
     }
   } else {

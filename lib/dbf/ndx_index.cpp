@@ -108,9 +108,7 @@ void GSobjNDXTag::ReadHeader() {
   entrySize = GetLE16(h + 18);
   unique = (h[23] & 1) != 0;
   ascending = true;
-  int n = 0;
-  while (n < kExprSize && h[kExprOffset + n]) ++n;
-  keyExpression.assign(reinterpret_cast<const char*>(h + kExprOffset), static_cast<size_t>(n));
+  keyExpression = ZeroTerminatedText(h + kExprOffset, kExprSize);
   forExpression.clear();
   if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength || entrySize < keyLength + 8 ||
       maxKeys < 2 || 4 + maxKeys * entrySize > kBlockSize || rootPage <= 0 ||

@@ -32,12 +32,6 @@ constexpr int kHeaderExprSize = 256;
 constexpr int kHeaderForOffset = 282;
 constexpr int kHeaderForSize = 742;
 
-std::string ZeroTerminated(const uint8_t* p, int size) {
-  int n = 0;
-  while (n < size && p[n]) ++n;
-  return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
-}
-
 }  // namespace
 
 std::string IndexTextFromPage(const uint8_t* bytes, int length) {
@@ -183,8 +177,8 @@ void GSobjNTXTag::ReadHeader() {
       rootPage % kPageSize != 0) {
     Corrupt();
   }
-  keyExpression = ZeroTerminated(h + kHeaderExprOffset, kHeaderExprSize);
-  forExpression = (signature & 1) ? ZeroTerminated(h + kHeaderForOffset, kHeaderForSize) : "";
+  keyExpression = ZeroTerminatedText(h + kHeaderExprOffset, kHeaderExprSize);
+  forExpression = (signature & 1) ? ZeroTerminatedText(h + kHeaderForOffset, kHeaderForSize) : "";
   CompileExpressions();
   keyType = 'C';
   if (keyHandler) {
