@@ -534,14 +534,7 @@ bool GSobjCDXFile::DeleteTag(const std::string& given) {
 }
 
 int32_t GSobjCDXFile::AllocatePage() {
-  if (nextFree < 0) {
-    nextFree = (disk->Size() + GSobjCDXTag::kNodeSize - 1) / GSobjCDXTag::kNodeSize *
-               GSobjCDXTag::kNodeSize;
-  }
-  int64_t page = nextFree;
-  nextFree += GSobjCDXTag::kNodeSize;
-  if (page > 0x7FFFFE00) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
-  return static_cast<int32_t>(page);
+  return NextPageOffset(GSobjCDXTag::kNodeSize, 0x7FFFFE00);
 }
 
 void GSobjCDXFile::Reindex() {

@@ -124,6 +124,18 @@ GSobjIndexFile::GSobjIndexFile(IndexTableLink* t, std::string kindExtension)
 
 GSobjIndexFile::~GSobjIndexFile() = default;
 
+int32_t GSobjIndexFile::CheckedPageAddress(int64_t address, int64_t limit) const {
+  if (address > limit) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
+  return static_cast<int32_t>(address);
+}
+
+int32_t GSobjIndexFile::NextPageOffset(int pageSize, int64_t limit) {
+  if (nextFree < 0) nextFree = (disk->Size() + pageSize - 1) / pageSize * pageSize;
+  int64_t page = nextFree;
+  nextFree += pageSize;
+  return CheckedPageAddress(page, limit);
+}
+
 bool GSobjIndexFile::OpenDiskFile(const std::string& given, bool create, bool readWrite,
                                   const std::string& defaultExtension) {
   std::string name = given;

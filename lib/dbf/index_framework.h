@@ -418,6 +418,12 @@ class GSobjIndexFile {
   // name without folder gets the table's folder). Null when it does not exist.
   bool OpenDiskFile(const std::string& name, bool create, bool readWrite,
                     const std::string& defaultExtension);
+  // The page address unchanged; EDbfError "Error writing to <file>" when it
+  // lies past limit, the last address the format can store.
+  int32_t CheckedPageAddress(int64_t address, int64_t limit) const;
+  // Next free page for formats addressing pages by byte offset: the first
+  // after the file's end (rounded up to whole pages) on the first call.
+  int32_t NextPageOffset(int pageSize, int64_t limit);
   std::string kindExtension_;
 };
 

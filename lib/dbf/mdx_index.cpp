@@ -393,8 +393,7 @@ int32_t GSobjMDXFile::AllocatePage() {
   // Pages start on a page boundary after the header.
   int64_t block = nextFree;
   nextFree += blocksPerPage;
-  if (block > 0x3FFFFF) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
-  return static_cast<int32_t>(block);
+  return CheckedPageAddress(block, 0x3FFFFF);
 }
 
 bool GSobjMDXFile::Rename(const std::string& newName) {

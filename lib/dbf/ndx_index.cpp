@@ -207,8 +207,7 @@ int32_t GSobjNDXFile::AllocatePage() {
   int64_t block = nextFree++;
   // Readers bound their page reads by the header's next free block.
   if (!tags.empty()) tags.front()->headerDirty = true;
-  if (block > 0x3FFFFF) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
-  return static_cast<int32_t>(block);
+  return CheckedPageAddress(block, 0x3FFFFF);
 }
 
 void GSobjNDXFile::Reindex() {

@@ -281,15 +281,7 @@ int GSobjNTXFile::AddTag(const std::string& name, const std::string& keyExpressi
 }
 
 int32_t GSobjNTXFile::AllocatePage() {
-  if (nextFree < 0) {
-    int64_t size = disk->Size();
-    nextFree =
-        (size + GSobjNTXTag::kPageSize - 1) / GSobjNTXTag::kPageSize * GSobjNTXTag::kPageSize;
-  }
-  int64_t page = nextFree;
-  nextFree += GSobjNTXTag::kPageSize;
-  if (page > 0x7FFFFC00) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
-  return static_cast<int32_t>(page);
+  return NextPageOffset(GSobjNTXTag::kPageSize, 0x7FFFFC00);
 }
 
 void GSobjNTXFile::Reindex() {
