@@ -550,6 +550,20 @@ void GSobjIndexTag::EnterWalkedLeaf(int32_t page) {
   if (!walkedLeaves_.insert(page).second) Corrupt();
 }
 
+bool GSobjIndexTag::StepAncestor(int direction, size_t& depth) {
+  for (size_t j = path_.size() - 1; j > 0;) {
+    --j;
+    Frame& a = path_[j];
+    bool room = direction > 0 ? a.pos + 1 < static_cast<int>(a.node->entries.size()) : a.pos > 0;
+    if (room) {
+      a.pos += direction;
+      depth = j;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool GSobjIndexTag::NextEntry() {
   if (path_.empty()) return GoFirst();
   BeginWalk(1);
@@ -562,20 +576,8 @@ bool GSobjIndexTag::NextEntry() {
       return true;
     }
     // Up to the deepest ancestor with an entry to the right.
-    size_t j = path_.size() - 1;
-    while (j > 0) {
-      --j;
-      Frame& a = path_[j];
-      if (a.pos + 1 < static_cast<int>(a.node->entries.size())) {
-        ++a.pos;
-        break;
-      }
-      if (j == 0) {
-        leaf.pos = size;
-        return false;
-      }
-    }
-    if (path_.size() == 1) {
+    size_t j = 0;
+    if (!StepAncestor(1, j)) {
       leaf.pos = size;
       return false;
     }
@@ -605,20 +607,8 @@ bool GSobjIndexTag::PrevEntry() {
       current = leaf.node->entries[static_cast<size_t>(leaf.pos)];
       return true;
     }
-    size_t j = path_.size() - 1;
-    while (j > 0) {
-      --j;
-      Frame& a = path_[j];
-      if (a.pos > 0) {
-        --a.pos;
-        break;
-      }
-      if (j == 0) {
-        leaf.pos = -1;
-        return false;
-      }
-    }
-    if (path_.size() == 1) {
+    size_t j = 0;
+    if (!StepAncestor(-1, j)) {
       leaf.pos = -1;
       return false;
     }

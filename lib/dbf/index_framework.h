@@ -334,6 +334,10 @@ class GSobjIndexTag {
   void BeginWalk(int direction);
   // Notes the leaf the walk steps into; a leaf met twice is corruption.
   void EnterWalkedLeaf(int32_t page);
+  // Moves the deepest ancestor of the leaf that has an entry on the walk's
+  // side (direction 1 right, -1 left) one entry that way and answers its
+  // depth; false when there is none.
+  bool StepAncestor(int direction, size_t& depth);
   bool NextEntry();
   bool PrevEntry();
   bool ReadCurrent();
