@@ -156,33 +156,19 @@ size_t SharedPrefix(const std::string& a, const std::string& b) {
 
 GSobjCDXTag::GSobjCDXTag(GSobjCDXFile& f, int32_t header, const std::string& n, bool list)
     : GSobjIndexTag(f, "CDX", IndexUpper(n), header), tagList(list) {
-  if (header == -1) {
-    headerPage = f.AllocatePage();
-    f.AllocatePage();
-    headerDirty = true;
-  } else {
-    ReadHeader();
-  }
+  OpenHeader(header, 2);
 }
 
 std::string GSobjCDXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
   if (keyType == 'C') {
-    std::string out = type == etBoolean ? (VariantToBool(value) ? "T" : "F") : VariantToText(value);
+    std::string out = CharacterKeyText(value, type);
     if (tagList) out = IndexUpper(out);
-    if (trim) {
-      while (!out.empty() && out.back() == ' ') out.pop_back();
-    }
+    if (trim) TrimTrailingBlanks(out);
     if (General()) out = GeneralKey(out);
     if (static_cast<int>(out.size()) > keyLength) out.resize(static_cast<size_t>(keyLength));
     return out;
   }
-  double v;
-  if (type == etText) {
-    std::string text = VariantToText(value);
-    v = keyType == 'D' ? exptools::TextToJulian(text) : std::strtod(text.c_str(), nullptr);
-  } else {
-    v = VariantToNumber(value);
-  }
+  double v = NumericKeyValue(value, type);
   if (keyType == 'D' && v >= kEmptyDate) v = 0;
   return FloatKey(v);
 }
@@ -391,19 +377,17 @@ void GSobjCDXTag::ReadHeader() {
   unique = (flags & 1) != 0;
   bool forFlag = (flags & 8) != 0;
   ascending = GetLE16(h + 502) == 0;
-  collationName = std::string(reinterpret_cast<const char*>(h + 494),
-                              strnlen(reinterpret_cast<const char*>(h + 494), 8));
+  collationName = ZeroTerminatedText(h + 494, 8);
   int64_t size = file.Disk() ? file.Disk()->Size() : 0;
   if (rootPage <= 0 || rootPage % kNodeSize != 0 || rootPage + kNodeSize > size || keyLength < 1 ||
       keyLength > TdfSort::kMaxKeyLength) {
     Corrupt();
   }
-  const char* text = reinterpret_cast<const char*>(h + 512);
-  size_t keyLen = strnlen(text, 512);
-  keyExpression.assign(text, keyLen);
+  keyExpression = ZeroTerminatedText(h + 512, 512);
+  size_t keyLen = keyExpression.size();
   forExpression.clear();
   if (forFlag && keyLen + 1 < 512) {
-    forExpression.assign(text + keyLen + 1, strnlen(text + keyLen + 1, 512 - keyLen - 1));
+    forExpression = ZeroTerminatedText(h + 512 + keyLen + 1, 512 - keyLen - 1);
   }
   if (keyExpression.empty() && !tagList) Corrupt();
   maxKeys = 500 / (keyLength + 8);
@@ -450,9 +434,7 @@ void GSobjCDXTag::WriteHeader() {
 int GSobjCDXTag::DefineTag(const std::string& n, const std::string& key, bool u, bool asc,
                            const std::string& forExpr) {
   name = IndexUpper(n).substr(0, 10);
-  if (key.size() + forExpr.size() + 2 > 512) {
-    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
-  }
+  CheckExpressionsFit(key.size() + forExpr.size() + 2 <= 512, key);
   keyExpression = key;
   forExpression = forExpr;
   unique = u;
@@ -471,10 +453,7 @@ int GSobjCDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
     } else {
       keyLength = t == etBoolean ? 1 : static_cast<int>(VariantToText(v).size());
       if (collationName == "GENERAL") keyLength *= 2;
-      if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
-        throw EDbfError(DbfFormat("Sort key length must be 1-%d bytes, is %d",
-                                  TdfSort::kMaxKeyLength, keyLength));
-      }
+      CheckKeyLength();
     }
   }
   keyForm = IndexKeyForm::kText;
@@ -555,14 +534,7 @@ bool GSobjCDXFile::DeleteTag(const std::string& given) {
 }
 
 int32_t GSobjCDXFile::AllocatePage() {
-  if (nextFree < 0) {
-    nextFree = (disk->Size() + GSobjCDXTag::kNodeSize - 1) / GSobjCDXTag::kNodeSize *
-               GSobjCDXTag::kNodeSize;
-  }
-  int64_t page = nextFree;
-  nextFree += GSobjCDXTag::kNodeSize;
-  if (page > 0x7FFFFE00) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
-  return static_cast<int32_t>(page);
+  return NextPageOffset(GSobjCDXTag::kNodeSize, 0x7FFFFE00);
 }
 
 void GSobjCDXFile::Reindex() {

@@ -6,11 +6,19 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "dbf_expression_tools.h"
 #include "key_sorter.h"
 
 namespace kelmo::dbf {
+
+std::string ZeroTerminatedText(const uint8_t* p, size_t size) {
+  size_t n = 0;
+  while (n < size && p[n]) ++n;
+  return std::string(reinterpret_cast<const char*>(p), n);
+}
 
 double GetLEDouble(const uint8_t* p) {
   uint64_t bits = 0;
@@ -115,6 +123,18 @@ GSobjIndexFile::GSobjIndexFile(IndexTableLink* t, std::string kindExtension)
 }
 
 GSobjIndexFile::~GSobjIndexFile() = default;
+
+int32_t GSobjIndexFile::CheckedPageAddress(int64_t address, int64_t limit) const {
+  if (address > limit) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
+  return static_cast<int32_t>(address);
+}
+
+int32_t GSobjIndexFile::NextPageOffset(int pageSize, int64_t limit) {
+  if (nextFree < 0) nextFree = (disk->Size() + pageSize - 1) / pageSize * pageSize;
+  int64_t page = nextFree;
+  nextFree += pageSize;
+  return CheckedPageAddress(page, limit);
+}
 
 bool GSobjIndexFile::OpenDiskFile(const std::string& given, bool create, bool readWrite,
                                   const std::string& defaultExtension) {
@@ -444,7 +464,62 @@ int GSobjIndexTag::Seek(const std::string& key, int32_t record, int partial) {
   }
 }
 
+std::string GSobjIndexTag::CharacterKeyText(const TdfExpVariant& value, uint8_t type) {
+  return type == etBoolean ? (VariantToBool(value) ? "T" : "F") : VariantToText(value);
+}
+
+void GSobjIndexTag::TrimTrailingBlanks(std::string& key) {
+  while (!key.empty() && key.back() == ' ') key.pop_back();
+}
+
+double GSobjIndexTag::NumericKeyValue(const TdfExpVariant& value, uint8_t type) const {
+  if (type != etText) return VariantToNumber(value);
+  std::string text = VariantToText(value);
+  return keyType == 'D' ? exptools::TextToJulian(text) : std::strtod(text.c_str(), nullptr);
+}
+
+void GSobjIndexTag::CheckExpressionsFit(bool fit, const std::string& key) {
+  if (!fit) throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
+}
+
+void GSobjIndexTag::CheckKeyLength() const {
+  if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
+    throw EDbfError(
+        DbfFormat("Sort key length must be 1-%d bytes, is %d", TdfSort::kMaxKeyLength, keyLength));
+  }
+}
+
+void GSobjIndexTag::OpenHeader(int32_t header, int pages) {
+  if (header != -1) {
+    ReadHeader();
+    return;
+  }
+  headerPage = file.AllocatePage();
+  for (int i = 1; i < pages; ++i) file.AllocatePage();
+  headerDirty = true;
+}
+
+bool GSobjIndexTag::CompileDefinition(const std::string& key, const std::string& forExpr, bool u,
+                                      bool asc, TdfExpVariant& value) {
+  keyExpression = key;
+  forExpression = forExpr;
+  unique = u;
+  ascending = asc;
+  CompileExpressions();
+  if (!keyHandler) return false;
+  keyHandler->Evaluate(value);
+  return true;
+}
+
 bool GSobjIndexTag::GoFirst() {
+  return GoEdge(false);
+}
+
+bool GSobjIndexTag::GoLast() {
+  return GoEdge(true);
+}
+
+bool GSobjIndexTag::GoEdge(bool last) {
   if (path_.empty()) LoadRoot();
   path_.resize(1);
   for (size_t depth = 0;; ++depth) {
@@ -453,40 +528,45 @@ bool GSobjIndexTag::GoFirst() {
       f.pos = 0;
       return false;
     }
-    f.pos = 0;
+    f.pos = last ? static_cast<int>(f.node->entries.size()) - 1 : 0;
     if (f.node->leaf) {
-      current = f.node->entries[0];
+      current = f.node->entries[static_cast<size_t>(f.pos)];
       return true;
     }
     LoadChild(depth);
   }
 }
 
-bool GSobjIndexTag::GoLast() {
-  if (path_.empty()) LoadRoot();
-  path_.resize(1);
-  for (size_t depth = 0;; ++depth) {
-    Frame& f = path_[depth];
-    if (f.node->entries.empty()) {
-      f.pos = 0;
-      return false;
-    }
-    f.pos = static_cast<int>(f.node->entries.size()) - 1;
-    if (f.node->leaf) {
-      current = f.node->entries.back();
+void GSobjIndexTag::BeginWalk(int direction) {
+  if (walkDirection_ == direction) return;
+  walkedLeaves_.clear();
+  walkedLeaves_.insert(path_.back().node->page);
+  walkDirection_ = direction;
+}
+
+void GSobjIndexTag::EnterWalkedLeaf(int32_t page) {
+  // A walk enters each leaf once; a leaf met again means pages that share
+  // children, and walking on could take for ever.
+  if (!walkedLeaves_.insert(page).second) Corrupt();
+}
+
+bool GSobjIndexTag::StepAncestor(int direction, size_t& depth) {
+  for (size_t j = path_.size() - 1; j > 0;) {
+    --j;
+    Frame& a = path_[j];
+    bool room = direction > 0 ? a.pos + 1 < static_cast<int>(a.node->entries.size()) : a.pos > 0;
+    if (room) {
+      a.pos += direction;
+      depth = j;
       return true;
     }
-    LoadChild(depth);
   }
+  return false;
 }
 
 bool GSobjIndexTag::NextEntry() {
   if (path_.empty()) return GoFirst();
-  if (walkDirection_ != 1) {
-    walkedLeaves_.clear();
-    walkedLeaves_.insert(path_.back().node->page);
-    walkDirection_ = 1;
-  }
+  BeginWalk(1);
   while (true) {
     Frame& leaf = path_.back();
     int size = static_cast<int>(leaf.node->entries.size());
@@ -496,20 +576,8 @@ bool GSobjIndexTag::NextEntry() {
       return true;
     }
     // Up to the deepest ancestor with an entry to the right.
-    size_t j = path_.size() - 1;
-    while (j > 0) {
-      --j;
-      Frame& a = path_[j];
-      if (a.pos + 1 < static_cast<int>(a.node->entries.size())) {
-        ++a.pos;
-        break;
-      }
-      if (j == 0) {
-        leaf.pos = size;
-        return false;
-      }
-    }
-    if (path_.size() == 1) {
+    size_t j = 0;
+    if (!StepAncestor(1, j)) {
       leaf.pos = size;
       return false;
     }
@@ -519,9 +587,7 @@ bool GSobjIndexTag::NextEntry() {
       Frame& c = path_[d + 1];
       c.pos = c.node->leaf ? -1 : 0;
       if (c.node->leaf) {
-        // A walk enters each leaf once; a leaf met again means pages that
-        // share children, and walking on could take for ever.
-        if (!walkedLeaves_.insert(c.node->page).second) Corrupt();
+        EnterWalkedLeaf(c.node->page);
         break;
       }
       if (c.node->entries.empty()) Corrupt();
@@ -531,11 +597,7 @@ bool GSobjIndexTag::NextEntry() {
 
 bool GSobjIndexTag::PrevEntry() {
   if (path_.empty()) return GoLast();
-  if (walkDirection_ != -1) {
-    walkedLeaves_.clear();
-    walkedLeaves_.insert(path_.back().node->page);
-    walkDirection_ = -1;
-  }
+  BeginWalk(-1);
   while (true) {
     Frame& leaf = path_.back();
     int size = static_cast<int>(leaf.node->entries.size());
@@ -545,20 +607,8 @@ bool GSobjIndexTag::PrevEntry() {
       current = leaf.node->entries[static_cast<size_t>(leaf.pos)];
       return true;
     }
-    size_t j = path_.size() - 1;
-    while (j > 0) {
-      --j;
-      Frame& a = path_[j];
-      if (a.pos > 0) {
-        --a.pos;
-        break;
-      }
-      if (j == 0) {
-        leaf.pos = -1;
-        return false;
-      }
-    }
-    if (path_.size() == 1) {
+    size_t j = 0;
+    if (!StepAncestor(-1, j)) {
       leaf.pos = -1;
       return false;
     }
@@ -568,9 +618,7 @@ bool GSobjIndexTag::PrevEntry() {
       int n = static_cast<int>(c.node->entries.size());
       c.pos = c.node->leaf ? n : n - 1;
       if (c.node->leaf) {
-        // A walk enters each leaf once; a leaf met again means pages that
-        // share children, and walking on could take for ever.
-        if (!walkedLeaves_.insert(c.node->page).second) Corrupt();
+        EnterWalkedLeaf(c.node->page);
         break;
       }
       if (n == 0) Corrupt();

@@ -65,6 +65,8 @@ inline void PutBE32(uint8_t* p, uint32_t v) {
 }
 double GetLEDouble(const uint8_t* p);
 void PutLEDouble(uint8_t* p, double v);
+// The text of a zero-terminated field of at most size bytes.
+std::string ZeroTerminatedText(const uint8_t* p, size_t size);
 
 // ---------------------------------------------------------------------------
 // What an index needs of its table: the expression link its key and
@@ -293,6 +295,29 @@ class GSobjIndexTag {
     int pos = -1;
   };
   [[noreturn]] void Corrupt() const;
+  // Key-forming steps the .ndx, .mdx and .cdx formats share.
+  // The text of a character key: "T" or "F" for a logical value.
+  static std::string CharacterKeyText(const TdfExpVariant& value, uint8_t type);
+  static void TrimTrailingBlanks(std::string& key);
+  // The number behind a numeric or date key; a search text is read as a date
+  // (Julian day, EDbfExpression when malformed) for date keys and as a
+  // decimal number otherwise.
+  double NumericKeyValue(const TdfExpVariant& value, uint8_t type) const;
+  // EDbfExpression "Syntax Error in expression ..." naming the key expression
+  // unless the expressions fit the format's header.
+  static void CheckExpressionsFit(bool fit, const std::string& key);
+  // EDbfError "Sort key length must be 1-N bytes, is L" unless keyLength
+  // lies within what the sorter takes.
+  void CheckKeyLength() const;
+  // For the constructors of the formats: header -1 starts a new tag on
+  // freshly allocated pages (the first becomes the header page), any other
+  // reads the tag's header.
+  void OpenHeader(int32_t header, int pages = 1);
+  // Takes the definition's texts and flags, compiles them (EDbfExpression)
+  // and evaluates the key of the current record into value; false without a
+  // key expression.
+  bool CompileDefinition(const std::string& key, const std::string& forExpr, bool u, bool asc,
+                         TdfExpVariant& value);
   void LoadRoot();
   void LoadChild(size_t depth);
   bool IsRightmost(size_t depth) const;
@@ -301,6 +326,18 @@ class GSobjIndexTag {
   int Seek(const std::string& key, int32_t record, int partial);
   bool GoFirst();
   bool GoLast();
+  // Walks down the first (or last) pointers to the first (or last) entry;
+  // false on an empty tag.
+  bool GoEdge(bool last);
+  // A walk in a new direction (1 forward, -1 backward) forgets the leaves
+  // walked so far.
+  void BeginWalk(int direction);
+  // Notes the leaf the walk steps into; a leaf met twice is corruption.
+  void EnterWalkedLeaf(int32_t page);
+  // Moves the deepest ancestor of the leaf that has an entry on the walk's
+  // side (direction 1 right, -1 left) one entry that way and answers its
+  // depth; false when there is none.
+  bool StepAncestor(int direction, size_t& depth);
   bool NextEntry();
   bool PrevEntry();
   bool ReadCurrent();
@@ -385,6 +422,12 @@ class GSobjIndexFile {
   // name without folder gets the table's folder). Null when it does not exist.
   bool OpenDiskFile(const std::string& name, bool create, bool readWrite,
                     const std::string& defaultExtension);
+  // The page address unchanged; EDbfError "Error writing to <file>" when it
+  // lies past limit, the last address the format can store.
+  int32_t CheckedPageAddress(int64_t address, int64_t limit) const;
+  // Next free page for formats addressing pages by byte offset: the first
+  // after the file's end (rounded up to whole pages) on the first call.
+  int32_t NextPageOffset(int pageSize, int64_t limit);
   std::string kindExtension_;
 };
 

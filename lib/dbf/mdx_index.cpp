@@ -95,30 +95,17 @@ double MdxDecimalToFloat(const uint8_t* b) {
 
 GSobjMDXTag::GSobjMDXTag(GSobjMDXFile& f, int32_t header, const std::string& n)
     : GSobjIndexTag(f, "MDX", n, header), pageSize(f.pageSize) {
-  if (header == -1) {
-    headerPage = f.AllocatePage();
-    headerDirty = true;
-  } else {
-    ReadHeader();
-  }
+  OpenHeader(header);
 }
 
 std::string GSobjMDXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
   if (keyType == 'C') {
-    std::string out = type == etBoolean ? (VariantToBool(value) ? "T" : "F") : VariantToText(value);
+    std::string out = CharacterKeyText(value, type);
     if (static_cast<int>(out.size()) > keyLength) out.resize(static_cast<size_t>(keyLength));
-    if (trim) {
-      while (!out.empty() && out.back() == ' ') out.pop_back();
-    }
+    if (trim) TrimTrailingBlanks(out);
     return out;
   }
-  double v;
-  if (type == etText) {
-    std::string text = VariantToText(value);
-    v = keyType == 'D' ? exptools::TextToJulian(text) : std::strtod(text.c_str(), nullptr);
-  } else {
-    v = VariantToNumber(value);
-  }
+  double v = NumericKeyValue(value, type);
   if (keyType == 'D' && v < 0.1) v = kEmptyDate;
   if (keyType == 'N') v = MdxDecimalToFloat(FloatToMdxDecimal(v).data());
   uint8_t b[8];
@@ -227,12 +214,10 @@ void GSobjMDXTag::ReadHeader() {
       (keyType == 'N' && keyLength != 12) || (keyType == 'D' && keyLength != 8)) {
     Corrupt();
   }
-  keyExpression.assign(reinterpret_cast<const char*>(h.data() + kExprOffset),
-                       strnlen(reinterpret_cast<const char*>(h.data() + kExprOffset), kExprSize));
+  keyExpression = ZeroTerminatedText(h.data() + kExprOffset, kExprSize);
   forExpression.clear();
   if (forFlag) {
-    forExpression.assign(reinterpret_cast<const char*>(h.data() + kForOffset),
-                         strnlen(reinterpret_cast<const char*>(h.data() + kForOffset), kForSize));
+    forExpression = ZeroTerminatedText(h.data() + kForOffset, kForSize);
   }
   keyForm = keyType == 'C' ? IndexKeyForm::kText : IndexKeyForm::kFloat;
   CompileExpressions();
@@ -266,17 +251,9 @@ void GSobjMDXTag::WriteHeader() {
 int GSobjMDXTag::DefineTag(const std::string& n, const std::string& key, bool u, bool asc,
                            const std::string& forExpr) {
   name = n;
-  if (key.size() >= kExprSize || forExpr.size() >= kForSize) {
-    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
-  }
-  keyExpression = key;
-  forExpression = forExpr;
-  unique = u;
-  ascending = asc;
-  CompileExpressions();
-  if (!keyHandler) return 0;
+  CheckExpressionsFit(key.size() < kExprSize && forExpr.size() < kForSize, key);
   TdfExpVariant v;
-  keyHandler->Evaluate(v);
+  if (!CompileDefinition(key, forExpr, u, asc, v)) return 0;
   uint8_t t = keyHandler->GetResultType();
   if (t == etDate || t == etDateTime) {
     keyType = 'D';
@@ -287,10 +264,7 @@ int GSobjMDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
   } else {
     keyType = 'C';
     keyLength = t == etBoolean ? 1 : static_cast<int>(VariantToText(v).size());
-    if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
-      throw EDbfError(DbfFormat("Sort key length must be 1-%d bytes, is %d", TdfSort::kMaxKeyLength,
-                                keyLength));
-    }
+    CheckKeyLength();
   }
   keyForm = keyType == 'C' ? IndexKeyForm::kText : IndexKeyForm::kFloat;
   entrySize = (keyLength + 4 + 3) / 4 * 4;
@@ -324,8 +298,7 @@ GSobjMDXFile::GSobjMDXFile(IndexTableLink* t, const std::string& name, bool crea
     for (int k = 1; k <= count; ++k) {
       const uint8_t* e = header.data() + 512 + kTagEntry * k;
       int32_t block = static_cast<int32_t>(GetLE32(e));
-      std::string tagName(reinterpret_cast<const char*>(e + 4),
-                          strnlen(reinterpret_cast<const char*>(e + 4), 11));
+      std::string tagName = ZeroTerminatedText(e + 4, 11);
       tags.push_back(std::make_unique<GSobjMDXTag>(*this, block, IndexUpper(tagName)));
     }
   } else {
@@ -420,8 +393,7 @@ int32_t GSobjMDXFile::AllocatePage() {
   // Pages start on a page boundary after the header.
   int64_t block = nextFree;
   nextFree += blocksPerPage;
-  if (block > 0x3FFFFF) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
-  return static_cast<int32_t>(block);
+  return CheckedPageAddress(block, 0x3FFFFF);
 }
 
 bool GSobjMDXFile::Rename(const std::string& newName) {

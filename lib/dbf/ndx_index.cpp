@@ -26,30 +26,17 @@ constexpr int kExprSize = 488;
 
 GSobjNDXTag::GSobjNDXTag(GSobjNDXFile& f, int32_t header, const std::string& n)
     : GSobjIndexTag(f, "NDX", n, header) {
-  if (header == -1) {
-    headerPage = f.AllocatePage();
-    headerDirty = true;
-  } else {
-    ReadHeader();
-  }
+  OpenHeader(header);
 }
 
 std::string GSobjNDXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
   if (keyType == 'C') {
-    std::string out = type == etBoolean ? (VariantToBool(value) ? "T" : "F") : VariantToText(value);
+    std::string out = CharacterKeyText(value, type);
     if (static_cast<int>(out.size()) > keyLength) out.resize(keyLength);
-    if (trim) {
-      while (!out.empty() && out.back() == ' ') out.pop_back();
-    }
+    if (trim) TrimTrailingBlanks(out);
     return out;
   }
-  double v;
-  if (type == etText) {
-    std::string text = VariantToText(value);
-    v = keyType == 'D' ? exptools::TextToJulian(text) : std::strtod(text.c_str(), nullptr);
-  } else {
-    v = VariantToNumber(value);
-  }
+  double v = NumericKeyValue(value, type);
   if (keyType == 'D' && v < 0.1) v = kEmptyDate;
   uint8_t b[8];
   PutLEDouble(b, v);
@@ -121,9 +108,7 @@ void GSobjNDXTag::ReadHeader() {
   entrySize = GetLE16(h + 18);
   unique = (h[23] & 1) != 0;
   ascending = true;
-  int n = 0;
-  while (n < kExprSize && h[kExprOffset + n]) ++n;
-  keyExpression.assign(reinterpret_cast<const char*>(h + kExprOffset), static_cast<size_t>(n));
+  keyExpression = ZeroTerminatedText(h + kExprOffset, kExprSize);
   forExpression.clear();
   if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength || entrySize < keyLength + 8 ||
       maxKeys < 2 || 4 + maxKeys * entrySize > kBlockSize || rootPage <= 0 ||
@@ -166,18 +151,10 @@ void GSobjNDXTag::WriteHeader() {
 int GSobjNDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
                            const std::string& forExpr) {
   name = n;
-  if (key.size() >= kExprSize) {
-    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
-  }
-  keyExpression = key;
+  CheckExpressionsFit(key.size() < kExprSize, key);
   (void)forExpr;  // the header has no room for a for-condition
-  forExpression.clear();
-  unique = u;
-  ascending = true;
-  CompileExpressions();
-  if (!keyHandler) return 0;
   TdfExpVariant v;
-  keyHandler->Evaluate(v);
+  if (!CompileDefinition(key, "", u, true, v)) return 0;
   uint8_t t = keyHandler->GetResultType();
   if (t == etDate || t == etDateTime) {
     keyType = 'D';
@@ -190,10 +167,7 @@ int GSobjNDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
   } else {
     keyType = 'C';
     keyLength = t == etBoolean ? 1 : static_cast<int>(VariantToText(v).size());
-    if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
-      throw EDbfError(DbfFormat("Sort key length must be 1-%d bytes, is %d", TdfSort::kMaxKeyLength,
-                                keyLength));
-    }
+    CheckKeyLength();
     entrySize = (keyLength + 8 + 3) / 4 * 4;
   }
   maxKeys = 504 / entrySize;
@@ -233,8 +207,7 @@ int32_t GSobjNDXFile::AllocatePage() {
   int64_t block = nextFree++;
   // Readers bound their page reads by the header's next free block.
   if (!tags.empty()) tags.front()->headerDirty = true;
-  if (block > 0x3FFFFF) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
-  return static_cast<int32_t>(block);
+  return CheckedPageAddress(block, 0x3FFFFF);
 }
 
 void GSobjNDXFile::Reindex() {

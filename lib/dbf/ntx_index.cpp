@@ -32,12 +32,6 @@ constexpr int kHeaderExprSize = 256;
 constexpr int kHeaderForOffset = 282;
 constexpr int kHeaderForSize = 742;
 
-std::string ZeroTerminated(const uint8_t* p, int size) {
-  int n = 0;
-  while (n < size && p[n]) ++n;
-  return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
-}
-
 }  // namespace
 
 std::string IndexTextFromPage(const uint8_t* bytes, int length) {
@@ -51,12 +45,7 @@ std::string IndexTextFromPage(const uint8_t* bytes, int length) {
 
 GSobjNTXTag::GSobjNTXTag(GSobjNTXFile& f, int32_t header, const std::string& n)
     : GSobjIndexTag(f, "NTX", n, header) {
-  if (header == -1) {
-    headerPage = f.AllocatePage();
-    headerDirty = true;
-  } else {
-    ReadHeader();
-  }
+  OpenHeader(header);
 }
 
 std::string GSobjNTXTag::FormatKey(const TdfExpVariant& value, uint8_t type, bool trim) {
@@ -92,13 +81,10 @@ std::string GSobjNTXTag::FormatKey(const TdfExpVariant& value, uint8_t type, boo
     }
     out = digits;
   } else {
-    out = VariantToText(value);
-    if (type == etBoolean) out = VariantToBool(value) ? "T" : "F";
+    out = CharacterKeyText(value, type);
   }
   if (static_cast<int>(out.size()) > keyLength && keyLength > 0) out.resize(keyLength);
-  if (trim) {
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-  }
+  if (trim) TrimTrailingBlanks(out);
   return out;
 }
 
@@ -191,8 +177,8 @@ void GSobjNTXTag::ReadHeader() {
       rootPage % kPageSize != 0) {
     Corrupt();
   }
-  keyExpression = ZeroTerminated(h + kHeaderExprOffset, kHeaderExprSize);
-  forExpression = (signature & 1) ? ZeroTerminated(h + kHeaderForOffset, kHeaderForSize) : "";
+  keyExpression = ZeroTerminatedText(h + kHeaderExprOffset, kHeaderExprSize);
+  forExpression = (signature & 1) ? ZeroTerminatedText(h + kHeaderForOffset, kHeaderForSize) : "";
   CompileExpressions();
   keyType = 'C';
   if (keyHandler) {
@@ -249,10 +235,7 @@ void GSobjNTXTag::SetLayout(uint8_t resultType, const TdfExpVariant& value) {
     keyLength = resultType == etBoolean ? 1 : static_cast<int>(VariantToText(value).size());
     decimals = 0;
   }
-  if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength) {
-    throw EDbfError(
-        DbfFormat("Sort key length must be 1-%d bytes, is %d", TdfSort::kMaxKeyLength, keyLength));
-  }
+  CheckKeyLength();
   entrySize = keyLength + 8;
   maxKeys = 2 * ((1020 / (keyLength + 10) - 1) / 2);
   half = maxKeys / 2;
@@ -261,17 +244,9 @@ void GSobjNTXTag::SetLayout(uint8_t resultType, const TdfExpVariant& value) {
 int GSobjNTXTag::DefineTag(const std::string& n, const std::string& key, bool u, bool asc,
                            const std::string& forExpr) {
   name = n;
-  if (key.size() >= kHeaderExprSize || forExpr.size() >= kHeaderForSize) {
-    throw EDbfExpression(DbfFormat("Syntax Error in expression \"%s\"", key.c_str()));
-  }
-  keyExpression = key;
-  forExpression = forExpr;
-  unique = u;
-  ascending = asc;
-  CompileExpressions();
-  if (!keyHandler) return 0;
+  CheckExpressionsFit(key.size() < kHeaderExprSize && forExpr.size() < kHeaderForSize, key);
   TdfExpVariant v;
-  keyHandler->Evaluate(v);
+  if (!CompileDefinition(key, forExpr, u, asc, v)) return 0;
   SetLayout(keyHandler->GetResultType(), v);
   uint8_t zero[kPageSize] = {};
   file.WritePage(headerPage, zero, kPageSize);
@@ -306,15 +281,7 @@ int GSobjNTXFile::AddTag(const std::string& name, const std::string& keyExpressi
 }
 
 int32_t GSobjNTXFile::AllocatePage() {
-  if (nextFree < 0) {
-    int64_t size = disk->Size();
-    nextFree =
-        (size + GSobjNTXTag::kPageSize - 1) / GSobjNTXTag::kPageSize * GSobjNTXTag::kPageSize;
-  }
-  int64_t page = nextFree;
-  nextFree += GSobjNTXTag::kPageSize;
-  if (page > 0x7FFFFC00) throw EDbfError(DbfFormat("Error writing to %s", fileName.c_str()));
-  return static_cast<int32_t>(page);
+  return NextPageOffset(GSobjNTXTag::kPageSize, 0x7FFFFC00);
 }
 
 void GSobjNTXFile::Reindex() {
