@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "buffered_stream.h"
-#include "zip_code_pages.h"
 #include "file_helpers.h"
 #include "little_endian.h"
+#include "zip_code_pages.h"
 
 namespace kelmo::zip {
 
@@ -32,130 +35,119 @@ void SetZipSignatures(std::uint32_t central, std::uint32_t local, std::uint32_t 
   if (end) s.end = end;
 }
 
+namespace {
+// Each record lists its fields once, in the format's order; reading and
+// writing both walk that list, so the two cannot drift apart.
+template <typename T>
+T GetLE(const std::uint8_t* p) {
+  if constexpr (sizeof(T) == 2)
+    return GetLE16(p);
+  else if constexpr (sizeof(T) == 4)
+    return GetLE32(p);
+  else
+    return GetLE64(p);
+}
+
+template <typename T>
+void PutLE(std::uint8_t* p, T v) {
+  if constexpr (sizeof(T) == 2)
+    PutLE16(p, v);
+  else if constexpr (sizeof(T) == 4)
+    PutLE32(p, v);
+  else
+    PutLE64(p, v);
+}
+
+template <typename Tuple>
+void ReadFields(const std::uint8_t* p, Tuple fields) {
+  std::apply(
+      [&p](auto&... f) {
+        ((f = GetLE<std::remove_reference_t<decltype(f)>>(p), p += sizeof(f)), ...);
+      },
+      fields);
+}
+
+template <typename Tuple>
+void WriteFields(std::uint8_t* p, Tuple fields) {
+  std::apply([&p](const auto&... f) { ((PutLE(p, f), p += sizeof(f)), ...); }, fields);
+}
+
+template <typename Tuple>
+struct FieldBytes;
+template <typename... T>
+struct FieldBytes<std::tuple<T&...>> {
+  static constexpr int value = static_cast<int>((sizeof(T) + ...));
+};
+
+template <typename R>
+auto LocalFields(R& r) {
+  return std::tie(r.signature, r.version_needed, r.flags, r.method, r.date_time, r.crc32,
+                  r.compressed_size, r.uncompressed_size, r.name_length, r.extra_length);
+}
+template <typename R>
+auto CentralFields(R& r) {
+  return std::tie(r.signature, r.version_made_by, r.version_needed, r.flags, r.method, r.date_time,
+                  r.crc32, r.compressed_size, r.uncompressed_size, r.name_length, r.extra_length,
+                  r.comment_length, r.disk_start, r.internal_attributes, r.external_attributes,
+                  r.local_header_offset);
+}
+template <typename R>
+auto EndFields(R& r) {
+  return std::tie(r.signature, r.this_disk, r.central_start_disk, r.entries_this_disk,
+                  r.entries_total, r.central_size, r.central_offset, r.comment_length);
+}
+template <typename R>
+auto Zip64EndFields(R& r) {
+  return std::tie(r.signature, r.record_size, r.version_made_by, r.version_needed, r.this_disk,
+                  r.central_start_disk, r.entries_this_disk, r.entries_total, r.central_size,
+                  r.central_offset);
+}
+template <typename R>
+auto LocatorFields(R& r) {
+  return std::tie(r.signature, r.zip64_end_disk, r.zip64_end_offset, r.total_disks);
+}
+
+static_assert(FieldBytes<decltype(LocalFields(std::declval<LocalFileHeader&>()))>::value ==
+              LocalFileHeader::kSize);
+static_assert(FieldBytes<decltype(CentralFields(std::declval<CentralDirHeader&>()))>::value ==
+              CentralDirHeader::kSize);
+static_assert(FieldBytes<decltype(EndFields(std::declval<EndCentralRecord&>()))>::value ==
+              EndCentralRecord::kSize);
+static_assert(FieldBytes<decltype(Zip64EndFields(std::declval<Zip64EndRecord&>()))>::value ==
+              Zip64EndRecord::kSize);
+static_assert(FieldBytes<decltype(LocatorFields(std::declval<Zip64Locator&>()))>::value ==
+              Zip64Locator::kSize);
+}  // namespace
+
 void LocalFileHeader::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  version_needed = GetLE16(p + 4);
-  flags = GetLE16(p + 6);
-  method = GetLE16(p + 8);
-  date_time = GetLE32(p + 10);
-  crc32 = GetLE32(p + 14);
-  compressed_size = GetLE32(p + 18);
-  uncompressed_size = GetLE32(p + 22);
-  name_length = GetLE16(p + 26);
-  extra_length = GetLE16(p + 28);
+  ReadFields(p, LocalFields(*this));
 }
-
 void LocalFileHeader::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE16(p + 4, version_needed);
-  PutLE16(p + 6, flags);
-  PutLE16(p + 8, method);
-  PutLE32(p + 10, date_time);
-  PutLE32(p + 14, crc32);
-  PutLE32(p + 18, compressed_size);
-  PutLE32(p + 22, uncompressed_size);
-  PutLE16(p + 26, name_length);
-  PutLE16(p + 28, extra_length);
+  WriteFields(p, LocalFields(*this));
 }
-
 void CentralDirHeader::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  version_made_by = GetLE16(p + 4);
-  version_needed = GetLE16(p + 6);
-  flags = GetLE16(p + 8);
-  method = GetLE16(p + 10);
-  date_time = GetLE32(p + 12);
-  crc32 = GetLE32(p + 16);
-  compressed_size = GetLE32(p + 20);
-  uncompressed_size = GetLE32(p + 24);
-  name_length = GetLE16(p + 28);
-  extra_length = GetLE16(p + 30);
-  comment_length = GetLE16(p + 32);
-  disk_start = GetLE16(p + 34);
-  internal_attributes = GetLE16(p + 36);
-  external_attributes = GetLE32(p + 38);
-  local_header_offset = GetLE32(p + 42);
+  ReadFields(p, CentralFields(*this));
 }
-
 void CentralDirHeader::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE16(p + 4, version_made_by);
-  PutLE16(p + 6, version_needed);
-  PutLE16(p + 8, flags);
-  PutLE16(p + 10, method);
-  PutLE32(p + 12, date_time);
-  PutLE32(p + 16, crc32);
-  PutLE32(p + 20, compressed_size);
-  PutLE32(p + 24, uncompressed_size);
-  PutLE16(p + 28, name_length);
-  PutLE16(p + 30, extra_length);
-  PutLE16(p + 32, comment_length);
-  PutLE16(p + 34, disk_start);
-  PutLE16(p + 36, internal_attributes);
-  PutLE32(p + 38, external_attributes);
-  PutLE32(p + 42, local_header_offset);
+  WriteFields(p, CentralFields(*this));
 }
-
 void EndCentralRecord::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  this_disk = GetLE16(p + 4);
-  central_start_disk = GetLE16(p + 6);
-  entries_this_disk = GetLE16(p + 8);
-  entries_total = GetLE16(p + 10);
-  central_size = GetLE32(p + 12);
-  central_offset = GetLE32(p + 16);
-  comment_length = GetLE16(p + 20);
+  ReadFields(p, EndFields(*this));
 }
-
 void EndCentralRecord::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE16(p + 4, this_disk);
-  PutLE16(p + 6, central_start_disk);
-  PutLE16(p + 8, entries_this_disk);
-  PutLE16(p + 10, entries_total);
-  PutLE32(p + 12, central_size);
-  PutLE32(p + 16, central_offset);
-  PutLE16(p + 20, comment_length);
+  WriteFields(p, EndFields(*this));
 }
-
 void Zip64EndRecord::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  record_size = GetLE64(p + 4);
-  version_made_by = GetLE16(p + 12);
-  version_needed = GetLE16(p + 14);
-  this_disk = GetLE32(p + 16);
-  central_start_disk = GetLE32(p + 20);
-  entries_this_disk = GetLE64(p + 24);
-  entries_total = GetLE64(p + 32);
-  central_size = GetLE64(p + 40);
-  central_offset = GetLE64(p + 48);
+  ReadFields(p, Zip64EndFields(*this));
 }
-
 void Zip64EndRecord::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE64(p + 4, record_size);
-  PutLE16(p + 12, version_made_by);
-  PutLE16(p + 14, version_needed);
-  PutLE32(p + 16, this_disk);
-  PutLE32(p + 20, central_start_disk);
-  PutLE64(p + 24, entries_this_disk);
-  PutLE64(p + 32, entries_total);
-  PutLE64(p + 40, central_size);
-  PutLE64(p + 48, central_offset);
+  WriteFields(p, Zip64EndFields(*this));
 }
-
 void Zip64Locator::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  zip64_end_disk = GetLE32(p + 4);
-  zip64_end_offset = GetLE64(p + 8);
-  total_disks = GetLE32(p + 16);
+  ReadFields(p, LocatorFields(*this));
 }
-
 void Zip64Locator::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE32(p + 4, zip64_end_disk);
-  PutLE64(p + 8, zip64_end_offset);
-  PutLE32(p + 16, total_disks);
+  WriteFields(p, LocatorFields(*this));
 }
 
 // ---------------------------------------------------------------- entry
