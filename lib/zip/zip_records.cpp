@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -117,6 +118,28 @@ static_assert(FieldBytes<decltype(Zip64EndFields(std::declval<Zip64EndRecord&>()
               Zip64EndRecord::kSize);
 static_assert(FieldBytes<decltype(LocatorFields(std::declval<Zip64Locator&>()))>::value ==
               Zip64Locator::kSize);
+// A field too wide for its slot in the classic record holds the all-ones
+// mark there and its value in the Zip64 companion, created on demand.
+// mirror keeps the companion in step when the value fits the slot too.
+template <typename Narrow, typename Ext, typename Wide>
+Wide WideValue(Narrow narrow, const std::optional<Ext>& ext, Wide Ext::*member) {
+  constexpr Narrow mark = std::numeric_limits<Narrow>::max();
+  return narrow == mark && ext ? (*ext).*member : narrow;
+}
+
+template <typename Narrow, typename Ext, typename Wide>
+void SetWideValue(std::uint64_t v, Narrow& narrow, std::optional<Ext>& ext, Wide Ext::*member,
+                  bool mirror = false) {
+  constexpr Narrow mark = std::numeric_limits<Narrow>::max();
+  if (v >= mark) {
+    if (!ext) ext.emplace();
+    (*ext).*member = static_cast<Wide>(v);
+    narrow = mark;
+  } else {
+    narrow = static_cast<Narrow>(v);
+    if (mirror && ext) (*ext).*member = static_cast<Wide>(v);
+  }
+}
 }  // namespace
 
 void LocalFileHeader::Read(const std::uint8_t* p) {
@@ -335,50 +358,28 @@ Zip64Values& TZipHeaderInfo::Zip64() {
 }
 
 std::uint64_t TZipHeaderInfo::GetCompressedSize() const {
-  return compressed_size == kMark32 && zip64_ ? zip64_->compressed_size : compressed_size;
+  return WideValue(compressed_size, zip64_, &Zip64Values::compressed_size);
 }
 void TZipHeaderInfo::SetCompressedSize(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64().compressed_size = v;
-    compressed_size = kMark32;
-  } else {
-    compressed_size = static_cast<std::uint32_t>(v);
-  }
+  SetWideValue(v, compressed_size, zip64_, &Zip64Values::compressed_size);
 }
 std::uint64_t TZipHeaderInfo::GetUncompressedSize() const {
-  return uncompressed_size == kMark32 && zip64_ ? zip64_->uncompressed_size : uncompressed_size;
+  return WideValue(uncompressed_size, zip64_, &Zip64Values::uncompressed_size);
 }
 void TZipHeaderInfo::SetUncompressedSize(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64().uncompressed_size = v;
-    uncompressed_size = kMark32;
-  } else {
-    uncompressed_size = static_cast<std::uint32_t>(v);
-  }
+  SetWideValue(v, uncompressed_size, zip64_, &Zip64Values::uncompressed_size);
 }
 std::uint64_t TZipHeaderInfo::GetLocalHeaderOffset() const {
-  return local_header_offset == kMark32 && zip64_ ? zip64_->local_header_offset
-                                                  : local_header_offset;
+  return WideValue(local_header_offset, zip64_, &Zip64Values::local_header_offset);
 }
 void TZipHeaderInfo::SetLocalHeaderOffset(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64().local_header_offset = v;
-    local_header_offset = kMark32;
-  } else {
-    local_header_offset = static_cast<std::uint32_t>(v);
-  }
+  SetWideValue(v, local_header_offset, zip64_, &Zip64Values::local_header_offset);
 }
 std::uint32_t TZipHeaderInfo::GetDiskStart() const {
-  if (disk_start != kMark16) return disk_start;
-  return zip64_ ? zip64_->disk_start : kMark16;
+  return WideValue(disk_start, zip64_, &Zip64Values::disk_start);
 }
 void TZipHeaderInfo::SetDiskStart(std::uint32_t v) {
-  if (v > 0xFFFE) {
-    Zip64().disk_start = v;
-    disk_start = kMark16;
-  } else {
-    disk_start = static_cast<std::uint16_t>(v);
-  }
+  SetWideValue(v, disk_start, zip64_, &Zip64Values::disk_start);
 }
 
 std::uint16_t TZipHeaderInfo::Zip64ExtraLength(bool central) const {
@@ -717,78 +718,40 @@ Zip64Locator& TEndCentral::Zip64Loc() {
 }
 
 std::uint32_t TEndCentral::GetThisDisk() const {
-  return record.this_disk == kMark16 && zip64_end_ ? zip64_end_->this_disk : record.this_disk;
+  return WideValue(record.this_disk, zip64_end_, &Zip64EndRecord::this_disk);
 }
 void TEndCentral::SetThisDisk(std::uint32_t v) {
-  if (v > 0xFFFE) {
-    Zip64End().this_disk = v;
-    record.this_disk = kMark16;
-  } else {
-    record.this_disk = static_cast<std::uint16_t>(v);
-  }
+  SetWideValue(v, record.this_disk, zip64_end_, &Zip64EndRecord::this_disk);
 }
 std::uint32_t TEndCentral::GetCentralStartDisk() const {
-  return record.central_start_disk == kMark16 && zip64_end_ ? zip64_end_->central_start_disk
-                                                            : record.central_start_disk;
+  return WideValue(record.central_start_disk, zip64_end_, &Zip64EndRecord::central_start_disk);
 }
 void TEndCentral::SetCentralStartDisk(std::uint32_t v) {
-  if (v > 0xFFFE) {
-    Zip64End().central_start_disk = v;
-    record.central_start_disk = kMark16;
-  } else {
-    record.central_start_disk = static_cast<std::uint16_t>(v);
-  }
+  SetWideValue(v, record.central_start_disk, zip64_end_, &Zip64EndRecord::central_start_disk);
 }
 std::uint64_t TEndCentral::GetEntriesThisDisk() const {
-  return record.entries_this_disk == kMark16 && zip64_end_ ? zip64_end_->entries_this_disk
-                                                           : record.entries_this_disk;
+  return WideValue(record.entries_this_disk, zip64_end_, &Zip64EndRecord::entries_this_disk);
 }
 void TEndCentral::SetEntriesThisDisk(std::uint64_t v) {
-  if (v > 0xFFFE) {
-    Zip64End().entries_this_disk = v;
-    record.entries_this_disk = kMark16;
-  } else {
-    record.entries_this_disk = static_cast<std::uint16_t>(v);
-    if (zip64_end_) zip64_end_->entries_this_disk = v;
-  }
+  SetWideValue(v, record.entries_this_disk, zip64_end_, &Zip64EndRecord::entries_this_disk, true);
 }
 std::uint64_t TEndCentral::GetEntryCount() const {
-  return record.entries_total == kMark16 && zip64_end_ ? zip64_end_->entries_total
-                                                       : record.entries_total;
+  return WideValue(record.entries_total, zip64_end_, &Zip64EndRecord::entries_total);
 }
 void TEndCentral::SetEntryCount(std::uint64_t v) {
-  if (v > 0xFFFE) {
-    Zip64End().entries_total = v;
-    record.entries_total = kMark16;
-  } else {
-    record.entries_total = static_cast<std::uint16_t>(v);
-    if (zip64_end_) zip64_end_->entries_total = v;
-  }
+  SetWideValue(v, record.entries_total, zip64_end_, &Zip64EndRecord::entries_total, true);
 }
 std::uint64_t TEndCentral::GetCentralSize() const {
-  return record.central_size == kMark32 && zip64_end_ ? zip64_end_->central_size
-                                                      : record.central_size;
+  return WideValue(record.central_size, zip64_end_, &Zip64EndRecord::central_size);
 }
 void TEndCentral::SetCentralSize(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64End().central_size = v;
-    record.central_size = kMark32;
-  } else {
-    record.central_size = static_cast<std::uint32_t>(v);
-    if (zip64_end_) zip64_end_->central_size = v;
-  }
+  SetWideValue(v, record.central_size, zip64_end_, &Zip64EndRecord::central_size, true);
 }
 std::uint64_t TEndCentral::GetCentralOffset() const {
-  return record.central_offset == kMark32 && zip64_end_ ? zip64_end_->central_offset
-                                                        : record.central_offset;
+  return WideValue(record.central_offset, zip64_end_, &Zip64EndRecord::central_offset);
 }
 void TEndCentral::SetCentralOffset(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64End().central_offset = v;
-    record.central_offset = kMark32;
-  } else {
-    record.central_offset = static_cast<std::uint32_t>(v);
-  }
+  SetWideValue(v, record.central_offset, zip64_end_, &Zip64EndRecord::central_offset);
 }
 
 // ---------------------------------------------------------------- sorted list
