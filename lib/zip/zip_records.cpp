@@ -243,18 +243,36 @@ void SplitFullName(const std::string& full, std::string& folder, std::string& na
     name = full.substr(pos + 1);
   }
 }
+
+// The fields the local and central headers have in common.
+template <typename Header>
+void TakeSharedFields(TZipHeaderInfo& e, const Header& h) {
+  e.version_needed = h.version_needed;
+  e.flags = h.flags;
+  e.compression_method = h.method;
+  e.date_time = ValidDosDateTime(h.date_time);
+  e.crc32 = h.crc32;
+  e.compressed_size = h.compressed_size;
+  e.uncompressed_size = h.uncompressed_size;
+  e.name_length = h.name_length;
+}
+
+template <typename Header>
+void GiveSharedFields(const TZipHeaderInfo& e, Header& h) {
+  h.version_needed = e.version_needed;
+  h.flags = e.flags;
+  h.method = e.compression_method;
+  h.date_time = e.date_time;
+  h.crc32 = e.crc32;
+  h.compressed_size = e.compressed_size;
+  h.uncompressed_size = e.uncompressed_size;
+  h.name_length = e.name_length;
+}
 }  // namespace
 
 void TZipHeaderInfo::TakeCentralRecord(const CentralDirHeader& h, const std::string& full_name) {
   version_made_by = h.version_made_by;
-  version_needed = h.version_needed;
-  flags = h.flags;
-  compression_method = h.method;
-  date_time = ValidDosDateTime(h.date_time);
-  crc32 = h.crc32;
-  compressed_size = h.compressed_size;
-  uncompressed_size = h.uncompressed_size;
-  name_length = h.name_length;
+  TakeSharedFields(*this, h);
   central_extra_length = h.extra_length;
   comment_length = h.comment_length;
   disk_start = h.disk_start;
@@ -269,14 +287,7 @@ void TZipHeaderInfo::TakeCentralRecord(const CentralDirHeader& h, const std::str
 
 void TZipHeaderInfo::TakeLocalRecord(const LocalFileHeader& h, const std::string& full_name) {
   version_made_by = 0;
-  version_needed = h.version_needed;
-  flags = h.flags;
-  compression_method = h.method;
-  date_time = ValidDosDateTime(h.date_time);
-  crc32 = h.crc32;
-  compressed_size = h.compressed_size;
-  uncompressed_size = h.uncompressed_size;
-  name_length = h.name_length;
+  TakeSharedFields(*this, h);
   local_extra_length = h.extra_length;
   central_extra_length = 0;
   comment_length = 0;
@@ -425,14 +436,8 @@ void TZipHeaderInfo::WriteLocalHeader(TStream& stream) {
   name_length = static_cast<std::uint16_t>(stored.size());
   LocalFileHeader h;
   h.signature = Signatures().local;
-  h.version_needed = version_needed;
-  h.flags = flags;
-  h.method = compression_method;
-  h.date_time = date_time;
-  h.crc32 = crc32;
+  GiveSharedFields(*this, h);
   h.compressed_size = uncompressed_size == kMark32 ? kMark32 : compressed_size;
-  h.uncompressed_size = uncompressed_size;
-  h.name_length = name_length;
   h.extra_length = static_cast<std::uint16_t>(local_extra_length + (z > 0 ? z + 4 : 0));
   std::vector<std::uint8_t> buf(30 + stored.size() + (z > 0 ? z + 4 : 0));
   h.Write(buf.data());
@@ -449,14 +454,7 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream) {
   CentralDirHeader h;
   h.signature = Signatures().central;
   h.version_made_by = version_made_by;
-  h.version_needed = version_needed;
-  h.flags = flags;
-  h.method = compression_method;
-  h.date_time = date_time;
-  h.crc32 = crc32;
-  h.compressed_size = compressed_size;
-  h.uncompressed_size = uncompressed_size;
-  h.name_length = name_length;
+  GiveSharedFields(*this, h);
   h.extra_length =
       static_cast<std::uint16_t>(extra_length_as_read - zip64_length_as_read + (z > 0 ? z + 4 : 0));
   h.comment_length = comment_length;
