@@ -364,6 +364,18 @@ void TQorUnZip::LoadDirectory(TStream& stream_in) {
   std::uint64_t total = end_.GetEntryCount();
   std::int64_t previous_extra = 0;
   std::uint64_t i = 0;
+  // A central directory that cannot be trusted is rebuilt from the local
+  // headers and then read again from its first entry.
+  auto restart_from_local_headers = [&] {
+    if (multi || !RebuildFromLocalHeaders(*stream)) {
+      ClearZip();
+      throw EBadZipFile();
+    }
+    rebuilding = true;
+    total = end_.GetEntryCount();
+    i = 0;
+    previous_extra = 0;
+  };
   while (i < total) {
     if ((i & 1023) == 0) ProcessMessages();
     auto entry = NewHeaderInfo();
@@ -383,14 +395,7 @@ void TQorUnZip::LoadDirectory(TStream& stream_in) {
     }
     if (!ok) {
       if (rebuilding) break;
-      if (multi || !RebuildFromLocalHeaders(*stream)) {
-        ClearZip();
-        throw EBadZipFile();
-      }
-      rebuilding = true;
-      total = end_.GetEntryCount();
-      i = 0;
-      previous_extra = 0;
+      restart_from_local_headers();
       continue;
     }
     previous_extra = entry->central_extra_length;
@@ -399,14 +404,7 @@ void TQorUnZip::LoadDirectory(TStream& stream_in) {
         entries_->Add(entry);
       } catch (const EListError&) {
         // Two central headers for one local header.
-        if (multi || !RebuildFromLocalHeaders(*stream)) {
-          ClearZip();
-          throw EBadZipFile();
-        }
-        rebuilding = true;
-        total = end_.GetEntryCount();
-        i = 0;
-        previous_extra = 0;
+        restart_from_local_headers();
         continue;
       }
     } else {

@@ -4,12 +4,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "buffered_stream.h"
-#include "zip_code_pages.h"
 #include "file_helpers.h"
 #include "little_endian.h"
+#include "zip_code_pages.h"
 
 namespace kelmo::zip {
 
@@ -32,130 +36,141 @@ void SetZipSignatures(std::uint32_t central, std::uint32_t local, std::uint32_t 
   if (end) s.end = end;
 }
 
+namespace {
+// Each record lists its fields once, in the format's order; reading and
+// writing both walk that list, so the two cannot drift apart.
+template <typename T>
+T GetLE(const std::uint8_t* p) {
+  if constexpr (sizeof(T) == 2)
+    return GetLE16(p);
+  else if constexpr (sizeof(T) == 4)
+    return GetLE32(p);
+  else
+    return GetLE64(p);
+}
+
+template <typename T>
+void PutLE(std::uint8_t* p, T v) {
+  if constexpr (sizeof(T) == 2)
+    PutLE16(p, v);
+  else if constexpr (sizeof(T) == 4)
+    PutLE32(p, v);
+  else
+    PutLE64(p, v);
+}
+
+template <typename Tuple>
+void ReadFields(const std::uint8_t* p, Tuple fields) {
+  std::apply(
+      [&p](auto&... f) {
+        ((f = GetLE<std::remove_reference_t<decltype(f)>>(p), p += sizeof(f)), ...);
+      },
+      fields);
+}
+
+template <typename Tuple>
+void WriteFields(std::uint8_t* p, Tuple fields) {
+  std::apply([&p](const auto&... f) { ((PutLE(p, f), p += sizeof(f)), ...); }, fields);
+}
+
+template <typename Tuple>
+struct FieldBytes;
+template <typename... T>
+struct FieldBytes<std::tuple<T&...>> {
+  static constexpr int value = static_cast<int>((sizeof(T) + ...));
+};
+
+template <typename R>
+auto LocalFields(R& r) {
+  return std::tie(r.signature, r.version_needed, r.flags, r.method, r.date_time, r.crc32,
+                  r.compressed_size, r.uncompressed_size, r.name_length, r.extra_length);
+}
+template <typename R>
+auto CentralFields(R& r) {
+  return std::tie(r.signature, r.version_made_by, r.version_needed, r.flags, r.method, r.date_time,
+                  r.crc32, r.compressed_size, r.uncompressed_size, r.name_length, r.extra_length,
+                  r.comment_length, r.disk_start, r.internal_attributes, r.external_attributes,
+                  r.local_header_offset);
+}
+template <typename R>
+auto EndFields(R& r) {
+  return std::tie(r.signature, r.this_disk, r.central_start_disk, r.entries_this_disk,
+                  r.entries_total, r.central_size, r.central_offset, r.comment_length);
+}
+template <typename R>
+auto Zip64EndFields(R& r) {
+  return std::tie(r.signature, r.record_size, r.version_made_by, r.version_needed, r.this_disk,
+                  r.central_start_disk, r.entries_this_disk, r.entries_total, r.central_size,
+                  r.central_offset);
+}
+template <typename R>
+auto LocatorFields(R& r) {
+  return std::tie(r.signature, r.zip64_end_disk, r.zip64_end_offset, r.total_disks);
+}
+
+static_assert(FieldBytes<decltype(LocalFields(std::declval<LocalFileHeader&>()))>::value ==
+              LocalFileHeader::kSize);
+static_assert(FieldBytes<decltype(CentralFields(std::declval<CentralDirHeader&>()))>::value ==
+              CentralDirHeader::kSize);
+static_assert(FieldBytes<decltype(EndFields(std::declval<EndCentralRecord&>()))>::value ==
+              EndCentralRecord::kSize);
+static_assert(FieldBytes<decltype(Zip64EndFields(std::declval<Zip64EndRecord&>()))>::value ==
+              Zip64EndRecord::kSize);
+static_assert(FieldBytes<decltype(LocatorFields(std::declval<Zip64Locator&>()))>::value ==
+              Zip64Locator::kSize);
+// A field too wide for its slot in the classic record holds the all-ones
+// mark there and its value in the Zip64 companion, created on demand.
+// mirror keeps the companion in step when the value fits the slot too.
+template <typename Narrow, typename Ext, typename Wide>
+Wide WideValue(Narrow narrow, const std::optional<Ext>& ext, Wide Ext::*member) {
+  constexpr Narrow mark = std::numeric_limits<Narrow>::max();
+  return narrow == mark && ext ? (*ext).*member : narrow;
+}
+
+template <typename Narrow, typename Ext, typename Wide>
+void SetWideValue(std::uint64_t v, Narrow& narrow, std::optional<Ext>& ext, Wide Ext::*member,
+                  bool mirror = false) {
+  constexpr Narrow mark = std::numeric_limits<Narrow>::max();
+  if (v >= mark) {
+    if (!ext) ext.emplace();
+    (*ext).*member = static_cast<Wide>(v);
+    narrow = mark;
+  } else {
+    narrow = static_cast<Narrow>(v);
+    if (mirror && ext) (*ext).*member = static_cast<Wide>(v);
+  }
+}
+}  // namespace
+
 void LocalFileHeader::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  version_needed = GetLE16(p + 4);
-  flags = GetLE16(p + 6);
-  method = GetLE16(p + 8);
-  date_time = GetLE32(p + 10);
-  crc32 = GetLE32(p + 14);
-  compressed_size = GetLE32(p + 18);
-  uncompressed_size = GetLE32(p + 22);
-  name_length = GetLE16(p + 26);
-  extra_length = GetLE16(p + 28);
+  ReadFields(p, LocalFields(*this));
 }
-
 void LocalFileHeader::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE16(p + 4, version_needed);
-  PutLE16(p + 6, flags);
-  PutLE16(p + 8, method);
-  PutLE32(p + 10, date_time);
-  PutLE32(p + 14, crc32);
-  PutLE32(p + 18, compressed_size);
-  PutLE32(p + 22, uncompressed_size);
-  PutLE16(p + 26, name_length);
-  PutLE16(p + 28, extra_length);
+  WriteFields(p, LocalFields(*this));
 }
-
 void CentralDirHeader::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  version_made_by = GetLE16(p + 4);
-  version_needed = GetLE16(p + 6);
-  flags = GetLE16(p + 8);
-  method = GetLE16(p + 10);
-  date_time = GetLE32(p + 12);
-  crc32 = GetLE32(p + 16);
-  compressed_size = GetLE32(p + 20);
-  uncompressed_size = GetLE32(p + 24);
-  name_length = GetLE16(p + 28);
-  extra_length = GetLE16(p + 30);
-  comment_length = GetLE16(p + 32);
-  disk_start = GetLE16(p + 34);
-  internal_attributes = GetLE16(p + 36);
-  external_attributes = GetLE32(p + 38);
-  local_header_offset = GetLE32(p + 42);
+  ReadFields(p, CentralFields(*this));
 }
-
 void CentralDirHeader::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE16(p + 4, version_made_by);
-  PutLE16(p + 6, version_needed);
-  PutLE16(p + 8, flags);
-  PutLE16(p + 10, method);
-  PutLE32(p + 12, date_time);
-  PutLE32(p + 16, crc32);
-  PutLE32(p + 20, compressed_size);
-  PutLE32(p + 24, uncompressed_size);
-  PutLE16(p + 28, name_length);
-  PutLE16(p + 30, extra_length);
-  PutLE16(p + 32, comment_length);
-  PutLE16(p + 34, disk_start);
-  PutLE16(p + 36, internal_attributes);
-  PutLE32(p + 38, external_attributes);
-  PutLE32(p + 42, local_header_offset);
+  WriteFields(p, CentralFields(*this));
 }
-
 void EndCentralRecord::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  this_disk = GetLE16(p + 4);
-  central_start_disk = GetLE16(p + 6);
-  entries_this_disk = GetLE16(p + 8);
-  entries_total = GetLE16(p + 10);
-  central_size = GetLE32(p + 12);
-  central_offset = GetLE32(p + 16);
-  comment_length = GetLE16(p + 20);
+  ReadFields(p, EndFields(*this));
 }
-
 void EndCentralRecord::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE16(p + 4, this_disk);
-  PutLE16(p + 6, central_start_disk);
-  PutLE16(p + 8, entries_this_disk);
-  PutLE16(p + 10, entries_total);
-  PutLE32(p + 12, central_size);
-  PutLE32(p + 16, central_offset);
-  PutLE16(p + 20, comment_length);
+  WriteFields(p, EndFields(*this));
 }
-
 void Zip64EndRecord::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  record_size = GetLE64(p + 4);
-  version_made_by = GetLE16(p + 12);
-  version_needed = GetLE16(p + 14);
-  this_disk = GetLE32(p + 16);
-  central_start_disk = GetLE32(p + 20);
-  entries_this_disk = GetLE64(p + 24);
-  entries_total = GetLE64(p + 32);
-  central_size = GetLE64(p + 40);
-  central_offset = GetLE64(p + 48);
+  ReadFields(p, Zip64EndFields(*this));
 }
-
 void Zip64EndRecord::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE64(p + 4, record_size);
-  PutLE16(p + 12, version_made_by);
-  PutLE16(p + 14, version_needed);
-  PutLE32(p + 16, this_disk);
-  PutLE32(p + 20, central_start_disk);
-  PutLE64(p + 24, entries_this_disk);
-  PutLE64(p + 32, entries_total);
-  PutLE64(p + 40, central_size);
-  PutLE64(p + 48, central_offset);
+  WriteFields(p, Zip64EndFields(*this));
 }
-
 void Zip64Locator::Read(const std::uint8_t* p) {
-  signature = GetLE32(p);
-  zip64_end_disk = GetLE32(p + 4);
-  zip64_end_offset = GetLE64(p + 8);
-  total_disks = GetLE32(p + 16);
+  ReadFields(p, LocatorFields(*this));
 }
-
 void Zip64Locator::Write(std::uint8_t* p) const {
-  PutLE32(p, signature);
-  PutLE32(p + 4, zip64_end_disk);
-  PutLE64(p + 8, zip64_end_offset);
-  PutLE32(p + 16, total_disks);
+  WriteFields(p, LocatorFields(*this));
 }
 
 // ---------------------------------------------------------------- entry
@@ -228,18 +243,36 @@ void SplitFullName(const std::string& full, std::string& folder, std::string& na
     name = full.substr(pos + 1);
   }
 }
+
+// The fields the local and central headers have in common.
+template <typename Header>
+void TakeSharedFields(TZipHeaderInfo& e, const Header& h) {
+  e.version_needed = h.version_needed;
+  e.flags = h.flags;
+  e.compression_method = h.method;
+  e.date_time = ValidDosDateTime(h.date_time);
+  e.crc32 = h.crc32;
+  e.compressed_size = h.compressed_size;
+  e.uncompressed_size = h.uncompressed_size;
+  e.name_length = h.name_length;
+}
+
+template <typename Header>
+void GiveSharedFields(const TZipHeaderInfo& e, Header& h) {
+  h.version_needed = e.version_needed;
+  h.flags = e.flags;
+  h.method = e.compression_method;
+  h.date_time = e.date_time;
+  h.crc32 = e.crc32;
+  h.compressed_size = e.compressed_size;
+  h.uncompressed_size = e.uncompressed_size;
+  h.name_length = e.name_length;
+}
 }  // namespace
 
 void TZipHeaderInfo::TakeCentralRecord(const CentralDirHeader& h, const std::string& full_name) {
   version_made_by = h.version_made_by;
-  version_needed = h.version_needed;
-  flags = h.flags;
-  compression_method = h.method;
-  date_time = ValidDosDateTime(h.date_time);
-  crc32 = h.crc32;
-  compressed_size = h.compressed_size;
-  uncompressed_size = h.uncompressed_size;
-  name_length = h.name_length;
+  TakeSharedFields(*this, h);
   central_extra_length = h.extra_length;
   comment_length = h.comment_length;
   disk_start = h.disk_start;
@@ -254,14 +287,7 @@ void TZipHeaderInfo::TakeCentralRecord(const CentralDirHeader& h, const std::str
 
 void TZipHeaderInfo::TakeLocalRecord(const LocalFileHeader& h, const std::string& full_name) {
   version_made_by = 0;
-  version_needed = h.version_needed;
-  flags = h.flags;
-  compression_method = h.method;
-  date_time = ValidDosDateTime(h.date_time);
-  crc32 = h.crc32;
-  compressed_size = h.compressed_size;
-  uncompressed_size = h.uncompressed_size;
-  name_length = h.name_length;
+  TakeSharedFields(*this, h);
   local_extra_length = h.extra_length;
   central_extra_length = 0;
   comment_length = 0;
@@ -343,50 +369,28 @@ Zip64Values& TZipHeaderInfo::Zip64() {
 }
 
 std::uint64_t TZipHeaderInfo::GetCompressedSize() const {
-  return compressed_size == kMark32 && zip64_ ? zip64_->compressed_size : compressed_size;
+  return WideValue(compressed_size, zip64_, &Zip64Values::compressed_size);
 }
 void TZipHeaderInfo::SetCompressedSize(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64().compressed_size = v;
-    compressed_size = kMark32;
-  } else {
-    compressed_size = static_cast<std::uint32_t>(v);
-  }
+  SetWideValue(v, compressed_size, zip64_, &Zip64Values::compressed_size);
 }
 std::uint64_t TZipHeaderInfo::GetUncompressedSize() const {
-  return uncompressed_size == kMark32 && zip64_ ? zip64_->uncompressed_size : uncompressed_size;
+  return WideValue(uncompressed_size, zip64_, &Zip64Values::uncompressed_size);
 }
 void TZipHeaderInfo::SetUncompressedSize(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64().uncompressed_size = v;
-    uncompressed_size = kMark32;
-  } else {
-    uncompressed_size = static_cast<std::uint32_t>(v);
-  }
+  SetWideValue(v, uncompressed_size, zip64_, &Zip64Values::uncompressed_size);
 }
 std::uint64_t TZipHeaderInfo::GetLocalHeaderOffset() const {
-  return local_header_offset == kMark32 && zip64_ ? zip64_->local_header_offset
-                                                  : local_header_offset;
+  return WideValue(local_header_offset, zip64_, &Zip64Values::local_header_offset);
 }
 void TZipHeaderInfo::SetLocalHeaderOffset(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64().local_header_offset = v;
-    local_header_offset = kMark32;
-  } else {
-    local_header_offset = static_cast<std::uint32_t>(v);
-  }
+  SetWideValue(v, local_header_offset, zip64_, &Zip64Values::local_header_offset);
 }
 std::uint32_t TZipHeaderInfo::GetDiskStart() const {
-  if (disk_start != kMark16) return disk_start;
-  return zip64_ ? zip64_->disk_start : kMark16;
+  return WideValue(disk_start, zip64_, &Zip64Values::disk_start);
 }
 void TZipHeaderInfo::SetDiskStart(std::uint32_t v) {
-  if (v > 0xFFFE) {
-    Zip64().disk_start = v;
-    disk_start = kMark16;
-  } else {
-    disk_start = static_cast<std::uint16_t>(v);
-  }
+  SetWideValue(v, disk_start, zip64_, &Zip64Values::disk_start);
 }
 
 std::uint16_t TZipHeaderInfo::Zip64ExtraLength(bool central) const {
@@ -432,14 +436,8 @@ void TZipHeaderInfo::WriteLocalHeader(TStream& stream) {
   name_length = static_cast<std::uint16_t>(stored.size());
   LocalFileHeader h;
   h.signature = Signatures().local;
-  h.version_needed = version_needed;
-  h.flags = flags;
-  h.method = compression_method;
-  h.date_time = date_time;
-  h.crc32 = crc32;
+  GiveSharedFields(*this, h);
   h.compressed_size = uncompressed_size == kMark32 ? kMark32 : compressed_size;
-  h.uncompressed_size = uncompressed_size;
-  h.name_length = name_length;
   h.extra_length = static_cast<std::uint16_t>(local_extra_length + (z > 0 ? z + 4 : 0));
   std::vector<std::uint8_t> buf(30 + stored.size() + (z > 0 ? z + 4 : 0));
   h.Write(buf.data());
@@ -456,14 +454,7 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream) {
   CentralDirHeader h;
   h.signature = Signatures().central;
   h.version_made_by = version_made_by;
-  h.version_needed = version_needed;
-  h.flags = flags;
-  h.method = compression_method;
-  h.date_time = date_time;
-  h.crc32 = crc32;
-  h.compressed_size = compressed_size;
-  h.uncompressed_size = uncompressed_size;
-  h.name_length = name_length;
+  GiveSharedFields(*this, h);
   h.extra_length =
       static_cast<std::uint16_t>(extra_length_as_read - zip64_length_as_read + (z > 0 ? z + 4 : 0));
   h.comment_length = comment_length;
@@ -725,78 +716,40 @@ Zip64Locator& TEndCentral::Zip64Loc() {
 }
 
 std::uint32_t TEndCentral::GetThisDisk() const {
-  return record.this_disk == kMark16 && zip64_end_ ? zip64_end_->this_disk : record.this_disk;
+  return WideValue(record.this_disk, zip64_end_, &Zip64EndRecord::this_disk);
 }
 void TEndCentral::SetThisDisk(std::uint32_t v) {
-  if (v > 0xFFFE) {
-    Zip64End().this_disk = v;
-    record.this_disk = kMark16;
-  } else {
-    record.this_disk = static_cast<std::uint16_t>(v);
-  }
+  SetWideValue(v, record.this_disk, zip64_end_, &Zip64EndRecord::this_disk);
 }
 std::uint32_t TEndCentral::GetCentralStartDisk() const {
-  return record.central_start_disk == kMark16 && zip64_end_ ? zip64_end_->central_start_disk
-                                                            : record.central_start_disk;
+  return WideValue(record.central_start_disk, zip64_end_, &Zip64EndRecord::central_start_disk);
 }
 void TEndCentral::SetCentralStartDisk(std::uint32_t v) {
-  if (v > 0xFFFE) {
-    Zip64End().central_start_disk = v;
-    record.central_start_disk = kMark16;
-  } else {
-    record.central_start_disk = static_cast<std::uint16_t>(v);
-  }
+  SetWideValue(v, record.central_start_disk, zip64_end_, &Zip64EndRecord::central_start_disk);
 }
 std::uint64_t TEndCentral::GetEntriesThisDisk() const {
-  return record.entries_this_disk == kMark16 && zip64_end_ ? zip64_end_->entries_this_disk
-                                                           : record.entries_this_disk;
+  return WideValue(record.entries_this_disk, zip64_end_, &Zip64EndRecord::entries_this_disk);
 }
 void TEndCentral::SetEntriesThisDisk(std::uint64_t v) {
-  if (v > 0xFFFE) {
-    Zip64End().entries_this_disk = v;
-    record.entries_this_disk = kMark16;
-  } else {
-    record.entries_this_disk = static_cast<std::uint16_t>(v);
-    if (zip64_end_) zip64_end_->entries_this_disk = v;
-  }
+  SetWideValue(v, record.entries_this_disk, zip64_end_, &Zip64EndRecord::entries_this_disk, true);
 }
 std::uint64_t TEndCentral::GetEntryCount() const {
-  return record.entries_total == kMark16 && zip64_end_ ? zip64_end_->entries_total
-                                                       : record.entries_total;
+  return WideValue(record.entries_total, zip64_end_, &Zip64EndRecord::entries_total);
 }
 void TEndCentral::SetEntryCount(std::uint64_t v) {
-  if (v > 0xFFFE) {
-    Zip64End().entries_total = v;
-    record.entries_total = kMark16;
-  } else {
-    record.entries_total = static_cast<std::uint16_t>(v);
-    if (zip64_end_) zip64_end_->entries_total = v;
-  }
+  SetWideValue(v, record.entries_total, zip64_end_, &Zip64EndRecord::entries_total, true);
 }
 std::uint64_t TEndCentral::GetCentralSize() const {
-  return record.central_size == kMark32 && zip64_end_ ? zip64_end_->central_size
-                                                      : record.central_size;
+  return WideValue(record.central_size, zip64_end_, &Zip64EndRecord::central_size);
 }
 void TEndCentral::SetCentralSize(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64End().central_size = v;
-    record.central_size = kMark32;
-  } else {
-    record.central_size = static_cast<std::uint32_t>(v);
-    if (zip64_end_) zip64_end_->central_size = v;
-  }
+  SetWideValue(v, record.central_size, zip64_end_, &Zip64EndRecord::central_size, true);
 }
 std::uint64_t TEndCentral::GetCentralOffset() const {
-  return record.central_offset == kMark32 && zip64_end_ ? zip64_end_->central_offset
-                                                        : record.central_offset;
+  return WideValue(record.central_offset, zip64_end_, &Zip64EndRecord::central_offset);
 }
 void TEndCentral::SetCentralOffset(std::uint64_t v) {
-  if (v >= kMark32) {
-    Zip64End().central_offset = v;
-    record.central_offset = kMark32;
-  } else {
-    record.central_offset = static_cast<std::uint32_t>(v);
-  }
+  SetWideValue(v, record.central_offset, zip64_end_, &Zip64EndRecord::central_offset);
 }
 
 // ---------------------------------------------------------------- sorted list
