@@ -21,6 +21,11 @@
 
 namespace {
 
+using XtVclUtils::ButtonFaceColor;
+using XtVclUtils::ButtonHighlightColor;
+using XtVclUtils::ButtonShadowColor;
+using XtVclUtils::WindowFrameColor;
+
 constexpr int kInitialRepeatPause = 400;
 constexpr int kRepeatInterval = 100;
 
@@ -36,23 +41,10 @@ long double ToInt32Range(long double v) {
   return v < kMin ? kMin : v > kMax ? kMax : v;
 }
 
-QColor Face() {
-  return QApplication::palette().color(QPalette::Button);
-}
-QColor Highlight() {
-  return QApplication::palette().color(QPalette::Light);
-}
-QColor ButtonShadow() {
-  return QApplication::palette().color(QPalette::Dark);
-}
-QColor WindowFrame() {
-  return QApplication::palette().color(QPalette::Shadow);
-}
-
 // The glyph with its transparent colour turned into the button face.
 QImage OnFace(const QImage& glyph, QRgb key) {
   QImage g = glyph.convertToFormat(QImage::Format_RGB32);
-  const QRgb face = Face().rgb();
+  const QRgb face = ButtonFaceColor().rgb();
   for (int y = 0; y < g.height(); ++y)
     for (int x = 0; x < g.width(); ++x)
       if (g.pixel(x, y) == key) g.setPixel(x, y, face);
@@ -70,12 +62,12 @@ QImage Transparent(const QImage& glyph, QRgb key) {
 
 // One-pixel soft edge along the top and left sides, or the bottom and right.
 void EdgeTopLeft(QPainter& p, const QRect& r, bool sunken) {
-  p.setPen(sunken ? ButtonShadow() : Highlight());
+  p.setPen(sunken ? ButtonShadowColor() : ButtonHighlightColor());
   p.drawLine(r.left(), r.top(), r.right(), r.top());
   p.drawLine(r.left(), r.top(), r.left(), r.bottom());
 }
 void EdgeBottomRight(QPainter& p, const QRect& r, bool sunken) {
-  p.setPen(sunken ? Highlight() : ButtonShadow());
+  p.setPen(sunken ? ButtonHighlightColor() : ButtonShadowColor());
   p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
   p.drawLine(r.right(), r.top(), r.right(), r.bottom());
 }
@@ -256,7 +248,7 @@ void TXtSpinButton::RebuildImages() {
 QPixmap TXtSpinButton::DrawImage(TSpinButtonState state) const {
   const int w = width(), h = height();
   QPixmap pm(w > 0 ? w : 1, h > 0 ? h : 1);
-  pm.fill(Face());
+  pm.fill(ButtonFaceColor());
   QPainter p(&pm);
   const bool classic = buttonStyle_ == TrSpinButtonStyle::sbsClassic;
   const QImage up = !upGlyph_.isNull()
@@ -283,13 +275,13 @@ QPixmap TXtSpinButton::DrawImage(TSpinButtonState state) const {
     // Corners of the shrunk rectangle, right and bottom exclusive.
     const int left = r.left(), top = r.top(), right = r.left() + r.width(),
               bottom = r.top() + r.height();
-    QColor a = ButtonShadow(), b = Highlight(), c = WindowFrame();
+    QColor a = ButtonShadowColor(), b = ButtonHighlightColor(), c = WindowFrameColor();
     if (topDown) {
-      a = Face();
-      c = Highlight();
+      a = ButtonFaceColor();
+      c = ButtonHighlightColor();
     } else if (bottomDown) {
-      b = WindowFrame();
-      c = ButtonShadow();
+      b = WindowFrameColor();
+      c = ButtonShadowColor();
     }
     p.setPen(a);
     p.drawLine(left, bottom - 2, right - 1, top - 1);
