@@ -670,34 +670,32 @@ void TXtCustomSpinEdit::SetValueType(TValueType type) {
   }
 }
 
-void TXtCustomSpinEdit::SetMinValue(long double value) {
-  if (value == minValue_) return;
-  const bool crossesZero = (minValue_ == 0) != (value == 0);
-  const bool minCheckWasAutomatic = checkMinValue_ == (minValue_ != 0 || maxValue_ != 0);
-  minValue_ = value;
-  if (crossesZero && autoMinCheck_) {
+void TXtCustomSpinEdit::SetLimit(long double& limit, bool& checkLimit, bool autoCheck,
+                                 long double otherLimit, bool& checkOther, bool otherAutoCheck,
+                                 long double value) {
+  if (value == limit) return;
+  const bool crossesZero = (limit == 0) != (value == 0);
+  const bool checkWasAutomatic = checkLimit == (minValue_ != 0 || maxValue_ != 0);
+  limit = value;
+  if (crossesZero && autoCheck) {
     const bool check = minValue_ != 0 || maxValue_ != 0;
-    checkMinValue_ = minValue_ != 0 ? true : check;
+    checkLimit = limit != 0 ? true : check;
     // Checking the other limit too only when that leaves a non-empty range:
     // a lone minimum must not clamp every value to a maximum of 0.
-    if (minCheckWasAutomatic && autoMaxCheck_ && minValue_ <= maxValue_)
-      checkMaxValue_ = maxValue_ != 0 ? true : check;
+    if (checkWasAutomatic && otherAutoCheck && minValue_ <= maxValue_)
+      checkOther = otherLimit != 0 ? true : check;
   }
   SetValue(Value());
 }
 
+void TXtCustomSpinEdit::SetMinValue(long double value) {
+  SetLimit(minValue_, checkMinValue_, autoMinCheck_, maxValue_, checkMaxValue_, autoMaxCheck_,
+           value);
+}
+
 void TXtCustomSpinEdit::SetMaxValue(long double value) {
-  if (value == maxValue_) return;
-  const bool crossesZero = (maxValue_ == 0) != (value == 0);
-  const bool maxCheckWasAutomatic = checkMaxValue_ == (minValue_ != 0 || maxValue_ != 0);
-  maxValue_ = value;
-  if (crossesZero && autoMaxCheck_) {
-    const bool check = minValue_ != 0 || maxValue_ != 0;
-    checkMaxValue_ = maxValue_ != 0 ? true : check;
-    if (maxCheckWasAutomatic && autoMinCheck_ && minValue_ <= maxValue_)
-      checkMinValue_ = minValue_ != 0 ? true : check;
-  }
-  SetValue(Value());
+  SetLimit(maxValue_, checkMaxValue_, autoMaxCheck_, minValue_, checkMinValue_, autoMinCheck_,
+           value);
 }
 
 void TXtCustomSpinEdit::SetCheckMinValue(bool check) {
