@@ -482,10 +482,10 @@ long double TXtCustomSpinEdit::ValueInRangeOrRaise(long double x, bool raise) co
   return result;
 }
 
-void TXtCustomSpinEdit::StepUp() {
+bool TXtCustomSpinEdit::StepBy(long double delta) {
   if (isReadOnly()) {
     Beep();
-    return;
+    return false;
   }
   const QString old = text();
   {
@@ -494,34 +494,21 @@ void TXtCustomSpinEdit::StepUp() {
       bool& flag;
       ~Clear() { flag = false; }
     } clear{changing_};
-    SetValue(Value() + increment_);
+    SetValue(Value() + delta);
   }
   if (text().compare(old, Qt::CaseInsensitive) != 0) {
     setModified(true);
     emit Change();
   }
-  emit TopClick();
+  return true;
+}
+
+void TXtCustomSpinEdit::StepUp() {
+  if (StepBy(increment_)) emit TopClick();
 }
 
 void TXtCustomSpinEdit::StepDown() {
-  if (isReadOnly()) {
-    Beep();
-    return;
-  }
-  const QString old = text();
-  {
-    changing_ = true;
-    struct Clear {
-      bool& flag;
-      ~Clear() { flag = false; }
-    } clear{changing_};
-    SetValue(Value() - increment_);
-  }
-  if (text().compare(old, Qt::CaseInsensitive) != 0) {
-    setModified(true);
-    emit Change();
-  }
-  emit BottomClick();
+  if (StepBy(-increment_)) emit BottomClick();
 }
 
 QString TXtCustomSpinEdit::NormalizeNumberText(const QString& text) const {
