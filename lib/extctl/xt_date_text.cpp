@@ -12,16 +12,8 @@ namespace {
 
 int MaskPartValue(const QString& format, const QString& text, QChar letter, int count,
                   int blankValue, int defaultValue) {
-  if (text.size() > format.size()) return defaultValue;
-  letter = letter.toUpper();
-  const QString upper = format.toUpper();
-  int pos = upper.indexOf(QString(count, letter));
-  if (pos < 0) return defaultValue;
   QString collected;
-  while (pos < upper.size() && upper[pos] == letter && pos < text.size() && collected.size() < 20) {
-    if (text[pos] != QLatin1Char(' ')) collected += text[pos];
-    ++pos;
-  }
+  if (!kelmo::xt::CollectMaskPart(format, text, letter, count, collected)) return defaultValue;
   if (collected.isEmpty()) return blankValue;
   if (count < 2) {
     bool ok = false;
