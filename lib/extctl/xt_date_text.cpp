@@ -3,54 +3,17 @@
 
 #include <QLocale>
 
+#include "xt_date_utils.h"
 #include "xt_errors.h"
 
 namespace XtDateText {
 
 namespace {
 
-constexpr int kCenturyWindowOffset = 60;
-
-void SkipBlanks(const QString& s, int& pos) {
-  while (pos < s.size() && s[pos] == QLatin1Char(' ')) ++pos;
-}
-
-bool ReadNumber(const QString& s, int maxLength, int& pos, int& number) {
-  SkipBlanks(s, pos);
-  int value = 0, count = 0, p = pos;
-  while (p < s.size() && count < maxLength && value < 1000 && s[p] >= QLatin1Char('0') &&
-         s[p] <= QLatin1Char('9')) {
-    value = value * 10 + (s[p].unicode() - u'0');
-    ++p;
-    ++count;
-  }
-  if (count == 0) return false;
-  pos = p;
-  number = value;
-  return true;
-}
-
-bool ReadExpectedChar(const QString& s, int& pos, QChar c) {
-  SkipBlanks(s, pos);
-  if (pos < s.size() && s[pos] == c) {
-    ++pos;
-    return true;
-  }
-  return false;
-}
-
 int MaskPartValue(const QString& format, const QString& text, QChar letter, int count,
                   int blankValue, int defaultValue) {
-  if (text.size() > format.size()) return defaultValue;
-  letter = letter.toUpper();
-  const QString upper = format.toUpper();
-  int pos = upper.indexOf(QString(count, letter));
-  if (pos < 0) return defaultValue;
   QString collected;
-  while (pos < upper.size() && upper[pos] == letter && pos < text.size() && collected.size() < 20) {
-    if (text[pos] != QLatin1Char(' ')) collected += text[pos];
-    ++pos;
-  }
+  if (!kelmo::xt::CollectMaskPart(format, text, letter, count, collected)) return defaultValue;
   if (collected.isEmpty()) return blankValue;
   if (count < 2) {
     bool ok = false;
@@ -61,39 +24,20 @@ int MaskPartValue(const QString& format, const QString& text, QChar letter, int 
   return month == 0 ? -1 : month;
 }
 
+// The date texts here always use "." and the day-month-year order of the
+// fixed short date format, whatever the system locale says.
+kelmo::xt::DateLocale FixedLocale(int currentYear) {
+  kelmo::xt::DateLocale locale;
+  locale.shortDateFormat = QString::fromLatin1(kShortDateFormat);
+  locale.dateSeparator = kDateSeparator;
+  locale.currentYear = currentYear;
+  return locale;
+}
+
 bool ParseDateParts(const QString& text, const QString& format, int& year, int& month, int& day,
                     int currentYear) {
-  year = month = day = 0;
-  const TDateOrder order = DateOrderOf(format);
-  int pos = 0, n1 = 0, n2 = 0, n3 = 0;
-  constexpr int kAnyLength = 1 << 20;
-  if (!ReadNumber(text, kAnyLength, pos, n1) || !ReadExpectedChar(text, pos, kDateSeparator) ||
-      !ReadNumber(text, kAnyLength, pos, n2))
-    return false;
-  if (ReadExpectedChar(text, pos, kDateSeparator)) {
-    if (!ReadNumber(text, kAnyLength, pos, n3)) return false;
-    switch (order) {
-      case TDateOrder::doMDY:
-        month = n1, day = n2, year = n3;
-        break;
-      case TDateOrder::doDMY:
-        day = n1, month = n2, year = n3;
-        break;
-      case TDateOrder::doYMD:
-        year = n1, month = n2, day = n3;
-        break;
-    }
-    year = WidenYear(year, currentYear);
-  } else {
-    year = currentYear;
-    if (order == TDateOrder::doDMY)
-      day = n1, month = n2;
-    else
-      month = n1, day = n2;
-  }
-  ReadExpectedChar(text, pos, kDateSeparator);
-  SkipBlanks(text, pos);
-  return IsValidDateParts(year, month, day) && pos == text.size();
+  int pos = 1;
+  return kelmo::xt::ParseDateParts(text, format, pos, year, month, day, FixedLocale(currentYear));
 }
 
 }  // namespace
@@ -103,8 +47,7 @@ bool IsNoDate(const QDate& date) {
 }
 
 bool IsValidDateParts(int year, int month, int day) {
-  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-         day <= QDate(year, month, 1).daysInMonth();
+  return kelmo::xt::IsValidDateParts(year, month, day);
 }
 
 bool IsValidDateValue(const QDate& date) {
@@ -116,51 +59,27 @@ bool UsesFourDigitYear() {
 }
 
 int WidenYear(int year, int currentYear) {
-  if (year >= 100) return year;
-  const int n = currentYear - kCenturyWindowOffset;
-  year += (n / 100) * 100;
-  if (kCenturyWindowOffset > 0 && year < n) year += 100;
-  return year;
+  return kelmo::xt::WidenYear(year, currentYear);
 }
 
 TDateOrder DateOrderOf(const QString& format) {
-  for (QChar c : format) {
-    switch (c.toUpper().unicode()) {
-      case u'D':
-        return TDateOrder::doDMY;
-      case u'E':
-      case u'Y':
-        return TDateOrder::doYMD;
-      case u'M':
-        return TDateOrder::doMDY;
-      default:
-        break;
-    }
+  switch (kelmo::xt::DateOrderOf(format)) {
+    case kelmo::xt::DateOrder::MonthDayYear:
+      return TDateOrder::doMDY;
+    case kelmo::xt::DateOrder::YearMonthDay:
+      return TDateOrder::doYMD;
+    case kelmo::xt::DateOrder::DayMonthYear:
+      break;
   }
   return TDateOrder::doDMY;
 }
 
 QString DefaultDateFormat(bool fourDigitYear) {
-  switch (DateOrderOf(QString::fromLatin1(kShortDateFormat))) {
-    case TDateOrder::doMDY:
-      return fourDigitYear ? QStringLiteral("MM/DD/YYYY") : QStringLiteral("MM/DD/YY");
-    case TDateOrder::doYMD:
-      return fourDigitYear ? QStringLiteral("YYYY/MM/DD") : QStringLiteral("YY/MM/DD");
-    case TDateOrder::doDMY:
-    default:
-      return fourDigitYear ? QStringLiteral("DD/MM/YYYY") : QStringLiteral("DD/MM/YY");
-  }
+  return kelmo::xt::DefaultDateFormat(fourDigitYear, FixedLocale(0));
 }
 
 QString DefaultDateMask(QChar blank, bool fourDigitYear) {
-  QString mask;
-  if (!fourDigitYear)
-    mask = QStringLiteral("!99/99/99;1;");
-  else if (DateOrderOf(QString::fromLatin1(kShortDateFormat)) == TDateOrder::doYMD)
-    mask = QStringLiteral("!9999/99/99;1;");
-  else
-    mask = QStringLiteral("!99/99/9999;1;");
-  return mask + blank;
+  return kelmo::xt::DefaultDateMask(blank, fourDigitYear, FixedLocale(0));
 }
 
 QString QtInputMask(const QString& mask) {

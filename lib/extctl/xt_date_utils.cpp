@@ -204,18 +204,25 @@ int MonthByName(const QString& text, int length, const DateLocale& locale) {
   return 0;
 }
 
-int MaskPartValue(const QString& format, const QString& text, QChar letter, int count,
-                  int blankValue, int defaultValue, const DateLocale& locale) {
-  if (text.size() > format.size()) return defaultValue;
+bool CollectMaskPart(const QString& format, const QString& text, QChar letter, int count,
+                     QString& collected) {
+  collected.clear();
+  if (text.size() > format.size()) return false;
   const QChar upper = letter.toUpper();
   const QString upperFormat = format.toUpper();
   const qsizetype start = upperFormat.indexOf(QString(count, upper));
-  if (start < 0) return defaultValue;
-  QString collected;
+  if (start < 0) return false;
   for (qsizetype i = start; i < upperFormat.size() && upperFormat.at(i) == upper && i < text.size();
        ++i) {
     if (text.at(i) != QLatin1Char(' ') && collected.size() < 20) collected += text.at(i);
   }
+  return true;
+}
+
+int MaskPartValue(const QString& format, const QString& text, QChar letter, int count,
+                  int blankValue, int defaultValue, const DateLocale& locale) {
+  QString collected;
+  if (!CollectMaskPart(format, text, letter, count, collected)) return defaultValue;
   if (collected.isEmpty()) return blankValue;
   if (count < 2) {
     bool ok = false;

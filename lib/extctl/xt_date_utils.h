@@ -99,6 +99,11 @@ void SkipToDigit(const QString& text, int& pos);
 // The first month whose long name's first `length` characters equal the
 // text's, case ignored; 0 when none.
 int MonthByName(const QString& text, int length, const DateLocale& locale = SystemDateLocale());
+// The non-blank characters (at most 20) of the text under the format's first
+// run of `count` `letter`s, case ignored; false when the text is longer than
+// the format or the format holds no such run.
+bool CollectMaskPart(const QString& format, const QString& text, QChar letter, int count,
+                     QString& collected);
 int MaskPartValue(const QString& format, const QString& text, QChar letter, int count,
                   int blankValue, int defaultValue, const DateLocale& locale = SystemDateLocale());
 bool ParseDateParts(const QString& text, const QString& format, int& pos, int& year, int& month,

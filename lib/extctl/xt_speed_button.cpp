@@ -13,21 +13,11 @@
 
 namespace {
 
-QColor Face() {
-  return QApplication::palette().color(QPalette::Button);
-}
-QColor Highlight() {
-  return QApplication::palette().color(QPalette::Light);
-}
-QColor ButtonShadow() {
-  return QApplication::palette().color(QPalette::Dark);
-}
-QColor WindowFrame() {
-  return QApplication::palette().color(QPalette::Shadow);
-}
-QColor ButtonText() {
-  return QApplication::palette().color(QPalette::ButtonText);
-}
+using XtVclUtils::ButtonFaceColor;
+using XtVclUtils::ButtonHighlightColor;
+using XtVclUtils::ButtonShadowColor;
+using XtVclUtils::ButtonTextColor;
+using XtVclUtils::WindowFrameColor;
 
 int Index(TXtButtonState s) {
   return static_cast<int>(s);
@@ -93,7 +83,8 @@ void TXtButtonGlyph::ReleaseImages() {
 
 QRgb TXtButtonGlyph::MapToGray(QRgb colour) const {
   const QRgb rgb = colour & 0xFFFFFFu;
-  if (rgb == (transparentColor_ & 0xFFFFFFu) || rgb == (Face().rgb() & 0xFFFFFFu)) return colour;
+  if (rgb == (transparentColor_ & 0xFFFFFFu) || rgb == (ButtonFaceColor().rgb() & 0xFFFFFFu))
+    return colour;
   const int level = (qRed(colour) * 77 + qGreen(colour) * 150 + qBlue(colour) * 29) >> 8;
   return qRgb(level, level, level);
 }
@@ -114,7 +105,7 @@ QImage TXtButtonGlyph::StateImage(TXtButtonState state) {
   QImage result;
   if (state == TXtButtonState::rbsDisabled && numGlyphs_ < 2) {
     const QImage disabled = XtVclUtils::MakeDisabledBitmap(glyph_, Qt::black);
-    result = Masked(disabled.copy(0, 0, size.width(), size.height()), Face().rgb());
+    result = Masked(disabled.copy(0, 0, size.width(), size.height()), ButtonFaceColor().rgb());
   } else if (state == TXtButtonState::rbsInactive && numGlyphs_ < 5) {
     QImage gray =
         glyph_.copy(0, 0, size.width(), size.height()).convertToFormat(QImage::Format_RGB32);
@@ -232,12 +223,12 @@ void TXtButtonGlyph::Draw(QPainter& painter, const QRect& client, const QFontMet
     const int flags = static_cast<int>(alignment_) | Qt::AlignVCenter | Qt::TextShowMnemonic |
                       (wordWrap_ ? Qt::TextWordWrap : 0);
     if (state == TXtButtonState::rbsDisabled) {
-      painter.setPen(Highlight());
+      painter.setPen(ButtonHighlightColor());
       painter.drawText(textRect.translated(1, 1), flags, text);
-      painter.setPen(ButtonShadow());
+      painter.setPen(ButtonShadowColor());
       painter.drawText(textRect, flags, text);
     } else {
-      painter.setPen(ButtonText());
+      painter.setPen(ButtonTextColor());
       painter.drawText(textRect, flags, text);
     }
   }
@@ -251,10 +242,10 @@ void TXtButtonGlyph::Draw(QPainter& painter, const QRect& client, const QFontMet
       y = textRect.top() + textRect.height() / 2;
     }
     if (state == TXtButtonState::rbsDisabled) {
-      DrawMark(painter, x + 1, y + 1, Highlight());
-      DrawMark(painter, x, y, ButtonShadow());
+      DrawMark(painter, x + 1, y + 1, ButtonHighlightColor());
+      DrawMark(painter, x, y, ButtonShadowColor());
     } else {
-      DrawMark(painter, x, y, ButtonText());
+      DrawMark(painter, x, y, ButtonTextColor());
     }
   }
 }
@@ -263,30 +254,30 @@ void PaintButtonFrame(QPainter& p, QRect& r, bool pressed, bool flat, TButtonSty
   const bool newLook = style != TButtonStyle::bsWin31;
   if (pressed) {
     if (newLook) {
-      if (!flat) Frame3D(p, r, WindowFrame(), Highlight());
+      if (!flat) Frame3D(p, r, WindowFrameColor(), ButtonHighlightColor());
       if (flat)
-        Frame3D(p, r, ButtonShadow(), Highlight());
+        Frame3D(p, r, ButtonShadowColor(), ButtonHighlightColor());
       else
-        Frame3D(p, r, ButtonShadow(), Face());
+        Frame3D(p, r, ButtonShadowColor(), ButtonFaceColor());
     } else if (!flat) {
-      Frame3D(p, r, WindowFrame(), WindowFrame());
-      Frame3D(p, r, ButtonShadow(), Face());
+      Frame3D(p, r, WindowFrameColor(), WindowFrameColor());
+      Frame3D(p, r, ButtonShadowColor(), ButtonFaceColor());
     } else {
-      Frame3D(p, r, WindowFrame(), Highlight());
+      Frame3D(p, r, WindowFrameColor(), ButtonHighlightColor());
     }
   } else {
     if (newLook) {
       if (!flat) {
-        Frame3D(p, r, Highlight(), WindowFrame());
-        Frame3D(p, r, Face(), ButtonShadow());
+        Frame3D(p, r, ButtonHighlightColor(), WindowFrameColor());
+        Frame3D(p, r, ButtonFaceColor(), ButtonShadowColor());
       } else {
-        Frame3D(p, r, Highlight(), ButtonShadow());
+        Frame3D(p, r, ButtonHighlightColor(), ButtonShadowColor());
       }
     } else if (!flat) {
-      Frame3D(p, r, WindowFrame(), WindowFrame());
-      Frame3D(p, r, Highlight(), ButtonShadow());
+      Frame3D(p, r, WindowFrameColor(), WindowFrameColor());
+      Frame3D(p, r, ButtonHighlightColor(), ButtonShadowColor());
     } else {
-      Frame3D(p, r, Highlight(), WindowFrame());
+      Frame3D(p, r, ButtonHighlightColor(), WindowFrameColor());
     }
   }
   r.adjust(1, 1, -1, -1);
@@ -635,7 +626,7 @@ void TXtSpeedButton::paintEvent(QPaintEvent*) {
   }
   const TXtButtonState painted = flat_ && !mouseInControl_ ? TXtButtonState::rbsInactive : state_;
   QImage canvas(size(), QImage::Format_ARGB32_Premultiplied);
-  canvas.fill(Face());
+  canvas.fill(ButtonFaceColor());
   {
     QPainter p(&canvas);
     p.setFont(font());
@@ -649,8 +640,8 @@ void TXtSpeedButton::paintEvent(QPaintEvent*) {
       r.adjust(2, 2, -2, -2);
     if (state_ == TXtButtonState::rbsExclusive && !transparent_ &&
         (!flat_ || painted == TXtButtonState::rbsInactive)) {
-      p.fillRect(r, Face());
-      p.fillRect(r, QBrush(Highlight(), Qt::Dense4Pattern));
+      p.fillRect(r, ButtonFaceColor());
+      p.fillRect(r, QBrush(ButtonHighlightColor(), Qt::Dense4Pattern));
     }
     if (pressed) r.translate(1, 1);
     TXtButtonState glyphState = state_;

@@ -21,6 +21,11 @@
 
 namespace {
 
+using XtVclUtils::ButtonFaceColor;
+using XtVclUtils::ButtonHighlightColor;
+using XtVclUtils::ButtonShadowColor;
+using XtVclUtils::WindowFrameColor;
+
 constexpr int kInitialRepeatPause = 400;
 constexpr int kRepeatInterval = 100;
 
@@ -36,23 +41,10 @@ long double ToInt32Range(long double v) {
   return v < kMin ? kMin : v > kMax ? kMax : v;
 }
 
-QColor Face() {
-  return QApplication::palette().color(QPalette::Button);
-}
-QColor Highlight() {
-  return QApplication::palette().color(QPalette::Light);
-}
-QColor ButtonShadow() {
-  return QApplication::palette().color(QPalette::Dark);
-}
-QColor WindowFrame() {
-  return QApplication::palette().color(QPalette::Shadow);
-}
-
 // The glyph with its transparent colour turned into the button face.
 QImage OnFace(const QImage& glyph, QRgb key) {
   QImage g = glyph.convertToFormat(QImage::Format_RGB32);
-  const QRgb face = Face().rgb();
+  const QRgb face = ButtonFaceColor().rgb();
   for (int y = 0; y < g.height(); ++y)
     for (int x = 0; x < g.width(); ++x)
       if (g.pixel(x, y) == key) g.setPixel(x, y, face);
@@ -70,12 +62,12 @@ QImage Transparent(const QImage& glyph, QRgb key) {
 
 // One-pixel soft edge along the top and left sides, or the bottom and right.
 void EdgeTopLeft(QPainter& p, const QRect& r, bool sunken) {
-  p.setPen(sunken ? ButtonShadow() : Highlight());
+  p.setPen(sunken ? ButtonShadowColor() : ButtonHighlightColor());
   p.drawLine(r.left(), r.top(), r.right(), r.top());
   p.drawLine(r.left(), r.top(), r.left(), r.bottom());
 }
 void EdgeBottomRight(QPainter& p, const QRect& r, bool sunken) {
-  p.setPen(sunken ? Highlight() : ButtonShadow());
+  p.setPen(sunken ? ButtonHighlightColor() : ButtonShadowColor());
   p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
   p.drawLine(r.right(), r.top(), r.right(), r.bottom());
 }
@@ -256,7 +248,7 @@ void TXtSpinButton::RebuildImages() {
 QPixmap TXtSpinButton::DrawImage(TSpinButtonState state) const {
   const int w = width(), h = height();
   QPixmap pm(w > 0 ? w : 1, h > 0 ? h : 1);
-  pm.fill(Face());
+  pm.fill(ButtonFaceColor());
   QPainter p(&pm);
   const bool classic = buttonStyle_ == TrSpinButtonStyle::sbsClassic;
   const QImage up = !upGlyph_.isNull()
@@ -283,13 +275,13 @@ QPixmap TXtSpinButton::DrawImage(TSpinButtonState state) const {
     // Corners of the shrunk rectangle, right and bottom exclusive.
     const int left = r.left(), top = r.top(), right = r.left() + r.width(),
               bottom = r.top() + r.height();
-    QColor a = ButtonShadow(), b = Highlight(), c = WindowFrame();
+    QColor a = ButtonShadowColor(), b = ButtonHighlightColor(), c = WindowFrameColor();
     if (topDown) {
-      a = Face();
-      c = Highlight();
+      a = ButtonFaceColor();
+      c = ButtonHighlightColor();
     } else if (bottomDown) {
-      b = WindowFrame();
-      c = ButtonShadow();
+      b = WindowFrameColor();
+      c = ButtonShadowColor();
     }
     p.setPen(a);
     p.drawLine(left, bottom - 2, right - 1, top - 1);
@@ -490,10 +482,10 @@ long double TXtCustomSpinEdit::ValueInRangeOrRaise(long double x, bool raise) co
   return result;
 }
 
-void TXtCustomSpinEdit::StepUp() {
+bool TXtCustomSpinEdit::StepBy(long double delta) {
   if (isReadOnly()) {
     Beep();
-    return;
+    return false;
   }
   const QString old = text();
   {
@@ -502,34 +494,21 @@ void TXtCustomSpinEdit::StepUp() {
       bool& flag;
       ~Clear() { flag = false; }
     } clear{changing_};
-    SetValue(Value() + increment_);
+    SetValue(Value() + delta);
   }
   if (text().compare(old, Qt::CaseInsensitive) != 0) {
     setModified(true);
     emit Change();
   }
-  emit TopClick();
+  return true;
+}
+
+void TXtCustomSpinEdit::StepUp() {
+  if (StepBy(increment_)) emit TopClick();
 }
 
 void TXtCustomSpinEdit::StepDown() {
-  if (isReadOnly()) {
-    Beep();
-    return;
-  }
-  const QString old = text();
-  {
-    changing_ = true;
-    struct Clear {
-      bool& flag;
-      ~Clear() { flag = false; }
-    } clear{changing_};
-    SetValue(Value() - increment_);
-  }
-  if (text().compare(old, Qt::CaseInsensitive) != 0) {
-    setModified(true);
-    emit Change();
-  }
-  emit BottomClick();
+  if (StepBy(-increment_)) emit BottomClick();
 }
 
 QString TXtCustomSpinEdit::NormalizeNumberText(const QString& text) const {
@@ -678,34 +657,32 @@ void TXtCustomSpinEdit::SetValueType(TValueType type) {
   }
 }
 
-void TXtCustomSpinEdit::SetMinValue(long double value) {
-  if (value == minValue_) return;
-  const bool crossesZero = (minValue_ == 0) != (value == 0);
-  const bool minCheckWasAutomatic = checkMinValue_ == (minValue_ != 0 || maxValue_ != 0);
-  minValue_ = value;
-  if (crossesZero && autoMinCheck_) {
+void TXtCustomSpinEdit::SetLimit(long double& limit, bool& checkLimit, bool autoCheck,
+                                 long double otherLimit, bool& checkOther, bool otherAutoCheck,
+                                 long double value) {
+  if (value == limit) return;
+  const bool crossesZero = (limit == 0) != (value == 0);
+  const bool checkWasAutomatic = checkLimit == (minValue_ != 0 || maxValue_ != 0);
+  limit = value;
+  if (crossesZero && autoCheck) {
     const bool check = minValue_ != 0 || maxValue_ != 0;
-    checkMinValue_ = minValue_ != 0 ? true : check;
+    checkLimit = limit != 0 ? true : check;
     // Checking the other limit too only when that leaves a non-empty range:
     // a lone minimum must not clamp every value to a maximum of 0.
-    if (minCheckWasAutomatic && autoMaxCheck_ && minValue_ <= maxValue_)
-      checkMaxValue_ = maxValue_ != 0 ? true : check;
+    if (checkWasAutomatic && otherAutoCheck && minValue_ <= maxValue_)
+      checkOther = otherLimit != 0 ? true : check;
   }
   SetValue(Value());
 }
 
+void TXtCustomSpinEdit::SetMinValue(long double value) {
+  SetLimit(minValue_, checkMinValue_, autoMinCheck_, maxValue_, checkMaxValue_, autoMaxCheck_,
+           value);
+}
+
 void TXtCustomSpinEdit::SetMaxValue(long double value) {
-  if (value == maxValue_) return;
-  const bool crossesZero = (maxValue_ == 0) != (value == 0);
-  const bool maxCheckWasAutomatic = checkMaxValue_ == (minValue_ != 0 || maxValue_ != 0);
-  maxValue_ = value;
-  if (crossesZero && autoMaxCheck_) {
-    const bool check = minValue_ != 0 || maxValue_ != 0;
-    checkMaxValue_ = maxValue_ != 0 ? true : check;
-    if (maxCheckWasAutomatic && autoMinCheck_ && minValue_ <= maxValue_)
-      checkMinValue_ = minValue_ != 0 ? true : check;
-  }
-  SetValue(Value());
+  SetLimit(maxValue_, checkMaxValue_, autoMaxCheck_, minValue_, checkMinValue_, autoMinCheck_,
+           value);
 }
 
 void TXtCustomSpinEdit::SetCheckMinValue(bool check) {

@@ -184,6 +184,14 @@ class TXtCustomSpinEdit : public QLineEdit {
   void OnTextChanged();
   QString FormatValue(long double value) const;
   int ButtonWidth() const;
+  // Moves the value by `delta` and signals Change when the text changed;
+  // false (after the beep) in a read-only edit.
+  bool StepBy(long double delta);
+  // Sets one limit; when it moves to or from 0 and its check follows the
+  // limits automatically, the check (and the other limit's, when that check
+  // was automatic too and the range is not empty) is set anew.
+  void SetLimit(long double& limit, bool& checkLimit, bool autoCheck, long double otherLimit,
+                bool& checkOther, bool otherAutoCheck, long double value);
 
   bool focused_ = false;
   bool checkOnExit_ = false;

@@ -122,4 +122,24 @@ bool IsThreadWindowActive() {
   return active != nullptr && active->thread() == QThread::currentThread();
 }
 
+QColor ButtonFaceColor() {
+  return QApplication::palette().color(QPalette::Button);
+}
+
+QColor ButtonHighlightColor() {
+  return QApplication::palette().color(QPalette::Light);
+}
+
+QColor ButtonShadowColor() {
+  return QApplication::palette().color(QPalette::Dark);
+}
+
+QColor WindowFrameColor() {
+  return QApplication::palette().color(QPalette::Shadow);
+}
+
+QColor ButtonTextColor() {
+  return QApplication::palette().color(QPalette::ButtonText);
+}
+
 }  // namespace XtVclUtils

@@ -72,6 +72,15 @@ void RemovePendingMessage(QObject* receiver, QEvent::Type type);
 // True when the active window belongs to the calling thread.
 bool IsThreadWindowActive();
 
+// The application palette's button colours the controls paint their frames
+// and arrows with: face (Button), highlight (Light), shadow (Dark), window
+// frame (Shadow) and button text (ButtonText). Each reads the palette anew.
+QColor ButtonFaceColor();
+QColor ButtonHighlightColor();
+QColor ButtonShadowColor();
+QColor WindowFrameColor();
+QColor ButtonTextColor();
+
 // The text unchanged (range messages pass through it).
 inline QString ResourceTextAsIs(const QString& text) {
   return text;
