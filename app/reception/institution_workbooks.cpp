@@ -118,6 +118,27 @@ std::optional<Money> ReadOptionalInvoice(workbook::ExcelApplication& excel, cons
   return SumOf(sheet, row, invoice.column);
 }
 
+// Reads each optional invoice "<stem><suffix>.xls" that is present and hands
+// its sum to `add`; one with the wrong layout marks the reading and names the
+// file instead.
+template <size_t N, typename Add>
+void ReadOptionalInvoices(workbook::ExcelApplication& excel, const WorkbookFinder& find,
+                          const QString& stem, const OptionalInvoice (&invoices)[N],
+                          WorkbookReading& result, bool& layoutProblem, Add add) {
+  for (const OptionalInvoice& invoice : invoices) {
+    const QString name = stem + invoice.suffix + QStringLiteral(".xls");
+    const QString path = find(name);
+    if (path.isEmpty()) continue;
+    const auto sum = ReadOptionalInvoice(excel, path, invoice);
+    if (!sum) {
+      layoutProblem = true;
+      result.FailingName = QStringLiteral("\\") + name;
+      continue;
+    }
+    add(invoice, *sum);
+  }
+}
+
 }  // namespace
 
 WorkbookReading ReadLocalWorkbooks(workbook::ExcelApplication& excel, const WorkbookFinder& find,
@@ -174,23 +195,15 @@ WorkbookReading ReadLocalWorkbooks(workbook::ExcelApplication& excel, const Work
       {QStringLiteral("_TF"), 18, 9},
       {QStringLiteral("_TR"), 17, 9},
   };
-  for (const OptionalInvoice& invoice : optional) {
-    const QString name = QStringLiteral("sfakt") + n + invoice.suffix + QStringLiteral(".xls");
-    const QString path = find(name);
-    if (path.isEmpty()) continue;
-    const auto sum = ReadOptionalInvoice(excel, path, invoice);
-    if (!sum) {
-      layoutProblem = true;
-      result.FailingName = QStringLiteral("\\") + name;
-      continue;
-    }
-    if (invoice.suffix == QStringLiteral("_ON")) {
-      if (stacType == 1 || !attached) result.LpuInvoiceSum += *sum;
-      result.ExtraSum = *sum;
-    } else {
-      result.LpuInvoiceSum += *sum;
-    }
-  }
+  ReadOptionalInvoices(excel, find, QStringLiteral("sfakt") + n, optional, result, layoutProblem,
+                       [&](const OptionalInvoice& invoice, Money sum) {
+                         if (invoice.suffix == QStringLiteral("_ON")) {
+                           if (stacType == 1 || !attached) result.LpuInvoiceSum += sum;
+                           result.ExtraSum = sum;
+                         } else {
+                           result.LpuInvoiceSum += sum;
+                         }
+                       });
 
   if (attachedDayHospital) result.BaseSum -= result.ExtraSum;
   if (layoutProblem) result.Problem = WorkbookProblem::InvoiceLayout;
@@ -234,19 +247,11 @@ WorkbookReading ReadOutOfRegionWorkbooks(workbook::ExcelApplication& excel,
       {QStringLiteral("_ON"), 0, 8},
       {QStringLiteral("_TF"), 18, 9},
   };
-  for (const OptionalInvoice& invoice : optional) {
-    const QString name = QStringLiteral("sfakti") + n + invoice.suffix + QStringLiteral(".xls");
-    const QString path = find(name);
-    if (path.isEmpty()) continue;
-    const auto sum = ReadOptionalInvoice(excel, path, invoice);
-    if (!sum) {
-      layoutProblem = true;
-      result.FailingName = QStringLiteral("\\") + name;
-      continue;
-    }
-    result.LpuInvoiceSum += *sum;
-    if (invoice.suffix == QStringLiteral("_ON")) result.ExtraSum = *sum;
-  }
+  ReadOptionalInvoices(excel, find, QStringLiteral("sfakti") + n, optional, result, layoutProblem,
+                       [&](const OptionalInvoice& invoice, Money sum) {
+                         result.LpuInvoiceSum += sum;
+                         if (invoice.suffix == QStringLiteral("_ON")) result.ExtraSum = sum;
+                       });
 
   if (layoutProblem) result.Problem = WorkbookProblem::InvoiceLayout;
   return result;
