@@ -24,4 +24,26 @@ inline constexpr std::string_view Base36Digits = "0123456789ABCDEFGHIJKLMNOPQRST
 // Lock protocols of tables and memo files.
 enum class TdfLokProtocol : uint8_t { Default = 0, DB4Lock = 1, ClipLock = 2, FoxLock = 3 };
 
+// Where a protocol places its locks in a table or memo file: the whole-file
+// lock starts at FileOffset and spans FileLength bytes; HeaderOffset is the
+// header's lock, from which record locks are counted.
+struct LockOffsets {
+  int64_t FileOffset;
+  int64_t HeaderOffset;
+  int64_t FileLength;
+};
+
+constexpr LockOffsets LockOffsetsFor(TdfLokProtocol protocol) {
+  switch (protocol) {
+    case TdfLokProtocol::DB4Lock:
+      return {0x40000000, 0xEFFFFFFF, 0xB0000000};
+    case TdfLokProtocol::ClipLock:
+      return {1000000000, 1000000000, 1000000000};
+    case TdfLokProtocol::Default:
+    case TdfLokProtocol::FoxLock:
+      break;
+  }
+  return {0x40000000, 0x7FFFFFFE, 0x3FFFFFFF};
+}
+
 }  // namespace kelmo::dbf

@@ -210,24 +210,12 @@ bool GSobjIndexFile::Rename(const std::string& newName) {
 
 void GSobjIndexFile::SetLockProtocol(int code) {
   lockProtocol = code;
-  switch (code) {
-    case 1:  // DB4Lock
-      lockAddresses[0] = 0xEFFFFFFF;
-      lockAddresses[1] = 0x40000000;
-      lockAddresses[2] = 0xB0000000;
-      break;
-    case 2:  // ClipLock
-      lockAddresses[0] = lockAddresses[1] = lockAddresses[2] = 1000000000;
-      break;
-    case 0:
-    case 3:  // Default, FoxLock
-      lockAddresses[0] = 0x7FFFFFFE;
-      lockAddresses[1] = 0x40000000;
-      lockAddresses[2] = 0x3FFFFFFF;
-      break;
-    default:
-      break;
-  }
+  // An unknown code keeps the addresses it had.
+  if (code < 0 || code > 3) return;
+  const LockOffsets offsets = LockOffsetsFor(static_cast<TdfLokProtocol>(code));
+  lockAddresses[0] = offsets.HeaderOffset;
+  lockAddresses[1] = offsets.FileOffset;
+  lockAddresses[2] = offsets.FileLength;
 }
 
 namespace {

@@ -70,22 +70,10 @@ void GSobjMemo::SetPasswords(const std::string& readPassword, const std::string&
 
 void GSobjMemo::SetLockProtocol(TdfLokProtocol protocol) {
   lockProtocol_ = protocol;
-  switch (protocol) {
-    case TdfLokProtocol::DB4Lock:
-      fileLockOffset_ = 0x40000000;
-      headerLockOffset_ = 0xEFFFFFFF;
-      fileLockLength_ = 0xB0000000;
-      break;
-    case TdfLokProtocol::ClipLock:
-      fileLockOffset_ = headerLockOffset_ = fileLockLength_ = 1000000000;
-      break;
-    case TdfLokProtocol::Default:
-    case TdfLokProtocol::FoxLock:
-      fileLockOffset_ = 0x40000000;
-      headerLockOffset_ = 0x7FFFFFFE;
-      fileLockLength_ = 0x3FFFFFFF;
-      break;
-  }
+  const LockOffsets offsets = LockOffsetsFor(protocol);
+  fileLockOffset_ = offsets.FileOffset;
+  headerLockOffset_ = offsets.HeaderOffset;
+  fileLockLength_ = offsets.FileLength;
 }
 
 void GSobjMemo::LockMemoFile() {

@@ -392,22 +392,10 @@ bool DFO_dBaseDBF::LockRecord() {
 }
 
 void DFO_dBaseDBF::SetLockOffsets() {
-  switch (lockProtocol_) {
-    case TdfLokProtocol::DB4Lock:
-      fileLockOffset_ = 0x40000000;
-      headerLockOffset_ = 0xEFFFFFFF;
-      fileLockLength_ = 0xB0000000;
-      break;
-    case TdfLokProtocol::ClipLock:
-      fileLockOffset_ = headerLockOffset_ = fileLockLength_ = 1000000000;
-      break;
-    case TdfLokProtocol::Default:
-    case TdfLokProtocol::FoxLock:
-      fileLockOffset_ = 0x40000000;
-      headerLockOffset_ = 0x7FFFFFFE;
-      fileLockLength_ = 0x3FFFFFFF;
-      break;
-  }
+  const LockOffsets offsets = LockOffsetsFor(lockProtocol_);
+  fileLockOffset_ = offsets.FileOffset;
+  headerLockOffset_ = offsets.HeaderOffset;
+  fileLockLength_ = offsets.FileLength;
 }
 
 void DFO_dBaseDBF::SetLockProtocol(TdfLokProtocol protocol) {
