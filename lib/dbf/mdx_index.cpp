@@ -16,6 +16,7 @@
 //   entries; an interior node one more, carrying only the rightmost child.
 #include "mdx_index.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -210,7 +211,7 @@ void GSobjMDXTag::ReadHeader() {
   bool forFlag = h[245] != 0;
   if ((keyType != 'C' && keyType != 'N' && keyType != 'D') || keyLength < 1 ||
       keyLength > TdfSort::kMaxKeyLength || entrySize < keyLength + 4 || maxKeys < 2 ||
-      8 + (maxKeys + 1) * entrySize + 4 > pageSize || rootPage <= 0 ||
+      8 + (int64_t{maxKeys} + 1) * entrySize + 4 > pageSize || rootPage <= 0 ||
       (keyType == 'N' && keyLength != 12) || (keyType == 'D' && keyLength != 8)) {
     Corrupt();
   }
@@ -286,7 +287,7 @@ GSobjMDXFile::GSobjMDXFile(IndexTableLink* t, const std::string& name, bool crea
     ReadPage(0, b0, 512);
     blocksPerPage = GetLE16(b0 + 20);
     pageSize = GetLE16(b0 + 22);
-    headerSize = blocksPerPage * pageSize;
+    headerSize = static_cast<int>(std::min<int64_t>(int64_t{blocksPerPage} * pageSize, 1 << 30));
     int count = GetLE16(b0 + 28);
     if (blocksPerPage < 1 || pageSize != blocksPerPage * 512 || pageSize > 8192 ||
         count > kMaxTags || headerSize < 512 + kTagEntry * (count + 1)) {

@@ -55,7 +55,7 @@ void GSobjNDXTag::ReadNodePage(GSobjIndexKey& node, const GSobjIndexKeyData*, bo
   node.entries.clear();
   node.leaf = GetLE32(block + 4) == 0;
   int items = node.leaf ? count : count + 1;
-  if (items > maxKeys || 4 + items * entrySize > kBlockSize) Corrupt();
+  if (items > maxKeys || 4 + int64_t{items} * entrySize > kBlockSize) Corrupt();
   for (int i = 0; i < items; ++i) {
     const uint8_t* e = block + 4 + i * entrySize;
     int32_t left = static_cast<int32_t>(GetLE32(e));
@@ -111,7 +111,7 @@ void GSobjNDXTag::ReadHeader() {
   keyExpression = ZeroTerminatedText(h + kExprOffset, kExprSize);
   forExpression.clear();
   if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength || entrySize < keyLength + 8 ||
-      maxKeys < 2 || 4 + maxKeys * entrySize > kBlockSize || rootPage <= 0 ||
+      maxKeys < 2 || 4 + int64_t{maxKeys} * entrySize > kBlockSize || rootPage <= 0 ||
       (numeric && keyLength != 8)) {
     Corrupt();
   }
