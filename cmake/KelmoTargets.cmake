@@ -3,8 +3,10 @@
 
 # kelmo_library(<folder-name> [LINK libs...])
 # A static library kelmo_<folder-name> from the *.cpp files of the calling
-# folder (sub-folders but main/ included); headers are included by "<file>.h" from the
-# folder itself. A folder without sources yet gives an interface library.
+# folder (sub-folders but main/ included); headers are included through the
+# parent folder with the library's folder name ("dbf/table_file.h"), or by
+# plain name from within the folder itself. A folder without sources yet gives
+# an interface library.
 function(kelmo_library name)
   cmake_parse_arguments(KL "" "" "LINK" ${ARGN})
   file(GLOB_RECURSE _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
@@ -20,12 +22,14 @@ function(kelmo_library name)
   set(_src ${_lib_src})
   if(_src)
     add_library(kelmo_${name} STATIC ${_src} ${_hdr})
-    target_include_directories(kelmo_${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    get_filename_component(_root ${CMAKE_CURRENT_SOURCE_DIR} DIRECTORY)
+    target_include_directories(kelmo_${name} PUBLIC ${_root})
     target_link_libraries(kelmo_${name} PUBLIC ${KL_LINK})
     target_compile_options(kelmo_${name} PRIVATE -Wall -Wextra)
   else()
     add_library(kelmo_${name} INTERFACE)
-    target_include_directories(kelmo_${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+    get_filename_component(_root ${CMAKE_CURRENT_SOURCE_DIR} DIRECTORY)
+    target_include_directories(kelmo_${name} INTERFACE ${_root})
     target_link_libraries(kelmo_${name} INTERFACE ${KL_LINK})
   endif()
 endfunction()

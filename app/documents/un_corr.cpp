@@ -10,8 +10,8 @@
 #include <QStringConverter>
 #include <QVBoxLayout>
 
-#include "interaction.h"
-#include "run_state.h"
+#include "interact/interaction.h"
+#include "shell/run_state.h"
 
 namespace kelmo {
 

@@ -2,11 +2,11 @@
 // the two checks of one case against the registry database.
 #include "doubles_overlaps.h"
 
-#include "common.h"
-#include "dbf_query.h"
-#include "fb_database.h"
-#include "fb_query.h"
-#include "package_lists.h"
+#include "shell/common.h"
+#include "dbfsql/dbf_query.h"
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
+#include "shell/package_lists.h"
 #include "reception_checks.h"
 
 namespace kelmo {

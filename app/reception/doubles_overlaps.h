@@ -18,7 +18,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "case_errors.h"
+#include "shell/case_errors.h"
 #include "reception_context.h"
 
 namespace kelmo {

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <optional>
 
-#include "common.h"
-#include "excel_application.h"
+#include "shell/common.h"
+#include "workbook/excel_application.h"
 #include "reception_checks.h"
-#include "workbook_error.h"
-#include "worksheet.h"
+#include "workbook/workbook_error.h"
+#include "workbook/worksheet.h"
 
 namespace kelmo {
 

@@ -15,7 +15,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "money.h"
+#include "shell/money.h"
 
 namespace kelmo {
 

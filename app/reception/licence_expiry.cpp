@@ -3,10 +3,10 @@
 
 #include <QApplication>
 
-#include "common.h"
-#include "fb_database.h"
-#include "fb_query.h"
-#include "interaction.h"
+#include "shell/common.h"
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
+#include "interact/interaction.h"
 #include "reception_checks.h"
 
 namespace kelmo {

@@ -9,11 +9,11 @@
 #include <QWidget>
 #include <stdexcept>
 
-#include "common.h"
-#include "fb_query.h"
-#include "package_lists.h"
+#include "shell/common.h"
+#include "firebird/fb_query.h"
+#include "shell/package_lists.h"
 #include "reception_checks.h"
-#include "record_hash.h"
+#include "shell/record_hash.h"
 #include "registry_dbf_set.h"
 
 namespace kelmo {

@@ -19,7 +19,7 @@
 
 #include "reception_context.h"
 #include "reception_state.h"
-#include "xt_query.h"
+#include "dbfsql/xt_query.h"
 
 namespace kelmo {
 

@@ -7,14 +7,14 @@
 #include <QLocale>
 #include <algorithm>
 
-#include "data_module.h"
-#include "error_box.h"
-#include "interaction.h"
-#include "main_window.h"
-#include "package_lists.h"
+#include "shell/data_module.h"
+#include "shell/error_box.h"
+#include "interact/interaction.h"
+#include "shell/main_window.h"
+#include "shell/package_lists.h"
 #include "reception_context.h"
-#include "run_state.h"
-#include "startup.h"
+#include "shell/run_state.h"
+#include "shell/startup.h"
 
 namespace kelmo {
 

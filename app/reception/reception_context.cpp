@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "file_lookup.h"
-#include "progress_window.h"
+#include "filenames/file_lookup.h"
+#include "shell/progress_window.h"
 
 namespace kelmo {
 

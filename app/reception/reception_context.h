@@ -18,11 +18,11 @@
 #include <memory>
 
 #include "act_file.h"
-#include "excel_application.h"
-#include "fb_database.h"
-#include "file_lookup.h"
+#include "workbook/excel_application.h"
+#include "firebird/fb_database.h"
+#include "filenames/file_lookup.h"
 #include "reception_state.h"
-#include "xt_query.h"
+#include "dbfsql/xt_query.h"
 
 class QWidget;
 

@@ -10,19 +10,19 @@
 #include <memory>
 #include <optional>
 
-#include "common.h"
-#include "error_box.h"
-#include "fb_query.h"
-#include "interaction.h"
+#include "shell/common.h"
+#include "shell/error_box.h"
+#include "firebird/fb_query.h"
+#include "interact/interaction.h"
 #include "later_phases.h"
-#include "main_window.h"
-#include "package_lists.h"
+#include "shell/main_window.h"
+#include "shell/package_lists.h"
 #include "preliminary_checks.h"
-#include "progress_window.h"
+#include "shell/progress_window.h"
 #include "reception_checks.h"
 #include "reception_context.h"
-#include "run_state.h"
-#include "un_corr.h"
+#include "shell/run_state.h"
+#include "documents/un_corr.h"
 
 namespace kelmo {
 

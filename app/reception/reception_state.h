@@ -15,8 +15,8 @@
 #include <memory>
 
 #include "act_file.h"
-#include "money.h"
-#include "package_lists.h"
+#include "shell/money.h"
+#include "shell/package_lists.h"
 
 namespace kelmo {
 

@@ -1,7 +1,7 @@
 // The registry DBF set: tables, required files and fields, field readers.
 #include "registry_dbf_set.h"
 
-#include "dbf_query.h"
+#include "dbfsql/dbf_query.h"
 
 namespace kelmo {
 

@@ -3,7 +3,7 @@
 
 #include <QSqlError>
 
-#include "database_error.h"
+#include "firebird/database_error.h"
 
 namespace kelmo {
 

@@ -3,7 +3,7 @@
 
 #include <QVariant>
 
-#include "fb_query.h"
+#include "firebird/fb_query.h"
 
 namespace kelmo {
 

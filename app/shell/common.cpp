@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include "account.h"
-#include "workstation.h"
+#include "system/account.h"
+#include "system/workstation.h"
 
 namespace kelmo {
 

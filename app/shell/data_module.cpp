@@ -3,7 +3,7 @@
 #include "data_module.h"
 
 #include "common.h"
-#include "database_name.h"
+#include "firebird/database_name.h"
 
 namespace kelmo {
 

@@ -10,10 +10,10 @@
 #include <array>
 #include <cstdint>
 
-#include "account.h"
+#include "system/account.h"
 #include "acts_connection.h"
-#include "fb_database.h"
-#include "fb_query.h"
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
 
 namespace kelmo {
 

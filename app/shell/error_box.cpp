@@ -1,8 +1,8 @@
 // The error box of uncaught errors.
 #include "error_box.h"
 
-#include "database_error.h"
-#include "interaction.h"
+#include "firebird/database_error.h"
+#include "interact/interaction.h"
 
 namespace kelmo {
 

@@ -1,8 +1,8 @@
 // Range helpers of the documents (see excel_range.h).
 #include "excel_range.h"
 
-#include "cell_address.h"
-#include "workbook_error.h"
+#include "workbook/cell_address.h"
+#include "workbook/workbook_error.h"
 
 namespace kelmo {
 

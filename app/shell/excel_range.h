@@ -9,7 +9,7 @@
 
 #include <QString>
 
-#include "excel_application.h"
+#include "workbook/excel_application.h"
 
 namespace kelmo {
 

@@ -9,9 +9,9 @@
 #include <QPrinter>
 #include <QStringDecoder>
 
-#include "interaction.h"
-#include "workbook.h"
-#include "workbook_error.h"
+#include "interact/interaction.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_error.h"
 
 namespace kelmo {
 

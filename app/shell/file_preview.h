@@ -10,7 +10,7 @@
 #include <QString>
 #include <functional>
 
-#include "excel_application.h"
+#include "workbook/excel_application.h"
 
 class QLabel;
 class QPlainTextEdit;

@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "case_data.h"
-#include "fb_query.h"
+#include "firebird/fb_query.h"
 
 namespace kelmo {
 

@@ -6,7 +6,7 @@
 #include <QAbstractTableModel>
 #include <functional>
 
-#include "fb_query.h"
+#include "firebird/fb_query.h"
 
 namespace kelmo {
 

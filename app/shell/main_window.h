@@ -23,10 +23,10 @@
 #include <QTableView>
 #include <memory>
 
-#include "excel_application.h"
-#include "fb_database.h"
+#include "workbook/excel_application.h"
+#include "firebird/fb_database.h"
 #include "file_preview.h"
-#include "fb_query.h"
+#include "firebird/fb_query.h"
 #include "folder_lists.h"
 #include "ini_file.h"
 #include "kelmo_ini.h"
@@ -34,9 +34,9 @@
 #include "radio_group.h"
 
 #include "sorted_text_list.h"
-#include "xt_date_edit.h"
-#include "xt_spin.h"
-#include "xt_splitter.h"
+#include "extctl/xt_date_edit.h"
+#include "extctl/xt_spin.h"
+#include "extctl/xt_splitter.h"
 
 namespace kelmo {
 

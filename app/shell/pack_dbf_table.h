@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "dbf_dataset.h"
+#include "dbf/dbf_dataset.h"
 
 namespace kelmo::shell {
 

@@ -11,12 +11,12 @@
 #include "common.h"
 #include "data_file_dialog.h"
 #include "error_box.h"
-#include "file_lookup.h"
-#include "interaction.h"
+#include "filenames/file_lookup.h"
+#include "interact/interaction.h"
 #include "package_header.h"
 #include "package_lists.h"
 #include "run_state.h"
-#include "zip_reader.h"
+#include "zip/zip_reader.h"
 
 namespace kelmo {
 

@@ -14,7 +14,7 @@
 #include <QLabel>
 #include <functional>
 
-#include "k_gauge.h"
+#include "skin/k_gauge.h"
 
 namespace kelmo {
 

@@ -3,7 +3,7 @@
 
 #include <QDateTime>
 
-#include "fb_query.h"
+#include "firebird/fb_query.h"
 
 namespace kelmo {
 

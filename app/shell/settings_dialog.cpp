@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "data_module.h"
-#include "interaction.h"
+#include "interact/interaction.h"
 
 namespace kelmo {
 

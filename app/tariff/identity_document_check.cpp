@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "regexpr.h"
+#include "regexpr/regexpr.h"
 
 namespace kelmo::tariff {
 

@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "code_pages.h"
-#include "dbf_query.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/code_pages.h"
+#include "dbfsql/dbf_query.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
 using Clock = std::chrono::steady_clock;

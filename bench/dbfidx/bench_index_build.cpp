@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "cdx_index.h"
-#include "dbf_expression.h"
-#include "index_framework.h"
-#include "mdx_index.h"
-#include "ndx_index.h"
-#include "ntx_index.h"
+#include "dbf/cdx_index.h"
+#include "dbf/dbf_expression.h"
+#include "dbf/index_framework.h"
+#include "dbf/mdx_index.h"
+#include "dbf/ndx_index.h"
+#include "dbf/ntx_index.h"
 
 using namespace kelmo::dbf;
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "identity_document_check.h"
-#include "regexpr.h"
+#include "tariff/identity_document_check.h"
+#include "regexpr/regexpr.h"
 
 namespace {
 

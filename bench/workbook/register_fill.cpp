@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <string>
 
-#include "cell_address.h"
-#include "excel_application.h"
-#include "workbook.h"
+#include "workbook/cell_address.h"
+#include "workbook/excel_application.h"
+#include "workbook/workbook.h"
 
 using namespace kelmo::workbook;
 namespace fs = std::filesystem;

@@ -13,8 +13,8 @@
 #include <random>
 #include <string>
 
-#include "zip_reader.h"
-#include "zip_writer.h"
+#include "zip/zip_reader.h"
+#include "zip/zip_writer.h"
 
 namespace fs = std::filesystem;
 using namespace kelmo::zip;

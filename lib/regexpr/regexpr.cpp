@@ -5,11 +5,11 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "le_classes.h"
+#include "lookandfeel/le_classes.h"
 #include "regexpr_automat.h"
 #include "regexpr_parser.h"
 #include "regexpr_scanner.h"
-#include "resource_texts.h"
+#include "lookandfeel/resource_texts.h"
 
 namespace kelmo::regexpr {
 

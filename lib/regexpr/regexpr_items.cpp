@@ -1,7 +1,7 @@
 // Character tests of the pattern language.
 #include "regexpr_items.h"
 
-#include "le_classes.h"
+#include "lookandfeel/le_classes.h"
 #include "regexpr_locale.h"
 
 namespace kelmo::regexpr {

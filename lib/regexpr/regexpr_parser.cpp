@@ -4,9 +4,9 @@
 #include <charconv>
 #include <optional>
 
-#include "le_classes.h"
+#include "lookandfeel/le_classes.h"
 #include "regexpr_items.h"
-#include "resource_texts.h"
+#include "lookandfeel/resource_texts.h"
 
 namespace kelmo::regexpr {
 

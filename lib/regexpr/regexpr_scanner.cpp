@@ -1,9 +1,9 @@
 // The scanner of the pattern language (lexical layer of the compiler).
 #include "regexpr_scanner.h"
 
-#include "le_classes.h"
+#include "lookandfeel/le_classes.h"
 #include "regexpr_locale.h"
-#include "resource_texts.h"
+#include "lookandfeel/resource_texts.h"
 
 namespace kelmo::regexpr {
 

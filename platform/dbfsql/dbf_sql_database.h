@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "code_pages.h"
+#include "dbf/code_pages.h"
 #include "dbf_sql_text.h"
 
 namespace kelmo::dbfsql {

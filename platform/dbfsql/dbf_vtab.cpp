@@ -13,10 +13,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "date_values.h"
-#include "dbf_errors.h"
+#include "dbf/date_values.h"
+#include "dbf/dbf_errors.h"
 #include "raw_text_filter.h"
-#include "table_handler.h"
+#include "dbf/table_handler.h"
 
 namespace kelmo::dbfsql {
 

@@ -37,7 +37,7 @@
 #include <string_view>
 #include <vector>
 
-#include "code_pages.h"
+#include "dbf/code_pages.h"
 
 namespace kelmo::dbfsql {
 

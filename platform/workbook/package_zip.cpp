@@ -5,9 +5,9 @@
 #include <random>
 
 #include "workbook_error.h"
-#include "zip_errors.h"
-#include "zip_reader.h"
-#include "zip_writer.h"
+#include "zip/zip_errors.h"
+#include "zip/zip_reader.h"
+#include "zip/zip_writer.h"
 
 namespace kelmo::workbook {
 

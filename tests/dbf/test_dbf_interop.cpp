@@ -9,11 +9,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "code_pages.h"
-#include "date_values.h"
+#include "dbf/code_pages.h"
+#include "dbf/date_values.h"
 #include "dbf_test_support.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
 using kelmo::dbf::testing::ScratchFolder;

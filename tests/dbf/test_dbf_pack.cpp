@@ -4,12 +4,12 @@
 
 #include <ctime>
 
-#include "code_pages.h"
-#include "dbf_dataset.h"
-#include "dbf_errors.h"
+#include "dbf/code_pages.h"
+#include "dbf/dbf_dataset.h"
+#include "dbf/dbf_errors.h"
 #include "dbf_test_support.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
 using kelmo::dbf::testing::ReadAll;

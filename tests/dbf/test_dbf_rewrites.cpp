@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "date_values.h"
-#include "dbf_errors.h"
-#include "dbf_records.h"
+#include "dbf/date_values.h"
+#include "dbf/dbf_errors.h"
+#include "dbf/dbf_records.h"
 #include "dbf_test_support.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
 using kelmo::dbf::testing::ReadAll;

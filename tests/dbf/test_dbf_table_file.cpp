@@ -2,11 +2,11 @@
 // writing and appending records of every field type.
 #include <gtest/gtest.h>
 
-#include "date_values.h"
-#include "dbf_errors.h"
+#include "dbf/date_values.h"
+#include "dbf/dbf_errors.h"
 #include "dbf_test_support.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
 using kelmo::dbf::testing::ReadAll;

@@ -5,15 +5,15 @@
 
 #include <set>
 
-#include "date_values.h"
-#include "dbf_errors.h"
+#include "dbf/date_values.h"
+#include "dbf/dbf_errors.h"
 #include "dbf_test_support.h"
-#include "disk_file.h"
-#include "engine_tools.h"
-#include "sys_dbf_text.h"
-#include "table_builder.h"
-#include "table_encryption.h"
-#include "table_handler.h"
+#include "dbf/disk_file.h"
+#include "dbf/engine_tools.h"
+#include "dbf/sys_dbf_text.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_encryption.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
 using kelmo::dbf::testing::ScratchFolder;

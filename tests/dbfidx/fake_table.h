@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "dbf_expression.h"
-#include "index_framework.h"
+#include "dbf/dbf_expression.h"
+#include "dbf/index_framework.h"
 
 namespace kelmo::dbf::testing {
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "cdx_index.h"
+#include "dbf/cdx_index.h"
 #include "fake_table.h"
-#include "index_framework.h"
-#include "mdx_index.h"
-#include "ndx_index.h"
-#include "ntx_index.h"
+#include "dbf/index_framework.h"
+#include "dbf/mdx_index.h"
+#include "dbf/ndx_index.h"
+#include "dbf/ntx_index.h"
 
 namespace kelmo::dbf::testing {
 

@@ -2,9 +2,9 @@
 // master-detail keys and the memo stream.
 #include <gtest/gtest.h>
 
-#include "dataset_index.h"
+#include "dbf/dataset_index.h"
 #include "index_test_support.h"
-#include "table_builder.h"
+#include "dbf/table_builder.h"
 
 using namespace kelmo::dbf;
 using namespace kelmo::dbf::testing;

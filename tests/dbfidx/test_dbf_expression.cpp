@@ -5,9 +5,9 @@
 #include <cmath>
 #include <map>
 
-#include "dbf_expression.h"
-#include "dbf_expression_tools.h"
-#include "dbf_functions.h"
+#include "dbf/dbf_expression.h"
+#include "dbf/dbf_expression_tools.h"
+#include "dbf/dbf_functions.h"
 
 using namespace kelmo::dbf;
 

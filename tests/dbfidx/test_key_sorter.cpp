@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <random>
 
-#include "dbf_index_errors.h"
-#include "key_sorter.h"
+#include "dbf/dbf_index_errors.h"
+#include "dbf/key_sorter.h"
 
 using namespace kelmo::dbf;
 

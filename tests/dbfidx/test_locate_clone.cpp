@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "index_test_support.h"
-#include "locate_clone.h"
-#include "table_builder.h"
-#include "table_index_list.h"
+#include "dbf/locate_clone.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_index_list.h"
 
 using namespace kelmo::dbf;
 using namespace kelmo::dbf::testing;

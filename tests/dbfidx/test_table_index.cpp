@@ -9,9 +9,9 @@
 #include <random>
 
 #include "index_test_support.h"
-#include "table_builder.h"
-#include "table_handler.h"
-#include "table_index_list.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
+#include "dbf/table_index_list.h"
 
 using namespace kelmo::dbf;
 using namespace kelmo::dbf::testing;

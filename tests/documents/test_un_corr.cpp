@@ -8,9 +8,9 @@
 #include <QTemporaryDir>
 
 #include "qt_test_application.h"
-#include "run_state.h"
-#include "scripted_interaction.h"
-#include "un_corr.h"
+#include "shell/run_state.h"
+#include "interact/scripted_interaction.h"
+#include "documents/un_corr.h"
 
 using namespace kelmo;
 

@@ -6,9 +6,9 @@
 #include <QTest>
 
 #include "test_app.h"
-#include "xt_calendar.h"
-#include "xt_control_strings.h"
-#include "xt_date_dialog.h"
+#include "extctl/xt_calendar.h"
+#include "extctl/xt_control_strings.h"
+#include "extctl/xt_date_dialog.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QVBoxLayout>
 
 #include "test_app.h"
-#include "xt_date_dialog.h"
-#include "xt_date_edit.h"
-#include "xt_date_text.h"
-#include "xt_errors.h"
+#include "extctl/xt_date_dialog.h"
+#include "extctl/xt_date_edit.h"
+#include "extctl/xt_date_text.h"
+#include "extctl/xt_errors.h"
 
 namespace {
 

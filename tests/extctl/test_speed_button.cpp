@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "test_app.h"
-#include "xt_speed_button.h"
+#include "extctl/xt_speed_button.h"
 
 namespace {
 

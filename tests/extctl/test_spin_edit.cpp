@@ -9,8 +9,8 @@
 #include <limits>
 
 #include "test_app.h"
-#include "xt_errors.h"
-#include "xt_spin.h"
+#include "extctl/xt_errors.h"
+#include "extctl/xt_spin.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QTest>
 
 #include "test_app.h"
-#include "xt_align.h"
-#include "xt_splitter.h"
+#include "extctl/xt_align.h"
+#include "extctl/xt_splitter.h"
 
 namespace {
 

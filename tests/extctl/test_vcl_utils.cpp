@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "test_app.h"
-#include "xt_vcl_utils.h"
+#include "extctl/xt_vcl_utils.h"
 
 namespace {
 

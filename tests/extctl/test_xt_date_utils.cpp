@@ -5,7 +5,7 @@
 #include <QDate>
 #include <cmath>
 
-#include "xt_date_utils.h"
+#include "extctl/xt_date_utils.h"
 
 using namespace kelmo::xt;
 

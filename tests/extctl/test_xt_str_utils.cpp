@@ -1,7 +1,7 @@
 // String helpers of the extension controls.
 #include <gtest/gtest.h>
 
-#include "xt_str_utils.h"
+#include "extctl/xt_str_utils.h"
 
 using namespace kelmo::xt;
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "le_classes.h"
-#include "resource_texts.h"
+#include "lookandfeel/le_classes.h"
+#include "lookandfeel/resource_texts.h"
 
 namespace kelmo::le {
 namespace {

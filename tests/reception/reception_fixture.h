@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "dbf_query.h"
-#include "fb_database.h"
+#include "dbfsql/dbf_query.h"
+#include "firebird/fb_database.h"
 #include "qt_test_application.h"
-#include "record_hash.h"
-#include "table_builder.h"
-#include "workbook.h"
+#include "shell/record_hash.h"
+#include "dbf/table_builder.h"
+#include "workbook/workbook.h"
 
 namespace kelmo::test {
 

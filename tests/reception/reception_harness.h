@@ -10,16 +10,16 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "data_module.h"
-#include "main_window.h"
-#include "progress_window.h"
-#include "reception_button.h"
+#include "shell/data_module.h"
+#include "shell/main_window.h"
+#include "shell/progress_window.h"
+#include "reception/reception_button.h"
 #include "reception_fixture.h"
-#include "reception_state.h"
-#include "run_state.h"
-#include "scripted_interaction.h"
-#include "startup.h"
-#include "un_corr.h"
+#include "reception/reception_state.h"
+#include "shell/run_state.h"
+#include "interact/scripted_interaction.h"
+#include "shell/startup.h"
+#include "documents/un_corr.h"
 
 namespace kelmo::test {
 

@@ -11,8 +11,8 @@
 #include <initializer_list>
 #include <utility>
 
-#include "fb_database.h"
-#include "fb_query.h"
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
 
 namespace kelmo::test {
 

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "code_pages.h"
-#include "doubles_overlaps.h"
-#include "package_lists.h"
-#include "reception_state.h"
+#include "dbf/code_pages.h"
+#include "reception/doubles_overlaps.h"
+#include "shell/package_lists.h"
+#include "reception/reception_state.h"
 #include "registry_fixture.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo;
 using kelmo::test::Day;

@@ -10,12 +10,12 @@
 #include <map>
 #include <variant>
 
-#include "excel_application.h"
-#include "institution_workbooks.h"
+#include "workbook/excel_application.h"
+#include "reception/institution_workbooks.h"
 #include "qt_test_application.h"
-#include "reception_checks.h"
+#include "reception/reception_checks.h"
 #include "registry_fixture.h"
-#include "workbook.h"
+#include "workbook/workbook.h"
 
 using namespace kelmo;
 

@@ -2,7 +2,7 @@
 // database made from db/registry.
 #include <gtest/gtest.h>
 
-#include "database_error.h"
+#include "firebird/database_error.h"
 #include "registry_fixture.h"
 
 using namespace kelmo;

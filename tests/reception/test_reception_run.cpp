@@ -12,14 +12,14 @@
 #include <QStringEncoder>
 #include <functional>
 
-#include "act_file.h"
-#include "fb_query.h"
-#include "later_phases.h"
-#include "preliminary_checks.h"
-#include "reception_checks.h"
+#include "reception/act_file.h"
+#include "firebird/fb_query.h"
+#include "reception/later_phases.h"
+#include "reception/preliminary_checks.h"
+#include "reception/reception_checks.h"
 #include "reception_harness.h"
-#include "reception_run.h"
-#include "zip_writer.h"
+#include "reception/reception_run.h"
+#include "zip/zip_writer.h"
 
 using namespace kelmo;
 using namespace kelmo::test;

@@ -5,9 +5,9 @@
 
 #include <QTemporaryDir>
 
-#include "dbf_query.h"
+#include "dbfsql/dbf_query.h"
 #include "reception_fixture.h"
-#include "registry_dbf_set.h"
+#include "reception/registry_dbf_set.h"
 
 using namespace kelmo;
 

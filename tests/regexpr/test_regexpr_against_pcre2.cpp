@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "identity_document_check.h"
-#include "regexpr.h"
-#include "regexpr_locale.h"
+#include "tariff/identity_document_check.h"
+#include "regexpr/regexpr.h"
+#include "regexpr/regexpr_locale.h"
 
 namespace kelmo::regexpr {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "regexpr.h"
-#include "regexpr_lexems.h"
-#include "regexpr_parser.h"
-#include "regexpr_scanner.h"
+#include "regexpr/regexpr.h"
+#include "regexpr/regexpr_lexems.h"
+#include "regexpr/regexpr_parser.h"
+#include "regexpr/regexpr_scanner.h"
 
 namespace kelmo::regexpr {
 namespace {

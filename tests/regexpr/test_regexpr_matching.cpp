@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "regexpr.h"
-#include "regexpr_locale.h"
+#include "regexpr/regexpr.h"
+#include "regexpr/regexpr_locale.h"
 
 namespace kelmo::regexpr {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "package_identification.h"
-#include "zip_writer.h"
+#include "shell/package_identification.h"
+#include "zip/zip_writer.h"
 
 namespace kelmo::test {
 

@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include "qt_test_application.h"
 
-#include "main_window.h"
-#include "run_state.h"
-#include "startup.h"
+#include "shell/main_window.h"
+#include "shell/run_state.h"
+#include "shell/startup.h"
 
 namespace kelmo::test {
 

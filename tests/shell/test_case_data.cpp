@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <filesystem>
 
-#include "case_data.h"
-#include "common.h"
+#include "shell/case_data.h"
+#include "shell/common.h"
 
 using namespace kelmo;
 

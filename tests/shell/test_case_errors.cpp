@@ -8,9 +8,9 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
-#include "case_errors.h"
-#include "clear_params.h"
-#include "record_hash.h"
+#include "shell/case_errors.h"
+#include "shell/clear_params.h"
+#include "shell/record_hash.h"
 
 using namespace kelmo;
 

@@ -5,12 +5,12 @@
 #include <QCoreApplication>
 #include <QLocale>
 
-#include "account.h"
-#include "common.h"
-#include "money.h"
-#include "sorted_text_list.h"
-#include "start_period.h"
-#include "start_record.h"
+#include "system/account.h"
+#include "shell/common.h"
+#include "shell/money.h"
+#include "shell/sorted_text_list.h"
+#include "shell/start_period.h"
+#include "shell/start_record.h"
 
 using namespace kelmo;
 

@@ -4,10 +4,10 @@
 
 #include <QTemporaryDir>
 
-#include "cell_address.h"
-#include "excel_application.h"
-#include "excel_range.h"
-#include "workbook_error.h"
+#include "workbook/cell_address.h"
+#include "workbook/excel_application.h"
+#include "shell/excel_range.h"
+#include "workbook/workbook_error.h"
 
 using namespace kelmo;
 using workbook::ExcelApplication;

@@ -8,10 +8,10 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
-#include "file_preview.h"
-#include "interaction.h"
+#include "shell/file_preview.h"
+#include "interact/interaction.h"
 #include "shell_test_support.h"
-#include "workbook.h"
+#include "workbook/workbook.h"
 
 using namespace kelmo;
 

@@ -3,10 +3,10 @@
 
 #include <QTemporaryDir>
 
-#include "case_data.h"
-#include "fb_database.h"
-#include "fb_query.h"
-#include "holiday_calendar.h"
+#include "shell/case_data.h"
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
+#include "shell/holiday_calendar.h"
 #include "shell_test_support.h"
 
 using namespace kelmo;

@@ -7,10 +7,10 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include "fb_database.h"
-#include "fb_query.h"
-#include "institution_grid.h"
-#include "main_window.h"
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
+#include "shell/institution_grid.h"
+#include "shell/main_window.h"
 #include "shell_test_support.h"
 
 using namespace kelmo;

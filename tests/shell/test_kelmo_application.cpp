@@ -4,9 +4,9 @@
 
 #include <QEvent>
 
-#include "database_error.h"
-#include "kelmo_application.h"
-#include "scripted_interaction.h"
+#include "firebird/database_error.h"
+#include "shell/kelmo_application.h"
+#include "interact/scripted_interaction.h"
 
 using namespace kelmo;
 

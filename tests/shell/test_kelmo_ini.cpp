@@ -6,8 +6,8 @@
 #include <QStringConverter>
 #include <QTemporaryDir>
 
-#include "ini_file.h"
-#include "kelmo_ini.h"
+#include "shell/ini_file.h"
+#include "shell/kelmo_ini.h"
 
 using namespace kelmo;
 

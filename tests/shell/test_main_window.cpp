@@ -7,13 +7,13 @@
 #include <QFile>
 #include <QStringConverter>
 
-#include "data_module.h"
-#include "main_window.h"
-#include "run_state.h"
-#include "scripted_interaction.h"
-#include "settings_dialog.h"
+#include "shell/data_module.h"
+#include "shell/main_window.h"
+#include "shell/run_state.h"
+#include "interact/scripted_interaction.h"
+#include "shell/settings_dialog.h"
 #include "shell_test_support.h"
-#include "start_period.h"
+#include "shell/start_period.h"
 
 using namespace kelmo;
 

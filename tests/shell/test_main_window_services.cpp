@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "data_module.h"
-#include "main_window.h"
-#include "run_state.h"
+#include "shell/data_module.h"
+#include "shell/main_window.h"
+#include "shell/run_state.h"
 #include "shell_test_support.h"
 
 using namespace kelmo;

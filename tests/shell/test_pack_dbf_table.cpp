@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "dbf_errors.h"
-#include "pack_dbf_table.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/dbf_errors.h"
+#include "shell/pack_dbf_table.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
 using kelmo::shell::PackDbfTable;

@@ -5,13 +5,13 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "data_file_dialog.h"
-#include "package_identification.h"
-#include "package_lists.h"
+#include "shell/data_file_dialog.h"
+#include "shell/package_identification.h"
+#include "shell/package_lists.h"
 #include "package_test_support.h"
 #include "qt_test_application.h"
-#include "run_state.h"
-#include "scripted_interaction.h"
+#include "shell/run_state.h"
+#include "interact/scripted_interaction.h"
 
 namespace kelmo {
 namespace {

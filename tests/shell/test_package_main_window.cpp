@@ -5,14 +5,14 @@
 #include <QFile>
 #include <QStringConverter>
 
-#include "data_file_dialog.h"
-#include "data_module.h"
-#include "main_window.h"
-#include "package_lists.h"
+#include "shell/data_file_dialog.h"
+#include "shell/data_module.h"
+#include "shell/main_window.h"
+#include "shell/package_lists.h"
 #include "package_test_support.h"
-#include "run_state.h"
-#include "scripted_interaction.h"
-#include "settings_dialog.h"
+#include "shell/run_state.h"
+#include "interact/scripted_interaction.h"
+#include "shell/settings_dialog.h"
 #include "shell_test_support.h"
 
 namespace kelmo {

@@ -4,9 +4,9 @@
 
 #include <QTemporaryDir>
 
-#include "fb_database.h"
-#include "fb_query.h"
-#include "registry_package_database.h"
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
+#include "shell/registry_package_database.h"
 #include "shell_test_support.h"
 
 namespace kelmo {

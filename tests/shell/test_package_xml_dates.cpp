@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "xml_dates.h"
+#include "shell/xml_dates.h"
 
 namespace kelmo {
 namespace {

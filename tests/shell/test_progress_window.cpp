@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QScreen>
 
-#include "progress_window.h"
+#include "shell/progress_window.h"
 #include "shell_test_support.h"
 
 using namespace kelmo;

@@ -1,8 +1,8 @@
 // Report periods: calendar months and the 2012 transition periods.
 #include <gtest/gtest.h>
 
-#include "common.h"
-#include "report_period.h"
+#include "shell/common.h"
+#include "shell/report_period.h"
 
 using namespace kelmo;
 

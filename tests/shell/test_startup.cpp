@@ -6,13 +6,13 @@
 #include <QFile>
 #include <QStringConverter>
 
-#include "common.h"
-#include "data_module.h"
-#include "kelmo_ini.h"
-#include "scripted_interaction.h"
+#include "shell/common.h"
+#include "shell/data_module.h"
+#include "shell/kelmo_ini.h"
+#include "interact/scripted_interaction.h"
 #include "shell_test_support.h"
-#include "start_period.h"
-#include "start_record.h"
+#include "shell/start_period.h"
+#include "shell/start_record.h"
 
 using namespace kelmo;
 

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QImage>
 
-#include "k_gauge.h"
+#include "skin/k_gauge.h"
 
 using kelmo::skin::CalcPercent;
 using kelmo::skin::EInvalidOperation;

@@ -12,9 +12,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "little_endian.h"
-#include "zip_crypt.h"
-#include "zip_records.h"
+#include "zip/little_endian.h"
+#include "zip/zip_crypt.h"
+#include "zip/zip_records.h"
 
 namespace kelmo::zip::test {
 

@@ -3,10 +3,10 @@
 // peers extract here byte-identically to what unzip extracts.
 #include <gtest/gtest.h>
 
-#include "file_helpers.h"
-#include "zip_reader.h"
+#include "zip/file_helpers.h"
+#include "zip/zip_reader.h"
 #include "zip_test_support.h"
-#include "zip_writer.h"
+#include "zip/zip_writer.h"
 
 namespace kelmo::zip {
 namespace {

@@ -2,8 +2,8 @@
 // duplicates rules, neighbours, owning and the class registry.
 #include <gtest/gtest.h>
 
-#include "buffered_stream.h"
-#include "object_list.h"
+#include "zip/buffered_stream.h"
+#include "zip/object_list.h"
 
 namespace kelmo::zip {
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "old_method_encoders.h"
-#include "zip_reader.h"
+#include "zip/zip_reader.h"
 #include "zip_test_support.h"
 
 namespace kelmo::zip {

@@ -3,11 +3,11 @@
 // code pages of names, rebuilding from local headers.
 #include <gtest/gtest.h>
 
-#include "file_helpers.h"
-#include "little_endian.h"
-#include "zip_reader.h"
+#include "zip/file_helpers.h"
+#include "zip/little_endian.h"
+#include "zip/zip_reader.h"
 #include "zip_test_support.h"
-#include "zip_writer.h"
+#include "zip/zip_writer.h"
 
 namespace kelmo::zip {
 namespace {

@@ -2,12 +2,12 @@
 // by OEM mode, and the orders of sorted entry lists.
 #include <gtest/gtest.h>
 
-#include "buffered_stream.h"
-#include "little_endian.h"
-#include "zip_reader.h"
-#include "zip_records.h"
+#include "zip/buffered_stream.h"
+#include "zip/little_endian.h"
+#include "zip/zip_reader.h"
+#include "zip/zip_records.h"
 #include "zip_test_support.h"
-#include "zip_writer.h"
+#include "zip/zip_writer.h"
 
 namespace kelmo::zip {
 namespace {

@@ -3,10 +3,10 @@
 // split archives read here.
 #include <gtest/gtest.h>
 
-#include "little_endian.h"
-#include "zip_reader.h"
+#include "zip/little_endian.h"
+#include "zip/zip_reader.h"
 #include "zip_test_support.h"
-#include "zip_writer.h"
+#include "zip/zip_writer.h"
 
 namespace kelmo::zip {
 namespace {

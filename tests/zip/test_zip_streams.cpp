@@ -3,9 +3,9 @@
 
 #include <set>
 
-#include "buffered_stream.h"
-#include "dir_search.h"
-#include "file_helpers.h"
+#include "zip/buffered_stream.h"
+#include "zip/dir_search.h"
+#include "zip/file_helpers.h"
 #include "zip_test_support.h"
 
 namespace kelmo::zip {

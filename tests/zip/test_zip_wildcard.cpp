@@ -1,7 +1,7 @@
 // Wildcard matching: the patterns the library meets and its result codes.
 #include <gtest/gtest.h>
 
-#include "wildcard_match.h"
+#include "zip/wildcard_match.h"
 
 namespace kelmo::zip {
 namespace {

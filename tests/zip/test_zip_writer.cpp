@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "zip_reader.h"
+#include "zip/zip_reader.h"
 #include "zip_test_support.h"
-#include "zip_writer.h"
+#include "zip/zip_writer.h"
 
 namespace kelmo::zip {
 namespace {

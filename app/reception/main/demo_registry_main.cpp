@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "dbf_query.h"
-#include "record_hash.h"
-#include "table_builder.h"
-#include "workbook.h"
+#include "dbfsql/dbf_query.h"
+#include "shell/record_hash.h"
+#include "dbf/table_builder.h"
+#include "workbook/workbook.h"
 
 namespace {
 

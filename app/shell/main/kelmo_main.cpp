@@ -1,9 +1,9 @@
 // The program's entry point: start-up, then the message loop until the main
 // window closes.
-#include "kelmo_application.h"
-#include "reception_button.h"
-#include "startup.h"
-#include "termination_signals.h"
+#include "shell/kelmo_application.h"
+#include "reception/reception_button.h"
+#include "shell/startup.h"
+#include "system/termination_signals.h"
 
 int main(int argc, char** argv) {
   kelmo::BlockTerminationSignals();

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "dbf_errors.h"
+#include "dbf/dbf_errors.h"
 #include "fuzz_scratch.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
 

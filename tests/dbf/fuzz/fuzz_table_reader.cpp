@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "dbf_errors.h"
+#include "dbf/dbf_errors.h"
 #include "fuzz_scratch.h"
-#include "table_handler.h"
+#include "dbf/table_handler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = FuzzScratchFolder() + "/input.dbf";

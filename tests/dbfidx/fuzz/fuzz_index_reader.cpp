@@ -10,10 +10,10 @@
 #include <string>
 
 #include "../fake_table.h"
-#include "cdx_index.h"
-#include "mdx_index.h"
-#include "ndx_index.h"
-#include "ntx_index.h"
+#include "dbf/cdx_index.h"
+#include "dbf/mdx_index.h"
+#include "dbf/ndx_index.h"
+#include "dbf/ntx_index.h"
 
 using namespace kelmo::dbf;
 

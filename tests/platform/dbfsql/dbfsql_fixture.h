@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "code_pages.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/code_pages.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 namespace kelmo::dbfsql::testing {
 

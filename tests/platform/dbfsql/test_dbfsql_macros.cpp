@@ -2,7 +2,7 @@
 // statement text handed to the engine.
 #include <gtest/gtest.h>
 
-#include "xt_query.h"
+#include "dbfsql/xt_query.h"
 
 using namespace kelmo::dbfsql;
 

@@ -13,10 +13,10 @@
 #include <variant>
 #include <vector>
 
-#include "code_pages.h"
-#include "dbf_vtab.h"
-#include "table_builder.h"
-#include "table_handler.h"
+#include "dbf/code_pages.h"
+#include "dbfsql/dbf_vtab.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using kelmo::dbf::CodePage;
 

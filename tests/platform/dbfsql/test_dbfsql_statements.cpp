@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "dbfsql_fixture.h"
-#include "xt_query.h"
+#include "dbfsql/xt_query.h"
 
 using namespace kelmo::dbfsql;
 using kelmo::dbf::DFO_dBHandler;

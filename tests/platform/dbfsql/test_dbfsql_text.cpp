@@ -1,7 +1,7 @@
 // The rewrite of the desktop engine's statements into SQLite's dialect.
 #include <gtest/gtest.h>
 
-#include "dbf_sql_text.h"
+#include "dbfsql/dbf_sql_text.h"
 
 using namespace kelmo::dbfsql;
 

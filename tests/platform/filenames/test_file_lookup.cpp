@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "file_lookup.h"
+#include "filenames/file_lookup.h"
 
 namespace kelmo {
 namespace {

@@ -9,10 +9,10 @@
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 
-#include "database_error.h"
-#include "database_name.h"
-#include "fb_database.h"
-#include "fb_query.h"
+#include "firebird/database_error.h"
+#include "firebird/database_name.h"
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
 
 using namespace kelmo;
 

@@ -1,7 +1,7 @@
 // Splitting of schema scripts into statements.
 #include <gtest/gtest.h>
 
-#include "sql_script.h"
+#include "firebird/sql_script.h"
 
 using kelmo::SplitSqlScript;
 

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QDialog>
 
-#include "interaction.h"
-#include "scripted_interaction.h"
+#include "interact/interaction.h"
+#include "interact/scripted_interaction.h"
 
 using namespace kelmo;
 

@@ -6,10 +6,10 @@
 #include <QTemporaryDir>
 #include <csignal>
 
-#include "account.h"
-#include "machine_settings.h"
-#include "termination_signals.h"
-#include "workstation.h"
+#include "system/account.h"
+#include "system/machine_settings.h"
+#include "system/termination_signals.h"
+#include "system/workstation.h"
 
 using namespace kelmo;
 

@@ -4,9 +4,9 @@
 
 #include <random>
 
-#include "cell_address.h"
-#include "workbook.h"
-#include "workbook_error.h"
+#include "workbook/cell_address.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_error.h"
 
 using namespace kelmo::workbook;
 

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "cell_address.h"
-#include "excel_application.h"
-#include "workbook.h"
-#include "workbook_error.h"
+#include "workbook/cell_address.h"
+#include "workbook/excel_application.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_error.h"
 
 using namespace kelmo::workbook;
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "regexpr.h"
+#include "regexpr/regexpr.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The pattern ends at the first 0xFF byte (kept out of patterns so that

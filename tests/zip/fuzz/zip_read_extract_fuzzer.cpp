@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "zip_reader.h"
+#include "zip/zip_reader.h"
 
 namespace fs = std::filesystem;
 using namespace kelmo::zip;

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "zip_archive.h"
+#include "zip/zip_archive.h"
 
 namespace fs = std::filesystem;
 using namespace kelmo::zip;
