@@ -23,14 +23,6 @@ void LoadXmlPackage(const ReceptionContext&, const QString&, Population populati
   throw PhaseNotBuilt(QStringLiteral("Загрузка XML ") + PassWord(population));
 }
 
-void LoadDbfPass(const ReceptionContext&, Population population, PassSelection&) {
-  throw PhaseNotBuilt(QStringLiteral("Загрузка данных ") + PassWord(population));
-}
-
-void FinishDbfPassLoading(const ReceptionContext&, Population population) {
-  throw PhaseNotBuilt(QStringLiteral("Завершение загрузки ") + PassWord(population));
-}
-
 void RunRuleChecks(const ReceptionContext&, Population population) {
   throw PhaseNotBuilt(QStringLiteral("Проверка ошибок ") + PassWord(population));
 }

@@ -1,5 +1,5 @@
 // The phases of the reception run that this program does not perform yet:
-// the loading of a pass, the rule checks and sanctions, the tolerated
+// the loading of an XML pass, the rule checks and sanctions, the tolerated
 // errors, the costs and the sum search, the documents, the act summary and
 // the split by insurer. The run calls each where its place is; each raises
 // PhaseNotBuilt, and the run then records in the act where it stopped.
@@ -30,10 +30,6 @@ QString PhaseNotBuiltLine(const QString& phase);
 // Loading of an XML package's pass (file prefix "LM"); sets `repn`.
 void LoadXmlPackage(const ReceptionContext& ctx, const QString& prefix, Population population,
                     int& repn);
-// Loading of a DBF pass from its selection (the report row is created here).
-void LoadDbfPass(const ReceptionContext& ctx, Population population, PassSelection& selection);
-// The statements after a DBF pass's loading and the package description.
-void FinishDbfPassLoading(const ReceptionContext& ctx, Population population);
 // Rule checks with their sanctions and the blocking-errors section.
 void RunRuleChecks(const ReceptionContext& ctx, Population population);
 // Tolerated errors and entry errors of a pass.

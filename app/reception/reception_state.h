@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 
@@ -80,6 +81,12 @@ struct ReceptionState {
   int CurrentReportNumber = 0;
   int LocalReportNumber = 0;
   int OutOfRegionReportNumber = 0;
+
+  // ID_ILL of the case being loaded.
+  int CurrentCaseId = 0;
+  // The cases of the pass (their ID_ILL as decimal text) whose identity
+  // document breaks the loading's rule; the rule checks read it.
+  QStringList BadDocumentCases;
 
   bool ProfilesLicensedTwice = false;
   int CurrentLpu = 0;

@@ -1,8 +1,8 @@
 // The registry DBF set as the reception reads it: the tables of a registry
 // folder, which of them a period requires, the fields the structure checks
 // demand, the DBF fields whose registry-database column has another name,
-// and the ways the loading reads a field (text, integer, floating number,
-// date, as stored) with what an empty field gives.
+// and the error of a field read (the ways the loading reads a field are in
+// dbf_row.h).
 //
 // The tables are read through the desktop engine (platform/dbfsql), where a
 // blank field is NULL, character fields come trimmed on the right and dates
@@ -15,10 +15,6 @@
 #include <QVariant>
 #include <stdexcept>
 #include <vector>
-
-namespace kelmo::dbfsql {
-class TQuery;
-}
 
 namespace kelmo {
 
@@ -57,6 +53,18 @@ QStringList DbfFieldNames(const QString& folder, const QString& table);
 // The names of `required` missing from `fields` (without regard to case).
 QStringList MissingFields(const QStringList& fields, const QStringList& required);
 
+// A field of a table of the set as the case-entry program writes it.
+struct DbfFieldSpec {
+  const char* Name;
+  char Type;  // DBF field type
+  int Width;
+  int Decimals;
+};
+// The fields of `table` (a name of RegistryTables(), without regard to case)
+// as the case-entry program writes them: every field the loading reads, of
+// the kind the loading reads it as; empty for a name not of the set.
+std::vector<DbfFieldSpec> RegistryTableFields(const QString& table);
+
 // A DBF field whose registry-database column has another name.
 struct FieldRename {
   const char* Table;
@@ -66,7 +74,8 @@ struct FieldRename {
 const std::vector<FieldRename>& FieldRenames();
 
 // A field could not be read the way the loading reads it; message
-// "Поле '<name>' не найдено" or "'<text>' is not a valid integer value".
+// "Поле '<name>' не найдено" or "'<text>' is not a valid integer value"
+// (the read rules of dbf_row.h raise it).
 class DbfFieldError : public std::runtime_error {
  public:
   explicit DbfFieldError(const QString& text);
@@ -74,19 +83,5 @@ class DbfFieldError : public std::runtime_error {
 
 // The zero date of the framework's date fields.
 QDate ZeroDate();
-
-// Field readers over the current row of a desktop-engine query. A missing
-// field raises DbfFieldError "Поле '<name>' не найдено"; the Optional forms
-// give `fallback` instead.
-QString ReadText(const dbfsql::TQuery& q, const QString& field);
-// A numeric field's whole value (0 when empty); a text field that is empty
-// or not a whole number raises DbfFieldError.
-qlonglong ReadInteger(const dbfsql::TQuery& q, const QString& field);
-double ReadFloat(const dbfsql::TQuery& q, const QString& field);
-// The field's date; ZeroDate() when empty.
-QDate ReadDate(const dbfsql::TQuery& q, const QString& field);
-// The value with its type; null when empty.
-QVariant ReadStored(const dbfsql::TQuery& q, const QString& field);
-QVariant ReadOptional(const dbfsql::TQuery& q, const QString& field, const QVariant& fallback);
 
 }  // namespace kelmo

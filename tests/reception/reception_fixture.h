@@ -16,11 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "dbf/table_builder.h"
 #include "dbfsql/dbf_query.h"
 #include "firebird/fb_database.h"
 #include "qt_test_application.h"
+#include "reception/registry_dbf_set.h"
 #include "shell/record_hash.h"
-#include "dbf/table_builder.h"
 #include "workbook/workbook.h"
 
 namespace kelmo::test {
@@ -32,28 +33,27 @@ struct FieldSpec {
   int decimals;
 };
 
+// The registry set's tables as a case-entry program writes them.
+inline std::vector<FieldSpec> Fields(const char* table) {
+  std::vector<FieldSpec> fields;
+  for (const DbfFieldSpec& f : RegistryTableFields(QString::fromLatin1(table)))
+    fields.push_back({f.Name, f.Type, f.Width, f.Decimals});
+  return fields;
+}
+
 inline std::vector<FieldSpec> StacionFields() {
-  return {{"ID", 'N', 10, 0},        {"FAMILY", 'C', 40, 0},   {"NAME", 'C', 40, 0},
-          {"FATHER", 'C', 40, 0},    {"POL", 'N', 1, 0},       {"DR", 'D', 8, 0},
-          {"OBL", 'N', 4, 0},        {"NOMIB", 'C', 10, 0},    {"SOCIUM", 'C', 2, 0},
-          {"TIP_STAC", 'N', 1, 0},   {"IN_STAC", 'D', 8, 0},   {"OUT_STAC", 'D', 8, 0},
-          {"DZ", 'D', 8, 0},         {"RES_LECEN", 'N', 3, 0}, {"POL_OBL", 'C', 4, 0},
-          {"SERIA", 'C', 10, 0},     {"NUMBER", 'C', 20, 0},   {"POLIS", 'C', 5, 0},
-          {"NUM_KARTA", 'N', 10, 0}, {"VPOLIS", 'N', 1, 0},    {"MCOD", 'C', 6, 0},
-          {"HASH", 'C', 32, 0},      {"OPLAT", 'N', 1, 0}};
+  return Fields("stacion.dbf");
 }
 
 inline std::vector<FieldSpec> MtlFields() {
-  return {{"ID", 'N', 10, 0},     {"NOM_MTL", 'N', 3, 0}, {"OPLAT", 'N', 1, 0},
-          {"VID_POM", 'N', 2, 0}, {"PROFILE", 'N', 3, 0}, {"APPEND", 'N', 1, 0},
-          {"APP_KD", 'N', 3, 0},  {"VR_SPEC", 'C', 10, 0}};
+  return Fields("mtl.dbf");
 }
 
 inline std::vector<FieldSpec> OperatFields() {
-  return {{"ID", 'N', 10, 0}, {"OPERATION", 'C', 10, 0}};
+  return Fields("operat.dbf");
 }
 inline std::vector<FieldSpec> ParentsFields() {
-  return {{"ID", 'N', 10, 0}, {"FAMILY", 'C', 40, 0}};
+  return Fields("parents.dbf");
 }
 
 inline std::vector<FieldSpec> Without(std::vector<FieldSpec> fields, const char* name) {
@@ -131,8 +131,9 @@ struct RegistryCase {
     return r;
   }
   QVariantMap Mtl() const {
-    QVariantMap r{{"ID", id},    {"NOM_MTL", 1}, {"VID_POM", 3},   {"PROFILE", 1},
-                  {"APPEND", 0}, {"APP_KD", 0},  {"VR_SPEC", "76"}};
+    QVariantMap r{{"ID", id},    {"NOM_MTL", 1},      {"VID_POM", 3},    {"PROFILE", 1},
+                  {"APPEND", 0}, {"APP_KD", 0},       {"VR_SPEC", "76"}, {"START", in},
+                  {"END", out},  {"STAC_DIAG", "I10"}};
     if (oplat > 0) r.insert("OPLAT", oplat);
     return r;
   }

@@ -11,25 +11,20 @@
 #include <cstdio>
 #include <vector>
 
-#include "dbfsql/dbf_query.h"
-#include "shell/record_hash.h"
 #include "dbf/table_builder.h"
+#include "dbfsql/dbf_query.h"
+#include "reception/registry_dbf_set.h"
+#include "shell/record_hash.h"
 #include "workbook/workbook.h"
 
 namespace {
 
-struct Field {
-  const char* name;
-  char type;
-  int width;
-};
-
-void Table(const QString& folder, const QString& file, const std::vector<Field>& fields,
-           const std::vector<QVariantMap>& rows) {
+void Table(const QString& folder, const QString& file, const std::vector<QVariantMap>& rows) {
   {
     kelmo::dbf::DFO_DBFBuild build(QDir(folder).filePath(file).toStdString());
     build.SetLanguageByte(0xC9);  // code page 1251
-    for (const Field& f : fields) build.AddField(f.name, f.type, f.width, 0);
+    for (const kelmo::DbfFieldSpec& f : kelmo::RegistryTableFields(file))
+      build.AddField(f.Name, f.Type, f.Width, f.Decimals);
     build.WriteFiles();
   }
   for (const QVariantMap& row : rows) {
@@ -117,22 +112,39 @@ int main(int argc, char** argv) {
        "4597000000000044"},
   };
   const QString mcod = "450001";
-  std::vector<QVariantMap> stacion, mtl;
+  std::vector<QVariantMap> stacion, mtl, operat, parents;
   for (const Case& c : cases) {
     stacion.push_back({{"ID", c.id},
                        {"FAMILY", c.family},
                        {"NAME", c.name},
                        {"FATHER", c.father},
-                       {"POL", 1},
+                       {"POL", c.id % 2 == 1 ? 1 : 2},
                        {"DR", c.dr},
+                       {"RESP", "45"},
                        {"OBL", 1137},
+                       {"RAION", "Центральный"},
+                       {"PUNCT", "Кельмо"},
+                       {"STRIT", "Лесная"},
+                       {"HOUSE", QString::number(c.id * 3)},
                        {"NOMIB", c.nomib},
+                       {"DOKUMENT", 14},
+                       {"D_SERIA", "45 01"},
+                       {"D_NOMBER", QString("12345%1").arg(c.id)},
                        {"SOCIUM", "1"},
                        {"TIP_STAC", 1},
                        {"IN_STAC", c.in},
                        {"OUT_STAC", c.out},
+                       {"NAPR_DIAG", "I10"},
+                       {"STAC_DIAG", c.id == 3 ? "K80.1" : "I10"},
+                       {"KOD_MES", c.id == 3 ? "1234567" : ""},
                        {"DZ", c.out},
-                       {"RES_LECEN", 1},
+                       {"RES_LECEN", 101},
+                       {"ISHOD_LECE", 101},
+                       {"ACCOMP1", c.id == 1 ? "E11.9" : ""},
+                       {"IN_STAC_T", "09:00"},
+                       {"OUT_STAC_T", "12:00"},
+                       {"DATA_ZAPOL", c.out},
+                       {"KOD_LPU", mcod},
                        {"POL_OBL", "1137"},
                        {"NUMBER", c.number},
                        {"POLIS", c.polis},
@@ -140,35 +152,49 @@ int main(int argc, char** argv) {
                        {"VPOLIS", 3},
                        {"MCOD", mcod},
                        {"HASH", Hash(c.id, mcod, c.polis, c.number, c.in)}});
-    mtl.push_back({{"ID", c.id},
-                   {"NOM_MTL", 1},
-                   {"OPLAT", 1},
-                   {"VID_POM", 3},
-                   {"PROFILE", 1},
-                   {"APPEND", 0},
-                   {"APP_KD", 0},
-                   {"VR_SPEC", "76"}});
+    QVariantMap sheet{{"ID", c.id},
+                      {"NOM_MTL", 1},
+                      {"OPLAT", 1},
+                      {"VID_POM", 3},
+                      {"OTDELENIE", 10},
+                      {"PROFILE", 1},
+                      {"STAC_DIAG", "I10"},
+                      {"STAN_OBSL", 1},
+                      {"STAN_LECEN", 1},
+                      {"RES_LECHEN", 101},
+                      {"ISHOD_LECE", 101},
+                      {"START", c.in},
+                      {"END", c.out},
+                      {"APPEND", 0},
+                      {"APP_KD", 0},
+                      {"VR_SPEC", "76"},
+                      {"VR_FIO", "ВРАЧОВ В.В."}};
+    if (c.id == 1) sheet.insert("ACCOMP1", "E11.9");
+    if (c.id == 3) {
+      // A surgical case: a first sheet in therapy, a second in surgery with
+      // an operation.
+      sheet["STAC_DIAG"] = "K80.1";
+      sheet["END"] = c.in.addDays(3);
+      mtl.push_back(sheet);
+      sheet["NOM_MTL"] = 2;
+      sheet["PROFILE"] = 2;
+      sheet["START"] = c.in.addDays(3);
+      sheet["END"] = c.out;
+      sheet["KOD_MES"] = "1234567";
+      operat.push_back({{"ID", c.id},
+                        {"OPERATION", 1},
+                        {"ANAESTHES", 1},
+                        {"DATA_OPER", c.in.addDays(4)},
+                        {"TIME_OPER", "10:30"},
+                        {"FIO", "ХИРУРГОВ Х.Х."},
+                        {"USLUG", "A16.14.009"}});
+    }
+    mtl.push_back(sheet);
   }
-  Table(folder, "stacion.dbf",
-        {{"ID", 'N', 10},     {"FAMILY", 'C', 40},   {"NAME", 'C', 40},      {"FATHER", 'C', 40},
-         {"POL", 'N', 1},     {"DR", 'D', 8},        {"OBL", 'N', 4},        {"NOMIB", 'C', 10},
-         {"SOCIUM", 'C', 2},  {"TIP_STAC", 'N', 1},  {"IN_STAC", 'D', 8},    {"OUT_STAC", 'D', 8},
-         {"DZ", 'D', 8},      {"RES_LECEN", 'N', 3}, {"POL_OBL", 'C', 4},    {"SERIA", 'C', 10},
-         {"NUMBER", 'C', 20}, {"POLIS", 'C', 5},     {"NUM_KARTA", 'N', 10}, {"VPOLIS", 'N', 1},
-         {"MCOD", 'C', 6},    {"HASH", 'C', 32}},
-        stacion);
-  Table(folder, "mtl.dbf",
-        {{"ID", 'N', 10},
-         {"NOM_MTL", 'N', 3},
-         {"OPLAT", 'N', 1},
-         {"VID_POM", 'N', 2},
-         {"PROFILE", 'N', 3},
-         {"APPEND", 'N', 1},
-         {"APP_KD", 'N', 3},
-         {"VR_SPEC", 'C', 10}},
-        mtl);
-  Table(folder, "operat.dbf", {{"ID", 'N', 10}, {"OPERATION", 'C', 10}}, {});
-  Table(folder, "parents.dbf", {{"ID", 'N', 10}, {"FAMILY", 'C', 40}}, {});
+  Table(folder, "stacion.dbf", stacion);
+  Table(folder, "mtl.dbf", mtl);
+  Table(folder, "operat.dbf", operat);
+  Table(folder, "parents.dbf", parents);
 
   auto sfakt = kelmo::workbook::Workbook::Create();
   sfakt->ActiveSheet().SetText(17, 1, "ВСЕГО");

@@ -1,0 +1,242 @@
+// The package a DBF registry would have come in, described after its loading.
+#include "package_description.h"
+
+#include <QDir>
+
+#include "firebird/fb_database.h"
+#include "firebird/fb_query.h"
+#include "shell/package_lists.h"
+
+namespace kelmo {
+
+namespace {
+
+// One row per insurer group of the report with the highest invoice number,
+// code and package number already recorded for the institution, month and
+// addressee. Invoice numbers count by their integer value.
+const QString kPackageSql = QStringLiteral(
+    "select t.mcod, t.id, t.name, t.date_beg, t.inogor, t.polis, t.smo_mcod, t.lpu_mcod, "
+    "max(t.nschet) nschet, max(t.code) code, max(t.num) num from\r"
+    "    (select distinct lm.mcod, l.id, l.name, r.date_beg, r.inogor, "
+    "iif(s.polis in ('2778','2779'),s.polis,'45') polis, xf.smo_mcod, xf.lpu_mcod, "
+    "case when xf.nschet similar to '[0-9]{1,9}' then cast(xf.nschet as integer) else 0 end "
+    "nschet, coalesce(xf.code,0) code, coalesce(xf.num,100) num from stacion s\r"
+    "    join reports r on r.repn=s.repn\r"
+    "    join lpu l on l.id=r.lpu\r"
+    "    join mtl m on m.id_ill=s.id_ill\r"
+    "    join lpu_mcod lm on lm.lpu_id=r.lpu\r"
+    "    left join xml_files xf on ((xf.smo_mcod=(case s.polis when '2778' then 45001 when '2779' "
+    "then 45002 end) and r.inogor='0') or\r"
+    "                           (xf.smo_mcod=45 and r.inogor='1')) and xf.date_beg=r.date_beg "
+    "and\r"
+    "                           xf.lpu_mcod=cast(lm.mcod as integer)\r"
+    "    where r.repn=:repn) t\r"
+    "group by t.mcod, t.id, t.name, t.date_beg, t.inogor, t.polis, t.smo_mcod, t.lpu_mcod\r"
+    "order by t.lpu_mcod, t.smo_mcod");
+const QString kRecordSql = QStringLiteral(
+    "insert into xml_files (repn,smo_mcod,num,dschet,nschet,code,date_beg,lpu_mcod)\r"
+    "values(:repn,:smo_mcod,:num,:dschet,:nschet,:code,:date_beg,:lpu_mcod)");
+const QString kNewbornFlagSql =
+    QStringLiteral("update stacion s set s.novor=0 where s.novor is null and s.repn=:repn");
+const QString kConversionSql = QStringLiteral("execute procedure sp_conv_dbftoxml(:repn)");
+const QString kSheetsWithOperationsSql = QStringLiteral(
+    "select m.id_ill, m.id, m.nom_mtl from mtl m\r"
+    "join reports r on r.repn=m.repn\r"
+    "join (select distinct o.id_ill from operat o) t on t.id_ill=m.id_ill\r"
+    "where r.repn=:repn\r"
+    "order by m.id_ill, m.nom_mtl");
+const QString kOperationSheetSql =
+    QStringLiteral("update operat o set o.nom_mtl=:nom_mtl where o.id=:id");
+const QString kOperationsOfSheetSql = QStringLiteral(
+    "select o.id, m.finish, m.stan_obsl, m.stan_lecen, m.pr_oms, m.vidmtl, o.uslug, o.date_oper, "
+    "o.anaesthes from mtl m\r"
+    "left join operat o on ((o.id_ill=m.id_ill) and\r"
+    "      ((o.date_oper>m.startd or (o.date_oper=m.startd and 1<>:selected)) and "
+    "((o.date_oper<m.finish) or (o.date_oper=m.finish and\r"
+    "         ((select max(m2.nom_mtl) from mtl m2 where m2.id_ill=:id_ill )=:nom_mtl or "
+    "6=m.oplat)))))\r"
+    "where m.id_ill=:id_ill and m.nom_mtl=:nom_mtl\r"
+    "order by o.date_oper, o.id");
+const QString kOncologyFlagSql = QStringLiteral(
+    "update STACION S set S.ONCO_SLUCH = 1 \r"
+    "where s.repn = :repn and \r"
+    "      (exists(select M.ID from MTL M \r"
+    "              where M.ID_ILL = S.ID_ILL and \r"
+    "                    substring(M.STAC_DIAG from 1 for 1) = 'C') or \r"
+    "      exists(select ONC.ID_ONCO from ONCOLOGY ONC where ONC.ID_ILL = S.ID_ILL))");
+
+struct Addressee {
+  QString code;
+  int number = 0;
+  QString name;
+  QString label;
+  int smoCode = 0;
+};
+
+// The addressee of an insurer group; a local group of another insurer keeps
+// the previous row's addressee (the export has none of its own for it).
+Addressee AddresseeOf(int population, const QString& group, const Addressee& previous) {
+  if (population == 1)
+    return {QStringLiteral("T45"), 0, QStringLiteral("ТФОМС"), QStringLiteral("Иногородние"), 45};
+  if (group == QLatin1String("2778"))
+    return {QStringLiteral("S45001"), 1, QStringLiteral("Бервинта"), QStringLiteral("2778"), 45001};
+  if (group == QLatin1String("2779"))
+    return {QStringLiteral("S45002"), 2, QStringLiteral("ЗНТ"), QStringLiteral("2779"), 45002};
+  Addressee a = previous;
+  a.number = 0;
+  return a;
+}
+
+QString PayWord(int payKind, const QString& previous) {
+  switch (payKind) {
+    case 1:
+      return QStringLiteral("ОМС");
+    case 6:
+      return QStringLiteral("ВМП");
+    case 7:
+      return QStringLiteral("Реабилитация");
+    default:
+      return previous;
+  }
+}
+
+void AssignOperationsToSheets(FbDatabase& db, FbTransaction& tr, int repn) {
+  FbQuery sheets(db, &tr);
+  sheets.setSql(kSheetsWithOperationsSql);
+  sheets.setParam(QStringLiteral("repn"), repn);
+  sheets.Open();
+  FbQuery update(db, &tr);
+  update.setSql(kOperationSheetSql);
+  FbQuery operations(db, &tr);
+  operations.setSql(kOperationsOfSheetSql);
+  int selected = 0;
+  QVariant lastCase;
+  for (sheets.First(); !sheets.Eof(); sheets.Next()) {
+    const QVariant idIll = sheets.FieldByName(QStringLiteral("id_ill"));
+    if (idIll != lastCase) selected = 0;
+    lastCase = idIll;
+    const QVariant nomMtl = sheets.FieldByName(QStringLiteral("nom_mtl"));
+    operations.setParam(QStringLiteral("id_ill"), idIll);
+    operations.setParam(QStringLiteral("nom_mtl"), nomMtl);
+    operations.setParam(QStringLiteral("selected"), selected);
+    operations.Open();
+    for (operations.First(); !operations.Eof(); operations.Next()) {
+      const QVariant id = operations.FieldByName(QStringLiteral("id"));
+      if (id.isNull()) continue;
+      update.setParam(QStringLiteral("nom_mtl"), nomMtl);
+      update.setParam(QStringLiteral("id"), id);
+      update.ExecSQL();
+      selected = operations.FieldByName(QStringLiteral("finish")) ==
+                         operations.FieldByName(QStringLiteral("date_oper"))
+                     ? 1
+                     : 0;
+    }
+    operations.Close();
+  }
+}
+
+}  // namespace
+
+QString PackageLetter(int payKind) {
+  return payKind == 6 ? QStringLiteral("T") : QStringLiteral("H");
+}
+
+void DescribeXmlPackage(FbDatabase& db, FbTransaction& tr, const PackageDescriptionInputs& in,
+                        int repn, int population) {
+  PackageLists& lists = ThePackageLists();
+  QDir().mkpath(QDir(in.RegistryFolder).filePath(QStringLiteral("temp")));
+  rRepn report;
+  report.Repn = repn;
+  report.TipStac = static_cast<std::uint8_t>(in.StacType);
+  lists.ReportLists[static_cast<size_t>(population)] = {report};
+  lists.SyncReportCounts();
+  rRepn& entry = lists.ReportLists[static_cast<size_t>(population)].front();
+
+  FbQuery q(db, &tr);
+  q.setSql(kPackageSql);
+  q.setParam(QStringLiteral("repn"), repn);
+  q.Open();
+  lists.PayFolderWordCopy = PayWord(in.PayKind, lists.PayFolderWordCopy);
+  if (q.RecordCount() == 0) return;
+  if (lists.SenderList.isEmpty()) {
+    rSender sender;
+    const QString mcod = q.FieldByName(QStringLiteral("mcod")).toString().trimmed();
+    sender.Code = QStringLiteral("M") + mcod;
+    sender.Kind = kPartyInstitution;
+    sender.Number = mcod.toInt();
+    sender.LpuId = q.FieldByName(QStringLiteral("id")).toInt();
+    sender.Name = q.FieldByName(QStringLiteral("name")).toString();
+    lists.SenderList.append(sender);
+  }
+  rSender& sender = lists.SenderList.front();
+  const QDate month = q.FieldByName(QStringLiteral("date_beg")).toDate();
+  const QString year2 = in.YearText.mid(2, 2);
+  const QString month2 = QStringLiteral("%1").arg(month.month(), 2, 10, QLatin1Char('0'));
+
+  FbQuery record(db, &tr);
+  record.setSql(kRecordSql);
+  Addressee previous;
+  for (q.First(); !q.Eof(); q.Next()) {
+    const Addressee a = AddresseeOf(
+        population, q.FieldByName(QStringLiteral("polis")).toString().trimmed(), previous);
+    previous = a;
+    const int num = q.FieldByName(QStringLiteral("num")).toInt();
+    const qlonglong nschet = q.FieldByName(QStringLiteral("nschet")).toLongLong();
+    const int code = q.FieldByName(QStringLiteral("code")).toInt();
+
+    rAdresat adresat;
+    adresat.Code = a.code;
+    adresat.Kind = population == 1 ? kPartyFund : kPartyInsurer;
+    adresat.Number = a.number;
+    adresat.Name = a.name;
+    adresat.HasTFile = in.PayKind == 6;
+    adresat.HasHFile = in.PayKind != 6;
+    if (in.StacType >= 1 && in.StacType <= 4)
+      adresat.StacTypes[static_cast<size_t>(in.StacType - 1)] = true;
+    rFile file;
+    file.SourceName = PackageLetter(in.PayKind) + sender.Code + a.code + QLatin1Char('_') + year2 +
+                      month2 + QString::number(num + 1);
+    file.HName = file.SourceName;
+    file.LName = QLatin1Char('L') + file.SourceName.mid(1);
+    file.CName = QLatin1Char('C') + file.SourceName.mid(1);
+    file.LcName = QStringLiteral("LC") + file.SourceName.mid(1);
+    file.NSchet = QString::number(nschet + 1);
+    file.Code = code + 1;
+    adresat.Files.append(file);
+    sender.Adresats.append(adresat);
+
+    rSMOf smo;
+    smo.SmoCode = a.smoCode;
+    smo.Num = num + 1;
+    smo.NSchet = QString::number(nschet + 2);
+    smo.Code = file.Code + 1;
+    smo.DSchet = in.Today;
+    entry.Smos.append(smo);
+    if (!a.label.isEmpty())
+      QDir().mkpath(QDir(in.RegistryFolder).filePath(QStringLiteral("temp/") + a.label));
+
+    record.setParam(QStringLiteral("repn"), repn);
+    record.setParam(QStringLiteral("smo_mcod"), smo.SmoCode);
+    record.setParam(QStringLiteral("num"), smo.Num);
+    record.setParam(QStringLiteral("dschet"), in.Today);
+    record.setParam(QStringLiteral("nschet"), smo.NSchet);
+    record.setParam(QStringLiteral("code"), smo.Code);
+    record.setParam(QStringLiteral("date_beg"), month);
+    record.setParam(QStringLiteral("lpu_mcod"), sender.Number);
+    record.ExecSQL();
+  }
+
+  for (const QString& sql : {kNewbornFlagSql, kConversionSql}) {
+    FbQuery step(db, &tr);
+    step.setSql(sql);
+    step.setParam(QStringLiteral("repn"), repn);
+    step.ExecSQL();
+  }
+  AssignOperationsToSheets(db, tr, repn);
+  FbQuery flag(db, &tr);
+  flag.setSql(kOncologyFlagSql);
+  flag.setParam(QStringLiteral("repn"), repn);
+  flag.ExecSQL();
+}
+
+}  // namespace kelmo

@@ -1,0 +1,68 @@
+-- What the loading of a DBF registry needs beyond the reception's tables:
+-- the look-ups of the newborn numbering, the package description's
+-- conversion procedure, the IVF stages the costs read, and the table of a
+-- case's sanctions.
+
+-- The newborn numbering finds the children of one parent across the reports
+-- of an institution and period.
+CREATE INDEX IX_PARENTS_REPN ON PARENTS (REPN);
+CREATE INDEX IX_PARENTS_PERSON ON PARENTS (FAMILY, NAME, FATHER, DR);
+CREATE INDEX IX_OPERAT_REPN ON OPERAT (REPN);
+CREATE INDEX IX_ONCO_DIAGNOSTIC_ONCO ON ONCO_DIAGNOSTIC (ID_ONCO);
+CREATE INDEX IX_ONCO_USLUG_ONCO ON ONCO_USLUG (ID_ONCO);
+CREATE INDEX IX_CONSILIUM_ID_ILL ON CONSILIUM (ID_ILL);
+CREATE INDEX IX_ONCO_DIRECT_ID_ILL ON ONCO_DIRECT (ID_ILL);
+
+-- CONSENT arrives as text from the case-entry program.
+ALTER TABLE STACION ALTER CONSENT TYPE VARCHAR(10);
+
+-- The sanctions of a case as the reception stores them (one row per
+-- sanction); ID from its own generator when inserted without one.
+CREATE TABLE MEK_CASES (
+  ID          INTEGER NOT NULL PRIMARY KEY,
+  ID_ILL      INTEGER NOT NULL,
+  ERROR_TYPE  SMALLINT,
+  ERROR_TEXT  VARCHAR(1000)
+);
+
+CREATE INDEX IX_MEK_CASES_ID_ILL ON MEK_CASES (ID_ILL);
+
+CREATE SEQUENCE GEN_MEK_CASES;
+
+SET TERM ^ ;
+
+CREATE TRIGGER MEK_CASES_BI FOR MEK_CASES ACTIVE BEFORE INSERT POSITION 0 AS
+BEGIN
+  IF (NEW.ID IS NULL) THEN NEW.ID = NEXT VALUE FOR GEN_MEK_CASES;
+END^
+
+-- The conversion of a report loaded from DBF tables to the form the XML
+-- export reads. The export takes a sheet's result of treatment from RSLT,
+-- which a package fills and a DBF sheet carries in RES_LECHEN; nothing else
+-- of a loaded DBF report differs from a package's.
+CREATE PROCEDURE SP_CONV_DBFTOXML (REPN INTEGER)
+AS
+BEGIN
+  UPDATE MTL m SET m.RSLT = m.RES_LECHEN
+  WHERE m.REPN = :REPN AND m.RSLT IS NULL;
+END^
+
+-- The stages of an IVF cycle that a case's services record (MTLUSL.STAGE),
+-- as the digits of the distinct stages in ascending order ("12", "123",
+-- "6"); empty when the case records none. The cost calculation reads it.
+CREATE PROCEDURE GET_ECO_INFO (ID_ILL INTEGER)
+RETURNS (ECO_STAGES_OUT VARCHAR(20))
+AS
+DECLARE VARIABLE STAGE SMALLINT;
+BEGIN
+  ECO_STAGES_OUT = '';
+  FOR SELECT DISTINCT u.STAGE FROM MTLUSL u
+      WHERE u.ID_ILL = :ID_ILL AND u.STAGE BETWEEN 0 AND 9
+      ORDER BY 1
+      INTO :STAGE
+  DO
+    ECO_STAGES_OUT = ECO_STAGES_OUT || CAST(STAGE AS VARCHAR(1));
+  SUSPEND;
+END^
+
+SET TERM ; ^

@@ -1,0 +1,60 @@
+// A statement of a Firebird connection prepared once and run many times with
+// new parameter values: the loading of a registry runs each of its inserts
+// once per row, and preparing the text again for every row would cost more
+// than the insert itself. Parameters are set by name (":id_ill" is set as
+// "id_ill"); names the text does not hold are ignored, so a row's values can
+// be set from one table of columns. Values left unset between runs keep
+// their last value; Clear() makes every parameter NULL.
+//
+// Errors: DatabaseError with the driver's message, from Prepare and Exec.
+// Cost: one prepare per Prepare; one round trip per Exec.
+#pragma once
+
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <vector>
+
+namespace kelmo {
+
+class FbDatabase;
+class FbTransaction;
+
+class FbStatement {
+ public:
+  // The transaction, when given, is started before each run.
+  FbStatement(FbDatabase& database, FbTransaction* transaction = nullptr);
+
+  // Prepares `text`; every parameter starts NULL.
+  void Prepare(const QString& text);
+  const QString& Text() const { return text_; }
+  bool HasParam(const QString& name) const { return Index(name) >= 0; }
+  // Sets a parameter; a name the statement does not hold is ignored.
+  void Set(const QString& name, const QVariant& value);
+  // Every parameter NULL.
+  void Clear();
+  // Runs the statement. A statement that answers rows (a select or an
+  // executed procedure with outputs) keeps its first row for Value().
+  void Exec();
+  // A column of the first row the last Exec answered; null when none.
+  QVariant Value(const QString& column) const;
+
+ private:
+  int Index(const QString& name) const;
+
+  FbDatabase& database_;
+  FbTransaction* transaction_;
+  QString text_;
+  QSqlQuery query_;
+  std::vector<QString> names_;  // in order of first appearance, lower case
+  std::vector<int> places_;     // the name of each "?" mark, by index
+  std::vector<QVariant> values_;
+  std::vector<QVariant> row_;
+  std::vector<QString> columns_;
+};
+
+// Runs `text` once in the transaction (a SAVEPOINT, an update without
+// parameters). Raises DatabaseError.
+void FbExecute(FbDatabase& database, FbTransaction* transaction, const QString& text);
+
+}  // namespace kelmo
