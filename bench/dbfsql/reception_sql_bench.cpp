@@ -10,7 +10,8 @@
 // phase as the reception runs it: every statement through the engine's query
 // objects, rows read into the query.
 //
-// Usage: reception_sql_bench [cases] [runs] [folder]
+// Usage: reception_sql_bench [cases] [runs] [folder] [name]
+// With a name only the statements whose names hold it run (for profiling).
 #include <sqlite3.h>
 
 #include <QDate>
@@ -341,7 +342,9 @@ int main(int argc, char** argv) {
   const int cases = argc > 1 ? std::atoi(argv[1]) : 100000;
   const int runs = std::max(1, argc > 2 ? std::atoi(argv[2]) : 5);
   QTemporaryDir temp;
-  const QString folder = argc > 3 ? QString::fromLocal8Bit(argv[3]) : temp.path() + "/registry";
+  const QString folder =
+      argc > 3 && argv[3][0] ? QString::fromLocal8Bit(argv[3]) : temp.path() + "/registry";
+  const std::string only = argc > 4 ? argv[4] : "";
   const QString pristine = temp.path() + "/pristine";
   QDir().mkpath(folder);
   QDir().mkpath(pristine);
@@ -375,6 +378,7 @@ int main(int argc, char** argv) {
               "dbf best", "median", "sql best", "median", "ratio", "med.r");
   double prelimDbf = 0, prelimPlain = 0, passDbf = 0, passPlain = 0, worst = 0;
   for (const Statement& st : Statements()) {
+    if (st.name.find(only) == std::string::npos) continue;
     const std::string text = Expanded(st);
     std::vector<double> dbfTimes, plainTimes;
     long dbfRows = 0, plainRows = 0;
@@ -422,6 +426,7 @@ int main(int argc, char** argv) {
               passPlain, passDbf / std::max(passPlain, 1e-6));
   std::printf("largest ratio of a statement over 5 ms: %.2f (aim: 2)\n\n", worst);
 
+  if (!only.empty()) return 0;
   // The preliminary phase as the reception runs it: each statement through
   // its own query object over the folder, rows read into the query.
   std::vector<double> phase;
