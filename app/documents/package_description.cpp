@@ -3,9 +3,9 @@
 
 #include <QDir>
 
+#include "domain/package_lists.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "shell/package_lists.h"
 
 namespace kelmo {
 

@@ -4,13 +4,13 @@
 #include <QDir>
 #include <cmath>
 
+#include "domain/case_data.h"
+#include "domain/common.h"
+#include "domain/holiday_calendar.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_statement.h"
 #include "keyed_dbf_table.h"
 #include "oncology_loading.h"
-#include "shell/case_data.h"
-#include "shell/common.h"
-#include "shell/holiday_calendar.h"
 
 namespace kelmo {
 
@@ -82,9 +82,9 @@ const QString kDiagsSql = QStringLiteral(
     "insert into diags (mtl_id, diag, mes, vr_action, status)\rvalues(:mid, :diag, :mes, :vr_act, "
     ":status)");
 const QString kOperatSql = QStringLiteral(
-    "insert into OPERAT (ID, ID_ILL, REPN, OPER, COMPLIC, ANAESTHES, DATE_OPER, TIME_OPER, "
+    "insert into OPERAT (ID_ILL, REPN, OPER, COMPLIC, ANAESTHES, DATE_OPER, TIME_OPER, "
     "APP_ENDOK, APP_LASER, APP_KRIOG, FIO, USLUG, ID_CONS, ID_SURGERY, ID_T_LINE, ID_T_CYCLE, "
-    "ID_R_TYPE, ID_U_TYPE) values (:p_ID, :p_ID_ILL, :p_REPN, :p_OPER, :p_COMPLIC, :p_ANAESTHES, "
+    "ID_R_TYPE, ID_U_TYPE) values (:p_ID_ILL, :p_REPN, :p_OPER, :p_COMPLIC, :p_ANAESTHES, "
     ":p_DATE_OPER, :p_TIME_OPER, :p_APP_ENDOK, :p_APP_LASER, :p_APP_KRIOG, :p_FIO, :p_USLUG, "
     ":p_ID_CONS, :p_ID_SURGERY, :p_ID_T_LINE, :p_ID_T_CYCLE, :p_ID_R_TYPE, :p_ID_U_TYPE)");
 const QString kParentsSql = QStringLiteral(
@@ -224,7 +224,10 @@ struct CaseLoader::Impl {
     getIdIll.Prepare(QStringLiteral("execute procedure GETID_ILL"));
     getMtlId.Prepare(QStringLiteral("execute procedure GETMTL_ID"));
     mtl.Prepare(InsertText("MTL", kMtlColumns, std::size(kMtlColumns), MtlParam));
-    placeholder.Prepare(mtl.Text());
+    // The placeholder sheet draws no id: its ID comes from the table's
+    // trigger. The driver cannot pass a null into a NOT NULL column, so the
+    // column is left out of its insert.
+    placeholder.Prepare(InsertText("MTL", kMtlColumns + 1, std::size(kMtlColumns) - 1, MtlParam));
     diags.Prepare(kDiagsSql);
     operat.Prepare(kOperatSql);
     parents.Prepare(kParentsSql);

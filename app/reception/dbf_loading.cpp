@@ -7,13 +7,13 @@
 
 #include "case_loading.h"
 #include "documents/package_description.h"
+#include "domain/package_lists.h"
+#include "domain/report_period.h"
+#include "domain/run_state.h"
 #include "filenames/file_lookup.h"
 #include "firebird/fb_query.h"
 #include "firebird/fb_statement.h"
 #include "shell/error_box.h"
-#include "shell/package_lists.h"
-#include "shell/report_period.h"
-#include "shell/run_state.h"
 #include "system/workstation.h"
 
 namespace kelmo {

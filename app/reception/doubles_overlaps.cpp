@@ -2,12 +2,12 @@
 // the two checks of one case against the registry database.
 #include "doubles_overlaps.h"
 
+#include "domain/common.h"
 #include "dbfsql/dbf_query.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
+#include "domain/package_lists.h"
 #include "reception_checks.h"
-#include "shell/common.h"
-#include "shell/package_lists.h"
 
 namespace kelmo {
 

@@ -18,8 +18,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "domain/case_errors.h"
 #include "reception_context.h"
-#include "shell/case_errors.h"
 
 namespace kelmo {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <optional>
 
-#include "reception_checks.h"
-#include "shell/common.h"
+#include "domain/common.h"
 #include "workbook/excel_application.h"
+#include "reception_checks.h"
 #include "workbook/workbook_error.h"
 #include "workbook/worksheet.h"
 

@@ -9,12 +9,12 @@
 #include <QWidget>
 #include <stdexcept>
 
+#include "domain/common.h"
 #include "firebird/fb_query.h"
+#include "domain/package_lists.h"
 #include "reception_checks.h"
+#include "domain/record_hash.h"
 #include "registry_dbf_set.h"
-#include "shell/common.h"
-#include "shell/package_lists.h"
-#include "shell/record_hash.h"
 
 namespace kelmo {
 

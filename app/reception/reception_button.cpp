@@ -7,13 +7,13 @@
 #include <QLocale>
 #include <algorithm>
 
-#include "interact/interaction.h"
-#include "reception_context.h"
 #include "shell/data_module.h"
 #include "shell/error_box.h"
+#include "interact/interaction.h"
 #include "shell/main_window.h"
-#include "shell/package_lists.h"
-#include "shell/run_state.h"
+#include "domain/package_lists.h"
+#include "reception_context.h"
+#include "domain/run_state.h"
 #include "shell/startup.h"
 
 namespace kelmo {

@@ -17,12 +17,12 @@
 #include <QStringList>
 #include <memory>
 
-#include "act_file.h"
-#include "dbfsql/xt_query.h"
-#include "filenames/file_lookup.h"
-#include "firebird/fb_database.h"
-#include "reception_state.h"
+#include "domain/act_file.h"
 #include "workbook/excel_application.h"
+#include "firebird/fb_database.h"
+#include "filenames/file_lookup.h"
+#include "reception_state.h"
+#include "dbfsql/xt_query.h"
 
 class QWidget;
 

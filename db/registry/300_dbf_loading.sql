@@ -66,3 +66,9 @@ BEGIN
 END^
 
 SET TERM ; ^
+
+-- Codes of the standards of care reach 16 characters and more (the level of
+-- care is read from the 12th).
+ALTER TABLE STACION ALTER KOD_MESS TYPE VARCHAR(20);
+ALTER TABLE MTL ALTER KOD_MES TYPE VARCHAR(20);
+ALTER TABLE MTL ALTER KOD_MES_IT TYPE VARCHAR(20);

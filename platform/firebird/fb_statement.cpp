@@ -53,7 +53,13 @@ int FbStatement::Index(const QString& name) const {
 
 void FbStatement::Set(const QString& name, const QVariant& value) {
   const int index = Index(name);
-  if (index >= 0) values_[static_cast<size_t>(index)] = value;
+  if (index < 0) return;
+  // An empty text is a text, not a null: the driver would bind a null
+  // QString as NULL.
+  if (value.typeId() == QMetaType::QString && value.toString().isNull())
+    values_[static_cast<size_t>(index)] = QString(QLatin1String(""));
+  else
+    values_[static_cast<size_t>(index)] = value;
 }
 
 void FbStatement::Clear() {

@@ -6,6 +6,9 @@
 // be set from one table of columns. Values left unset between runs keep
 // their last value; Clear() makes every parameter NULL.
 //
+// The driver turns a null passed into a NOT NULL column into zero: a
+// statement leaves such a column out when the table's trigger fills it.
+//
 // Errors: DatabaseError with the driver's message, from Prepare and Exec.
 // Cost: one prepare per Prepare; one round trip per Exec.
 #pragma once
@@ -29,7 +32,9 @@ class FbStatement {
   void Prepare(const QString& text);
   const QString& Text() const { return text_; }
   bool HasParam(const QString& name) const { return Index(name) >= 0; }
-  // Sets a parameter; a name the statement does not hold is ignored.
+  // Sets a parameter; a name the statement does not hold is ignored. A text
+  // value is bound as a text even when empty; only an invalid QVariant is
+  // NULL.
   void Set(const QString& name, const QVariant& value);
   // Every parameter NULL.
   void Clear();

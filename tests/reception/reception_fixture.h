@@ -20,8 +20,8 @@
 #include "dbfsql/dbf_query.h"
 #include "firebird/fb_database.h"
 #include "qt_test_application.h"
+#include "domain/record_hash.h"
 #include "reception/registry_dbf_set.h"
-#include "shell/record_hash.h"
 #include "workbook/workbook.h"
 
 namespace kelmo::test {

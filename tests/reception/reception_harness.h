@@ -10,16 +10,16 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "documents/un_corr.h"
-#include "interact/scripted_interaction.h"
-#include "reception/reception_button.h"
-#include "reception/reception_state.h"
-#include "reception_fixture.h"
 #include "shell/data_module.h"
 #include "shell/main_window.h"
 #include "shell/progress_window.h"
-#include "shell/run_state.h"
+#include "reception/reception_button.h"
+#include "reception_fixture.h"
+#include "reception/reception_state.h"
+#include "domain/run_state.h"
+#include "interact/scripted_interaction.h"
 #include "shell/startup.h"
+#include "documents/un_corr.h"
 
 namespace kelmo::test {
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "dbf/code_pages.h"
-#include "dbf/table_builder.h"
-#include "dbf/table_handler.h"
 #include "reception/doubles_overlaps.h"
+#include "domain/package_lists.h"
 #include "reception/reception_state.h"
 #include "registry_fixture.h"
-#include "shell/package_lists.h"
+#include "dbf/table_builder.h"
+#include "dbf/table_handler.h"
 
 using namespace kelmo;
 using kelmo::test::Day;

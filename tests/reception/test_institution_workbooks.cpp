@@ -10,11 +10,11 @@
 #include <map>
 #include <variant>
 
-#include "qt_test_application.h"
+#include "workbook/excel_application.h"
 #include "reception/institution_workbooks.h"
+#include "qt_test_application.h"
 #include "reception/reception_checks.h"
 #include "registry_fixture.h"
-#include "workbook/excel_application.h"
 #include "workbook/workbook.h"
 
 using namespace kelmo;

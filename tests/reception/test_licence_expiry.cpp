@@ -5,11 +5,11 @@
 #include <QFile>
 #include <QStringDecoder>
 
-#include "interact/scripted_interaction.h"
-#include "qt_test_application.h"
 #include "reception/licence_expiry.h"
+#include "qt_test_application.h"
 #include "reception/reception_checks.h"
 #include "registry_fixture.h"
+#include "interact/scripted_interaction.h"
 
 using namespace kelmo;
 using kelmo::test::Day;

@@ -7,12 +7,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "reception/act_file.h"
+#include "domain/act_file.h"
 #include "reception/preliminary_checks.h"
+#include "reception_fixture.h"
 #include "reception/reception_run.h"
 #include "reception/reception_state.h"
 #include "reception/registry_dbf_set.h"
-#include "reception_fixture.h"
 
 using namespace kelmo;
 

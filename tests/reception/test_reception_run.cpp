@@ -12,13 +12,13 @@
 #include <QStringEncoder>
 #include <functional>
 
+#include "domain/act_file.h"
 #include "firebird/fb_query.h"
-#include "reception/act_file.h"
 #include "reception/later_phases.h"
 #include "reception/preliminary_checks.h"
 #include "reception/reception_checks.h"
-#include "reception/reception_run.h"
 #include "reception_harness.h"
+#include "reception/reception_run.h"
 #include "zip/zip_writer.h"
 
 using namespace kelmo;

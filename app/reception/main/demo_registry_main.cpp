@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "domain/record_hash.h"
 #include "dbf/table_builder.h"
 #include "dbfsql/dbf_query.h"
 #include "reception/registry_dbf_set.h"
-#include "shell/record_hash.h"
 #include "workbook/workbook.h"
 
 namespace {
