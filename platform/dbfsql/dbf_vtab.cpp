@@ -15,8 +15,8 @@
 
 #include "dbf/date_values.h"
 #include "dbf/dbf_errors.h"
-#include "raw_text_filter.h"
 #include "dbf/table_handler.h"
+#include "raw_text_filter.h"
 
 namespace kelmo::dbfsql {
 
@@ -279,7 +279,7 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
   };
   if (type == SQLITE_NULL) {
     if (IsMemo(vt, f)) {
-      t.WriteMemo(n, "", 0);
+      t.PutMemoBlock(n, 0);
     } else if (t.IsBinaryField(f)) {
       t.PutNumeric(n, 0);
     } else {
