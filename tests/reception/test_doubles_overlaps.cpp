@@ -12,7 +12,7 @@
 
 #include "dbf/code_pages.h"
 #include "reception/doubles_overlaps.h"
-#include "shell/package_lists.h"
+#include "domain/package_lists.h"
 #include "reception/reception_state.h"
 #include "registry_fixture.h"
 #include "dbf/table_builder.h"
