@@ -775,6 +775,13 @@ TDbfFieldValue TDbfDataSet::GetFieldData(const std::string& name) {
   return ReadField(f, ActiveBuffer());
 }
 
+TDbfFieldValue TDbfDataSet::GetFieldData(int fieldNo) {
+  CheckActive();
+  const TdfDBFFields* f = table_->Field(fieldNo);
+  if (!f) RaiseDbf("Field '%s' not found", {std::to_string(fieldNo)});
+  return ReadField(*f, ActiveBuffer());
+}
+
 TDbfFieldValue TDbfDataSet::GetOldFieldData(const std::string& name) {
   const TdfDBFFields& f = FieldNamed(name);
   const TDataSetState was = state_;

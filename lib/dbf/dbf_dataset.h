@@ -217,6 +217,8 @@ class TDbfDataSet {
   // The named field of the active record; "Field '%s' not found" for an
   // unknown name; the table's errors for a field that does not read.
   TDbfFieldValue GetFieldData(const std::string& name);
+  // The same by the table's field number (1..), as FieldDefs gives it.
+  TDbfFieldValue GetFieldData(int fieldNo);
   // The field as the record was read before the current edit.
   TDbfFieldValue GetOldFieldData(const std::string& name);
   // Stores a value into the active record (edit or insert state); a null
