@@ -10,7 +10,7 @@
 #include <mutex>
 #include <optional>
 
-#include "code_pages.h"
+#include "bytes/code_pages.h"
 #include "date_values.h"
 #include "dbf_errors.h"
 #include "engine_tools.h"
@@ -912,9 +912,9 @@ size_t TDbfDataSet::TranslateText(std::string_view source, std::string& destinat
   destination.assign(source);
   if (translateAscii_) {
     if (toOem) {
-      AnsiToOemBuffer(destination.data(), destination.data(), destination.size());
+      bytes::AnsiToOemBuffer(destination.data(), destination.data(), destination.size());
     } else {
-      OemToAnsiBuffer(destination.data(), destination.data(), destination.size());
+      bytes::OemToAnsiBuffer(destination.data(), destination.data(), destination.size());
     }
   }
   return source.size();
