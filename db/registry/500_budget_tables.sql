@@ -87,7 +87,8 @@ BEGIN
   IF (NEW.ID IS NULL) THEN NEW.ID = NEXT VALUE FOR GEN_LST_USL;
 END^
 
--- Columns of shared tables: the report's computed sum, the case's bed days,
+-- Columns of shared tables: the report's computed sum, the case's bed days
+-- and payment kind,
 -- the licence's bed level, the standards' normative stay, age group, admitted
 -- levels and costs by level and group, the intensive standards' validity and
 -- stay, and the diagnoses the budget pays.
@@ -101,6 +102,7 @@ EXECUTE BLOCK AS
 BEGIN
   EXECUTE PROCEDURE ADD_COLUMN('REPORTS', 'SUM_DBF', 'NUMERIC(18,4)');
   EXECUTE PROCEDURE ADD_COLUMN('STACION', 'KDF', 'INTEGER');
+  EXECUTE PROCEDURE ADD_COLUMN('STACION', 'OPLAT', 'SMALLINT');
   EXECUTE PROCEDURE ADD_COLUMN('PASS_LPU', 'UR_B', 'SMALLINT');
   EXECUTE PROCEDURE ADD_COLUMN('MES', 'SROK', 'INTEGER');
   EXECUTE PROCEDURE ADD_COLUMN('MES', 'VOZ', 'VARCHAR(1)');

@@ -178,12 +178,12 @@ BEGIN
                             AND COALESCE(TRIM(:D_SERIA), '') = ''
                             AND COALESCE(TRIM(:D_NOMBER), '') = '') INTO :OSH27;
 
-    -- No licence of the institution for the bed profile over the sheet (the
-    -- licences the cost walks read).
+    -- No licence of the institution for the bed profile on the sheet's first
+    -- day (a licence ending within the sheet leaves its later days unpaid).
     SELECT F FROM FLAG_TEXT(NOT EXISTS (
         SELECT 1 FROM PASS_LPU P WHERE P.LPU_CODE = :LPU AND P.TIP_STAC = :TIP_STAC
           AND P.PROF_CODE = :PR_OMS AND P.DATE_BEG <= :STARTD
-          AND P.DATE_END >= :FINISH)) INTO :OSH32;
+          AND P.DATE_END >= :STARTD)) INTO :OSH32;
     -- More accompanying diseases with a standard than a sheet may carry.
     ACC_COUNT = IIF(MES_ACC1 <> 0, 1, 0) + IIF(MES_ACC2 <> 0, 1, 0) + IIF(MES_ACC3 <> 0, 1, 0);
     SELECT F FROM FLAG_TEXT(:ACC_COUNT > 2) INTO :OSH33;
