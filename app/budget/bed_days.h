@@ -5,7 +5,7 @@
 
 #include <QDateTime>
 
-#include "shell/case_data.h"
+#include "domain/case_data.h"
 
 namespace kelmo {
 

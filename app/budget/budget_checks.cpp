@@ -6,10 +6,10 @@
 #include <stdexcept>
 
 #include "budget_context.h"
+#include "domain/case_data.h"
+#include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "shell/case_data.h"
-#include "shell/common.h"
 #include "workbook/excel_application.h"
 #include "workbook/workbook.h"
 #include "workbook/worksheet.h"

@@ -8,7 +8,7 @@
 
 #include "budget_run.h"
 #include "dbfsql/xt_query.h"
-#include "reception/act_file.h"
+#include "domain/act_file.h"
 
 namespace kelmo {
 

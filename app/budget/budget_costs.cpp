@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "budget_context.h"
+#include "domain/case_data.h"
+#include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "shell/case_data.h"
-#include "shell/common.h"
 #include "stay_cost_split.h"
 
 namespace kelmo {

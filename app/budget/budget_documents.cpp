@@ -7,11 +7,11 @@
 #include <cmath>
 
 #include "budget_context.h"
+#include "documents/excel_range.h"
+#include "domain/case_data.h"
+#include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "shell/case_data.h"
-#include "shell/common.h"
-#include "shell/excel_range.h"
 #include "workbook/excel_application.h"
 #include "workbook/workbook.h"
 #include "workbook/worksheet.h"

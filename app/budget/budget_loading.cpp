@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "budget_context.h"
+#include "domain/case_data.h"
+#include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "reception/registry_dbf_set.h"
-#include "shell/case_data.h"
-#include "shell/common.h"
 #include "system/workstation.h"
 
 namespace kelmo {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "budget_context.h"
+#include "domain/common.h"
 #include "filenames/file_lookup.h"
 #include "firebird/fb_query.h"
 #include "interact/interaction.h"
@@ -11,7 +12,6 @@
 #include "reception/doubles_overlaps.h"
 #include "reception/licence_expiry.h"
 #include "reception/registry_dbf_set.h"
-#include "shell/common.h"
 #include "shell/progress_window.h"
 #include "workbook/excel_application.h"
 #include "workbook/workbook.h"

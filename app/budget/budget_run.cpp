@@ -10,12 +10,12 @@
 
 #include "bed_days.h"
 #include "budget_context.h"
+#include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "folder_archive.h"
 #include "interact/interaction.h"
 #include "reception/reception_run.h"
-#include "shell/common.h"
 #include "workbook/excel_application.h"
 
 namespace kelmo {

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "budget_context.h"
+#include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "plan_fulfilment.h"
-#include "shell/common.h"
 #include "workbook/excel_application.h"
 #include "workbook/workbook.h"
 #include "workbook/worksheet.h"

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "reception/act_file.h"
+#include "domain/act_file.h"
 
 namespace kelmo {
 

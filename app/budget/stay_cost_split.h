@@ -15,7 +15,7 @@
 #include <QDate>
 #include <QList>
 
-#include "shell/case_data.h"
+#include "domain/case_data.h"
 
 namespace kelmo {
 

@@ -3,11 +3,11 @@
 
 #include <QApplication>
 
+#include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "interact/interaction.h"
 #include "reception_checks.h"
-#include "shell/common.h"
 
 namespace kelmo {
 

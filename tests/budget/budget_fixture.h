@@ -14,9 +14,9 @@
 #include "../reception/registry_fixture.h"
 #include "budget/budget_registry_builder.h"
 #include "budget/budget_run.h"
+#include "domain/holiday_calendar.h"
 #include "firebird/fb_database.h"
 #include "interact/scripted_interaction.h"
-#include "shell/holiday_calendar.h"
 
 namespace kelmo::test {
 

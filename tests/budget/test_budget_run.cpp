@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "budget_fixture.h"
-#include "reception/act_file.h"
+#include "domain/act_file.h"
 
 namespace kelmo::test {
 namespace {
