@@ -331,11 +331,12 @@ void Workbook::SetActiveSheet(size_t index) {
 Worksheet& Workbook::AddSheet(const std::string& name) {
   if (FindSheet(name)) throw WorkbookError("Лист " + name + " уже есть в книге " + path_);
   const std::string folder = Folder(workbookPart_);
+  std::set<std::string> taken;
+  for (const auto& s : sheets_) taken.insert(s.part);
   int n = 1;
   std::string part;
   do part = folder + "worksheets/sheet" + std::to_string(n++) + ".xml";
-  while (parts_.count(part) || std::any_of(sheets_.begin(), sheets_.end(),
-                                           [&](const auto& s) { return s.part == part; }));
+  while (parts_.count(part) || taken.count(part));
   xmlNode* relsRoot = xmlDocGetRootElement(workbookRelsDoc_.get());
   const std::string id = NewRelId(relsRoot);
   AddRelationship(relsRoot, id, kSheetType, RelativeTo(folder, part));
