@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "many_relationships.h"
 #include "workbook/package_zip.h"
 #include "workbook/workbook.h"
 #include "workbook/workbook_error.h"
@@ -177,20 +178,7 @@ TEST(WorkbookHostile, SavedWorkbookHoldsOnlyWhatIsSafe) {
 
 TEST(WorkbookHostile, TensOfThousandsOfRelationshipsOpenAndSave) {
   for (int count : {20000, 60000}) {
-    auto parts = Workbook::Create()->ToParts();
-    // Neither styles nor shared strings: opening and saving add a
-    // relationship each, under an id that no other one uses.
-    parts.erase("xl/styles.xml");
-    std::string rels =
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-        "relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>";
-    for (int i = 2; i <= count; ++i)
-      rels += "<Relationship Id=\"rId" + std::to_string(i) +
-              "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-              "hyperlink\" Target=\"http://example.com/" +
-              std::to_string(i) + "\" TargetMode=\"External\"/>";
-    parts["xl/_rels/workbook.xml.rels"] = rels + "</Relationships>";
+    const PackageParts parts = ManyRelationshipsParts(count);
     auto wb = Workbook::FromParts(parts, "r.xlsx");
     wb->ActiveSheet().SetText(1, 1, "x");
     const auto out = wb->ToParts();
