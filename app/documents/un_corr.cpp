@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "interact/interaction.h"
-#include "shell/run_state.h"
+#include "domain/run_state.h"
 
 namespace kelmo {
 

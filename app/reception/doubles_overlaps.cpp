@@ -2,11 +2,11 @@
 // the two checks of one case against the registry database.
 #include "doubles_overlaps.h"
 
-#include "shell/common.h"
+#include "domain/common.h"
 #include "dbfsql/dbf_query.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "shell/package_lists.h"
+#include "domain/package_lists.h"
 #include "reception_checks.h"
 
 namespace kelmo {

@@ -18,7 +18,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "shell/case_errors.h"
+#include "domain/case_errors.h"
 #include "reception_context.h"
 
 namespace kelmo {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <optional>
 
-#include "shell/common.h"
+#include "domain/common.h"
 #include "workbook/excel_application.h"
 #include "reception_checks.h"
 #include "workbook/workbook_error.h"

@@ -15,7 +15,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "shell/money.h"
+#include "domain/money.h"
 
 namespace kelmo {
 

@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "shell/common.h"
+#include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "interact/interaction.h"

@@ -9,11 +9,11 @@
 #include <QWidget>
 #include <stdexcept>
 
-#include "shell/common.h"
+#include "domain/common.h"
 #include "firebird/fb_query.h"
-#include "shell/package_lists.h"
+#include "domain/package_lists.h"
 #include "reception_checks.h"
-#include "shell/record_hash.h"
+#include "domain/record_hash.h"
 #include "registry_dbf_set.h"
 
 namespace kelmo {

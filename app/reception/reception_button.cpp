@@ -11,9 +11,9 @@
 #include "shell/error_box.h"
 #include "interact/interaction.h"
 #include "shell/main_window.h"
-#include "shell/package_lists.h"
+#include "domain/package_lists.h"
 #include "reception_context.h"
-#include "shell/run_state.h"
+#include "domain/run_state.h"
 #include "shell/startup.h"
 
 namespace kelmo {

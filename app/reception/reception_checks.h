@@ -13,7 +13,7 @@
 
 #include <QString>
 
-#include "act_file.h"
+#include "domain/act_file.h"
 #include "reception_context.h"
 
 namespace kelmo {

@@ -17,7 +17,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "act_file.h"
+#include "domain/act_file.h"
 #include "workbook/excel_application.h"
 #include "firebird/fb_database.h"
 #include "filenames/file_lookup.h"

@@ -10,18 +10,18 @@
 #include <memory>
 #include <optional>
 
-#include "shell/common.h"
+#include "domain/common.h"
 #include "shell/error_box.h"
 #include "firebird/fb_query.h"
 #include "interact/interaction.h"
 #include "later_phases.h"
 #include "shell/main_window.h"
-#include "shell/package_lists.h"
+#include "domain/package_lists.h"
 #include "preliminary_checks.h"
 #include "shell/progress_window.h"
 #include "reception_checks.h"
 #include "reception_context.h"
-#include "shell/run_state.h"
+#include "domain/run_state.h"
 #include "documents/un_corr.h"
 
 namespace kelmo {

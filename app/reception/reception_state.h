@@ -14,9 +14,9 @@
 #include <array>
 #include <memory>
 
-#include "act_file.h"
-#include "shell/money.h"
-#include "shell/package_lists.h"
+#include "domain/act_file.h"
+#include "domain/money.h"
+#include "domain/package_lists.h"
 
 namespace kelmo {
 

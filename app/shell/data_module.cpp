@@ -2,7 +2,7 @@
 // database, the domain test, the engine's input requests.
 #include "data_module.h"
 
-#include "common.h"
+#include "domain/common.h"
 #include "firebird/database_name.h"
 
 namespace kelmo {

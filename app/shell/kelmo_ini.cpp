@@ -6,7 +6,7 @@
 #include <QStringConverter>
 #include <QStringList>
 
-#include "common.h"
+#include "domain/common.h"
 
 namespace kelmo {
 

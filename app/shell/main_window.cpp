@@ -14,14 +14,14 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "common.h"
+#include "domain/common.h"
 #include "data_module.h"
 #include "error_box.h"
 #include "interact/interaction.h"
 #include "system/machine_settings.h"
 #include "pay_kinds.h"
 #include "progress_window.h"
-#include "run_state.h"
+#include "domain/run_state.h"
 #include "settings_dialog.h"
 #include "start_period.h"
 #include "start_record.h"

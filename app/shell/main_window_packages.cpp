@@ -6,7 +6,7 @@
 #include "main_window.h"
 #include "package_identification.h"
 #include "registry_package_database.h"
-#include "run_state.h"
+#include "domain/run_state.h"
 
 namespace kelmo {
 

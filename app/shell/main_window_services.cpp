@@ -6,16 +6,16 @@
 #include <QDir>
 #include <QMenu>
 
-#include "case_data.h"
-#include "case_errors.h"
-#include "common.h"
+#include "domain/case_data.h"
+#include "domain/case_errors.h"
+#include "domain/common.h"
 #include "error_box.h"
 #include "file_preview.h"
 #include "institution_grid.h"
 #include "main_window.h"
 #include "progress_window.h"
-#include "report_period.h"
-#include "run_state.h"
+#include "domain/report_period.h"
+#include "domain/run_state.h"
 
 namespace kelmo {
 

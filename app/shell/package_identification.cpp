@@ -7,15 +7,15 @@
 #include <QFileInfo>
 #include <stdexcept>
 
-#include "case_data.h"
-#include "common.h"
+#include "domain/case_data.h"
+#include "domain/common.h"
 #include "data_file_dialog.h"
 #include "error_box.h"
 #include "filenames/file_lookup.h"
 #include "interact/interaction.h"
-#include "package_header.h"
-#include "package_lists.h"
-#include "run_state.h"
+#include "domain/package_header.h"
+#include "domain/package_lists.h"
+#include "domain/run_state.h"
 #include "zip/zip_reader.h"
 
 namespace kelmo {

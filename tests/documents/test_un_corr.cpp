@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "qt_test_application.h"
-#include "shell/run_state.h"
+#include "domain/run_state.h"
 #include "interact/scripted_interaction.h"
 #include "documents/un_corr.h"
 

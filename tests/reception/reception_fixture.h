@@ -19,7 +19,7 @@
 #include "dbfsql/dbf_query.h"
 #include "firebird/fb_database.h"
 #include "qt_test_application.h"
-#include "shell/record_hash.h"
+#include "domain/record_hash.h"
 #include "dbf/table_builder.h"
 #include "workbook/workbook.h"
 

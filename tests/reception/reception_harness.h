@@ -16,7 +16,7 @@
 #include "reception/reception_button.h"
 #include "reception_fixture.h"
 #include "reception/reception_state.h"
-#include "shell/run_state.h"
+#include "domain/run_state.h"
 #include "interact/scripted_interaction.h"
 #include "shell/startup.h"
 #include "documents/un_corr.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "reception/doubles_overlaps.h"
-#include "shell/package_lists.h"
+#include "domain/package_lists.h"
 #include "reception/reception_state.h"
 #include "registry_fixture.h"
 #include "dbf/table_builder.h"
@@ -58,9 +58,9 @@ void WriteStacion(const QString& folder, const std::vector<DbfStay>& stays) {
   for (const DbfStay& s : stays) {
     t.BlankRecord();
     t.PutFieldTextByName("NOMIB", s.nomib);
-    t.PutFieldTextByName("FAMILY", dbf::EncodeFromUtf8(s.family, dbf::CodePage::Cp866));
-    t.PutFieldTextByName("NAME", dbf::EncodeFromUtf8(s.name, dbf::CodePage::Cp866));
-    t.PutFieldTextByName("FATHER", dbf::EncodeFromUtf8(s.father, dbf::CodePage::Cp866));
+    t.PutFieldTextByName("FAMILY", bytes::EncodeFromUtf8(s.family, bytes::CodePage::Cp866));
+    t.PutFieldTextByName("NAME", bytes::EncodeFromUtf8(s.name, bytes::CodePage::Cp866));
+    t.PutFieldTextByName("FATHER", bytes::EncodeFromUtf8(s.father, bytes::CodePage::Cp866));
     t.PutFieldTextByName("DR", s.dr);
     t.PutNumericByName("TIP_STAC", s.tipStac);
     t.PutFieldTextByName("IN_STAC", s.in);

@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "reception/act_file.h"
+#include "domain/act_file.h"
 #include "reception/preliminary_checks.h"
 #include "reception_fixture.h"
 #include "reception/reception_run.h"

@@ -12,7 +12,7 @@
 #include <QStringEncoder>
 #include <functional>
 
-#include "reception/act_file.h"
+#include "domain/act_file.h"
 #include "firebird/fb_query.h"
 #include "reception/later_phases.h"
 #include "reception/preliminary_checks.h"

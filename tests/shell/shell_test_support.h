@@ -10,7 +10,7 @@
 #include "qt_test_application.h"
 
 #include "shell/main_window.h"
-#include "shell/run_state.h"
+#include "domain/run_state.h"
 #include "shell/startup.h"
 
 namespace kelmo::test {

@@ -9,7 +9,7 @@
 
 #include "shell/data_module.h"
 #include "shell/main_window.h"
-#include "shell/run_state.h"
+#include "domain/run_state.h"
 #include "interact/scripted_interaction.h"
 #include "shell/settings_dialog.h"
 #include "shell_test_support.h"

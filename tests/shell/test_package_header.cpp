@@ -5,8 +5,8 @@
 #include <array>
 #include <vector>
 
-#include "shell/common.h"
-#include "shell/package_header.h"
+#include "domain/common.h"
+#include "domain/package_header.h"
 #include "package_test_support.h"
 
 namespace kelmo {

@@ -7,10 +7,10 @@
 
 #include "shell/data_file_dialog.h"
 #include "shell/package_identification.h"
-#include "shell/package_lists.h"
+#include "domain/package_lists.h"
 #include "package_test_support.h"
 #include "qt_test_application.h"
-#include "shell/run_state.h"
+#include "domain/run_state.h"
 #include "interact/scripted_interaction.h"
 
 namespace kelmo {

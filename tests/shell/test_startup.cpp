@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QStringConverter>
 
-#include "shell/common.h"
+#include "domain/common.h"
 #include "shell/data_module.h"
 #include "shell/kelmo_ini.h"
 #include "interact/scripted_interaction.h"

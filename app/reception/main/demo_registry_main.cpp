@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dbfsql/dbf_query.h"
-#include "shell/record_hash.h"
+#include "domain/record_hash.h"
 #include "dbf/table_builder.h"
 #include "workbook/workbook.h"
 

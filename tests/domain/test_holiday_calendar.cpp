@@ -3,11 +3,11 @@
 
 #include <QTemporaryDir>
 
-#include "shell/case_data.h"
+#include "domain/case_data.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "shell/holiday_calendar.h"
-#include "shell_test_support.h"
+#include "domain/holiday_calendar.h"
+#include "qt_test_application.h"
 
 using namespace kelmo;
 
@@ -26,7 +26,6 @@ QDateTime At(int y, int m, int d) {
 }  // namespace
 
 TEST(HolidayCalendar, BedDaysFromTheRegistryTables) {
-  test::App();
   QTemporaryDir tmp;
   FbDatabase db(QStringLiteral("holidays"));
   db.setParams(FbDatabase::DefaultParams());

@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <filesystem>
 
-#include "shell/case_data.h"
-#include "shell/common.h"
+#include "domain/case_data.h"
+#include "domain/common.h"
 
 using namespace kelmo;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/xml_dates.h"
+#include "domain/xml_dates.h"
 
 namespace kelmo {
 namespace {

@@ -8,9 +8,9 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
-#include "shell/case_errors.h"
-#include "shell/clear_params.h"
-#include "shell/record_hash.h"
+#include "domain/case_errors.h"
+#include "domain/clear_params.h"
+#include "domain/record_hash.h"
 
 using namespace kelmo;
 

@@ -6,7 +6,7 @@
 
 #include "workbook/cell_address.h"
 #include "workbook/excel_application.h"
-#include "shell/excel_range.h"
+#include "documents/excel_range.h"
 #include "workbook/workbook_error.h"
 
 using namespace kelmo;

@@ -1,8 +1,8 @@
 // Report periods: calendar months and the 2012 transition periods.
 #include <gtest/gtest.h>
 
-#include "shell/common.h"
-#include "shell/report_period.h"
+#include "domain/common.h"
+#include "domain/report_period.h"
 
 using namespace kelmo;
 

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "dbf/dbf_errors.h"
-#include "shell/pack_dbf_table.h"
+#include "domain/pack_dbf_table.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 
