@@ -128,6 +128,7 @@ void FbTransaction::StartTransaction() {
   QSqlDatabase db = database_.Database();
   if (!db.transaction()) throw DatabaseError(db.lastError().text());
   active_ = true;
+  ++generation_;
 }
 
 void FbTransaction::Commit() {

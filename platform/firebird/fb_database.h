@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 namespace kelmo {
 
@@ -68,10 +69,15 @@ class FbTransaction {
   void Rollback();
   // A closed connection has ended its transaction.
   bool InTransaction() const { return active_ && database_.Connected(); }
+  // Counts the transactions started: a statement prepared in an earlier
+  // one must be prepared again, since the driver keeps the handle of the
+  // transaction it first ran in.
+  std::uint64_t Generation() const { return generation_; }
 
  private:
   FbDatabase& database_;
   bool active_ = false;
+  std::uint64_t generation_ = 0;
 };
 
 }  // namespace kelmo

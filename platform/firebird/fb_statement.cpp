@@ -39,10 +39,16 @@ void FbStatement::Prepare(const QString& text) {
   }
   positional += text.mid(from);
   places_ = std::move(order);
+  positional_ = positional;
   values_.assign(names_.size(), QVariant());
+  PrepareQuery();
+}
+
+void FbStatement::PrepareQuery() {
   query_ = QSqlQuery(database_.Database());
   query_.setForwardOnly(true);
-  if (!query_.prepare(positional)) throw DatabaseError(query_.lastError().text());
+  if (!query_.prepare(positional_)) throw DatabaseError(query_.lastError().text());
+  if (transaction_ != nullptr) generation_ = transaction_->Generation();
 }
 
 int FbStatement::Index(const QString& name) const {
@@ -67,7 +73,10 @@ void FbStatement::Clear() {
 }
 
 void FbStatement::Exec() {
-  if (transaction_ != nullptr) transaction_->StartTransaction();
+  if (transaction_ != nullptr) {
+    transaction_->StartTransaction();
+    if (transaction_->Generation() != generation_) PrepareQuery();
+  }
   for (size_t place = 0; place < places_.size(); ++place)
     query_.bindValue(static_cast<int>(place), values_[static_cast<size_t>(places_[place])]);
   if (!query_.exec()) throw DatabaseError(query_.lastError().text());

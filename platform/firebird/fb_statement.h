@@ -9,6 +9,9 @@
 // The driver turns a null passed into a NOT NULL column into zero: a
 // statement leaves such a column out when the table's trigger fills it.
 //
+// A commit ends the transaction the statement was prepared in; the next run
+// prepares it again in the new one (once per transaction).
+//
 // Errors: DatabaseError with the driver's message, from Prepare and Exec.
 // Cost: one prepare per Prepare; one round trip per Exec.
 #pragma once
@@ -16,6 +19,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <cstdint>
 #include <vector>
 
 namespace kelmo {
@@ -46,10 +50,13 @@ class FbStatement {
 
  private:
   int Index(const QString& name) const;
+  void PrepareQuery();
 
   FbDatabase& database_;
   FbTransaction* transaction_;
   QString text_;
+  QString positional_;
+  std::uint64_t generation_ = 0;
   QSqlQuery query_;
   std::vector<QString> names_;  // in order of first appearance, lower case
   std::vector<int> places_;     // the name of each "?" mark, by index

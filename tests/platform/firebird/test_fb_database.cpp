@@ -13,6 +13,7 @@
 #include "firebird/database_name.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
+#include "firebird/fb_statement.h"
 
 using namespace kelmo;
 
@@ -196,3 +197,33 @@ TEST(DatabaseName, PlainPathsAndServerNames) {
 }
 
 }  // namespace
+
+// A prepared statement runs again after its transaction was committed, a
+// name written twice is bound in both places, an empty text stays a text,
+// and an executed procedure's outputs are read.
+TEST_F(FbDatabaseTest, PreparedStatementOutlivesCommits) {
+  FbDatabase db("test_statement");
+  db.setDatabaseName(dir.filePath("reg.fdb"));
+  db.setScriptFolder(scripts);
+  FbTransaction tr(db);
+  FbStatement insert(db, &tr);
+  insert.Prepare("insert into T (ID, NAME, SUM_SF) values (:id, :name, :id)");
+  for (int id = 10; id < 14; ++id) {
+    insert.Set("id", id);
+    insert.Set("name", id == 11 ? QVariant(QString()) : QVariant(QString("n%1").arg(id)));
+    insert.Set("unknown", 1);  // ignored
+    insert.Exec();
+    tr.Commit();
+  }
+  FbStatement next(db, &tr);
+  next.Prepare("execute procedure P_NEXT(:id)");
+  next.Set("id", 41);
+  next.Exec();
+  EXPECT_EQ(next.Value("NEXT_ID").toInt(), 42);
+  tr.Commit();
+  FbQuery q(db);
+  q.setSql("select count(*) c, sum(SUM_SF) s from T where ID >= 10 and NAME is not null");
+  q.Open();
+  EXPECT_EQ(q.FieldByName("C").toInt(), 4);
+  EXPECT_EQ(q.FieldByName("S").toDouble(), 46.0);
+}
