@@ -237,8 +237,10 @@ class ExtractionRun {
   // Destinations written by this run: a second entry landing on one of them
   // stops the run.
   std::unordered_set<std::string> written_;
-  // The folder last made sure of, so that entries of one folder ask once.
-  std::string ready_folder_;
+  // Folders made sure of (existing) and found inside DestDir in this run, so
+  // that entries of one folder ask once.
+  std::unordered_set<std::string> ready_folders_;
+  std::unordered_set<std::string> safe_folders_;
   // Free bytes of the destination learnt at the run's start, less what the
   // run wrote since (learnt again when an entry would not fit).
   std::uint64_t free_budget_ = 0;
@@ -286,8 +288,9 @@ bool ExtractionRun::DestinationName(const TZipHeaderInfo& e, int index, std::str
   }
   out = dest + "/" + clean + e.file_name;
   // A folder that already exists under DestDir may be a link to elsewhere:
-  // the real place of the entry's folder must still lie inside DestDir.
-  if (!clean.empty()) {
+  // the real place of the entry's folder must still lie inside DestDir
+  // (asked once per folder and run: the run itself makes no links).
+  if (!clean.empty() && !safe_folders_.count(clean)) {
     std::error_code ec;
     fs::path base = fs::weakly_canonical(dest, ec);
     fs::path real = fs::weakly_canonical(dest + "/" + clean, ec);
@@ -297,6 +300,7 @@ bool ExtractionRun::DestinationName(const TZipHeaderInfo& e, int index, std::str
       SkippingFile(TSkipReason::srUnsafeName, e.FullName(), index);
       return false;
     }
+    safe_folders_.insert(clean);
   }
   return true;
 }
@@ -433,9 +437,9 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
     if (skip) return false;
   }
   std::string folder = ExtractFilePath(dest);
-  if (!folder.empty() && folder != ready_folder_) {
+  if (!folder.empty() && !ready_folders_.count(folder)) {
     if (!FolderExists(folder)) CreateFolderTree(folder);
-    ready_folder_ = folder;
+    ready_folders_.insert(folder);
   }
   if (!Decodable(e)) {
     UnknownMethod(e, index);

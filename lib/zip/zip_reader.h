@@ -16,9 +16,16 @@
 // "Incomplete Zip File", EFatalUnzipError "Premature end of file reached",
 // EZCompressionError "error", ECantWriteUCF "Cant write uncompressed file",
 // EUserCanceled with the refused question's text, EStreamError for files that
-// cannot be opened; EListError "Index <i> is out of range" for a bad index.
-// Per-entry problems (bad CRC, wrong password, refused overwrite, an unsafe
-// name) skip that entry with an event and remove any partial file.
+// cannot be opened (anything but a regular file is refused without waiting);
+// EListError "Index <i> is out of range" for a bad index; EEntryTooLarge for
+// an entry past the extraction limits, EDuplicateDestination for two entries
+// landing on one file, EBadLocalHeader for a local header whose signature is
+// wrong. Per-entry problems (bad CRC, wrong password, refused overwrite, an
+// unsafe name, an undecoded method) skip that entry with an event and remove
+// any partial file. An entry replaces an existing destination only once it
+// is whole (written beside it, then renamed over it), so a failure never
+// costs an earlier file and a link at the destination is replaced, never
+// written through.
 //
 // Cost: reading the directory is linear in its size (one pass over the
 // central directory through an 8 KB buffer; memory ~200 bytes per entry);

@@ -332,5 +332,34 @@ TEST(ZipHostile, MethodsAndEncryptionsNotDecodedAreReportedAsSuch) {
   }
 }
 
+TEST(ZipHostile, AFolderAndTheFilesBelowItShowOneNameToOtherTools) {
+  // The folder fits code page 866, the file below it does not (the euro
+  // sign): the file goes in UTF-8, the folder in 866 with its UTF-8 form
+  // beside it, and Info-ZIP on Linux makes one folder of both.
+  TempDir dir;
+  TQorZip z;
+  z.SetZipName(dir / "n.zip");
+  z.AddFromMemory("Папка/", {});
+  z.AddFromMemory("Папка/Ёлка.xml", {'1'});
+  z.AddFromMemory("Папка/€.xml", {'2'});
+  ASSERT_EQ(z.Compress(), 3);
+  std::string listing;
+  ASSERT_EQ(
+      test::Shell("unzip -o -q " + test::Quote(dir / "n.zip") + " -d " + test::Quote(dir / "out"),
+                  &listing),
+      0)
+      << listing;
+  EXPECT_EQ(FilesUnder(dir / "out"),
+            (std::map<std::string, std::string>{{"Папка/Ёлка.xml", "1"}, {"Папка/€.xml", "2"}}));
+  // Our own reader keeps reading the code-page names.
+  TQorUnZip u;
+  u.SetZipName(dir / "n.zip");
+  u.ReadDirectory();
+  ASSERT_EQ(u.EntryCount(), 3);
+  EXPECT_EQ(u.Entry(1).FullName(), "Папка/Ёлка.xml");
+  EXPECT_FALSE(u.Entry(1).flags & kFlagUtf8);
+  EXPECT_TRUE(u.Entry(2).flags & kFlagUtf8);
+}
+
 }  // namespace
 }  // namespace kelmo::zip
