@@ -1,20 +1,18 @@
-// A scratch folder for one fuzz input: made fresh, removed with everything
-// in it afterwards.
+// A folder for one fuzz input below the process's scratch folder: made
+// empty, removed with everything in it afterwards, so that what one input
+// left behind is never seen by the next.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "fuzz_scratch.h"
 
 namespace kelmo::fuzz {
 
 class ScratchFolder {
  public:
-  ScratchFolder()
-      : path_(std::filesystem::temp_directory_path() /
-              ("kelmo-package-fuzz-" + std::to_string(::getpid()))) {
+  ScratchFolder() : path_(std::filesystem::path(FuzzScratchFolder()) / "input") {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
     std::filesystem::create_directories(path_);
@@ -27,8 +25,7 @@ class ScratchFolder {
   const std::filesystem::path& path() const { return path_; }
 
   void Write(const std::string& name, const char* data, std::size_t size) const {
-    std::ofstream out(path_ / name, std::ios::binary);
-    out.write(data, static_cast<std::streamsize>(size));
+    FuzzWriteFile(*this / name, reinterpret_cast<const uint8_t*>(data), size);
   }
 
  private:
