@@ -82,6 +82,10 @@ struct DbfVtab {
   // An index is the sorted (hash of key, record) pairs of a column: 12 bytes a
   // row. Hashes that collide only add candidates, which SQLite checks again.
   std::unordered_map<int, std::vector<std::pair<uint64_t, int32_t>>> indexes;
+  // The unsorted entries of an index collected by a first look-up's scan
+  // that ran to the end; the second look-up sorts them instead of reading
+  // the table again.
+  std::unordered_map<int, std::vector<std::pair<uint64_t, int32_t>>> collected;
   // Distinct non-null values of a column: exact once its index is built,
   // else estimated from a sample of records.
   std::unordered_map<int, double> distinct;
@@ -113,9 +117,12 @@ struct DbfCursor {
   bool useCandidates = false;
   std::vector<int32_t> candidates;
   size_t nextCandidate = 0;
-  // A scan filtered on one column's key.
+  // A scan filtered on one column's key, collecting the column's index
+  // entries on the way when `collecting`.
   int keyColumn = -1;
   std::string key;
+  bool collecting = false;
+  std::vector<std::pair<uint64_t, int32_t>> entries;
   // Further tests every record must pass.
   std::vector<ValueTest> tests;
   // A scan filtered on one character field's stored bytes (equality with a
@@ -218,6 +225,47 @@ bool KeyOfValue(sqlite3_value* v, std::string& key) {
   }
 }
 
+// The common forms read without the engine's general path: a whole number
+// of at most 15 digits between blanks (exact in a double, so the value is
+// the one the engine reads), and a valid date of eight digits.
+bool PlainInteger(std::string_view raw, int64_t& value) {
+  size_t i = 0;
+  while (i < raw.size() && raw[i] == ' ') ++i;
+  bool negative = false;
+  if (i < raw.size() && (raw[i] == '-' || raw[i] == '+')) negative = raw[i++] == '-';
+  const size_t first = i;
+  int64_t v = 0;
+  while (i < raw.size() && raw[i] >= '0' && raw[i] <= '9') v = v * 10 + (raw[i++] - '0');
+  if (i == first || i - first > 15) return false;
+  while (i < raw.size() && raw[i] == ' ') ++i;
+  if (i != raw.size()) return false;
+  value = negative ? -v : v;
+  return true;
+}
+
+bool PlainDate(std::string_view raw, char (&iso)[10]) {
+  if (raw.size() != 8) return false;
+  for (char c : raw) {
+    if (c < '0' || c > '9') return false;
+  }
+  auto num = [&](size_t from, size_t count) {
+    int v = 0;
+    for (size_t i = from; i < from + count; ++i) v = v * 10 + (raw[i] - '0');
+    return v;
+  };
+  const int y = num(0, 4), m = num(4, 2), d = num(6, 2);
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (y < 1 || m < 1 || m > 12 || d < 1) return false;
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  if (d > kDays[m - 1] + (m == 2 && leap ? 1 : 0)) return false;
+  std::memcpy(iso, raw.data(), 4);
+  iso[4] = '-';
+  std::memcpy(iso + 5, raw.data() + 4, 2);
+  iso[7] = '-';
+  std::memcpy(iso + 8, raw.data() + 6, 2);
+  return true;
+}
+
 // Writes the column value of the current record into the context (or, with
 // ctx null, its look-up key into key; false for NULL).
 // scratch: the cursor's buffer for decoded text, reused row after row.
@@ -280,6 +328,14 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
   switch (f.type) {
     case 'N':
     case 'F': {
+      if (f.decimalsByte == 0 && f.width < 19) {
+        int64_t whole = 0;
+        if (PlainInteger(raw, whole)) {
+          if (key) *key = KeyOfNumber(static_cast<double>(whole));
+          if (ctx) sqlite3_result_int64(ctx, whole);
+          return true;
+        }
+      }
       if (TrimBlanks(raw).empty()) return nullResult();
       double v = t.GetNumeric(n);  // raises on garbage
       if (key) *key = KeyOfNumber(v);
@@ -293,6 +349,12 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       return true;
     }
     case 'D': {
+      char iso[10];
+      if (PlainDate(raw, iso)) {
+        if (key) *key = "t:" + std::string(iso, sizeof iso);
+        if (ctx) sqlite3_result_text(ctx, iso, sizeof iso, SQLITE_TRANSIENT);
+        return true;
+      }
       std::string_view s = TrimBlanks(raw);
       if (s.empty() || s == "00000000") return nullResult();
       int32_t day = t.GetDate(n);  // raises on garbage
@@ -465,6 +527,7 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
   vt.stateChecked = inStatement;
   if (now == vt.knownState) return;
   vt.indexes.clear();
+  vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
   vt.records = -1;
@@ -475,6 +538,7 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
 // After a write of the table: nothing known of the file holds.
 void ForgetFile(DbfVtab& vt) {
   vt.indexes.clear();
+  vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
   vt.records = -1;
@@ -640,7 +704,9 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     if (c.rawFilter) {
       if (!c.rawFilter->Passes(t.RawField(*c.rawColumn))) continue;
     } else if (c.keyColumn >= 0) {
-      if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch) || key != c.key) continue;
+      if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch)) continue;
+      if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), t.CurrentRecord());
+      if (key != c.key) continue;
     }
     if (PassesTests(c, vt, t)) {
       c.eof = false;
@@ -648,6 +714,10 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     }
   }
   c.eof = true;
+  if (c.collecting) {
+    vt.collected[c.keyColumn] = std::move(c.entries);
+    c.collecting = false;
+  }
 }
 
 // The byte test of a pattern or text value on a character field; empty when
@@ -708,15 +778,21 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value, const
     auto found = vt.indexes.find(col);
     if (found == vt.indexes.end()) {
       std::vector<std::pair<uint64_t, int32_t>> index;
-      for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
-           t.GoTo(dbf::kMoveNext)) {
+      auto ready = vt.collected.find(col);
+      if (ready != vt.collected.end()) {
+        index = std::move(ready->second);
+        vt.collected.erase(ready);
+      } else {
+        index.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
         std::string k;
-        if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
-          index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
+        for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
+             t.GoTo(dbf::kMoveNext)) {
+          if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
+            index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
+          }
         }
       }
       std::sort(index.begin(), index.end());
-      index.shrink_to_fit();
       double distinct = 0;
       for (size_t i = 0; i < index.size(); ++i) {
         distinct += i == 0 || index[i].first != index[i - 1].first;
@@ -743,6 +819,11 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value, const
   } else {
     c.keyColumn = col;
     c.key = key;
+    // The scan reads the column anyway: its index entries are kept for the
+    // next look-up of the statement.
+    c.collecting = true;
+    c.entries.clear();
+    c.entries.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
   }
 }
 
@@ -753,6 +834,8 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
   c.useCandidates = false;
   c.candidates.clear();
   c.keyColumn = -1;
+  c.collecting = false;
+  c.entries.clear();
   c.rawColumn = nullptr;
   c.rawFilter.reset();
   c.tests.clear();
