@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 #include "dbfsql/dbf_sql_database.h"
@@ -233,14 +233,14 @@ void Build(const Field* fields, size_t count, const std::string& path, uint8_t l
 // death, a few are doubled; every case has one to three sheets, of payment
 // kind 1 mostly (6 and 7 also), the first sheet of some of rehabilitation.
 void BuildRegistry(const std::string& folder, int cases) {
-  using dbf::CodePage;
+  using bytes::CodePage;
   Build(kStacionFields, std::size(kStacionFields), folder + "/stacion.dbf", 0x65);
   Build(kMtlFields, std::size(kMtlFields), folder + "/mtl.dbf", 0xC9);
   Random rnd;
   dbf::DFO_dBHandler st(folder + "/stacion.dbf", false, true, "");
   dbf::DFO_dBHandler mtl(folder + "/mtl.dbf", false, true, "");
   auto text = [](dbf::DFO_dBHandler& t, const char* f, const std::string& utf8, CodePage cp) {
-    t.PutFieldTextByName(f, dbf::EncodeFromUtf8(utf8, cp));
+    t.PutFieldTextByName(f, bytes::EncodeFromUtf8(utf8, cp));
   };
   for (int id = 1; id <= cases; ++id) {
     st.BlankRecord();

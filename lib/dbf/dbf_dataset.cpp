@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <mutex>
 
-#include "code_pages.h"
+#include "bytes/code_pages.h"
 #include "date_values.h"
 #include "dbf_errors.h"
 #include "engine_tools.h"
@@ -322,9 +322,9 @@ size_t TDbfDataSet::TranslateText(std::string_view source, std::string& destinat
   destination.assign(source);
   if (translateAscii_) {
     if (toOem) {
-      AnsiToOemBuffer(destination.data(), destination.data(), destination.size());
+      bytes::AnsiToOemBuffer(destination.data(), destination.data(), destination.size());
     } else {
-      OemToAnsiBuffer(destination.data(), destination.data(), destination.size());
+      bytes::OemToAnsiBuffer(destination.data(), destination.data(), destination.size());
     }
   }
   return source.size();

@@ -24,7 +24,7 @@ namespace kelmo::dbfsql {
 
 namespace {
 
-using dbf::CodePage;
+using bytes::CodePage;
 using dbf::DFO_dBHandler;
 using dbf::EDbfError;
 using dbf::TdfDBFFields;
@@ -281,7 +281,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       return false;
     }
     std::string& utf8 = scratch;
-    dbf::DecodeToUtf8(s, vt.codePage, utf8);
+    bytes::DecodeToUtf8(s, vt.codePage, utf8);
     if (key) *key = KeyOfText(utf8);
     if (ctx) sqlite3_result_text(ctx, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     return true;
@@ -402,7 +402,7 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
     return;
   }
   if (IsMemo(vt, f)) {
-    std::string data = f.type == 'M' ? dbf::EncodeFromUtf8(text(), vt.codePage)
+    std::string data = f.type == 'M' ? bytes::EncodeFromUtf8(text(), vt.codePage)
                                      : std::string(static_cast<const char*>(sqlite3_value_blob(v)),
                                                    static_cast<size_t>(sqlite3_value_bytes(v)));
     t.WriteMemo(n, data.data(), static_cast<int32_t>(data.size()));
@@ -436,7 +436,7 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
       }
       return;
     default:
-      t.PutFieldRaw(n, dbf::EncodeFromUtf8(text(), vt.codePage));
+      t.PutFieldRaw(n, bytes::EncodeFromUtf8(text(), vt.codePage));
   }
 }
 

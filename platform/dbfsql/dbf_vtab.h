@@ -27,7 +27,7 @@
 
 #include <sqlite3.h>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 
 namespace kelmo::dbfsql {
 

@@ -9,13 +9,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf/date_values.h"
 #include "dbf_test_support.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
+using namespace kelmo::bytes;
 using kelmo::dbf::testing::ScratchFolder;
 
 namespace {

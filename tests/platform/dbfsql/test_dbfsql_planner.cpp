@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 #include "dbfsql/dbf_vtab.h"
 
-using kelmo::dbf::CodePage;
+using kelmo::bytes::CodePage;
 
 namespace {
 
@@ -57,7 +57,7 @@ void BuildTables(const std::string& dir) {
       t.BlankRecord();
       // A few doubled and missing ids.
       t.PutNumericByName("ID", id % 97 == 0 ? id - 1 : id);
-      t.PutFieldTextByName("FAMILY", kelmo::dbf::EncodeFromUtf8(
+      t.PutFieldTextByName("FAMILY", kelmo::bytes::EncodeFromUtf8(
                                          next(5) == 0 ? "Иванов" : "F" + std::to_string(next(50)),
                                          CodePage::Cp1251));
       t.PutNumericByName("TIP_STAC", 1 + next(3) / 2);
@@ -89,8 +89,8 @@ void BuildTables(const std::string& dir) {
         t.PutNumericByName("NOM_MTL", static_cast<double>(n));
         if (next(12) != 0) t.PutNumericByName("OPLAT", next(4) == 0 ? 7 : 1);
         t.PutNumericByName("VID_POM", next(3) == 0 ? 5 : 1);
-        t.PutFieldTextByName(
-            "DIAG", kelmo::dbf::EncodeFromUtf8(kDiags[next(std::size(kDiags))], CodePage::Cp1251));
+        t.PutFieldTextByName("DIAG", kelmo::bytes::EncodeFromUtf8(kDiags[next(std::size(kDiags))],
+                                                                  CodePage::Cp1251));
         t.PutFieldRawByName("CODE", kCodes[next(std::size(kCodes))]);
         t.Append();
       }
