@@ -380,6 +380,21 @@ int main(int argc, char** argv) {
   for (const Statement& st : Statements()) {
     if (st.name.find(only) == std::string::npos) continue;
     const std::string text = Expanded(st);
+    if (!only.empty()) {
+      // The plans of both sides, for the statements picked by name.
+      dbfsql::DbfSqlDatabase db(folder);
+      const std::string explain = "EXPLAIN QUERY PLAN " + dbfsql::RewriteDbfSql(text).text;
+      for (sqlite3* side : {db.Handle(), plain}) {
+        if (side == db.Handle()) db.Refresh();
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(side, explain.c_str(), -1, &s, nullptr);
+        std::printf("%s plan of %s:\n", side == plain ? "plain" : "dbf", st.name.c_str());
+        while (s && sqlite3_step(s) == SQLITE_ROW) {
+          std::printf("  %s\n", reinterpret_cast<const char*>(sqlite3_column_text(s, 3)));
+        }
+        sqlite3_finalize(s);
+      }
+    }
     std::vector<double> dbfTimes, plainTimes;
     long dbfRows = 0, plainRows = 0;
     for (int r = 0; r < runs; ++r) {

@@ -120,7 +120,7 @@ struct DbfCursor {
   // A scan filtered on one column's key, collecting the column's index
   // entries on the way when `collecting`.
   int keyColumn = -1;
-  std::string key;
+  std::unordered_set<std::string> keys;
   bool collecting = false;
   std::vector<std::pair<uint64_t, int32_t>> entries;
   // Further tests every record must pass.
@@ -218,6 +218,11 @@ bool KeyOfValue(sqlite3_value* v, std::string& key) {
       const char* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
       key = KeyOfText(text ? std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v)))
                            : std::string_view());
+      return true;
+    }
+    case SQLITE_BLOB: {
+      const char* data = static_cast<const char*>(sqlite3_value_blob(v));
+      key = "b:" + std::string(data ? data : "", static_cast<size_t>(sqlite3_value_bytes(v)));
       return true;
     }
     default:
@@ -610,6 +615,7 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
     info->aConstraintUsage[plan.args[arg]].argvIndex = static_cast<int>(arg) + 1;
     info->aConstraintUsage[plan.args[arg]].omit = 0;
   }
+  for (int i : plan.inAllAtOnce) sqlite3_vtab_in(info, i, 1);
   info->idxNum = plan.idxNum;
   if (!plan.idxStr.empty()) {
     info->idxStr = sqlite3_mprintf("%s", plan.idxStr.c_str());
@@ -706,7 +712,7 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     } else if (c.keyColumn >= 0) {
       if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch)) continue;
       if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), t.CurrentRecord());
-      if (key != c.key) continue;
+      if (!c.keys.count(key)) continue;
     }
     if (PassesTests(c, vt, t)) {
       c.eof = false;
@@ -768,63 +774,95 @@ bool MakeTest(const DbfVtab& vt, const PlanTest& plan, sqlite3_value* value, Val
   return false;
 }
 
-// Prepares the cursor for an equality look-up of col: a scan filtered on
-// the value the first time in this file state, the column's hash index from
-// the second time on.
-void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value, const std::string& key) {
+// The hash index of col in this file state, built on first use (from the
+// entries a first look-up's scan collected, else by a scan).
+const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
+  auto found = vt.indexes.find(col);
+  if (found != vt.indexes.end()) return found->second;
+  DFO_dBHandler& t = *c.table;
+  std::vector<std::pair<uint64_t, int32_t>> index;
+  auto ready = vt.collected.find(col);
+  if (ready != vt.collected.end()) {
+    index = std::move(ready->second);
+    vt.collected.erase(ready);
+  } else {
+    index.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
+    std::string k;
+    for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
+         t.GoTo(dbf::kMoveNext)) {
+      if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
+        index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
+      }
+    }
+  }
+  std::sort(index.begin(), index.end());
+  double distinct = 0;
+  for (size_t i = 0; i < index.size(); ++i) {
+    distinct += i == 0 || index[i].first != index[i - 1].first;
+  }
+  vt.distinct[col] = std::max(distinct, 1.0);
+  return vt.indexes.emplace(col, std::move(index)).first->second;
+}
+
+// Prepares the cursor for an equality look-up of col with one or more keys
+// (an IN list): a scan filtered on the keys the first time in this file
+// state, the column's hash index from the second time on. `value` is the
+// SQL value of a single key (its text may be tested on the stored bytes).
+void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
+                 std::vector<std::string> keys) {
   DFO_dBHandler& t = *c.table;
   Revalidate(vt, true);
-  if (++vt.filterCounts[col] >= 2) {
-    auto found = vt.indexes.find(col);
-    if (found == vt.indexes.end()) {
-      std::vector<std::pair<uint64_t, int32_t>> index;
-      auto ready = vt.collected.find(col);
-      if (ready != vt.collected.end()) {
-        index = std::move(ready->second);
-        vt.collected.erase(ready);
-      } else {
-        index.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
-        std::string k;
-        for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
-             t.GoTo(dbf::kMoveNext)) {
-          if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
-            index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
-          }
-        }
-      }
-      std::sort(index.begin(), index.end());
-      double distinct = 0;
-      for (size_t i = 0; i < index.size(); ++i) {
-        distinct += i == 0 || index[i].first != index[i - 1].first;
-      }
-      vt.distinct[col] = std::max(distinct, 1.0);
-      found = vt.indexes.emplace(col, std::move(index)).first;
+  if (keys.empty()) {  // nothing to match (NULLs only)
+    c.useCandidates = true;
+    return;
+  }
+  if (++vt.filterCounts[col] >= 2 || vt.indexes.count(col)) {
+    const auto& index = IndexOf(c, vt, col);
+    for (const std::string& key : keys) {
+      const uint64_t h = std::hash<std::string>{}(key);
+      auto range = std::equal_range(index.begin(), index.end(), std::make_pair(h, INT32_MIN),
+                                    [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
     }
-    const uint64_t h = std::hash<std::string>{}(key);
-    auto range =
-        std::equal_range(found->second.begin(), found->second.end(), std::make_pair(h, INT32_MIN),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
+    if (keys.size() > 1) {
+      // In record order, each once: the file is read forward.
+      std::sort(c.candidates.begin(), c.candidates.end());
+      c.candidates.erase(std::unique(c.candidates.begin(), c.candidates.end()), c.candidates.end());
+    }
     c.useCandidates = true;
     c.nextCandidate = 0;
     return;
   }
-  // A text value that does not read as a number is compared on the stored
-  // bytes; the others by their look-up key.
-  if (key.compare(0, 2, "t:") == 0) {
+  // A single text value that does not read as a number is compared on the
+  // stored bytes; the others by their look-up keys.
+  if (keys.size() == 1 && value && keys[0].compare(0, 2, "t:") == 0) {
     c.rawFilter = RawFilterOf(vt, col, RawTextFilter::Kind::kEqual, value);
   }
   if (c.rawFilter) {
     c.rawColumn = &vt.fields[static_cast<size_t>(col)];
   } else {
     c.keyColumn = col;
-    c.key = key;
+    c.keys.clear();
+    c.keys.insert(keys.begin(), keys.end());
     // The scan reads the column anyway: its index entries are kept for the
     // next look-up of the statement.
     c.collecting = true;
     c.entries.clear();
     c.entries.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
   }
+}
+
+// The look-up keys of an IN list taken all at once (NULLs match nothing).
+std::vector<std::string> KeysOfList(sqlite3_value* list) {
+  std::vector<std::string> keys;
+  sqlite3_value* v = nullptr;
+  int rc = sqlite3_vtab_in_first(list, &v);
+  for (; rc == SQLITE_OK && v; rc = sqlite3_vtab_in_next(list, &v)) {
+    std::string key;
+    if (KeyOfValue(v, key)) keys.push_back(std::move(key));
+  }
+  if (rc != SQLITE_OK && rc != SQLITE_DONE) throw EDbfError("dbf: cannot read the values of IN");
+  return keys;
 }
 
 int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
@@ -862,11 +900,13 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     }
     const std::vector<PlanTest> plan = ParsePlanTests(idxStr);
     if (static_cast<int>(plan.size()) == argc) {
-      const bool lookup = idxNum == 1 && !plan.empty() && plan[0].op == '=' &&
-                          plan[0].column >= 0 &&
+      const bool lookup = idxNum == 1 && !plan.empty() &&
+                          (plan[0].op == '=' || plan[0].op == 'i') && plan[0].column >= 0 &&
                           plan[0].column < static_cast<int>(vt.fields.size());
+      const bool list = lookup && plan[0].op == 'i';
       ValueTest first;
       for (size_t i = 0; i < plan.size(); ++i) {
+        if (list && i == 0) continue;
         ValueTest test;
         bool none = false;
         const bool made = MakeTest(vt, plan[i], argv[i], test, none);
@@ -878,7 +918,11 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
           c.tests.push_back(std::move(test));
         }
       }
-      if (lookup) StartLookup(c, vt, plan[0].column, argv[0], first.key);
+      if (list) {
+        StartLookup(c, vt, plan[0].column, nullptr, KeysOfList(argv[0]));
+      } else if (lookup) {
+        StartLookup(c, vt, plan[0].column, argv[0], {first.key});
+      }
     }
     Advance(c, vt, true);
   } catch (const EDbfError& e) {
