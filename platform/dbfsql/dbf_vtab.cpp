@@ -93,6 +93,8 @@ struct DbfVtab {
   // True once a cursor of the running statement looked at the file state
   // (a statement sees one state of the file; its own writes reset this).
   bool stateChecked = false;
+  // Counts what was forgotten: entries collected across a change are dropped.
+  uint64_t generation = 0;
   // A closed cursor's handle, taken by the next cursor of the same
   // statement (a correlated subquery opens its cursor once per outer row).
   std::unique_ptr<DFO_dBHandler> spare;
@@ -122,6 +124,7 @@ struct DbfCursor {
   int keyColumn = -1;
   std::unordered_set<std::string> keys;
   bool collecting = false;
+  uint64_t collectingGeneration = 0;
   std::vector<std::pair<uint64_t, int32_t>> entries;
   // Further tests every record must pass.
   std::vector<ValueTest> tests;
@@ -531,6 +534,7 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
   const FileState now = StateOf(vt.path);
   vt.stateChecked = inStatement;
   if (now == vt.knownState) return;
+  ++vt.generation;
   vt.indexes.clear();
   vt.collected.clear();
   vt.filterCounts.clear();
@@ -542,6 +546,7 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
 
 // After a write of the table: nothing known of the file holds.
 void ForgetFile(DbfVtab& vt) {
+  ++vt.generation;
   vt.indexes.clear();
   vt.collected.clear();
   vt.filterCounts.clear();
@@ -721,7 +726,7 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
   }
   c.eof = true;
   if (c.collecting) {
-    vt.collected[c.keyColumn] = std::move(c.entries);
+    if (c.collectingGeneration == vt.generation) vt.collected[c.keyColumn] = std::move(c.entries);
     c.collecting = false;
   }
 }
@@ -847,6 +852,7 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
     // The scan reads the column anyway: its index entries are kept for the
     // next look-up of the statement.
     c.collecting = true;
+    c.collectingGeneration = vt.generation;
     c.entries.clear();
     c.entries.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
   }
