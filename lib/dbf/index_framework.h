@@ -74,6 +74,9 @@ class IndexTableLink {
   virtual bool FieldLayout(const std::string& name, int& length, int& decimals) = 0;
   // Full name of the table file ("" when unknown).
   virtual std::string TableFileName() = 0;
+  // A multiple-tag index file has opened: when it is the table's production
+  // index (same folder and base name), the table header says so.
+  virtual void IndexFileOpened(const std::string& /*indexPath*/) {}
   // The exact-match setting of searches.
   virtual bool ExactMatch() { return false; }
   virtual void ReportStatus(int /*stage*/, int /*count*/, int /*total*/) {}

@@ -401,7 +401,7 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
   };
   if (type == SQLITE_NULL) {
     if (IsMemo(vt, f)) {
-      t.WriteMemo(n, "", 0);
+      t.PutMemoBlock(n, 0);
     } else if (t.IsBinaryField(f)) {
       t.PutNumeric(n, 0);
     } else {
