@@ -7,13 +7,13 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "domain/package_lists.h"
+#include "domain/run_state.h"
+#include "interact/interaction.h"
+#include "reception_context.h"
 #include "shell/data_module.h"
 #include "shell/error_box.h"
-#include "interact/interaction.h"
 #include "shell/main_window.h"
-#include "domain/package_lists.h"
-#include "reception_context.h"
-#include "domain/run_state.h"
 #include "shell/startup.h"
 
 namespace kelmo {
@@ -228,10 +228,14 @@ void cbVidOpChange(TfmKelmo& window) {
   }
 }
 
-void InstallReception(KelmoForms& forms) {
+void InstallReception(KelmoForms& forms, BudgetIntake budget) {
   TfmKelmo& w = *forms.fmKelmo;
   auto button = std::make_shared<ReceptionButton>(
       ReceptionButton{*forms.DM, ReceptionForms{w, forms.fmUnCorr.get(), forms.fmPrgs.get(), {}}});
+  if (budget) {
+    ReceptionButton* b = button.get();
+    b->IntakeBudgetReport = [b, budget] { budget(b->Forms); };
+  }
   QObject::connect(w.bbKelmo, &QPushButton::clicked, &w, [button] { bbKelmoClick(*button); });
   QObject::connect(w.rgps, &RadioGroup::clicked, &w, [&w](int) { rgpsClick(w); });
   QObject::connect(w.cbVidOp, &QComboBox::currentIndexChanged, &w, [&w](int) { cbVidOpChange(w); });
