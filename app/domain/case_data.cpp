@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common.h"
+#include "institution_fixes.h"
 
 namespace kelmo {
 
@@ -141,7 +142,7 @@ int CountBedDays(int stacType, const QDateTime& admission, const QDateTime& disc
       } else if (daysOff.contains(d)) {
         --n;
       }
-      if (d == QDate(2009, 1, 11) && (lpu == 24 || lpu == 25)) ++n;
+      if (IsOrderedWorkingDay(lpu, d)) ++n;
     }
     ++n;
   }

@@ -103,7 +103,7 @@ QStringList IdentTableRowLines(const QString& number, const QString& name, const
 
 void CheckExpiringLicences(const ReceptionContext& ctx) {
   const QList<ExpiringLicence> licences =
-      FindExpiringLicences(ctx.Db, &ctx.Tr, ctx.LpuId, ctx.StacType, ctx.ReceptionDate);
+      FindExpiringLicences(ctx.Db, &ctx.Tr, ctx.LpuId, Number(ctx.StacType), ctx.ReceptionDate);
   if (licences.isEmpty()) return;
   ctx.Act().WriteLines(ExpiringLicenceActLines(licences));
   Interact().Message(ctx.MessageOwner, ExpiringLicenceCaption(), ExpiringLicenceMessage(licences),

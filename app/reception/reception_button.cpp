@@ -7,13 +7,13 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "domain/package_lists.h"
+#include "domain/run_state.h"
+#include "interact/interaction.h"
+#include "reception_context.h"
 #include "shell/data_module.h"
 #include "shell/error_box.h"
-#include "interact/interaction.h"
 #include "shell/main_window.h"
-#include "domain/package_lists.h"
-#include "reception_context.h"
-#include "domain/run_state.h"
 #include "shell/startup.h"
 
 namespace kelmo {
@@ -43,33 +43,32 @@ void CloseOperAnalysis(ReceptionState& state) {
   state.OperAnalysisOpen = false;
 }
 
-const char* const kStacFolderWords[] = {"Стационар", "СтДнПол", "СтДом", "СтДнСт"};
-
 // Forming preparation of a DBF registry: the split-report folders, the old
 // cost files and the insurers' copies of the tables.
 void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
   const QString registry = w.dlb->directory();
   QDir::setCurrent(registry);
-  const int payKind = TheRunState().PayKind;
-  if (payKind != 1 && payKind != 6 && payKind != 7) return;
-  state.PayFolderWord = payKind == 1   ? QStringLiteral("ОМС")
-                        : payKind == 6 ? QStringLiteral("ВМП")
-                                       : QStringLiteral("Реабилитация");
+  const PayKind payKind = TheRunState().PayKind;
+  if (!TakenByReceptionRun(payKind)) return;
+  PackageLists& lists = ThePackageLists();
+  lists.PayFolderWord = PayFolderWordOf(payKind);
   if (state.XmlPackageMode) return;
-  ThePackageLists().ReportLists = {};
-  ThePackageLists().SyncReportCounts();
+  lists.ReportLists = {};
   const QString report = QStringLiteral("Отчет по стационару");
   QDir(registry).mkdir(report);
   QDir::setCurrent(QDir(registry).filePath(report));
-  const int stacIndex = std::clamp(w.rgStac->itemIndex(), 0, 3);
-  state.StacFolderWord = QString::fromUtf8(kStacFolderWords[stacIndex]);
+  state.StacFolderWord =
+      StacFolderWordOf(StacTypeOfNumber(std::clamp(w.rgStac->itemIndex(), 0, 3) + 1));
 
-  const QString payFolder = QDir(registry).filePath(state.PayFolderWord);
+  const QString payFolder = QDir(registry).filePath(lists.PayFolderWord);
   const QString stacFolder = QDir(payFolder).filePath(state.StacFolderWord);
-  const QStringList costFolders = {payFolder, QDir(stacFolder).filePath(QStringLiteral("Бервинта")),
-                                   QDir(stacFolder).filePath(QStringLiteral("Морвента")),
-                                   QDir(stacFolder).filePath(QStringLiteral("Тальви")),
-                                   QDir(stacFolder).filePath(QStringLiteral("Иногородние"))};
+  const auto& insurers = Insurers();
+  // The cost files of a former insurer's folder ("Морвента") and of the
+  // out-of-region folder go too.
+  QStringList costFolders = {payFolder};
+  for (const char* word :
+       {insurers[0].SplitFolderWord, "Морвента", insurers[1].SplitFolderWord, "Иногородние"})
+    costFolders.append(QDir(stacFolder).filePath(QString::fromUtf8(word)));
   for (const QString& folder : costFolders) {
     QFile cost(QDir(folder).filePath(QStringLiteral("onechcost.dat")));
     if (cost.exists() && !cost.remove())
@@ -84,11 +83,11 @@ void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
     throw std::runtime_error(
         (QStringLiteral("Не удалось перейти в папку ") + state.StacFolderWord).toStdString());
   QDir stac(QDir::currentPath());
-  stac.mkdir(QStringLiteral("Бервинта"));
-  stac.mkdir(QStringLiteral("Тальви"));
+  for (const Insurer& insurer : insurers) stac.mkdir(QString::fromUtf8(insurer.SplitFolderWord));
   QDir::setCurrent(current.path());
 
-  for (const QString& insurer : {QStringLiteral("Бервинта"), QStringLiteral("Тальви")}) {
+  for (const Insurer& entry : insurers) {
+    const QString insurer = QString::fromUtf8(entry.SplitFolderWord);
     const QDir target(QDir(QDir(QDir(registry).filePath(report)).filePath(state.StacFolderWord))
                           .filePath(insurer));
     for (const QString& name :
@@ -114,7 +113,7 @@ QString BudgetIntakeUnavailableText() {
 void bbKelmoClick(const ReceptionButton& button) {
   TfmKelmo& w = button.Forms.fmKelmo;
   ReceptionState& state = TheReceptionState();
-  // 1. Money is written with "." everywhere; another separator would break
+  // Money is written with "." everywhere; another separator would break
   // every sum the run writes.
   if (QLocale().decimalPoint() != QLatin1String(".")) {
     ShowMessage(&w, QStringLiteral("Предупреждение"),
@@ -128,15 +127,15 @@ void bbKelmoClick(const ReceptionButton& button) {
   }
   RunControlsDisabled disabled(w);
   const bool ok = RunGuarded([&] {
-    // 3.
-    state.BlockingErrorsSum = state.NonBlockingErrorsSum = state.EntryErrorsSum = 0;
-    state.OutOfRegionInvoiceTotal = Money();
-    state.LocalMekSum = state.LocalNczSum = state.LocalNczSfSum = Money();
-    state.OutOfRegionMekSum = state.OutOfRegionNczSum = state.OutOfRegionNczSfSum = Money();
-    // 4, 5.
+    // The sums of the previous click's act are not carried into this one.
+    PassTotals& local = state.Pass[Population::Local];
+    local.BlockingErrorsSum = local.NonBlockingErrorsSum = local.EntryErrorsSum = 0;
+    state.Pass[Population::OutOfRegion].InvoiceTotal = Money();
+    for (PassTotals& pass : state.Pass) pass.MekSum = pass.NczSum = pass.NczSfSum = Money();
+    // The institution of the grid's current row and the report period.
     state.CurrentLpu = w.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
     w.ComputePeriod();
-    // 6.
+    // The operations analysis of a round-the-clock run, when asked for.
     state.OperAnalysisOpen = false;
     if (w.ch_OperAnaliz->isChecked() && w.rgStac->itemIndex() == 0) {
       auto file = std::make_unique<QFile>(QDir(w.dlb->directory()).filePath("AnalizOperat.txt"));
@@ -146,8 +145,8 @@ void bbKelmoClick(const ReceptionButton& button) {
       state.OperAnalysisFile = std::move(file);
       state.OperAnalysisOpen = true;
     }
-    // 7. The zero-cost list belongs to the costs, which are not performed yet.
-    // 8.
+    // The zero-cost list belongs to the costs, which are not performed yet.
+    // The acts database, when one is configured.
     if (button.DM.AktEnabled) {
       try {
         button.DM.con1.Open();
@@ -163,28 +162,29 @@ void bbKelmoClick(const ReceptionButton& button) {
         return;
       }
     }
-    // 9.
+    // What the registry folder holds: packages or DBF tables.
     state.XmlPackageMode = false;
     state.PackageConfirmed = false;
     const bool refused = button.Identify(w, state.XmlPackageMode, state.PackageConfirmed);
     if (!refused) {
-      // 10.
-      state.RegistrySource = state.XmlPackageMode ? 2 : 0;
-      // 11.
+      // The registry source follows from what was found.
+      state.RegistrySource =
+          state.XmlPackageMode ? RegistrySourceKind::XmlPackage : RegistrySourceKind::DbfFolder;
+      // A formation prepares its split-report folders.
       if (w.rgps->itemIndex() == 1) PrepareFormingFolders(w, state);
-      // 12.
+      // A package run needs the central segment.
       if (state.XmlPackageMode && !button.DM.CS_base.databaseName().isEmpty() &&
           !button.DM.CS_base.Connected())
         button.DM.ConnectCS();
-      // 13.
+      // The run of the chosen payment kind.
       if (state.PackageConfirmed || !state.XmlPackageMode) {
-        switch (w.cbVidOp->currentIndex()) {
-          case 0:
-          case 5:
-          case 6:
+        switch (PayKindOfListIndex(w.cbVidOp->currentIndex())) {
+          case PayKind::Oms:
+          case PayKind::Vmp:
+          case PayKind::Rehabilitation:
             ReceiveRegistry(button.Forms);
             break;
-          case 1:
+          case PayKind::Budget:
             if (button.IntakeBudgetReport)
               button.IntakeBudgetReport();
             else
@@ -196,12 +196,14 @@ void bbKelmoClick(const ReceptionButton& button) {
         }
       }
     }
-    // 14.
+    // Whichever way the run ended: the acts database and the analysis are
+    // closed and the grid of the fund or an insurer shows the new flags.
     if (button.DM.con1.Connected()) button.DM.con1.Close();
     CloseOperAnalysis(state);
-    if (w.WhoDetail != 1 && w.cbVidOp->currentIndex() != 2) {
+    if (!w.WhoDetail.IsInstitution() &&
+        PayKindOfListIndex(w.cbVidOp->currentIndex()) != PayKind::PaidServices) {
       const int year = w.seYear->ValueAsInteger();
-      w.OpenLpuGrid(QDate(year, w.cbMonth->currentIndex() + 1, 1), w.WhoDetail == 2 ? 1 : 0);
+      w.OpenLpuGrid(QDate(year, w.cbMonth->currentIndex() + 1, 1), w.WhoDetail.IsFund() ? 1 : 0);
     }
   });
   if (!ok) {
@@ -216,9 +218,9 @@ void rgpsClick(TfmKelmo& window) {
 }
 
 void cbVidOpChange(TfmKelmo& window) {
-  const int index = window.cbVidOp->currentIndex();
-  TheRunState().PayKind = index + 1;
-  if (index == 5) {
+  const PayKind kind = PayKindOfListIndex(window.cbVidOp->currentIndex());
+  TheRunState().PayKind = kind;
+  if (kind == PayKind::Vmp) {
     window.rgStac->setItemIndex(0);
     window.rgStac->setEnabled(false);
     window.ch_OperAnaliz->hide();

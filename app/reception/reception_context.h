@@ -17,12 +17,12 @@
 #include <QStringList>
 #include <memory>
 
-#include "domain/act_file.h"
-#include "workbook/excel_application.h"
-#include "firebird/fb_database.h"
-#include "filenames/file_lookup.h"
-#include "reception_state.h"
 #include "dbfsql/xt_query.h"
+#include "domain/act_file.h"
+#include "domain/reception_state.h"
+#include "filenames/file_lookup.h"
+#include "firebird/fb_database.h"
+#include "workbook/excel_application.h"
 
 class QWidget;
 
@@ -38,20 +38,20 @@ struct ReceptionContext {
   QString RegistryFolder;  // no trailing separator
   QString WorkFolder;      // the working copy of the DBF tables
   bool Receiving = true;   // mode "Принять" (false: "Сформировать")
-  int StacType = 1;        // in-patient type N, 1..4
-  int PayKind = 1;         // 1 "ОМС", 6 "ВМП", 7 "Реабилитация"
-  QString PayKindName;     // as the payment list shows it
-  QString YearText;        // the year control's text
-  int MonthIndex = 0;      // the month list's index, 0..11
+  kelmo::StacType StacType = StacType::RoundTheClock;
+  kelmo::PayKind PayKind = PayKind::Oms;  // ОМС, ВМП or Реабилитация
+  QString PayKindName;                    // as the payment list shows it
+  QString YearText;                       // the year control's text
+  int MonthIndex = 0;                     // the month list's index, 0..11
   QDate PeriodStart;
   QDate PeriodEnd;
-  QDate ReceptionDate;   // deDKelmo
-  int LpuId = 0;         // ibqLPU.ID
-  QString LpuFullName;   // ibqLPU.FNAME
-  QString LpuMcod;       // ibqLPU.MCOD
-  int LpuAttach = 0;     // ibqLPU.ATTACH
-  int WhoDetail = 1;     // 1 an institution, 2 the fund, else an insurer
-  QString DatabaseName;  // the registry database's name as the act shows it
+  QDate ReceptionDate;         // deDKelmo
+  int LpuId = 0;               // ibqLPU.ID
+  QString LpuFullName;         // ibqLPU.FNAME
+  QString LpuMcod;             // ibqLPU.MCOD
+  int LpuAttach = 0;           // ibqLPU.ATTACH
+  kelmo::WhoDetail WhoDetail;  // the party of this installation
+  QString DatabaseName;        // the registry database's name as the act shows it
 
   // Owner of message boxes (the main window; null in tests).
   QWidget* MessageOwner = nullptr;

@@ -10,19 +10,19 @@
 #include <memory>
 #include <optional>
 
+#include "documents/un_corr.h"
 #include "domain/common.h"
-#include "shell/error_box.h"
+#include "domain/package_lists.h"
+#include "domain/run_state.h"
 #include "firebird/fb_query.h"
 #include "interact/interaction.h"
 #include "later_phases.h"
-#include "shell/main_window.h"
-#include "domain/package_lists.h"
 #include "preliminary_checks.h"
-#include "shell/progress_window.h"
 #include "reception_checks.h"
 #include "reception_context.h"
-#include "domain/run_state.h"
-#include "documents/un_corr.h"
+#include "shell/error_box.h"
+#include "shell/main_window.h"
+#include "shell/progress_window.h"
 
 namespace kelmo {
 
@@ -33,18 +33,6 @@ QString LongTimeText(const QTime& time) {
 QString ReceptionTimeTextOf(const QString& longTime) {
   if (longTime.size() == 8) return longTime.mid(0, 2) + longTime.mid(3, 2);
   return QStringLiteral("0") + longTime.mid(0, 1) + longTime.mid(2, 2);
-}
-
-QString ActPrefix(int stacType) {
-  static const char* const kPrefixes[] = {"Кр", "ДнПол", "Дом", "ДнСт"};
-  return QString::fromUtf8(kPrefixes[(stacType >= 1 && stacType <= 4 ? stacType : 1) - 1]);
-}
-
-QString StacTypeLine(int stacType) {
-  static const char* const kLines[] = {
-      "Тип стационара: круглосуточный.", "Тип стационара: дневной при поликлинике.",
-      "Тип стационара: на дому.", "Тип стационара: дневной при стационаре."};
-  return QString::fromUtf8(kLines[(stacType >= 1 && stacType <= 4 ? stacType : 1) - 1]);
 }
 
 QStringList StopBlock(const QStringList& reasons) {
@@ -124,7 +112,7 @@ ReceptionContext ReceptionRun::MakeContext() {
   ReceptionContext c{state_, w_.ibdb, w_.ibtr};
   c.RegistryFolder = w_.dlb->directory();
   c.Receiving = w_.rgps->itemIndex() == 0;
-  c.StacType = w_.rgStac->itemIndex() + 1;
+  c.StacType = StacTypeOfNumber(w_.rgStac->itemIndex() + 1);
   c.PayKind = TheRunState().PayKind;
   c.PayKindName = w_.cbVidOp->currentText();
   c.YearText = w_.seYear->text();
@@ -161,11 +149,10 @@ void ReceptionRun::CreateAct() {
   const QString longTime = LongTimeText(now.time());
   const QString dateText = ShortDateText(ctx_.ReceptionDate);
   QDir::setCurrent(ctx_.RegistryFolder);
-  state_.LocalReportNumber = 0;
-  state_.OutOfRegionReportNumber = 0;
+  state_.ReportNumber = {};
   state_.ReceptionTimeText = ReceptionTimeTextOf(longTime);
   const QString dayMonth = dateText.mid(0, 2) + dateText.mid(3, 2);
-  state_.ActShortName = ThePackageLists().PayFolderWordCopy + QLatin1Char('_') + dayMonth +
+  state_.ActShortName = ThePackageLists().PayFolderWord + QLatin1Char('_') + dayMonth +
                         QLatin1Char('_') + state_.ReceptionTimeText + QStringLiteral(".txt");
   QString actName;
   if (state_.XmlPackageMode) {
@@ -178,7 +165,7 @@ void ReceptionRun::CreateAct() {
                             state_.ReceptionTimeText + QStringLiteral(".txt"));
   }
   TheRunState().ProtocolPath = actName;
-  state_.DayUnitText = ctx_.StacType == 1 ? QStringLiteral("к/дн.") : QStringLiteral("п/дн.");
+  state_.DayUnitText = DayUnitTextOf(ctx_.StacType);
   ActFile& act = state_.Act;
   act.Create(actName);
   act.WriteLines(
@@ -228,7 +215,7 @@ std::optional<Stopped> ReceptionRun::Preliminary() {
 
 std::optional<Stopped> ReceptionRun::WorkbookStop(const WorkbookCheckResult& result,
                                                   Population population) {
-  const bool local = population == kLocal;
+  const bool local = population == Population::Local;
   switch (result.Outcome) {
     case WorkbookOutcome::Passed:
       return std::nullopt;
@@ -237,11 +224,11 @@ std::optional<Stopped> ReceptionRun::WorkbookStop(const WorkbookCheckResult& res
           local ? ReceptionStop::LocalWorkbookMissing : ReceptionStop::OutOfRegionWorkbookMissing,
           StopBlock({kFilesMissingOfReception})};
     case WorkbookOutcome::RegisterLayout:
-      return Stopped{
-          ReceptionStop::RegisterLayout,
-          {QStringLiteral("Неверный формат файла реестра sreestr%1.xls").arg(ctx_.StacType) +
-           QStringLiteral("! Дальнейший прием невозможен.")},
-          false};
+      return Stopped{ReceptionStop::RegisterLayout,
+                     {QStringLiteral("Неверный формат файла реестра sreestr%1.xls")
+                          .arg(Number(ctx_.StacType)) +
+                      QStringLiteral("! Дальнейший прием невозможен.")},
+                     false};
     case WorkbookOutcome::InvoiceLayout:
       return Stopped{local ? ReceptionStop::InvoiceLayout : ReceptionStop::OutOfRegionInvoiceLayout,
                      {QStringLiteral("Неверный формат файла счет-фактуры ") + result.FailingName +
@@ -253,8 +240,8 @@ std::optional<Stopped> ReceptionRun::WorkbookStop(const WorkbookCheckResult& res
 
 // Opening a pass and its loading; the three roads.
 std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
-  const bool local = population == kLocal;
-  if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail >= 2) {
+  const bool local = population == Population::Local;
+  if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail.IsFundOrInsurer()) {
     // The fund and the insurers form from the reports already loaded.
     Minimise();
     if (forms_.fmPrgs) forms_.fmPrgs->show();
@@ -276,7 +263,7 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
           local ? ReceptionStop::XmlLocal : ReceptionStop::XmlOutOfRegion, {}, false, false, false};
     }
     state_.CurrentReportNumber = repn;
-    (local ? state_.LocalReportNumber : state_.OutOfRegionReportNumber) = repn;
+    state_.ReportNumber[population] = repn;
     return std::nullopt;
   }
   state_.PassHasData = false;
@@ -301,7 +288,7 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
 void ReceptionRun::ClosePass(Population population) {
   const double sum = state_.CalcSum.ToDouble();
   const Money rounded = Money::FromUnits(static_cast<std::int64_t>(sum * 100 + 0.5000001) * 100);
-  (population == kLocal ? state_.LocalCalcTotal : state_.OutOfRegionCalcTotal) = rounded;
+  state_.Pass[population].CalcTotal = rounded;
   FbQuery up_rep(ctx_.Db, &ctx_.Tr);
   up_rep.setSql(QStringLiteral("execute procedure up_reports(:repn)"));
   for (const rRepn& report : ThePackageLists().ReportLists[population]) {
@@ -312,7 +299,7 @@ void ReceptionRun::ClosePass(Population population) {
 }
 
 std::optional<Stopped> ReceptionRun::Body() {
-  // 1. Start.
+  // The start: the log, the version texts, the cost statement and the sums.
   w_.AddLogLine(QStringLiteral("Запуск работы Kelmo_Ob"), true);
   RunState& run = TheRunState();
   run.PackageExprVer.clear();
@@ -321,7 +308,7 @@ std::optional<Stopped> ReceptionRun::Body() {
   state_.ZeroRunTotals();
   state_.LastPhase.clear();
   dbfRegistry_ = !state_.XmlPackageMode;
-  // 2. The spreadsheet application of a reception.
+  // A reception reads the institution's workbooks in a spreadsheet application.
   if (ctx_.Receiving) {
     try {
       excel_ = std::make_unique<workbook::ExcelApplication>();
@@ -329,45 +316,46 @@ std::optional<Stopped> ReceptionRun::Body() {
       throw std::runtime_error("Не найден Excel!");
     }
   }
-  // 3. The act.
+  // The act and its head.
   CreateAct();
-  // 4. Preliminary checks.
+  // The checks before any pass.
   if (auto stopped = Preliminary()) return stopped;
 
-  for (const Population population : {kLocal, kOutOfRegion}) {
-    const bool local = population == kLocal;
-    // 5, 6 / 11. Opening the pass and its loading.
+  for (const Population population : kPopulations) {
+    const bool local = population == Population::Local;
+    // Opening the pass and its loading.
     state_.ZeroPassTotals();
     if (auto stopped = OpenPass(population)) return stopped;
-    // 7 / 12. After the loading.
-    if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail >= 2)
-      state_.PassHasData = ThePackageLists().ReportCounts[population] > 0;
+    // After the loading.
+    if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail.IsFundOrInsurer())
+      state_.PassHasData = ThePackageLists().ReportCount(population) > 0;
     if (state_.PassHasData) {
       ctx_.Tr.Commit();
       if (dbfRegistry_) FinishDbfPassLoading(ctx_, population);
-      if (state_.RegistrySource != 2) state_.XmlPackageMode = false;
-      // 8 / 13. Checks, tolerated errors and costs.
-      if (ctx_.WhoDetail == 1 || ctx_.Receiving) {
+      if (state_.RegistrySource != RegistrySourceKind::XmlPackage) state_.XmlPackageMode = false;
+      // Checks, tolerated errors and costs.
+      if (ctx_.WhoDetail.IsInstitution() || ctx_.Receiving) {
         RunRuleChecks(ctx_, population);
         RunToleratedErrors(ctx_, population);
       }
       if (ctx_.Receiving && excel_) excel_->CloseAll();
-      if (!local || (ctx_.Receiving && state_.RegistrySource == 1)) state_.XmlPackageMode = true;
+      if (!local || (ctx_.Receiving && state_.RegistrySource == RegistrySourceKind::XmlFromDbf))
+        state_.XmlPackageMode = true;
       ctx_.Tr.Commit();
       CalculatePassCosts(ctx_, population);
-      // 9. The local documents of a formation.
+      // The local documents of a formation.
       if (local && !ctx_.Receiving) WriteDocumentSet(ctx_, 0);
     } else if (!local) {
       state_.XmlPackageMode = true;
       CompareOutOfRegionSums(ctx_);
     }
-    // 14. A formation writes the out-of-region documents even without
+    // A formation writes the out-of-region documents even without
     // out-of-region cases, then the closing set.
     if (!local && !ctx_.Receiving) {
       WriteDocumentSet(ctx_, 1);
       WriteDocumentSet(ctx_, 2);
     }
-    // 10 / 15. Closing the pass.
+    // Closing the pass.
     ClosePass(population);
   }
   WriteActSummary(ctx_);
@@ -408,7 +396,7 @@ void ReceptionRun::Execute() {
   } catch (const PhaseNotBuilt& phase) {
     state_.LastPhase = phase.Phase();
     Stopped stopped{ReceptionStop::None, {QString(), PhaseNotBuiltLine(phase.Phase())}};
-    stopped.viewer = ctx_.Receiving || ctx_.WhoDetail == 1;
+    stopped.viewer = ctx_.Receiving || ctx_.WhoDetail.IsInstitution();
     if (forms_.fmPrgs) forms_.fmPrgs->EndRun();
     Finish(stopped);
     CopyPackageAct();
@@ -438,7 +426,7 @@ void ReceptionRun::Execute() {
 void ReceptionRun::EndOfRun() {
   bannerWritten_ = true;
   w_.WriteVersionBanner(state_.Act.FileName(), 1);
-  if (ctx_.Receiving || ctx_.WhoDetail == 1) {
+  if (ctx_.Receiving || ctx_.WhoDetail.IsInstitution()) {
     QApplication::beep();
     if (forms_.fmUnCorr) {
       if (w_.obKelmo->isVisible()) forms_.fmUnCorr->join_act_bt->setVisible(true);

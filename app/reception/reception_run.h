@@ -25,7 +25,7 @@
 #include <QString>
 #include <functional>
 
-#include "reception_state.h"
+#include "domain/reception_state.h"
 
 namespace kelmo {
 
@@ -48,10 +48,6 @@ QString LongTimeText(const QTime& time);
 // The four digits of the reception time in the act's name, from the long
 // time text: "09:42:10" gives "0942", "7:05:00" gives "0705".
 QString ReceptionTimeTextOf(const QString& longTime);
-// The act's name prefix by in-patient type 1..4: "Кр", "ДнПол", "Дом", "ДнСт".
-QString ActPrefix(int stacType);
-// The head line of the in-patient type.
-QString StacTypeLine(int stacType);
 
 // The lines of the stop block: an empty line, the reasons, an empty line,
 // the 65 "=", an empty line and "Подпись экономиста:".

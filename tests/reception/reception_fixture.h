@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "dbf/table_builder.h"
 #include "dbfsql/dbf_query.h"
+#include "domain/record_hash.h"
 #include "firebird/fb_database.h"
 #include "qt_test_application.h"
-#include "domain/record_hash.h"
-#include "dbf/table_builder.h"
 #include "workbook/workbook.h"
 
 namespace kelmo::test {

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 
 #include "dbfsql/dbf_query.h"
-#include "reception_fixture.h"
 #include "reception/registry_dbf_set.h"
+#include "reception_fixture.h"
 
 using namespace kelmo;
 
