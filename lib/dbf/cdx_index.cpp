@@ -495,6 +495,7 @@ GSobjCDXFile::GSobjCDXFile(IndexTableLink* t, const std::string& name, bool crea
     tagList = std::make_unique<GSobjCDXTag>(*this, -1, IndexBaseName(fileName), true);
     tagList->DefineTag(tagList->name, "", false, true, "");
   }
+  if (table) table->IndexFileOpened(disk->Path());
   opened = true;
 }
 

@@ -95,6 +95,7 @@ void TDbfDataSetIndexes::ApplyAtOpen() {
   SelectTag(indexName_, false);
   ApplyMasterRange();
   if (dataset_.Filtered() && !filter_.empty()) ApplyFilter();
+  dataset_.Resync();
 }
 
 int TDbfDataSetIndexes::SelectTag(const std::string& name, bool keepPosition) {
@@ -103,6 +104,7 @@ int TDbfDataSetIndexes::SelectTag(const std::string& name, bool keepPosition) {
   bool positioned = !table.Eof() && !table.Bof() && record > 0;
   int slot = List().SetCurrentTag(name, false);
   if (keepPosition && positioned) table.GoTo(record);
+  dataset_.Resync();
   return slot;
 }
 
@@ -113,6 +115,7 @@ void TDbfDataSetIndexes::SetIndexName(const std::string& name) {
   ApplyMasterRange();
   DFO_dBHandler& table = Table();
   if (table.Eof() || table.Bof()) table.GoTo(-3);
+  dataset_.Resync();
 }
 
 const std::vector<TDbfIndexDef>& TDbfDataSetIndexes::IndexDefs() {
@@ -150,7 +153,10 @@ std::string TDbfDataSetIndexes::TagExpression(int n) {
 
 void TDbfDataSetIndexes::ApplyKeyRange(const std::string& low, const std::string& high) {
   bool changed = List().SetIndexRange(low.substr(0, 255), high.substr(0, 255), true, true, false);
-  if (changed) Table().GoTo(-3);
+  if (changed) {
+    Table().GoTo(-3);
+    dataset_.Resync();
+  }
 }
 
 void TDbfDataSetIndexes::ApplyKeyRangeEx(const std::string& low, const std::string& high,
@@ -158,11 +164,13 @@ void TDbfDataSetIndexes::ApplyKeyRangeEx(const std::string& low, const std::stri
   List().SetIndexRange(low.substr(0, 255), high.substr(0, 255), lowInclusive, highFlag,
                        highPartial);
   Table().GoTo(-3);
+  dataset_.Resync();
 }
 
 void TDbfDataSetIndexes::ApplyFilter() {
   List().SetFilterExpression(filter_, filterCaseInsensitive_, filterPartial_);
   Table().GoTo(-3);
+  dataset_.Resync();
 }
 
 void TDbfDataSetIndexes::SetFilter(const std::string& text) {
@@ -188,6 +196,7 @@ void TDbfDataSetIndexes::SetFiltered(bool on) {
     }
   }
   Table().GoTo(-3);
+  dataset_.Resync();
 }
 
 bool TDbfDataSetIndexes::Locate(const std::string& fields, const std::vector<std::string>& values,
@@ -199,8 +208,10 @@ bool TDbfDataSetIndexes::LocateFrom(const std::string& fields,
                                     const std::vector<std::string>& values, int32_t start,
                                     bool partial, bool caseInsensitive) {
   DFO_dBHandler& table = Table();
-  if (start == -1) start = table.CurrentRecord();
-  return LocateRecord(table, fields, values, start, partial, caseInsensitive);
+  if (start == -1) start = dataset_.RecNo();
+  const bool found = LocateRecord(table, fields, values, start, partial, caseInsensitive);
+  if (found) dataset_.Resync();
+  return found;
 }
 
 std::optional<std::vector<std::string>> TDbfDataSetIndexes::Lookup(

@@ -4,14 +4,18 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <optional>
 
-#include "code_pages.h"
+#include "bytes/code_pages.h"
 #include "date_values.h"
 #include "dbf_errors.h"
 #include "engine_tools.h"
 #include "sys_dbf_text.h"
+#include "table_index_list.h"
 
 namespace kelmo::dbf {
 
@@ -20,18 +24,67 @@ DBFObject::DBFObject(TDbfDataSet& owner, const std::string& fileName, bool share
     : DFO_dBHandler(fileName, shared, readWrite, password, os), owner_(owner) {}
 
 bool DBFObject::AcceptRecord() {
-  if (owner_.filtered_ && owner_.OnFilterRecord) return owner_.OnFilterRecord(*this);
-  return true;
+  if (!owner_.filtered_ || !owner_.OnFilterRecord) return true;
+  // The event reads the record under test through the dataset's fields.
+  const TDataSetState was = owner_.state_;
+  owner_.state_ = TDataSetState::dsFilter;
+  struct Restore {
+    TDataSetState& state;
+    TDataSetState value;
+    ~Restore() { state = value; }
+  } restore{owner_.state_, was};
+  return owner_.OnFilterRecord(*this);
 }
 
 void DBFObject::ReportStatus(int stage, int count, int total) {
   if (owner_.OnStatus) owner_.OnStatus(stage, count, total);
 }
 
+namespace {
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// The lines of section "Alias" of the engine configuration file in the folder.
+std::vector<std::string> ReadAliasSection(const std::string& folder) {
+  std::vector<std::string> lines;
+  std::string path = folder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  path = ResolveFileNameNoCase(path + kDbfConfigFileName);
+  constexpr std::uintmax_t kMaxConfigBytes = 1 << 20;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)) ||
+      std::filesystem::file_size(path, ec) > kMaxConfigBytes || ec) {
+    return lines;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  bool inSection = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string_view text = Trimmed(line);
+    if (!text.empty() && text.front() == '[') {
+      size_t close = text.find(']');
+      inSection = close != std::string_view::npos &&
+                  LocaleCompareText(std::string(text.substr(1, close - 1)), "Alias") == 0;
+      continue;
+    }
+    if (!inSection || text.empty() || text.front() == ';') continue;
+    if (text.find('=') == std::string_view::npos) continue;
+    lines.emplace_back(text);
+  }
+  return lines;
+}
+
+}  // namespace
+
 std::vector<std::string>& DbfAliasList() {
-  // No engine configuration file exists on this platform: the list starts
-  // empty and holds what DatabaseName adds.
-  static std::vector<std::string> list;
+  // Made at start-up from the configuration file in the data folder, the
+  // folder the program starts in.
+  static std::vector<std::string> list = ReadAliasSection(".");
   return list;
 }
 
@@ -43,6 +96,10 @@ std::string DbfAliasValue(const std::string& name) {
     }
   }
   return {};
+}
+
+void LoadAliasFile(const std::string& folder) {
+  DbfAliasList() = ReadAliasSection(folder);
 }
 
 TDbfDataSet::TDbfDataSet(OsLayer& os) : os_(os) {}
@@ -66,6 +123,10 @@ void TDbfDataSet::SetDatabaseName(const std::string& value) {
 void TDbfDataSet::SetTableName(const std::string& value) {
   if (Active()) RaiseDbf(msg::kOpenDataset, {});
   tableName_ = value;
+}
+
+bool TDbfDataSet::ReadOnly() const {
+  return readOnly_ || (table_ && !table_->IsReadWrite());
 }
 
 void TDbfDataSet::SetEncryptionKey(const std::string& key) {
@@ -100,6 +161,112 @@ std::string TDbfDataSet::TableFolder() const {
   return folder;
 }
 
+// ---------------------------------------------------------------------------
+// Record buffers
+
+struct TDbfDataSet::BufferGuard {
+  BufferGuard(DBFObject& table, uint8_t* buffer) : table_(table) { table_.SetRecordBuffer(buffer); }
+  ~BufferGuard() { table_.UseOwnRecordBuffer(); }
+  BufferGuard(const BufferGuard&) = delete;
+  BufferGuard& operator=(const BufferGuard&) = delete;
+  DBFObject& table_;
+};
+
+void TDbfDataSet::FillRecordInfo(std::vector<uint8_t>& buffer, int32_t record, uint8_t flag) const {
+  uint8_t* info = buffer.data() + layout_.recordInfoOffset;
+  std::memcpy(info, &record, 4);
+  info[5] = flag;
+  char text[kBookmarkSize + 1];
+  std::snprintf(text, sizeof text, "%10d", static_cast<int>(record));
+  std::memcpy(buffer.data() + layout_.bookmarkOffset, text, kBookmarkSize);  // with its zero
+}
+
+int32_t TDbfDataSet::BufferRecNo(const std::vector<uint8_t>& buffer) const {
+  int32_t record = 0;
+  std::memcpy(&record, buffer.data() + layout_.recordInfoOffset, 4);
+  return record;
+}
+
+TDbfDataSet::GetResult TDbfDataSet::GetRecord(std::vector<uint8_t>& buffer, GetMode mode,
+                                              bool check) {
+  GetResult result = FetchInto(buffer, mode, check);
+  // The table's own record shows the fetched one too, for callers that read
+  // the table itself (memo streams, locate).
+  if (result == GetResult::Ok) ShowInTable(buffer);
+  return result;
+}
+
+void TDbfDataSet::ShowInTable(const std::vector<uint8_t>& buffer) {
+  std::memcpy(table_->RecordBuffer(), buffer.data(), static_cast<size_t>(layout_.recordSize));
+}
+
+TDbfDataSet::GetResult TDbfDataSet::FetchInto(std::vector<uint8_t>& buffer, GetMode mode,
+                                              bool check) {
+  BufferGuard guard(*table_, buffer.data());
+  try {
+    switch (mode) {
+      case GetMode::Current:
+        if (bofCrack_) return GetResult::Bof;
+        if (eofCrack_) return GetResult::Eof;
+        table_->GoTo(kMoveCurrent);
+        break;
+      case GetMode::Next:
+        if (bofCrack_) {
+          table_->GoTo(kMoveFirst);
+          bofCrack_ = false;
+        } else if (eofCrack_) {
+          return GetResult::Eof;
+        } else {
+          table_->GoTo(kMoveNext);
+        }
+        break;
+      case GetMode::Prior:
+        if (bofCrack_) return GetResult::Bof;
+        if (!eofCrack_ || (state_ == TDataSetState::dsInsert && RecNo() != 1)) {
+          table_->GoTo(kMovePrior);
+        } else {
+          table_->GoTo(kMoveLast);
+          eofCrack_ = false;
+        }
+        break;
+    }
+  } catch (const EDbfError&) {
+    if (check) RaiseDbf(msg::kBeyondRange, {});
+    return GetResult::Error;
+  }
+  if (table_->Eof() || table_->RecordCount() == 0) return GetResult::Eof;
+  if (table_->Bof()) return GetResult::Bof;
+  FillRecordInfo(buffer, table_->CurrentRecord(), kBfCurrent);
+  return GetResult::Ok;
+}
+
+void TDbfDataSet::SetToRecord(const std::vector<uint8_t>& buffer) {
+  const int32_t record = BufferRecNo(buffer);
+  if (record <= 0) return;
+  if (table_->CurrentRecord() == record && !table_->Eof() && !table_->Bof()) return;
+  table_->GoTo(record);
+}
+
+uint8_t* TDbfDataSet::ActiveBuffer() {
+  switch (state_) {
+    case TDataSetState::dsBrowse:
+      return hasRecord_ ? active_.data() : nullptr;
+    case TDataSetState::dsEdit:
+    case TDataSetState::dsInsert:
+      return active_.data();
+    case TDataSetState::dsFilter:
+      return table_->RecordBuffer();
+    case TDataSetState::dsOldValue:
+      return editing_ ? const_cast<uint8_t*>(table_->SavedRecord().data()) : active_.data();
+    case TDataSetState::dsInactive:
+      break;
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Opening and closing
+
 void TDbfDataSet::Open() {
   if (Active()) return;
   if (tableName_.empty()) RaiseDbf(msg::kTableNameMissing, {});
@@ -111,86 +278,420 @@ void TDbfDataSet::Open() {
       std::make_unique<DBFObject>(*this, path, !exclusive_, !readOnly_, encryptionKey_, os_);
   table->SetAutoFlush(autoFlush_);
   table->SetUseDeleted(useDeleted_);
-  table->UseRecordBuffer(false);
+  // Nobody else can change an exclusive table, so reading it through the
+  // read buffer shows the same records; a shared table is read record by
+  // record so that other users' writes show at once.
+  table->UseRecordBuffer(exclusive_);
   table->SetLockProtocol(lockProtocol_);
   table->SetUserID(userId_);
+  layout_.recordSize = table->RecordLength();
+  layout_.recordInfoOffset = layout_.recordSize;
+  layout_.bookmarkOffset = layout_.recordInfoOffset + 8;
+  layout_.bufferSize = layout_.recordInfoOffset + 19;
+  active_.assign(static_cast<size_t>(layout_.bufferSize), 0);
   table_ = std::move(table);
-  First();
+  state_ = TDataSetState::dsBrowse;
+  editing_ = false;
+  try {
+    First();
+  } catch (...) {
+    Close();
+    throw;
+  }
 }
 
 void TDbfDataSet::Close() {
+  if (table_ && editing_) {
+    try {
+      table_->Unlock();
+    } catch (const EDbfError&) {
+      // The file is closed next; its locks go with it.
+    }
+  }
   table_.reset();
+  state_ = TDataSetState::dsInactive;
+  hasRecord_ = false;
+  editing_ = false;
+  eof_ = bof_ = true;
+  active_.clear();
+  beforeInsert_.clear();
 }
 
 void TDbfDataSet::CheckActive() const {
   if (!table_) RaiseDbf(msg::kClosedDataset, {});
 }
 
+void TDbfDataSet::CheckEditing() const {
+  if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert &&
+      state_ != TDataSetState::dsFilter) {
+    RaiseDbf(msg::kNotEditing, {});
+  }
+}
+
+void TDbfDataSet::CheckBrowseMode() {
+  CheckActive();
+  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) Post();
+}
+
+// ---------------------------------------------------------------------------
+// Navigation
+
 void TDbfDataSet::First() {
-  CheckActive();
-  table_->GoTo(kMoveFirst);
-}
-
-void TDbfDataSet::Next() {
-  CheckActive();
-  table_->GoTo(kMoveNext);
-}
-
-void TDbfDataSet::Prior() {
-  CheckActive();
-  table_->GoTo(kMovePrior);
+  CheckBrowseMode();
+  bofCrack_ = true;
+  eofCrack_ = false;
+  std::vector<uint8_t> buffer(active_.size(), 0);
+  if (GetRecord(buffer, GetMode::Next, true) == GetResult::Ok) {
+    active_.swap(buffer);
+    hasRecord_ = true;
+    eof_ = false;
+  } else {
+    hasRecord_ = false;
+    eof_ = true;
+  }
+  bof_ = true;
 }
 
 void TDbfDataSet::Last() {
-  CheckActive();
+  CheckBrowseMode();
   table_->GoTo(kMoveLast);
+  eofCrack_ = true;
+  bofCrack_ = false;
+  std::vector<uint8_t> buffer(active_.size(), 0);
+  if (GetRecord(buffer, GetMode::Prior, true) == GetResult::Ok) {
+    active_.swap(buffer);
+    hasRecord_ = true;
+    bof_ = false;
+  } else {
+    hasRecord_ = false;
+    bof_ = true;
+  }
+  eof_ = true;
+}
+
+void TDbfDataSet::Next() {
+  MoveBy(1);
+}
+
+void TDbfDataSet::Prior() {
+  MoveBy(-1);
+}
+
+int TDbfDataSet::MoveBy(int count) {
+  CheckBrowseMode();
+  int moved = 0;
+  std::vector<uint8_t> buffer(active_.size(), 0);
+  while (count > 0 && !eof_) {
+    if (!hasRecord_) {
+      eof_ = true;
+      break;
+    }
+    SetToRecord(active_);
+    if (GetRecord(buffer, GetMode::Next, true) != GetResult::Ok) {
+      eof_ = true;
+      break;
+    }
+    active_.swap(buffer);
+    bof_ = false;
+    --count;
+    ++moved;
+  }
+  while (count < 0 && !bof_) {
+    if (!hasRecord_) {
+      bof_ = true;
+      break;
+    }
+    SetToRecord(active_);
+    if (GetRecord(buffer, GetMode::Prior, true) != GetResult::Ok) {
+      bof_ = true;
+      break;
+    }
+    active_.swap(buffer);
+    eof_ = false;
+    ++count;
+    --moved;
+  }
+  return moved;
 }
 
 bool TDbfDataSet::Eof() const {
   CheckActive();
-  return table_->Eof() || table_->RecordCount() == 0;
+  return eof_;
 }
 
 bool TDbfDataSet::Bof() const {
   CheckActive();
-  return table_->Bof();
+  return bof_;
+}
+
+bool TDbfDataSet::IsEmpty() const {
+  CheckActive();
+  return !hasRecord_ && state_ == TDataSetState::dsBrowse;
 }
 
 int32_t TDbfDataSet::RecordCount() const {
   CheckActive();
-  return table_->RecordCount();
+  if (!exactCount_) return table_->RecordCount();
+  const int32_t was = table_->CurrentRecord();
+  int32_t count = 0;
+  for (table_->GoTo(kMoveFirst); !table_->Eof() && table_->RecordCount() > 0;
+       table_->GoTo(kMoveNext)) {
+    ++count;
+  }
+  if (was > 0 && was <= table_->RecordCount()) table_->GoTo(was);
+  return count;
 }
 
 int32_t TDbfDataSet::RecNo() const {
   CheckActive();
-  return table_->CurrentRecord();
+  if (state_ == TDataSetState::dsBrowse && !hasRecord_) return 0;
+  if (state_ == TDataSetState::dsFilter) return table_->CurrentRecord();
+  return BufferRecNo(active_);
 }
 
-void TDbfDataSet::Pack() {
+void TDbfDataSet::SetRecNo(int32_t n) {
+  CheckBrowseMode();
+  if (n < 1 || n > table_->RecordCount()) return;
+  table_->GoTo(n);
+  Resync();
+}
+
+void TDbfDataSet::Resync() {
   CheckActive();
-  table_->AllowRecordBuffer(false);
-  table_->Pack();
-  First();
+  const int32_t record = table_->CurrentRecord();
+  if (record > 0 && record <= table_->RecordCount() && !table_->Eof() && !table_->Bof()) {
+    std::memcpy(active_.data(), table_->RecordBuffer(), static_cast<size_t>(layout_.recordSize));
+    FillRecordInfo(active_, record, kBfCurrent);
+    hasRecord_ = true;
+    eof_ = bof_ = false;
+  } else {
+    hasRecord_ = false;
+    eof_ = bof_ = true;
+  }
+  bofCrack_ = eofCrack_ = false;
+}
+
+void TDbfDataSet::ReadActiveAgain() {
+  if (!hasRecord_) return;
+  const int32_t record = BufferRecNo(active_);
+  BufferGuard guard(*table_, active_.data());
+  table_->GoTo(record);
+  FillRecordInfo(active_, record, kBfCurrent);
+}
+
+void TDbfDataSet::Refresh() {
+  CheckBrowseMode();
+  if (hasRecord_) {
+    ReadActiveAgain();
+    ShowInTable(active_);
+    table_->Indexes().RefreshFilterSet();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Bookmarks
+
+TDbfDataSet::TBookmark TDbfDataSet::GetBookmark() const {
+  CheckActive();
+  if (!hasRecord_) return {};
+  return TBookmark(reinterpret_cast<const char*>(active_.data()) + layout_.bookmarkOffset,
+                   kBookmarkSize);
+}
+
+namespace {
+
+// The record number a bookmark text holds; 0 when it holds none.
+int32_t BookmarkNumber(const std::string& bookmark) {
+  std::string_view text(bookmark.c_str());  // up to its zero byte
+  text = Trimmed(text);
+  if (text.empty() || text.size() > 10) return 0;
+  int64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n > INT32_MAX ? 0 : static_cast<int32_t>(n);
+}
+
+}  // namespace
+
+void TDbfDataSet::GotoBookmark(const TBookmark& bookmark) {
+  CheckBrowseMode();
+  const int32_t record = BookmarkNumber(bookmark);
+  if (record <= 0 || record > table_->RecordCount()) {
+    RaiseDbf(std::string(msg::kBookmarkInvalid).append(table_->FileName()).c_str(), {});
+  }
+  table_->GoTo(record);
+  Resync();
+}
+
+bool TDbfDataSet::BookmarkValid(const TBookmark& bookmark) const {
+  CheckActive();
+  const int32_t record = BookmarkNumber(bookmark);
+  return record > 0 && record <= table_->RecordCount();
+}
+
+int TDbfDataSet::CompareBookmarks(const TBookmark* a, const TBookmark* b) {
+  if (!a && !b) return 0;
+  if (!a) return -1;
+  if (!b) return 1;
+  int c = std::strcmp(a->c_str(), b->c_str());
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Editing
+
+void TDbfDataSet::Edit() {
+  CheckActive();
+  if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) return;
+  if (!hasRecord_) {
+    Insert();
+    return;
+  }
+  if (ReadOnly()) RaiseDbf("Cannot modify a read-only dataset", {});
+  ReadActiveAgain();
+  {
+    BufferGuard guard(*table_, active_.data());
+    if (!table_->LockRecord()) RaiseDbf(msg::kRecordLocked, {});
+  }
+  editing_ = true;
+  state_ = TDataSetState::dsEdit;
+  // While the record is edited the table works on the dataset's buffer, so
+  // that memo streams and field writes through the table land in it.
+  table_->SetRecordBuffer(active_.data());
+}
+
+void TDbfDataSet::Insert() {
+  CheckBrowseMode();
+  if (ReadOnly()) RaiseDbf("Cannot modify a read-only dataset", {});
+  beforeInsert_ = active_;
+  hadRecordBeforeInsert_ = hasRecord_;
+  if (editing_) table_->Unlock();
+  editing_ = false;
+  std::fill(active_.begin(), active_.end(), 0);
+  table_->SetRecordBuffer(active_.data());
+  table_->BlankRecord();
+  table_->SaveRecordImage();
+  FillRecordInfo(active_, 0, kBfInserted);
+  state_ = TDataSetState::dsInsert;
+  table_->SetEof(true);
+  table_->SetBof(false);
+}
+
+void TDbfDataSet::Append() {
+  // A DBF table adds new records at its end; inserting and appending differ
+  // only in where a framework shows the new row.
+  Insert();
+}
+
+void TDbfDataSet::Post() {
+  CheckActive();
+  if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
+  {
+    BufferGuard guard(*table_, active_.data());
+    if (state_ == TDataSetState::dsEdit) {
+      table_->WriteRecord(BufferRecNo(active_));
+    } else {
+      table_->Append();
+    }
+  }
+  ShowInTable(active_);
+  if (editing_) table_->Unlock();
+  editing_ = false;
+  bofCrack_ = eofCrack_ = false;
+  FillRecordInfo(active_, table_->CurrentRecord(), kBfCurrent);
+  state_ = TDataSetState::dsBrowse;
+  hasRecord_ = true;
+  eof_ = bof_ = false;
+  beforeInsert_.clear();
+}
+
+void TDbfDataSet::Cancel() {
+  CheckActive();
+  table_->UseOwnRecordBuffer();
+  if (state_ == TDataSetState::dsEdit) {
+    if (editing_) table_->Unlock();
+    editing_ = false;
+    state_ = TDataSetState::dsBrowse;
+    ReadActiveAgain();
+    ShowInTable(active_);
+  } else if (state_ == TDataSetState::dsInsert) {
+    state_ = TDataSetState::dsBrowse;
+    active_.swap(beforeInsert_);
+    beforeInsert_.clear();
+    hasRecord_ = hadRecordBeforeInsert_;
+    if (hasRecord_) {
+      table_->SetEof(false);
+      SetToRecord(active_);
+      ShowInTable(active_);
+    } else {
+      eof_ = bof_ = true;
+    }
+  }
 }
 
 void TDbfDataSet::Delete() {
   CheckActive();
+  if (state_ == TDataSetState::dsInsert) {
+    Cancel();
+    return;
+  }
+  if (!hasRecord_) RaiseDbf(msg::kCannotDelete, {});
+  if (state_ == TDataSetState::dsEdit) Cancel();
   table_->SetUseDeleted(true);
   try {
+    BufferGuard guard(*table_, active_.data());
+    SetToRecord(active_);
     table_->DeleteRecord();
   } catch (const EDbfError&) {
     table_->SetUseDeleted(useDeleted_);
     RaiseDbf(msg::kCannotDelete, {});
   }
   table_->SetUseDeleted(useDeleted_);
-  table_->GoTo(kMoveCurrent);
-  if (table_->Eof()) {
+  // The record shown next: the deleted one when deleted records show, else
+  // the one after it, else the one before.
+  std::vector<uint8_t> buffer(active_.size(), 0);
+  if (GetRecord(buffer, GetMode::Current, false) == GetResult::Ok) {
+    active_.swap(buffer);
+    eof_ = bof_ = false;
+  } else {
     table_->GoTo(kMovePrior);
+    Resync();
     table_->SetEof(true);
+    eof_ = true;
+    if (!hasRecord_) bof_ = true;
   }
 }
 
+void TDbfDataSet::RecallRecord() {
+  CheckBrowseMode();
+  table_->SetUseDeleted(true);
+  try {
+    if (hasRecord_) SetToRecord(active_);
+    table_->UndeleteRecord();
+  } catch (const EDbfError&) {
+    table_->SetUseDeleted(useDeleted_);
+    RaiseDbf(msg::kCannotRecall, {});
+  }
+  table_->SetUseDeleted(useDeleted_);
+  if (hasRecord_) active_[0] = table_->RecordBuffer()[0];
+}
+
+void TDbfDataSet::Pack() {
+  CheckBrowseMode();
+  table_->AllowRecordBuffer(false);
+  table_->Pack();
+  First();
+}
+
 namespace {
+
+// Name kind of the expression nodes that stand for table fields.
+constexpr int kFieldNameKind = 16;
+// Julian day number of 1 January of year 1 (proleptic Gregorian) minus one:
+// the framework counts that day as 1.
+constexpr int32_t kJulianOfDayOne = 1721425;
 
 bool TypeOf(const TdfDBFFields& f, TdfIntFields largeAs, TDbfFieldType& type) {
   switch (f.type) {
@@ -262,15 +763,43 @@ std::vector<TDbfFieldDef> TDbfDataSet::FieldDefs() {
   return defs;
 }
 
-TDbfFieldValue TDbfDataSet::GetFieldData(const std::string& name) {
+const TdfDBFFields& TDbfDataSet::FieldNamed(const std::string& name) const {
   CheckActive();
-  DBFObject& t = *table_;
   int n = 0;
-  if (!t.FindField(name, n)) RaiseDbf("Field '%s' not found", {name});
-  const TdfDBFFields& f = *t.Field(n);
+  if (!table_->FindField(name, n)) RaiseDbf("Field '%s' not found", {name});
+  return *table_->Field(n);
+}
+
+TDbfFieldValue TDbfDataSet::GetFieldData(const std::string& name) {
+  const TdfDBFFields& f = FieldNamed(name);
+  return ReadField(f, ActiveBuffer());
+}
+
+TDbfFieldValue TDbfDataSet::GetFieldData(int fieldNo) {
+  CheckActive();
+  const TdfDBFFields* f = table_->Field(fieldNo);
+  if (!f) RaiseDbf("Field '%s' not found", {std::to_string(fieldNo)});
+  return ReadField(*f, ActiveBuffer());
+}
+
+TDbfFieldValue TDbfDataSet::GetOldFieldData(const std::string& name) {
+  const TdfDBFFields& f = FieldNamed(name);
+  const TDataSetState was = state_;
+  state_ = TDataSetState::dsOldValue;
+  uint8_t* buffer = ActiveBuffer();
+  state_ = was;
+  return ReadField(f, buffer);
+}
+
+TDbfFieldValue TDbfDataSet::ReadField(const TdfDBFFields& f, uint8_t* buffer) {
   TDbfFieldValue v;
   TDbfFieldType type;
-  if (!TypeOf(f, largeIntegerAs_, type) || t.Eof() || t.RecordCount() == 0) return v;
+  if (!buffer || !TypeOf(f, largeIntegerAs_, type)) return v;
+  DBFObject& t = *table_;
+  const int n = f.number;
+  const bool own = buffer == t.RecordBuffer();
+  std::optional<BufferGuard> guard;
+  if (!own) guard.emplace(t, buffer);
   switch (type) {
     case TDbfFieldType::kString:
       v.text = t.FieldText(n);
@@ -292,16 +821,20 @@ TDbfFieldValue TDbfDataSet::GetFieldData(const std::string& name) {
       v.isNull = false;
       break;
     case TDbfFieldType::kDate: {
-      std::string raw = t.GetFieldRaw(n);
-      while (!raw.empty() && raw.back() == ' ') raw.pop_back();
+      std::string_view raw = t.RawField(f);
+      while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
       int32_t julian = 0;
       if (raw.size() == 8 && raw != "00000000" &&
-          raw.find_first_not_of("0123456789") == std::string::npos &&
-          TdfDBFDate::EncodeJulian(std::stoi(raw.substr(0, 4)), std::stoi(raw.substr(4, 2)),
-                                   std::stoi(raw.substr(6, 2)), julian)) {
-        // Julian day of 1 January of year 1 (proleptic Gregorian) is 1721426.
-        v.day = julian - 1721425;
-        v.isNull = false;
+          raw.find_first_not_of("0123456789") == std::string_view::npos) {
+        auto digits = [&](size_t from, size_t count) {
+          int value = 0;
+          for (size_t i = from; i < from + count; ++i) value = value * 10 + (raw[i] - '0');
+          return value;
+        };
+        if (TdfDBFDate::EncodeJulian(digits(0, 4), digits(4, 2), digits(6, 2), julian)) {
+          v.day = julian - kJulianOfDayOne;
+          v.isNull = false;
+        }
       }
       break;
     }
@@ -317,29 +850,74 @@ TDbfFieldValue TDbfDataSet::GetFieldData(const std::string& name) {
   return v;
 }
 
+void TDbfDataSet::SetFieldData(const std::string& name, const TDbfFieldValue& value) {
+  const TdfDBFFields& f = FieldNamed(name);
+  CheckEditing();
+  TDbfFieldType type;
+  if (!TypeOf(f, largeIntegerAs_, type)) return;
+  DBFObject& t = *table_;
+  uint8_t* buffer = ActiveBuffer();
+  std::optional<BufferGuard> guard;
+  if (buffer != t.RecordBuffer()) guard.emplace(t, buffer);
+  const int n = f.number;
+  switch (type) {
+    case TDbfFieldType::kString:
+      t.PutFieldText(n, value.isNull ? std::string() : value.text);
+      break;
+    case TDbfFieldType::kSmallInt:
+    case TDbfFieldType::kInteger:
+    case TDbfFieldType::kLargeInt:
+      t.PutNumeric(n, value.isNull ? 0.0 : static_cast<double>(value.integer));
+      break;
+    case TDbfFieldType::kFloat:
+    case TDbfFieldType::kDateTime:
+      t.PutNumeric(n, value.isNull ? 0.0 : value.number);
+      break;
+    case TDbfFieldType::kBoolean:
+      t.PutLogical(n, !value.isNull && value.boolean);
+      break;
+    case TDbfFieldType::kDate: {
+      std::string text(8, ' ');
+      int y = 0, m = 0, d = 0;
+      if (!value.isNull && value.day > 0) {
+        TdfDBFDate::DecodeJulian(value.day + kJulianOfDayOne, y, m, d);
+        if (y >= 1 && y <= 9999) {
+          char digits[16];
+          std::snprintf(digits, sizeof digits, "%04d%02d%02d", y, m, d);
+          text.assign(digits, 8);
+        }
+      }
+      t.PutFieldRaw(n, text);
+      break;
+    }
+    case TDbfFieldType::kCurrency:
+    case TDbfFieldType::kMemo:
+    case TDbfFieldType::kBlob:
+      break;
+  }
+}
+
+bool TDbfDataSet::IsIndexField(const std::string& name) {
+  CheckActive();
+  GSobjIndexTag* tag = table_->IndexesIfOpen() ? table_->IndexesIfOpen()->CurrentTag() : nullptr;
+  if (!tag) return false;
+  if (!tag->keyHandler) return false;
+  // The key's field names, each followed by ";".
+  const std::string names = ";" + tag->keyHandler->ExpressionNodeNames(kFieldNameKind);
+  return names.find(";" + UpperText(name) + ";") != std::string::npos;
+}
+
 size_t TDbfDataSet::TranslateText(std::string_view source, std::string& destination,
                                   bool toOem) const {
   destination.assign(source);
   if (translateAscii_) {
     if (toOem) {
-      AnsiToOemBuffer(destination.data(), destination.data(), destination.size());
+      bytes::AnsiToOemBuffer(destination.data(), destination.data(), destination.size());
     } else {
-      OemToAnsiBuffer(destination.data(), destination.data(), destination.size());
+      bytes::OemToAnsiBuffer(destination.data(), destination.data(), destination.size());
     }
   }
   return source.size();
-}
-
-void TDbfDataSet::RecallRecord() {
-  CheckActive();
-  table_->SetUseDeleted(true);
-  try {
-    table_->UndeleteRecord();
-  } catch (const EDbfError&) {
-    table_->SetUseDeleted(useDeleted_);
-    RaiseDbf(msg::kCannotRecall, {});
-  }
-  table_->SetUseDeleted(useDeleted_);
 }
 
 }  // namespace kelmo::dbf

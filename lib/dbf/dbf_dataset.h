@@ -1,20 +1,35 @@
 // Dataset layer: TDbfDataSet, the DBF engine as a dataset component. It owns
 // one table handler (DBFObject) while open, resolves its database name through
-// the process-wide alias list, and offers the road the shell's pack routine
+// the process-wide alias list (read from the engine configuration file in the
+// data folder, LoadAliasFile), and offers the road the shell's pack routine
 // takes: Close, DatabaseName (a folder), TableName, Exclusive, Open, Pack,
-// Close. Navigation in physical order (First, Next, Prior, Last, Eof, Bof),
-// the field definitions and field values by the dataset's field types
-// (FieldDefs, GetFieldData), Delete and RecallRecord complete it; Table()
-// gives the table handler itself.
+// Close.
+//
+// Like a framework dataset it keeps the current record in its own record
+// buffer (the record image, then the record number, bookmark flag and the
+// bookmark text), so the table's cursor may move underneath (locate, ranges,
+// a second reader) without changing what the dataset shows until it moves
+// itself. States: inactive, browse, edit, insert, and the filter state while
+// the record filter runs. Navigation (First, Next, Prior, Last, MoveBy,
+// RecNo), bookmarks, Edit / Insert / Append / Post / Cancel, Delete and
+// RecallRecord, and field values by the dataset's field types (FieldDefs,
+// GetFieldData, SetFieldData) complete it; Table() gives the table handler.
+//
+// An exclusive table reads sequentially through the handler's read buffer
+// (no other process can change it underneath); a shared one reads every
+// record from the file so that other users' changes show.
 //
 // Errors: EDbfError "Table name missing", "Cannot find file %s" (with the
 // path), "Cannot perform this operation on an open dataset" (DatabaseName or
 // TableName changed while open), "Cannot perform this operation on a closed
-// dataset", "Cannot delete the record", "Cannot recall the record"; the
-// table's own errors (EDbfError, EDbfEncryption) pass through, among them
-// "Access denied to file %s" when the table cannot be opened exclusively and
-// "%s requires full access to file %s" for Pack on a table opened shared.
-// A failed open leaves the dataset closed.
+// dataset", "Cannot delete the record", "Cannot recall the record",
+// "Record request beyond range of table", "Bookmark is invalid for table "
+// (with the table name), "Record is locked by another user", "Dataset not in
+// edit or insert mode", "Field '%s' not found"; the table's own errors
+// (EDbfError, EDbfEncryption) pass through, among them "Access denied to file
+// %s" when the table cannot be opened exclusively and "%s requires full access
+// to file %s" for Pack on a table opened shared. A failed open leaves the
+// dataset closed.
 #pragma once
 
 #include <functional>
@@ -36,6 +51,8 @@ class DBFObject : public DFO_dBHandler {
             const std::string& password, OsLayer& os);
   bool AcceptRecord() override;
   void ReportStatus(int stage, int count, int total) override;
+  // The record image in the record buffer becomes the saved-record copy.
+  void SaveRecordImage() { CopyToSaved(); }
 
  private:
   TDbfDataSet& owner_;
@@ -66,7 +83,7 @@ struct TDbfFieldDef {
   int fieldNo = 0;
 };
 
-// A field's value as the dataset hands it out.
+// A field's value as the dataset hands it out and takes it in.
 struct TDbfFieldValue {
   bool isNull = true;
   std::string text;     // strings: the display text, trailing blanks removed
@@ -76,14 +93,26 @@ struct TDbfFieldValue {
   int32_t day = 0;  // dates: days since 1 January of year 1, that day being 1
 };
 
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsFilter, dsOldValue };
+
 // The process-wide alias list: lines "name=value".
 std::vector<std::string>& DbfAliasList();
 // The value of an alias, empty when the list has none.
 std::string DbfAliasValue(const std::string& name);
+// Base name of the engine configuration file in the data folder.
+inline constexpr const char* kDbfConfigFileName = "kelmodbf.cfg";
+// Replaces the alias list by the lines of section "Alias" of the engine
+// configuration file in the folder (an empty list when the file or the
+// section is missing); the list is first read from the folder the program
+// starts in, its data folder. The file is untrusted: only a regular file of
+// at most 1 MB is read, and lines without "=" are skipped.
+void LoadAliasFile(const std::string& folder);
 
 class TDbfDataSet {
  public:
   static constexpr const char* kDefaultDirectory = "Default Directory";
+  static constexpr int kBookmarkSize = 11;
+  using TBookmark = std::string;
 
   explicit TDbfDataSet(OsLayer& os = DefaultOsLayer());
   ~TDbfDataSet();
@@ -96,7 +125,8 @@ class TDbfDataSet {
   void SetTableName(const std::string& value);
   bool Exclusive() const { return exclusive_; }
   void SetExclusive(bool v) { exclusive_ = v; }
-  bool ReadOnly() const { return readOnly_; }
+  // Open: also true when the table is not read-write.
+  bool ReadOnly() const;
   void SetReadOnly(bool v) { readOnly_ = v; }
   const std::string& EncryptionKey() const { return encryptionKey_; }
   void SetEncryptionKey(const std::string& key);
@@ -114,28 +144,63 @@ class TDbfDataSet {
   void SetTranslateASCII(bool v) { translateAscii_ = v; }
   bool Filtered() const { return filtered_; }
   void SetFiltered(bool v) { filtered_ = v; }
+  bool ExactCount() const { return exactCount_; }
+  void SetExactCount(bool v) { exactCount_ = v; }
 
   // Receives the table's progress reports (stage, count, total).
   std::function<void(int, int, int)> OnStatus;
   // A record filter: answers whether the table's current record is visible
-  // (used while Filtered is on).
+  // (used while Filtered is on). The dataset is in its filter state while it
+  // runs, so GetFieldData reads the table's record.
   std::function<bool(DFO_dBHandler&)> OnFilterRecord;
 
   void Open();
   void Close();
   bool Active() const { return table_ != nullptr; }
   void SetActive(bool active) { active ? Open() : Close(); }
+  TDataSetState State() const { return state_; }
   // The folder the table is looked for in (with a trailing separator).
   std::string TableFolder() const;
 
+  // Navigation; each first posts or cancels nothing: a pending edit must be
+  // posted or cancelled before (the dataset posts it, as a framework's browse
+  // check does).
   void First();
   void Next();
   void Prior();
   void Last();
+  // Moves by count records; answers the records actually moved.
+  int MoveBy(int count);
   bool Eof() const;
   bool Bof() const;
+  bool IsEmpty() const;
+  // ExactCount off: the table's count; on: the records visible in the
+  // current order.
   int32_t RecordCount() const;
+  // The physical number of the current record (0 without one).
   int32_t RecNo() const;
+  void SetRecNo(int32_t n);
+  // Reads the current record again from the table.
+  void Refresh();
+  // The dataset shows the record the table's cursor stands on (after the
+  // index layer moved the table: locate, ranges, tags).
+  void Resync();
+
+  // Bookmarks: the record number as decimal text right-aligned in 10
+  // characters, then a zero byte.
+  TBookmark GetBookmark() const;
+  void GotoBookmark(const TBookmark& bookmark);
+  bool BookmarkValid(const TBookmark& bookmark) const;
+  static int CompareBookmarks(const TBookmark* a, const TBookmark* b);
+
+  void Edit();
+  void Insert();
+  void Append();
+  void Post();
+  void Cancel();
+  // Posts a pending edit or insert (the framework's browse check).
+  void CheckBrowseMode();
+
   // Removes the deleted records for good (needs Exclusive); then the first record.
   void Pack();
   void Delete();
@@ -144,17 +209,55 @@ class TDbfDataSet {
   // the OEM one (toOem) or back; off, copied. Answers the source's length.
   size_t TranslateText(std::string_view source, std::string& destination, bool toOem) const;
   DBFObject* Table() { return table_.get(); }
+  const DBFObject* Table() const { return table_.get(); }
 
   // One definition per table field that has a dataset type, in field order;
   // a closed dataset opens the table read-only and shared for this.
   std::vector<TDbfFieldDef> FieldDefs();
-  // The named field of the current record; "Field '%s' not found" for an
+  // The named field of the active record; "Field '%s' not found" for an
   // unknown name; the table's errors for a field that does not read.
   TDbfFieldValue GetFieldData(const std::string& name);
+  // The same by the table's field number (1..), as FieldDefs gives it.
+  TDbfFieldValue GetFieldData(int fieldNo);
+  // The field as the record was read before the current edit.
+  TDbfFieldValue GetOldFieldData(const std::string& name);
+  // Stores a value into the active record (edit or insert state); a null
+  // value stores the field's empty value. Memo and blob fields are written
+  // through the memo stream (dataset_index.h), currency fields not at all.
+  void SetFieldData(const std::string& name, const TDbfFieldValue& value);
+  // Is the field one of the current tag's key fields?
+  bool IsIndexField(const std::string& name);
+
+  // Bytes of one record buffer and where its parts lie.
+  struct BufferLayout {
+    int32_t recordSize = 0;
+    int32_t recordInfoOffset = 0;
+    int32_t bookmarkOffset = 0;
+    int32_t bufferSize = 0;
+  };
+  const BufferLayout& Layout() const { return layout_; }
 
  private:
   friend class DBFObject;
+  enum class GetMode { Current, Next, Prior };
+  enum class GetResult { Ok, Bof, Eof, Error };
+  enum BookmarkFlag : uint8_t { kBfCurrent = 0, kBfBof = 1, kBfEof = 2, kBfInserted = 3 };
+
   void CheckActive() const;
+  void CheckEditing() const;
+  GetResult GetRecord(std::vector<uint8_t>& buffer, GetMode mode, bool check);
+  GetResult FetchInto(std::vector<uint8_t>& buffer, GetMode mode, bool check);
+  void ShowInTable(const std::vector<uint8_t>& buffer);
+  void FillRecordInfo(std::vector<uint8_t>& buffer, int32_t record, uint8_t flag) const;
+  int32_t BufferRecNo(const std::vector<uint8_t>& buffer) const;
+  void SetToRecord(const std::vector<uint8_t>& buffer);
+  void ReadActiveAgain();
+  // The buffer field reads and writes use in the present state (null: none).
+  uint8_t* ActiveBuffer();
+  // Points the table's record buffer at a buffer for the life of the guard.
+  struct BufferGuard;
+  const TdfDBFFields& FieldNamed(const std::string& name) const;
+  TDbfFieldValue ReadField(const TdfDBFFields& f, uint8_t* buffer);
 
   OsLayer& os_;
   std::unique_ptr<DBFObject> table_;
@@ -166,10 +269,23 @@ class TDbfDataSet {
   bool autoFlush_ = false;
   bool useDeleted_ = false;
   bool filtered_ = false;
+  bool exactCount_ = false;
   bool translateAscii_ = true;
   TdfIntFields largeIntegerAs_ = TdfIntFields::asInteger;
   TdfLokProtocol lockProtocol_ = TdfLokProtocol::Default;
   uint32_t userId_ = 0;
+
+  TDataSetState state_ = TDataSetState::dsInactive;
+  BufferLayout layout_;
+  std::vector<uint8_t> active_;        // the current record's buffer
+  std::vector<uint8_t> beforeInsert_;  // the record shown when Insert began
+  bool hasRecord_ = false;             // the active buffer holds a record
+  bool hadRecordBeforeInsert_ = false;
+  bool eof_ = true;
+  bool bof_ = true;
+  bool bofCrack_ = false;
+  bool eofCrack_ = false;
+  bool editing_ = false;  // a record was locked for editing
 };
 
 }  // namespace kelmo::dbf

@@ -31,6 +31,9 @@ class TdfTableExpLink : public IndexTableLink, public TdfExpUserLink {
   bool UseSavedRecord(bool saved) override;
   bool FieldLayout(const std::string& name, int& length, int& decimals) override;
   std::string TableFileName() override { return table_.FileName(); }
+  void IndexFileOpened(const std::string& indexPath) override {
+    table_.MarkProductionIndex(indexPath);
+  }
   bool ExactMatch() override { return exactMatch; }
   bool SharedAccess() override { return table_.IsShared(); }
   OsLayer& Os() override { return table_.Os(); }

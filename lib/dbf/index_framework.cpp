@@ -20,20 +20,6 @@ std::string ZeroTerminatedText(const uint8_t* p, size_t size) {
   return std::string(reinterpret_cast<const char*>(p), n);
 }
 
-double GetLEDouble(const uint8_t* p) {
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
-  double v;
-  std::memcpy(&v, &bits, 8);
-  return v;
-}
-
-void PutLEDouble(uint8_t* p, double v) {
-  uint64_t bits;
-  std::memcpy(&bits, &v, 8);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
-
 std::string IndexBaseName(const std::string& path) {
   size_t slash = path.find_last_of('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

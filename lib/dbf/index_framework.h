@@ -33,6 +33,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "bytes/little_endian.h"
 #include "dbf_constants.h"
 #include "dbf_expression.h"
 #include "dbf_index_errors.h"
@@ -41,30 +42,15 @@
 namespace kelmo::dbf {
 
 // ---------------------------------------------------------------------------
-// Little-endian helpers for on-disk records.
-inline uint16_t GetLE16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-inline uint32_t GetLE32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-inline void PutLE16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutLE32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline uint32_t GetBE32(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-         (static_cast<uint32_t>(p[2]) << 8) | p[3];
-}
-inline void PutBE32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-double GetLEDouble(const uint8_t* p);
-void PutLEDouble(uint8_t* p, double v);
+// Byte order of on-disk records.
+using bytes::GetBE32;
+using bytes::GetLE16;
+using bytes::GetLE32;
+using bytes::GetLEDouble;
+using bytes::PutBE32;
+using bytes::PutLE16;
+using bytes::PutLE32;
+using bytes::PutLEDouble;
 // The text of a zero-terminated field of at most size bytes.
 std::string ZeroTerminatedText(const uint8_t* p, size_t size);
 
@@ -88,6 +74,9 @@ class IndexTableLink {
   virtual bool FieldLayout(const std::string& name, int& length, int& decimals) = 0;
   // Full name of the table file ("" when unknown).
   virtual std::string TableFileName() = 0;
+  // A multiple-tag index file has opened: when it is the table's production
+  // index (same folder and base name), the table header says so.
+  virtual void IndexFileOpened(const std::string& /*indexPath*/) {}
   // The exact-match setting of searches.
   virtual bool ExactMatch() { return false; }
   virtual void ReportStatus(int /*stage*/, int /*count*/, int /*total*/) {}

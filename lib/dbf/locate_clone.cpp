@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "dbf_errors.h"
 #include "dbf_expression_tools.h"
 #include "table_index_list.h"
 
@@ -147,20 +148,57 @@ bool TLocateObject::LocateByFilter() {
 
 // ---------------------------------------------------------------------------
 
+void CopyIndexFiles(DFO_dBHandler& source, DFO_dBHandler& target, bool reset) {
+  TdfIndexList* list = source.IndexesIfOpen();
+  if (!list) return;
+  for (int slot = 1; slot <= TdfIndexList::kSlots; ++slot) {
+    if (GSobjIndexFile* f = list->File(slot)) {
+      target.Indexes().OpenIndexFile(f->Disk() ? f->Disk()->Path() : f->FileName());
+    }
+  }
+  if (!reset && list->CurrentTag()) target.Indexes().SetCurrentTag(list->CurrentTag()->name, false);
+}
+
 TCloneTable::TCloneTable(DFO_dBHandler& source, bool reset) {
   table_ = std::make_unique<DFO_dBHandler>(source.FileName(), true, false, source.ReadPassword());
   table_->Open();
   table_->SetUseDeleted(source.UseDeleted());
-  if (TdfIndexList* list = source.IndexesIfOpen()) {
-    for (int slot = 1; slot <= TdfIndexList::kSlots; ++slot) {
-      if (GSobjIndexFile* f = list->File(slot)) {
-        table_->Indexes().OpenIndexFile(f->Disk() ? f->Disk()->Path() : f->FileName());
-      }
-    }
-    if (!reset && list->CurrentTag())
-      table_->Indexes().SetCurrentTag(list->CurrentTag()->name, false);
-  }
+  CopyIndexFiles(source, *table_, reset);
   table_->GoTo(-3);
+}
+
+void TCloneDbDataset::SetReadOnly(bool v) {
+  if (Active()) RaiseDbf(msg::kOpenDataset, {});
+  TDbfDataSet::SetReadOnly(v);
+}
+
+void TCloneDbDataset::AssignClone(TDbfDataSet& source, bool reset) {
+  Close();
+  SetDatabaseName(source.DatabaseName());
+  SetTableName(source.TableName());
+  SetEncryptionKey(source.EncryptionKey());
+  SetUseDeleted(source.UseDeleted());
+  SetLockProtocol(source.LockProtocol());
+  SetLargeIntegerAs(source.LargeIntegerAs());
+  SetTranslateASCII(source.TranslateASCII());
+  SetExclusive(false);
+  OnFilterRecord = source.OnFilterRecord;
+  SetFiltered(reset ? false : source.Filtered());
+  if (!source.Active()) return;
+  Open();
+  try {
+    CopyIndexFiles(*source.Table(), *Table(), reset);
+    const int32_t record = source.RecNo();
+    if (reset || record <= 0) {
+      First();
+    } else {
+      Table()->GoTo(record);
+      Resync();
+    }
+  } catch (...) {
+    Close();
+    throw;
+  }
 }
 
 void TDBLocate::CheckFieldType() {

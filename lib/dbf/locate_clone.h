@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf_dataset.h"
 #include "table_handler.h"
 
 namespace kelmo::dbf {
@@ -65,6 +66,26 @@ class TCloneTable {
 
  private:
   std::unique_ptr<DFO_dBHandler> table_;
+};
+
+// Opens the source's index files on the target and, unless reset, makes the
+// source's current tag current there.
+void CopyIndexFiles(DFO_dBHandler& source, DFO_dBHandler& target, bool reset);
+
+// A second dataset cursor over another dataset's table: the same file opened
+// shared (read-only when ReadOnly is set), with the source's index files and
+// record filter event, standing on the source's record in the source's order,
+// or, reset, on the first record in physical order without filtering. It
+// moves, reads and (unless read-only) writes without moving the source.
+// Errors: the table's open errors, among them "Access denied to file %s" when
+// the source holds its table exclusively; "Cannot perform this operation on
+// an open dataset" for ReadOnly changed while open.
+class TCloneDbDataset : public TDbfDataSet {
+ public:
+  using TDbfDataSet::TDbfDataSet;
+  void AssignClone(TDbfDataSet& source, bool reset);
+  bool ReadOnly() const { return TDbfDataSet::ReadOnly(); }
+  void SetReadOnly(bool v);
 };
 
 class TDBLocate : public TLocateObject {

@@ -305,6 +305,7 @@ GSobjMDXFile::GSobjMDXFile(IndexTableLink* t, const std::string& name, bool crea
   } else {
     WriteNewHeader();
   }
+  if (table) table->IndexFileOpened(disk->Path());
   opened = true;
 }
 

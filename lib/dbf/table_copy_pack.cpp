@@ -10,7 +10,6 @@
 #include "table_encryption.h"
 #include "table_handler.h"
 #include "table_index_list.h"
-#include "table_index_list.h"
 
 namespace kelmo::dbf {
 
@@ -91,14 +90,18 @@ void DFO_dBHandler::CopyMemoFields(DFO_dBHandler& target) {
   for (const auto& f : Fields()) {
     if (!IsMemoField(f)) continue;
     int32_t block = MemoBlockOf(f.number);
-    if (block == 0) continue;
+    if (block == 0) {
+      // A pointer another writer left as "0" is written as blanks.
+      target.PutMemoBlock(f.number, 0);
+      continue;
+    }
     GSobjMemo* memo = OpenMemo();
     GSobjMemo* targetMemo = target.OpenMemo();
     if (!memo || !targetMemo) continue;
     std::string data = memo->ReadMemoBlock(block, memo->MemoDataLength(block));
     int32_t newBlock = 0;
     targetMemo->WriteMemoData(data.data(), newBlock, static_cast<int32_t>(data.size()));
-    target.PutNumeric(f.number, newBlock);
+    target.PutMemoBlock(f.number, newBlock);
   }
 }
 
@@ -127,7 +130,10 @@ void DFO_dBHandler::CopyFile(const std::string& newFileName, const std::string& 
       std::memcpy(target.RecordBuffer(), RecordBuffer(),
                   static_cast<size_t>(std::min(RecordLength(), target.RecordLength())));
       if (HasMemo()) CopyMemoFields(target);
+      const bool deleted = CurrentRecordDeleted();
       target.Append();
+      // A new record is appended live; a copied deleted record keeps its mark.
+      if (deleted) target.DeleteRecord();
       GoTo(kMoveNext);
     }
     target.ReleaseLock();
@@ -250,7 +256,7 @@ void DFO_dBHandler::ReEncryptMemos() {
     if (!memo) return;
     std::string data = memo->ReadMemoBlock(block, memo->MemoDataLength(block));
     memo->WriteMemoData(data.data(), block, static_cast<int32_t>(data.size()));
-    PutNumeric(f.number, block);
+    PutMemoBlock(f.number, block);
   }
 }
 

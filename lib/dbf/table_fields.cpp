@@ -496,10 +496,20 @@ void DFO_dBaseFld::WriteMemo(int n, const void* data, int32_t size) {
   if (!memo) return;
   int32_t block = MemoBlockOf(n);
   if (size == 0) {
-    PutNumeric(n, 0);
+    PutMemoBlock(n, 0);
     return;
   }
   memo->WriteMemoData(data, block, size);
+  PutMemoBlock(n, block);
+}
+
+void DFO_dBaseFld::PutMemoBlock(int n, int32_t block) {
+  const TdfDBFFields* f = Field(n);
+  if (!f) return;
+  if (block == 0 && !IsBinaryField(*f)) {
+    WriteFieldText(*f, {}, RecordBuffer());
+    return;
+  }
   PutNumeric(n, block);
 }
 

@@ -98,6 +98,10 @@ class DFO_dBaseFld : public DFO_dBaseDBF {
   int32_t MemoSize(int n);
   std::string ReadMemo(int n, int32_t maxSize = INT32_MAX);
   void WriteMemo(int n, const void* data, int32_t size);
+  // Stores a memo block number into a memo field. Block 0 (no memo) is stored
+  // as blanks in text pointers, as the format's other writers leave it; both
+  // blanks and a written 0 read back as no memo.
+  void PutMemoBlock(int n, int32_t block);
   // Blank record image in the given buffer (record length + 1 bytes) with the
   // values (null = empty text) put under the ";"-separated names.
   void BuildRecordFromValues(uint8_t* buffer, std::string_view names,

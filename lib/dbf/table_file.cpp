@@ -327,6 +327,23 @@ void DFO_dBaseDBF::Flush() {
   RecordNotify(kNotifyFlushed, currentRecord_);
 }
 
+void DFO_dBaseDBF::MarkProductionIndex(const std::string& indexPath) {
+  if (flagProduction_ || !IsReadWrite()) return;
+  const std::string& table = FileName();
+  auto stem = [](const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    size_t dot = path.find_last_of('.');
+    return dot == std::string::npos || (slash != std::string::npos && dot < slash)
+               ? path
+               : path.substr(0, dot);
+  };
+  // File names compare as the platform's name look-up does: without case.
+  if (UpperText(stem(DFO_DiskFile::FullFileName(indexPath))) != UpperText(stem(table))) return;
+  flagProduction_ = 1;
+  headerDirty_ = true;
+  WriteHeader();
+}
+
 bool DFO_dBaseDBF::Rename(const std::string& newName) {
   GSobjMemo* memo = hasMemo_ ? OpenMemo() : nullptr;
   DFO_DiskFile::Rename(ApplyDefaultExt(newName, ".DBF"));

@@ -82,6 +82,11 @@ class DFO_dBaseDBF : public DFO_DiskFile {
   void SetUserID(uint32_t id) { userId_ = id; }
   bool LockRange(int64_t offset, int64_t length);
   bool CurrentRecordDeleted() const { return recordBuffer_[0] == '*'; }
+  // Header flag of the production index (bit 0 of byte 28).
+  bool HasProductionIndex() const { return flagProduction_ != 0; }
+  // When the index file is the table's production index (the table's own
+  // name with the index extension), sets the header flag and writes it.
+  void MarkProductionIndex(const std::string& indexPath);
 
   // Record buffers. The dataset points the record buffer at its own buffers
   // while it works; it must hold RecordLength() + 1 bytes.

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "dbf_errors.h"
+#include "engine_tools.h"
+#include "sys_dbf_text.h"
 #include "table_index_list.h"
 
 namespace kelmo::dbf {
@@ -23,9 +25,13 @@ TdfIndexList& DFO_dBHandler::Indexes() {
   return *indexes_;
 }
 
-bool DFO_dBHandler::LockIndexes() { return indexes_ ? indexes_->LockIndexes() : true; }
+bool DFO_dBHandler::LockIndexes() {
+  return indexes_ ? indexes_->LockIndexes() : true;
+}
 
-bool DFO_dBHandler::UnlockIndexes() { return indexes_ ? indexes_->UnlockIndexes() : true; }
+bool DFO_dBHandler::UnlockIndexes() {
+  return indexes_ ? indexes_->UnlockIndexes() : true;
+}
 
 void DFO_dBHandler::SetLockProtocol(TdfLokProtocol protocol) {
   DFO_dBaseFld::SetLockProtocol(protocol);
@@ -173,6 +179,19 @@ void DFO_dBHandler::WriteRecord(int32_t n) {
     throw;
   }
   UnlockIndexes();
+}
+
+bool DFO_dBHandler::Rename(const std::string& newName) {
+  const std::string oldBase = UpperText(FileBaseName(FileName()));
+  DFO_dBaseFld::Rename(newName);
+  if (!indexes_) return true;
+  for (int slot = 1; slot <= TdfIndexList::kSlots; ++slot) {
+    GSobjIndexFile* file = indexes_->File(slot);
+    if (file && file->disk && UpperText(FileBaseName(file->disk->Path())) == oldBase) {
+      file->Rename(FileName());
+    }
+  }
+  return true;
 }
 
 }  // namespace kelmo::dbf

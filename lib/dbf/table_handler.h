@@ -43,6 +43,9 @@ class DFO_dBHandler : public DFO_dBaseFld {
   void Append() override;
   void GoTo(int32_t n) override;
   void WriteRecord(int32_t n) override;
+  // Renames the table and its memo file, and every open index file that
+  // carries the table's base name.
+  bool Rename(const std::string& newName) override;
   // Keeps the open index files up to date after each write and flush.
   void RecordNotify(uint8_t code, int32_t record) override;
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <random>
 
-#include "zip_code_pages.h"
+#include "bytes/code_pages.h"
 #include "zip_errors.h"
 
 namespace fs = std::filesystem;
@@ -181,8 +181,8 @@ void SlashesToBackslashes(std::string& name) {
 
 void RoundTripOem(std::string& text) {
   std::string oem;
-  FromUtf8(text, CodePage::Dos866, oem);
-  text = ToUtf8(oem, CodePage::Dos866);
+  bytes::EncodeFromUtf8(text, bytes::CodePage::Cp866, oem);
+  text = bytes::DecodeToUtf8(oem, bytes::CodePage::Cp866);
 }
 
 std::string GetDiskLabel(const std::string&) {

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bytes/little_endian.h"
 #include "file_helpers.h"
-#include "little_endian.h"
 
 namespace fs = std::filesystem;
 
@@ -462,18 +462,18 @@ std::int64_t TQorUnZip::FindDataDescriptor(TStream& stream, std::int64_t data,
     stream.SetPosition(base);
     std::int64_t got = stream.Read(buf.data(), static_cast<std::int64_t>(buf.size()));
     for (std::int64_t k = 0; k + 16 <= got && k < 65536; ++k) {
-      if (GetLE32(&buf[k]) != sig) continue;
+      if (bytes::GetLE32(&buf[k]) != sig) continue;
       std::uint64_t distance = static_cast<std::uint64_t>(base + k - data);
-      if (GetLE32(&buf[k + 8]) == distance && distance < kMark32) {
-        entry.crc32 = GetLE32(&buf[k + 4]);
+      if (bytes::GetLE32(&buf[k + 8]) == distance && distance < kMark32) {
+        entry.crc32 = bytes::GetLE32(&buf[k + 4]);
         entry.SetCompressedSize(distance);
-        entry.SetUncompressedSize(GetLE32(&buf[k + 12]));
+        entry.SetUncompressedSize(bytes::GetLE32(&buf[k + 12]));
         return base + k + 16;
       }
-      if (k + 24 <= got && GetLE64(&buf[k + 8]) == distance) {
-        entry.crc32 = GetLE32(&buf[k + 4]);
+      if (k + 24 <= got && bytes::GetLE64(&buf[k + 8]) == distance) {
+        entry.crc32 = bytes::GetLE32(&buf[k + 4]);
         entry.SetCompressedSize(distance);
-        entry.SetUncompressedSize(GetLE64(&buf[k + 16]));
+        entry.SetUncompressedSize(bytes::GetLE64(&buf[k + 16]));
         return base + k + 24;
       }
     }
@@ -503,7 +503,7 @@ bool TQorUnZip::RebuildFromLocalHeaders(TStream& stream) {
     std::int64_t got = stream.Read(buf.data(), static_cast<std::int64_t>(buf.size()));
     if (got < 4) break;
     for (std::int64_t k = 0; k + 4 <= got; ++k) {
-      if (GetLE32(&buf[k]) != sig) continue;
+      if (bytes::GetLE32(&buf[k]) != sig) continue;
       if (k + 6 > got) {
         // The version bytes lie in the next block: rescan from here.
         break;
@@ -549,7 +549,7 @@ bool TQorUnZip::RebuildFromLocalHeaders(TStream& stream) {
       for (std::int64_t candidate : {next, next - 4, next + 8}) {
         std::uint8_t sig[4];
         stream.SetPosition(candidate);
-        if (stream.Read(sig, 4) == 4 && GetLE32(sig) == Signatures().local) {
+        if (stream.Read(sig, 4) == 4 && bytes::GetLE32(sig) == Signatures().local) {
           next = candidate;
           break;
         }

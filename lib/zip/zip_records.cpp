@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "buffered_stream.h"
+#include "bytes/code_pages.h"
+#include "bytes/little_endian.h"
 #include "file_helpers.h"
-#include "little_endian.h"
-#include "zip_code_pages.h"
 
 namespace kelmo::zip {
 
@@ -42,21 +42,21 @@ namespace {
 template <typename T>
 T GetLE(const std::uint8_t* p) {
   if constexpr (sizeof(T) == 2)
-    return GetLE16(p);
+    return bytes::GetLE16(p);
   else if constexpr (sizeof(T) == 4)
-    return GetLE32(p);
+    return bytes::GetLE32(p);
   else
-    return GetLE64(p);
+    return bytes::GetLE64(p);
 }
 
 template <typename T>
 void PutLE(std::uint8_t* p, T v) {
   if constexpr (sizeof(T) == 2)
-    PutLE16(p, v);
+    bytes::PutLE16(p, v);
   else if constexpr (sizeof(T) == 4)
-    PutLE32(p, v);
+    bytes::PutLE32(p, v);
   else
-    PutLE64(p, v);
+    bytes::PutLE64(p, v);
 }
 
 template <typename Tuple>
@@ -299,23 +299,24 @@ void TZipHeaderInfo::TakeLocalRecord(const LocalFileHeader& h, const std::string
 }
 
 std::string TZipHeaderInfo::NameFromArchive(const std::string& stored, bool central) const {
-  if (IsAscii(stored)) return stored;
-  if ((flags & kFlagUtf8) && IsValidUtf8(stored)) return stored;
+  if (bytes::IsAscii(stored)) return stored;
+  if ((flags & kFlagUtf8) && bytes::IsValidUtf8(stored)) return stored;
   std::uint8_t host = static_cast<std::uint8_t>(version_made_by >> 8);
   // A local header does not say who made it; a name that reads as UTF-8 is
   // far more likely a Unix tool's than DOS text that happens to form UTF-8.
-  if (!central && IsValidUtf8(stored)) return stored;
+  if (!central && bytes::IsValidUtf8(stored)) return stored;
   bool convert = !central || host == 0;
   if (convert && oem_mode != TOEMConvert::oemNever) {
     if (oem_mode == TOEMConvert::oemFlexible && (version_made_by & 0x0B00) == 0x0B00)
-      return ToUtf8(stored, CodePage::Win1251);
-    return ToUtf8(stored, CodePage::Dos866);
+      return bytes::DecodeToUtf8(stored, bytes::CodePage::Cp1251);
+    return bytes::DecodeToUtf8(stored, bytes::CodePage::Cp866);
   }
   // Taken unchanged: a name that is already UTF-8 (a Unix tool) stays; other
   // bytes are the maker's own code page: Windows' for host 11, else DOS.
-  if (IsValidUtf8(stored)) return stored;
-  return ToUtf8(stored, host == 11 || oem_mode == TOEMConvert::oemNever ? CodePage::Win1251
-                                                                        : CodePage::Dos866);
+  if (bytes::IsValidUtf8(stored)) return stored;
+  return bytes::DecodeToUtf8(stored, host == 11 || oem_mode == TOEMConvert::oemNever
+                                         ? bytes::CodePage::Cp1251
+                                         : bytes::CodePage::Cp866);
 }
 
 std::string TZipHeaderInfo::NameToArchive(const std::string& full_name) {
@@ -323,10 +324,10 @@ std::string TZipHeaderInfo::NameToArchive(const std::string& full_name) {
   for (char& c : name)
     if (c == '\\') c = '/';
   flags &= static_cast<std::uint16_t>(~kFlagUtf8);
-  if (IsAscii(name)) return name;
+  if (bytes::IsAscii(name)) return name;
   if (oem_mode != TOEMConvert::oemNever) {
     std::string oem;
-    if (FromUtf8(name, CodePage::Dos866, oem)) return oem;
+    if (bytes::EncodeFromUtf8(name, bytes::CodePage::Cp866, oem)) return oem;
   }
   // No DOS form (or the mode keeps names as they are): the name goes in
   // UTF-8 and says so, rather than losing characters to "?".
@@ -406,26 +407,26 @@ std::uint16_t TZipHeaderInfo::Zip64ExtraLength(bool central) const {
 
 void TZipHeaderInfo::WriteZip64Extra(std::uint8_t* out, bool central) const {
   std::uint16_t len = Zip64ExtraLength(central);
-  PutLE16(out, 1);
-  PutLE16(out + 2, len);
+  bytes::PutLE16(out, 1);
+  bytes::PutLE16(out + 2, len);
   std::uint8_t* p = out + 4;
   Zip64Values z = zip64_ ? *zip64_ : Zip64Values{};
   if (uncompressed_size == kMark32) {
-    PutLE64(p, z.uncompressed_size);
+    bytes::PutLE64(p, z.uncompressed_size);
     p += 8;
   }
   if (compressed_size == kMark32) {
-    PutLE64(p, z.compressed_size);
+    bytes::PutLE64(p, z.compressed_size);
     p += 8;
   } else if (!central && uncompressed_size == kMark32) {
-    PutLE64(p, compressed_size);
+    bytes::PutLE64(p, compressed_size);
     p += 8;
   }
   if (central && local_header_offset == kMark32) {
-    PutLE64(p, z.local_header_offset);
+    bytes::PutLE64(p, z.local_header_offset);
     p += 8;
   }
-  if (central && disk_start == kMark16) PutLE32(p, z.disk_start);
+  if (central && disk_start == kMark16) bytes::PutLE32(p, z.disk_start);
 }
 
 void TZipHeaderInfo::WriteLocalHeader(TStream& stream) {
@@ -483,7 +484,8 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream,
   std::int64_t pos = s->Position();
   std::uint8_t raw[46];
   std::int64_t got = s->Read(raw, 46);
-  if (got < 46 && next_disk && (got == 0 || (got >= 4 && GetLE32(raw) == Signatures().central))) {
+  if (got < 46 && next_disk &&
+      (got == 0 || (got >= 4 && bytes::GetLE32(raw) == Signatures().central))) {
     if (TStream* next = next_disk()) {
       s = next;
       got += s->Read(raw + got, 46 - got);
@@ -522,8 +524,8 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream& stream,
 void TZipHeaderInfo::ReadZip64Extra(const std::uint8_t* extra, std::size_t length) {
   std::size_t p = 0;
   while (p + 4 <= length) {
-    std::uint16_t tag = GetLE16(extra + p);
-    std::uint16_t len = GetLE16(extra + p + 2);
+    std::uint16_t tag = bytes::GetLE16(extra + p);
+    std::uint16_t len = bytes::GetLE16(extra + p + 2);
     p += 4;
     std::size_t end = std::min(length, p + len);
     if (tag != 1) {
@@ -536,19 +538,19 @@ void TZipHeaderInfo::ReadZip64Extra(const std::uint8_t* extra, std::size_t lengt
     // A value is taken only when the block holds it: a short block leaves
     // the rest at 0 rather than reading past it.
     if (uncompressed_size == kMark32 && p + 8 <= end) {
-      z.uncompressed_size = GetLE64(extra + p);
+      z.uncompressed_size = bytes::GetLE64(extra + p);
       p += 8;
     }
     if (compressed_size == kMark32 && p + 8 <= end) {
-      z.compressed_size = GetLE64(extra + p);
+      z.compressed_size = bytes::GetLE64(extra + p);
       p += 8;
     }
     if (local_header_offset == kMark32 && p + 8 <= end) {
-      z.local_header_offset = GetLE64(extra + p);
+      z.local_header_offset = bytes::GetLE64(extra + p);
       p += 8;
     }
     if (disk_start == kMark16 && p + 4 <= end) {
-      z.disk_start = GetLE32(extra + p);
+      z.disk_start = bytes::GetLE32(extra + p);
       p += 4;
     }
   }
@@ -557,7 +559,7 @@ void TZipHeaderInfo::ReadZip64Extra(const std::uint8_t* extra, std::size_t lengt
 bool TZipHeaderInfo::ReadLocalHeader(TStream& stream) {
   std::int64_t pos = stream.Position();
   std::uint8_t raw[30];
-  if (stream.Read(raw, 30) != 30 || GetLE32(raw) != Signatures().local) {
+  if (stream.Read(raw, 30) != 30 || bytes::GetLE32(raw) != Signatures().local) {
     stream.SetPosition(pos);
     return false;
   }
@@ -582,15 +584,16 @@ bool TZipHeaderInfo::ReadLocalHeader(TStream& stream) {
     // Local Zip64 blocks hold the two sizes when the header marks them.
     std::size_t p = 0;
     while (p + 4 <= static_cast<std::size_t>(n)) {
-      std::uint16_t tag = GetLE16(extra.data() + p), len = GetLE16(extra.data() + p + 2);
+      std::uint16_t tag = bytes::GetLE16(extra.data() + p),
+                    len = bytes::GetLE16(extra.data() + p + 2);
       if (tag == 1) {
         std::size_t q = p + 4, end = std::min<std::size_t>(n, q + len);
         if (uncompressed_size == kMark32 && q + 8 <= end) {
-          Zip64().uncompressed_size = GetLE64(extra.data() + q);
+          Zip64().uncompressed_size = bytes::GetLE64(extra.data() + q);
           q += 8;
         }
         if (compressed_size == kMark32 && q + 8 <= end)
-          Zip64().compressed_size = GetLE64(extra.data() + q);
+          Zip64().compressed_size = bytes::GetLE64(extra.data() + q);
         break;
       }
       p += 4 + len;
@@ -632,11 +635,11 @@ bool TEndCentral::LocateAndRead(TStream& stream) {
   const std::uint32_t sig = Signatures().end;
   const std::uint8_t first = static_cast<std::uint8_t>(sig);
   for (std::int64_t d = c - 22; d >= 0; --d) {
-    if (buf[d] != first || GetLE32(&buf[d]) != sig) continue;
+    if (buf[d] != first || bytes::GetLE32(&buf[d]) != sig) continue;
     record.Read(&buf[d]);
     comment.reset();
     comment_position = (size - c) + d + 22;
-    if (d >= 20 && GetLE32(&buf[d - 20]) == Signatures().zip64_locator) {
+    if (d >= 20 && bytes::GetLE32(&buf[d - 20]) == Signatures().zip64_locator) {
       Zip64Loc().Read(&buf[d - 20]);
       std::uint8_t z[56];
       std::uint64_t off = locator_->zip64_end_offset;

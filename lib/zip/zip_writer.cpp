@@ -11,9 +11,9 @@
 #include <random>
 #include <unordered_set>
 
+#include "bytes/little_endian.h"
 #include "dir_search.h"
 #include "file_helpers.h"
-#include "little_endian.h"
 #include "wildcard_match.h"
 #include "zip_crypt.h"
 
@@ -402,10 +402,10 @@ void ZipRun::CopyExistingEntry(TZipHeaderInfo& e) {
   }
   if (keep_descriptor) {
     std::uint8_t d[16];
-    PutLE32(d, kDataDescriptorSignature);
-    PutLE32(d + 4, e.crc32);
-    PutLE32(d + 8, e.compressed_size);
-    PutLE32(d + 12, e.uncompressed_size);
+    bytes::PutLE32(d, kDataDescriptorSignature);
+    bytes::PutLE32(d + 4, e.crc32);
+    bytes::PutLE32(d + 8, e.compressed_size);
+    bytes::PutLE32(d + 12, e.uncompressed_size);
     out_->WriteBuffer(d, 16);
   }
 }
@@ -853,7 +853,7 @@ void ZipRun::StartMultiDisk() {
   out_ = std::make_unique<TLFNFileStream>(out_name_, fmCreate, z_.flush_files_on_close_, 65536);
   total_bytes_ *= 2;
   std::uint8_t sig[4];
-  PutLE32(sig, kSpanSignature);
+  bytes::PutLE32(sig, kSpanSignature);
   out_->WriteBuffer(sig, 4);
 }
 
@@ -913,7 +913,7 @@ void ZipRun::FinishMultiDisk() {
     // write it, so readers take it as an ordinary archive.
     TFileStream f(out_name_, fmOpenReadWrite);
     std::uint8_t sig[4];
-    PutLE32(sig, kSpanMarker);
+    bytes::PutLE32(sig, kSpanMarker);
     f.WriteBuffer(sig, 4);
   }
   if (info.MultiMode == TMultiMode::mmBlocks) {

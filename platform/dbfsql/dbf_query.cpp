@@ -15,7 +15,7 @@ void TQuery::SetDatabaseName(const QString& folder) {
   database_.reset();
 }
 
-void TQuery::SetDefaultCodePage(dbf::CodePage cp) {
+void TQuery::SetDefaultCodePage(bytes::CodePage cp) {
   codePage_ = cp;
   if (database_) database_->SetDefaultCodePage(cp);
 }

@@ -41,7 +41,7 @@ class TQuery {
 
   const QString& DatabaseName() const { return databaseName_; }
   void SetDatabaseName(const QString& folder);
-  void SetDefaultCodePage(dbf::CodePage cp);
+  void SetDefaultCodePage(bytes::CodePage cp);
 
   // The statement the query runs. Setting it closes the query and reads its
   // parameters again, keeping the values of those that keep their names.
@@ -90,7 +90,7 @@ class TQuery {
   int FieldIndex(const QString& name) const;
 
   QString databaseName_;
-  dbf::CodePage codePage_ = dbf::CodePage::Cp1251;
+  bytes::CodePage codePage_ = bytes::CodePage::Cp1251;
   std::unique_ptr<DbfSqlDatabase> database_;
   // The prepared statement of the last run (destroyed before the database).
   StatementHandle cached_;

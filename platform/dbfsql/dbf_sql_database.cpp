@@ -123,7 +123,7 @@ void DbfSqlDatabase::Refresh() {
       Exec("DROP TABLE IF EXISTS " + QuoteIdentifier(name));
       tables_.erase(it);
     }
-    const char* cp = defaultCodePage_ == dbf::CodePage::Cp866 ? "866" : "1251";
+    const char* cp = defaultCodePage_ == bytes::CodePage::Cp866 ? "866" : "1251";
     // A file that is no table stays out of the database; a statement naming
     // it then fails with "no such table".
     char* err = nullptr;

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf_sql_text.h"
 
 namespace kelmo::dbfsql {
@@ -47,7 +47,7 @@ class DbfSqlDatabase {
 
   const QString& Folder() const { return folder_; }
   // The code page of tables whose language byte names none.
-  void SetDefaultCodePage(dbf::CodePage cp) { defaultCodePage_ = cp; }
+  void SetDefaultCodePage(bytes::CodePage cp) { defaultCodePage_ = cp; }
 
   // Rewrites and prepares one statement; parameters gets one name per
   // parameter occurrence (empty for "?").
@@ -71,7 +71,7 @@ class DbfSqlDatabase {
 
   QString folder_;
   sqlite3* db_ = nullptr;
-  dbf::CodePage defaultCodePage_ = dbf::CodePage::Cp1251;
+  bytes::CodePage defaultCodePage_ = bytes::CodePage::Cp1251;
   std::map<std::string, TableEntry> tables_;
   // Files the engine could not open as tables, with its error.
   std::map<std::string, std::string> broken_;

@@ -11,18 +11,20 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "dbf/date_values.h"
 #include "dbf/dbf_errors.h"
-#include "raw_text_filter.h"
 #include "dbf/table_handler.h"
+#include "raw_text_filter.h"
+#include "vtab_plan.h"
 
 namespace kelmo::dbfsql {
 
 namespace {
 
-using dbf::CodePage;
+using bytes::CodePage;
 using dbf::DFO_dBHandler;
 using dbf::EDbfError;
 using dbf::TdfDBFFields;
@@ -47,22 +49,60 @@ FileState StateOf(const std::string& path) {
   return s;
 }
 
+struct DbfVtab;
+
+// What the module keeps for one connection: its planning choice, its tables
+// and how many cursors are open. When the last cursor closes a statement (or
+// its reading phase) is over: the tables' spare handles are closed and their
+// files are looked at again by the next statement.
+struct ModuleState {
+  bool planLookups = true;
+  int openCursors = 0;
+  std::unordered_set<DbfVtab*> tables;
+};
+
 struct DbfVtab {
   sqlite3_vtab base{};
+  ModuleState* module = nullptr;
   sqlite3* db = nullptr;
   std::string path;
   CodePage codePage = CodePage::Cp1251;
   std::vector<TdfDBFFields> fields;
   uint8_t version = 0;
+  std::vector<PlanColumn> planColumns;
+  // False: every plan is a scan (the connection was registered so).
+  bool planLookups = true;
   // The open writer while a write transaction runs.
   std::unique_ptr<DFO_dBHandler> writer;
-  // Equality look-ups: how often each column was filtered on in this file
-  // state, and the hash indexes built from the second time on.
-  FileState indexedState;
+  // What is known of the file in this state: equality look-ups (how often
+  // each column was filtered on, and the hash indexes built from the second
+  // time on), the record count and the distinct values of columns.
+  FileState knownState;
   std::unordered_map<int, int> filterCounts;
   // An index is the sorted (hash of key, record) pairs of a column: 12 bytes a
   // row. Hashes that collide only add candidates, which SQLite checks again.
   std::unordered_map<int, std::vector<std::pair<uint64_t, int32_t>>> indexes;
+  // Distinct non-null values of a column: exact once its index is built,
+  // else estimated from a sample of records.
+  std::unordered_map<int, double> distinct;
+  int32_t records = -1;
+  // True once a cursor of the running statement looked at the file state
+  // (a statement sees one state of the file; its own writes reset this).
+  bool stateChecked = false;
+  // A closed cursor's handle, taken by the next cursor of the same
+  // statement (a correlated subquery opens its cursor once per outer row).
+  std::unique_ptr<DFO_dBHandler> spare;
+};
+
+// One value test of a plan on the current record (plan tests other than the
+// look-up): equality by look-up key, ranges on a number or an ISO text.
+struct ValueTest {
+  char op = '=';
+  int column = 0;
+  std::string key;      // '=': the value's look-up key
+  bool number = false;  // a range: compare numbers (else text)
+  long double bound = 0;
+  std::string text;
 };
 
 struct DbfCursor {
@@ -76,6 +116,8 @@ struct DbfCursor {
   // A scan filtered on one column's key.
   int keyColumn = -1;
   std::string key;
+  // Further tests every record must pass.
+  std::vector<ValueTest> tests;
   // A scan filtered on one character field's stored bytes (equality with a
   // text value, LIKE, GLOB): only records that pass reach SQLite.
   const TdfDBFFields* rawColumn = nullptr;
@@ -133,18 +175,28 @@ const char* DeclaredType(const DbfVtab& vt, const TdfDBFFields& f) {
 
 // The normal form of a value for equality look-ups: numbers by value, text as
 // it is; two values SQLite may find equal always get the same key.
+// A number's key is "n:" and the bytes of the double (0 and -0 alike).
 std::string KeyOfNumber(double v) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "n:%.17g", v);
-  return buf;
+  if (v == 0) v = 0;
+  std::string key("n:", 2);
+  key.append(reinterpret_cast<const char*>(&v), sizeof v);
+  return key;
+}
+
+bool NumberOfKey(const std::string& key, double& v) {
+  if (key.size() != 2 + sizeof v || key.compare(0, 2, "n:") != 0) return false;
+  std::memcpy(&v, key.data() + 2, sizeof v);
+  return true;
 }
 
 std::string KeyOfText(std::string_view text) {
   std::string_view t = TrimBlanks(text);
+  // SQLite reads "+12" as a number where a column wants one; so must the key.
+  if (t.size() > 1 && t.front() == '+' && t[1] != '-' && t[1] != '+') t.remove_prefix(1);
   double v = 0;
   if (!t.empty()) {
     auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (ec == std::errc() && p == t.data() + t.size()) return KeyOfNumber(v);
+    if (ec == std::errc() && p == t.data() + t.size() && std::isfinite(v)) return KeyOfNumber(v);
   }
   return "t:" + std::string(text);
 }
@@ -181,7 +233,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       return false;
     }
     std::string& utf8 = scratch;
-    dbf::DecodeToUtf8(s, vt.codePage, utf8);
+    bytes::DecodeToUtf8(s, vt.codePage, utf8);
     if (key) *key = KeyOfText(utf8);
     if (ctx) sqlite3_result_text(ctx, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     return true;
@@ -279,7 +331,7 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
   };
   if (type == SQLITE_NULL) {
     if (IsMemo(vt, f)) {
-      t.WriteMemo(n, "", 0);
+      t.PutMemoBlock(n, 0);
     } else if (t.IsBinaryField(f)) {
       t.PutNumeric(n, 0);
     } else {
@@ -288,7 +340,7 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
     return;
   }
   if (IsMemo(vt, f)) {
-    std::string data = f.type == 'M' ? dbf::EncodeFromUtf8(text(), vt.codePage)
+    std::string data = f.type == 'M' ? bytes::EncodeFromUtf8(text(), vt.codePage)
                                      : std::string(static_cast<const char*>(sqlite3_value_blob(v)),
                                                    static_cast<size_t>(sqlite3_value_bytes(v)));
     t.WriteMemo(n, data.data(), static_cast<int32_t>(data.size()));
@@ -322,7 +374,7 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
       }
       return;
     default:
-      t.PutFieldRaw(n, dbf::EncodeFromUtf8(text(), vt.codePage));
+      t.PutFieldRaw(n, bytes::EncodeFromUtf8(text(), vt.codePage));
   }
 }
 
@@ -333,7 +385,8 @@ std::unique_ptr<DFO_dBHandler> OpenTable(const DbfVtab& vt, bool write) {
   return t;
 }
 
-int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
+int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out,
+            char** err) {
   if (argc < 4) {
     *err = sqlite3_mprintf("dbf: a file name is needed");
     return SQLITE_ERROR;
@@ -353,6 +406,8 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
   };
   auto vt = std::make_unique<DbfVtab>();
   vt->db = db;
+  vt->module = static_cast<ModuleState*>(aux);
+  vt->planLookups = vt->module->planLookups;
   vt->path = unquote(argv[3]);
   std::string cp = argc > 4 ? unquote(argv[4]) : "1251";
   try {
@@ -367,6 +422,14 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     *err = sqlite3_mprintf("%s", e.what());
     return SQLITE_ERROR;
   }
+  for (const TdfDBFFields& f : vt->fields) {
+    PlanColumn pc;
+    const std::string_view declared = DeclaredType(*vt, f);
+    pc.character = f.type == 'C';
+    pc.numeric = !IsMemo(*vt, f) && (declared == "INTEGER" || declared == "REAL");
+    pc.date = f.type == 'D';
+    vt->planColumns.push_back(pc);
+  }
   std::string ddl = "CREATE TABLE x(";
   for (size_t i = 0; i < vt->fields.size(); ++i) {
     if (i) ddl += ", ";
@@ -379,12 +442,14 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     *err = sqlite3_mprintf("dbf: cannot declare %s", ddl.c_str());
     return rc;
   }
+  vt->module->tables.insert(vt.get());
   *out = &vt.release()->base;
   return SQLITE_OK;
 }
 
 int Disconnect(sqlite3_vtab* v) {
   std::unique_ptr<DbfVtab> owned(VtabOf(v));
+  owned->module->tables.erase(owned.get());
   return SQLITE_OK;
 }
 
@@ -392,67 +457,164 @@ int Disconnect(sqlite3_vtab* v) {
 constexpr char kLikeScan[] = "like";
 constexpr char kGlobScan[] = "glob";
 
-int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
-  DbfVtab& vt = *VtabOf(v);
-  int chosen = -1;
-  for (int i = 0; i < info->nConstraint; ++i) {
-    const auto& c = info->aConstraint[i];
-    if (!c.usable || c.op != SQLITE_INDEX_CONSTRAINT_EQ) continue;
-    // The look-up keys compare exactly; another collation is left to SQLite.
-    const char* collation = sqlite3_vtab_collation(info, i);
-    if (collation && sqlite3_stricmp(collation, "BINARY") != 0) continue;
-    if (c.iColumn == -1) {
-      chosen = i;
-      break;
-    }
-    if (chosen < 0 && c.iColumn >= 0 && c.iColumn < static_cast<int>(vt.fields.size())) chosen = i;
-  }
-  if (chosen >= 0) {
-    info->aConstraintUsage[chosen].argvIndex = 1;
-    info->aConstraintUsage[chosen].omit = 0;
-    const int col = info->aConstraint[chosen].iColumn;
-    info->idxNum = col == -1 ? -1 : col + 1;
-    info->estimatedCost = col == -1 ? 1.0 : 10.0;
-    info->estimatedRows = col == -1 ? 1 : 10;
-    return SQLITE_OK;
-  }
-  info->idxNum = 0;
-  info->estimatedCost = 1000000.0;
-  info->estimatedRows = 100000;
-  // A LIKE or GLOB on a character field: the scan tests the pattern's literal
-  // parts on the stored bytes. SQLite still evaluates the pattern itself.
-  for (int i = 0; i < info->nConstraint; ++i) {
-    const auto& c = info->aConstraint[i];
-    if (!c.usable || c.iColumn < 0 || c.iColumn >= static_cast<int>(vt.fields.size())) continue;
-    if (c.op != SQLITE_INDEX_CONSTRAINT_LIKE && c.op != SQLITE_INDEX_CONSTRAINT_GLOB) continue;
-    if (vt.fields[static_cast<size_t>(c.iColumn)].type != 'C') continue;
-    info->aConstraintUsage[i].argvIndex = 1;
-    info->aConstraintUsage[i].omit = 0;
-    info->idxNum = c.iColumn + 1;
-    info->idxStr = const_cast<char*>(c.op == SQLITE_INDEX_CONSTRAINT_LIKE ? kLikeScan : kGlobScan);
-    info->needToFreeIdxStr = 0;
-    info->estimatedCost = 500000.0;
-    info->estimatedRows = 10000;
-    break;
-  }
-  return SQLITE_OK;
+// Forgets what was known of the file when it changed since. A running
+// statement looks once (inStatement); planning looks every time.
+void Revalidate(DbfVtab& vt, bool inStatement) {
+  if (inStatement && vt.stateChecked) return;
+  const FileState now = StateOf(vt.path);
+  vt.stateChecked = inStatement;
+  if (now == vt.knownState) return;
+  vt.indexes.clear();
+  vt.filterCounts.clear();
+  vt.distinct.clear();
+  vt.records = -1;
+  vt.spare.reset();
+  vt.knownState = now;
 }
 
-int Open(sqlite3_vtab* v, sqlite3_vtab_cursor** out) {
-  auto c = std::make_unique<DbfCursor>();
+// After a write of the table: nothing known of the file holds.
+void ForgetFile(DbfVtab& vt) {
+  vt.indexes.clear();
+  vt.filterCounts.clear();
+  vt.distinct.clear();
+  vt.records = -1;
+  vt.spare.reset();
+  vt.stateChecked = false;
+  vt.knownState = FileState{};
+}
+
+// The records of the table and, with column >= 0, an estimate of the
+// column's distinct values from up to 1,000 records spread over the table
+// (every record of a smaller table): d / (1 - (1 - q) f1 / k) for d distinct
+// values in k records of which f1 were seen once, q the share of the table
+// read, so a column whose sample is all singletons counts as unique.
+void SampleTable(DbfVtab& vt, int column) {
+  auto t = OpenTable(vt, false);
+  t->UseRecordBuffer(false);
+  vt.records = t->RecordCount();
+  if (column < 0) return;
+  const int64_t n = vt.records;
+  const int64_t k = std::min<int64_t>(n, 1000);
+  std::unordered_map<std::string, int> seen;
+  int64_t taken = 0;
+  std::string key, scratch;
+  for (int64_t i = 0; i < k; ++i) {
+    t->GoTo(static_cast<int32_t>(1 + i * n / k));
+    if (t->CurrentRecordDeleted()) continue;
+    ++taken;
+    if (ColumnValue(vt, *t, column, nullptr, &key, scratch)) ++seen[key];
+  }
+  double d = static_cast<double>(seen.size());
+  if (taken > 0 && k < n) {
+    double once = 0;
+    for (const auto& entry : seen) once += entry.second == 1;
+    const double q = static_cast<double>(taken) / static_cast<double>(n);
+    const double denominator = 1 - (1 - q) * once / static_cast<double>(taken);
+    d = denominator > 0 ? d / denominator : static_cast<double>(n);
+  }
+  vt.distinct[column] = std::clamp(d, 1.0, std::max(1.0, static_cast<double>(n)));
+}
+
+int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
+  DbfVtab& vt = *VtabOf(v);
+  std::vector<OfferedConstraint> offered;
+  for (int i = 0; i < info->nConstraint; ++i) {
+    const auto& c = info->aConstraint[i];
+    OfferedConstraint o;
+    o.column = c.iColumn;
+    o.op = c.op;
+    o.usable = c.usable != 0 && vt.planLookups;
+    // The look-up keys compare exactly; another collation is left to SQLite.
+    const char* collation = sqlite3_vtab_collation(info, i);
+    o.binary = !collation || sqlite3_stricmp(collation, "BINARY") == 0;
+    o.inList = o.usable && c.op == SQLITE_INDEX_CONSTRAINT_EQ && sqlite3_vtab_in(info, i, -1);
+    offered.push_back(o);
+  }
+  VtabPlan plan;
   try {
-    c->table = OpenTable(*VtabOf(v), false);
+    Revalidate(vt, false);
+    if (vt.records < 0) SampleTable(vt, -1);
+    plan = ChooseVtabPlan(offered, vt.planColumns, vt.records, [&](int column) {
+      if (!vt.distinct.count(column)) SampleTable(vt, column);
+      return vt.distinct[column];
+    });
   } catch (const EDbfError& e) {
     SetError(v, e.what());
     return SQLITE_ERROR;
   }
+  for (size_t arg = 0; arg < plan.args.size(); ++arg) {
+    info->aConstraintUsage[plan.args[arg]].argvIndex = static_cast<int>(arg) + 1;
+    info->aConstraintUsage[plan.args[arg]].omit = 0;
+  }
+  info->idxNum = plan.idxNum;
+  if (!plan.idxStr.empty()) {
+    info->idxStr = sqlite3_mprintf("%s", plan.idxStr.c_str());
+    info->needToFreeIdxStr = 1;
+  }
+  info->estimatedCost = plan.cost;
+  info->estimatedRows = static_cast<sqlite3_int64>(plan.rows);
+  return SQLITE_OK;
+}
+
+int Open(sqlite3_vtab* v, sqlite3_vtab_cursor** out) {
+  DbfVtab& vt = *VtabOf(v);
+  auto c = std::make_unique<DbfCursor>();
+  try {
+    if (vt.spare) {
+      c->table = std::move(vt.spare);
+    } else {
+      c->table = OpenTable(vt, false);
+    }
+  } catch (const EDbfError& e) {
+    SetError(v, e.what());
+    return SQLITE_ERROR;
+  }
+  ++vt.module->openCursors;
   *out = &c.release()->base;
   return SQLITE_OK;
 }
 
-int Close(sqlite3_vtab_cursor* c) {
-  std::unique_ptr<DbfCursor> owned(CursorOf(c));
+int Close(sqlite3_vtab_cursor* cur) {
+  std::unique_ptr<DbfCursor> owned(CursorOf(cur));
+  DbfVtab& vt = *VtabOf(cur->pVtab);
+  if (!vt.spare) vt.spare = std::move(owned->table);
+  ModuleState& module = *vt.module;
+  if (--module.openCursors > 0) return SQLITE_OK;
+  module.openCursors = 0;
+  for (DbfVtab* table : module.tables) {
+    table->spare.reset();
+    table->stateChecked = false;
+  }
   return SQLITE_OK;
+}
+
+// True when the current record may pass every further test of the cursor.
+bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
+  std::string key;
+  for (const ValueTest& test : c.tests) {
+    // NULL is neither equal to a value nor within a range.
+    if (!ColumnValue(vt, t, test.column, nullptr, &key, c.scratch)) return false;
+    if (test.op == '=') {
+      if (key != test.key) return false;
+      continue;
+    }
+    int order = 0;
+    if (test.number) {
+      double x = 0;
+      if (!NumberOfKey(key, x)) continue;
+      const long double value = x;
+      order = value < test.bound ? -1 : (value > test.bound ? 1 : 0);
+    } else {
+      if (key.compare(0, 2, "t:") != 0) continue;
+      order = std::string_view(key).substr(2).compare(test.text);
+    }
+    const bool passes = test.op == '<'   ? order < 0
+                        : test.op == '{' ? order <= 0
+                        : test.op == '>' ? order > 0
+                                         : order >= 0;
+    if (!passes) return false;
+  }
+  return true;
 }
 
 // Moves the cursor to the next row that may match.
@@ -463,7 +625,7 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
       int32_t r = c.candidates[c.nextCandidate++];
       if (r > t.RecordCount()) continue;
       t.GoTo(r);
-      if (!t.CurrentRecordDeleted()) {
+      if (!t.CurrentRecordDeleted() && PassesTests(c, vt, t)) {
         c.eof = false;
         return;
       }
@@ -471,22 +633,16 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     c.eof = true;
     return;
   }
+  std::string key;
   for (t.GoTo(first ? dbf::kMoveFirst : dbf::kMoveNext); !t.Eof() && !t.Bof();
        t.GoTo(dbf::kMoveNext)) {
     if (t.RecordCount() == 0) break;
     if (c.rawFilter) {
-      if (c.rawFilter->Passes(t.RawField(*c.rawColumn))) {
-        c.eof = false;
-        return;
-      }
-      continue;
+      if (!c.rawFilter->Passes(t.RawField(*c.rawColumn))) continue;
+    } else if (c.keyColumn >= 0) {
+      if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch) || key != c.key) continue;
     }
-    if (c.keyColumn < 0) {
-      c.eof = false;
-      return;
-    }
-    std::string key;
-    if (ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch) && key == c.key) {
+    if (PassesTests(c, vt, t)) {
       c.eof = false;
       return;
     }
@@ -512,6 +668,84 @@ std::optional<RawTextFilter> RawFilterOf(const DbfVtab& vt, int col, RawTextFilt
   return RawTextFilter::Make(kind, std::string_view(text, static_cast<size_t>(bytes)), vt.codePage);
 }
 
+// The test of one plan argument; false when it tests nothing SQLite's own
+// comparison would not (then SQLite alone decides). `none` is set when no
+// record can pass (a comparison with NULL).
+bool MakeTest(const DbfVtab& vt, const PlanTest& plan, sqlite3_value* value, ValueTest& test,
+              bool& none) {
+  test = ValueTest{};
+  test.op = plan.op;
+  test.column = plan.column;
+  const int type = sqlite3_value_type(value);
+  if (type == SQLITE_NULL) {
+    none = true;
+    return false;
+  }
+  if (plan.op == '=') return KeyOfValue(value, test.key);
+  if (plan.column < 0 || plan.column >= static_cast<int>(vt.planColumns.size())) return false;
+  const PlanColumn& column = vt.planColumns[static_cast<size_t>(plan.column)];
+  if (column.numeric && (type == SQLITE_INTEGER || type == SQLITE_FLOAT)) {
+    test.number = true;
+    test.bound = type == SQLITE_INTEGER ? static_cast<long double>(sqlite3_value_int64(value))
+                                        : static_cast<long double>(sqlite3_value_double(value));
+    return true;
+  }
+  if (column.date && type == SQLITE_TEXT) {
+    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    test.text.assign(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(value)));
+    return true;
+  }
+  return false;
+}
+
+// Prepares the cursor for an equality look-up of col: a scan filtered on
+// the value the first time in this file state, the column's hash index from
+// the second time on.
+void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value, const std::string& key) {
+  DFO_dBHandler& t = *c.table;
+  Revalidate(vt, true);
+  if (++vt.filterCounts[col] >= 2) {
+    auto found = vt.indexes.find(col);
+    if (found == vt.indexes.end()) {
+      std::vector<std::pair<uint64_t, int32_t>> index;
+      for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
+           t.GoTo(dbf::kMoveNext)) {
+        std::string k;
+        if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
+          index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
+        }
+      }
+      std::sort(index.begin(), index.end());
+      index.shrink_to_fit();
+      double distinct = 0;
+      for (size_t i = 0; i < index.size(); ++i) {
+        distinct += i == 0 || index[i].first != index[i - 1].first;
+      }
+      vt.distinct[col] = std::max(distinct, 1.0);
+      found = vt.indexes.emplace(col, std::move(index)).first;
+    }
+    const uint64_t h = std::hash<std::string>{}(key);
+    auto range =
+        std::equal_range(found->second.begin(), found->second.end(), std::make_pair(h, INT32_MIN),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
+    c.useCandidates = true;
+    c.nextCandidate = 0;
+    return;
+  }
+  // A text value that does not read as a number is compared on the stored
+  // bytes; the others by their look-up key.
+  if (key.compare(0, 2, "t:") == 0) {
+    c.rawFilter = RawFilterOf(vt, col, RawTextFilter::Kind::kEqual, value);
+  }
+  if (c.rawFilter) {
+    c.rawColumn = &vt.fields[static_cast<size_t>(col)];
+  } else {
+    c.keyColumn = col;
+    c.key = key;
+  }
+}
+
 int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
            sqlite3_value** argv) {
   DbfCursor& c = *CursorOf(cur);
@@ -521,6 +755,7 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
   c.keyColumn = -1;
   c.rawColumn = nullptr;
   c.rawFilter.reset();
+  c.tests.clear();
   c.eof = true;
   try {
     DFO_dBHandler& t = *c.table;
@@ -532,61 +767,35 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       }
       return SQLITE_OK;
     }
-    if (idxStr && idxNum > 0 && idxNum <= static_cast<int>(vt.fields.size()) && argc == 1) {
+    const bool like = idxStr && std::strcmp(idxStr, kLikeScan) == 0;
+    const bool glob = idxStr && std::strcmp(idxStr, kGlobScan) == 0;
+    if ((like || glob) && idxNum > 0 && idxNum <= static_cast<int>(vt.fields.size()) && argc == 1) {
       const int col = idxNum - 1;
-      const auto kind = std::strcmp(idxStr, kLikeScan) == 0 ? RawTextFilter::Kind::kLike
-                                                            : RawTextFilter::Kind::kGlob;
-      c.rawFilter = RawFilterOf(vt, col, kind, argv[0]);
+      c.rawFilter = RawFilterOf(
+          vt, col, like ? RawTextFilter::Kind::kLike : RawTextFilter::Kind::kGlob, argv[0]);
       if (c.rawFilter) c.rawColumn = &vt.fields[static_cast<size_t>(col)];
       Advance(c, vt, true);
       return SQLITE_OK;
     }
-    if (idxNum > 0 && argc == 1) {
-      std::string key;
-      if (!KeyOfValue(argv[0], key)) return SQLITE_OK;  // = NULL matches nothing
-      const int col = idxNum - 1;
-      FileState now = StateOf(vt.path);
-      if (!(now == vt.indexedState)) {
-        vt.indexes.clear();
-        vt.filterCounts.clear();
-        vt.indexedState = now;
-      }
-      if (++vt.filterCounts[col] >= 2) {
-        auto found = vt.indexes.find(col);
-        if (found == vt.indexes.end()) {
-          std::vector<std::pair<uint64_t, int32_t>> index;
-          for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
-               t.GoTo(dbf::kMoveNext)) {
-            std::string k;
-            if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
-              index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
-            }
-          }
-          std::sort(index.begin(), index.end());
-          index.shrink_to_fit();
-          found = vt.indexes.emplace(col, std::move(index)).first;
+    const std::vector<PlanTest> plan = ParsePlanTests(idxStr);
+    if (static_cast<int>(plan.size()) == argc) {
+      const bool lookup = idxNum == 1 && !plan.empty() && plan[0].op == '=' &&
+                          plan[0].column >= 0 &&
+                          plan[0].column < static_cast<int>(vt.fields.size());
+      ValueTest first;
+      for (size_t i = 0; i < plan.size(); ++i) {
+        ValueTest test;
+        bool none = false;
+        const bool made = MakeTest(vt, plan[i], argv[i], test, none);
+        if (none) return SQLITE_OK;  // = NULL or a range with NULL matches nothing
+        if (!made) continue;
+        if (lookup && i == 0) {
+          first = std::move(test);
+        } else {
+          c.tests.push_back(std::move(test));
         }
-        const uint64_t h = std::hash<std::string>{}(key);
-        auto range = std::equal_range(
-            found->second.begin(), found->second.end(), std::make_pair(h, INT32_MIN),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
-        c.useCandidates = true;
-        c.nextCandidate = 0;
-        Advance(c, vt, true);
-        return SQLITE_OK;
       }
-      // A text value that does not read as a number is compared on the
-      // stored bytes; the others by their look-up key.
-      if (key.compare(0, 2, "t:") == 0) {
-        c.rawFilter = RawFilterOf(vt, col, RawTextFilter::Kind::kEqual, argv[0]);
-      }
-      if (c.rawFilter) {
-        c.rawColumn = &vt.fields[static_cast<size_t>(col)];
-      } else {
-        c.keyColumn = col;
-        c.key = key;
-      }
+      if (lookup) StartLookup(c, vt, plan[0].column, argv[0], first.key);
     }
     Advance(c, vt, true);
   } catch (const EDbfError& e) {
@@ -639,8 +848,7 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
     if (!vt.writer) vt.writer = OpenTable(vt, true);
     DFO_dBHandler& t = *vt.writer;
     t.UseRecordBuffer(false);
-    vt.indexes.clear();
-    vt.filterCounts.clear();
+    ForgetFile(vt);
     if (argc == 1) {
       sqlite3_int64 r = sqlite3_value_int64(argv[0]);
       if (r < 1 || r > t.RecordCount()) return SQLITE_OK;
@@ -684,8 +892,7 @@ int Begin(sqlite3_vtab*) {
 int EndTransaction(sqlite3_vtab* v) {
   DbfVtab& vt = *VtabOf(v);
   vt.writer.reset();
-  vt.indexes.clear();
-  vt.filterCounts.clear();
+  ForgetFile(vt);
   return SQLITE_OK;
 }
 
@@ -714,9 +921,12 @@ sqlite3_module MakeModule() {
 
 }  // namespace
 
-int RegisterDbfModule(sqlite3* db) {
+int RegisterDbfModule(sqlite3* db, bool planLookups) {
   static const sqlite3_module kModule = MakeModule();
-  return sqlite3_create_module(db, "dbf", &kModule, nullptr);
+  auto state = std::make_unique<ModuleState>();
+  state->planLookups = planLookups;
+  return sqlite3_create_module_v2(db, "dbf", &kModule, state.release(),
+                                  [](void* p) { delete static_cast<ModuleState*>(p); });
 }
 
 }  // namespace kelmo::dbfsql

@@ -9,11 +9,16 @@
 // to the file at once (there is no rollback: a DBF table has no journal).
 //
 // A table is opened shared for each scan and closed when the scan ends, so no
-// handle is held between statements. Equality constraints are answered by a
-// scan the first time and by a hash index of the column from the second time
-// on within the same file state (nested-loop joins, IN subqueries), so a plain
-// scan keeps memory flat. A scan for a text value on a character field, and a
-// LIKE or GLOB on one, first tests each record's stored bytes
+// handle is held between statements. The plan of each scan (vtab_plan.h) uses
+// every equality constraint SQLite offers: the look-up goes by the column with
+// the most distinct values (estimated from a sample of records, exact once
+// the column's index exists) and the other values, and ranges on numeric and
+// date columns, are tested on each record. A look-up is answered by a scan the
+// first time and by a hash index of the column from the second time on
+// within the same file state (nested-loop joins, correlated subqueries, IN
+// subqueries), so a plain scan keeps memory flat and a join or a correlated
+// UPDATE runs in n log n whatever the order of its conditions. A scan for a text value on a
+// character field, and a LIKE or GLOB on one, first tests each record's stored bytes
 // (raw_text_filter.h) and decodes and hands to SQLite only the records that
 // may match; SQLite still evaluates the condition on them, so the rows are
 // those SQLite alone would give. Engine errors reach SQLite as the
@@ -22,12 +27,14 @@
 
 #include <sqlite3.h>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 
 namespace kelmo::dbfsql {
 
 // Registers the module "dbf" on the connection; tables are made with
-// CREATE VIRTUAL TABLE name USING dbf('<path>', '<866|1251>').
-int RegisterDbfModule(sqlite3* db);
+// CREATE VIRTUAL TABLE name USING dbf('<path>', '<866|1251>'). With
+// planLookups false every plan is a plain scan (the rows are the same; used
+// to compare).
+int RegisterDbfModule(sqlite3* db, bool planLookups = true);
 
 }  // namespace kelmo::dbfsql

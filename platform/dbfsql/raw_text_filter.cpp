@@ -57,12 +57,12 @@ uint32_t ReadCharacter(std::string_view s, size_t& i) {
   return u;
 }
 
-ByteCharacters MakeByteCharacters(dbf::CodePage cp) {
+ByteCharacters MakeByteCharacters(bytes::CodePage cp) {
   ByteCharacters table;
   std::string utf8;
   for (int b = 0; b < 256; ++b) {
     const char byte = static_cast<char>(b);
-    dbf::DecodeToUtf8(std::string_view(&byte, 1), cp, utf8);
+    bytes::DecodeToUtf8(std::string_view(&byte, 1), cp, utf8);
     size_t i = 0;
     const uint32_t u = utf8.empty() ? kNoCharacter : ReadCharacter(utf8, i);
     if (u == kNoCharacter || i != utf8.size()) {
@@ -74,10 +74,10 @@ ByteCharacters MakeByteCharacters(dbf::CodePage cp) {
   return table;
 }
 
-const ByteCharacters& ByteCharactersOf(dbf::CodePage cp) {
-  static const ByteCharacters k866 = MakeByteCharacters(dbf::CodePage::Cp866);
-  static const ByteCharacters k1251 = MakeByteCharacters(dbf::CodePage::Cp1251);
-  return cp == dbf::CodePage::Cp866 ? k866 : k1251;
+const ByteCharacters& ByteCharactersOf(bytes::CodePage cp) {
+  static const ByteCharacters k866 = MakeByteCharacters(bytes::CodePage::Cp866);
+  static const ByteCharacters k1251 = MakeByteCharacters(bytes::CodePage::Cp1251);
+  return cp == bytes::CodePage::Cp866 ? k866 : k1251;
 }
 
 // Lower case of the letters the two code pages hold (Latin, Cyrillic with
@@ -94,7 +94,7 @@ uint32_t FoldCase(uint32_t u) {
 }  // namespace
 
 std::optional<RawTextFilter> RawTextFilter::Make(Kind kind, std::string_view utf8,
-                                                 dbf::CodePage cp) {
+                                                 bytes::CodePage cp) {
   const ByteCharacters& bytes = ByteCharactersOf(cp);
   if (!bytes.oneToOne) return std::nullopt;
   if (kind != Kind::kEqual) utf8 = utf8.substr(0, utf8.find('\0'));

@@ -37,7 +37,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 
 namespace kelmo::dbfsql {
 
@@ -48,7 +48,7 @@ class RawTextFilter {
   // The test of a condition with the UTF-8 value (for LIKE and GLOB: the
   // pattern, up to its first NUL as SQLite reads it) on fields stored in cp.
   // Empty when the code page does not decode one byte to one character.
-  static std::optional<RawTextFilter> Make(Kind kind, std::string_view utf8, dbf::CodePage cp);
+  static std::optional<RawTextFilter> Make(Kind kind, std::string_view utf8, bytes::CodePage cp);
 
   // raw: the field's stored bytes, as wide as the field.
   bool Passes(std::string_view raw) const {

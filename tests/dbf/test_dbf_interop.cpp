@@ -9,13 +9,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf/date_values.h"
-#include "dbf_test_support.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
+#include "dbf_test_support.h"
 
 using namespace kelmo::dbf;
+using namespace kelmo::bytes;
 using kelmo::dbf::testing::ScratchFolder;
 
 namespace {
@@ -278,4 +279,101 @@ for kind in ('db3', 'fp', 'vfp'):
             "vfp|N1|1|1.5|100.0000|2012-01-01 10:00:00|memo 1/349\n"
             "vfp|N3|3|3.5|300.0000|2012-01-03 10:00:00|memo 3/349\n"
             "vfp|N4|4|4.5|400.0000|2012-01-04 10:00:00|memo 4/349\n");
+}
+
+// A copy keeps each record's deletion mark whatever the visibility setting,
+// and the peer sees the same live and deleted records in it.
+TEST(DbfInterop, CopyKeepsDeletionMarks) {
+  if (!PeerAvailable()) GTEST_SKIP() << "python3-dbf or Perl XBase is not installed";
+  ScratchFolder dir;
+  const std::string path = dir / "src.dbf";
+  {
+    DFO_DBFBuild b(path);
+    b.AddField("n", 'N', 5, 0);
+    b.AddField("note", 'M', 10, 0);
+    b.WriteFiles();
+  }
+  {
+    DFO_dBHandler t(path, false, true, "");
+    for (int i = 1; i <= 200; ++i) {
+      t.BlankRecord();
+      t.PutNumericByName("n", i);
+      t.PutFieldTextByName("note", i % 3 == 0 ? "memo " + std::to_string(i) : "");
+      t.Append();
+      if (i % 22 == 0) t.DeleteRecord();
+    }
+    ASSERT_TRUE(t.UseDeleted());
+    t.CopyFile(dir / "visible.dbf", "");
+    t.SetUseDeleted(false);
+    t.CopyFile(dir / "live.dbf", "");
+  }
+  const std::string out = RunPeer(dir, R"(
+import dbf
+for name in ('visible', 'live'):
+    t = dbf.Table(name + '.dbf')
+    t.open()
+    dead = [int(r['n']) for r in t if dbf.is_deleted(r)]
+    memos = sum(1 for r in t if r['note'].strip())
+    print(name, len(t), dead, memos)
+    t.close()
+)");
+  EXPECT_EQ(out,
+            "visible 200 [22, 44, 66, 88, 110, 132, 154, 176, 198] 66\n"
+            "live 191 [] 63\n");
+}
+
+// Empty memos are stored as blank pointers, on every way of writing them, and
+// the peer reads those records; a pointer written as "0" by another program
+// still reads as no memo.
+TEST(DbfInterop, EmptyMemoPointersAreBlank) {
+  if (!PeerAvailable()) GTEST_SKIP() << "python3-dbf or Perl XBase is not installed";
+  ScratchFolder dir;
+  for (int kind = 0; kind < 2; ++kind) {
+    const std::string path = dir / ("m" + std::to_string(kind) + ".dbf");
+    {
+      std::unique_ptr<DFO_DBFBuild> b;
+      if (kind == 0) b = std::make_unique<DFO_DBFBuild>(path);
+      if (kind == 1) b = std::make_unique<DFO_DBFoxBuild>(path);
+      b->AddField("n", 'N', 3, 0);
+      b->AddField("note", 'M', 10, 0);
+      b->WriteFiles();
+    }
+    DFO_dBHandler t(path, false, true, "");
+    const int note = t.FieldNumber("note");
+    t.BlankRecord();
+    t.PutNumericByName("n", 1);
+    t.PutFieldTextByName("note", "");  // inserted empty
+    t.Append();
+    t.BlankRecord();
+    t.PutNumericByName("n", 2);
+    t.PutFieldTextByName("note", "text");
+    t.Append();
+    t.PutFieldTextByName("note", "");  // updated to empty
+    t.WriteRecord(2);
+    t.BlankRecord();
+    t.PutNumericByName("n", 3);
+    t.PutFieldRaw(note, "         0");  // as another program wrote it
+    t.Append();
+    EXPECT_EQ(t.MemoBlockOf(note), 0);
+    EXPECT_EQ(t.FieldText(note), "");
+    t.BlankRecord();
+    t.PutNumericByName("n", 4);
+    t.Append();
+    t.DeleteRecord();
+    t.Pack();
+    ASSERT_EQ(t.RecordCount(), 3);
+    for (int r = 1; r <= 3; ++r) {
+      t.GoTo(r);
+      EXPECT_EQ(t.GetFieldRaw(note), std::string(10, ' ')) << kind << " record " << r;
+    }
+  }
+  const std::string out = RunPeer(dir, R"(
+import dbf
+for name in ('m0', 'm1'):
+    t = dbf.Table(name + '.dbf')
+    t.open()
+    print(name, [(int(r['n']), r['note'].strip()) for r in t])
+    t.close()
+)");
+  EXPECT_EQ(out, "m0 [(1, ''), (2, ''), (3, '')]\nm1 [(1, ''), (2, ''), (3, '')]\n");
 }

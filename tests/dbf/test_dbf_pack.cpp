@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf/dbf_dataset.h"
 #include "dbf/dbf_errors.h"
 #include "dbf_test_support.h"
@@ -12,6 +12,7 @@
 #include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
+using namespace kelmo::bytes;
 using kelmo::dbf::testing::ReadAll;
 using kelmo::dbf::testing::ScratchFolder;
 

@@ -2,10 +2,11 @@
 // second cursor over a table.
 #include <gtest/gtest.h>
 
-#include "index_test_support.h"
+#include "dbf/dbf_errors.h"
 #include "dbf/locate_clone.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_index_list.h"
+#include "index_test_support.h"
 
 using namespace kelmo::dbf;
 using namespace kelmo::dbf::testing;
@@ -87,3 +88,68 @@ TEST_F(Locate, LocateObjectsScanOrSeek) {
 }
 
 }  // namespace
+
+// A clone dataset stands on the source's record in the source's order and
+// moves on its own; reset, it starts at the first physical record without
+// filtering. A read-only clone refuses edits; a clone of an exclusive table
+// cannot open it.
+TEST(CloneDataset, SecondCursorOverADataset) {
+  const std::string folder = TempPath("clone");
+  std::filesystem::create_directories(folder);
+  const std::string path = folder + "/towns.dbf";
+  {
+    DFO_DBFBuild build(path);
+    build.AddField("NAME", 'C', 10, 0);
+    build.WriteFiles();
+    DFO_dBHandler t(path, false, true, "");
+    for (const char* n : {"Tomsk", "Omsk", "Kazan", "Perm"}) {
+      t.BlankRecord();
+      t.PutFieldTextByName("NAME", n);
+      t.Append();
+    }
+    t.Indexes().CreateIndexFile(folder + "/towns.ndx", "TOWNS", "NAME", false, true, "");
+  }
+  TDbfDataSet source;
+  source.SetDatabaseName(folder);
+  source.SetTableName("towns.dbf");
+  source.Open();
+  source.Table()->Indexes().OpenIndexFile(folder + "/towns.ndx");
+  source.Table()->Indexes().SetCurrentTag("TOWNS", false);
+  source.Resync();
+  source.Next();  // Omsk, after Kazan in name order
+  ASSERT_EQ(source.GetFieldData("NAME").text, "Omsk");
+  source.SetFiltered(true);
+  source.OnFilterRecord = [](DFO_dBHandler& t) { return t.FieldTextByName("NAME")[0] != 'T'; };
+
+  TCloneDbDataset clone;
+  clone.AssignClone(source, false);
+  EXPECT_TRUE(clone.Filtered());
+  EXPECT_EQ(clone.GetFieldData("NAME").text, "Omsk");
+  std::string order;
+  for (; !clone.Eof(); clone.Next()) order += clone.GetFieldData("NAME").text + " ";
+  EXPECT_EQ(order, "Omsk Perm ");  // name order, Tomsk filtered out
+  EXPECT_EQ(source.GetFieldData("NAME").text, "Omsk");
+  EXPECT_EQ(source.RecNo(), 2);
+
+  clone.AssignClone(source, true);
+  EXPECT_FALSE(clone.Filtered());
+  order.clear();
+  for (; !clone.Eof(); clone.Next()) order += clone.GetFieldData("NAME").text + " ";
+  EXPECT_EQ(order, "Tomsk Omsk Kazan Perm ");
+
+  EXPECT_THROW(clone.SetReadOnly(true), EDbfError);
+  clone.Close();
+  clone.SetReadOnly(true);
+  clone.AssignClone(source, true);
+  EXPECT_THROW(clone.Edit(), EDbfError);
+  clone.Close();
+
+  TDbfDataSet exclusive;
+  exclusive.SetDatabaseName(folder);
+  exclusive.SetTableName("towns.dbf");
+  source.Close();
+  exclusive.SetExclusive(true);
+  exclusive.Open();
+  EXPECT_THROW(clone.AssignClone(exclusive, true), EDbfError);
+  EXPECT_FALSE(clone.Active());
+}

@@ -5,13 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <random>
 
-#include "index_test_support.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 #include "dbf/table_index_list.h"
+#include "index_test_support.h"
 
 using namespace kelmo::dbf;
 using namespace kelmo::dbf::testing;
@@ -245,6 +246,65 @@ TEST_F(TableIndex, FindInTagAndRename) {
   auto header = ReadFile(TempPath("renamed.mdx"));
   EXPECT_EQ(header.substr(4, 8), std::string("RENAMED\0", 8));
   EXPECT_EQ(indexes->FindInTag("names", "DELTA"), 1);
+}
+
+// The table's own .mdx or .cdx sets the header's production-index flag; other
+// index files leave it alone. Renaming the table renames its memo file and
+// the index files that carry its name, and the flag survives a reopen.
+TEST(TableProductionIndex, FlagAndRenames) {
+  struct Case {
+    const char* index;
+    bool production;
+  };
+  const Case cases[] = {{"prod.mdx", true},
+                        {"PROD.CDX", true},
+                        {"other.mdx", false},
+                        {"prod.ntx", false},
+                        {"prod.ndx", false}};
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(ScratchDir() / "prod");
+    std::filesystem::create_directories(ScratchDir() / "prod");
+    const std::string path = TempPath("prod/prod.dbf");
+    {
+      DFO_DBFBuild build(path);
+      build.AddField("NAME", 'C', 12, 0);
+      build.AddField("NOTE", 'M', 10, 0);
+      build.WriteFiles();
+    }
+    auto flag = [](const std::string& p) { return ReadFile(p)[28] & 1; };
+    {
+      DFO_dBHandler t(path, false, true, "");
+      t.BlankRecord();
+      t.PutFieldTextByName("NAME", "ONE");
+      t.PutFieldTextByName("NOTE", "memo");
+      t.Append();
+      EXPECT_FALSE(t.HasProductionIndex());
+      ASSERT_EQ(t.Indexes().CreateIndexFile(TempPath(std::string("prod/") + c.index), "NAMES",
+                                            "NAME", false, true, ""),
+                0);
+      EXPECT_EQ(t.HasProductionIndex(), c.production) << c.index;
+      EXPECT_EQ(flag(path), c.production ? 1 : 0) << c.index;
+      t.Rename(TempPath("prod/moved.dbf"));
+    }
+    std::vector<std::string> files;
+    for (auto& e : std::filesystem::directory_iterator(ScratchDir() / "prod")) {
+      files.push_back(e.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    std::string index = c.index;
+    const std::string extension = index.substr(index.find('.'));
+    const bool follows = index.rfind("prod", 0) == 0 || index.rfind("PROD", 0) == 0;
+    std::vector<std::string> expected = {"moved.dbf", "moved.dbt",
+                                         follows ? "moved" + extension : index};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected) << c.index;
+    EXPECT_EQ(flag(TempPath("prod/moved.dbf")), c.production ? 1 : 0) << c.index;
+    DFO_dBHandler again(TempPath("prod/moved.dbf"), false, true, "");
+    EXPECT_EQ(again.HasProductionIndex(), c.production);
+    EXPECT_EQ(again.FieldTextByName("NOTE"), "");
+    again.GoTo(1);
+    EXPECT_EQ(again.FieldTextByName("NOTE"), "memo");
+  }
 }
 
 TEST_F(TableIndex, OpeningErrors) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 #include "domain/package_lists.h"
@@ -58,9 +58,9 @@ void WriteStacion(const QString& folder, const std::vector<DbfStay>& stays) {
   for (const DbfStay& s : stays) {
     t.BlankRecord();
     t.PutFieldTextByName("NOMIB", s.nomib);
-    t.PutFieldTextByName("FAMILY", dbf::EncodeFromUtf8(s.family, dbf::CodePage::Cp866));
-    t.PutFieldTextByName("NAME", dbf::EncodeFromUtf8(s.name, dbf::CodePage::Cp866));
-    t.PutFieldTextByName("FATHER", dbf::EncodeFromUtf8(s.father, dbf::CodePage::Cp866));
+    t.PutFieldTextByName("FAMILY", bytes::EncodeFromUtf8(s.family, bytes::CodePage::Cp866));
+    t.PutFieldTextByName("NAME", bytes::EncodeFromUtf8(s.name, bytes::CodePage::Cp866));
+    t.PutFieldTextByName("FATHER", bytes::EncodeFromUtf8(s.father, bytes::CodePage::Cp866));
     t.PutFieldTextByName("DR", s.dr);
     t.PutNumericByName("TIP_STAC", s.tipStac);
     t.PutFieldTextByName("IN_STAC", s.in);

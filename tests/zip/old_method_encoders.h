@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "zip/little_endian.h"
+#include "bytes/little_endian.h"
 #include "zip/zip_crypt.h"
 #include "zip/zip_records.h"
 

@@ -3,11 +3,11 @@
 // code pages of names, rebuilding from local headers.
 #include <gtest/gtest.h>
 
+#include "bytes/little_endian.h"
 #include "zip/file_helpers.h"
-#include "zip/little_endian.h"
 #include "zip/zip_reader.h"
-#include "zip_test_support.h"
 #include "zip/zip_writer.h"
+#include "zip_test_support.h"
 
 namespace kelmo::zip {
 namespace {
@@ -100,12 +100,12 @@ void Patch(const std::string& path, std::int64_t offset, const std::string& byte
 
 std::string Le32(std::uint32_t v) {
   std::string s(4, '\0');
-  PutLE32(reinterpret_cast<std::uint8_t*>(s.data()), v);
+  kelmo::bytes::PutLE32(reinterpret_cast<std::uint8_t*>(s.data()), v);
   return s;
 }
 std::string Le16(std::uint16_t v) {
   std::string s(2, '\0');
-  PutLE16(reinterpret_cast<std::uint8_t*>(s.data()), v);
+  kelmo::bytes::PutLE16(reinterpret_cast<std::uint8_t*>(s.data()), v);
   return s;
 }
 

@@ -2,12 +2,12 @@
 // by OEM mode, and the orders of sorted entry lists.
 #include <gtest/gtest.h>
 
+#include "bytes/little_endian.h"
 #include "zip/buffered_stream.h"
-#include "zip/little_endian.h"
 #include "zip/zip_reader.h"
 #include "zip/zip_records.h"
-#include "zip_test_support.h"
 #include "zip/zip_writer.h"
+#include "zip_test_support.h"
 
 namespace kelmo::zip {
 namespace {
@@ -36,11 +36,11 @@ TEST(ZipRecords, Zip64MarkersInHeaders) {
   TMemoryStream local;
   big.WriteLocalHeader(local);
   const std::uint8_t* p = local.Data().data();
-  EXPECT_EQ(GetLE32(p + 18), kMark32);  // both sizes marked in a local header
-  EXPECT_EQ(GetLE32(p + 22), kMark32);
-  EXPECT_EQ(GetLE16(p + 28), 4 + 16);
-  EXPECT_EQ(GetLE64(p + 30 + 7 + 4), 5ull << 30);
-  EXPECT_EQ(GetLE64(p + 30 + 7 + 12), 1000u);
+  EXPECT_EQ(kelmo::bytes::GetLE32(p + 18), kMark32);  // both sizes marked in a local header
+  EXPECT_EQ(kelmo::bytes::GetLE32(p + 22), kMark32);
+  EXPECT_EQ(kelmo::bytes::GetLE16(p + 28), 4 + 16);
+  EXPECT_EQ(kelmo::bytes::GetLE64(p + 30 + 7 + 4), 5ull << 30);
+  EXPECT_EQ(kelmo::bytes::GetLE64(p + 30 + 7 + 12), 1000u);
   local.SetPosition(0);
   TZipHeaderInfo back;
   ASSERT_TRUE(back.ReadLocalHeader(local));

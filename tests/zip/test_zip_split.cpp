@@ -3,10 +3,10 @@
 // split archives read here.
 #include <gtest/gtest.h>
 
-#include "zip/little_endian.h"
+#include "bytes/little_endian.h"
 #include "zip/zip_reader.h"
-#include "zip_test_support.h"
 #include "zip/zip_writer.h"
+#include "zip_test_support.h"
 
 namespace kelmo::zip {
 namespace {
@@ -44,7 +44,8 @@ TEST(ZipSplit, StandardNamesPartSizesAndReadBack) {
   EXPECT_EQ(fs::file_size(dir / "pack.zip.z01"), 100000u);
   EXPECT_EQ(fs::file_size(dir / "pack.zip.z02"), 100000u);
   std::string first = ReadFile(dir / "pack.zip.z01");
-  EXPECT_EQ(GetLE32(reinterpret_cast<const std::uint8_t*>(first.data())), kSpanSignature);
+  EXPECT_EQ(kelmo::bytes::GetLE32(reinterpret_cast<const std::uint8_t*>(first.data())),
+            kSpanSignature);
 
   TQorUnZip u;
   u.SetZipName(dir / "pack.zip");

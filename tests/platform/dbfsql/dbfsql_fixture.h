@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 
@@ -41,12 +41,12 @@ inline const Case kCases[] = {
 };
 
 inline void Put(dbf::DFO_dBHandler& t, const char* field, const std::string& utf8,
-                dbf::CodePage cp) {
-  t.PutFieldTextByName(field, dbf::EncodeFromUtf8(utf8, cp));
+                bytes::CodePage cp) {
+  t.PutFieldTextByName(field, bytes::EncodeFromUtf8(utf8, cp));
 }
 
 inline void BuildRegistryFolder(const QString& folder) {
-  using dbf::CodePage;
+  using bytes::CodePage;
   const std::string dir = QDir(folder).absolutePath().toStdString() + "/";
   {
     dbf::DFO_DBFBuild b(dir + "stacion.dbf");
@@ -145,7 +145,7 @@ inline void BuildRegistryFolder(const QString& folder) {
       t.PutFieldTextByName("DATA_OPER", "20120107");
       Put(t, "FIO", "Хирург " + std::to_string(i), CodePage::Cp1251);
       t.PutFieldTextByName("NOTE",
-                           dbf::EncodeFromUtf8("заметка " + std::to_string(i), CodePage::Cp1251));
+                           bytes::EncodeFromUtf8("заметка " + std::to_string(i), CodePage::Cp1251));
       t.Append();
     }
   }

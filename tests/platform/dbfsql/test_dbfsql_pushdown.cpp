@@ -13,12 +13,12 @@
 #include <variant>
 #include <vector>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbfsql/dbf_vtab.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 
-using kelmo::dbf::CodePage;
+using kelmo::bytes::CodePage;
 
 namespace {
 
@@ -67,8 +67,8 @@ class DbfSqlPushdown : public ::testing::Test {
         t.PutNumericByName("NUM", ++i);
         t.Append();
       };
-      for (const char* n : kNames) add(kelmo::dbf::EncodeFromUtf8(n, cp));
-      add(kelmo::dbf::EncodeFromUtf8(std::string(kEmbeddedNul, sizeof kEmbeddedNul - 1), cp));
+      for (const char* n : kNames) add(kelmo::bytes::EncodeFromUtf8(n, cp));
+      add(kelmo::bytes::EncodeFromUtf8(std::string(kEmbeddedNul, sizeof kEmbeddedNul - 1), cp));
       // A field of NULs reads as blank, one of spaces and a NUL as blank too.
       add(std::string(12, '\0'));
       add(std::string("   \0", 4));

@@ -287,7 +287,7 @@ TEST_F(DbfSqlStatements, InsertAndDeleteWriteBack) {
     mtl.GoTo(kelmo::dbf::kMoveLast);
     EXPECT_EQ(mtl.GetNumericByName("ID"), 42);
     EXPECT_EQ(mtl.GetFieldRawByName("STAC_DIAG"),
-              kelmo::dbf::EncodeFromUtf8("Ж10     ", kelmo::dbf::CodePage::Cp1251).substr(0, 7));
+              kelmo::bytes::EncodeFromUtf8("Ж10     ", kelmo::bytes::CodePage::Cp1251).substr(0, 7));
     DFO_dBHandler st(Path("stacion.dbf"), false, true, "");
     st.GoTo(2);
     EXPECT_TRUE(st.CurrentRecordDeleted());

@@ -1,9 +1,11 @@
-// Explicit little-endian reads and writes of the zip records' integers.
+// Explicit little-endian (and the one big-endian) reads and writes of the
+// integers and doubles in on-disk records, independent of the host's order.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
-namespace kelmo::zip {
+namespace kelmo::bytes {
 
 inline std::uint16_t GetLE16(const std::uint8_t* p) {
   return static_cast<std::uint16_t>(p[0] | p[1] << 8);
@@ -25,5 +27,18 @@ inline void PutLE32(std::uint8_t* p, std::uint32_t v) {
 inline void PutLE64(std::uint8_t* p, std::uint64_t v) {
   for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
+inline std::uint32_t GetBE32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+         static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+}
+inline void PutBE32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+inline double GetLEDouble(const std::uint8_t* p) {
+  return std::bit_cast<double>(GetLE64(p));
+}
+inline void PutLEDouble(std::uint8_t* p, double v) {
+  PutLE64(p, std::bit_cast<std::uint64_t>(v));
+}
 
-}  // namespace kelmo::zip
+}  // namespace kelmo::bytes

@@ -1,0 +1,74 @@
+// The plan the "dbf" module offers SQLite for one set of constraints
+// (xBestIndex), kept apart from the module so that the choice can be read and
+// tested on its own.
+//
+// A plan uses every usable equality constraint on a column (several columns
+// at once): the look-up goes by the most selective column, the one with the
+// most distinct values (ties go to the lower column number, so the choice
+// never depends on the order in which a statement writes its conditions),
+// and the other columns' values are tested on each candidate record before
+// SQLite sees it. An IN list is used only on the look-up column; elsewhere
+// SQLite tests it. A range (<, <=, >, >=) on a numeric or date column is
+// tested on each record the same way. SQLite still evaluates every condition
+// itself, so these tests only spare it records that cannot match.
+//
+// The estimates: a scan costs one unit a record; a look-up costs the log of
+// the table plus the records per value of its column; the rows expected are
+// the table's records divided by the distinct values of every column used
+// (at least one). So a correlated subquery or the inner side of a join goes
+// by its most selective column, and SQLite puts on the outer side the table
+// whose scan is cheapest.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kelmo::dbfsql {
+
+// One constraint as SQLite offers it.
+struct OfferedConstraint {
+  int column = 0;        // -1: the rowid
+  unsigned char op = 0;  // SQLITE_INDEX_CONSTRAINT_*
+  bool usable = false;
+  bool binary = true;   // compared with the BINARY collation
+  bool inList = false;  // an IN (...) constraint
+};
+
+// What the module knows of a column when it plans.
+struct PlanColumn {
+  bool character = false;  // a character field (patterns are tested on its bytes)
+  bool numeric = false;    // read as INTEGER or REAL
+  bool date = false;       // read as ISO date text
+};
+
+struct VtabPlan {
+  // 0: scan; -1: the rowid; else as below. The statement's argument i is the
+  // value of constraint args[i].
+  int idxNum = 0;
+  // "like" or "glob" for a pattern scan (idxNum is the column + 1); for a
+  // plan with value tests, "k:" then one "<op><column>" per argument, the
+  // first the look-up column when idxNum is 1 (else every test is made on a
+  // scan). Ops: '=', '<', '{' (<=), '>', '}' (>=).
+  std::string idxStr;
+  std::vector<int> args;
+  double cost = 0;
+  double rows = 0;
+};
+
+// records: the table's records; distinctOf(column): the estimated distinct
+// values of a column (at least 1), asked only for columns with a usable
+// equality constraint.
+VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
+                        const std::vector<PlanColumn>& columns, double records,
+                        const std::function<double(int)>& distinctOf);
+
+// One value test of a plan: the op character and the column.
+struct PlanTest {
+  char op = '=';
+  int column = 0;
+};
+// The tests of a plan's idxStr ("k:..."); empty for any other text.
+std::vector<PlanTest> ParsePlanTests(const char* idxStr);
+
+}  // namespace kelmo::dbfsql
