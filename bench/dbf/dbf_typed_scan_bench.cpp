@@ -15,12 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "dbf/code_pages.h"
+#include "bytes/code_pages.h"
 #include "dbf/dbf_dataset.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
+using namespace kelmo::bytes;
 using Clock = std::chrono::steady_clock;
 
 namespace {
