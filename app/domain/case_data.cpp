@@ -14,9 +14,10 @@ namespace {
 // Whole days between two date-times, as the DBF-era date helpers count them:
 // the absolute difference in whole days, plus 1; 0 when a date is invalid.
 int DaysBetweenInclusive(const QDateTime& a, const QDateTime& b) {
+  // Each date is cut to its whole day first: a stay from 10:00 to 09:00 four
+  // days later counts four nights.
   if (!a.isValid() || !b.isValid()) return 0;
-  const qint64 ms = std::abs(a.msecsTo(b));
-  return static_cast<int>(ms / (24LL * 3600 * 1000)) + 1;
+  return static_cast<int>(std::abs(a.date().daysTo(b.date()))) + 1;
 }
 
 int ToInt(const QString& text) {
@@ -129,7 +130,7 @@ int AgeInYears(const QDate& birth, const QDate& onDate) {
 }
 
 int CountBedDays(int stacType, const QDateTime& admission, const QDateTime& discharge, int lpu,
-                 HolidayCalendar& calendar) {
+                 HolidayCalendar& calendar, SpecialDayInstitutions special) {
   int n = DaysBetweenInclusive(admission, discharge) - 1;
   if (stacType != 1 && admission.isValid() && discharge.isValid() &&
       admission.date() <= discharge.date()) {
@@ -142,7 +143,7 @@ int CountBedDays(int stacType, const QDateTime& admission, const QDateTime& disc
       } else if (daysOff.contains(d)) {
         --n;
       }
-      if (IsOrderedWorkingDay(lpu, d)) ++n;
+      if (IsOrderedWorkingDay(lpu, d, special)) ++n;
     }
     ++n;
   }

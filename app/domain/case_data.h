@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "institution_fixes.h"
 #include "money.h"
 
 namespace kelmo {
@@ -44,9 +45,11 @@ class HolidayCalendar {
 // round-the-clock stay (type 1) counts its nights (a same-day stay 1); the
 // other types count the days from admission to discharge, both included,
 // that are working days of the institution. Discharge before admission gives
-// 0. Cost: one holiday question per day of the stay.
+// 0. In a day hospital a holiday worked by order counts for the institutions
+// given (IsOrderedWorkingDay, institution_fixes.h). Cost: one holiday
+// question per day of the stay.
 int CountBedDays(int stacType, const QDateTime& admission, const QDateTime& discharge, int lpu,
-                 HolidayCalendar& calendar);
+                 HolidayCalendar& calendar, SpecialDayInstitutions special = {});
 
 // One exception row of qDial_Exeptions: a day and its day type.
 struct DayException {

@@ -19,14 +19,8 @@ const RehabilitationRecoding kRehabilitationRecodings[] = {
     {"2015", 9, {77, 124}},
 };
 
-struct OrderedWorkingDay {
-  int year, month, day;
-  std::initializer_list<int> lpuIds;
-};
-
-const OrderedWorkingDay kOrderedWorkingDays[] = {
-    {2009, 1, 11, {24, 25}},
-};
+// The holidays worked by order.
+const QDate kOrderedWorkingDays[] = {QDate(2009, 1, 11)};
 
 bool Listed(std::initializer_list<int> ids, int id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
@@ -42,9 +36,10 @@ bool RegistryNeedsRehabilitationRecoding(const QString& yearText, int monthIndex
   return false;
 }
 
-bool IsOrderedWorkingDay(int lpuId, const QDate& day) {
-  for (const OrderedWorkingDay& d : kOrderedWorkingDays)
-    if (day == QDate(d.year, d.month, d.day) && Listed(d.lpuIds, lpuId)) return true;
+bool IsOrderedWorkingDay(int lpuId, const QDate& day, SpecialDayInstitutions institutions) {
+  if (lpuId != institutions.first && lpuId != institutions.second) return false;
+  for (const QDate& worked : kOrderedWorkingDays)
+    if (day == worked) return true;
   return false;
 }
 

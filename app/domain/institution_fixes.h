@@ -14,8 +14,17 @@ namespace kelmo {
 // before the cases are selected.
 bool RegistryNeedsRehabilitationRecoding(const QString& yearText, int monthIndex, int lpuId);
 
-// A holiday on which the institution worked by order: its day-hospital bed
-// days count the day although the calendar says otherwise.
-bool IsOrderedWorkingDay(int lpuId, const QDate& day);
+// The two institutions a count of bed days takes as having worked the holiday
+// 11.01.2009 by order: the reception counts it for 24 and 25, the budget
+// intake's recount for 25 and 27.
+struct SpecialDayInstitutions {
+  int first = 24;
+  int second = 25;
+};
+inline constexpr SpecialDayInstitutions kBudgetRecountSpecialDay{25, 27};
+
+// A holiday on which one of the institutions worked by order: its
+// day-hospital bed days count the day although the calendar says otherwise.
+bool IsOrderedWorkingDay(int lpuId, const QDate& day, SpecialDayInstitutions institutions = {});
 
 }  // namespace kelmo

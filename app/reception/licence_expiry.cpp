@@ -19,7 +19,7 @@ const QStringList kLicencesSql = {
     QStringLiteral("select p.NAME, pl.DATE_END"),
     QStringLiteral("from PASS_LPU pl, PROFIL p"),
     QStringLiteral("where"),
-    QStringLiteral("  (pl.MZ in (1,3)) and"),
+    QStringLiteral("  (pl.MZ in (:mz1,:mz2)) and"),
     QStringLiteral("  (pl.PROF_CODE=p.TIP_PROF) and"),
     QStringLiteral("  (pl.LPU_CODE=:lpu) and"),
     QStringLiteral("  (pl.TIP_STAC=:tip_stac) and"),
@@ -41,9 +41,12 @@ QString Cell(const QString& text, int width) {
 }  // namespace
 
 QList<ExpiringLicence> FindExpiringLicences(FbDatabase& db, FbTransaction* tr, int lpuId,
-                                            int tipStac, const QDate& receptionDate) {
+                                            int tipStac, const QDate& receptionDate,
+                                            PassportKinds kinds) {
   FbQuery qLic(db, tr);
   qLic.setSql(kLicencesSql);
+  qLic.setParam(QStringLiteral("mz1"), kinds.first);
+  qLic.setParam(QStringLiteral("mz2"), kinds.second);
   qLic.setParam(QStringLiteral("lpu"), lpuId);
   qLic.setParam(QStringLiteral("tip_stac"), tipStac);
   qLic.setParam(QStringLiteral("d_priem"), receptionDate);

@@ -20,12 +20,20 @@ struct ExpiringLicence {
   QDate DateEnd;
 };
 
-// The institution's licences (MZ 1 or 3) of bed profiles for the in-patient
-// type that are valid on `receptionDate` and end on it or within the 30
-// days that follow, by end date and name. Raises DatabaseError. Cost: one
-// statement over PASS_LPU and PROFIL.
+// The two passport kinds (column MZ) whose licences count: 1 and 3 for the
+// reception, 2 and 3 for the budget intake.
+struct PassportKinds {
+  int first = 1;
+  int second = 3;
+};
+
+// The institution's licences (of the passport kinds) of bed profiles for the
+// in-patient type that are valid on `receptionDate` and end on it or within
+// the 30 days that follow, by end date and name. Raises DatabaseError. Cost:
+// one statement over PASS_LPU and PROFIL.
 QList<ExpiringLicence> FindExpiringLicences(FbDatabase& db, FbTransaction* tr, int lpuId,
-                                            int tipStac, const QDate& receptionDate);
+                                            int tipStac, const QDate& receptionDate,
+                                            PassportKinds kinds = {});
 
 // "<name>. Окончание лицензии: dd.mm.yyyy", the act's and the message's line.
 QString LicenceLine(const ExpiringLicence& licence);

@@ -12,6 +12,8 @@
 namespace kelmo::skin {
 namespace {
 
+constexpr const char* kNotPacked = "Loaded data is not packed Merovane file";
+
 std::string Upper(std::string s) {
   for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
   return s;
@@ -65,13 +67,13 @@ void TkaSkinConvertor::Clear() {
 }
 
 void TkaSkinConvertor::ReadPackedData() {
-  if (!packed_) throw ESkinPackError("Loaded data is not packed Merovane file");
+  if (!packed_) throw ESkinPackError(kNotPacked);
   zip::TStream& in = *packed_;
   in.SetPosition(0);
   char magic[4] = {};
   if (in.Read(magic, 4) != 4 || std::memcmp(magic, "SKzf", 4) != 0) {
     Clear();
-    throw ESkinPackError("Loaded data is not packed Merovane file");
+    throw ESkinPackError(kNotPacked);
   }
   const std::int64_t size = in.Size();
   const std::int32_t count = ReadInt32(in);
@@ -120,7 +122,13 @@ void LoadPackedSkinFile(const std::string& fileName, std::unique_ptr<TkaSkinConv
   memory->SetSize(size);
   data->ReadBuffer(memory->Data().data(), size);
   convertor->SetOwnedPackedData(std::move(memory));
-  convertor->ReadPackedData();
+  try {
+    convertor->ReadPackedData();
+  } catch (const ESkinPackError& e) {
+    // Damage is reported with the file it was found in.
+    if (std::strcmp(e.what(), kNotPacked) == 0) throw;
+    throw ESkinPackError(fileName + ": " + e.what());
+  }
   if (freePackedData) convertor->FreePackedData();
 }
 

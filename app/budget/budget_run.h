@@ -1,0 +1,91 @@
+// IntakeBudgetReport: the intake of one institution's monthly registry of
+// in-patient stays paid from the regional budget (a folder of DBF tables with
+// the leave table otpusk.dbf). In the mode "Принять" the institution's
+// invoice and register workbooks come with it; in the mode "Сформировать"
+// the run writes the three budget documents and archives what it received.
+//
+// The run takes its inputs as a value (BudgetInputs) and reaches the
+// registry database, the holidays, the progress window, the protocol viewer
+// and the main window's state through BudgetServices; questions and message
+// boxes go through Interact(). It leaves the protocol (act) in the registry
+// folder, the report's rows in the registry database with their bed days and
+// costs, and, when forming, the documents and the archive folder "Бюджет".
+//
+// Errors: the stops of the run end it normally (the protocol says why). An
+// error it does not catch (a table that cannot be read, the database gone)
+// is written to the protocol ("Работа прервана из-за ошибки: " + message),
+// the protocol is closed and the error propagates.
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+namespace kelmo {
+
+class FbDatabase;
+class FbTransaction;
+class HolidayCalendar;
+class TfmPrgs;
+
+// The institution's row of the grid as the budget intake reads it.
+struct LpuRequisites {
+  int Id = 0;
+  QString FName, Name, Adr, PhoneGlv, PC, Bank, Inn, Kpp, BikBank, GlVr, GlBx;
+  QString Urov;  // level: "Г" town, "Р" district, "К" region
+  QString Gs;    // group: "", "g", "s" or "h"
+};
+
+struct BudgetInputs {
+  QString RegistryFolder;  // the full path of the folder, never its label
+  bool Receiving = true;   // "Принять"; false: "Сформировать"
+  int StacType = 1;        // 1..4
+  QDate PeriodStart;
+  QDate PeriodEnd;
+  QDate ReceptionDate;
+  LpuRequisites Lpu;
+  QString DatabaseName;
+  bool FolderButtonEnabled = true;  // gates the plan-fulfilment tables
+  QString TemplateFolder;           // the budget's document templates
+  QString ReportFooter;             // the program's version line
+  std::function<QDateTime()> Now;   // the clock (tests fix it)
+};
+
+struct BudgetServices {
+  FbDatabase& Db;
+  FbTransaction& Tr;
+  HolidayCalendar& Calendar;
+  TfmPrgs* Progress = nullptr;
+  // Inserts the version banner into the protocol after its first line.
+  std::function<void(const QString& protocol)> WriteBanner;
+  // Shows the protocol viewer with the protocol.
+  std::function<void(const QString& protocol)> ShowProtocol;
+  // Minimises (true) or restores (false) the main window; may be empty.
+  std::function<void(bool)> Minimise;
+};
+
+// Where the run ended.
+enum class BudgetStop {
+  None,              // ran to its end
+  FilesMissing,      // step 3
+  MtlStructure,      // step 5
+  PaymentKind,       // step 6
+  RegisterMissing,   // step 7
+  NoStays,           // step 10
+  NothingToLoad,     // step 11, answered No
+  WorkbooksMissing,  // step 12
+  InvoiceLayout,     // step 12
+  ForcedLoad,        // step 16
+};
+
+struct BudgetOutcome {
+  BudgetStop Stop = BudgetStop::None;
+  bool Accepted = true;  // IntakeAccepted at the end
+  int ReportNumber = 0;  // the REPORTS row of this run, 0 when none
+  QString ProtocolPath;  // after archiving, where the protocol went
+};
+
+BudgetOutcome IntakeBudgetReport(const BudgetInputs& inputs, BudgetServices& services);
+
+}  // namespace kelmo
