@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QSqlField>
 #include <QSqlRecord>
-#include <QWidget>
 #include <stdexcept>
 
 #include "domain/common.h"
@@ -62,7 +61,7 @@ QString Text(const QVariant& v) {
 // The frame restores the main window before a stop's lines; this check
 // writes its own, so it does so itself.
 void RestoreMainWindow(const ReceptionContext& ctx) {
-  if (ctx.MessageOwner && ctx.MessageOwner->isMinimized()) ctx.MessageOwner->showNormal();
+  ctx.User().RestoreWindow();
 }
 
 }  // namespace

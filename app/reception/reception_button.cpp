@@ -4,17 +4,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
 
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
+#include "filenames/file_lookup.h"
 #include "interact/interaction.h"
 #include "reception_context.h"
 #include "shell/data_module.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
+#include "window_run_user.h"
 
 namespace kelmo {
 
@@ -44,10 +47,10 @@ void CloseOperAnalysis(ReceptionState& state) {
 }
 
 // Forming preparation of a DBF registry: the split-report folders, the old
-// cost files and the insurers' copies of the tables.
-void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
-  const QString registry = w.dlb->directory();
-  QDir::setCurrent(registry);
+// cost files and the insurers' copies of the tables, all below the registry
+// folder (the process's current folder is never changed).
+void PrepareFormingFolders(const QString& registry, int stacIndex, ReceptionState& state,
+                           QWidget* owner) {
   const PayKind payKind = TheRunState().PayKind;
   if (!TakenByReceptionRun(payKind)) return;
   PackageLists& lists = ThePackageLists();
@@ -56,9 +59,8 @@ void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
   lists.ReportLists = {};
   const QString report = QStringLiteral("Отчет по стационару");
   QDir(registry).mkdir(report);
-  QDir::setCurrent(QDir(registry).filePath(report));
-  state.StacFolderWord =
-      StacFolderWordOf(StacTypeOfNumber(std::clamp(w.rgStac->itemIndex(), 0, 3) + 1));
+  const QDir reportDir(QDir(registry).filePath(report));
+  state.StacFolderWord = StacFolderWordOf(StacTypeOfNumber(std::clamp(stacIndex, 0, 3) + 1));
 
   const QString payFolder = QDir(registry).filePath(lists.PayFolderWord);
   const QString stacFolder = QDir(payFolder).filePath(state.StacFolderWord);
@@ -72,24 +74,20 @@ void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
   for (const QString& folder : costFolders) {
     QFile cost(QDir(folder).filePath(QStringLiteral("onechcost.dat")));
     if (cost.exists() && !cost.remove())
-      ShowMessage(&w, ApplicationTitle(),
+      ShowMessage(owner, ApplicationTitle(),
                   QStringLiteral("Не удалось удалить файл: ") + cost.fileName() +
                       QLatin1Char('\r') + QStringLiteral("код ошибки - ") + cost.errorString());
   }
 
-  QDir current(QDir::currentPath());
-  current.mkdir(state.StacFolderWord);
-  if (!QDir::setCurrent(current.filePath(state.StacFolderWord)))
+  reportDir.mkdir(state.StacFolderWord);
+  const QDir stac(reportDir.filePath(state.StacFolderWord));
+  if (!QFileInfo(stac.path()).isDir())
     throw std::runtime_error(
         (QStringLiteral("Не удалось перейти в папку ") + state.StacFolderWord).toStdString());
-  QDir stac(QDir::currentPath());
   for (const Insurer& insurer : insurers) stac.mkdir(QString::fromUtf8(insurer.SplitFolderWord));
-  QDir::setCurrent(current.path());
 
-  for (const Insurer& entry : insurers) {
-    const QString insurer = QString::fromUtf8(entry.SplitFolderWord);
-    const QDir target(QDir(QDir(QDir(registry).filePath(report)).filePath(state.StacFolderWord))
-                          .filePath(insurer));
+  for (const Insurer& insurer : insurers) {
+    const QDir target(stac.filePath(QString::fromUtf8(insurer.SplitFolderWord)));
     for (const QString& name :
          {"stacion.dbf", "mtl.dbf", "operat.dbf", "parents.dbf", "mtlusl.dbf"}) {
       const QString source = FindFileNoCase(registry, name);
@@ -102,6 +100,35 @@ void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
 
 }  // namespace
 
+ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) {
+  ReceptionInputs in;
+  in.RegistryFolder = registryFolder;
+  in.Receiving = w.rgps->itemIndex() == 0;
+  in.StacType = StacTypeOfNumber(w.rgStac->itemIndex() + 1);
+  in.PayKind = TheRunState().PayKind;
+  in.PayKindName = w.cbVidOp->currentText();
+  in.YearText = w.seYear->text();
+  in.MonthIndex = w.cbMonth->currentIndex();
+  in.PeriodStart = w.PeriodStart;
+  in.PeriodEnd = w.PeriodEnd;
+  in.ReceptionDate = w.deDKelmo->DateValue();
+  in.LpuId = w.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
+  in.LpuFullName = w.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
+  in.LpuMcod = w.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();
+  in.LpuAttach = w.ibqLPU.FieldByName(QStringLiteral("ATTACH")).toInt();
+  in.WhoDetail = w.WhoDetail;
+  in.DatabaseName = w.ibdb.databaseName();
+  in.MinimiseDuringRun = w.cbWind->isChecked();
+  return in;
+}
+
+void RunReception(const ReceptionForms& forms, const QString& registryFolder) {
+  TfmKelmo& w = forms.fmKelmo;
+  WindowRunUser user(&w, forms.fmPrgs, forms.fmUnCorr, [&w] { return w.obKelmo->isVisible(); });
+  ReceiveRegistry(ReadReceptionInputs(w, registryFolder),
+                  ReceptionServices{w.ibdb, w.ibtr, user, forms.Now});
+}
+
 bool IdentifyFolderPackages(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed) {
   return window.IdentifyPackages(0, xmlPackageMode, packageConfirmed);
 }
@@ -113,6 +140,9 @@ QString BudgetIntakeUnavailableText() {
 void bbKelmoClick(const ReceptionButton& button) {
   TfmKelmo& w = button.Forms.fmKelmo;
   ReceptionState& state = TheReceptionState();
+  // The registry folder is read from the folder list once; everything the
+  // click does below it works on this value.
+  const QString registry = w.dlb->directory();
   // Money is written with "." everywhere; another separator would break
   // every sum the run writes.
   if (QLocale().decimalPoint() != QLatin1String(".")) {
@@ -138,7 +168,7 @@ void bbKelmoClick(const ReceptionButton& button) {
     // The operations analysis of a round-the-clock run, when asked for.
     state.OperAnalysisOpen = false;
     if (w.ch_OperAnaliz->isChecked() && w.rgStac->itemIndex() == 0) {
-      auto file = std::make_unique<QFile>(QDir(w.dlb->directory()).filePath("AnalizOperat.txt"));
+      auto file = std::make_unique<QFile>(QDir(registry).filePath("AnalizOperat.txt"));
       if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error(
             (QStringLiteral("Не удалось создать файл ") + file->fileName()).toStdString());
@@ -171,7 +201,8 @@ void bbKelmoClick(const ReceptionButton& button) {
       state.RegistrySource =
           state.XmlPackageMode ? RegistrySourceKind::XmlPackage : RegistrySourceKind::DbfFolder;
       // A formation prepares its split-report folders.
-      if (w.rgps->itemIndex() == 1) PrepareFormingFolders(w, state);
+      if (w.rgps->itemIndex() == 1)
+        PrepareFormingFolders(registry, w.rgStac->itemIndex(), state, &w);
       // A package run needs the central segment.
       if (state.XmlPackageMode && !button.DM.CS_base.databaseName().isEmpty() &&
           !button.DM.CS_base.Connected())
@@ -182,7 +213,7 @@ void bbKelmoClick(const ReceptionButton& button) {
           case PayKind::Oms:
           case PayKind::Vmp:
           case PayKind::Rehabilitation:
-            ReceiveRegistry(button.Forms);
+            RunReception(button.Forms, registry);
             break;
           case PayKind::Budget:
             if (button.IntakeBudgetReport)

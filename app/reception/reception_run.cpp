@@ -2,7 +2,6 @@
 // the two passes, the stops and the end of the run.
 #include "reception_run.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,19 +9,15 @@
 #include <memory>
 #include <optional>
 
-#include "documents/un_corr.h"
 #include "domain/common.h"
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
 #include "firebird/fb_query.h"
-#include "interact/interaction.h"
 #include "later_phases.h"
 #include "preliminary_checks.h"
 #include "reception_checks.h"
 #include "reception_context.h"
 #include "shell/error_box.h"
-#include "shell/main_window.h"
-#include "shell/progress_window.h"
 
 namespace kelmo {
 
@@ -72,14 +67,16 @@ struct Stopped {
 
 class ReceptionRun {
  public:
-  explicit ReceptionRun(const ReceptionForms& forms)
-      : forms_(forms), w_(forms.fmKelmo), state_(TheReceptionState()), ctx_(MakeContext()) {}
+  ReceptionRun(const ReceptionInputs& inputs, const ReceptionServices& services)
+      : services_(services),
+        user_(services.User),
+        state_(TheReceptionState()),
+        ctx_(state_, services.Db, services.Tr, inputs, &services.User) {}
 
   void Execute();
 
  private:
-  ReceptionContext MakeContext();
-  QDateTime Now() const { return forms_.Now ? forms_.Now() : QDateTime::currentDateTime(); }
+  QDateTime Now() const { return services_.Now ? services_.Now() : QDateTime::currentDateTime(); }
   // The run's body; returns the stop it ended at, nothing when it ran
   // through.
   std::optional<Stopped> Body();
@@ -91,12 +88,13 @@ class ReceptionRun {
   void Minimise();
   void RestoreWindow();
   void ShowViewer();
+  void WriteBanner();
   void Finish(const Stopped& stopped);
   void EndOfRun();
   void CopyPackageAct();
 
-  ReceptionForms forms_;
-  TfmKelmo& w_;
+  const ReceptionServices& services_;
+  RunUser& user_;
   ReceptionState& state_;
   ReceptionContext ctx_;
   std::unique_ptr<workbook::ExcelApplication> excel_;
@@ -108,47 +106,29 @@ class ReceptionRun {
   bool dbfRegistry_ = true;
 };
 
-ReceptionContext ReceptionRun::MakeContext() {
-  ReceptionContext c{state_, w_.ibdb, w_.ibtr};
-  c.RegistryFolder = w_.dlb->directory();
-  c.Receiving = w_.rgps->itemIndex() == 0;
-  c.StacType = StacTypeOfNumber(w_.rgStac->itemIndex() + 1);
-  c.PayKind = TheRunState().PayKind;
-  c.PayKindName = w_.cbVidOp->currentText();
-  c.YearText = w_.seYear->text();
-  c.MonthIndex = w_.cbMonth->currentIndex();
-  c.PeriodStart = w_.PeriodStart;
-  c.PeriodEnd = w_.PeriodEnd;
-  c.ReceptionDate = w_.deDKelmo->DateValue();
-  c.LpuId = w_.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
-  c.LpuFullName = w_.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
-  c.LpuMcod = w_.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();
-  c.LpuAttach = w_.ibqLPU.FieldByName(QStringLiteral("ATTACH")).toInt();
-  c.WhoDetail = w_.WhoDetail;
-  c.DatabaseName = w_.ibdb.databaseName();
-  c.MessageOwner = &w_;
-  c.Progress = forms_.fmPrgs;
-  return c;
-}
-
 void ReceptionRun::Minimise() {
-  if (w_.cbWind->isChecked()) w_.showMinimized();
+  if (ctx_.MinimiseDuringRun) user_.MinimiseWindow();
 }
 
 void ReceptionRun::RestoreWindow() {
-  if (w_.isMinimized()) w_.showNormal();
+  user_.RestoreWindow();
 }
 
 void ReceptionRun::ShowViewer() {
-  QApplication::beep();
-  if (forms_.fmUnCorr) forms_.fmUnCorr->ShowProtocol();
+  user_.Beep();
+  user_.ShowProtocol(false);
+}
+
+void ReceptionRun::WriteBanner() {
+  const RunState& run = TheRunState();
+  WriteVersionBanner(state_.Act.FileName(), 1, run.CurrentExprVer, run.PackageExprVer,
+                     ctx_.Receiving);
 }
 
 void ReceptionRun::CreateAct() {
   const QDateTime now = Now();
   const QString longTime = LongTimeText(now.time());
   const QString dateText = ShortDateText(ctx_.ReceptionDate);
-  QDir::setCurrent(ctx_.RegistryFolder);
   state_.ReportNumber = {};
   state_.ReceptionTimeText = ReceptionTimeTextOf(longTime);
   const QString dayMonth = dateText.mid(0, 2) + dateText.mid(3, 2);
@@ -244,7 +224,7 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
   if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail.IsFundOrInsurer()) {
     // The fund and the insurers form from the reports already loaded.
     Minimise();
-    if (forms_.fmPrgs) forms_.fmPrgs->show();
+    user_.ShowProgress();
     return std::nullopt;
   }
   if (state_.XmlPackageMode) {
@@ -256,9 +236,10 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
     } catch (const PhaseNotBuilt&) {
       throw;
     } catch (const std::exception& error) {
-      ShowMessage(&w_, QString(),
-                  QStringLiteral("Ошибка при загрузке XML на пациенте ") +
-                      state_.CurrentPatientName + QLatin1Char('\r') + ErrorMessage(error));
+      user_.Message(QString(),
+                    QStringLiteral("Ошибка при загрузке XML на пациенте ") +
+                        state_.CurrentPatientName + QLatin1Char('\r') + ErrorMessage(error),
+                    RunMessageIcon::None);
       return Stopped{
           local ? ReceptionStop::XmlLocal : ReceptionStop::XmlOutOfRegion, {}, false, false, false};
     }
@@ -300,8 +281,8 @@ void ReceptionRun::ClosePass(Population population) {
 
 std::optional<Stopped> ReceptionRun::Body() {
   // The start: the log, the version texts, the cost statement and the sums.
-  w_.AddLogLine(QStringLiteral("Запуск работы Kelmo_Ob"), true);
   RunState& run = TheRunState();
+  run.Log.AddLine(QStringLiteral("Запуск работы Kelmo_Ob"), true);
   run.PackageExprVer.clear();
   run.CurrentExprVer = run.ProgramVersion;
   state_.UpMtlStatement = CostUpdateStatement(ctx_.YearText);
@@ -371,7 +352,7 @@ void ReceptionRun::Finish(const Stopped& stopped) {
   }
   if (stopped.banner && !bannerWritten_) {
     bannerWritten_ = true;
-    w_.WriteVersionBanner(state_.Act.FileName(), 1);
+    WriteBanner();
   }
   if (stopped.viewer) ShowViewer();
 }
@@ -397,12 +378,12 @@ void ReceptionRun::Execute() {
     state_.LastPhase = phase.Phase();
     Stopped stopped{ReceptionStop::None, {QString(), PhaseNotBuiltLine(phase.Phase())}};
     stopped.viewer = ctx_.Receiving || ctx_.WhoDetail.IsInstitution();
-    if (forms_.fmPrgs) forms_.fmPrgs->EndRun();
+    user_.EndProgress();
     Finish(stopped);
     CopyPackageAct();
   } catch (const std::exception& error) {
     state_.LastStop = ReceptionStop::Error;
-    if (forms_.fmPrgs) forms_.fmPrgs->EndRun();
+    user_.EndProgress();
     RestoreWindow();
     if (state_.Act.IsOpen()) {
       // The act must say why it ends here; a failing write must not hide the
@@ -414,7 +395,7 @@ void ReceptionRun::Execute() {
       }
       state_.Act.Close();
       try {
-        if (!bannerWritten_) w_.WriteVersionBanner(state_.Act.FileName(), 1);
+        if (!bannerWritten_) WriteBanner();
       } catch (const std::exception&) {
       }
       CopyPackageAct();
@@ -425,19 +406,17 @@ void ReceptionRun::Execute() {
 
 void ReceptionRun::EndOfRun() {
   bannerWritten_ = true;
-  w_.WriteVersionBanner(state_.Act.FileName(), 1);
+  WriteBanner();
   if (ctx_.Receiving || ctx_.WhoDetail.IsInstitution()) {
-    QApplication::beep();
-    if (forms_.fmUnCorr) {
-      if (w_.obKelmo->isVisible()) forms_.fmUnCorr->join_act_bt->setVisible(true);
-      forms_.fmUnCorr->ShowProtocol();
-    }
+    user_.Beep();
+    user_.ShowProtocol(true);
     if (state_.OperAnalysisOpen) {
       state_.OperAnalysisFile->close();
       state_.OperAnalysisOpen = false;
-      ShowMessage(&w_, QString(),
-                  QStringLiteral("Анализ расчёта операций сохранён в файле ") +
-                      ctx_.RegistryFolder + QStringLiteral("/AnalizOperat.txt"));
+      user_.Message(QString(),
+                    QStringLiteral("Анализ расчёта операций сохранён в файле ") +
+                        ctx_.RegistryFolder + QStringLiteral("/AnalizOperat.txt"),
+                    RunMessageIcon::None);
     }
   }
   if (!ctx_.Receiving) SplitByInsurer(ctx_);
@@ -446,8 +425,8 @@ void ReceptionRun::EndOfRun() {
 
 }  // namespace
 
-void ReceiveRegistry(const ReceptionForms& forms) {
-  ReceptionRun run(forms);
+void ReceiveRegistry(const ReceptionInputs& inputs, const ReceptionServices& services) {
+  ReceptionRun run(inputs, services);
   run.Execute();
 }
 
