@@ -21,7 +21,8 @@
 #include "dbf/table_handler.h"
 
 using namespace kelmo::dbf;
-using namespace kelmo::bytes;
+using kelmo::bytes::CodePage;
+using kelmo::bytes::EncodeFromUtf8;
 using Clock = std::chrono::steady_clock;
 
 namespace {

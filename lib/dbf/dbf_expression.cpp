@@ -888,7 +888,7 @@ void TdfExpHandler::EvaluateToVariant(TdfVariant& out) {
       out.SetAsFloat(VariantToNumber(value));
       break;
     case etDate:
-      out.SetAsDate(static_cast<int32_t>(VariantToNumber(value)));
+      out.SetAsDate(DayOfDateValue(VariantToNumber(value)));
       break;
     case etBoolean:
       out.SetAsBoolean(VariantToBool(value));

@@ -86,6 +86,12 @@ int32_t TodayJulian() {
   return EncodeJulian(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
+int32_t DayOfDateValue(double value) {
+  static const double first = EncodeJulian(1, 1, 1), last = EncodeJulian(9999, 12, 31);
+  if (!(value >= first && value < last + 1)) return 0;
+  return static_cast<int32_t>(value);
+}
+
 int DayOfWeek(int32_t day) {
   if (day <= 0) return 0;
   return static_cast<int>((day + 1) % 7) + 1;

@@ -406,13 +406,13 @@ if (t == etDate || t == etDateTime) {
 }
 }
 , {"DOW", FN{double d = ReqNumber(c, 0, etDate);
-SetNumber(value, type, d >= kEmptyDate ? 0 : DayOfWeek(static_cast<int32_t>(d)));
+SetNumber(value, type, DayOfWeek(DayOfDateValue(d)));
 }
 }
 , {"DTOC", FN{double d = ReqNumber(c, 0, etDate);
 double form = 0;
 OptNumber(c, 1, form);
-int32_t day = d >= kEmptyDate ? 0 : static_cast<int32_t>(d);
+int32_t day = DayOfDateValue(d);
 SetText(value, type, RoundEven(form) == 1 ? JulianToText(day) : JulianToLocaleText(day));
 }
 }
@@ -420,7 +420,7 @@ SetText(value, type, RoundEven(form) == 1 ? JulianToText(day) : JulianToLocaleTe
 }
 }
 , {"DTOS", FN{double d = ReqNumber(c, 0, etDate);
-SetText(value, type, JulianToText(d >= kEmptyDate ? 0 : static_cast<int32_t>(d)));
+SetText(value, type, JulianToText(DayOfDateValue(d)));
 }
 }
 , {"EMPTY", FN{TdfExpVariant v;

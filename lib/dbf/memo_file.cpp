@@ -175,10 +175,11 @@ int32_t GSobjMemo::PrepareBlocks(int32_t newLength) {
     Read(0, head, headSize);
     int32_t next =
         IsFox(version_) ? static_cast<int32_t>(GetBe32(head)) : static_cast<int32_t>(GetLe32(head));
-    // A next-free value inside the header block or past the file would
-    // overwrite what is there.
-    int32_t fileBlocks = FileSize() / blockSize_;
-    if (next < 1 || next < fileBlocks) next = std::max(fileBlocks, 1);
+    // A next-free value inside the header or the used blocks (0, 1, or
+    // 0xFFFFFFFF read as -1, as damaged files and careless writers leave it)
+    // would overwrite what is there: such a memo goes past the true end.
+    const int32_t usedBlocks = UsedBlocks();
+    if (next < usedBlocks) next = usedBlocks;
     currentBlock_ = next;
     if (IsFox(version_)) {
       PutBe32(head, static_cast<uint32_t>(next + needed));
@@ -190,6 +191,22 @@ int32_t GSobjMemo::PrepareBlocks(int32_t newLength) {
   blockCount_ = needed;
   header_.fill(0);
   return currentBlock_;
+}
+
+int32_t GSobjMemo::UsedBlocks() {
+  const int32_t size = FileSize();
+  int32_t blocks = size / blockSize_;
+  // A last block cut short holds a memo's end unless it holds only end marks
+  // or zeros (dBase III ends a new file with one mark after its header).
+  const int32_t tail = size - blocks * blockSize_;
+  if (tail > 0) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(tail));
+    const int32_t n = Read(static_cast<int32_t>(BlockOffset(blocks)), bytes.data(), tail);
+    if (n != tail ||
+        std::any_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b != 0x1A && b != 0; }))
+      ++blocks;
+  }
+  return std::max(blocks, BlocksFor(IsFox(version_) ? 512 : blockSize_));
 }
 
 void GSobjMemo::FreeBlocks(int32_t) {}

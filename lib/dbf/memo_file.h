@@ -65,6 +65,9 @@ class GSobjMemo : public DFO_DiskFile {
   }
   int64_t BlockOffset(int32_t block) const { return static_cast<int64_t>(block) * blockSize_; }
   int32_t PrefixLength() const;
+  // Blocks that the header and the memos take: the file's size in blocks, a
+  // last block cut short counted when it holds data.
+  int32_t UsedBlocks();
 
   uint8_t version_;
   int32_t currentBlock_ = 0;

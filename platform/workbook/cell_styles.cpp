@@ -3,6 +3,7 @@
 
 #include <charconv>
 
+#include "number_text.h"
 #include "workbook_error.h"
 #include "xml_part.h"
 
@@ -192,7 +193,9 @@ void CellStyles::Load(xmlDoc* doc) {
         font.italic = FlagElement(c);
       else if (n == "sz") {
         font.hasSize = true;
-        font.size = std::strtod(Attr(c, "val").c_str(), nullptr);
+        const std::optional<double> size = ReadFinite(Attr(c, "val"));
+        if (!size || *size < 0) throw WorkbookError("styles.xml: неверный размер шрифта");
+        font.size = *size;
       } else if (n == "name")
         font.name = Attr(c, "val");
       else

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "number_text.h"
 #include "workbook_error.h"
 #include "xml_stream.h"
 
@@ -225,6 +226,16 @@ std::string RootNamespaces(const std::string& text) {
   return out;
 }
 
+// Style indexes that a part may give a cell or a row; the style table itself
+// is far smaller, but an index is copied as read.
+constexpr uint32_t kMaxStyleIndex = 65535;
+
+template <typename T>
+T Required(const std::optional<T>& value, const std::string& where) {
+  if (!value) throw WorkbookError(where);
+  return *value;
+}
+
 // One cell being read: its attributes and the texts of its children.
 struct CellReading {
   std::string ref, style, type, value, formula, inlineText;
@@ -237,14 +248,14 @@ void FinishCell(Worksheet& sheet, Worksheet::Row& row, int& column, const CellRe
   if (column < 1 || column > kMaxColumns) throw WorkbookError(where);
   Worksheet::Cell cell;
   cell.column = static_cast<uint32_t>(column);
-  cell.style = static_cast<uint32_t>(std::strtoul(c.style.c_str(), nullptr, 10));
+  cell.style = c.style.empty() ? 0 : Required(ReadIndex(c.style, kMaxStyleIndex), where);
   // A shared formula's followers carry no text; they keep their value only.
   if (!c.formula.empty()) cell.formula = sheet.Strings().Intern(c.formula) + 1;
   const std::string& t = c.type;
   if (t == "s") {
     if (c.hasValue) {
-      const unsigned long k = std::strtoul(c.value.c_str(), nullptr, 10);
-      if (c.value.empty() || k >= sharedStrings.size()) throw WorkbookError(where);
+      const uint32_t k = Required(ReadIndex(c.value, UINT32_MAX), where);
+      if (k >= sharedStrings.size()) throw WorkbookError(where);
       cell.type = CellType::Text;
       cell.text = sharedStrings[k];
     }
@@ -265,11 +276,8 @@ void FinishCell(Worksheet& sheet, Worksheet::Row& row, int& column, const CellRe
     }
   } else if (c.hasValue && !c.value.empty()) {
     // An empty value (a formula not yet computed) reads as an empty cell.
-    char* end = nullptr;
-    const double number = std::strtod(c.value.c_str(), &end);
-    if (end != c.value.c_str() + c.value.size()) throw WorkbookError(where);
     cell.type = CellType::Number;
-    cell.number = number;
+    cell.number = Required(ReadFinite(c.value), where);
   }
   if (!row.cells.empty() && row.cells.back().column >= cell.column) throw WorkbookError(where);
   row.cells.push_back(cell);
@@ -302,18 +310,23 @@ void StreamSheetData(Worksheet& sheet, std::string_view content, const std::stri
       const bool empty = xmlTextReaderIsEmptyElement(r);
       if (name == "row") {
         const std::string rn = ReaderAttr(r, "r");
-        const int next = rn.empty() ? rowNumber + 1 : std::atoi(rn.c_str());
+        const int next =
+            rn.empty() ? rowNumber + 1 : static_cast<int>(Required(ReadIndex(rn, kMaxRows), where));
         if (next <= rowNumber || next > kMaxRows) throw WorkbookError(where);
         rowNumber = next;
         if (rowNumber > static_cast<int>(rows.size())) rows.resize(rowNumber);
         row = &rows[rowNumber - 1];
         const std::string ht = ReaderAttr(r, "ht");
-        if (!ht.empty()) row->height = std::strtod(ht.c_str(), nullptr);
+        if (!ht.empty()) {
+          row->height = Required(ReadFinite(ht), where);
+          if (row->height < 0) throw WorkbookError(where);
+        }
         row->customHeight = Truthy(ReaderAttr(r, "customHeight"));
         row->hidden = Truthy(ReaderAttr(r, "hidden"));
         row->customFormat = Truthy(ReaderAttr(r, "customFormat"));
-        if (row->customFormat)
-          row->style = static_cast<uint32_t>(std::strtoul(ReaderAttr(r, "s").c_str(), nullptr, 10));
+        const std::string rowStyle = ReaderAttr(r, "s");
+        if (row->customFormat && !rowStyle.empty())
+          row->style = Required(ReadIndex(rowStyle, kMaxStyleIndex), where);
         column = 0;
       } else if (name == "c" && row) {
         cell = CellReading();
@@ -376,8 +389,11 @@ void ReadSheetPart(Worksheet& sheet, const std::string& bytes,
   XmlDocPtr doc = ParseXmlPart(rest, file, part);
   xmlNode* root = xmlDocGetRootElement(doc.get());
   if (LocalName(root) != "worksheet") throw WorkbookError(where);
-  xmlNode* data = FirstChild(root, "sheetData");
-  if (!data) throw WorkbookError(where);
+  // One sheet data, the one taken out for streaming: a second would be
+  // written back beside the cells.
+  const std::vector<xmlNode*> datas = Children(root, "sheetData");
+  if (datas.size() != 1 || datas.front()->children) throw WorkbookError(where);
+  xmlNode* data = datas.front();
   try {
     StreamSheetData(
         sheet,

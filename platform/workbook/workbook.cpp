@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
+#include "number_text.h"
 #include "package_zip.h"
 #include "sheet_part.h"
 #include "workbook_error.h"
@@ -78,14 +80,47 @@ std::string Dump(xmlDoc* doc) {
   return DumpWithMarks(doc, {});
 }
 
+// The first "rIdN" that no relationship uses: one pass over them.
 std::string NewRelId(xmlNode* rels) {
-  int n = 1;
-  for (;;) {
-    const std::string id = "rId" + std::to_string(n++);
-    bool used = false;
-    for (xmlNode* r : Children(rels, "Relationship")) used = used || Attr(r, "Id") == id;
-    if (!used) return id;
+  std::set<std::string> used;
+  for (xmlNode* r : Children(rels, "Relationship")) used.insert(Attr(r, "Id"));
+  for (size_t n = 1;; ++n) {
+    std::string id = "rId" + std::to_string(n);
+    if (!used.count(id)) return id;
   }
+}
+
+// An XML text that may declare a document type: one in UTF-8 that holds the
+// declaration's keyword, or one in UTF-16, which a byte search cannot see
+// into. Pictures and other binary parts begin otherwise and are copied as
+// they are.
+bool MayHoldDocumentType(std::string_view bytes) {
+  if (bytes.size() >= 2 &&
+      ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF') ||
+       (bytes[0] == '<' && bytes[1] == '\0') || (bytes[0] == '\0' && bytes[1] == '<')))
+    return true;
+  std::string_view text = bytes;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && text[first] == '<' &&
+         text.find("<!DOCTYPE") != std::string_view::npos;
+}
+
+// A part name that is safe to keep and write back: relative, "/"-separated,
+// without empty, "." or ".." steps, backslashes or control characters.
+bool SafePartName(std::string_view name) {
+  if (name.empty() || name.front() == '/' || name.back() == '/') return false;
+  size_t start = 0;
+  for (size_t i = 0; i <= name.size(); ++i) {
+    if (i < name.size() && (static_cast<unsigned char>(name[i]) < 0x20 || name[i] == '\\'))
+      return false;
+    if (i == name.size() || name[i] == '/') {
+      const std::string_view step = name.substr(start, i - start);
+      if (step.empty() || step == "." || step == "..") return false;
+      start = i + 1;
+    }
+  }
+  return true;
 }
 
 void AddRelationship(xmlNode* rels, const std::string& id, const char* type,
@@ -185,6 +220,13 @@ std::unique_ptr<Workbook> Workbook::Open(const std::string& path) {
 
 void Workbook::Load(PackageParts parts, const std::string& label) {
   parts_ = std::move(parts);
+  // Entries whose names climb out of the package or are not plain paths are
+  // neither read nor written back.
+  std::erase_if(parts_, [](const auto& part) { return !SafePartName(part.first); });
+  // A kept XML part with a document type is read (entity declarations refuse
+  // the workbook) and kept without it; a part in UTF-16 is kept re-written.
+  for (auto& [name, bytes] : parts_)
+    if (MayHoldDocumentType(bytes)) bytes = Dump(ParseXmlPart(bytes, label, name).get());
   auto need = [&](const std::string& part) -> const std::string& {
     const auto it = parts_.find(part);
     if (it == parts_.end()) throw WorkbookError(label + ": отсутствует часть " + part);
@@ -289,11 +331,12 @@ void Workbook::SetActiveSheet(size_t index) {
 Worksheet& Workbook::AddSheet(const std::string& name) {
   if (FindSheet(name)) throw WorkbookError("Лист " + name + " уже есть в книге " + path_);
   const std::string folder = Folder(workbookPart_);
+  std::set<std::string> taken;
+  for (const auto& s : sheets_) taken.insert(s.part);
   int n = 1;
   std::string part;
   do part = folder + "worksheets/sheet" + std::to_string(n++) + ".xml";
-  while (parts_.count(part) || std::any_of(sheets_.begin(), sheets_.end(),
-                                           [&](const auto& s) { return s.part == part; }));
+  while (parts_.count(part) || taken.count(part));
   xmlNode* relsRoot = xmlDocGetRootElement(workbookRelsDoc_.get());
   const std::string id = NewRelId(relsRoot);
   AddRelationship(relsRoot, id, kSheetType, RelativeTo(folder, part));
@@ -302,7 +345,7 @@ Worksheet& Workbook::AddSheet(const std::string& name) {
   xmlNode* sheets = FirstChild(wbRoot, "sheets");
   int sheetId = 0;
   for (xmlNode* s : Children(sheets, "sheet"))
-    sheetId = std::max(sheetId, std::atoi(Attr(s, "sheetId").c_str()));
+    sheetId = std::max(sheetId, static_cast<int>(ReadIndex(Attr(s, "sheetId"), 65535).value_or(0)));
   xmlNode* s = xmlNewChild(sheets, sheets->ns, BAD_CAST "sheet", nullptr);
   xmlNewProp(s, BAD_CAST "name", BAD_CAST name.c_str());
   xmlNewProp(s, BAD_CAST "sheetId", BAD_CAST std::to_string(sheetId + 1).c_str());
@@ -336,15 +379,18 @@ PackageParts Workbook::ToParts() {
   const std::string folder = Folder(workbookPart_);
   PackageParts out = parts_;
   // The cached calculation chain would not match the changed cells.
+  std::set<std::string> chains;
   for (xmlNode* r : Children(relsRoot, "Relationship")) {
     if (!EndsWith(Attr(r, "Type"), "/calcChain")) continue;
     const std::string part = ResolveTarget(folder, Attr(r, "Target"));
     out.erase(part);
     parts_.erase(part);
-    for (xmlNode* o : Children(types, "Override"))
-      if (Attr(o, "PartName") == "/" + part) RemoveNode(o);
+    chains.insert("/" + part);
     RemoveNode(r);
   }
+  if (!chains.empty())
+    for (xmlNode* o : Children(types, "Override"))
+      if (chains.count(Attr(o, "PartName"))) RemoveNode(o);
   if (stringsPart_.empty()) {
     stringsPart_ = folder + "sharedStrings.xml";
     AddRelationship(relsRoot, NewRelId(relsRoot), kStringsType, RelativeTo(folder, stringsPart_));

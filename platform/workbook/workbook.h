@@ -2,8 +2,9 @@
 // an .xlsx package, or read from a legacy .xls file.
 //
 // Reading: Open takes an .xlsx (a zip package; by content, whatever the
-// extension) or an .xls (an OLE2 compound file, read through libfreexl:
-// values only, no formats; such a workbook can be saved as .xlsx). Every part
+// extension) or an .xls (an OLE2 compound file, read through libfreexl in a
+// child process under limits: values only, no formats; such a workbook can be
+// saved as .xlsx). Every part
 // of an .xlsx that the layer does not model (themes, column widths, page
 // set-up, printer settings, pictures) is kept and written back unchanged.
 // Errors: WorkbookError naming the file: "Файл не найден: <path>", "<path>:

@@ -483,10 +483,14 @@ std::string ShiftFormula(std::string_view f, int rows, int columns) {
         int col = 0;
         for (size_t k = letters; k < letterEnd; ++k)
           col = col * 26 + (std::toupper(static_cast<unsigned char>(f[k])) - 'A' + 1);
-        long r = std::strtol(std::string(f.substr(digits, j - digits)).c_str(), nullptr, 10);
+        // More digits than a sheet's rows have name no row (and must not overflow).
+        const bool tooLong = j - digits > 8;
+        long r = tooLong
+                     ? 0
+                     : std::strtol(std::string(f.substr(digits, j - digits)).c_str(), nullptr, 10);
         if (!colAbs) col += columns;
         if (!rowAbs) r += rows;
-        if (col < 1 || col > kMaxColumns || r < 1 || r > kMaxRows) {
+        if (tooLong || col < 1 || col > kMaxColumns || r < 1 || r > kMaxRows) {
           out += "#REF!";
         } else {
           if (colAbs) out += '$';

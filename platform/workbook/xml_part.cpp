@@ -4,19 +4,48 @@
 #include <libxml/parser.h>
 #include <libxml/xmlsave.h>
 
+#include <cstdint>
+
 #include "workbook_error.h"
 
 namespace kelmo::workbook {
 
+namespace {
+
+struct ParserContextFree {
+  void operator()(xmlParserCtxt* ctxt) const { xmlFreeParserCtxt(ctxt); }
+};
+
+// A part that declares entities is refused at its first declaration, before
+// any of them can be expanded: the parts of a workbook never declare any.
+void RefuseEntity(void* context, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
+  auto* ctxt = static_cast<xmlParserCtxt*>(context);
+  ctxt->_private = ctxt;  // marks the refusal
+  xmlStopParser(ctxt);
+}
+
+}  // namespace
+
 XmlDocPtr ParseXmlPart(const std::string& bytes, const std::string& file, const std::string& part) {
-  xmlDoc* doc =
-      xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), part.c_str(), nullptr,
-                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
-  if (doc == nullptr || xmlDocGetRootElement(doc) == nullptr) {
-    if (doc) xmlFreeDoc(doc);
-    throw WorkbookError(file + ": повреждена часть " + part);
+  const std::string where = file + ": повреждена часть " + part;
+  std::unique_ptr<xmlParserCtxt, ParserContextFree> ctxt(xmlNewParserCtxt());
+  if (!ctxt || !ctxt->sax || bytes.size() > INT32_MAX) throw WorkbookError(where);
+  ctxt->sax->entityDecl = RefuseEntity;
+  ctxt->_private = nullptr;
+  // No network, no huge-input relaxation (its limits keep entity expansion
+  // and deep nesting bounded), no entity substitution.
+  XmlDocPtr doc(xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()),
+                                  part.c_str(), nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  if (ctxt->_private || !ctxt->wellFormed || !doc || !xmlDocGetRootElement(doc.get()))
+    throw WorkbookError(where);
+  // A document type without entities says nothing the layer needs; it is not
+  // written back.
+  if (xmlDtd* dtd = xmlGetIntSubset(doc.get())) {
+    xmlUnlinkNode(reinterpret_cast<xmlNode*>(dtd));
+    xmlFreeDtd(dtd);
   }
-  return XmlDocPtr(doc);
+  return doc;
 }
 
 std::string_view LocalName(const xmlNode* node) {

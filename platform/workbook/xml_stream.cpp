@@ -25,9 +25,8 @@ int PieceSource::Read(void* context, char* buffer, int length) {
 }
 
 XmlReaderPtr PieceSource::Open(const std::string& url) {
-  return XmlReaderPtr(
-      xmlReaderForIO(&PieceSource::Read, nullptr, this, url.c_str(), nullptr,
-                     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE));
+  return XmlReaderPtr(xmlReaderForIO(&PieceSource::Read, nullptr, this, url.c_str(), nullptr,
+                                     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
 }
 
 std::string ReaderAttr(xmlTextReader* r, const char* name) {
@@ -55,6 +54,8 @@ bool ReadSharedStrings(const std::string& bytes, std::vector<std::string>& out) 
   while ((rc = xmlTextReaderRead(r)) == 1) {
     const int type = xmlTextReaderNodeType(r);
     const int depth = xmlTextReaderDepth(r);
+    // A document type comes before any text that could use its entities.
+    if (type == XML_READER_TYPE_DOCUMENT_TYPE) return false;
     if (phoneticDepth >= 0) {
       if (type == XML_READER_TYPE_END_ELEMENT && depth == phoneticDepth) phoneticDepth = -1;
       continue;

@@ -4,9 +4,9 @@
 
 #include "dbf/dbf_errors.h"
 #include "dbf/dbf_records.h"
-#include "dbf_test_support.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
+#include "dbf_test_support.h"
 
 using namespace kelmo::dbf;
 using kelmo::dbf::testing::ReadAll;
@@ -91,6 +91,63 @@ TEST_P(DbfMemo, BlockPointerPastTheFileIsAnEngineError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, DbfMemo, ::testing::Values(kDb3, kDb4, kFox));
+
+// A header whose next-free block lies inside the used blocks (0, 1,
+// 0xFFFFFFFF, another memo's block), in a file that may end inside its last
+// block as other programs leave it: a longer memo goes past the true end and
+// never over another record's memo.
+TEST(DbfMemoRules, NextFreeInsideUsedBlocksNeverOverwritesAMemo) {
+  const std::vector<std::string> texts = {"first", "second", "third"};
+  for (Kind kind : {kDb3, kFox}) {
+    for (uint32_t next : {0u, 1u, 0xFFFFFFFFu, 2u}) {
+      for (bool ragged : {false, true}) {
+        SCOPED_TRACE(::testing::Message()
+                     << "fox " << (kind == kFox) << " next " << next << " ragged " << ragged);
+        ScratchFolder dir;
+        const std::string path = Build(dir, kind);
+        int32_t lastBlock = 0;
+        {
+          DFO_dBHandler t(path, false, true, "");
+          for (size_t i = 0; i < texts.size(); ++i) {
+            t.BlankRecord();
+            t.PutNumeric(1, static_cast<double>(i + 1));
+            t.PutFieldText(2, texts[i]);
+            t.Append();
+          }
+          lastBlock = t.MemoBlockOf(2);
+          t.GoTo(2);
+          if (next == 2u) next = static_cast<uint32_t>(t.MemoBlockOf(2));
+        }
+        std::vector<unsigned char> memo = ReadAll(MemoPath(dir, kind));
+        const size_t blockSize = kind == kFox ? (memo[6] << 8 | memo[7]) : 512;
+        for (int k = 0; k < 4; ++k)
+          memo[static_cast<size_t>(k)] =
+              static_cast<unsigned char>(kind == kFox ? next >> (24 - 8 * k) : next >> (8 * k));
+        if (ragged)
+          memo.resize(static_cast<size_t>(lastBlock) * blockSize + (kind == kFox ? 8 : 2) +
+                      texts.back().size());
+        WriteAll(MemoPath(dir, kind), memo);
+        const std::string longText(1500, 'L');
+        {
+          DFO_dBHandler t(path, false, true, "");
+          t.GoTo(1);
+          t.PutFieldText(2, longText);
+          t.WriteRecord(1);
+          t.BlankRecord();
+          t.PutNumeric(1, 4);
+          t.PutFieldText(2, "fourth");
+          t.Append();
+        }
+        DFO_dBHandler t(path, false, false, "");
+        const std::vector<std::string> expected = {longText, "second", "third", "fourth"};
+        for (int r = 1; r <= 4; ++r) {
+          t.GoTo(r);
+          EXPECT_EQ(t.FieldText(2), expected[static_cast<size_t>(r - 1)]) << r;
+        }
+      }
+    }
+  }
+}
 
 TEST(DbfMemoRules, DBase3BlockCountsAndMoves) {
   ScratchFolder dir;

@@ -207,6 +207,15 @@ TEST_F(ExpressionTest, LogicalDateAndNumberFunctions) {
   EXPECT_EQ(Text("DTOC(CTOD(\"\"))"), "          ");
   EXPECT_EQ(Text("DTOS(CTOD(\"\"))"), "        ");
   EXPECT_EQ(Num("DOW(CTOD(\"20240107\"))"), 1);  // a Sunday
+  // Dates moved outside the calendar, or made NaN, are the empty date.
+  const std::string huge(400, '9');  // reads as infinity
+  for (const std::string& far : std::vector<std::string>{
+           "BORN + " + huge, "BORN - " + huge, "BORN - 3000000", "BORN + 4000000",
+           "BORN + 99999999999999999999", "BORN + (" + huge + " - " + huge + ")"}) {
+    EXPECT_EQ(Text("DTOS(" + far + ")"), "        ") << far;
+    EXPECT_EQ(Text("DTOC(" + far + ")"), "          ") << far;
+    EXPECT_EQ(Num("DOW(" + far + ")"), 0) << far;
+  }
   EXPECT_EQ(Num("MOD(-7, 3)"), -1);
   EXPECT_EQ(Num("MAX(3, 9, 4)"), 9);
   EXPECT_EQ(Num("INT(-2.7)"), -2);

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <sstream>
 
 #include "workbook/cell_address.h"
@@ -246,6 +248,30 @@ TEST_F(PeersTest, LegacyXlsReadThroughFreexl) {
   // Read as .xls, saved as .xlsx.
   app.SaveActiveAs((dir_ / "again.xlsx").string());
   EXPECT_EQ(Workbook::Open((dir_ / "again.xlsx").string())->ActiveSheet().Text(17, 8), "1000.5");
+
+  // Damaged copies (bytes changed, the file cut short) either read or give an
+  // error naming the file; libfreexl's faults stay in its child process.
+  std::ifstream in(dir_ / "sfakt1.xls", std::ios::binary);
+  const std::string original((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+  std::mt19937 random(27);
+  const fs::path damaged = dir_ / "damaged.xls";
+  for (int round = 0; round < 60; ++round) {
+    std::string bytes = original;
+    if (round % 4 == 3) {
+      bytes.resize(8 + random() % (bytes.size() - 8));
+    } else {
+      for (int k = 0; k < 1 + round % 8; ++k)
+        bytes[8 + random() % (bytes.size() - 8)] = static_cast<char>(random());
+    }
+    WriteFile(damaged, bytes);
+    try {
+      Workbook::Open(damaged.string());
+    } catch (const WorkbookError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(damaged.string() + ": книга .xls не читается (", 0), 0u)
+          << e.what();
+    }
+  }
 }
 
 TEST_F(PeersTest, FilesThatAreNotWorkbooksNameTheFile) {

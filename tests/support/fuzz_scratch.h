@@ -1,5 +1,5 @@
-// A scratch folder for one fuzzer process: the engine reads files, so every
-// input is written to a file first.
+// A scratch folder for one fuzzer process: the readers under test take files,
+// so every input is written to a file first.
 #pragma once
 
 #include <unistd.h>
@@ -10,7 +10,7 @@
 
 inline const std::string& FuzzScratchFolder() {
   static const std::string folder = [] {
-    char pattern[] = "/tmp/kelmo-dbf-fuzz-XXXXXX";
+    char pattern[] = "/tmp/kelmo-fuzz-XXXXXX";
     const char* made = mkdtemp(pattern);
     return std::string(made ? made : "/tmp");
   }();
