@@ -77,11 +77,14 @@ ArchiveResult Archive(const QString& folder, const QString& word, const QStringL
     const QString file = FindFileNoCase(folder, t);
     if (!file.isEmpty() && !CopyIntoFolder(file, archive)) r.Failures << file;
   }
+  // Every file named as a document, whatever the case of its name (the
+  // institution's workbook and the one written for it may both be there).
+  const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files);
   for (const QString& doc : documents)
-    for (const QString& name : {doc + QStringLiteral(".xls"), doc + QStringLiteral(".xlsx")}) {
-      const QString file = FindFileNoCase(folder, name);
-      if (!file.isEmpty()) Move(file, archive, r);
-    }
+    for (const QString& name : {doc + QStringLiteral(".xls"), doc + QStringLiteral(".xlsx")})
+      for (const QFileInfo& file : files)
+        if (!file.isSymLink() && file.fileName().compare(name, Qt::CaseInsensitive) == 0)
+          Move(file.filePath(), archive, r);
   if (QFileInfo(protocolPath).isFile()) {
     const int before = static_cast<int>(r.Failures.size());
     Move(protocolPath, archive, r);

@@ -1,11 +1,19 @@
-// Package file heads through libxml2's tree.
+// Package file heads through libxml2's streaming reader: one pass, nothing of
+// the document kept but the texts the head and the cases need.
 #include "package_header.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
+#include <fcntl.h>
+#include <libxml/xmlreader.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
+#include <cerrno>
+#include <deque>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "common.h"
 #include "xml_dates.h"
@@ -13,46 +21,79 @@
 namespace kelmo {
 namespace {
 
-struct DocFree {
-  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+// Texts longer than this are not codes, numbers or dates; the rest is cut.
+constexpr std::size_t kMaxText = 4096;
+
+struct ReaderFree {
+  void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
 };
-using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderFree>;
 
-bool IsElement(const xmlNode* node, const char* name) {
-  return node->type == XML_ELEMENT_NODE &&
-         xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
-}
-
-const xmlNode* FirstChild(const xmlNode* parent, const char* name) {
-  for (const xmlNode* c = parent->children; c != nullptr; c = c->next) {
-    if (IsElement(c, name)) return c;
+// The file's descriptor: a regular file only, opened without waiting on a
+// FIFO or a device. -1 when it cannot be had.
+int OpenRegularFile(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
   }
-  return nullptr;
+  return fd;
 }
 
-QString TextOf(const xmlNode* node) {
-  xmlChar* content = xmlNodeGetContent(node);
-  const QString text = QString::fromUtf8(reinterpret_cast<const char*>(content));
-  xmlFree(content);
-  return text;
-}
-
-// Elements of the name anywhere below the node, in document order.
-void CollectElements(const xmlNode* node, const char* name, QList<const xmlNode*>& out) {
-  for (const xmlNode* c = node; c != nullptr; c = c->next) {
-    if (c->type != XML_ELEMENT_NODE) continue;
-    if (IsElement(c, name)) out.append(c);
-    CollectElements(c->children, name, out);
+int ReadFd(void* context, char* buffer, int len) {
+  const int fd = *static_cast<int*>(context);
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, static_cast<size_t>(len));
+    if (n >= 0) return static_cast<int>(n);
+    if (errno != EINTR) return -1;
   }
 }
 
-const xmlNode* FirstElement(const xmlNode* node, const char* name) {
-  for (const xmlNode* c = node; c != nullptr; c = c->next) {
-    if (c->type != XML_ELEMENT_NODE) continue;
-    if (IsElement(c, name)) return c;
-    if (const xmlNode* found = FirstElement(c->children, name)) return found;
+int CloseFd(void* context) {
+  int* fd = static_cast<int*>(context);
+  ::close(*fd);
+  delete fd;
+  return 0;
+}
+
+// The text of one element being read (all its descendants' text).
+struct Capture {
+  int depth;
+  std::string* text;
+};
+
+// What one SL element holds: its first CODE_MES1 and REAB children's texts,
+// and whether it has a VID_HMP child.
+struct SlSeen {
+  std::optional<std::string> mes;
+  std::optional<std::string> reab;
+  bool hasHmp = false;
+};
+
+bool NameIs(const xmlChar* name, const char* wanted) {
+  return xmlStrcmp(name, reinterpret_cast<const xmlChar*>(wanted)) == 0;
+}
+
+// Whether the document's DOCTYPE declares any entity.
+bool DeclaresEntities(xmlTextReader* reader) {
+  const xmlDoc* doc = xmlTextReaderCurrentDoc(reader);
+  if (doc == nullptr) return false;
+  for (const xmlDtd* dtd : {doc->intSubset, doc->extSubset}) {
+    if (dtd == nullptr) continue;
+    if (dtd->entities != nullptr && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->entities)) > 0)
+      return true;
+    if (dtd->pentities != nullptr && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->pentities)) > 0)
+      return true;
   }
-  return nullptr;
+  return false;
+}
+
+PackageRefused EntitiesRefused(const QString& path) {
+  return PackageRefused(
+      ("В файле " + path + " объявлены сущности XML: такой файл не читается").toStdString());
 }
 
 int ToInteger(const QString& text) {
@@ -64,15 +105,122 @@ int ToInteger(const QString& text) {
 
 QDate ToDate(const QString& text) {
   const QDate date = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
-  if (!date.isValid()) {
-    throw std::runtime_error(("'" + text + "' is not a valid date").toStdString());
-  }
+  if (!date.isValid()) throw PackageRefused(("'" + text + "' is not a valid date").toStdString());
   return date;
 }
 
 bool IsForcedPolyclinicSender(const QString& code) {
   return code == QLatin1String("M450092") || code == QLatin1String("M450100") ||
          code == QLatin1String("M450102");
+}
+
+QString Text(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// The head (first SCHET's first CODE, NSCHET and DSCHET children) and the SL
+// elements, in document order, of one streaming pass.
+struct Scan {
+  std::optional<std::string> code, nschet, dschet;
+  // A deque: captures point into its elements while it grows.
+  std::deque<SlSeen> sls;
+};
+
+Scan ScanFile(const QString& path, bool readCases) {
+  int* fd = new int(OpenRegularFile(path));
+  if (*fd < 0) {
+    delete fd;
+    throw PackageHeaderMissing(path);
+  }
+  // The reader owns the descriptor from here (CloseFd). No network, no
+  // external DTD, entities left as references (and refused below).
+  ReaderPtr reader(xmlReaderForIO(ReadFd, CloseFd, fd, nullptr, nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  if (!reader) throw PackageHeaderMissing(path);
+  Scan scan;
+  int schetDepth = -1;
+  bool headDone = false;
+  std::vector<Capture> captures;
+  // Open SL elements: their depth and index in scan.sls.
+  std::vector<std::pair<int, std::size_t>> openSl;
+  int r = 0;
+  while ((r = xmlTextReaderRead(reader.get())) == 1) {
+    const int type = xmlTextReaderNodeType(reader.get());
+    const int depth = xmlTextReaderDepth(reader.get());
+    switch (type) {
+      case XML_READER_TYPE_DOCUMENT_TYPE:
+        if (DeclaresEntities(reader.get())) throw EntitiesRefused(path);
+        break;
+      case XML_READER_TYPE_ENTITY_REFERENCE:
+        throw EntitiesRefused(path);
+      case XML_READER_TYPE_ELEMENT: {
+        const xmlChar* name = xmlTextReaderConstLocalName(reader.get());
+        const bool empty = xmlTextReaderIsEmptyElement(reader.get()) == 1;
+        std::string* target = nullptr;
+        if (!headDone && schetDepth < 0 && NameIs(name, "SCHET")) {
+          schetDepth = depth;
+          if (empty) headDone = true;
+        } else if (schetDepth >= 0 && depth == schetDepth + 1) {
+          for (auto [field, tag] :
+               {std::pair{&scan.code, "CODE"}, std::pair{&scan.nschet, "NSCHET"},
+                std::pair{&scan.dschet, "DSCHET"}}) {
+            if (!field->has_value() && NameIs(name, tag)) target = &field->emplace();
+          }
+        }
+        if (readCases) {
+          if (!openSl.empty() && depth == openSl.back().first + 1) {
+            SlSeen& sl = scan.sls[openSl.back().second];
+            if (!sl.mes && NameIs(name, "CODE_MES1")) {
+              sl.mes.emplace();
+              if (!empty) captures.push_back({depth, &*sl.mes});
+            } else if (!sl.reab && NameIs(name, "REAB")) {
+              sl.reab.emplace();
+              if (!empty) captures.push_back({depth, &*sl.reab});
+            } else if (NameIs(name, "VID_HMP")) {
+              sl.hasHmp = true;
+            }
+          }
+          if (NameIs(name, "SL")) {
+            scan.sls.emplace_back();
+            if (!empty) openSl.emplace_back(depth, scan.sls.size() - 1);
+          }
+        }
+        if (target != nullptr && !empty) captures.push_back({depth, target});
+        break;
+      }
+      case XML_READER_TYPE_END_ELEMENT:
+        while (!captures.empty() && captures.back().depth == depth) captures.pop_back();
+        if (!openSl.empty() && openSl.back().first == depth) openSl.pop_back();
+        if (schetDepth == depth && !headDone) {
+          headDone = true;
+          schetDepth = -1;
+          if (!readCases) return scan;
+        }
+        break;
+      case XML_READER_TYPE_TEXT:
+      case XML_READER_TYPE_CDATA:
+      case XML_READER_TYPE_WHITESPACE:
+      case XML_READER_TYPE_SIGNIFICANT_WHITESPACE: {
+        if (captures.empty()) break;
+        const char* value = reinterpret_cast<const char*>(xmlTextReaderConstValue(reader.get()));
+        if (value == nullptr) break;
+        const std::string_view piece(value);
+        for (const Capture& c : captures) {
+          if (c.text->size() < kMaxText) c.text->append(piece.substr(0, kMaxText - c.text->size()));
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  if (r < 0) {
+    // libxml2 stops a document whose entities expand past its bounds before
+    // the DOCTYPE is handed over: say so rather than "no head".
+    if (DeclaresEntities(reader.get())) throw EntitiesRefused(path);
+    throw PackageHeaderMissing(path);
+  }
+  return scan;
 }
 
 }  // namespace
@@ -82,42 +230,25 @@ PackageHeaderMissing::PackageHeaderMissing(const QString& path)
 
 PackageXml ReadPackageXml(const QString& path, bool tPackage, const QString& senderCode,
                           bool readCases) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw PackageHeaderMissing(path);
-  const QByteArray bytes = file.readAll();
-  // The declared encoding (windows-1251 as a rule) is honoured by the parser;
-  // no network access and no entity expansion from outside.
-  DocPtr doc(xmlReadMemory(bytes.constData(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                           XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-  if (!doc) throw PackageHeaderMissing(path);
-  const xmlNode* root = xmlDocGetRootElement(doc.get());
-  const xmlNode* schet = root != nullptr ? FirstElement(root, "SCHET") : nullptr;
-  const xmlNode* code = schet != nullptr ? FirstChild(schet, "CODE") : nullptr;
-  const xmlNode* nschet = schet != nullptr ? FirstChild(schet, "NSCHET") : nullptr;
-  const xmlNode* dschet = schet != nullptr ? FirstChild(schet, "DSCHET") : nullptr;
-  if (code == nullptr || nschet == nullptr || dschet == nullptr) throw PackageHeaderMissing(path);
+  const Scan scan = ScanFile(path, readCases);
+  if (!scan.code || !scan.nschet || !scan.dschet) throw PackageHeaderMissing(path);
 
   PackageXml result;
-  result.Code = ToInteger(TextOf(code));
-  const QString number = TextOf(nschet);
+  result.Code = ToInteger(Text(*scan.code));
+  const QString number = Text(*scan.nschet);
   result.NSchet = TrimText(number).isEmpty() ? QStringLiteral("0") : number;
-  result.DSchet = ToDate(ConvertXmlDate(TextOf(dschet)));
+  result.DSchet = ToDate(ConvertXmlDate(Text(*scan.dschet)));
   if (!readCases) return result;
 
-  QList<const xmlNode*> sls;
-  CollectElements(root, "SL", sls);
-  for (const xmlNode* sl : sls) {
-    const xmlNode* mes = FirstChild(sl, "CODE_MES1");
-    const QString mesText = mes != nullptr ? TrimText(TextOf(mes)) : QString();
-    const bool hasHmp = FirstChild(sl, "VID_HMP") != nullptr;
+  for (const SlSeen& sl : scan.sls) {
+    const QString mesText = sl.mes ? TrimText(Text(*sl.mes)) : QString();
     const bool taken =
-        (!mesText.isEmpty() && mesText != QLatin1String("0")) || (tPackage && hasHmp);
+        (!mesText.isEmpty() && mesText != QLatin1String("0")) || (tPackage && sl.hasHmp);
     if (!taken) continue;
     PackageCase c;
-    const xmlNode* reab = FirstChild(sl, "REAB");
-    if (hasHmp) {
+    if (sl.hasHmp) {
       c.CareCode = 32;
-    } else if (reab != nullptr && TextOf(reab) != QLatin1String("0")) {
+    } else if (sl.reab && Text(*sl.reab) != QLatin1String("0")) {
       c.CareCode = 5;
     } else {
       c.CareCode = 31;

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <stdexcept>
 
 namespace kelmo {
@@ -15,6 +16,14 @@ namespace kelmo {
 class PackageHeaderMissing : public std::runtime_error {
  public:
   explicit PackageHeaderMissing(const QString& path);
+};
+
+// The file is refused and its package dropped on its own: a `DSCHET` that is
+// not a date ("'<text>' is not a valid date"), or a file that declares or
+// refers to XML entities (the message names the file).
+class PackageRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // One taken `SL` element.
@@ -39,10 +48,12 @@ struct PackageXml {
 // Reads the file. `tPackage`: the package's name begins with "T" (cases are
 // also taken by `VID_HMP` and carry no type code). `senderCode`: the
 // sender's party code. `readCases` false reads the head only.
-// Raises PackageHeaderMissing as above; ConversionError for a `CODE` that is
-// not an integer, a `DSCHET` that is not a date, or an H package's short
-// `CODE_MES1` that does not begin with a digit. Cost: the whole document in
-// memory, one walk over it.
+// Raises PackageHeaderMissing as above; PackageRefused as above;
+// ConversionError for a `CODE` that is not an integer or an H package's
+// short `CODE_MES1` that does not begin with a digit. Only a regular file is
+// opened. Cost: one streaming pass (stopping after the head when cases are
+// not wanted); memory holds the texts of the head and of each taken case,
+// never the document.
 PackageXml ReadPackageXml(const QString& path, bool tPackage, const QString& senderCode,
                           bool readCases);
 

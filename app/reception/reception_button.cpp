@@ -261,10 +261,14 @@ void cbVidOpChange(TfmKelmo& window) {
   }
 }
 
-void InstallReception(KelmoForms& forms) {
+void InstallReception(KelmoForms& forms, BudgetIntake budget) {
   TfmKelmo& w = *forms.fmKelmo;
   auto button = std::make_shared<ReceptionButton>(
       ReceptionButton{*forms.DM, ReceptionForms{w, forms.fmUnCorr.get(), forms.fmPrgs.get(), {}}});
+  if (budget) {
+    ReceptionButton* b = button.get();
+    b->IntakeBudgetReport = [b, budget] { budget(b->Forms); };
+  }
   QObject::connect(w.bbKelmo, &QPushButton::clicked, &w, [button] { bbKelmoClick(*button); });
   QObject::connect(w.rgps, &RadioGroup::clicked, &w, [&w](int) { rgpsClick(w); });
   QObject::connect(w.cbVidOp, &QComboBox::currentIndexChanged, &w, [&w](int) { cbVidOpChange(w); });

@@ -55,8 +55,8 @@ struct ReceptionButton {
   TDM& DM;
   ReceptionForms Forms;
   PackageIdentifier Identify = IdentifyFolderPackages;
-  // The budget intake (a later program version builds it; until then the
-  // click says it is not available).
+  // The budget intake (installed by the program; without it the click says
+  // it is not available).
   std::function<void()> IntakeBudgetReport;
 };
 
@@ -70,8 +70,11 @@ void rgpsClick(TfmKelmo& window);
 // TfmKelmo.cbVidOpChange: PayKind and the in-patient group by payment kind.
 void cbVidOpChange(TfmKelmo& window);
 
+// The budget intake as the program installs it on the button.
+using BudgetIntake = std::function<void(const ReceptionForms& forms)>;
+
 // Connects the three handlers to the main window of a program run. The
 // returned button lives as long as the forms (kept by the connections).
-void InstallReception(KelmoForms& forms);
+void InstallReception(KelmoForms& forms, BudgetIntake budget = {});
 
 }  // namespace kelmo

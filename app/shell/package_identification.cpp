@@ -2,6 +2,7 @@
 // the insurers' formation.
 #include "package_identification.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,11 +13,11 @@
 #include "domain/common.h"
 #include "domain/package_header.h"
 #include "domain/package_lists.h"
+#include "domain/package_unpacking.h"
 #include "domain/run_state.h"
 #include "error_box.h"
 #include "filenames/file_lookup.h"
 #include "interact/interaction.h"
-#include "zip/zip_reader.h"
 
 namespace kelmo {
 
@@ -133,6 +134,17 @@ void DropPackageFolder(const QString& folder) {
   QDir().rmdir(folder);
 }
 
+// Whether the path is a regular file itself (a link is not).
+bool IsRegularFile(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+QString NotARegularFileText(const QString& name) {
+  return QStringLiteral("Файл ") + name +
+         QStringLiteral(" назван как пакет, но не является обычным файлом.");
+}
+
 // The "temp" folder of the registry folder, emptied or made. A symbolic link
 // in its place is removed, never followed, so nothing outside the registry
 // folder is cleared.
@@ -243,6 +255,14 @@ bool PackageIdentification::FileBranch(const IdentificationInput& input, bool& X
   if (files.isEmpty()) {
     XmlPackageMode = false;
     return false;
+  }
+  // A FIFO, a device or a link named like a package is never opened: it
+  // could hang the reader or lead out of the folder.
+  for (const QString& name : files) {
+    if (!IsRegularFile(folder + name)) {
+      ShowRefusal(NotARegularFileText(name));
+      return true;
+    }
   }
   if (RecogniseParties(input, files)) return true;
   UnpackAll(XmlPackageMode);
@@ -365,46 +385,16 @@ void PackageIdentification::UnpackAll(bool& XmlPackageMode) {
       const QString folder = PackageFolder(file);
       if (!QDir().mkdir(folder)) throw FolderNotWritable(folder);
 
-      zip::TQorUnZip unzip;
-      unzip.SetZipName((ThePackageLists().RegistryFolder + file.SourceName).toStdString());
-      unzip.ReadDirectory();
-      const QString body = file.SourceName.mid(1, file.SourceName.size() - 5);
-      const QString bases[4] = {u'L' + body, file.SourceName.left(file.SourceName.size() - 4),
-                                QStringLiteral("LC") + body, u'C' + body};
-      QString* fields[4] = {&file.LName, &file.HName, &file.LcName, &file.CName};
-      for (QString* f : fields) f->clear();
-      std::vector<std::string> wanted;
-      for (int i = 0; i < unzip.EntryCount(); ++i) {
-        const QString entry = QString::fromStdString(unzip.EntryName(i));
-        for (int j = 0; j < 4; ++j) {
-          if (entry == bases[j] + QStringLiteral(".XML") ||
-              entry == bases[j] + QStringLiteral(".xml")) {
-            *fields[j] = bases[j];
-            wanted.push_back(unzip.Entry(i).FullName());
-          }
-        }
+      try {
+        UnpackPackage(ThePackageLists().RegistryFolder + file.SourceName, sender.Number, folder,
+                      file);
+      } catch (const PackageUnpackRefused& error) {
+        RefusePackage(a, k, file.SourceName, QString::fromStdString(error.what()));
+        continue;
       }
-      const QString n = QString::number(sender.Number);
-      for (const QString& ref : {QStringLiteral("EMP_LIST_") + n + QStringLiteral(".XML"),
-                                 QStringLiteral("DEP_LIST_") + n + QStringLiteral(".XML"),
-                                 QStringLiteral("HOLDING.XML")}) {
-        wanted.push_back(ref.toStdString());
-      }
-      unzip.SetFilesList(wanted);
-      unzip.SetDoAll(false);
-      unzip.SetDestDir(folder.toStdString());
-      unzip.SetRecreateDirs(false);
-      unzip.SetRetainAttributes(true);
-      unzip.SetOverwriteMode(zip::TUZOverwriteMode::Always);
-      unzip.Extract();
 
       if (file.HName.isEmpty()) continue;
-      if (!ReadPackageHeads(a, k, population, XmlPackageMode)) {
-        // The package is refused on its own; the others go on.
-        DropPackageFolder(folder);
-        sender.Adresats[a].Files.removeAt(k);
-        --k;
-      }
+      if (!ReadPackageHeads(a, k, population, XmlPackageMode)) DropPackage(a, k);
     }
     if (sender.Adresats[a].Files.isEmpty()) {
       sender.Adresats.removeAt(a);
@@ -412,6 +402,19 @@ void PackageIdentification::UnpackAll(bool& XmlPackageMode) {
     }
   }
   ShowPackageParties();
+}
+
+void PackageIdentification::DropPackage(qsizetype a, qsizetype& k) {
+  QList<rFile>& files = ThePackageLists().SenderList.first().Adresats[a].Files;
+  DropPackageFolder(PackageFolder(files[k]));
+  files.removeAt(k);
+  --k;
+}
+
+void PackageIdentification::RefusePackage(qsizetype a, qsizetype& k, const QString& name,
+                                          const QString& reason) {
+  ShowRefusal(QStringLiteral("Пакет ") + name + QStringLiteral(" не принят: ") + reason);
+  DropPackage(a, k);
 }
 
 bool PackageIdentification::ReadPackageHeads(int a, int k, Population population,
@@ -436,6 +439,9 @@ bool PackageIdentification::ReadPackageHeads(int a, int k, Population population
     }
   } catch (const PackageHeaderMissing&) {
     ShowRefusal(QStringLiteral("Не определён счёт пакета: ") + file.SourceName);
+    return false;
+  } catch (const PackageRefused& error) {
+    ShowRefusal(QString::fromStdString(error.what()));
     return false;
   }
 

@@ -133,6 +133,11 @@ class PackageIdentification {
   bool RecogniseParties(const IdentificationInput& input, const QStringList& files);
   void UnpackAll(bool& XmlPackageMode);
   bool ReadPackageHeads(int adresat, int file, Population population, bool& XmlPackageMode);
+  // Removes package k of addressee a with its folder; k steps back so that a
+  // loop over the packages goes on with the next one.
+  void DropPackage(qsizetype a, qsizetype& k);
+  // Shows why the package was not taken and drops it; the others go on.
+  void RefusePackage(qsizetype a, qsizetype& k, const QString& name, const QString& reason);
   void ApplyDefaultPayment();
   void ShowPackageParties();
   void ShowRefusal(const QString& text);

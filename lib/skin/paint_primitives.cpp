@@ -394,15 +394,20 @@ void BlitMaskFromMaster(Rect tr, Rect sr, QImage& target, const TkMaskData& mask
   const int half = mask.R.Height() / 2;
   const bool hasBmp = bg.HasBitmap && bg.Bitmap && Bpp(*bg.Bitmap);
   const int w = std::min(tr.Width(), sr.Width()), h = std::min(tr.Height(), sr.Height());
+  // The columns inside both bitmaps, found once; rows are reached once each.
+  const int i0 = std::max({0, -tr.left, -sr.left});
+  const int i1 = std::min({w, target.width() - tr.left, source.width() - sr.left});
+  if (i1 <= i0) return;
   for (int j = 0; j < h; ++j) {
     const int ty = tr.top + j, sy = sr.top + j, my = sy + half;
     if (ty < 0 || ty >= target.height() || sy < 0 || my >= source.height()) continue;
-    for (int i = 0; i < w; ++i) {
-      const int tx = tr.left + i, sx = sr.left + i;
-      if (tx < 0 || tx >= target.width() || sx < 0 || sx >= source.width()) continue;
-      const std::uint8_t* s = At(source, sx, sy);
-      std::uint8_t* t = At(target, tx, ty);
-      if (px::IsKey(s, kTransparentKey)) {
+    std::uint8_t* trow = target.scanLine(ty) + std::ptrdiff_t(tr.left) * tb;
+    const std::uint8_t* srow = source.constScanLine(sy) + std::ptrdiff_t(sr.left) * 3;
+    const std::uint8_t* mrow = source.constScanLine(my) + std::ptrdiff_t(sr.left) * 3;
+    for (int i = i0; i < i1; ++i) {
+      const std::uint8_t* s = srow + 3 * i;
+      std::uint8_t* t = trow + tb * i;
+      if (s[0] == 0xFF && s[1] == 0 && s[2] == 0xFF) {  // the key colour
         if (!hasBmp) {
           if (fill) {
             px::PutColor(t, bg.Color);
@@ -411,7 +416,7 @@ void BlitMaskFromMaster(Rect tr, Rect sr, QImage& target, const TkMaskData& mask
           continue;
         }
         if (fill) {
-          const int bx = tx + bg.X, by = ty + bg.Y;
+          const int bx = tr.left + i + bg.X, by = ty + bg.Y;
           if (!px::Inside(*bg.Bitmap, bx, by)) continue;
           const std::uint8_t* q = At(*bg.Bitmap, bx, by);
           t[0] = q[0], t[1] = q[1], t[2] = q[2];
@@ -419,8 +424,10 @@ void BlitMaskFromMaster(Rect tr, Rect sr, QImage& target, const TkMaskData& mask
           continue;
         }
       }
-      const std::uint8_t* m = At(source, sx, my);
-      for (int c = 0; c < 3; ++c) t[c] = std::uint8_t((s[c] * (256 - m[c]) + t[c] * m[c]) >> 8);
+      const std::uint8_t* m = mrow + 3 * i;
+      t[0] = std::uint8_t((s[0] * (256 - m[0]) + t[0] * m[0]) >> 8);
+      t[1] = std::uint8_t((s[1] * (256 - m[1]) + t[1] * m[1]) >> 8);
+      t[2] = std::uint8_t((s[2] * (256 - m[2]) + t[2] * m[2]) >> 8);
       if (tb == 4 && hasBmp && fill) t[3] = 255;
     }
   }

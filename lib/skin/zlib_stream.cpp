@@ -70,6 +70,8 @@ std::int64_t TZDecompressionStream::Read(void* buffer, std::int64_t count) {
       ChunkRead();
     }
     code = CheckInflateResult(inflate(&zstream_, Z_NO_FLUSH));
+    // No dictionary can be given, so a stream that asks for one cannot go on.
+    if (code == Z_NEED_DICT) throw EZDecompressionError(Z_NEED_DICT);
   }
   if (code == Z_STREAM_END && zstream_.avail_in > 0) {
     sourcePosition_ = source_.Seek(-std::int64_t(zstream_.avail_in), zip::soCurrent);

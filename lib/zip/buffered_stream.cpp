@@ -1,7 +1,9 @@
 // Streams (see buffered_stream.h): the operating-system layer of the zip
-// library. Files go through stdio with its buffer off; the buffering is ours.
+// library. Files are plain descriptors; the buffering is ours.
 #include "buffered_stream.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,59 +27,103 @@ void TStream::WriteBuffer(const void* buffer, std::int64_t count) {
   if (count != 0 && Write(buffer, count) != count) throw EStreamError("Stream write error");
 }
 
+namespace {
+
+std::string OpenFailure(const std::string& name, int mode, const char* reason) {
+  std::string what =
+      mode == fmCreate || mode == fmCreateNew ? "Cannot create file \"" : "Cannot open file \"";
+  return what + name + "\". " + reason;
+}
+
+}  // namespace
+
 TFileStream::TFileStream(const std::string& name, int mode) : name_(name) {
-  const char* how = "rb";
+  // O_NONBLOCK: opening a FIFO or a device must not wait for a peer; the
+  // descriptor is checked for a regular file before any byte moves.
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   if (mode == fmCreate)
-    how = "w+b";
+    flags |= O_RDWR | O_CREAT | O_TRUNC;
+  else if (mode == fmCreateNew)
+    flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
   else if ((mode & 3) == fmOpenWrite || (mode & 3) == fmOpenReadWrite)
-    how = "r+b";
-  file_ = std::fopen(name.c_str(), how);
-  if (!file_) {
-    std::string what = mode == fmCreate ? "Cannot create file \"" : "Cannot open file \"";
-    throw EStreamError(what + name + "\". " + std::strerror(errno));
+    flags |= O_RDWR;
+  else
+    flags |= O_RDONLY;
+  do fd_ = ::open(name.c_str(), flags, 0666);
+  while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0) throw EStreamError(OpenFailure(name, mode, std::strerror(errno)));
+  if (mode != fmCreateNew) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd_);
+      fd_ = -1;
+      throw EStreamError(OpenFailure(name, mode, "Not a regular file"));
+    }
   }
-  std::setvbuf(file_, nullptr, _IONBF, 0);
-  fd_ = fileno(file_);
 }
 
 TFileStream::~TFileStream() {
-  if (file_) std::fclose(file_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
-  if (count <= 0) return 0;
-  return static_cast<std::int64_t>(std::fread(buffer, 1, static_cast<std::size_t>(count), file_));
+  char* out = static_cast<char*>(buffer);
+  std::int64_t done = 0;
+  while (done < count) {
+    ssize_t n = ::read(fd_, out + done, static_cast<std::size_t>(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  pos_ += done;
+  return done;
 }
 
 std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
-  if (count <= 0) return 0;
-  return static_cast<std::int64_t>(std::fwrite(buffer, 1, static_cast<std::size_t>(count), file_));
+  const char* in = static_cast<const char*>(buffer);
+  std::int64_t done = 0;
+  while (done < count) {
+    ssize_t n = ::write(fd_, in + done, static_cast<std::size_t>(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  pos_ += done;
+  return done;
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, int origin) {
+  if (origin == soCurrent && offset == 0) return pos_;
+  if (origin == soBeginning && offset == pos_) return pos_;
   int whence = origin == soCurrent ? SEEK_CUR : (origin == soEnd ? SEEK_END : SEEK_SET);
-  if (fseeko(file_, static_cast<off_t>(offset), whence) != 0)
-    throw EStreamError("Cannot seek in \"" + name_ + "\". " + std::strerror(errno));
-  return static_cast<std::int64_t>(ftello(file_));
+  off_t at = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  if (at < 0) throw EStreamError("Cannot seek in \"" + name_ + "\". " + std::strerror(errno));
+  pos_ = static_cast<std::int64_t>(at);
+  return pos_;
 }
 
 std::int64_t TFileStream::Size() {
-  off_t pos = ftello(file_);
-  fseeko(file_, 0, SEEK_END);
-  off_t size = ftello(file_);
-  fseeko(file_, pos, SEEK_SET);
-  return static_cast<std::int64_t>(size);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return 0;
+  return static_cast<std::int64_t>(st.st_size);
 }
 
 void TFileStream::SetSize(std::int64_t size) {
-  std::fflush(file_);
-  if (ftruncate(fd_, static_cast<off_t>(size)) != 0)
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
     throw EStreamError("Cannot set the size of \"" + name_ + "\". " + std::strerror(errno));
 }
 
 void TFileStream::FlushToDisk() {
-  std::fflush(file_);
-  fsync(fd_);
+  ::fsync(fd_);
+}
+
+void TFileStream::SetModified(std::int64_t unix_seconds) {
+  struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(unix_seconds), 0}};
+  ::futimens(fd_, times);
+}
+
+void TFileStream::SetPermissions(unsigned mode) {
+  ::fchmod(fd_, static_cast<mode_t>(mode & 07777));
 }
 
 std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count) {
@@ -227,6 +273,14 @@ std::int64_t TS_BufferStream::Seek(std::int64_t offset, int origin) {
     default:
       throw EStreamError("\x18Invalid seek origin (" + std::to_string(origin) + ")");
   }
+  if (target != logical && state_ == 1 && ptr_ >= 0) {
+    // Inside the bytes read ahead: move within the buffer, no system call.
+    std::int64_t start = logical - ptr_;
+    if (target >= start && target < start + end_) {
+      ptr_ = target - start;
+      return target;
+    }
+  }
   if (target != logical) {
     if (state_ == 2 && !FlushBuffer()) throw EStreamError("\x0ASeek error");
     stream_.Seek(target, soBeginning);
@@ -281,6 +335,16 @@ std::int64_t TLFNFileStream::Size() {
 
 void TLFNFileStream::SetSize(std::int64_t size) {
   TS_BufferStream::SetSize(size);
+}
+
+void TLFNFileStream::SetModified(std::int64_t unix_seconds) {
+  if (state_ == 2) FlushBuffer();
+  file->SetModified(unix_seconds);
+}
+
+void TLFNFileStream::SetPermissions(unsigned mode) {
+  if (state_ == 2) FlushBuffer();
+  file->SetPermissions(mode);
 }
 
 }  // namespace kelmo::zip

@@ -47,13 +47,19 @@ enum TFileMode : int {
   fmOpenWrite = 1,
   fmOpenReadWrite = 2,
   fmCreate = 0xFF00,  // create or truncate, read-write
+  // Create a file that must not exist yet (a link at the name is not
+  // followed), read-write.
+  fmCreateNew = 0xFF01,
 };
 
-// An unbuffered file (stdio with its own buffering switched off).
+// An unbuffered file on a descriptor. Only regular files are opened: the open
+// itself never blocks (a FIFO or a device named like a file is refused, not
+// waited on).
 class TFileStream : public TStream {
  public:
   // Raises EStreamError "Cannot open file \"<name>\". <reason>" or
-  // "Cannot create file \"<name>\". <reason>".
+  // "Cannot create file \"<name>\". <reason>" (reason "Not a regular file"
+  // for anything else than a regular file).
   TFileStream(const std::string& name, int mode);
   ~TFileStream() override;
   std::int64_t Read(void* buffer, std::int64_t count) override;
@@ -63,12 +69,17 @@ class TFileStream : public TStream {
   void SetSize(std::int64_t size) override;
   // Pushes the operating system's buffers to the disk (fsync).
   void FlushToDisk();
+  // Sets the file's last-write time and permission bits through the open
+  // descriptor (no path lookup); failures are ignored like the attributes of
+  // an extracted file.
+  void SetModified(std::int64_t unix_seconds);
+  void SetPermissions(unsigned mode);
   const std::string& FileName() const { return name_; }
 
  private:
   std::string name_;
-  std::FILE* file_ = nullptr;
   int fd_ = -1;
+  std::int64_t pos_ = 0;  // the descriptor's offset, kept so that asking costs nothing
 };
 
 // A growable byte array as a stream.
@@ -91,7 +102,8 @@ class TMemoryStream : public TStream {
 // A read/write buffer in front of another stream (not owned). State 0: no
 // buffered bytes; 1: the buffer holds bytes read ahead; 2: the buffer holds
 // bytes not yet written. Large reads and writes on an empty buffer go straight
-// to the underlying stream.
+// to the underlying stream; a seek that stays inside the bytes read ahead
+// keeps them.
 class TS_BufferStream : public TStream {
  public:
   TS_BufferStream(TStream& stream, std::int64_t buffer_size);
@@ -138,6 +150,9 @@ class TLFNFileStream : private detail::FileHolder, public TS_BufferStream {
   std::int64_t Size() override;
   void SetSize(std::int64_t size) override;
   const std::string& FileName() const { return file->FileName(); }
+  // The buffered bytes are written first.
+  void SetModified(std::int64_t unix_seconds);
+  void SetPermissions(unsigned mode);
 
  private:
   static TFileStream& Open(detail::FileHolder& holder, const std::string& name, int mode);

@@ -2,11 +2,15 @@
 // overwrite rules, the password check, decoding by method (stored and
 // deflated here, the older methods in old_methods.cpp), the CRC-32 check,
 // dates and attributes.
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
+#include <random>
+#include <unordered_set>
 
 #include "file_helpers.h"
 #include "old_methods.h"
@@ -27,8 +31,45 @@ std::string LowerAscii(std::string s) {
   return s;
 }
 
-// Raised inside an entry when it must be given up without stopping the run.
-struct EntryFailed {};
+// The methods the reader decodes: stored, shrunk, reduced (4), imploded and
+// deflated, without strong encryption (flag bit 6) or AES (method 99).
+bool Decodable(const TZipHeaderInfo& e) {
+  constexpr std::uint16_t kFlagStrongEncryption = 0x0040;
+  if (e.flags & kFlagStrongEncryption) return false;
+  return e.compression_method <= 6 || e.compression_method == 8;
+}
+
+// What lies at a destination path, links not followed.
+enum class PathKind { Missing, File, Link, Other };
+
+PathKind KindOf(const std::string& path, struct stat& st) {
+  if (::lstat(path.c_str(), &st) != 0) return PathKind::Missing;
+  if (S_ISLNK(st.st_mode)) return PathKind::Link;
+  return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
+}
+
+mode_t CurrentUmask() {
+  static const mode_t mask = [] {
+    mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+  }();
+  return mask;
+}
+
+// A name beside dest for a file that replaces dest only once it is whole.
+std::string PartName(const std::string& dest, unsigned tag) {
+  std::string folder = ExtractFilePath(dest);
+  return folder + "." + ExtractFileName(dest) + "." + std::to_string(tag) + ".part";
+}
+
+// Bytes free for an unprivileged writer on the file system of a folder;
+// UINT64_MAX when that cannot be learnt.
+std::uint64_t FreeSpaceOf(const std::string& folder) {
+  struct statvfs v {};
+  if (::statvfs(folder.c_str(), &v) != 0) return UINT64_MAX;
+  return static_cast<std::uint64_t>(v.f_bavail) * v.f_frsize;
+}
 }  // namespace
 
 // The compressed bytes of one entry: bounded by its compressed size, across
@@ -176,8 +217,35 @@ class ExtractionRun {
     bool retry = false;
     if (r_.events.OnSkippingFile) r_.events.OnSkippingFile(reason, name, index, retry);
   }
+  // An entry of a method the reader does not decode: the unknown-method
+  // message and a skip, never a CRC or password report.
+  void UnknownMethod(TZipHeaderInfo& e, int index) {
+    r_.DoHandleMessage(kMsgUnknownMethod, "Unknown Compression Method", kMbOk, "Zip Error");
+    SkippingFile(TSkipReason::srUnknownMethod, e.FullName(), index);
+    Skip(e);
+  }
+  // Raises EEntryTooLarge when the entry's declared size passes a limit;
+  // folder is the destination's (empty: memory, no free-space bound).
+  void CheckLimits(const TZipHeaderInfo& e, const std::string& folder);
+  // Creates the output for dest: the file itself when nothing is there, else
+  // a part file beside it that replaces it once whole (an existing link is
+  // replaced, never written through). Null when it cannot be made.
+  std::unique_ptr<TLFNFileStream> CreateOutput(const std::string& dest, PathKind kind,
+                                               std::string& written_name);
 
   TQorUnZip& r_;
+  // Destinations written by this run: a second entry landing on one of them
+  // stops the run.
+  std::unordered_set<std::string> written_;
+  // Folders made sure of (existing) and found inside DestDir in this run, so
+  // that entries of one folder ask once.
+  std::unordered_set<std::string> ready_folders_;
+  std::unordered_set<std::string> safe_folders_;
+  // Free bytes of the destination learnt at the run's start, less what the
+  // run wrote since (learnt again when an entry would not fit).
+  std::uint64_t free_budget_ = 0;
+  bool free_known_ = false;
+  unsigned part_tag_ = std::random_device{}();
   std::int64_t total_bytes_ = 0;
   std::int64_t done_bytes_ = 0;
   int to_extract_ = 0;
@@ -220,8 +288,9 @@ bool ExtractionRun::DestinationName(const TZipHeaderInfo& e, int index, std::str
   }
   out = dest + "/" + clean + e.file_name;
   // A folder that already exists under DestDir may be a link to elsewhere:
-  // the real place of the entry's folder must still lie inside DestDir.
-  if (!clean.empty()) {
+  // the real place of the entry's folder must still lie inside DestDir
+  // (asked once per folder and run: the run itself makes no links).
+  if (!clean.empty() && !safe_folders_.count(clean)) {
     std::error_code ec;
     fs::path base = fs::weakly_canonical(dest, ec);
     fs::path real = fs::weakly_canonical(dest + "/" + clean, ec);
@@ -231,6 +300,7 @@ bool ExtractionRun::DestinationName(const TZipHeaderInfo& e, int index, std::str
       SkippingFile(TSkipReason::srUnsafeName, e.FullName(), index);
       return false;
     }
+    safe_folders_.insert(clean);
   }
   return true;
 }
@@ -248,6 +318,7 @@ bool ExtractionRun::PrepareData(TZipHeaderInfo& e, int index, ZipKeys& keys,
   if (s.Read(raw, 30) != 30) throw EFatalUnzipError();
   LocalFileHeader h;
   h.Read(raw);
+  if (h.signature != Signatures().local) throw EBadLocalHeader(e.FullName());
   std::int64_t data_pos = offset + 30 + h.name_length + h.extra_length;
   s.SetPosition(data_pos);
   data_size = e.GetCompressedSize();
@@ -292,9 +363,58 @@ void ExtractionRun::Decode(TZipHeaderInfo& e, ByteSource& in, ByteSink& out) {
       InflateEntry(in, out);
       break;
     default:
-      r_.DoHandleMessage(kMsgUnknownMethod, "Unknown Compression Method", kMbOk, "Zip Error");
-      break;
+      // Screened before the entry is opened (Decodable).
+      throw EQorZipException("Unknown Compression Method");
   }
+}
+
+void ExtractionRun::CheckLimits(const TZipHeaderInfo& e, const std::string& folder) {
+  const TExtractLimits& l = r_.limits_;
+  const std::uint64_t declared = e.GetUncompressedSize();
+  const std::uint64_t compressed = e.GetCompressedSize();
+  std::uint64_t by_ratio =
+      compressed > (UINT64_MAX - l.small_entry_allowance) / std::max<std::uint64_t>(l.max_ratio, 1)
+          ? UINT64_MAX
+          : compressed * l.max_ratio + l.small_entry_allowance;
+  std::uint64_t limit = std::min(l.max_entry_size, by_ratio);
+  if (!folder.empty() && declared > 0) {
+    auto budget = [&] { return free_budget_ > l.keep_free ? free_budget_ - l.keep_free : 0; };
+    if (!free_known_ || declared > budget()) {
+      free_budget_ = FreeSpaceOf(folder);
+      free_known_ = true;
+    }
+    limit = std::min(limit, budget());
+  }
+  if (declared <= limit) return;
+  throw EEntryTooLarge("Entry \"" + e.FullName() + "\" would unpack to " +
+                       std::to_string(declared) + " bytes from " + std::to_string(compressed) +
+                       ", more than the " + std::to_string(limit) + " allowed");
+}
+
+std::unique_ptr<TLFNFileStream> ExtractionRun::CreateOutput(const std::string& dest, PathKind kind,
+                                                            std::string& written_name) {
+  const bool flush = r_.flush_files_on_close_;
+  try {
+    if (kind == PathKind::Missing) {
+      written_name = dest;
+      return std::make_unique<TLFNFileStream>(dest, fmCreateNew, flush, TQorUnZip::kFileBufferSize);
+    }
+    if (kind == PathKind::Other) return nullptr;
+    if (kind == PathKind::File && ::access(dest.c_str(), W_OK) != 0 && !r_.replace_read_only_)
+      return nullptr;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      written_name = PartName(dest, part_tag_++);
+      try {
+        return std::make_unique<TLFNFileStream>(written_name, fmCreateNew, flush,
+                                                TQorUnZip::kFileBufferSize);
+      } catch (const EStreamError&) {
+        struct stat st {};
+        if (KindOf(written_name, st) == PathKind::Missing) throw;  // not a clash of names
+      }
+    }
+  } catch (const EStreamError&) {
+  }
+  return nullptr;
 }
 
 bool ExtractionRun::ExtractEntry(int index, bool& retry) {
@@ -317,7 +437,16 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
     if (skip) return false;
   }
   std::string folder = ExtractFilePath(dest);
-  if (!folder.empty() && !FolderExists(folder)) CreateFolderTree(folder);
+  if (!folder.empty() && !ready_folders_.count(folder)) {
+    if (!FolderExists(folder)) CreateFolderTree(folder);
+    ready_folders_.insert(folder);
+  }
+  if (!Decodable(e)) {
+    UnknownMethod(e, index);
+    return false;
+  }
+  if (written_.count(dest)) throw EDuplicateDestination(dest);
+  CheckLimits(e, folder.empty() ? std::string(".") : folder);
 
   ZipKeys keys;
   std::uint64_t data_size = 0;
@@ -326,10 +455,11 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
     Skip(e);
     return false;
   }
-  std::error_code ec;
-  if (fs::exists(dest, ec) && r_.overwrite_mode_ != TUZOverwriteMode::Always) {
+  struct stat st {};
+  PathKind kind = KindOf(dest, st);
+  if (kind != PathKind::Missing && r_.overwrite_mode_ != TUZOverwriteMode::Always) {
     bool write = false;
-    std::time_t entry_time = 0, file_time = FileDateTimeOf(dest);
+    std::time_t entry_time = 0, file_time = st.st_mtime;
     DosDateTimeToTime(e.date_time, entry_time);
     switch (r_.overwrite_mode_) {
       case TUZOverwriteMode::Never:
@@ -356,25 +486,22 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
       return false;
     }
   }
-  std::unique_ptr<TLFNFileStream> file;
-  try {
-    file = std::make_unique<TLFNFileStream>(dest, fmCreate, r_.flush_files_on_close_,
-                                            TQorUnZip::kFileBufferSize);
-  } catch (const EStreamError&) {
-    if (r_.replace_read_only_ && fs::exists(dest, ec)) {
-      fs::permissions(dest, fs::perms::owner_write, fs::perm_options::add, ec);
-      try {
-        file = std::make_unique<TLFNFileStream>(dest, fmCreate, r_.flush_files_on_close_,
-                                                TQorUnZip::kFileBufferSize);
-      } catch (const EStreamError&) {
-      }
-    }
-    if (!file) {
-      SkippingFile(TSkipReason::srCreateError, dest, index);
-      Skip(e);
-      return false;
-    }
+  // The bytes go to a file of our own: the destination itself when nothing
+  // was there, else a part file that replaces it only when whole, so that a
+  // failed entry never costs an earlier good file and a link at the
+  // destination is replaced rather than written through.
+  std::string written_name;
+  std::unique_ptr<TLFNFileStream> file = CreateOutput(dest, kind, written_name);
+  if (!file) {
+    SkippingFile(TSkipReason::srCreateError, dest, index);
+    Skip(e);
+    return false;
   }
+  std::error_code ec;
+  auto discard = [&] {
+    file.reset();
+    ::unlink(written_name.c_str());
+  };
   EntryInput in(r_, data_size, e.IsEncrypted() ? &keys : nullptr);
   EntryOutput out(r_, e.GetUncompressedSize(), file.get(), nullptr, &done_bytes_, total_bytes_);
   bool failed = false;
@@ -387,42 +514,43 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
     // decrypts to garbage: for an encrypted entry that is a bad password, not
     // a damaged archive.
     if (!e.IsEncrypted()) {
-      file.reset();
-      fs::remove(dest, ec);
+      discard();
       throw;
     }
     failed = true;
   } catch (...) {
     // The run stops; a partial file is never left behind as if it were whole.
-    file.reset();
-    fs::remove(dest, ec);
+    discard();
     throw;
   }
-  file.reset();
   std::uint32_t crc = out.Crc();
   bool good = !failed && crc == e.crc32 && out.Written() == e.GetUncompressedSize();
   if (good) {
     std::time_t t = 0;
-    if (DosDateTimeToTime(ValidDosDateTime(e.date_time), t))
-      fs::last_write_time(
-          dest, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(t)), ec);
+    if (DosDateTimeToTime(ValidDosDateTime(e.date_time), t)) file->SetModified(t);
     if (r_.retain_attributes_) {
       std::uint8_t host = static_cast<std::uint8_t>(e.version_made_by >> 8);
       std::uint32_t mode = e.external_attributes >> 16;
       if (host == 3 && mode != 0) {
         // Never set-id bits, and never a file its owner cannot read back.
-        fs::permissions(dest, static_cast<fs::perms>((mode & 0777) | 0400),
-                        fs::perm_options::replace, ec);
+        file->SetPermissions((mode & 0777) | 0400);
       } else if (e.external_attributes & 0x01) {
-        fs::permissions(dest,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove, ec);
+        file->SetPermissions(0444 & ~CurrentUmask());
       }
     }
+    file.reset();
+    if (written_name != dest && ::rename(written_name.c_str(), dest.c_str()) != 0) {
+      ::unlink(written_name.c_str());
+      SkippingFile(TSkipReason::srCreateError, dest, index);
+      Skip(e);
+      return false;
+    }
+    written_.insert(dest);
     if (ev.OnEndUnZip) ev.OnEndUnZip(index, dest);
     ++extracted_;
     return true;
   }
+  discard();
   if (e.IsEncrypted()) {
     std::string newpw = r_.password_;
     if (ev.OnBadPassword) ev.OnBadPassword(index, newpw);
@@ -435,7 +563,6 @@ bool ExtractionRun::ExtractEntry(int index, bool& retry) {
   } else if (ev.OnBadCRC) {
     ev.OnBadCRC(crc, e.crc32, index);
   }
-  fs::remove(dest, ec);
   if (!retry) --to_extract_;
   return false;
 }
@@ -520,12 +647,12 @@ std::vector<std::uint8_t> ExtractionRun::ToMemory(int index) {
     r_.CheckIndex(index);
     for (;;) {
       TZipHeaderInfo e = r_.View().Entry(index);
+      if (!Decodable(e)) throw EQorZipException("Unknown Compression Method");
+      CheckLimits(e, std::string());
       ZipKeys keys;
       std::uint64_t data_size = 0;
       if (!PrepareData(e, index, keys, data_size))
         throw EQorZipException("Bad password for " + e.FullName());
-      if (e.compression_method == 7 || e.compression_method > 8)
-        throw EQorZipException("Unknown Compression Method");
       data.clear();
       EntryInput in(r_, data_size, e.IsEncrypted() ? &keys : nullptr);
       EntryOutput out(r_, e.GetUncompressedSize(), nullptr, &data, nullptr, 0);

@@ -54,6 +54,30 @@ class EBiggerThanUncompressed : public EQorZipException {
   EBiggerThanUncompressed() : EQorZipException("File is larger than uncompressed size!") {}
 };
 
+// An entry would unpack to more than the extraction's limits allow (its
+// declared size against the largest entry, the ratio to its compressed size
+// and the free space of the destination): the run stops before the entry is
+// written. The text names the entry and both sizes.
+class EEntryTooLarge : public EQorZipException {
+ public:
+  using EQorZipException::EQorZipException;
+};
+
+// Two entries of one extraction land on one destination file (a name
+// flattened onto another's): the run stops before the second is written.
+class EDuplicateDestination : public EQorZipException {
+ public:
+  explicit EDuplicateDestination(const std::string& dest)
+      : EQorZipException("Two entries of the archive land on \"" + dest + "\"") {}
+};
+
+// The bytes where an entry's local header should start are not one.
+class EBadLocalHeader : public EQorZipException {
+ public:
+  explicit EBadLocalHeader(const std::string& entry)
+      : EQorZipException("Local header of \"" + entry + "\" is damaged") {}
+};
+
 // The writer could not write all bytes: "Not enough room to write archive".
 class ENotEnoughRoom : public EQorZipException {
  public:

@@ -47,6 +47,7 @@ void TQorUnZip::Assign(const TQorUnZip& o) {
   do_process_messages_ = o.do_process_messages_;
   retain_attributes_ = o.retain_attributes_;
   replace_read_only_ = o.replace_read_only_;
+  limits_ = o.limits_;
   events = o.events;
 }
 
@@ -276,6 +277,8 @@ void TQorUnZip::OpenZipStream() {
     stream_ = std::make_unique<TLFNFileStream>(zip_name_, fmOpenRead, flush_files_on_close_,
                                                kFileBufferSize);
     current_file_ = zip_name_;
+    // Whatever part an earlier run ended on, the disk open now is ZipName's.
+    current_disk_ = directory_from_zfc_ ? -1 : static_cast<int>(end_.GetThisDisk());
   }
   if (entries_ && recorded_date_ && ArchiveDate() == recorded_date_) return;
   LoadDirectory(*stream_);
@@ -449,6 +452,7 @@ void TQorUnZip::LoadDirectory(TStream& stream_in) {
   // After a load from the ".zfc" copy the open file is whatever ZipName
   // named, not a disk whose number is known: the first entry read switches.
   current_disk_ = config_file_mode_ ? -1 : static_cast<int>(end_.GetThisDisk());
+  directory_from_zfc_ = config_file_mode_;
   ApplySortMode(sort_mode_);
   config_file_mode_ = false;
 }

@@ -16,9 +16,16 @@
 // "Incomplete Zip File", EFatalUnzipError "Premature end of file reached",
 // EZCompressionError "error", ECantWriteUCF "Cant write uncompressed file",
 // EUserCanceled with the refused question's text, EStreamError for files that
-// cannot be opened; EListError "Index <i> is out of range" for a bad index.
-// Per-entry problems (bad CRC, wrong password, refused overwrite, an unsafe
-// name) skip that entry with an event and remove any partial file.
+// cannot be opened (anything but a regular file is refused without waiting);
+// EListError "Index <i> is out of range" for a bad index; EEntryTooLarge for
+// an entry past the extraction limits, EDuplicateDestination for two entries
+// landing on one file, EBadLocalHeader for a local header whose signature is
+// wrong. Per-entry problems (bad CRC, wrong password, refused overwrite, an
+// unsafe name, an undecoded method) skip that entry with an event and remove
+// any partial file. An entry replaces an existing destination only once it
+// is whole (written beside it, then renamed over it), so a failure never
+// costs an earlier file and a link at the destination is replaced, never
+// written through.
 //
 // Cost: reading the directory is linear in its size (one pass over the
 // central directory through an 8 KB buffer; memory ~200 bytes per entry);
@@ -48,7 +55,9 @@ enum class TBlockMode { bmStandard, bmClassic };
 enum class TMultiMode { mmNone, mmSpan, mmBlocks };
 enum class TSplitPartType { spFirst, spMiddle, spLast };
 // srUnsafeName: an entry whose name would land outside DestDir (absolute,
-// "..", drive letter) and was refused.
+// "..", drive letter) and was refused. srUnknownMethod: an entry packed by a
+// method or encryption the reader does not decode (deflate64, bzip2, LZMA,
+// AES, strong encryption), reported as such and not written.
 enum class TSkipReason {
   srBadPassword,
   srNoOverwrite,
@@ -58,7 +67,23 @@ enum class TSkipReason {
   srArchiveBitNotSet,
   srNoFileToFreshen,
   srSkippedInStartZip,
-  srUnsafeName
+  srUnsafeName,
+  srUnknownMethod
+};
+
+// Bounds of one extraction against archives that unpack to far more than
+// they hold. An entry whose declared size exceeds any of them stops the run
+// with EEntryTooLarge before anything of it is written (output never exceeds
+// the declared size, so the declared size is what counts).
+struct TExtractLimits {
+  // The largest entry, in bytes.
+  std::uint64_t max_entry_size = UINT64_MAX;
+  // Uncompressed bytes per compressed byte (deflate cannot pass 1032); an
+  // entry may always unpack to small_entry_allowance bytes.
+  std::uint64_t max_ratio = 1100;
+  std::uint64_t small_entry_allowance = 1 << 20;
+  // Bytes to leave free on the destination's file system.
+  std::uint64_t keep_free = 16u << 20;
 };
 
 // The reader's events; an argument passed by reference may be changed by the
@@ -146,6 +171,8 @@ class TQorUnZip {
   // Normally supplied by OnBadPassword; set directly where the caller knows it.
   const std::string& Password() const { return password_; }
   void SetPassword(const std::string& p) { password_ = p; }
+  const TExtractLimits& ExtractLimits() const { return limits_; }
+  void SetExtractLimits(const TExtractLimits& limits) { limits_ = limits; }
   // The application's dialogs (not owned; may be null).
   void SetInteraction(TZipInteraction* interaction) { interaction_ = interaction; }
 
@@ -239,6 +266,7 @@ class TQorUnZip {
   TBlockMode block_mode_ = TBlockMode::bmStandard;
   TOEMConvert oem_convert_ = TOEMConvert::oemAlways;
   TZipInteraction* interaction_ = nullptr;
+  TExtractLimits limits_;
 
   std::string password_;
   std::unique_ptr<TLFNFileStream> stream_;
@@ -246,6 +274,8 @@ class TQorUnZip {
   std::unique_ptr<TSortedZip> sorted_view_;  // null: the view is entries_
   TEndCentral end_;
   int current_disk_ = 0;
+  // The directory came from the ".zfc" copy: which disk ZipName is, is unknown.
+  bool directory_from_zfc_ = false;
   int disk_count_ = 1;
   TMultiMode multi_mode_ = TMultiMode::mmNone;
   bool check_disk_labels_ = true;

@@ -14,6 +14,7 @@
 #include "bytes/code_pages.h"
 #include "bytes/little_endian.h"
 #include "file_helpers.h"
+#include "zip_crypt.h"
 
 namespace kelmo::zip {
 
@@ -330,9 +331,10 @@ std::string TZipHeaderInfo::NameToArchive(const std::string& full_name) {
     if (bytes::EncodeFromUtf8(name, bytes::CodePage::Cp866, oem)) return oem;
   }
   // No DOS form (or the mode keeps names as they are): the name goes in
-  // UTF-8 and says so, rather than losing characters to "?".
-  if (oem_mode == TOEMConvert::oemFlexible)
-    version_made_by = static_cast<std::uint16_t>((version_made_by & 0xFF) | 0x0B00);
+  // UTF-8 and says so, rather than losing characters to "?". The maker is
+  // NTFS: Info-ZIP takes names from a FAT maker for DOS text whatever the
+  // flag says.
+  version_made_by = static_cast<std::uint16_t>((version_made_by & 0xFF) | 0x0B00);
   flags |= kFlagUtf8;
   return name;
 }
@@ -429,21 +431,45 @@ void TZipHeaderInfo::WriteZip64Extra(std::uint8_t* out, bool central) const {
   if (central && disk_start == kMark16) bytes::PutLE32(p, z.disk_start);
 }
 
+std::string TZipHeaderInfo::UnicodePathField(const std::string& stored) const {
+  if ((flags & kFlagUtf8) || bytes::IsAscii(stored)) return {};
+  std::string name = directory + file_name;
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  std::string field(9, '\0');
+  auto* p = reinterpret_cast<std::uint8_t*>(field.data());
+  bytes::PutLE16(p, kUnicodePathTag);
+  bytes::PutLE16(p + 2, static_cast<std::uint16_t>(5 + name.size()));
+  p[4] = 1;
+  bytes::PutLE32(p + 5, ~UpdateCrc(0xFFFFFFFF, reinterpret_cast<const std::uint8_t*>(stored.data()),
+                                   stored.size()));
+  return field + name;
+}
+
+std::int64_t TZipHeaderInfo::UnicodePathFieldBound() const {
+  const std::string name = directory + file_name;
+  return bytes::IsAscii(name) ? 0 : static_cast<std::int64_t>(9 + name.size());
+}
+
 void TZipHeaderInfo::WriteLocalHeader(TStream& stream) {
   SetLocalHeaderOffset(static_cast<std::uint64_t>(stream.Position()));
   std::uint16_t z = Zip64ExtraLength(false);
   version_needed = z > 0 ? 45 : 20;
   std::string stored = NameToArchive(directory + file_name);
   name_length = static_cast<std::uint16_t>(stored.size());
+  const std::string unicode = UnicodePathField(stored);
   LocalFileHeader h;
   h.signature = Signatures().local;
   GiveSharedFields(*this, h);
   h.compressed_size = uncompressed_size == kMark32 ? kMark32 : compressed_size;
-  h.extra_length = static_cast<std::uint16_t>(local_extra_length + (z > 0 ? z + 4 : 0));
-  std::vector<std::uint8_t> buf(30 + stored.size() + (z > 0 ? z + 4 : 0));
+  h.extra_length =
+      static_cast<std::uint16_t>(local_extra_length + (z > 0 ? z + 4 : 0) + unicode.size());
+  std::vector<std::uint8_t> buf(30 + stored.size() + (z > 0 ? z + 4 : 0) + unicode.size());
   h.Write(buf.data());
   std::memcpy(buf.data() + 30, stored.data(), stored.size());
   if (z > 0) WriteZip64Extra(buf.data() + 30 + stored.size(), false);
+  std::memcpy(buf.data() + 30 + stored.size() + (z > 0 ? z + 4 : 0), unicode.data(),
+              unicode.size());
   stream.WriteBuffer(buf.data(), static_cast<std::int64_t>(buf.size()));
 }
 
@@ -456,25 +482,27 @@ void TZipHeaderInfo::WriteCentralHeader(TStream& stream) {
   h.signature = Signatures().central;
   h.version_made_by = version_made_by;
   GiveSharedFields(*this, h);
-  h.extra_length =
-      static_cast<std::uint16_t>(extra_length_as_read - zip64_length_as_read + (z > 0 ? z + 4 : 0));
+  const std::string unicode = UnicodePathField(stored);
+  h.extra_length = static_cast<std::uint16_t>(extra_length_as_read - zip64_length_as_read +
+                                              (z > 0 ? z + 4 : 0) + unicode.size());
   h.comment_length = comment_length;
   h.disk_start = disk_start;
   h.internal_attributes = internal_attributes;
   h.external_attributes = external_attributes;
   h.local_header_offset = local_header_offset;
   std::size_t comment_bytes = comment_length && comment ? comment_length : 0;
-  std::vector<std::uint8_t> buf(46 + stored.size() + (z > 0 ? z + 4 : 0) + comment_bytes);
+  const std::size_t extra_at = 46 + stored.size();
+  const std::size_t comment_at = extra_at + (z > 0 ? z + 4 : 0) + unicode.size();
+  std::vector<std::uint8_t> buf(comment_at + comment_bytes);
   h.comment_length = static_cast<std::uint16_t>(comment_bytes);
   h.Write(buf.data());
   std::memcpy(buf.data() + 46, stored.data(), stored.size());
   if (z > 0)
-    WriteZip64Extra(buf.data() + 46 + stored.size(), true);
+    WriteZip64Extra(buf.data() + extra_at, true);
   else
     zip64_.reset();
-  if (comment_bytes)
-    std::memcpy(buf.data() + 46 + stored.size() + (z > 0 ? z + 4 : 0), comment->data(),
-                comment_bytes);
+  std::memcpy(buf.data() + comment_at - unicode.size(), unicode.data(), unicode.size());
+  if (comment_bytes) std::memcpy(buf.data() + comment_at, comment->data(), comment_bytes);
   stream.WriteBuffer(buf.data(), static_cast<std::int64_t>(buf.size()));
 }
 

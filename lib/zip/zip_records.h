@@ -49,6 +49,8 @@ inline constexpr std::uint16_t kFlagMaximum = 0x0002;
 inline constexpr std::uint16_t kFlagFast = 0x0004;
 inline constexpr std::uint16_t kFlagDataDescriptor = 0x0008;
 inline constexpr std::uint16_t kFlagUtf8 = 0x0800;
+// The extra field that carries a name's UTF-8 form beside a code-page name.
+inline constexpr std::uint16_t kUnicodePathTag = 0x7075;
 
 // Local file header: 30 bytes, then the name and the extra field.
 struct LocalFileHeader {
@@ -193,11 +195,20 @@ class TZipHeaderInfo : public TObject {
   bool HasComment() const { return comment_length != 0; }
   bool IsEncrypted() const { return (flags & kFlagEncrypted) != 0; }
   bool HasDataDescriptor() const { return (flags & kFlagDataDescriptor) != 0; }
-  std::int64_t LocalHeaderSize() const { return 30 + name_length + local_extra_length; }
+  std::int64_t LocalHeaderSize() const {
+    return 30 + name_length + local_extra_length + UnicodePathFieldBound();
+  }
   std::int64_t CentralHeaderSize() const {
     return 46 + name_length + Zip64ExtraLength(true) + (Zip64ExtraLength(true) ? 4 : 0) +
-           comment_length;
+           UnicodePathFieldBound() + comment_length;
   }
+  // The Unicode path extra field (0x7075) written beside a name stored in a
+  // code page, so that tools reading names as UTF-8 show the right one:
+  // version 1, the CRC-32 of the stored bytes, the whole name in UTF-8.
+  // Empty for an ASCII name or one stored in UTF-8 (flag bit 11).
+  std::string UnicodePathField(const std::string& stored) const;
+  // At least the field's size (the room a header needs on a disk).
+  std::int64_t UnicodePathFieldBound() const;
   // The full name (folder + file name) as stored: code page by the OEM mode;
   // may set flag bit 11 and the host byte 11.
   std::string NameToArchive(const std::string& full_name);

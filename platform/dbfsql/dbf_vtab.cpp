@@ -82,6 +82,10 @@ struct DbfVtab {
   // An index is the sorted (hash of key, record) pairs of a column: 12 bytes a
   // row. Hashes that collide only add candidates, which SQLite checks again.
   std::unordered_map<int, std::vector<std::pair<uint64_t, int32_t>>> indexes;
+  // The unsorted entries of an index collected by a first look-up's scan
+  // that ran to the end; the second look-up sorts them instead of reading
+  // the table again.
+  std::unordered_map<int, std::vector<std::pair<uint64_t, int32_t>>> collected;
   // Distinct non-null values of a column: exact once its index is built,
   // else estimated from a sample of records.
   std::unordered_map<int, double> distinct;
@@ -89,6 +93,8 @@ struct DbfVtab {
   // True once a cursor of the running statement looked at the file state
   // (a statement sees one state of the file; its own writes reset this).
   bool stateChecked = false;
+  // Counts what was forgotten: entries collected across a change are dropped.
+  uint64_t generation = 0;
   // A closed cursor's handle, taken by the next cursor of the same
   // statement (a correlated subquery opens its cursor once per outer row).
   std::unique_ptr<DFO_dBHandler> spare;
@@ -113,9 +119,13 @@ struct DbfCursor {
   bool useCandidates = false;
   std::vector<int32_t> candidates;
   size_t nextCandidate = 0;
-  // A scan filtered on one column's key.
+  // A scan filtered on one column's key, collecting the column's index
+  // entries on the way when `collecting`.
   int keyColumn = -1;
-  std::string key;
+  std::unordered_set<std::string> keys;
+  bool collecting = false;
+  uint64_t collectingGeneration = 0;
+  std::vector<std::pair<uint64_t, int32_t>> entries;
   // Further tests every record must pass.
   std::vector<ValueTest> tests;
   // A scan filtered on one character field's stored bytes (equality with a
@@ -213,9 +223,55 @@ bool KeyOfValue(sqlite3_value* v, std::string& key) {
                            : std::string_view());
       return true;
     }
+    case SQLITE_BLOB: {
+      const char* data = static_cast<const char*>(sqlite3_value_blob(v));
+      key = "b:" + std::string(data ? data : "", static_cast<size_t>(sqlite3_value_bytes(v)));
+      return true;
+    }
     default:
       return false;
   }
+}
+
+// The common forms read without the engine's general path: a whole number
+// of at most 15 digits between blanks (exact in a double, so the value is
+// the one the engine reads), and a valid date of eight digits.
+bool PlainInteger(std::string_view raw, int64_t& value) {
+  size_t i = 0;
+  while (i < raw.size() && raw[i] == ' ') ++i;
+  bool negative = false;
+  if (i < raw.size() && (raw[i] == '-' || raw[i] == '+')) negative = raw[i++] == '-';
+  const size_t first = i;
+  int64_t v = 0;
+  while (i < raw.size() && raw[i] >= '0' && raw[i] <= '9') v = v * 10 + (raw[i++] - '0');
+  if (i == first || i - first > 15) return false;
+  while (i < raw.size() && raw[i] == ' ') ++i;
+  if (i != raw.size()) return false;
+  value = negative ? -v : v;
+  return true;
+}
+
+bool PlainDate(std::string_view raw, char (&iso)[10]) {
+  if (raw.size() != 8) return false;
+  for (char c : raw) {
+    if (c < '0' || c > '9') return false;
+  }
+  auto num = [&](size_t from, size_t count) {
+    int v = 0;
+    for (size_t i = from; i < from + count; ++i) v = v * 10 + (raw[i] - '0');
+    return v;
+  };
+  const int y = num(0, 4), m = num(4, 2), d = num(6, 2);
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (y < 1 || m < 1 || m > 12 || d < 1) return false;
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  if (d > kDays[m - 1] + (m == 2 && leap ? 1 : 0)) return false;
+  std::memcpy(iso, raw.data(), 4);
+  iso[4] = '-';
+  std::memcpy(iso + 5, raw.data() + 4, 2);
+  iso[7] = '-';
+  std::memcpy(iso + 8, raw.data() + 6, 2);
+  return true;
 }
 
 // Writes the column value of the current record into the context (or, with
@@ -280,6 +336,14 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
   switch (f.type) {
     case 'N':
     case 'F': {
+      if (f.decimalsByte == 0 && f.width < 19) {
+        int64_t whole = 0;
+        if (PlainInteger(raw, whole)) {
+          if (key) *key = KeyOfNumber(static_cast<double>(whole));
+          if (ctx) sqlite3_result_int64(ctx, whole);
+          return true;
+        }
+      }
       if (TrimBlanks(raw).empty()) return nullResult();
       double v = t.GetNumeric(n);  // raises on garbage
       if (key) *key = KeyOfNumber(v);
@@ -293,6 +357,12 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       return true;
     }
     case 'D': {
+      char iso[10];
+      if (PlainDate(raw, iso)) {
+        if (key) *key = "t:" + std::string(iso, sizeof iso);
+        if (ctx) sqlite3_result_text(ctx, iso, sizeof iso, SQLITE_TRANSIENT);
+        return true;
+      }
       std::string_view s = TrimBlanks(raw);
       if (s.empty() || s == "00000000") return nullResult();
       int32_t day = t.GetDate(n);  // raises on garbage
@@ -464,7 +534,9 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
   const FileState now = StateOf(vt.path);
   vt.stateChecked = inStatement;
   if (now == vt.knownState) return;
+  ++vt.generation;
   vt.indexes.clear();
+  vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
   vt.records = -1;
@@ -474,7 +546,9 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
 
 // After a write of the table: nothing known of the file holds.
 void ForgetFile(DbfVtab& vt) {
+  ++vt.generation;
   vt.indexes.clear();
+  vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
   vt.records = -1;
@@ -546,6 +620,7 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
     info->aConstraintUsage[plan.args[arg]].argvIndex = static_cast<int>(arg) + 1;
     info->aConstraintUsage[plan.args[arg]].omit = 0;
   }
+  for (int i : plan.inAllAtOnce) sqlite3_vtab_in(info, i, 1);
   info->idxNum = plan.idxNum;
   if (!plan.idxStr.empty()) {
     info->idxStr = sqlite3_mprintf("%s", plan.idxStr.c_str());
@@ -640,7 +715,9 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     if (c.rawFilter) {
       if (!c.rawFilter->Passes(t.RawField(*c.rawColumn))) continue;
     } else if (c.keyColumn >= 0) {
-      if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch) || key != c.key) continue;
+      if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch)) continue;
+      if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), t.CurrentRecord());
+      if (!c.keys.count(key)) continue;
     }
     if (PassesTests(c, vt, t)) {
       c.eof = false;
@@ -648,6 +725,10 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     }
   }
   c.eof = true;
+  if (c.collecting) {
+    if (c.collectingGeneration == vt.generation) vt.collected[c.keyColumn] = std::move(c.entries);
+    c.collecting = false;
+  }
 }
 
 // The byte test of a pattern or text value on a character field; empty when
@@ -698,52 +779,96 @@ bool MakeTest(const DbfVtab& vt, const PlanTest& plan, sqlite3_value* value, Val
   return false;
 }
 
-// Prepares the cursor for an equality look-up of col: a scan filtered on
-// the value the first time in this file state, the column's hash index from
-// the second time on.
-void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value, const std::string& key) {
+// The hash index of col in this file state, built on first use (from the
+// entries a first look-up's scan collected, else by a scan).
+const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
+  auto found = vt.indexes.find(col);
+  if (found != vt.indexes.end()) return found->second;
+  DFO_dBHandler& t = *c.table;
+  std::vector<std::pair<uint64_t, int32_t>> index;
+  auto ready = vt.collected.find(col);
+  if (ready != vt.collected.end()) {
+    index = std::move(ready->second);
+    vt.collected.erase(ready);
+  } else {
+    index.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
+    std::string k;
+    for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
+         t.GoTo(dbf::kMoveNext)) {
+      if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
+        index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
+      }
+    }
+  }
+  std::sort(index.begin(), index.end());
+  double distinct = 0;
+  for (size_t i = 0; i < index.size(); ++i) {
+    distinct += i == 0 || index[i].first != index[i - 1].first;
+  }
+  vt.distinct[col] = std::max(distinct, 1.0);
+  return vt.indexes.emplace(col, std::move(index)).first->second;
+}
+
+// Prepares the cursor for an equality look-up of col with one or more keys
+// (an IN list): a scan filtered on the keys the first time in this file
+// state, the column's hash index from the second time on. `value` is the
+// SQL value of a single key (its text may be tested on the stored bytes).
+void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
+                 std::vector<std::string> keys) {
   DFO_dBHandler& t = *c.table;
   Revalidate(vt, true);
-  if (++vt.filterCounts[col] >= 2) {
-    auto found = vt.indexes.find(col);
-    if (found == vt.indexes.end()) {
-      std::vector<std::pair<uint64_t, int32_t>> index;
-      for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
-           t.GoTo(dbf::kMoveNext)) {
-        std::string k;
-        if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
-          index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
-        }
-      }
-      std::sort(index.begin(), index.end());
-      index.shrink_to_fit();
-      double distinct = 0;
-      for (size_t i = 0; i < index.size(); ++i) {
-        distinct += i == 0 || index[i].first != index[i - 1].first;
-      }
-      vt.distinct[col] = std::max(distinct, 1.0);
-      found = vt.indexes.emplace(col, std::move(index)).first;
+  if (keys.empty()) {  // nothing to match (NULLs only)
+    c.useCandidates = true;
+    return;
+  }
+  if (++vt.filterCounts[col] >= 2 || vt.indexes.count(col)) {
+    const auto& index = IndexOf(c, vt, col);
+    for (const std::string& key : keys) {
+      const uint64_t h = std::hash<std::string>{}(key);
+      auto range = std::equal_range(index.begin(), index.end(), std::make_pair(h, INT32_MIN),
+                                    [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
     }
-    const uint64_t h = std::hash<std::string>{}(key);
-    auto range =
-        std::equal_range(found->second.begin(), found->second.end(), std::make_pair(h, INT32_MIN),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
+    if (keys.size() > 1) {
+      // In record order, each once: the file is read forward.
+      std::sort(c.candidates.begin(), c.candidates.end());
+      c.candidates.erase(std::unique(c.candidates.begin(), c.candidates.end()), c.candidates.end());
+    }
     c.useCandidates = true;
     c.nextCandidate = 0;
     return;
   }
-  // A text value that does not read as a number is compared on the stored
-  // bytes; the others by their look-up key.
-  if (key.compare(0, 2, "t:") == 0) {
+  // A single text value that does not read as a number is compared on the
+  // stored bytes; the others by their look-up keys.
+  if (keys.size() == 1 && value && keys[0].compare(0, 2, "t:") == 0) {
     c.rawFilter = RawFilterOf(vt, col, RawTextFilter::Kind::kEqual, value);
   }
   if (c.rawFilter) {
     c.rawColumn = &vt.fields[static_cast<size_t>(col)];
   } else {
     c.keyColumn = col;
-    c.key = key;
+    c.keys.clear();
+    c.keys.insert(keys.begin(), keys.end());
+    // The scan reads the column anyway: its index entries are kept for the
+    // next look-up of the statement.
+    c.collecting = true;
+    c.collectingGeneration = vt.generation;
+    c.entries.clear();
+    c.entries.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
   }
+}
+
+// The look-up keys of an IN list taken all at once (NULLs match nothing).
+std::vector<std::string> KeysOfList(sqlite3_value* list) {
+  std::vector<std::string> keys;
+  sqlite3_value* v = nullptr;
+  int rc = sqlite3_vtab_in_first(list, &v);
+  for (; rc == SQLITE_OK && v; rc = sqlite3_vtab_in_next(list, &v)) {
+    std::string key;
+    if (KeyOfValue(v, key)) keys.push_back(std::move(key));
+  }
+  if (rc != SQLITE_OK && rc != SQLITE_DONE) throw EDbfError("dbf: cannot read the values of IN");
+  return keys;
 }
 
 int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
@@ -753,6 +878,8 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
   c.useCandidates = false;
   c.candidates.clear();
   c.keyColumn = -1;
+  c.collecting = false;
+  c.entries.clear();
   c.rawColumn = nullptr;
   c.rawFilter.reset();
   c.tests.clear();
@@ -779,11 +906,13 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     }
     const std::vector<PlanTest> plan = ParsePlanTests(idxStr);
     if (static_cast<int>(plan.size()) == argc) {
-      const bool lookup = idxNum == 1 && !plan.empty() && plan[0].op == '=' &&
-                          plan[0].column >= 0 &&
+      const bool lookup = idxNum == 1 && !plan.empty() &&
+                          (plan[0].op == '=' || plan[0].op == 'i') && plan[0].column >= 0 &&
                           plan[0].column < static_cast<int>(vt.fields.size());
+      const bool list = lookup && plan[0].op == 'i';
       ValueTest first;
       for (size_t i = 0; i < plan.size(); ++i) {
+        if (list && i == 0) continue;
         ValueTest test;
         bool none = false;
         const bool made = MakeTest(vt, plan[i], argv[i], test, none);
@@ -795,7 +924,11 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
           c.tests.push_back(std::move(test));
         }
       }
-      if (lookup) StartLookup(c, vt, plan[0].column, argv[0], first.key);
+      if (list) {
+        StartLookup(c, vt, plan[0].column, nullptr, KeysOfList(argv[0]));
+      } else if (lookup) {
+        StartLookup(c, vt, plan[0].column, argv[0], {first.key});
+      }
     }
     Advance(c, vt, true);
   } catch (const EDbfError& e) {

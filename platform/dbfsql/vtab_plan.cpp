@@ -96,7 +96,9 @@ VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
     // constraints are tested. IN lists elsewhere are left to SQLite, which
     // would otherwise run the look-up once for each of their values.
     const std::vector<int>& own = equal[best];
-    AddTest(plan, own.front(), '=', best);
+    const bool list = offered[static_cast<size_t>(own.front())].inList;
+    AddTest(plan, own.front(), list ? 'i' : '=', best);
+    if (list) plan.inAllAtOnce.push_back(own.front());
     for (size_t k = 1; k < own.size(); ++k) {
       if (!offered[static_cast<size_t>(own[k])].inList) AddTest(plan, own[k], '=', best);
     }

@@ -7,10 +7,10 @@
 // most distinct values (ties go to the lower column number, so the choice
 // never depends on the order in which a statement writes its conditions),
 // and the other columns' values are tested on each candidate record before
-// SQLite sees it. An IN list is used only on the look-up column; elsewhere
-// SQLite tests it. A range (<, <=, >, >=) on a numeric or date column is
-// tested on each record the same way. SQLite still evaluates every condition
-// itself, so these tests only spare it records that cannot match.
+// SQLite sees it. An IN list is used only on the look-up column, whose
+// values the module then takes all at once; elsewhere SQLite tests it. A range (<, <=, >, >=) on a
+// numeric or date column is tested on each record the same way. SQLite still evaluates every
+// condition itself, so these tests only spare it records that cannot match.
 //
 // The estimates: a scan costs one unit a record; a look-up costs the log of
 // the table plus the records per value of its column; the rows expected are
@@ -49,9 +49,12 @@ struct VtabPlan {
   // "like" or "glob" for a pattern scan (idxNum is the column + 1); for a
   // plan with value tests, "k:" then one "<op><column>" per argument, the
   // first the look-up column when idxNum is 1 (else every test is made on a
-  // scan). Ops: '=', '<', '{' (<=), '>', '}' (>=).
+  // scan). Ops: '=', 'i' (an IN list taken all at once), '<', '{' (<=), '>',
+  // '}' (>=).
   std::string idxStr;
   std::vector<int> args;
+  // The IN constraints whose values the look-up takes all at once.
+  std::vector<int> inAllAtOnce;
   double cost = 0;
   double rows = 0;
 };

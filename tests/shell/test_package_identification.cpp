@@ -2,8 +2,10 @@
 // data-file choice dialog answered by a script.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
@@ -386,6 +388,111 @@ TEST_F(PackageIdentificationTest, EntriesInFoldersLandFlatInThePackageFolder) {
       QStringLiteral("HT45M450001_2401001.zip/HT45M450001_2401001.XML")));
   ExpectOutsideUntouched();
 }
+
+// A hostile or damaged package next to a good one, and what the
+// identification makes of it.
+struct HostileCase {
+  const char* name;
+  // Writes the hostile package named `file` into the registry folder.
+  std::function<void(const QString& path, const QString& file)> make;
+  // The start of the one message shown.
+  const char* message;
+  // The whole folder refused (else only the package is dropped).
+  bool folderRefused;
+};
+
+class HostilePackageTest : public PackageIdentificationTest,
+                           public ::testing::WithParamInterface<HostileCase> {};
+
+QByteArray EntityBomb() {
+  QByteArray dtd = "<!ENTITY e0 \"xxxxxxxxxx\">";
+  for (int i = 1; i <= 9; ++i) {
+    QByteArray refs;
+    for (int k = 0; k < 10; ++k) refs += "&e" + QByteArray::number(i - 1) + ';';
+    dtd += "<!ENTITY e" + QByteArray::number(i) + " \"" + refs + "\">";
+  }
+  return "<?xml version=\"1.0\"?>\n<!DOCTYPE ZL_LIST [" + dtd +
+         "]>\n<ZL_LIST><SCHET><CODE>1</CODE><NSCHET>&e9;</NSCHET><DSCHET>2024-02-05</DSCHET>"
+         "</SCHET></ZL_LIST>";
+}
+
+TEST_P(HostilePackageTest, IsRefusedWithAMessageAndLeavesNothingBehind) {
+  const HostileCase& c = GetParam();
+  // The good package comes from the fund, the hostile one from an insurer,
+  // both to the same institution.
+  WriteZip(P(QStringLiteral("HT45M450001_2401001.zip")),
+           {{QStringLiteral("HT45M450001_2401001.XML"), MainHead("1")}});
+  const QString hostile = QStringLiteral("HS45001M450001_2401002.zip");
+  c.make(P(hostile), hostile.left(hostile.size() - 4));
+  input.WhoDetail = 1;
+  bool refused = false;
+  EXPECT_NO_THROW(refused = Identify(1)) << c.name;
+  EXPECT_EQ(refused, c.folderRefused) << c.name;
+  ASSERT_EQ(Messages().size(), 1) << c.name;
+  EXPECT_TRUE(Messages()[0].startsWith(S(c.message))) << Messages()[0].toStdString();
+  QStringList left = FilesBelow(Temp());
+  if (c.folderRefused) {
+    EXPECT_TRUE(left.isEmpty()) << left.join(u'|').toStdString();
+  } else {
+    // Only the good package is unpacked and listed.
+    EXPECT_EQ(left, QStringList{QStringLiteral("HT45M450001_2401001.zip/HT45M450001_2401001.XML")});
+    ASSERT_EQ(ThePackageLists().SenderList.size(), 1);
+    ASSERT_EQ(ThePackageLists().SenderList[0].Adresats.size(), 1);
+    EXPECT_EQ(ThePackageLists().SenderList[0].Adresats[0].Files[0].SourceName,
+              QStringLiteral("HT45M450001_2401001.zip"));
+  }
+  ExpectOutsideUntouched();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packages, HostilePackageTest,
+    ::testing::Values(
+        // A reference file that unpacks to a thousand times its packed size.
+        HostileCase{"ZipBomb",
+                    [](const QString& path, const QString& base) {
+                      WriteZip(path, {{base + QStringLiteral(".XML"), MainHead("2")},
+                                      {QStringLiteral("HOLDING.XML"), QByteArray(30 << 20, ' ')}});
+                    },
+                    "Пакет HS45001M450001_2401002.zip не принят: Entry \"HOLDING.XML\" would "
+                    "unpack to 31457280 bytes",
+                    false},
+        // An entry whose folder climbs back onto the main file's name.
+        HostileCase{"MainFileSubstitution",
+                    [](const QString& path, const QString& base) {
+                      WriteZip(path,
+                               {{base + QStringLiteral(".XML"), MainHead("2")},
+                                {QStringLiteral("sub/../../../") + base + QStringLiteral(".XML"),
+                                 MainHead("666")}});
+                    },
+                    "Пакет HS45001M450001_2401002.zip не принят: Two entries of the archive land "
+                    "on",
+                    false},
+        HostileCase{"NestedEntities",
+                    [](const QString& path, const QString& base) {
+                      WriteZip(path, {{base + QStringLiteral(".XML"), EntityBomb()}});
+                    },
+                    "В файле ", false},
+        HostileCase{"DateThatIsNoDate",
+                    [](const QString& path, const QString& base) {
+                      WriteZip(path,
+                               {{base + QStringLiteral(".XML"),
+                                 PackageXmlBytes(QStringLiteral("7"), QStringLiteral("1"),
+                                                 QStringLiteral("2024-13-45"), {{"1001001"}})}});
+                    },
+                    "'45.13.2024' is not a valid date", false},
+        HostileCase{"Fifo",
+                    [](const QString& path, const QString&) {
+                      ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+                    },
+                    "Файл HS45001M450001_2401002.zip назван как пакет, но не является обычным "
+                    "файлом.",
+                    true},
+        HostileCase{"LinkToADevice",
+                    [](const QString& path, const QString&) {
+                      ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+                    },
+                    "Файл HS45001M450001_2401002.zip назван как пакет", true}),
+    [](const ::testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
 
 const char kSeveral[] =
     "Каталог содержит несколько получателей.\nОставьте в каталоге только необходимые файлы и "

@@ -108,6 +108,16 @@ TEST(ZStream, CorruptDataRaisesZlibsMessage) {
     EXPECT_STREQ(e.what(), "data error");
     EXPECT_EQ(e.ZResult(), -3);
   }
+  // A stream that asks for a preset dictionary stops with zlib's reason.
+  TMemoryStream dict(std::vector<std::uint8_t>{0x78, 0xBB, 0, 0, 0, 1, 0x4B, 0x04, 0});
+  TZDecompressionStream needs(dict);
+  try {
+    needs.Read(buf, 64);
+    ADD_FAILURE();
+  } catch (const EZDecompressionError& e) {
+    EXPECT_STREQ(e.what(), "need dictionary");
+    EXPECT_EQ(e.ZResult(), 2);
+  }
   EXPECT_THROW(CheckInflateResult(-6), EZDecompressionError);
   EXPECT_EQ(CheckInflateResult(1), 1);
   EXPECT_STREQ(EZLibError(-4).what(), "insufficient memory");

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -292,47 +293,78 @@ inline std::string Implode(const std::string& data, bool big_window, bool litera
   return out.Finish();
 }
 
+// One entry of a hand-made archive: its stored name and bytes as they lie in
+// the file. Unset sizes and CRC follow the data; setting them makes an entry
+// that lies about itself.
+struct RawEntry {
+  std::string name;
+  std::uint16_t method = 0;
+  std::uint16_t flags = 0;
+  std::string compressed;
+  std::string original;
+  std::optional<std::uint32_t> declared_size;  // the uncompressed size both headers claim
+  std::string extra;                           // the extra field of both headers
+  std::uint32_t local_signature = 0x04034B50;
+};
+
+// An archive of the entries, central directory and end record included.
+inline std::string RawArchiveOf(const std::vector<RawEntry>& entries) {
+  std::string out;
+  std::string central;
+  for (const RawEntry& r : entries) {
+    std::uint32_t crc = ~UpdateCrc(
+        0xFFFFFFFF, reinterpret_cast<const std::uint8_t*>(r.original.data()), r.original.size());
+    LocalFileHeader l;
+    l.signature = r.local_signature;
+    l.version_needed = 10;
+    l.flags = r.flags;
+    l.method = r.method;
+    l.date_time = (45u << 25) | (6u << 21) | (15u << 16) | (12u << 11);
+    l.crc32 = crc;
+    l.compressed_size = static_cast<std::uint32_t>(r.compressed.size());
+    l.uncompressed_size = r.declared_size.value_or(static_cast<std::uint32_t>(r.original.size()));
+    l.name_length = static_cast<std::uint16_t>(r.name.size());
+    l.extra_length = static_cast<std::uint16_t>(r.extra.size());
+    std::string lh(30, '\0');
+    l.Write(reinterpret_cast<std::uint8_t*>(lh.data()));
+    CentralDirHeader c;
+    c.signature = 0x02014B50;
+    c.version_made_by = 10;
+    c.version_needed = 10;
+    c.flags = r.flags;
+    c.method = r.method;
+    c.date_time = l.date_time;
+    c.crc32 = crc;
+    c.compressed_size = l.compressed_size;
+    c.uncompressed_size = l.uncompressed_size;
+    c.name_length = l.name_length;
+    c.extra_length = l.extra_length;
+    c.external_attributes = 0x20;
+    c.local_header_offset = static_cast<std::uint32_t>(out.size());
+    std::string ch(46, '\0');
+    c.Write(reinterpret_cast<std::uint8_t*>(ch.data()));
+    out += lh + r.name + r.extra + r.compressed;
+    central += ch + r.name + r.extra;
+  }
+  EndCentralRecord e;
+  e.entries_this_disk = e.entries_total = static_cast<std::uint16_t>(entries.size());
+  e.central_size = static_cast<std::uint32_t>(central.size());
+  e.central_offset = static_cast<std::uint32_t>(out.size());
+  std::string er(22, '\0');
+  e.Write(reinterpret_cast<std::uint8_t*>(er.data()));
+  return out + central + er;
+}
+
 // A one-entry archive with the given method, flags and compressed bytes.
 inline std::string RawArchive(const std::string& name, std::uint16_t method, std::uint16_t flags,
                               const std::string& compressed, const std::string& original) {
-  std::uint32_t crc = ~UpdateCrc(0xFFFFFFFF, reinterpret_cast<const std::uint8_t*>(original.data()),
-                                 original.size());
-  LocalFileHeader l;
-  l.signature = 0x04034B50;
-  l.version_needed = 10;
-  l.flags = flags;
-  l.method = method;
-  l.date_time = (45u << 25) | (6u << 21) | (15u << 16) | (12u << 11);
-  l.crc32 = crc;
-  l.compressed_size = static_cast<std::uint32_t>(compressed.size());
-  l.uncompressed_size = static_cast<std::uint32_t>(original.size());
-  l.name_length = static_cast<std::uint16_t>(name.size());
-  std::string out(30, '\0');
-  l.Write(reinterpret_cast<std::uint8_t*>(out.data()));
-  out += name + compressed;
-  std::size_t central = out.size();
-  CentralDirHeader c;
-  c.signature = 0x02014B50;
-  c.version_made_by = 10;
-  c.version_needed = 10;
-  c.flags = flags;
-  c.method = method;
-  c.date_time = l.date_time;
-  c.crc32 = crc;
-  c.compressed_size = l.compressed_size;
-  c.uncompressed_size = l.uncompressed_size;
-  c.name_length = l.name_length;
-  c.external_attributes = 0x20;
-  std::string ch(46, '\0');
-  c.Write(reinterpret_cast<std::uint8_t*>(ch.data()));
-  out += ch + name;
-  EndCentralRecord e;
-  e.entries_this_disk = e.entries_total = 1;
-  e.central_size = static_cast<std::uint32_t>(out.size() - central);
-  e.central_offset = static_cast<std::uint32_t>(central);
-  std::string er(22, '\0');
-  e.Write(reinterpret_cast<std::uint8_t*>(er.data()));
-  return out + er;
+  RawEntry r;
+  r.name = name;
+  r.method = method;
+  r.flags = flags;
+  r.compressed = compressed;
+  r.original = original;
+  return RawArchiveOf({r});
 }
 
 }  // namespace kelmo::zip::test

@@ -3,6 +3,7 @@
 // code pages of names, rebuilding from local headers.
 #include <gtest/gtest.h>
 
+#include "bytes/code_pages.h"
 #include "bytes/little_endian.h"
 #include "zip/file_helpers.h"
 #include "zip/zip_reader.h"
@@ -373,7 +374,9 @@ TEST(ZipReader, CyrillicNamesInDos866AndUtf8) {
     std::string zip = MakeZip(dir, "cyr.zip", {{name, "данные"}}, 6, "", oem);
     std::string raw = ReadFile(zip);
     if (oem == TOEMConvert::oemAlways) {
-      EXPECT_EQ(raw.find(name), std::string::npos);  // stored in DOS 866
+      // Stored in DOS 866; the UTF-8 form goes only in the Unicode path field.
+      EXPECT_EQ(raw.substr(30, 13), bytes::EncodeFromUtf8(name, bytes::CodePage::Cp866));
+      EXPECT_EQ(raw.find(name), 30 + 13 + 9);
       std::string out;
       std::string py866 =
           "import zipfile,sys; print(zipfile.ZipFile(sys.argv[1], "

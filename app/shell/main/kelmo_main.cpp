@@ -1,7 +1,8 @@
 // The program's entry point: start-up, then the message loop until the main
 // window closes.
-#include "shell/kelmo_application.h"
+#include "budget/budget_button.h"
 #include "reception/reception_button.h"
+#include "shell/kelmo_application.h"
 #include "shell/startup.h"
 #include "system/termination_signals.h"
 
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
   options.account = kelmo::CurrentAccountSource();
   options.paths = kelmo::ShellPaths::ForThisProgram();
   kelmo::KelmoForms forms = kelmo::StartKelmo(options);
-  kelmo::InstallReception(forms);
+  kelmo::InstallReception(forms, kelmo::RunBudgetIntake);
   forms.fmKelmo->show();
 
   // SIGTERM and SIGINT close the main window as the close button does.
