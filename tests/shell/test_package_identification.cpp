@@ -424,7 +424,7 @@ TEST_P(HostilePackageTest, IsRefusedWithAMessageAndLeavesNothingBehind) {
            {{QStringLiteral("HT45M450001_2401001.XML"), MainHead("1")}});
   const QString hostile = QStringLiteral("HS45001M450001_2401002.zip");
   c.make(P(hostile), hostile.left(hostile.size() - 4));
-  input.WhoDetail = 1;
+  input.WhoDetail = WhoDetail(1);
   bool refused = false;
   EXPECT_NO_THROW(refused = Identify(1)) << c.name;
   EXPECT_EQ(refused, c.folderRefused) << c.name;
