@@ -7,6 +7,7 @@
 #include "cell_address.h"
 #include "workbook.h"
 #include "workbook_error.h"
+#include "xml_part.h"
 
 namespace kelmo::workbook {
 
@@ -58,8 +59,11 @@ class Cursor {
   std::string_view rest_;
 };
 
+// A sheet's own name, unless it is empty, taken, or holds characters that a
+// workbook part cannot hold; then a numbered one.
 std::string UniqueSheetName(Workbook& wb, std::string name, size_t index) {
-  if (name.empty() || wb.FindSheet(name)) name = "Лист" + std::to_string(index + 1);
+  if (name.empty() || !IsXmlUtf8(name, true) || wb.FindSheet(name))
+    name = "Лист" + std::to_string(index + 1);
   for (int n = 2; wb.FindSheet(name); ++n)
     name = "Лист" + std::to_string(index + 1) + "_" + std::to_string(n);
   return name;
@@ -104,7 +108,7 @@ void ReadXlsStream(std::string_view stream, const std::string& path, Workbook& i
     switch (kind) {
       case 'S': {
         std::string_view name;
-        if (!in.Text(name)) throw damaged();
+        if (!in.Text(name) || !IsXmlUtf8(name, false)) throw damaged();
         if (sheets == kMaxXlsSheets) throw fail("слишком много листов");
         const std::string unique = UniqueSheetName(into, std::string(name), sheets);
         if (sheets == 0)
@@ -127,7 +131,7 @@ void ReadXlsStream(std::string_view stream, const std::string& path, Workbook& i
           sheet->SetNumber(static_cast<int>(row) + 1, column + 1, value);
         } else {
           std::string_view text;
-          if (!in.Text(text)) throw damaged();
+          if (!in.Text(text) || !IsXmlUtf8(text, false)) throw damaged();
           sheet->SetText(static_cast<int>(row) + 1, column + 1, std::string(text));
         }
         break;

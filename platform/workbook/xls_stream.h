@@ -55,7 +55,7 @@ class XlsStreamWriter {
 // the first sheet's name). WorkbookError "<path>: книга .xls не читается
 // (<reason>)" for an 'E' record, and with the reason "ответ чтения повреждён"
 // for a stream that does not read whole: a bad record, a cell past a sheet's
-// limits, a value that is not finite, no end record.
+// limits, a value that is not finite, a text that is not UTF-8, no end record.
 void ReadXlsStream(std::string_view stream, const std::string& path, Workbook& into);
 
 }  // namespace kelmo::workbook

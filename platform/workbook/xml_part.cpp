@@ -119,6 +119,31 @@ std::string RootPrefix(xmlDoc* doc) {
   return {};
 }
 
+bool IsXmlUtf8(std::string_view text, bool xmlCharsOnly) {
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const int extra = lead < 0x80                   ? 0
+                      : lead >= 0xC2 && lead < 0xE0 ? 1
+                      : lead >= 0xE0 && lead < 0xF0 ? 2
+                      : lead >= 0xF0 && lead < 0xF5 ? 3
+                                                    : -1;
+    if (extra < 0 || text.size() - i <= static_cast<size_t>(extra)) return false;
+    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
+      if ((next & 0xC0) != 0x80) return false;
+      c = c << 6 | (next & 0x3F);
+    }
+    const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (c < least[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    if (xmlCharsOnly &&
+        ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE || c == 0xFFFF))
+      return false;
+    i += static_cast<size_t>(extra) + 1;
+  }
+  return true;
+}
+
 void AppendEscaped(std::string& out, std::string_view text) {
   for (char ch : text) {
     switch (ch) {

@@ -41,6 +41,11 @@ std::string NodeXml(xmlDoc* doc, xmlNode* node);
 // "x:" when the root element's namespace has the prefix x, else "".
 std::string RootPrefix(xmlDoc* doc);
 
+// Whether the text is UTF-8 as XML takes it: no overlong forms, surrogates or
+// code points past U+10FFFF; with `xmlCharsOnly` also none of the control
+// characters, U+FFFE or U+FFFF that XML 1.0 has no form for.
+bool IsXmlUtf8(std::string_view text, bool xmlCharsOnly);
+
 // Escapes text for element content and attribute values.
 void AppendEscaped(std::string& out, std::string_view text);
 std::string Escaped(std::string_view text);

@@ -101,7 +101,7 @@ TEST(XlsStream, AnswersAreCheckedRecordByRecord) {
     w.Number(0, 0, 310);
     w.Text(16, 2, "Всего");
     w.Sheet("Свод");  // a repeated name takes a numbered one
-    w.Sheet("");
+    w.Sheet("\x01");  // a name that a workbook part cannot hold
     w.Number(1048575, 16383, -0.5);
     w.End();
   }
@@ -138,6 +138,9 @@ TEST(XlsStream, AnswersAreCheckedRecordByRecord) {
       {stream([](auto& w) { w.Sheet("a"), w.Number(0, 0, -INFINITY), w.End(); }), damaged},
       {stream([](auto& w) { w.Sheet("a"), w.Text(0, 0, "xyz"); }).substr(0, 20), damaged},
       {stream([](auto& w) { w.Sheet("a"); }) + "Q", damaged},
+      {stream([](auto& w) { w.Sheet("\xD0\xA1\xB2\xD0"), w.End(); }), damaged},
+      {stream([](auto& w) { w.Sheet("a"), w.Text(0, 0, "\xC0\x80"), w.End(); }), damaged},
+      {stream([](auto& w) { w.Sheet("a"), w.Text(0, 0, "\xED\xA0\x80"), w.End(); }), damaged},
       {stream([](auto& w) { w.Error(static_cast<int32_t>(XlsFault::Password)); }),
        "b.xls: книга .xls не читается (защищена паролем)"},
       {stream([](auto& w) { w.Error(-99); }), "b.xls: книга .xls не читается (ошибка -99)"},
