@@ -94,6 +94,101 @@ double CostOnDischarge(BudgetContext& c, const QString& column, const QString& k
   return q.Eof() ? 0 : q.Value(0, 0).toDouble();
 }
 
+// Stores a sheet's days and cost.
+void StoreSheet(BudgetContext& c, const QVariant& id, int oms, const SplitResult& s, int sheetDays,
+                bool withDays) {
+  FbQuery up(c.Svc.Db, &c.Svc.Tr);
+  up.setSql(QStringLiteral(
+      "update mtl set KD = :p_KD, OCNCOST = :p_Ocncost, DOPCOST = :p_dopcost, COP1COST= "
+      ":p_cop1cost, COP2COST= :p_cop2cost, COP3COST= :p_cop3cost, PR_OMS = :p_OMS, KDOMS = "
+      ":p_KDOMS, KDMES = :p_KDMES, KDSvMES = :p_KDSvMES, KDNOT = :p_KDNOT, OCNCOSTPOMES = "
+      ":p_OCNCOSTPOMES, OCNCOSTSVMES = :p_OCNCOSTSVMES, KDFMTL = :p_KDFMTL, KDGUZO=:p_KDGUZO "
+      "where id = :p_id"));
+  auto money = [](double v) { return static_cast<double>(std::nearbyint(v * 10000)) / 10000; };
+  const int days = withDays ? s.PaidDays + s.UnpaidDays : 0;
+  up.setParam(QStringLiteral("p_KD"), days);
+  up.setParam(QStringLiteral("p_Ocncost"), money(s.Total));
+  for (const char* p : {"p_dopcost", "p_cop1cost", "p_cop2cost", "p_cop3cost"})
+    up.setParam(QString::fromLatin1(p), 0);
+  up.setParam(QStringLiteral("p_OMS"), oms);
+  up.setParam(QStringLiteral("p_KDOMS"), withDays ? s.PaidDays : 0);
+  up.setParam(QStringLiteral("p_KDMES"), withDays ? s.FullDays : 0);
+  up.setParam(QStringLiteral("p_KDSvMES"), withDays ? s.ReducedDays : 0);
+  up.setParam(QStringLiteral("p_KDNOT"), withDays ? s.UnpaidDays : 0);
+  up.setParam(QStringLiteral("p_OCNCOSTPOMES"), money(s.FullSum));
+  up.setParam(QStringLiteral("p_OCNCOSTSVMES"), money(s.ReducedSum));
+  up.setParam(QStringLiteral("p_KDFMTL"), withDays ? sheetDays : 0);
+  up.setParam(QStringLiteral("p_KDGUZO"), days);
+  up.setParam(QStringLiteral("p_id"), id);
+  up.ExecSQL();
+  c.St.RunCostUnits += static_cast<std::int64_t>(std::nearbyint(s.Total * 10000));
+}
+
+// The case's walked days and the sum of its budget sheets' costs.
+void StoreCaseSums(BudgetContext& c, int idIll, const QVariant& caseDays) {
+  FbQuery st(c.Svc.Db, &c.Svc.Tr);
+  st.setSql(QStringLiteral(
+      "update stacion s set s.KDMTL = :p_KDMTL, s.OCNCOSTMTL = (select sum(m.ocncost) from mtl "
+      "m where m.id_ill=:p_id_ill and m.oplat=:oplat), s.COPALLCOSTMTL = :p_CopAllCostMTL, "
+      "s.MTLCOSTMTL = (select sum(m.ocncost) from mtl m where m.id_ill=:p_id_ill and "
+      "m.oplat=:oplat) where s.id_ill = :p_id_ill"));
+  st.setParam(QStringLiteral("p_KDMTL"), caseDays);
+  st.setParam(QStringLiteral("p_id_ill"), idIll);
+  st.setParam(QStringLiteral("oplat"), 2);
+  st.setParam(QStringLiteral("p_CopAllCostMTL"), 0);
+  st.ExecSQL();
+}
+
+// Sheets of kind 1 of an institution paid by services: each priced as the
+// sum of its services at their tariffs valid in the report's month.
+void PriceByServices(BudgetContext& c, const QDate& deps, const QDate& depp) {
+  FbQuery q(c.Svc.Db, &c.Svc.Tr);
+  q.setSql(QStringLiteral(
+      "select distinct m.id, m.id_ill, m.nom_mtl, lk.oms from STACION s join mtlusl mu on "
+      "mu.id_ill=s.id_ill left JOIN MTL m on (s.id_ill=m.id_ill and m.nom_mtl=mu.nom_mtl) left "
+      "JOIN LST_KOIKI lk on lk.tip=m.profile where (s.repn=:repn ) and (m.oplat=:oplat) and "
+      "(m.vidmtl=1) order by m.id_ill"));
+  q.setParam(QStringLiteral("repn"), c.St.ReportNumber);
+  q.setParam(QStringLiteral("oplat"), 2);
+  q.Open();
+  if (q.RecordCount() == 0) return;
+  c.BeginPhase(QStringLiteral("Расчет стоимости лечения..."), q.RecordCount());
+  for (q.First(); !q.Eof(); q.Next()) {
+    const int idIll = q.FieldByName(QStringLiteral("ID_ILL")).toInt();
+    FbQuery usl(c.Svc.Db, &c.Svc.Tr);
+    usl.setSql(QStringLiteral(
+        "select sum(mu.kolvo * lu.cost) from mtlusl mu join lst_usl lu on lu.uslug=mu.uslug and "
+        "lu.datebeg<=:deps and (lu.dateend is null or lu.dateend>=:depp) where "
+        "mu.id_ill=:p_ID_ILL and mu.nom_mtl=:p_NOM_MTL"));
+    usl.setParam(QStringLiteral("deps"), QDateTime(deps, QTime(0, 0)));
+    usl.setParam(QStringLiteral("depp"), QDateTime(depp, QTime(0, 0)));
+    usl.setParam(QStringLiteral("p_ID_ILL"), idIll);
+    usl.setParam(QStringLiteral("p_NOM_MTL"), q.FieldByName(QStringLiteral("NOM_MTL")));
+    usl.Open();
+    SplitResult s;
+    s.Total = s.FullSum = usl.Eof() ? 0 : usl.Value(0, 0).toDouble();
+    StoreSheet(c, q.FieldByName(QStringLiteral("ID")), q.FieldByName(QStringLiteral("OMS")).toInt(),
+               s, 0, false);
+    FbQuery kd(c.Svc.Db, &c.Svc.Tr);
+    kd.setSql(QStringLiteral("select s.kdmtl from stacion s where s.id_ill=:id"));
+    kd.setParam(QStringLiteral("id"), idIll);
+    kd.Open();
+    StoreCaseSums(c, idIll, kd.Eof() ? QVariant() : kd.Value(0, 0));
+    FbQuery plain(c.Svc.Db, &c.Svc.Tr);
+    plain.setSql(QStringLiteral(
+        "select m.id_ill from mtl m where m.id_ill=:id and m.oplat=2 and m.vidmtl=0"));
+    plain.setParam(QStringLiteral("id"), idIll);
+    plain.Open();
+    if (plain.Eof()) {
+      FbQuery kdf(c.Svc.Db, &c.Svc.Tr);
+      kdf.setSql(QStringLiteral("update STACION set KDF=0 where ID_ILL=:p_ID_ILL"));
+      kdf.setParam(QStringLiteral("p_ID_ILL"), idIll);
+      kdf.ExecSQL();
+    }
+    c.Step();
+  }
+}
+
 struct SheetResult {
   SplitResult Split;
   int Days = 0;
@@ -223,47 +318,13 @@ void ComputeCosts(BudgetContext& c) {
         r.Days = 0;
       }
     }
-    const SplitResult& s = r.Split;
-    FbQuery up(c.Svc.Db, &c.Svc.Tr);
-    up.setSql(QStringLiteral(
-        "update mtl set KD = :p_KD, OCNCOST = :p_Ocncost, DOPCOST = :p_dopcost, COP1COST= "
-        ":p_cop1cost, COP2COST= :p_cop2cost, COP3COST= :p_cop3cost, PR_OMS = :p_OMS, KDOMS = "
-        ":p_KDOMS, KDMES = :p_KDMES, KDSvMES = :p_KDSvMES, KDNOT = :p_KDNOT, OCNCOSTPOMES = "
-        ":p_OCNCOSTPOMES, OCNCOSTSVMES = :p_OCNCOSTSVMES, KDFMTL = :p_KDFMTL, KDGUZO=:p_KDGUZO "
-        "where id = :p_id"));
-    auto money = [](double v) { return static_cast<double>(std::nearbyint(v * 10000)) / 10000; };
-    up.setParam(QStringLiteral("p_KD"), s.PaidDays + s.UnpaidDays);
-    up.setParam(QStringLiteral("p_Ocncost"), money(s.Total));
-    for (const char* p : {"p_dopcost", "p_cop1cost", "p_cop2cost", "p_cop3cost"})
-      up.setParam(QString::fromLatin1(p), 0);
-    up.setParam(QStringLiteral("p_OMS"), oms);
-    up.setParam(QStringLiteral("p_KDOMS"), s.PaidDays);
-    up.setParam(QStringLiteral("p_KDMES"), s.FullDays);
-    up.setParam(QStringLiteral("p_KDSvMES"), s.ReducedDays);
-    up.setParam(QStringLiteral("p_KDNOT"), s.UnpaidDays);
-    up.setParam(QStringLiteral("p_OCNCOSTPOMES"), money(s.FullSum));
-    up.setParam(QStringLiteral("p_OCNCOSTSVMES"), money(s.ReducedSum));
-    up.setParam(QStringLiteral("p_KDFMTL"), r.SheetDays);
-    up.setParam(QStringLiteral("p_KDGUZO"), s.PaidDays + s.UnpaidDays);
-    up.setParam(QStringLiteral("p_id"), f("ID"));
-    up.ExecSQL();
-    c.St.RunCostUnits += static_cast<std::int64_t>(std::nearbyint(s.Total * 10000));
-
+    StoreSheet(c, f("ID"), oms, r.Split, r.SheetDays, true);
     caseDays = idIll != previousCase ? r.Days : caseDays + r.Days;
     previousCase = idIll;
-    FbQuery st(c.Svc.Db, &c.Svc.Tr);
-    st.setSql(QStringLiteral(
-        "update stacion s set s.KDMTL = :p_KDMTL, s.OCNCOSTMTL = (select sum(m.ocncost) from mtl "
-        "m where m.id_ill=:p_id_ill and m.oplat=:oplat), s.COPALLCOSTMTL = :p_CopAllCostMTL, "
-        "s.MTLCOSTMTL = (select sum(m.ocncost) from mtl m where m.id_ill=:p_id_ill and "
-        "m.oplat=:oplat) where s.id_ill = :p_id_ill"));
-    st.setParam(QStringLiteral("p_KDMTL"), caseDays);
-    st.setParam(QStringLiteral("p_id_ill"), idIll);
-    st.setParam(QStringLiteral("oplat"), 2);
-    st.setParam(QStringLiteral("p_CopAllCostMTL"), 0);
-    st.ExecSQL();
+    StoreCaseSums(c, idIll, caseDays);
     c.Step();
   }
+  if (c.In.Lpu.Id == 25) PriceByServices(c, deps, depp);
   FbQuery rep(c.Svc.Db, &c.Svc.Tr);
   rep.setSql(QStringLiteral("update REPORTS set SUM_DBF = :s where REPN = :repn"));
   rep.setParam(QStringLiteral("s"), static_cast<double>(KopecksHalfUp(c.St.RunCostUnits)) / 100);

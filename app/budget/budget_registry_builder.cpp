@@ -101,7 +101,7 @@ std::vector<Field> MtlFields(const BudgetRegistryShape& shape) {
 
 void WriteBudgetRegistry(const QString& folder, const std::vector<BudgetStay>& stays,
                          const BudgetRegistryShape& shape) {
-  std::vector<QVariantMap> stac, mtl, leaves;
+  std::vector<QVariantMap> stac, mtl, leaves, services;
   for (const BudgetStay& s : stays) {
     const auto name = [&](const QString& n) { return s.NamesInPage866 ? As866(n) : n; };
     stac.push_back({{"ID", s.Id},
@@ -145,7 +145,7 @@ void WriteBudgetRegistry(const QString& folder, const std::vector<BudgetStay>& s
                       {"INTERRUPT", 0},
                       {"START", m.Start},
                       {"END", m.End},
-                      {"VIDMTL", 0},
+                      {"VIDMTL", m.Vidmtl},
                       {"APPEND", 0},
                       {"APP_KD", 0}};
       if (m.Oplat > 0) row.insert("OPLAT", m.Oplat);
@@ -154,6 +154,12 @@ void WriteBudgetRegistry(const QString& folder, const std::vector<BudgetStay>& s
       mtl.push_back(row);
       for (const BudgetLeave& l : m.Leaves)
         leaves.push_back({{"ID", s.Id}, {"NOM_MTL", m.Nom}, {"NACH", l.Nach}, {"KON", l.Kon}});
+      for (const auto& [code, count] : m.Services)
+        services.push_back({{"ID", s.Id},
+                            {"NOM_MTL", m.Nom},
+                            {"DOKAZ", m.Start},
+                            {"USLUG", code},
+                            {"KOLVO", count}});
     }
   }
   Build(folder, QStringLiteral("stacion.dbf"), StacionFields(), stac);
@@ -161,6 +167,14 @@ void WriteBudgetRegistry(const QString& folder, const std::vector<BudgetStay>& s
   if (shape.Otpusk)
     Build(folder, QStringLiteral("otpusk.dbf"),
           {{"ID", 'N', 10}, {"NOM_MTL", 'N', 3}, {"NACH", 'D', 8}, {"KON", 'D', 8}}, leaves);
+  if (shape.Mtlusl || !services.empty())
+    Build(folder, QStringLiteral("mtlusl.dbf"),
+          {{"ID", 'N', 10},
+           {"NOM_MTL", 'N', 3},
+           {"DOKAZ", 'D', 8},
+           {"USLUG", 'C', 15},
+           {"KOLVO", 'N', 5}},
+          services);
   Build(folder, QStringLiteral("operat.dbf"),
         {{"ID", 'N', 10},
          {"OPERATION", 'N', 8},

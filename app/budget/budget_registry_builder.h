@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 namespace kelmo {
@@ -29,7 +30,9 @@ struct BudgetSheet {
   int Reanim = 0;  // the intensive-care standard
   int Res = 1;
   int Ishod = 1;
+  int Vidmtl = 0;  // 1: a sheet priced by its services
   std::vector<BudgetLeave> Leaves;
+  std::vector<std::pair<QString, int>> Services;  // service code and quantity
 };
 
 struct BudgetStay {
@@ -54,6 +57,7 @@ struct BudgetRegistryShape {
   bool Otpusk = true;     // otpusk.dbf is written
   bool Reanim = true;     // mtl.dbf has REANIM
   bool Otdelenie = true;  // mtl.dbf has OTDELENIE
+  bool Mtlusl = false;    // mtlusl.dbf is written (also when a sheet has services)
 };
 
 // Writes the tables into `folder` (which must exist); raises the DBF

@@ -77,10 +77,18 @@ bool NameIs(const xmlChar* name, const char* wanted) {
   return xmlStrcmp(name, reinterpret_cast<const xmlChar*>(wanted)) == 0;
 }
 
-// Whether the document's DOCTYPE declares any entity.
-bool DeclaresEntities(xmlTextReader* reader) {
-  const xmlDoc* doc = xmlTextReaderCurrentDoc(reader);
+struct DocFree {
+  void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+// Whether the document's DOCTYPE declares any entity. Asking for the
+// reader's document hands it to the caller: kept takes it, to free it once
+// the reader is gone.
+bool DeclaresEntities(xmlTextReader* reader, DocPtr& kept) {
+  xmlDoc* doc = xmlTextReaderCurrentDoc(reader);
   if (doc == nullptr) return false;
+  if (kept.get() != doc) kept.reset(doc);
   for (const xmlDtd* dtd : {doc->intSubset, doc->extSubset}) {
     if (dtd == nullptr) continue;
     if (dtd->entities != nullptr && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->entities)) > 0)
@@ -133,7 +141,9 @@ Scan ScanFile(const QString& path, bool readCases) {
     throw PackageHeaderMissing(path);
   }
   // The reader owns the descriptor from here (CloseFd). No network, no
-  // external DTD, entities left as references (and refused below).
+  // external DTD, entities left as references (and refused below). A
+  // document taken from the reader outlives it (declared first).
+  DocPtr kept;
   ReaderPtr reader(xmlReaderForIO(ReadFd, CloseFd, fd, nullptr, nullptr,
                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
   if (!reader) throw PackageHeaderMissing(path);
@@ -149,7 +159,7 @@ Scan ScanFile(const QString& path, bool readCases) {
     const int depth = xmlTextReaderDepth(reader.get());
     switch (type) {
       case XML_READER_TYPE_DOCUMENT_TYPE:
-        if (DeclaresEntities(reader.get())) throw EntitiesRefused(path);
+        if (DeclaresEntities(reader.get(), kept)) throw EntitiesRefused(path);
         break;
       case XML_READER_TYPE_ENTITY_REFERENCE:
         throw EntitiesRefused(path);
@@ -217,7 +227,7 @@ Scan ScanFile(const QString& path, bool readCases) {
   if (r < 0) {
     // libxml2 stops a document whose entities expand past its bounds before
     // the DOCTYPE is handed over: say so rather than "no head".
-    if (DeclaresEntities(reader.get())) throw EntitiesRefused(path);
+    if (DeclaresEntities(reader.get(), kept)) throw EntitiesRefused(path);
     throw PackageHeaderMissing(path);
   }
   return scan;

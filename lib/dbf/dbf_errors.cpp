@@ -21,6 +21,10 @@ void RaiseDbf(const char* pattern, const std::vector<std::string>& args) {
   throw EDbfError(FormatDbfMessage(pattern, args));
 }
 
+void RaiseDbfSystem(const char* pattern, const std::vector<std::string>& args, int systemError) {
+  throw EDbfError(FormatDbfMessage(pattern, args), systemError);
+}
+
 void RaiseEncryption(const char* pattern, const std::vector<std::string>& args) {
   throw EDbfEncryption(FormatDbfMessage(pattern, args));
 }

@@ -12,7 +12,14 @@ namespace kelmo::dbf {
 // Every file, table, record, field, memo, index, lock and sort error.
 class EDbfError : public std::runtime_error {
  public:
-  explicit EDbfError(const std::string& message) : std::runtime_error(message) {}
+  // systemError: the operating system's error number (errno) of a failed
+  // file call, 0 for the engine's own errors.
+  explicit EDbfError(const std::string& message, int systemError = 0)
+      : std::runtime_error(message), systemError_(systemError) {}
+  int SystemError() const { return systemError_; }
+
+ private:
+  int systemError_;
 };
 
 // A table opened with a password it does not need, without the one it needs,
@@ -32,6 +39,9 @@ class EDbfExpression : public EDbfError {
 std::string FormatDbfMessage(const char* pattern, const std::vector<std::string>& args);
 
 [[noreturn]] void RaiseDbf(const char* pattern, const std::vector<std::string>& args);
+// A failed operating-system call: the message with the call's errno kept.
+[[noreturn]] void RaiseDbfSystem(const char* pattern, const std::vector<std::string>& args,
+                                 int systemError);
 [[noreturn]] void RaiseEncryption(const char* pattern, const std::vector<std::string>& args);
 
 namespace msg {

@@ -2,6 +2,7 @@
 #include "disk_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include "dbf_errors.h"
@@ -60,13 +61,14 @@ void DFO_DiskFile::ReleaseAtExit() {
 
 int32_t DFO_DiskFile::FileSize() {
   int64_t size = closed_ ? -1 : os_.FileSizeOf(handle_);
-  if (size < 0 || size > INT32_MAX) RaiseDbf(msg::kGetFileSize, {fileName_});
+  if (size < 0) RaiseDbfSystem(msg::kGetFileSize, {fileName_}, os_.LastError());
+  if (size > INT32_MAX) RaiseDbf(msg::kGetFileSize, {fileName_});
   return static_cast<int32_t>(size);
 }
 
 void DFO_DiskFile::Flush() {
   if (closed_) return;
-  if (!os_.FlushFileHandle(handle_)) RaiseDbf(msg::kFlush, {fileName_});
+  if (!os_.FlushFileHandle(handle_)) RaiseDbfSystem(msg::kFlush, {fileName_}, os_.LastError());
   written_ = false;
 }
 
@@ -98,7 +100,7 @@ bool DFO_DiskFile::Unlock() {
   if (lockCount_ <= 0) return true;
   if (shared_ && lockCount_ == 1) {
     if (!os_.UnlockFileRegion(handle_, lockLength_, lockOffset_)) {
-      RaiseDbf(msg::kUnlock, {fileName_});
+      RaiseDbfSystem(msg::kUnlock, {fileName_}, os_.LastError());
     }
   }
   --lockCount_;
@@ -113,7 +115,7 @@ bool DFO_DiskFile::HasExclusiveUse() const {
 int32_t DFO_DiskFile::Read(int32_t offset, void* buffer, int32_t count) {
   if (closed_ || offset < 0 || count < 0) RaiseDbf(msg::kRead, {fileName_});
   int64_t n = os_.ReadAt(handle_, offset, buffer, count);
-  if (n < 0) RaiseDbf(msg::kRead, {fileName_});
+  if (n < 0) RaiseDbfSystem(msg::kRead, {fileName_}, os_.LastError());
   lastCount_ = static_cast<int32_t>(n);
   position_ = offset + count;
   return lastCount_;
@@ -123,7 +125,9 @@ void DFO_DiskFile::Write(int32_t offset, const void* buffer, int32_t count) {
   written_ = false;
   if (closed_ || offset < 0 || count < 0) RaiseDbf(msg::kWrite, {fileName_});
   int64_t n = os_.WriteAt(handle_, offset, buffer, count);
-  if (n != count) RaiseDbf(msg::kWrite, {fileName_});
+  if (n < 0) RaiseDbfSystem(msg::kWrite, {fileName_}, os_.LastError());
+  // A short write without an error number: the disk is full.
+  if (n != count) RaiseDbfSystem(msg::kWrite, {fileName_}, ENOSPC);
   lastCount_ = static_cast<int32_t>(n);
   position_ = offset + count;
   written_ = true;
@@ -133,12 +137,13 @@ bool DFO_DiskFile::Rename(const std::string& newName) {
   if (!Close()) RaiseDbf(msg::kClose, {fileName_});
   std::string full = FullFileName(newName);
   if (!os_.RenameFile(fileName_, full)) {
+    const int code = os_.LastError();
     // Keep the object usable on its old name before reporting.
     try {
       Open();
     } catch (...) {
     }
-    RaiseDbf(msg::kRename, {fileName_});
+    RaiseDbfSystem(msg::kRename, {fileName_}, code);
   }
   fileName_ = full;
   exists_ = true;
@@ -150,7 +155,7 @@ void DFO_DiskFile::Open() {
   if (!exists_) RaiseDbf(msg::kNotFound, {fileName_});
   if (!closed_) return;
   int h = os_.OpenFile(fileName_, readWrite_, shared_);
-  if (h < 0) RaiseDbf(msg::kAccessDenied, {fileName_});
+  if (h < 0) RaiseDbfSystem(msg::kAccessDenied, {fileName_}, os_.LastError());
   handle_ = h;
   position_ = 0;
   GSobjFileColl::Instance().Add(this);
@@ -159,7 +164,7 @@ void DFO_DiskFile::Open() {
 
 void DFO_DiskFile::CreateNew() {
   int h = os_.CreateFile(fileName_);
-  if (h < 0) RaiseDbf(msg::kCreate, {fileName_});
+  if (h < 0) RaiseDbfSystem(msg::kCreate, {fileName_}, os_.LastError());
   os_.CloseFile(h);
   exists_ = true;
   Open();
@@ -169,8 +174,9 @@ void DFO_DiskFile::ReportStatus(int, int, int) {}
 
 void DFO_DiskFile::Truncate(int32_t newSize) {
   if (!readWrite_ || !HasExclusiveUse()) RaiseDbf(msg::kFullAccess, {"Truncate", fileName_});
-  if (closed_ || os_.TruncateFileHandle(handle_, newSize) != 0) {
-    RaiseDbf(msg::kTruncate, {fileName_});
+  if (closed_) RaiseDbf(msg::kTruncate, {fileName_});
+  if (os_.TruncateFileHandle(handle_, newSize) != 0) {
+    RaiseDbfSystem(msg::kTruncate, {fileName_}, os_.LastError());
   }
 }
 

@@ -19,15 +19,25 @@ int OsLayer::OpenFile(const std::string& path, bool readWrite, bool shared) {
   int fd = ::open(path.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  const bool statFailed = ::fstat(fd, &st) != 0;
+  if (statFailed || !S_ISREG(st.st_mode)) {
+    // Only regular files are opened: a folder or a device is refused.
+    const int code = statFailed ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     ::close(fd);
+    errno = code;
     return -1;
   }
   if (::flock(fd, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    const int code = errno;
     ::close(fd);
+    errno = code;
     return -1;
   }
   return fd;
+}
+
+int OsLayer::LastError() const {
+  return errno;
 }
 
 int OsLayer::CreateFile(const std::string& path) {

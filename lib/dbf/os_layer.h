@@ -37,6 +37,8 @@ class OsLayer {
   virtual bool DeleteFile(const std::string& path);
   virtual bool FileExists(const std::string& path);
   virtual void WaitMilliseconds(int count);
+  // The error number (errno) of this thread's last failed call above.
+  virtual int LastError() const;
 };
 
 // The process's POSIX layer (stateless).

@@ -100,5 +100,59 @@ TEST(BudgetRun, ReceivesAndCostsAFullRegistry) {
       1);
 }
 
+TEST(BudgetRun, DayHospitalCountsLicensedWorkingDays) {
+  BudgetFixture f;
+  f.in.StacType = 2;
+  // The institution's own day off on 5 March; 7 to 9 March are holidays.
+  f.db.Insert(QStringLiteral("HOLIDAY_EXCEPT"), {{QStringLiteral("ID"), 9001},
+                                                 {QStringLiteral("LPU_CODE"), 1},
+                                                 {QStringLiteral("EXCEPT_DAY"), Day(2026, 3, 5)},
+                                                 {QStringLiteral("DAY_TYPE"), 2}});
+  BudgetStay s = Stay(1, QStringLiteral("АНДРЕЕВ"), M(2), M(13), QStringLiteral("7010101"));
+  s.TipStac = 2;
+  WriteBudgetRegistry(f.registry, {s});
+  WriteBudgetWorkbooks(f.registry, 2, 6000, 6, {}, QString());
+  const BudgetOutcome out = f.Run();
+  ASSERT_EQ(out.Stop, BudgetStop::None) << f.protocol.join(QLatin1Char('\n')).toStdString();
+  EXPECT_EQ(out.ProtocolPath, QDir(f.registry).filePath(QStringLiteral("ДнПолБ0504_0947.txt")));
+  // Licensed working days from admission: 2-6 and 10 March paid (the norm
+  // of six), 11-13 March unpaid; the holidays count nothing. The sheet's
+  // bed days leave out the holidays and the institution's day off.
+  EXPECT_EQ(
+      f.Rows(QStringLiteral("select m.KD, m.KDOMS, m.KDNOT, m.OCNCOST, m.KDFMTL, s.KDF from MTL m "
+                            "join STACION s on s.ID_ILL=m.ID_ILL where m.REPN=%1")
+                 .arg(out.ReportNumber)),
+      QStringList{QStringLiteral("9|6|3|6000|8|8")});
+  EXPECT_TRUE(f.Has(QStringLiteral("Суммы предоставленные ЛПУ и посчитанные ZEVU сошлись.")))
+      << f.protocol.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST(BudgetRun, SheetsOfInstitution25ArePricedByTheirServices) {
+  BudgetFixture f;
+  f.in.Lpu.Id = 25;
+  f.in.Lpu.Urov = QStringLiteral("Г");
+  f.db.Insert(QStringLiteral("PASS_LPU"), {{QStringLiteral("LPU_CODE"), 25},
+                                           {QStringLiteral("TIP_STAC"), 1},
+                                           {QStringLiteral("PROF_CODE"), 1},
+                                           {QStringLiteral("MZ"), 1},
+                                           {QStringLiteral("DATE_BEG"), Day(2020, 1, 1)},
+                                           {QStringLiteral("DATE_END"), Day(2030, 1, 1)}});
+  BudgetStay s = Stay(1, QStringLiteral("АНДРЕЕВ"), M(2), M(12));
+  s.Sheets[0].Vidmtl = 1;
+  s.Sheets[0].Services = {{QStringLiteral("A16.01"), 2}};
+  WriteBudgetRegistry(f.registry, {s});
+  WriteBudgetWorkbooks(f.registry, 1, 5000, 0, {}, QString());
+  const BudgetOutcome out = f.Run();
+  ASSERT_EQ(out.Stop, BudgetStop::None) << f.protocol.join(QLatin1Char('\n')).toStdString();
+  // Two services at 2500: the sheet costs 5000 and counts no paid days.
+  EXPECT_EQ(f.Rows(QStringLiteral(
+                       "select m.OCNCOST, m.OCNCOSTPOMES, m.KDOMS, s.MTLCOSTMTL, s.KDF from MTL m "
+                       "join STACION s on s.ID_ILL=m.ID_ILL where m.REPN=%1")
+                       .arg(out.ReportNumber)),
+            QStringList{QStringLiteral("5000|5000|0|5000|0")});
+  EXPECT_TRUE(f.Has(QStringLiteral("Суммы предоставленные ЛПУ и посчитанные ZEVU сошлись.")))
+      << f.protocol.join(QLatin1Char('\n')).toStdString();
+}
+
 }  // namespace
 }  // namespace kelmo::test

@@ -3,17 +3,18 @@
 // the lock protocols' byte ranges.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <set>
 
 #include "dbf/date_values.h"
 #include "dbf/dbf_errors.h"
-#include "dbf_test_support.h"
 #include "dbf/disk_file.h"
 #include "dbf/engine_tools.h"
 #include "dbf/sys_dbf_text.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_encryption.h"
 #include "dbf/table_handler.h"
+#include "dbf_test_support.h"
 
 using namespace kelmo::dbf;
 using kelmo::dbf::testing::ScratchFolder;
@@ -223,4 +224,27 @@ TEST(DbfTools, LockProtocolRangesAndMemoLockTimeout) {
     EXPECT_EQ(std::string(e.what()), "Can not Lock file " + memo->FileName());
   }
   EXPECT_EQ(os.waits, LockAttempts);
+}
+
+// A failed file call keeps the operating system's error number in the error
+// it raises, beside the engine's message.
+TEST(DbfDiskErrors, KeepTheSystemErrorNumber) {
+  kelmo::dbf::testing::ScratchFolder dir;
+  kelmo::dbf::DFO_DiskFile missingFolder(dir / "no/such/folder.dbf", false, true);
+  try {
+    missingFolder.CreateNew();
+    ADD_FAILURE();
+  } catch (const kelmo::dbf::EDbfError& e) {
+    EXPECT_EQ(e.SystemError(), ENOENT) << e.what();
+  }
+  kelmo::dbf::DFO_DiskFile held(dir / "held.dbf", false, true);
+  held.CreateNew();  // opened exclusively
+  kelmo::dbf::DFO_DiskFile second(dir / "held.dbf", false, true);
+  try {
+    second.Open();
+    ADD_FAILURE();
+  } catch (const kelmo::dbf::EDbfError& e) {
+    EXPECT_EQ(std::string(e.what()), "Access denied to file " + dir / "held.dbf");
+    EXPECT_EQ(e.SystemError(), EWOULDBLOCK);
+  }
 }
