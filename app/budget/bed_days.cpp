@@ -9,7 +9,7 @@ namespace kelmo {
 
 int BedDays(int stacType, const QDateTime& start, const QDateTime& finish, int lpu,
             HolidayCalendar& calendar) {
-  return CountBedDays(stacType, start, finish, lpu, calendar, SpecialDayInstitutions{25, 27});
+  return CountBedDays(stacType, start, finish, lpu, calendar, kBudgetRecountSpecialDay);
 }
 
 void RecountBedDays(FbDatabase& db, FbTransaction& tr, int repn, int stacType, int lpu,

@@ -5,6 +5,7 @@
 #include "documents/un_corr.h"
 #include "domain/holiday_calendar.h"
 #include "domain/run_state.h"
+#include "reception/reception_button.h"
 #include "reception/reception_run.h"
 #include "shell/main_window.h"
 

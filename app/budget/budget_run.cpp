@@ -76,7 +76,7 @@ class BudgetRun {
          QStringLiteral("Вид оплаты: бюджет"),
          QStringLiteral("Отчет за период с ") + ShortDateText(c_.In.PeriodStart) +
              QStringLiteral(" по ") + ShortDateText(c_.In.PeriodEnd) + QLatin1Char('.'),
-         StacTypeLine(c_.In.StacType),
+         StacTypeLine(StacTypeOfNumber(c_.In.StacType)),
          QStringLiteral("Дата приема: ") + dateText + QStringLiteral(". Время приема: ") + longTime,
          QString(), QStringLiteral("База данных: ") + c_.In.DatabaseName, QString()});
   }

@@ -148,21 +148,20 @@ void DescribeXmlPackage(FbDatabase& db, FbTransaction& tr, const PackageDescript
   rRepn report;
   report.Repn = repn;
   report.TipStac = static_cast<std::uint8_t>(in.StacType);
-  lists.ReportLists[static_cast<size_t>(population)] = {report};
-  lists.SyncReportCounts();
-  rRepn& entry = lists.ReportLists[static_cast<size_t>(population)].front();
+  lists.ReportLists[population == 1 ? Population::OutOfRegion : Population::Local] = {report};
+  rRepn& entry = lists.ReportLists[population == 1 ? Population::OutOfRegion : Population::Local].front();
 
   FbQuery q(db, &tr);
   q.setSql(kPackageSql);
   q.setParam(QStringLiteral("repn"), repn);
   q.Open();
-  lists.PayFolderWordCopy = PayWord(in.PayKind, lists.PayFolderWordCopy);
+  lists.PayFolderWord = PayWord(in.PayKind, lists.PayFolderWord);
   if (q.RecordCount() == 0) return;
   if (lists.SenderList.isEmpty()) {
     rSender sender;
     const QString mcod = q.FieldByName(QStringLiteral("mcod")).toString().trimmed();
     sender.Code = QStringLiteral("M") + mcod;
-    sender.Kind = kPartyInstitution;
+    sender.Kind = PartyKind::Institution;
     sender.Number = mcod.toInt();
     sender.LpuId = q.FieldByName(QStringLiteral("id")).toInt();
     sender.Name = q.FieldByName(QStringLiteral("name")).toString();
@@ -186,7 +185,7 @@ void DescribeXmlPackage(FbDatabase& db, FbTransaction& tr, const PackageDescript
 
     rAdresat adresat;
     adresat.Code = a.code;
-    adresat.Kind = population == 1 ? kPartyFund : kPartyInsurer;
+    adresat.Kind = population == 1 ? PartyKind::Fund : PartyKind::Insurer;
     adresat.Number = a.number;
     adresat.Name = a.name;
     adresat.HasTFile = in.PayKind == 6;

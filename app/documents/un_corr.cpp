@@ -10,8 +10,8 @@
 #include <QStringConverter>
 #include <QVBoxLayout>
 
-#include "interact/interaction.h"
 #include "domain/run_state.h"
+#include "interact/interaction.h"
 
 namespace kelmo {
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common.h"
+#include "institution_fixes.h"
 
 namespace kelmo {
 
@@ -142,7 +143,7 @@ int CountBedDays(int stacType, const QDateTime& admission, const QDateTime& disc
       } else if (daysOff.contains(d)) {
         --n;
       }
-      if (d == QDate(2009, 1, 11) && (lpu == special.first || lpu == special.second)) ++n;
+      if (IsOrderedWorkingDay(lpu, d, special)) ++n;
     }
     ++n;
   }

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "institution_fixes.h"
 #include "money.h"
 
 namespace kelmo {
@@ -44,13 +45,9 @@ class HolidayCalendar {
 // round-the-clock stay (type 1) counts its nights (a same-day stay 1); the
 // other types count the days from admission to discharge, both included,
 // that are working days of the institution. Discharge before admission gives
-// 0. In a day hospital 11.01.2009 counts back for two institutions: 24 and
-// 25 here, 25 and 27 in the budget intake's recount. Cost: one holiday
+// 0. In a day hospital a holiday worked by order counts for the institutions
+// given (IsOrderedWorkingDay, institution_fixes.h). Cost: one holiday
 // question per day of the stay.
-struct SpecialDayInstitutions {
-  int first = 24;
-  int second = 25;
-};
 int CountBedDays(int stacType, const QDateTime& admission, const QDateTime& discharge, int lpu,
                  HolidayCalendar& calendar, SpecialDayInstitutions special = {});
 

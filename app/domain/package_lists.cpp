@@ -1,23 +1,16 @@
-// The one instance of the package lists.
+// The package lists' reset.
 #include "package_lists.h"
 
+#include "application_state.h"
+
 namespace kelmo {
-namespace {
-
-PackageLists g_lists;
-
-}  // namespace
-
-void PackageLists::SyncReportCounts() {
-  for (int i = 0; i < 2; ++i) ReportCounts[i] = static_cast<std::uint16_t>(ReportLists[i].size());
-}
 
 PackageLists& ThePackageLists() {
-  return g_lists;
+  return TheApplicationState().Packages;
 }
 
 void ResetPackageLists() {
-  g_lists = PackageLists();
+  ThePackageLists() = PackageLists();
 }
 
 }  // namespace kelmo

@@ -16,17 +16,10 @@
 #include <array>
 #include <cstdint>
 
+#include "domain_codes.h"
 #include "money.h"
 
 namespace kelmo {
-
-// Party kinds of `rSender::Kind` and `rAdresat::Kind`.
-enum PartyKind : std::uint8_t {
-  kPartyUnknown = 0,
-  kPartyInstitution = 1,
-  kPartyInsurer = 2,
-  kPartyFund = 3,
-};
 
 // One package of an addressee. The four base names carry no extension; the
 // files are "<base>.xml" in the package's folder "temp/<SourceName>".
@@ -51,7 +44,7 @@ struct rFile {
 struct rAdresat {
   // "M" + institution code number, "S" + insurer exchange code, or "T45".
   QString Code;
-  std::uint8_t Kind = kPartyUnknown;
+  PartyKind Kind = PartyKind::Unknown;
   // Institution: its code number (mcod); insurer: 1 for 45001, 2 for 45002;
   // fund: 1 (3 when the fund forms from the database); 0 not recognised.
   int Number = 0;
@@ -68,7 +61,7 @@ struct rAdresat {
 // One sender; `SenderList` holds at most one after an accepted identification.
 struct rSender {
   QString Code;
-  std::uint8_t Kind = kPartyUnknown;
+  PartyKind Kind = PartyKind::Unknown;
   int Number = 0;
   // The institution's LPU id (lpu.id); 0 for other parties.
   int LpuId = 0;
@@ -102,10 +95,6 @@ struct rRepn {
   Money SumCalc;
 };
 
-// Report list indexes: the home-region and the out-of-region population.
-inline constexpr int kLocalReports = 0;
-inline constexpr int kOutOfRegionReports = 1;
-
 // One case read from a package: its case id in the registry database, its
 // case-history number and the amounts of its stages.
 struct oPacient {
@@ -116,10 +105,8 @@ struct oPacient {
 
 struct PackageLists {
   QList<rSender> SenderList;
-  // Index kLocalReports and kOutOfRegionReports.
-  std::array<QList<rRepn>, 2> ReportLists;
-  // Kept equal to the lists' lengths.
-  std::array<std::uint16_t, 2> ReportCounts{};
+  // The reports of each pass.
+  PerPopulation<QList<rRepn>> ReportLists;
 
   // The registry folder with a trailing "/".
   QString RegistryFolder;
@@ -132,18 +119,22 @@ struct PackageLists {
   // Exchange code of the party forming from the database: 45 (fund), 45001,
   // 45002 (insurers).
   int AddresseeSmoCode = 0;
-  // Word of the chosen payment kind: "ОМС", "ВМП" or "Реабилитация".
-  QString PayFolderWordCopy;
+  // Word of the chosen payment kind: "ОМС", "ВМП" or "Реабилитация"; set
+  // by the data-file dialog's answer and by the forming preparation, read by
+  // the act's name and the documents.
+  QString PayFolderWord;
   // Workbooks that go into the outgoing package.
   QStringList PackageFiles;
   // Cases read from the packages (the XML loading fills it).
   QList<oPacient> XmlPatients;
 
-  // ReportCounts set from the lists' lengths.
-  void SyncReportCounts();
+  // How many reports the pass has (ReportCounts).
+  int ReportCount(Population population) const {
+    return static_cast<int>(ReportLists[population].size());
+  }
 };
 
-// The one instance. Cost: none.
+// The application state's package lists. Cost: none.
 PackageLists& ThePackageLists();
 
 // Back to the values of a fresh start.

@@ -21,8 +21,6 @@ constexpr TransitionPeriod kTransition2012[] = {
     {3, 0, 2, 27, 3, 31}, {3, 25, 2, 29, 3, 31}, {3, 30, 2, 28, 3, 31}, {3, 33, 2, 27, 3, 31},
 };
 
-constexpr int kPayKindOms = 1;
-
 }  // namespace
 
 int ReportYearFromText(const QString& yearText) {
@@ -32,9 +30,9 @@ int ReportYearFromText(const QString& yearText) {
   return year;
 }
 
-ReportPeriod ComputeReportPeriod(int month, const QString& yearText, int payKind, int lpuId) {
+ReportPeriod ComputeReportPeriod(int month, const QString& yearText, PayKind payKind, int lpuId) {
   const int year = ReportYearFromText(yearText);
-  if (payKind == kPayKindOms && year == 2012 && month >= 1 && month <= 3) {
+  if (payKind == PayKind::Oms && year == 2012 && month >= 1 && month <= 3) {
     const TransitionPeriod* chosen = nullptr;
     for (const auto& p : kTransition2012) {
       if (p.month != month) continue;

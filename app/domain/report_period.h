@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QString>
 
+#include "domain_codes.h"
+
 namespace kelmo {
 
 struct ReportPeriod {
@@ -21,7 +23,7 @@ int ReportYearFromText(const QString& yearText);
 
 // The period of month 1..12 of the year for the payment kind and the current
 // institution's id. Raises ConversionError for a bad year text.
-ReportPeriod ComputeReportPeriod(int month, const QString& yearText, int payKind, int lpuId);
+ReportPeriod ComputeReportPeriod(int month, const QString& yearText, PayKind payKind, int lpuId);
 
 // The period's start when it is the first of a month, else the first day of
 // the following month (15.12.2011 gives 01.01.2012).

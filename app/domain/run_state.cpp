@@ -1,19 +1,16 @@
-// The one instance of the run state.
+// The run state's reset.
 #include "run_state.h"
 
+#include "application_state.h"
+
 namespace kelmo {
-namespace {
-
-RunState g_state;
-
-}  // namespace
 
 RunState& TheRunState() {
-  return g_state;
+  return TheApplicationState().Run;
 }
 
 void ResetRunState() {
-  g_state = RunState();
+  TheRunState() = RunState();
 }
 
 }  // namespace kelmo

@@ -1,17 +1,19 @@
 // The process-wide state of the main window's unit that runs and documents
-// share. Declared here once; later code adds its fields here rather than
-// keeping copies. Read and written on the GUI thread only.
+// share, part of the application state (application_state.h). Declared here
+// once; later code adds its fields here rather than keeping copies. Read and
+// written on the GUI thread only.
 #pragma once
 
 #include <QString>
 
 #include "case_errors.h"
+#include "domain_codes.h"
 
 namespace kelmo {
 
 struct RunState {
-  // Payment kind 1..7 (the payment list's index plus one).
-  int PayKind = 1;
+  // The payment kind chosen in the payment list.
+  kelmo::PayKind PayKind = kelmo::PayKind::Oms;
   // 45001 or 45002 when this installation is one of the two insurers, else 0.
   int OwnSmoCode = 0;
   // "true" in MyComp: two debug message boxes.
@@ -34,7 +36,7 @@ struct RunState {
   QString PackageExprVer;
 };
 
-// The one instance. Cost: none.
+// The application state's run state. Cost: none.
 RunState& TheRunState();
 
 // Back to the values of a fresh start (tests start the program repeatedly).

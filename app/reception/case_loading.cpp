@@ -132,7 +132,7 @@ QString StoredInsurer(const QString& field, Population pass) {
   const QString trimmed = TrimText(field);
   if (trimmed.isEmpty()) return QStringLiteral("0");
   static const QStringList kReplaced = {"14", "1775", "2566", "2216"};
-  if (pass == kLocal && kReplaced.contains(trimmed)) return QStringLiteral("0");
+  if (pass == Population::Local && kReplaced.contains(trimmed)) return QStringLiteral("0");
   return field;
 }
 
@@ -164,7 +164,7 @@ bool BreaksDocumentRule(const DbfRow& s, Population pass) {
     const QString number = TrimText(ReadText(s, QStringLiteral("D_NOMBER")));
     if (number.isEmpty() || number == QLatin1String("-")) return true;
   }
-  if (pass == kOutOfRegion && kind == 0 && ReadInteger(s, QStringLiteral("OBL")) != 1137)
+  if (pass == Population::OutOfRegion && kind == 0 && ReadInteger(s, QStringLiteral("OBL")) != 1137)
     return true;
   return false;
 }
@@ -383,7 +383,7 @@ void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
   set("STAC_DIAG", NormalisedDiagnosis(ReadText(m, QStringLiteral("STAC_DIAG"))));
   const QString kodMes = ReadText(m, QStringLiteral("KOD_MES"));
   const QString kodMesTrimmed = TrimText(kodMes);
-  set("KOD_MES", kodMesTrimmed.isEmpty() ? QString() : in.Pass == kLocal ? kodMesTrimmed : kodMes);
+  set("KOD_MES", kodMesTrimmed.isEmpty() ? QString() : in.Pass == Population::Local ? kodMesTrimmed : kodMes);
   set("KASH_MES", ReadInteger(m, QStringLiteral("KACH_MES")));
   const qlonglong reanim = ReadInteger(m, QStringLiteral("REANIM"));
   set("REANIM", reanim);
@@ -431,7 +431,7 @@ void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
   }
 
   const qlonglong oplat = ReadInteger(m, QStringLiteral("OPLAT"));
-  QVariant vmpMet = in.Pass == kLocal ? QVariant(0) : QVariant();
+  QVariant vmpMet = in.Pass == Population::Local ? QVariant(0) : QVariant();
   if (oplat == 6) {
     try {
       vmpMet = ReadInteger(m, QStringLiteral("VMP_MET"));
@@ -491,7 +491,7 @@ void CaseLoader::Impl::LoadOperations(double key, int idIll, int repn) {
       q.Set(QStringLiteral("p_") + QString::fromLatin1(f), ReadInteger(o, QString::fromLatin1(f)));
     q.Set(QStringLiteral("p_FIO"), ReadText(o, QStringLiteral("FIO")));
     const QString uslug = ReadText(o, QStringLiteral("USLUG"));
-    q.Set(QStringLiteral("p_USLUG"), in.Pass == kLocal ? uslug : LatinLookAlikes(uslug));
+    q.Set(QStringLiteral("p_USLUG"), in.Pass == Population::Local ? uslug : LatinLookAlikes(uslug));
     q.Exec();
   }
 }

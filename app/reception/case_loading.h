@@ -21,7 +21,7 @@
 #include <memory>
 
 #include "dbf_row.h"
-#include "reception_state.h"
+#include "domain/reception_state.h"
 
 namespace kelmo {
 
@@ -31,7 +31,7 @@ class FbTransaction;
 // What the loading of a pass takes from the run.
 struct CaseLoadingInputs {
   QString Folder;  // the registry's DBF tables
-  Population Pass = kLocal;
+  Population Pass = Population::Local;
   int StacType = 1;  // 1..4
   QString YearText;  // the year control's text ("2014" reads NOMIB as a number)
   QDate PeriodStart;

@@ -64,10 +64,10 @@ void MakeReportRow(const ReceptionContext& ctx, Population population, int repn)
   q.setSql(kReportSql);
   q.setParam(QStringLiteral("REPN"), repn);
   q.setParam(QStringLiteral("LPU"), ctx.LpuId);
-  q.setParam(QStringLiteral("OPLAT"), ctx.PayKind);
-  q.setParam(QStringLiteral("TIP_STAC"), ctx.StacType);
+  q.setParam(QStringLiteral("OPLAT"), static_cast<int>(ctx.PayKind));
+  q.setParam(QStringLiteral("TIP_STAC"), Number(ctx.StacType));
   q.setParam(QStringLiteral("INOGOR"),
-             population == kLocal ? QStringLiteral("0") : QStringLiteral("1"));
+             population == Population::Local ? QStringLiteral("0") : QStringLiteral("1"));
   q.setParam(QStringLiteral("DATE_BEG"), PeriodMonthStartOf(ctx.PeriodStart));
   q.setParam(QStringLiteral("DATE_END"), PeriodMonthEndOf(ctx.PeriodEnd));
   q.setParam(QStringLiteral("DATE_PR"), QDateTime::currentDateTime());
@@ -75,7 +75,7 @@ void MakeReportRow(const ReceptionContext& ctx, Population population, int repn)
              ctx.Receiving ? QVariant(ctx.State.LpuInvoiceSum.ToDouble()) : QVariant());
   q.setParam(QStringLiteral("FILE_OSH"), TheRunState().ProtocolPath);
   q.setParam(QStringLiteral("WHO_PRIN"),
-             population == kLocal ? QVariant(ComputerName().toUpper().left(16)) : QVariant());
+             population == Population::Local ? QVariant(ComputerName().toUpper().left(16)) : QVariant());
   q.ExecSQL();
 }
 
@@ -95,7 +95,7 @@ QString CaseIdentifiers(const DbfRow& s) {
 
 void NumberNewborns(FbDatabase& db, FbTransaction& tr, int repn, Population population) {
   FbQuery ibq1(db, &tr);
-  ibq1.setSql(population == kLocal ? kNewbornsLocalSql : kNewbornsOutOfRegionSql);
+  ibq1.setSql(population == Population::Local ? kNewbornsLocalSql : kNewbornsOutOfRegionSql);
   ibq1.setParam(QStringLiteral("repn"), repn);
   ibq1.Open();
   FbQuery qMcod(db, &tr);
@@ -137,12 +137,11 @@ void LoadDbfPass(const ReceptionContext& ctx, Population population, PassSelecti
 
   const int repn = NewReportNumber(ctx);
   state.CurrentReportNumber = repn;
-  (population == kLocal ? state.LocalReportNumber : state.OutOfRegionReportNumber) = repn;
+  state.ReportNumber[population] = repn;
   rRepn entry;
   entry.Repn = repn;
-  entry.TipStac = static_cast<std::uint8_t>(ctx.StacType);
+  entry.TipStac = static_cast<std::uint8_t>(Number(ctx.StacType));
   lists.ReportLists[population] = {entry};
-  lists.SyncReportCounts();
   state.CurrentLpu = ctx.LpuId;
   MakeReportRow(ctx, population, repn);
   ctx.Tr.Commit();
@@ -150,7 +149,7 @@ void LoadDbfPass(const ReceptionContext& ctx, Population population, PassSelecti
   CaseLoadingInputs in;
   in.Folder = ctx.WorkFolder;
   in.Pass = population;
-  in.StacType = ctx.StacType;
+  in.StacType = Number(ctx.StacType);
   in.YearText = ctx.YearText;
   in.PeriodStart = ctx.PeriodStart;
   in.Lpu = ctx.LpuId;
@@ -189,9 +188,9 @@ void LoadDbfPass(const ReceptionContext& ctx, Population population, PassSelecti
     }
     ++finished;
     ctx.StepRecord();
-    if (population == kLocal && sinceCommit.elapsed() >= kCommitEveryMs) commit();
+    if (population == Population::Local && sinceCommit.elapsed() >= kCommitEveryMs) commit();
   }
-  if (population == kLocal) commit();
+  if (population == Population::Local) commit();
   NumberNewborns(ctx.Db, ctx.Tr, repn, population);
 }
 
@@ -205,11 +204,11 @@ void FinishDbfPassLoading(const ReceptionContext& ctx, Population population) {
   }
   PackageDescriptionInputs in;
   in.RegistryFolder = ctx.RegistryFolder;
-  in.StacType = ctx.StacType;
-  in.PayKind = ctx.PayKind;
+  in.StacType = Number(ctx.StacType);
+  in.PayKind = static_cast<int>(ctx.PayKind);
   in.YearText = ctx.YearText;
   in.Today = QDate::currentDate();
-  DescribeXmlPackage(ctx.Db, ctx.Tr, in, repn, population);
+  DescribeXmlPackage(ctx.Db, ctx.Tr, in, repn, static_cast<int>(IndexOf(population)));
 }
 
 }  // namespace kelmo

@@ -2,11 +2,11 @@
 // the two checks of one case against the registry database.
 #include "doubles_overlaps.h"
 
-#include "domain/common.h"
 #include "dbfsql/dbf_query.h"
+#include "domain/common.h"
+#include "domain/package_lists.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "domain/package_lists.h"
 #include "reception_checks.h"
 
 namespace kelmo {
@@ -370,25 +370,25 @@ void CheckDoubleRecords(const ReceptionContext& ctx) {
 
 void CheckOverlappingStays(const ReceptionContext& ctx) {
   ctx.Act().WriteLines(
-      OverlappingStaysLines(ctx.WorkFolder, ctx.PeriodStart, ctx.PeriodEnd, ctx.StacType));
+      OverlappingStaysLines(ctx.WorkFolder, ctx.PeriodStart, ctx.PeriodEnd, Number(ctx.StacType)));
 }
 
-QList<int> PassReports(const PackageLists& lists, int pass) {
+QList<int> PassReports(const PackageLists& lists, Population pass) {
   QList<int> reports;
-  for (const rRepn& entry : lists.ReportLists.at(static_cast<size_t>(pass)))
-    reports.append(entry.Repn);
+  for (const rRepn& entry : lists.ReportLists[pass]) reports.append(entry.Repn);
   return reports;
 }
 
-bool CheckPaidEarlier(const ReceptionContext& ctx, int pass, int nomMtl, const CheckedStay& stay,
-                      const QString& diagnosis, QString& rowErrorText, QList<rMEK>& caseErrors) {
+bool CheckPaidEarlier(const ReceptionContext& ctx, Population pass, int nomMtl,
+                      const CheckedStay& stay, const QString& diagnosis, QString& rowErrorText,
+                      QList<rMEK>& caseErrors) {
   const bool found = CheckPaidEarlier(ctx.Db, &ctx.Tr, PassReports(ThePackageLists(), pass), nomMtl,
                                       stay, diagnosis, rowErrorText, caseErrors);
   if (found) ctx.Act().WriteLine(PaidEarlierRule());
   return found;
 }
 
-int CheckOverlapWithDatabase(const ReceptionContext& ctx, int pass, const CheckedStay& stay,
+int CheckOverlapWithDatabase(const ReceptionContext& ctx, Population pass, const CheckedStay& stay,
                              QString& rowErrorText, bool& rowRefused) {
   return CheckOverlapWithDatabase(ctx.Db, &ctx.Tr, PassReports(ThePackageLists(), pass), stay,
                                   rowErrorText, rowRefused);

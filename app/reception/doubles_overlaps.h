@@ -134,14 +134,15 @@ bool CheckPaidEarlier(FbDatabase& db, FbTransaction* tr, const QList<int>& passR
 // The rule the paid-earlier check writes to the act after finding rows.
 QString PaidEarlierRule();
 
-// The run's forms of the two database checks: the pass (0 local, 1
-// out-of-region) picks the report list of the run's package lists
+// The run's forms of the two database checks: the pass's population picks
+// the report list of the run's package lists
 // (ThePackageLists().ReportLists); the paid-earlier check writes its rule to
 // the act when it found rows.
-QList<int> PassReports(const PackageLists& lists, int pass);
-bool CheckPaidEarlier(const ReceptionContext& ctx, int pass, int nomMtl, const CheckedStay& stay,
-                      const QString& diagnosis, QString& rowErrorText, QList<rMEK>& caseErrors);
-int CheckOverlapWithDatabase(const ReceptionContext& ctx, int pass, const CheckedStay& stay,
+QList<int> PassReports(const PackageLists& lists, Population pass);
+bool CheckPaidEarlier(const ReceptionContext& ctx, Population pass, int nomMtl,
+                      const CheckedStay& stay, const QString& diagnosis, QString& rowErrorText,
+                      QList<rMEK>& caseErrors);
+int CheckOverlapWithDatabase(const ReceptionContext& ctx, Population pass, const CheckedStay& stay,
                              QString& rowErrorText, bool& rowRefused);
 
 }  // namespace kelmo

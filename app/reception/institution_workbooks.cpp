@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "domain/common.h"
-#include "workbook/excel_application.h"
 #include "reception_checks.h"
+#include "workbook/excel_application.h"
 #include "workbook/workbook_error.h"
 #include "workbook/worksheet.h"
 
@@ -301,26 +301,26 @@ workbook::ExcelApplication& ExcelOf(const ReceptionContext& ctx) {
 WorkbookCheckResult CheckLocalWorkbooks(const ReceptionContext& ctx) {
   const WorkbookReading reading = ReadLocalWorkbooks(
       ExcelOf(ctx), [&ctx](const QString& name) { return ctx.FindInstitutionWorkbook(name); },
-      ctx.StacType, ctx.LpuAttach == 1);
+      Number(ctx.StacType), ctx.LpuAttach == 1);
   ctx.Act().WriteLines(reading.ActLines);
   ReceptionState& state = ctx.State;
   state.LpuInvoiceSum = reading.LpuInvoiceSum;
   state.LpuInvoiceBedDays = reading.LpuInvoiceBedDays;
-  state.LocalInvoiceBaseSum = reading.BaseSum;
-  state.LocalInvoiceExtraSum = reading.ExtraSum;
+  state.Pass[Population::Local].InvoiceBaseSum = reading.BaseSum;
+  state.Pass[Population::Local].InvoiceExtraSum = reading.ExtraSum;
   return Outcome(reading);
 }
 
 WorkbookCheckResult CheckOutOfRegionWorkbooks(const ReceptionContext& ctx) {
   const WorkbookReading reading = ReadOutOfRegionWorkbooks(
       ExcelOf(ctx), [&ctx](const QString& name) { return ctx.FindInstitutionWorkbook(name); },
-      ctx.StacType);
+      Number(ctx.StacType));
   ctx.Act().WriteLines(reading.ActLines);
   ReceptionState& state = ctx.State;
   state.LpuInvoiceSum = reading.LpuInvoiceSum;
   state.LpuInvoiceBedDays = reading.LpuInvoiceBedDays;
-  state.OutOfRegionInvoiceBaseSum = reading.BaseSum;
-  state.OutOfRegionInvoiceExtraSum = reading.ExtraSum;
+  state.Pass[Population::OutOfRegion].InvoiceBaseSum = reading.BaseSum;
+  state.Pass[Population::OutOfRegion].InvoiceExtraSum = reading.ExtraSum;
   return Outcome(reading);
 }
 

@@ -45,8 +45,8 @@ struct WorkbookReading {
   QString FailingName;
   Money LpuInvoiceSum;
   int LpuInvoiceBedDays = 0;
-  Money BaseSum;   // LocalInvoiceBaseSum or OutOfRegionInvoiceBaseSum
-  Money ExtraSum;  // the "_ON" invoice: LocalInvoiceExtraSum or OutOfRegionInvoiceExtraSum
+  Money BaseSum;   // the pass's InvoiceBaseSum
+  Money ExtraSum;  // the "_ON" invoice: the pass's InvoiceExtraSum
 };
 
 // The local pass: sfaktN.xls and sreestrN.xls required, profilsN.xls only

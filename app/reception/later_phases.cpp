@@ -11,14 +11,6 @@ QString PhaseNotBuiltLine(const QString& phase) {
          QStringLiteral("\": этот этап программа пока не выполняет.");
 }
 
-namespace {
-
-QString PassWord(Population population) {
-  return population == kLocal ? QStringLiteral("(мест.)") : QStringLiteral("(иног.)");
-}
-
-}  // namespace
-
 void LoadXmlPackage(const ReceptionContext&, const QString&, Population population, int&) {
   throw PhaseNotBuilt(QStringLiteral("Загрузка XML ") + PassWord(population));
 }

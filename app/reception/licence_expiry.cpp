@@ -1,12 +1,9 @@
 // Licences of bed profiles that end soon, and the identification table.
 #include "licence_expiry.h"
 
-#include <QApplication>
-
 #include "domain/common.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "interact/interaction.h"
 #include "reception_checks.h"
 
 namespace kelmo {
@@ -106,12 +103,12 @@ QStringList IdentTableRowLines(const QString& number, const QString& name, const
 
 void CheckExpiringLicences(const ReceptionContext& ctx) {
   const QList<ExpiringLicence> licences =
-      FindExpiringLicences(ctx.Db, &ctx.Tr, ctx.LpuId, ctx.StacType, ctx.ReceptionDate);
+      FindExpiringLicences(ctx.Db, &ctx.Tr, ctx.LpuId, Number(ctx.StacType), ctx.ReceptionDate);
   if (licences.isEmpty()) return;
   ctx.Act().WriteLines(ExpiringLicenceActLines(licences));
-  Interact().Message(ctx.MessageOwner, ExpiringLicenceCaption(), ExpiringLicenceMessage(licences),
-                     MessageIcon::Information, MessageButtons::Ok);
-  QApplication::beep();
+  ctx.User().Message(ExpiringLicenceCaption(), ExpiringLicenceMessage(licences),
+                     RunMessageIcon::Information);
+  ctx.User().Beep();
 }
 
 void WriteIdentTableHead(ActFile& act, bool& begun) {

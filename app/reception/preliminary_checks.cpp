@@ -6,21 +6,21 @@
 #include <QFileInfo>
 #include <QSqlField>
 #include <QSqlRecord>
-#include <QWidget>
 #include <stdexcept>
 
 #include "domain/common.h"
-#include "firebird/fb_query.h"
+#include "domain/institution_fixes.h"
 #include "domain/package_lists.h"
-#include "reception_checks.h"
 #include "domain/record_hash.h"
+#include "firebird/fb_query.h"
+#include "reception_checks.h"
 #include "registry_dbf_set.h"
 
 namespace kelmo {
 
 namespace {
 
-const QString kHomeRegion = QStringLiteral("1137");
+const QString kHomeRegion = QString::fromLatin1(TheHomeRegion().PolicyRegionCode);
 
 // Discharge within the period for a stay that did not end in death, death
 // within it otherwise; `tail` goes before the closing parenthesis.
@@ -49,7 +49,7 @@ QStringList FilledCondition(const QStringList& extra = {}, bool withRegion = tru
 }
 
 void SetPeriodParams(dbfsql::TQuery& q, const ReceptionContext& ctx) {
-  q.SetParam(QStringLiteral("tip_stac"), ctx.StacType);
+  q.SetParam(QStringLiteral("tip_stac"), Number(ctx.StacType));
   q.SetParam(QStringLiteral("ps"), ctx.PeriodStart);
   q.SetParam(QStringLiteral("pp"), ctx.PeriodEnd);
 }
@@ -61,7 +61,7 @@ QString Text(const QVariant& v) {
 // The frame restores the main window before a stop's lines; this check
 // writes its own, so it does so itself.
 void RestoreMainWindow(const ReceptionContext& ctx) {
-  if (ctx.MessageOwner && ctx.MessageOwner->isMinimized()) ctx.MessageOwner->showNormal();
+  ctx.User().RestoreWindow();
 }
 
 }  // namespace
@@ -141,7 +141,7 @@ void CheckLicensedProfiles(const ReceptionContext& ctx) {
       QStringLiteral("group by P.Name, PL.VOZRAST"),
       QStringLiteral("having (CAST(COUNT(P.name) AS INTEGER)>1)")});
   LicPROV.setParam(QStringLiteral("lpu"), ctx.LpuId);
-  LicPROV.setParam(QStringLiteral("tip_stac"), ctx.StacType);
+  LicPROV.setParam(QStringLiteral("tip_stac"), Number(ctx.StacType));
   LicPROV.Open();
   ctx.State.ProfilesLicensedTwice = LicPROV.RecordCount() > 0;
   LicPROV.Close();
@@ -176,7 +176,7 @@ QString IdentificationReason(int stacType, const QVariantMap& fields) {
 
 namespace {
 
-// Step 2: the registry of the payment kind and the required files.
+// The registry of the payment kind and the required files.
 bool RequiredFilesPresent(const ReceptionContext& ctx) {
   ActFile& act = ctx.Act();
   if (!ThePackageLists().DbfRegistryAllowed) {
@@ -194,7 +194,7 @@ bool RequiredFilesPresent(const ReceptionContext& ctx) {
   return present;
 }
 
-// Step 5: treatment sheets without a payment kind. True when the run stops.
+// Treatment sheets without a payment kind. True when the run stops.
 bool PaymentKindMissing(const ReceptionContext& ctx) {
   auto qOplNull = ctx.DbfQuery(OplNullSql());
   SetPeriodParams(*qOplNull, ctx);
@@ -222,7 +222,7 @@ bool PaymentKindMissing(const ReceptionContext& ctx) {
   return true;
 }
 
-// Step 7: doubled identifiers (a warning only).
+// Doubled identifiers (a warning only).
 void CheckDoubledIds(const ReceptionContext& ctx) {
   auto qID1 = ctx.DbfQuery(DoubleIdSql());
   auto qID2 = ctx.DbfQuery(DistinctIdSql());
@@ -235,7 +235,7 @@ void CheckDoubledIds(const ReceptionContext& ctx) {
                         "суммы предоставленные ЛПУ и посчитанные в ТФ ОМС сойдутся.")});
 }
 
-// Step 8: doubled case-history numbers (a warning only).
+// Doubled case-history numbers (a warning only).
 void CheckDoubledCaseNumbers(const ReceptionContext& ctx) {
   auto qMTL2 = ctx.DbfQuery(NomibSql(true));
   auto qMTL1 = ctx.DbfQuery(NomibSql(false));
@@ -263,11 +263,11 @@ void CheckDoubledCaseNumbers(const ReceptionContext& ctx) {
   act.WriteLine(line + QLatin1Char('.'));
 }
 
-// Step 10: the insurance identification. True when the run stops.
+// The insurance identification. True when the run stops.
 bool IdentificationFailed(const ReceptionContext& ctx) {
   auto chekIdent = ctx.DbfQuery(CheckIdentSql());
   SetPeriodParams(*chekIdent, ctx);
-  chekIdent->SetParam(QStringLiteral("oplat"), ctx.PayKind);
+  chekIdent->SetParam(QStringLiteral("oplat"), Code(ctx.PayKind));
   chekIdent->Open();
   bool begun = false;
   for (chekIdent->First(); !chekIdent->Eof(); chekIdent->Next()) {
@@ -275,7 +275,7 @@ bool IdentificationFailed(const ReceptionContext& ctx) {
     for (const char* name :
          {"id", "polis", "mcod", "hash", "seria", "number", "pol_obl", "in_stac"})
       fields.insert(name, chekIdent->FieldByName(name));
-    const QString reason = IdentificationReason(ctx.StacType, fields);
+    const QString reason = IdentificationReason(Number(ctx.StacType), fields);
     if (reason.isEmpty()) continue;
     if (!begun) WriteIdentTableHead(ctx.Act(), begun);
     WriteIdentTableRow(ctx.Act(), TrimText(Text(chekIdent->FieldByName("nomib"))),
@@ -294,7 +294,7 @@ ReceptionStop CheckDbfRegistry(const ReceptionContext& ctx) {
   if (!RequiredFilesPresent(ctx)) return ReceptionStop::FilesMissing;
   bool registerMissing = false;
   if (ctx.Receiving) {
-    const QString name = QStringLiteral("sreestr%1.xls").arg(ctx.StacType);
+    const QString name = QStringLiteral("sreestr%1.xls").arg(Number(ctx.StacType));
     if (ctx.FindInstitutionWorkbook(name).isEmpty()) {
       ctx.Act().WriteLine(QStringLiteral("Отсутствует файл ") + name);
       registerMissing = true;
@@ -319,13 +319,12 @@ ReceptionStop CheckDbfRegistry(const ReceptionContext& ctx) {
 
 PassSelection SelectPassCases(const ReceptionContext& ctx, Population population) {
   PassSelection sel;
-  const QString uslovie = population == kLocal ? QStringLiteral("=") : QStringLiteral("<>");
+  const QString uslovie =
+      population == Population::Local ? QStringLiteral("=") : QStringLiteral("<>");
   const QStringList mtlFields = DbfFieldNames(ctx.WorkFolder, QStringLiteral("mtl.dbf"));
   const QStringList stacFields = DbfFieldNames(ctx.WorkFolder, QStringLiteral("stacion.dbf"));
 
-  // October 2015 of two institutions was sent under the wrong payment kind.
-  if (ctx.YearText == QLatin1String("2015") && ctx.MonthIndex == 9 &&
-      (ctx.LpuId == 77 || ctx.LpuId == 124)) {
+  if (RegistryNeedsRehabilitationRecoding(ctx.YearText, ctx.MonthIndex, ctx.LpuId)) {
     auto tMTL = ctx.DbfQuery({QStringLiteral("update mtl.dbf m set m.oplat=7, m.vid_pom=5")});
     tMTL->ExecSQL();
   }
@@ -345,19 +344,19 @@ PassSelection SelectPassCases(const ReceptionContext& ctx, Population population
 
   sel.qStacion = ctx.DbfQuery(StacionSelectionSql());
   SetPeriodParams(*sel.qStacion, ctx);
-  sel.qStacion->SetParam(QStringLiteral("oplat"), ctx.PayKind);
+  sel.qStacion->SetParam(QStringLiteral("oplat"), Code(ctx.PayKind));
   sel.qStacion->MacroParam(QStringLiteral("bm")).value = sel.RepeatCondition;
   sel.qStacion->MacroParam(QStringLiteral("uslovie")).value = uslovie;
   sel.qStacion->Open();
 
   sel.qMtlOpl = ctx.DbfQuery(MtlSelectionSql());
   SetPeriodParams(*sel.qMtlOpl, ctx);
-  sel.qMtlOpl->SetParam(QStringLiteral("oplat"), ctx.PayKind);
+  sel.qMtlOpl->SetParam(QStringLiteral("oplat"), Code(ctx.PayKind));
   sel.qMtlOpl->MacroParam(QStringLiteral("uslovie")).value = uslovie;
   sel.qMtlOpl->MacroParam(QStringLiteral("m_bm")).value = sel.RepeatCondition;
   sel.qMtlOpl->Open();
   if (sel.qMtlOpl->IsEmpty())
-    ctx.Act().WriteLine(population == kLocal
+    ctx.Act().WriteLine(population == Population::Local
                             ? QStringLiteral("В базе не найден ни один больной по местному "
                                              "населению, относящийся к выбранному периоду.")
                             : QStringLiteral("В базе не найден ни один больной по иногороднему "

@@ -17,9 +17,9 @@
 #include <QStringList>
 #include <memory>
 
-#include "reception_context.h"
-#include "reception_state.h"
 #include "dbfsql/xt_query.h"
+#include "domain/reception_state.h"
+#include "reception_context.h"
 
 namespace kelmo {
 

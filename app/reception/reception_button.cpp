@@ -4,17 +4,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
 
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
+#include "filenames/file_lookup.h"
 #include "interact/interaction.h"
 #include "reception_context.h"
 #include "shell/data_module.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
+#include "window_run_user.h"
 
 namespace kelmo {
 
@@ -43,54 +46,48 @@ void CloseOperAnalysis(ReceptionState& state) {
   state.OperAnalysisOpen = false;
 }
 
-const char* const kStacFolderWords[] = {"Стационар", "СтДнПол", "СтДом", "СтДнСт"};
-
 // Forming preparation of a DBF registry: the split-report folders, the old
-// cost files and the insurers' copies of the tables.
-void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
-  const QString registry = w.dlb->directory();
-  QDir::setCurrent(registry);
-  const int payKind = TheRunState().PayKind;
-  if (payKind != 1 && payKind != 6 && payKind != 7) return;
-  state.PayFolderWord = payKind == 1   ? QStringLiteral("ОМС")
-                        : payKind == 6 ? QStringLiteral("ВМП")
-                                       : QStringLiteral("Реабилитация");
+// cost files and the insurers' copies of the tables, all below the registry
+// folder (the process's current folder is never changed).
+void PrepareFormingFolders(const QString& registry, int stacIndex, ReceptionState& state,
+                           QWidget* owner) {
+  const PayKind payKind = TheRunState().PayKind;
+  if (!TakenByReceptionRun(payKind)) return;
+  PackageLists& lists = ThePackageLists();
+  lists.PayFolderWord = PayFolderWordOf(payKind);
   if (state.XmlPackageMode) return;
-  ThePackageLists().ReportLists = {};
-  ThePackageLists().SyncReportCounts();
+  lists.ReportLists = {};
   const QString report = QStringLiteral("Отчет по стационару");
   QDir(registry).mkdir(report);
-  QDir::setCurrent(QDir(registry).filePath(report));
-  const int stacIndex = std::clamp(w.rgStac->itemIndex(), 0, 3);
-  state.StacFolderWord = QString::fromUtf8(kStacFolderWords[stacIndex]);
+  const QDir reportDir(QDir(registry).filePath(report));
+  state.StacFolderWord = StacFolderWordOf(StacTypeOfNumber(std::clamp(stacIndex, 0, 3) + 1));
 
-  const QString payFolder = QDir(registry).filePath(state.PayFolderWord);
+  const QString payFolder = QDir(registry).filePath(lists.PayFolderWord);
   const QString stacFolder = QDir(payFolder).filePath(state.StacFolderWord);
-  const QStringList costFolders = {payFolder, QDir(stacFolder).filePath(QStringLiteral("Бервинта")),
-                                   QDir(stacFolder).filePath(QStringLiteral("Морвента")),
-                                   QDir(stacFolder).filePath(QStringLiteral("Тальви")),
-                                   QDir(stacFolder).filePath(QStringLiteral("Иногородние"))};
+  const auto& insurers = Insurers();
+  // The cost files of a former insurer's folder ("Морвента") and of the
+  // out-of-region folder go too.
+  QStringList costFolders = {payFolder};
+  for (const char* word :
+       {insurers[0].SplitFolderWord, "Морвента", insurers[1].SplitFolderWord, "Иногородние"})
+    costFolders.append(QDir(stacFolder).filePath(QString::fromUtf8(word)));
   for (const QString& folder : costFolders) {
     QFile cost(QDir(folder).filePath(QStringLiteral("onechcost.dat")));
     if (cost.exists() && !cost.remove())
-      ShowMessage(&w, ApplicationTitle(),
+      ShowMessage(owner, ApplicationTitle(),
                   QStringLiteral("Не удалось удалить файл: ") + cost.fileName() +
                       QLatin1Char('\r') + QStringLiteral("код ошибки - ") + cost.errorString());
   }
 
-  QDir current(QDir::currentPath());
-  current.mkdir(state.StacFolderWord);
-  if (!QDir::setCurrent(current.filePath(state.StacFolderWord)))
+  reportDir.mkdir(state.StacFolderWord);
+  const QDir stac(reportDir.filePath(state.StacFolderWord));
+  if (!QFileInfo(stac.path()).isDir())
     throw std::runtime_error(
         (QStringLiteral("Не удалось перейти в папку ") + state.StacFolderWord).toStdString());
-  QDir stac(QDir::currentPath());
-  stac.mkdir(QStringLiteral("Бервинта"));
-  stac.mkdir(QStringLiteral("Тальви"));
-  QDir::setCurrent(current.path());
+  for (const Insurer& insurer : insurers) stac.mkdir(QString::fromUtf8(insurer.SplitFolderWord));
 
-  for (const QString& insurer : {QStringLiteral("Бервинта"), QStringLiteral("Тальви")}) {
-    const QDir target(QDir(QDir(QDir(registry).filePath(report)).filePath(state.StacFolderWord))
-                          .filePath(insurer));
+  for (const Insurer& insurer : insurers) {
+    const QDir target(stac.filePath(QString::fromUtf8(insurer.SplitFolderWord)));
     for (const QString& name :
          {"stacion.dbf", "mtl.dbf", "operat.dbf", "parents.dbf", "mtlusl.dbf"}) {
       const QString source = FindFileNoCase(registry, name);
@@ -103,6 +100,35 @@ void PrepareFormingFolders(TfmKelmo& w, ReceptionState& state) {
 
 }  // namespace
 
+ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) {
+  ReceptionInputs in;
+  in.RegistryFolder = registryFolder;
+  in.Receiving = w.rgps->itemIndex() == 0;
+  in.StacType = StacTypeOfNumber(w.rgStac->itemIndex() + 1);
+  in.PayKind = TheRunState().PayKind;
+  in.PayKindName = w.cbVidOp->currentText();
+  in.YearText = w.seYear->text();
+  in.MonthIndex = w.cbMonth->currentIndex();
+  in.PeriodStart = w.PeriodStart;
+  in.PeriodEnd = w.PeriodEnd;
+  in.ReceptionDate = w.deDKelmo->DateValue();
+  in.LpuId = w.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
+  in.LpuFullName = w.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
+  in.LpuMcod = w.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();
+  in.LpuAttach = w.ibqLPU.FieldByName(QStringLiteral("ATTACH")).toInt();
+  in.WhoDetail = w.WhoDetail;
+  in.DatabaseName = w.ibdb.databaseName();
+  in.MinimiseDuringRun = w.cbWind->isChecked();
+  return in;
+}
+
+void RunReception(const ReceptionForms& forms, const QString& registryFolder) {
+  TfmKelmo& w = forms.fmKelmo;
+  WindowRunUser user(&w, forms.fmPrgs, forms.fmUnCorr, [&w] { return w.obKelmo->isVisible(); });
+  ReceiveRegistry(ReadReceptionInputs(w, registryFolder),
+                  ReceptionServices{w.ibdb, w.ibtr, user, forms.Now});
+}
+
 bool IdentifyFolderPackages(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed) {
   return window.IdentifyPackages(0, xmlPackageMode, packageConfirmed);
 }
@@ -114,7 +140,10 @@ QString BudgetIntakeUnavailableText() {
 void bbKelmoClick(const ReceptionButton& button) {
   TfmKelmo& w = button.Forms.fmKelmo;
   ReceptionState& state = TheReceptionState();
-  // 1. Money is written with "." everywhere; another separator would break
+  // The registry folder is read from the folder list once; everything the
+  // click does below it works on this value.
+  const QString registry = w.dlb->directory();
+  // Money is written with "." everywhere; another separator would break
   // every sum the run writes.
   if (QLocale().decimalPoint() != QLatin1String(".")) {
     ShowMessage(&w, QStringLiteral("Предупреждение"),
@@ -128,26 +157,26 @@ void bbKelmoClick(const ReceptionButton& button) {
   }
   RunControlsDisabled disabled(w);
   const bool ok = RunGuarded([&] {
-    // 3.
-    state.BlockingErrorsSum = state.NonBlockingErrorsSum = state.EntryErrorsSum = 0;
-    state.OutOfRegionInvoiceTotal = Money();
-    state.LocalMekSum = state.LocalNczSum = state.LocalNczSfSum = Money();
-    state.OutOfRegionMekSum = state.OutOfRegionNczSum = state.OutOfRegionNczSfSum = Money();
-    // 4, 5.
+    // The sums of the previous click's act are not carried into this one.
+    PassTotals& local = state.Pass[Population::Local];
+    local.BlockingErrorsSum = local.NonBlockingErrorsSum = local.EntryErrorsSum = 0;
+    state.Pass[Population::OutOfRegion].InvoiceTotal = Money();
+    for (PassTotals& pass : state.Pass) pass.MekSum = pass.NczSum = pass.NczSfSum = Money();
+    // The institution of the grid's current row and the report period.
     state.CurrentLpu = w.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
     w.ComputePeriod();
-    // 6.
+    // The operations analysis of a round-the-clock run, when asked for.
     state.OperAnalysisOpen = false;
     if (w.ch_OperAnaliz->isChecked() && w.rgStac->itemIndex() == 0) {
-      auto file = std::make_unique<QFile>(QDir(w.dlb->directory()).filePath("AnalizOperat.txt"));
+      auto file = std::make_unique<QFile>(QDir(registry).filePath("AnalizOperat.txt"));
       if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error(
             (QStringLiteral("Не удалось создать файл ") + file->fileName()).toStdString());
       state.OperAnalysisFile = std::move(file);
       state.OperAnalysisOpen = true;
     }
-    // 7. The zero-cost list belongs to the costs, which are not performed yet.
-    // 8.
+    // The zero-cost list belongs to the costs, which are not performed yet.
+    // The acts database, when one is configured.
     if (button.DM.AktEnabled) {
       try {
         button.DM.con1.Open();
@@ -163,28 +192,30 @@ void bbKelmoClick(const ReceptionButton& button) {
         return;
       }
     }
-    // 9.
+    // What the registry folder holds: packages or DBF tables.
     state.XmlPackageMode = false;
     state.PackageConfirmed = false;
     const bool refused = button.Identify(w, state.XmlPackageMode, state.PackageConfirmed);
     if (!refused) {
-      // 10.
-      state.RegistrySource = state.XmlPackageMode ? 2 : 0;
-      // 11.
-      if (w.rgps->itemIndex() == 1) PrepareFormingFolders(w, state);
-      // 12.
+      // The registry source follows from what was found.
+      state.RegistrySource =
+          state.XmlPackageMode ? RegistrySourceKind::XmlPackage : RegistrySourceKind::DbfFolder;
+      // A formation prepares its split-report folders.
+      if (w.rgps->itemIndex() == 1)
+        PrepareFormingFolders(registry, w.rgStac->itemIndex(), state, &w);
+      // A package run needs the central segment.
       if (state.XmlPackageMode && !button.DM.CS_base.databaseName().isEmpty() &&
           !button.DM.CS_base.Connected())
         button.DM.ConnectCS();
-      // 13.
+      // The run of the chosen payment kind.
       if (state.PackageConfirmed || !state.XmlPackageMode) {
-        switch (w.cbVidOp->currentIndex()) {
-          case 0:
-          case 5:
-          case 6:
-            ReceiveRegistry(button.Forms);
+        switch (PayKindOfListIndex(w.cbVidOp->currentIndex())) {
+          case PayKind::Oms:
+          case PayKind::Vmp:
+          case PayKind::Rehabilitation:
+            RunReception(button.Forms, registry);
             break;
-          case 1:
+          case PayKind::Budget:
             if (button.IntakeBudgetReport)
               button.IntakeBudgetReport();
             else
@@ -196,12 +227,14 @@ void bbKelmoClick(const ReceptionButton& button) {
         }
       }
     }
-    // 14.
+    // Whichever way the run ended: the acts database and the analysis are
+    // closed and the grid of the fund or an insurer shows the new flags.
     if (button.DM.con1.Connected()) button.DM.con1.Close();
     CloseOperAnalysis(state);
-    if (w.WhoDetail != 1 && w.cbVidOp->currentIndex() != 2) {
+    if (!w.WhoDetail.IsInstitution() &&
+        PayKindOfListIndex(w.cbVidOp->currentIndex()) != PayKind::PaidServices) {
       const int year = w.seYear->ValueAsInteger();
-      w.OpenLpuGrid(QDate(year, w.cbMonth->currentIndex() + 1, 1), w.WhoDetail == 2 ? 1 : 0);
+      w.OpenLpuGrid(QDate(year, w.cbMonth->currentIndex() + 1, 1), w.WhoDetail.IsFund() ? 1 : 0);
     }
   });
   if (!ok) {
@@ -216,9 +249,9 @@ void rgpsClick(TfmKelmo& window) {
 }
 
 void cbVidOpChange(TfmKelmo& window) {
-  const int index = window.cbVidOp->currentIndex();
-  TheRunState().PayKind = index + 1;
-  if (index == 5) {
+  const PayKind kind = PayKindOfListIndex(window.cbVidOp->currentIndex());
+  TheRunState().PayKind = kind;
+  if (kind == PayKind::Vmp) {
     window.rgStac->setItemIndex(0);
     window.rgStac->setEnabled(false);
     window.ch_OperAnaliz->hide();

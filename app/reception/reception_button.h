@@ -21,7 +21,26 @@ namespace kelmo {
 
 class TDM;
 class TfmKelmo;
+class TfmUnCorr;
+class TfmPrgs;
 struct KelmoForms;
+
+// The windows a click of the button works with.
+struct ReceptionForms {
+  TfmKelmo& fmKelmo;
+  TfmUnCorr* fmUnCorr = nullptr;
+  TfmPrgs* fmPrgs = nullptr;
+  // The current date and time (tests fix it).
+  std::function<QDateTime()> Now;
+};
+
+// The reception run's inputs as the main window shows them now, with the
+// registry folder the click read.
+ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFolder);
+
+// The reception run of the main window's inputs, talking to the user through
+// the program's windows.
+void RunReception(const ReceptionForms& forms, const QString& registryFolder);
 
 // Package identification in reception mode: sets the two flags and returns
 // true when it refused the folder (after showing why).

@@ -61,9 +61,9 @@ struct WorkbookCheckResult {
 
 // Presence, layout and totals of the local pass's workbooks, read through
 // ctx.Excel (mode "Принять" only); sets LpuInvoiceSum, LpuInvoiceBedDays,
-// LocalInvoiceBaseSum and LocalInvoiceExtraSum of ctx.State.
+// InvoiceBaseSum and InvoiceExtraSum of the local pass of ctx.State.
 WorkbookCheckResult CheckLocalWorkbooks(const ReceptionContext& ctx);
-// The same for the out-of-region pass (OutOfRegionInvoice*Sum).
+// The same for the out-of-region pass.
 WorkbookCheckResult CheckOutOfRegionWorkbooks(const ReceptionContext& ctx);
 
 }  // namespace kelmo

@@ -1,14 +1,24 @@
 // The run context's helpers: DBF queries over the working copy, file names,
-// the progress window.
+// the user of the run.
 #include "reception_context.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include "filenames/file_lookup.h"
-#include "shell/progress_window.h"
+#include "window_run_user.h"
 
 namespace kelmo {
+
+ReceptionContext::ReceptionContext(ReceptionState& state, FbDatabase& db, FbTransaction& tr,
+                                   const ReceptionInputs& inputs, RunUser* user)
+    : ReceptionInputs(inputs), State(state), Db(db), Tr(tr), user_(user) {}
+
+RunUser& ReceptionContext::User() const {
+  if (user_) return *user_;
+  static WindowRunUser withoutWindows;
+  return withoutWindows;
+}
 
 std::unique_ptr<dbfsql::TXtQuery> ReceptionContext::DbfQuery(const QStringList& lines) const {
   auto query = std::make_unique<dbfsql::TXtQuery>();
@@ -36,11 +46,11 @@ QString ReceptionContext::FindInstitutionWorkbook(const QString& xlsName) const 
 }
 
 void ReceptionContext::BeginPhase(const QString& caption, int recordCount) const {
-  if (Progress) Progress->BeginPhase(caption, recordCount);
+  User().BeginPhase(caption, recordCount);
 }
 
 void ReceptionContext::StepRecord() const {
-  if (Progress) Progress->StepRecord();
+  User().StepRecord();
 }
 
 }  // namespace kelmo

@@ -1,8 +1,8 @@
-// What every phase of one reception run works with: the run variables and
-// the act, the registry database, and the inputs the main window gave when
-// the run started (mode, in-patient type, period, institution, folders).
-// The run builds one context from the main window; tests build one by hand,
-// so a phase can be driven without a window.
+// What every phase of one reception run works with: the inputs the run was
+// given (reception_inputs.h), the run variables and the act, the registry
+// database, the user (messages, progress, windows) and the working copy of
+// the registry's tables. The run builds one context from its inputs; tests
+// build one by hand, so a phase can be driven without a window.
 //
 // Folders: RegistryFolder is the institution's folder as the user chose it
 // (the act, the institution's workbooks and the required-file checks look
@@ -12,56 +12,39 @@
 // own files are never changed by a reception.
 #pragma once
 
-#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <memory>
 
-#include "domain/act_file.h"
-#include "workbook/excel_application.h"
-#include "firebird/fb_database.h"
-#include "filenames/file_lookup.h"
-#include "reception_state.h"
 #include "dbfsql/xt_query.h"
-
-class QWidget;
+#include "domain/act_file.h"
+#include "domain/reception_state.h"
+#include "domain/run_user.h"
+#include "filenames/file_lookup.h"
+#include "firebird/fb_database.h"
+#include "reception_inputs.h"
+#include "workbook/excel_application.h"
 
 namespace kelmo {
 
-class TfmPrgs;
+struct ReceptionContext : ReceptionInputs {
+  // `user` null: messages go through the interaction layer without an
+  // owner, and there is no progress window or main window to drive.
+  ReceptionContext(ReceptionState& state, FbDatabase& db, FbTransaction& tr,
+                   const ReceptionInputs& inputs = {}, RunUser* user = nullptr);
 
-struct ReceptionContext {
   ReceptionState& State;
   FbDatabase& Db;
   FbTransaction& Tr;
 
-  QString RegistryFolder;  // no trailing separator
-  QString WorkFolder;      // the working copy of the DBF tables
-  bool Receiving = true;   // mode "Принять" (false: "Сформировать")
-  int StacType = 1;        // in-patient type N, 1..4
-  int PayKind = 1;         // 1 "ОМС", 6 "ВМП", 7 "Реабилитация"
-  QString PayKindName;     // as the payment list shows it
-  QString YearText;        // the year control's text
-  int MonthIndex = 0;      // the month list's index, 0..11
-  QDate PeriodStart;
-  QDate PeriodEnd;
-  QDate ReceptionDate;   // deDKelmo
-  int LpuId = 0;         // ibqLPU.ID
-  QString LpuFullName;   // ibqLPU.FNAME
-  QString LpuMcod;       // ibqLPU.MCOD
-  int LpuAttach = 0;     // ibqLPU.ATTACH
-  int WhoDetail = 1;     // 1 an institution, 2 the fund, else an insurer
-  QString DatabaseName;  // the registry database's name as the act shows it
-
-  // Owner of message boxes (the main window; null in tests).
-  QWidget* MessageOwner = nullptr;
-  // The progress window (null when there is none).
-  TfmPrgs* Progress = nullptr;
+  QString WorkFolder;  // the working copy of the DBF tables
   // The spreadsheet application of a reception (mode "Принять"); null when
   // forming.
   workbook::ExcelApplication* Excel = nullptr;
 
   ActFile& Act() const { return State.Act; }
+  // The user of the run (see above).
+  RunUser& User() const;
   // A query of the desktop engine over WorkFolder with the statement given.
   // Cost: the folder's tables are opened when the statement runs.
   std::unique_ptr<dbfsql::TXtQuery> DbfQuery(const QStringList& lines) const;
@@ -76,9 +59,12 @@ struct ReceptionContext {
   // or, failing that, "X.xlsx" of RegistryFolder (names without regard to
   // case); empty when neither exists. The workbook layer reads both.
   QString FindInstitutionWorkbook(const QString& xlsName) const;
-  // Sets the progress window's phase (nothing without one).
+  // Sets the progress window's phase, and steps it by one record.
   void BeginPhase(const QString& caption, int recordCount) const;
   void StepRecord() const;
+
+ private:
+  RunUser* user_;
 };
 
 }  // namespace kelmo

@@ -2,7 +2,6 @@
 // the two passes, the stops and the end of the run.
 #include "reception_run.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,19 +10,15 @@
 #include <optional>
 
 #include "domain/common.h"
-#include "shell/error_box.h"
+#include "domain/package_lists.h"
+#include "domain/run_state.h"
 #include "firebird/fb_query.h"
-#include "interact/interaction.h"
 #include "dbf_loading.h"
 #include "later_phases.h"
-#include "shell/main_window.h"
-#include "domain/package_lists.h"
 #include "preliminary_checks.h"
-#include "shell/progress_window.h"
 #include "reception_checks.h"
 #include "reception_context.h"
-#include "domain/run_state.h"
-#include "documents/un_corr.h"
+#include "shell/error_box.h"
 
 namespace kelmo {
 
@@ -34,18 +29,6 @@ QString LongTimeText(const QTime& time) {
 QString ReceptionTimeTextOf(const QString& longTime) {
   if (longTime.size() == 8) return longTime.mid(0, 2) + longTime.mid(3, 2);
   return QStringLiteral("0") + longTime.mid(0, 1) + longTime.mid(2, 2);
-}
-
-QString ActPrefix(int stacType) {
-  static const char* const kPrefixes[] = {"Кр", "ДнПол", "Дом", "ДнСт"};
-  return QString::fromUtf8(kPrefixes[(stacType >= 1 && stacType <= 4 ? stacType : 1) - 1]);
-}
-
-QString StacTypeLine(int stacType) {
-  static const char* const kLines[] = {
-      "Тип стационара: круглосуточный.", "Тип стационара: дневной при поликлинике.",
-      "Тип стационара: на дому.", "Тип стационара: дневной при стационаре."};
-  return QString::fromUtf8(kLines[(stacType >= 1 && stacType <= 4 ? stacType : 1) - 1]);
 }
 
 QStringList StopBlock(const QStringList& reasons) {
@@ -85,14 +68,16 @@ struct Stopped {
 
 class ReceptionRun {
  public:
-  explicit ReceptionRun(const ReceptionForms& forms)
-      : forms_(forms), w_(forms.fmKelmo), state_(TheReceptionState()), ctx_(MakeContext()) {}
+  ReceptionRun(const ReceptionInputs& inputs, const ReceptionServices& services)
+      : services_(services),
+        user_(services.User),
+        state_(TheReceptionState()),
+        ctx_(state_, services.Db, services.Tr, inputs, &services.User) {}
 
   void Execute();
 
  private:
-  ReceptionContext MakeContext();
-  QDateTime Now() const { return forms_.Now ? forms_.Now() : QDateTime::currentDateTime(); }
+  QDateTime Now() const { return services_.Now ? services_.Now() : QDateTime::currentDateTime(); }
   // The run's body; returns the stop it ended at, nothing when it ran
   // through.
   std::optional<Stopped> Body();
@@ -104,12 +89,13 @@ class ReceptionRun {
   void Minimise();
   void RestoreWindow();
   void ShowViewer();
+  void WriteBanner();
   void Finish(const Stopped& stopped);
   void EndOfRun();
   void CopyPackageAct();
 
-  ReceptionForms forms_;
-  TfmKelmo& w_;
+  const ReceptionServices& services_;
+  RunUser& user_;
   ReceptionState& state_;
   ReceptionContext ctx_;
   std::unique_ptr<workbook::ExcelApplication> excel_;
@@ -121,52 +107,33 @@ class ReceptionRun {
   bool dbfRegistry_ = true;
 };
 
-ReceptionContext ReceptionRun::MakeContext() {
-  ReceptionContext c{state_, w_.ibdb, w_.ibtr};
-  c.RegistryFolder = w_.dlb->directory();
-  c.Receiving = w_.rgps->itemIndex() == 0;
-  c.StacType = w_.rgStac->itemIndex() + 1;
-  c.PayKind = TheRunState().PayKind;
-  c.PayKindName = w_.cbVidOp->currentText();
-  c.YearText = w_.seYear->text();
-  c.MonthIndex = w_.cbMonth->currentIndex();
-  c.PeriodStart = w_.PeriodStart;
-  c.PeriodEnd = w_.PeriodEnd;
-  c.ReceptionDate = w_.deDKelmo->DateValue();
-  c.LpuId = w_.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
-  c.LpuFullName = w_.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
-  c.LpuMcod = w_.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();
-  c.LpuAttach = w_.ibqLPU.FieldByName(QStringLiteral("ATTACH")).toInt();
-  c.WhoDetail = w_.WhoDetail;
-  c.DatabaseName = w_.ibdb.databaseName();
-  c.MessageOwner = &w_;
-  c.Progress = forms_.fmPrgs;
-  return c;
-}
-
 void ReceptionRun::Minimise() {
-  if (w_.cbWind->isChecked()) w_.showMinimized();
+  if (ctx_.MinimiseDuringRun) user_.MinimiseWindow();
 }
 
 void ReceptionRun::RestoreWindow() {
-  if (w_.isMinimized()) w_.showNormal();
+  user_.RestoreWindow();
 }
 
 void ReceptionRun::ShowViewer() {
-  QApplication::beep();
-  if (forms_.fmUnCorr) forms_.fmUnCorr->ShowProtocol();
+  user_.Beep();
+  user_.ShowProtocol(false);
+}
+
+void ReceptionRun::WriteBanner() {
+  const RunState& run = TheRunState();
+  WriteVersionBanner(state_.Act.FileName(), 1, run.CurrentExprVer, run.PackageExprVer,
+                     ctx_.Receiving);
 }
 
 void ReceptionRun::CreateAct() {
   const QDateTime now = Now();
   const QString longTime = LongTimeText(now.time());
   const QString dateText = ShortDateText(ctx_.ReceptionDate);
-  QDir::setCurrent(ctx_.RegistryFolder);
-  state_.LocalReportNumber = 0;
-  state_.OutOfRegionReportNumber = 0;
+  state_.ReportNumber = {};
   state_.ReceptionTimeText = ReceptionTimeTextOf(longTime);
   const QString dayMonth = dateText.mid(0, 2) + dateText.mid(3, 2);
-  state_.ActShortName = ThePackageLists().PayFolderWordCopy + QLatin1Char('_') + dayMonth +
+  state_.ActShortName = ThePackageLists().PayFolderWord + QLatin1Char('_') + dayMonth +
                         QLatin1Char('_') + state_.ReceptionTimeText + QStringLiteral(".txt");
   QString actName;
   if (state_.XmlPackageMode) {
@@ -179,7 +146,7 @@ void ReceptionRun::CreateAct() {
                             state_.ReceptionTimeText + QStringLiteral(".txt"));
   }
   TheRunState().ProtocolPath = actName;
-  state_.DayUnitText = ctx_.StacType == 1 ? QStringLiteral("к/дн.") : QStringLiteral("п/дн.");
+  state_.DayUnitText = DayUnitTextOf(ctx_.StacType);
   ActFile& act = state_.Act;
   act.Create(actName);
   act.WriteLines(
@@ -229,7 +196,7 @@ std::optional<Stopped> ReceptionRun::Preliminary() {
 
 std::optional<Stopped> ReceptionRun::WorkbookStop(const WorkbookCheckResult& result,
                                                   Population population) {
-  const bool local = population == kLocal;
+  const bool local = population == Population::Local;
   switch (result.Outcome) {
     case WorkbookOutcome::Passed:
       return std::nullopt;
@@ -238,11 +205,11 @@ std::optional<Stopped> ReceptionRun::WorkbookStop(const WorkbookCheckResult& res
           local ? ReceptionStop::LocalWorkbookMissing : ReceptionStop::OutOfRegionWorkbookMissing,
           StopBlock({kFilesMissingOfReception})};
     case WorkbookOutcome::RegisterLayout:
-      return Stopped{
-          ReceptionStop::RegisterLayout,
-          {QStringLiteral("Неверный формат файла реестра sreestr%1.xls").arg(ctx_.StacType) +
-           QStringLiteral("! Дальнейший прием невозможен.")},
-          false};
+      return Stopped{ReceptionStop::RegisterLayout,
+                     {QStringLiteral("Неверный формат файла реестра sreestr%1.xls")
+                          .arg(Number(ctx_.StacType)) +
+                      QStringLiteral("! Дальнейший прием невозможен.")},
+                     false};
     case WorkbookOutcome::InvoiceLayout:
       return Stopped{local ? ReceptionStop::InvoiceLayout : ReceptionStop::OutOfRegionInvoiceLayout,
                      {QStringLiteral("Неверный формат файла счет-фактуры ") + result.FailingName +
@@ -254,11 +221,11 @@ std::optional<Stopped> ReceptionRun::WorkbookStop(const WorkbookCheckResult& res
 
 // Opening a pass and its loading; the three roads.
 std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
-  const bool local = population == kLocal;
-  if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail >= 2) {
+  const bool local = population == Population::Local;
+  if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail.IsFundOrInsurer()) {
     // The fund and the insurers form from the reports already loaded.
     Minimise();
-    if (forms_.fmPrgs) forms_.fmPrgs->show();
+    user_.ShowProgress();
     return std::nullopt;
   }
   if (state_.XmlPackageMode) {
@@ -270,14 +237,15 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
     } catch (const PhaseNotBuilt&) {
       throw;
     } catch (const std::exception& error) {
-      ShowMessage(&w_, QString(),
-                  QStringLiteral("Ошибка при загрузке XML на пациенте ") +
-                      state_.CurrentPatientName + QLatin1Char('\r') + ErrorMessage(error));
+      user_.Message(QString(),
+                    QStringLiteral("Ошибка при загрузке XML на пациенте ") +
+                        state_.CurrentPatientName + QLatin1Char('\r') + ErrorMessage(error),
+                    RunMessageIcon::None);
       return Stopped{
           local ? ReceptionStop::XmlLocal : ReceptionStop::XmlOutOfRegion, {}, false, false, false};
     }
     state_.CurrentReportNumber = repn;
-    (local ? state_.LocalReportNumber : state_.OutOfRegionReportNumber) = repn;
+    state_.ReportNumber[population] = repn;
     return std::nullopt;
   }
   state_.PassHasData = false;
@@ -302,7 +270,7 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
 void ReceptionRun::ClosePass(Population population) {
   const double sum = state_.CalcSum.ToDouble();
   const Money rounded = Money::FromUnits(static_cast<std::int64_t>(sum * 100 + 0.5000001) * 100);
-  (population == kLocal ? state_.LocalCalcTotal : state_.OutOfRegionCalcTotal) = rounded;
+  state_.Pass[population].CalcTotal = rounded;
   FbQuery up_rep(ctx_.Db, &ctx_.Tr);
   up_rep.setSql(QStringLiteral("execute procedure up_reports(:repn)"));
   for (const rRepn& report : ThePackageLists().ReportLists[population]) {
@@ -313,16 +281,16 @@ void ReceptionRun::ClosePass(Population population) {
 }
 
 std::optional<Stopped> ReceptionRun::Body() {
-  // 1. Start.
-  w_.AddLogLine(QStringLiteral("Запуск работы Kelmo_Ob"), true);
+  // The start: the log, the version texts, the cost statement and the sums.
   RunState& run = TheRunState();
+  run.Log.AddLine(QStringLiteral("Запуск работы Kelmo_Ob"), true);
   run.PackageExprVer.clear();
   run.CurrentExprVer = run.ProgramVersion;
   state_.UpMtlStatement = CostUpdateStatement(ctx_.YearText);
   state_.ZeroRunTotals();
   state_.LastPhase.clear();
   dbfRegistry_ = !state_.XmlPackageMode;
-  // 2. The spreadsheet application of a reception.
+  // A reception reads the institution's workbooks in a spreadsheet application.
   if (ctx_.Receiving) {
     try {
       excel_ = std::make_unique<workbook::ExcelApplication>();
@@ -330,45 +298,46 @@ std::optional<Stopped> ReceptionRun::Body() {
       throw std::runtime_error("Не найден Excel!");
     }
   }
-  // 3. The act.
+  // The act and its head.
   CreateAct();
-  // 4. Preliminary checks.
+  // The checks before any pass.
   if (auto stopped = Preliminary()) return stopped;
 
-  for (const Population population : {kLocal, kOutOfRegion}) {
-    const bool local = population == kLocal;
-    // 5, 6 / 11. Opening the pass and its loading.
+  for (const Population population : kPopulations) {
+    const bool local = population == Population::Local;
+    // Opening the pass and its loading.
     state_.ZeroPassTotals();
     if (auto stopped = OpenPass(population)) return stopped;
-    // 7 / 12. After the loading.
-    if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail >= 2)
-      state_.PassHasData = ThePackageLists().ReportCounts[population] > 0;
+    // After the loading.
+    if (state_.XmlPackageMode && !ctx_.Receiving && ctx_.WhoDetail.IsFundOrInsurer())
+      state_.PassHasData = ThePackageLists().ReportCount(population) > 0;
     if (state_.PassHasData) {
       ctx_.Tr.Commit();
       if (dbfRegistry_) FinishDbfPassLoading(ctx_, population);
-      if (state_.RegistrySource != 2) state_.XmlPackageMode = false;
-      // 8 / 13. Checks, tolerated errors and costs.
-      if (ctx_.WhoDetail == 1 || ctx_.Receiving) {
+      if (state_.RegistrySource != RegistrySourceKind::XmlPackage) state_.XmlPackageMode = false;
+      // Checks, tolerated errors and costs.
+      if (ctx_.WhoDetail.IsInstitution() || ctx_.Receiving) {
         RunRuleChecks(ctx_, population);
         RunToleratedErrors(ctx_, population);
       }
       if (ctx_.Receiving && excel_) excel_->CloseAll();
-      if (!local || (ctx_.Receiving && state_.RegistrySource == 1)) state_.XmlPackageMode = true;
+      if (!local || (ctx_.Receiving && state_.RegistrySource == RegistrySourceKind::XmlFromDbf))
+        state_.XmlPackageMode = true;
       ctx_.Tr.Commit();
       CalculatePassCosts(ctx_, population);
-      // 9. The local documents of a formation.
+      // The local documents of a formation.
       if (local && !ctx_.Receiving) WriteDocumentSet(ctx_, 0);
     } else if (!local) {
       state_.XmlPackageMode = true;
       CompareOutOfRegionSums(ctx_);
     }
-    // 14. A formation writes the out-of-region documents even without
+    // A formation writes the out-of-region documents even without
     // out-of-region cases, then the closing set.
     if (!local && !ctx_.Receiving) {
       WriteDocumentSet(ctx_, 1);
       WriteDocumentSet(ctx_, 2);
     }
-    // 10 / 15. Closing the pass.
+    // Closing the pass.
     ClosePass(population);
   }
   WriteActSummary(ctx_);
@@ -384,7 +353,7 @@ void ReceptionRun::Finish(const Stopped& stopped) {
   }
   if (stopped.banner && !bannerWritten_) {
     bannerWritten_ = true;
-    w_.WriteVersionBanner(state_.Act.FileName(), 1);
+    WriteBanner();
   }
   if (stopped.viewer) ShowViewer();
 }
@@ -409,13 +378,13 @@ void ReceptionRun::Execute() {
   } catch (const PhaseNotBuilt& phase) {
     state_.LastPhase = phase.Phase();
     Stopped stopped{ReceptionStop::None, {QString(), PhaseNotBuiltLine(phase.Phase())}};
-    stopped.viewer = ctx_.Receiving || ctx_.WhoDetail == 1;
-    if (forms_.fmPrgs) forms_.fmPrgs->EndRun();
+    stopped.viewer = ctx_.Receiving || ctx_.WhoDetail.IsInstitution();
+    user_.EndProgress();
     Finish(stopped);
     CopyPackageAct();
   } catch (const std::exception& error) {
     state_.LastStop = ReceptionStop::Error;
-    if (forms_.fmPrgs) forms_.fmPrgs->EndRun();
+    user_.EndProgress();
     RestoreWindow();
     if (state_.Act.IsOpen()) {
       // The act must say why it ends here; a failing write must not hide the
@@ -427,7 +396,7 @@ void ReceptionRun::Execute() {
       }
       state_.Act.Close();
       try {
-        if (!bannerWritten_) w_.WriteVersionBanner(state_.Act.FileName(), 1);
+        if (!bannerWritten_) WriteBanner();
       } catch (const std::exception&) {
       }
       CopyPackageAct();
@@ -438,19 +407,17 @@ void ReceptionRun::Execute() {
 
 void ReceptionRun::EndOfRun() {
   bannerWritten_ = true;
-  w_.WriteVersionBanner(state_.Act.FileName(), 1);
-  if (ctx_.Receiving || ctx_.WhoDetail == 1) {
-    QApplication::beep();
-    if (forms_.fmUnCorr) {
-      if (w_.obKelmo->isVisible()) forms_.fmUnCorr->join_act_bt->setVisible(true);
-      forms_.fmUnCorr->ShowProtocol();
-    }
+  WriteBanner();
+  if (ctx_.Receiving || ctx_.WhoDetail.IsInstitution()) {
+    user_.Beep();
+    user_.ShowProtocol(true);
     if (state_.OperAnalysisOpen) {
       state_.OperAnalysisFile->close();
       state_.OperAnalysisOpen = false;
-      ShowMessage(&w_, QString(),
-                  QStringLiteral("Анализ расчёта операций сохранён в файле ") +
-                      ctx_.RegistryFolder + QStringLiteral("/AnalizOperat.txt"));
+      user_.Message(QString(),
+                    QStringLiteral("Анализ расчёта операций сохранён в файле ") +
+                        ctx_.RegistryFolder + QStringLiteral("/AnalizOperat.txt"),
+                    RunMessageIcon::None);
     }
   }
   if (!ctx_.Receiving) SplitByInsurer(ctx_);
@@ -459,8 +426,8 @@ void ReceptionRun::EndOfRun() {
 
 }  // namespace
 
-void ReceiveRegistry(const ReceptionForms& forms) {
-  ReceptionRun run(forms);
+void ReceiveRegistry(const ReceptionInputs& inputs, const ReceptionServices& services) {
+  ReceptionRun run(inputs, services);
   run.Execute();
 }
 

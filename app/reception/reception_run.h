@@ -6,52 +6,48 @@
 // performed yet stop the run at their place with a line in the act
 // (later_phases.h).
 //
-// What it reads: the main window's mode, in-patient type, month and year,
-// reception date, registry folder, payment list, the institution grid's
-// current row (ID, FNAME, MCOD, ATTACH), the registry database and the run
+// What it reads: its inputs (reception_inputs.h, read from the main window
+// once by the reception button), the registry database and the run
 // variables (reception_state.h). What it writes: the act, ProtocolPath and
 // the run variables; a DBF registry is read from a working copy in a
-// temporary folder, which the run removes when it ends.
+// temporary folder, which the run removes when it ends. It talks to the user
+// only through its RunUser (run_user.h): messages, progress, minimising and
+// restoring the main window, the protocol viewer.
 //
 // Errors: a stop of the checks ends the run normally (the act says why and
 // the protocol viewer shows it). An error it does not catch (a table that
 // cannot be read, the registry database gone away) is noted in the act
 // ("Работа прервана из-за ошибки: " + the message), the act is closed and
-// the error propagates to the caller. Never asks the user anything except
-// through the protocol viewer and message boxes the Parts name.
+// the error propagates to the caller.
 #pragma once
 
 #include <QDateTime>
 #include <QString>
 #include <functional>
 
-#include "reception_state.h"
+#include "domain/reception_state.h"
+#include "domain/run_user.h"
+#include "firebird/fb_database.h"
+#include "reception_inputs.h"
 
 namespace kelmo {
 
-class TfmKelmo;
-class TfmUnCorr;
-class TfmPrgs;
-
-struct ReceptionForms {
-  TfmKelmo& fmKelmo;
-  TfmUnCorr* fmUnCorr = nullptr;
-  TfmPrgs* fmPrgs = nullptr;
+// What the run works with besides its inputs.
+struct ReceptionServices {
+  FbDatabase& Db;
+  FbTransaction& Tr;
+  RunUser& User;
   // The current date and time (tests fix it).
   std::function<QDateTime()> Now;
 };
 
-void ReceiveRegistry(const ReceptionForms& forms);
+void ReceiveRegistry(const ReceptionInputs& inputs, const ReceptionServices& services);
 
 // The time as the system's long time format writes it ("7:05:00").
 QString LongTimeText(const QTime& time);
 // The four digits of the reception time in the act's name, from the long
 // time text: "09:42:10" gives "0942", "7:05:00" gives "0705".
 QString ReceptionTimeTextOf(const QString& longTime);
-// The act's name prefix by in-patient type 1..4: "Кр", "ДнПол", "Дом", "ДнСт".
-QString ActPrefix(int stacType);
-// The head line of the in-patient type.
-QString StacTypeLine(int stacType);
 
 // The lines of the stop block: an empty line, the reasons, an empty line,
 // the 65 "=", an empty line and "Подпись экономиста:".

@@ -10,10 +10,10 @@
 #include <array>
 #include <cstdint>
 
-#include "system/account.h"
 #include "acts_connection.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
+#include "system/account.h"
 
 namespace kelmo {
 

@@ -7,8 +7,8 @@
 
 namespace kelmo {
 
-QString LpuFlag(int whoDetail, const QVariant& receivedCount, const QVariant& uploadedCount) {
-  if (whoDetail == 1) return {};
+QString LpuFlag(WhoDetail whoDetail, const QVariant& receivedCount, const QVariant& uploadedCount) {
+  if (whoDetail.IsInstitution()) return {};
   const int received = receivedCount.isNull() ? 0 : receivedCount.toInt();
   if (received == 0) return {};
   const int uploaded = uploadedCount.isNull() ? 0 : uploadedCount.toInt();

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <functional>
 
+#include "domain/domain_codes.h"
 #include "sorted_text_list.h"
 
 namespace kelmo {
@@ -17,7 +18,7 @@ namespace kelmo {
 class FbQuery;
 
 // The flag of a grid row (field `flag` of ibqLPU).
-QString LpuFlag(int whoDetail, const QVariant& receivedCount, const QVariant& uploadedCount);
+QString LpuFlag(WhoDetail whoDetail, const QVariant& receivedCount, const QVariant& uploadedCount);
 
 // Removes the ID from MarkedLpus when marked, adds it otherwise.
 void ToggleLpuMark(SortedTextList& marks, const QString& id);

@@ -75,18 +75,18 @@ StartConfig ReadStartConfig(const IniFile& ini) {
   c.CSbase = csbase.value_or(QString());
   c.WHO = ini.ReadString(s, QStringLiteral("WHO"), QStringLiteral("lpu"));
   c.WhoDetail = ReadWhoDetail(ini);
-  c.OwnSmoCode = c.WhoDetail == 2778 ? 45001 : c.WhoDetail == 2779 ? 45002 : 0;
-  c.PayKind = ini.ReadInteger(s, QStringLiteral("Oplat"), 1);
   // The payment list has seven kinds; any other number would select nothing.
-  if (c.PayKind < 1 || c.PayKind > 7) c.PayKind = 1;
+  c.PayKind = PayKindOfCode(ini.ReadInteger(s, QStringLiteral("Oplat"), 1));
+  if (c.PayKind == PayKind::None) c.PayKind = PayKind::Oms;
   c.AKTConStr = ini.ReadString(s, QStringLiteral("AKTConStr"), QString());
-  c.AktEnabled = !c.AKTConStr.isEmpty() && c.WhoDetail >= 2;
+  c.AktEnabled = !c.AKTConStr.isEmpty() && c.WhoDetail.IsFundOrInsurer();
   c.DebugMessages = ini.ReadString(s, QStringLiteral("MyComp"), QString()) == QLatin1String("true");
   return c;
 }
 
-int ReadWhoDetail(const IniFile& ini) {
-  return ini.ReadInteger(QString::fromLatin1(kOptionsSection), QStringLiteral("Who_Detail"), 1);
+WhoDetail ReadWhoDetail(const IniFile& ini) {
+  return WhoDetail(
+      ini.ReadInteger(QString::fromLatin1(kOptionsSection), QStringLiteral("Who_Detail"), 1));
 }
 
 QString ReadRepPath(const IniFile& ini, const QString& builtInRoot) {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "domain/domain_codes.h"
 #include "ini_file.h"
 
 namespace kelmo {
@@ -27,14 +28,15 @@ struct StartConfig {
   QString CSbase;
   bool CSbaseGiven = false;
   QString WHO = QStringLiteral("lpu");
-  int WhoDetail = 1;
-  int OwnSmoCode = 0;
-  int PayKind = 1;
+  kelmo::WhoDetail WhoDetail;
+  kelmo::PayKind PayKind = PayKind::Oms;
   QString AKTConStr;
   bool AktEnabled = false;
   bool DebugMessages = false;
   // Exactly "lpu": the reception button is shown and the combined report hidden.
   bool IsLpuRole() const { return WHO == QLatin1String("lpu"); }
+  // The insurer's own exchange code, else 0.
+  int OwnSmoCode() const { return WhoDetail.OwnSmoCode(); }
 };
 
 // The rules: Who_Detail not a whole number → 1; Oplat not a whole number or
@@ -44,7 +46,7 @@ struct StartConfig {
 StartConfig ReadStartConfig(const IniFile& ini);
 
 // Who_Detail as the reception reads it again during a run.
-int ReadWhoDetail(const IniFile& ini);
+WhoDetail ReadWhoDetail(const IniFile& ini);
 
 // The root of the registry folders (REPPATH) at this moment, trimmed
 // (TrimText); `builtInRoot` when the key is missing.

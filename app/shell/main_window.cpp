@@ -14,17 +14,17 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "domain/common.h"
 #include "data_module.h"
+#include "domain/common.h"
+#include "domain/run_state.h"
 #include "error_box.h"
 #include "interact/interaction.h"
-#include "system/machine_settings.h"
 #include "pay_kinds.h"
 #include "progress_window.h"
-#include "domain/run_state.h"
 #include "settings_dialog.h"
 #include "start_period.h"
 #include "start_record.h"
+#include "system/machine_settings.h"
 
 namespace kelmo {
 
@@ -309,23 +309,22 @@ void TfmKelmo::FormCreate() {
   RunState& state = TheRunState();
   const QDate today = QDate::currentDate();
 
-  // 1-2: kelmo.ini of the start folder, the template first when missing.
+  // kelmo.ini of the start folder, the template first when missing.
   const QString settingsPath = QDir(paths_.startFolder).filePath(QStringLiteral("kelmo.ini"));
   WriteKelmoIniTemplateIfMissing(settingsPath);
   SettingsIni = std::make_unique<IniFile>(settingsPath);
   Config = ReadStartConfig(*SettingsIni);
-  // 3
   dm_.KvillonPath = Config.KvillonPath;
-  // 4: selecting the default kind is not the user's change.
+  // The payment kind of the settings; selecting it is not the user's change.
   state.PayKind = Config.PayKind;
   {
     const QSignalBlocker blocker(cbVidOp);
     FillPayKinds(*cbVidOp);
-    cbVidOp->setCurrentIndex(state.PayKind - 1);
+    cbVidOp->setCurrentIndex(ListIndexOf(state.PayKind));
   }
-  // 5-6: a fresh template leaves the database keys empty; the embedded
-  // databases of the start folder then take their place, so that a first
-  // start comes up with the demonstration data.
+  // The registry database and the central segment; a fresh template leaves the database keys empty;
+  // the embedded databases of the start folder then take their place, so that a first start comes
+  // up with the demonstration data.
   ibdb.Close();
   ibdb.setDatabaseName(Config.IBDBase.trimmed().isEmpty() ? BuiltInRegistryDatabase()
                                                           : Config.IBDBase);
@@ -333,29 +332,27 @@ void TfmKelmo::FormCreate() {
                                                                 : Config.CSbase);
   dm_.CS_base.setScriptFolder(paths_.centralScripts);
   RunGuarded([this] { dm_.CS_base.EnsureExists(); });
-  // 7
+  // An institution's installation receives; the others upload.
   if (Config.IsLpuRole()) {
     rgps->setEnabled(true);
     obKelmo->hide();
     bbKelmo->show();
   }
-  // 8-9
+  // The party this installation works for.
   WhoDetail = Config.WhoDetail;
-  state.OwnSmoCode = Config.OwnSmoCode;
+  state.OwnSmoCode = Config.OwnSmoCode();
   dm_.KvillonPathChanged = false;
-  // 10
+  // The acts database, when configured.
   dm_.AktEnabled = Config.AktEnabled;
   if (dm_.AktEnabled) {
     dm_.con1.Close();
     dm_.con1.setConnectionString(Config.AKTConStr);
   }
-  // 11
   state.DebugMessages = Config.DebugMessages;
-  // 12: without rights no record is written, silently.
+  // The start record; without rights no record is written, silently.
   std::unique_ptr<QSettings> record = OpenMachineRecord();
-  // 13
   lbase->setText(ibdb.databaseName());
-  // 14-16
+  // The report month a start offers, and today as the reception date.
   const QDate month = DefaultReportMonth(today);
   {
     const QSignalBlocker yearBlocker(seYear);
@@ -364,38 +361,33 @@ void TfmKelmo::FormCreate() {
     cbMonth->setCurrentIndex(month.month() - 1);
   }
   deDKelmo->SetDateValue(today);
-  const int inog = WhoDetail == 1 ? 2 : WhoDetail == 2 ? 1 : 0;
-  // 17: the grid connects the registry database. A database that cannot be
+  const int inog = WhoDetail.IsInstitution() ? 2 : WhoDetail.IsFund() ? 1 : 0;
+  // The grid connects the registry database. A database that cannot be
   // opened is reported with the driver's message; the window goes on with
   // an empty grid.
   RunGuarded([&] { OpenLpuGrid(month, inog); });
-  // 18
+  // The version in the caption and under every report.
   state.ProgramVersion = FileVersionText(paths_.executablePath);
   const QString fileDate = ShortDateText(QFileInfo(paths_.executablePath).lastModified().date());
   setWindowTitle(FormCaption() + QStringLiteral(" (v.") + state.ProgramVersion +
                  QStringLiteral(" от ") + fileDate + QStringLiteral(" )"));
   state.ReportFooter = QStringLiteral("Версия Kelmo, на которой сформирован данный отчет: v.") +
                        state.ProgramVersion + QStringLiteral(" от ") + fileDate;
-  // 19
   flb->setMask(QStringLiteral("*.txt;*.dbf;*.xls;?M45*_*.zip"));
-  // 20
   if (record) {
     WriteStartRecord(*record, {paths_.executablePath, today, ibdb.databaseName(), dm_.InOmsDomain(),
                                dm_.CmdUser()});
   }
-  // 21
   state.ExcelPath = ReadExcelPath(paths_.executableFolder);
-  // 22
+  // The operations analysis is offered for round-the-clock runs only.
   ch_OperAnaliz->setVisible(rgStac->itemIndex() == 0);
   ch_OperAnaliz->setChecked(false);
-  // 23
   MarkedLpus.Clear();
-  // 24
-  const bool fund = WhoDetail == 2;
+  // The fund uploads several institutions at once.
+  const bool fund = WhoDetail.IsFund();
   btnUPL->setVisible(fund);
   DBGrid1->setToolTip(fund ? QStringLiteral("DoubleClick Для выбора нескольких ЛПУ") : QString());
   MultiSelectLpus = fund;
-  // 25
   MainFormReady = true;
 }
 

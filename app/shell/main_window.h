@@ -7,12 +7,12 @@
 // writes the start record and reads the template folder.
 #pragma once
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
 #include <QDateEdit>
 #include <QLabel>
-#include <QAction>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -23,20 +23,21 @@
 #include <QTableView>
 #include <memory>
 
-#include "workbook/excel_application.h"
-#include "firebird/fb_database.h"
+#include "domain/domain_codes.h"
 #include "file_preview.h"
+#include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "folder_lists.h"
 #include "ini_file.h"
 #include "kelmo_ini.h"
 #include "lpu_grid_model.h"
 #include "radio_group.h"
+#include "workbook/excel_application.h"
 
-#include "sorted_text_list.h"
 #include "extctl/xt_date_edit.h"
 #include "extctl/xt_spin.h"
 #include "extctl/xt_splitter.h"
+#include "sorted_text_list.h"
 
 namespace kelmo {
 
@@ -88,6 +89,7 @@ class TfmKelmo : public QMainWindow {
   // institution's folder of the in-patient type; "Не найдена папка " + the
   // folder (caption "Ошибка", error icon) when it cannot be entered.
   void bbGoDirClick();
+  // "Настройки программы": the settings dialog.
   void btn1Click();
 
   // The folder the folder button goes to (the rule above), without checking it.
@@ -112,11 +114,16 @@ class TfmKelmo : public QMainWindow {
   void seYearChange();
   QString LpuFlagOfRow(int row) const;
   void DBGrid1DblClick();
+  // The grid menu's handlers keep the form's names: N1 "Отметить все ЛПУ",
+  // N3 "Отметить все невыгруженные ЛПУ", N2 "Снять все отметки".
   void N1Click();
   void N3Click();
   void N2Click();
+  // A click in the file list previews the file.
   void flbClick();
+  // "Печать": prints the previewed file.
   void BitBtn1Click();
+  // "Выгрузить логи": saves the in-memory log.
   void btn3Click();
   void AddCaseError(const QString& prefix, const QString& text, int basisCode, int caseId,
                     QString& result, int kind);
@@ -171,7 +178,7 @@ class TfmKelmo : public QMainWindow {
   TXtSplitter* Splitter2;
 
   // Fields the creation handler sets.
-  int WhoDetail = 1;
+  kelmo::WhoDetail WhoDetail;
   SortedTextList MarkedLpus;
   bool MultiSelectLpus = false;
   bool MainFormReady = false;

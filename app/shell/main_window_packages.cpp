@@ -3,10 +3,10 @@
 #include <QSignalBlocker>
 
 #include "data_file_dialog.h"
+#include "domain/run_state.h"
 #include "main_window.h"
 #include "package_identification.h"
 #include "registry_package_database.h"
-#include "domain/run_state.h"
 
 namespace kelmo {
 
@@ -15,12 +15,11 @@ bool TfmKelmo::IdentifyPackages(int mode, bool& XmlPackageMode, bool& PackageCon
   input.Folder = dlb->directory();
   input.WhoDetail = WhoDetail;
   input.Mode = rgps->itemIndex() == 1 ? RegistryMode::Form : RegistryMode::Receive;
-  input.OwnSmoCode = TheRunState().OwnSmoCode;
   input.Year = seYear->ValueAsInteger();
   input.Month = cbMonth->currentIndex() + 1;
   input.CurrentLpu =
       ibqLPU.RecordCount() > 0 ? ibqLPU.FieldByName(QStringLiteral("ID")).toInt() : 0;
-  input.PayListKind = cbVidOp->currentIndex() + 1;
+  input.PayListKind = PayKindOfListIndex(cbVidOp->currentIndex());
 
   RegistryPackageDatabase database(ibdb, &ibtr);
   std::unique_ptr<TF_XML_load> ownDialog;
@@ -31,10 +30,10 @@ bool TfmKelmo::IdentifyPackages(int mode, bool& XmlPackageMode, bool& PackageCon
       identification.IdentifyPackages(input, mode, XmlPackageMode, PackageConfirmed);
   // The payment kind chosen in the dialog shows in the payment list without
   // running the list's change handler.
-  const int payKind = TheRunState().PayKind;
-  if (payKind >= 1 && payKind <= cbVidOp->count()) {
+  const int listIndex = ListIndexOf(TheRunState().PayKind);
+  if (listIndex >= 0 && listIndex < cbVidOp->count()) {
     const QSignalBlocker blocker(cbVidOp);
-    cbVidOp->setCurrentIndex(payKind - 1);
+    cbVidOp->setCurrentIndex(listIndex);
   }
   return refused;
 }

@@ -9,13 +9,13 @@
 #include "domain/case_data.h"
 #include "domain/case_errors.h"
 #include "domain/common.h"
+#include "domain/report_period.h"
+#include "domain/run_state.h"
 #include "error_box.h"
 #include "file_preview.h"
 #include "institution_grid.h"
 #include "main_window.h"
 #include "progress_window.h"
-#include "domain/report_period.h"
-#include "domain/run_state.h"
 
 namespace kelmo {
 
@@ -67,16 +67,16 @@ QDate TfmKelmo::PeriodMonthEnd() const {
 
 void TfmKelmo::ReopenLpuGridForChosenMonth() {
   const int year = ReportYearFromText(seYear->text());
-  OpenLpuGrid(QDate(year, cbMonth->currentIndex() + 1, 1), WhoDetail == 2 ? 1 : 0);
+  OpenLpuGrid(QDate(year, cbMonth->currentIndex() + 1, 1), WhoDetail.IsFund() ? 1 : 0);
 }
 
 void TfmKelmo::cbMonthSelect() {
-  if (WhoDetail == 1) return;
+  if (WhoDetail.IsInstitution()) return;
   ReopenLpuGridForChosenMonth();
 }
 
 void TfmKelmo::seYearChange() {
-  if (WhoDetail == 1 || !MainFormReady) return;
+  if (WhoDetail.IsInstitution() || !MainFormReady) return;
   // The grid stays closed until the year text is a valid year again.
   ibqLPU.Close();
   lpuModel->Reload();

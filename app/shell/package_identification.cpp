@@ -107,15 +107,14 @@ void SetBox(QCheckBox* box, bool on) {
   box->setChecked(on);
 }
 
-void AddReportEntry(int list, int type) {
-  PackageLists& lists = ThePackageLists();
-  for (const rRepn& r : lists.ReportLists[list]) {
+void AddReportEntry(Population population, int type) {
+  QList<rRepn>& reports = ThePackageLists().ReportLists[population];
+  for (const rRepn& r : reports) {
     if (r.TipStac == type) return;
   }
   rRepn report;
   report.TipStac = static_cast<std::uint8_t>(type);
-  lists.ReportLists[list].append(report);
-  lists.SyncReportCounts();
+  reports.append(report);
 }
 
 // Removes the files of the folder named base + ".xml" without regard to
@@ -177,7 +176,6 @@ bool PackageIdentification::IdentifyPackages(const IdentificationInput& input, i
   PackageLists& lists = ThePackageLists();
   lists.DbfRegistryAllowed = true;
   lists.ReportLists = {};
-  lists.SyncReportCounts();
   lists.SenderList.clear();
   lists.XmlPatients.clear();
   lists.RegistryFolder = QDir::fromNativeSeparators(input.Folder);
@@ -185,8 +183,9 @@ bool PackageIdentification::IdentifyPackages(const IdentificationInput& input, i
 
   const bool forming = input.Mode == RegistryMode::Form;
   const bool receiving = input.Mode == RegistryMode::Receive;
-  codesReversed_ = (input.WhoDetail <= 2 && receiving) || (input.WhoDetail >= 2 && forming);
-  const bool fromDatabase = input.WhoDetail >= 2 && forming;
+  codesReversed_ = (input.WhoDetail.IsInstitutionOrFund() && receiving) ||
+                   (input.WhoDetail.IsFundOrInsurer() && forming);
+  const bool fromDatabase = input.WhoDetail.IsFundOrInsurer() && forming;
 
   bool refused = false;
   try {
@@ -242,11 +241,10 @@ bool PackageIdentification::FileBranch(const IdentificationInput& input, bool& X
   QString a = QStringLiteral("???*");
   QString b = QStringLiteral("?*");
   if (input.Mode == RegistryMode::Receive) {
-    if (input.WhoDetail == 1) b = QStringLiteral("M??*");
-    if (input.WhoDetail == 2778 || input.WhoDetail == 2779) {
-      b = QStringLiteral("S") + QString::number(input.OwnSmoCode);
-    }
-  } else if (input.WhoDetail == 1) {
+    if (input.WhoDetail.IsInstitution()) b = QStringLiteral("M??*");
+    if (const Insurer* own = input.WhoDetail.InsurerEntry())
+      b = QString::fromLatin1(own->PackageCode);
+  } else if (input.WhoDetail.IsInstitution()) {
     a = QStringLiteral("M??*");
   }
   const QString tail =
@@ -275,13 +273,15 @@ bool PackageIdentification::FileBranch(const IdentificationInput& input, bool& X
 bool PackageIdentification::RecogniseParties(const IdentificationInput& input,
                                              const QStringList& files) {
   QList<rSender>& senders = ThePackageLists().SenderList;
+  const HomeRegion& region = TheHomeRegion();
   QString refusal;
   for (const QString& name : files) {
     if (!refusal.isEmpty()) break;
     QString first, second;
     SplitCodes(name, first, second);
-    const bool fundReceivingFromT45 = input.WhoDetail == 2 && input.Mode == RegistryMode::Receive &&
-                                      second == QLatin1String("T45");
+    const bool fundReceivingFromT45 = input.WhoDetail.IsFund() &&
+                                      input.Mode == RegistryMode::Receive &&
+                                      second == QLatin1String(region.FundPackageCode);
     const bool reversed = codesReversed_ && !fundReceivingFromT45;
     const QString senderCode = reversed ? second : first;
     const QString adresatCode = reversed ? first : second;
@@ -292,30 +292,27 @@ bool PackageIdentification::RecogniseParties(const IdentificationInput& input,
       rSender s;
       s.Code = senderCode;
       if (senderCode.startsWith(u'M')) {
-        s.Kind = kPartyInstitution;
+        s.Kind = PartyKind::Institution;
         if (const auto lpu = database_.FindLpu(ToInteger(senderCode.mid(1)))) {
           s.Number = lpu->Mcod;
           s.Name = TrimText(lpu->Name);
           s.LpuId = lpu->Id;
         }
       } else if (senderCode.startsWith(u'S')) {
-        s.Kind = kPartyInsurer;
-        if (senderCode == QLatin1String("S45001")) {
-          s.Number = 1;
-          s.Name = QStringLiteral("Бервинта");
-        } else if (senderCode == QLatin1String("S45002")) {
-          s.Number = 2;
-          s.Name = QStringLiteral("ЗНТ");
+        s.Kind = PartyKind::Insurer;
+        if (const Insurer* insurer = InsurerOfPackageCode(senderCode)) {
+          s.Number = insurer->Number;
+          s.Name = QString::fromUtf8(insurer->SenderName);
         }
-      } else if (senderCode == QLatin1String("T45")) {
-        s.Kind = kPartyFund;
+      } else if (senderCode == QLatin1String(region.FundPackageCode)) {
+        s.Kind = PartyKind::Fund;
         s.Number = 1;
-        s.Name = QStringLiteral("ТТФОМС");
+        s.Name = QString::fromUtf8(region.FundSenderName);
       }
       senders.append(s);
       if (senders.size() > 1) {
         refusal = SeveralSendersText();
-      } else if (s.Kind == kPartyUnknown) {
+      } else if (s.Kind == PartyKind::Unknown) {
         refusal = QStringLiteral("Не определён тип источника: ") + senderCode;
       } else if (s.Number == 0) {
         refusal = QStringLiteral("Не определён источник: ") + senderCode;
@@ -343,31 +340,28 @@ bool PackageIdentification::RecogniseParties(const IdentificationInput& input,
     rFile file;
     file.SourceName = name;
     adresat.Files.append(file);
-    adresat.Kind = kPartyUnknown;
+    adresat.Kind = PartyKind::Unknown;
     adresat.Number = 0;
+    const Insurer* insurer = InsurerOfPackageCode(adresatCode);
     if (adresatCode.startsWith(u'M')) {
-      adresat.Kind = kPartyInstitution;
+      adresat.Kind = PartyKind::Institution;
       if (const auto lpu = database_.FindLpu(ToInteger(adresatCode.mid(1)))) {
         adresat.Number = lpu->Mcod;
         adresat.Name = lpu->Name;
       }
-    } else if (adresatCode == QLatin1String("S45001")) {
-      adresat.Kind = kPartyInsurer;
-      adresat.Number = 1;
-      adresat.Name = QStringLiteral("Бервинта-Кредо");
-    } else if (adresatCode == QLatin1String("S45002")) {
-      adresat.Kind = kPartyInsurer;
-      adresat.Number = 2;
-      adresat.Name = QStringLiteral("Зентария медицина");
+    } else if (insurer != nullptr) {
+      adresat.Kind = PartyKind::Insurer;
+      adresat.Number = insurer->Number;
+      adresat.Name = QString::fromUtf8(insurer->AddresseeName);
     } else if (adresatCode.startsWith(u'S')) {
-      adresat.Kind = kPartyInsurer;
-    } else if (adresatCode == QLatin1String("T45")) {
-      adresat.Kind = kPartyFund;
+      adresat.Kind = PartyKind::Insurer;
+    } else if (adresatCode == QLatin1String(region.FundPackageCode)) {
+      adresat.Kind = PartyKind::Fund;
       adresat.Number = 1;
-      adresat.Name = QStringLiteral("ТФОМС (иногородние)");
+      adresat.Name = QString::fromUtf8(region.FundAddresseeName);
     }
     if (refusal.isEmpty()) {
-      if (adresat.Kind == kPartyUnknown) {
+      if (adresat.Kind == PartyKind::Unknown) {
         refusal = QStringLiteral("Не определён тип адресата: ") + adresatCode;
       } else if (adresat.Number == 0) {
         refusal = QStringLiteral("Не определён адресат: ") + adresatCode;
@@ -384,7 +378,8 @@ void PackageIdentification::UnpackAll(bool& XmlPackageMode) {
   ResetDialogChoices();
   rSender& sender = ThePackageLists().SenderList.first();
   for (qsizetype a = 0; a < sender.Adresats.size(); ++a) {
-    const int population = sender.Adresats[a].Kind == kPartyFund ? 1 : 0;
+    const Population population =
+        sender.Adresats[a].Kind == PartyKind::Fund ? Population::OutOfRegion : Population::Local;
     for (qsizetype k = 0; k < sender.Adresats[a].Files.size(); ++k) {
       rFile& file = sender.Adresats[a].Files[k];
       const QString folder = PackageFolder(file);
@@ -422,14 +417,15 @@ void PackageIdentification::RefusePackage(qsizetype a, qsizetype& k, const QStri
   DropPackage(a, k);
 }
 
-bool PackageIdentification::ReadPackageHeads(int a, int k, int population, bool& XmlPackageMode) {
+bool PackageIdentification::ReadPackageHeads(int a, int k, Population population,
+                                             bool& XmlPackageMode) {
   const rSender& sender = ThePackageLists().SenderList.first();
   rFile& file = ThePackageLists().SenderList.first().Adresats[a].Files[k];
   const QString folder = PackageFolder(file);
   const QChar first = file.SourceName.isEmpty() ? QChar() : file.SourceName[0];
   const int letter = first == u'H' ? 1 : first == u'T' ? 2 : 0;
-  const int payKind = TheRunState().PayKind;
-  const bool matches = (payKind != 6 && letter == 1) || (payKind == 6 && letter == 2);
+  const bool vmp = TheRunState().PayKind == PayKind::Vmp;
+  const bool matches = (!vmp && letter == 1) || (vmp && letter == 2);
 
   QList<PackageXml> heads;
   try {
@@ -477,13 +473,13 @@ bool PackageIdentification::ReadPackageHeads(int a, int k, int population, bool&
 }
 
 void PackageIdentification::ApplyDefaultPayment() {
-  const int payKind = TheRunState().PayKind;
+  const PayKind payKind = TheRunState().PayKind;
   QRadioButton* choice = nullptr;
-  if (dialog_.RadioButton1->isEnabled() && payKind == 1) {
+  if (dialog_.RadioButton1->isEnabled() && payKind == PayKind::Oms) {
     choice = dialog_.RadioButton1;
-  } else if (dialog_.RadioButton2->isEnabled() && payKind == 7) {
+  } else if (dialog_.RadioButton2->isEnabled() && payKind == PayKind::Rehabilitation) {
     choice = dialog_.RadioButton2;
-  } else if (dialog_.RadioButton3->isEnabled() && payKind == 6) {
+  } else if (dialog_.RadioButton3->isEnabled() && payKind == PayKind::Vmp) {
     choice = dialog_.RadioButton3;
   } else {
     for (QRadioButton* b : {dialog_.RadioButton1, dialog_.RadioButton2, dialog_.RadioButton3}) {
@@ -495,30 +491,30 @@ void PackageIdentification::ApplyDefaultPayment() {
 
 bool PackageIdentification::DatabaseBranch(const IdentificationInput& input, bool& XmlPackageMode) {
   PackageLists& lists = ThePackageLists();
-  const int payKind = input.PayListKind;
+  const PayKind payKind = input.PayListKind;
   TheRunState().PayKind = payKind;
-  const QChar letter = payKind == 6 ? u'T' : u'H';
+  const QChar letter = payKind == PayKind::Vmp ? u'T' : u'H';
   for (int t = 1; t <= 4; ++t) SetBox(dialog_.InPatientTypeBox(t), false);
 
-  int smoCode = 45, number = 3, inog = 1;
-  QString name = QStringLiteral("ТТФОМС");
-  if (input.WhoDetail == 2778) {
-    smoCode = 45001;
-    number = 1;
-    name = QStringLiteral("Бервинта");
-    inog = 0;
-  } else if (input.WhoDetail == 2779) {
-    smoCode = 45002;
-    number = 2;
-    name = QStringLiteral("ЗНТ");
-    inog = 0;
+  // The fund forms the out-of-region reports (as party number 3), an insurer
+  // its own insured's.
+  const HomeRegion& region = TheHomeRegion();
+  int smoCode = region.FundExchangeCode, number = 3;
+  Population population = Population::OutOfRegion;
+  QString name = QString::fromUtf8(region.FundSenderName);
+  if (const Insurer* insurer = input.WhoDetail.InsurerEntry()) {
+    smoCode = insurer->ExchangeCode;
+    number = insurer->Number;
+    name = QString::fromUtf8(insurer->SenderName);
+    population = Population::Local;
   }
+  const int inog = population == Population::OutOfRegion ? 1 : 0;
   lists.AddresseeSmoCode = smoCode;
   lists.SenderList.append(rSender());
 
   FormingReportQuery query;
   query.Lpu = input.CurrentLpu;
-  query.Oplat = payKind;
+  query.Oplat = Code(payKind);
   query.MonthStart = QDate(input.Year, input.Month, 1);
   query.SmoCode = smoCode;
   query.Inog = inog;
@@ -532,15 +528,15 @@ bool PackageIdentification::DatabaseBranch(const IdentificationInput& input, boo
   sender.Number = rows.first().Mcod;
   sender.Name = TrimText(rows.first().Name);
   sender.Code = u'M' + QString::number(rows.first().Mcod);
-  sender.Kind = kPartyInstitution;
+  sender.Kind = PartyKind::Institution;
   sender.LpuId = input.CurrentLpu;
 
-  QList<rRepn>& reports = lists.ReportLists[inog];
+  QList<rRepn>& reports = lists.ReportLists[population];
   for (qsizetype i = 0; i < rows.size(); ++i) {
     const FormingReportRow& row = rows[i];
-    const QString body = QString(input.WhoDetail == 2 ? u'T' : u'S') + QString::number(smoCode) +
-                         u'M' + QString::number(row.Mcod) + u'_' + YearDigits(input.Year) +
-                         TwoDigits(input.Month) + QString::number(row.Num);
+    const QString body = QString(input.WhoDetail.IsFund() ? u'T' : u'S') +
+                         QString::number(smoCode) + u'M' + QString::number(row.Mcod) + u'_' +
+                         YearDigits(input.Year) + TwoDigits(input.Month) + QString::number(row.Num);
     const QString packageName = letter + body;
     if (i == 0 || row.Repn != rows[i - 1].Repn) {
       rRepn report;
@@ -565,7 +561,7 @@ bool PackageIdentification::DatabaseBranch(const IdentificationInput& input, boo
     }
     if (at < 0) {
       rAdresat adresat;
-      adresat.Kind = static_cast<std::uint8_t>(2 + inog);
+      adresat.Kind = population == Population::OutOfRegion ? PartyKind::Fund : PartyKind::Insurer;
       adresat.Number = number;
       adresat.Name = name;
       rFile file;
@@ -585,10 +581,11 @@ bool PackageIdentification::DatabaseBranch(const IdentificationInput& input, boo
     }
     if (row.TipStac >= 1 && row.TipStac <= 4) sender.Adresats[at].StacTypes[row.TipStac - 1] = true;
   }
-  lists.SyncReportCounts();
   ShowPackageParties();
-  const std::pair<QRadioButton*, int> buttons[] = {
-      {dialog_.RadioButton1, 1}, {dialog_.RadioButton3, 6}, {dialog_.RadioButton2, 7}};
+  const std::pair<QRadioButton*, PayKind> buttons[] = {
+      {dialog_.RadioButton1, PayKind::Oms},
+      {dialog_.RadioButton3, PayKind::Vmp},
+      {dialog_.RadioButton2, PayKind::Rehabilitation}};
   for (const auto& [button, kind] : buttons) {
     button->setEnabled(kind == payKind);
     if (kind == payKind) {
@@ -631,7 +628,7 @@ bool ConfirmDataFileChoice(TF_XML_load& dialog, bool fromDatabase, QWidget* pare
                          dialog.CheckBox6->isChecked();
   lists.PackageFiles.clear();
   RunState& state = TheRunState();
-  state.PayKind = 0;
+  state.PayKind = PayKind::None;
 
   QList<rAdresat>* adresats = lists.SenderList.isEmpty() ? nullptr : &lists.SenderList[0].Adresats;
   auto startsWith = [](const rFile& f, QChar c) {
@@ -639,8 +636,8 @@ bool ConfirmDataFileChoice(TF_XML_load& dialog, bool fromDatabase, QWidget* pare
   };
   if (dialog.RadioButton1->isChecked() || dialog.RadioButton2->isChecked()) {
     const bool main = dialog.RadioButton1->isChecked();
-    state.PayKind = main ? 1 : 7;
-    lists.PayFolderWordCopy = main ? QStringLiteral("ОМС") : QStringLiteral("Реабилитация");
+    state.PayKind = main ? PayKind::Oms : PayKind::Rehabilitation;
+    lists.PayFolderWord = PayFolderWordOf(state.PayKind);
     for (qsizetype a = 0; adresats != nullptr && a < adresats->size(); ++a) {
       QList<rFile>& files = (*adresats)[a].Files;
       if (files.isEmpty() || !startsWith(files.last(), u'T')) continue;
@@ -652,8 +649,8 @@ bool ConfirmDataFileChoice(TF_XML_load& dialog, bool fromDatabase, QWidget* pare
       files.removeLast();
     }
   } else if (dialog.RadioButton3->isChecked()) {
-    state.PayKind = 6;
-    lists.PayFolderWordCopy = QStringLiteral("ВМП");
+    state.PayKind = PayKind::Vmp;
+    lists.PayFolderWord = PayFolderWordOf(state.PayKind);
     for (qsizetype a = 0; adresats != nullptr && a < adresats->size(); ++a) {
       QList<rFile>& files = (*adresats)[a].Files;
       if (files.isEmpty() || !startsWith(files.first(), u'H')) continue;
@@ -684,17 +681,17 @@ bool ConfirmDataFileChoice(TF_XML_load& dialog, bool fromDatabase, QWidget* pare
   }
   bool anyNotFund = false, anyFund = false;
   for (qsizetype a = 0; adresats != nullptr && a < adresats->size(); ++a) {
-    if ((*adresats)[a].Kind == kPartyFund) {
+    if ((*adresats)[a].Kind == PartyKind::Fund) {
       anyFund = true;
     } else {
       anyNotFund = true;
     }
   }
-  if (!anyNotFund) lists.ReportLists[kLocalReports].clear();
-  if (!anyFund) lists.ReportLists[kOutOfRegionReports].clear();
-  lists.SyncReportCounts();
+  if (!anyNotFund) lists.ReportLists[Population::Local].clear();
+  if (!anyFund) lists.ReportLists[Population::OutOfRegion].clear();
 
-  if (state.PayKind == 0 || (lists.ReportLists[0].isEmpty() && lists.ReportLists[1].isEmpty())) {
+  if (state.PayKind == PayKind::None || (lists.ReportCount(Population::Local) == 0 &&
+                                         lists.ReportCount(Population::OutOfRegion) == 0)) {
     ShowMessage(parent, ApplicationTitle(),
                 QStringLiteral("Отсутствуют данные для формирования/приёма реестров"));
     return false;

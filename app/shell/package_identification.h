@@ -33,6 +33,8 @@
 #include <QVariant>
 #include <optional>
 
+#include "domain/domain_codes.h"
+
 class QWidget;
 
 namespace kelmo {
@@ -92,18 +94,16 @@ enum class RegistryMode { Receive, Form };
 struct IdentificationInput {
   // The registry folder (a trailing separator or not).
   QString Folder;
-  // 1 institution, 2 fund, 2778 and 2779 the insurers.
-  int WhoDetail = 1;
+  // The party of this installation.
+  kelmo::WhoDetail WhoDetail;
   RegistryMode Mode = RegistryMode::Receive;
-  // The insurer's own exchange code (45001, 45002), else 0.
-  int OwnSmoCode = 0;
   // The report month chosen in the main window.
   int Year = 0;
   int Month = 1;
   // The institution of the grid's current row (lpu.id).
   int CurrentLpu = 0;
-  // The main window's payment-list index plus one.
-  int PayListKind = 1;
+  // The payment kind of the main window's payment list.
+  PayKind PayListKind = PayKind::Oms;
 };
 
 // Refusal texts of the party recognition.
@@ -132,7 +132,7 @@ class PackageIdentification {
   bool DatabaseBranch(const IdentificationInput& input, bool& XmlPackageMode);
   bool RecogniseParties(const IdentificationInput& input, const QStringList& files);
   void UnpackAll(bool& XmlPackageMode);
-  bool ReadPackageHeads(int adresat, int file, int population, bool& XmlPackageMode);
+  bool ReadPackageHeads(int adresat, int file, Population population, bool& XmlPackageMode);
   // Removes package k of addressee a with its folder; k steps back so that a
   // loop over the packages goes on with the next one.
   void DropPackage(qsizetype a, qsizetype& k);

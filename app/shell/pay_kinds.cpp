@@ -3,14 +3,13 @@
 
 #include <QComboBox>
 
+#include "domain/domain_codes.h"
+
 namespace kelmo {
 
 void FillPayKinds(QComboBox& cbVidOp) {
   cbVidOp.clear();
-  cbVidOp.addItems({QStringLiteral("ОМС"), QStringLiteral("бюджет"),
-                    QStringLiteral("платные услуги"), QStringLiteral("ДМС"),
-                    QStringLiteral("другое"), QStringLiteral("ВМП"),
-                    QStringLiteral("Реабилитация")});
+  cbVidOp.addItems(PayKindListTexts());
   cbVidOp.setCurrentIndex(0);
 }
 

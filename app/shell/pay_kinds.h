@@ -5,9 +5,8 @@ class QComboBox;
 
 namespace kelmo {
 
-// Empties the list, adds "ОМС", "бюджет", "платные услуги", "ДМС", "другое",
-// "ВМП", "Реабилитация" in this order and selects the first. The item index
-// plus one is the payment kind.
+// Empties the list, adds the payment kinds in their order (PayKindListTexts)
+// and selects the first. The item index gives the kind (PayKindOfListIndex).
 void FillPayKinds(QComboBox& cbVidOp);
 
 }  // namespace kelmo

@@ -10,14 +10,14 @@
 #include <functional>
 #include <memory>
 
-#include "system/account.h"
 #include "connect_window.h"
 #include "data_file_dialog.h"
 #include "data_module.h"
+#include "documents/un_corr.h"
 #include "main_window.h"
 #include "progress_window.h"
 #include "settings_dialog.h"
-#include "documents/un_corr.h"
+#include "system/account.h"
 
 namespace kelmo {
 

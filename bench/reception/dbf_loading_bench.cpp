@@ -169,11 +169,11 @@ LoadTimes LoadOnce(const QString& registry, FbDatabase& db, const QString& actPa
   selection.qStacion->Open();
   LoadTimes t;
   const auto t0 = Clock::now();
-  LoadDbfPass(ctx, kLocal, selection);
+  LoadDbfPass(ctx, Population::Local, selection);
   tr.Commit();
   t.loading = Seconds(t0);
   const auto t1 = Clock::now();
-  FinishDbfPassLoading(ctx, kLocal);
+  FinishDbfPassLoading(ctx, Population::Local);
   tr.Commit();
   t.description = Seconds(t1);
   state.Act.Close();

@@ -109,6 +109,7 @@ void FbDatabase::Open() {
 void FbDatabase::Close() {
   QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
   if (db.isOpen()) {
+    // The transaction's default end is a commit (see the header).
     db.commit();
     db.close();
   }

@@ -41,6 +41,10 @@ class FbDatabase {
   // connecting to it; nothing for a server name, an existing file or when no
   // script folder is set. Raises DatabaseError as Open does.
   void EnsureExists();
+  // Disconnects. An open transaction is committed first: the connection's
+  // transaction ends with commit by default, so closing (to change the
+  // database, or at the end of the program) keeps what was written instead of
+  // losing it. Code that must not keep its work rolls back before closing.
   void Close();
   bool Connected() const;
 

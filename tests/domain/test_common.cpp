@@ -5,9 +5,9 @@
 #include <QCoreApplication>
 #include <QLocale>
 
-#include "system/account.h"
 #include "domain/common.h"
 #include "domain/money.h"
+#include "system/account.h"
 
 using namespace kelmo;
 

@@ -4,9 +4,9 @@
 #include <QTemporaryDir>
 
 #include "domain/case_data.h"
+#include "domain/holiday_calendar.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "domain/holiday_calendar.h"
 #include "qt_test_application.h"
 
 using namespace kelmo;

@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 
 #include "dbf/dbf_errors.h"
-#include "domain/pack_dbf_table.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
+#include "domain/pack_dbf_table.h"
 
 using namespace kelmo::dbf;
 using kelmo::shell::PackDbfTable;

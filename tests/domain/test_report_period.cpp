@@ -31,7 +31,7 @@ TEST(ReportPeriod, TableOfCases) {
       {1, "2011", 1, 33, {2011, 1, 1}, {2011, 1, 31}},
   };
   for (const auto& c : cases) {
-    const ReportPeriod p = ComputeReportPeriod(c.month, c.year, c.payKind, c.lpu);
+    const ReportPeriod p = ComputeReportPeriod(c.month, c.year, PayKindOfCode(c.payKind), c.lpu);
     EXPECT_EQ(p.start, c.start) << c.month << "/" << c.year << " lpu " << c.lpu;
     EXPECT_EQ(p.end, c.end) << c.month << "/" << c.year << " lpu " << c.lpu;
   }
@@ -39,7 +39,7 @@ TEST(ReportPeriod, TableOfCases) {
 
 TEST(ReportPeriod, BadYearTextRaises) {
   for (const char* bad : {"", "20a2", "0", "10000"})
-    EXPECT_THROW(ComputeReportPeriod(1, bad, 1, 1), ConversionError) << bad;
+    EXPECT_THROW(ComputeReportPeriod(1, bad, PayKind::Oms, 1), ConversionError) << bad;
 }
 
 TEST(ReportPeriod, WholeMonthsOfAPeriod) {

@@ -18,9 +18,9 @@
 
 #include "dbf/table_builder.h"
 #include "dbfsql/dbf_query.h"
+#include "domain/record_hash.h"
 #include "firebird/fb_database.h"
 #include "qt_test_application.h"
-#include "domain/record_hash.h"
 #include "reception/registry_dbf_set.h"
 #include "workbook/workbook.h"
 

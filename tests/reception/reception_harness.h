@@ -10,16 +10,16 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "documents/un_corr.h"
+#include "domain/reception_state.h"
+#include "domain/run_state.h"
+#include "interact/scripted_interaction.h"
+#include "reception/reception_button.h"
+#include "reception_fixture.h"
 #include "shell/data_module.h"
 #include "shell/main_window.h"
 #include "shell/progress_window.h"
-#include "reception/reception_button.h"
-#include "reception_fixture.h"
-#include "reception/reception_state.h"
-#include "domain/run_state.h"
-#include "interact/scripted_interaction.h"
 #include "shell/startup.h"
-#include "documents/un_corr.h"
 
 namespace kelmo::test {
 
@@ -69,7 +69,7 @@ class ReceptionHarness {
     W().cbMonth->setCurrentIndex(month - 1);
     W().rgps->setItemIndex(mode);
     W().cbVidOp->setCurrentIndex(payIndex);
-    TheRunState().PayKind = payIndex + 1;
+    TheRunState().PayKind = PayKindOfListIndex(payIndex);
     W().rgStac->setItemIndex(stac);
     W().deDKelmo->SetDateValue(QDate(2024, 4, 5));
     W().dlb->setDirectory(registry);

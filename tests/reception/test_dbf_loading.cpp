@@ -93,8 +93,8 @@ struct Loading {
     ctx.RegistryFolder = folder;
     ctx.WorkFolder = folder;
     ctx.Receiving = true;
-    ctx.StacType = 1;
-    ctx.PayKind = 1;
+    ctx.StacType = StacType::RoundTheClock;
+    ctx.PayKind = PayKind::Oms;
     ctx.YearText = "2024";
     ctx.MonthIndex = 2;
     ctx.PeriodStart = QDate(2024, 3, 1);
@@ -108,7 +108,7 @@ struct Loading {
     ReceptionContext ctx = Context(folder);
     PassSelection selection;
     selection.qStacion =
-        ctx.DbfQuery({population == kLocal ? "select * from stacion.dbf where pol_obl='1137'"
+        ctx.DbfQuery({population == Population::Local ? "select * from stacion.dbf where pol_obl='1137'"
                                            : "select * from stacion.dbf where pol_obl<>'1137'"});
     selection.qStacion->Open();
     try {
@@ -237,9 +237,9 @@ TEST(DbfLoading, BothPassesLoadFieldByField) {
   QTemporaryDir dir;
   BuildBothPasses(dir.path());
   Loading load;
-  ASSERT_TRUE(load.Pass(dir.path(), kLocal)) << load.error.toStdString();
+  ASSERT_TRUE(load.Pass(dir.path(), Population::Local)) << load.error.toStdString();
   const int localRepn = load.state.CurrentReportNumber;
-  ASSERT_TRUE(load.Pass(dir.path(), kOutOfRegion)) << load.error.toStdString();
+  ASSERT_TRUE(load.Pass(dir.path(), Population::OutOfRegion)) << load.error.toStdString();
   const int otherRepn = load.state.CurrentReportNumber;
   EXPECT_EQ(load.state.BadDocumentCases.size(), 1);  // DOKUMENT 0, OBL 4500
 
@@ -386,12 +386,12 @@ TEST(DbfLoading, PackageNumbersCountByIntegerValue) {
         "insert into xml_files (repn, smo_mcod, num, code, nschet, date_beg, lpu_mcod) "
         "values (999, 45001, 105, 3, :n, '2024-03-01', 450001)",
         {{"n", QString(n)}});
-  ASSERT_TRUE(load.Pass(dir.path(), kLocal)) << load.error.toStdString();
+  ASSERT_TRUE(load.Pass(dir.path(), Population::Local)) << load.error.toStdString();
   ExpectColumns(
       load.Row(
           QString("select * from xml_files where repn=%1").arg(load.state.CurrentReportNumber)),
       {{"NUM", 106}, {"NSCHET", "12"}, {"CODE", 5}});
-  const rSMOf& smo = ThePackageLists().ReportLists[kLocalReports].front().Smos.front();
+  const rSMOf& smo = ThePackageLists().ReportLists[Population::Local].front().Smos.front();
   EXPECT_EQ(smo.NSchet, "12");
   const rFile& file = ThePackageLists().SenderList.front().Adresats.last().Files.front();
   EXPECT_EQ(file.NSchet, "11");
@@ -536,7 +536,7 @@ TEST(DbfLoading, BadInputTable) {
     QTemporaryDir dir;
     c.build(dir.path());
     Loading load;
-    EXPECT_EQ(load.Pass(dir.path(), kLocal), c.loads) << load.error.toStdString();
+    EXPECT_EQ(load.Pass(dir.path(), Population::Local), c.loads) << load.error.toStdString();
     const QStringList act = load.Act();
     c.check(load, act);
   }
@@ -553,9 +553,9 @@ TEST(DbfLoading, CaseRules) {
   EXPECT_EQ(PaddedPolicySeries("ab", cut), "       AB");
   EXPECT_FALSE(cut);
   EXPECT_EQ(PaddedPolicyNumber(QString(20, '7')), QString(16, '7'));
-  EXPECT_EQ(StoredInsurer("1775", kLocal), "0");
-  EXPECT_EQ(StoredInsurer("2778", kLocal), "2778");
-  EXPECT_EQ(StoredInsurer("", kLocal), "0");
-  EXPECT_EQ(StoredInsurer("1775", kOutOfRegion), "1775");
+  EXPECT_EQ(StoredInsurer("1775", Population::Local), "0");
+  EXPECT_EQ(StoredInsurer("2778", Population::Local), "2778");
+  EXPECT_EQ(StoredInsurer("", Population::Local), "0");
+  EXPECT_EQ(StoredInsurer("1775", Population::OutOfRegion), "1775");
   EXPECT_EQ(LatinLookAlikes("АБВс"), "AБBc");
 }

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "bytes/code_pages.h"
-#include "reception/doubles_overlaps.h"
-#include "domain/package_lists.h"
-#include "reception/reception_state.h"
-#include "registry_fixture.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
+#include "domain/package_lists.h"
+#include "domain/reception_state.h"
+#include "reception/doubles_overlaps.h"
+#include "registry_fixture.h"
 
 using namespace kelmo;
 using kelmo::test::Day;
@@ -375,11 +375,11 @@ TEST(DatabaseChecks, TheRunsFormsTakeThePassReportsAndWriteTheRule) {
   rRepn local;
   local.Repn = 1;
   local.TipStac = 1;
-  ThePackageLists().ReportLists[kLocalReports] = {local};
+  ThePackageLists().ReportLists[Population::Local] = {local};
   rRepn other = local;
   other.Repn = 2;
-  ThePackageLists().ReportLists[kOutOfRegionReports] = {other};
-  EXPECT_EQ(PassReports(ThePackageLists(), 1), QList<int>{2});
+  ThePackageLists().ReportLists[Population::OutOfRegion] = {other};
+  EXPECT_EQ(PassReports(ThePackageLists(), Population::OutOfRegion), QList<int>{2});
 
   QTemporaryDir dir;
   ReceptionState state;
@@ -391,14 +391,16 @@ TEST(DatabaseChecks, TheRunsFormsTakeThePassReportsAndWriteTheRule) {
   QString text;
   QList<rMEK> errors;
   // The twin stands in the out-of-region list only.
-  EXPECT_FALSE(CheckPaidEarlier(ctx, 0, 1, stay, QStringLiteral("I10"), text, errors));
-  EXPECT_TRUE(CheckPaidEarlier(ctx, 1, 1, stay, QStringLiteral("I10"), text, errors));
+  EXPECT_FALSE(
+      CheckPaidEarlier(ctx, Population::Local, 1, stay, QStringLiteral("I10"), text, errors));
+  EXPECT_TRUE(
+      CheckPaidEarlier(ctx, Population::OutOfRegion, 1, stay, QStringLiteral("I10"), text, errors));
   ASSERT_EQ(errors.size(), 1);
   EXPECT_EQ(errors[0].BasisCode, 71);
   bool refused = false;
-  EXPECT_EQ(CheckOverlapWithDatabase(ctx, 1, stay, text, refused), 1);
+  EXPECT_EQ(CheckOverlapWithDatabase(ctx, Population::OutOfRegion, stay, text, refused), 1);
   EXPECT_TRUE(refused);
-  EXPECT_EQ(CheckOverlapWithDatabase(ctx, 0, stay, text, refused), 0);
+  EXPECT_EQ(CheckOverlapWithDatabase(ctx, Population::Local, stay, text, refused), 0);
   state.Act.Close();
   tr.Commit();
   QFile file(act);

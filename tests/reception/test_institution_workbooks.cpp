@@ -10,11 +10,11 @@
 #include <map>
 #include <variant>
 
-#include "workbook/excel_application.h"
-#include "reception/institution_workbooks.h"
 #include "qt_test_application.h"
+#include "reception/institution_workbooks.h"
 #include "reception/reception_checks.h"
 #include "registry_fixture.h"
+#include "workbook/excel_application.h"
 #include "workbook/workbook.h"
 
 using namespace kelmo;
@@ -292,7 +292,7 @@ TEST(InstitutionWorkbooks, TheRunsCheckWritesTheActAndTheTotals) {
   workbook::ExcelApplication excel;
   ctx.Excel = &excel;
   ctx.RegistryFolder = dir.path();
-  ctx.StacType = 1;
+  ctx.StacType = StacType::RoundTheClock;
   const QString act = dir.filePath(QStringLiteral("act.txt"));
   state.Act.Create(act);
   const WorkbookCheckResult result = CheckLocalWorkbooks(ctx);
@@ -300,8 +300,8 @@ TEST(InstitutionWorkbooks, TheRunsCheckWritesTheActAndTheTotals) {
   EXPECT_EQ(result.Outcome, WorkbookOutcome::Passed);
   EXPECT_EQ(state.LpuInvoiceSum, Rub(12355.5));
   EXPECT_EQ(state.LpuInvoiceBedDays, 310);
-  EXPECT_EQ(state.LocalInvoiceBaseSum, Rub(12345.5));
-  EXPECT_EQ(state.LocalInvoiceExtraSum, Rub(10));
+  EXPECT_EQ(state.Pass[Population::Local].InvoiceBaseSum, Rub(12345.5));
+  EXPECT_EQ(state.Pass[Population::Local].InvoiceExtraSum, Rub(10));
   QFile file(act);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   QStringDecoder decode("windows-1251");

@@ -5,11 +5,11 @@
 #include <QFile>
 #include <QStringDecoder>
 
-#include "reception/licence_expiry.h"
+#include "interact/scripted_interaction.h"
 #include "qt_test_application.h"
+#include "reception/licence_expiry.h"
 #include "reception/reception_checks.h"
 #include "registry_fixture.h"
-#include "interact/scripted_interaction.h"
 
 using namespace kelmo;
 using kelmo::test::Day;
@@ -81,7 +81,7 @@ TEST(ExpiringLicences, TheRunsCheckWritesTheActAndShowsOneMessage) {
   FbTransaction tr(f.Db());
   ReceptionContext ctx{state, f.Db(), tr};
   ctx.LpuId = 1;
-  ctx.StacType = 1;
+  ctx.StacType = StacType::RoundTheClock;
   ctx.ReceptionDate = QDate(2024, 3, 1);
   const QString act = dir.filePath(QStringLiteral("act.txt"));
   state.Act.Create(act);

@@ -8,11 +8,11 @@
 #include <QTemporaryDir>
 
 #include "domain/act_file.h"
+#include "domain/reception_state.h"
 #include "reception/preliminary_checks.h"
-#include "reception_fixture.h"
 #include "reception/reception_run.h"
-#include "reception/reception_state.h"
 #include "reception/registry_dbf_set.h"
+#include "reception_fixture.h"
 
 using namespace kelmo;
 
@@ -21,9 +21,9 @@ TEST(ReceptionAct, TimeTextOfTheActName) {
   EXPECT_EQ(ReceptionTimeTextOf("7:05:00"), "0705");
   EXPECT_EQ(LongTimeText(QTime(7, 5, 0)), "7:05:00");
   EXPECT_EQ(ReceptionTimeTextOf(LongTimeText(QTime(7, 5, 0))), "0705");
-  EXPECT_EQ(ActPrefix(1), "Кр");
-  EXPECT_EQ(ActPrefix(4), "ДнСт");
-  EXPECT_EQ(StacTypeLine(2), "Тип стационара: дневной при поликлинике.");
+  EXPECT_EQ(ActPrefix(StacType::RoundTheClock), "Кр");
+  EXPECT_EQ(ActPrefix(StacType::DayAtHospital), "ДнСт");
+  EXPECT_EQ(StacTypeLine(StacType::DayAtPolyclinic), "Тип стационара: дневной при поликлинике.");
 }
 
 TEST(ReceptionAct, CellsRulesAndStopBlock) {

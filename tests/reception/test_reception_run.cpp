@@ -17,8 +17,8 @@
 #include "reception/later_phases.h"
 #include "reception/preliminary_checks.h"
 #include "reception/reception_checks.h"
-#include "reception_harness.h"
 #include "reception/reception_run.h"
+#include "reception_harness.h"
 #include "zip/zip_writer.h"
 
 using namespace kelmo;
@@ -433,7 +433,7 @@ TEST(ReceptionButton, ModeAndPaymentKindHandlers) {
   h.W().rgStac->setItemIndex(2);
   h.W().cbVidOp->setCurrentIndex(5);
   cbVidOpChange(h.W());
-  EXPECT_EQ(TheRunState().PayKind, 6);
+  EXPECT_EQ(TheRunState().PayKind, PayKind::Vmp);
   EXPECT_EQ(h.W().rgStac->itemIndex(), 0);
   EXPECT_FALSE(h.W().rgStac->isEnabled());
   h.W().cbVidOp->setCurrentIndex(0);
@@ -471,7 +471,7 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
     for (const char* table : {"stacion.dbf", "mtl.dbf", "operat.dbf", "parents.dbf"})
       EXPECT_TRUE(QFile::exists(QDir(split).filePath(QString(insurer) + "/" + table)))
           << insurer << "/" << table;
-  EXPECT_EQ(TheReceptionState().PayFolderWord, "ОМС");
+  EXPECT_EQ(ThePackageLists().PayFolderWord, "ОМС");
   EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
   EXPECT_EQ(TheReceptionState().LastPhase, "Проверка ошибок (мест.)");
 
@@ -621,7 +621,7 @@ TEST(ReceptionRun, ProfileLicensedTwiceSuppressesTheExpiringLicences) {
   const auto check = [&] {
     ReceptionState& state = TheReceptionState();
     ReceptionContext ctx{state, h.W().ibdb, h.W().ibtr};
-    ctx.StacType = 3;
+    ctx.StacType = StacType::AtHome;
     ctx.LpuId = 25;
     ctx.ReceptionDate = QDate(2024, 4, 5);
     state.Act.Create(dir.filePath("act.txt"));

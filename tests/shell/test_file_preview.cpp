@@ -8,8 +8,8 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
-#include "shell/file_preview.h"
 #include "interact/interaction.h"
+#include "shell/file_preview.h"
 #include "shell_test_support.h"
 #include "workbook/workbook.h"
 

@@ -69,7 +69,8 @@ TEST_F(GridTest, FlagsFromASeededDatabase) {
     for (ibqLPU.First(); !ibqLPU.Eof(); ibqLPU.Next()) {
       const int id = ibqLPU.FieldByName("ID").toInt();
       if (id >= 901 && id <= 904)
-        out[id] = LpuFlag(whoDetail, ibqLPU.FieldByName("R_CNT"), ibqLPU.FieldByName("UPL_CNT"));
+        out[id] = LpuFlag(WhoDetail(whoDetail), ibqLPU.FieldByName("R_CNT"),
+                          ibqLPU.FieldByName("UPL_CNT"));
     }
     return out;
   };
@@ -90,7 +91,7 @@ TEST_F(GridTest, FlagsFromASeededDatabase) {
   SortedTextList marks;
   int repaints = 0;
   auto flagOfRow = [&] {
-    return LpuFlag(45001, ibqLPU.FieldByName("R_CNT"), ibqLPU.FieldByName("UPL_CNT"));
+    return LpuFlag(WhoDetail(45001), ibqLPU.FieldByName("R_CNT"), ibqLPU.FieldByName("UPL_CNT"));
   };
   MarkLpus(ibqLPU, marks, true, flagOfRow, [&] { ++repaints; });
   EXPECT_EQ(marks.Items(), (QStringList{"902", "903"}));

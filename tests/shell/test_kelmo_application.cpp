@@ -5,8 +5,8 @@
 #include <QEvent>
 
 #include "firebird/database_error.h"
-#include "shell/kelmo_application.h"
 #include "interact/scripted_interaction.h"
+#include "shell/kelmo_application.h"
 
 using namespace kelmo;
 

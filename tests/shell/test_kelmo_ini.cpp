@@ -125,9 +125,9 @@ TEST(KelmoIni, StartValuesFollowTheRules) {
     const StartConfig config = ReadStartConfig(IniFile(path));
     EXPECT_EQ(config.WHO, c.who) << c.name;
     EXPECT_EQ(config.IsLpuRole(), c.lpuRole) << c.name;
-    EXPECT_EQ(config.WhoDetail, c.whoDetail) << c.name;
-    EXPECT_EQ(config.OwnSmoCode, c.ownSmo) << c.name;
-    EXPECT_EQ(config.PayKind, c.payKind) << c.name;
+    EXPECT_EQ(config.WhoDetail.Code(), c.whoDetail) << c.name;
+    EXPECT_EQ(config.OwnSmoCode(), c.ownSmo) << c.name;
+    EXPECT_EQ(Code(config.PayKind), c.payKind) << c.name;
     EXPECT_EQ(config.AktEnabled, c.aktEnabled) << c.name;
     EXPECT_EQ(config.DebugMessages, c.debug) << c.name;
   }

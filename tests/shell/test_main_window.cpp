@@ -7,13 +7,13 @@
 #include <QFile>
 #include <QStringConverter>
 
-#include "shell/data_module.h"
-#include "shell/main_window.h"
 #include "domain/run_state.h"
 #include "interact/scripted_interaction.h"
+#include "shell/data_module.h"
+#include "shell/main_window.h"
 #include "shell/settings_dialog.h"
-#include "shell_test_support.h"
 #include "shell/start_period.h"
+#include "shell_test_support.h"
 
 using namespace kelmo;
 
@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, ConfigurationRulesOnTheWindow) {
         << c.name;
     EXPECT_EQ(window->ibqLPU.RecordCount(), 4) << c.name;
     EXPECT_EQ(window->cbVidOp->currentText(), QString::fromUtf8(c.payKind)) << c.name;
-    EXPECT_EQ(TheRunState().PayKind, window->cbVidOp->currentIndex() + 1) << c.name;
+    EXPECT_EQ(ListIndexOf(TheRunState().PayKind), window->cbVidOp->currentIndex()) << c.name;
     EXPECT_EQ(dm->AktEnabled, c.aktEnabled) << c.name;
     EXPECT_EQ(dm->con1.connectionString(), c.aktEnabled ? QString("DSN=acts") : QString())
         << c.name;

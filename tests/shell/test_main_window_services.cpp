@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "domain/run_state.h"
 #include "shell/data_module.h"
 #include "shell/main_window.h"
-#include "domain/run_state.h"
 #include "shell_test_support.h"
 
 using namespace kelmo;

@@ -4,13 +4,13 @@
 
 #include <QTemporaryDir>
 
-#include "shell/data_file_dialog.h"
-#include "shell/package_identification.h"
 #include "domain/package_lists.h"
-#include "package_test_support.h"
-#include "qt_test_application.h"
 #include "domain/run_state.h"
 #include "interact/scripted_interaction.h"
+#include "package_test_support.h"
+#include "qt_test_application.h"
+#include "shell/data_file_dialog.h"
+#include "shell/package_identification.h"
 
 namespace kelmo {
 namespace {
@@ -44,7 +44,7 @@ class PackageFormingTest : public ::testing::Test {
     input.Year = 2024;
     input.Month = 1;
     input.CurrentLpu = 10;
-    input.PayListKind = 1;
+    input.PayListKind = PayKind::Oms;
   }
 
   bool Identify() {
@@ -63,7 +63,7 @@ class PackageFormingTest : public ::testing::Test {
 };
 
 TEST_F(PackageFormingTest, FundFormsFromTheDatabaseAndDropsEveryUncheckedType) {
-  input.WhoDetail = 2;
+  input.WhoDetail = WhoDetail(2);
   db.rows = {Row(101, 1, 1, " 12 ", 3, true), Row(102, 4, 1, "12", 3), Row(103, 4, 0, "0", 0),
              Row(103, 4, 2, "14", 4)};
   script.modalHandlers.push_back([](QDialog& d) {
@@ -97,7 +97,7 @@ TEST_F(PackageFormingTest, FundFormsFromTheDatabaseAndDropsEveryUncheckedType) {
   // Two reports sharing package 1 make one addressee with two types.
   ASSERT_EQ(sender.Adresats.size(), 3);
   const rAdresat& first = sender.Adresats[0];
-  EXPECT_EQ(first.Kind, kPartyFund);
+  EXPECT_EQ(first.Kind, PartyKind::Fund);
   EXPECT_EQ(first.Number, 3);
   EXPECT_TRUE(first.StacTypes[0] && first.StacTypes[3]);
   ASSERT_EQ(first.Files.size(), 1);
@@ -112,9 +112,9 @@ TEST_F(PackageFormingTest, FundFormsFromTheDatabaseAndDropsEveryUncheckedType) {
   EXPECT_TRUE(sender.Adresats[1].Files[0].CName.isEmpty());
 
   // Every report of the unchecked type went, not only the first.
-  EXPECT_TRUE(lists.ReportLists[0].isEmpty());
-  ASSERT_EQ(lists.ReportLists[1].size(), 1);
-  const rRepn& r = lists.ReportLists[1][0];
+  EXPECT_TRUE(lists.ReportLists[Population::Local].isEmpty());
+  ASSERT_EQ(lists.ReportLists[Population::OutOfRegion].size(), 1);
+  const rRepn& r = lists.ReportLists[Population::OutOfRegion][0];
   EXPECT_EQ(r.Repn, 101);
   EXPECT_EQ(r.TipStac, 1);
   ASSERT_EQ(r.Smos.size(), 1);
@@ -122,16 +122,16 @@ TEST_F(PackageFormingTest, FundFormsFromTheDatabaseAndDropsEveryUncheckedType) {
   EXPECT_EQ(r.Smos[0].Num, 1);
   EXPECT_EQ(r.Smos[0].NSchet, QStringLiteral("12"));
   EXPECT_EQ(r.Smos[0].Code, 3);
-  EXPECT_EQ(lists.ReportCounts[1], 1);
-  EXPECT_EQ(TheRunState().PayKind, 1);
-  EXPECT_EQ(lists.PayFolderWordCopy, S("ОМС"));
+  EXPECT_EQ(lists.ReportCount(Population::OutOfRegion), 1);
+  EXPECT_EQ(Code(TheRunState().PayKind), 1);
+  EXPECT_EQ(lists.PayFolderWord, S("ОМС"));
   EXPECT_TRUE(lists.HasRoundTheClock);
   EXPECT_FALSE(lists.HasDayHospital);
 }
 
 TEST_F(PackageFormingTest, InsurerFormsHighTechCareUnderTheTLetter) {
-  input.WhoDetail = 2779;
-  input.PayListKind = 6;
+  input.WhoDetail = WhoDetail(2779);
+  input.PayListKind = PayKind::Vmp;
   db.rows = {Row(201, 1, 5, "7", 9), Row(201, 1, 6, "8", 9)};
   script.modalHandlers.push_back([](QDialog& d) {
     auto& f = static_cast<TF_XML_load&>(d);
@@ -146,20 +146,20 @@ TEST_F(PackageFormingTest, InsurerFormsHighTechCareUnderTheTLetter) {
   EXPECT_EQ(db.queries[0].Inog, 0);
   const rSender& sender = lists.SenderList[0];
   ASSERT_EQ(sender.Adresats.size(), 2);
-  EXPECT_EQ(sender.Adresats[0].Kind, kPartyInsurer);
+  EXPECT_EQ(sender.Adresats[0].Kind, PartyKind::Insurer);
   EXPECT_EQ(sender.Adresats[0].Number, 2);
   EXPECT_EQ(sender.Adresats[0].Name, S("ЗНТ"));
   // The database's packages stay whatever the choice.
   EXPECT_EQ(sender.Adresats[0].Files[0].HName, QStringLiteral("TS45002M450001_24015"));
-  ASSERT_EQ(lists.ReportLists[0].size(), 1);
-  EXPECT_EQ(lists.ReportLists[0][0].Smos.size(), 2);
-  EXPECT_TRUE(lists.ReportLists[1].isEmpty());
-  EXPECT_EQ(TheRunState().PayKind, 6);
-  EXPECT_EQ(lists.PayFolderWordCopy, S("ВМП"));
+  ASSERT_EQ(lists.ReportLists[Population::Local].size(), 1);
+  EXPECT_EQ(lists.ReportLists[Population::Local][0].Smos.size(), 2);
+  EXPECT_TRUE(lists.ReportLists[Population::OutOfRegion].isEmpty());
+  EXPECT_EQ(Code(TheRunState().PayKind), 6);
+  EXPECT_EQ(lists.PayFolderWord, S("ВМП"));
 }
 
 TEST_F(PackageFormingTest, NothingToFormIsRefused) {
-  input.WhoDetail = 2778;
+  input.WhoDetail = WhoDetail(2778);
   EXPECT_TRUE(Identify());
   EXPECT_FALSE(xmlMode);
   EXPECT_FALSE(confirmed);

@@ -38,14 +38,14 @@ class PackageIdentificationTest : public ::testing::Test {
   void SetUp() override {
     ResetRunState();
     ResetPackageLists();
-    TheRunState().PayKind = 1;
+    TheRunState().PayKind = PayKindOfCode(1);
     reg = root.filePath(QStringLiteral("reg"));
     QDir().mkpath(reg);
     WriteBytes(root.filePath(QStringLiteral("outside.txt")), "keep");
     db.lpus.insert(450001, {450001, 10, S("ГБ №1 ")});
     db.lpus.insert(450002, {450002, 11, S("ГБ №2")});
     input.Folder = reg;
-    input.WhoDetail = 1;
+    input.WhoDetail = WhoDetail(1);
     input.Mode = RegistryMode::Receive;
     input.Year = 2024;
     input.Month = 1;
@@ -143,13 +143,13 @@ TEST_F(PackageIdentificationTest, InstitutionPackagesAreUnpackedReadAndConfirmed
   ASSERT_EQ(lists.SenderList.size(), 1);
   const rSender& sender = lists.SenderList[0];
   EXPECT_EQ(sender.Code, QStringLiteral("M450001"));
-  EXPECT_EQ(sender.Kind, kPartyInstitution);
+  EXPECT_EQ(sender.Kind, PartyKind::Institution);
   EXPECT_EQ(sender.Number, 450001);
   EXPECT_EQ(sender.LpuId, 10);
   ASSERT_EQ(sender.Adresats.size(), 2);
   const rAdresat& smo = sender.Adresats[0];
   EXPECT_EQ(smo.Code, QStringLiteral("S45001"));
-  EXPECT_EQ(smo.Kind, kPartyInsurer);
+  EXPECT_EQ(smo.Kind, PartyKind::Insurer);
   EXPECT_EQ(smo.Number, 1);
   ASSERT_EQ(smo.Files.size(), 1);
   const rFile& h = smo.Files[0];
@@ -163,22 +163,22 @@ TEST_F(PackageIdentificationTest, InstitutionPackagesAreUnpackedReadAndConfirmed
   EXPECT_EQ(h.DSchet, QDate(2024, 2, 6));
   const rAdresat& fund = sender.Adresats[1];
   EXPECT_EQ(fund.Code, QStringLiteral("T45"));
-  EXPECT_EQ(fund.Kind, kPartyFund);
+  EXPECT_EQ(fund.Kind, PartyKind::Fund);
   // "ОМС основная" drops the T package and its extracted files.
   ASSERT_EQ(fund.Files.size(), 1);
   EXPECT_EQ(fund.Files[0].SourceName, QStringLiteral("HT45M450001_2401002.ZIP"));
   EXPECT_EQ(fund.Files[0].NSchet, QStringLiteral("22"));
 
   // Unchecking the day hospital left the round-the-clock reports.
-  ASSERT_EQ(lists.ReportLists[0].size(), 1);
-  EXPECT_EQ(lists.ReportLists[0][0].TipStac, 1);
-  EXPECT_EQ(lists.ReportLists[0][0].Repn, 0);
-  ASSERT_EQ(lists.ReportLists[1].size(), 1);
-  EXPECT_EQ(lists.ReportLists[1][0].TipStac, 1);
-  EXPECT_EQ(lists.ReportCounts[0], 1);
-  EXPECT_EQ(lists.ReportCounts[1], 1);
-  EXPECT_EQ(TheRunState().PayKind, 1);
-  EXPECT_EQ(lists.PayFolderWordCopy, S("ОМС"));
+  ASSERT_EQ(lists.ReportLists[Population::Local].size(), 1);
+  EXPECT_EQ(lists.ReportLists[Population::Local][0].TipStac, 1);
+  EXPECT_EQ(lists.ReportLists[Population::Local][0].Repn, 0);
+  ASSERT_EQ(lists.ReportLists[Population::OutOfRegion].size(), 1);
+  EXPECT_EQ(lists.ReportLists[Population::OutOfRegion][0].TipStac, 1);
+  EXPECT_EQ(lists.ReportCount(Population::Local), 1);
+  EXPECT_EQ(lists.ReportCount(Population::OutOfRegion), 1);
+  EXPECT_EQ(Code(TheRunState().PayKind), 1);
+  EXPECT_EQ(lists.PayFolderWord, S("ОМС"));
   EXPECT_TRUE(lists.HasRoundTheClock);
   EXPECT_FALSE(lists.HasDayHospital);
   EXPECT_TRUE(lists.DbfRegistryAllowed);
@@ -198,7 +198,7 @@ TEST_F(PackageIdentificationTest, InstitutionPackagesAreUnpackedReadAndConfirmed
 }
 
 TEST_F(PackageIdentificationTest, HighTechChoiceKeepsTheTPackageAndDeletesTheHFiles) {
-  TheRunState().PayKind = 6;
+  TheRunState().PayKind = PayKindOfCode(6);
   WriteZip(P(QStringLiteral("HT45M450001_2401001.zip")),
            {{QStringLiteral("HT45M450001_2401001.XML"), MainHead("1")},
             {QStringLiteral("LT45M450001_2401001.XML"), "<P/>"},
@@ -226,16 +226,16 @@ TEST_F(PackageIdentificationTest, HighTechChoiceKeepsTheTPackageAndDeletesTheHFi
   EXPECT_EQ(fund.Files[0].NSchet, QStringLiteral("T-2"));
   EXPECT_EQ(fund.Files[0].Code, 5);
   EXPECT_EQ(fund.Files[0].DSchet, QDate(2024, 2, 7));
-  EXPECT_EQ(TheRunState().PayKind, 6);
-  EXPECT_EQ(ThePackageLists().PayFolderWordCopy, S("ВМП"));
+  EXPECT_EQ(Code(TheRunState().PayKind), 6);
+  EXPECT_EQ(ThePackageLists().PayFolderWord, S("ВМП"));
   // The H package's extracted files are gone; the reference file keeps its
   // folder.
   EXPECT_EQ(FilesBelow(Temp()),
             (QStringList{QStringLiteral("HT45M450001_2401001.zip/HOLDING.XML"),
                          QStringLiteral("TT45M450001_2401002.zip/LT45M450001_2401002.XML"),
                          QStringLiteral("TT45M450001_2401002.zip/TT45M450001_2401002.XML")}));
-  ASSERT_EQ(ThePackageLists().ReportLists[1].size(), 1);
-  EXPECT_TRUE(ThePackageLists().ReportLists[0].isEmpty());
+  ASSERT_EQ(ThePackageLists().ReportLists[Population::OutOfRegion].size(), 1);
+  EXPECT_TRUE(ThePackageLists().ReportLists[Population::Local].isEmpty());
 }
 
 TEST_F(PackageIdentificationTest, CancelledOrEmptiedChoiceReceivesNothing) {
@@ -276,10 +276,9 @@ class PackageLayoutTest : public PackageIdentificationTest,
 
 TEST_P(PackageLayoutTest, RefusesOrIgnoresAsItShould) {
   const Layout& l = GetParam();
-  input.WhoDetail = l.who;
+  input.WhoDetail = WhoDetail(l.who);
   input.Mode = l.mode;
-  input.OwnSmoCode = l.who == 2778 ? 45001 : 0;
-  TheRunState().PayKind = l.payKind;
+  TheRunState().PayKind = PayKindOfCode(l.payKind);
   for (const auto& [file, entries] : l.packages) {
     const QString name = QString::fromUtf8(file);
     if (entries.empty()) {
@@ -360,7 +359,7 @@ TEST_F(PackageIdentificationTest, TempAsALinkIsReplacedNotFollowed) {
 }
 
 TEST_F(PackageIdentificationTest, NextIdentificationStartsAfresh) {
-  TheRunState().PayKind = 6;
+  TheRunState().PayKind = PayKindOfCode(6);
   WriteZip(P(QStringLiteral("HT45M450001_2401001.zip")),
            {{QStringLiteral("HT45M450001_2401001.XML"), MainHead("1")}});
   EXPECT_FALSE(Identify());
@@ -425,7 +424,7 @@ TEST_P(HostilePackageTest, IsRefusedWithAMessageAndLeavesNothingBehind) {
            {{QStringLiteral("HT45M450001_2401001.XML"), MainHead("1")}});
   const QString hostile = QStringLiteral("HS45001M450001_2401002.zip");
   c.make(P(hostile), hostile.left(hostile.size() - 4));
-  input.WhoDetail = 1;
+  input.WhoDetail = WhoDetail(1);
   bool refused = false;
   EXPECT_NO_THROW(refused = Identify(1)) << c.name;
   EXPECT_EQ(refused, c.folderRefused) << c.name;

@@ -5,13 +5,13 @@
 #include <QFile>
 #include <QStringConverter>
 
+#include "domain/package_lists.h"
+#include "domain/run_state.h"
+#include "interact/scripted_interaction.h"
+#include "package_test_support.h"
 #include "shell/data_file_dialog.h"
 #include "shell/data_module.h"
 #include "shell/main_window.h"
-#include "domain/package_lists.h"
-#include "package_test_support.h"
-#include "domain/run_state.h"
-#include "interact/scripted_interaction.h"
 #include "shell/settings_dialog.h"
 #include "shell_test_support.h"
 
@@ -50,12 +50,12 @@ TEST(PackageMainWindow, IdentifiesTheFolderShownWithTheWindowsChoices) {
                    test::PackageXmlBytes(QStringLiteral("1"), QStringLiteral("1"),
                                          QStringLiteral("2024-02-01"), {{"1001", false, "1"}})}});
   ASSERT_TRUE(window.dlb->setDirectory(reg));
-  window.WhoDetail = 1;
+  window.WhoDetail = WhoDetail(1);
   window.rgps->setItemIndex(0);
   window.seYear->SetValue(2024);
   window.cbMonth->setCurrentIndex(0);
   window.cbVidOp->setCurrentIndex(0);
-  TheRunState().PayKind = 1;
+  TheRunState().PayKind = PayKindOfCode(1);
   script.modalHandlers.push_back([](QDialog& d) {
     auto& f = static_cast<TF_XML_load&>(d);
     // Only rehabilitation cases: the one payment kind offered.
@@ -70,9 +70,9 @@ TEST(PackageMainWindow, IdentifiesTheFolderShownWithTheWindowsChoices) {
   const rSender& sender = ThePackageLists().SenderList.value(0);
   EXPECT_EQ(sender.LpuId, 1);
   EXPECT_EQ(sender.Name, QString::fromUtf8("Областная больница"));
-  EXPECT_EQ(TheRunState().PayKind, 7);
+  EXPECT_EQ(Code(TheRunState().PayKind), 7);
   EXPECT_EQ(window.cbVidOp->currentIndex(), 6);
-  EXPECT_EQ(ThePackageLists().PayFolderWordCopy, QString::fromUtf8("Реабилитация"));
+  EXPECT_EQ(ThePackageLists().PayFolderWord, QString::fromUtf8("Реабилитация"));
 }
 
 }  // namespace

@@ -7,12 +7,12 @@
 #include <QStringConverter>
 
 #include "domain/common.h"
+#include "interact/scripted_interaction.h"
 #include "shell/data_module.h"
 #include "shell/kelmo_ini.h"
-#include "interact/scripted_interaction.h"
-#include "shell_test_support.h"
 #include "shell/start_period.h"
 #include "shell/start_record.h"
+#include "shell_test_support.h"
 
 using namespace kelmo;
 
@@ -116,7 +116,7 @@ TEST(Startup, FirstStartInAnEmptyFolder) {
     EXPECT_FALSE(w.bbKelmo->isHidden());
     EXPECT_TRUE(w.obKelmo->isHidden());
     EXPECT_TRUE(w.rgps->isEnabled());
-    EXPECT_EQ(w.WhoDetail, 1);
+    EXPECT_EQ(w.WhoDetail.Code(), 1);
     EXPECT_EQ(w.cbVidOp->count(), 7);
     EXPECT_EQ(w.cbVidOp->currentText(), QString("ОМС"));
     EXPECT_TRUE(w.btnUPL->isHidden());

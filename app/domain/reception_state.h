@@ -1,28 +1,23 @@
-// The run variables of the reception: process-wide, one instance, read and
-// written on the GUI thread only. They survive between runs; the reception
-// button and the run reset what each needs at its start. Declared here once;
-// later phases add their fields here rather than keeping copies. The
-// protocol path, the case error list, the log and the version texts live in
-// the shell's RunState (run_state.h), the package and report lists in the
-// package lists (package_lists.h).
+// The run variables of the reception: process-wide, one instance, part of
+// the application state (application_state.h), read and written on the GUI
+// thread only. They survive between runs; the reception button and the run
+// reset what each needs at its start. Later phases add their fields here
+// rather than keeping copies. The protocol path, the case error list, the
+// log and the version texts are the run state's (run_state.h), the package
+// and report lists the package lists' (package_lists.h).
 #pragma once
 
-#include <QDate>
 #include <QFile>
-#include <QList>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <memory>
 
-#include "domain/act_file.h"
-#include "domain/money.h"
-#include "domain/package_lists.h"
+#include "act_file.h"
+#include "domain_codes.h"
+#include "money.h"
+#include "package_lists.h"
 
 namespace kelmo {
-
-// Population of a pass: index of the report lists (package_lists.h).
-enum Population : int { kLocal = 0, kOutOfRegion = 1 };
 
 // One report a pass works on: an entry of the package lists' report lists.
 using ReportEntry = rRepn;
@@ -52,6 +47,27 @@ enum class ReceptionStop {
   Error = 100,
 };
 
+// The sums and bed days of one pass (one population), reset at the start of
+// every run.
+struct PassTotals {
+  // The invoices' total and the calculated total of the pass.
+  Money InvoiceTotal;
+  Money CalcTotal;
+  // The invoices' base and extra sums.
+  Money InvoiceBaseSum;
+  Money InvoiceExtraSum;
+  int CalcBedDays = 0;
+  int InvoiceBedDays = 0;
+  // Act-section totals.
+  double BlockingErrorsSum = 0;
+  double NonBlockingErrorsSum = 0;
+  double EntryErrorsSum = 0;
+  // The money sums of the act summary: MEK, NCZ and NCZSF.
+  Money MekSum;
+  Money NczSum;
+  Money NczSfSum;
+};
+
 struct ReceptionState {
   // The act (ActFile, ActFileName through Act.FileName()).
   ActFile Act;
@@ -64,23 +80,17 @@ struct ReceptionState {
   // XmlPackageMode as it goes.
   bool XmlPackageMode = false;
   bool PackageConfirmed = false;
-  // 0 a folder of DBF tables, 1 an XML package converted from DBF, 2 an XML
-  // package.
-  int RegistrySource = 0;
-  // RegistryFolder, DbfRegistryAllowed, PayFolderWordCopy and the report
-  // lists are the package lists' (package_lists.h).
+  RegistrySourceKind RegistrySource = RegistrySourceKind::DbfFolder;
+  // RegistryFolder, DbfRegistryAllowed, PayFolderWord and the report lists
+  // are the package lists' (package_lists.h).
   // Set by the reception button when forming.
-  QString PayFolderWord;
   QString StacFolderWord;
-
-  // The report lists of the passes, as the package lists hold them (the same
-  // lists, not a copy).
-  std::array<QList<rRepn>, 2>& ReportLists = ThePackageLists().ReportLists;
 
   bool PassHasData = false;
   int CurrentReportNumber = 0;
-  int LocalReportNumber = 0;
-  int OutOfRegionReportNumber = 0;
+  // The report number of each pass (LocalReportNumber,
+  // OutOfRegionReportNumber).
+  PerPopulation<int> ReportNumber;
 
   // ID_ILL of the case being loaded.
   int CurrentCaseId = 0;
@@ -96,24 +106,12 @@ struct ReceptionState {
   std::unique_ptr<QFile> OperAnalysisFile;
   bool OperAnalysisOpen = false;
 
-  // Pass totals (fixed-point money) and bed days.
+  // The sums of the pass being worked on.
   Money CalcSum;
   Money LpuInvoiceSum;
-  Money LocalInvoiceTotal, OutOfRegionInvoiceTotal;
-  Money LocalCalcTotal, OutOfRegionCalcTotal;
-  Money LocalInvoiceBaseSum, LocalInvoiceExtraSum;
-  Money OutOfRegionInvoiceBaseSum, OutOfRegionInvoiceExtraSum;
   int LpuInvoiceBedDays = 0;
-  int LocalCalcBedDays = 0, OutOfRegionCalcBedDays = 0;
-  int LocalInvoiceBedDays = 0, OutOfRegionInvoiceBedDays = 0;
-  // Act-section totals.
-  double BlockingErrorsSum = 0, NonBlockingErrorsSum = 0, EntryErrorsSum = 0;
-  double OutOfRegionBlockingErrorsSum = 0, OutOfRegionNonBlockingErrorsSum = 0,
-         OutOfRegionEntryErrorsSum = 0;
-  // The six money sums of the act summary: MEK, NCZ and NCZSF of each
-  // population.
-  Money LocalMekSum, LocalNczSum, LocalNczSfSum;
-  Money OutOfRegionMekSum, OutOfRegionNczSum, OutOfRegionNczSfSum;
+  // The sums of each pass: Pass[Population::Local].CalcTotal ...
+  PerPopulation<PassTotals> Pass;
 
   // The statement of the treatment-sheet cost update (ibqUpMTL) the costs
   // run; the run sets it by the year (CostUpdateStatement).
@@ -124,13 +122,15 @@ struct ReceptionState {
   // The phase the last run reached before the phases still to be built.
   QString LastPhase;
 
-  // Zeroes the pass's sums (calculated sum, invoice sum and bed days).
+  // Zeroes the sums of the pass being worked on (calculated sum, invoice sum
+  // and bed days).
   void ZeroPassTotals();
-  // Zeroes every sum and count of both passes and of the act summary.
+  // Zeroes every sum and count of both passes and of the act summary (the
+  // report numbers stay).
   void ZeroRunTotals();
 };
 
-// The one instance. Cost: none.
+// The application state's reception variables. Cost: none.
 ReceptionState& TheReceptionState();
 
 // The cost update of a treatment sheet for the year text of the main window:

@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+#include "application_state.h"
+
 namespace kelmo {
 
 void ReceptionState::ZeroPassTotals() {
@@ -13,16 +15,7 @@ void ReceptionState::ZeroPassTotals() {
 
 void ReceptionState::ZeroRunTotals() {
   ZeroPassTotals();
-  LocalInvoiceTotal = OutOfRegionInvoiceTotal = Money();
-  LocalCalcTotal = OutOfRegionCalcTotal = Money();
-  LocalInvoiceBaseSum = LocalInvoiceExtraSum = Money();
-  OutOfRegionInvoiceBaseSum = OutOfRegionInvoiceExtraSum = Money();
-  LocalCalcBedDays = OutOfRegionCalcBedDays = 0;
-  LocalInvoiceBedDays = OutOfRegionInvoiceBedDays = 0;
-  BlockingErrorsSum = NonBlockingErrorsSum = EntryErrorsSum = 0;
-  OutOfRegionBlockingErrorsSum = OutOfRegionNonBlockingErrorsSum = OutOfRegionEntryErrorsSum = 0;
-  LocalMekSum = LocalNczSum = LocalNczSfSum = Money();
-  OutOfRegionMekSum = OutOfRegionNczSum = OutOfRegionNczSfSum = Money();
+  Pass = {};
 }
 
 QString CostUpdateStatement(const QString& yearText) {
@@ -61,8 +54,7 @@ QString CostUpdateStatement(const QString& yearText) {
 }
 
 ReceptionState& TheReceptionState() {
-  static ReceptionState state;
-  return state;
+  return TheApplicationState().Reception;
 }
 
 }  // namespace kelmo

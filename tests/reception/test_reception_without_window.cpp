@@ -1,0 +1,102 @@
+// The reception run driven without the main window: its inputs are built as
+// a value, its user is a recorder, its database the demonstration database.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "domain/reception_state.h"
+#include "domain/run_state.h"
+#include "domain/run_user.h"
+#include "firebird/fb_database.h"
+#include "reception/later_phases.h"
+#include "reception/reception_run.h"
+#include "reception_fixture.h"
+#include "registry_fixture.h"
+
+using namespace kelmo;
+using namespace kelmo::test;
+
+namespace {
+
+// Every call of the run to its user, as a word and its text.
+class RecordingUser : public RunUser {
+ public:
+  void Message(const QString&, const QString& text, RunMessageIcon) override {
+    calls << "message " + text;
+  }
+  void Beep() override { calls << "beep"; }
+  void ShowProgress() override { calls << "progress"; }
+  void BeginPhase(const QString& caption, int) override { calls << "phase " + caption; }
+  void StepRecord() override {}
+  void EndProgress() override { calls << "end of progress"; }
+  void MinimiseWindow() override { calls << "minimise"; }
+  void RestoreWindow() override { calls << "restore"; }
+  void ShowProtocol(bool endOfRun) override {
+    calls << (endOfRun ? "protocol at the end" : "protocol");
+  }
+
+  QStringList calls;
+};
+
+ReceptionInputs DemonstrationInputs(const QString& folder, const QString& database) {
+  ReceptionInputs in;
+  in.RegistryFolder = folder;
+  in.Receiving = true;
+  in.StacType = StacType::RoundTheClock;
+  in.PayKind = PayKind::Oms;
+  in.PayKindName = QStringLiteral("ОМС");
+  in.YearText = QStringLiteral("2024");
+  in.MonthIndex = 2;
+  in.PeriodStart = QDate(2024, 3, 1);
+  in.PeriodEnd = QDate(2024, 3, 31);
+  in.ReceptionDate = QDate(2024, 4, 5);
+  in.LpuId = 1;
+  in.LpuFullName = QStringLiteral("ГБУ «Областная клиническая больница» ");
+  in.WhoDetail = WhoDetail(1);
+  in.DatabaseName = database;
+  in.MinimiseDuringRun = true;
+  return in;
+}
+
+}  // namespace
+
+TEST(ReceptionWithoutWindow, DemonstrationRegistryFromAValue) {
+  CoreApp();
+  QTemporaryDir folder;
+  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
+  for (const QString& name : demo.entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(demo.filePath(name), folder.filePath(name)));
+  const QString before = QDir::currentPath();
+
+  FbDatabase db(QStringLiteral("without_window"));
+  db.setParams(FbDatabase::DefaultParams());
+  db.setDatabaseName(RegistryDatabaseFile::Path());
+  db.Open();
+  FbTransaction tr(db);
+  RecordingUser user;
+  const ReceptionInputs inputs = DemonstrationInputs(folder.path(), db.databaseName());
+  ReceiveRegistry(inputs, ReceptionServices{db, tr, user, [] {
+                                              return QDateTime(QDate(2024, 4, 5), QTime(9, 42, 10));
+                                            }});
+
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
+  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка ошибок (мест.)");
+  // The act is named by the in-patient type, the date and the time given.
+  EXPECT_EQ(TheRunState().ProtocolPath, QDir(folder.path()).filePath("Кр0504_0942.txt"));
+  const QStringList act = ReadActLines(TheRunState().ProtocolPath);
+  for (const char* line :
+       {"ЛПУ: ГБУ «Областная клиническая больница».", "Вид оплаты: ОМС",
+        "Отчет за период с 01.03.2024 по 31.03.2024.", "Тип стационара: круглосуточный.",
+        "Дата приема: 05.04.2024. Время приема: 9:42:10"})
+    EXPECT_TRUE(act.contains(QString::fromUtf8(line))) << line;
+  EXPECT_EQ(act.last(), PhaseNotBuiltLine("Проверка ошибок (мест.)"));
+  // Everything the run said to the user went through its user.
+  EXPECT_EQ(user.calls.join(" | ").toStdString(),
+            "minimise | phase Загрузка данных (мест.)... | end of progress | restore | beep | "
+            "protocol");
+  // The run leaves the process's current folder where it was.
+  EXPECT_EQ(QDir::currentPath(), before);
+  db.Close();
+}
