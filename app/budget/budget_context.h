@@ -64,36 +64,36 @@ struct BudgetContext {
 };
 
 // The phases, in the order of the run.
-// Step 2 and the licence warning.
+// The licence check of the bed profiles and the warning of licences about to expire.
 void CheckLicences(BudgetContext& c);
-// Step 3: true when every file is there.
+// The registry's required files: true when every file is there.
 bool CheckFiles(BudgetContext& c);
-// Step 4 (receiving).
+// The version line of the institution's register (when receiving).
 void ReadRegisterVersion(BudgetContext& c);
-// Step 5: 0 fine, 1 REANIM missing, 2 OPLAT or OTDELENIE missing.
+// The structure of mtl.dbf: 0 fine, 1 REANIM missing, 2 OPLAT or OTDELENIE missing.
 int CheckMtlStructure(BudgetContext& c);
-// Step 6: true when some sheet lacks its payment kind (the table written).
+// The payment kinds: true when some sheet lacks its payment kind (the table written).
 bool PaymentKindMissing(BudgetContext& c);
-// Steps 8 and 9.
+// Doubled identifiers and case-history numbers, and overlapping stays.
 void CheckDoubles(BudgetContext& c);
-// Step 10 and 11: the counts of the period's stays and of their budget sheets.
+// The counts of the period's stays and of their budget sheets.
 int CountPeriodStays(BudgetContext& c);
 int CountBudgetSheets(BudgetContext& c);
-// Step 12: 0 fine, 1 a workbook missing, 2 the invoice malformed.
+// The institution's workbooks: 0 fine, 1 a workbook missing, 2 the invoice malformed.
 int CheckInstitutionWorkbooks(BudgetContext& c);
-// Steps 14 and 15.
+// The report row, then the stays with their sheets, leaves, services and operations.
 void CreateReportRow(BudgetContext& c);
 void LoadStays(BudgetContext& c);
-// Step 17.
+// The blocking checks: stays with blocking errors are listed and removed.
 void BlockingChecks(BudgetContext& c);
-// Step 18.
+// The tolerated errors and the data-entry errors.
 void ToleratedChecks(BudgetContext& c);
-// Step 19.
+// The costs of every budget sheet, then the comparison with the institution's sums.
 void ComputeCosts(BudgetContext& c);
 void SearchSumDifferences(BudgetContext& c);
-// Step 20.
+// The budget documents, when forming.
 void WriteDocuments(BudgetContext& c);
-// Step 21.
+// The summary with the plan-fulfilment tables.
 void WriteSummary(BudgetContext& c);
 
 }  // namespace kelmo

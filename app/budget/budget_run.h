@@ -68,15 +68,15 @@ struct BudgetServices {
 // Where the run ended.
 enum class BudgetStop {
   None,              // ran to its end
-  FilesMissing,      // step 3
-  MtlStructure,      // step 5
-  PaymentKind,       // step 6
-  RegisterMissing,   // step 7
-  NoStays,           // step 10
-  NothingToLoad,     // step 11, answered No
-  WorkbooksMissing,  // step 12
-  InvoiceLayout,     // step 12
-  ForcedLoad,        // step 16
+  FilesMissing,      // required files missing
+  MtlStructure,      // mtl.dbf lacks fields
+  PaymentKind,       // sheets without payment kind
+  RegisterMissing,   // no register workbook
+  NoStays,           // no stays in the period
+  NothingToLoad,     // nothing to load, the user declined
+  WorkbooksMissing,  // an institution workbook missing
+  InvoiceLayout,     // the invoice is malformed
+  ForcedLoad,        // loaded on the user's word, without the checks
 };
 
 struct BudgetOutcome {
