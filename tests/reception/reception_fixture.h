@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 #include <QVariantMap>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -62,13 +63,15 @@ inline std::vector<FieldSpec> Without(std::vector<FieldSpec> fields, const char*
   return fields;
 }
 
-// Writes an empty table (code page 1251) and inserts the rows through the
-// desktop engine; each row names its fields.
+// Writes an empty table (code page 1251 unless another language byte is
+// given) and inserts the rows through the desktop engine; each row names its
+// fields.
 inline void BuildTable(const QString& folder, const QString& file,
-                       const std::vector<FieldSpec>& fields, const std::vector<QVariantMap>& rows) {
+                       const std::vector<FieldSpec>& fields, const std::vector<QVariantMap>& rows,
+                       uint8_t language = 0xC9) {
   {
     dbf::DFO_DBFBuild build(QDir(folder).filePath(file).toStdString());
-    build.SetLanguageByte(0xC9);
+    build.SetLanguageByte(language);
     for (const FieldSpec& f : fields) build.AddField(f.name, f.type, f.width, f.decimals);
     build.WriteFiles();
   }

@@ -25,25 +25,7 @@ namespace {
 void SetTable(const QString& folder, const char* file, const std::vector<QVariantMap>& rows,
               std::vector<FieldSpec> fields = {}, uint8_t language = 0xC9) {
   if (fields.empty()) fields = Fields(file);
-  {
-    dbf::DFO_DBFBuild build(QDir(folder).filePath(file).toStdString());
-    build.SetLanguageByte(language);
-    for (const FieldSpec& f : fields) build.AddField(f.name, f.type, f.width, f.decimals);
-    build.WriteFiles();
-  }
-  for (const QVariantMap& row : rows) {
-    QStringList names, params;
-    for (auto it = row.begin(); it != row.end(); ++it) {
-      names << it.key();
-      params << QLatin1Char(':') + it.key();
-    }
-    dbfsql::TQuery q;
-    q.SetDatabaseName(folder);
-    q.SetStatement({QStringLiteral("insert into ") + file + " (" + names.join(',') + ") values (" +
-                    params.join(',') + ")"});
-    for (auto it = row.begin(); it != row.end(); ++it) q.SetParam(it.key(), it.value());
-    q.ExecSQL();
-  }
+  BuildTable(folder, file, fields, rows, language);
 }
 
 QVariantMap Stay(int id, const QString& family, const QString& polObl = "1137") {
@@ -107,8 +89,8 @@ struct Loading {
   bool Pass(const QString& folder, Population population) {
     ReceptionContext ctx = Context(folder);
     PassSelection selection;
-    selection.qStacion =
-        ctx.DbfQuery({population == Population::Local ? "select * from stacion.dbf where pol_obl='1137'"
+    selection.qStacion = ctx.DbfQuery({population == Population::Local
+                                           ? "select * from stacion.dbf where pol_obl='1137'"
                                            : "select * from stacion.dbf where pol_obl<>'1137'"});
     selection.qStacion->Open();
     try {
