@@ -32,8 +32,7 @@ class ThemeChangedEventReceiver : public QObject {
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
   }
   bool eventFilter(QObject* watched, QEvent* e) override {
-    if (watched == QCoreApplication::instance() &&
-        (e->type() == QEvent::ThemeChange || e->type() == QEvent::ApplicationPaletteChange)) {
+    if (watched == QCoreApplication::instance() && e->type() == QEvent::ThemeChange) {
       ThemeChanged();
     }
     return false;
