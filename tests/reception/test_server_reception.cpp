@@ -319,3 +319,24 @@ TEST(ServerReception, ServerGoneMidRunIsInTheActAndTheWindowCarriesOn) {
   EXPECT_EQ(One(db, "select see1 + see2 from reports where repn = :repn", brokenRepn).toInt(), 0);
   db.Close();
 }
+
+TEST(ServerReception, MissingServerDatabasesAreNamedAtStartAndNotMade) {
+  KELMO_TEST_SERVER_OR_SKIP(server);
+  qputenv("KELMO_FB_PASSWORD", server.Password.toLocal8Bit());
+  const QString registry = server.Name(QStringLiteral("no-registry.fdb"));
+  const QString central = server.Name(QStringLiteral("no-central.fdb"));
+  ReceptionHarness h(registry, central);
+  // The window comes up and says which database on which server it could
+  // not open; nothing was made in its place, here or on the server.
+  QStringList messages;
+  for (const auto& call : h.script.CallsOf(ScriptedInteraction::Kind::Message))
+    messages << call.text;
+  EXPECT_TRUE(messages.join('\n').contains(
+      QStringLiteral("Не удалось открыть базу данных %1 на сервере %2")
+          .arg(server.Path(QStringLiteral("no-registry.fdb")), server.Server)))
+      << messages.join('\n').toStdString();
+  EXPECT_FALSE(h.W().ibdb.Connected());
+  EXPECT_FALSE(QFileInfo::exists(server.Path(QStringLiteral("no-registry.fdb"))));
+  EXPECT_FALSE(QFileInfo::exists(server.Path(QStringLiteral("no-central.fdb"))));
+  EXPECT_TRUE(h.W().bbKelmo->isEnabled());
+}
