@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "firebird/database_error.h"
 #include "firebird/database_name.h"
@@ -132,4 +135,74 @@ TEST_F(FbServer, ServerGoingAwayDropsTheConnectionAndAReopenWorks) {
   EXPECT_TRUE(tr.InTransaction());
   EXPECT_NO_THROW(tr.Commit());
   db.Close();
+}
+
+TEST_F(FbServer, LockConflictIsReportedAndTheWorkCanBeRedone) {
+  KELMO_TEST_SERVER_OR_SKIP(server);
+  const QString touch = QStringLiteral("update lpu set phone_glv = :phone where id = 1");
+  FbDatabase first(QStringLiteral("conflict_first"));
+  first.setParams(ParamsOf(server));
+  first.setDatabaseName(server.Registry);
+  FbTransaction trFirst(first);
+  FbQuery before(first);
+  before.setSql(QStringLiteral("select phone_glv from lpu where id = 1"));
+  before.Open();
+  const QVariant original = before.FieldByName(QStringLiteral("PHONE_GLV"));
+  FbQuery update(first, &trFirst);
+  update.setSql(touch);
+  update.setParam(QStringLiteral("phone"), QStringLiteral("1"));
+  update.ExecSQL();
+
+  // Another workstation (a connection of its own thread) touches the same
+  // row: it waits for the first, which commits, and then hears of the
+  // conflict; its connection stays up and the work, done again in a new
+  // transaction, goes through.
+  QString conflict;
+  bool connectedAfter = false;
+  bool redone = false;
+  std::atomic<bool> begun = false;
+  std::thread other([&] {
+    FbDatabase second(QStringLiteral("conflict_second"));
+    second.setParams(ParamsOf(server));
+    second.setDatabaseName(server.Registry);
+    FbTransaction trSecond(second);
+    FbQuery mine(second, &trSecond);
+    mine.setSql(touch);
+    mine.setParam(QStringLiteral("phone"), QStringLiteral("2"));
+    trSecond.StartTransaction();
+    // Its snapshot is older than the first one's commit: the conflict is
+    // certain whether the update waits or comes after the commit.
+    begun = true;
+    try {
+      mine.ExecSQL();
+    } catch (const DatabaseError& error) {
+      conflict = error.message();
+    }
+    connectedAfter = second.Connected();
+    trSecond.Rollback();
+    try {
+      mine.ExecSQL();
+      trSecond.Commit();
+      redone = true;
+    } catch (const DatabaseError&) {
+    }
+    second.Close();
+  });
+  while (!begun) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  trFirst.Commit();
+  other.join();
+  EXPECT_TRUE(conflict.contains(QStringLiteral("update conflicts with concurrent update")))
+      << conflict.toStdString();
+  EXPECT_TRUE(connectedAfter);
+  EXPECT_TRUE(redone);
+  FbQuery phone(first);
+  phone.setSql(QStringLiteral("select phone_glv from lpu where id = 1"));
+  phone.Open();
+  EXPECT_EQ(phone.FieldByName(QStringLiteral("PHONE_GLV")).toString(), QStringLiteral("2"));
+  // The shared database is left as it was found.
+  update.setParam(QStringLiteral("phone"), original);
+  update.ExecSQL();
+  trFirst.Commit();
+  first.Close();
 }
