@@ -270,6 +270,12 @@ TEST(ServerReception, ServerGoneMidRunIsInTheActAndTheWindowCarriesOn) {
   qputenv("KELMO_FB_PASSWORD", server.Password.toLocal8Bit());
   ReceptionHarness h(server.Registry, server.Central);
   EXPECT_EQ(h.W().ibdb.databaseName(), server.Registry);
+  // The central segment is the server's too.
+  FbDatabase& central = h.forms.DM->CS_base;
+  EXPECT_EQ(central.databaseName(), server.Central);
+  central.Open();
+  EXPECT_GT(One(central, "select count(*) from pacient").toInt(), 0);
+  central.Close();
   BuildRegistry(h.registry, CasesOf(kRegional));
   h.Choose();
   h.SelectLpu(kRegional.lpu);
