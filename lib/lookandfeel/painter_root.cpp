@@ -490,9 +490,7 @@ void TleCustomLookAndFeelPainter::PaintCloseButton(TleCanvas& c, const Rect& rec
 void TleCustomLookAndFeelPainter::PaintIndicator(TleCanvas& c, const Rect& r, int kind,
                                                  TColor background,
                                                  const BackgroundHandler& handler) const {
-  CellText t;
-  t.textColor = clNone;
-  t.backgroundColor = background;
+  const CellText t{.textColor = clNone, .backgroundColor = background};
   PaintHeader(c, r, r, 0, HeaderBordersFor(bsTop | bsBottom), esNormal, t, handler, false);
   PaintIndicatorImage(c, r, kind);
 }
@@ -500,9 +498,7 @@ void TleCustomLookAndFeelPainter::PaintIndicator(TleCanvas& c, const Rect& r, in
 void TleCustomLookAndFeelPainter::PaintIndicatorNoExtra(TleCanvas& c, const Rect& r, int kind,
                                                         TColor background,
                                                         const BackgroundHandler& handler) const {
-  CellText t;
-  t.textColor = clNone;
-  t.backgroundColor = background;
+  const CellText t{.textColor = clNone, .backgroundColor = background};
   PaintHeaderNoExtra(c, r, r, 0, bsAll, esNormal, t, handler);
   PaintIndicatorImage(c, r, kind);
 }
