@@ -14,6 +14,15 @@ namespace kelmo::le {
 void StartEditorsLibrary();
 void StopEditorsLibrary();
 bool EditorsLibraryStarted();
+// Starts the library for the life of the scope (the program's main).
+class EditorsLibraryScope {
+ public:
+  EditorsLibraryScope() { StartEditorsLibrary(); }
+  ~EditorsLibraryScope() { StopEditorsLibrary(); }
+  EditorsLibraryScope(const EditorsLibraryScope&) = delete;
+  EditorsLibraryScope& operator=(const EditorsLibraryScope&) = delete;
+};
+
 // The one screen canvas (made by the container module's start-up).
 TleScreenCanvas* ScreenCanvas();
 
