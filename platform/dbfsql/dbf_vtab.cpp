@@ -74,6 +74,11 @@ struct DbfVtab {
   bool planLookups = true;
   // The open writer while a write transaction runs.
   std::unique_ptr<DFO_dBHandler> writer;
+  // Changed records not yet in the file: a run of consecutive records from
+  // pendingFirst, written at once (an UPDATE changes records in file order).
+  int32_t pendingFirst = 0;
+  int32_t pendingCount = 0;
+  std::vector<uint8_t> pending;
   // What is known of the file in this state: equality look-ups (how often
   // each column was filtered on, and the hash indexes built from the second
   // time on), the record count and the distinct values of columns.
@@ -100,8 +105,79 @@ struct DbfVtab {
   std::unique_ptr<DFO_dBHandler> spare;
 };
 
+// A forward walk over the live records of a table as it stood when the walk
+// began. An unencrypted table is read a chunk of whole records at a time and
+// the handle's record buffer points at each record inside the chunk, so a
+// record is neither copied nor read by a call of its own; an encrypted one
+// goes through the handle record by record.
+class RecordScan {
+ public:
+  void Start(DFO_dBHandler& t) {
+    t.UseOwnRecordBuffer();
+    t.RefreshHeader();
+    record_ = 0;
+    end_ = t.RecordCount();
+    chunkFirst_ = 1;
+    chunkRecords_ = 0;
+  }
+
+  // Moves to the next live record; false at the end.
+  bool Next(DFO_dBHandler& t) {
+    if (t.IsEncrypted()) {
+      t.GoTo(record_ == 0 ? dbf::kMoveFirst : dbf::kMoveNext);
+      if (t.Eof() || t.Bof() || t.RecordCount() == 0) return false;
+      record_ = t.CurrentRecord();
+      return true;
+    }
+    const int32_t length = t.RecordLength();
+    while (record_ < end_) {
+      ++record_;
+      if (record_ >= chunkFirst_ + chunkRecords_ && !ReadChunk(t, length)) return false;
+      uint8_t* p = chunk_.data() + static_cast<size_t>(record_ - chunkFirst_) * length;
+      if (*p == '*') continue;  // deleted
+      t.SetRecordBuffer(p);
+      return true;
+    }
+    return false;
+  }
+
+  int32_t Record() const { return record_; }
+
+ private:
+  static constexpr int32_t kChunkBytes = 256 * 1024;
+
+  // Reads the chunk that starts at the current record; false when the file
+  // holds no whole record there (it was cut short since).
+  bool ReadChunk(DFO_dBHandler& t, int32_t length) {
+    const int32_t count = std::min(end_ - record_ + 1, std::max(1, kChunkBytes / length));
+    // The record buffer holds one byte more than the record.
+    chunk_.resize(static_cast<size_t>(count) * length + 1);
+    const int64_t offset = t.HeaderLength() + static_cast<int64_t>(record_ - 1) * length;
+    if (offset + static_cast<int64_t>(count) * length > INT32_MAX) {
+      throw EDbfError(dbf::FormatDbfMessage(dbf::msg::kRead, {t.FileName()}));
+    }
+    t.UseOwnRecordBuffer();
+    const int32_t got =
+        t.Read(static_cast<int32_t>(offset), chunk_.data(), static_cast<int32_t>(count) * length);
+    chunkFirst_ = record_;
+    chunkRecords_ = std::max(got, 0) / length;
+    if (chunkRecords_ == 0) {
+      end_ = record_ - 1;
+      return false;
+    }
+    return true;
+  }
+
+  std::vector<uint8_t> chunk_;
+  int32_t record_ = 0;
+  int32_t end_ = 0;
+  int32_t chunkFirst_ = 1;
+  int32_t chunkRecords_ = 0;
+};
+
 // One value test of a plan on the current record (plan tests other than the
-// look-up): equality by look-up key, ranges on a number or an ISO text.
+// look-up): equality by look-up key, ranges on a number or an ISO text, and
+// IS NOT NULL ('n').
 struct ValueTest {
   char op = '=';
   int column = 0;
@@ -115,6 +191,9 @@ struct DbfCursor {
   sqlite3_vtab_cursor base{};
   std::unique_ptr<DFO_dBHandler> table;
   bool eof = true;
+  // The current record's number.
+  int32_t record = 0;
+  RecordScan scan;
   // Candidate records of an indexed equality look-up (empty: scan).
   bool useCandidates = false;
   std::vector<int32_t> candidates;
@@ -123,6 +202,8 @@ struct DbfCursor {
   // entries on the way when `collecting`.
   int keyColumn = -1;
   std::unordered_set<std::string> keys;
+  std::string onlyKey;  // the key when there is one (keys is then empty)
+  std::string key;      // the current record's key
   bool collecting = false;
   uint64_t collectingGeneration = 0;
   std::vector<std::pair<uint64_t, int32_t>> entries;
@@ -288,6 +369,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       if (ctx) sqlite3_result_null(ctx);
       return false;
     }
+    if (!ctx && !key) return true;
     std::string& utf8 = scratch;
     bytes::DecodeToUtf8(s, vt.codePage, utf8);
     if (key) *key = KeyOfText(utf8);
@@ -385,6 +467,19 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
     }
     default:
       return textResult(raw);
+  }
+}
+
+// True when the column of the current record is not NULL. A value the engine
+// cannot read counts as not NULL: the record reaches SQLite, whose reading of
+// the column reports the fault.
+bool NotNull(DbfVtab& vt, DFO_dBHandler& t, int col, std::string& scratch) {
+  const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
+  if (f.type == 'C') return !TrimRight(t.RawField(f)).empty();
+  try {
+    return ColumnValue(vt, t, col, nullptr, nullptr, scratch);
+  } catch (const EDbfError&) {
+    return true;
   }
 }
 
@@ -517,8 +612,36 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
   return SQLITE_OK;
 }
 
+// Writes the changed records kept back: all but the last at once, the last
+// through the engine's record write, which also stamps the header.
+void FlushWrites(DbfVtab& vt) {
+  if (vt.pendingCount == 0) return;
+  const int32_t first = vt.pendingFirst;
+  const int32_t count = vt.pendingCount;
+  vt.pendingCount = 0;
+  std::vector<uint8_t> records;
+  records.swap(vt.pending);
+  if (!vt.writer) return;
+  DFO_dBHandler& t = *vt.writer;
+  const int32_t length = t.RecordLength();
+  if (count > 1) {
+    const int64_t offset = t.HeaderLength() + static_cast<int64_t>(first - 1) * length;
+    t.Write(static_cast<int32_t>(offset), records.data(), (count - 1) * length);
+  }
+  std::memcpy(t.RecordBuffer(), records.data() + static_cast<size_t>(count - 1) * length,
+              static_cast<size_t>(length));
+  t.WriteRecord(first + count - 1);
+  records.clear();
+  vt.pending.swap(records);  // the buffer is used again
+}
+
 int Disconnect(sqlite3_vtab* v) {
   std::unique_ptr<DbfVtab> owned(VtabOf(v));
+  try {
+    FlushWrites(*owned);
+  } catch (const EDbfError&) {
+    // Nothing reports a fault here; the transaction's end wrote them already.
+  }
   owned->module->tables.erase(owned.get());
   return SQLITE_OK;
 }
@@ -526,6 +649,9 @@ int Disconnect(sqlite3_vtab* v) {
 // The plans of a scan filtered on a pattern (idxStr; idxNum is the column + 1).
 constexpr char kLikeScan[] = "like";
 constexpr char kGlobScan[] = "glob";
+
+// How many bytes of changed records are kept back at most.
+constexpr size_t kPendingBytes = 256 * 1024;
 
 // Forgets what was known of the file when it changed since. A running
 // statement looks once (inStatement); planning looks every time.
@@ -620,6 +746,7 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
     info->aConstraintUsage[plan.args[arg]].argvIndex = static_cast<int>(arg) + 1;
     info->aConstraintUsage[plan.args[arg]].omit = 0;
   }
+  for (int i : plan.omit) info->aConstraintUsage[i].omit = 1;
   for (int i : plan.inAllAtOnce) sqlite3_vtab_in(info, i, 1);
   info->idxNum = plan.idxNum;
   if (!plan.idxStr.empty()) {
@@ -652,6 +779,8 @@ int Open(sqlite3_vtab* v, sqlite3_vtab_cursor** out) {
 int Close(sqlite3_vtab_cursor* cur) {
   std::unique_ptr<DbfCursor> owned(CursorOf(cur));
   DbfVtab& vt = *VtabOf(cur->pVtab);
+  // The record buffer may point into the cursor's chunk.
+  owned->table->UseOwnRecordBuffer();
   if (!vt.spare) vt.spare = std::move(owned->table);
   ModuleState& module = *vt.module;
   if (--module.openCursors > 0) return SQLITE_OK;
@@ -667,6 +796,10 @@ int Close(sqlite3_vtab_cursor* cur) {
 bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
   std::string key;
   for (const ValueTest& test : c.tests) {
+    if (test.op == 'n') {
+      if (!NotNull(vt, t, test.column, c.scratch)) return false;
+      continue;
+    }
     // NULL is neither equal to a value nor within a range.
     if (!ColumnValue(vt, t, test.column, nullptr, &key, c.scratch)) return false;
     if (test.op == '=') {
@@ -700,6 +833,7 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
       int32_t r = c.candidates[c.nextCandidate++];
       if (r > t.RecordCount()) continue;
       t.GoTo(r);
+      c.record = r;
       if (!t.CurrentRecordDeleted() && PassesTests(c, vt, t)) {
         c.eof = false;
         return;
@@ -708,16 +842,16 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     c.eof = true;
     return;
   }
-  std::string key;
-  for (t.GoTo(first ? dbf::kMoveFirst : dbf::kMoveNext); !t.Eof() && !t.Bof();
-       t.GoTo(dbf::kMoveNext)) {
-    if (t.RecordCount() == 0) break;
+  std::string& key = c.key;
+  if (first) c.scan.Start(t);
+  while (c.scan.Next(t)) {
+    c.record = c.scan.Record();
     if (c.rawFilter) {
       if (!c.rawFilter->Passes(t.RawField(*c.rawColumn))) continue;
     } else if (c.keyColumn >= 0) {
       if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch)) continue;
-      if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), t.CurrentRecord());
-      if (!c.keys.count(key)) continue;
+      if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), c.record);
+      if (c.keys.empty() ? key != c.onlyKey : !c.keys.count(key)) continue;
     }
     if (PassesTests(c, vt, t)) {
       c.eof = false;
@@ -792,13 +926,14 @@ const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& 
     vt.collected.erase(ready);
   } else {
     index.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
-    std::string k;
-    for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
-         t.GoTo(dbf::kMoveNext)) {
+    std::string& k = c.key;
+    RecordScan scan;
+    for (scan.Start(t); scan.Next(t);) {
       if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
-        index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
+        index.emplace_back(std::hash<std::string>{}(k), scan.Record());
       }
     }
+    t.UseOwnRecordBuffer();
   }
   std::sort(index.begin(), index.end());
   double distinct = 0;
@@ -848,7 +983,11 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
   } else {
     c.keyColumn = col;
     c.keys.clear();
-    c.keys.insert(keys.begin(), keys.end());
+    if (keys.size() == 1) {
+      c.onlyKey = keys[0];
+    } else {
+      c.keys.insert(keys.begin(), keys.end());
+    }
     // The scan reads the column anyway: its index entries are kept for the
     // next look-up of the statement.
     c.collecting = true;
@@ -883,13 +1022,17 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
   c.rawColumn = nullptr;
   c.rawFilter.reset();
   c.tests.clear();
+  c.keys.clear();
   c.eof = true;
   try {
     DFO_dBHandler& t = *c.table;
+    t.UseOwnRecordBuffer();
+    FlushWrites(vt);
     if (idxNum == -1 && argc == 1) {
       sqlite3_int64 r = sqlite3_value_int64(argv[0]);
       if (r >= 1 && r <= t.RecordCount()) {
         t.GoTo(static_cast<int32_t>(r));
+        c.record = static_cast<int32_t>(r);
         c.eof = t.CurrentRecordDeleted();
       }
       return SQLITE_OK;
@@ -913,6 +1056,15 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       ValueTest first;
       for (size_t i = 0; i < plan.size(); ++i) {
         if (list && i == 0) continue;
+        if (plan[i].op == 'n') {
+          ValueTest test;
+          test.op = 'n';
+          test.column = plan[i].column;
+          if (test.column >= 0 && test.column < static_cast<int>(vt.fields.size())) {
+            c.tests.push_back(std::move(test));
+          }
+          continue;
+        }
         ValueTest test;
         bool none = false;
         const bool made = MakeTest(vt, plan[i], argv[i], test, none);
@@ -971,7 +1123,7 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
 }
 
 int Rowid(sqlite3_vtab_cursor* cur, sqlite3_int64* rowid) {
-  *rowid = CursorOf(cur)->table->CurrentRecord();
+  *rowid = CursorOf(cur)->record;
   return SQLITE_OK;
 }
 
@@ -980,8 +1132,14 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
   try {
     if (!vt.writer) vt.writer = OpenTable(vt, true);
     DFO_dBHandler& t = *vt.writer;
-    t.UseRecordBuffer(false);
     ForgetFile(vt);
+    const bool change = argc > 1 && sqlite3_value_type(argv[0]) != SQLITE_NULL;
+    const sqlite3_int64 changed = change ? sqlite3_value_int64(argv[0]) : 0;
+    // A change of the record after the kept-back run joins it; anything else
+    // writes the run first.
+    if (!change || t.IsEncrypted() || changed != vt.pendingFirst + vt.pendingCount) {
+      FlushWrites(vt);
+    }
     if (argc == 1) {
       sqlite3_int64 r = sqlite3_value_int64(argv[0]);
       if (r < 1 || r > t.RecordCount()) return SQLITE_OK;
@@ -1010,7 +1168,16 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
       if (sqlite3_value_nochange(argv[2 + i])) continue;
       PutValue(vt, t, i, argv[2 + i]);
     }
-    t.WriteRecord(static_cast<int32_t>(r));
+    if (t.IsEncrypted()) {
+      t.WriteRecord(static_cast<int32_t>(r));
+      return SQLITE_OK;
+    }
+    // Kept back, written with its neighbours.
+    if (vt.pendingCount == 0) vt.pendingFirst = static_cast<int32_t>(r);
+    const uint8_t* record = t.RecordBuffer();
+    vt.pending.insert(vt.pending.end(), record, record + t.RecordLength());
+    ++vt.pendingCount;
+    if (vt.pending.size() >= kPendingBytes) FlushWrites(vt);
   } catch (const EDbfError& e) {
     SetError(v, e.what());
     return SQLITE_ERROR;
@@ -1022,11 +1189,29 @@ int Begin(sqlite3_vtab*) {
   return SQLITE_OK;
 }
 
+// Before a commit: the records kept back reach the file.
+int Sync(sqlite3_vtab* v) {
+  try {
+    FlushWrites(*VtabOf(v));
+  } catch (const EDbfError& e) {
+    SetError(v, e.what());
+    return SQLITE_ERROR;
+  }
+  return SQLITE_OK;
+}
+
 int EndTransaction(sqlite3_vtab* v) {
   DbfVtab& vt = *VtabOf(v);
+  int rc = SQLITE_OK;
+  try {
+    FlushWrites(vt);
+  } catch (const EDbfError& e) {
+    SetError(v, e.what());
+    rc = SQLITE_ERROR;
+  }
   vt.writer.reset();
   ForgetFile(vt);
-  return SQLITE_OK;
+  return rc;
 }
 
 sqlite3_module MakeModule() {
@@ -1046,7 +1231,7 @@ sqlite3_module MakeModule() {
   m.xRowid = Rowid;
   m.xUpdate = Update;
   m.xBegin = Begin;
-  m.xSync = Begin;
+  m.xSync = Sync;
   m.xCommit = EndTransaction;
   m.xRollback = EndTransaction;
   return m;
