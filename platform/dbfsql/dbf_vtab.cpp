@@ -70,6 +70,9 @@ struct DbfVtab {
   std::vector<TdfDBFFields> fields;
   uint8_t version = 0;
   std::vector<PlanColumn> planColumns;
+  // Per column: read from the memo file; stored in binary form.
+  std::vector<uint8_t> memo;
+  std::vector<uint8_t> binary;
   // False: every plan is a scan (the connection was registered so).
   bool planLookups = true;
   // The open writer while a write transaction runs.
@@ -355,6 +358,20 @@ bool PlainDate(std::string_view raw, char (&iso)[10]) {
   return true;
 }
 
+// True when every byte is below 0x80.
+bool IsAscii(std::string_view s) {
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    if (word & 0x8080808080808080ull) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
 // Writes the column value of the current record into the context (or, with
 // ctx null, its look-up key into key; false for NULL).
 // scratch: the cursor's buffer for decoded text, reused row after row.
@@ -370,6 +387,11 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       return false;
     }
     if (!ctx && !key) return true;
+    // ASCII reads the same in every code page: handed over as it is stored.
+    if (!key && IsAscii(s)) {
+      sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+      return true;
+    }
     std::string& utf8 = scratch;
     bytes::DecodeToUtf8(s, vt.codePage, utf8);
     if (key) *key = KeyOfText(utf8);
@@ -380,7 +402,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
     if (ctx) sqlite3_result_null(ctx);
     return false;
   };
-  if (IsMemo(vt, f)) {
+  if (vt.memo[static_cast<size_t>(col)]) {
     if (f.type == 'M') return textResult(t.ReadMemo(n));
     std::string data = t.ReadMemo(n);
     if (data.empty()) return nullResult();
@@ -388,7 +410,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
     if (ctx) sqlite3_result_blob(ctx, data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
     return true;
   }
-  if (t.IsBinaryField(f)) {
+  if (vt.binary[static_cast<size_t>(col)]) {
     double v = t.GetNumeric(n);
     if (f.type == 'T') {
       if (v == 0) return nullResult();
@@ -579,6 +601,10 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     DFO_dBHandler t(vt->path, true, false, "");
     vt->fields = t.Fields();
     vt->version = t.Version();
+    for (const TdfDBFFields& f : vt->fields) {
+      vt->memo.push_back(IsMemo(*vt, f) ? 1 : 0);
+      vt->binary.push_back(t.IsBinaryField(f) ? 1 : 0);
+    }
     const uint8_t lang = t.LanguageByte();
     vt->codePage =
         (cp == "866" || lang == 0x26 || lang == 0x65) ? CodePage::Cp866 : CodePage::Cp1251;
