@@ -207,6 +207,7 @@ struct DbfCursor {
   std::unordered_set<std::string> keys;
   std::string onlyKey;  // the key when there is one (keys is then empty)
   std::string key;      // the current record's key
+  std::string testKey;  // the key of a tested column
   bool collecting = false;
   uint64_t collectingGeneration = 0;
   std::vector<std::pair<uint64_t, int32_t>> entries;
@@ -539,9 +540,22 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
     }
     if (type == SQLITE_TEXT) {
       t.PutFieldText(n, text());
-    } else {
-      t.PutNumeric(n, sqlite3_value_double(v));
+      return;
     }
+    // A whole number in a field without decimals: the digits the general
+    // formatting would write, right-aligned, without going through it.
+    if (type == SQLITE_INTEGER && !vt.binary[static_cast<size_t>(col)] && f.decimalsByte == 0) {
+      const int64_t whole = sqlite3_value_int64(v);
+      char digits[24];
+      const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, whole);
+      const auto length = static_cast<size_t>(end - digits);
+      if (ec == std::errc() && whole > -1000000000000000 && whole < 1000000000000000 &&
+          length <= static_cast<size_t>(f.width)) {
+        t.WriteFieldText(f, std::string_view(digits, length), t.RecordBuffer());
+        return;
+      }
+    }
+    t.PutNumeric(n, sqlite3_value_double(v));
     return;
   }
   switch (f.type) {
@@ -699,6 +713,12 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
 // After a write of the table: nothing known of the file holds.
 void ForgetFile(DbfVtab& vt) {
   ++vt.generation;
+  // An update calls this for every record: nothing to forget after the first.
+  if (vt.records < 0 && !vt.spare && vt.indexes.empty() && vt.collected.empty() &&
+      vt.filterCounts.empty() && vt.distinct.empty() && !vt.stateChecked &&
+      vt.knownState == FileState{}) {
+    return;
+  }
   vt.indexes.clear();
   vt.collected.clear();
   vt.filterCounts.clear();
@@ -820,7 +840,8 @@ int Close(sqlite3_vtab_cursor* cur) {
 
 // True when the current record may pass every further test of the cursor.
 bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
-  std::string key;
+  if (c.tests.empty()) return true;
+  std::string& key = c.testKey;
   for (const ValueTest& test : c.tests) {
     if (test.op == 'n') {
       if (!NotNull(vt, t, test.column, c.scratch)) return false;
