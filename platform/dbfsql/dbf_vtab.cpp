@@ -97,6 +97,10 @@ struct DbfVtab {
   // Distinct non-null values of a column: exact once its index is built,
   // else estimated from a sample of records.
   std::unordered_map<int, double> distinct;
+  // The live records of the sample the estimates come from (read once for
+  // every column) and how many records were looked at for it.
+  std::vector<uint8_t> sample;
+  int64_t sampleRead = 0;
   int32_t records = -1;
   // True once a cursor of the running statement looked at the file state
   // (a statement sees one state of the file; its own writes reset this).
@@ -705,6 +709,8 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
   vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
+  vt.sample.clear();
+  vt.sampleRead = 0;
   vt.records = -1;
   vt.spare.reset();
   vt.knownState = now;
@@ -715,7 +721,7 @@ void ForgetFile(DbfVtab& vt) {
   ++vt.generation;
   // An update calls this for every record: nothing to forget after the first.
   if (vt.records < 0 && !vt.spare && vt.indexes.empty() && vt.collected.empty() &&
-      vt.filterCounts.empty() && vt.distinct.empty() && !vt.stateChecked &&
+      vt.filterCounts.empty() && vt.distinct.empty() && vt.sample.empty() && !vt.stateChecked &&
       vt.knownState == FileState{}) {
     return;
   }
@@ -723,6 +729,8 @@ void ForgetFile(DbfVtab& vt) {
   vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
+  vt.sample.clear();
+  vt.sampleRead = 0;
   vt.records = -1;
   vt.spare.reset();
   vt.stateChecked = false;
@@ -741,15 +749,27 @@ void SampleTable(DbfVtab& vt, int column) {
   if (column < 0) return;
   const int64_t n = vt.records;
   const int64_t k = std::min<int64_t>(n, 1000);
+  const auto length = static_cast<size_t>(t->RecordLength());
+  if (vt.sampleRead != k) {
+    vt.sample.clear();
+    for (int64_t i = 0; i < k; ++i) {
+      t->GoTo(static_cast<int32_t>(1 + i * n / k));
+      if (t->CurrentRecordDeleted()) continue;
+      vt.sample.insert(vt.sample.end(), t->RecordBuffer(), t->RecordBuffer() + length);
+    }
+    vt.sampleRead = k;
+  }
   std::unordered_map<std::string, int> seen;
-  int64_t taken = 0;
+  const int64_t taken = length ? static_cast<int64_t>(vt.sample.size() / length) : 0;
   std::string key, scratch;
-  for (int64_t i = 0; i < k; ++i) {
-    t->GoTo(static_cast<int32_t>(1 + i * n / k));
-    if (t->CurrentRecordDeleted()) continue;
-    ++taken;
+  // A record buffer holds one byte more than the record.
+  std::vector<uint8_t> record(length + 1);
+  for (int64_t i = 0; i < taken; ++i) {
+    std::memcpy(record.data(), vt.sample.data() + static_cast<size_t>(i) * length, length);
+    t->SetRecordBuffer(record.data());
     if (ColumnValue(vt, *t, column, nullptr, &key, scratch)) ++seen[key];
   }
+  t->UseOwnRecordBuffer();
   double d = static_cast<double>(seen.size());
   if (taken > 0 && k < n) {
     double once = 0;
