@@ -208,7 +208,9 @@ struct DbfCursor {
   // A scan filtered on one column's key, collecting the column's index
   // entries on the way when `collecting`.
   int keyColumn = -1;
-  std::unordered_set<std::string> keys;
+  // The hashes of the keys of an IN list, sorted: a record whose key's hash
+  // is among them passes (SQLite checks the list itself).
+  std::vector<uint64_t> keys;
   std::string onlyKey;  // the key when there is one (keys is then empty)
   std::string key;      // the current record's key
   std::string testKey;  // the key of a tested column
@@ -917,8 +919,14 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
       if (!c.rawFilter->Passes(t.RawField(*c.rawColumn))) continue;
     } else if (c.keyColumn >= 0) {
       if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch)) continue;
-      if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), c.record);
-      if (c.keys.empty() ? key != c.onlyKey : !c.keys.count(key)) continue;
+      if (c.keys.empty()) {
+        if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), c.record);
+        if (key != c.onlyKey) continue;
+      } else {
+        const uint64_t h = std::hash<std::string>{}(key);
+        if (c.collecting) c.entries.emplace_back(h, c.record);
+        if (!std::binary_search(c.keys.begin(), c.keys.end(), h)) continue;
+      }
     }
     if (PassesTests(c, vt, t)) {
       c.eof = false;
@@ -1053,7 +1061,8 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
     if (keys.size() == 1) {
       c.onlyKey = keys[0];
     } else {
-      c.keys.insert(keys.begin(), keys.end());
+      for (const std::string& k : keys) c.keys.push_back(std::hash<std::string>{}(k));
+      std::sort(c.keys.begin(), c.keys.end());
     }
     // The scan reads the column anyway: its index entries are kept for the
     // next look-up of the statement.
