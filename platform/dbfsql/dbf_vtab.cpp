@@ -214,6 +214,10 @@ struct DbfCursor {
   std::string onlyKey;  // the key when there is one (keys is then empty)
   std::string key;      // the current record's key
   std::string testKey;  // the key of a tested column
+  // The plan of the last filter and its tests; the key of a single look-up.
+  std::string planText;
+  std::vector<PlanTest> plan;
+  std::vector<std::string> lookupKeys;
   bool collecting = false;
   uint64_t collectingGeneration = 0;
   std::vector<std::pair<uint64_t, int32_t>> entries;
@@ -1024,7 +1028,7 @@ const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& 
 // state, the column's hash index from the second time on. `value` is the
 // SQL value of a single key (its text may be tested on the stored bytes).
 void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
-                 std::vector<std::string> keys) {
+                 const std::vector<std::string>& keys) {
   DFO_dBHandler& t = *c.table;
   Revalidate(vt, true);
   if (keys.empty()) {  // nothing to match (NULLs only)
@@ -1123,7 +1127,12 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       Advance(c, vt, true);
       return SQLITE_OK;
     }
-    const std::vector<PlanTest> plan = ParsePlanTests(idxStr);
+    // A correlated subquery filters with the same plan once per outer row.
+    if (!idxStr || c.planText != idxStr) {
+      c.planText = idxStr ? idxStr : "";
+      c.plan = ParsePlanTests(idxStr);
+    }
+    const std::vector<PlanTest>& plan = c.plan;
     if (static_cast<int>(plan.size()) == argc) {
       const bool lookup = idxNum == 1 && !plan.empty() &&
                           (plan[0].op == '=' || plan[0].op == 'i') && plan[0].column >= 0 &&
@@ -1155,7 +1164,9 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       if (list) {
         StartLookup(c, vt, plan[0].column, nullptr, KeysOfList(argv[0]));
       } else if (lookup) {
-        StartLookup(c, vt, plan[0].column, argv[0], {first.key});
+        c.lookupKeys.resize(1);
+        c.lookupKeys[0].swap(first.key);
+        StartLookup(c, vt, plan[0].column, argv[0], c.lookupKeys);
       }
     }
     Advance(c, vt, true);

@@ -232,6 +232,10 @@ const char* const kQueries[] = {
     "(s.code IS NOT NULL) AND s.sumv > 100 ORDER BY 1",
     "SELECT rowid FROM mt WHERE oplat IS NOT NULL AND diag IS NOT NULL AND id IN (SELECT id FROM "
     "st WHERE code IS NOT NULL AND oplat IS NULL) ORDER BY 1",
+    "SELECT s.rowid, m.rowid FROM st s LEFT JOIN mt m ON m.id=s.id AND m.oplat IS NOT NULL "
+    "ORDER BY 1, 2",
+    "SELECT s.rowid, m.rowid FROM st s LEFT JOIN mt m ON m.id=s.id WHERE m.diag IS NOT NULL OR "
+    "s.code IS NOT NULL ORDER BY 1, 2",
 };
 
 TEST_F(DbfSqlPlanner, QueriesGiveTheRowsOfPlainSqlite) {
