@@ -61,6 +61,34 @@ struct ModuleState {
   std::unordered_set<DbfVtab*> tables;
 };
 
+// The hash index of a column: the (hash of key, record) pairs sorted, and a
+// directory of where each value of the hashes' top bits starts, so that a
+// look-up reads a few neighbouring entries instead of searching them all.
+struct KeyIndex {
+  std::vector<std::pair<uint64_t, int32_t>> entries;
+  std::vector<uint32_t> starts;  // 2^bits + 1 positions
+  int bits = 0;
+
+  explicit KeyIndex(std::vector<std::pair<uint64_t, int32_t>> sorted) : entries(std::move(sorted)) {
+    while (bits < 24 && (size_t{1} << (bits + 1)) <= entries.size()) ++bits;
+    starts.resize((size_t{1} << bits) + 1);
+    size_t e = 0;
+    for (size_t p = 0; p < starts.size(); ++p) {
+      while (e < entries.size() && Bucket(entries[e].first) < p) ++e;
+      starts[p] = static_cast<uint32_t>(e);
+    }
+  }
+  size_t Bucket(uint64_t h) const { return bits == 0 ? 0 : static_cast<size_t>(h >> (64 - bits)); }
+
+  // Appends the records whose key has the hash h.
+  void Find(uint64_t h, std::vector<int32_t>& out) const {
+    const size_t b = Bucket(h);
+    for (size_t i = starts[b]; i < starts[b + 1]; ++i) {
+      if (entries[i].first == h) out.push_back(entries[i].second);
+    }
+  }
+};
+
 struct DbfVtab {
   sqlite3_vtab base{};
   ModuleState* module = nullptr;
@@ -77,10 +105,9 @@ struct DbfVtab {
   bool planLookups = true;
   // The open writer while a write transaction runs.
   std::unique_ptr<DFO_dBHandler> writer;
-  // Changed records not yet in the file: a run of consecutive records from
-  // pendingFirst, written at once (an UPDATE changes records in file order).
-  int32_t pendingFirst = 0;
-  int32_t pendingCount = 0;
+  // Changed records not yet in the file, in increasing order (as an UPDATE
+  // changes them), and their bytes one after another; written together.
+  std::vector<int32_t> pendingRecords;
   std::vector<uint8_t> pending;
   // What is known of the file in this state: equality look-ups (how often
   // each column was filtered on, and the hash indexes built from the second
@@ -89,7 +116,7 @@ struct DbfVtab {
   std::unordered_map<int, int> filterCounts;
   // An index is the sorted (hash of key, record) pairs of a column: 12 bytes a
   // row. Hashes that collide only add candidates, which SQLite checks again.
-  std::unordered_map<int, std::vector<std::pair<uint64_t, int32_t>>> indexes;
+  std::unordered_map<int, KeyIndex> indexes;
   // The unsorted entries of an index collected by a first look-up's scan
   // that ran to the end; the second look-up sorts them instead of reading
   // the table again.
@@ -665,24 +692,31 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
 // Writes the changed records kept back: all but the last at once, the last
 // through the engine's record write, which also stamps the header.
 void FlushWrites(DbfVtab& vt) {
-  if (vt.pendingCount == 0) return;
-  const int32_t first = vt.pendingFirst;
-  const int32_t count = vt.pendingCount;
-  vt.pendingCount = 0;
-  std::vector<uint8_t> records;
-  records.swap(vt.pending);
+  if (vt.pendingRecords.empty()) return;
+  std::vector<int32_t> records;
+  std::vector<uint8_t> bytes;
+  records.swap(vt.pendingRecords);
+  bytes.swap(vt.pending);
   if (!vt.writer) return;
   DFO_dBHandler& t = *vt.writer;
-  const int32_t length = t.RecordLength();
-  if (count > 1) {
-    const int64_t offset = t.HeaderLength() + static_cast<int64_t>(first - 1) * length;
-    t.Write(static_cast<int32_t>(offset), records.data(), (count - 1) * length);
+  const auto length = static_cast<size_t>(t.RecordLength());
+  // Each run of consecutive records but the last record in one write.
+  const size_t last = records.size() - 1;
+  for (size_t i = 0; i < last;) {
+    size_t j = i + 1;
+    while (j < last && records[j] == records[j - 1] + 1) ++j;
+    const int64_t offset = t.HeaderLength() + static_cast<int64_t>(records[i] - 1) * length;
+    t.Write(static_cast<int32_t>(offset), bytes.data() + i * length,
+            static_cast<int32_t>((j - i) * length));
+    i = j;
   }
-  std::memcpy(t.RecordBuffer(), records.data() + static_cast<size_t>(count - 1) * length,
-              static_cast<size_t>(length));
-  t.WriteRecord(first + count - 1);
+  std::memcpy(t.RecordBuffer(), bytes.data() + last * length, length);
+  t.WriteRecord(records[last]);
+  // The buffers are used again.
   records.clear();
-  vt.pending.swap(records);  // the buffer is used again
+  bytes.clear();
+  vt.pendingRecords.swap(records);
+  vt.pending.swap(bytes);
 }
 
 int Disconnect(sqlite3_vtab* v) {
@@ -994,7 +1028,7 @@ bool MakeTest(const DbfVtab& vt, const PlanTest& plan, sqlite3_value* value, Val
 
 // The hash index of col in this file state, built on first use (from the
 // entries a first look-up's scan collected, else by a scan).
-const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
+const KeyIndex& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
   auto found = vt.indexes.find(col);
   if (found != vt.indexes.end()) return found->second;
   DFO_dBHandler& t = *c.table;
@@ -1020,7 +1054,7 @@ const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& 
     distinct += i == 0 || index[i].first != index[i - 1].first;
   }
   vt.distinct[col] = std::max(distinct, 1.0);
-  return vt.indexes.emplace(col, std::move(index)).first->second;
+  return vt.indexes.emplace(col, KeyIndex(std::move(index))).first->second;
 }
 
 // Prepares the cursor for an equality look-up of col with one or more keys
@@ -1037,12 +1071,7 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
   }
   if (++vt.filterCounts[col] >= 2 || vt.indexes.count(col)) {
     const auto& index = IndexOf(c, vt, col);
-    for (const std::string& key : keys) {
-      const uint64_t h = std::hash<std::string>{}(key);
-      auto range = std::equal_range(index.begin(), index.end(), std::make_pair(h, INT32_MIN),
-                                    [](const auto& a, const auto& b) { return a.first < b.first; });
-      for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
-    }
+    for (const std::string& key : keys) index.Find(std::hash<std::string>{}(key), c.candidates);
     if (keys.size() > 1) {
       // In record order, each once: the file is read forward.
       std::sort(c.candidates.begin(), c.candidates.end());
@@ -1222,9 +1251,10 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
     ForgetFile(vt);
     const bool change = argc > 1 && sqlite3_value_type(argv[0]) != SQLITE_NULL;
     const sqlite3_int64 changed = change ? sqlite3_value_int64(argv[0]) : 0;
-    // A change of the record after the kept-back run joins it; anything else
-    // writes the run first.
-    if (!change || t.IsEncrypted() || changed != vt.pendingFirst + vt.pendingCount) {
+    // A change of a record after the kept-back ones joins them; anything
+    // else writes them first.
+    if (!change || t.IsEncrypted() ||
+        (!vt.pendingRecords.empty() && changed <= vt.pendingRecords.back())) {
       FlushWrites(vt);
     }
     if (argc == 1) {
@@ -1260,10 +1290,9 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
       return SQLITE_OK;
     }
     // Kept back, written with its neighbours.
-    if (vt.pendingCount == 0) vt.pendingFirst = static_cast<int32_t>(r);
     const uint8_t* record = t.RecordBuffer();
     vt.pending.insert(vt.pending.end(), record, record + t.RecordLength());
-    ++vt.pendingCount;
+    vt.pendingRecords.push_back(static_cast<int32_t>(r));
     if (vt.pending.size() >= kPendingBytes) FlushWrites(vt);
   } catch (const EDbfError& e) {
     SetError(v, e.what());
