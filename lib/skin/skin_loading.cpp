@@ -2,9 +2,11 @@
 #include "skin/skin_loading.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <set>
 
+#include "skin/skin_pack.h"
 #include "winshim/system_profile.h"
 
 namespace kelmo::skin {
@@ -71,8 +73,12 @@ int ReadInheritedInt(const SkinOptionsIni& ini, const QString& section, const QS
   return v == -1 ? def : v;
 }
 
-void LoadAllGeneralData(const SkinOptionsIni& ini, TkSkinManager& manager, TkSkinData& d,
-                        const std::function<void(const QString&)>& notify, bool designing) {
+namespace {
+
+// Reads the whole text into the state `d` and a new section table.
+TkGeneralDataArray ReadGeneralData(const SkinOptionsIni& ini, TkSkinData& d,
+                                   const std::function<void(const QString&)>& notify,
+                                   bool designing) {
   const QString g = QStringLiteral("GLOBALINFO");
   auto integer = [&](const char* key, int def) {
     return ini.ReadInteger(g, QLatin1String(key), def);
@@ -146,6 +152,18 @@ void LoadAllGeneralData(const SkinOptionsIni& ini, TkSkinManager& manager, TkSki
     r.HotImagePercent = num("HOTIMAGEPERCENT", 0);
     table.push_back(std::move(r));
   }
+  return table;
+}
+
+}  // namespace
+
+void LoadAllGeneralData(const SkinOptionsIni& ini, TkSkinManager& manager, TkSkinData& skinData,
+                        const std::function<void(const QString&)>& notify, bool designing) {
+  // Everything is read into fresh copies; the state and the table change
+  // only once the whole text has been read.
+  TkSkinData d = skinData;
+  TkGeneralDataArray table = ReadGeneralData(ini, d, notify, designing);
+  skinData = std::move(d);
   manager.gd = std::move(table);
   manager.UpdateSectionImages();
 }
@@ -167,6 +185,42 @@ QString GetFullSkinDirectory(const QString& skinDirectory, const QString& exeFol
       !p.startsWith(QLatin1Char('/')))
     return exeFolder + p;
   return p;
+}
+
+bool LoadSkinSections(TkSkinManager& manager, TkSkinData& skinData,
+                      const QString& fullSkinDirectory, const QString& skinName,
+                      const std::function<void(const QString&)>& notify) {
+  const QString dir =
+      fullSkinDirectory.endsWith(QLatin1Char('/')) ? fullSkinDirectory : fullSkinDirectory + '/';
+  const QString packed = dir + skinName + QStringLiteral(".skz");
+  const QString options = dir + skinName + QStringLiteral("/Options.dat");
+  TkSkinData fresh = skinData;
+  TkGeneralDataArray table;
+  if (QFileInfo(packed).isFile()) {
+    const QByteArray bytes = ReadSkinFile(packed, kMaxPackTotalSize);
+    TkaSkinConvertor convertor;
+    convertor.SetOwnedPackedData(std::make_unique<zip::TMemoryStream>(
+        std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+    try {
+      convertor.ReadPackedData();
+    } catch (const ESkinPackError& e) {
+      throw ESkinPackError(packed.toStdString() + ": " + e.what());
+    }
+    if (!convertor.OptionsData)
+      throw ESkinOptionsError(("The packed skin holds no options text: " + packed).toStdString());
+    fresh.SkinFolder = dir;
+    table = ReadGeneralData(SkinOptionsIni::FromBytes(convertor.OptionsData->Data()), fresh, notify,
+                            false);
+  } else if (QFileInfo(options).isFile()) {
+    fresh.SkinFolder = dir + skinName + '/';
+    table = ReadGeneralData(SkinOptionsIni::FromFile(options), fresh, notify, false);
+  } else {
+    return false;
+  }
+  skinData = std::move(fresh);
+  manager.gd = std::move(table);
+  manager.UpdateSectionImages();
+  return true;
 }
 
 QStringList GetSkinNames(const QString& dir, int kind, const QStringList& internalSkins,

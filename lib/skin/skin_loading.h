@@ -56,6 +56,18 @@ void LoadAllGeneralData(const SkinOptionsIni& ini, TkSkinManager& manager, TkSki
 // (`exeFolder` ends with a path delimiter); no delimiter is appended.
 QString GetFullSkinDirectory(const QString& skinDirectory, const QString& exeFolder);
 
+// Loads the sections of the skin named `skinName` from the skin directory
+// (made absolute with GetFullSkinDirectory, the same for every use): the
+// packed file "<name>.skz" when it exists, else the folder "<name>" with its
+// "Options.dat". Returns false, changing nothing, when neither exists. The
+// load is built into fresh tables and swapped in only when it succeeds: a
+// damaged package (ESkinPackError), an unreadable or oversized file
+// (ESkinOptionsError) or a bad strict number (EConvertError) raises with the
+// manager and the state as they were.
+bool LoadSkinSections(TkSkinManager& manager, TkSkinData& skinData,
+                      const QString& fullSkinDirectory, const QString& skinName,
+                      const std::function<void(const QString&)>& notify = {});
+
 // Kind 0: skin folders (holding "Options.dat"); 1: packed files (".skz",
 // the extension compared with case); 2: both. Internal skin names come
 // first; `first` is the first name found; the list comes back sorted.

@@ -85,22 +85,25 @@ SkinOptionsIni SkinOptionsIni::FromBytes(std::span<const std::uint8_t> bytes) {
   return ini;
 }
 
-SkinOptionsIni SkinOptionsIni::FromFile(const QString& path) {
+QByteArray ReadSkinFile(const QString& path, std::int64_t limit) {
   const QFileInfo info(path);
   if (info.isSymLink() || !info.isFile())
     throw ESkinOptionsError(("Not a regular file: " + path).toStdString());
-  if (info.size() > kMaxOptionsSize)
-    throw ESkinOptionsError(("The skin options file is too large: " + path).toStdString());
+  if (info.size() > limit)
+    throw ESkinOptionsError(("The file is too large: " + path).toStdString());
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     throw ESkinOptionsError(("Cannot read " + path + ": " + file.errorString()).toStdString());
-  const QByteArray bytes = file.read(kMaxOptionsSize + 1);
-  try {
-    return FromBytes(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                               std::size_t(bytes.size())));
-  } catch (const ESkinOptionsError&) {
-    throw ESkinOptionsError(("The skin options file is too large: " + path).toStdString());
-  }
+  const QByteArray bytes = file.read(limit + 1);
+  if (bytes.size() > limit)
+    throw ESkinOptionsError(("The file is too large: " + path).toStdString());
+  return bytes;
+}
+
+SkinOptionsIni SkinOptionsIni::FromFile(const QString& path) {
+  const QByteArray bytes = ReadSkinFile(path, kMaxOptionsSize);
+  return FromBytes(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                             std::size_t(bytes.size())));
 }
 
 const SkinOptionsIni::Section* SkinOptionsIni::Find(const QString& section) const {

@@ -9,6 +9,7 @@
 // reading is linear in its size. Bytes are taken as Latin-1.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -54,6 +55,10 @@ class SkinOptionsIni {
   const Section* Find(const QString& section) const;
   std::vector<Section> sections_;
 };
+
+// The bytes of a regular file (not a link) of at most `limit` bytes;
+// raises ESkinOptionsError naming the file.
+QByteArray ReadSkinFile(const QString& path, std::int64_t limit);
 
 // The framework's StrToInt: raises EConvertError for a text that is not a
 // whole number; StrToIntDef gives def instead.

@@ -10,6 +10,8 @@
 
 #include "qt_test_application.h"
 #include "skin/skin_loading.h"
+#include "skin/skin_pack.h"
+#include "skin_test_pack.h"
 
 using namespace kelmo::skin;
 
@@ -199,4 +201,47 @@ TEST(SkinLoading, DirectoryAndSkinNames) {
   EXPECT_FALSE(first.isEmpty());
   EXPECT_EQ(GetSkinNames(dir.filePath(QStringLiteral("none")), 2, {}, &first), QStringList{});
   EXPECT_TRUE(first.isEmpty());
+}
+
+// A skin folder and a packed file load the same sections; the packed file
+// wins; a skin that fails to load leaves the tables and the state as they
+// were; a name with neither changes nothing.
+TEST(SkinLoading, FolderAndPackedSkinsSwapOnlyOnSuccess) {
+  QTemporaryDir dir;
+  QDir d(dir.path());
+  auto write = [&](const QString& name, const QByteArray& bytes) {
+    QFile f(d.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  };
+  d.mkdir(QStringLiteral("Blue"));
+  write(QStringLiteral("Blue/Options.dat"), kOptions);
+  const auto packed = testing_pack::Pack(
+      {{"Master.bmp", "BM"}, {"Options.dat", "[GLOBALINFO]\nTITLEHEIGHT=20\n[FORM]\nCOLOR=7\n"}});
+  write(QStringLiteral("Green.skz"),
+        QByteArray(reinterpret_cast<const char*>(packed.data()), qsizetype(packed.size())));
+  write(QStringLiteral("Bad.skz"), "not a package");
+  d.mkdir(QStringLiteral("Strict"));
+  write(QStringLiteral("Strict/Options.dat"),
+        "[GLOBALINFO]\nTITLEHEIGHT=99\nSHADOW1BLUR=x\n[ONE]\n");
+
+  TkSkinManager manager;
+  TkSkinData data;
+  ASSERT_TRUE(LoadSkinSections(manager, data, dir.path(), QStringLiteral("Blue")));
+  EXPECT_EQ(manager.gd.size(), 6u);
+  EXPECT_EQ(data.SkinFolder, dir.path() + QStringLiteral("/Blue/"));
+  EXPECT_EQ(data.TitleHeightEx, 24);
+  ASSERT_TRUE(LoadSkinSections(manager, data, dir.path(), QStringLiteral("Green")));
+  ASSERT_EQ(manager.gd.size(), 2u);
+  EXPECT_EQ(manager.gd[1].Color, 7);
+  EXPECT_EQ(data.TitleHeightEx, 20);
+  EXPECT_EQ(data.SkinFolder, dir.path() + QStringLiteral("/"));
+  EXPECT_THROW(LoadSkinSections(manager, data, dir.path(), QStringLiteral("Bad")), ESkinPackError);
+  EXPECT_THROW(LoadSkinSections(manager, data, dir.path(), QStringLiteral("Strict")),
+               EConvertError);
+  EXPECT_FALSE(LoadSkinSections(manager, data, dir.path(), QStringLiteral("None")));
+  // Still the packed skin, in the tables and in the state.
+  EXPECT_EQ(manager.gd.size(), 2u);
+  EXPECT_EQ(data.TitleHeightEx, 20);
+  EXPECT_EQ(manager.GetSkinIndex(QStringLiteral("FORM")), 1);
 }
