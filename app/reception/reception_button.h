@@ -42,7 +42,7 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFol
 // The reception run of the main window's inputs, talking to the user through
 // the program's windows.
 void RunReception(const ReceptionForms& forms, const QString& registryFolder,
-                  ActsConnection* acts = nullptr);
+                  ActsConnection* acts = nullptr, FbDatabase* central = nullptr);
 
 // Package identification in reception mode: sets the two flags and returns
 // true when it refused the folder (after showing why).

@@ -46,6 +46,8 @@ struct ReceptionContext : ReceptionInputs {
   // The acts database when it is configured and connected (the fund or an
   // insurer with a connection string); null otherwise.
   ActsConnection* Acts = nullptr;
+  // The central segment when the program has one (see ReceptionServices).
+  FbDatabase* Central = nullptr;
 
   ActFile& Act() const { return State.Act; }
   // The user of the run (see above).

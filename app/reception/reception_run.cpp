@@ -75,6 +75,7 @@ class ReceptionRun {
         state_(TheReceptionState()),
         ctx_(state_, services.Db, services.Tr, inputs, &services.User) {
     ctx_.Acts = services.Acts;
+    ctx_.Central = services.Central;
   }
 
   void Execute();

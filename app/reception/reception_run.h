@@ -43,6 +43,9 @@ struct ReceptionServices {
   std::function<QDateTime()> Now;
   // The acts database, when it is configured and connected; null otherwise.
   ActsConnection* Acts = nullptr;
+  // The central segment, for the insurance identification of out-of-region
+  // cases; null or not connected: no identification.
+  FbDatabase* Central = nullptr;
 };
 
 void ReceiveRegistry(const ReceptionInputs& inputs, const ReceptionServices& services);

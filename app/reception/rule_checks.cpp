@@ -72,6 +72,42 @@ int CountOf(FbQuery& q) {
   return count;
 }
 
+// The central segment's person register rows of the row's patient (a
+// newborn: of its representative), oldest first.
+QList<RegisterPerson> RegisterPersons(FbDatabase& central, const CheckRow& row) {
+  FbQuery q(central);
+  q.setSql(QStringList{
+      QStringLiteral("select p.* from pacient p"),
+      QStringLiteral(
+          "where (p.fam=upper(:fam) and p.im=upper(:im) and coalesce(p.ot,'')=upper(:ot) "
+          "and p.dr=:dr and cast(:novor as varchar(12))='0') or"),
+      QStringLiteral("      (p.fam_p=upper(:fam) and p.im_p=upper(:im) and p.ot_p=upper(:ot) and "
+                     "p.dr_p=:dr and cast(:novor as varchar(12))<>'0')"),
+      QStringLiteral("order by p.date_edit")});
+  const bool newborn = row.Text(QStringLiteral("NOVOR")).trimmed() != QLatin1String("0");
+  q.setParam(QStringLiteral("fam"),
+             row.Text(newborn ? QStringLiteral("PR_FAM") : QStringLiteral("FAMILY")).trimmed());
+  q.setParam(QStringLiteral("im"),
+             row.Text(newborn ? QStringLiteral("PR_IM") : QStringLiteral("NAME")).trimmed());
+  q.setParam(QStringLiteral("ot"),
+             row.Text(newborn ? QStringLiteral("PR_OT") : QStringLiteral("FATHER")).trimmed());
+  q.setParam(QStringLiteral("dr"),
+             row.Value(newborn ? QStringLiteral("PR_DR") : QStringLiteral("DR")));
+  q.setParam(QStringLiteral("novor"), row.Text(QStringLiteral("NOVOR")).trimmed());
+  q.Open();
+  QList<RegisterPerson> persons;
+  for (q.First(); !q.Eof(); q.Next()) {
+    auto text = [&q](const char* name) {
+      return q.FieldByName(QString::fromLatin1(name)).toString();
+    };
+    auto day = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name)).toDate(); };
+    persons.append({text("TERR_OMS"), text("SPOLIS"), text("NPOLIS"), text("DOCSER"),
+                    text("DOCNUM"), text("ANSWER"), day("DATE_1"), day("DATE_2"),
+                    day("DATE_EDIT")});
+  }
+  return persons;
+}
+
 }  // namespace
 
 void RemoveCase(FbDatabase& db, FbTransaction& tr, int idIll) {
@@ -196,6 +232,12 @@ void RunRuleChecks(const ReceptionContext& ctx, Population pass) {
       for (qsizetype i = before; i < f.Sanctions.size(); ++i)
         f.Items.append({FindingKind::Sanction, f.Sanctions[i].BasisCode, f.Sanctions[i].Text});
     };
+    if (!local && ctx.Central && ctx.Central->Connected()) {
+      rc.Identify = [&](RowFindings& f) {
+        state.CurrentPatientName = row.Text(QStringLiteral("FAMILY")).trimmed();
+        IdentifyInsurance(row, RegisterPersons(*ctx.Central, row), f);
+      };
+    }
     if (!local) {
       ageMonths.setParam(QStringLiteral("id"), idIll);
       ageMonths.Open();

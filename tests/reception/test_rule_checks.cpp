@@ -164,3 +164,34 @@ TEST(RuleChecks, MoreThanFourReportsAreRefusedUpFront) {
   EXPECT_EQ(run.Count("select count(*) from stacion where id_ill = 8"), 1);
   run.Act();
 }
+
+TEST(RuleChecks, OutOfRegionPassIdentifiesAgainstTheCentralSegment) {
+  ChecksRun run;
+  QTemporaryDir centralDir;
+  FbDatabase central(QStringLiteral("rule_checks_central"));
+  central.setParams(FbDatabase::DefaultParams());
+  central.setScriptFolder(QStringLiteral(KELMO_SOURCE_DIR "/db/central"));
+  central.setDatabaseName(centralDir.filePath(QStringLiteral("central.fdb")));
+  central.EnsureExists();
+  central.Open();
+  // Case 7 moves to an out-of-region report; the register knows nobody.
+  run.f.Report(4, 1, 1, 1, Day(2026, 3, 1));
+  run.f.Exec(QStringLiteral("update stacion set repn = 4 where id_ill = 7"));
+  run.f.Exec(QStringLiteral("update mtl set repn = 4 where id_ill = 7"));
+  ThePackageLists().ReportLists[Population::OutOfRegion] = {rRepn{4, 1, {}, {}, {}}};
+  run.state.XmlPackageMode = true;
+  ReceptionContext ctx(run.state, run.f.Db(), run.tr, run.Inputs(1, true));
+  ctx.Central = &central;
+  RunRuleChecks(ctx, Population::OutOfRegion);
+  const QStringList act = run.Act();
+  SCOPED_TRACE(act.join("\n").toStdString());
+  ASSERT_FALSE(act.isEmpty());
+  EXPECT_EQ(act[0],
+            "Обнаружены ошибки по иногороднему населению, на которые были наложены санкции МЭК:");
+  // No attachment-code rule out of the region; the identification finds
+  // nobody.
+  EXPECT_FALSE(act.join("").contains("Отсутствует код прикрепления"));
+  EXPECT_TRUE(act.join("").contains("Запись не проходила страховую идентификацию в ТФ ОМС"));
+  EXPECT_EQ(run.state.CurrentPatientName, "ИВАНОВ");
+  central.Close();
+}
