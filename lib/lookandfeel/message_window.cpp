@@ -1,19 +1,10 @@
 // The hidden message window.
 #include "lookandfeel/message_window.h"
 
-#include <QCoreApplication>
-#include <QEvent>
+#include <QWidget>
 
 namespace kelmo::le {
 namespace {
-
-const QEvent::Type kMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-class MessageEvent : public QEvent {
- public:
-  explicit MessageEvent(const TleMessage& m) : QEvent(kMessageEvent), message(m) {}
-  TleMessage message;
-};
 
 std::unique_ptr<TleMessageWindow>& Shared() {
   static std::unique_ptr<TleMessageWindow> window;
@@ -22,39 +13,27 @@ std::unique_ptr<TleMessageWindow>& Shared() {
 
 }  // namespace
 
-// The receiving object: hands each message event to its window's procedure.
-class TleMessageReceiver : public QObject {
- public:
-  explicit TleMessageReceiver(TleMessageWindow& window) : window_(window) {
-    setObjectName("TleMessageWindow");
-  }
-  bool event(QEvent* e) override {
-    if (e->type() != kMessageEvent) return QObject::event(e);
-    window_.WndProc(static_cast<MessageEvent*>(e)->message);
-    return true;
-  }
-
- private:
-  TleMessageWindow& window_;
-};
-
-TleMessageWindow::TleMessageWindow() : handle_(std::make_unique<TleMessageReceiver>(*this)) {}
+TleMessageWindow::TleMessageWindow() : window_(std::make_unique<QWidget>()) {
+  window_->setObjectName("TleMessageWindow");
+  window_->setAttribute(Qt::WA_DontShowOnScreen);
+  handle_ = winshim::HandleOf(window_.get());
+  winshim::Subclass(handle_,
+                    [this](winshim::HWND, winshim::Msg& m, const winshim::NextHandler& next) {
+                      const winshim::NextHandler* outer = next_;
+                      next_ = &next;
+                      WndProc(m);
+                      next_ = outer;
+                    });
+}
 
 TleMessageWindow::~TleMessageWindow() = default;
 
-std::intptr_t TleMessageWindow::Send(std::uint32_t msg, std::uintptr_t wParam,
-                                     std::intptr_t lParam) {
-  MessageEvent e({msg, wParam, lParam, 0});
-  QCoreApplication::sendEvent(handle_.get(), &e);
-  return e.message.Result;
+void TleMessageWindow::WndProc(winshim::Msg& message) {
+  DefaultHandler(message);
 }
 
-void TleMessageWindow::Post(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
-  QCoreApplication::postEvent(handle_.get(), new MessageEvent({msg, wParam, lParam, 0}));
-}
-
-void TleMessageWindow::WndProc(TleMessage& message) {
-  message.Result = 0;
+void TleMessageWindow::DefaultHandler(winshim::Msg& message) {
+  if (next_) (*next_)(message);
 }
 
 TleMessageWindow& SharedMessageWindow() {

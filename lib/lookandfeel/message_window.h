@@ -1,23 +1,16 @@
-// The library's hidden message window: an object that receives messages
-// sent or posted to it and hands each to its window procedure. The base
-// procedure answers every message with the default (0). On Qt the window is
-// a hidden receiver object in the application's event queue; nothing is
-// shown on any screen. One shared instance serves the whole library.
+// The library's hidden message window: a window that is never shown and
+// hands every message sent or posted to it to its window procedure. The
+// base procedure gives each message the default handling (answer 0). One
+// shared instance serves the whole library.
 #pragma once
 
-#include <QObject>
-#include <cstdint>
 #include <memory>
 
-namespace kelmo::le {
+#include "winshim/window.h"
 
-// One message as the window procedure sees it; the procedure sets Result.
-struct TleMessage {
-  std::uint32_t Msg = 0;
-  std::uintptr_t WParam = 0;
-  std::intptr_t LParam = 0;
-  std::intptr_t Result = 0;
-};
+class QWidget;
+
+namespace kelmo::le {
 
 class TleMessageWindow {
  public:
@@ -26,25 +19,23 @@ class TleMessageWindow {
   TleMessageWindow(const TleMessageWindow&) = delete;
   TleMessageWindow& operator=(const TleMessageWindow&) = delete;
 
-  // The hidden window that receives the messages (owned; released with this
-  // object, which drops any messages still posted to it).
-  QObject* Handle() const { return handle_.get(); }
-  // Delivers the message to the window procedure now and answers its result.
-  std::intptr_t Send(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
-  // Queues the message; the window procedure gets it when the event loop runs.
-  void Post(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+  // The hidden window (released with this object, which drops any messages
+  // still posted to it).
+  winshim::HWND Handle() const { return handle_; }
 
  protected:
-  friend class TleMessageReceiver;
-  // The window procedure: the default answer for every message.
-  virtual void WndProc(TleMessage& message);
+  // The window procedure; the base gives every message the default handling.
+  virtual void WndProc(winshim::Msg& message);
+  // The default handling, for procedures that pass a message on.
+  void DefaultHandler(winshim::Msg& message);
 
  private:
-  std::unique_ptr<QObject> handle_;
+  std::unique_ptr<QWidget> window_;
+  winshim::HWND handle_ = 0;
+  const winshim::NextHandler* next_ = nullptr;  // while a message is handled
 };
 
-// The shared instance, created when first asked (needs a QCoreApplication
-// for posted messages).
+// The shared instance, created when first asked.
 TleMessageWindow& SharedMessageWindow();
 bool SharedMessageWindowExists();
 // Frees the shared instance when it was made (the controls module's close-down).

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QWidget>
 #include <vector>
 
 #include "lookandfeel/control_child_component.h"
@@ -14,38 +15,45 @@
 namespace kelmo::le {
 namespace {
 
-// Records every message and answers its number plus WParam.
+// Records every message; answers those from 0x0400 on with their number
+// plus WParam and gives the rest the default handling.
 struct RecordingWindow : TleMessageWindow {
-  std::vector<TleMessage> seen;
-  void WndProc(TleMessage& m) override {
+  std::vector<winshim::Msg> seen;
+  void WndProc(winshim::Msg& m) override {
     seen.push_back(m);
-    m.Result = static_cast<std::intptr_t>(m.Msg + m.WParam);
+    if (m.msg >= 0x0400)
+      m.result = static_cast<winshim::LRESULT>(m.msg + m.wParam);
+    else
+      DefaultHandler(m);
   }
 };
 
 TEST(MessageWindow, TheBaseAnswersTheDefaultAndDerivedProceduresSeeEveryMessage) {
   TleMessageWindow plain;
-  EXPECT_EQ(plain.Send(0x0400, 7, 9), 0);
-  ASSERT_NE(plain.Handle(), nullptr);
-  EXPECT_FALSE(plain.Handle()->isWidgetType());  // nothing to show on a screen
+  ASSERT_TRUE(winshim::IsWindow(plain.Handle()));
+  EXPECT_FALSE(winshim::WidgetOf(plain.Handle())->isVisible());
+  EXPECT_EQ(winshim::SendMessage(plain.Handle(), 0x0400, 7, 9), 0);
 
   RecordingWindow w;
-  EXPECT_EQ(w.Send(0x0401, 2, -3), 0x0403);
-  w.Post(0x0402, 1, 5);
-  ASSERT_EQ(w.seen.size(), 1u);  // posted: not yet
-  QCoreApplication::sendPostedEvents(w.Handle());
-  ASSERT_EQ(w.seen.size(), 2u);
-  EXPECT_EQ(w.seen[0].LParam, -3);
-  EXPECT_EQ(w.seen[1].Msg, 0x0402u);
-  EXPECT_EQ(w.seen[1].LParam, 5);
+  EXPECT_EQ(winshim::SendMessage(w.Handle(), 0x0401, 2, -3), 0x0403);
+  EXPECT_EQ(winshim::SendMessage(w.Handle(), 0x0010), 0);  // default handling
+  EXPECT_TRUE(winshim::PostMessage(w.Handle(), 0x0402, 1, 5));
+  ASSERT_EQ(w.seen.size(), 2u);  // posted: not yet
+  QCoreApplication::sendPostedEvents();
+  ASSERT_EQ(w.seen.size(), 3u);
+  EXPECT_EQ(w.seen[0].lParam, -3);
+  EXPECT_EQ(w.seen[2].msg, 0x0402u);
+  EXPECT_EQ(w.seen[2].lParam, 5);
 }
 
-TEST(MessageWindow, PostedMessagesDieWithTheWindow) {
+TEST(MessageWindow, TheWindowGoesWithTheObject) {
   auto w = std::make_unique<RecordingWindow>();
-  w->Post(0x0400);
+  const winshim::HWND h = w->Handle();
+  winshim::PostMessage(h, 0x0400);
   w.reset();
+  EXPECT_FALSE(winshim::IsWindow(h));
   QCoreApplication::sendPostedEvents();  // nothing left to deliver to
-  SUCCEED();
+  EXPECT_EQ(winshim::SendMessage(h, 0x0400), 0);
 }
 
 TEST(MessageWindow, SharedFromFirstUseToTheControlsCloseDown) {
