@@ -71,7 +71,8 @@ void DeleteFirstPackageXml(const QString& folder, int adresat) {
   DeletePackageXml(folder, adresat, 0);
 }
 
-bool ConfirmDataFileChoice(TF_XML_load& dialog, bool fromDatabase, QWidget* parent) {
+bool ConfirmDataFileChoice(TF_XML_load& dialog, const QString& registryFolder, bool fromDatabase,
+                           QWidget* parent) {
   PackageLists& lists = ThePackageLists();
   if (!Interact().RunModal(dialog)) return false;
   lists.HasRoundTheClock = dialog.CheckBox3->isChecked();
@@ -93,7 +94,7 @@ bool ConfirmDataFileChoice(TF_XML_load& dialog, bool fromDatabase, QWidget* pare
       QList<rFile>& files = (*adresats)[a].Files;
       if (files.isEmpty() || !startsWith(files.last(), u'T')) continue;
       if (main && !fromDatabase) {
-        const QString folder = PackageFolder(files.last());
+        const QString folder = PackageFolder(registryFolder, files.last());
         DeletePackageXml(folder, static_cast<int>(a), static_cast<int>(files.size() - 1));
         QDir().rmdir(folder);
       }
@@ -106,7 +107,7 @@ bool ConfirmDataFileChoice(TF_XML_load& dialog, bool fromDatabase, QWidget* pare
       QList<rFile>& files = (*adresats)[a].Files;
       if (files.isEmpty() || !startsWith(files.first(), u'H')) continue;
       if (files.size() > 1 && !fromDatabase) {
-        const QString folder = PackageFolder(files.first());
+        const QString folder = PackageFolder(registryFolder, files.first());
         DeleteFirstPackageXml(folder, static_cast<int>(a));
         QDir().rmdir(folder);
       }

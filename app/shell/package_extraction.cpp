@@ -47,12 +47,11 @@ void PackageIdentification::UnpackAll(bool& XmlPackageMode) {
         sender.Adresats[a].Kind == PartyKind::Fund ? Population::OutOfRegion : Population::Local;
     for (qsizetype k = 0; k < sender.Adresats[a].Files.size(); ++k) {
       rFile& file = sender.Adresats[a].Files[k];
-      const QString folder = PackageFolder(file);
+      const QString folder = PackageFolder(folder_, file);
       if (!QDir().mkdir(folder)) throw FolderNotWritable(folder);
 
       try {
-        UnpackPackage(ThePackageLists().RegistryFolder + file.SourceName, sender.Number, folder,
-                      file);
+        UnpackPackage(folder_ + file.SourceName, sender.Number, folder, file);
       } catch (const PackageUnpackRefused& error) {
         RefusePackage(a, k, file.SourceName, QString::fromStdString(error.what()));
         continue;
@@ -71,7 +70,7 @@ void PackageIdentification::UnpackAll(bool& XmlPackageMode) {
 
 void PackageIdentification::DropPackage(qsizetype a, qsizetype& k) {
   QList<rFile>& files = ThePackageLists().SenderList.first().Adresats[a].Files;
-  DropPackageFolder(PackageFolder(files[k]));
+  DropPackageFolder(PackageFolder(folder_, files[k]));
   files.removeAt(k);
   --k;
 }
@@ -86,7 +85,7 @@ bool PackageIdentification::ReadPackageHeads(int a, int k, Population population
                                              bool& XmlPackageMode) {
   const rSender& sender = ThePackageLists().SenderList.first();
   rFile& file = ThePackageLists().SenderList.first().Adresats[a].Files[k];
-  const QString folder = PackageFolder(file);
+  const QString folder = PackageFolder(folder_, file);
   const QChar first = file.SourceName.isEmpty() ? QChar() : file.SourceName[0];
   const int letter = first == u'H' ? 1 : first == u'T' ? 2 : 0;
   const bool vmp = TheRunState().PayKind == PayKind::Vmp;

@@ -27,8 +27,8 @@ namespace {
 // The "temp" folder of the registry folder, emptied or made. A symbolic link
 // in its place is removed, never followed, so nothing outside the registry
 // folder is cleared.
-void PrepareTempFolder() {
-  const QString temp = TempFolder();
+void PrepareTempFolder(const QString& registryFolder) {
+  const QString temp = TempFolder(registryFolder);
   const QFileInfo info(temp);
   if (info.isSymLink() || (info.exists() && !info.isDir())) QFile::remove(temp);
   if (QFileInfo(temp).isDir()) {
@@ -57,8 +57,8 @@ bool PackageIdentification::IdentifyPackages(const IdentificationInput& input, i
   lists.ReportLists = {};
   lists.SenderList.clear();
   lists.XmlPatients.clear();
-  lists.RegistryFolder = QDir::fromNativeSeparators(input.Folder);
-  if (!lists.RegistryFolder.endsWith(u'/')) lists.RegistryFolder += u'/';
+  folder_ = QDir::fromNativeSeparators(input.Folder);
+  if (!folder_.endsWith(u'/')) folder_ += u'/';
 
   const bool forming = input.Mode == RegistryMode::Form;
   const bool receiving = input.Mode == RegistryMode::Receive;
@@ -68,17 +68,17 @@ bool PackageIdentification::IdentifyPackages(const IdentificationInput& input, i
 
   bool refused = false;
   try {
-    PrepareTempFolder();
+    PrepareTempFolder(folder_);
     refused =
         fromDatabase ? DatabaseBranch(input, XmlPackageMode) : FileBranch(input, XmlPackageMode);
   } catch (const FolderNotWritable& error) {
-    ClearFolderTree(TempFolder());
+    ClearFolderTree(TempFolder(folder_));
     XmlPackageMode = false;
     ShowRefusal(QString::fromStdString(error.what()));
     return true;
   } catch (...) {
     // What was unpacked so far is of no use to anyone.
-    ClearFolderTree(TempFolder());
+    ClearFolderTree(TempFolder(folder_));
     XmlPackageMode = false;
     throw;
   }
@@ -90,7 +90,7 @@ bool PackageIdentification::IdentifyPackages(const IdentificationInput& input, i
   lists.HasRoundTheClock = false;
   lists.HasDayHospital = false;
   if (!XmlPackageMode) return false;
-  PackageConfirmed = ConfirmDataFileChoice(dialog_, fromDatabase, parent_);
+  PackageConfirmed = ConfirmDataFileChoice(dialog_, folder_, fromDatabase, parent_);
   return false;
 }
 

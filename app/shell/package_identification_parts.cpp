@@ -3,12 +3,12 @@
 
 namespace kelmo::package_identification {
 
-QString TempFolder() {
-  return ThePackageLists().RegistryFolder + QStringLiteral("temp");
+QString TempFolder(const QString& registryFolder) {
+  return registryFolder + QStringLiteral("temp");
 }
 
-QString PackageFolder(const rFile& file) {
-  return TempFolder() + u'/' + file.SourceName;
+QString PackageFolder(const QString& registryFolder, const rFile& file) {
+  return TempFolder(registryFolder) + u'/' + file.SourceName;
 }
 
 QString TwoDigits(int n) {

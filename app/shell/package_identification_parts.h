@@ -21,9 +21,10 @@ class FolderNotWritable : public std::runtime_error {
       : std::runtime_error(("Не удалось создать каталог " + folder).toStdString()) {}
 };
 
-// The "temp" folder of the registry folder, and a package's folder in it.
-QString TempFolder();
-QString PackageFolder(const rFile& file);
+// The "temp" folder of the registry folder (given with a trailing "/"), and
+// a package's folder in it.
+QString TempFolder(const QString& registryFolder);
+QString PackageFolder(const QString& registryFolder, const rFile& file);
 
 // The month and the year's last two digits as a package name writes them.
 QString TwoDigits(int n);

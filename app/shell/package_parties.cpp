@@ -75,7 +75,7 @@ bool PackageIdentification::FileBranch(const IdentificationInput& input, bool& X
   }
   const QString tail =
       a + b + u'_' + YearDigits(input.Year) + TwoDigits(input.Month) + QStringLiteral("*.ZIP");
-  const QString folder = ThePackageLists().RegistryFolder;
+  const QString& folder = folder_;
   QStringList files = FindFilesNoCase(folder, u'H' + tail);
   files += FindFilesNoCase(folder, u'T' + tail);
   if (files.isEmpty()) {
