@@ -255,6 +255,7 @@ void GSobjCDXTag::ReadNodePage(GSobjIndexKey& node, const GSobjIndexKeyData*, bo
   node.leftSibling = static_cast<int32_t>(GetLE32(b + 4));
   node.rightSibling = static_cast<int32_t>(GetLE32(b + 8));
   node.entries.clear();
+  node.entries.reserve(static_cast<size_t>(std::min(count, maxKeys)) + 1);
   node.leaf = type >= 2;
   if (type > 3) Corrupt();
   if (!node.leaf) {

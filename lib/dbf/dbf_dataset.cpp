@@ -193,9 +193,20 @@ void TDbfDataSet::FillRecordInfo(std::vector<uint8_t>& buffer, int32_t record, u
   uint8_t* info = buffer.data() + layout_.recordInfoOffset;
   std::memcpy(info, &record, 4);
   info[5] = flag;
-  char text[kBookmarkSize + 1];
-  std::snprintf(text, sizeof text, "%10d", static_cast<int>(record));
-  std::memcpy(buffer.data() + layout_.bookmarkOffset, text, kBookmarkSize);  // with its zero
+  // The record number right-aligned in 10 characters, then a zero byte.
+  char text[kBookmarkSize];
+  std::memset(text, ' ', kBookmarkSize - 1);
+  text[kBookmarkSize - 1] = '\0';
+  int64_t value = record;
+  const bool negative = value < 0;
+  if (negative) value = -value;
+  int at = kBookmarkSize - 1;
+  do {
+    text[--at] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 && at > 0);
+  if (negative && at > 0) text[--at] = '-';
+  std::memcpy(buffer.data() + layout_.bookmarkOffset, text, kBookmarkSize);
 }
 
 int32_t TDbfDataSet::BufferRecNo(const std::vector<uint8_t>& buffer) const {
@@ -397,7 +408,10 @@ void TDbfDataSet::Prior() {
 int TDbfDataSet::MoveBy(int count) {
   CheckBrowseMode();
   int moved = 0;
-  std::vector<uint8_t> buffer(active_.size(), 0);
+  // The fetch buffer is kept between moves; a failed fetch leaves the active
+  // one as it was.
+  std::vector<uint8_t>& buffer = fetchBuffer_;
+  buffer.resize(active_.size());
   while (count > 0 && !eof_) {
     if (!hasRecord_) {
       eof_ = true;

@@ -286,6 +286,7 @@ class TDbfDataSet {
   BufferLayout layout_;
   std::vector<uint8_t> active_;        // the current record's buffer
   std::vector<uint8_t> beforeInsert_;  // the record shown when Insert began
+  std::vector<uint8_t> fetchBuffer_;   // where moves read the next record
   bool hasRecord_ = false;             // the active buffer holds a record
   bool hadRecordBeforeInsert_ = false;
   bool eof_ = true;

@@ -57,15 +57,69 @@ std::unique_ptr<IndexDiskFile> IndexDiskFile::Create(const std::string& path, bo
 }
 
 int64_t IndexDiskFile::Read(int64_t offset, void* buffer, int64_t count) {
+  if (!shared_ && count > 0 && count <= kLargestKeptRead) {
+    auto it = kept_.find(offset);
+    if (it != kept_.end() && static_cast<int64_t>(it->second.size()) == count) {
+      std::memcpy(buffer, it->second.data(), static_cast<size_t>(count));
+      return count;
+    }
+  }
   int64_t n = os_.ReadAt(handle_, offset, buffer, count);
   if (n < 0) throw EDbfError(DbfFormat("Error on Read of file %s", path_.c_str()));
+  if (!shared_ && n == count && count > 0 && count <= kLargestKeptRead) {
+    KeepPage(offset, buffer, count);
+  }
   return n;
 }
 
 void IndexDiskFile::Write(int64_t offset, const void* buffer, int64_t count) {
+  // The kept pages go first: a failed write leaves the file's bytes unknown.
+  auto it = kept_.find(offset);
+  const bool samePage = it != kept_.end() && static_cast<int64_t>(it->second.size()) == count;
+  if (!samePage) ForgetPages(offset, count);
   if (os_.WriteAt(handle_, offset, buffer, count) != count) {
+    if (samePage) ForgetPages(offset, count);
     throw EDbfError(DbfFormat("Error writing to %s", path_.c_str()));
   }
+  if (samePage) std::memcpy(it->second.data(), buffer, static_cast<size_t>(count));
+}
+
+void IndexDiskFile::KeepPage(int64_t offset, const void* buffer, int64_t count) {
+  ForgetPages(offset, count);
+  while (keptBytes_ + static_cast<size_t>(count) > kPageCacheBytes && !keptOrder_.empty()) {
+    auto old = kept_.find(keptOrder_.front());
+    keptOrder_.pop_front();
+    if (old == kept_.end()) continue;
+    keptBytes_ -= old->second.size();
+    kept_.erase(old);
+  }
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  kept_.emplace(offset, std::vector<uint8_t>(bytes, bytes + count));
+  // Offsets of pages forgotten since stay in the order until they come first;
+  // the order is made anew before they outnumber the kept pages.
+  if (keptOrder_.size() > 2 * kept_.size() + 64) {
+    keptOrder_.clear();
+    for (const auto& page : kept_) keptOrder_.push_back(page.first);
+  } else {
+    keptOrder_.push_back(offset);
+  }
+  keptBytes_ += static_cast<size_t>(count);
+}
+
+void IndexDiskFile::ForgetPages(int64_t offset, int64_t count) {
+  if (kept_.empty()) return;
+  // A kept page that starts before the range reaches into it by at most the
+  // largest kept read.
+  auto it = kept_.lower_bound(offset - kLargestKeptRead + 1);
+  while (it != kept_.end() && it->first < offset + count) {
+    if (it->first + static_cast<int64_t>(it->second.size()) > offset) {
+      keptBytes_ -= it->second.size();
+      it = kept_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (kept_.empty()) keptOrder_.clear();
 }
 
 int64_t IndexDiskFile::Size() {
@@ -75,6 +129,9 @@ int64_t IndexDiskFile::Size() {
 }
 
 void IndexDiskFile::Truncate(int64_t size) {
+  kept_.clear();
+  keptOrder_.clear();
+  keptBytes_ = 0;
   if (os_.TruncateFileHandle(handle_, size) != 0) {
     throw EDbfError(DbfFormat("Error in Truncate of file %s", path_.c_str()));
   }
@@ -422,8 +479,10 @@ int GSobjIndexTag::Seek(const std::string& key, int32_t record, int partial) {
       if (record == -1 || !file.recordNumberOrder) return false;
       return record > e.record;
     };
-    size_t i = 0;
-    while (i < entries.size() && below(entries[i])) ++i;
+    // The entries of a page are in key order: the first one not below the
+    // searched key is found by halving.
+    size_t i = static_cast<size_t>(std::partition_point(entries.begin(), entries.end(), below) -
+                                   entries.begin());
     if (!f.node->leaf) {
       if (entries.empty()) Corrupt();
       if (i == entries.size()) i = entries.size() - 1;

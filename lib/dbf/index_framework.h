@@ -27,7 +27,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -94,6 +96,12 @@ class IndexTableLink {
 // ---------------------------------------------------------------------------
 // The file under an index: positioned page reads and writes through the
 // engine's operating-system layer, and non-blocking byte-range locks.
+//
+// A file not opened shared belongs to a table no other process works with,
+// so the pages read from it are kept (up to kPageCacheBytes, the oldest
+// dropped first) and seeks and walks read the upper levels of a tree from
+// memory; writes and truncation keep the kept pages true to the file. A
+// shared file is read from the disk each time, as other users may change it.
 class IndexDiskFile {
  public:
   ~IndexDiskFile();
@@ -121,14 +129,24 @@ class IndexDiskFile {
   bool Shared() const { return shared_; }
   OsLayer& Os() const { return os_; }
 
+  static constexpr size_t kPageCacheBytes = 8 << 20;
+  // Reads of at most this many bytes are kept.
+  static constexpr int64_t kLargestKeptRead = 8192;
+
  private:
   IndexDiskFile(int handle, std::string path, bool readWrite, bool shared, OsLayer& os)
       : handle_(handle), path_(std::move(path)), readWrite_(readWrite), shared_(shared), os_(os) {}
+  void KeepPage(int64_t offset, const void* buffer, int64_t count);
+  // Drops the kept pages that share a byte with [offset, offset + count).
+  void ForgetPages(int64_t offset, int64_t count);
   int handle_;
   std::string path_;
   bool readWrite_;
   bool shared_;
   OsLayer& os_;
+  std::map<int64_t, std::vector<uint8_t>> kept_;  // by file offset
+  std::deque<int64_t> keptOrder_;                 // offsets, oldest first
+  size_t keptBytes_ = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -136,6 +136,7 @@ void GSobjMDXTag::ReadNodePage(GSobjIndexKey& node, const GSobjIndexKeyData*, bo
   int32_t after = static_cast<int32_t>(GetLE32(b.data() + 8 + n * entrySize));
   node.leaf = after == 0;
   node.entries.clear();
+  node.entries.reserve(static_cast<size_t>(std::min(n, maxKeys)) + 1);
   for (int i = 0; i < n; ++i) {
     const uint8_t* e = b.data() + 8 + i * entrySize;
     int32_t pointer = static_cast<int32_t>(GetLE32(e));

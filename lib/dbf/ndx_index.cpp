@@ -9,6 +9,7 @@
 // entry), key. An interior block has count keys and count + 1 entries.
 #include "ndx_index.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -53,6 +54,7 @@ void GSobjNDXTag::ReadNodePage(GSobjIndexKey& node, const GSobjIndexKeyData*, bo
   int count = GetLE16(block);
   if (count > maxKeys) Corrupt();
   node.entries.clear();
+  node.entries.reserve(static_cast<size_t>(std::min(count, maxKeys)) + 1);
   node.leaf = GetLE32(block + 4) == 0;
   int items = node.leaf ? count : count + 1;
   if (items > maxKeys || 4 + int64_t{items} * entrySize > kBlockSize) Corrupt();

@@ -114,6 +114,7 @@ void GSobjNTXTag::ReadNodePage(GSobjIndexKey& node, const GSobjIndexKeyData* par
     return page + offset;
   };
   node.entries.clear();
+  node.entries.reserve(static_cast<size_t>(std::min(count, maxKeys)) + 1);
   node.leaf = GetLE32(item(0)) == 0;
   for (int i = 0; i < count; ++i) {
     const uint8_t* it = item(i);

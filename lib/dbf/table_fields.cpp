@@ -1,6 +1,7 @@
 // Field layer: DFO_dBaseFld.
 #include "table_fields.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -36,7 +37,35 @@ bool ParseNumber(std::string_view text, double& value) {
     negative = s.front() == '-';
     s.remove_prefix(1);
   }
-  if (s.empty()) return false;
+  // One sign at most ("--1" is no number).
+  if (s.empty() || s.front() == '+' || s.front() == '-') return false;
+  // The common field: at most 15 digits with or without a fraction. The
+  // digits make an exact whole number and a power of ten up to 1e15 is exact,
+  // so the one division rounds as the full conversion does.
+  if (s.size() <= 16) {
+    int64_t whole = 0;
+    int digits = 0, fraction = -1;
+    size_t i = 0;
+    for (; i < s.size(); ++i) {
+      const char c = s[i];
+      if (c >= '0' && c <= '9') {
+        whole = whole * 10 + (c - '0');
+        ++digits;
+        if (fraction >= 0) ++fraction;
+      } else if (c == '.' && fraction < 0) {
+        fraction = 0;
+      } else {
+        break;
+      }
+    }
+    if (i == s.size() && digits > 0 && digits <= 15) {
+      static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+      const double v = static_cast<double>(whole) / kPowers[std::max(fraction, 0)];
+      value = negative ? -v : v;
+      return true;
+    }
+  }
   double v = 0;
   auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
   if (ec != std::errc() || ptr != s.data() + s.size()) return false;

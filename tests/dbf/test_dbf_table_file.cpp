@@ -4,9 +4,9 @@
 
 #include "dbf/date_values.h"
 #include "dbf/dbf_errors.h"
-#include "dbf_test_support.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
+#include "dbf_test_support.h"
 
 using namespace kelmo::dbf;
 using kelmo::dbf::testing::ReadAll;
@@ -243,4 +243,27 @@ TEST(DbfTableFile, EncryptedTableNeedsItsPassword) {
   DFO_dBHandler t(dir / "p.dbf", false, true, "");
   t.GoTo(1);
   EXPECT_EQ(t.FieldTextByName("family"), "SECRET");
+}
+
+// Numeric fields read as the full decimal conversion gives them, on the short
+// road for up to 15 digits and past it; texts that are not wholly a number fail.
+TEST(DbfTableFile, NumericTextsReadAsTheirDecimalValue) {
+  ScratchFolder dir;
+  {
+    DFO_DBFBuild b(dir / "w");
+    b.AddField("n", 'N', 20, 4);
+    b.WriteFiles();
+  }
+  DFO_dBHandler t(dir / "w.DBF", false, true, "");
+  t.BlankRecord();
+  for (const char* text :
+       {"0.1", "  -0.3000", "+17.5", "123456789012.345", "999999999999999", "9999999999999999",
+        "0.0000000000000001", "12345678901234567.1", ".5", "7.", "-0", "0.29", "1234.0004"}) {
+    t.PutFieldRaw(1, text);
+    EXPECT_EQ(t.GetNumeric(1), std::strtod(text, nullptr)) << text;
+  }
+  for (const char* text : {"1.2.3", "1e5", "--1", ".", "12 3", "0x10"}) {
+    t.PutFieldRaw(1, text);
+    EXPECT_THROW(t.GetNumeric(1), EDbfError) << text;
+  }
 }

@@ -355,3 +355,42 @@ INSTANTIATE_TEST_SUITE_P(Formats, ChurnIndex,
                          });
 
 }  // namespace
+
+// Pages kept from a file opened not shared stay true to the file: a write of
+// the same page, a write over part of kept pages or across two of them, and
+// truncation all show in the next reads, as a fresh handle reads the file.
+TEST(IndexDiskFilePages, KeptPagesFollowWritesAndTruncation) {
+  const std::string path = TempPath("kept.idx");
+  auto file = IndexDiskFile::Create(path, false, DefaultOsLayer());
+  std::vector<uint8_t> page(512);
+  for (int p = 0; p < 4; ++p) {
+    std::fill(page.begin(), page.end(), static_cast<uint8_t>('a' + p));
+    file->Write(p * 512, page.data(), 512);
+  }
+  auto read = [&](IndexDiskFile& f, int64_t offset, int64_t count) {
+    std::string out(static_cast<size_t>(count), '\0');
+    out.resize(static_cast<size_t>(f.Read(offset, out.data(), count)));
+    return out;
+  };
+  for (int p = 0; p < 4; ++p) read(*file, p * 512, 512);  // all kept now
+  struct Step {
+    int64_t offset;
+    std::string bytes;
+  };
+  const Step steps[] = {{512, std::string(512, 'X')},  // the same page
+                        {1030, "middle"},              // part of a page
+                        {1020, std::string(10, 'Y')},  // across two pages
+                        {0, std::string(2048, 'Z')}};  // over all of them
+  for (const Step& s : steps) {
+    file->Write(s.offset, s.bytes.data(), static_cast<int64_t>(s.bytes.size()));
+    auto fresh = IndexDiskFile::Open(path, false, true, DefaultOsLayer());
+    for (int p = 0; p < 4; ++p) {
+      EXPECT_EQ(read(*file, p * 512, 512), read(*fresh, p * 512, 512))
+          << "page " << p << " after a write at " << s.offset;
+    }
+  }
+  file->Truncate(1024);
+  EXPECT_EQ(read(*file, 1024, 512), "");
+  file.reset();
+  std::remove(path.c_str());
+}

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "dbfsql_fixture.h"
 #include "dbfsql/xt_query.h"
+#include "dbfsql_fixture.h"
 
 using namespace kelmo::dbfsql;
 using kelmo::dbf::DFO_dBHandler;
@@ -286,8 +286,9 @@ TEST_F(DbfSqlStatements, InsertAndDeleteWriteBack) {
     DFO_dBHandler mtl(Path("mtl.dbf"), true, false, "");
     mtl.GoTo(kelmo::dbf::kMoveLast);
     EXPECT_EQ(mtl.GetNumericByName("ID"), 42);
-    EXPECT_EQ(mtl.GetFieldRawByName("STAC_DIAG"),
-              kelmo::bytes::EncodeFromUtf8("Ж10     ", kelmo::bytes::CodePage::Cp1251).substr(0, 7));
+    EXPECT_EQ(
+        mtl.GetFieldRawByName("STAC_DIAG"),
+        kelmo::bytes::EncodeFromUtf8("Ж10     ", kelmo::bytes::CodePage::Cp1251).substr(0, 7));
     DFO_dBHandler st(Path("stacion.dbf"), false, true, "");
     st.GoTo(2);
     EXPECT_TRUE(st.CurrentRecordDeleted());
@@ -398,4 +399,28 @@ TEST_F(DbfSqlStatements, EngineErrorsReachTheCaller) {
   EXPECT_EQ(q.Field(0), QVariant(qlonglong(1)));
   q.SetStatement({"select * from stacion.dbf where id=:id"});
   EXPECT_THROW(q.SetParam("other", 1), EDbfSqlError);
+}
+
+// An empty or NULL memo written through SQL leaves the pointer blank, as the
+// format's other writers store it, on updates and on inserts alike.
+TEST_F(DbfSqlStatements, EmptyMemosAreStoredAsBlankPointers) {
+  TQuery q;
+  q.SetDatabaseName(dir_.path());
+  q.SetStatement({"update operat.dbf set note=:n where id=4"});
+  q.SetParam("n", QVariant());
+  EXPECT_EQ(q.ExecSQL(), 1);
+  q.SetStatement({"update operat.dbf set note='' where id=5"});
+  EXPECT_EQ(q.ExecSQL(), 1);
+  q.SetStatement({"insert into operat.dbf (id, note) values (7, NULL)"});
+  q.ExecSQL();
+  q.SetStatement({"insert into operat.dbf (id, note) values (8, '')"});
+  q.ExecSQL();
+  DFO_dBHandler t(Path("Operat.DBF"), false, false, "");
+  const int note = t.FieldNumber("NOTE");
+  for (int record : {4, 5, 7, 8}) {
+    t.GoTo(record);
+    EXPECT_EQ(t.GetFieldRaw(note), std::string(10, ' ')) << "record " << record;
+  }
+  t.GoTo(6);
+  EXPECT_NE(t.GetFieldRaw(note), std::string(10, ' '));
 }
