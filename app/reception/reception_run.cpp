@@ -9,15 +9,16 @@
 #include <memory>
 #include <optional>
 
+#include "dbf_loading.h"
 #include "domain/common.h"
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
 #include "firebird/fb_query.h"
-#include "dbf_loading.h"
 #include "later_phases.h"
 #include "preliminary_checks.h"
 #include "reception_checks.h"
 #include "reception_context.h"
+#include "rule_checks.h"
 #include "shell/error_box.h"
 
 namespace kelmo {
@@ -72,7 +73,10 @@ class ReceptionRun {
       : services_(services),
         user_(services.User),
         state_(TheReceptionState()),
-        ctx_(state_, services.Db, services.Tr, inputs, &services.User) {}
+        ctx_(state_, services.Db, services.Tr, inputs, &services.User) {
+    ctx_.Acts = services.Acts;
+    ctx_.Central = services.Central;
+  }
 
   void Execute();
 
