@@ -89,6 +89,41 @@ struct KeyIndex {
   }
 };
 
+// One record's value of a column as SQLite sees it, for sorting: NULL, an
+// integer or a real (the number), or text (bytes of the order's text).
+struct OrderEntry {
+  enum Kind : uint8_t { kNull, kInteger, kReal, kText };
+  double number = 0;
+  uint32_t offset = 0;
+  uint32_t length = 0;
+  int32_t record = 0;
+  Kind kind = kNull;
+};
+
+// The live records of a table sorted by one column's value the way SQLite
+// sorts with the BINARY collation (NULLs, then numbers by value, then text
+// by bytes), ties by record number.
+struct ColumnOrder {
+  std::vector<OrderEntry> entries;
+  std::string text;
+
+  std::string_view Text(const OrderEntry& e) const {
+    return std::string_view(text).substr(e.offset, e.length);
+  }
+  // <0, 0, >0 as a sorts before, with or after b.
+  int Compare(const OrderEntry& a, const OrderEntry& b) const {
+    auto rank = [](OrderEntry::Kind k) {
+      return k == OrderEntry::kNull ? 0 : (k == OrderEntry::kText ? 2 : 1);
+    };
+    if (rank(a.kind) != rank(b.kind)) return rank(a.kind) < rank(b.kind) ? -1 : 1;
+    if (a.kind == OrderEntry::kNull) return 0;
+    if (a.kind != OrderEntry::kText) {
+      return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    }
+    return Text(a).compare(Text(b));
+  }
+};
+
 struct DbfVtab {
   sqlite3_vtab base{};
   ModuleState* module = nullptr;
@@ -124,6 +159,8 @@ struct DbfVtab {
   // Distinct non-null values of a column: exact once its index is built,
   // else estimated from a sample of records.
   std::unordered_map<int, double> distinct;
+  // The columns whose sorted values an ordered scan has built.
+  std::unordered_map<int, std::shared_ptr<const ColumnOrder>> orders;
   // The live records of the sample the estimates come from (read once for
   // every column) and how many records were looked at for it.
   std::vector<uint8_t> sample;
@@ -254,6 +291,15 @@ struct DbfCursor {
   // text value, LIKE, GLOB): only records that pass reach SQLite.
   const TdfDBFFields* rawColumn = nullptr;
   std::optional<RawTextFilter> rawFilter;
+  // An ordered scan: the sorted values, the entries in the order asked, the
+  // current one, and whether the handle holds the current record (read only
+  // when SQLite asks for another column).
+  std::shared_ptr<const ColumnOrder> order;
+  int orderColumn = -1;
+  std::vector<uint32_t> walk;
+  size_t nextInWalk = 0;
+  const OrderEntry* current = nullptr;
+  bool recordRead = false;
   // Decoded text of the column being read.
   std::string scratch;
 };
@@ -670,6 +716,8 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     pc.character = f.type == 'C';
     pc.numeric = !IsMemo(*vt, f) && (declared == "INTEGER" || declared == "REAL");
     pc.date = f.type == 'D';
+    pc.orderable = (pc.character && !IsMemo(*vt, f) && !vt->binary[vt->planColumns.size()]) ||
+                   pc.numeric || pc.date;
     vt->planColumns.push_back(pc);
   }
   std::string ddl = "CREATE TABLE x(";
@@ -749,6 +797,7 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
   vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
+  vt.orders.clear();
   vt.sample.clear();
   vt.sampleRead = 0;
   vt.records = -1;
@@ -761,14 +810,15 @@ void ForgetFile(DbfVtab& vt) {
   ++vt.generation;
   // An update calls this for every record: nothing to forget after the first.
   if (vt.records < 0 && !vt.spare && vt.indexes.empty() && vt.collected.empty() &&
-      vt.filterCounts.empty() && vt.distinct.empty() && vt.sample.empty() && !vt.stateChecked &&
-      vt.knownState == FileState{}) {
+      vt.filterCounts.empty() && vt.distinct.empty() && vt.orders.empty() && vt.sample.empty() &&
+      !vt.stateChecked && vt.knownState == FileState{}) {
     return;
   }
   vt.indexes.clear();
   vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
+  vt.orders.clear();
   vt.sample.clear();
   vt.sampleRead = 0;
   vt.records = -1;
@@ -821,6 +871,31 @@ void SampleTable(DbfVtab& vt, int column) {
   vt.distinct[column] = std::clamp(d, 1.0, std::max(1.0, static_cast<double>(n)));
 }
 
+// The order SQLite asks of the rows when the module can give it: one
+// orderable column, perhaps followed by the rowid. SQLite passes an ORDER BY
+// term only when it names a column of this table with the column's own
+// collation (BINARY here) and without NULLS LAST; for a DISTINCT or GROUP BY
+// the terms are its columns, which sorted rows keep adjacent.
+bool OrderAsked(const DbfVtab& vt, sqlite3_index_info* info, PlanOrder& order) {
+  const int terms = info->nOrderBy;
+  if (terms < 1 || terms > 2) return false;
+  const auto& first = info->aOrderBy[0];
+  if (first.iColumn < 0 || first.iColumn >= static_cast<int>(vt.planColumns.size()) ||
+      !vt.planColumns[static_cast<size_t>(first.iColumn)].orderable) {
+    return false;
+  }
+  order = PlanOrder{};
+  order.column = first.iColumn;
+  order.descending = first.desc != 0;
+  if (terms == 2) {
+    if (info->aOrderBy[1].iColumn != -1) return false;
+    order.byRecord = true;
+    order.recordDescending = info->aOrderBy[1].desc != 0;
+  }
+  order.ready = vt.orders.count(order.column) != 0;
+  return true;
+}
+
 int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
   DbfVtab& vt = *VtabOf(v);
   std::vector<OfferedConstraint> offered;
@@ -840,10 +915,15 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
   try {
     Revalidate(vt, false);
     if (vt.records < 0) SampleTable(vt, -1);
-    plan = ChooseVtabPlan(offered, vt.planColumns, vt.records, [&](int column) {
-      if (!vt.distinct.count(column)) SampleTable(vt, column);
-      return vt.distinct[column];
-    });
+    PlanOrder order;
+    const bool ordered = vt.planLookups && OrderAsked(vt, info, order);
+    plan = ChooseVtabPlan(
+        offered, vt.planColumns, vt.records,
+        [&](int column) {
+          if (!vt.distinct.count(column)) SampleTable(vt, column);
+          return vt.distinct[column];
+        },
+        ordered ? &order : nullptr);
   } catch (const EDbfError& e) {
     SetError(v, e.what());
     return SQLITE_ERROR;
@@ -861,6 +941,7 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
   }
   info->estimatedCost = plan.cost;
   info->estimatedRows = static_cast<sqlite3_int64>(plan.rows);
+  info->orderByConsumed = plan.orderByConsumed ? 1 : 0;
   return SQLITE_OK;
 }
 
@@ -935,6 +1016,14 @@ bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
 // Moves the cursor to the next row that may match.
 void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
   DFO_dBHandler& t = *c.table;
+  if (c.order) {
+    c.eof = c.nextInWalk >= c.walk.size();
+    if (c.eof) return;
+    c.current = &c.order->entries[c.walk[c.nextInWalk++]];
+    c.record = c.current->record;
+    c.recordRead = false;
+    return;
+  }
   if (c.useCandidates) {
     while (c.nextCandidate < c.candidates.size()) {
       int32_t r = c.candidates[c.nextCandidate++];
@@ -1057,6 +1146,105 @@ const KeyIndex& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
   return vt.indexes.emplace(col, KeyIndex(std::move(index))).first->second;
 }
 
+// The order entry of the current record's value of col (an orderable
+// column): the value ColumnValue hands SQLite, its text added to `text`.
+void OrderValue(DbfVtab& vt, DFO_dBHandler& t, int col, OrderEntry& e, std::string& text,
+                std::string& key, std::string& scratch) {
+  const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
+  e.kind = OrderEntry::kNull;
+  auto addText = [&](std::string_view s) {
+    if (text.size() + s.size() > UINT32_MAX)
+      throw EDbfError("dbf: the column is too large to sort");
+    e.kind = OrderEntry::kText;
+    e.offset = static_cast<uint32_t>(text.size());
+    e.length = static_cast<uint32_t>(s.size());
+    text.append(s);
+  };
+  if (f.type == 'C') {
+    const std::string_view s = TrimRight(t.RawField(f));
+    if (s.empty()) return;
+    if (IsAscii(s)) return addText(s);
+    bytes::DecodeToUtf8(s, vt.codePage, scratch);
+    return addText(scratch);
+  }
+  if (!ColumnValue(vt, t, col, nullptr, &key, scratch)) return;
+  double v = 0;
+  if (!NumberOfKey(key, v)) return addText(std::string_view(key).substr(2));
+  if (std::isnan(v)) return;  // SQLite takes a NaN result as NULL
+  e.number = v;
+  // Integers as ColumnValue gives them; every other number is a real.
+  bool integer = false;
+  if (vt.binary[static_cast<size_t>(col)]) {
+    integer = f.type == 'I';
+  } else if (f.type == 'L') {
+    integer = true;
+  } else {
+    integer = f.decimalsByte == 0 && f.width < 19 && std::fabs(v) < 9.2e18 && v == std::trunc(v);
+  }
+  e.kind = integer ? OrderEntry::kInteger : OrderEntry::kReal;
+}
+
+// The sorted values of col in this file state, built on first use by a scan.
+std::shared_ptr<const ColumnOrder> OrderOf(DbfCursor& c, DbfVtab& vt, int col) {
+  auto found = vt.orders.find(col);
+  if (found != vt.orders.end()) return found->second;
+  DFO_dBHandler& t = *c.table;
+  auto order = std::make_shared<ColumnOrder>();
+  order->entries.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
+  RecordScan scan;
+  OrderEntry e;
+  for (scan.Start(t); scan.Next(t);) {
+    OrderValue(vt, t, col, e, order->text, c.key, c.scratch);
+    e.record = scan.Record();
+    order->entries.push_back(e);
+  }
+  t.UseOwnRecordBuffer();
+  const ColumnOrder& o = *order;
+  const auto before = [&o](const OrderEntry& a, const OrderEntry& b) {
+    const int by = o.Compare(a, b);
+    return by != 0 ? by < 0 : a.record < b.record;
+  };
+  // A table written in the column's order (case ids) needs no sort.
+  if (!std::is_sorted(order->entries.begin(), order->entries.end(), before)) {
+    std::sort(order->entries.begin(), order->entries.end(), before);
+  }
+  vt.orders[col] = order;
+  return order;
+}
+
+// Prepares the cursor for an ordered scan: the entries of the column's
+// sorted values in the direction asked, ties in the rowid's direction.
+void StartOrderedScan(DbfCursor& c, DbfVtab& vt, const PlanOrder& asked) {
+  Revalidate(vt, true);
+  c.order = OrderOf(c, vt, asked.column);
+  c.orderColumn = asked.column;
+  const std::vector<OrderEntry>& entries = c.order->entries;
+  const auto n = static_cast<uint32_t>(entries.size());
+  c.walk.resize(n);
+  c.nextInWalk = 0;
+  // Both directions alike: the sorted entries forward or backward.
+  if (asked.descending == asked.recordDescending) {
+    for (uint32_t i = 0; i < n; ++i) c.walk[i] = asked.descending ? n - 1 - i : i;
+    return;
+  }
+  // Runs of equal values, each laid in the direction of the rowid.
+  uint32_t out = 0;
+  auto lay = [&](uint32_t from, uint32_t to) {
+    for (uint32_t i = 0; i < to - from; ++i) {
+      c.walk[out++] = asked.recordDescending ? to - 1 - i : from + i;
+    }
+  };
+  std::vector<std::pair<uint32_t, uint32_t>> runs;
+  for (uint32_t i = 0; i < n;) {
+    uint32_t j = i + 1;
+    while (j < n && c.order->Compare(entries[i], entries[j]) == 0) ++j;
+    runs.emplace_back(i, j);
+    i = j;
+  }
+  if (asked.descending) std::reverse(runs.begin(), runs.end());
+  for (const auto& [from, to] : runs) lay(from, to);
+}
+
 // Prepares the cursor for an equality look-up of col with one or more keys
 // (an IN list): a scan filtered on the keys the first time in this file
 // state, the column's hash index from the second time on. `value` is the
@@ -1132,6 +1320,10 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
   c.rawFilter.reset();
   c.tests.clear();
   c.keys.clear();
+  c.order.reset();
+  c.orderColumn = -1;
+  c.walk.clear();
+  c.current = nullptr;
   c.eof = true;
   try {
     DFO_dBHandler& t = *c.table;
@@ -1144,6 +1336,14 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         c.record = static_cast<int32_t>(r);
         c.eof = t.CurrentRecordDeleted();
       }
+      return SQLITE_OK;
+    }
+    PlanOrder asked;
+    if (idxNum == 2 && argc == 0 && ParsePlanOrder(idxStr, asked) && asked.column >= 0 &&
+        asked.column < static_cast<int>(vt.fields.size()) &&
+        vt.planColumns[static_cast<size_t>(asked.column)].orderable) {
+      StartOrderedScan(c, vt, asked);
+      Advance(c, vt, true);
       return SQLITE_OK;
     }
     const bool like = idxStr && std::strcmp(idxStr, kLikeScan) == 0;
@@ -1230,6 +1430,34 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
   if (sqlite3_vtab_nochange(ctx)) return SQLITE_OK;
   try {
     DbfCursor& c = *CursorOf(cur);
+    if (c.order && c.current) {
+      // An ordered scan hands its column from memory and reads the record
+      // only for the others.
+      const OrderEntry& e = *c.current;
+      if (col == c.orderColumn) {
+        switch (e.kind) {
+          case OrderEntry::kNull:
+            sqlite3_result_null(ctx);
+            break;
+          case OrderEntry::kInteger:
+            sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(e.number));
+            break;
+          case OrderEntry::kReal:
+            sqlite3_result_double(ctx, e.number);
+            break;
+          case OrderEntry::kText: {
+            const std::string_view text = c.order->Text(e);
+            sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            break;
+          }
+        }
+        return SQLITE_OK;
+      }
+      if (!c.recordRead) {
+        c.table->GoTo(c.record);
+        c.recordRead = true;
+      }
+    }
     ColumnValue(vt, *c.table, col, ctx, nullptr, c.scratch);
   } catch (const EDbfError& e) {
     sqlite3_result_error(ctx, e.what(), -1);

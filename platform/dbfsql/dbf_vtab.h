@@ -21,7 +21,12 @@
 // character field, and a LIKE or GLOB on one, first tests each record's stored bytes
 // (raw_text_filter.h) and decodes and hands to SQLite only the records that
 // may match; SQLite still evaluates the condition on them, so the rows are
-// those SQLite alone would give. Engine errors reach SQLite as the
+// those SQLite alone would give. A scan asked for one column's order (an
+// ORDER BY on it, perhaps followed by the rowid, or a DISTINCT or GROUP BY on
+// it) sorts the column's values once in a file state, as SQLite sorts them
+// with the BINARY collation, and returns the rows in that order: the column
+// comes from memory and a record is read only when SQLite asks for another
+// column. Engine errors reach SQLite as the
 // statement's error with the engine's text.
 #pragma once
 

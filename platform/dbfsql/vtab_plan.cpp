@@ -67,7 +67,7 @@ void AddNotNullTests(VtabPlan& plan, const std::vector<OfferedConstraint>& offer
 
 VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
                         const std::vector<PlanColumn>& columns, double records,
-                        const std::function<double(int)>& distinctOf) {
+                        const std::function<double(int)>& distinctOf, const PlanOrder* order) {
   const double n = std::max(records, 1.0);
   VtabPlan plan;
   for (int i = 0; i < static_cast<int>(offered.size()); ++i) {
@@ -155,7 +155,15 @@ VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
   plan.rows = n;
   AddRangeTests(plan, offered, columns);
   AddNotNullTests(plan, offered, columns);
-  if (plan.args.empty()) {
+  if (plan.args.empty() && order) {
+    // The sorted values are read from memory, not from the file; building
+    // them costs a scan and a sort.
+    plan.idxNum = 2;
+    plan.idxStr = "o:" + std::to_string(order->column) + ":" + (order->descending ? "d" : "a") +
+                  (order->recordDescending ? "d" : "a");
+    plan.cost = order->ready ? n / 2 : n * (1 + std::log2(n + 1) / 32);
+    plan.orderByConsumed = true;
+  } else if (plan.args.empty()) {
     plan.idxStr.clear();
   } else {
     plan.cost = n * 0.95;
@@ -177,6 +185,20 @@ std::vector<PlanTest> ParsePlanTests(const char* idxStr) {
     if (*p == ',') ++p;
   }
   return tests;
+}
+
+bool ParsePlanOrder(const char* idxStr, PlanOrder& order) {
+  if (!idxStr || idxStr[0] != 'o' || idxStr[1] != ':') return false;
+  const char* p = idxStr + 2;
+  if (*p < '0' || *p > '9') return false;
+  order = PlanOrder{};
+  while (*p >= '0' && *p <= '9') order.column = order.column * 10 + (*p++ - '0');
+  if (p[0] != ':' || (p[1] != 'a' && p[1] != 'd') || (p[2] != 'a' && p[2] != 'd') || p[3]) {
+    return false;
+  }
+  order.descending = p[1] == 'd';
+  order.recordDescending = p[2] == 'd';
+  return true;
 }
 
 }  // namespace kelmo::dbfsql

@@ -20,6 +20,12 @@
 // (at least one). So a correlated subquery or the inner side of a join goes
 // by its most selective column, and SQLite puts on the outer side the table
 // whose scan is cheapest.
+//
+// A scan without value tests may return its rows in the order of one column
+// (an ORDER BY on it, perhaps followed by the rowid, or a DISTINCT or GROUP
+// BY on it): the module keeps the column's values sorted as SQLite sorts
+// them, and SQLite then neither sorts nor reads the file for that column. It
+// costs a scan and a sort the first time in a file state, little after.
 #pragma once
 
 #include <functional>
@@ -42,6 +48,17 @@ struct PlanColumn {
   bool character = false;  // a character field (patterns are tested on its bytes)
   bool numeric = false;    // read as INTEGER or REAL
   bool date = false;       // read as ISO date text
+  bool orderable = false;  // its values can be kept sorted (text, number, date)
+};
+
+// The order SQLite asks of the rows (one column, then perhaps the rowid),
+// already checked to be one the module can give.
+struct PlanOrder {
+  int column = 0;
+  bool descending = false;
+  bool byRecord = false;  // the rowid follows as a second term
+  bool recordDescending = false;
+  bool ready = false;  // the column's sorted values are at hand
 };
 
 struct VtabPlan {
@@ -52,7 +69,9 @@ struct VtabPlan {
   // plan with value tests, "k:" then one "<op><column>" per argument, the
   // first the look-up column when idxNum is 1 (else every test is made on a
   // scan). Ops: '=', 'i' (an IN list taken all at once), '<', '{' (<=), '>',
-  // '}' (>=), 'n' (IS NOT NULL; its argument is NULL).
+  // '}' (>=), 'n' (IS NOT NULL; its argument is NULL). An ordered scan has
+  // idxNum 2 and "o:<column>:" with 'a' or 'd' for the column's direction
+  // and then the rowid's.
   std::string idxStr;
   std::vector<int> args;
   // The IN constraints whose values the look-up takes all at once.
@@ -61,14 +80,19 @@ struct VtabPlan {
   std::vector<int> omit;
   double cost = 0;
   double rows = 0;
+  bool orderByConsumed = false;
 };
 
 // records: the table's records; distinctOf(column): the estimated distinct
 // values of a column (at least 1), asked only for columns with a usable
-// equality constraint.
+// equality constraint. order: the order asked when the module can give it.
 VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
                         const std::vector<PlanColumn>& columns, double records,
-                        const std::function<double(int)>& distinctOf);
+                        const std::function<double(int)>& distinctOf,
+                        const PlanOrder* order = nullptr);
+
+// The order of an ordered scan's idxStr ("o:..."); false for any other text.
+bool ParsePlanOrder(const char* idxStr, PlanOrder& order);
 
 // One value test of a plan: the op character and the column.
 struct PlanTest {

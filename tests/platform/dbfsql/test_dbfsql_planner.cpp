@@ -236,6 +236,32 @@ const char* const kQueries[] = {
     "ORDER BY 1, 2",
     "SELECT s.rowid, m.rowid FROM st s LEFT JOIN mt m ON m.id=s.id WHERE m.diag IS NOT NULL OR "
     "s.code IS NOT NULL ORDER BY 1, 2",
+    // Rows in a column's order given by the module: doubled values, NULLs
+    // first, numbers before text, text by bytes (codes that read as numbers,
+    // a leading blank, Cyrillic), reals and dates, both directions, the rowid
+    // breaking ties; DISTINCT and GROUP BY on the column; other columns read
+    // from the records; orders the module must leave to SQLite.
+    "SELECT id FROM st ORDER BY id",
+    "SELECT rowid, id FROM st ORDER BY id DESC, rowid",
+    "SELECT rowid, oplat FROM st ORDER BY oplat, rowid DESC",
+    "SELECT rowid, oplat FROM st ORDER BY oplat DESC, rowid DESC",
+    "SELECT rowid, code FROM st ORDER BY code, rowid",
+    "SELECT rowid, code FROM mt ORDER BY code DESC, rowid",
+    "SELECT rowid, family FROM st ORDER BY family, rowid",
+    "SELECT rowid, sumv, in_stac FROM st ORDER BY sumv DESC",
+    "SELECT rowid, in_stac FROM st ORDER BY in_stac DESC, rowid",
+    "SELECT DISTINCT id FROM st ORDER BY id DESC",
+    "SELECT DISTINCT code FROM mt ORDER BY code",
+    "SELECT count(*), sum(length(x)), total(x) FROM (SELECT DISTINCT code AS x FROM st)",
+    "SELECT count(*), total(x) FROM (SELECT DISTINCT oplat AS x FROM mt)",
+    "SELECT code, count(*), sum(id) FROM st GROUP BY code ORDER BY 1",
+    "SELECT total(n) FROM (SELECT oplat, count(*) * oplat AS n FROM mt GROUP BY oplat)",
+    "SELECT rowid, id, family, sumv FROM st WHERE length(family) > 2 ORDER BY id DESC, rowid",
+    "SELECT rowid, family FROM st ORDER BY family COLLATE NOCASE, rowid",
+    "SELECT rowid, oplat FROM st ORDER BY oplat NULLS LAST, rowid",
+    "SELECT rowid, id FROM st ORDER BY id, code, rowid",
+    "SELECT rowid, id FROM st WHERE sumv > 500 ORDER BY id, rowid",
+    "SELECT s.id, m.rowid FROM st s JOIN mt m ON m.id=s.id ORDER BY s.id, m.rowid",
 };
 
 TEST_F(DbfSqlPlanner, QueriesGiveTheRowsOfPlainSqlite) {
@@ -288,6 +314,9 @@ TEST_F(DbfSqlPlanner, CorrelatedChangesGiveTheRowsOfPlainSqlite) {
 }
 
 TEST_F(DbfSqlPlanner, ChangesAreSeenByTheNextStatementOfTheTransaction) {
+  // The sorted values of a column kept from before the changes are not used.
+  const char* const ordered = "SELECT rowid, oplat FROM mt ORDER BY oplat, rowid";
+  ExpectSameRows(ordered);
   for (sqlite3* db : {dbPlain_.get(), dbPlanned_.get(), dbScanned_.get()}) {
     Exec(db, "BEGIN");
     Exec(db, "UPDATE mt SET oplat=6 WHERE nom_mtl=1");
@@ -295,8 +324,30 @@ TEST_F(DbfSqlPlanner, ChangesAreSeenByTheNextStatementOfTheTransaction) {
     Exec(db, "DELETE FROM mt WHERE id=50");
   }
   ExpectSameRows("SELECT rowid, * FROM mt ORDER BY rowid");
+  ExpectSameRows(ordered);
   for (sqlite3* db : {dbPlain_.get(), dbPlanned_.get(), dbScanned_.get()}) Exec(db, "COMMIT");
   ExpectSameRows("SELECT rowid, * FROM mt ORDER BY rowid");
+  ExpectSameRows(ordered);
+}
+
+TEST_F(DbfSqlPlanner, OrderAndDistinctOnOneColumnAreGivenByTheModule) {
+  // SQLite does not sort (for a DISTINCT this SQLite still keeps its own
+  // structure of the values seen, but reads them in order from memory).
+  for (const char* sql : {"SELECT id FROM st ORDER BY id", "SELECT DISTINCT id FROM st",
+                          "SELECT rowid FROM st ORDER BY code DESC, rowid",
+                          "SELECT oplat, count(*) FROM mt GROUP BY oplat"}) {
+    const std::string plan = Plan(dbPlanned_.get(), sql);
+    EXPECT_NE(plan.find("INDEX 2:o:"), std::string::npos) << sql << "\n" << plan;
+    EXPECT_EQ(plan.find("B-TREE FOR ORDER BY"), std::string::npos) << sql << "\n" << plan;
+    EXPECT_EQ(plan.find("B-TREE FOR GROUP BY"), std::string::npos) << sql << "\n" << plan;
+  }
+  // A collation other than the column's, or an order beyond one column and
+  // the rowid, stays with SQLite.
+  for (const char* sql : {"SELECT family FROM st ORDER BY family COLLATE NOCASE",
+                          "SELECT id FROM st ORDER BY id, code"}) {
+    const std::string plan = Plan(dbPlanned_.get(), sql);
+    EXPECT_EQ(plan.find(":o:"), std::string::npos) << sql << "\n" << plan;
+  }
 }
 
 TEST_F(DbfSqlPlanner, LookUpGoesByTheMostSelectiveColumnWhateverTheOrder) {
