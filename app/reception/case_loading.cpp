@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <cmath>
+#include <map>
 
 #include "domain/case_data.h"
 #include "domain/common.h"
@@ -247,6 +248,16 @@ struct CaseLoader::Impl {
     return procedure.Value(output).toInt();
   }
 
+  // OMS of a bed profile in LST_KOIKI (null when it has none). The table
+  // does not change during a pass: each profile is looked up once.
+  QVariant ProfileOms(qlonglong profile) {
+    const auto known = profileOmsCache.find(profile);
+    if (known != profileOmsCache.end()) return known->second;
+    profileOms.Set(QStringLiteral("p_Tip"), profile);
+    profileOms.Exec();
+    return profileOmsCache.emplace(profile, profileOms.Value(QStringLiteral("OMS"))).first->second;
+  }
+
   void SetStacion(const DbfRow& s, int idIll, int repn, const CaseNote& note);
   void LoadSheets(const DbfRow& s, double key, int idIll, int repn);
   void LoadSheet(const DbfRow& m, int idIll, int repn);
@@ -261,6 +272,7 @@ struct CaseLoader::Impl {
   KeyedDbfTable mtlTable, operatTable, parentsTable, mtlUslTable;
   OncologyLoader oncology;
   bool mtlHasVidmtl = false;
+  std::map<qlonglong, QVariant> profileOmsCache;
 };
 
 void CaseLoader::Impl::SetStacion(const DbfRow& s, int idIll, int repn, const CaseNote& note) {
@@ -362,9 +374,7 @@ void CaseLoader::Impl::SetStacion(const DbfRow& s, int idIll, int repn, const Ca
 }
 
 void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
-  profileOms.Set(QStringLiteral("p_Tip"), ReadInteger(m, QStringLiteral("PROFILE")));
-  profileOms.Exec();
-  const QVariant oms = profileOms.Value(QStringLiteral("OMS"));
+  const QVariant oms = ProfileOms(ReadInteger(m, QStringLiteral("PROFILE")));
   const int id = NewId(getMtlId, QStringLiteral("MTL_ID"));
 
   FbStatement& q = mtl;
@@ -383,7 +393,9 @@ void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
   set("STAC_DIAG", NormalisedDiagnosis(ReadText(m, QStringLiteral("STAC_DIAG"))));
   const QString kodMes = ReadText(m, QStringLiteral("KOD_MES"));
   const QString kodMesTrimmed = TrimText(kodMes);
-  set("KOD_MES", kodMesTrimmed.isEmpty() ? QString() : in.Pass == Population::Local ? kodMesTrimmed : kodMes);
+  set("KOD_MES", kodMesTrimmed.isEmpty()        ? QString()
+                 : in.Pass == Population::Local ? kodMesTrimmed
+                                                : kodMes);
   set("KASH_MES", ReadInteger(m, QStringLiteral("KACH_MES")));
   const qlonglong reanim = ReadInteger(m, QStringLiteral("REANIM"));
   set("REANIM", reanim);

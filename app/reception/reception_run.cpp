@@ -9,11 +9,11 @@
 #include <memory>
 #include <optional>
 
+#include "dbf_loading.h"
 #include "domain/common.h"
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
 #include "firebird/fb_query.h"
-#include "dbf_loading.h"
 #include "later_phases.h"
 #include "preliminary_checks.h"
 #include "reception_checks.h"
