@@ -366,7 +366,8 @@ void BlitTextureTile(Rect tr, Rect sr, QImage& bitmap, const TkMaskData& mask,
   if (!tb || Bpp(master) != 3) return;
   const bool hasBmp = bg.HasBitmap && bg.Bitmap;
   const int bb = hasBmp ? Bpp(*bg.Bitmap) : 0;
-  if (hasBmp && !bb) return;
+  // A background the pixel accessors cannot take paints nothing at all.
+  if (hasBmp && (!bb || bg.Bitmap->width() < 2 || bg.Bitmap->height() < 2)) return;
   const int half = mask.R.Height() / 2;
   int rows = std::min(tr.Height(), sr.Height()), cols = std::min(tr.Width(), sr.Width());
   for (int j = 0; j < rows; ++j) {
@@ -386,8 +387,10 @@ void BlitTextureTile(Rect tr, Rect sr, QImage& bitmap, const TkMaskData& mask,
         const int bx = tx + bg.X, by = ty + bg.Y;
         if (bx >= bg.Bitmap->width()) break;
         if (!px::Inside(*bg.Bitmap, bx, by)) continue;
+        // A 32-bit background gives its pixels only while the source has no
+        // colour of its own.
         const std::uint8_t* q = At(*bg.Bitmap, bx, by);
-        if (bb == 3 || px::IsKey(s, kTransparentKey))
+        if (bb == 3 || bg.Color == kTransparentKey)
           t[0] = q[0], t[1] = q[1], t[2] = q[2];
         else
           px::PutColor(t, bg.Color);
@@ -398,7 +401,8 @@ void BlitTextureTile(Rect tr, Rect sr, QImage& bitmap, const TkMaskData& mask,
 
 void PaintMaskedTexture(QImage& bitmap, Rect& rect, const TBgSource& bg, int mode,
                         const TkMaskData& mask) {
-  if (!mask.Manager || mask.ImageCount <= 0) return;
+  // Only whole-rect tiling (0) and whole cells over the background (10) paint.
+  if (!mask.Manager || mask.ImageCount <= 0 || (mode != 0 && mode != 10)) return;
   const int w = mask.R.Width() / mask.ImageCount, h = mask.R.Height() / 2;
   if (w <= 0 || h <= 0) return;
   const Rect cell{mask.R.left, mask.R.top, mask.R.left + w, mask.R.top + h};
@@ -421,18 +425,21 @@ void PaintMaskedTexture(QImage& bitmap, Rect& rect, const TBgSource& bg, int mod
   } else if (mode == 10) {
     const Rect right{firstFreeX, r.top, r.right, r.bottom};
     const Rect bottom{r.left, anyColumn ? lastY : r.top, r.right, r.bottom};
+    const bool fromBmp = bg.HasBitmap && bg.Bitmap && Bpp(*bg.Bitmap);
     for (const Rect& strip : {right, bottom}) {
-      if (strip.IsEmpty()) continue;
-      if (bg.HasBitmap && bg.Bitmap) {
-        CopyKeyedRectOverBg(bitmap, *bg.Bitmap, strip.left, false, kEmptyBgSource,
-                            TColor(0x1000000), strip.Offset(bg.X, bg.Y).Inflate(0, 0), strip.top);
-      } else if (Bpp(bitmap) == 4) {
-        FillBitmapRect32(bitmap, strip, bg.Color);
-      } else {
-        for (int yy = std::max(0, strip.top); yy < std::min(strip.bottom, bitmap.height()); ++yy)
-          for (int xx = std::max(0, strip.left); xx < std::min(strip.right, bitmap.width()); ++xx)
-            px::PutColor(At(bitmap, xx, yy), bg.Color);
-      }
+      // Only the strip itself, cut to the target (and to the background).
+      const Rect area = IntersectRect(strip, {0, 0, bitmap.width(), bitmap.height()});
+      for (int yy = area.top; yy < area.bottom; ++yy)
+        for (int xx = area.left; xx < area.right; ++xx) {
+          std::uint8_t* t = At(bitmap, xx, yy);
+          if (fromBmp) {
+            if (!px::Inside(*bg.Bitmap, xx + bg.X, yy + bg.Y)) continue;
+            std::memcpy(t, At(*bg.Bitmap, xx + bg.X, yy + bg.Y), 3);
+          } else {
+            px::PutColor(t, bg.Color);
+          }
+          if (Bpp(bitmap) == 4) t[3] = 255;
+        }
     }
   }
 }

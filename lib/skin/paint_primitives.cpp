@@ -534,13 +534,14 @@ void CopyBlock(QImage& target, int tx, int ty, const QImage& source, int sx, int
 }
 
 // Fills a target area with a source cell, tiled (the last tiles cut) or
-// stretched.
-void FillArea(QImage& target, Rect area, const QImage& source, Rect cell, bool stretch) {
+// stretched: smoothly (halftone) or by picking source pixels (black on
+// white).
+void FillArea(QImage& target, Rect area, const QImage& source, Rect cell, bool stretch,
+              Qt::TransformationMode how = Qt::SmoothTransformation) {
   if (area.IsEmpty() || cell.IsEmpty()) return;
   if (stretch) {
     const QImage piece =
-        source.copy(cell.ToQRect())
-            .scaled(area.Width(), area.Height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        source.copy(cell.ToQRect()).scaled(area.Width(), area.Height(), Qt::IgnoreAspectRatio, how);
     CopyBlock(target, area.left, area.top, winshim::ConvertDib(piece, Bpp(source) * 8), 0, 0,
               area.Width(), area.Height());
     return;
@@ -570,8 +571,10 @@ void PaintBmpNinePart(QImage& target, const QImage& source, Rect r, bool centre,
             m.right, cb);
   CopyBlock(target, r.right - cr, r.bottom - m.bottom, source, s.right - cr, s.bottom - m.bottom,
             cr, m.bottom - cb);
+  // The target stretches black on white: whole source pixels, no blending.
   auto side = [&](int mode, Rect area, Rect cell) {
-    if (mode == 0 || mode == 1) FillArea(target, area, source, cell, mode == 1);
+    if (mode == 0 || mode == 1)
+      FillArea(target, area, source, cell, mode == 1, Qt::FastTransformation);
   };
   side(modes.left, {r.left, r.top + m.top, r.left + cl, r.bottom - m.bottom},
        {s.left, s.top + m.top, s.left + cl, s.top + m.top + mh});
@@ -584,8 +587,23 @@ void PaintBmpNinePart(QImage& target, const QImage& source, Rect r, bool centre,
   if (centre)
     FillArea(target, {r.left + m.left, r.top + m.top, r.right - m.right, r.bottom - m.bottom},
              source, {s.left + m.left, s.top + m.top, s.left + m.left + mw, s.top + m.top + mh},
-             centreMode == 1);
+             centreMode == 1, Qt::FastTransformation);
 }
+
+namespace {
+
+// Greys a glyph but for its key-coloured pixels, so that what is
+// transparent in it stays transparent once it is grey.
+void GreyGlyph(QImage& glyph24, TColor key) {
+  for (int y = 0; y < glyph24.height(); ++y)
+    for (int x = 0; x < glyph24.width(); ++x) {
+      std::uint8_t* p = At(glyph24, x, y);
+      if (px::IsKey(p, key)) continue;
+      p[0] = p[1] = p[2] = std::uint8_t((p[0] + p[1] + p[2]) / 3);
+    }
+}
+
+}  // namespace
 
 void PaintGlyphBmp(const QImage& glyph, QImage& target, Rect rect, int state, int blendPercent,
                    int kind, int options, bool enabled, int count) {
@@ -601,7 +619,7 @@ void PaintGlyphBmp(const QImage& glyph, QImage& target, Rect rect, int state, in
       else
         CopyBmpWithKey(target, work, rect.left, key, rect.top);
     } else {
-      if (options & 2) GreyBmp(work);
+      if (options & 2) GreyGlyph(work, key);
       if (options & 1)
         BlendBmp(target, rect.left, rect.top, key, 0.5, all, work);
       else
@@ -624,9 +642,9 @@ void PaintGlyphBmp(const QImage& glyph, QImage& target, Rect rect, int state, in
     BlendBmp(target, rect.left, rect.top, key, blendPercent / 100.0, cell, work);
   else if (Bpp(target) == 3)
     CopyKeyedRect(target, work, rect.left, kEmptyBgSource, key, cell, rect.top);
-  else
-    CopyKeyedRectOverBg(target, work, rect.left, false, {&target, 0, 0, 0, true}, key, cell,
-                        rect.top);
+  else  // a 32-bit target takes the glyph's pixels opaque
+    CopyBmpWithKey(target, work.copy(cell.left, cell.top, gw, work.height()), rect.left, key,
+                   rect.top);
 }
 
 void TilePicture(QImage& canvas, Rect rect, const QImage& picture) {

@@ -5,8 +5,10 @@
 
 #include "qt_test_application.h"
 #include "skin/paint_primitives.h"
+#include "skin_test_pixels.h"
 
 using namespace kelmo::skin;
+using namespace kelmo::skin::testing_pixels;
 
 namespace {
 
@@ -14,35 +16,14 @@ constexpr TColor kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0x0000FF, kBlue = 
                  kGreen = 0x00FF00;
 
 QImage Bmp24(int w, int h, TColor c) {
-  QImage img = CreateBmp24(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) px::PutColor(px::At(img, x, y), c);
-  return img;
+  return Filled(w, h, c);
 }
 
 QImage Bmp32(int w, int h, TColor c, int alpha) {
-  QImage img = CreateBmp32(w, h);
+  QImage img = Filled(w, h, c, 32);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      std::uint8_t* p = px::At(img, x, y);
-      px::PutColor(p, c);
-      p[3] = std::uint8_t(alpha);
-    }
+    for (int x = 0; x < w; ++x) px::At(img, x, y)[3] = std::uint8_t(alpha);
   return img;
-}
-
-TColor Px(const QImage& img, int x, int y) {
-  return px::ColorOf(px::At(img, x, y));
-}
-
-struct PixelCase {
-  int x, y;
-  TColor expected;
-};
-
-void ExpectPixels(const QImage& img, std::initializer_list<PixelCase> cases) {
-  for (const PixelCase& c : cases)
-    EXPECT_EQ(Px(img, c.x, c.y), c.expected) << "pixel " << c.x << "," << c.y;
 }
 
 }  // namespace

@@ -244,3 +244,37 @@ TEST(Dc, PainterDcMapsRasterOperationsOntoQt) {
   EXPECT_EQ(surface.pixel(3, 1) & 0xFFFFFF, 0u);
   EXPECT_EQ(surface.pixel(4, 1) & 0xFFFFFF, 0x0FAACCu);
 }
+
+// Halftone stretching averages the source pixels it covers; the other
+// modes pick whole source pixels, growing or shrinking.
+TEST(Dc, HalftoneStretchAveragesOtherModesPick) {
+  QImage src = Filled24(4, 1, RGB(0, 0, 0));
+  Dc sdc(src);
+  sdc.SetPixel(1, 0, RGB(255, 255, 255));
+  sdc.SetPixel(3, 0, RGB(255, 255, 255));
+  auto pure = [](ColorRef c) { return c == RGB(0, 0, 0) || c == RGB(255, 255, 255); };
+  for (StretchMode mode : {BLACKONWHITE, COLORONCOLOR, HALFTONE}) {
+    SCOPED_TRACE(int(mode));
+    QImage small = Filled24(2, 1, RGB(9, 9, 9)), large = Filled24(8, 1, RGB(9, 9, 9));
+    Dc sm(small), lg(large);
+    sm.SetStretchBltMode(mode);
+    lg.SetStretchBltMode(mode);
+    EXPECT_EQ(sm.GetStretchBltMode(), mode);
+    ASSERT_TRUE(sm.StretchBlt(0, 0, 2, 1, sdc, 0, 0, 4, 1, SRCCOPY));
+    ASSERT_TRUE(lg.StretchBlt(0, 0, 8, 1, sdc, 0, 0, 4, 1, SRCCOPY));
+    if (mode == HALFTONE) {
+      // Each target pixel of the shrink covers one black and one white pixel.
+      for (int x = 0; x < 2; ++x) {
+        const int g = GetGValue(At(small, x, 0));
+        EXPECT_GT(g, 64) << x;
+        EXPECT_LT(g, 192) << x;
+      }
+      int mixed = 0;
+      for (int x = 0; x < 8; ++x) mixed += !pure(At(large, x, 0));
+      EXPECT_GT(mixed, 0);
+    } else {
+      for (int x = 0; x < 2; ++x) EXPECT_TRUE(pure(At(small, x, 0))) << x;
+      for (int x = 0; x < 8; ++x) EXPECT_EQ(At(large, x, 0), At(src, x / 2, 0)) << x;
+    }
+  }
+}
