@@ -50,36 +50,53 @@ std::string_view Trimmed(std::string_view s) {
 
 // The lines of section "Alias" of the engine configuration file in the folder.
 std::vector<std::string> ReadAliasSection(const std::string& folder) {
-  std::vector<std::string> lines;
   std::string path = folder;
   if (!path.empty() && path.back() != '/') path += '/';
   path = ResolveFileNameNoCase(path + kDbfConfigFileName);
-  constexpr std::uintmax_t kMaxConfigBytes = 1 << 20;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)) ||
-      std::filesystem::file_size(path, ec) > kMaxConfigBytes || ec) {
-    return lines;
+      std::filesystem::file_size(path, ec) > kMaxDbfConfigBytes || ec) {
+    return {};
   }
   std::ifstream in(path, std::ios::binary);
-  std::string line;
-  bool inSection = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string_view text = Trimmed(line);
-    if (!text.empty() && text.front() == '[') {
-      size_t close = text.find(']');
-      inSection = close != std::string_view::npos &&
-                  LocaleCompareText(std::string(text.substr(1, close - 1)), "Alias") == 0;
-      continue;
-    }
-    if (!inSection || text.empty() || text.front() == ';') continue;
-    if (text.find('=') == std::string_view::npos) continue;
-    lines.emplace_back(text);
-  }
-  return lines;
+  std::string text(kMaxDbfConfigBytes + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  // A file that grew past the bound since its size was taken is not read.
+  if (in.gcount() > static_cast<std::streamsize>(kMaxDbfConfigBytes)) return {};
+  text.resize(static_cast<size_t>(in.gcount()));
+  return ParseAliasSection(text);
 }
 
 }  // namespace
+
+std::vector<std::string> ParseAliasSection(std::string_view text) {
+  std::vector<std::string> lines;
+  if (text.size() > kMaxDbfConfigBytes) return lines;
+  bool inSection = false;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = Trimmed(line);
+    if (!line.empty() && line.front() == '[') {
+      const size_t close = line.find(']');
+      inSection = close != std::string_view::npos &&
+                  LocaleCompareText(line.substr(1, close - 1), "Alias") == 0;
+      continue;
+    }
+    if (!inSection || line.empty() || line.front() == ';') continue;
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos) continue;
+    // As an ini reader gives them: the name and the value without the
+    // blanks around "=", so that the name is found by itself.
+    std::string entry(Trimmed(line.substr(0, eq)));
+    entry += '=';
+    entry += Trimmed(line.substr(eq + 1));
+    lines.push_back(std::move(entry));
+  }
+  return lines;
+}
 
 std::vector<std::string>& DbfAliasList() {
   // Made at start-up from the configuration file in the data folder, the

@@ -107,6 +107,13 @@ inline constexpr const char* kDbfConfigFileName = "kelmodbf.cfg";
 // starts in, its data folder. The file is untrusted: only a regular file of
 // at most 1 MB is read, and lines without "=" are skipped.
 void LoadAliasFile(const std::string& folder);
+// The largest engine configuration file that is read.
+inline constexpr size_t kMaxDbfConfigBytes = 1 << 20;
+// The "name=value" lines of section "Alias" of a configuration text (none
+// for a text above the bound): section names compare without case; blanks
+// around the name and the value, comment lines (";") and lines without "="
+// are dropped.
+std::vector<std::string> ParseAliasSection(std::string_view text);
 
 class TDbfDataSet {
  public:

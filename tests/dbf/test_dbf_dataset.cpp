@@ -350,8 +350,9 @@ TEST(DbfDataSetAliases, ReadFromTheConfigurationFile) {
          " Spaced = /data/spaced \r\n[Next]\r\nY=/no\r\n";
   LoadAliasFile(dir.Path().string());
   EXPECT_EQ(DbfAliasList(),
-            (std::vector<std::string>{"REG=/data/registry", "Spaced = /data/spaced"}));
+            (std::vector<std::string>{"REG=/data/registry", "Spaced=/data/spaced"}));
   EXPECT_EQ(DbfAliasValue("reg"), "/data/registry");
+  EXPECT_EQ(DbfAliasValue("spaced"), "/data/spaced");
   TDbfDataSet ds;
   ds.SetDatabaseName("REG");
   EXPECT_EQ(ds.TableFolder(), "/data/registry/");
@@ -361,5 +362,10 @@ TEST(DbfDataSetAliases, ReadFromTheConfigurationFile) {
   ScratchFolder other;
   std::filesystem::create_symlink(dir / kDbfConfigFileName, other / kDbfConfigFileName);
   LoadAliasFile(other.Path().string());
+  EXPECT_TRUE(DbfAliasList().empty());
+  // A file past the bound is not read.
+  std::ofstream(dir / kDbfConfigFileName)
+      << "[Alias]\nBIG=/big\n;" << std::string(kMaxDbfConfigBytes, 'x') << "\n";
+  LoadAliasFile(dir.Path().string());
   EXPECT_TRUE(DbfAliasList().empty());
 }
