@@ -52,6 +52,26 @@ long PeakRssMb() {
   return u.ru_maxrss / 1024;
 }
 
+// The peak resident size since the last ResetPeak (VmHWM), so that each run
+// shows its own peak and not an earlier run's.
+void ResetPeak() {
+  if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", f);
+    std::fclose(f);
+  }
+}
+
+long PeakSinceResetMb() {
+  long kb = 0;
+  if (FILE* f = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, f))
+      if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+    std::fclose(f);
+  }
+  return kb > 0 ? kb / 1024 : PeakRssMb();
+}
+
 long ResidentMb() {
   long pages = 0, resident = 0;
   if (FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -187,11 +207,12 @@ LoadTimes LoadOnce(const QString& registry, FbDatabase& db, const QString& actPa
   selection.qStacion->Open();
   LoadTimes t;
   t.selectionMb = ResidentMb();
+  ResetPeak();
   const auto t0 = Clock::now();
   LoadDbfPass(ctx, Population::Local, selection);
   tr.Commit();
   t.loading = Seconds(t0);
-  t.peakMb = PeakRssMb();
+  t.peakMb = PeakSinceResetMb();
   const auto t1 = Clock::now();
   FinishDbfPassLoading(ctx, Population::Local);
   tr.Commit();
