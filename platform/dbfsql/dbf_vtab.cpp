@@ -61,6 +61,34 @@ struct ModuleState {
   std::unordered_set<DbfVtab*> tables;
 };
 
+// The hash index of a column: the (hash of key, record) pairs sorted, and a
+// directory of where each value of the hashes' top bits starts, so that a
+// look-up reads a few neighbouring entries instead of searching them all.
+struct KeyIndex {
+  std::vector<std::pair<uint64_t, int32_t>> entries;
+  std::vector<uint32_t> starts;  // 2^bits + 1 positions
+  int bits = 0;
+
+  explicit KeyIndex(std::vector<std::pair<uint64_t, int32_t>> sorted) : entries(std::move(sorted)) {
+    while (bits < 24 && (size_t{1} << (bits + 1)) <= entries.size()) ++bits;
+    starts.resize((size_t{1} << bits) + 1);
+    size_t e = 0;
+    for (size_t p = 0; p < starts.size(); ++p) {
+      while (e < entries.size() && Bucket(entries[e].first) < p) ++e;
+      starts[p] = static_cast<uint32_t>(e);
+    }
+  }
+  size_t Bucket(uint64_t h) const { return bits == 0 ? 0 : static_cast<size_t>(h >> (64 - bits)); }
+
+  // Appends the records whose key has the hash h.
+  void Find(uint64_t h, std::vector<int32_t>& out) const {
+    const size_t b = Bucket(h);
+    for (size_t i = starts[b]; i < starts[b + 1]; ++i) {
+      if (entries[i].first == h) out.push_back(entries[i].second);
+    }
+  }
+};
+
 struct DbfVtab {
   sqlite3_vtab base{};
   ModuleState* module = nullptr;
@@ -70,10 +98,17 @@ struct DbfVtab {
   std::vector<TdfDBFFields> fields;
   uint8_t version = 0;
   std::vector<PlanColumn> planColumns;
+  // Per column: read from the memo file; stored in binary form.
+  std::vector<uint8_t> memo;
+  std::vector<uint8_t> binary;
   // False: every plan is a scan (the connection was registered so).
   bool planLookups = true;
   // The open writer while a write transaction runs.
   std::unique_ptr<DFO_dBHandler> writer;
+  // Changed records not yet in the file, in increasing order (as an UPDATE
+  // changes them), and their bytes one after another; written together.
+  std::vector<int32_t> pendingRecords;
+  std::vector<uint8_t> pending;
   // What is known of the file in this state: equality look-ups (how often
   // each column was filtered on, and the hash indexes built from the second
   // time on), the record count and the distinct values of columns.
@@ -81,7 +116,7 @@ struct DbfVtab {
   std::unordered_map<int, int> filterCounts;
   // An index is the sorted (hash of key, record) pairs of a column: 12 bytes a
   // row. Hashes that collide only add candidates, which SQLite checks again.
-  std::unordered_map<int, std::vector<std::pair<uint64_t, int32_t>>> indexes;
+  std::unordered_map<int, KeyIndex> indexes;
   // The unsorted entries of an index collected by a first look-up's scan
   // that ran to the end; the second look-up sorts them instead of reading
   // the table again.
@@ -89,6 +124,10 @@ struct DbfVtab {
   // Distinct non-null values of a column: exact once its index is built,
   // else estimated from a sample of records.
   std::unordered_map<int, double> distinct;
+  // The live records of the sample the estimates come from (read once for
+  // every column) and how many records were looked at for it.
+  std::vector<uint8_t> sample;
+  int64_t sampleRead = 0;
   int32_t records = -1;
   // True once a cursor of the running statement looked at the file state
   // (a statement sees one state of the file; its own writes reset this).
@@ -100,8 +139,79 @@ struct DbfVtab {
   std::unique_ptr<DFO_dBHandler> spare;
 };
 
+// A forward walk over the live records of a table as it stood when the walk
+// began. An unencrypted table is read a chunk of whole records at a time and
+// the handle's record buffer points at each record inside the chunk, so a
+// record is neither copied nor read by a call of its own; an encrypted one
+// goes through the handle record by record.
+class RecordScan {
+ public:
+  void Start(DFO_dBHandler& t) {
+    t.UseOwnRecordBuffer();
+    t.RefreshHeader();
+    record_ = 0;
+    end_ = t.RecordCount();
+    chunkFirst_ = 1;
+    chunkRecords_ = 0;
+  }
+
+  // Moves to the next live record; false at the end.
+  bool Next(DFO_dBHandler& t) {
+    if (t.IsEncrypted()) {
+      t.GoTo(record_ == 0 ? dbf::kMoveFirst : dbf::kMoveNext);
+      if (t.Eof() || t.Bof() || t.RecordCount() == 0) return false;
+      record_ = t.CurrentRecord();
+      return true;
+    }
+    const int32_t length = t.RecordLength();
+    while (record_ < end_) {
+      ++record_;
+      if (record_ >= chunkFirst_ + chunkRecords_ && !ReadChunk(t, length)) return false;
+      uint8_t* p = chunk_.data() + static_cast<size_t>(record_ - chunkFirst_) * length;
+      if (*p == '*') continue;  // deleted
+      t.SetRecordBuffer(p);
+      return true;
+    }
+    return false;
+  }
+
+  int32_t Record() const { return record_; }
+
+ private:
+  static constexpr int32_t kChunkBytes = 256 * 1024;
+
+  // Reads the chunk that starts at the current record; false when the file
+  // holds no whole record there (it was cut short since).
+  bool ReadChunk(DFO_dBHandler& t, int32_t length) {
+    const int32_t count = std::min(end_ - record_ + 1, std::max(1, kChunkBytes / length));
+    // The record buffer holds one byte more than the record.
+    chunk_.resize(static_cast<size_t>(count) * length + 1);
+    const int64_t offset = t.HeaderLength() + static_cast<int64_t>(record_ - 1) * length;
+    if (offset + static_cast<int64_t>(count) * length > INT32_MAX) {
+      throw EDbfError(dbf::FormatDbfMessage(dbf::msg::kRead, {t.FileName()}));
+    }
+    t.UseOwnRecordBuffer();
+    const int32_t got =
+        t.Read(static_cast<int32_t>(offset), chunk_.data(), static_cast<int32_t>(count) * length);
+    chunkFirst_ = record_;
+    chunkRecords_ = std::max(got, 0) / length;
+    if (chunkRecords_ == 0) {
+      end_ = record_ - 1;
+      return false;
+    }
+    return true;
+  }
+
+  std::vector<uint8_t> chunk_;
+  int32_t record_ = 0;
+  int32_t end_ = 0;
+  int32_t chunkFirst_ = 1;
+  int32_t chunkRecords_ = 0;
+};
+
 // One value test of a plan on the current record (plan tests other than the
-// look-up): equality by look-up key, ranges on a number or an ISO text.
+// look-up): equality by look-up key, ranges on a number or an ISO text, and
+// IS NOT NULL ('n').
 struct ValueTest {
   char op = '=';
   int column = 0;
@@ -115,6 +225,9 @@ struct DbfCursor {
   sqlite3_vtab_cursor base{};
   std::unique_ptr<DFO_dBHandler> table;
   bool eof = true;
+  // The current record's number.
+  int32_t record = 0;
+  RecordScan scan;
   // Candidate records of an indexed equality look-up (empty: scan).
   bool useCandidates = false;
   std::vector<int32_t> candidates;
@@ -122,7 +235,16 @@ struct DbfCursor {
   // A scan filtered on one column's key, collecting the column's index
   // entries on the way when `collecting`.
   int keyColumn = -1;
-  std::unordered_set<std::string> keys;
+  // The hashes of the keys of an IN list, sorted: a record whose key's hash
+  // is among them passes (SQLite checks the list itself).
+  std::vector<uint64_t> keys;
+  std::string onlyKey;  // the key when there is one (keys is then empty)
+  std::string key;      // the current record's key
+  std::string testKey;  // the key of a tested column
+  // The plan of the last filter and its tests; the key of a single look-up.
+  std::string planText;
+  std::vector<PlanTest> plan;
+  std::vector<std::string> lookupKeys;
   bool collecting = false;
   uint64_t collectingGeneration = 0;
   std::vector<std::pair<uint64_t, int32_t>> entries;
@@ -274,6 +396,20 @@ bool PlainDate(std::string_view raw, char (&iso)[10]) {
   return true;
 }
 
+// True when every byte is below 0x80.
+bool IsAscii(std::string_view s) {
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    if (word & 0x8080808080808080ull) return false;
+  }
+  for (; i < s.size(); ++i) {
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
 // Writes the column value of the current record into the context (or, with
 // ctx null, its look-up key into key; false for NULL).
 // scratch: the cursor's buffer for decoded text, reused row after row.
@@ -288,6 +424,12 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
       if (ctx) sqlite3_result_null(ctx);
       return false;
     }
+    if (!ctx && !key) return true;
+    // ASCII reads the same in every code page: handed over as it is stored.
+    if (!key && IsAscii(s)) {
+      sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+      return true;
+    }
     std::string& utf8 = scratch;
     bytes::DecodeToUtf8(s, vt.codePage, utf8);
     if (key) *key = KeyOfText(utf8);
@@ -298,7 +440,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
     if (ctx) sqlite3_result_null(ctx);
     return false;
   };
-  if (IsMemo(vt, f)) {
+  if (vt.memo[static_cast<size_t>(col)]) {
     if (f.type == 'M') return textResult(t.ReadMemo(n));
     std::string data = t.ReadMemo(n);
     if (data.empty()) return nullResult();
@@ -306,7 +448,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
     if (ctx) sqlite3_result_blob(ctx, data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
     return true;
   }
-  if (t.IsBinaryField(f)) {
+  if (vt.binary[static_cast<size_t>(col)]) {
     double v = t.GetNumeric(n);
     if (f.type == 'T') {
       if (v == 0) return nullResult();
@@ -388,6 +530,19 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
   }
 }
 
+// True when the column of the current record is not NULL. A value the engine
+// cannot read counts as not NULL: the record reaches SQLite, whose reading of
+// the column reports the fault.
+bool NotNull(DbfVtab& vt, DFO_dBHandler& t, int col, std::string& scratch) {
+  const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
+  if (f.type == 'C') return !TrimRight(t.RawField(f)).empty();
+  try {
+    return ColumnValue(vt, t, col, nullptr, nullptr, scratch);
+  } catch (const EDbfError&) {
+    return true;
+  }
+}
+
 // Puts a SQL value into a field of the writer's record buffer.
 void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
   const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
@@ -422,9 +577,22 @@ void PutValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_value* v) {
     }
     if (type == SQLITE_TEXT) {
       t.PutFieldText(n, text());
-    } else {
-      t.PutNumeric(n, sqlite3_value_double(v));
+      return;
     }
+    // A whole number in a field without decimals: the digits the general
+    // formatting would write, right-aligned, without going through it.
+    if (type == SQLITE_INTEGER && !vt.binary[static_cast<size_t>(col)] && f.decimalsByte == 0) {
+      const int64_t whole = sqlite3_value_int64(v);
+      char digits[24];
+      const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, whole);
+      const auto length = static_cast<size_t>(end - digits);
+      if (ec == std::errc() && whole > -1000000000000000 && whole < 1000000000000000 &&
+          length <= static_cast<size_t>(f.width)) {
+        t.WriteFieldText(f, std::string_view(digits, length), t.RecordBuffer());
+        return;
+      }
+    }
+    t.PutNumeric(n, sqlite3_value_double(v));
     return;
   }
   switch (f.type) {
@@ -484,6 +652,10 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     DFO_dBHandler t(vt->path, true, false, "");
     vt->fields = t.Fields();
     vt->version = t.Version();
+    for (const TdfDBFFields& f : vt->fields) {
+      vt->memo.push_back(IsMemo(*vt, f) ? 1 : 0);
+      vt->binary.push_back(t.IsBinaryField(f) ? 1 : 0);
+    }
     const uint8_t lang = t.LanguageByte();
     vt->codePage =
         (cp == "866" || lang == 0x26 || lang == 0x65) ? CodePage::Cp866 : CodePage::Cp1251;
@@ -517,8 +689,43 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
   return SQLITE_OK;
 }
 
+// Writes the changed records kept back: all but the last at once, the last
+// through the engine's record write, which also stamps the header.
+void FlushWrites(DbfVtab& vt) {
+  if (vt.pendingRecords.empty()) return;
+  std::vector<int32_t> records;
+  std::vector<uint8_t> bytes;
+  records.swap(vt.pendingRecords);
+  bytes.swap(vt.pending);
+  if (!vt.writer) return;
+  DFO_dBHandler& t = *vt.writer;
+  const auto length = static_cast<size_t>(t.RecordLength());
+  // Each run of consecutive records but the last record in one write.
+  const size_t last = records.size() - 1;
+  for (size_t i = 0; i < last;) {
+    size_t j = i + 1;
+    while (j < last && records[j] == records[j - 1] + 1) ++j;
+    const int64_t offset = t.HeaderLength() + static_cast<int64_t>(records[i] - 1) * length;
+    t.Write(static_cast<int32_t>(offset), bytes.data() + i * length,
+            static_cast<int32_t>((j - i) * length));
+    i = j;
+  }
+  std::memcpy(t.RecordBuffer(), bytes.data() + last * length, length);
+  t.WriteRecord(records[last]);
+  // The buffers are used again.
+  records.clear();
+  bytes.clear();
+  vt.pendingRecords.swap(records);
+  vt.pending.swap(bytes);
+}
+
 int Disconnect(sqlite3_vtab* v) {
   std::unique_ptr<DbfVtab> owned(VtabOf(v));
+  try {
+    FlushWrites(*owned);
+  } catch (const EDbfError&) {
+    // Nothing reports a fault here; the transaction's end wrote them already.
+  }
   owned->module->tables.erase(owned.get());
   return SQLITE_OK;
 }
@@ -526,6 +733,9 @@ int Disconnect(sqlite3_vtab* v) {
 // The plans of a scan filtered on a pattern (idxStr; idxNum is the column + 1).
 constexpr char kLikeScan[] = "like";
 constexpr char kGlobScan[] = "glob";
+
+// How many bytes of changed records are kept back at most.
+constexpr size_t kPendingBytes = 256 * 1024;
 
 // Forgets what was known of the file when it changed since. A running
 // statement looks once (inStatement); planning looks every time.
@@ -539,6 +749,8 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
   vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
+  vt.sample.clear();
+  vt.sampleRead = 0;
   vt.records = -1;
   vt.spare.reset();
   vt.knownState = now;
@@ -547,10 +759,18 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
 // After a write of the table: nothing known of the file holds.
 void ForgetFile(DbfVtab& vt) {
   ++vt.generation;
+  // An update calls this for every record: nothing to forget after the first.
+  if (vt.records < 0 && !vt.spare && vt.indexes.empty() && vt.collected.empty() &&
+      vt.filterCounts.empty() && vt.distinct.empty() && vt.sample.empty() && !vt.stateChecked &&
+      vt.knownState == FileState{}) {
+    return;
+  }
   vt.indexes.clear();
   vt.collected.clear();
   vt.filterCounts.clear();
   vt.distinct.clear();
+  vt.sample.clear();
+  vt.sampleRead = 0;
   vt.records = -1;
   vt.spare.reset();
   vt.stateChecked = false;
@@ -569,15 +789,27 @@ void SampleTable(DbfVtab& vt, int column) {
   if (column < 0) return;
   const int64_t n = vt.records;
   const int64_t k = std::min<int64_t>(n, 1000);
+  const auto length = static_cast<size_t>(t->RecordLength());
+  if (vt.sampleRead != k) {
+    vt.sample.clear();
+    for (int64_t i = 0; i < k; ++i) {
+      t->GoTo(static_cast<int32_t>(1 + i * n / k));
+      if (t->CurrentRecordDeleted()) continue;
+      vt.sample.insert(vt.sample.end(), t->RecordBuffer(), t->RecordBuffer() + length);
+    }
+    vt.sampleRead = k;
+  }
   std::unordered_map<std::string, int> seen;
-  int64_t taken = 0;
+  const int64_t taken = length ? static_cast<int64_t>(vt.sample.size() / length) : 0;
   std::string key, scratch;
-  for (int64_t i = 0; i < k; ++i) {
-    t->GoTo(static_cast<int32_t>(1 + i * n / k));
-    if (t->CurrentRecordDeleted()) continue;
-    ++taken;
+  // A record buffer holds one byte more than the record.
+  std::vector<uint8_t> record(length + 1);
+  for (int64_t i = 0; i < taken; ++i) {
+    std::memcpy(record.data(), vt.sample.data() + static_cast<size_t>(i) * length, length);
+    t->SetRecordBuffer(record.data());
     if (ColumnValue(vt, *t, column, nullptr, &key, scratch)) ++seen[key];
   }
+  t->UseOwnRecordBuffer();
   double d = static_cast<double>(seen.size());
   if (taken > 0 && k < n) {
     double once = 0;
@@ -620,6 +852,7 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
     info->aConstraintUsage[plan.args[arg]].argvIndex = static_cast<int>(arg) + 1;
     info->aConstraintUsage[plan.args[arg]].omit = 0;
   }
+  for (int i : plan.omit) info->aConstraintUsage[i].omit = 1;
   for (int i : plan.inAllAtOnce) sqlite3_vtab_in(info, i, 1);
   info->idxNum = plan.idxNum;
   if (!plan.idxStr.empty()) {
@@ -652,6 +885,8 @@ int Open(sqlite3_vtab* v, sqlite3_vtab_cursor** out) {
 int Close(sqlite3_vtab_cursor* cur) {
   std::unique_ptr<DbfCursor> owned(CursorOf(cur));
   DbfVtab& vt = *VtabOf(cur->pVtab);
+  // The record buffer may point into the cursor's chunk.
+  owned->table->UseOwnRecordBuffer();
   if (!vt.spare) vt.spare = std::move(owned->table);
   ModuleState& module = *vt.module;
   if (--module.openCursors > 0) return SQLITE_OK;
@@ -665,8 +900,13 @@ int Close(sqlite3_vtab_cursor* cur) {
 
 // True when the current record may pass every further test of the cursor.
 bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
-  std::string key;
+  if (c.tests.empty()) return true;
+  std::string& key = c.testKey;
   for (const ValueTest& test : c.tests) {
+    if (test.op == 'n') {
+      if (!NotNull(vt, t, test.column, c.scratch)) return false;
+      continue;
+    }
     // NULL is neither equal to a value nor within a range.
     if (!ColumnValue(vt, t, test.column, nullptr, &key, c.scratch)) return false;
     if (test.op == '=') {
@@ -700,6 +940,7 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
       int32_t r = c.candidates[c.nextCandidate++];
       if (r > t.RecordCount()) continue;
       t.GoTo(r);
+      c.record = r;
       if (!t.CurrentRecordDeleted() && PassesTests(c, vt, t)) {
         c.eof = false;
         return;
@@ -708,16 +949,22 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     c.eof = true;
     return;
   }
-  std::string key;
-  for (t.GoTo(first ? dbf::kMoveFirst : dbf::kMoveNext); !t.Eof() && !t.Bof();
-       t.GoTo(dbf::kMoveNext)) {
-    if (t.RecordCount() == 0) break;
+  std::string& key = c.key;
+  if (first) c.scan.Start(t);
+  while (c.scan.Next(t)) {
+    c.record = c.scan.Record();
     if (c.rawFilter) {
       if (!c.rawFilter->Passes(t.RawField(*c.rawColumn))) continue;
     } else if (c.keyColumn >= 0) {
       if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch)) continue;
-      if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), t.CurrentRecord());
-      if (!c.keys.count(key)) continue;
+      if (c.keys.empty()) {
+        if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), c.record);
+        if (key != c.onlyKey) continue;
+      } else {
+        const uint64_t h = std::hash<std::string>{}(key);
+        if (c.collecting) c.entries.emplace_back(h, c.record);
+        if (!std::binary_search(c.keys.begin(), c.keys.end(), h)) continue;
+      }
     }
     if (PassesTests(c, vt, t)) {
       c.eof = false;
@@ -781,7 +1028,7 @@ bool MakeTest(const DbfVtab& vt, const PlanTest& plan, sqlite3_value* value, Val
 
 // The hash index of col in this file state, built on first use (from the
 // entries a first look-up's scan collected, else by a scan).
-const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
+const KeyIndex& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
   auto found = vt.indexes.find(col);
   if (found != vt.indexes.end()) return found->second;
   DFO_dBHandler& t = *c.table;
@@ -792,13 +1039,14 @@ const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& 
     vt.collected.erase(ready);
   } else {
     index.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
-    std::string k;
-    for (t.GoTo(dbf::kMoveFirst); !t.Eof() && !t.Bof() && t.RecordCount() > 0;
-         t.GoTo(dbf::kMoveNext)) {
+    std::string& k = c.key;
+    RecordScan scan;
+    for (scan.Start(t); scan.Next(t);) {
       if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
-        index.emplace_back(std::hash<std::string>{}(k), t.CurrentRecord());
+        index.emplace_back(std::hash<std::string>{}(k), scan.Record());
       }
     }
+    t.UseOwnRecordBuffer();
   }
   std::sort(index.begin(), index.end());
   double distinct = 0;
@@ -806,7 +1054,7 @@ const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& 
     distinct += i == 0 || index[i].first != index[i - 1].first;
   }
   vt.distinct[col] = std::max(distinct, 1.0);
-  return vt.indexes.emplace(col, std::move(index)).first->second;
+  return vt.indexes.emplace(col, KeyIndex(std::move(index))).first->second;
 }
 
 // Prepares the cursor for an equality look-up of col with one or more keys
@@ -814,7 +1062,7 @@ const std::vector<std::pair<uint64_t, int32_t>>& IndexOf(DbfCursor& c, DbfVtab& 
 // state, the column's hash index from the second time on. `value` is the
 // SQL value of a single key (its text may be tested on the stored bytes).
 void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
-                 std::vector<std::string> keys) {
+                 const std::vector<std::string>& keys) {
   DFO_dBHandler& t = *c.table;
   Revalidate(vt, true);
   if (keys.empty()) {  // nothing to match (NULLs only)
@@ -823,12 +1071,7 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
   }
   if (++vt.filterCounts[col] >= 2 || vt.indexes.count(col)) {
     const auto& index = IndexOf(c, vt, col);
-    for (const std::string& key : keys) {
-      const uint64_t h = std::hash<std::string>{}(key);
-      auto range = std::equal_range(index.begin(), index.end(), std::make_pair(h, INT32_MIN),
-                                    [](const auto& a, const auto& b) { return a.first < b.first; });
-      for (auto it = range.first; it != range.second; ++it) c.candidates.push_back(it->second);
-    }
+    for (const std::string& key : keys) index.Find(std::hash<std::string>{}(key), c.candidates);
     if (keys.size() > 1) {
       // In record order, each once: the file is read forward.
       std::sort(c.candidates.begin(), c.candidates.end());
@@ -848,7 +1091,12 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
   } else {
     c.keyColumn = col;
     c.keys.clear();
-    c.keys.insert(keys.begin(), keys.end());
+    if (keys.size() == 1) {
+      c.onlyKey = keys[0];
+    } else {
+      for (const std::string& k : keys) c.keys.push_back(std::hash<std::string>{}(k));
+      std::sort(c.keys.begin(), c.keys.end());
+    }
     // The scan reads the column anyway: its index entries are kept for the
     // next look-up of the statement.
     c.collecting = true;
@@ -883,13 +1131,17 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
   c.rawColumn = nullptr;
   c.rawFilter.reset();
   c.tests.clear();
+  c.keys.clear();
   c.eof = true;
   try {
     DFO_dBHandler& t = *c.table;
+    t.UseOwnRecordBuffer();
+    FlushWrites(vt);
     if (idxNum == -1 && argc == 1) {
       sqlite3_int64 r = sqlite3_value_int64(argv[0]);
       if (r >= 1 && r <= t.RecordCount()) {
         t.GoTo(static_cast<int32_t>(r));
+        c.record = static_cast<int32_t>(r);
         c.eof = t.CurrentRecordDeleted();
       }
       return SQLITE_OK;
@@ -904,7 +1156,12 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       Advance(c, vt, true);
       return SQLITE_OK;
     }
-    const std::vector<PlanTest> plan = ParsePlanTests(idxStr);
+    // A correlated subquery filters with the same plan once per outer row.
+    if (!idxStr || c.planText != idxStr) {
+      c.planText = idxStr ? idxStr : "";
+      c.plan = ParsePlanTests(idxStr);
+    }
+    const std::vector<PlanTest>& plan = c.plan;
     if (static_cast<int>(plan.size()) == argc) {
       const bool lookup = idxNum == 1 && !plan.empty() &&
                           (plan[0].op == '=' || plan[0].op == 'i') && plan[0].column >= 0 &&
@@ -913,6 +1170,15 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       ValueTest first;
       for (size_t i = 0; i < plan.size(); ++i) {
         if (list && i == 0) continue;
+        if (plan[i].op == 'n') {
+          ValueTest test;
+          test.op = 'n';
+          test.column = plan[i].column;
+          if (test.column >= 0 && test.column < static_cast<int>(vt.fields.size())) {
+            c.tests.push_back(std::move(test));
+          }
+          continue;
+        }
         ValueTest test;
         bool none = false;
         const bool made = MakeTest(vt, plan[i], argv[i], test, none);
@@ -927,7 +1193,9 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       if (list) {
         StartLookup(c, vt, plan[0].column, nullptr, KeysOfList(argv[0]));
       } else if (lookup) {
-        StartLookup(c, vt, plan[0].column, argv[0], {first.key});
+        c.lookupKeys.resize(1);
+        c.lookupKeys[0].swap(first.key);
+        StartLookup(c, vt, plan[0].column, argv[0], c.lookupKeys);
       }
     }
     Advance(c, vt, true);
@@ -971,7 +1239,7 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
 }
 
 int Rowid(sqlite3_vtab_cursor* cur, sqlite3_int64* rowid) {
-  *rowid = CursorOf(cur)->table->CurrentRecord();
+  *rowid = CursorOf(cur)->record;
   return SQLITE_OK;
 }
 
@@ -980,8 +1248,15 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
   try {
     if (!vt.writer) vt.writer = OpenTable(vt, true);
     DFO_dBHandler& t = *vt.writer;
-    t.UseRecordBuffer(false);
     ForgetFile(vt);
+    const bool change = argc > 1 && sqlite3_value_type(argv[0]) != SQLITE_NULL;
+    const sqlite3_int64 changed = change ? sqlite3_value_int64(argv[0]) : 0;
+    // A change of a record after the kept-back ones joins them; anything
+    // else writes them first.
+    if (!change || t.IsEncrypted() ||
+        (!vt.pendingRecords.empty() && changed <= vt.pendingRecords.back())) {
+      FlushWrites(vt);
+    }
     if (argc == 1) {
       sqlite3_int64 r = sqlite3_value_int64(argv[0]);
       if (r < 1 || r > t.RecordCount()) return SQLITE_OK;
@@ -1010,7 +1285,15 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
       if (sqlite3_value_nochange(argv[2 + i])) continue;
       PutValue(vt, t, i, argv[2 + i]);
     }
-    t.WriteRecord(static_cast<int32_t>(r));
+    if (t.IsEncrypted()) {
+      t.WriteRecord(static_cast<int32_t>(r));
+      return SQLITE_OK;
+    }
+    // Kept back, written with its neighbours.
+    const uint8_t* record = t.RecordBuffer();
+    vt.pending.insert(vt.pending.end(), record, record + t.RecordLength());
+    vt.pendingRecords.push_back(static_cast<int32_t>(r));
+    if (vt.pending.size() >= kPendingBytes) FlushWrites(vt);
   } catch (const EDbfError& e) {
     SetError(v, e.what());
     return SQLITE_ERROR;
@@ -1022,11 +1305,29 @@ int Begin(sqlite3_vtab*) {
   return SQLITE_OK;
 }
 
+// Before a commit: the records kept back reach the file.
+int Sync(sqlite3_vtab* v) {
+  try {
+    FlushWrites(*VtabOf(v));
+  } catch (const EDbfError& e) {
+    SetError(v, e.what());
+    return SQLITE_ERROR;
+  }
+  return SQLITE_OK;
+}
+
 int EndTransaction(sqlite3_vtab* v) {
   DbfVtab& vt = *VtabOf(v);
+  int rc = SQLITE_OK;
+  try {
+    FlushWrites(vt);
+  } catch (const EDbfError& e) {
+    SetError(v, e.what());
+    rc = SQLITE_ERROR;
+  }
   vt.writer.reset();
   ForgetFile(vt);
-  return SQLITE_OK;
+  return rc;
 }
 
 sqlite3_module MakeModule() {
@@ -1046,7 +1347,7 @@ sqlite3_module MakeModule() {
   m.xRowid = Rowid;
   m.xUpdate = Update;
   m.xBegin = Begin;
-  m.xSync = Begin;
+  m.xSync = Sync;
   m.xCommit = EndTransaction;
   m.xRollback = EndTransaction;
   return m;

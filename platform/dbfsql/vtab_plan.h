@@ -9,8 +9,10 @@
 // and the other columns' values are tested on each candidate record before
 // SQLite sees it. An IN list is used only on the look-up column, whose
 // values the module then takes all at once; elsewhere SQLite tests it. A range (<, <=, >, >=) on a
-// numeric or date column is tested on each record the same way. SQLite still evaluates every
-// condition itself, so these tests only spare it records that cannot match.
+// numeric or date column is tested on each record the same way. SQLite still evaluates these
+// conditions itself, so the tests only spare it records that cannot match. An IS NOT NULL is
+// tested exactly (a field is NULL when it reads as NULL), so SQLite leaves it to the module and
+// does not read the column for it.
 //
 // The estimates: a scan costs one unit a record; a look-up costs the log of
 // the table plus the records per value of its column; the rows expected are
@@ -50,11 +52,13 @@ struct VtabPlan {
   // plan with value tests, "k:" then one "<op><column>" per argument, the
   // first the look-up column when idxNum is 1 (else every test is made on a
   // scan). Ops: '=', 'i' (an IN list taken all at once), '<', '{' (<=), '>',
-  // '}' (>=).
+  // '}' (>=), 'n' (IS NOT NULL; its argument is NULL).
   std::string idxStr;
   std::vector<int> args;
   // The IN constraints whose values the look-up takes all at once.
   std::vector<int> inAllAtOnce;
+  // The constraints the module decides alone (SQLite omits its own test).
+  std::vector<int> omit;
   double cost = 0;
   double rows = 0;
 };

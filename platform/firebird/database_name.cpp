@@ -12,6 +12,12 @@ bool IsServerDatabaseName(const QString& name) {
   return server.match(name).hasMatch();
 }
 
+DatabaseLocation LocationOf(const QString& name) {
+  if (!IsServerDatabaseName(name)) return {QString(), name};
+  const qsizetype colon = name.indexOf(QLatin1Char(':'));
+  return {name.left(colon), name.mid(colon + 1)};
+}
+
 QString DefaultFirebirdPassword() {
   const QByteArray fromEnv = qgetenv("KELMO_FB_PASSWORD");
   return fromEnv.isEmpty() ? QStringLiteral("quillbent") : QString::fromLocal8Bit(fromEnv);

@@ -12,6 +12,14 @@ namespace kelmo {
 // "./a:b.fdb" are plain.
 bool IsServerDatabaseName(const QString& name);
 
+// A configured name taken apart: the server ("host" or "host/port") and the
+// path the server opens; a plain name has no server and is its own path.
+struct DatabaseLocation {
+  QString Server;
+  QString Path;
+};
+DatabaseLocation LocationOf(const QString& name);
+
 // The password the program connects with: $KELMO_FB_PASSWORD when set,
 // otherwise "quillbent".
 QString DefaultFirebirdPassword();

@@ -103,7 +103,32 @@ void FbDatabase::Open() {
   const QString charset = ParamValue(QStringLiteral("lc_ctype"));
   db.setConnectOptions(charset.isEmpty() ? QString()
                                          : QStringLiteral("ISC_DPB_LC_CTYPE=") + charset);
-  if (!db.open()) throw DatabaseError(db.lastError().text());
+  if (!db.open()) {
+    const DatabaseLocation location = LocationOf(databaseName_);
+    if (location.Server.isEmpty()) throw DatabaseError(db.lastError().text());
+    throw DatabaseError(QStringLiteral("Не удалось открыть базу данных %1 на сервере %2: %3")
+                            .arg(location.Path, location.Server, db.lastError().text()));
+  }
+  ++connectionNumber_;
+}
+
+DatabaseError FbDatabase::Failure(const QSqlError& error) {
+  // The driver gives the engine's SQL code; -902 is the class of fatal
+  // errors: a network failure, a shut-down attachment or server.
+  if (error.nativeErrorCode() != QLatin1String("-902") || !Connected())
+    return DatabaseError(error.text());
+  lostConnection_ = connectionNumber_;
+  {
+    QSqlDatabase db = Database();
+    // The server has already ended the transaction; the rollback only
+    // releases the driver's handle so that a new connection can start one.
+    db.rollback();
+    db.close();
+  }
+  const QString server = LocationOf(databaseName_).Server;
+  if (server.isEmpty()) return DatabaseError(error.text());
+  return DatabaseError(
+      QStringLiteral("Связь с сервером %1 прервана: %2").arg(server, error.text()));
 }
 
 void FbDatabase::Close() {
@@ -127,19 +152,24 @@ void FbTransaction::StartTransaction() {
   if (InTransaction()) return;
   database_.Open();
   QSqlDatabase db = database_.Database();
-  if (!db.transaction()) throw DatabaseError(db.lastError().text());
+  if (!db.transaction()) throw database_.Failure(db.lastError());
   active_ = true;
+  connection_ = database_.ConnectionNumber();
   ++generation_;
 }
 
 void FbTransaction::Commit() {
   if (!InTransaction()) {
+    const bool lost = active_ && connection_ == database_.LostConnection();
     active_ = false;
+    if (lost)
+      throw DatabaseError(
+          QStringLiteral("Связь с базой данных прервалась, изменения транзакции не сохранены"));
     return;
   }
   active_ = false;
   QSqlDatabase db = database_.Database();
-  if (!db.commit()) throw DatabaseError(db.lastError().text());
+  if (!db.commit()) throw database_.Failure(db.lastError());
 }
 
 void FbTransaction::Rollback() {
@@ -149,7 +179,7 @@ void FbTransaction::Rollback() {
   }
   active_ = false;
   QSqlDatabase db = database_.Database();
-  if (!db.rollback()) throw DatabaseError(db.lastError().text());
+  if (!db.rollback()) throw database_.Failure(db.lastError());
 }
 
 }  // namespace kelmo

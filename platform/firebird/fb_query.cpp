@@ -55,10 +55,10 @@ void FbQuery::Open() {
   if (transaction_ != nullptr) transaction_->StartTransaction();
   QSqlQuery query(database_.Database());
   query.setForwardOnly(true);
-  if (!query.prepare(sql_)) throw DatabaseError(query.lastError().text());
+  if (!query.prepare(sql_)) throw database_.Failure(query.lastError());
   for (const QString& name : ParameterNames(sql_))
     query.bindValue(QLatin1Char(':') + name, params_.value(name.toLower()));
-  if (!query.exec()) throw DatabaseError(query.lastError().text());
+  if (!query.exec()) throw database_.Failure(query.lastError());
   layout_ = query.record();
   // An executed procedure answers a single row, and the driver keeps
   // handing that row back: read it once.
@@ -71,7 +71,7 @@ void FbQuery::Open() {
   }
   if (query.lastError().isValid()) {
     rows_.clear();
-    throw DatabaseError(query.lastError().text());
+    throw database_.Failure(query.lastError());
   }
   row_ = 0;
   active_ = true;
@@ -88,10 +88,10 @@ void FbQuery::ExecSQL() {
   database_.Open();
   if (transaction_ != nullptr) transaction_->StartTransaction();
   QSqlQuery query(database_.Database());
-  if (!query.prepare(sql_)) throw DatabaseError(query.lastError().text());
+  if (!query.prepare(sql_)) throw database_.Failure(query.lastError());
   for (const QString& name : ParameterNames(sql_))
     query.bindValue(QLatin1Char(':') + name, params_.value(name.toLower()));
-  if (!query.exec()) throw DatabaseError(query.lastError().text());
+  if (!query.exec()) throw database_.Failure(query.lastError());
 }
 
 int FbQuery::FieldIndex(const QString& name) const {

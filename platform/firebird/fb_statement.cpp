@@ -47,7 +47,7 @@ void FbStatement::Prepare(const QString& text) {
 void FbStatement::PrepareQuery() {
   query_ = QSqlQuery(database_.Database());
   query_.setForwardOnly(true);
-  if (!query_.prepare(positional_)) throw DatabaseError(query_.lastError().text());
+  if (!query_.prepare(positional_)) throw database_.Failure(query_.lastError());
   if (transaction_ != nullptr) generation_ = transaction_->Generation();
 }
 
@@ -79,7 +79,7 @@ void FbStatement::Exec() {
   }
   for (size_t place = 0; place < places_.size(); ++place)
     query_.bindValue(static_cast<int>(place), values_[static_cast<size_t>(places_[place])]);
-  if (!query_.exec()) throw DatabaseError(query_.lastError().text());
+  if (!query_.exec()) throw database_.Failure(query_.lastError());
   row_.clear();
   columns_.clear();
   if (query_.record().count() > 0 && query_.next()) {
@@ -102,7 +102,7 @@ void FbExecute(FbDatabase& database, FbTransaction* transaction, const QString& 
   database.Open();
   if (transaction != nullptr) transaction->StartTransaction();
   QSqlQuery query(database.Database());
-  if (!query.exec(text)) throw DatabaseError(query.lastError().text());
+  if (!query.exec(text)) throw database.Failure(query.lastError());
 }
 
 }  // namespace kelmo

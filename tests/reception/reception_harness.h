@@ -25,13 +25,18 @@ namespace kelmo::test {
 
 class ReceptionHarness {
  public:
-  ReceptionHarness() {
+  // The window on the registry database `database` (the test program's own
+  // embedded one unless another is given) and on the central segment
+  // `central` (the start folder's own when empty).
+  explicit ReceptionHarness(const QString& database = RegistryDatabaseFile::Path(),
+                            const QString& central = QString()) {
     ResetRunState();
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, start_.filePath("machine"));
     QFile ini(start_.filePath("kelmo.ini"));
     ini.open(QIODevice::WriteOnly);
     QStringEncoder encode("windows-1251");
-    ini.write(encode("[Options]\r\nIBDBase=" + RegistryDatabaseFile::Path() + "\r\n"));
+    ini.write(encode("[Options]\r\nIBDBase=" + database + "\r\n"));
+    if (!central.isEmpty()) ini.write(encode("CSbase=" + central + "\r\n"));
     ini.close();
 
     ShellPaths paths;

@@ -13,6 +13,7 @@
 #include "reception/later_phases.h"
 #include "reception/reception_run.h"
 #include "reception_fixture.h"
+#include "reception_inputs_fixture.h"
 #include "registry_fixture.h"
 
 using namespace kelmo;
@@ -41,21 +42,8 @@ class RecordingUser : public RunUser {
 };
 
 ReceptionInputs DemonstrationInputs(const QString& folder, const QString& database) {
-  ReceptionInputs in;
-  in.RegistryFolder = folder;
-  in.Receiving = true;
-  in.StacType = StacType::RoundTheClock;
-  in.PayKind = PayKind::Oms;
-  in.PayKindName = QStringLiteral("ОМС");
-  in.YearText = QStringLiteral("2024");
-  in.MonthIndex = 2;
-  in.PeriodStart = QDate(2024, 3, 1);
-  in.PeriodEnd = QDate(2024, 3, 31);
-  in.ReceptionDate = QDate(2024, 4, 5);
-  in.LpuId = 1;
-  in.LpuFullName = QStringLiteral("ГБУ «Областная клиническая больница» ");
-  in.WhoDetail = WhoDetail(1);
-  in.DatabaseName = database;
+  ReceptionInputs in = MarchReceptionInputs(
+      folder, database, 1, QStringLiteral("ГБУ «Областная клиническая больница» "));
   in.MinimiseDuringRun = true;
   return in;
 }

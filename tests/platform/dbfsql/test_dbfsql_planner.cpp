@@ -224,6 +224,18 @@ const char* const kQueries[] = {
     "SELECT rowid FROM st WHERE in_stac < NULL OR id = NULL ORDER BY 1",
     "SELECT s.rowid, m.rowid FROM st s JOIN mt m ON m.id=s.id AND m.nom_mtl > s.tip_stac "
     "ORDER BY 1, 2",
+    // IS NOT NULL decided by the module: blank text, blank numbers and dates,
+    // text that reads as a number, beside look-ups and ranges.
+    "SELECT rowid FROM st WHERE family IS NOT NULL AND in_stac IS NOT NULL AND oplat IS NOT NULL "
+    "AND code IS NOT NULL ORDER BY 1",
+    "SELECT s.rowid, s.code FROM st s WHERE s.tip_stac=1 AND (s.in_stac IS NOT NULL) AND "
+    "(s.code IS NOT NULL) AND s.sumv > 100 ORDER BY 1",
+    "SELECT rowid FROM mt WHERE oplat IS NOT NULL AND diag IS NOT NULL AND id IN (SELECT id FROM "
+    "st WHERE code IS NOT NULL AND oplat IS NULL) ORDER BY 1",
+    "SELECT s.rowid, m.rowid FROM st s LEFT JOIN mt m ON m.id=s.id AND m.oplat IS NOT NULL "
+    "ORDER BY 1, 2",
+    "SELECT s.rowid, m.rowid FROM st s LEFT JOIN mt m ON m.id=s.id WHERE m.diag IS NOT NULL OR "
+    "s.code IS NOT NULL ORDER BY 1, 2",
 };
 
 TEST_F(DbfSqlPlanner, QueriesGiveTheRowsOfPlainSqlite) {
@@ -273,6 +285,18 @@ TEST_F(DbfSqlPlanner, CorrelatedChangesGiveTheRowsOfPlainSqlite) {
         "SELECT s.rowid, m.rowid, m.vid_pom FROM st s JOIN mt m ON m.id=s.id "
         "WHERE m.oplat=7 ORDER BY 1, 2");
   }
+}
+
+TEST_F(DbfSqlPlanner, ChangesAreSeenByTheNextStatementOfTheTransaction) {
+  for (sqlite3* db : {dbPlain_.get(), dbPlanned_.get(), dbScanned_.get()}) {
+    Exec(db, "BEGIN");
+    Exec(db, "UPDATE mt SET oplat=6 WHERE nom_mtl=1");
+    Exec(db, "UPDATE mt SET vid_pom=oplat+1 WHERE id > 100");
+    Exec(db, "DELETE FROM mt WHERE id=50");
+  }
+  ExpectSameRows("SELECT rowid, * FROM mt ORDER BY rowid");
+  for (sqlite3* db : {dbPlain_.get(), dbPlanned_.get(), dbScanned_.get()}) Exec(db, "COMMIT");
+  ExpectSameRows("SELECT rowid, * FROM mt ORDER BY rowid");
 }
 
 TEST_F(DbfSqlPlanner, LookUpGoesByTheMostSelectiveColumnWhateverTheOrder) {
