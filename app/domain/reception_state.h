@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QFile>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -46,6 +47,18 @@ enum class ReceptionStop {
   // (a table that cannot be read, a database gone away); the act says so.
   Error = 100,
 };
+
+// A finding of the XML loading that the blocking-errors section of the act
+// lists: its text, the case-history number and the surname.
+struct XmlLoadError {
+  QString Text;
+  QString Nomib;
+  QString Family;
+};
+// The findings of the XML loading of the pass; the loader empties the list
+// when it starts, the act's blocking-errors section clears it once listed
+// (HasXmlLoadErrors is the list being non-empty).
+using XmlLoadErrorList = QList<XmlLoadError>;
 
 // The sums and bed days of one pass (one population), reset at the start of
 // every run.
@@ -97,6 +110,7 @@ struct ReceptionState {
   // The cases of the pass (their ID_ILL as decimal text) whose identity
   // document breaks the loading's rule; the rule checks read it.
   QStringList BadDocumentCases;
+  XmlLoadErrorList XmlLoadErrors;
 
   bool ProfilesLicensedTwice = false;
   int CurrentLpu = 0;

@@ -15,10 +15,6 @@ void LoadXmlPackage(const ReceptionContext&, const QString&, Population populati
   throw PhaseNotBuilt(QStringLiteral("Загрузка XML ") + PassWord(population));
 }
 
-void RunRuleChecks(const ReceptionContext&, Population population) {
-  throw PhaseNotBuilt(QStringLiteral("Проверка ошибок ") + PassWord(population));
-}
-
 void RunToleratedErrors(const ReceptionContext&, Population population) {
   throw PhaseNotBuilt(QStringLiteral("Проверка допустимых ошибок ") + PassWord(population));
 }

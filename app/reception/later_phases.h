@@ -1,7 +1,6 @@
 // The phases of the reception run that this program does not perform yet:
-// the loading of an XML pass, the rule checks and sanctions, the tolerated
-// errors, the costs and the sum search, the documents, the act summary and
-// the split by insurer. The run calls each where its place is; each raises
+// the loading of an XML pass, the tolerated errors, the costs and the sum search, the documents,
+// the act summary and the split by insurer. The run calls each where its place is; each raises
 // PhaseNotBuilt, and the run then records in the act where it stopped.
 #pragma once
 
@@ -30,8 +29,6 @@ QString PhaseNotBuiltLine(const QString& phase);
 // Loading of an XML package's pass (file prefix "LM"); sets `repn`.
 void LoadXmlPackage(const ReceptionContext& ctx, const QString& prefix, Population population,
                     int& repn);
-// Rule checks with their sanctions and the blocking-errors section.
-void RunRuleChecks(const ReceptionContext& ctx, Population population);
 // Tolerated errors and entry errors of a pass.
 void RunToleratedErrors(const ReceptionContext& ctx, Population population);
 // Costs of the pass's treatment sheets, the sum search and the zero-cost list.

@@ -122,11 +122,12 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) 
   return in;
 }
 
-void RunReception(const ReceptionForms& forms, const QString& registryFolder) {
+void RunReception(const ReceptionForms& forms, const QString& registryFolder, ActsConnection* acts,
+                  FbDatabase* central) {
   TfmKelmo& w = forms.fmKelmo;
   WindowRunUser user(&w, forms.fmPrgs, forms.fmUnCorr, [&w] { return w.obKelmo->isVisible(); });
   ReceiveRegistry(ReadReceptionInputs(w, registryFolder),
-                  ReceptionServices{w.ibdb, w.ibtr, user, forms.Now});
+                  ReceptionServices{w.ibdb, w.ibtr, user, forms.Now, acts, central});
 }
 
 bool IdentifyFolderPackages(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed) {
@@ -213,7 +214,8 @@ void bbKelmoClick(const ReceptionButton& button) {
           case PayKind::Oms:
           case PayKind::Vmp:
           case PayKind::Rehabilitation:
-            RunReception(button.Forms, registry);
+            RunReception(button.Forms, registry, button.DM.AktEnabled ? &button.DM.con1 : nullptr,
+                         &button.DM.CS_base);
             break;
           case PayKind::Budget:
             if (button.IntakeBudgetReport)

@@ -19,6 +19,7 @@
 
 namespace kelmo {
 
+class ActsConnection;
 class TDM;
 class TfmKelmo;
 class TfmUnCorr;
@@ -40,7 +41,8 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFol
 
 // The reception run of the main window's inputs, talking to the user through
 // the program's windows.
-void RunReception(const ReceptionForms& forms, const QString& registryFolder);
+void RunReception(const ReceptionForms& forms, const QString& registryFolder,
+                  ActsConnection* acts = nullptr, FbDatabase* central = nullptr);
 
 // Package identification in reception mode: sets the two flags and returns
 // true when it refused the folder (after showing why).

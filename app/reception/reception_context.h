@@ -27,6 +27,8 @@
 
 namespace kelmo {
 
+class ActsConnection;
+
 struct ReceptionContext : ReceptionInputs {
   // `user` null: messages go through the interaction layer without an
   // owner, and there is no progress window or main window to drive.
@@ -41,6 +43,11 @@ struct ReceptionContext : ReceptionInputs {
   // The spreadsheet application of a reception (mode "Принять"); null when
   // forming.
   workbook::ExcelApplication* Excel = nullptr;
+  // The acts database when it is configured and connected (the fund or an
+  // insurer with a connection string); null otherwise.
+  ActsConnection* Acts = nullptr;
+  // The central segment when the program has one (see ReceptionServices).
+  FbDatabase* Central = nullptr;
 
   ActFile& Act() const { return State.Act; }
   // The user of the run (see above).

@@ -18,6 +18,7 @@
 #include "preliminary_checks.h"
 #include "reception_checks.h"
 #include "reception_context.h"
+#include "rule_checks.h"
 #include "shell/error_box.h"
 
 namespace kelmo {
@@ -72,7 +73,10 @@ class ReceptionRun {
       : services_(services),
         user_(services.User),
         state_(TheReceptionState()),
-        ctx_(state_, services.Db, services.Tr, inputs, &services.User) {}
+        ctx_(state_, services.Db, services.Tr, inputs, &services.User) {
+    ctx_.Acts = services.Acts;
+    ctx_.Central = services.Central;
+  }
 
   void Execute();
 

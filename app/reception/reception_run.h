@@ -32,6 +32,8 @@
 
 namespace kelmo {
 
+class ActsConnection;
+
 // What the run works with besides its inputs.
 struct ReceptionServices {
   FbDatabase& Db;
@@ -39,6 +41,11 @@ struct ReceptionServices {
   RunUser& User;
   // The current date and time (tests fix it).
   std::function<QDateTime()> Now;
+  // The acts database, when it is configured and connected; null otherwise.
+  ActsConnection* Acts = nullptr;
+  // The central segment, for the insurance identification of out-of-region
+  // cases; null or not connected: no identification.
+  FbDatabase* Central = nullptr;
 };
 
 void ReceiveRegistry(const ReceptionInputs& inputs, const ReceptionServices& services);

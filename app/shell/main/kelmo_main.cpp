@@ -1,6 +1,7 @@
 // The program's entry point: start-up, then the message loop until the main
 // window closes.
 #include "budget/budget_button.h"
+#include "lookandfeel/editors_startup.h"
 #include "reception/reception_button.h"
 #include "shell/kelmo_application.h"
 #include "shell/startup.h"
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
   kelmo::BlockTerminationSignals();
   kelmo::KelmoApplication app(argc, argv);
   kelmo::KelmoApplication::setApplicationVersion(QStringLiteral(KELMO_VERSION));
+  // The editors library's modules start with the program and close with it.
+  kelmo::le::EditorsLibraryScope editorsLibrary;
 
   kelmo::StartupOptions options;
   options.arguments = kelmo::KelmoApplication::arguments().mid(1);

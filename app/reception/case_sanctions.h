@@ -1,0 +1,87 @@
+// Storing the sanctions of one check row: in the acts database (through its
+// procedure sp_set_sank) and as error rows of the case (mek_cases) when the
+// fund or an insurer receives, and the case's МЭК/МЭЭ/ЭКМП sums in STACION
+// whenever sanctions are stored (also when an institution forms).
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include "domain/case_errors.h"
+#include "domain/domain_codes.h"
+#include "domain/money.h"
+#include "firebird/fb_database.h"
+
+namespace kelmo {
+
+class ActsConnection;
+
+// The row the sanctions belong to and the run's settings.
+struct SanctionTarget {
+  int IdIll = 0;
+  int MtlOncoStatus = 0;
+  // h_smocod, repn, lpu_mcod, date_rep and p_TS of the check row.
+  QString SmoCode;
+  int Repn = 0;
+  int LpuMcod = 0;
+  QDate DateRep;
+  int StacTypeNumber = 1;
+  // The case's cost for its first store, 0 for later ones.
+  Money Amount;
+  // No store was made for the case before in this pass.
+  bool FirstStoreOfCase = true;
+};
+
+struct SanctionParty {
+  kelmo::WhoDetail WhoDetail;
+  bool Receiving = true;
+  kelmo::PayKind PayKind = PayKind::Oms;
+};
+
+// One call of sp_set_sank, its parameters as the acts database takes them.
+struct SankCall {
+  int UslOk = 0;
+  int IdReport = 0;
+  QDate DateReport;
+  int IdCase = 0;
+  int Mcod = 0;
+  int Smo = 0;
+  Money SSum;
+  Money Sumv;
+  Money SPenalty;
+  int STip = 1;
+  int SOsn = 0;
+  QString SCom;
+  int SIst = 1;
+  QVariant IdAkt;  // null for kinds other than 1
+  int ParamGroup = 0;
+};
+
+// Whether this party and mode store sanctions at all.
+bool StoresSanctions(const SanctionParty& party);
+// The condition of care of an in-patient type and payment kind.
+int ConditionOfCare(int stacTypeNumber, PayKind payKind);
+// The insurer code of the row: 45001 or 45002, else 45. A text that is not a
+// number raises ConversionError.
+int InsurerOfRow(const QString& smoCode);
+// The acts database's calls for the sanctions.
+QList<SankCall> SankCalls(const QList<rMEK>& sanctions, const SanctionTarget& target,
+                          const SanctionParty& party);
+
+// Stores the sanctions. With `acts` (the acts database enabled) the calls run
+// in one transaction of the acts database that is committed only after the
+// registry's rows are written, so that a failure leaves neither half: the
+// error is raised as DatabaseError naming what failed. The registry rows are
+// written in `tr`. A later store of the same case keeps the case's first МЭК
+// sum in STACION.
+void StoreCaseSanctions(FbDatabase& db, FbTransaction& tr, ActsConnection* acts,
+                        const QList<rMEK>& sanctions, const SanctionTarget& target,
+                        const SanctionParty& party);
+
+// Runs one sp_set_sank call on an open acts connection (no transaction of its
+// own). Raises DatabaseError.
+void CallSetSank(ActsConnection& acts, const SankCall& call);
+
+}  // namespace kelmo
