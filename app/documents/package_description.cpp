@@ -39,24 +39,8 @@ const QString kRecordSql = QStringLiteral(
 const QString kNewbornFlagSql =
     QStringLiteral("update stacion s set s.novor=0 where s.novor is null and s.repn=:repn");
 const QString kConversionSql = QStringLiteral("execute procedure sp_conv_dbftoxml(:repn)");
-const QString kSheetsWithOperationsSql = QStringLiteral(
-    "select m.id_ill, m.id, m.nom_mtl from mtl m\r"
-    "join reports r on r.repn=m.repn\r"
-    "join (select distinct o.id_ill from operat o) t on t.id_ill=m.id_ill\r"
-    "where r.repn=:repn\r"
-    "order by m.id_ill, m.nom_mtl");
-const QString kOperationSheetSql =
-    QStringLiteral("update operat o set o.nom_mtl=:nom_mtl where o.id=:id");
-const QString kOperationsOfSheetSql = QStringLiteral(
-    "select o.id, m.finish, m.stan_obsl, m.stan_lecen, m.pr_oms, m.vidmtl, o.uslug, o.date_oper, "
-    "o.anaesthes from mtl m\r"
-    "left join operat o on ((o.id_ill=m.id_ill) and\r"
-    "      ((o.date_oper>m.startd or (o.date_oper=m.startd and 1<>:selected)) and "
-    "((o.date_oper<m.finish) or (o.date_oper=m.finish and\r"
-    "         ((select max(m2.nom_mtl) from mtl m2 where m2.id_ill=:id_ill )=:nom_mtl or "
-    "6=m.oplat)))))\r"
-    "where m.id_ill=:id_ill and m.nom_mtl=:nom_mtl\r"
-    "order by o.date_oper, o.id");
+const QString kOperationsToSheetsSql =
+    QStringLiteral("execute procedure sp_operations_to_sheets(:repn)");
 const QString kOncologyFlagSql = QStringLiteral(
     "update STACION S set S.ONCO_SLUCH = 1 \r"
     "where s.repn = :repn and \r"
@@ -100,41 +84,6 @@ QString PayWord(int payKind, const QString& previous) {
   }
 }
 
-void AssignOperationsToSheets(FbDatabase& db, FbTransaction& tr, int repn) {
-  FbQuery sheets(db, &tr);
-  sheets.setSql(kSheetsWithOperationsSql);
-  sheets.setParam(QStringLiteral("repn"), repn);
-  sheets.Open();
-  FbQuery update(db, &tr);
-  update.setSql(kOperationSheetSql);
-  FbQuery operations(db, &tr);
-  operations.setSql(kOperationsOfSheetSql);
-  int selected = 0;
-  QVariant lastCase;
-  for (sheets.First(); !sheets.Eof(); sheets.Next()) {
-    const QVariant idIll = sheets.FieldByName(QStringLiteral("id_ill"));
-    if (idIll != lastCase) selected = 0;
-    lastCase = idIll;
-    const QVariant nomMtl = sheets.FieldByName(QStringLiteral("nom_mtl"));
-    operations.setParam(QStringLiteral("id_ill"), idIll);
-    operations.setParam(QStringLiteral("nom_mtl"), nomMtl);
-    operations.setParam(QStringLiteral("selected"), selected);
-    operations.Open();
-    for (operations.First(); !operations.Eof(); operations.Next()) {
-      const QVariant id = operations.FieldByName(QStringLiteral("id"));
-      if (id.isNull()) continue;
-      update.setParam(QStringLiteral("nom_mtl"), nomMtl);
-      update.setParam(QStringLiteral("id"), id);
-      update.ExecSQL();
-      selected = operations.FieldByName(QStringLiteral("finish")) ==
-                         operations.FieldByName(QStringLiteral("date_oper"))
-                     ? 1
-                     : 0;
-    }
-    operations.Close();
-  }
-}
-
 }  // namespace
 
 QString PackageLetter(int payKind) {
@@ -149,7 +98,8 @@ void DescribeXmlPackage(FbDatabase& db, FbTransaction& tr, const PackageDescript
   report.Repn = repn;
   report.TipStac = static_cast<std::uint8_t>(in.StacType);
   lists.ReportLists[population == 1 ? Population::OutOfRegion : Population::Local] = {report};
-  rRepn& entry = lists.ReportLists[population == 1 ? Population::OutOfRegion : Population::Local].front();
+  rRepn& entry =
+      lists.ReportLists[population == 1 ? Population::OutOfRegion : Population::Local].front();
 
   FbQuery q(db, &tr);
   q.setSql(kPackageSql);
@@ -225,17 +175,13 @@ void DescribeXmlPackage(FbDatabase& db, FbTransaction& tr, const PackageDescript
     record.ExecSQL();
   }
 
-  for (const QString& sql : {kNewbornFlagSql, kConversionSql}) {
+  for (const QString& sql :
+       {kNewbornFlagSql, kConversionSql, kOperationsToSheetsSql, kOncologyFlagSql}) {
     FbQuery step(db, &tr);
     step.setSql(sql);
     step.setParam(QStringLiteral("repn"), repn);
     step.ExecSQL();
   }
-  AssignOperationsToSheets(db, tr, repn);
-  FbQuery flag(db, &tr);
-  flag.setSql(kOncologyFlagSql);
-  flag.setParam(QStringLiteral("repn"), repn);
-  flag.ExecSQL();
 }
 
 }  // namespace kelmo

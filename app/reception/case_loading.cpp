@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <cmath>
+#include <map>
 
 #include "domain/case_data.h"
 #include "domain/common.h"
@@ -52,16 +53,24 @@ const char* const kMtlColumns[] = {
     "URMES",     "APPEND",     "APP_KD",     "VR_SPEC",  "PRVS",      "VR_FIO",    "VMP_MET",
     "VID_POM",   "CRITERIES",  "DS_ONK",     "C_ZAB"};
 
+// The insert of a row; with `drawn`, the first column takes the value the
+// procedure `drawn` answers (in the same round trip) and the statement
+// returns it.
 QString InsertText(const char* table, const char* const* columns, size_t count,
-                   const std::function<QString(const QString&)>& param) {
+                   const std::function<QString(const QString&)>& param,
+                   const QString& drawn = QString()) {
   QStringList names, marks;
   for (size_t i = 0; i < count; ++i) {
     const QString column = QString::fromLatin1(columns[i]);
     names << column;
-    marks << QLatin1Char(':') + param(column);
+    marks << (i == 0 && !drawn.isEmpty() ? QLatin1Char('(') + drawn + QLatin1Char(')')
+                                         : QLatin1Char(':') + param(column));
   }
-  return QStringLiteral("insert into %1 (%2) values (%3)")
-      .arg(QString::fromLatin1(table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+  QString text = QStringLiteral("insert into %1 (%2) values (%3)")
+                     .arg(QString::fromLatin1(table), names.join(QLatin1Char(',')),
+                          marks.join(QLatin1Char(',')));
+  if (!drawn.isEmpty()) text += QStringLiteral(" returning ") + names.first();
+  return text;
 }
 
 QString StacionParam(const QString& column) {
@@ -204,8 +213,6 @@ struct CaseLoader::Impl {
   Impl(FbDatabase& db, FbTransaction& tr, const CaseLoadingInputs& in)
       : in(in),
         stacion(db, &tr),
-        getIdIll(db, &tr),
-        getMtlId(db, &tr),
         mtl(db, &tr),
         placeholder(db, &tr),
         diags(db, &tr),
@@ -219,11 +226,12 @@ struct CaseLoader::Impl {
         parentsTable(in.Folder, QStringLiteral("parents.dbf"), QStringLiteral("id")),
         mtlUslTable(in.Folder, QStringLiteral("mtlusl.dbf"), QStringLiteral("id")),
         oncology(db, tr, in.Folder) {
-    stacion.Prepare(
-        InsertText("STACION", kStacionColumns, std::size(kStacionColumns), StacionParam));
-    getIdIll.Prepare(QStringLiteral("execute procedure GETID_ILL"));
-    getMtlId.Prepare(QStringLiteral("execute procedure GETMTL_ID"));
-    mtl.Prepare(InsertText("MTL", kMtlColumns, std::size(kMtlColumns), MtlParam));
+    // A case's ID_ILL and a sheet's ID are drawn by GETID_ILL and GETMTL_ID
+    // inside their inserts, which return them.
+    stacion.Prepare(InsertText("STACION", kStacionColumns, std::size(kStacionColumns), StacionParam,
+                               QStringLiteral("select RID_ILL from GETID_ILL")));
+    mtl.Prepare(InsertText("MTL", kMtlColumns, std::size(kMtlColumns), MtlParam,
+                           QStringLiteral("select MTL_ID from GETMTL_ID")));
     // The placeholder sheet draws no id: its ID comes from the table's
     // trigger. The driver cannot pass a null into a NOT NULL column, so the
     // column is left out of its insert.
@@ -242,12 +250,17 @@ struct CaseLoader::Impl {
     mtlHasVidmtl = mtlTable.Layout()->Index(QStringLiteral("VIDMTL")) >= 0;
   }
 
-  int NewId(FbStatement& procedure, const QString& output) {
-    procedure.Exec();
-    return procedure.Value(output).toInt();
+  // OMS of a bed profile in LST_KOIKI (null when it has none). The table
+  // does not change during a pass: each profile is looked up once.
+  QVariant ProfileOms(qlonglong profile) {
+    const auto known = profileOmsCache.find(profile);
+    if (known != profileOmsCache.end()) return known->second;
+    profileOms.Set(QStringLiteral("p_Tip"), profile);
+    profileOms.Exec();
+    return profileOmsCache.emplace(profile, profileOms.Value(QStringLiteral("OMS"))).first->second;
   }
 
-  void SetStacion(const DbfRow& s, int idIll, int repn, const CaseNote& note);
+  void SetStacion(const DbfRow& s, int repn, const CaseNote& note);
   void LoadSheets(const DbfRow& s, double key, int idIll, int repn);
   void LoadSheet(const DbfRow& m, int idIll, int repn);
   void LoadPlaceholderSheet(int idIll, int repn);
@@ -255,15 +268,15 @@ struct CaseLoader::Impl {
   void LoadParentsAndServices(double key, int idIll, int repn);
 
   CaseLoadingInputs in;
-  FbStatement stacion, getIdIll, getMtlId, mtl, placeholder, diags, operat, parents, mtlusl,
-      profileOms;
+  FbStatement stacion, mtl, placeholder, diags, operat, parents, mtlusl, profileOms;
   RegistryHolidayCalendar calendar;
   KeyedDbfTable mtlTable, operatTable, parentsTable, mtlUslTable;
   OncologyLoader oncology;
   bool mtlHasVidmtl = false;
+  std::map<qlonglong, QVariant> profileOmsCache;
 };
 
-void CaseLoader::Impl::SetStacion(const DbfRow& s, int idIll, int repn, const CaseNote& note) {
+void CaseLoader::Impl::SetStacion(const DbfRow& s, int repn, const CaseNote& note) {
   FbStatement& q = stacion;
   auto set = [&q](const char* column, const QVariant& value) {
     q.Set(StacionParam(QString::fromLatin1(column)), value);
@@ -288,7 +301,6 @@ void CaseLoader::Impl::SetStacion(const DbfRow& s, int idIll, int repn, const Ca
   const QString caseName = QStringLiteral("Случай ID=%1 (%2)")
                                .arg(ReadText(s, QStringLiteral("ID")),
                                     TrimText(ReadText(s, QStringLiteral("FAMILY"))).toUpper());
-  set("ID_ILL", idIll);
   set("REPN", repn);
   set("NOMIB", in.YearText == QLatin1String("2014")
                    ? QVariant(ReadFloat(s, QStringLiteral("NOMIB")))
@@ -362,17 +374,13 @@ void CaseLoader::Impl::SetStacion(const DbfRow& s, int idIll, int repn, const Ca
 }
 
 void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
-  profileOms.Set(QStringLiteral("p_Tip"), ReadInteger(m, QStringLiteral("PROFILE")));
-  profileOms.Exec();
-  const QVariant oms = profileOms.Value(QStringLiteral("OMS"));
-  const int id = NewId(getMtlId, QStringLiteral("MTL_ID"));
+  const QVariant oms = ProfileOms(ReadInteger(m, QStringLiteral("PROFILE")));
 
   FbStatement& q = mtl;
   auto set = [&q](const char* column, const QVariant& value) {
     q.Set(MtlParam(QString::fromLatin1(column)), value);
   };
   q.Clear();
-  set("ID", id);
   set("ID_ILL", idIll);
   set("REPN", repn);
   for (const char* f :
@@ -383,7 +391,9 @@ void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
   set("STAC_DIAG", NormalisedDiagnosis(ReadText(m, QStringLiteral("STAC_DIAG"))));
   const QString kodMes = ReadText(m, QStringLiteral("KOD_MES"));
   const QString kodMesTrimmed = TrimText(kodMes);
-  set("KOD_MES", kodMesTrimmed.isEmpty() ? QString() : in.Pass == Population::Local ? kodMesTrimmed : kodMes);
+  set("KOD_MES", kodMesTrimmed.isEmpty()        ? QString()
+                 : in.Pass == Population::Local ? kodMesTrimmed
+                                                : kodMes);
   set("KASH_MES", ReadInteger(m, QStringLiteral("KACH_MES")));
   const qlonglong reanim = ReadInteger(m, QStringLiteral("REANIM"));
   set("REANIM", reanim);
@@ -401,31 +411,28 @@ void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
   set("APPEND", ReadInteger(m, QStringLiteral("APPEND")));
   set("APP_KD", ReadInteger(m, QStringLiteral("APP_KD")));
 
-  // Accompanying diseases and complications: their DIAGS rows go first.
+  // Accompanying diseases and complications, each also a DIAGS row of the
+  // sheet (written once the sheet has its ID).
+  struct Diagnosis {
+    QString diag;
+    QVariant mes, level;
+    int status;
+  };
+  std::vector<Diagnosis> diagnoses;
   for (int i = 1; i <= 3; ++i) {
     const QString n = QString::number(i);
     const QString accomp = TrimText(ReadText(m, QStringLiteral("ACCOMP") + n));
     if (!accomp.isEmpty()) {
       const QString mes = TrimText(ReadText(m, QStringLiteral("MES_ACC") + n));
       const QVariant level = ReadStored(m, QStringLiteral("ACCOMP_L") + n);
-      diags.Clear();
-      diags.Set(QStringLiteral("mid"), id);
-      diags.Set(QStringLiteral("diag"), accomp.toUpper());
-      diags.Set(QStringLiteral("mes"), NullIfEmpty(mes));
-      diags.Set(QStringLiteral("vr_act"), level);
-      diags.Set(QStringLiteral("status"), 23);
-      diags.Exec();
+      diagnoses.push_back({accomp.toUpper(), NullIfEmpty(mes), level, 23});
       q.Set(QStringLiteral("p_ACCOMP") + n, accomp.toUpper());
       q.Set(QStringLiteral("p_MES_ACC") + n, mes.toUpper());
       q.Set(QStringLiteral("p_ACCOMP_L") + n, level);
     }
     const QString comp = TrimText(ReadText(m, QStringLiteral("COMP") + n));
     if (!comp.isEmpty()) {
-      diags.Clear();
-      diags.Set(QStringLiteral("mid"), id);
-      diags.Set(QStringLiteral("diag"), comp.toUpper());
-      diags.Set(QStringLiteral("status"), 22);
-      diags.Exec();
+      diagnoses.push_back({comp.toUpper(), QVariant(), QVariant(), 22});
       q.Set(QStringLiteral("p_COMP") + n, comp.toUpper());
     }
   }
@@ -444,6 +451,16 @@ void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
   if (kind == 5 && oplat != 7) set("OPLAT", 7);
   set("C_ZAB", ReadStored(m, QStringLiteral("CHARACTER")));
   q.Exec();
+  const int id = q.Value(QStringLiteral("ID")).toInt();
+  for (const Diagnosis& d : diagnoses) {
+    diags.Clear();
+    diags.Set(QStringLiteral("mid"), id);
+    diags.Set(QStringLiteral("diag"), d.diag);
+    diags.Set(QStringLiteral("mes"), d.mes);
+    diags.Set(QStringLiteral("vr_act"), d.level);
+    diags.Set(QStringLiteral("status"), d.status);
+    diags.Exec();
+  }
 }
 
 void CaseLoader::Impl::LoadPlaceholderSheet(int idIll, int repn) {
@@ -539,10 +556,10 @@ CaseLoader::~CaseLoader() = default;
 int CaseLoader::LoadCase(const DbfRow& s, int repn, bool& badDocument, const CaseNote& note) {
   Impl& d = *impl_;
   const double key = KeyOf(ReadStored(s, QStringLiteral("ID")));
-  const int idIll = d.NewId(d.getIdIll, QStringLiteral("RID_ILL"));
   badDocument = BreaksDocumentRule(s, d.in.Pass);
-  d.SetStacion(s, idIll, repn, note);
+  d.SetStacion(s, repn, note);
   d.stacion.Exec();
+  const int idIll = d.stacion.Value(QStringLiteral("ID_ILL")).toInt();
   d.LoadSheets(s, key, idIll, repn);
   d.LoadOperations(key, idIll, repn);
   d.oncology.LoadCase(static_cast<double>(ReadInteger(s, QStringLiteral("ID"))), idIll, repn);

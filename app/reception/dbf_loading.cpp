@@ -74,8 +74,9 @@ void MakeReportRow(const ReceptionContext& ctx, Population population, int repn)
   q.setParam(QStringLiteral("SUM_SF"),
              ctx.Receiving ? QVariant(ctx.State.LpuInvoiceSum.ToDouble()) : QVariant());
   q.setParam(QStringLiteral("FILE_OSH"), TheRunState().ProtocolPath);
-  q.setParam(QStringLiteral("WHO_PRIN"),
-             population == Population::Local ? QVariant(ComputerName().toUpper().left(16)) : QVariant());
+  q.setParam(QStringLiteral("WHO_PRIN"), population == Population::Local
+                                             ? QVariant(ComputerName().toUpper().left(16))
+                                             : QVariant());
   q.ExecSQL();
 }
 
@@ -168,17 +169,22 @@ void LoadDbfPass(const ReceptionContext& ctx, Population population, PassSelecti
     committed = finished;
     sinceCommit.restart();
   };
+  // The case's savepoint statements are prepared once, like its inserts.
+  FbStatement savepoint(ctx.Db, &ctx.Tr), release(ctx.Db, &ctx.Tr), undo(ctx.Db, &ctx.Tr);
+  savepoint.Prepare(QStringLiteral("SAVEPOINT KELMO_CASE"));
+  release.Prepare(QStringLiteral("RELEASE SAVEPOINT KELMO_CASE ONLY"));
+  undo.Prepare(QStringLiteral("ROLLBACK TO SAVEPOINT KELMO_CASE"));
   for (qStacion.First(); !qStacion.Eof(); qStacion.Next()) {
     const DbfRow s = DbfRow::OfQuery(layout, qStacion);
-    FbExecute(ctx.Db, &ctx.Tr, QStringLiteral("SAVEPOINT KELMO_CASE"));
+    savepoint.Exec();
     try {
       bool badDocument = false;
       state.CurrentCaseId = loader.LoadCase(s, repn, badDocument, note);
       if (badDocument) state.BadDocumentCases.append(QString::number(state.CurrentCaseId));
-      FbExecute(ctx.Db, &ctx.Tr, QStringLiteral("RELEASE SAVEPOINT KELMO_CASE ONLY"));
+      release.Exec();
     } catch (const std::exception& error) {
       // None of the failing case's rows may reach a commit.
-      FbExecute(ctx.Db, &ctx.Tr, QStringLiteral("ROLLBACK TO SAVEPOINT KELMO_CASE"));
+      undo.Exec();
       commit();
       ctx.Act().WriteLines(
           {QString(),

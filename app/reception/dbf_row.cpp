@@ -7,6 +7,11 @@
 namespace kelmo {
 
 int DbfLayout::Index(const QString& name) const {
+  if (!Positions.isEmpty()) {
+    auto it = Positions.constFind(name);
+    if (it == Positions.constEnd()) it = Positions.constFind(name.toUpper());
+    return it == Positions.constEnd() ? -1 : *it;
+  }
   for (int i = 0; i < Names.size(); ++i)
     if (Names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
   return -1;
@@ -40,6 +45,9 @@ std::shared_ptr<const DbfLayout> DbfLayout::OfFile(const QString& path) {
     layout->Names << QString::fromLatin1(f.name.c_str()).toUpper();
     layout->Types.push_back(f.type);
   }
+  // The first of two fields of one name wins, as the search by name finds it.
+  for (int i = static_cast<int>(layout->Names.size()) - 1; i >= 0; --i)
+    layout->Positions.insert(layout->Names[i], i);
   return layout;
 }
 

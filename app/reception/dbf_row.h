@@ -22,6 +22,7 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -41,6 +42,9 @@ namespace kelmo {
 struct DbfLayout {
   QStringList Names;
   std::vector<char> Types;
+  // Each name's index (filled by OfFile; the loading looks fields up by name
+  // for every value it reads).
+  QHash<QString, int> Positions;
 
   // The field's index, without regard to case; -1 when the table lacks it.
   int Index(const QString& name) const;

@@ -1,14 +1,18 @@
 // A table of the registry folder read by a key field, the way the loading
 // reads the rows that hang on a case ("select * from mtl.dbf where id=:id"),
 // without walking the whole table once per case: the table's key column is
-// read once into a sorted index of (key, record number), and the rows of one
-// key are then fetched by record number through the desktop engine, in the
-// table's order. Keys compare as numbers, as the engine compares a numeric
-// field with a number; a key that is not a number never matches.
+// read once into a sorted index of (key, record number). A key the index
+// does not hold costs nothing; the rows of a key it holds are fetched with
+// one query on the key column, which the engine answers from its own index
+// of the column, and kept in the table's order. Keys compare as numbers, as
+// the engine compares a numeric field with a number; a key that is not a
+// number never matches. A row the query does not return (a text key written
+// otherwise, "007") is fetched by its record number.
 //
-// Memory: 16 bytes per row of the table for the index, plus the rows of one
-// key. Cost: one scan of the key column when opened; one look-up per row
-// fetched. Errors: dbfsql::EDbfSqlError from the engine.
+// Memory: 16 bytes per row of the table for the index (and the engine's
+// index of the column), plus the rows of one key. Cost: one scan of the key
+// column when opened; one look-up per key that has rows. Errors:
+// dbfsql::EDbfSqlError from the engine.
 #pragma once
 
 #include <QString>
@@ -38,6 +42,7 @@ class KeyedDbfTable {
   bool present_ = false;
   std::shared_ptr<const DbfLayout> layout_;
   std::vector<std::pair<double, qint64>> index_;
+  std::unique_ptr<dbfsql::TQuery> byKey_;
   std::unique_ptr<dbfsql::TQuery> byRecord_;
 };
 

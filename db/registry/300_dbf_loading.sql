@@ -65,6 +65,54 @@ BEGIN
   SUSPEND;
 END^
 
+-- The treatment sheet of every operation of a report's cases (OPERAT.NOM_MTL):
+-- the sheets of a case are walked in their numbering, and a sheet takes the
+-- operations dated inside its stay, in order of date. On the last day of a
+-- sheet it takes them only when it is the case's last sheet or a high-tech
+-- one (OPLAT 6); on its first day only when the sheet before did not take an
+-- operation of that day as its last. A later sheet that also holds an
+-- operation takes it over. The whole report in one call, instead of one
+-- query per sheet from the client.
+CREATE PROCEDURE SP_OPERATIONS_TO_SHEETS (REPN INTEGER)
+AS
+DECLARE VARIABLE ID_ILL INTEGER;
+DECLARE VARIABLE LAST_CASE INTEGER;
+DECLARE VARIABLE NOM_MTL SMALLINT;
+DECLARE VARIABLE MAX_NOM SMALLINT;
+DECLARE VARIABLE SELECTED SMALLINT = 0;
+DECLARE VARIABLE SELECTED_BEFORE SMALLINT;
+DECLARE VARIABLE OP_ID INTEGER;
+DECLARE VARIABLE FINISH TIMESTAMP;
+DECLARE VARIABLE DATE_OPER TIMESTAMP;
+BEGIN
+  -- "+ 0" keeps the walk on the report's sheets (IX_MTL_REPN) instead of
+  -- the whole table in the order of IX_MTL_ID_ILL.
+  FOR SELECT m.ID_ILL, m.NOM_MTL FROM MTL m
+      WHERE m.REPN = :REPN AND m.NOM_MTL IS NOT NULL AND
+            EXISTS (SELECT 1 FROM OPERAT o WHERE o.ID_ILL = m.ID_ILL)
+      ORDER BY m.ID_ILL + 0, m.NOM_MTL + 0
+      INTO :ID_ILL, :NOM_MTL
+  DO BEGIN
+    IF (ID_ILL IS DISTINCT FROM LAST_CASE) THEN SELECTED = 0;
+    LAST_CASE = ID_ILL;
+    SELECT MAX(m2.NOM_MTL) FROM MTL m2 WHERE m2.ID_ILL = :ID_ILL INTO :MAX_NOM;
+    -- The operations of the sheet are chosen with the state before it.
+    SELECTED_BEFORE = SELECTED;
+    FOR SELECT o.ID, m.FINISH, o.DATE_OPER FROM MTL m
+        JOIN OPERAT o ON o.ID_ILL = m.ID_ILL AND
+             (o.DATE_OPER > m.STARTD OR (o.DATE_OPER = m.STARTD AND 1 <> :SELECTED_BEFORE)) AND
+             (o.DATE_OPER < m.FINISH OR
+              (o.DATE_OPER = m.FINISH AND (:MAX_NOM = :NOM_MTL OR m.OPLAT = 6)))
+        WHERE m.ID_ILL = :ID_ILL AND m.NOM_MTL = :NOM_MTL
+        ORDER BY o.DATE_OPER, o.ID
+        INTO :OP_ID, :FINISH, :DATE_OPER
+    DO BEGIN
+      UPDATE OPERAT SET NOM_MTL = :NOM_MTL WHERE ID = :OP_ID;
+      SELECTED = IIF(FINISH = DATE_OPER, 1, 0);
+    END
+  END
+END^
+
 SET TERM ; ^
 
 -- Codes of the standards of care reach 16 characters and more (the level of

@@ -380,6 +380,47 @@ TEST(DbfLoading, PackageNumbersCountByIntegerValue) {
   EXPECT_EQ(file.SourceName, "HM450001S45001_2403106");
 }
 
+// The operations-to-sheets step of the package description: an operation
+// goes to the sheet whose stay holds its date; on the day one sheet ends and
+// the next begins it goes to the later sheet, unless the earlier is the
+// case's last or a high-tech sheet, which keep it (and then the later sheet
+// does not take an operation of its first day).
+TEST(DbfLoading, OperationsGoToTheSheetsOfTheirDates) {
+  QTemporaryDir dir;
+  const QString f = dir.path();
+  auto sheet = [](int id, int nom, QDate from, QDate to, int oplat = 1) {
+    QVariantMap m = Sheet(id, nom);
+    m["START"] = from;
+    m["END"] = to;
+    m["OPLAT"] = oplat;
+    return m;
+  };
+  auto op = [](int id, const QString& code, QDate day) {
+    return QVariantMap{{"ID", id}, {"OPERATION", 1}, {"DATA_OPER", day}, {"USLUG", code}};
+  };
+  const QDate d1(2024, 3, 1), d3(2024, 3, 3), d5(2024, 3, 5), d6(2024, 3, 6), d10(2024, 3, 10),
+      d15(2024, 3, 15), d20(2024, 3, 20);
+  SetTable(f, "stacion.dbf", {Stay(1, "ОДИН"), Stay(2, "ДВА"), Stay(3, "ТРИ"), Stay(4, "ЧЕТЫРЕ")});
+  SetTable(f, "mtl.dbf",
+           {sheet(1, 1, d1, d5), sheet(1, 2, d5, d10), sheet(1, 3, d10, d15),
+            sheet(2, 1, d1, d5, 6), sheet(2, 2, d5, d10), sheet(3, 1, d1, d10),
+            sheet(3, 2, d5, d10), sheet(4, 1, d1, d5), sheet(4, 1, d5, d10)});
+  SetTable(f, "operat.dbf",
+           {op(1, "A3", d3), op(1, "A5", d5), op(1, "A10", d10), op(1, "A15", d15),
+            op(1, "A20", d20), op(2, "B5", d5), op(2, "B5X", d5), op(2, "B6", d6), op(3, "C6", d6),
+            op(3, "C1", d1), op(4, "D5", d5), op(4, "D6", d6)});
+  Loading load;
+  ASSERT_TRUE(load.Pass(f, Population::Local)) << load.error.toStdString();
+  // An operation outside every stay keeps the column's default, 1.
+  const std::vector<std::pair<QString, int>> want = {{"A3", 1},  {"A5", 2}, {"A10", 3}, {"A15", 3},
+                                                     {"A20", 1}, {"B5", 1}, {"B5X", 1}, {"B6", 2},
+                                                     {"C6", 2},  {"C1", 1}, {"D5", 1},  {"D6", 1}};
+  for (const auto& [code, nom] : want) {
+    SCOPED_TRACE(code.toStdString());
+    EXPECT_EQ(load.Count(QString("select nom_mtl from operat where uslug='%1'").arg(code)), nom);
+  }
+}
+
 namespace {
 
 struct BadInput {

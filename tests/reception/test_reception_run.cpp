@@ -451,6 +451,21 @@ TEST(ReceptionRun, DemonstrationRegistryLoadsAndReachesTheChecks) {
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
   EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
   ExpectHead(h, h.ActWithoutBanner());
+  // Every case of the registry, its sheets and its operation are in the
+  // report's rows, with the sheet counts and the package description done.
+  const int repn = TheReceptionState().CurrentReportNumber;
+  auto count = [&h, repn](const char* sql) {
+    FbQuery q(h.W().ibdb);
+    q.setSql(QString::fromLatin1(sql));
+    q.setParam("repn", repn);
+    q.Open();
+    return q.Value(0, 0).toInt();
+  };
+  EXPECT_EQ(count("select count(*) from stacion where repn=:repn"), 4);
+  EXPECT_EQ(count("select count(*) from mtl where repn=:repn"), 5);
+  EXPECT_EQ(count("select count(*) from operat where repn=:repn"), 1);
+  EXPECT_EQ(count("select count(*) from stacion where repn=:repn and mtlcnt is null"), 0);
+  EXPECT_GT(count("select count(*) from xml_files where repn=:repn"), 0);
 }
 
 TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
