@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "winshim/window.h"
+
 namespace kelmo::skin {
 namespace {
 SkinMessageSender& Sender() {
@@ -15,8 +17,12 @@ SkinMessageSender SetSkinMessageSender(SkinMessageSender sender) {
 }
 
 std::intptr_t SendSkinCommand(QWidget* control, int command, void* lParam) {
-  if (!control || !Sender()) return 0;
-  return Sender()(control, command, lParam);
+  if (!control) return 0;
+  if (Sender()) return Sender()(control, command, lParam);
+  // Down the control's handler chain: the command in wParam's high word.
+  namespace ws = winshim;
+  return ws::SendMessage(ws::HandleOf(control), SM_SKINCMD, ws::MakeWParam(0, command),
+                         ws::LPARAM(lParam));
 }
 
 }  // namespace kelmo::skin

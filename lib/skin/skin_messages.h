@@ -2,9 +2,9 @@
 // its argument in lParam. Painters ask parents for their background and
 // colour through it.
 //
-// The message chain of the window layer delivers it; until that layer
-// installs its sender (SetSkinMessageSender), or for a control nothing in
-// the chain answers, a command is answered with 0.
+// It travels down the control's handler chain in the window layer; a
+// command nothing in the chain answers is answered with 0. A test may put
+// its own sender in the chain's place (SetSkinMessageSender).
 #pragma once
 
 #include <cstdint>

@@ -11,31 +11,13 @@
 #include "skin/color_manager.h"
 #include "skin/skin_pack.h"
 #include "skin/zlib_stream.h"
+#include "skin_test_pack.h"
 
 using namespace kelmo::skin;
 using kelmo::zip::TMemoryStream;
+using namespace kelmo::skin::testing_pack;
 
 namespace {
-
-std::vector<std::uint8_t> Deflate(const std::string& text) {
-  uLongf size = compressBound(uLong(text.size()));
-  std::vector<std::uint8_t> out(size);
-  compress(out.data(), &size, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size()));
-  out.resize(size);
-  return out;
-}
-
-void Put32(std::vector<std::uint8_t>& v, std::int32_t x) {
-  for (int i = 0; i < 4; ++i) v.push_back(std::uint8_t(std::uint32_t(x) >> (8 * i)));
-}
-
-void PutEntry(std::vector<std::uint8_t>& v, const std::string& name, const std::string& data) {
-  Put32(v, std::int32_t(name.size()));
-  v.insert(v.end(), name.begin(), name.end());
-  Put32(v, std::int32_t(data.size()));
-  const auto z = Deflate(data);
-  v.insert(v.end(), z.begin(), z.end());
-}
 
 std::string Text(TMemoryStream& s) {
   return std::string(s.Data().begin(), s.Data().end());
