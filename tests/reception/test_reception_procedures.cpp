@@ -2,6 +2,9 @@
 // database made from db/registry.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "firebird/database_error.h"
 #include "registry_fixture.h"
 
@@ -568,4 +571,190 @@ TEST(ReceptionProcedures, OncologyRowsAndTheirChecks) {
   // A sheet outside oncology has no finding.
   FbQuery outside = onco(0, 50);
   EXPECT_EQ(outside.FieldByName(QStringLiteral("OUT_ERR_CONSILIUM")).toInt(), 0);
+}
+
+TEST(ReceptionProcedures, SpProverkiComputesTheCaseRules) {
+  using Fixture = test::RegistryFixture;
+  Fixture f;
+  f.Report(1, 1, 1, 1, Day(2026, 3, 1));
+  f.Report(2, 1, 1, 1, Day(2026, 2, 1));  // the month before, same institution
+  const auto sql = [](const char* statement) {
+    return [statement](Fixture& fx, int id) {
+      fx.Exec(QString::fromUtf8(statement), {{QStringLiteral("id"), id}});
+    };
+  };
+  // The same stay presented in the month before, its sum of sanctions given.
+  const auto lastMonth = [](QVariant sumMek) {
+    return [sumMek](Fixture& fx, int id) {
+      fx.Exec(QStringLiteral("update STACION set PR_NOV = 1 where ID_ILL = :id"),
+              {{QStringLiteral("id"), id}});
+      Fixture::Stay before;
+      before.idIll = id + 1000;
+      before.repn = 2;
+      before.family = QStringLiteral("ПАЦИЕНТ%1").arg(id);
+      before.sumMek = sumMek;
+      fx.Case(before);
+    };
+  };
+  const auto service = [](int kolvo) {
+    return [kolvo](Fixture& fx, int id) {
+      fx.Exec(QStringLiteral("update MTL set OPLAT = 6, VMP_MET = 401 where ID_ILL = :id"),
+              {{QStringLiteral("id"), id}});
+      fx.Insert(QStringLiteral("MTLUSL"),
+                {{QStringLiteral("ID"), id},
+                 {QStringLiteral("ID_ILL"), id},
+                 {QStringLiteral("REPN"), 1},
+                 {QStringLiteral("NOM_MTL"), 1},
+                 {QStringLiteral("USLUG"), QStringLiteral("A16.12.004.009")},
+                 {QStringLiteral("KOLVO"), kolvo}});
+    };
+  };
+  struct Case {
+    const char* what;
+    std::function<void(Fixture&, int)> setup;
+    std::vector<std::pair<const char*, const char*>> expected;
+  } cases[] = {
+      {"a clean sheet",
+       [](Fixture&, int) {},
+       {{"VOZ", "0"},
+        {"OSH1", "0"},
+        {"OSH6", "0"},
+        {"OSH37", "0"},
+        {"OSH45", "0"},
+        {"OSH_VOV", "0"},
+        {"OSH_POVTOR", "0"},
+        {"CNT_USL_ERR", "0"},
+        {"BED_SPEC_ERR", ""},
+        {"RANKIN_ERR", "0"},
+        {"PLAN_ERR", "0"},
+        {"PLAN_ERR2", "0"}}},
+      {"an outcome the bed profile may not give",
+       sql("update MTL set ISHOD_LECE = 7 where ID_ILL = :id"),
+       {{"OSH6", "1"}}},
+      {"an outcome of the bed profiles that give it",
+       sql("update MTL set ISHOD_LECE = 7, PROFILE = 36 where ID_ILL = :id"),
+       {{"OSH6", "0"}}},
+      {"a bed profile the institution has no plan for",
+       sql("update MTL set PROFILE = 4 where ID_ILL = :id"),
+       {{"PLAN_ERR", "Неврологический"}}},
+      {"a level of care without a plan",
+       sql("update MTL set KOD_MES = '2000000' where ID_ILL = :id"),
+       {{"PLAN_ERR2", "1"}}},
+      {"a long code of a level without a plan",
+       sql("update MTL set KOD_MES = '000000000002' where ID_ILL = :id"),
+       {{"PLAN_ERR2", "1"}}},
+      {"a long code of a level with a plan",
+       sql("update MTL set KOD_MES = '000000000001' where ID_ILL = :id"),
+       {{"PLAN_ERR2", "0"}}},
+      {"a code that gives no level",
+       sql("update MTL set KOD_MES = '10101' where ID_ILL = :id"),
+       {{"PLAN_ERR2", "0"}}},
+      {"a child of 17",
+       sql("update STACION set DR = '2008-03-02' where ID_ILL = :id"),
+       {{"VOZ", "1"}}},
+      {"an adult of 18 that day",
+       sql("update STACION set DR = '2008-03-01' where ID_ILL = :id"),
+       {{"VOZ", "0"}}},
+      {"sheet number 0",
+       sql("update MTL set NOM_MTL = 0 where ID_ILL = :id"),
+       {{"OSH1", "1"}, {"OSH37", "0"}}},
+      {"sheet number beyond the count",
+       sql("update MTL set NOM_MTL = 2 where ID_ILL = :id"),
+       {{"OSH1", "0"}, {"OSH37", "1"}}},
+      {"two sheets numbered 1",
+       [](Fixture& fx, int id) {
+         fx.Sheet(id, 1, 1, Day(2026, 3, 5), Day(2026, 3, 10), QStringLiteral("I10"));
+       },
+       {{"OSH37", "1"}}},
+      {"attachment code of no institution",
+       sql("update STACION set MCOD = '459999' where ID_ILL = :id"),
+       {{"OSH45", "1"}}},
+      {"no attachment code (a check of its own)",
+       sql("update STACION set MCOD = '' where ID_ILL = :id"),
+       {{"OSH45", "0"}}},
+      {"a veteran missing from the register",
+       sql("update STACION set VOV = 1 where ID_ILL = :id"),
+       {{"OSH_VOV", "1"}}},
+      {"a veteran of the register",
+       sql("update STACION set VOV = 1, FAMILY = 'Ветров', NAME = 'ПАВЕЛ', FATHER = 'ИЛЬИЧ', "
+           "DR = '1926-05-09' where ID_ILL = :id"),
+       {{"OSH_VOV", "0"}}},
+      {"presented again, not presented the month before",
+       sql("update STACION set PR_NOV = 1 where ID_ILL = :id"),
+       {{"OSH_POVTOR", "1"}}},
+      {"presented again, not sanctioned the month before",
+       lastMonth(QVariant()),
+       {{"OSH_POVTOR", "2"}}},
+      {"presented again, sanctioned the month before", lastMonth(0), {{"OSH_POVTOR", "0"}}},
+      {"presented again, a sanction listed the month before",
+       [lastMonth](Fixture& fx, int id) {
+         lastMonth(QVariant())(fx, id);
+         fx.Insert(QStringLiteral("MEK_CASES"),
+                   {{QStringLiteral("ID"), id},
+                    {QStringLiteral("ID_ILL"), id + 1000},
+                    {QStringLiteral("ERROR_TEXT"), QStringLiteral("x")}});
+       },
+       {{"OSH_POVTOR", "0"}}},
+      {"high-tech care without the method's service",
+       sql("update MTL set OPLAT = 6, VMP_MET = 401 where ID_ILL = :id"),
+       {{"CNT_USL_ERR", "1"}}},
+      {"high-tech care with the method's service", service(1), {{"CNT_USL_ERR", "0"}}},
+      {"high-tech care with the service not counted", service(0), {{"CNT_USL_ERR", "1"}}},
+      {"a method without required services",
+       sql("update MTL set OPLAT = 6, VMP_MET = 402 where ID_ILL = :id"),
+       {{"CNT_USL_ERR", "0"}}},
+      {"a speciality that does not serve the bed profile",
+       sql("update MTL set PRVS = 67 where ID_ILL = :id"),
+       {{"BED_SPEC_ERR", "1"}}},
+      {"a second speciality of the bed profile",
+       sql("update MTL set PROFIL_BED = 3, PRVS = 76 where ID_ILL = :id"),
+       {{"BED_SPEC_ERR", ""}}},
+      {"a bed profile without listed specialities",
+       sql("update MTL set PROFIL_BED = 99, PRVS = 67 where ID_ILL = :id"),
+       {{"BED_SPEC_ERR", ""}}},
+      {"a Rankin grade beyond 6",
+       sql("update STACION set RANKIN = 7 where ID_ILL = :id"),
+       {{"RANKIN_ERR", "1"}}},
+      {"a stroke without a Rankin grade",
+       sql("update MTL set STAC_DIAG = 'I63.5' where ID_ILL = :id"),
+       {{"RANKIN_ERR", "1"}}},
+      {"a stroke with a Rankin grade",
+       [](Fixture& fx, int id) {
+         fx.Exec(QStringLiteral("update MTL set STAC_DIAG = 'I63.5' where ID_ILL = :id"),
+                 {{QStringLiteral("id"), id}});
+         fx.Exec(QStringLiteral("update STACION set RANKIN = 3 where ID_ILL = :id"),
+                 {{QStringLiteral("id"), id}});
+       },
+       {{"RANKIN_ERR", "0"}}},
+      {"the levels of the main and an accompanying standard",
+       sql("update MTL set KOD_MES = '3010101', ACCOMP1 = 'I11.9', MES_ACC1 = '3010201', "
+           "ACCOMP2 = 'E11.9' where ID_ILL = :id"),
+       {{"PLAN_ERR2", "0"},
+        {"UR_G", "+"},
+        {"UR_R", "+"},
+        {"UR_K", "+"},
+        {"ACC_VOZ", "_1=0;_2=;"},
+        {"ACC_URG", "_1=+;_2=;"},
+        {"ACC_URR", "_1=+;_2=;"},
+        {"ACC_URK", "_1=+;_2=;"}}},
+  };
+  int id = 200;
+  for (const Case& c : cases) {
+    Fixture::Stay s;
+    s.idIll = ++id;
+    s.repn = 1;
+    s.family = QStringLiteral("ПАЦИЕНТ%1").arg(id);
+    f.Case(s);
+    c.setup(f, id);
+    FbQuery q = Proverki(f, 1);
+    int row = 0;
+    while (row < q.RecordCount() && q.Value(row, QStringLiteral("ID_ILL")).toInt() != id) ++row;
+    ASSERT_LT(row, q.RecordCount()) << c.what;
+    for (const auto& [column, value] : c.expected)
+      EXPECT_EQ(At(q, row, column), QString::fromUtf8(value)) << c.what << ": " << column;
+    for (const char* table : {"MEK_CASES", "MTLUSL", "MTL", "STACION"})
+      f.Exec(QStringLiteral("delete from %1 where ID_ILL in (:id, :other)")
+                 .arg(QString::fromLatin1(table)),
+             {{QStringLiteral("id"), id}, {QStringLiteral("other"), id + 1000}});
+  }
 }

@@ -4,6 +4,8 @@
 -- the texts (OSH32, PLAN_ERR, LEKAR_ERR, MES_ERR) carry their finding.
 -- SUM_MEK is -1 when the same person has another stay that meets this one.
 -- Rules whose data the registry does not hold yet keep "0".
+-- VOZ is the patient's age group as the standards of care code it; UR_G,
+-- UR_R and UR_K the levels the main standard may be paid at.
 
 SET TERM ^ ;
 
@@ -224,6 +226,20 @@ AS
   DECLARE VARIABLE e2 VARCHAR(1);
   DECLARE VARIABLE e3 VARCHAR(1);
   DECLARE VARIABLE e4 VARCHAR(1);
+  DECLARE VARIABLE v_pr_nov SMALLINT;
+  DECLARE VARIABLE v_vov SMALLINT;
+  DECLARE VARIABLE v_rankin SMALLINT;
+  DECLARE VARIABLE v_napravlen INTEGER;
+  DECLARE VARIABLE v_vmp_met INTEGER;
+  DECLARE VARIABLE v_prev_month TIMESTAMP;
+  DECLARE VARIABLE v_mark VARCHAR(1);
+  DECLARE VARIABLE v_urg VARCHAR(1);
+  DECLARE VARIABLE v_urr VARCHAR(1);
+  DECLARE VARIABLE v_urk VARCHAR(1);
+  DECLARE VARIABLE v_god SMALLINT;
+  DECLARE VARIABLE v_level SMALLINT;
+  DECLARE VARIABLE v_prev_stays INTEGER;
+  DECLARE VARIABLE v_prev_sanctioned INTEGER;
 
   -- The classifier's findings for one diagnosis: unknown code, not paid by
   -- the OMS, wrong sex, wrong age.
@@ -259,6 +275,7 @@ BEGIN
              m.KURACIA, m.EXTREN, m.INTERRUPT, m.RES_LECHEN, m.ISHOD_LECE, m.PROFILE, m.STARTD,
              m.FINISH, m.OPLAT, m.PRVS, m.PR_FED, m.PROFIL_BED, m.APPEND, m.APP_KD, m.REANIM,
              m.DREANIM, COALESCE(m.MTL_ONCO_STATUS, 0),
+             COALESCE(s.PR_NOV, 0), s.VOV, s.RANKIN, s.NAPRAVLEN, m.VMP_MET,
              r.REPN, r.TIP_STAC, r.LPU, r.DATE_BEG
       FROM STACION s
       JOIN REPORTS r ON r.REPN = s.REPN
@@ -274,6 +291,7 @@ BEGIN
            :v_kuracia, :v_extren, :v_interrupt, :v_res, :v_ishod, :v_profile, :STARTD,
            :FINISH, :OPLAT, :PRVS, :PR_FED, :v_profil_bed, :v_append, :v_app_kd, :v_reanim,
            :v_dreanim, :MTL_ONCO_STATUS,
+           :v_pr_nov, :v_vov, :v_rankin, :v_napravlen, :v_vmp_met,
            :REPN, :v_tip_stac, :v_lpu, :v_date_beg
   DO
   BEGIN
@@ -317,6 +335,9 @@ BEGIN
                    + EXTRACT(MONTH FROM DIN_STAC) - EXTRACT(MONTH FROM DR)
                    - IIF(EXTRACT(DAY FROM DIN_STAC) < EXTRACT(DAY FROM DR), 1, 0);
     END
+    -- The patient's age group as the standards of care code it: "1" a
+    -- child, "0" an adult (also when the age is unknown).
+    IF (P_VOZRAST IS NOT NULL AND P_VOZRAST < 18) THEN VOZ = '1';
 
     -- The institution's code, the insurer (STACION.POLIS holds its code).
     LPU_MCOD = NULL;
@@ -344,6 +365,11 @@ BEGIN
     IF (TRIM(COALESCE(STAC_DIAG, '')) = '') THEN OSH12 = '1';
     IF (COALESCE(v_res, 0) = 0) THEN OSH15 = '1';
     IF (COALESCE(v_ishod, 0) = 0) THEN OSH16 = '1';
+    -- An outcome that only some bed profiles may give.
+    IF (EXISTS (SELECT 1 FROM ISHOD_PROFIL ip WHERE ip.ISHOD = :v_ishod) AND
+        NOT EXISTS (SELECT 1 FROM ISHOD_PROFIL ip
+                    WHERE ip.ISHOD = :v_ishod AND ip.PROFILE = :v_profile)) THEN
+      OSH6 = '1';
     IF (COALESCE(v_dokument, 0) < 0) THEN OSH17 = '1';
     IF (POL IS NULL OR POL NOT IN (1, 2)) THEN OSH18 = '1';
     IF (DR IS NULL) THEN OSH19 = '1';
@@ -375,6 +401,13 @@ BEGIN
         OSH38 = '1';
     END
     SELECT COUNT(*) FROM MTL m1 WHERE m1.ID_ILL = :ID_ILL INTO :MTLCNT;
+    -- The sheets of a case are numbered 1, 2, ... without gaps or repeats.
+    IF (NOMMTL IS NULL OR NOMMTL < 1) THEN
+      OSH1 = '1';
+    ELSE IF (NOMMTL > MTLCNT OR
+             EXISTS (SELECT 1 FROM MTL m1 WHERE m1.ID_ILL = :ID_ILL AND m1.NOM_MTL = :NOMMTL
+                       AND m1.ID <> :v_mtl_id)) THEN
+      OSH37 = '1';
     SELECT COUNT(*) FROM OPERAT o WHERE o.ID_ILL = :ID_ILL AND o.NOM_MTL = :NOMMTL INTO :KOL;
 
     -- The stat card's result and outcome against the last sheet's.
@@ -414,10 +447,16 @@ BEGIN
     NOZOLOG = ''; v_mes_tip = NULL; v_found = 0;
     IF (KOD_MES <> '') THEN
     BEGIN
-      SELECT FIRST 1 1, COALESCE(me.NOZOLOG, ''), me.TIP_STAC FROM MES me
+      SELECT FIRST 1 1, COALESCE(me.NOZOLOG, ''), me.TIP_STAC, me.UR_G, me.UR_R, me.UR_K
+        FROM MES me
         WHERE me.KOD = :KOD_MES AND me.DATEFROM <= :DOUT_STAC
           AND (me.DATETO >= :DOUT_STAC OR me.DATETO IS NULL)
-        INTO :v_found, :NOZOLOG, :v_mes_tip;
+        INTO :v_found, :NOZOLOG, :v_mes_tip, :v_urg, :v_urr, :v_urk;
+      -- The levels of institution the standard may be paid at ("0" when it
+      -- names none).
+      UR_G = COALESCE(NULLIF(TRIM(v_urg), ''), '0');
+      UR_R = COALESCE(NULLIF(TRIM(v_urr), ''), '0');
+      UR_K = COALESCE(NULLIF(TRIM(v_urk), ''), '0');
       IF (v_found = 0) THEN OSH47 = '1';
       IF (v_mes_tip IS NOT NULL AND v_mes_tip <> v_tip_stac) THEN
         MES_ERR = v_tip_stac || '_' || KOD_MES;
@@ -429,15 +468,20 @@ BEGIN
       v_acc_mes = DECODE(v_i, 1, v_acc_mes1, 2, v_acc_mes2, v_acc_mes3);
       IF (TRIM(COALESCE(v_acc, '')) <> '') THEN
       BEGIN
-        v_noz = '';
+        v_noz = ''; v_mark = NULL; v_urg = NULL; v_urr = NULL; v_urk = NULL;
         IF (TRIM(COALESCE(v_acc_mes, '')) <> '') THEN
-          SELECT FIRST 1 COALESCE(me.NOZOLOG, '') FROM MES me
+          SELECT FIRST 1 COALESCE(me.NOZOLOG, ''), me.VOZ, me.UR_G, me.UR_R, me.UR_K FROM MES me
             WHERE me.KOD = TRIM(:v_acc_mes) AND me.DATEFROM <= :DOUT_STAC
               AND (me.DATETO >= :DOUT_STAC OR me.DATETO IS NULL)
-            INTO :v_noz;
+            INTO :v_noz, :v_mark, :v_urg, :v_urr, :v_urk;
         MES_ACC = MES_ACC || '_' || v_i || '=' || TRIM(COALESCE(v_acc_mes, '')) || ';';
         ACC_NOZ = ACC_NOZ || '_' || v_i || '=' || TRIM(v_noz) || ';';
         ACCOMP = ACCOMP || '_' || v_i || '=' || TRIM(v_acc) || ';';
+        -- The accompanying standard's age group and levels, in the same form.
+        ACC_VOZ = ACC_VOZ || '_' || v_i || '=' || TRIM(COALESCE(v_mark, '')) || ';';
+        ACC_URG = ACC_URG || '_' || v_i || '=' || TRIM(COALESCE(v_urg, '')) || ';';
+        ACC_URR = ACC_URR || '_' || v_i || '=' || TRIM(COALESCE(v_urr, '')) || ';';
+        ACC_URK = ACC_URK || '_' || v_i || '=' || TRIM(COALESCE(v_urk, '')) || ';';
       END
       v_i = v_i + 1;
     END
@@ -520,6 +564,95 @@ BEGIN
                   AND (r2.REPN IN (:REPN1, :REPN2, :REPN3, :REPN4)
                        OR (r2.DATE_BEG = :v_date_beg AND r2.SEE1 = 1 AND r2.SEE2 = 1)))) THEN
       SUM_MEK = -1;
+
+    -- The attachment code names no institution of the register.
+    IF (TRIM(COALESCE(MCOD, '')) <> '' AND
+        NOT EXISTS (SELECT 1 FROM LPU_MCOD lm WHERE TRIM(lm.MCOD) = TRIM(:MCOD))) THEN
+      OSH45 = '1';
+
+    -- A case marked as a war veteran's names a person of the register.
+    IF (v_vov = 1 AND
+        NOT EXISTS (SELECT 1 FROM VETERANS v
+                    WHERE UPPER(TRIM(v.FAMILY)) = UPPER(TRIM(:FAMILY))
+                      AND UPPER(TRIM(v.NAME)) = UPPER(TRIM(:NAME))
+                      AND UPPER(TRIM(COALESCE(v.FATHER, ''))) =
+                          UPPER(TRIM(COALESCE(:FATHER, '')))
+                      AND CAST(v.DR AS DATE) = CAST(:DR AS DATE))) THEN
+      OSH_VOV = '1';
+
+    -- A case presented again: 1 when the institution did not present the
+    -- stay in the month before, 2 when it did and nothing was sanctioned.
+    IF (v_pr_nov = 1) THEN
+    BEGIN
+      v_prev_month = DATEADD(-1 MONTH TO v_date_beg);
+      SELECT COUNT(*), SUM(IIF(s2.SUM_MEK IS NOT NULL OR
+                               EXISTS (SELECT 1 FROM MEK_CASES mk WHERE mk.ID_ILL = s2.ID_ILL),
+                               1, 0))
+        FROM STACION s2 JOIN REPORTS r2 ON r2.REPN = s2.REPN
+        WHERE r2.LPU = :v_lpu AND r2.DATE_BEG = :v_prev_month
+          AND s2.FAMILY = :FAMILY AND s2.NAME = :NAME
+          AND s2.FATHER IS NOT DISTINCT FROM :FATHER AND s2.DR = :DR
+          AND CAST(s2.IN_STAC AS DATE) = CAST(:DIN_STAC AS DATE)
+        INTO :v_prev_stays, :v_prev_sanctioned;
+      IF (v_prev_stays = 0) THEN OSH_POVTOR = 1;
+      ELSE IF (v_prev_sanctioned = 0) THEN OSH_POVTOR = 2;
+    END
+
+    -- A high-tech care sheet lacks a service its method must be given with.
+    IF (OPLAT = 6 AND v_vmp_met IS NOT NULL AND
+        EXISTS (SELECT 1 FROM VMP_MET_USL vu
+                WHERE vu.VMP_MET = :v_vmp_met AND :DOUT_STAC BETWEEN vu.DATEBEG AND
+                      COALESCE(vu.DATEEND, TIMESTAMP '9999-12-31 00:00:00')
+                  AND NOT EXISTS (SELECT 1 FROM MTLUSL u
+                                  WHERE u.ID_ILL = :ID_ILL AND u.NOM_MTL = :NOMMTL
+                                    AND TRIM(u.USLUG) = TRIM(vu.USLUG)
+                                    AND COALESCE(u.KOLVO, 0) > 0))) THEN
+      CNT_USL_ERR = '1';
+
+    -- The doctor's speciality is not one the bed profile is served by (a
+    -- profile without listed specialities is not checked).
+    IF (PRVS IS NOT NULL AND
+        EXISTS (SELECT 1 FROM BED_SPEC bs
+                WHERE bs.BED_ID = :v_profil_bed AND :v_date_beg BETWEEN bs.DATEBEG AND
+                      COALESCE(bs.DATEEND, TIMESTAMP '9999-12-31 00:00:00')) AND
+        NOT EXISTS (SELECT 1 FROM BED_SPEC bs
+                    WHERE bs.BED_ID = :v_profil_bed AND bs.CODE_SPEC = :PRVS
+                      AND :v_date_beg BETWEEN bs.DATEBEG AND
+                          COALESCE(bs.DATEEND, TIMESTAMP '9999-12-31 00:00:00'))) THEN
+      BED_SPEC_ERR = '1';
+
+    -- The institution's plans of the year: the sheet's bed profile, and the
+    -- level of care its standard's code gives (a code of no level is not
+    -- checked). An institution without plans of a kind is not checked.
+    v_god = EXTRACT(YEAR FROM v_date_beg);
+    IF (EXISTS (SELECT 1 FROM PLAN_PROFIL pp WHERE pp.LPU_CODE = :v_lpu
+                  AND pp.TIP_STAC = :v_tip_stac AND pp.GOD = :v_god) AND
+        NOT EXISTS (SELECT 1 FROM PLAN_PROFIL pp WHERE pp.LPU_CODE = :v_lpu
+                      AND pp.TIP_STAC = :v_tip_stac AND pp.GOD = :v_god
+                      AND pp.PROFILE = :v_profile)) THEN
+    BEGIN
+      PLAN_ERR = NULL;
+      SELECT FIRST 1 TRIM(p.NAME) FROM PROFIL p WHERE p.TIP_PROF = :v_profile INTO :PLAN_ERR;
+      PLAN_ERR = COALESCE(NULLIF(PLAN_ERR, ''), COALESCE(v_profile, ''));
+    END
+    v_level = 0;
+    IF (CHAR_LENGTH(KOD_MES) = 7 AND SUBSTRING(KOD_MES FROM 1 FOR 1) SIMILAR TO '[0-9]') THEN
+      v_level = CAST(SUBSTRING(KOD_MES FROM 1 FOR 1) AS SMALLINT);
+    ELSE IF (CHAR_LENGTH(KOD_MES) > 11 AND SUBSTRING(KOD_MES FROM 12 FOR 1) SIMILAR TO '[0-9]') THEN
+      v_level = CAST(SUBSTRING(KOD_MES FROM 12 FOR 1) AS SMALLINT) + 2;
+    IF (v_level > 0 AND
+        EXISTS (SELECT 1 FROM PLAN_UR pu WHERE pu.LPU_CODE = :v_lpu
+                  AND pu.TIP_STAC = :v_tip_stac AND pu.GOD = :v_god) AND
+        NOT EXISTS (SELECT 1 FROM PLAN_UR pu WHERE pu.LPU_CODE = :v_lpu
+                      AND pu.TIP_STAC = :v_tip_stac AND pu.GOD = :v_god
+                      AND pu.UR = :v_level)) THEN
+      PLAN_ERR2 = '1';
+
+    -- The Rankin scale goes from 0 to 6 and is given for every stroke.
+    IF ((v_rankin IS NOT NULL AND (v_rankin < 0 OR v_rankin > 6)) OR
+        (v_rankin IS NULL AND
+         LEFT(TRIM(COALESCE(STAC_DIAG, '')), 3) IN ('I60', 'I61', 'I62', 'I63', 'I64'))) THEN
+      RANKIN_ERR = '1';
 
     SUSPEND;
   END
