@@ -1,9 +1,9 @@
 // The budget intake's bed days and their recount.
 #include "bed_days.h"
 
+#include "domain/run_user.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
-#include "shell/progress_window.h"
 
 namespace kelmo {
 
@@ -13,14 +13,13 @@ int BedDays(int stacType, const QDateTime& start, const QDateTime& finish, int l
 }
 
 void RecountBedDays(FbDatabase& db, FbTransaction& tr, int repn, int stacType, int lpu,
-                    HolidayCalendar& calendar, TfmPrgs* progress) {
+                    HolidayCalendar& calendar, RunUser* user) {
   FbQuery szKD(db, &tr);
   szKD.setSql(QStringLiteral(
       "select m.id, m.id_ill, m.startd, m.finish from mtl m where repn=:repn and m.kd is null"));
   szKD.setParam(QStringLiteral("repn"), repn);
   szKD.Open();
-  if (progress)
-    progress->BeginPhase(QStringLiteral("Расчет кол-ва койко-дней..."), szKD.RecordCount());
+  if (user) user->BeginPhase(QStringLiteral("Расчет кол-ва койко-дней..."), szKD.RecordCount());
   FbQuery szUpKD(db, &tr);
   szUpKD.setSql(QStringLiteral(
       "update mtl m set m.kd=:kd, m.kdfmtl=:kd, m.kdoms=:kd, m.kdmes=:kd where m.id=:id"));
@@ -30,7 +29,7 @@ void RecountBedDays(FbDatabase& db, FbTransaction& tr, int repn, int stacType, i
     szUpKD.setParam(QStringLiteral("kd"), kd);
     szUpKD.setParam(QStringLiteral("id"), szKD.FieldByName(QStringLiteral("ID")));
     szUpKD.ExecSQL();
-    if (progress) progress->StepRecord();
+    if (user) user->StepRecord();
   }
   tr.Commit();
   FbQuery szUpStac(db, &tr);

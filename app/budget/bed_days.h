@@ -11,7 +11,7 @@ namespace kelmo {
 
 class FbDatabase;
 class FbTransaction;
-class TfmPrgs;
+class RunUser;
 
 int BedDays(int stacType, const QDateTime& start, const QDateTime& finish, int lpu,
             HolidayCalendar& calendar);
@@ -20,8 +20,9 @@ int BedDays(int stacType, const QDateTime& start, const QDateTime& finish, int l
 // is empty with its own bed days, then KDF and KDMTL of the report's cases
 // whose KDMTL is empty with the sum of their sheets. Each sheet is updated by
 // its own key, so a case of several sheets keeps each sheet's count. Commits.
+// The recount is a phase of the progress window when `user` is given.
 // Raises DatabaseError.
 void RecountBedDays(FbDatabase& db, FbTransaction& tr, int repn, int stacType, int lpu,
-                    HolidayCalendar& calendar, TfmPrgs* progress);
+                    HolidayCalendar& calendar, RunUser* user);
 
 }  // namespace kelmo

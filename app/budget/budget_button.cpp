@@ -1,21 +1,18 @@
 // The reception button's budget branch.
 #include "budget_button.h"
 
-#include "budget_run.h"
-#include "documents/un_corr.h"
 #include "domain/holiday_calendar.h"
 #include "domain/run_state.h"
 #include "reception/reception_button.h"
-#include "reception/reception_run.h"
 #include "shell/main_window.h"
+#include "shell/window_run_user.h"
 
 namespace kelmo {
 
-void RunBudgetIntake(const ReceptionForms& forms) {
-  TfmKelmo& w = forms.fmKelmo;
-  RunState& run = TheRunState();
+BudgetInputs ReadBudgetInputs(TfmKelmo& w, const QString& registryFolder) {
+  const RunState& run = TheRunState();
   BudgetInputs in;
-  in.RegistryFolder = w.dlb->directory();
+  in.RegistryFolder = registryFolder;
   in.Receiving = w.rgps->itemIndex() == 0;
   in.StacType = w.rgStac->itemIndex() + 1;
   in.PeriodStart = w.PeriodStart;
@@ -42,25 +39,18 @@ void RunBudgetIntake(const ReceptionForms& forms) {
   in.FolderButtonEnabled = w.bbGoDir->isEnabled();
   in.TemplateFolder = run.ExcelPath;
   in.ReportFooter = run.ReportFooter;
-  in.Now = forms.Now;
+  in.MinimiseDuringRun = w.cbWind->isChecked();
+  return in;
+}
 
+void RunBudgetIntake(const ReceptionForms& forms, const QString& registryFolder) {
+  TfmKelmo& w = forms.fmKelmo;
   RegistryHolidayCalendar calendar(w.ibdb, &w.ibtr);
-  BudgetServices svc{w.ibdb, w.ibtr, calendar};
-  svc.Progress = forms.fmPrgs;
-  svc.WriteBanner = [&w](const QString& path) { w.WriteVersionBanner(path, 1); };
-  svc.ShowProtocol = [&forms, &run](const QString& path) {
-    run.ProtocolPath = path;
-    if (forms.fmUnCorr) forms.fmUnCorr->ShowProtocol();
-  };
-  const bool minimise = w.cbWind->isChecked();
-  svc.Minimise = [&w, minimise](bool on) {
-    if (on && minimise)
-      w.showMinimized();
-    else if (!on && w.isMinimized())
-      w.showNormal();
-  };
-  const BudgetOutcome out = IntakeBudgetReport(in, svc);
-  run.ProtocolPath = out.ProtocolPath;
+  // The viewer of the budget intake never offers the combined act.
+  WindowRunUser user(&w, forms.fmPrgs, forms.fmUnCorr, {});
+  BudgetServices svc{w.ibdb, w.ibtr, calendar, user, forms.Now};
+  const BudgetOutcome out = IntakeBudgetReport(ReadBudgetInputs(w, registryFolder), svc);
+  TheRunState().ProtocolPath = out.ProtocolPath;
 }
 
 }  // namespace kelmo

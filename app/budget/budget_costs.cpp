@@ -8,6 +8,7 @@
 #include "budget_context.h"
 #include "domain/case_data.h"
 #include "domain/common.h"
+#include "domain/institution_fixes.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "stay_cost_split.h"
@@ -324,7 +325,7 @@ void ComputeCosts(BudgetContext& c) {
     StoreCaseSums(c, idIll, caseDays);
     c.Step();
   }
-  if (c.In.Lpu.Id == 25) PriceByServices(c, deps, depp);
+  if (BudgetPricedByServices(c.In.Lpu.Id)) PriceByServices(c, deps, depp);
   FbQuery rep(c.Svc.Db, &c.Svc.Tr);
   rep.setSql(QStringLiteral("update REPORTS set SUM_DBF = :s where REPN = :repn"));
   rep.setParam(QStringLiteral("s"), static_cast<double>(KopecksHalfUp(c.St.RunCostUnits)) / 100);

@@ -274,7 +274,7 @@ Row PlaceholderMtl(BudgetContext& c, int idIll, bool hasVidmtl) {
 void CreateReportRow(BudgetContext& c) {
   c.St.ReportNumber = NextValue(c, QStringLiteral("GETREPN"), QStringLiteral("RREPN"));
   const QDate monthStart(c.In.PeriodEnd.year(), c.In.PeriodEnd.month(), 1);
-  const QDateTime now = c.In.Now ? c.In.Now() : QDateTime::currentDateTime();
+  const QDateTime now = c.Svc.Now ? c.Svc.Now() : QDateTime::currentDateTime();
   Row r{{QStringLiteral("REPN"), c.St.ReportNumber},
         {QStringLiteral("LPU"), c.In.Lpu.Id},
         {QStringLiteral("OPLAT"), 2},

@@ -5,14 +5,14 @@
 
 #include "budget_context.h"
 #include "domain/common.h"
+#include "domain/institution_fixes.h"
+#include "domain/run_user.h"
 #include "filenames/file_lookup.h"
 #include "firebird/fb_query.h"
-#include "interact/interaction.h"
 #include "oem_text.h"
 #include "reception/doubles_overlaps.h"
 #include "reception/licence_expiry.h"
 #include "reception/registry_dbf_set.h"
-#include "shell/progress_window.h"
 #include "workbook/excel_application.h"
 #include "workbook/workbook.h"
 #include "workbook/worksheet.h"
@@ -37,11 +37,11 @@ QString BudgetContext::FindWorkbook(const QString& xlsName) const {
 }
 
 void BudgetContext::BeginPhase(const QString& caption, int count) const {
-  if (Svc.Progress) Svc.Progress->BeginPhase(caption, count);
+  Svc.User.BeginPhase(caption, count);
 }
 
 void BudgetContext::Step() const {
-  if (Svc.Progress) Svc.Progress->StepRecord();
+  Svc.User.StepRecord();
 }
 
 QStringList BudgetContext::StayConditions(bool withFatherAndBirth) {
@@ -102,8 +102,8 @@ void CheckLicences(BudgetContext& c) {
       c.Svc.Db, &c.Svc.Tr, c.In.Lpu.Id, c.In.StacType, c.In.ReceptionDate, PassportKinds{2, 3});
   if (expiring.isEmpty()) return;
   c.Act().WriteLines(ExpiringLicenceActLines(expiring));
-  Interact().Message(nullptr, ExpiringLicenceCaption(), ExpiringLicenceMessage(expiring),
-                     MessageIcon::Information, MessageButtons::Ok);
+  c.Svc.User.Message(ExpiringLicenceCaption(), ExpiringLicenceMessage(expiring),
+                     RunMessageIcon::Information);
 }
 
 bool CheckFiles(BudgetContext& c) {
@@ -120,7 +120,7 @@ bool CheckFiles(BudgetContext& c) {
       c.Act().WriteLine(QString::fromUtf8(r.line));
       c.St.MissingFile = true;
     }
-  if (c.In.Lpu.Id == 25 && c.FindFile(QStringLiteral("mtlusl.dbf")).isEmpty()) {
+  if (BudgetPricedByServices(c.In.Lpu.Id) && c.FindFile(QStringLiteral("mtlusl.dbf")).isEmpty()) {
     c.Act().WriteLine(QStringLiteral("Отсутствует файл mtlusl.dbf"));
     c.St.MissingFile = true;
   }

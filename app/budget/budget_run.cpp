@@ -2,7 +2,6 @@
 // phases, the stops and the end of the run.
 #include "budget_run.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <optional>
@@ -10,11 +9,13 @@
 
 #include "bed_days.h"
 #include "budget_context.h"
+#include "domain/case_errors.h"
 #include "domain/common.h"
+#include "domain/run_state.h"
+#include "domain/run_user.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "folder_archive.h"
-#include "interact/interaction.h"
 #include "reception/reception_run.h"
 #include "workbook/excel_application.h"
 
@@ -59,7 +60,7 @@ class BudgetRun {
   }
 
  private:
-  QDateTime Now() const { return c_.In.Now ? c_.In.Now() : QDateTime::currentDateTime(); }
+  QDateTime Now() const { return c_.Svc.Now ? c_.Svc.Now() : QDateTime::currentDateTime(); }
 
   void CreateProtocol() {
     const QDateTime now = Now();
@@ -81,8 +82,15 @@ class BudgetRun {
          QString(), QStringLiteral("База данных: ") + c_.In.DatabaseName, QString()});
   }
 
-  void Restore() {
-    if (c_.Svc.Minimise) c_.Svc.Minimise(false);
+  void Minimise() {
+    if (c_.In.MinimiseDuringRun) c_.Svc.User.MinimiseWindow();
+  }
+  void Restore() { c_.Svc.User.RestoreWindow(); }
+  // The version banner after the protocol's first line.
+  void WriteBanner() {
+    const RunState& run = TheRunState();
+    WriteVersionBanner(st_.ProtocolPath, 1, run.CurrentExprVer, run.PackageExprVer,
+                       c_.In.Receiving);
   }
   // The usual stop: its lines, the protocol closed with the banner, the
   // viewer.
@@ -90,13 +98,15 @@ class BudgetRun {
     Restore();
     st_.Act.WriteLines(lines);
     st_.Act.Close();
-    if (banner && c_.Svc.WriteBanner) c_.Svc.WriteBanner(st_.ProtocolPath);
+    if (banner) WriteBanner();
     ShowProtocol();
     return stop;
   }
+  // The viewer shows the protocol where it is now.
   void ShowProtocol() {
-    QApplication::beep();
-    if (c_.Svc.ShowProtocol) c_.Svc.ShowProtocol(st_.ProtocolPath);
+    c_.Svc.User.Beep();
+    TheRunState().ProtocolPath = st_.ProtocolPath;
+    c_.Svc.User.ShowProtocol(false);
   }
 
   BudgetStop Body() {
@@ -130,22 +140,21 @@ class BudgetRun {
     if (CountPeriodStays(c_) == 0) {
       st_.Act.WriteLine(
           QStringLiteral("В базе не найден ни один больной, относящийся к выбранному периоду."));
-      Interact().Message(
-          nullptr, QStringLiteral("Kelmo.exe"),
+      c_.Svc.User.Message(
+          QStringLiteral("Kelmo.exe"),
           QStringLiteral("Не найден ни одной больной относящийся к выбранному периоду"),
-          MessageIcon::Question, MessageButtons::Ok);
+          RunMessageIcon::Question);
       return Stop(BudgetStop::NoStays, {}, false);
     }
     bool nothingToLoad = false;
     if (CountBudgetSheets(c_) == 0) {
       st_.Act.WriteLine(
           QStringLiteral("В базе не найден ни один больной, относящийся к выбранному периоду."));
-      st_.ForcedLoadConfirmed =
-          Interact().Message(nullptr, QStringLiteral("Kelmo.exe"),
-                             QStringLiteral("Не найден ни одной больной с формой оплаты бюджет.") +
-                                 QStringLiteral("\n\r") +
-                                 QStringLiteral("Все равно загрузить данные в базу?"),
-                             MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
+      st_.ForcedLoadConfirmed = c_.Svc.User.Ask(
+          QStringLiteral("Kelmo.exe"),
+          QStringLiteral("Не найден ни одной больной с формой оплаты бюджет.") +
+              QStringLiteral("\n\r") + QStringLiteral("Все равно загрузить данные в базу?"),
+          RunMessageIcon::Question);
       nothingToLoad = !st_.ForcedLoadConfirmed;
     }
     if (!nothingToLoad) {
@@ -162,7 +171,7 @@ class BudgetRun {
             break;
         }
       }
-      if (c_.Svc.Minimise) c_.Svc.Minimise(true);
+      Minimise();
       try {
         CreateReportRow(c_);
         LoadStays(c_);
@@ -176,11 +185,11 @@ class BudgetRun {
       }
       if (st_.ForcedLoadConfirmed) {
         RecountBedDays(c_.Svc.Db, c_.Svc.Tr, st_.ReportNumber, c_.In.StacType, c_.In.Lpu.Id,
-                       c_.Svc.Calendar, c_.Svc.Progress);
+                       c_.Svc.Calendar, &c_.Svc.User);
         Restore();
-        Interact().Message(nullptr, QStringLiteral("Kelmo.exe"),
-                           QStringLiteral("Все записи были успешно загружены."),
-                           MessageIcon::Information, MessageButtons::Ok);
+        c_.Svc.User.Message(QStringLiteral("Kelmo.exe"),
+                            QStringLiteral("Все записи были успешно загружены."),
+                            RunMessageIcon::Information);
         st_.Act.Close();
         return BudgetStop::ForcedLoad;
       }
@@ -197,9 +206,9 @@ class BudgetRun {
     c_.Svc.Tr.Commit();
     if (st_.ReportNumber != 0)
       RecountBedDays(c_.Svc.Db, c_.Svc.Tr, st_.ReportNumber, c_.In.StacType, c_.In.Lpu.Id,
-                     c_.Svc.Calendar, c_.Svc.Progress);
+                     c_.Svc.Calendar, &c_.Svc.User);
     st_.Act.Close();
-    if (c_.Svc.WriteBanner) c_.Svc.WriteBanner(st_.ProtocolPath);
+    WriteBanner();
     ShowProtocol();
     if (!receiving) Archive();
     Restore();
@@ -219,10 +228,10 @@ class BudgetRun {
     }
     st_.ProtocolPath = r.ProtocolPath;
     if (!r.Failures.isEmpty())
-      Interact().Message(
-          nullptr, QStringLiteral("Архивирование"),
+      c_.Svc.User.Message(
+          QStringLiteral("Архивирование"),
           QStringLiteral("Не удалось переместить в архив:\n") + r.Failures.join(QLatin1Char('\n')),
-          MessageIcon::Warning, MessageButtons::Ok);
+          RunMessageIcon::Warning);
   }
 
   BudgetState st_;

@@ -4,12 +4,14 @@
 // invoice and register workbooks come with it; in the mode "Сформировать"
 // the run writes the three budget documents and archives what it received.
 //
-// The run takes its inputs as a value (BudgetInputs) and reaches the
-// registry database, the holidays, the progress window, the protocol viewer
-// and the main window's state through BudgetServices; questions and message
-// boxes go through Interact(). It leaves the protocol (act) in the registry
-// folder, the report's rows in the registry database with their bed days and
-// costs, and, when forming, the documents and the archive folder "Бюджет".
+// The run takes its inputs as one value (BudgetInputs, read from the main
+// window once by the reception button or built by a test) and reaches the
+// registry database, the holidays and the clock through BudgetServices. It
+// talks to the user only through its RunUser (run_user.h): messages and
+// questions, progress, minimising and restoring the main window, the
+// protocol viewer. It leaves the protocol (act) in the registry folder, the
+// report's rows in the registry database with their bed days and costs, and,
+// when forming, the documents and the archive folder "Бюджет".
 //
 // Errors: the stops of the run end it normally (the protocol says why). An
 // error it does not catch (a table that cannot be read, the database gone)
@@ -27,7 +29,7 @@ namespace kelmo {
 class FbDatabase;
 class FbTransaction;
 class HolidayCalendar;
-class TfmPrgs;
+class RunUser;
 
 // The institution's row of the grid as the budget intake reads it.
 struct LpuRequisites {
@@ -37,6 +39,7 @@ struct LpuRequisites {
   QString Gs;    // group: "", "g", "s" or "h"
 };
 
+// What the intake is given when it starts.
 struct BudgetInputs {
   QString RegistryFolder;  // the full path of the folder, never its label
   bool Receiving = true;   // "Принять"; false: "Сформировать"
@@ -49,20 +52,19 @@ struct BudgetInputs {
   bool FolderButtonEnabled = true;  // gates the plan-fulfilment tables
   QString TemplateFolder;           // the budget's document templates
   QString ReportFooter;             // the program's version line
-  std::function<QDateTime()> Now;   // the clock (tests fix it)
+  // The user asked for the main window to be minimised while the stays are
+  // loaded and checked (cbWind).
+  bool MinimiseDuringRun = false;
 };
 
+// What the intake works with besides its inputs.
 struct BudgetServices {
   FbDatabase& Db;
   FbTransaction& Tr;
   HolidayCalendar& Calendar;
-  TfmPrgs* Progress = nullptr;
-  // Inserts the version banner into the protocol after its first line.
-  std::function<void(const QString& protocol)> WriteBanner;
-  // Shows the protocol viewer with the protocol.
-  std::function<void(const QString& protocol)> ShowProtocol;
-  // Minimises (true) or restores (false) the main window; may be empty.
-  std::function<void(bool)> Minimise;
+  RunUser& User;
+  // The current date and time (tests fix it).
+  std::function<QDateTime()> Now;
 };
 
 // Where the run ended.

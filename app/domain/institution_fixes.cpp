@@ -19,6 +19,9 @@ const RehabilitationRecoding kRehabilitationRecodings[] = {
     {"2015", 9, {77, 124}},
 };
 
+// The institutions whose budget stays are priced by their services.
+const std::initializer_list<int> kBudgetPricedByServices = {25};
+
 // The holidays worked by order.
 const QDate kOrderedWorkingDays[] = {QDate(2009, 1, 11)};
 
@@ -34,6 +37,10 @@ bool RegistryNeedsRehabilitationRecoding(const QString& yearText, int monthIndex
         Listed(r.lpuIds, lpuId))
       return true;
   return false;
+}
+
+bool BudgetPricedByServices(int lpuId) {
+  return Listed(kBudgetPricedByServices, lpuId);
 }
 
 bool IsOrderedWorkingDay(int lpuId, const QDate& day, SpecialDayInstitutions institutions) {

@@ -23,6 +23,11 @@ struct SpecialDayInstitutions {
 };
 inline constexpr SpecialDayInstitutions kBudgetRecountSpecialDay{25, 27};
 
+// The institution whose budget stays are priced by their services: its
+// budget registry must hold the services table mtlusl.dbf, and its sheets of
+// kind 1 cost the sum of their services at the month's tariffs.
+bool BudgetPricedByServices(int lpuId);
+
 // A holiday on which one of the institutions worked by order: its
 // day-hospital bed days count the day although the calendar says otherwise.
 bool IsOrderedWorkingDay(int lpuId, const QDate& day, SpecialDayInstitutions institutions = {});

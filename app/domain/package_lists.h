@@ -108,8 +108,6 @@ struct PackageLists {
   // The reports of each pass.
   PerPopulation<QList<rRepn>> ReportLists;
 
-  // The registry folder with a trailing "/".
-  QString RegistryFolder;
   // False when the folder held packages but none of the chosen payment kind:
   // the reception then refuses a DBF registry.
   bool DbfRegistryAllowed = true;

@@ -94,7 +94,7 @@ struct ReceptionState {
   bool XmlPackageMode = false;
   bool PackageConfirmed = false;
   RegistrySourceKind RegistrySource = RegistrySourceKind::DbfFolder;
-  // RegistryFolder, DbfRegistryAllowed, PayFolderWord and the report lists
+  // DbfRegistryAllowed, PayFolderWord and the report lists
   // are the package lists' (package_lists.h).
   // Set by the reception button when forming.
   QString StacFolderWord;

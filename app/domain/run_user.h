@@ -1,6 +1,6 @@
-// What a run (the reception; the budget intake and the combined report the
+// What a run (the reception, the budget intake; the combined report the
 // same way) needs of the user and of the program's windows, as one
-// interface: message boxes, the attention sound, the progress window,
+// interface: message boxes and questions, the attention sound, the progress window,
 // minimising and restoring the main window, and the protocol viewer. The
 // program answers with its windows, a test with a recorder; a run never
 // reaches a window itself. Calls come on the GUI thread; none of them throws
@@ -12,7 +12,7 @@
 namespace kelmo {
 
 // The icon of a message box.
-enum class RunMessageIcon { None, Information, Warning, Error };
+enum class RunMessageIcon { None, Information, Warning, Error, Question };
 
 class RunUser {
  public:
@@ -21,6 +21,8 @@ class RunUser {
   // A message box with the caption (empty: the application's title), the
   // text and an OK button; returns when the user closed it.
   virtual void Message(const QString& caption, const QString& text, RunMessageIcon icon) = 0;
+  // A question with the buttons Yes and No; true when the user answered Yes.
+  virtual bool Ask(const QString& caption, const QString& text, RunMessageIcon icon) = 0;
   // The short sound that draws the user's attention.
   virtual void Beep() = 0;
 

@@ -40,8 +40,9 @@ void CheckLicensedProfiles(const ReceptionContext& ctx);
 
 // The DBF checks in their order, up to and including the identification.
 // Returns the stop it reached (None when the run goes on). Lines the checks
-// own are written here; the frame writes the stop blocks of stops 1, 2, 3
-// and 5. Needs ctx.WorkFolder to hold the working copy.
+// own are written here; the frame writes the stop blocks of FilesMissing,
+// MtlStructure, StacionStructure and RegisterMissing. Needs ctx.WorkFolder
+// to hold the working copy.
 ReceptionStop CheckDbfRegistry(const ReceptionContext& ctx);
 
 // The text of the reason a record failed the insurance identification, or

@@ -17,7 +17,7 @@
 #include "shell/error_box.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
-#include "window_run_user.h"
+#include "shell/window_run_user.h"
 
 namespace kelmo {
 
@@ -130,8 +130,9 @@ void RunReception(const ReceptionForms& forms, const QString& registryFolder, Ac
                   ReceptionServices{w.ibdb, w.ibtr, user, forms.Now, acts, central});
 }
 
-bool IdentifyFolderPackages(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed) {
-  return window.IdentifyPackages(0, xmlPackageMode, packageConfirmed);
+bool IdentifyFolderPackages(TfmKelmo& window, const QString& registryFolder, bool& xmlPackageMode,
+                            bool& packageConfirmed) {
+  return window.IdentifyPackages(0, registryFolder, xmlPackageMode, packageConfirmed);
 }
 
 QString BudgetIntakeUnavailableText() {
@@ -196,7 +197,7 @@ void bbKelmoClick(const ReceptionButton& button) {
     // What the registry folder holds: packages or DBF tables.
     state.XmlPackageMode = false;
     state.PackageConfirmed = false;
-    const bool refused = button.Identify(w, state.XmlPackageMode, state.PackageConfirmed);
+    const bool refused = button.Identify(w, registry, state.XmlPackageMode, state.PackageConfirmed);
     if (!refused) {
       // The registry source follows from what was found.
       state.RegistrySource =
@@ -219,7 +220,7 @@ void bbKelmoClick(const ReceptionButton& button) {
             break;
           case PayKind::Budget:
             if (button.IntakeBudgetReport)
-              button.IntakeBudgetReport();
+              button.IntakeBudgetReport(registry);
             else
               ShowMessage(&w, QStringLiteral("Предупреждение"), BudgetIntakeUnavailableText(),
                           MessageIcon::Information);
@@ -269,7 +270,7 @@ void InstallReception(KelmoForms& forms, BudgetIntake budget) {
       ReceptionButton{*forms.DM, ReceptionForms{w, forms.fmUnCorr.get(), forms.fmPrgs.get(), {}}});
   if (budget) {
     ReceptionButton* b = button.get();
-    b->IntakeBudgetReport = [b, budget] { budget(b->Forms); };
+    b->IntakeBudgetReport = [b, budget](const QString& registry) { budget(b->Forms, registry); };
   }
   QObject::connect(w.bbKelmo, &QPushButton::clicked, &w, [button] { bbKelmoClick(*button); });
   QObject::connect(w.rgps, &RadioGroup::clicked, &w, [&w](int) { rgpsClick(w); });

@@ -44,22 +44,23 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFol
 void RunReception(const ReceptionForms& forms, const QString& registryFolder,
                   ActsConnection* acts = nullptr, FbDatabase* central = nullptr);
 
-// Package identification in reception mode: sets the two flags and returns
-// true when it refused the folder (after showing why).
-using PackageIdentifier =
-    std::function<bool(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed)>;
+// Package identification of the registry folder in reception mode: sets the
+// two flags and returns true when it refused the folder (after showing why).
+using PackageIdentifier = std::function<bool(TfmKelmo& window, const QString& registryFolder,
+                                             bool& xmlPackageMode, bool& packageConfirmed)>;
 
 // The main window's identification of the folder's packages in reception
 // mode (a folder without packages holds a DBF registry).
-bool IdentifyFolderPackages(TfmKelmo& window, bool& xmlPackageMode, bool& packageConfirmed);
+bool IdentifyFolderPackages(TfmKelmo& window, const QString& registryFolder, bool& xmlPackageMode,
+                            bool& packageConfirmed);
 
 struct ReceptionButton {
   TDM& DM;
   ReceptionForms Forms;
   PackageIdentifier Identify = IdentifyFolderPackages;
-  // The budget intake (installed by the program; without it the click says
-  // it is not available).
-  std::function<void()> IntakeBudgetReport;
+  // The budget intake of the registry folder the click read (installed by
+  // the program; without it the click says it is not available).
+  std::function<void(const QString& registryFolder)> IntakeBudgetReport;
 };
 
 // The message of the budget intake not yet available.
@@ -73,7 +74,8 @@ void rgpsClick(TfmKelmo& window);
 void cbVidOpChange(TfmKelmo& window);
 
 // The budget intake as the program installs it on the button.
-using BudgetIntake = std::function<void(const ReceptionForms& forms)>;
+using BudgetIntake =
+    std::function<void(const ReceptionForms& forms, const QString& registryFolder)>;
 
 // Connects the three handlers to the main window of a program run. The
 // returned button lives as long as the forms (kept by the connections).

@@ -48,9 +48,10 @@ void WriteIdentTableRow(ActFile& act, const QString& number, const QString& name
 // and the stop line for the two layout outcomes.
 enum class WorkbookOutcome {
   Passed,
-  FilesMissing,    // a required workbook is missing (stops 8 and 12)
-  RegisterLayout,  // sreestrN.xls of an attached day hospital (stop 9)
-  InvoiceLayout,   // an invoice's layout (stops 10 and 13)
+  FilesMissing,    // a required workbook is missing (LocalWorkbookMissing,
+                   // OutOfRegionWorkbookMissing)
+  RegisterLayout,  // sreestrN.xls of an attached day hospital (RegisterLayout)
+  InvoiceLayout,   // an invoice's layout (InvoiceLayout, OutOfRegionInvoiceLayout)
 };
 struct WorkbookCheckResult {
   WorkbookOutcome Outcome = WorkbookOutcome::Passed;

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 
 #include "filenames/file_lookup.h"
-#include "window_run_user.h"
+#include "shell/window_run_user.h"
 
 namespace kelmo {
 

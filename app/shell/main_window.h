@@ -132,8 +132,10 @@ class TfmKelmo : public QMainWindow {
   void WriteVersionBanner(const QString& path, int lineIndex);
   bool ClearFolder(const QString& folder);
   // What the registry folder holds (main_window_packages.cpp): true when it
-  // was refused.
+  // was refused. Without a folder, the folder list's.
   bool IdentifyPackages(int mode, bool& XmlPackageMode, bool& PackageConfirmed);
+  bool IdentifyPackages(int mode, const QString& folder, bool& XmlPackageMode,
+                        bool& PackageConfirmed);
   // "Show" and print preview of workbooks, and text printing; tests replace them.
   workbook::FileOpener Opener;
   TextPrinter Printer;

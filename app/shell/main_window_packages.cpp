@@ -11,8 +11,13 @@
 namespace kelmo {
 
 bool TfmKelmo::IdentifyPackages(int mode, bool& XmlPackageMode, bool& PackageConfirmed) {
+  return IdentifyPackages(mode, dlb->directory(), XmlPackageMode, PackageConfirmed);
+}
+
+bool TfmKelmo::IdentifyPackages(int mode, const QString& folder, bool& XmlPackageMode,
+                                bool& PackageConfirmed) {
   IdentificationInput input;
-  input.Folder = dlb->directory();
+  input.Folder = folder;
   input.WhoDetail = WhoDetail;
   input.Mode = rgps->itemIndex() == 1 ? RegistryMode::Form : RegistryMode::Receive;
   input.Year = seYear->ValueAsInteger();

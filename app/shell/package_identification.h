@@ -146,15 +146,20 @@ class PackageIdentification {
   PackageDatabase& database_;
   TF_XML_load& dialog_;
   QWidget* parent_;
+  // The registry folder of the identification under way, with a trailing
+  // "/" (the input's folder, read once).
+  QString folder_;
   bool codesReversed_ = false;
 };
 
 // The dialog step after the identification (mode 0): shows the dialog and
-// applies its answer to the package lists and report lists. `fromDatabase`:
-// the fund or an insurer forms from the database (no files are deleted).
-// Sets the payment kind, `PayFolderWordCopy`, `HasRoundTheClock`,
-// `HasDayHospital`; returns `PackageConfirmed`.
-bool ConfirmDataFileChoice(TF_XML_load& dialog, bool fromDatabase, QWidget* parent);
+// applies its answer to the package lists and report lists; the packages'
+// folders are under "temp" of the registry folder (given with a trailing
+// "/"). `fromDatabase`: the fund or an insurer forms from the database (no
+// files are deleted). Sets the payment kind, `PayFolderWord`,
+// `HasRoundTheClock`, `HasDayHospital`; returns `PackageConfirmed`.
+bool ConfirmDataFileChoice(TF_XML_load& dialog, const QString& registryFolder, bool fromDatabase,
+                           QWidget* parent);
 
 // Deletes the extracted XML files (person, main, oncology pair) of the
 // package-th package of the adresat-th addressee of the first sender from

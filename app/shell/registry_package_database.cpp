@@ -7,6 +7,25 @@
 
 namespace kelmo {
 
+const QStringList kFormingReportsSql = {
+    QStringLiteral("select lm.mcod, l.name, r.tip_stac, r.inogor, r.repn, coalesce(xf.num,0) num, "
+                   "xf.dschet, coalesce(xf.nschet,0) nschet, coalesce(xf.code,0) code, "),
+    QStringLiteral(" iif(((R.OPLAT <> 6) and (select sum(m.mtl_onco_status) from mtl m where "
+                   "m.REPN = R.REPN and m.oplat<>6) > 0), 1, 0) isNeedOncoFile from reports r"),
+    QStringLiteral("left join xml_files xf on xf.repn=r.repn and xf.smo_mcod=:mcod"),
+    QStringLiteral("join lpu_mcod lm on lm.lpu_id=r.lpu     "),
+    QStringLiteral("join lpu l on l.id=r.lpu"),
+    QStringLiteral("where r.see1=1 and r.see2=1 and r.lpu=:lpu and r.date_beg=:dbeg and "
+                   "r.oplat=:oplat and r.inogor=:inog"),
+    QStringLiteral("order by r.tip_stac, r.repn"),
+};
+
+const QStringList kLpuByMcodSql = {
+    QStringLiteral("select lm.mcod, l.id, l.name from lpu l"),
+    QStringLiteral("join lpu_mcod lm on lm.lpu_id=l.id"),
+    QStringLiteral("where lm.mcod=:mcod"),
+};
+
 RegistryPackageDatabase::RegistryPackageDatabase(FbDatabase& database, FbTransaction* transaction)
     : database_(database), transaction_(transaction) {}
 

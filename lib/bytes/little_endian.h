@@ -1,5 +1,7 @@
-// Explicit little-endian (and the one big-endian) reads and writes of the
+// Explicit little-endian (and the few big-endian) reads and writes of the
 // integers and doubles in on-disk records, independent of the host's order.
+// The one such helper of the program: the zip archives, the DBF engine and
+// the workbook layer read their records with it.
 #pragma once
 
 #include <bit>
@@ -26,6 +28,13 @@ inline void PutLE32(std::uint8_t* p, std::uint32_t v) {
 }
 inline void PutLE64(std::uint8_t* p, std::uint64_t v) {
   for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+inline std::uint16_t GetBE16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] << 8 | p[1]);
+}
+inline void PutBE16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v >> 8);
+  p[1] = static_cast<std::uint8_t>(v);
 }
 inline std::uint32_t GetBE32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |

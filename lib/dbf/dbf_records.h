@@ -1,48 +1,28 @@
 // On-disk records of DBF tables: the 32-byte table header and the 32-byte field
 // descriptor, in the format's field order, read and written with explicit
-// little-endian helpers (and the big-endian ones the FoxPro memo needs).
+// little-endian helpers (and the big-endian ones the FoxPro memo needs) from
+// lib/bytes.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
+#include "bytes/little_endian.h"
+
 namespace kelmo::dbf {
 
-inline uint16_t GetLe16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-inline uint32_t GetLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-inline uint64_t GetLe64(const uint8_t* p) {
-  return static_cast<uint64_t>(GetLe32(p)) | (static_cast<uint64_t>(GetLe32(p + 4)) << 32);
-}
-inline uint32_t GetBe32(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-         (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
-inline uint16_t GetBe16(const uint8_t* p) {
-  return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
-inline void PutLe16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutLe32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void PutLe64(uint8_t* p, uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void PutBe32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-inline void PutBe16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v >> 8);
-  p[1] = static_cast<uint8_t>(v);
-}
+// The byte-order helpers of lib/bytes under the engine's names.
+inline constexpr auto& GetLe16 = bytes::GetLE16;
+inline constexpr auto& GetLe32 = bytes::GetLE32;
+inline constexpr auto& GetLe64 = bytes::GetLE64;
+inline constexpr auto& GetBe16 = bytes::GetBE16;
+inline constexpr auto& GetBe32 = bytes::GetBE32;
+inline constexpr auto& PutLe16 = bytes::PutLE16;
+inline constexpr auto& PutLe32 = bytes::PutLE32;
+inline constexpr auto& PutLe64 = bytes::PutLE64;
+inline constexpr auto& PutBe16 = bytes::PutBE16;
+inline constexpr auto& PutBe32 = bytes::PutBE32;
 
 // The table file's header (offset 0, 32 bytes).
 struct DbfTableHeader {

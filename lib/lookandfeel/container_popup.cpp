@@ -285,7 +285,8 @@ void TleCustomPopupWindow::ShowCustomPopup(QWidget* focusTarget) {
   if (!PopupOwnerControl || !PopupOwnerControl->isVisible()) return;
   PreparePopup();
   FitToChildren();
-  const QPoint p = CalculatePopupPosition(Placement, AnchorScreenBounds(), size());
+  QPoint p = CalculatePopupPosition(Placement, AnchorScreenBounds(), size());
+  if (FitsToWorkArea()) FitIntoWorkArea(p);
   Open().push_back(this);
   if (OnPopupShowing) OnPopupShowing(this);
   move(p);
@@ -311,6 +312,23 @@ void TleCustomPopupWindow::ShowCustomPopup(QWidget* focusTarget) {
     while (isVisible() && IsOpen()) loop.processEvents(QEventLoop::WaitForMoreEvents);
     disconnect(quit);
   }
+}
+
+void TleCustomPopupWindow::FitIntoWorkArea(QPoint& p) {
+  const Rect r = Rect::FromQRect(WorkAreaAtPoint(p));
+  int w = width(), h = height();
+  if (p.x() < r.left) {
+    w -= r.left - p.x();
+    p.setX(r.left);
+  }
+  if (p.y() < r.top) {
+    h -= r.top - p.y();
+    p.setY(r.top);
+  }
+  h = std::min(h, r.bottom - p.y());
+  w = std::min(w, r.right - p.x());
+  resize(w, h);
+  if (height() != h && p.y() == r.top) p.ry() += h - height();
 }
 
 void TleCustomPopupWindow::ClosePopup() {

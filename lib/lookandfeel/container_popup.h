@@ -64,6 +64,14 @@ class TleCustomPopupWindow : public TlePopupWindow {
   TleContainerViewInfo& ViewInfo() { return *viewInfo_; }
   bool IsOpen() const;
   void ShowCustomPopup(QWidget* focusTarget);
+  // Whether showing fits the popup into the work area at its position.
+  virtual bool FitsToWorkArea() const { return false; }
+  // Moves a popup that starts left of or above the work area at p to its
+  // edge (losing the overlap from its size) and limits the size to what is
+  // left of the area. When the widget then keeps another height (its size
+  // limits) and p is at the area's top, p moves by the difference, so the
+  // popup's bottom stays where it was asked to be.
+  virtual void FitIntoWorkArea(QPoint& p);
   void ClosePopup() override;
   Rect AnchorScreenBounds() const override;
   void PreparePopup() override {}

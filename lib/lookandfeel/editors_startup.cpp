@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "lookandfeel/container_popup.h"
+#include "lookandfeel/control_child_component.h"
 #include "lookandfeel/edit_style.h"
 #include "lookandfeel/painter_resources.h"
 #include "lookandfeel/theme_manager.h"
@@ -30,6 +31,7 @@ void StartEditorsLibrary() {
   StartThemeManager();
   StartPainterResources();
   CreateLookAndFeelRoot();
+  StartControlsModule();
   InstallPopupHooks();
   M().screen = std::make_unique<TleScreenCanvas>();
   RegisterValueTypes();
@@ -44,6 +46,7 @@ void StopEditorsLibrary() {
   UnregisterValueTypes();
   M().screen.reset();
   RemovePopupHooks();
+  StopControlsModule();
   FreeLookAndFeelRoot();
   StopPainterResources();
   StopThemeManager();

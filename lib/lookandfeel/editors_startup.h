@@ -1,6 +1,7 @@
 // Start-up and close-down of the editors library's modules, in their order:
 // the visual-style binding and theme manager, the painters' resources (whose
 // colour notifier computes the Office-2003 colours), the root look-and-feel,
+// the controls module (its class registration and shared message window),
 // the container module's popup filters and screen canvas, the value types,
 // the brush cache and the default edit style controller. Close-down runs
 // the modules in the reverse order. Each runs once however often it is

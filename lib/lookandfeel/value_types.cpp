@@ -146,10 +146,10 @@ class IntegerType : public TleValueType {
   const char* ClassName() const override { return "TleIntegerValueType"; }
   int ValueSize() const override { return 4; }
   std::uint16_t VariantKind() const override { return varInteger; }
-  // The difference is taken in 32 bits, so values 2^31 or more apart compare
-  // by the wrapped difference, as the stored order of existing data has it.
+  // The difference, taken wide so that values 2^31 or more apart (INT_MIN
+  // against 1) still answer the right sign.
   int CompareData(const std::uint8_t* p1, const std::uint8_t* p2) const override {
-    return static_cast<std::int32_t>(bytes::GetLE32(p1) - bytes::GetLE32(p2));
+    return ClampedDifference(Get32(p1), Get32(p2));
   }
   Variant ValueFromBuffer(const std::uint8_t* b) const override {
     return Variant::Integer(Get32(b));
@@ -352,7 +352,7 @@ class SQLTimeStampType : public TleValueType {
     for (int i = 0; i < 5; ++i) {
       if (fa[i] != fb[i]) return static_cast<int>(fa[i]) - static_cast<int>(fb[i]);
     }
-    return static_cast<std::int32_t>(a.Fractions - b.Fractions);
+    return ClampedDifference(a.Fractions, b.Fractions);
   }
   Variant ValueFromBuffer(const std::uint8_t* b) const override {
     return Variant::Date(SQLTimeStampToDateTime(GetTimeStamp(b)));

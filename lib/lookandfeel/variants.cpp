@@ -482,7 +482,7 @@ int CompareVariantScalars(const Variant& a, const Variant& b) {
 int CompareVariantArrays(const Variant& a, const Variant& b) {
   if (!b.IsArray()) return 1;
   if (!a.IsArray()) return -1;
-  int d = a.HighBound() - b.HighBound();
+  int d = ClampedDifference(a.HighBound(), b.HighBound());
   if (d != 0) return d;
   // Elements are fetched from 0 upwards whatever the low bound; both arrays
   // have the same high bound here, so index i is item i - low of each.

@@ -65,6 +65,14 @@ struct TSQLTimeStamp {
 double SQLTimeStampToDateTime(const TSQLTimeStamp& ts);
 TSQLTimeStamp DateTimeToSQLTimeStamp(double dt);
 
+// a - b taken in 64 bits and kept within int, for comparisons that answer a
+// difference: the sign is always right, even for values 2^31 or more apart,
+// and a difference that fits is answered as it is.
+inline int ClampedDifference(std::int64_t a, std::int64_t b) {
+  const std::int64_t d = a - b;
+  return d > INT32_MAX ? INT32_MAX : (d < -INT32_MAX ? -INT32_MAX : static_cast<int>(d));
+}
+
 class Variant {
  public:
   Variant() = default;  // Empty

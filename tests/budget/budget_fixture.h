@@ -1,7 +1,8 @@
 // A budget intake for a test: a registry database of its own, a registry
 // folder written by code, the run's inputs for the regional hospital (1, a
-// district institution of group G) and the March 2026 period, and a scripted
-// interaction.
+// district institution of group G) and the March 2026 period, a user without
+// windows whose messages and questions go to a scripted interaction, and no
+// main window.
 #pragma once
 
 #include "qt_test_application.h"
@@ -14,9 +15,12 @@
 #include "../reception/registry_fixture.h"
 #include "budget/budget_registry_builder.h"
 #include "budget/budget_run.h"
+#include "domain/case_errors.h"
 #include "domain/holiday_calendar.h"
+#include "domain/run_state.h"
 #include "firebird/fb_database.h"
 #include "interact/scripted_interaction.h"
+#include "shell/window_run_user.h"
 
 namespace kelmo::test {
 
@@ -47,6 +51,14 @@ inline BudgetStay Stay(int id, const QString& family, const QDate& in, const QDa
   return s;
 }
 
+// The run's user without windows: messages and questions go through the
+// interaction layer; each showing of the protocol viewer is recorded.
+class BudgetTestUser : public WindowRunUser {
+ public:
+  void ShowProtocol(bool) override { shown << TheRunState().ProtocolPath; }
+  QStringList shown;
+};
+
 class BudgetFixture {
  public:
   BudgetFixture() : tr(db.Db()), calendar(db.Db(), &tr), scope(ui) {
@@ -67,15 +79,24 @@ class BudgetFixture {
     in.DatabaseName = QStringLiteral("registry.fdb");
     in.TemplateFolder = QStringLiteral(KELMO_SOURCE_DIR "/templates");
     in.ReportFooter = QStringLiteral("Версия программы 1.0");
-    in.Now = [] { return QDateTime(QDate(2026, 4, 5), QTime(9, 47, 5)); };
   }
 
+  // Runs the intake; `protocol` holds its lines without the version banner,
+  // `banners` says whether the banner was there.
   BudgetOutcome Run() {
-    BudgetServices svc{db.Db(), tr, calendar};
-    svc.WriteBanner = [this](const QString&) { ++banners; };
-    svc.ShowProtocol = [this](const QString& p) { shown << p; };
+    BudgetServices svc{db.Db(), tr, calendar, user,
+                       [] { return QDateTime(QDate(2026, 4, 5), QTime(9, 47, 5)); }};
     outcome = IntakeBudgetReport(in, svc);
+    shown = user.shown;
     protocol = ReadProtocol(outcome.ProtocolPath);
+    const RunState& run = TheRunState();
+    const QStringList banner =
+        VersionBannerLines(run.CurrentExprVer, run.PackageExprVer, in.Receiving);
+    banners = 0;
+    if (protocol.mid(1, banner.size()) == banner) {
+      protocol.erase(protocol.begin() + 1, protocol.begin() + 1 + banner.size());
+      banners = 1;
+    }
     return outcome;
   }
 
@@ -104,6 +125,7 @@ class BudgetFixture {
   RegistryHolidayCalendar calendar;
   ScriptedInteraction ui;
   ScopedInteraction scope;
+  BudgetTestUser user;
   QTemporaryDir dir;
   QString registry;
   BudgetInputs in;

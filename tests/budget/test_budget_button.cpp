@@ -31,7 +31,9 @@ class BudgetButton : public ::testing::Test {
     ReceptionButton button{
         *h.forms.DM, ReceptionForms{h.W(), h.forms.fmUnCorr.get(), h.forms.fmPrgs.get(),
                                     [] { return QDateTime(QDate(2026, 4, 5), QTime(10, 5, 0)); }}};
-    button.IntakeBudgetReport = [&button] { RunBudgetIntake(button.Forms); };
+    button.IntakeBudgetReport = [&button](const QString& registry) {
+      RunBudgetIntake(button.Forms, registry);
+    };
     bbKelmoClick(button);
   }
 

@@ -150,6 +150,71 @@ class ContainerPopupTest : public ::testing::Test {
   std::vector<std::unique_ptr<TleCustomPopupWindow>> popups;
 };
 
+// A popup that fits itself into the work area when shown.
+struct FittingPopup : TleCustomPopupWindow {
+  using TleCustomPopupWindow::TleCustomPopupWindow;
+  bool FitsToWorkArea() const override { return true; }
+};
+
+TEST_F(PopupPlacementTest, FitsIntoTheWorkAreaAtItsPoint) {
+  QWidget owner;
+  std::vector<QPoint> asked;
+  SetWorkAreaProvider([&](QPoint p) {
+    asked.push_back(p);
+    return QRect(100, 50, 600, 500);  // left 100, top 50, right 700, bottom 550
+  });
+  struct Case {
+    const char* name;
+    QPoint point;
+    QSize size;
+    int minimumHeight;
+    QPoint expectedPoint;
+    QSize expectedSize;
+  } cases[] = {
+      {"inside", {200, 100}, {150, 120}, 0, {200, 100}, {150, 120}},
+      {"left of the area", {60, 100}, {150, 120}, 0, {100, 100}, {110, 120}},
+      {"above the area", {200, 20}, {150, 120}, 0, {200, 50}, {150, 90}},
+      {"past the right edge", {600, 100}, {150, 120}, 0, {600, 100}, {100, 120}},
+      {"past the bottom", {200, 500}, {150, 120}, 0, {200, 500}, {150, 50}},
+      {"left and above and too big", {0, 0}, {900, 800}, 0, {100, 50}, {600, 500}},
+      // The widget keeps a taller height than asked: at the top edge the
+      // point moves up by the difference, elsewhere it stays.
+      {"kept taller at the top", {200, 20}, {150, 140}, 130, {200, 30}, {150, 130}},
+      {"kept taller below the top", {200, 500}, {150, 120}, 130, {200, 500}, {150, 130}},
+  };
+  for (const Case& c : cases) {
+    FittingPopup popup(&owner);
+    popup.setMinimumHeight(c.minimumHeight);
+    popup.resize(c.size);
+    QPoint p = c.point;
+    asked.clear();
+    popup.FitIntoWorkArea(p);
+    EXPECT_EQ(asked, std::vector<QPoint>{c.point}) << c.name;
+    EXPECT_EQ(p, c.expectedPoint) << c.name;
+    EXPECT_EQ(popup.size(), c.expectedSize) << c.name;
+  }
+}
+
+TEST_F(ContainerPopupTest, OnlyAFittingPopupIsFittedWhenShown) {
+  // A work area ending 30 pixels below the anchor, starting just above it.
+  const QPoint anchor = owner->mapToGlobal(QPoint(0, 0));
+  SetWorkAreaProvider([&](QPoint) { return QRect(0, anchor.y() - 10, 2000, 60); });
+  auto plain = std::make_unique<TleCustomPopupWindow>(owner);
+  auto fitting = std::make_unique<FittingPopup>(owner);
+  for (TleCustomPopupWindow* p : {plain.get(), static_cast<TleCustomPopupWindow*>(fitting.get())}) {
+    p->CaptureFocus = false;
+    p->RunModalLoop = false;
+    p->AnchorBounds = {0, 0, 100, 20};
+    p->resize(80, 60);
+    p->ShowCustomPopup(nullptr);
+    EXPECT_EQ(p->pos(), QPoint(anchor.x(), anchor.y() + 20));  // below the anchor
+    p->ClosePopup();
+  }
+  SetWorkAreaProvider({});
+  EXPECT_EQ(plain->size(), QSize(80, 60));
+  EXPECT_EQ(fitting->size(), QSize(80, 30));
+}
+
 TEST_F(ContainerPopupTest, OpensAndClosesOnAClickElsewhere) {
   TleCustomPopupWindow& p = Make(owner);
   std::vector<std::string> events;

@@ -123,9 +123,25 @@ TEST(ValueTypes, ComparisonRules) {
     t.ValueToBuffer(b.bytes, y);
     return t.CompareData(a.bytes, b.bytes);
   };
-  // Integers compare by their 32-bit difference, wrapped.
-  EXPECT_LT(cmp(TleIntegerValueTypeInstance(), Variant::Integer(INT32_MAX), Variant::Integer(-1)),
-            0);
+  // Integers answer their difference; far-apart values keep the right sign.
+  struct IntCase {
+    std::int32_t a, b;
+    int sign;
+  } ints[] = {
+      {7, 3, 1},
+      {3, 7, -1},
+      {-5, -5, 0},
+      {INT32_MIN, 1, -1},
+      {1, INT32_MIN, 1},
+      {INT32_MAX, -1, 1},
+      {-1, INT32_MAX, -1},
+      {INT32_MIN, INT32_MAX, -1},
+      {INT32_MAX, INT32_MIN, 1},
+  };
+  for (const IntCase& c : ints) {
+    const int r = cmp(TleIntegerValueTypeInstance(), Variant::Integer(c.a), Variant::Integer(c.b));
+    EXPECT_EQ((r > 0) - (r < 0), c.sign) << c.a << " " << c.b;
+  }
   EXPECT_EQ(cmp(TleIntegerValueTypeInstance(), Variant::Integer(7), Variant::Integer(3)), 4);
   EXPECT_EQ(cmp(TleWordValueTypeInstance(), Variant::Word(1), Variant::Word(65535)), -65534);
   EXPECT_EQ(cmp(TleSmallintValueTypeInstance(), Variant::Smallint(-2), Variant::Smallint(3)), -5);
@@ -135,6 +151,12 @@ TEST(ValueTypes, ComparisonRules) {
   EXPECT_EQ(cmp(TleSQLTimeStampValueTypeInstance(), Variant::SQLTimeStamp({2020, 5, 1}),
                 Variant::SQLTimeStamp({2020, 3, 9})),
             2);
+  TSQLTimeStamp early{2020, 5, 1}, late{2020, 5, 1};
+  early.Fractions = 0;
+  late.Fractions = 0xF0000000u;  // out of range in damaged data: still the right sign
+  EXPECT_LT(cmp(TleSQLTimeStampValueTypeInstance(), Variant::SQLTimeStamp(early),
+                Variant::SQLTimeStamp(late)),
+            0);
   // A string place without holder sorts below any present string and is Null.
   Place none(TleStringValueTypeInstance()), some(TleStringValueTypeInstance());
   TleStringValueTypeInstance().ValueToBuffer(some.bytes, Variant::String(""));

@@ -199,6 +199,14 @@ TEST(CompareVariants, Table) {
   } cases[] = {
       {arr(3), arr(5), -2},  // the difference of the high bounds itself
       {arr(5), arr(3), 2},
+      // far-apart high bounds keep the right sign
+      {Variant::Array({Variant::Integer(1)}, INT32_MIN), Variant::Array({Variant::Integer(1)}, 1),
+       -INT32_MAX},
+      {Variant::Array({Variant::Integer(1)}, 1), Variant::Array({Variant::Integer(1)}, INT32_MIN),
+       INT32_MAX},
+      {Variant::Integer(INT32_MIN), Variant::Integer(1), -1},
+      {Variant::Integer(1), Variant::Integer(INT32_MIN), 1},
+      {Variant::Integer(INT32_MAX), Variant::Integer(INT32_MIN), 1},
       {arr(2), Variant::Integer(1), 1},
       {Variant::Integer(1), arr(2), -1},
       {Variant::Array({Variant::Integer(1), Variant::Integer(2)}),

@@ -27,6 +27,10 @@ class RecordingUser : public RunUser {
   void Message(const QString&, const QString& text, RunMessageIcon) override {
     calls << "message " + text;
   }
+  bool Ask(const QString&, const QString& text, RunMessageIcon) override {
+    calls << "question " + text;
+    return true;
+  }
   void Beep() override { calls << "beep"; }
   void ShowProgress() override { calls << "progress"; }
   void BeginPhase(const QString& caption, int) override { calls << "phase " + caption; }

@@ -33,6 +33,10 @@ namespace {
 class QuietUser : public RunUser {
  public:
   void Message(const QString&, const QString& text, RunMessageIcon) override { messages << text; }
+  bool Ask(const QString&, const QString& text, RunMessageIcon) override {
+    messages << text;
+    return true;
+  }
   void Beep() override {}
   void ShowProgress() override {}
   void BeginPhase(const QString&, int) override {}

@@ -6,7 +6,7 @@
 
 #include "documents/un_corr.h"
 #include "interact/interaction.h"
-#include "shell/progress_window.h"
+#include "progress_window.h"
 
 namespace kelmo {
 
@@ -20,6 +20,8 @@ MessageIcon IconOf(RunMessageIcon icon) {
       return MessageIcon::Warning;
     case RunMessageIcon::Error:
       return MessageIcon::Error;
+    case RunMessageIcon::Question:
+      return MessageIcon::Question;
     case RunMessageIcon::None:
       break;
   }
@@ -37,6 +39,11 @@ WindowRunUser::WindowRunUser(QWidget* window, TfmPrgs* progress, TfmUnCorr* view
 
 void WindowRunUser::Message(const QString& caption, const QString& text, RunMessageIcon icon) {
   Interact().Message(window_, caption, text, IconOf(icon), MessageButtons::Ok);
+}
+
+bool WindowRunUser::Ask(const QString& caption, const QString& text, RunMessageIcon icon) {
+  return Interact().Message(window_, caption, text, IconOf(icon), MessageButtons::YesNo) ==
+         MessageAnswer::Yes;
 }
 
 void WindowRunUser::Beep() {

@@ -26,6 +26,7 @@ class WindowRunUser : public RunUser {
                 std::function<bool()> offersJoinedAct);
 
   void Message(const QString& caption, const QString& text, RunMessageIcon icon) override;
+  bool Ask(const QString& caption, const QString& text, RunMessageIcon icon) override;
   void Beep() override;
   void ShowProgress() override;
   void BeginPhase(const QString& caption, int recordCount) override;
