@@ -69,11 +69,7 @@ QString SectionSumText(double sum) {
 
 BlockingErrorsSection::BlockingErrorsSection(ActFile& act, Population pass, bool fund,
                                              XmlLoadErrorList& xmlErrors, CaseRemover remover)
-    : act_(act),
-      pass_(pass),
-      fund_(fund),
-      xmlErrors_(xmlErrors),
-      remover_(std::move(remover)) {}
+    : act_(act), pass_(pass), fund_(fund), xmlErrors_(xmlErrors), remover_(std::move(remover)) {}
 
 QString BlockingErrorsSection::Head() {
   return QLatin1Char('|') + RightAligned(QStringLiteral("Ист.бол."), kNomibWidth) +
