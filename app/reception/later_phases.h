@@ -1,5 +1,5 @@
 // The phases of the reception run that this program does not perform yet:
-// the loading of an XML pass, the tolerated errors, the costs and the sum search, the documents,
+// the tolerated errors, the costs and the sum search, the documents,
 // the act summary and the split by insurer. The run calls each where its place is; each raises
 // PhaseNotBuilt, and the run then records in the act where it stopped.
 #pragma once
@@ -26,9 +26,6 @@ class PhaseNotBuilt : public std::runtime_error {
 // The act's line for a run that stopped at such a phase.
 QString PhaseNotBuiltLine(const QString& phase);
 
-// Loading of an XML package's pass (file prefix "LM"); sets `repn`.
-void LoadXmlPackage(const ReceptionContext& ctx, const QString& prefix, Population population,
-                    int& repn);
 // Tolerated errors and entry errors of a pass.
 void RunToleratedErrors(const ReceptionContext& ctx, Population population);
 // Costs of the pass's treatment sheets, the sum search and the zero-cost list.
