@@ -632,8 +632,6 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
     } catch (const DatabaseError&) {
       throw;
     } catch (const std::exception& error) {
-      undo_.Exec();
-      release_.Exec();
       const QString text = QString::fromUtf8(error.what());
       sv_.User.Message(QString(), text, RunMessageIcon::None);
       throw XmlLoadStopped(QStringLiteral("Ошибка при загрузке XML на пациенте ") + family +
@@ -695,8 +693,6 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
     Problem(QStringLiteral("Случай не загружен: ") + QString::fromUtf8(error.what()), nomib,
             family);
     return;
-  } catch (const XmlLoadStopped&) {
-    throw;
   } catch (...) {
     // Whole or not at all: the case's rows go before the error leaves.
     try {

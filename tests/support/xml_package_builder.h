@@ -44,7 +44,8 @@ struct XSheet {
   QString extra;
 };
 
-// One ZAP element with its PACIENT and its Z_SL.
+// One ZAP element with its PACIENT, its Z_SL and its SL elements (children
+// of the ZAP, where the loader reads them).
 struct XCase {
   QString idPac = QStringLiteral("P1");
   QString smoOk = QStringLiteral("37000");
@@ -88,7 +89,7 @@ inline QString CaseXml(const XCase& c) {
          Element("DATE_Z_1", c.dateZ1) + Element("DATE_Z_2", c.dateZ2) +
          Element("RSLT", QString::number(c.rslt)) + Element("ISHOD", QString::number(c.ishod)) +
          Element("NHISTORY", c.nhistory) + Element("DS1", QStringLiteral("I10")) + c.zslExtra +
-         sheets + QStringLiteral("</Z_SL>") + QStringLiteral("</ZAP>");
+         QStringLiteral("</Z_SL>") + sheets + QStringLiteral("</ZAP>");
 }
 
 inline QByteArray Cp1251(const QString& text) {
