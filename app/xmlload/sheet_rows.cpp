@@ -87,57 +87,6 @@ QVariant IntIfGiven(const XmlNode& parent, const char* name, const TagReader& ta
 
 }  // namespace
 
-std::vector<std::pair<int, const XmlNode*>> OrderedSheets(const XmlNode& zap, QString& problem) {
-  std::vector<std::pair<int, const XmlNode*>> sheets;
-  for (const XmlNode* sl : zap.All("SL")) {
-    const XmlNode* id = sl->First("SL_ID");
-    bool ok = false;
-    const int number = id == nullptr ? 0 : TrimmedXml(id->FullText()).toInt(&ok);
-    if (!ok || number < 1 || number > 255) {
-      problem = QStringLiteral("Неверный номер листа SL_ID: \"") +
-                (id == nullptr ? QString() : TrimmedXml(id->FullText())) + QStringLiteral("\";");
-      return {};
-    }
-    sheets.emplace_back(number, sl);
-  }
-  std::stable_sort(sheets.begin(), sheets.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (std::size_t i = 1; i < sheets.size(); ++i) {
-    if (sheets[i].first == sheets[i - 1].first) {
-      problem = QStringLiteral("Повторяется номер листа SL_ID: %1;").arg(sheets[i].first);
-      return {};
-    }
-  }
-  return sheets;
-}
-
-QVariant SheetCriteria(const XmlNode* ksg) {
-  if (ksg == nullptr) return {};
-  const std::vector<const XmlNode*> crit = ksg->All("CRIT");
-  if (!crit.empty()) {
-    QStringList texts;
-    for (const XmlNode* c : crit) texts << c->FullText();
-    return texts.join(QLatin1Char(';'));
-  }
-  const XmlNode* dkk1 = ksg->First("DKK1");
-  if (dkk1 == nullptr) return {};
-  const XmlNode* dkk2 = ksg->First("DKK2");
-  return dkk2 == nullptr ? dkk1->FullText()
-                         : dkk1->FullText() + QLatin1Char(';') + dkk2->FullText();
-}
-
-int SubCasePayKind(const XmlNode& sl, const TagReader& tags) {
-  int kind = 1;
-  if (!tags.Text(sl, "VID_HMP").isEmpty())
-    kind = 6;
-  else if (tags.Text(sl, "REAB") == QLatin1String("1"))
-    kind = 7;
-  const int funding = tags.Int(sl, "FUNDING");
-  if (funding != 0 && funding != 8)
-    kind = (funding == 12 || funding == 13 || funding == 19) ? 2 : 5;
-  return kind;
-}
-
 struct SheetRows::Impl {
   Impl(FbDatabase& db, FbTransaction& tr, RunUser& u, const TagReader& t, HolidayCalendar& cal)
       : user(u),

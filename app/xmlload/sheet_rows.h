@@ -51,19 +51,6 @@ struct SheetCase {
   Money SumvOne;
 };
 
-// The SL elements of a case in the order of their SL_ID, each with its
-// number. SL_ID values must be distinct whole numbers from 1 to 255: a case
-// breaking that gets no sheet and `problem` says why.
-std::vector<std::pair<int, const XmlNode*>> OrderedSheets(const XmlNode& zap, QString& problem);
-
-// The criteria of a KSG_KPG group: every CRIT joined by ";", else DKK1 and
-// DKK2 joined by ";"; null without a group or criteria.
-QVariant SheetCriteria(const XmlNode* ksg);
-
-// The sub-case's payment kind: 6 with a VID_HMP text, else 7 with REAB "1",
-// else 1; a FUNDING other than 0 and 8 makes it 2 (12, 13, 19) or 5.
-int SubCasePayKind(const XmlNode& sl, const TagReader& tags);
-
 class SheetRows {
  public:
   SheetRows(FbDatabase& db, FbTransaction& tr, RunUser& user, const TagReader& tags,

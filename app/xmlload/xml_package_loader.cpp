@@ -117,64 +117,6 @@ std::pair<QDate, QDate> PreviousMonth(const QDate& end) {
 
 }  // namespace
 
-PayKind PayKindOfCareForm(int vidpom, QString* name) {
-  struct Form {
-    int vidpom;
-    PayKind kind;
-    const char* name;
-  };
-  static const Form kForms[] = {
-      {1, PayKind::Oms, "Первичная медико-санитарная помощь"},
-      {11, PayKind::Oms, "Первичная доврачебная медико-санитарная помощь"},
-      {12, PayKind::Oms, "Первичная врачебная медико-санитарная помощь"},
-      {13, PayKind::Oms, "Первичная специализированная медико-санитарная помощь"},
-      {31, PayKind::Oms, "Специализированная медицинская помощь"},
-      {32, PayKind::Vmp, "Высокотехнологичная специализированная медицинская помощь"},
-      {5, PayKind::Rehabilitation, "Реабилитационная медицинская помощь"},
-  };
-  for (const Form& f : kForms) {
-    if (f.vidpom != vidpom) continue;
-    if (name != nullptr) *name = QString::fromUtf8(f.name);
-    return f.kind;
-  }
-  if (name != nullptr) name->clear();
-  return PayKind::None;
-}
-
-int InPatientTypeOfConditions(int uslOk) {
-  if (uslOk == 1 || uslOk == 11 || uslOk == 12) return 1;
-  return static_cast<std::uint8_t>(uslOk - 20);
-}
-
-int PackageNumberOfName(const QString& mainFileName) {
-  const qsizetype n = mainFileName.size();
-  const qsizetype p = mainFileName.indexOf(QLatin1Char('_')) + 1;
-  if (n - p <= 4) return 0;
-  return XmlInteger(mainFileName.mid(p + 4));
-}
-
-QVariant AdmissionDiagnosis(const XmlNode* ds0) {
-  if (ds0 == nullptr) return {};
-  const QString text = ds0->FullText();
-  if (text.size() == 4 && text[3] == QLatin1Char('.')) return text.left(3).toUpper();
-  return text.toUpper();
-}
-
-QString SheetDiagnosis(const QString& ds1) {
-  const QString upper = ds1.toUpper();
-  if (upper.size() == 4 && upper[3] == QLatin1Char('.')) return upper.left(3);
-  return upper;
-}
-
-int CareLevelOfCode(const QString& kodMes) {
-  const QString code = TrimmedXml(kodMes);
-  if (code.isEmpty()) throw XmlValueError("Не указан код МЭС");
-  const QChar c = code.size() < 16 ? code[0] : code[11];
-  if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-    throw XmlValueError(("'" + QString(c) + "' is not a valid integer value").toStdString());
-  return c.digitValue();
-}
-
 namespace {
 
 class Loader {

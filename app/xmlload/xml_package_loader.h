@@ -28,6 +28,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "case_rules.h"
 #include "domain/domain_codes.h"
 #include "domain/money.h"
 #include "domain/package_lists.h"
@@ -115,22 +116,5 @@ struct XmlLoadServices {
 // Loads the pass; returns the report number drawn last (`repn` unchanged
 // when the pass has no report).
 int LoadXmlPackage(const XmlLoadInputs& in, const XmlLoadServices& services, int repn);
-
-// The payment kind of a care form (VIDPOM) and its name; PayKind::None and
-// an empty name for a form the table does not hold.
-PayKind PayKindOfCareForm(int vidpom, QString* name = nullptr);
-// The in-patient type of the conditions of care (USL_OK): 1 for 1, 11, 12;
-// otherwise USL_OK - 20 on one byte.
-int InPatientTypeOfConditions(int uslOk);
-// The package number from the main file's name: the characters from the
-// fifth after the first "_" to the end; 0 when there are four or fewer.
-int PackageNumberOfName(const QString& mainFileName);
-// NAPR_DIAG of the case from DS0 (null when absent).
-QVariant AdmissionDiagnosis(const XmlNode* ds0);
-// The sheet's diagnosis: upper case, "J18." gives "J18".
-QString SheetDiagnosis(const QString& ds1);
-// The care level of a standard code (URMES): its first character's digit,
-// or the 12th for codes of 16 characters or more. Raises XmlValueError.
-int CareLevelOfCode(const QString& kodMes);
 
 }  // namespace kelmo

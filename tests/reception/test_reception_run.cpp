@@ -19,6 +19,7 @@
 #include "reception/reception_checks.h"
 #include "reception/reception_run.h"
 #include "reception_harness.h"
+#include "xml_package_builder.h"
 #include "zip/zip_writer.h"
 
 using namespace kelmo;
@@ -503,29 +504,7 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   EXPECT_EQ(f.readAll(), "first");
 }
 
-namespace {
-
-// A zip package of the named entries, written with the project's zip library.
-void WritePackage(const QString& path, const QMap<QString, QByteArray>& entries) {
-  zip::TQorZip z;
-  z.SetZipName(path.toStdString());
-  for (auto it = entries.begin(); it != entries.end(); ++it)
-    z.AddFromMemory(it.key().toStdString(),
-                    std::vector<std::uint8_t>(it.value().begin(), it.value().end()));
-  z.Compress();
-}
-
-QByteArray MainFile() {
-  QStringEncoder encode("windows-1251");
-  return encode(
-      "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<ZL_LIST><SCHET><CODE>7</CODE>"
-      "<NSCHET>11</NSCHET><DSCHET>2024-04-02</DSCHET></SCHET><ZAP><Z_SL><SL>"
-      "<CODE_MES1>1001001</CODE_MES1></SL></Z_SL></ZAP></ZL_LIST>");
-}
-
-}  // namespace
-
-TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
+TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   ReceptionHarness h;
   {
     FbQuery q(h.W().ibdb, &h.W().ibtr);
@@ -534,9 +513,21 @@ TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
     q.ExecSQL();
     h.W().ibtr.Commit();
   }
-  WritePackage(
-      QDir(h.registry).filePath("HS45001M450001_2403001.zip"),
-      {{"HS45001M450001_2403001.XML", MainFile()}, {"LS45001M450001_2403001.XML", "<PERS_LIST/>"}});
+  const QString name = "HS45001M450001_2403001";
+  XCase second;
+  second.idPac = "P2";
+  second.idcase = 2;
+  second.nhistory = "102";
+  second.sheets = {XSheet{}, XSheet{}};
+  second.sheets[1].slId = "2";
+  second.sheets[1].date1 = "2024-03-05";
+  XPerson p2;
+  p2.idPac = "P2";
+  p2.fam = "Сидорова";
+  p2.w = 2;
+  WriteZipPackage(QDir(h.registry).filePath(name + ".zip"),
+                  {{name + ".XML", MainFileBytes({XCase{}, second})},
+                   {"L" + name.mid(1) + ".XML", PersonFileBytes(name, {XPerson{}, p2})}});
   h.script.modalHandlers.push_back([](QDialog&) { return true; });  // the data-file choice
   h.Choose();
 
@@ -544,16 +535,32 @@ TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
   h.PressAt(at);
   const ReceptionState& state = TheReceptionState();
   ASSERT_TRUE(state.XmlPackageMode);
-  EXPECT_EQ(state.LastPhase, "Загрузка XML (мест.)");
+  // The package's cases are loaded and the run goes on to the checks.
+  EXPECT_EQ(state.LastPhase, "Проверка допустимых ошибок (мест.)");
+  const int repn = state.ReportNumber[Population::Local];
+  auto rows = [&h, repn](const char* sql) {
+    FbQuery q(h.W().ibdb);
+    q.setSql(QString::fromLatin1(sql));
+    q.setParam("repn", repn);
+    q.Open();
+    return q.Value(0, 0).toString();
+  };
+  EXPECT_EQ(rows("select count(*) from xml_files where repn=:repn"), "1");
+  EXPECT_EQ(rows("select xmlrep from reports where repn=:repn"), "1");
   const QString first = TheRunState().ProtocolPath;
   EXPECT_EQ(first, QDir(h.registry).filePath("ОМС_0504_0942.txt"));
   EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
   const QStringList lines = h.ActWithoutBanner();
   ExpectHead(h, lines);
+  // Both cases were loaded and went through the rule checks (this package
+  // lacks what they require, so they list both).
+  for (const char* listed :
+       {"|            101|              ПЕТРОВ|", "|            102|            СИДОРОВА|"})
+    EXPECT_EQ(lines.filter(QString::fromUtf8(listed)).size(), 1) << listed;
   // No DBF check runs on a package.
   for (const QString& line : lines)
     EXPECT_FALSE(line.startsWith("Отсутствует файл")) << line.toStdString();
-  EXPECT_EQ(lines.last(), PhaseNotBuiltLine("Загрузка XML (мест.)"));
+  EXPECT_EQ(lines.last(), PhaseNotBuiltLine("Проверка допустимых ошибок (мест.)"));
 
   // The same minute again: the first act stays, the second takes a free name.
   h.script.modalHandlers.push_back([](QDialog&) { return true; });

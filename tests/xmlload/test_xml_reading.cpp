@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 
 #include "xml_package_builder.h"
+#include "xmlload/case_rules.h"
 #include "xmlload/package_persons.h"
-#include "xmlload/sheet_rows.h"
 #include "xmlload/xml_package_loader.h"
 #include "xmlload/xml_tags.h"
 #include "xmlload/xml_tree.h"
@@ -209,6 +209,26 @@ TEST(SheetRules, OrderKindAndCriteria) {
   const XmlNode k2 = Parse("<R><DKK1>sh01</DKK1><CRIT>a</CRIT><CRIT>b</CRIT></R>");
   EXPECT_EQ(SheetCriteria(&k2).toString(), "a;b");
   EXPECT_TRUE(SheetCriteria(nullptr).isNull());
+}
+
+// The fuzz target's seeds are the files the builder makes; with
+// KELMO_WRITE_FUZZ_SEEDS naming a folder they are written there.
+TEST(PackageSeeds, BuiltFilesReadWhole) {
+  test::XCase c;
+  c.zslExtra = "<SANK_IT>1,5</SANK_IT><SANK><S_SUM>1.5</S_SUM></SANK><DS0>J18.</DS0>";
+  c.sheets[0].extra =
+      "<KSG_KPG><CRIT>it1</CRIT></KSG_KPG><ONK_SL><STAD>1</STAD></ONK_SL>"
+      "<USL><CODE_USL>A1</CODE_USL><KOL_USL>1,5</KOL_USL></USL>";
+  const QByteArray persons = test::PersonFileBytes("HM1_1", {test::XPerson{}});
+  const QByteArray main = test::MainFileBytes({c, test::XCase{}});
+  int zaps = 0;
+  StreamXmlBytes(main, "H.xml", {"ZAP"}, [&zaps](XmlNode&&) { ++zaps; });
+  EXPECT_EQ(zaps, 2);
+  EXPECT_EQ(ReadPersonBytes(persons, "L.xml", TagReader()).Persons.size(), 1u);
+  const QString folder = qEnvironmentVariable("KELMO_WRITE_FUZZ_SEEDS");
+  if (folder.isEmpty()) return;
+  test::WriteBytes(folder + "/persons.xml", persons);
+  test::WriteBytes(folder + "/main.xml", main);
 }
 
 }  // namespace
