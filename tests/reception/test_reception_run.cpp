@@ -570,6 +570,82 @@ TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
 }
 
+namespace {
+
+// The demonstration package under examples/xml-package: two clean cases of
+// the regional hospital for March 2024, the second with two sheets and a
+// representative. KELMO_WRITE_DEMO_PACKAGE=<folder> writes it there.
+QMap<QString, QByteArray> DemonstrationPackage() {
+  const QString name = "HS45001M450001_2403001";
+  XCase first;
+  first.pacientExtra = "<MCOD>450001</MCOD>";
+  first.zslExtra = "<P_PER>1</P_PER>";
+  first.sheets[0].profil = "97";
+  first.sheets[0].profilK = "1";
+  first.sheets[0].codeMes1 = "10101";
+  first.sheets[0].extra = "<PRVS>76</PRVS><RSLT>101</RSLT><ISHOD>101</ISHOD>";
+  XCase second = first;
+  second.idPac = "P2";
+  second.idcase = 2;
+  second.nhistory = "102";
+  second.dateZ2 = "2024-03-14";
+  second.sheets.push_back(first.sheets[0]);
+  second.sheets[0].date2 = "2024-03-06";
+  second.sheets[1].slId = "2";
+  second.sheets[1].date1 = "2024-03-06";
+  second.sheets[1].date2 = "2024-03-14";
+  XPerson p2;
+  p2.idPac = "P2";
+  p2.fam = "Сидорова";
+  p2.im = "Мария";
+  p2.ot = "Ивановна";
+  p2.w = 2;
+  p2.dr = "1985-07-12";
+  p2.extra = "<FAM_P>Сидорова</FAM_P><IM_P>Анна</IM_P><OT_P>Петровна</OT_P><W_P>2</W_P>"
+             "<DR_P>1988-02-03</DR_P>";
+  return {{name + ".XML", MainFileBytes({first, second})},
+          {"L" + name.mid(1) + ".XML", PersonFileBytes(name, {XPerson{}, p2})}};
+}
+
+}  // namespace
+
+TEST(ReceptionRun, DemonstrationPackageLoadsAndReachesTheChecks) {
+  const QString name = "HS45001M450001_2403001.zip";
+  const QString writeTo = qEnvironmentVariable("KELMO_WRITE_DEMO_PACKAGE");
+  if (!writeTo.isEmpty()) WriteZipPackage(QDir(writeTo).filePath(name), DemonstrationPackage());
+  ReceptionHarness h;
+  {
+    FbQuery q(h.W().ibdb, &h.W().ibtr);
+    q.setSql(
+        "update or insert into lpu_mcod (lpu_id, mcod) values (1, '450001') matching (lpu_id)");
+    q.ExecSQL();
+    h.W().ibtr.Commit();
+  }
+  ASSERT_TRUE(QFile::copy(KELMO_SOURCE_DIR "/examples/xml-package/" + name,
+                          QDir(h.registry).filePath(name)));
+  h.script.modalHandlers.push_back([](QDialog&) { return true; });  // the data-file choice
+  h.Choose();
+  h.Press();
+  const ReceptionState& state = TheReceptionState();
+  EXPECT_EQ(state.LastStop, ReceptionStop::None);
+  EXPECT_EQ(state.LastPhase, "Проверка допустимых ошибок (мест.)");
+  const int repn = state.ReportNumber[Population::Local];
+  auto rows = [&h, repn](const char* sql) {
+    FbQuery q(h.W().ibdb);
+    q.setSql(QString::fromLatin1(sql));
+    q.setParam("repn", repn);
+    q.Open();
+    return q.Value(0, 0).toString();
+  };
+  // Both cases passed the checks and stay loaded.
+  EXPECT_EQ(rows("select count(*) from stacion where repn=:repn"), "2");
+  EXPECT_EQ(rows("select count(*) from mtl where repn=:repn"), "3");
+  EXPECT_EQ(rows("select count(*) from parents where repn=:repn"), "1");
+  EXPECT_DOUBLE_EQ(rows("select sum_sf from reports where repn=:repn").toDouble(), 45001.5);
+  for (const QString& line : h.ActWithoutBanner())
+    EXPECT_FALSE(line.contains("ПЕТРОВ") || line.contains("СИДОРОВА")) << line.toStdString();
+}
+
 TEST(ReceptionRun, UnreadableTableEndsTheRunWithTheReasonInTheAct) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
