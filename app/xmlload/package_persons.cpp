@@ -4,16 +4,6 @@
 namespace kelmo {
 namespace {
 
-// A required child's text, as written (not trimmed).
-QString Required(const XmlNode& parent, const char* name) {
-  const XmlNode* node = parent.First(name);
-  if (node == nullptr)
-    throw XmlValueError(
-        ("Нет обязательного элемента " + QString::fromLatin1(name) + " в " + parent.Name)
-            .toStdString());
-  return node->FullText();
-}
-
 // A converted date of a person: invalid when absent or blank.
 QDate PersonDate(const TagReader& tags, const XmlNode& pers, const char* name) {
   const QString text = tags.Text(pers, name);
@@ -31,7 +21,7 @@ void ReadHeader(const XmlNode& zglv, PersonFile& file) {
   file.Source = format != nullptr && format->FullText() == QLatin1String("DBF")
                     ? RegistrySourceKind::XmlFromDbf
                     : RegistrySourceKind::XmlPackage;
-  file.MainFileName = Required(zglv, "FILENAME1");
+  file.MainFileName = RequiredText(zglv, "FILENAME1");
 }
 
 PersonFile Read(const std::function<void(const XmlTake&)>& stream, const TagReader& tags,
@@ -71,7 +61,7 @@ QString NormalisedDocumentSeries(const QString& docType, const QString& series) 
 
 rPers ReadPerson(const XmlNode& pers, const TagReader& tags) {
   rPers p;
-  p.IdPac = TrimmedXml(Required(pers, "ID_PAC"));
+  p.IdPac = TrimmedXml(RequiredText(pers, "ID_PAC"));
   p.Fam = tags.Text(pers, "FAM");
   p.Im = tags.Text(pers, "IM");
   p.Ot = tags.Text(pers, "OT");

@@ -51,16 +51,6 @@ const QString kKsgGroup = QStringLiteral(
     "select first 1 g.ksg_id from spr_ksg_group g\rwhere g.dop_mkb=:mkb and g.dbeg<=:out and "
     "(g.dend>=:out or g.dend is null) and g.ts=:ts\rorder by g.ksg_id");
 
-// The insert's values line: every column as a parameter of its name.
-QString WithValues(const QString& insert) {
-  const qsizetype open = insert.indexOf(QLatin1Char('('));
-  const qsizetype close = insert.lastIndexOf(QLatin1Char(')'));
-  QStringList marks;
-  for (const QString& column : insert.mid(open + 1, close - open - 1).split(QLatin1Char(',')))
-    marks << QLatin1Char(':') + column.trimmed();
-  return insert + QStringLiteral("\rvalues(") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
-}
-
 QVariant Stamp(const QDate& date) {
   return date.isValid() ? QVariant(QDateTime(date, QTime(0, 0))) : QVariant();
 }
@@ -68,15 +58,6 @@ QVariant Stamp(const QDate& date) {
 // A date text (DD.MM.YYYY or null) as a timestamp.
 QVariant StampOfText(const QVariant& text) {
   return text.isNull() ? QVariant() : Stamp(XmlDate(text.toString()));
-}
-
-const XmlNode& Child(const XmlNode& parent, const char* name) {
-  const XmlNode* node = parent.First(name);
-  if (node == nullptr)
-    throw XmlValueError(
-        ("Нет обязательного элемента " + QString::fromLatin1(name) + " в " + parent.Name)
-            .toStdString());
-  return *node;
 }
 
 // A value the element gives only when present with text: its integer, else
@@ -191,9 +172,9 @@ void SheetRows::Impl::OncologyRows(const XmlNode& sl, int number, const SheetCas
       newDiagnostic.Set(QStringLiteral("in_id_g_t"), tags.IntOrNull(*diag, "DIAG_RSLT"));
     } else if (type.toInt() == 2) {
       newDiagnostic.Set(QStringLiteral("in_id_mark"),
-                        XmlInteger(Child(*diag, "DIAG_CODE").FullText()));
+                        XmlInteger(RequiredChild(*diag, "DIAG_CODE").FullText()));
       newDiagnostic.Set(QStringLiteral("in_id_m_r"),
-                        XmlInteger(Child(*diag, "DIAG_RSLT").FullText()));
+                        XmlInteger(RequiredChild(*diag, "DIAG_RSLT").FullText()));
     }
     Run(newDiagnostic);
   }
@@ -339,7 +320,7 @@ SheetRows::~SheetRows() = default;
 
 void SheetRows::Prepare() {
   Impl& d = *impl_;
-  d.mtl.Prepare(WithValues(kMtlInsert));
+  d.mtl.Prepare(InsertWithValues(kMtlInsert));
   d.operat.Prepare(kOperatInsert);
   d.lekar.Prepare(kLekarInsert);
   d.diags.Prepare(kDiagsInsert);
@@ -486,8 +467,8 @@ void SheetRows::Load(const XmlNode& sl, int number, SheetCase& c, const XmlLoadI
   set("PRVS", IntIfGiven(sl, "PRVS", tags));
   d.Diagnoses(sl, mtlId, c, in);
   for (const XmlNode* lek : sl.All("LEKAR")) {
-    const XmlNode& doz = Child(*lek, "DOZ");
-    const XmlNode& kol = Child(*lek, "KOL");
+    const XmlNode& doz = RequiredChild(*lek, "DOZ");
+    const XmlNode& kol = RequiredChild(*lek, "KOL");
     d.lekar.Set(QStringLiteral("mtl_id"), mtlId);
     d.lekar.Set(QStringLiteral("mnn"), tags.Int(*lek, "MNN"));
     d.lekar.Set(QStringLiteral("tnn"), tags.Int(*lek, "TNN"));
@@ -496,8 +477,8 @@ void SheetRows::Load(const XmlNode& sl, int number, SheetCase& c, const XmlLoadI
     d.lekar.Set(QStringLiteral("doz_val"), tags.Num(doz, "VALUE"));
     d.lekar.Set(QStringLiteral("kol_ed"), tags.Int(kol, "ED"));
     d.lekar.Set(QStringLiteral("kol_val"), tags.Num(kol, "VALUE"));
-    d.lekar.Set(QStringLiteral("dbeg"), Stamp(XmlDate(Child(*lek, "DATE_1").FullText())));
-    d.lekar.Set(QStringLiteral("dend"), Stamp(XmlDate(Child(*lek, "DATE_2").FullText())));
+    d.lekar.Set(QStringLiteral("dbeg"), Stamp(XmlDate(RequiredChild(*lek, "DATE_1").FullText())));
+    d.lekar.Set(QStringLiteral("dend"), Stamp(XmlDate(RequiredChild(*lek, "DATE_2").FullText())));
     d.Run(d.lekar);
   }
   if (sl.Has("MES_IT")) {
@@ -523,7 +504,7 @@ void SheetRows::Load(const XmlNode& sl, int number, SheetCase& c, const XmlLoadI
   set("ISHOD_LECE", Outcome("result_fed", rsltCode, c.Out));
   if (!tags.Text(sl, "RSLT").isEmpty()) {
     set("RSLT", rsltCode);
-    set("ISHOD", XmlInteger(Child(sl, "ISHOD").FullText()));
+    set("ISHOD", XmlInteger(RequiredChild(sl, "ISHOD").FullText()));
   } else {
     set("RSLT", QVariant());
     set("ISHOD", QVariant());
@@ -532,8 +513,8 @@ void SheetRows::Load(const XmlNode& sl, int number, SheetCase& c, const XmlLoadI
       !sl.Has("CURATION") && in.YearText == QLatin1String("2015") ? 1 : tags.Int(sl, "CURATION"));
   const int extr = tags.Int(sl, "EXTR");
   set("EXTREN", extr > 0 ? extr - 1 : 0);
-  const QDate start = XmlDate(Child(sl, "DATE_1").FullText());
-  const QDate finish = XmlDate(Child(sl, "DATE_2").FullText());
+  const QDate start = XmlDate(RequiredChild(sl, "DATE_1").FullText());
+  const QDate finish = XmlDate(RequiredChild(sl, "DATE_2").FullText());
   set("INTERRUPT", 1);
   set("STARTD", Stamp(start));
   set("FINISH", Stamp(finish));

@@ -39,16 +39,6 @@ const QString kStacionInsert = QStringLiteral(
     "SUM_MEK,SUM_MEE,SUM_EKMP,DOPFOND,PR_NOV,DZ,EXPERT,MR,DOST, KL_REG, KL_RAY, KL_G, KL_PUNKT, "
     "KL_STREET,MTLCOSTMTL, P_PER, TAL_D, TAL_P, TAL_NUM, NAPR_DATE, ONCO_SLUCH)");
 
-// The values line of an insert: every column of the list as a parameter.
-QString ValuesOf(const QString& insert) {
-  const qsizetype open = insert.indexOf(QLatin1Char('('));
-  const qsizetype close = insert.lastIndexOf(QLatin1Char(')'));
-  QStringList marks;
-  for (const QString& column : insert.mid(open + 1, close - open - 1).split(QLatin1Char(',')))
-    marks << QLatin1Char(':') + column.trimmed();
-  return insert + QStringLiteral("\rvalues(") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
-}
-
 const QString kParentsInsert = QStringLiteral(
     "insert into Parents (id_ill, repn, family, name, father, DR, pol, seria, number, doc_s, "
     "doc_n, adr, obl, dost)\rvalues (:id_ill, :repn, :family, :name, :father, :DR, :pol, :seria, "
@@ -69,25 +59,6 @@ QVariant NullIfEmpty(const QString& text) {
 
 QVariant AsTimestamp(const QDate& date) {
   return date.isValid() ? QVariant(QDateTime(date, QTime(0, 0))) : QVariant();
-}
-
-// A required child's text, as written.
-QString Required(const XmlNode& parent, const char* name) {
-  const XmlNode* node = parent.First(name);
-  if (node == nullptr)
-    throw XmlValueError(
-        ("Нет обязательного элемента " + QString::fromLatin1(name) + " в " + parent.Name)
-            .toStdString());
-  return node->FullText();
-}
-
-const XmlNode& RequiredNode(const XmlNode& parent, const char* name) {
-  const XmlNode* node = parent.First(name);
-  if (node == nullptr)
-    throw XmlValueError(
-        ("Нет обязательного элемента " + QString::fromLatin1(name) + " в " + parent.Name)
-            .toStdString());
-  return *node;
 }
 
 // Money of a required text: four decimals; raises XmlValueError.
@@ -179,7 +150,7 @@ class Loader {
 };
 
 void Loader::Prepare() {
-  stacion_.Prepare(ValuesOf(kStacionInsert));
+  stacion_.Prepare(InsertWithValues(kStacionInsert));
   parents_.Prepare(kParentsInsert);
   smoByTerritory_.Prepare(QStringLiteral(
       "select first 1 s.o_cod comp_code, s.o_terr terr_code, s.smocod comp_okato, s.terr_okato "
@@ -308,9 +279,9 @@ void Loader::LoadPair(Pair& pair) {
 }
 
 QStringList Loader::Insurer(const XmlNode& pacient, QString& key) {
-  const QString smoOk = Required(pacient, "SMO_OK");
+  const QString smoOk = RequiredText(pacient, "SMO_OK");
   const bool home = smoOk == QLatin1String("37000");
-  key = home ? Required(pacient, "SMO") : smoOk;
+  key = home ? RequiredText(pacient, "SMO") : smoOk;
   if (key.isEmpty()) {
     const XmlNode* id = pacient.First("ID_PAC");
     sv_.User.Message(QString(), id != nullptr ? id->FullText() : QString(), RunMessageIcon::None);
@@ -330,15 +301,15 @@ QStringList Loader::Insurer(const XmlNode& pacient, QString& key) {
 void Loader::LoadZap(const XmlNode& zap, const Pair& pair) {
   ReceptionState& state = sv_.State;
   PackageLists& lists = sv_.Lists;
-  const XmlNode& pacient = RequiredNode(zap, "PACIENT");
+  const XmlNode& pacient = RequiredChild(zap, "PACIENT");
   QString key;
   const QStringList insurer = Insurer(pacient, key);
-  const QString idPac = TrimmedXml(Required(pacient, "ID_PAC"));
+  const QString idPac = TrimmedXml(RequiredText(pacient, "ID_PAC"));
   const rPers* person = pair.persons.Find(idPac);
   // A missing person skips only its own case.
   if (person == nullptr) return;
   state.CurrentPatientName = person->Fam;
-  const XmlNode& zsl = RequiredNode(zap, "Z_SL");
+  const XmlNode& zsl = RequiredChild(zap, "Z_SL");
   tags_.Int(zsl, "VIDPOM");
   const int uslOk = tags_.Int(zsl, "USL_OK");
   const int type = InPatientTypeOfConditions(uslOk);
@@ -364,7 +335,7 @@ void Loader::LoadZap(const XmlNode& zap, const Pair& pair) {
       report->Smos.append(entry);
     }
   }
-  const QDate out = XmlDate(Required(zsl, "DATE_Z_2"));
+  const QDate out = XmlDate(RequiredText(zsl, "DATE_Z_2"));
   const int rslt = tags_.Int(zsl, "RSLT");
   const int prNov = tags_.Int(zap, "PR_NOV");
   QString formName;
@@ -415,7 +386,7 @@ void Loader::GatherSanctions(const XmlNode& zsl, const Pair& pair, const rRepn& 
   entry.ReportDate = QDate(pe_.year(), pe_.month(), 1);
   for (const XmlNode* sank : zsl.All("SANK")) {
     XmlSanction s;
-    s.SSum = MoneyOf(Required(*sank, "S_SUM"));
+    s.SSum = MoneyOf(RequiredText(*sank, "S_SUM"));
     s.SOsn = tags_.Int(*sank, "S_OSN");
     s.SCom = tags_.Text(*sank, "S_COM");
     s.SIst = tags_.Int(*sank, "S_IST");
@@ -441,7 +412,7 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
                        const Pair& pair, const QStringList& insurer, int uslOk, const QDate& out) {
   ReceptionState& state = sv_.State;
   PackageLists& lists = sv_.Lists;
-  const XmlNode& pacient = RequiredNode(zap, "PACIENT");
+  const XmlNode& pacient = RequiredChild(zap, "PACIENT");
   const QString nomib = tags_.Text(zsl, "NHISTORY");
   const QString family = person.Fam.isEmpty() ? QString() : person.Fam.toUpper();
   // An unknown insurer writes nothing for the case; the act names it.
@@ -470,7 +441,7 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
       s.Set(QString::fromLatin1(name), value);
     };
     // Group A.
-    const QDate in = XmlDate(Required(zsl, "DATE_Z_1"));
+    const QDate in = XmlDate(RequiredText(zsl, "DATE_Z_1"));
     set("id_ill", idIll);
     set("repn", report.Repn);
     set("PR_NOV", tags_.Int(zap, "PR_NOV"));
@@ -521,7 +492,7 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
                         ? QVariant(static_cast<int>(std::abs(person.Dr.daysTo(out)) / 30.4375))
                         : QVariant());
     set("F_DOCS", person.DocType.isEmpty() ? 0 : XmlInteger(person.DocType));
-    set("VPOLIS", XmlInteger(Required(pacient, "VPOLIS")));
+    set("VPOLIS", XmlInteger(RequiredText(pacient, "VPOLIS")));
     set("MCOD", tags_.Text(pacient, "MCOD"));
     set("NOVOR", tags_.Text(pacient, "NOVOR"));
     set("PRIK_START", tags_.Text(pacient, "PR_DATE_1"));
@@ -621,7 +592,7 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
     sheetCase.CarriesSanctions = carries;
     sheetCase.Surname = person.Fam;
     sheetCase.Lpu = lists.SenderList.isEmpty() ? 0 : lists.SenderList.first().LpuId;
-    sheetCase.Vidpom = Required(zsl, "VIDPOM");
+    sheetCase.Vidpom = RequiredText(zsl, "VIDPOM");
     for (const auto& [number, sl] : sheets) sheets_.Load(*sl, number, sheetCase, in_);
     mtlcnt_.Set(QStringLiteral("cnt"), static_cast<int>(sheets.size()));
     mtlcnt_.Set(QStringLiteral("id_ill"), idIll);

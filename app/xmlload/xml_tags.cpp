@@ -1,6 +1,8 @@
 // The element-value reader of the XML loading.
 #include "xml_tags.h"
 
+#include <QStringList>
+
 #include "domain/xml_dates.h"
 
 namespace kelmo {
@@ -19,6 +21,24 @@ QVariant TagDefault(const QString& key) {
   for (const auto& [k, v] : kDefaults)
     if (key == QLatin1String(k)) return QString::fromLatin1(v);
   return {};
+}
+
+const XmlNode& RequiredChild(const XmlNode& parent, const char* name) {
+  const XmlNode* node = parent.First(name);
+  if (node == nullptr)
+    throw XmlValueError(
+        ("Нет обязательного элемента " + QString::fromLatin1(name) + " в " + parent.Name)
+            .toStdString());
+  return *node;
+}
+
+QString InsertWithValues(const QString& insert) {
+  const qsizetype open = insert.indexOf(QLatin1Char('('));
+  const qsizetype close = insert.lastIndexOf(QLatin1Char(')'));
+  QStringList marks;
+  for (const QString& column : insert.mid(open + 1, close - open - 1).split(QLatin1Char(',')))
+    marks << QLatin1Char(':') + column.trimmed();
+  return insert + QStringLiteral("\rvalues(") + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 int XmlInteger(const QString& text) {

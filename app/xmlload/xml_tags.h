@@ -57,6 +57,18 @@ class TagReader {
   Log log_;
 };
 
+// The first child of the name, which must be there; raises XmlValueError
+// naming the element and its parent.
+const XmlNode& RequiredChild(const XmlNode& parent, const char* name);
+// Its text as written.
+inline QString RequiredText(const XmlNode& parent, const char* name) {
+  return RequiredChild(parent, name).FullText();
+}
+
+// An insert's text followed by its values line: every column of the list as
+// a parameter of its name.
+QString InsertWithValues(const QString& insert);
+
 // Whole-number conversion of a trimmed text; raises XmlValueError.
 int XmlInteger(const QString& text);
 // Decimal conversion ("," read as "."); raises XmlValueError.

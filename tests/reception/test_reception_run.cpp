@@ -504,15 +504,30 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   EXPECT_EQ(f.readAll(), "first");
 }
 
+namespace {
+
+// The regional hospital's exchange code, which its packages are named by.
+void GiveHospitalItsExchangeCode(ReceptionHarness& h) {
+  FbQuery q(h.W().ibdb, &h.W().ibtr);
+  q.setSql("update or insert into lpu_mcod (lpu_id, mcod) values (1, '450001') matching (lpu_id)");
+  q.ExecSQL();
+  h.W().ibtr.Commit();
+}
+
+// The first value a statement with the parameter repn answers.
+QString ReportValue(ReceptionHarness& h, int repn, const char* sql) {
+  FbQuery q(h.W().ibdb);
+  q.setSql(QString::fromLatin1(sql));
+  q.setParam("repn", repn);
+  q.Open();
+  return q.Value(0, 0).toString();
+}
+
+}  // namespace
+
 TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   ReceptionHarness h;
-  {
-    FbQuery q(h.W().ibdb, &h.W().ibtr);
-    q.setSql(
-        "update or insert into lpu_mcod (lpu_id, mcod) values (1, '450001') matching (lpu_id)");
-    q.ExecSQL();
-    h.W().ibtr.Commit();
-  }
+  GiveHospitalItsExchangeCode(h);
   const QString name = "HS45001M450001_2403001";
   XCase second;
   second.idPac = "P2";
@@ -538,13 +553,7 @@ TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   // The package's cases are loaded and the run goes on to the checks.
   EXPECT_EQ(state.LastPhase, "Проверка допустимых ошибок (мест.)");
   const int repn = state.ReportNumber[Population::Local];
-  auto rows = [&h, repn](const char* sql) {
-    FbQuery q(h.W().ibdb);
-    q.setSql(QString::fromLatin1(sql));
-    q.setParam("repn", repn);
-    q.Open();
-    return q.Value(0, 0).toString();
-  };
+  auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
   EXPECT_EQ(rows("select count(*) from xml_files where repn=:repn"), "1");
   EXPECT_EQ(rows("select xmlrep from reports where repn=:repn"), "1");
   const QString first = TheRunState().ProtocolPath;
@@ -601,8 +610,9 @@ QMap<QString, QByteArray> DemonstrationPackage() {
   p2.ot = "Ивановна";
   p2.w = 2;
   p2.dr = "1985-07-12";
-  p2.extra = "<FAM_P>Сидорова</FAM_P><IM_P>Анна</IM_P><OT_P>Петровна</OT_P><W_P>2</W_P>"
-             "<DR_P>1988-02-03</DR_P>";
+  p2.extra =
+      "<FAM_P>Сидорова</FAM_P><IM_P>Анна</IM_P><OT_P>Петровна</OT_P><W_P>2</W_P>"
+      "<DR_P>1988-02-03</DR_P>";
   return {{name + ".XML", MainFileBytes({first, second})},
           {"L" + name.mid(1) + ".XML", PersonFileBytes(name, {XPerson{}, p2})}};
 }
@@ -614,13 +624,7 @@ TEST(ReceptionRun, DemonstrationPackageLoadsAndReachesTheChecks) {
   const QString writeTo = qEnvironmentVariable("KELMO_WRITE_DEMO_PACKAGE");
   if (!writeTo.isEmpty()) WriteZipPackage(QDir(writeTo).filePath(name), DemonstrationPackage());
   ReceptionHarness h;
-  {
-    FbQuery q(h.W().ibdb, &h.W().ibtr);
-    q.setSql(
-        "update or insert into lpu_mcod (lpu_id, mcod) values (1, '450001') matching (lpu_id)");
-    q.ExecSQL();
-    h.W().ibtr.Commit();
-  }
+  GiveHospitalItsExchangeCode(h);
   ASSERT_TRUE(QFile::copy(KELMO_SOURCE_DIR "/examples/xml-package/" + name,
                           QDir(h.registry).filePath(name)));
   h.script.modalHandlers.push_back([](QDialog&) { return true; });  // the data-file choice
@@ -630,13 +634,7 @@ TEST(ReceptionRun, DemonstrationPackageLoadsAndReachesTheChecks) {
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
   EXPECT_EQ(state.LastPhase, "Проверка допустимых ошибок (мест.)");
   const int repn = state.ReportNumber[Population::Local];
-  auto rows = [&h, repn](const char* sql) {
-    FbQuery q(h.W().ibdb);
-    q.setSql(QString::fromLatin1(sql));
-    q.setParam("repn", repn);
-    q.Open();
-    return q.Value(0, 0).toString();
-  };
+  auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
   // Both cases passed the checks and stay loaded.
   EXPECT_EQ(rows("select count(*) from stacion where repn=:repn"), "2");
   EXPECT_EQ(rows("select count(*) from mtl where repn=:repn"), "3");

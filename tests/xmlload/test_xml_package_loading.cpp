@@ -71,6 +71,9 @@ class Loading : public ::testing::Test {
     lists.ReportLists[Population::Local] << report;
     folder = dir.filePath("temp/" + f.SourceName);
     QDir().mkpath(folder);
+    // Codes of the test's own, in place of the demonstration ones.
+    reg.Exec("delete from ishod_fed");
+    reg.Exec("delete from result_fed");
     reg.Exec("insert into ishod_fed (idiz, old_id, datebeg) values (101, 7, '01.01.2020')");
     reg.Exec("insert into result_fed (idrmp, old_result, datebeg) values (101, 3, '01.01.2020')");
     reg.Exec(
