@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <array>
 #include <functional>
 #include <set>
 #include <string>
@@ -355,4 +356,113 @@ TEST(RuleChecks, EachRuleOfTheDatabaseGivesItsSanctionOrRefusal) {
   EXPECT_EQ(server.Rows("select idcase, s_osn, s_com, s_sum, sumv from sank order by id"),
             expected);
   acts.Close();
+}
+
+// The insurance identification of the out-of-region pass against the
+// central segment's person register: an adult by its own names, a newborn
+// by its representative's, and a person the register does not know.
+TEST(RuleChecks, OutOfRegionIdentificationOfAdultsAndNewborns) {
+  test::RegistryFixture f;
+  FbTransaction tr(f.Db());
+  f.Report(4, 1, 1, 1, Day(2026, 3, 1));
+  test::RegistryFixture::Stay s;
+  s.repn = 4;
+  s.idIll = 21;
+  s.nomib = QStringLiteral("2101");
+  f.Case(s);
+  s.idIll = 22;
+  s.nomib = QStringLiteral("2201");
+  s.family = QStringLiteral("ПЕТРОВ");
+  s.dr = Day(2026, 2, 20);
+  f.Case(s);
+  f.Exec(QStringLiteral("update STACION set NOVOR = '1' where ID_ILL = 22"));
+  f.Exec(QStringLiteral("update MTL set PROFILE = 2 where ID_ILL = 22"));
+  f.Insert(QStringLiteral("PARENTS"), {{QStringLiteral("ID"), 1},
+                                       {QStringLiteral("ID_ILL"), 22},
+                                       {QStringLiteral("REPN"), 4},
+                                       {QStringLiteral("FAMILY"), QStringLiteral("ПЕТРОВА")},
+                                       {QStringLiteral("NAME"), QStringLiteral("АННА")},
+                                       {QStringLiteral("FATHER"), QStringLiteral("ИВАНОВНА")},
+                                       {QStringLiteral("DR"), Day(1990, 1, 1)},
+                                       {QStringLiteral("NUMBER"), QStringLiteral("123")},
+                                       {QStringLiteral("OBL"), QStringLiteral("1137")}});
+  s.idIll = 23;
+  s.nomib = QStringLiteral("2301");
+  s.family = QStringLiteral("НЕЗНАКОМОВ");
+  s.dr = Day(1960, 5, 20);
+  f.Case(s);
+
+  QTemporaryDir centralDir;
+  FbDatabase central(QStringLiteral("rule_checks_identification"));
+  central.setParams(FbDatabase::DefaultParams());
+  central.setScriptFolder(QStringLiteral(KELMO_SOURCE_DIR "/db/central"));
+  central.setDatabaseName(centralDir.filePath(QStringLiteral("central.fdb")));
+  central.EnsureExists();
+  central.Open();
+  {
+    FbQuery q(central);
+    q.setSql(QStringLiteral(
+        "insert into PACIENT (ID, FAM, IM, OT, DR, FAM_P, IM_P, OT_P, DR_P, TERR_OMS, SPOLIS, "
+        "NPOLIS, ANSWER, DATE_1, DATE_2, DATE_EDIT) values (:id, :fam, :im, :ot, :dr, :famp, "
+        ":imp, :otp, :drp, '37000', '', '4500000000000001', 1, '2020-01-01', '2030-12-31', "
+        "'2025-01-01')"));
+    const std::pair<int, std::array<QVariant, 8>> persons[] = {
+        {1001,
+         {QStringLiteral("ИВАНОВ"),
+          QStringLiteral("ИВАН"),
+          QStringLiteral("ИВАНОВИЧ"),
+          Day(1960, 5, 20),
+          {},
+          {},
+          {},
+          {}}},
+        {1002,
+         {QStringLiteral("ПЕТРОВ"),
+          QStringLiteral("ИВАН"),
+          {},
+          Day(2026, 2, 20),
+          QStringLiteral("ПЕТРОВА"),
+          QStringLiteral("АННА"),
+          QStringLiteral("ИВАНОВНА"),
+          Day(1990, 1, 1)}},
+    };
+    const char* const names[] = {"fam", "im", "ot", "dr", "famp", "imp", "otp", "drp"};
+    for (const auto& [id, values] : persons) {
+      q.setParam(QStringLiteral("id"), id);
+      for (std::size_t i = 0; i < values.size(); ++i)
+        q.setParam(QString::fromLatin1(names[i]), values[i]);
+      q.ExecSQL();
+    }
+  }
+
+  ReceptionState& state = TheReceptionState();
+  ThePackageLists().ReportLists[Population::OutOfRegion] = {rRepn{4, 1, {}, {}, {}}};
+  state.BadDocumentCases.clear();
+  state.XmlLoadErrors.clear();
+  state.XmlPackageMode = true;
+  QTemporaryDir dir;
+  state.Act.Create(dir.filePath(QStringLiteral("act.txt")));
+  ReceptionInputs in;
+  in.Receiving = true;
+  in.PayKind = PayKind::Oms;
+  in.YearText = QStringLiteral("2026");
+  in.MonthIndex = 2;
+  in.LpuId = 1;
+  in.WhoDetail = WhoDetail(1);
+  ReceptionContext ctx(state, f.Db(), tr, in);
+  ctx.Central = &central;
+  RunRuleChecks(ctx, Population::OutOfRegion);
+  state.Act.Close();
+  state.XmlPackageMode = false;
+  QFile file(dir.filePath(QStringLiteral("act.txt")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QStringDecoder decode("windows-1251");
+  const QString act = decode(file.readAll());
+  SCOPED_TRACE(act.toStdString());
+  // Only the person the register does not know has a finding.
+  EXPECT_FALSE(act.contains(QStringLiteral("2101|")));
+  EXPECT_FALSE(act.contains(QStringLiteral("2201|")));
+  EXPECT_TRUE(act.contains(QStringLiteral("2301|")));
+  EXPECT_EQ(act.count(QStringLiteral("Запись не проходила страховую идентификацию в ТФ ОМС")), 1);
+  central.Close();
 }
