@@ -293,6 +293,11 @@ TEST(RuleChecks, EachRuleOfTheDatabaseGivesItsSanctionOrRefusal) {
       {"a veteran missing from the register",
        sql("update STACION set VOV = 1 where ID_ILL = :id"),
        {}},
+      // A refused case is gone from the registry: its sanctions are stored
+      // neither there nor in the acts database.
+      {"a sanction and a refusal",
+       sql("update STACION set MCOD = '', VOV = 1 where ID_ILL = :id"),
+       {}},
   };
   // Which cases are clean: no sanction, not refused.
   const std::set<std::string> clean{"IVF stages of a scheme"};
