@@ -252,6 +252,7 @@ AS
   DECLARE VARIABLE v_urov VARCHAR(1);
   DECLARE VARIABLE v_max_acc SMALLINT;
   DECLARE VARIABLE v_eco VARCHAR(20);
+  DECLARE VARIABLE v_novor_missing SMALLINT;
 
   -- The classifier's findings for one diagnosis: unknown code, not paid by
   -- the OMS, wrong sex, wrong age.
@@ -336,12 +337,8 @@ BEGIN
     H_DOCSER = v_d_seria;
     H_DOCNUM = v_d_nomber;
     P_BED = v_profil_bed;
-    -- The child status of the patient is part of the record.
-    IF (NOVOR IS NULL OR TRIM(NOVOR) = '') THEN
-    BEGIN
-      MTRERR4 = '1';
-      NOVOR = '0';
-    END
+    v_novor_missing = IIF(NOVOR IS NULL OR TRIM(NOVOR) = '', 1, 0);
+    IF (v_novor_missing = 1) THEN NOVOR = '0';
     SROK = IIF(DIN_STAC IS NULL OR DOUT_STAC IS NULL, NULL,
                DATEDIFF(DAY FROM CAST(DIN_STAC AS DATE) TO CAST(DOUT_STAC AS DATE)));
 
@@ -582,6 +579,8 @@ BEGIN
       ELSE IF (v_obl IS NOT NULL AND TRIM(v_par_obl) <> CAST(v_obl AS VARCHAR(11))) THEN
         OSH_PAR7 = 1;
     END
+    -- A patient treated with a representative carries the child status.
+    IF (v_has_parent = 1 AND v_novor_missing = 1) THEN MTRERR4 = '1';
 
     -- Day hospitals do not admit, discharge or serve on a holiday the
     -- institution does not work.

@@ -818,9 +818,20 @@ TEST(ReceptionProcedures, SpProverkiComputesTheCaseRules) {
       {"born after the admission",
        sql("update STACION set DR = '2026-03-05' where ID_ILL = :id"),
        {{"MTRERR3", "1"}}},
-      {"no child status",
-       sql("update STACION set NOVOR = NULL where ID_ILL = :id"),
+      {"a patient with a representative and no child status",
+       [](Fixture& fx, int id) {
+         fx.Exec(QStringLiteral("update STACION set NOVOR = NULL where ID_ILL = :id"),
+                 {{QStringLiteral("id"), id}});
+         fx.Insert(QStringLiteral("PARENTS"),
+                   {{QStringLiteral("ID"), id},
+                    {QStringLiteral("ID_ILL"), id},
+                    {QStringLiteral("REPN"), 1},
+                    {QStringLiteral("FAMILY"), QStringLiteral("ПЕТРОВА")}});
+       },
        {{"MTRERR4", "1"}, {"NOVOR", "0"}}},
+      {"no child status without a representative",
+       sql("update STACION set NOVOR = NULL where ID_ILL = :id"),
+       {{"MTRERR4", "0"}, {"NOVOR", "0"}}},
       {"no speciality of the doctor",
        sql("update MTL set PRVS = NULL where ID_ILL = :id"),
        {{"MTRERR7", "1"}, {"BED_SPEC_ERR", ""}}},
@@ -920,7 +931,7 @@ TEST(ReceptionProcedures, SpProverkiComputesTheCaseRules) {
     ASSERT_LT(row, q.RecordCount()) << c.what;
     for (const auto& [column, value] : c.expected)
       EXPECT_EQ(At(q, row, column), QString::fromUtf8(value)) << c.what << ": " << column;
-    for (const char* table : {"MEK_CASES", "MTLUSL", "MTL", "STACION"})
+    for (const char* table : {"MEK_CASES", "MTLUSL", "PARENTS", "MTL", "STACION"})
       f.Exec(QStringLiteral("delete from %1 where ID_ILL in (:id, :other)")
                  .arg(QString::fromLatin1(table)),
              {{QStringLiteral("id"), id}, {QStringLiteral("other"), id + 1000}});
