@@ -37,8 +37,8 @@ void ReadCase(const XmlNode& zap, const TagReader& tags) {
     AdmissionDiagnosis(zsl->First("DS0"));
   }
   QString problem;
-  for (const auto& [number, sl] : OrderedSheets(zap, problem)) {
-    (void)number;
+  for (const auto& sheet : OrderedSheets(zap, problem)) {
+    const XmlNode* sl = sheet.second;
     Quietly([&] { SubCasePayKind(*sl, tags); });
     SheetCriteria(sl->First("KSG_KPG"));
     SheetDiagnosis(tags.Text(*sl, "DS1"));
