@@ -95,7 +95,7 @@ class Loader {
   Loader(const XmlLoadInputs& in, const XmlLoadServices& sv)
       : in_(in),
         sv_(sv),
-        tags_([&run = sv.Run](const QString& line) { run.Log.AddLine(line, false); }),
+        tags_([this](const QString& line) { caseLog_ << line; }),
         calendar_(sv.Db, &sv.Tr),
         stacion_(sv.Db, &sv.Tr),
         parents_(sv.Db, &sv.Tr),
@@ -147,6 +147,10 @@ class Loader {
   // once its rows are written.
   QList<XmlSanction> pendingActs_;
   std::optional<CaseEntrySanctions> pendingEntry_;
+  // The log lines of the person or case being read: they reach the run's
+  // log when the load fails there, so a package of any size keeps the
+  // memory of one record's lines.
+  QStringList caseLog_;
 };
 
 void Loader::Prepare() {
@@ -200,6 +204,7 @@ int Loader::Run(int repn) {
   try {
     LoadAddressees();
   } catch (...) {
+    for (const QString& line : caseLog_) sv_.Run.Log.AddLine(line, false);
     // Every case ended whole or undone: what was loaded before stays.
     try {
       sv_.Tr.Commit();
@@ -233,7 +238,8 @@ void Loader::LoadAddressees() {
         const QString folder = in_.RegistryFolder + QStringLiteral("/temp/") + file.SourceName;
         pair.persons =
             ReadPersonFile(PackageFile(folder, personName), tags_, [this](const QString& fam) {
-              sv_.Run.Log.AddLine(QStringLiteral("Чтение данных случая из файла L."), false);
+              caseLog_.clear();
+              caseLog_ << QStringLiteral("Чтение данных случая из файла L.");
               sv_.State.CurrentPatientName = fam;
             });
         pair.mainName = pair.persons.MainFileName;
@@ -269,9 +275,9 @@ void Loader::LoadPair(Pair& pair) {
       if (ver != nullptr && !ver->FullText().isEmpty()) run.PackageExprVer = ver->FullText();
       return;
     }
-    run.Log.AddLine(QStringLiteral("============================"), false);
-    run.Log.AddLine(QStringLiteral("Чтение данных случая из файла H."), false);
-    run.Log.AddLine(QStringLiteral("============================"), false);
+    caseLog_ = QStringList{QStringLiteral("============================"),
+                           QStringLiteral("Чтение данных случая из файла H."),
+                           QStringLiteral("============================")};
     LoadZap(node, pair);
     sv_.User.StepRecord();
     Commit(false);

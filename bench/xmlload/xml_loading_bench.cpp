@@ -191,7 +191,12 @@ std::pair<double, double> DbfLoading(int cases, int runs) {
   const QString out = QString::fromUtf8(dbf.readAllStandardOutput());
   const QRegularExpression line(QStringLiteral("loading: +min ([0-9.]+) s, median ([0-9.]+) s"));
   const auto m = line.match(out);
-  if (!m.hasMatch()) return {-1, -1};
+  if (!m.hasMatch()) {
+    std::printf("dbf_loading_bench ended with %d:\n%s\n%s\n", dbf.exitCode(),
+                qPrintable(out.right(400)),
+                qPrintable(QString::fromUtf8(dbf.readAllStandardError()).right(400)));
+    return {-1, -1};
+  }
   return {m.captured(1).toDouble(), m.captured(2).toDouble()};
 }
 

@@ -155,6 +155,9 @@ TEST_F(Loading, InstitutionPackageRowsMatchTheElements) {
   EXPECT_TRUE(state.PassHasData);
   for (const XmlLoadError& e : state.XmlLoadErrors) ADD_FAILURE() << e.Text.toStdString();
   EXPECT_EQ(run.PackageExprVer, "3.1/7");
+  // A load that succeeds keeps no record's lines: the log stays small
+  // whatever the package's size.
+  EXPECT_TRUE(run.Log.Lines().filter("Чтение тэга").isEmpty());
   ASSERT_EQ(Count(QStringLiteral("stacion where repn=%1").arg(repn)), 1);
   const QString stacion = QStringLiteral(" from stacion where repn=%1").arg(repn);
   const struct {
@@ -437,6 +440,10 @@ TEST_F(Loading, SanctionThatIsNoMoneyStopsTheReception) {
   EXPECT_THROW(Load(), XmlLoadStopped);
   tr.Rollback();
   EXPECT_EQ(Count("stacion"), 0);
+  // The values read of the failing case are in the run's log.
+  const QStringList log = run.Log.Lines();
+  EXPECT_TRUE(log.contains("Чтение данных случая из файла H."));
+  EXPECT_TRUE(log.contains("Чтение тэга: IDCASE"));
 }
 
 TEST_F(Loading, UnreadableMainFileLoadsNothing) {
