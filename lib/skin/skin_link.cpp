@@ -1,5 +1,6 @@
 #include "skin/skin_link.h"
 
+#include <QCoreApplication>
 #include <vector>
 
 #include "skin/glow.h"
@@ -472,6 +473,10 @@ bool HandleSkinCommand(ws::Msg& msg, TkCommonData* link) {
         return answer(0);
       }
       return answer(link->ContainerFlags);
+    case scGetApplication:
+      // The application object, for modules that cannot reach it otherwise.
+      msg.result = ws::LRESULT(QCoreApplication::instance());
+      return false;
     default:
       return false;
   }

@@ -1,7 +1,8 @@
 // The skinned message box: the platform's standard message box, shown
 // modally, which the automatic skinning gives the skin while one is in
-// force and moves to a requested place. The box itself is shown through a
-// presenter that tests replace, so nothing waits for a person there.
+// force and moves to a requested place. The box goes through the program's
+// interaction (scripted in tests) or a presenter a test installs, so
+// nothing waits for a person there.
 #pragma once
 
 #include <QString>
@@ -53,8 +54,9 @@ struct MessageBoxRequest {
   int x = -1, y = -1;  // -1: the platform's placement
 };
 using MessageBoxPresenter = std::function<int(const MessageBoxRequest&)>;
-// Installs the presenter (an empty one restores the Qt message box);
-// returns the previous one.
+// Installs the presenter (an empty one restores the default: the program's
+// interaction, or a Qt message box for the button sets it lacks); returns
+// the previous one.
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
 
 // Shows the box; the answer (IDOK, IDCANCEL, ...). The help context is not used.

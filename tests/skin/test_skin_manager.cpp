@@ -473,3 +473,21 @@ TEST(SkinManager, KeysAreListedAsWrittenAndReadLinearly) {
       std::span(reinterpret_cast<const std::uint8_t*>(big.data()), big.size()));
   EXPECT_EQ(many.Keys(QStringLiteral("S")).size(), 200000);
 }
+
+TEST(SkinManager, ARelativeSkinDirectoryServesThePackageTestTheLoadAndTheList) {
+  const QString name = QStringLiteral("skins-%1").arg(QCoreApplication::applicationPid());
+  const QString absolute = QCoreApplication::applicationDirPath() + "/" + name;
+  fx::WriteFixtureSkins(absolute);
+  {
+    TkSkinManagerComponent c;
+    c.SetSkinDirectory(name);
+    EXPECT_EQ(c.GetFullSkinDirectory(), absolute + "/");
+    c.SetSkinName(QStringLiteral("Packed"));
+    EXPECT_TRUE(c.FromPackage);
+    EXPECT_TRUE(c.Manager.SkinData.SkinActive);
+    EXPECT_GE(c.Manager.GetSkinIndex("GAUGE"), 0);
+    EXPECT_EQ(c.GetSkinNames(2), (QStringList{"Fixture", "Packed"}));
+    EXPECT_EQ(c.GetSkinNames(1), QStringList{"Packed"});
+  }
+  QDir(absolute).removeRecursively();
+}
