@@ -214,7 +214,8 @@ TkGeneralDataArray ReadStoredGeneralData(const TkStoredSkin& skin, TkSkinData& d
 void MergeCommonSections(TkGeneralDataArray& table, const QStringList& commonSections) {
   if (commonSections.isEmpty()) return;
   const IniSections sections = ParseIniSections(commonSections);
-  for (const auto& [name, lines] : sections) {
+  for (const auto& entry : sections) {
+    const QString& name = entry.first;
     bool known = false;
     for (const TkGeneralData& r : table) known = known || r.ClassName == name;
     if (known) continue;  // the common text never changes a section of the skin

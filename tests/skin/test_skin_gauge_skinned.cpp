@@ -3,6 +3,7 @@
 // stepping along the bar on the manual clock.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include "qt_test_application.h"
@@ -62,6 +63,8 @@ TEST_F(SkinnedGauge, PaintsFromTheSkinSections) {
     EXPECT_EQ(Px(img, 199, y), fx::kGaugeColor) << y;
   }
   EXPECT_EQ(Px(img, 3, 10), fx::kProgressColor);
+  // For review by eye.
+  img.save(QCoreApplication::applicationDirPath() + "/skinned_gauge.png");
   EXPECT_EQ(Px(img, 197, 10), fx::kGaugeColor);
   // An empty gauge shows the background alone.
   gauge->SetProgress(0);

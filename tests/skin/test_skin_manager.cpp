@@ -491,3 +491,75 @@ TEST(SkinManager, ARelativeSkinDirectoryServesThePackageTestTheLoadAndTheList) {
   }
   QDir(absolute).removeRecursively();
 }
+
+namespace {
+
+// A form's provider as the redraw lock sees it.
+struct FakeProvider : TkFormProviderHooks {
+  TkSkinManager* manager = nullptr;
+  int refreshed = 0;
+  TkSkinManager* ProviderManager() const override { return manager; }
+  bool DrawNonClientArea() const override { return true; }
+  void RefreshFrame() override { ++refreshed; }
+};
+
+struct ProviderForm {
+  QWidget form;
+  FakeProvider provider;
+  std::vector<int> redraws;
+  explicit ProviderForm(TkSkinManager* manager) {
+    provider.manager = manager;
+    ws::Subclass(ws::HandleOf(&form), [this](ws::HWND, ws::Msg& m, const ws::NextHandler& next) {
+      if (m.msg == SM_SKINCMD && ws::HiWord(m.wParam) == scGetProvider) {
+        m.result = ws::LRESULT(static_cast<TkFormProviderHooks*>(&provider));
+        return;
+      }
+      if (m.msg == ws::WM_SETREDRAW) redraws.push_back(int(m.wParam));
+      next(m);
+    });
+    form.setGeometry(20, 20, 50, 30);
+    form.show();
+    RegisterProvider(&form);
+  }
+  ~ProviderForm() { UnregisterProvider(&form); }
+};
+
+}  // namespace
+
+TEST(SkinManager, RedrawLockTouchesOnlyTheManagersShownForms) {
+  TkSkinManager mine, other;
+  ProviderForm a(&mine), b(&other);
+  LockFormsRedraw(&mine, false);
+  EXPECT_TRUE(a.provider.InAnimation);
+  EXPECT_FALSE(b.provider.InAnimation);
+  EXPECT_EQ(a.redraws, std::vector<int>{0});
+  UnlockFormsRedraw(&mine, true, false, 0);
+  EXPECT_FALSE(a.provider.InAnimation);
+  EXPECT_EQ(a.redraws, (std::vector<int>{0, 1}));
+  EXPECT_EQ(a.provider.refreshed, 1);
+  EXPECT_TRUE(b.redraws.empty());
+  // With every form minimized neither the lock nor the unlock acts.
+  std::vector<QWidget*> shown;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible()) shown.push_back(w);
+  for (QWidget* w : shown) w->showMinimized();
+  if (a.form.isMinimized()) {
+    LockFormsRedraw(&mine, false);
+    EXPECT_EQ(a.redraws.size(), 2u);
+  }
+  for (QWidget* w : shown) w->showNormal();
+}
+
+TEST(SkinManager, ApplicationActivationReachesEveryForm) {
+  std::vector<int> log;
+  QWidget f1, f2;
+  Recorder r1{&log, 1}, r2{&log, 2};
+  r1.Attach(&f1);
+  r2.Attach(&f2);
+  TkSkinManagerComponent c;
+  ASSERT_TRUE(c.MainWindowHooked());
+  QEvent activate(QEvent::ApplicationActivate);
+  QApplication::sendEvent(qApp, &activate);
+  EXPECT_EQ(std::count(log.begin(), log.end(), 100 + scFormActivated), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), 200 + scFormActivated), 1);
+}
