@@ -101,6 +101,11 @@ void TkGauge::WndProc(winshim::Msg& m, const winshim::NextHandler& next) {
     AnimTimer();
     return;
   }
+  // Skinned, the cache covers the whole control: no background first.
+  if (m.msg == winshim::WM_ERASEBKGND && Skinned()) {
+    m.result = 1;
+    return;
+  }
   if (m.msg == SM_SKINCMD) {
     const bool ours = reinterpret_cast<TkSkinManager*>(m.lParam) == link_->GetSkinManager();
     switch (winshim::HiWord(m.wParam)) {

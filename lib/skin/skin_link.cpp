@@ -1,9 +1,11 @@
 #include "skin/skin_link.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <vector>
 
 #include "skin/glow.h"
+#include "skin/skin_manager.h"
 #include "skin/skin_messages.h"
 #include "skin/skin_state.h"
 #include "winshim/system_profile.h"
@@ -37,6 +39,10 @@ bool WithoutGlow(int k) {
                    {161, 161},
                    {226, 226},
                    {92, 94}});
+}
+
+bool RedrawsOnHover(int k) {
+  return InSet(k, {{2, 18}, {41, 41}, {76, 84}, {96, 97}, {131, 140}});
 }
 
 TColor OwnColor(const QWidget* w) {
@@ -259,6 +265,26 @@ void TkCommonData::Invalidate() {
   if (!owner_) return;
   BGChanged = true;
   if (owner_->parentWidget()) owner_->update();
+}
+
+void TkCommonData::UpdateGlow(bool hide) {
+  TkSkinManager* m = GetSkinManager();
+  const TkGeneralData* s = Section();
+  if (!m || !m->AllowGlowing || !s || s->GlowCount <= 0 || !owner_) return;
+  const bool pressed = (QGuiApplication::mouseButtons() & Qt::LeftButton) && owner_->underMouse();
+  if (!HotTracked || pressed || (hide && GlowIndex != -1)) {
+    if (GlowIndex != -1) HideGlow(GlowIndex);
+    GlowIndex = -1;
+    return;
+  }
+  if (!owner_->window()) return;
+  const QPoint origin = owner_->mapToGlobal(QPoint(0, 0));
+  const Rect r{origin.x(), origin.y(), origin.x() + owner_->width(), origin.y() + owner_->height()};
+  const QRect visible = owner_->visibleRegion().boundingRect();
+  const Rect v = visible.isEmpty() ? Rect{0, 0, owner_->width(), owner_->height()}
+                                   : Rect{visible.left(), visible.top(), visible.right() + 1,
+                                          visible.bottom() + 1};
+  GlowIndex = ShowGlow(r, v, SkinSection, m, owner_, 255, s->GlowMargin, QStringLiteral("GLOW"));
 }
 
 TColor TkCommonData::BgColor(int state) const {
@@ -515,10 +541,22 @@ ws::LRESULT HandleCommonMessage(ws::Msg& msg, TkCommonData* link) {
       break;
     case ws::CM_MOUSEENTER:
       if (!WithoutHotLook(link->CtrlSkinState)) link->HotTracked = true;
+      if (TkSkinManager* d = TkSkinManager::Default(); d && owner) {
+        if (d->Component) d->Component->SetActiveControl(ws::HandleOf(owner));
+        if (!WithoutGlow(link->CtrlSkinState)) link->UpdateGlow(false);
+        if (RedrawsOnHover(link->CtrlSkinState)) {
+          link->BGChanged = true;
+          owner->update();
+        }
+      }
       break;
     case ws::CM_MOUSELEAVE:
       if (!WithoutHotLook(link->CtrlSkinState)) link->HotTracked = false;
       if (!WithoutGlow(link->CtrlSkinState)) ClearGlows();
+      if (owner && owner->isVisible() && RedrawsOnHover(link->CtrlSkinState)) {
+        link->BGChanged = true;
+        owner->update();
+      }
       break;
     default:
       break;

@@ -76,6 +76,9 @@ class TkCommonData {
   bool RepaintNeeded() const;
   // Marks the cache stale and asks the owner to repaint.
   void Invalidate();
+  // Shows the section's glow around the owner while the mouse is over it
+  // (and its manager allows glowing); hides it otherwise or when `hide`.
+  void UpdateGlow(bool hide);
 
   // The section's background colour for the state (0 normal, else hot):
   // with a transparency t the parent's colour weighs t% and the section's

@@ -42,6 +42,7 @@ inline const char* const kOptions =
     "GLOW=3\r\n"
     "GLOWMARGIN=2\r\n"
     "HOTCOLOR=$123456\r\n"
+    "GLOW0=!BTN.PNG!1!0!3\r\n"
     "[BUTTON]\r\n"
     "PARENTCLASS=PANEL\r\n"
     "TCLEFT=-1\r\n"

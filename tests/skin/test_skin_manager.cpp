@@ -563,3 +563,36 @@ TEST(SkinManager, ApplicationActivationReachesEveryForm) {
   EXPECT_EQ(std::count(log.begin(), log.end(), 100 + scFormActivated), 1);
   EXPECT_EQ(std::count(log.begin(), log.end(), 200 + scFormActivated), 1);
 }
+
+TEST(SkinManager, MouseEnterMarksTheActiveControlAndShowsTheGlow) {
+  SkinDir d;
+  TkSkinManagerComponent c;
+  c.SetSkinDirectory(d.dir.path());
+  c.SetSkinName(QStringLiteral("Fixture"));
+  QWidget form;
+  form.resize(100, 50);
+  auto* owner = new QWidget(&form);
+  owner->setGeometry(10, 10, 40, 20);
+  form.show();
+  TkCommonData link(owner, false);
+  link.CtrlSkinState = 2;  // an edit: hot look and glow
+  link.SetSkinSection(QStringLiteral("PANEL"));
+  ws::Msg enter{ws::CM_MOUSEENTER}, leave{ws::CM_MOUSELEAVE};
+  HandleCommonMessage(enter, &link);
+  EXPECT_TRUE(link.HotTracked);
+  EXPECT_EQ(c.ActiveControl(), ws::HandleOf(owner));
+  EXPECT_GE(link.GlowIndex, 0);
+  HandleCommonMessage(leave, &link);
+  EXPECT_FALSE(link.HotTracked);
+  EXPECT_TRUE(TkaGlowEffects().empty());
+  // The gauge's kind has no hot look and never glows; nor does a manager
+  // that does not allow glowing.
+  link.GlowIndex = -1;
+  link.CtrlSkinState = kKindGauge;
+  HandleCommonMessage(enter, &link);
+  EXPECT_EQ(link.GlowIndex, -1);
+  link.CtrlSkinState = 2;
+  c.Manager.AllowGlowing = false;
+  HandleCommonMessage(enter, &link);
+  EXPECT_EQ(link.GlowIndex, -1);
+}
