@@ -71,13 +71,18 @@ TkSkinManagerComponent::TkSkinManagerComponent() {
 }
 
 TkSkinManagerComponent::~TkSkinManagerComponent() {
-  SetActive(false);
+  // Links that name this manager drop it when they hear the removal, so
+  // none keeps a pointer to it; an inactive manager announces it too.
+  Manager.Destroying = true;
+  if (Active())
+    SetActive(false);
+  else
+    BroadcastToAppForms(SkinMessage(scRemoveSkin, ws::LPARAM(&Manager)));
   extendedBorders_ = false;
   RemoveAutoSkinHook();
   // The hook goes with the manager that installed it, default or not.
   if (appFilter_ && qApp) qApp->removeEventFilter(appFilter_.get());
   appFilter_.reset();
-  Manager.Destroying = true;
   if (IsDefault()) TkSkinManager::SetDefault(nullptr);
 }
 

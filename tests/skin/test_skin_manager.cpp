@@ -596,3 +596,20 @@ TEST(SkinManager, MouseEnterMarksTheActiveControlAndShowsTheGlow) {
   HandleCommonMessage(enter, &link);
   EXPECT_EQ(link.GlowIndex, -1);
 }
+
+TEST(SkinManager, LinksDropAManagerThatIsDestroyed) {
+  QWidget form;
+  auto* owner = new QWidget(&form);
+  TkCommonData link(owner, false);
+  ws::Subclass(ws::HandleOf(owner), [&](ws::HWND, ws::Msg& m, const ws::NextHandler& next) {
+    if (!HandleSkinCommand(m, &link)) next(m);
+  });
+  ws::HandleOf(&form);
+  for (bool active : {true, false}) {
+    auto c = std::make_unique<TkSkinManagerComponent>();
+    if (!active) c->SetActive(false);
+    link.SkinManager = &c->Manager;
+    c.reset();
+    EXPECT_EQ(link.SkinManager, nullptr) << active;
+  }
+}
