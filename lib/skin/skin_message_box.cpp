@@ -4,8 +4,6 @@
 #include <QMessageBox>
 #include <utility>
 
-#include "interact/interaction.h"
-
 namespace kelmo::skin {
 namespace {
 
@@ -18,7 +16,9 @@ BoxState& State() {
   return state;
 }
 
-int ShowQtBox(const MessageBoxRequest& r) {
+}  // namespace
+
+int ShowQtMessageBox(const MessageBoxRequest& r) {
   QMessageBox box;
   box.setWindowTitle(r.caption);
   box.setText(r.text);
@@ -78,59 +78,6 @@ int ShowQtBox(const MessageBoxRequest& r) {
   return IDCANCEL;
 }
 
-// The program's interaction answers the button sets it knows (tests script
-// them); the others are shown by Qt directly.
-int ShowThroughInteraction(const MessageBoxRequest& r) {
-  MessageButtons buttons;
-  switch (r.style & 0xF) {
-    case MB_OK:
-      buttons = MessageButtons::Ok;
-      break;
-    case MB_OKCANCEL:
-      buttons = MessageButtons::OkCancel;
-      break;
-    case MB_YESNO:
-      buttons = MessageButtons::YesNo;
-      break;
-    case MB_YESNOCANCEL:
-      buttons = MessageButtons::YesNoCancel;
-      break;
-    default:
-      return ShowQtBox(r);
-  }
-  if (r.style & MB_HELP) return ShowQtBox(r);
-  MessageIcon icon = MessageIcon::None;
-  switch (r.style & 0xF0) {
-    case MB_ICONERROR:
-      icon = MessageIcon::Error;
-      break;
-    case MB_ICONQUESTION:
-      icon = MessageIcon::Question;
-      break;
-    case MB_ICONWARNING:
-      icon = MessageIcon::Warning;
-      break;
-    case MB_ICONINFORMATION:
-      icon = MessageIcon::Information;
-      break;
-    default:
-      break;
-  }
-  switch (Interact().Message(nullptr, r.caption, r.text, icon, buttons)) {
-    case MessageAnswer::Ok:
-      return IDOK;
-    case MessageAnswer::Yes:
-      return IDYES;
-    case MessageAnswer::No:
-      return IDNO;
-    case MessageAnswer::Cancel:
-      return IDCANCEL;
-  }
-  return IDCANCEL;
-}
-
-}  // namespace
-
 QString MessageBoxCaption(int kind) {
   static const char* const captions[kMessageKinds] = {"Warning", "Error", "Information", "Confirm",
                                                       ""};
@@ -170,7 +117,7 @@ int SkinMessageBox(const QString& caption, const QString& text, int kind, unsign
     BoxState& s;
     ~Reset() { s.x = s.y = -1; }
   } reset{s};
-  return s.presenter ? s.presenter(request) : ShowThroughInteraction(request);
+  return s.presenter ? s.presenter(request) : ShowQtMessageBox(request);
 }
 
 int SkinMessageBoxSimple(const QString& text, int kind, unsigned buttons, int helpContext) {

@@ -1,7 +1,7 @@
 // The skinned message box: the platform's standard message box, shown
 // modally, which the automatic skinning gives the skin while one is in
-// force and moves to a requested place. The box goes through the program's
-// interaction (scripted in tests) or a presenter a test installs, so
+// force and moves to a requested place. The box is shown by a presenter:
+// the program routes it through its interaction (scripted in tests), so
 // nothing waits for a person there.
 #pragma once
 
@@ -54,10 +54,11 @@ struct MessageBoxRequest {
   int x = -1, y = -1;  // -1: the platform's placement
 };
 using MessageBoxPresenter = std::function<int(const MessageBoxRequest&)>;
-// Installs the presenter (an empty one restores the default: the program's
-// interaction, or a Qt message box for the button sets it lacks); returns
-// the previous one.
+// Installs the presenter (an empty one restores the Qt message box);
+// returns the previous one.
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
+// The Qt message box of a request (the default presenter).
+int ShowQtMessageBox(const MessageBoxRequest& request);
 
 // Shows the box; the answer (IDOK, IDCANCEL, ...). The help context is not used.
 int SkinMessageBox(const QString& caption, const QString& text, int kind, unsigned buttons,

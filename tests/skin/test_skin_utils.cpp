@@ -4,7 +4,6 @@
 
 #include <QWidget>
 
-#include "interact/scripted_interaction.h"
 #include "qt_test_application.h"
 #include "skin/control_utils.h"
 #include "skin/skin_message_box.h"
@@ -86,20 +85,6 @@ TEST(SkinMessageBox, StylesCaptionsAndPlace) {
   EXPECT_TRUE(StartSkinModules({"/kaver"}));
   EXPECT_FALSE(StartSkinModules({"/kaver"}));  // once per process
   SetMessageBoxPresenter(previous);
-}
-
-TEST(SkinMessageBox, GoesThroughTheProgramsInteraction) {
-  kelmo::ScriptedInteraction script;
-  kelmo::ScopedInteraction scope(script);
-  script.messageAnswers = {kelmo::MessageAnswer::No};
-  EXPECT_EQ(SkinMessageBoxSimple("Save?", 3, mbYes | mbNo, 0), IDNO);
-  EXPECT_TRUE(ShowVersionOnSwitch({"/kaver"}));
-  ASSERT_EQ(script.calls.size(), 2u);
-  EXPECT_EQ(script.calls[0].caption, QStringLiteral("Confirm"));
-  EXPECT_EQ(script.calls[0].icon, kelmo::MessageIcon::Question);
-  EXPECT_EQ(script.calls[0].buttons, kelmo::MessageButtons::YesNo);
-  EXPECT_EQ(script.calls[1].text, SkinLibraryVersionText());
-  EXPECT_EQ(script.calls[1].buttons, kelmo::MessageButtons::Ok);
 }
 
 TEST(FormShowAnimation, FramesAndEveryWayOut) {

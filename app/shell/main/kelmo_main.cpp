@@ -4,6 +4,7 @@
 #include "lookandfeel/editors_startup.h"
 #include "reception/reception_button.h"
 #include "shell/kelmo_application.h"
+#include "shell/skin_message_boxes.h"
 #include "shell/startup.h"
 #include "skin/skin_startup.h"
 #include "system/termination_signals.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   kelmo::le::EditorsLibraryScope editorsLibrary;
   // The skinning modules start before the first form ("/kaver" shows the
   // skin library's version).
+  kelmo::RouteSkinMessageBoxes();
   kelmo::skin::StartSkinModules(kelmo::KelmoApplication::arguments().mid(1));
 
   kelmo::StartupOptions options;
