@@ -77,7 +77,7 @@ QList<SheetDiagnosis> DatabaseCaseData::Diagnoses(int mtlId) {
 
 QString DatabaseCaseData::EcoStages(int idIll) {
   FbQuery q(db_, &tr_);
-  q.setSql(QStringLiteral("execute procedure get_eco_info(:id_ill)"));
+  q.setSql(QStringLiteral("select eco_stages_out from get_eco_info(:id_ill)"));
   q.setParam(QStringLiteral("id_ill"), idIll);
   q.Open();
   return q.Eof() ? QString() : TrimText(q.Value(0, 0).toString());
@@ -256,7 +256,6 @@ CaseCostRow ReadCaseCostRow(const FbQuery& q) {
   r.IsKslpAst = i("IS_KSLP_AST") == 1;
   r.Fractions = i("FRACTIONS");
   r.VmpMet = i("VMP_MET");
-  r.BedDays = i("KD");
   return r;
 }
 

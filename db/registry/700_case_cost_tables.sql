@@ -6,8 +6,8 @@
 -- coefficients (COP_KF), the coefficient rows of the stored lists (KOEFF),
 -- old-to-new diagnosis codes (MKB_TO_MKB14), high-tech methods (SPR_VMP),
 -- chemotherapy criteria with their injection plans (SPR_CRITERIES); the
--- institution's federal mark, the services' sequence marks and multiplicity,
--- and the IVF stages of a case (GET_ECO_INFO).
+-- institution's federal mark, the services' sequence marks, multiplicity and
+-- tariffs, and the recalculation's columns of MTL.
 
 CREATE TABLE SPR_KSG_GROUP (
   ID             INTEGER NOT NULL PRIMARY KEY,
@@ -166,27 +166,3 @@ ALTER TABLE MTL ADD OCNCOST_NEW NUMERIC(18,4);
 ALTER TABLE MTL ADD KSG_ID_NEW VARCHAR(20);
 -- KSG ids from 2019 are texts ("st29.007").
 ALTER TABLE MTL ALTER KSG_ID TYPE VARCHAR(20);
-
-SET TERM ^ ;
-
--- The IVF stages of a case: the digits of the criteria "ivf<stages>" of its
--- treatment sheets, in the order met (empty when the case has none).
-CREATE PROCEDURE GET_ECO_INFO (ID_ILL INTEGER)
-RETURNS (ECO_STAGES_OUT VARCHAR(20))
-AS
-DECLARE VARIABLE CR VARCHAR(20);
-DECLARE VARIABLE P INTEGER;
-BEGIN
-  ECO_STAGES_OUT = '';
-  FOR SELECT TRIM(M.CRITERIES) FROM MTL M WHERE M.ID_ILL = :ID_ILL ORDER BY M.NOM_MTL
-      INTO :CR
-  DO BEGIN
-    P = POSITION('ivf' IN COALESCE(CR, ''));
-    IF (P > 0 AND ECO_STAGES_OUT = '') THEN
-      ECO_STAGES_OUT = SUBSTRING(CR FROM P + 3 FOR 6);
-  END
-  P = POSITION(';' IN ECO_STAGES_OUT);
-  IF (P > 0) THEN ECO_STAGES_OUT = SUBSTRING(ECO_STAGES_OUT FROM 1 FOR P - 1);
-END^
-
-SET TERM ; ^
