@@ -1,7 +1,7 @@
 // The registry database behind the cost calculation.
 #include "case_cost_database.h"
 
-#include <QRegularExpression>
+#include <QSqlQuery>
 
 #include "domain/common.h"
 #include "domain/reception_state.h"
@@ -20,67 +20,52 @@ QDate DateOf(const QVariant& v) {
   return v.isNull() ? QDate() : v.toDateTime().date();
 }
 
-// Sets a parameter only when the statement names it.
-void SetIfNamed(FbQuery& q, const QString& name, const QVariant& value) {
-  static const QRegularExpression word(QStringLiteral("[A-Za-z0-9_]"));
-  const QString text = q.sql();
-  const QString mark = QLatin1Char(':') + name;
-  for (int at = text.indexOf(mark, 0, Qt::CaseInsensitive); at >= 0;
-       at = text.indexOf(mark, at + 1, Qt::CaseInsensitive)) {
-    const int end = at + mark.size();
-    if (end >= text.size() || !word.match(text.mid(end, 1)).hasMatch()) {
-      q.setParam(name, value);
-      return;
-    }
-  }
-}
-
 }  // namespace
 
-QList<CaseService> DatabaseCaseData::Services(int idIll) {
-  FbQuery q(db_, &tr_);
-  q.setSql(
+DatabaseCaseData::DatabaseCaseData(FbDatabase& db, FbTransaction& tr)
+    : db_(db), tr_(tr), services_(db, &tr), diagnoses_(db, &tr), eco_(db, &tr) {
+  services_.Prepare(
       QStringLiteral("select o.id, m.id mtl_id, o.nom_mtl, o.uslug, o.date_oper, o.anaesthes, "
                      "coalesce(o.npl, 0) npl, coalesce(o.multi, 1) multi from operat o "
                      "left join mtl m on m.id_ill=o.id_ill and m.nom_mtl=o.nom_mtl "
                      "where o.id_ill=:id_ill order by o.id"));
-  q.setParam(QStringLiteral("id_ill"), idIll);
-  q.Open();
+  diagnoses_.Prepare(QStringLiteral(
+      "select d.diag, d.status from diags d where d.mtl_id=:mtl_id and d.status in (22,23) "
+      "order by d.id"));
+  eco_.Prepare(QStringLiteral("select eco_stages_out from get_eco_info(:id_ill)"));
+}
+
+QList<CaseService> DatabaseCaseData::Services(int idIll) {
+  services_.Set(QStringLiteral("id_ill"), idIll);
   QList<CaseService> list;
-  for (int i = 0; i < q.RecordCount(); ++i) {
+  services_.ExecRows([&](const QSqlQuery& q) {
     CaseService s;
-    s.Id = q.Value(i, 0).toInt();
-    s.MtlId = q.Value(i, 1).toInt();
-    s.NomMtl = q.Value(i, 2).toInt();
-    s.Uslug = q.Value(i, 3).toString();
-    if (!q.Value(i, 4).isNull()) s.DateOper = DateOf(q.Value(i, 4));
-    s.Anaesthes = q.Value(i, 5).toInt();
-    s.Npl = q.Value(i, 6).toInt();
-    s.Multi = q.Value(i, 7).toInt();
+    s.Id = q.value(0).toInt();
+    s.MtlId = q.value(1).toInt();
+    s.NomMtl = q.value(2).toInt();
+    s.Uslug = q.value(3).toString();
+    if (!q.value(4).isNull()) s.DateOper = DateOf(q.value(4));
+    s.Anaesthes = q.value(5).toInt();
+    s.Npl = q.value(6).toInt();
+    s.Multi = q.value(7).toInt();
     list.append(s);
-  }
+  });
   return list;
 }
 
 QList<SheetDiagnosis> DatabaseCaseData::Diagnoses(int mtlId) {
-  FbQuery q(db_, &tr_);
-  q.setSql(QStringLiteral(
-      "select d.diag, d.status from diags d where d.mtl_id=:mtl_id and d.status in (22,23) "
-      "order by d.id"));
-  q.setParam(QStringLiteral("mtl_id"), mtlId);
-  q.Open();
+  diagnoses_.Set(QStringLiteral("mtl_id"), mtlId);
   QList<SheetDiagnosis> list;
-  for (int i = 0; i < q.RecordCount(); ++i)
-    list.append({TrimText(q.Value(i, 0).toString()), q.Value(i, 1).toInt()});
+  diagnoses_.ExecRows([&](const QSqlQuery& q) {
+    list.append({TrimText(q.value(0).toString()), q.value(1).toInt()});
+  });
   return list;
 }
 
 QString DatabaseCaseData::EcoStages(int idIll) {
-  FbQuery q(db_, &tr_);
-  q.setSql(QStringLiteral("select eco_stages_out from get_eco_info(:id_ill)"));
-  q.setParam(QStringLiteral("id_ill"), idIll);
-  q.Open();
-  return q.Eof() ? QString() : TrimText(q.Value(0, 0).toString());
+  eco_.Set(QStringLiteral("id_ill"), idIll);
+  eco_.Exec();
+  return TrimText(eco_.Value(QStringLiteral("ECO_STAGES_OUT")).toString());
 }
 
 std::optional<InjectionPlan> DatabaseCaseData::Injections(int idIll, const QString& scheme) {
@@ -121,90 +106,95 @@ QString RecalcStoreStatement() {
 
 DatabaseCostSink::DatabaseCostSink(FbDatabase& db, FbTransaction& tr,
                                    const CaseCostSettings& settings)
-    : db_(db), tr_(tr) {
+    : store_(db, &tr),
+      caseSums_(db, &tr),
+      serviceCost_(db, &tr),
+      mekDays_(db, &tr),
+      mekCaseDays_(db, &tr) {
   SetStatement(settings);
+  caseSums_.Prepare(
+      QStringList{QStringLiteral("update stacion s"), QStringLiteral("set "),
+                  QStringLiteral(" s.KDMTL = :p_KDMTL,"),
+                  QStringLiteral(" s.OCNCOSTMTL = (select sum(m.ocncost) from mtl m where "
+                                 "m.id_ill=:p_id_ill and m.oplat=:oplat),"),
+                  QStringLiteral(" s.COPALLCOSTMTL = :p_CopAllCostMTL,"),
+                  QStringLiteral(" s.MTLCOSTMTL = (select sum(m.ocncost) from mtl m where "
+                                 "m.id_ill=:p_id_ill and m.oplat=:oplat)"),
+                  QStringLiteral("where"), QStringLiteral("s.id_ill = :p_id_ill")}
+          .join(QLatin1Char('\n')));
+  serviceCost_.Prepare(QStringLiteral("update operat o set o.cost=:cost where o.id=:id"));
+  mekDays_.Prepare(QStringLiteral(
+      "update MTL m set m.kdoms=:KD, m.kd=:KD, m.KDFMTL=:KD, m.KDMES=:KD where m.id=:id"));
+  mekCaseDays_.Prepare(
+      QStringLiteral("update STACION s set s.KDMTL=:KDMTL where s.id_ill=:id_ill"));
 }
 
 void DatabaseCostSink::SetStatement(const CaseCostSettings& settings) {
-  statement_ = !settings.StoreStatement.isEmpty() ? settings.StoreStatement
-               : settings.RecalcMode              ? RecalcStoreStatement()
-                                                  : CostUpdateStatement(settings.YearText);
+  recalc_ = settings.RecalcMode;
+  const QString text = !settings.StoreStatement.isEmpty() ? settings.StoreStatement
+                       : settings.RecalcMode              ? RecalcStoreStatement()
+                                                          : CostUpdateStatement(settings.YearText);
+  if (text != store_.Text()) store_.Prepare(text);
 }
 
 void DatabaseCostSink::StoreMtl(const MtlCostValues& v) {
-  FbQuery q(db_, &tr_);
-  q.setSql(statement_);
+  // Parameters the statement does not name are ignored.
+  store_.Clear();
   if (v.Recalc) {
-    SetIfNamed(q, QStringLiteral("calc_kf"), v.CoefList);
-    SetIfNamed(q, QStringLiteral("mtl_id"), v.MtlId);
-    SetIfNamed(q, QStringLiteral("comment"), v.Comment);
-    SetIfNamed(q, QStringLiteral("p_Ocncost"), MoneyValue(v.OcnCost));
-    SetIfNamed(q, QStringLiteral("p_ksg_id"), v.KsgId);
-    q.ExecSQL();
+    store_.Set(QStringLiteral("calc_kf"), v.CoefList);
+    store_.Set(QStringLiteral("mtl_id"), v.MtlId);
+    store_.Set(QStringLiteral("comment"), v.Comment);
+    store_.Set(QStringLiteral("p_Ocncost"), MoneyValue(v.OcnCost));
+    store_.Set(QStringLiteral("p_ksg_id"), v.KsgId);
+    store_.Exec();
     return;
   }
-  const QVariant zero = 0;
-  SetIfNamed(q, QStringLiteral("p_KD"), v.Kd);
-  SetIfNamed(q, QStringLiteral("p_KDFMTL"), v.Kd);
-  SetIfNamed(q, QStringLiteral("p_Ocncost"), MoneyValue(v.OcnCost));
-  SetIfNamed(q, QStringLiteral("p_OCNCOSTPOMES"), MoneyValue(v.CostPoMes));
-  SetIfNamed(q, QStringLiteral("p_KDOMS"), v.KdOms);
-  SetIfNamed(q, QStringLiteral("p_KDMES"), v.KdMes);
-  SetIfNamed(q, QStringLiteral("p_KDSvMES"), v.KdSvMes);
-  SetIfNamed(q, QStringLiteral("p_KDNOT"), v.KdNot);
-  SetIfNamed(q, QStringLiteral("p_OMS"), v.PrOms);
-  SetIfNamed(q, QStringLiteral("p_id"), v.MtlId);
-  SetIfNamed(q, QStringLiteral("p_ksg_id"), v.KsgId);
+  store_.Set(QStringLiteral("p_KD"), v.Kd);
+  store_.Set(QStringLiteral("p_KDFMTL"), v.Kd);
+  store_.Set(QStringLiteral("p_Ocncost"), MoneyValue(v.OcnCost));
+  store_.Set(QStringLiteral("p_OCNCOSTPOMES"), MoneyValue(v.CostPoMes));
+  store_.Set(QStringLiteral("p_KDOMS"), v.KdOms);
+  store_.Set(QStringLiteral("p_KDMES"), v.KdMes);
+  store_.Set(QStringLiteral("p_KDSvMES"), v.KdSvMes);
+  store_.Set(QStringLiteral("p_KDNOT"), v.KdNot);
+  store_.Set(QStringLiteral("p_OMS"), v.PrOms);
+  store_.Set(QStringLiteral("p_id"), v.MtlId);
+  store_.Set(QStringLiteral("p_ksg_id"), v.KsgId);
   for (const char* name : {"p_dopcost", "p_cop1cost", "p_cop2cost", "p_cop3cost", "p_OCNCOSTSVMES",
                            "p_COSTINTENSIV", "p_APP_COST", "p_FFOMS_COST", "p_TFOMS_COST",
                            "p_MOD_KD", "p_MOD_TRAIN_COST", "p_onech_cost"})
-    SetIfNamed(q, QString::fromLatin1(name), zero);
+    store_.Set(QString::fromLatin1(name), 0);
   if (v.LongStatement) {
-    SetIfNamed(q, QStringLiteral("p_baseCost"), v.BaseCost ? MoneyValue(*v.BaseCost) : QVariant());
-    SetIfNamed(q, QStringLiteral("KF"), v.KfNull ? QVariant() : QVariant(v.Kf));
-    SetIfNamed(q, QStringLiteral("UR"), v.CareLevel);
-    SetIfNamed(q, QStringLiteral("comment"), v.Comment);
-    SetIfNamed(q, QStringLiteral("KF_COM"), v.CoefList);
+    store_.Set(QStringLiteral("p_baseCost"), v.BaseCost ? MoneyValue(*v.BaseCost) : QVariant());
+    store_.Set(QStringLiteral("KF"), v.KfNull ? QVariant() : QVariant(v.Kf));
+    store_.Set(QStringLiteral("UR"), v.CareLevel);
+    store_.Set(QStringLiteral("comment"), v.Comment);
+    store_.Set(QStringLiteral("KF_COM"), v.CoefList);
   }
-  q.ExecSQL();
+  store_.Exec();
 }
 
 void DatabaseCostSink::StoreCaseSums(int idIll, int kdMtl, Money copAllCostMtl, int oplat) {
-  FbQuery q(db_, &tr_);
-  q.setSql(QStringList{QStringLiteral("update stacion s"), QStringLiteral("set "),
-                       QStringLiteral(" s.KDMTL = :p_KDMTL,"),
-                       QStringLiteral(" s.OCNCOSTMTL = (select sum(m.ocncost) from mtl m where "
-                                      "m.id_ill=:p_id_ill and m.oplat=:oplat),"),
-                       QStringLiteral(" s.COPALLCOSTMTL = :p_CopAllCostMTL,"),
-                       QStringLiteral(" s.MTLCOSTMTL = (select sum(m.ocncost) from mtl m where "
-                                      "m.id_ill=:p_id_ill and m.oplat=:oplat)"),
-                       QStringLiteral("where"), QStringLiteral("s.id_ill = :p_id_ill")});
-  q.setParam(QStringLiteral("p_KDMTL"), kdMtl);
-  q.setParam(QStringLiteral("p_CopAllCostMTL"), MoneyValue(copAllCostMtl));
-  q.setParam(QStringLiteral("p_id_ill"), idIll);
-  q.setParam(QStringLiteral("oplat"), oplat);
-  q.ExecSQL();
+  caseSums_.Set(QStringLiteral("p_KDMTL"), kdMtl);
+  caseSums_.Set(QStringLiteral("p_CopAllCostMTL"), MoneyValue(copAllCostMtl));
+  caseSums_.Set(QStringLiteral("p_id_ill"), idIll);
+  caseSums_.Set(QStringLiteral("oplat"), oplat);
+  caseSums_.Exec();
 }
 
 void DatabaseCostSink::StoreServiceCost(int operatId, std::optional<Money> cost) {
-  FbQuery q(db_, &tr_);
-  q.setSql(QStringLiteral("update operat o set o.cost=:cost where o.id=:id"));
-  q.setParam(QStringLiteral("cost"), cost ? MoneyValue(*cost) : QVariant());
-  q.setParam(QStringLiteral("id"), operatId);
-  q.ExecSQL();
+  serviceCost_.Set(QStringLiteral("cost"), cost ? MoneyValue(*cost) : QVariant());
+  serviceCost_.Set(QStringLiteral("id"), operatId);
+  serviceCost_.Exec();
 }
 
 void DatabaseCostSink::StoreMekBedDays(int mtlId, int kd, int idIll, int kdMtl) {
-  FbQuery q(db_, &tr_);
-  q.setSql(QStringLiteral(
-      "update MTL m set m.kdoms=:KD, m.kd=:KD, m.KDFMTL=:KD, m.KDMES=:KD where m.id=:id"));
-  q.setParam(QStringLiteral("KD"), kd);
-  q.setParam(QStringLiteral("id"), mtlId);
-  q.ExecSQL();
-  q.setSql(QStringLiteral("update STACION s set s.KDMTL=:KDMTL where s.id_ill=:id_ill"));
-  q.setParam(QStringLiteral("KDMTL"), kdMtl);
-  q.setParam(QStringLiteral("id_ill"), idIll);
-  q.ExecSQL();
+  mekDays_.Set(QStringLiteral("KD"), kd);
+  mekDays_.Set(QStringLiteral("id"), mtlId);
+  mekDays_.Exec();
+  mekCaseDays_.Set(QStringLiteral("KDMTL"), kdMtl);
+  mekCaseDays_.Set(QStringLiteral("id_ill"), idIll);
+  mekCaseDays_.Exec();
 }
 
 CaseCostRow ReadCaseCostRow(const FbQuery& q) {

@@ -7,12 +7,13 @@
 
 #include "case_cost.h"
 #include "case_cost_io.h"
+#include "firebird/fb_statement.h"
 
 namespace kelmo::tariff {
 
 class DatabaseCaseData : public CaseDataSource {
  public:
-  DatabaseCaseData(FbDatabase& db, FbTransaction& tr) : db_(db), tr_(tr) {}
+  DatabaseCaseData(FbDatabase& db, FbTransaction& tr);
   QList<CaseService> Services(int idIll) override;
   QList<SheetDiagnosis> Diagnoses(int mtlId) override;
   QString EcoStages(int idIll) override;
@@ -21,6 +22,8 @@ class DatabaseCaseData : public CaseDataSource {
  private:
   FbDatabase& db_;
   FbTransaction& tr_;
+  // Prepared once; each case runs them again.
+  FbStatement services_, diagnoses_, eco_;
 };
 
 class DatabaseCostSink : public CaseCostSink {
@@ -33,9 +36,8 @@ class DatabaseCostSink : public CaseCostSink {
   void StoreMekBedDays(int mtlId, int kd, int idIll, int kdMtl) override;
 
  private:
-  FbDatabase& db_;
-  FbTransaction& tr_;
-  QString statement_;
+  FbStatement store_, caseSums_, serviceCost_, mekDays_, mekCaseDays_;
+  bool recalc_ = false;
 };
 
 // The store statement of a recalculation.
