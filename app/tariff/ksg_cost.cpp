@@ -393,9 +393,20 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
                                  k.RecKsg, k.IsHirKsg, k.Gr, k.Sgr, kf});
       }
     };
-    for (int gi : tb.GroupRowsOfService(QString())) consider(tb.KsgGroups[gi]);
-    if (!code.isEmpty())
-      for (int gi : tb.GroupRowsOfService(code)) consider(tb.KsgGroups[gi]);
+    // Only rows without a diagnosis or with the diagnosis's first letter can
+    // match; they are taken in the table's order.
+    std::vector<int> rows;
+    const QString letter = mkb.left(1);
+    for (const QString& service : {QString(), code}) {
+      for (const QString& l : {QString(), letter}) {
+        const std::vector<int>& part = tb.GroupRowsOf(service, l);
+        rows.insert(rows.end(), part.begin(), part.end());
+        if (letter.isEmpty()) break;
+      }
+      if (code.isEmpty()) break;
+    }
+    std::sort(rows.begin(), rows.end());
+    for (int gi : rows) consider(tb.KsgGroups[gi]);
     std::stable_sort(
         cands.begin(), cands.end(), [](const KsgCandidateRow& x, const KsgCandidateRow& y) {
           if (int c = CompareOpt(x.Los, y.Los)) return c < 0;
