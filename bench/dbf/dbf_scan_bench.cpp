@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "bytes/code_pages.h"
+#include "dbfsql/dbf_query.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
-#include "dbfsql/dbf_query.h"
 
 using namespace kelmo::dbf;
 using namespace kelmo::bytes;
