@@ -121,6 +121,9 @@ std::shared_ptr<TariffTables> Tables() {
                   {QStringLiteral(",S22.4,"), 3},
                   {QStringLiteral(",S32.0,"), 5}};
   t->CopKfs.push_back({QStringLiteral("E11.9"), 0, 1.3, Open(kFrom2018)});
+  // Coefficients of a three-character heading: one ended with 2018.
+  t->CopKfs.push_back({QStringLiteral("E10"), 1, 1.5, {kFrom2018, QDate(2018, 12, 31)}});
+  t->CopKfs.push_back({QStringLiteral("E14"), 1, 1.2, Open(kFrom2018)});
   t->UslCosts.push_back({QStringLiteral("A18.05.002"), 5, Rub("1500.5"), Open(kFrom2018)});
   auto koeff = [&](int id, int code, double value) {
     t->Koeffs.push_back({id, value, code, std::nullopt, kFrom2018, std::nullopt});
@@ -279,6 +282,16 @@ TEST(CaseCost, OneSheetRoads2019) {
        {Rub("36000"), "st01",
         "MKBG_0||20000*(1+0.3(cop)+0.05(app)+0.5(onko)+0.1(astenia)) -> 20000 * 1.8(MAX)",
         "t=103,k=1.3;t=104,k=1.05;t=105,k=1.5;t=106,k=1.1;"}},
+      {"concomitant disease by its heading",
+       [](CaseCostRow& r, CostRun& run) {
+         run.data.diags[r.Id] = {{QStringLiteral("E14.2"), 22}};
+       },
+       {Rub("24000"), "st01", "MKBG_0||20000*(1+0.2(cop))", "t=,k=1.2;"}},
+      {"a heading's coefficient that ended is not applied",
+       [](CaseCostRow& r, CostRun& run) {
+         run.data.diags[r.Id] = {{QStringLiteral("E10.1"), 23}};
+       },
+       {Rub("20000"), "st01", "MKBG_0||20000", ""}},
       {"IVF stage 6 at the first level",
        [](CaseCostRow& r, CostRun& run) {
          r.BedDays = 2;
