@@ -155,6 +155,15 @@ std::shared_ptr<TariffTables> Tables() {
   v.Grp = 1;
   v.DateFrom = kFrom2018;
   t->Vmp.push_back(v);
+  // A stent method: three stents at least.
+  v.Id = 78;
+  v.VmpMes = QStringLiteral("1200002");
+  v.MetKod = 7;
+  v.Diags.clear();
+  v.Uslug.clear();
+  v.Cost = Rub("200000");
+  v.Grp = 33;
+  t->Vmp.push_back(v);
   t->Index();
   return t;
 }
@@ -642,6 +651,63 @@ TEST(CaseCost, HighTechCareAndItsRefusals) {
     EXPECT_EQ(s.KsgId, c.reason.isEmpty() ? QStringLiteral("77") : QStringLiteral("0"));
     EXPECT_EQ(s.BedDays, c.reason.isEmpty() ? 10 : 0);
     EXPECT_EQ(calc->CalcSum(), c.cost);
+    if (c.reason.isEmpty()) {
+      EXPECT_TRUE(calc->ZeroCostCases().isEmpty());
+    } else {
+      ASSERT_EQ(calc->ZeroCostCases().size(), 1);
+      EXPECT_EQ(calc->ZeroCostCases()[0].Reason, c.reason);
+    }
+  }
+}
+
+TEST(CaseCost, HighTechStentsAndUnknownMethods) {
+  auto row = [] {
+    CaseCostRow r = Sheet(1, "I21.0", 5);
+    r.Lpu = 5;
+    r.ProfilBed = 7;
+    r.KodMes = QStringLiteral("12.00.002");
+    r.VmpMet = 7;
+    return r;
+  };
+  const CaseService stent{701, 1, 1, QStringLiteral("A16.12.004.009"), QDate(2019, 3, 12), 1, 0, 3};
+  struct V {
+    const char* name;
+    RegistrySourceKind source;
+    QList<CaseService> services;
+    int met;
+    Money cost;
+    QString reason;
+  };
+  const std::vector<V> cases = {
+      {"two stent rows of a DBF registry are two stents",
+       RegistrySourceKind::DbfFolder,
+       {stent, {702, 1, 1, stent.Uslug, stent.DateOper, 1, 0, 3}},
+       7,
+       Money(),
+       QStringLiteral("Несовпадение метода ВМП с кол-вом стентов")},
+      {"a package's stent row counts its multiplicity",
+       RegistrySourceKind::XmlPackage,
+       {stent},
+       7,
+       Rub("200000"),
+       QString()},
+      {"an unknown method",
+       RegistrySourceKind::DbfFolder,
+       {stent},
+       8,
+       Money(),
+       QStringLiteral("Код ВМП, либо метод ВМП не найден в справочнике")},
+  };
+  for (const V& c : cases) {
+    SCOPED_TRACE(c.name);
+    CostRun run;
+    run.settings.Pay = PayKind::Vmp;
+    run.settings.Source = c.source;
+    run.data.services[1] = c.services;
+    CaseCostRow r = row();
+    r.VmpMet = c.met;
+    auto calc = run.Cost({r});
+    EXPECT_EQ(LastStore(*calc, 1).Cost, c.cost);
     if (c.reason.isEmpty()) {
       EXPECT_TRUE(calc->ZeroCostCases().isEmpty());
     } else {
