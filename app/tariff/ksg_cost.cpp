@@ -456,7 +456,9 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
           if (serviceGroup) {
             c.Group = *w.Grp;
             c.SubGroup = w.Sgr.value_or(0);
-            c.GroupKf = w.Kf.value_or(0);
+            // A group without a coefficient row in force applies none (1.0),
+            // rather than zeroing the candidate.
+            c.GroupKf = w.Kf.value_or(1.0);
             c.CoefCode = c.Group < 3 ? 12 : (c.Group < 22 ? 15 : 16);
           }
           list.append(c);
@@ -472,7 +474,7 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
             Candidate& l = list.last();
             l.Group = *k.Gr;
             l.SubGroup = k.Sgr.value_or(0);
-            l.GroupKf = k.Kf.value_or(0);
+            l.GroupKf = k.Kf.value_or(1.0);
             l.CoefCode = 11;
             l.Partner = -2;
           }

@@ -102,6 +102,11 @@ std::shared_ptr<TariffTables> Tables() {
   t->GroupKfs.push_back({3, 1.2, Open(kFrom2019)});
   t->UslCosts.push_back({QStringLiteral("A01"), 1, Rub("100"), Open(kFrom2018)});
   t->UslCosts.push_back({QStringLiteral("A02"), 1, Rub("200"), Open(kFrom2018)});
+  // A KSG group without a coefficient row.
+  ksg("st43", 1, "20000", 0, 0);
+  t->Ksgs.back().Gr = 9;
+  t->Ksgs.back().Sgr = -1;
+  group("st43", 1, "N20-N23");
   // Two KSGs of equal tariff for one diagnosis; a KSG without a tariff row.
   ksg("st60", 1, "25000", 0, 0);
   group("st60", 1, "J45.0");
@@ -462,6 +467,17 @@ TEST(CaseCost, BadInput) {
     CostRun run;
     auto calc = run.Cost({Sheet(1, "L40.0", 10)});
     ExpectStore(*calc, 1, {Money(), "0", "NULL_COST", ""});
+  }
+  // A KSG group the coefficient table does not know applies no coefficient:
+  // the second sheet keeps its price (and loses to the first, equal one).
+  {
+    CostRun run;
+    CaseCostRow b = Sheet(2, "N21.0", 10);
+    b.IdIll = 1;
+    b.NomMtl = 2;
+    auto calc = run.Cost({Sheet(1, "N20.0", 10), b});
+    ExpectStore(*calc, 1, {Rub("20000"), "st43", "MKBG_0||20000", ""});
+    ExpectStore(*calc, 2, {Money(), "st43", "MKBG_0||20000; ZERO(20000<20000)", "t=,k=1;"});
   }
   // A standard code of a level the tariff has no column for: no cost, no store.
   {
