@@ -1,8 +1,7 @@
 -- What the loading of an XML package needs beyond the reception's tables:
 -- the columns of the federal exchange format that the case, sheet,
 -- service and representative rows keep, the sheets' medicines, and the
--- reference tables of the federal outcome and result codes and of the KSG
--- groups of additional diagnoses.
+-- reference tables of the federal outcome and result codes.
 
 ALTER TABLE STACION ADD PODR INTEGER, ADD PRIK_START VARCHAR(10),
   ADD PRIK_FINISH VARCHAR(10), ADD SNILS VARCHAR(14), ADD OKATOG VARCHAR(11),
@@ -17,8 +16,10 @@ ALTER TABLE MTL ADD PODR INTEGER, ADD ISHOD SMALLINT, ADD TELEMED SMALLINT,
 -- The criteria of a sheet are every CRIT of its group joined by ";".
 ALTER TABLE MTL ALTER CRITERIES TYPE VARCHAR(255);
 
-ALTER TABLE OPERAT ADD MULTI NUMERIC(9,2), ADD PRVS INTEGER, ADD IDDOKT VARCHAR(25),
-  ADD NPL SMALLINT, ADD VID_VME VARCHAR(20), ADD DIAG_USL VARCHAR(7);
+ALTER TABLE OPERAT ADD PRVS INTEGER, ADD IDDOKT VARCHAR(25), ADD VID_VME VARCHAR(20),
+  ADD DIAG_USL VARCHAR(7);
+-- A package gives the number of services as a decimal (KOL_USL 1,5).
+ALTER TABLE OPERAT ALTER MULTI TYPE NUMERIC(18,2);
 
 ALTER TABLE PARENTS ADD POL SMALLINT, ADD DOST VARCHAR(10);
 
@@ -61,16 +62,7 @@ CREATE TABLE RESULT_FED (
 
 CREATE INDEX IX_RESULT_FED ON RESULT_FED (IDRMP);
 
--- The KSG group an additional diagnosis belongs to, by in-patient kind (TS:
--- 1 round-the-clock, 5 day care) and period.
-CREATE TABLE SPR_KSG_GROUP (
-  KSG_ID   INTEGER NOT NULL,
-  DOP_MKB  VARCHAR(7) NOT NULL,
-  TS       SMALLINT NOT NULL,
-  DBEG     TIMESTAMP NOT NULL,
-  DEND     TIMESTAMP
-);
-
+-- The KSG group of an additional diagnosis is looked up by it.
 CREATE INDEX IX_SPR_KSG_GROUP_MKB ON SPR_KSG_GROUP (DOP_MKB);
 
 SET TERM ^ ;

@@ -77,7 +77,7 @@ class Loading : public ::testing::Test {
     reg.Exec("insert into ishod_fed (idiz, old_id, datebeg) values (101, 7, '01.01.2020')");
     reg.Exec("insert into result_fed (idrmp, old_result, datebeg) values (101, 3, '01.01.2020')");
     reg.Exec(
-        "insert into spr_ksg_group (ksg_id, dop_mkb, ts, dbeg) values (55, 'E11', 1, "
+        "insert into spr_ksg_group (id, ksg_id, dop_mkb, ts, dbeg) values (9001, '55', 'E11', 1, "
         "'01.01.2020')");
   }
 
