@@ -92,6 +92,8 @@ struct Loading {
     selection.qStacion = ctx.DbfQuery({population == Population::Local
                                            ? "select * from stacion.dbf where pol_obl='1137'"
                                            : "select * from stacion.dbf where pol_obl<>'1137'"});
+    // Read forward, as the run's selection is.
+    selection.qStacion->SetUniDirectional(true);
     selection.qStacion->Open();
     try {
       LoadDbfPass(ctx, population, selection);
