@@ -94,7 +94,7 @@ int ModalCalls(const ScriptedInteraction& s) {
 
 }  // namespace
 
-TEST(ReceptionRun, MainRoadOnAFewCasesLoadsAndReachesTheChecks) {
+TEST(ReceptionRun, MainRoadOnAFewCasesRunsToTheActSummary) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
   h.Choose();
@@ -102,7 +102,7 @@ TEST(ReceptionRun, MainRoadOnAFewCasesLoadsAndReachesTheChecks) {
 
   const ReceptionState& state = TheReceptionState();
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
-  EXPECT_EQ(state.LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(state.LastPhase, "Итоги акта");
   const QString act = TheRunState().ProtocolPath;
   EXPECT_EQ(QFileInfo(act).absolutePath(), QFileInfo(h.registry).absoluteFilePath());
   EXPECT_TRUE(
@@ -115,8 +115,7 @@ TEST(ReceptionRun, MainRoadOnAFewCasesLoadsAndReachesTheChecks) {
   EXPECT_EQ(raw.mid(1, 9), VersionBannerLines(run.CurrentExprVer, run.PackageExprVer, true));
   const QStringList lines = h.ActWithoutBanner();
   ExpectHead(h, lines);
-  EXPECT_EQ(lines.mid(lines.size() - 2),
-            (QStringList{"", PhaseNotBuiltLine("Проверка допустимых ошибок (мест.)")}));
+  EXPECT_EQ(lines.mid(lines.size() - 2), (QStringList{"", PhaseNotBuiltLine("Итоги акта")}));
   EXPECT_FALSE(lines.contains("В Н И М А Н И Е !"));
   EXPECT_EQ(ModalCalls(h.script), 1);  // the protocol viewer
   EXPECT_TRUE(h.W().bbKelmo->isEnabled());
@@ -315,7 +314,7 @@ TEST(ReceptionRun, DoubledIdsAndCaseNumbersOnlyWarn) {
                          "В Н И М А Н И Е !  Обнаружены записи с одинаковым номером истории "
                          "болезни. Прием отчета Н Е В О З М О Ж Е Н.",
                          "Номера историй болезни: 101, 205."}));
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
 }
 
 TEST(ReceptionRun, NoCasesOfThePeriodInEitherPass) {
@@ -334,7 +333,7 @@ TEST(ReceptionRun, NoCasesOfThePeriodInEitherPass) {
                          "выбранному периоду.",
                          "В базе не найден ни один больной по иногороднему населению, относящийся "
                          "к выбранному периоду.",
-                         "", PhaseNotBuiltLine("Поиск разницы в суммах (иног.)")}));
+                         "", PhaseNotBuiltLine("Итоги акта")}));
 }
 
 TEST(ReceptionRun, FixUpsChangeOnlyTheWorkingCopy) {
@@ -358,7 +357,7 @@ TEST(ReceptionRun, FixUpsChangeOnlyTheWorkingCopy) {
   const QByteArray mtl = digest("mtl.dbf");
   h.Choose();
   h.Press();
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
   EXPECT_EQ(digest("stacion.dbf"), stacion);
   EXPECT_EQ(digest("mtl.dbf"), mtl);
 }
@@ -441,7 +440,7 @@ TEST(ReceptionButton, ModeAndPaymentKindHandlers) {
   EXPECT_TRUE(h.W().rgStac->isEnabled());
 }
 
-TEST(ReceptionRun, DemonstrationRegistryLoadsAndReachesTheChecks) {
+TEST(ReceptionRun, DemonstrationRegistryRunsToTheActSummary) {
   ReceptionHarness h;
   const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
   for (const QString& name : demo.entryList(QDir::Files))
@@ -449,7 +448,7 @@ TEST(ReceptionRun, DemonstrationRegistryLoadsAndReachesTheChecks) {
   h.Choose();
   h.Press();
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
   ExpectHead(h, h.ActWithoutBanner());
   // Every case of the registry, its sheets and its operation are in the
   // report's rows, with the sheet counts and the package description done.
@@ -488,7 +487,7 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
           << insurer << "/" << table;
   EXPECT_EQ(ThePackageLists().PayFolderWord, "ОМС");
   EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Формирование документов (мест.)");
 
   // A second formation keeps the insurers' copies of the first.
   const QString copy = QDir(split).filePath("Бервинта/stacion.dbf");
@@ -607,7 +606,7 @@ TEST(ReceptionButton, UnreachableActsDatabaseEndsTheClickOnce) {
   // The next click goes on without the acts database.
   h.Press();
   EXPECT_EQ(h.script.CallsOf(ScriptedInteraction::Kind::Message).size(), 1u);
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
   EXPECT_FALSE(TheReceptionState().OperAnalysisOpen);
 }
 
