@@ -86,7 +86,8 @@ struct CaseCostRow {
 };
 
 // The fields of the current row of the joined case query, read by name
-// (missing columns read as empty). Raises nothing for a missing column.
+// (missing columns read as empty; the sheet's result is RSLT_MTL, else
+// RSLT). BedDays is left 0: the caller counts them with its holidays.
 CaseCostRow ReadCaseCostRow(const FbQuery& query);
 
 // What stays the same for a whole pass.
