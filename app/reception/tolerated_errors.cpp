@@ -76,23 +76,6 @@ class CaseSheets {
   FbQuery kindOne_;
 };
 
-// The escort's-age rule's store: the row's own case and amount.
-void StoreRowSanctions(const ReceptionContext& ctx, const CheckRow& row, const QList<rMEK>& errors,
-                       bool firstOfCase) {
-  const SanctionParty party{ctx.WhoDetail, ctx.Receiving, ctx.PayKind};
-  SanctionTarget target;
-  target.IdIll = row.Int(QStringLiteral("ID_ILL"));
-  target.MtlOncoStatus = row.Int(QStringLiteral("MTL_ONCO_STATUS"));
-  target.SmoCode = row.Text(QStringLiteral("H_SMOCOD"));
-  target.Repn = row.Int(QStringLiteral("REPN"));
-  target.LpuMcod = row.Int(QStringLiteral("LPU_MCOD"));
-  target.DateRep = row.Date(QStringLiteral("DATE_REP"));
-  target.StacTypeNumber = row.Int(QStringLiteral("P_TS"));
-  target.Amount = Money::FromDouble(row.Value(QStringLiteral("COST_SF")).toDouble());
-  target.FirstStoreOfCase = firstOfCase;
-  StoreCaseSanctions(ctx.Db, ctx.Tr, ctx.Acts, errors, target, party);
-}
-
 void ToleratedWalk(const ReceptionContext& ctx, Population pass, FbQuery& sp, int year) {
   ReceptionState& state = ctx.State;
   ctx.BeginPhase(
@@ -153,7 +136,9 @@ void ToleratedWalk(const ReceptionContext& ctx, Population pass, FbQuery& sp, in
       continue;
     }
     if (found.StoresSanctions) {
-      StoreRowSanctions(ctx, row, found.SanctionsToStore, storedCase != idIll);
+      StoreCaseSanctions(ctx.Db, ctx.Tr, ctx.Acts, found.SanctionsToStore,
+                         ToleratedSanctionTarget(row, storedCase != idIll),
+                         SanctionParty{ctx.WhoDetail, ctx.Receiving, ctx.PayKind});
       storedCase = idIll;
     }
     if (!found.Refused && found.Tolerated)
@@ -237,6 +222,20 @@ void EntryErrorWalk(const ReceptionContext& ctx, Population pass, FbQuery& sp) {
 }
 
 }  // namespace
+
+SanctionTarget ToleratedSanctionTarget(const CheckRow& row, bool firstOfCase) {
+  SanctionTarget target;
+  target.IdIll = row.Int(QStringLiteral("ID_ILL"));
+  target.MtlOncoStatus = row.Int(QStringLiteral("MTL_ONCO_STATUS"));
+  target.SmoCode = row.Text(QStringLiteral("H_SMOCOD"));
+  target.Repn = row.Int(QStringLiteral("REPN"));
+  target.LpuMcod = row.Int(QStringLiteral("LPU_MCOD"));
+  target.DateRep = row.Date(QStringLiteral("DATE_REP"));
+  target.StacTypeNumber = row.Int(QStringLiteral("P_TS"));
+  target.Amount = Money::FromDouble(row.Value(QStringLiteral("COST_SF")).toDouble());
+  target.FirstStoreOfCase = firstOfCase;
+  return target;
+}
 
 FindingsSection::FindingsSection(ActFile& act, FindingsSectionKind kind, Population pass)
     : act_(act), kind_(kind), pass_(pass) {}

@@ -16,6 +16,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "case_sanctions.h"
+#include "check_rules.h"
 #include "domain/act_file.h"
 #include "domain/domain_codes.h"
 #include "reception_context.h"
@@ -26,6 +28,10 @@ namespace kelmo {
 // reports (at most four, as the rule checks); sets the pass's
 // NonBlockingErrorsSum and EntryErrorsSum.
 void RunToleratedErrors(const ReceptionContext& ctx, Population pass);
+
+// Where the escort's-age rule stores the row's sanctions: the row's own case,
+// report and insurer, with the row's own amount (the case's cost_sf).
+SanctionTarget ToleratedSanctionTarget(const CheckRow& row, bool firstOfCase);
 
 // The sections of the two walks in the act.
 enum class FindingsSectionKind { Tolerated, EntryErrors };
