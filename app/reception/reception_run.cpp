@@ -20,6 +20,7 @@
 #include "reception_checks.h"
 #include "reception_context.h"
 #include "rule_checks.h"
+#include "sum_differences.h"
 #include "shell/error_box.h"
 #include "tolerated_errors.h"
 
@@ -279,9 +280,7 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
 }
 
 void ReceptionRun::ClosePass(Population population) {
-  const double sum = state_.CalcSum.ToDouble();
-  const Money rounded = Money::FromUnits(static_cast<std::int64_t>(sum * 100 + 0.5000001) * 100);
-  state_.Pass[population].CalcTotal = rounded;
+  state_.Pass[population].CalcTotal = RoundedHalfUp(state_.CalcSum);
   FbQuery up_rep(ctx_.Db, &ctx_.Tr);
   up_rep.setSql(QStringLiteral("execute procedure up_reports(:repn)"));
   for (const rRepn& report : ThePackageLists().ReportLists[population]) {

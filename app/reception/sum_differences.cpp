@@ -30,13 +30,15 @@ double Kopecks(double value) {
 
 }  // namespace
 
+// Rounded down after adding the half: a negative amount rounds like a
+// positive one (-50 stays -50, where cutting towards zero gives -49.99).
 double RoundedHalfUp(double value) {
-  return std::trunc(value * 100 + 0.5000001) / 100;
+  return std::floor(value * 100 + 0.5000001) / 100;
 }
 
 Money RoundedHalfUp(Money value) {
   return Money::FromUnits(
-      static_cast<std::int64_t>(std::trunc(value.ToDouble() * 100 + 0.5000001)) * 100);
+      static_cast<std::int64_t>(std::floor(value.ToDouble() * 100 + 0.5000001)) * 100);
 }
 
 QStringList DifferenceTable(Population pass, double difference, const QList<ComparedCase>& cases,

@@ -18,8 +18,8 @@
 
 namespace kelmo {
 
-// The amount rounded half up to kopecks: trunc(value × 100 + 0.5000001) / 100,
-// the truncation towards zero.
+// The amount rounded half up to kopecks: the whole part below
+// value × 100 + 0.5000001, / 100 (a negative amount too).
 double RoundedHalfUp(double value);
 Money RoundedHalfUp(Money value);
 
