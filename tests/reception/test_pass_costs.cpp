@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include "domain/application_state.h"
 #include "domain/package_lists.h"
@@ -15,6 +14,7 @@
 #include "firebird/fb_query.h"
 #include "reception/pass_costs.h"
 #include "reception/sum_differences.h"
+#include "reception_fixture.h"
 #include "registry_fixture.h"
 
 using namespace kelmo;
@@ -91,12 +91,12 @@ struct CostsRun {
     return in;
   }
 
+  // The act's lines without the empty ones.
   QStringList Act() {
     state.Act.Close();
-    QFile file(dir.filePath(QStringLiteral("act.txt")));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QStringDecoder decode("windows-1251");
-    return QString(decode(file.readAll())).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QStringList lines = test::ReadActLines(dir.filePath(QStringLiteral("act.txt")));
+    lines.removeAll(QString());
+    return lines;
   }
 
   QVariant One(const QString& sql) {

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
 
 #include "domain/application_state.h"
 #include "domain/package_lists.h"
@@ -14,6 +13,7 @@
 #include "reception/blocking_errors_section.h"
 #include "reception/tolerated_errors.h"
 #include "reception/tolerated_rules.h"
+#include "reception_fixture.h"
 #include "registry_fixture.h"
 #include "workbook/excel_application.h"
 #include "workbook/workbook.h"
@@ -347,12 +347,12 @@ struct ToleratedRun {
     return in;
   }
 
+  // The act's lines without the empty ones.
   QStringList Act() {
     state.Act.Close();
-    QFile file(dir.filePath(QStringLiteral("act.txt")));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QStringDecoder decode("windows-1251");
-    return QString(decode(file.readAll())).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QStringList lines = test::ReadActLines(dir.filePath(QStringLiteral("act.txt")));
+    lines.removeAll(QString());
+    return lines;
   }
 };
 
