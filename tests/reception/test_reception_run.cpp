@@ -98,9 +98,13 @@ TEST(ReceptionRun, MainRoadOnAFewCasesRunsToTheActSummary) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
   h.Choose();
+  // The click starts its run with an empty zero-cost list.
+  TheReceptionState().ZeroCostCases = {{-1, "from an earlier click"}};
   h.Press();
 
   const ReceptionState& state = TheReceptionState();
+  EXPECT_FALSE(std::any_of(state.ZeroCostCases.begin(), state.ZeroCostCases.end(),
+                           [](const rNull& z) { return z.MtlId == -1; }));
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
   EXPECT_EQ(state.LastPhase, "Итоги акта");
   const QString act = TheRunState().ProtocolPath;
@@ -119,6 +123,11 @@ TEST(ReceptionRun, MainRoadOnAFewCasesRunsToTheActSummary) {
   EXPECT_FALSE(lines.contains("В Н И М А Н И Е !"));
   EXPECT_EQ(ModalCalls(h.script), 1);  // the protocol viewer
   EXPECT_TRUE(h.W().bbKelmo->isEnabled());
+  // The sheets without a standard of care cost nothing: the act lists them.
+  const qsizetype zero = lines.indexOf("Внимание: некоторые записи по местному населению");
+  ASSERT_GT(zero, 0);
+  EXPECT_EQ(lines[zero + 1], "          были рассчитаны с нулевой стоимостью");
+  EXPECT_EQ(lines[zero + 5].left(12), "|      101 |");
 }
 
 struct StopCase {
@@ -473,6 +482,21 @@ TEST(ReceptionRun, DemonstrationRegistryRunsToTheActSummary) {
   EXPECT_EQ(count("select count(*) from operat where repn=:repn"), 1);
   EXPECT_EQ(count("select count(*) from stacion where repn=:repn and mtlcnt is null"), 0);
   EXPECT_GT(count("select count(*) from xml_files where repn=:repn"), 0);
+  // Every case is costed (the surgical case's two sheets share one group,
+  // paid on one of them), the pass's totals are written and no sheet is
+  // listed at zero cost.
+  EXPECT_EQ(
+      count("select count(distinct id_ill) from mtl where repn=:repn and coalesce(ocncost, 0) > 0"),
+      4);
+  const PassTotals& local = TheReceptionState().Pass[Population::Local];
+  EXPECT_GT(local.CalcTotal, Money());
+  EXPECT_GT(local.CalcBedDays, 0);
+  EXPECT_EQ(Money::FromDouble(count("select sum(ocncost) * 100 from mtl where repn=:repn") / 100.0)
+                .RoundToKopecks(),
+            local.CalcTotal);
+  const QStringList lines = h.ActWithoutBanner();
+  EXPECT_FALSE(lines.contains("          были рассчитаны с нулевой стоимостью"));
+  EXPECT_TRUE(lines.contains("Всего по некорректным данным по местному населению: 0"));
 }
 
 TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
