@@ -23,28 +23,32 @@ QString CaseCostCalculator::Impl::EcoStagesOf(int idIll) {
   return *CaseEcoStages;
 }
 
+void CaseCostCalculator::Impl::WriteMtl(MtlCostValues v) {
+  v.Kd = CaseBedDays;
+  v.OcnCost = CaseOcnCost;
+  v.KsgId = CaseKsgId;
+  v.LongStatement = LongStatement();
+  v.Comment = CaseCostComment;
+  v.Recalc = Settings.RecalcMode;
+  Sink->StoreMtl(v);
+  Stored.append({v.MtlId, v.OcnCost, v.KsgId, v.Comment, v.CoefList, v.Kd, v.KdOms, v.CareLevel,
+                 v.BaseCost.value_or(Money())});
+  if (v.LongStatement || v.Recalc) CaseCostComment.clear();
+}
+
 void CaseCostCalculator::Impl::StoreCaseCost(int mtlId, int prOms, Money baseCost,
                                              const QString& coefList, int careLevel) {
   CaseOcnCost = CaseOcnCost.RoundToKopecks();
   MtlCostValues v;
   v.MtlId = mtlId;
-  v.Kd = CaseBedDays;
-  v.OcnCost = CaseOcnCost;
   v.CostPoMes = CaseOcnCost;
   v.KdOms = v.KdMes = v.KdSvMes = CaseKdOms;
   v.PrOms = prOms;
-  v.KsgId = CaseKsgId;
-  v.LongStatement = LongStatement();
   v.KfNull = true;
   v.CareLevel = careLevel;
-  v.Comment = CaseCostComment;
   v.CoefList = coefList;
   v.BaseCost = baseCost;
-  v.Recalc = Settings.RecalcMode;
-  Sink->StoreMtl(v);
-  Stored.append({mtlId, CaseOcnCost, CaseKsgId, CaseCostComment, coefList, CaseBedDays, CaseKdOms,
-                 careLevel, baseCost});
-  if (v.LongStatement || v.Recalc) CaseCostComment.clear();
+  WriteMtl(v);
 }
 
 void CaseCostCalculator::Impl::Calculate(const CaseCostRow& row) {
@@ -94,25 +98,16 @@ void CaseCostCalculator::Impl::Calculate(const CaseCostRow& row) {
     CaseCostPoMes = CaseCostPoMes.RoundToKopecks();
     MtlCostValues v;
     v.MtlId = row.Id;
-    v.Kd = CaseBedDays;
-    v.OcnCost = CaseOcnCost;
     v.CostPoMes = CaseCostPoMes;
     v.KdOms = CaseKdOms;
     v.KdMes = CaseKdMes;
     v.KdSvMes = CaseKdSvMes;
     v.KdNot = CaseKdNot;
     v.PrOms = row.Oms;
-    v.KsgId = CaseKsgId;
-    v.LongStatement = LongStatement();
     v.KfNull = false;
     v.Kf = CaseKf;
     v.CareLevel = CaseCareLevel;
-    v.Comment = CaseCostComment;
-    v.Recalc = Settings.RecalcMode;
-    Sink->StoreMtl(v);
-    Stored.append({row.Id, CaseOcnCost, CaseKsgId, CaseCostComment, QString(), CaseBedDays,
-                   CaseKdOms, CaseCareLevel, Money()});
-    if (v.LongStatement) CaseCostComment.clear();
+    WriteMtl(v);
     CalcSumValue += CaseOcnCost;
     if (row.IdIll != LastCostCaseId) {
       CaseKdMtl = 0;

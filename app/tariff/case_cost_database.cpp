@@ -23,21 +23,29 @@ QDate DateOf(const QVariant& v) {
 }  // namespace
 
 DatabaseCaseData::DatabaseCaseData(FbDatabase& db, FbTransaction& tr)
-    : db_(db), tr_(tr), services_(db, &tr), diagnoses_(db, &tr), eco_(db, &tr) {
+    : db_(db), tr_(tr), services_(db, &tr), diagnoses_(db, &tr), staged_(db, &tr), eco_(db, &tr) {
   services_.Prepare(
       QStringLiteral("select o.id, m.id mtl_id, o.nom_mtl, o.uslug, o.date_oper, o.anaesthes, "
-                     "coalesce(o.npl, 0) npl, coalesce(o.multi, 1) multi from operat o "
+                     "coalesce(o.npl, 0) npl, coalesce(o.multi, 1) multi, o.id_ill from operat o "
                      "left join mtl m on m.id_ill=o.id_ill and m.nom_mtl=o.nom_mtl "
-                     "where o.id_ill=:id_ill order by o.id"));
-  diagnoses_.Prepare(QStringLiteral(
-      "select d.diag, d.status from diags d where d.mtl_id=:mtl_id and d.status in (22,23) "
-      "order by d.id"));
+                     "where o.id_ill between :id_from and :id_to order by o.id"));
+  diagnoses_.Prepare(
+      QStringLiteral("select m.id, d.diag, d.status from mtl m "
+                     "left join diags d on d.mtl_id=m.id and d.status in (22,23) "
+                     "where m.id_ill between :id_from and :id_to order by m.id, d.id"));
+  staged_.Prepare(QStringLiteral(
+      "select distinct u.id_ill from mtlusl u where u.id_ill between :id_from and :id_to and "
+      "u.stage is not null"));
   eco_.Prepare(QStringLiteral("select eco_stages_out from get_eco_info(:id_ill)"));
 }
 
-QList<CaseService> DatabaseCaseData::Services(int idIll) {
-  services_.Set(QStringLiteral("id_ill"), idIll);
-  QList<CaseService> list;
+void DatabaseCaseData::LoadWindow(int idIll) {
+  from_ = idIll;
+  to_ = idIll + kWindow - 1;
+  windowServices_.clear();
+  windowDiagnoses_.clear();
+  services_.Set(QStringLiteral("id_from"), from_);
+  services_.Set(QStringLiteral("id_to"), to_);
   services_.ExecRows([&](const QSqlQuery& q) {
     CaseService s;
     s.Id = q.value(0).toInt();
@@ -48,21 +56,43 @@ QList<CaseService> DatabaseCaseData::Services(int idIll) {
     s.Anaesthes = q.value(5).toInt();
     s.Npl = q.value(6).toInt();
     s.Multi = q.value(7).toInt();
-    list.append(s);
+    windowServices_[q.value(8).toInt()].append(s);
   });
-  return list;
+  diagnoses_.Set(QStringLiteral("id_from"), from_);
+  diagnoses_.Set(QStringLiteral("id_to"), to_);
+  diagnoses_.ExecRows([&](const QSqlQuery& q) {
+    QList<SheetDiagnosis>& list = windowDiagnoses_[q.value(0).toInt()];
+    if (!q.value(1).isNull()) list.append({TrimText(q.value(1).toString()), q.value(2).toInt()});
+  });
+  windowStaged_.clear();
+  staged_.Set(QStringLiteral("id_from"), from_);
+  staged_.Set(QStringLiteral("id_to"), to_);
+  staged_.ExecRows([&](const QSqlQuery& q) { windowStaged_.insert(q.value(0).toInt()); });
+}
+
+QList<CaseService> DatabaseCaseData::Services(int idIll) {
+  if (idIll < from_ || idIll > to_) LoadWindow(idIll);
+  return windowServices_.value(idIll);
 }
 
 QList<SheetDiagnosis> DatabaseCaseData::Diagnoses(int mtlId) {
-  diagnoses_.Set(QStringLiteral("mtl_id"), mtlId);
+  const auto it = windowDiagnoses_.constFind(mtlId);
+  if (it != windowDiagnoses_.cend()) return *it;
+  // A sheet outside the window: its own look-up.
+  FbQuery q(db_, &tr_);
+  q.setSql(QStringLiteral(
+      "select d.diag, d.status from diags d where d.mtl_id=:mtl_id and d.status in (22,23) "
+      "order by d.id"));
+  q.setParam(QStringLiteral("mtl_id"), mtlId);
+  q.Open();
   QList<SheetDiagnosis> list;
-  diagnoses_.ExecRows([&](const QSqlQuery& q) {
-    list.append({TrimText(q.value(0).toString()), q.value(1).toInt()});
-  });
+  for (int i = 0; i < q.RecordCount(); ++i)
+    list.append({TrimText(q.Value(i, 0).toString()), q.Value(i, 1).toInt()});
   return list;
 }
 
 QString DatabaseCaseData::EcoStages(int idIll) {
+  if (idIll >= from_ && idIll <= to_ && !windowStaged_.contains(idIll)) return QString();
   eco_.Set(QStringLiteral("id_ill"), idIll);
   eco_.Exec();
   return TrimText(eco_.Value(QStringLiteral("ECO_STAGES_OUT")).toString());

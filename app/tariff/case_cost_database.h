@@ -5,12 +5,20 @@
 // parameters. Database errors raise DatabaseError.
 #pragma once
 
+#include <QHash>
+#include <QSet>
 #include "case_cost.h"
+
 #include "case_cost_io.h"
 #include "firebird/fb_statement.h"
 
 namespace kelmo::tariff {
 
+// The services and diagnoses are read for a window of consecutive case ids
+// at a time (the walk goes through a pass's cases, which were loaded one
+// after another), so that a case costs no statement of its own for them;
+// the IVF stages (GET_ECO_INFO, from the stages of the case's services) are
+// asked only for the cases of the window whose services record a stage.
 class DatabaseCaseData : public CaseDataSource {
  public:
   DatabaseCaseData(FbDatabase& db, FbTransaction& tr);
@@ -22,8 +30,15 @@ class DatabaseCaseData : public CaseDataSource {
  private:
   FbDatabase& db_;
   FbTransaction& tr_;
-  // Prepared once; each case runs them again.
-  FbStatement services_, diagnoses_, eco_;
+  void LoadWindow(int idIll);
+
+  // Prepared once; each window or case runs them again.
+  FbStatement services_, diagnoses_, staged_, eco_;
+  static constexpr int kWindow = 256;
+  int from_ = 0, to_ = -1;
+  QHash<int, QList<CaseService>> windowServices_;
+  QHash<int, QList<SheetDiagnosis>> windowDiagnoses_;
+  QSet<int> windowStaged_;  // by sheet, every sheet of the window
 };
 
 class DatabaseCostSink : public CaseCostSink {

@@ -142,6 +142,9 @@ struct CaseCostCalculator::Impl {
   void CalculateKsg(const CaseCostRow& row, int variant);
   void CalculateVmp(const CaseCostRow& row);
   void FinaliseKsgCase();
+  // Writes one sheet: the current days, cost, KSG and comment with what the
+  // caller set; the comment is emptied after a store that writes it.
+  void WriteMtl(MtlCostValues v);
   void StoreCaseCost(int mtlId, int prOms, Money baseCost, const QString& coefList, int careLevel);
   PricedCandidate PriceCandidate(const CaseCostRow& row, const KsgCandidateRow& k,
                                  const WalkedService& w, const PricingContext& ctx);

@@ -314,14 +314,32 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
                    });
 
   // The walk from the last service row.
-  struct Best {
-    Money Cost, Tariff, Claimed;
-    double Kslp = 1, Time = 1, Break = 1;
-    QString KsgId = QStringLiteral("0");
+  // The sheet's best candidate: priced, from which service, recorded or not.
+  struct Best : PricedCandidate {
     int ServiceId = 0;
-    QString Comment, CoefList;
     bool Recorded = false;
   } best;
+  best.KsgId = QStringLiteral("0");
+  // A candidate of the open case from a priced one.
+  auto candidateOf = [&](const PricedCandidate& p, int operatId, int bedDays,
+                         const QString& comment) {
+    Candidate c;
+    c.MtlId = row.Id;
+    c.KsgId = p.KsgId;
+    c.Cost = p.Cost;
+    c.BaseCost = p.Tariff;
+    c.ClaimedCost = p.Claimed;
+    c.Kslp = p.Kslp;
+    c.TimeKf = p.Time;
+    c.BreakKf = p.Break;
+    c.OperatId = operatId;
+    c.RowBedDays = bedDays;
+    c.PrOms = row.PrOms;
+    c.CareLevel = CaseCareLevel;
+    c.Comment = comment;
+    c.CoefList = p.CoefList;
+    return c;
+  };
   QStringList dateList;
   QString exclusion;
   const int year = ReportYear();
@@ -393,9 +411,20 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
                                  k.RecKsg, k.IsHirKsg, k.Gr, k.Sgr, kf});
       }
     };
-    for (int gi : tb.GroupRowsOfService(QString())) consider(tb.KsgGroups[gi]);
-    if (!code.isEmpty())
-      for (int gi : tb.GroupRowsOfService(code)) consider(tb.KsgGroups[gi]);
+    // Only rows without a diagnosis or with the diagnosis's first letter can
+    // match; they are taken in the table's order.
+    std::vector<int> rows;
+    const QString letter = mkb.left(1);
+    for (const QString& service : {QString(), code}) {
+      for (const QString& l : {QString(), letter}) {
+        const std::vector<int>& part = tb.GroupRowsOf(service, l);
+        rows.insert(rows.end(), part.begin(), part.end());
+        if (letter.isEmpty()) break;
+      }
+      if (code.isEmpty()) break;
+    }
+    std::sort(rows.begin(), rows.end());
+    for (int gi : rows) consider(tb.KsgGroups[gi]);
     std::stable_sort(
         cands.begin(), cands.end(), [](const KsgCandidateRow& x, const KsgCandidateRow& y) {
           if (int c = CompareOpt(x.Los, y.Los)) return c < 0;
@@ -423,25 +452,13 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
         if (recordable) {
           QList<Candidate>& list = KsgGroups[groupIdx].Candidates;
           const int before = static_cast<int>(list.size());
-          Candidate c;
-          c.MtlId = row.Id;
-          c.KsgId = p.KsgId;
-          c.Cost = p.Cost;
-          c.BaseCost = p.Tariff;
-          c.ClaimedCost = p.Claimed;
-          c.Kslp = p.Kslp;
-          c.TimeKf = p.Time;
-          c.BreakKf = p.Break;
-          c.OperatId = w.Id.value_or(0);
-          c.RowBedDays = kd;
-          c.PrOms = row.PrOms;
-          c.CareLevel = CaseCareLevel;
-          c.Comment = groupText + p.Comment;
-          c.CoefList = p.CoefList;
+          Candidate c = candidateOf(p, w.Id.value_or(0), kd, groupText + p.Comment);
           if (serviceGroup) {
             c.Group = *w.Grp;
             c.SubGroup = w.Sgr.value_or(0);
-            c.GroupKf = w.Kf.value_or(0);
+            // A group without a coefficient row in force applies none (1.0),
+            // rather than zeroing the candidate.
+            c.GroupKf = w.Kf.value_or(1.0);
             c.CoefCode = c.Group < 3 ? 12 : (c.Group < 22 ? 15 : 16);
           }
           list.append(c);
@@ -457,7 +474,7 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
             Candidate& l = list.last();
             l.Group = *k.Gr;
             l.SubGroup = k.Sgr.value_or(0);
-            l.GroupKf = k.Kf.value_or(0);
+            l.GroupKf = k.Kf.value_or(1.0);
             l.CoefCode = 11;
             l.Partner = -2;
           }
@@ -465,8 +482,9 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
         }
         if (!k.RecKsg.isEmpty() && k.RecKsg != QLatin1String("R")) exclusion += k.RecKsg;
         if (p.Cost > best.Cost) {
-          best = {p.Cost,  p.Tariff,         p.Claimed, p.Kslp,     p.Time,    p.Break,
-                  p.KsgId, w.Id.value_or(0), p.Comment, p.CoefList, recordable};
+          static_cast<PricedCandidate&>(best) = p;
+          best.ServiceId = w.Id.value_or(0);
+          best.Recorded = recordable;
         }
       }
       if (k.Los && *k.Los == 1) break;
@@ -496,22 +514,9 @@ void CaseCostCalculator::Impl::CalculateKsg(const CaseCostRow& row, int variant)
     if (best.Recorded && ServicesCostSum > Money()) {
       if (!list.isEmpty()) list.last().ServicesCost = ServicesCostSum;
     } else if (!best.Recorded) {
-      Candidate c;
-      c.MtlId = row.Id;
-      c.KsgId = best.KsgId;
-      c.Cost = best.Cost;
-      c.BaseCost = best.Tariff;
-      c.ClaimedCost = best.Claimed;
-      c.Kslp = best.Kslp;
-      c.TimeKf = best.Time;
-      c.BreakKf = best.Break;
-      c.OperatId = best.ServiceId;
+      Candidate c = candidateOf(best, best.ServiceId, CaseBedDays,
+                                v2019 ? CaseCostComment : groupText + best.Comment);
       c.ServicesCost = ServicesCostSum;
-      c.RowBedDays = CaseBedDays;
-      c.PrOms = row.PrOms;
-      c.CareLevel = CaseCareLevel;
-      c.Comment = v2019 ? CaseCostComment : groupText + best.Comment;
-      c.CoefList = best.CoefList;
       list.append(c);
     }
   }

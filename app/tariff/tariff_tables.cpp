@@ -54,12 +54,18 @@ std::optional<Money> KsgCostRow::Column(const QString& name) const {
 
 void TariffTables::Index() {
   groupsByService_.clear();
+  groupsByServiceLetter_.clear();
   ksgsById_.clear();
   costsByKsg_.clear();
   servicesByCode_.clear();
   oncology_.clear();
-  for (int i = 0; i < static_cast<int>(KsgGroups.size()); ++i)
-    groupsByService_[KsgGroups[i].Uslug.value_or(QString())].push_back(i);
+  for (int i = 0; i < static_cast<int>(KsgGroups.size()); ++i) {
+    const KsgGroupRow& g = KsgGroups[i];
+    groupsByService_[g.Uslug.value_or(QString())].push_back(i);
+    groupsByServiceLetter_[g.Uslug.value_or(QString()) + QLatin1Char('|') +
+                           (g.Mkb ? g.Mkb->left(1) : QString())]
+        .push_back(i);
+  }
   for (int i = 0; i < static_cast<int>(Ksgs.size()); ++i) ksgsById_[Ksgs[i].KsgId].push_back(i);
   for (int i = 0; i < static_cast<int>(KsgCosts.size()); ++i)
     costsByKsg_[KsgCosts[i].Ksg].push_back(i);
@@ -83,6 +89,11 @@ void TariffTables::Index() {
 const std::vector<int>& TariffTables::GroupRowsOfService(const QString& uslug) const {
   const auto it = groupsByService_.constFind(uslug);
   return it == groupsByService_.cend() ? kNone : *it;
+}
+const std::vector<int>& TariffTables::GroupRowsOf(const QString& uslug,
+                                                  const QString& letter) const {
+  const auto it = groupsByServiceLetter_.constFind(uslug + QLatin1Char('|') + letter);
+  return it == groupsByServiceLetter_.cend() ? kNone : *it;
 }
 const std::vector<int>& TariffTables::KsgRowsOf(const QString& ksgId) const {
   const auto it = ksgsById_.constFind(ksgId);

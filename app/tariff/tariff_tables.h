@@ -184,6 +184,10 @@ class TariffTables {
 
   // The KSG-group rows of a service code (null service: key ""), in order.
   const std::vector<int>& GroupRowsOfService(const QString& uslug) const;
+  // The KSG-group rows of a service code (null service: key "") whose
+  // diagnosis begins with the letter (no diagnosis: letter ""), in order.
+  // Every diagnosis condition of a group row needs the same first letter.
+  const std::vector<int>& GroupRowsOf(const QString& uslug, const QString& letter) const;
   const std::vector<int>& KsgRowsOf(const QString& ksgId) const;
   const std::vector<int>& KsgCostRowsOf(const QString& ksgId) const;
   // The oncology services: names with one of the tumour words, still open.
@@ -193,6 +197,7 @@ class TariffTables {
 
  private:
   QHash<QString, std::vector<int>> groupsByService_;
+  QHash<QString, std::vector<int>> groupsByServiceLetter_;
   QHash<QString, std::vector<int>> ksgsById_;
   QHash<QString, std::vector<int>> costsByKsg_;
   QHash<QString, std::vector<int>> servicesByCode_;

@@ -48,6 +48,7 @@ using bench::CreateDatabase;
 using bench::GenerateRegistry;
 using bench::LoadOnce;
 using bench::LoadTimes;
+using bench::Median;
 using bench::PeakRssMb;
 using bench::Seconds;
 
@@ -98,11 +99,6 @@ double PlainInsert(FbDatabase& from, FbDatabase& to, long& rows) {
   target.commit();
   spent += Seconds(t0);
   return spent;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

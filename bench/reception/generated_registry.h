@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -199,6 +200,12 @@ inline LoadTimes LoadOnce(const QString& registry, FbDatabase& db, const QString
   t.description = Seconds(t1);
   state.Act.Close();
   return t;
+}
+
+// The middle value of several runs.
+inline double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
 }
 
 }  // namespace kelmo::bench

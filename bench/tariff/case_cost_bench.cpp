@@ -24,6 +24,7 @@
 
 using namespace kelmo;
 using bench::Clock;
+using bench::Median;
 using bench::Seconds;
 
 namespace {
@@ -88,11 +89,6 @@ double CostOnce(FbDatabase& db, Money& total, int& zero) {
   total = calc.CalcSum();
   zero = static_cast<int>(calc.ZeroCostCases().size());
   return Seconds(t0);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

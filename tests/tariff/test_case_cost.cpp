@@ -90,10 +90,45 @@ std::shared_ptr<TariffTables> Tables() {
   group("12", 1, "I20.0", {}, nullptr, nullptr, kFrom2018);
   t->KsgGroups.back().Valid.End = QDate(2018, 12, 31);
 
+  // A pair of KSG groups: group 3 with two sub-groups, coefficient 1.2.
+  ksg("st40", 1, "20000", 0, 0);
+  t->Ksgs.back().Gr = 3;
+  t->Ksgs.back().Sgr = 1;
+  group("st40", 1, "M17.0");
+  ksg("st41", 1, "30000", 0, 0);
+  t->Ksgs.back().Gr = 3;
+  t->Ksgs.back().Sgr = 2;
+  group("st41", 1, "M16.0");
+  t->GroupKfs.push_back({3, 1.2, Open(kFrom2019)});
+  t->UslCosts.push_back({QStringLiteral("A01"), 1, Rub("100"), Open(kFrom2018)});
+  t->UslCosts.push_back({QStringLiteral("A02"), 1, Rub("200"), Open(kFrom2018)});
+  // A KSG group without a coefficient row.
+  ksg("st43", 1, "20000", 0, 0);
+  t->Ksgs.back().Gr = 9;
+  t->Ksgs.back().Sgr = -1;
+  group("st43", 1, "N20-N23");
+  // Two KSGs of equal tariff for one diagnosis; a KSG without a tariff row.
+  ksg("st60", 1, "25000", 0, 0);
+  group("st60", 1, "J45.0");
+  ksg("st61", 1, "25000", 0, 0);
+  group("st61", 1, "J45.0");
+  ksg("st70", 1, "25000", 0, 0);
+  t->KsgCosts.pop_back();
+  group("st70", 1, "L40.0");
+  // Before 2019: the Barthel-scale KSG.
+  ksg("339", 1, "20000", 0, 0, "", kFrom2018);
+  group("339", 1, "I63.0", {}, nullptr, nullptr, kFrom2018);
+  // Day-hospital services counted by working days.
+  t->Services.push_back(
+      {QStringLiteral("B01.047.009"), QStringLiteral("Осмотр"), 2, 1, Open(kFrom2018)});
+  t->UslCosts.push_back({QStringLiteral("B01.047.009"), 5, Rub("10"), Open(kFrom2018)});
   t->Politravm = {{QStringLiteral(",S06.1,S06.2,"), 8},
                   {QStringLiteral(",S22.4,"), 3},
                   {QStringLiteral(",S32.0,"), 5}};
   t->CopKfs.push_back({QStringLiteral("E11.9"), 0, 1.3, Open(kFrom2018)});
+  // Coefficients of a three-character heading: one ended with 2018.
+  t->CopKfs.push_back({QStringLiteral("E10"), 1, 1.5, {kFrom2018, QDate(2018, 12, 31)}});
+  t->CopKfs.push_back({QStringLiteral("E14"), 1, 1.2, Open(kFrom2018)});
   t->UslCosts.push_back({QStringLiteral("A18.05.002"), 5, Rub("1500.5"), Open(kFrom2018)});
   auto koeff = [&](int id, int code, double value) {
     t->Koeffs.push_back({id, value, code, std::nullopt, kFrom2018, std::nullopt});
@@ -107,6 +142,10 @@ std::shared_ptr<TariffTables> Tables() {
   koeff(107, 14, 0.19);
   koeff(108, 125, 0.5);
   koeff(109, 101, 0.5);
+  koeff(110, 11, 1.2);
+  koeff(111, 113, 0.9);
+  koeff(112, 123, 0.5);
+  koeff(113, 5, 1.1);
   // Day-hospital plans: institution 5 has a town-level plan for March.
   t->Plan.push_back({5, 1, 2, 7, 3, 3});
   t->Plan.push_back({5, 6, 1, 7, 3, 1});
@@ -120,6 +159,15 @@ std::shared_ptr<TariffTables> Tables() {
   v.Cost = Rub("180000");
   v.Grp = 1;
   v.DateFrom = kFrom2018;
+  t->Vmp.push_back(v);
+  // A stent method: three stents at least.
+  v.Id = 78;
+  v.VmpMes = QStringLiteral("1200002");
+  v.MetKod = 7;
+  v.Diags.clear();
+  v.Uslug.clear();
+  v.Cost = Rub("200000");
+  v.Grp = 33;
   t->Vmp.push_back(v);
   t->Index();
   return t;
@@ -141,12 +189,17 @@ class MemoryData : public CaseDataSource {
 class MemorySink : public CaseCostSink {
  public:
   QMap<int, Money> serviceCosts;
+  QMap<int, int> mekDays;
+  QMap<int, int> mekCaseDays;
   void StoreMtl(const MtlCostValues&) override {}
   void StoreCaseSums(int, int, Money, int) override {}
   void StoreServiceCost(int id, std::optional<Money> cost) override {
     serviceCosts[id] = cost.value_or(Money());
   }
-  void StoreMekBedDays(int, int, int, int) override {}
+  void StoreMekBedDays(int mtlId, int kd, int idIll, int kdMtl) override {
+    mekDays[mtlId] = kd;
+    mekCaseDays[idIll] = kdMtl;
+  }
 };
 
 // A round-the-clock sheet of the first level discharged on 15.03.2019.
@@ -243,6 +296,16 @@ TEST(CaseCost, OneSheetRoads2019) {
        {Rub("36000"), "st01",
         "MKBG_0||20000*(1+0.3(cop)+0.05(app)+0.5(onko)+0.1(astenia)) -> 20000 * 1.8(MAX)",
         "t=103,k=1.3;t=104,k=1.05;t=105,k=1.5;t=106,k=1.1;"}},
+      {"concomitant disease by its heading",
+       [](CaseCostRow& r, CostRun& run) {
+         run.data.diags[r.Id] = {{QStringLiteral("E14.2"), 22}};
+       },
+       {Rub("24000"), "st01", "MKBG_0||20000*(1+0.2(cop))", "t=,k=1.2;"}},
+      {"a heading's coefficient that ended is not applied",
+       [](CaseCostRow& r, CostRun& run) {
+         run.data.diags[r.Id] = {{QStringLiteral("E10.1"), 23}};
+       },
+       {Rub("20000"), "st01", "MKBG_0||20000", ""}},
       {"IVF stage 6 at the first level",
        [](CaseCostRow& r, CostRun& run) {
          r.BedDays = 2;
@@ -326,6 +389,158 @@ TEST(CaseCost, OneSheetRoads2019) {
     ExpectStore(*calc, 1, c.expected);
     EXPECT_FALSE(calc->CasePending());
   }
+}
+
+TEST(CaseCost, KsgGroupsPairTwoSheets) {
+  CostRun run;
+  CaseCostRow a = Sheet(1, "M17.0", 10);
+  CaseCostRow b = Sheet(2, "M16.0", 10);
+  b.IdIll = 1;
+  b.NomMtl = 2;
+  run.data.services[1] = {{501, 1, 1, QStringLiteral("A01"), QDate(2019, 3, 6), 0, 0, 1},
+                          {502, 2, 2, QStringLiteral("A02"), QDate(2019, 3, 8), 0, 0, 1}};
+  auto calc = run.Cost({a, b});
+  // Both sheets are paid with the group coefficient, plus the larger
+  // service sum the walk carried.
+  ExpectStore(*calc, 1, {Rub("24100"), "st40", "MKBG_0||20000*(1+0.2(G3.1))", "t=110,k=1.2;"});
+  ExpectStore(*calc, 2, {Rub("36100"), "st41", "MKBG_0||30000*(1+0.2(G3.2))", "t=110,k=1.2;"});
+  EXPECT_EQ(calc->CalcSum(), Rub("60200"));
+  EXPECT_EQ(run.sink.serviceCosts.value(501), Rub("100"));
+  EXPECT_EQ(run.sink.serviceCosts.value(502), Rub("200"));
+}
+
+TEST(CaseCost, Before2019Roads) {
+  const std::vector<SheetCase> cases = {
+      {"IVF at the third level is KSG 5",
+       [](CaseCostRow& r, CostRun& run) {
+         r.KodMes = QStringLiteral("4000001");
+         run.data.eco[r.IdIll] = QStringLiteral("6");
+       },
+       {Rub("23068.8"), "5", "MKBG_0||121414.74*(1+(-0.81 ЭКО (6)))", "t=107,k=0.19;"}},
+      {"Barthel scale over 60",
+       [](CaseCostRow& r, CostRun&) {
+         r.StacDiag = QStringLiteral("I63.0");
+         r.Criteries = QStringLiteral("bartel");
+         r.Vozrast = 61;
+       },
+       {Rub("22000"), "339", "MKBG_0||20000*(1+0.1(bartel))", "t=113,k=1.1;"}},
+      {"no Barthel coefficient at 60",
+       [](CaseCostRow& r, CostRun&) {
+         r.StacDiag = QStringLiteral("I63.0");
+         r.Criteries = QStringLiteral("bartel");
+         r.Vozrast = 60;
+       },
+       {Rub("20000"), "339", "MKBG_0||20000", ""}},
+      {"interrupted from March 2018",
+       [](CaseCostRow& r, CostRun&) { r.RsltMtl = 102; },
+       {Rub("18000"), "12", "MKBG_0||20000*0.9 <= (interrupted, rslt=102, no_operation) ",
+        "t=111,k=0.9;"}},
+      {"interrupted before March 2018",
+       [](CaseCostRow& r, CostRun&) {
+         r.RsltMtl = 102;
+         r.OutStac = QDate(2018, 2, 15);
+       },
+       {Rub("10000"), "12", "MKBG_0||20000*0.5 <= (interrupted, rslt=102, no_operation) ",
+        "t=112,k=0.5;"}},
+  };
+  for (const SheetCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    CostRun run;
+    run.settings.YearText = QStringLiteral("2018");
+    CaseCostRow row = Sheet(1, "I20.0", 10);
+    row.OutStac = QDate(2018, 3, 15);
+    c.setup(row, run);
+    auto calc = run.Cost({row});
+    ExpectStore(*calc, 1, c.expected);
+  }
+}
+
+TEST(CaseCost, BadInput) {
+  // Equal candidates: the one met first walking back (the later row) stays.
+  {
+    CostRun run;
+    auto calc = run.Cost({Sheet(1, "J45.0", 10)});
+    ExpectStore(*calc, 1, {Rub("25000"), "st61", "MKBG_0||25000", ""});
+  }
+  // A KSG without a tariff row for the date costs nothing.
+  {
+    CostRun run;
+    auto calc = run.Cost({Sheet(1, "L40.0", 10)});
+    ExpectStore(*calc, 1, {Money(), "0", "NULL_COST", ""});
+  }
+  // A KSG group the coefficient table does not know applies no coefficient:
+  // the second sheet keeps its price (and loses to the first, equal one).
+  {
+    CostRun run;
+    CaseCostRow b = Sheet(2, "N21.0", 10);
+    b.IdIll = 1;
+    b.NomMtl = 2;
+    auto calc = run.Cost({Sheet(1, "N20.0", 10), b});
+    ExpectStore(*calc, 1, {Rub("20000"), "st43", "MKBG_0||20000", ""});
+    ExpectStore(*calc, 2, {Money(), "st43", "MKBG_0||20000; ZERO(20000<20000)", "t=,k=1;"});
+  }
+  // A standard code of a level the tariff has no column for: no cost, no store.
+  {
+    CostRun run;
+    CaseCostRow r = Sheet(1, "I20.0", 10);
+    r.KodMes = QStringLiteral("1000001");
+    auto calc = run.Cost({r});
+    EXPECT_TRUE(calc->Stored().isEmpty());
+    EXPECT_FALSE(calc->CasePending());
+  }
+  // A malformed standard code: the message, and nothing costed.
+  {
+    CostRun run;
+    CaseCostRow r = Sheet(1, "I20.0", 10);
+    r.KodMes = QStringLiteral("X000001");
+    auto calc = run.Cost({r});
+    EXPECT_TRUE(calc->Stored().isEmpty());
+  }
+  // A second sheet of a case with no level does not store the previous case
+  // again.
+  {
+    CostRun run;
+    CaseCostRow b1 = Sheet(2, "I20.0", 10);
+    b1.KodMes = QStringLiteral("1000001");
+    CaseCostRow b2 = b1;
+    b2.Id = 3;
+    b2.NomMtl = 2;
+    b1.IdIll = b2.IdIll = 2;
+    auto calc = run.Cost({Sheet(1, "I20.0", 10), b1, b2});
+    EXPECT_EQ(calc->Stored().size(), 1);
+    EXPECT_EQ(calc->CalcSum(), Rub("20000"));
+  }
+}
+
+TEST(CaseCost, MekRejectedSheetsGetOnlyTheirBedDays) {
+  CostRun run;
+  CaseCostRow a = Sheet(1, "I20.0", 4);
+  CaseCostRow b = Sheet(2, "I20.0", 6);
+  a.IsMek = b.IsMek = true;
+  b.IdIll = 1;
+  b.NomMtl = 2;
+  auto calc = run.Cost({a, b});
+  EXPECT_TRUE(calc->Stored().isEmpty());
+  EXPECT_EQ(run.sink.mekDays.value(1), 4);
+  EXPECT_EQ(run.sink.mekDays.value(2), 6);
+  EXPECT_EQ(run.sink.mekCaseDays.value(1), 10);
+  EXPECT_EQ(calc->CalcSum(), Money());
+}
+
+TEST(CaseCost, DayHospitalCountsItsServiceDays) {
+  CostRun run;
+  CaseCostRow r = Sheet(1, "I20.0", 10);
+  r.TipStac = 2;
+  r.Lpu = 5;
+  r.ProfilBed = 7;
+  // Two services of the same working day.
+  run.data.services[1] = {{601, 1, 1, QStringLiteral("B01.047.009"), QDate(2019, 3, 12), 0, 0, 1},
+                          {602, 1, 1, QStringLiteral("B01.047.009"), QDate(2019, 3, 12), 0, 0, 1}};
+  auto calc = run.Cost({r});
+  const StoredCaseCost s = LastStore(*calc, 1);
+  EXPECT_EQ(s.BedDays, 1);
+  EXPECT_EQ(s.Cost, Rub("15020"));
+  EXPECT_EQ(s.KsgId, QStringLiteral("ds02"));
 }
 
 TEST(CaseCost, SameLetterPaysOnlyTheDearestSheet) {
@@ -452,6 +667,63 @@ TEST(CaseCost, HighTechCareAndItsRefusals) {
     EXPECT_EQ(s.KsgId, c.reason.isEmpty() ? QStringLiteral("77") : QStringLiteral("0"));
     EXPECT_EQ(s.BedDays, c.reason.isEmpty() ? 10 : 0);
     EXPECT_EQ(calc->CalcSum(), c.cost);
+    if (c.reason.isEmpty()) {
+      EXPECT_TRUE(calc->ZeroCostCases().isEmpty());
+    } else {
+      ASSERT_EQ(calc->ZeroCostCases().size(), 1);
+      EXPECT_EQ(calc->ZeroCostCases()[0].Reason, c.reason);
+    }
+  }
+}
+
+TEST(CaseCost, HighTechStentsAndUnknownMethods) {
+  auto row = [] {
+    CaseCostRow r = Sheet(1, "I21.0", 5);
+    r.Lpu = 5;
+    r.ProfilBed = 7;
+    r.KodMes = QStringLiteral("12.00.002");
+    r.VmpMet = 7;
+    return r;
+  };
+  const CaseService stent{701, 1, 1, QStringLiteral("A16.12.004.009"), QDate(2019, 3, 12), 1, 0, 3};
+  struct V {
+    const char* name;
+    RegistrySourceKind source;
+    QList<CaseService> services;
+    int met;
+    Money cost;
+    QString reason;
+  };
+  const std::vector<V> cases = {
+      {"two stent rows of a DBF registry are two stents",
+       RegistrySourceKind::DbfFolder,
+       {stent, {702, 1, 1, stent.Uslug, stent.DateOper, 1, 0, 3}},
+       7,
+       Money(),
+       QStringLiteral("Несовпадение метода ВМП с кол-вом стентов")},
+      {"a package's stent row counts its multiplicity",
+       RegistrySourceKind::XmlPackage,
+       {stent},
+       7,
+       Rub("200000"),
+       QString()},
+      {"an unknown method",
+       RegistrySourceKind::DbfFolder,
+       {stent},
+       8,
+       Money(),
+       QStringLiteral("Код ВМП, либо метод ВМП не найден в справочнике")},
+  };
+  for (const V& c : cases) {
+    SCOPED_TRACE(c.name);
+    CostRun run;
+    run.settings.Pay = PayKind::Vmp;
+    run.settings.Source = c.source;
+    run.data.services[1] = c.services;
+    CaseCostRow r = row();
+    r.VmpMet = c.met;
+    auto calc = run.Cost({r});
+    EXPECT_EQ(LastStore(*calc, 1).Cost, c.cost);
     if (c.reason.isEmpty()) {
       EXPECT_TRUE(calc->ZeroCostCases().isEmpty());
     } else {

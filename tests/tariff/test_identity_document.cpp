@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "regexpr/regexpr_errors.h"
 #include "tariff/identity_document_check.h"
+#include "regexpr/regexpr_errors.h"
 
 namespace kelmo::tariff {
 namespace {
