@@ -1,13 +1,16 @@
 // SQLite virtual-table module over DBF tables.
 #include "dbf_vtab.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -124,6 +127,33 @@ struct ColumnOrder {
   }
 };
 
+// The records of a table in one file state, read at once: the look-ups and
+// ordered scans of a statement read their records from here instead of
+// reading the file once per record. One byte more than the records, as a
+// record buffer wants.
+struct TableImage {
+  // Fresh memory is costly to touch page by page: the image asks for large
+  // pages and is not cleared before the file's bytes are read into it.
+  struct Free {
+    void operator()(uint8_t* p) const { std::free(p); }
+  };
+  explicit TableImage(size_t size) {
+    constexpr size_t kLargePage = size_t{2} << 20;
+    const size_t rounded = (size + kLargePage - 1) / kLargePage * kLargePage;
+    bytes.reset(static_cast<uint8_t*>(std::aligned_alloc(kLargePage, rounded)));
+    if (!bytes) throw std::bad_alloc();
+    ::madvise(bytes.get(), rounded, MADV_HUGEPAGE);
+  }
+  std::unique_ptr<uint8_t, Free> bytes;
+  int32_t records = 0;
+  int32_t length = 0;
+  uint8_t* Record(int32_t r) { return bytes.get() + static_cast<size_t>(r - 1) * length; }
+};
+
+// The largest table kept in memory whole; a larger one is read record by
+// record.
+constexpr int64_t kImageBytes = int64_t{256} << 20;
+
 struct DbfVtab {
   sqlite3_vtab base{};
   ModuleState* module = nullptr;
@@ -161,6 +191,8 @@ struct DbfVtab {
   std::unordered_map<int, double> distinct;
   // The columns whose sorted values an ordered scan has built.
   std::unordered_map<int, std::shared_ptr<const ColumnOrder>> orders;
+  // The table's records once a look-up or an ordered scan needed them.
+  std::shared_ptr<TableImage> image;
   // The live records of the sample the estimates come from (read once for
   // every column) and how many records were looked at for it.
   std::vector<uint8_t> sample;
@@ -183,13 +215,16 @@ struct DbfVtab {
 // goes through the handle record by record.
 class RecordScan {
  public:
-  void Start(DFO_dBHandler& t) {
+  // With an image of the table the records come from it.
+  void Start(DFO_dBHandler& t, TableImage* image = nullptr) {
     t.UseOwnRecordBuffer();
     t.RefreshHeader();
     record_ = 0;
     end_ = t.RecordCount();
     chunkFirst_ = 1;
     chunkRecords_ = 0;
+    image_ = image && !t.IsEncrypted() ? image : nullptr;
+    if (image_) end_ = std::min(end_, image_->records);
   }
 
   // Moves to the next live record; false at the end.
@@ -203,6 +238,12 @@ class RecordScan {
     const int32_t length = t.RecordLength();
     while (record_ < end_) {
       ++record_;
+      if (image_) {
+        uint8_t* p = image_->Record(record_);
+        if (*p == '*') continue;
+        t.SetRecordBuffer(p);
+        return true;
+      }
       if (record_ >= chunkFirst_ + chunkRecords_ && !ReadChunk(t, length)) return false;
       uint8_t* p = chunk_.data() + static_cast<size_t>(record_ - chunkFirst_) * length;
       if (*p == '*') continue;  // deleted
@@ -228,8 +269,9 @@ class RecordScan {
       throw EDbfError(dbf::FormatDbfMessage(dbf::msg::kRead, {t.FileName()}));
     }
     t.UseOwnRecordBuffer();
-    const int32_t got =
-        t.Read(static_cast<int32_t>(offset), chunk_.data(), static_cast<int32_t>(count) * length);
+    // Past the handler's read buffer: the chunk is the buffer.
+    const int32_t got = t.DFO_DiskFile::Read(static_cast<int32_t>(offset), chunk_.data(),
+                                             static_cast<int32_t>(count) * length);
     chunkFirst_ = record_;
     chunkRecords_ = std::max(got, 0) / length;
     if (chunkRecords_ == 0) {
@@ -240,6 +282,7 @@ class RecordScan {
   }
 
   std::vector<uint8_t> chunk_;
+  TableImage* image_ = nullptr;
   int32_t record_ = 0;
   int32_t end_ = 0;
   int32_t chunkFirst_ = 1;
@@ -300,6 +343,8 @@ struct DbfCursor {
   size_t nextInWalk = 0;
   const OrderEntry* current = nullptr;
   bool recordRead = false;
+  // The image the cursor's records are read from (null: the file).
+  std::shared_ptr<TableImage> image;
   // Decoded text of the column being read.
   std::string scratch;
 };
@@ -798,6 +843,7 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
   vt.filterCounts.clear();
   vt.distinct.clear();
   vt.orders.clear();
+  vt.image.reset();
   vt.sample.clear();
   vt.sampleRead = 0;
   vt.records = -1;
@@ -810,8 +856,8 @@ void ForgetFile(DbfVtab& vt) {
   ++vt.generation;
   // An update calls this for every record: nothing to forget after the first.
   if (vt.records < 0 && !vt.spare && vt.indexes.empty() && vt.collected.empty() &&
-      vt.filterCounts.empty() && vt.distinct.empty() && vt.orders.empty() && vt.sample.empty() &&
-      !vt.stateChecked && vt.knownState == FileState{}) {
+      vt.filterCounts.empty() && vt.distinct.empty() && vt.orders.empty() && !vt.image &&
+      vt.sample.empty() && !vt.stateChecked && vt.knownState == FileState{}) {
     return;
   }
   vt.indexes.clear();
@@ -819,6 +865,7 @@ void ForgetFile(DbfVtab& vt) {
   vt.filterCounts.clear();
   vt.distinct.clear();
   vt.orders.clear();
+  vt.image.reset();
   vt.sample.clear();
   vt.sampleRead = 0;
   vt.records = -1;
@@ -979,6 +1026,47 @@ int Close(sqlite3_vtab_cursor* cur) {
   return SQLITE_OK;
 }
 
+// The table's records in this file state, read on first use; null for an
+// encrypted table or one too large to keep (its records are read one by one).
+TableImage* ImageOf(DFO_dBHandler& t, DbfVtab& vt) {
+  if (vt.image) return vt.image.get();
+  if (t.IsEncrypted()) return nullptr;
+  t.RefreshHeader();
+  const int32_t length = t.RecordLength();
+  const int64_t bytes = static_cast<int64_t>(std::max<int32_t>(t.RecordCount(), 0)) * length;
+  if (length <= 0 || bytes > kImageBytes || t.HeaderLength() + bytes > INT32_MAX) return nullptr;
+  auto image = std::make_shared<TableImage>(static_cast<size_t>(bytes) + 1);
+  image->length = length;
+  image->bytes.get()[bytes] = 0;
+  const int32_t got = bytes == 0 ? 0
+                                 : t.DFO_DiskFile::Read(t.HeaderLength(), image->bytes.get(),
+                                                        static_cast<int32_t>(bytes));
+  // A file cut short since its header was read holds fewer whole records.
+  image->records = std::max(got, 0) / length;
+  vt.image = std::move(image);
+  return vt.image.get();
+}
+
+// Points the handler's record buffer at record r (read from the image when
+// there is one); false when the record is not there or is deleted.
+// The cursor keeps the image it reads from: a write of the statement makes
+// the table forget it.
+bool ReadCandidate(DbfCursor& c, DbfVtab& vt, int32_t r) {
+  DFO_dBHandler& t = *c.table;
+  if (!c.image && ImageOf(t, vt)) c.image = vt.image;
+  if (TableImage* image = c.image.get()) {
+    if (r < 1 || r > image->records) return false;
+    uint8_t* p = image->Record(r);
+    if (*p == '*') return false;
+    t.SetRecordBuffer(p);
+    return true;
+  }
+  if (r < 1 || r > t.RecordCount()) return false;
+  t.UseOwnRecordBuffer();
+  t.GoTo(r);
+  return !t.CurrentRecordDeleted();
+}
+
 // True when the current record may pass every further test of the cursor.
 bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
   if (c.tests.empty()) return true;
@@ -1027,10 +1115,9 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
   if (c.useCandidates) {
     while (c.nextCandidate < c.candidates.size()) {
       int32_t r = c.candidates[c.nextCandidate++];
-      if (r > t.RecordCount()) continue;
-      t.GoTo(r);
+      if (!ReadCandidate(c, vt, r)) continue;
       c.record = r;
-      if (!t.CurrentRecordDeleted() && PassesTests(c, vt, t)) {
+      if (PassesTests(c, vt, t)) {
         c.eof = false;
         return;
       }
@@ -1130,7 +1217,7 @@ const KeyIndex& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
     index.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
     std::string& k = c.key;
     RecordScan scan;
-    for (scan.Start(t); scan.Next(t);) {
+    for (scan.Start(t, ImageOf(t, vt)); scan.Next(t);) {
       if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
         index.emplace_back(std::hash<std::string>{}(k), scan.Record());
       }
@@ -1193,7 +1280,8 @@ std::shared_ptr<const ColumnOrder> OrderOf(DbfCursor& c, DbfVtab& vt, int col) {
   order->entries.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
   RecordScan scan;
   OrderEntry e;
-  for (scan.Start(t); scan.Next(t);) {
+  // The image when a look-up made one; else the file, a chunk at a time.
+  for (scan.Start(t, vt.image.get()); scan.Next(t);) {
     OrderValue(vt, t, col, e, order->text, c.key, c.scratch);
     e.record = scan.Record();
     order->entries.push_back(e);
@@ -1324,6 +1412,7 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
   c.orderColumn = -1;
   c.walk.clear();
   c.current = nullptr;
+  c.image.reset();
   c.eof = true;
   try {
     DFO_dBHandler& t = *c.table;
@@ -1454,7 +1543,10 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
         return SQLITE_OK;
       }
       if (!c.recordRead) {
-        c.table->GoTo(c.record);
+        if (!ReadCandidate(c, vt, c.record)) {
+          sqlite3_result_null(ctx);
+          return SQLITE_OK;
+        }
         c.recordRead = true;
       }
     }
