@@ -627,6 +627,14 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
 bool NotNull(DbfVtab& vt, DFO_dBHandler& t, int col, std::string& scratch) {
   const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
   if (f.type == 'C') return !TrimRight(t.RawField(f)).empty();
+  // The common forms, known without making the value.
+  const auto c = static_cast<size_t>(col);
+  if (!vt.memo[c] && !vt.binary[c]) {
+    char iso[10];
+    int64_t whole = 0;
+    if (f.type == 'D' && PlainDate(t.RawField(f), iso)) return true;
+    if ((f.type == 'N' || f.type == 'F') && PlainInteger(t.RawField(f), whole)) return true;
+  }
   try {
     return ColumnValue(vt, t, col, nullptr, nullptr, scratch);
   } catch (const EDbfError&) {
@@ -763,6 +771,8 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     pc.date = f.type == 'D';
     pc.orderable = (pc.character && !IsMemo(*vt, f) && !vt->binary[vt->planColumns.size()]) ||
                    pc.numeric || pc.date;
+    pc.exactEquality = pc.date || ((f.type == 'N' || f.type == 'F') && pc.numeric &&
+                                   !vt->binary[vt->planColumns.size()] && f.width <= 15);
     vt->planColumns.push_back(pc);
   }
   std::string ddl = "CREATE TABLE x(";
@@ -1474,6 +1484,11 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         if (none) return SQLITE_OK;  // = NULL or a range with NULL matches nothing
         if (!made) continue;
         if (lookup && i == 0) {
+          // SQLite does not test an exact equality again: the candidates
+          // of the hash index, whose keys may collide, are tested.
+          if (vt.planColumns[static_cast<size_t>(plan[0].column)].exactEquality) {
+            c.tests.push_back(test);
+          }
           first = std::move(test);
         } else {
           c.tests.push_back(std::move(test));
