@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -83,12 +84,26 @@ struct KeyIndex {
   }
   size_t Bucket(uint64_t h) const { return bits == 0 ? 0 : static_cast<size_t>(h >> (64 - bits)); }
 
-  // Appends the records whose key has the hash h.
-  void Find(uint64_t h, std::vector<int32_t>& out) const {
-    const size_t b = Bucket(h);
-    for (size_t i = starts[b]; i < starts[b + 1]; ++i) {
-      if (entries[i].first == h) out.push_back(entries[i].second);
+  // Appends the records whose key has the hash h. hint: where the last
+  // look-up ended; a correlated subquery asks for its keys mostly in
+  // increasing order, so the search gallops forward from there through
+  // memory it has just read.
+  void Find(uint64_t h, std::vector<int32_t>& out, size_t& hint) const {
+    size_t from = starts[Bucket(h)], to = starts[Bucket(h) + 1];
+    if (hint < entries.size() && entries[hint].first <= h && hint >= from && hint < to) {
+      size_t step = 1;
+      from = hint;
+      while (from + step < to && entries[from + step].first < h) {
+        from += step;
+        step *= 2;
+      }
+      to = std::min(to, from + step + 1);
     }
+    auto at = std::lower_bound(entries.begin() + static_cast<std::ptrdiff_t>(from),
+                               entries.begin() + static_cast<std::ptrdiff_t>(to),
+                               std::pair<uint64_t, int32_t>(h, INT32_MIN));
+    for (; at != entries.end() && at->first == h; ++at) out.push_back(at->second);
+    hint = static_cast<size_t>(at - entries.begin());
   }
 };
 
@@ -343,6 +358,8 @@ struct DbfCursor {
   size_t nextInWalk = 0;
   const OrderEntry* current = nullptr;
   bool recordRead = false;
+  // Where the cursor's last look-up in a hash index ended.
+  size_t indexHint = 0;
   // The image the cursor's records are read from (null: the file).
   std::shared_ptr<TableImage> image;
   // Decoded text of the column being read.
@@ -410,6 +427,18 @@ bool NumberOfKey(const std::string& key, double& v) {
   if (key.size() != 2 + sizeof v || key.compare(0, 2, "n:") != 0) return false;
   std::memcpy(&v, key.data() + 2, sizeof v);
   return true;
+}
+
+// The hash of a look-up key. A number's is its value's bits in an order
+// that keeps numbers in their order (every number its own hash), so that an
+// index is laid out by value and look-ups of increasing values read it
+// forward; other keys are hashed.
+uint64_t KeyHash(const std::string& key) {
+  double v = 0;
+  if (!NumberOfKey(key, v)) return std::hash<std::string>{}(key);
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return (bits >> 63) ? ~bits : bits | (uint64_t{1} << 63);
 }
 
 std::string KeyOfText(std::string_view text) {
@@ -1144,10 +1173,10 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     } else if (c.keyColumn >= 0) {
       if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch)) continue;
       if (c.keys.empty()) {
-        if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), c.record);
+        if (c.collecting) c.entries.emplace_back(KeyHash(key), c.record);
         if (key != c.onlyKey) continue;
       } else {
-        const uint64_t h = std::hash<std::string>{}(key);
+        const uint64_t h = KeyHash(key);
         if (c.collecting) c.entries.emplace_back(h, c.record);
         if (!std::binary_search(c.keys.begin(), c.keys.end(), h)) continue;
       }
@@ -1229,7 +1258,7 @@ const KeyIndex& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
     RecordScan scan;
     for (scan.Start(t, ImageOf(t, vt)); scan.Next(t);) {
       if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
-        index.emplace_back(std::hash<std::string>{}(k), scan.Record());
+        index.emplace_back(KeyHash(k), scan.Record());
       }
     }
     t.UseOwnRecordBuffer();
@@ -1357,7 +1386,7 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
   }
   if (++vt.filterCounts[col] >= 2 || vt.indexes.count(col)) {
     const auto& index = IndexOf(c, vt, col);
-    for (const std::string& key : keys) index.Find(std::hash<std::string>{}(key), c.candidates);
+    for (const std::string& key : keys) index.Find(KeyHash(key), c.candidates, c.indexHint);
     if (keys.size() > 1) {
       // In record order, each once: the file is read forward.
       std::sort(c.candidates.begin(), c.candidates.end());
@@ -1380,7 +1409,7 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
     if (keys.size() == 1) {
       c.onlyKey = keys[0];
     } else {
-      for (const std::string& k : keys) c.keys.push_back(std::hash<std::string>{}(k));
+      for (const std::string& k : keys) c.keys.push_back(KeyHash(k));
       std::sort(c.keys.begin(), c.keys.end());
     }
     // The scan reads the column anyway: its index entries are kept for the
