@@ -60,3 +60,19 @@ CREATE TABLE ISHOD_PROFIL (
   PROFILE  INTEGER NOT NULL,
   CONSTRAINT PK_ISHOD_PROFIL PRIMARY KEY (ISHOD, PROFILE)
 );
+
+-- How many accompanying diseases with a standard of care of their own a
+-- treatment sheet may carry at an institution of a level (LPU.UROV). A
+-- level without a row here is not checked.
+CREATE TABLE ACC_MES_LIMIT (
+  UROV     VARCHAR(1) NOT NULL PRIMARY KEY,
+  MAX_ACC  SMALLINT NOT NULL
+);
+
+-- Columns the rule checks read that the loading of a package fills: the
+-- insurer's registration number, the date of the referral to hospital, and
+-- the versions of the package and of the program a report was received
+-- with.
+ALTER TABLE SMO ADD OGRN VARCHAR(15);
+ALTER TABLE STACION ADD NAPR_DATE TIMESTAMP;
+ALTER TABLE REPORTS ADD VERSION_IN VARCHAR(50), ADD VERSION_OUT VARCHAR(50);

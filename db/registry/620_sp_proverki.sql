@@ -3,7 +3,8 @@
 -- A flag column is "1" when its rule found something and "0" otherwise;
 -- the texts (OSH32, PLAN_ERR, LEKAR_ERR, MES_ERR) carry their finding.
 -- SUM_MEK is -1 when the same person has another stay that meets this one.
--- Rules whose data the registry does not hold yet keep "0".
+-- MTRERR1 to MTRERR11 are the data an out-of-region patient's record must
+-- carry for the settlement with the region of insurance.
 -- VOZ is the patient's age group as the standards of care code it; UR_G,
 -- UR_R and UR_K the levels the main standard may be paid at.
 
@@ -149,7 +150,7 @@ RETURNS (
   MCOD VARCHAR(6),
   SUM_MEK NUMERIC(18,4),
   OSH49 VARCHAR(1),
-  KOD_MES VARCHAR(15),
+  KOD_MES VARCHAR(20),
   MES_ACC VARCHAR(255),
   REPN INTEGER,
   P_TS SMALLINT,
@@ -157,7 +158,7 @@ RETURNS (
   PLAN_ERR VARCHAR(200),
   PLAN_ERR2 VARCHAR(1),
   ECO_ERR VARCHAR(7),
-  MES_ERR VARCHAR(20),
+  MES_ERR VARCHAR(30),
   TALON_ERR VARCHAR(1),
   RANKIN_ERR VARCHAR(1),
   CNT_USL_ERR VARCHAR(1),
@@ -240,6 +241,18 @@ AS
   DECLARE VARIABLE v_level SMALLINT;
   DECLARE VARIABLE v_prev_stays INTEGER;
   DECLARE VARIABLE v_prev_sanctioned INTEGER;
+  DECLARE VARIABLE v_intensiv SMALLINT;
+  DECLARE VARIABLE v_kod_mes_it VARCHAR(20);
+  DECLARE VARIABLE v_it_kd INTEGER;
+  DECLARE VARIABLE v_pension VARCHAR(20);
+  DECLARE VARIABLE v_date_n TIMESTAMP;
+  DECLARE VARIABLE v_date_e TIMESTAMP;
+  DECLARE VARIABLE v_napr_date TIMESTAMP;
+  DECLARE VARIABLE v_vr_fio VARCHAR(60);
+  DECLARE VARIABLE v_urov VARCHAR(1);
+  DECLARE VARIABLE v_max_acc SMALLINT;
+  DECLARE VARIABLE v_eco VARCHAR(20);
+  DECLARE VARIABLE v_novor_missing SMALLINT;
 
   -- The classifier's findings for one diagnosis: unknown code, not paid by
   -- the OMS, wrong sex, wrong age.
@@ -276,7 +289,9 @@ BEGIN
              m.FINISH, m.OPLAT, m.PRVS, m.PR_FED, m.PROFIL_BED, m.APPEND, m.APP_KD, m.REANIM,
              m.DREANIM, COALESCE(m.MTL_ONCO_STATUS, 0),
              COALESCE(s.PR_NOV, 0), s.VOV, s.RANKIN, s.NAPRAVLEN, m.VMP_MET,
-             r.REPN, r.TIP_STAC, r.LPU, r.DATE_BEG
+             r.REPN, r.TIP_STAC, r.LPU, r.DATE_BEG,
+             m.INTENSIV, m.KOD_MES_IT, m.VR_FIO, s.PENSION, s.DATE_N, s.DATE_E, s.NAPR_DATE,
+             r.VERSION_IN, r.VERSION_OUT
       FROM STACION s
       JOIN REPORTS r ON r.REPN = s.REPN
       JOIN MTL m ON m.ID_ILL = s.ID_ILL
@@ -292,7 +307,9 @@ BEGIN
            :FINISH, :OPLAT, :PRVS, :PR_FED, :v_profil_bed, :v_append, :v_app_kd, :v_reanim,
            :v_dreanim, :MTL_ONCO_STATUS,
            :v_pr_nov, :v_vov, :v_rankin, :v_napravlen, :v_vmp_met,
-           :REPN, :v_tip_stac, :v_lpu, :v_date_beg
+           :REPN, :v_tip_stac, :v_lpu, :v_date_beg,
+           :v_intensiv, :v_kod_mes_it, :v_vr_fio, :v_pension, :v_date_n, :v_date_e, :v_napr_date,
+           :VERSION_IN, :VERSION_OUT
   DO
   BEGIN
     -- Flags without a rule of their own stay "0".
@@ -312,15 +329,16 @@ BEGIN
     PLAN_ERR = '0'; PLAN_ERR2 = '0'; ECO_ERR = '0'; TALON_ERR = '0'; RANKIN_ERR = '0';
     CNT_USL_ERR = '0'; CONVOY_AGE_ERR = '0'; MES_ERR = ''; LEKAR_ERR = ''; BED_SPEC_ERR = '';
     ERR_NAPRAVLEN = '0'; ERR_NAPR_DATE = '0'; OSH_POVTOR = 0; DIAGGRP_ERR = 0;
-    H_FDOCS = v_dokument; H_SNILS = NULL; H_SMOOGRN = NULL;
-    VERSION_IN = NULL; VERSION_OUT = NULL;
+    H_FDOCS = v_dokument;
+    H_SNILS = LEFT(NULLIF(TRIM(v_pension), ''), 14);
     VERSION_BASE = 'VERSION2026.12';
     P_TS = v_tip_stac;
     DATE_REP = v_date_beg;
     H_DOCSER = v_d_seria;
     H_DOCNUM = v_d_nomber;
     P_BED = v_profil_bed;
-    IF (NOVOR IS NULL OR TRIM(NOVOR) = '') THEN NOVOR = '0';
+    v_novor_missing = IIF(NOVOR IS NULL OR TRIM(NOVOR) = '', 1, 0);
+    IF (v_novor_missing = 1) THEN NOVOR = '0';
     SROK = IIF(DIN_STAC IS NULL OR DOUT_STAC IS NULL, NULL,
                DATEDIFF(DAY FROM CAST(DIN_STAC AS DATE) TO CAST(DOUT_STAC AS DATE)));
 
@@ -343,10 +361,17 @@ BEGIN
     LPU_MCOD = NULL;
     SELECT FIRST 1 IIF(TRIM(lm.MCOD) SIMILAR TO '[0-9]+', CAST(TRIM(lm.MCOD) AS INTEGER), NULL)
       FROM LPU_MCOD lm WHERE lm.LPU_ID = :v_lpu INTO :LPU_MCOD;
-    COMP_NAME = NULL; H_SMOCOD = NULL; H_SMOOK = NULL;
-    SELECT FIRST 1 sm.NAME, sm.SMOCOD, sm.TERR_OKATO FROM SMO sm
+    v_urov = NULL;
+    SELECT FIRST 1 TRIM(l.UROV) FROM LPU l WHERE l.ID = :v_lpu INTO :v_urov;
+    COMP_NAME = NULL; H_SMOCOD = NULL; H_SMOOK = NULL; H_SMOOGRN = NULL;
+    SELECT FIRST 1 sm.NAME, sm.SMOCOD, sm.TERR_OKATO, sm.OGRN FROM SMO sm
       WHERE CAST(sm.O_COD AS VARCHAR(20)) = TRIM(:v_polis)
-      INTO :COMP_NAME, :H_SMOCOD, :H_SMOOK;
+      INTO :COMP_NAME, :H_SMOCOD, :H_SMOOK, :H_SMOOGRN;
+    -- An insurer of the home region (territory 37000) with a policy of
+    -- another region (1137 is the home one), or the other way round.
+    IF (H_SMOOK IS NOT NULL AND TRIM(COALESCE(v_pol_obl, '')) <> '' AND
+        IIF(TRIM(H_SMOOK) = '37000', 1, 0) <> IIF(TRIM(v_pol_obl) = '1137', 1, 0)) THEN
+      OSH20 = '1';
     IF (TRIM(COALESCE(v_polis, '')) = '') THEN
     BEGIN
       COMP_NAME = 'Не застрахованное население';
@@ -360,9 +385,11 @@ BEGIN
     IF (COALESCE(v_sres, 0) < 0) THEN OSH5 = '1';
     IF (COALESCE(v_kuracia, 0) < 0) THEN OSH7 = '1';
     IF (COALESCE(v_extren, 0) < 0) THEN OSH8 = '1';
+    IF (COALESCE(v_intensiv, 0) < 0) THEN OSH9 = '1';
     IF (COALESCE(v_interrupt, 0) < 0) THEN OSH10 = '1';
     IF (COALESCE(v_profile, 0) = 0) THEN OSH11 = '1';
     IF (TRIM(COALESCE(STAC_DIAG, '')) = '') THEN OSH12 = '1';
+    IF (STARTD IS NULL OR FINISH IS NULL) THEN OSH13 = '1';
     IF (COALESCE(v_res, 0) = 0) THEN OSH15 = '1';
     IF (COALESCE(v_ishod, 0) = 0) THEN OSH16 = '1';
     -- An outcome that only some bed profiles may give.
@@ -409,6 +436,14 @@ BEGIN
                        AND m1.ID <> :v_mtl_id)) THEN
       OSH37 = '1';
     SELECT COUNT(*) FROM OPERAT o WHERE o.ID_ILL = :ID_ILL AND o.NOM_MTL = :NOMMTL INTO :KOL;
+    -- The case's last sheet closes the stay: it ends on the day of discharge.
+    IF (NOMMTL = MTLCNT AND DOUT_STAC IS NOT NULL AND
+        (FINISH IS NULL OR CAST(FINISH AS DATE) <> CAST(DOUT_STAC AS DATE))) THEN
+      OSH14 = '1';
+    -- The stay ends before it begins.
+    IF (DIN_STAC IS NOT NULL AND DOUT_STAC IS NOT NULL AND
+        CAST(DOUT_STAC AS DATE) < CAST(DIN_STAC AS DATE)) THEN
+      OSH44 = '1';
 
     -- The stat card's result and outcome against the last sheet's.
     v_last_res = NULL; v_last_ishod = NULL;
@@ -458,6 +493,11 @@ BEGIN
       UR_R = COALESCE(NULLIF(TRIM(v_urr), ''), '0');
       UR_K = COALESCE(NULLIF(TRIM(v_urk), ''), '0');
       IF (v_found = 0) THEN OSH47 = '1';
+      -- A standard the institution's level may not be paid at.
+      IF (v_found = 1 AND ((v_urov = 'Г' AND UR_G = '-') OR (v_urov = 'Р' AND UR_R = '-') OR
+                           (v_urov = 'К' AND UR_K = '-'))) THEN
+        OSH32 = 'МЭС ' || KOD_MES || ' не оплачивается на уровне мед.организации (' ||
+                v_urov || ')';
       IF (v_mes_tip IS NOT NULL AND v_mes_tip <> v_tip_stac) THEN
         MES_ERR = v_tip_stac || '_' || KOD_MES;
     END
@@ -485,6 +525,14 @@ BEGIN
       END
       v_i = v_i + 1;
     END
+    -- More accompanying standards of care than the institution's level allows.
+    v_max_acc = NULL;
+    SELECT al.MAX_ACC FROM ACC_MES_LIMIT al WHERE al.UROV = :v_urov INTO :v_max_acc;
+    IF (v_max_acc IS NOT NULL AND
+        IIF(TRIM(COALESCE(v_acc_mes1, '')) <> '', 1, 0) +
+        IIF(TRIM(COALESCE(v_acc_mes2, '')) <> '', 1, 0) +
+        IIF(TRIM(COALESCE(v_acc_mes3, '')) <> '', 1, 0) > v_max_acc) THEN
+      OSH33 = '1';
 
     -- Doctor's speciality and bed profile.
     PRVS_ERR = -1;
@@ -531,6 +579,8 @@ BEGIN
       ELSE IF (v_obl IS NOT NULL AND TRIM(v_par_obl) <> CAST(v_obl AS VARCHAR(11))) THEN
         OSH_PAR7 = 1;
     END
+    -- A patient treated with a representative carries the child status.
+    IF (v_has_parent = 1 AND v_novor_missing = 1) THEN MTRERR4 = '1';
 
     -- Day hospitals do not admit, discharge or serve on a holiday the
     -- institution does not work.
@@ -653,6 +703,60 @@ BEGIN
         (v_rankin IS NULL AND
          LEFT(TRIM(COALESCE(STAC_DIAG, '')), 3) IN ('I60', 'I61', 'I62', 'I63', 'I64'))) THEN
       RANKIN_ERR = '1';
+
+    -- Intensive therapy longer than its standard of care allows.
+    v_it_kd = NULL;
+    IF (TRIM(COALESCE(v_kod_mes_it, '')) SIMILAR TO '[0-9]{1,9}') THEN
+      SELECT FIRST 1 it.KD FROM MES_IT it WHERE it.KOD = CAST(TRIM(:v_kod_mes_it) AS INTEGER)
+        INTO :v_it_kd;
+    IF (v_it_kd IS NOT NULL AND COALESCE(v_intensiv, 0) > v_it_kd) THEN OSH40 = '1';
+
+    -- Identity document and policy.
+    IF (TRIM(COALESCE(v_d_nomber, '')) = '') THEN OSH25 = '1';
+    IF (H_VPOLIS IS NOT NULL AND H_VPOLIS NOT IN (1, 2, 3)) THEN OSH26 = '1';
+    IF (TRIM(COALESCE(NUMBER, '')) = '') THEN MTRERR1 = '1';
+    IF (TRIM(COALESCE(v_pol_obl, '')) = '') THEN MTRERR2 = '1';
+    IF (DR IS NOT NULL AND DIN_STAC IS NOT NULL AND CAST(DR AS DATE) > CAST(DIN_STAC AS DATE)) THEN
+      MTRERR3 = '1';
+    IF (TRIM(COALESCE(v_d_nomber, '')) <> '' AND COALESCE(v_dokument, 0) = 0) THEN MTRERR5 = '1';
+    IF (TRIM(COALESCE(v_d_seria, '')) <> '' AND TRIM(COALESCE(v_d_nomber, '')) = '') THEN
+      MTRERR6 = '1';
+    IF (COALESCE(PRVS, 0) = 0) THEN MTRERR7 = '1';
+    -- The policy's period against the stay.
+    IF (v_date_e IS NOT NULL AND DIN_STAC IS NOT NULL AND
+        CAST(v_date_e AS DATE) < CAST(DIN_STAC AS DATE)) THEN
+      MTRERR8 = '1';
+    IF (v_date_n IS NOT NULL AND DOUT_STAC IS NOT NULL AND
+        CAST(v_date_n AS DATE) > CAST(DOUT_STAC AS DATE)) THEN
+      MTRERR9 = '1';
+    IF (v_date_n IS NOT NULL AND v_date_e IS NOT NULL AND
+        CAST(v_date_n AS DATE) > CAST(v_date_e AS DATE)) THEN
+      MTRERR10 = '1';
+    -- A single-number policy has 16 digits.
+    IF (H_VPOLIS = 3 AND NOT (TRIM(COALESCE(NUMBER, '')) SIMILAR TO '[0-9]{16}')) THEN
+      MTRERR11 = '1';
+
+    -- The doctor who treated the sheet is named.
+    IF (TRIM(COALESCE(v_vr_fio, '')) = '') THEN
+      LEKAR_ERR = 'Не указан лечащий врач в МТЛ №' || COALESCE(NOMMTL, 0) || '.';
+
+    -- The stages of an IVF cycle form one of the schemes paid for (stage 0
+    -- is no stage of the cycle).
+    v_eco = NULL;
+    SELECT FIRST 1 REPLACE(e.ECO_STAGES_OUT, '0', '') FROM GET_ECO_INFO(:ID_ILL) e INTO :v_eco;
+    IF (COALESCE(v_eco, '') <> '' AND
+        v_eco NOT IN ('1', '12', '123', '6', '1234', '1235', '12345')) THEN
+      ECO_ERR = '1';
+
+    -- The referral: a referring institution's code (six digits) names one of
+    -- the register, and the referral is not dated after the admission.
+    IF (COALESCE(v_napravlen, 0) >= 100000 AND
+        NOT EXISTS (SELECT 1 FROM LPU_MCOD lm
+                    WHERE TRIM(lm.MCOD) = CAST(:v_napravlen AS VARCHAR(11)))) THEN
+      ERR_NAPRAVLEN = '1';
+    IF (v_napr_date IS NOT NULL AND DIN_STAC IS NOT NULL AND
+        CAST(v_napr_date AS DATE) > CAST(DIN_STAC AS DATE)) THEN
+      ERR_NAPR_DATE = '1';
 
     SUSPEND;
   END

@@ -669,4 +669,29 @@ TEST(CheckRules, InsuranceIdentification) {
   expired.Date2 = QDate(2025, 1, 1);
   expired.Answer = QStringLiteral("2");
   EXPECT_TRUE(identify({expired}).isEmpty());
+  // Only the newest row counts as covering for an answer 2.
+  EXPECT_EQ(identify({expired, other}),
+            (QList<Finding>{S(57, "Ош.идент.: терр.страхования 46000 вместо 47000")}));
+  // An answer 3 covers admissions up to its date of edit.
+  RegisterPerson edited = expired;
+  edited.Answer = QStringLiteral("3");
+  edited.DateEdit = QDate(2026, 3, 31);
+  EXPECT_TRUE(identify({edited}).isEmpty());
+  edited.DateEdit = QDate(2026, 2, 1);
+  EXPECT_EQ(identify({edited}),
+            (QList<Finding>{S(57, "Запись не проходила страховую идентификацию в ТФ ОМС")}));
+  // Matched through the identity document: the register's policy is named.
+  row.Proc.insert(QStringLiteral("H_DOCSER"), QStringLiteral("4501"));
+  row.Proc.insert(QStringLiteral("H_DOCNUM"), QStringLiteral("123456"));
+  RegisterPerson byDocument = same;
+  byDocument.Npolis = QStringLiteral("999");
+  byDocument.DocSer = QStringLiteral("4501");
+  byDocument.DocNum = QStringLiteral("123456");
+  EXPECT_EQ(identify({byDocument}),
+            (QList<Finding>{S(57,
+                              "Ош.идентификации: указан полис \"45\" \"123\" вместо \"45\" "
+                              "\"999\";")}));
+  // The walk goes on while there is a message: an older row of the same
+  // policy clears it.
+  EXPECT_TRUE(identify({same, byDocument}).isEmpty());
 }

@@ -609,6 +609,20 @@ TEST(ReceptionProcedures, SpProverkiComputesTheCaseRules) {
                  {QStringLiteral("KOLVO"), kolvo}});
     };
   };
+  // Services of the case recording these stages of an IVF cycle.
+  const auto eco = [](std::vector<int> stages) {
+    return [stages](Fixture& fx, int id) {
+      int n = 0;
+      for (int stage : stages)
+        fx.Insert(QStringLiteral("MTLUSL"),
+                  {{QStringLiteral("ID_ILL"), id},
+                   {QStringLiteral("REPN"), 1},
+                   {QStringLiteral("NOM_MTL"), 1},
+                   {QStringLiteral("USLUG"), QStringLiteral("A11.20.017")},
+                   {QStringLiteral("KOLVO"), ++n},
+                   {QStringLiteral("STAGE"), stage}});
+    };
+  };
   struct Case {
     const char* what;
     std::function<void(Fixture&, int)> setup;
@@ -627,7 +641,36 @@ TEST(ReceptionProcedures, SpProverkiComputesTheCaseRules) {
         {"BED_SPEC_ERR", ""},
         {"RANKIN_ERR", "0"},
         {"PLAN_ERR", "0"},
-        {"PLAN_ERR2", "0"}}},
+        {"PLAN_ERR2", "0"},
+        {"OSH9", "0"},
+        {"OSH13", "0"},
+        {"OSH14", "0"},
+        {"OSH20", "0"},
+        {"OSH25", "0"},
+        {"OSH26", "0"},
+        {"OSH32", "0"},
+        {"OSH33", "0"},
+        {"OSH40", "0"},
+        {"OSH44", "0"},
+        {"MTRERR1", "0"},
+        {"MTRERR2", "0"},
+        {"MTRERR3", "0"},
+        {"MTRERR4", "0"},
+        {"MTRERR5", "0"},
+        {"MTRERR6", "0"},
+        {"MTRERR7", "0"},
+        {"MTRERR8", "0"},
+        {"MTRERR9", "0"},
+        {"MTRERR10", "0"},
+        {"MTRERR11", "0"},
+        {"H_SNILS", ""},
+        {"H_SMOOGRN", "1024500000001"},
+        {"LEKAR_ERR", ""},
+        {"ECO_ERR", "0"},
+        {"ERR_NAPRAVLEN", "0"},
+        {"ERR_NAPR_DATE", "0"},
+        {"VERSION_IN", ""},
+        {"VERSION_OUT", ""}}},
       {"an outcome the bed profile may not give",
        sql("update MTL set ISHOD_LECE = 7 where ID_ILL = :id"),
        {{"OSH6", "1"}}},
@@ -726,6 +769,142 @@ TEST(ReceptionProcedures, SpProverkiComputesTheCaseRules) {
                  {{QStringLiteral("id"), id}});
        },
        {{"RANKIN_ERR", "0"}}},
+      {"an impossible count of intensive therapy days",
+       sql("update MTL set INTENSIV = -1 where ID_ILL = :id"),
+       {{"OSH9", "1"}}},
+      {"intensive therapy longer than its standard",
+       sql("update MTL set KOD_MES_IT = '90001', INTENSIV = 2 where ID_ILL = :id"),
+       {{"OSH40", "1"}}},
+      {"intensive therapy within its standard",
+       sql("update MTL set KOD_MES_IT = '90001', INTENSIV = 1 where ID_ILL = :id"),
+       {{"OSH40", "0"}, {"OSH9", "0"}}},
+      {"a sheet without its end",
+       sql("update MTL set FINISH = NULL where ID_ILL = :id"),
+       {{"OSH13", "1"}, {"OSH14", "1"}}},
+      {"the last sheet ends before the discharge",
+       sql("update MTL set FINISH = '2026-03-09' where ID_ILL = :id"),
+       {{"OSH13", "0"}, {"OSH14", "1"}}},
+      {"a first sheet need not close the stay",
+       [](Fixture& fx, int id) {
+         fx.Exec(QStringLiteral("update MTL set FINISH = '2026-03-05' where ID_ILL = :id"),
+                 {{QStringLiteral("id"), id}});
+         fx.Sheet(id, 1, 2, Day(2026, 3, 5), Day(2026, 3, 10), QStringLiteral("I10"));
+       },
+       {{"NOMMTL", "1"}, {"OSH14", "0"}, {"OSH38", "0"}}},
+      {"a stay that ends before it begins",
+       sql("update STACION set OUT_STAC = '2026-02-27' where ID_ILL = :id"),
+       {{"OSH44", "1"}}},
+      {"a home-region insurer with a policy of another region",
+       sql("update STACION set POL_OBL = '4500' where ID_ILL = :id"),
+       {{"OSH20", "1"}, {"MTRERR2", "0"}}},
+      {"no region of the policy",
+       sql("update STACION set POL_OBL = '' where ID_ILL = :id"),
+       {{"OSH20", "0"}, {"MTRERR2", "1"}}},
+      {"a document series without its number",
+       sql("update STACION set D_NOMBER = '' where ID_ILL = :id"),
+       {{"OSH25", "1"}, {"MTRERR6", "1"}, {"MTRERR5", "0"}}},
+      {"a document without its kind",
+       sql("update STACION set DOKUMENT = 0 where ID_ILL = :id"),
+       {{"MTRERR5", "1"}, {"OSH25", "0"}}},
+      {"an impossible policy kind",
+       sql("update STACION set VPOLIS = 5 where ID_ILL = :id"),
+       {{"OSH26", "1"}, {"MTRERR11", "0"}}},
+      {"no policy number",
+       sql("update STACION set NUMBER = '' where ID_ILL = :id"),
+       {{"MTRERR1", "1"}, {"MTRERR11", "1"}}},
+      {"a single-number policy of another length",
+       sql("update STACION set NUMBER = '450000000000001' where ID_ILL = :id"),
+       {{"MTRERR1", "0"}, {"MTRERR11", "1"}}},
+      {"born after the admission",
+       sql("update STACION set DR = '2026-03-05' where ID_ILL = :id"),
+       {{"MTRERR3", "1"}}},
+      {"a patient with a representative and no child status",
+       [](Fixture& fx, int id) {
+         fx.Exec(QStringLiteral("update STACION set NOVOR = NULL where ID_ILL = :id"),
+                 {{QStringLiteral("id"), id}});
+         fx.Insert(QStringLiteral("PARENTS"),
+                   {{QStringLiteral("ID"), id},
+                    {QStringLiteral("ID_ILL"), id},
+                    {QStringLiteral("REPN"), 1},
+                    {QStringLiteral("FAMILY"), QStringLiteral("ПЕТРОВА")}});
+       },
+       {{"MTRERR4", "1"}, {"NOVOR", "0"}}},
+      {"no child status without a representative",
+       sql("update STACION set NOVOR = NULL where ID_ILL = :id"),
+       {{"MTRERR4", "0"}, {"NOVOR", "0"}}},
+      {"no speciality of the doctor",
+       sql("update MTL set PRVS = NULL where ID_ILL = :id"),
+       {{"MTRERR7", "1"}, {"BED_SPEC_ERR", ""}}},
+      {"a policy that ended before the admission",
+       sql("update STACION set DATE_N = '2025-01-01', DATE_E = '2026-02-28' where ID_ILL = :id"),
+       {{"MTRERR8", "1"}, {"MTRERR9", "0"}, {"MTRERR10", "0"}}},
+      {"a policy that began after the discharge",
+       sql("update STACION set DATE_N = '2026-03-11' where ID_ILL = :id"),
+       {{"MTRERR8", "0"}, {"MTRERR9", "1"}, {"MTRERR10", "0"}}},
+      {"a policy that begins after it ends",
+       sql("update STACION set DATE_N = '2026-03-05', DATE_E = '2026-03-04' where ID_ILL = :id"),
+       {{"MTRERR10", "1"}}},
+      {"a policy covering the stay",
+       sql("update STACION set DATE_N = '2026-01-01', DATE_E = '2026-12-31' where ID_ILL = :id"),
+       {{"MTRERR8", "0"}, {"MTRERR9", "0"}, {"MTRERR10", "0"}}},
+      {"the patient's insurance number",
+       sql("update STACION set PENSION = ' 123-456-789 01 ' where ID_ILL = :id"),
+       {{"H_SNILS", "123-456-789 01"}}},
+      {"the other insurer's registration number",
+       sql("update STACION set POLIS = '2779' where ID_ILL = :id"),
+       {{"H_SMOOGRN", "1024500000002"}, {"H_SMOCOD", "45002"}}},
+      {"no doctor named",
+       sql("update MTL set VR_FIO = ' ' where ID_ILL = :id"),
+       {{"LEKAR_ERR", "Не указан лечащий врач в МТЛ №1."}}},
+      {"IVF stages outside the schemes", eco({1, 3}), {{"ECO_ERR", "1"}}},
+      {"IVF stages of a scheme", eco({2, 1}), {{"ECO_ERR", "0"}}},
+      {"services of no IVF stage", eco({0, 0}), {{"ECO_ERR", "0"}}},
+      {"a referral from an institution of no register",
+       sql("update STACION set NAPRAVLEN = 459999 where ID_ILL = :id"),
+       {{"ERR_NAPRAVLEN", "1"}}},
+      {"a referral from an institution of the register",
+       sql("update STACION set NAPRAVLEN = 450025 where ID_ILL = :id"),
+       {{"ERR_NAPRAVLEN", "0"}}},
+      {"a referral dated after the admission",
+       sql("update STACION set NAPR_DATE = '2026-03-02' where ID_ILL = :id"),
+       {{"ERR_NAPR_DATE", "1"}}},
+      {"a referral dated before the admission",
+       sql("update STACION set NAPR_DATE = '2026-02-27' where ID_ILL = :id"),
+       {{"ERR_NAPR_DATE", "0"}}},
+      {"a standard the institution's level is not paid at",
+       [](Fixture& fx, int id) {
+         fx.Exec(QStringLiteral(
+             "update or insert into MES (KOD, NAME, TIP_STAC, NOZOLOG, KD, DATEFROM, UR_G, UR_R, "
+             "UR_K) values ('3019999', 'Без района', 1, 'I10-I15', 10, '2020-01-01', '+', '-', "
+             "'+') matching (KOD)"));
+         fx.Exec(QStringLiteral("update MTL set KOD_MES = '3019999' where ID_ILL = :id"),
+                 {{QStringLiteral("id"), id}});
+       },
+       {{"UR_R", "-"}, {"OSH32", "МЭС 3019999 не оплачивается на уровне мед.организации (Р)"}}},
+      {"a standard code of 16 characters",
+       sql("update MTL set KOD_MES = '1234567890123456' where ID_ILL = :id"),
+       {{"KOD_MES", "1234567890123456"}, {"OSH47", "1"}}},
+      {"the report's versions",
+       [](Fixture& fx, int) {
+         fx.Exec(QStringLiteral(
+             "update REPORTS set VERSION_IN = 'VERSION2026.11', VERSION_OUT = '1.0/2026.12' "
+             "where REPN = 1"));
+       },
+       {{"VERSION_IN", "VERSION2026.11"}, {"VERSION_OUT", "1.0/2026.12"}}},
+      {"one accompanying standard where the level allows one",
+       [](Fixture& fx, int id) {
+         fx.Exec(QStringLiteral(
+             "update or insert into ACC_MES_LIMIT (UROV, MAX_ACC) values ('Р', 1) matching "
+             "(UROV)"));
+         fx.Exec(QStringLiteral("update MTL set ACCOMP1 = 'I11.9', MES_ACC1 = '10101' "
+                                "where ID_ILL = :id"),
+                 {{QStringLiteral("id"), id}});
+       },
+       {{"OSH33", "0"}}},
+      {"two accompanying standards where the level allows one",
+       sql("update MTL set ACCOMP1 = 'I11.9', MES_ACC1 = '10101', ACCOMP2 = 'E11.9', "
+           "MES_ACC2 = '20401' where ID_ILL = :id"),
+       {{"OSH33", "1"}}},
       {"the levels of the main and an accompanying standard",
        sql("update MTL set KOD_MES = '3010101', ACCOMP1 = 'I11.9', MES_ACC1 = '3010201', "
            "ACCOMP2 = 'E11.9' where ID_ILL = :id"),
@@ -752,9 +931,300 @@ TEST(ReceptionProcedures, SpProverkiComputesTheCaseRules) {
     ASSERT_LT(row, q.RecordCount()) << c.what;
     for (const auto& [column, value] : c.expected)
       EXPECT_EQ(At(q, row, column), QString::fromUtf8(value)) << c.what << ": " << column;
-    for (const char* table : {"MEK_CASES", "MTLUSL", "MTL", "STACION"})
+    for (const char* table : {"MEK_CASES", "MTLUSL", "PARENTS", "MTL", "STACION"})
       f.Exec(QStringLiteral("delete from %1 where ID_ILL in (:id, :other)")
                  .arg(QString::fromLatin1(table)),
              {{QStringLiteral("id"), id}, {QStringLiteral("other"), id + 1000}});
+  }
+}
+
+namespace {
+
+// The oncology rows of a treatment sheet, complete unless a case changes
+// them: an adult's breast cancer, first treated (cause 0) by surgery.
+struct OncoSheet {
+  int status = 1;
+  int age = 50;
+  bool hasOnco = true;
+  QVariant cause = 0, stage = 5, tumor = 10, nodus = 1, metas = 0, dist = 0, dose, fractions;
+  bool hasConsilium = true;
+  QVariant prCons = 1, dtCons = Day(2026, 3, 2);
+  struct Diagnostic {
+    QVariant type, date, gs, gt, mark, mr;
+  };
+  std::vector<Diagnostic> diagnostics{{1, Day(2026, 3, 2), 1, 1, {}, {}},
+                                      {2, Day(2026, 3, 2), {}, {}, 1, 1}};
+  struct Medical {
+    QVariant drug = QStringLiteral("D01"), schem = QStringLiteral("sh001"), date = Day(2026, 3, 3);
+  };
+  struct Service {
+    QVariant type = 1, line, cycle, rtype;
+    std::vector<Medical> medicals;
+  };
+  std::vector<Service> services{Service{}};
+  struct Decline {
+    QVariant id, date;
+  };
+  std::vector<Decline> declines;
+  struct Direct {
+    QVariant type, method, uslugTo, date;
+  };
+  std::vector<Direct> directs;
+};
+
+void WriteOnco(test::RegistryFixture& f, int id, const OncoSheet& o) {
+  auto exec = [&f](const char* sql, std::initializer_list<QVariant> values) {
+    FbQuery q(f.Db());
+    q.setSql(QString::fromLatin1(sql));
+    int i = 0;
+    for (const QVariant& v : values) q.setParam(QStringLiteral("p%1").arg(++i), v);
+    q.Open();
+    return q.Eof() ? 0 : q.Value(0, 0).toInt();
+  };
+  if (o.hasConsilium)
+    f.Insert(QStringLiteral("CONSILIUM"), {{QStringLiteral("ID_ILL"), id},
+                                           {QStringLiteral("NOM_MTL"), 1},
+                                           {QStringLiteral("PR_CONS"), o.prCons},
+                                           {QStringLiteral("DT_CONS"), o.dtCons}});
+  for (const OncoSheet::Direct& d : o.directs)
+    f.Insert(QStringLiteral("ONCO_DIRECT"), {{QStringLiteral("ID_ILL"), id},
+                                             {QStringLiteral("NOM_MTL"), 1},
+                                             {QStringLiteral("DIR_TYPE"), d.type},
+                                             {QStringLiteral("METHOD"), d.method},
+                                             {QStringLiteral("USLUG_TO"), d.uslugTo},
+                                             {QStringLiteral("DATE_DIR"), d.date}});
+  if (!o.hasOnco) return;
+  const int onco = exec(
+      "select * from NEW_ONCOLOGY(:p1, 1, 1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, 70, 170, "
+      "1.8)",
+      {id, o.cause, o.stage, o.tumor, o.nodus, o.metas, o.dist, o.dose, o.fractions});
+  for (const OncoSheet::Diagnostic& d : o.diagnostics)
+    f.Exec(QStringLiteral("execute procedure NEW_ONCO_DIAGNOSTIC(:o, :d, :t, 0, :gs, :gt, :m, "
+                          ":mr)"),
+           {{QStringLiteral("o"), onco},
+            {QStringLiteral("d"), d.date},
+            {QStringLiteral("t"), d.type},
+            {QStringLiteral("gs"), d.gs},
+            {QStringLiteral("gt"), d.gt},
+            {QStringLiteral("m"), d.mark},
+            {QStringLiteral("mr"), d.mr}});
+  for (const OncoSheet::Decline& d : o.declines)
+    f.Exec(
+        QStringLiteral("execute procedure NEW_ONCO_DECLINE(:o, :i, :d)"),
+        {{QStringLiteral("o"), onco}, {QStringLiteral("i"), d.id}, {QStringLiteral("d"), d.date}});
+  for (const OncoSheet::Service& s : o.services) {
+    const int usl = exec("select * from NEW_ONCO_USLUG(:p1, :p2, NULL, :p3, :p4, :p5, NULL)",
+                         {onco, s.type, s.line, s.cycle, s.rtype});
+    for (const OncoSheet::Medical& m : s.medicals)
+      f.Exec(QStringLiteral("execute procedure NEW_ONCO_MEDICALS(:u, :d, :s, :i)"),
+             {{QStringLiteral("u"), usl},
+              {QStringLiteral("d"), m.drug},
+              {QStringLiteral("s"), m.schem},
+              {QStringLiteral("i"), m.date}});
+  }
+}
+
+// A drug therapy service with its line, cycle and one drug.
+OncoSheet::Service DrugTherapy() {
+  OncoSheet::Service s;
+  s.type = 2;
+  s.line = 1;
+  s.cycle = 1;
+  s.medicals = {OncoSheet::Medical{}};
+  return s;
+}
+
+// Radiotherapy with its type, the dose and fractions given.
+void Radiotherapy(OncoSheet& o) {
+  OncoSheet::Service s;
+  s.type = 3;
+  s.rtype = 1;
+  o.services = {s};
+  o.dose = 40;
+  o.fractions = 5;
+}
+
+}  // namespace
+
+TEST(ReceptionProcedures, SpProverkiOncoGivesEachOutput) {
+  test::RegistryFixture f;
+  using Change = std::function<void(OncoSheet&)>;
+  const auto diagnostic = [](QVariant type, QVariant gs, QVariant gt, QVariant mark, QVariant mr) {
+    return [=](OncoSheet& o) { o.diagnostics = {{type, Day(2026, 3, 2), gs, gt, mark, mr}}; };
+  };
+  const auto drug = [](std::function<void(OncoSheet::Service&)> change) {
+    return [=](OncoSheet& o) {
+      OncoSheet::Service s = DrugTherapy();
+      change(s);
+      o.services = {s};
+    };
+  };
+  struct Case {
+    const char* what;
+    Change change;
+    const char* output;  // without OUT_ERR_; null: every output 0
+    int value;
+  } cases[] = {
+      {"complete", [](OncoSheet&) {}, nullptr, 0},
+      {"complete drug therapy", [](OncoSheet& o) { o.services = {DrugTherapy()}; }, nullptr, 0},
+      {"complete radiotherapy", Radiotherapy, nullptr, 0},
+      {"stage missing", [](OncoSheet& o) { o.stage = QVariant(); }, "STAGE", 1},
+      {"stage of another diagnosis", [](OncoSheet& o) { o.stage = 9; }, "STAGE", 2},
+      {"tumour missing", [](OncoSheet& o) { o.tumor = QVariant(); }, "TUMOR", 1},
+      {"tumour wrong", [](OncoSheet& o) { o.tumor = 99; }, "TUMOR", 2},
+      {"a child gives no tumour",
+       [](OncoSheet& o) {
+         o.age = 10;
+         o.tumor = QVariant();
+       },
+       "TUMOR", 0},
+      {"nodes missing", [](OncoSheet& o) { o.nodus = QVariant(); }, "NODUS", 1},
+      {"nodes wrong", [](OncoSheet& o) { o.nodus = 7; }, "NODUS", 2},
+      {"metastases missing", [](OncoSheet& o) { o.metas = QVariant(); }, "METAS", 1},
+      {"metastases wrong", [](OncoSheet& o) { o.metas = 5; }, "METAS", 2},
+      {"distant metastases at a first treatment", [](OncoSheet& o) { o.dist = 1; }, "DIST_METAS",
+       1},
+      {"distant metastases at a relapse",
+       [](OncoSheet& o) {
+         o.dist = 1;
+         o.cause = 1;
+       },
+       "DIST_METAS", 0},
+      {"radiotherapy without its dose",
+       [](OncoSheet& o) {
+         Radiotherapy(o);
+         o.dose = QVariant();
+       },
+       "DOSE", 1},
+      {"refusal without its code",
+       [](OncoSheet& o) {
+         o.declines = {{QVariant(), Day(2026, 3, 4)}};
+       },
+       "DECLINE", 1},
+      {"refusal without its date",
+       [](OncoSheet& o) {
+         o.declines = {{1, QVariant()}};
+       },
+       "DATE_DECLINE", 1},
+      {"diagnostics without a type", diagnostic(QVariant(), {}, {}, {}, {}), "DIAGNOSTIC_TYPE", 1},
+      {"histology without its sign", diagnostic(1, QVariant(), QVariant(), {}, {}), "G_SIGN", 1},
+      {"histology of an unknown sign", diagnostic(1, 9, 1, {}, {}), "G_SIGN", 2},
+      {"histology without its result", diagnostic(1, 1, QVariant(), {}, {}), "G_TEST", 1},
+      {"histology with another sign's result", diagnostic(1, 1, 3, {}, {}), "G_TEST", 2},
+      {"histology with its sign's result", diagnostic(1, 2, 3, {}, {}), "G_TEST", 0},
+      {"marker missing", diagnostic(2, {}, {}, QVariant(), QVariant()), "MARKER", 1},
+      {"marker unknown", diagnostic(2, {}, {}, 9, 1), "MARKER", 2},
+      {"marker without its result", diagnostic(2, {}, {}, 1, QVariant()), "M_RES", 1},
+      {"marker with another marker's result", diagnostic(2, {}, {}, 1, 3), "M_RES", 2},
+      {"direction without its date",
+       [](OncoSheet& o) {
+         o.directs = {{1, {}, {}, QVariant()}};
+       },
+       "DIRECT_DATE", 1},
+      {"direction without its kind",
+       [](OncoSheet& o) {
+         o.directs = {{QVariant(), {}, {}, Day(2026, 3, 9)}};
+       },
+       "DIRECT_TYPE", 1},
+      {"examination direction without its method",
+       [](OncoSheet& o) {
+         o.directs = {{3, QVariant(), QStringLiteral("A06.09.005"), Day(2026, 3, 9)}};
+       },
+       "METHOD", 1},
+      {"examination direction without its service",
+       [](OncoSheet& o) {
+         o.directs = {{3, 1, QStringLiteral(" "), Day(2026, 3, 9)}};
+       },
+       "USLUG_TO", 1},
+      {"radiotherapy without its fractions",
+       [](OncoSheet& o) {
+         Radiotherapy(o);
+         o.fractions = QVariant();
+       },
+       "FRACTIONS", 1},
+      {"a first treatment without services", [](OncoSheet& o) { o.services.clear(); }, "ONCO_USLUG",
+       1},
+      {"a relapse need not name services",
+       [](OncoSheet& o) {
+         o.services.clear();
+         o.cause = 1;
+       },
+       "ONCO_USLUG", 0},
+      {"no cause", [](OncoSheet& o) { o.cause = QVariant(); }, "ID_CAUSE", 1},
+      {"no oncology row", [](OncoSheet& o) { o.hasOnco = false; }, "ID_ONCO", 1},
+      {"a suspicion needs no oncology row",
+       [](OncoSheet& o) {
+         o.hasOnco = false;
+         o.status = 2;
+       },
+       "ID_ONCO", 0},
+      {"a diagnostic without its date", [](OncoSheet& o) { o.diagnostics[0].date = QVariant(); },
+       "DIAG_DATE", 1},
+      {"no consilium", [](OncoSheet& o) { o.hasConsilium = false; }, "CONSILIUM", 1},
+      {"a suspicion without a consilium",
+       [](OncoSheet& o) {
+         o.hasConsilium = false;
+         o.hasOnco = false;
+         o.status = 2;
+       },
+       "CONSILIUM", 1},
+      {"consilium without its purpose", [](OncoSheet& o) { o.prCons = QVariant(); }, "PR_CONS", 1},
+      {"consilium held without its date", [](OncoSheet& o) { o.dtCons = QVariant(); }, "DT_CONS",
+       1},
+      {"consilium not held needs no date",
+       [](OncoSheet& o) {
+         o.prCons = 0;
+         o.dtCons = QVariant();
+       },
+       "DT_CONS", 0},
+      {"service without its type",
+       [](OncoSheet& o) { o.services = {OncoSheet::Service{QVariant()}}; }, "U_TYPE", 1},
+      {"drug therapy without its line", drug([](auto& s) { s.line = QVariant(); }), "ID_T_LINE", 1},
+      {"drug therapy without its cycle", drug([](auto& s) { s.cycle = QVariant(); }), "ID_T_CYCLE",
+       1},
+      {"radiotherapy without its type",
+       [](OncoSheet& o) {
+         Radiotherapy(o);
+         o.services[0].rtype = QVariant();
+       },
+       "R_TYPE", 1},
+      {"drug therapy without drugs", drug([](auto& s) { s.medicals.clear(); }), "ONCO_MEDICALS", 1},
+      {"a drug without its code", drug([](auto& s) { s.medicals[0].drug = QStringLiteral(""); }),
+       "CODE_DRUG", 1},
+      {"a drug without its scheme", drug([](auto& s) { s.medicals[0].schem = QStringLiteral(""); }),
+       "CODE_SCHEM", 1},
+      {"a scheme for a child",
+       [drug](OncoSheet& o) {
+         drug([](auto&) {})(o);
+         o.age = 10;
+       },
+       "CODE_SCHEM", 2},
+      {"the scheme \"нет\" for an adult",
+       drug([](auto& s) { s.medicals[0].schem = QStringLiteral("нет"); }), "CODE_SCHEM", 3},
+      {"a drug without its dates", drug([](auto& s) { s.medicals[0].date = QVariant(); }),
+       "DATE_INJ", 1},
+  };
+  int id = 500;
+  for (const Case& c : cases) {
+    OncoSheet o;
+    c.change(o);
+    WriteOnco(f, ++id, o);
+    FbQuery q(f.Db());
+    q.setSql(QStringLiteral(
+        "select * from SP_PROVERKI_ONCO(:ID_ILL, 1, :OUT_STAC, 'C50.9', '', '', '', :STATUS, "
+        ":AGE, 1)"));
+    q.setParam(QStringLiteral("ID_ILL"), id);
+    q.setParam(QStringLiteral("OUT_STAC"), Day(2026, 3, 10));
+    q.setParam(QStringLiteral("STATUS"), o.status);
+    q.setParam(QStringLiteral("AGE"), o.age);
+    q.Open();
+    ASSERT_EQ(q.RecordCount(), 1) << c.what;
+    const QStringList names = q.FieldNames();
+    ASSERT_EQ(names.size(), 33);
+    for (const QString& name : names) {
+      const bool named = c.output && name == QStringLiteral("OUT_ERR_") + QLatin1String(c.output);
+      EXPECT_EQ(q.FieldByName(name).toInt(), named ? c.value : 0)
+          << c.what << ": " << name.toStdString();
+    }
   }
 }

@@ -451,6 +451,14 @@ TEST(ReceptionRun, DemonstrationRegistryLoadsAndReachesTheChecks) {
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
   EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
   ExpectHead(h, h.ActWithoutBanner());
+  // The rule checks wrote their section: its total, or that nothing was
+  // found.
+  const QStringList act = h.ActWithoutBanner();
+  EXPECT_TRUE(act.contains("|" + QString("ИТОГО СУММА ").rightJustified(36) + "|" +
+                           QString("0").rightJustified(10) + "|") ||
+              act.contains("Ошибки, по которым прием реестра пролеченных больных по местному "
+                           "населению не возможен не обнаружены."))
+      << act.join("\n").toStdString();
   // Every case of the registry, its sheets and its operation are in the
   // report's rows, with the sheet counts and the package description done.
   const int repn = TheReceptionState().CurrentReportNumber;
