@@ -11,7 +11,13 @@ TDM::TDM(const QString& instanceTag)
     : CS_base(instanceTag + QStringLiteral(".CS_base")),
       CS_tranz(CS_base),
       qCheckIdent(CS_base, &CS_tranz),
-      con1(instanceTag + QStringLiteral(".con1")) {}
+      con1(instanceTag + QStringLiteral(".con1")) {
+  // As the data module stores it: not active, so reading it loads nothing.
+  sSkinManager = std::make_unique<skin::TkSkinManagerComponent>();
+  sSkinManager->BeginLoading();
+  sSkinManager->SetActive(false);
+  sSkinManager->Loaded();
+}
 
 void TDM::DataModuleCreate(const QStringList& arguments, const AccountSource& account) {
   // The desktop engine needs no session of its own here: the DBF SQL layer

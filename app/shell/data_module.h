@@ -1,18 +1,20 @@
 // The data module `TDM` (instance `DM`): created once at start, before the
 // main window, and kept until the program ends. It owns the central-segment
 // connection and its transaction, the acts-database connection, the folder of
-// the case-entry program, and the answer to the desktop engine's input
-// requests; it runs the domain test of start-up.
+// the case-entry program, the inactive skin manager, and the answer to the
+// desktop engine's input requests; it runs the domain test of start-up.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "acts_connection.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
+#include "skin/skin_manager.h"
 #include "system/account.h"
 
 namespace kelmo {
@@ -77,6 +79,9 @@ class TDM {
   bool KvillonPathChanged = false;
   // The acts database is configured and in use.
   bool AktEnabled = false;
+
+  // The skin manager, stored inactive: the program paints unskinned.
+  std::unique_ptr<skin::TkSkinManagerComponent> sSkinManager;
 
  private:
   bool inOmsDomain_ = false;

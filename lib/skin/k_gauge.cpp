@@ -1,6 +1,18 @@
 // Plain painting, range and progress of the progress gauge (see k_gauge.h).
 #include "k_gauge.h"
 
+#include <QCoreApplication>
+
+#include "skin/control_utils.h"
+#include "skin/item_painting.h"
+#include "skin/mask_painting.h"
+#include "skin/paint_primitives.h"
+#include "skin/skin_messages.h"
+#include "skin/skin_state.h"
+#include "skin/skin_text.h"
+#include "winshim/draw_text.h"
+#include "winshim/timers.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -14,6 +26,9 @@ namespace {
 
 constexpr int kTickInterval = 22;
 constexpr int kSweepPeriod = 2222;
+constexpr int kGlowWidth = 300;
+constexpr int kMinGlowStep = 15;
+constexpr std::uintptr_t kTimerId = 1;
 
 // Windows-style rectangles: right and bottom edges are exclusive.
 QRect FromEdges(int left, int top, int right, int bottom) {
@@ -52,16 +67,81 @@ int ScaleByPercent(int percent, int length) {
 }
 
 TkGauge::TkGauge(QWidget* parent) : QWidget(parent) {
-  timer_.setInterval(kTickInterval);
-  connect(&timer_, &QTimer::timeout, this, [this] { AnimTimer(); });
+  link_ = std::make_unique<TkCommonData>(this, false);
+  link_->CtrlSkinState = kKindGauge;
+  winshim::Subclass(winshim::HandleOf(this),
+                    [this](winshim::HWND, winshim::Msg& m, const winshim::NextHandler& next) {
+                      WndProc(m, next);
+                    });
   setAttribute(Qt::WA_OpaquePaintEvent);
   resize(120, 30);
+  link_->Loaded();
 }
 
-TkGauge::~TkGauge() = default;
+TkGauge::~TkGauge() {
+  SetTimerOn(false);
+}
 
 void TkGauge::Loaded() {
-  if (animated_ && !timer_.isActive()) timer_.start();
+  link_->Loaded();
+  if (animated_ && !animRunning_) SetTimerOn(true);
+}
+
+void TkGauge::SetTimerOn(bool on) {
+  const winshim::HWND h = winshim::FindHandle(this);
+  if (on)
+    winshim::SetTimer(h, kTimerId, kTickInterval);
+  else
+    winshim::KillTimer(h, kTimerId);
+  animRunning_ = on;
+}
+
+void TkGauge::WndProc(winshim::Msg& m, const winshim::NextHandler& next) {
+  if (m.msg == winshim::WM_TIMER && m.wParam == kTimerId) {
+    AnimTimer();
+    return;
+  }
+  // Skinned, the cache covers the whole control: no background first.
+  if (m.msg == winshim::WM_ERASEBKGND && Skinned()) {
+    m.result = 1;
+    return;
+  }
+  if (m.msg == SM_SKINCMD) {
+    const bool ours = reinterpret_cast<TkSkinManager*>(m.lParam) == link_->GetSkinManager();
+    switch (winshim::HiWord(m.wParam)) {
+      case scNewSkin:
+        if (!ours) break;
+        HandleCommonMessage(m, link_.get());
+        return;
+      case scRemoveSkin:
+        if (!ours) break;
+        if (animated_) SetTimerOn(false);
+        HandleCommonMessage(m, link_.get());
+        RefreshNow();
+        return;
+      case scRepaint:
+        if (!ours) break;
+        HandleCommonMessage(m, link_.get());
+        RefreshNow();
+        if (animated_) SetTimerOn(true);
+        return;
+      case scRecheckHot:
+        if (!link_->IsHot()) break;
+        link_->SetHot(false);
+        RefreshNow();
+        return;
+      case scIsSkinned:
+        m.result = 1;
+        return;
+      case scGetApplication:
+        m.result = winshim::LRESULT(QCoreApplication::instance());
+        return;
+      default:
+        break;
+    }
+  }
+  if (ControlIsReady(this) && Skinned() && HandleCommonMessage(m, link_.get()) != 0) return;
+  next(m);
 }
 
 void TkGauge::RefreshNow() {
@@ -89,10 +169,7 @@ void TkGauge::SetBorderStyle(TkBorderStyle value) {
 void TkGauge::SetAnimated(bool value) {
   if (animated_ == value) return;
   animated_ = value;
-  if (value)
-    timer_.start();
-  else
-    timer_.stop();
+  SetTimerOn(value);
 }
 
 void TkGauge::SetBackColor(const QColor& value) {
@@ -137,7 +214,10 @@ void TkGauge::SetProgress(int value) {
     value = maxValue_;
   if (value == progress_) return;
   progress_ = value;
-  if (PercentDone() != before) RefreshNow();
+  if (PercentDone() != before) {
+    if (!SkinIsChanging()) link_->BGChanged = true;
+    RefreshNow();
+  }
   if (OnChange) OnChange(this);
 }
 
@@ -150,6 +230,7 @@ void TkGauge::AddProgress(int step) {
 void TkGauge::SetProgressSkin(const QString& value) {
   if (progressSkin_ == value) return;
   progressSkin_ = value;
+  link_->BGChanged = true;
   RefreshNow();
 }
 
@@ -173,17 +254,28 @@ QString TkGauge::Text() const {
   return QString::number(calcPercents_ ? PercentDone() : progress_) + suffix_;
 }
 
+int TkGauge::BarLength() const {
+  return kind_ == TkGaugeKind::gkVerticalBar ? height() : width();
+}
+
+int TkGauge::GlowStep() const {
+  return std::max(kMinGlowStep, RoundEven(BarLength() / (double(kSweepPeriod) / 44.0)));
+}
+
 void TkGauge::AnimTimer() {
   // The glow sweeps only along a skinned bar; unskinned, the timer has no work.
   if (!Skinned()) {
-    timer_.stop();
+    SetTimerOn(false);
     return;
   }
   if (animCounter_ > kSweepPeriod) {
-    glowPos_ = -300;
+    glowPos_ = -kGlowWidth;
     animCounter_ = 0;
   }
   animCounter_ += kTickInterval;
+  if (glowPos_ >= BarLength()) return;
+  if (isVisible() && progress_ > 0) repaint();
+  glowPos_ += GlowStep();
 }
 
 void TkGauge::PaintPlainFace(QImage& image, const QRect& r) const {
@@ -284,7 +376,192 @@ QImage TkGauge::PaintPlain() const {
 void TkGauge::paintEvent(QPaintEvent*) {
   if (width() <= 0 || height() <= 0) return;
   QPainter p(this);
-  p.drawImage(0, 0, PaintPlain());
+  p.drawImage(0, 0, Skinned() ? PaintSkinned() : PaintPlain());
+}
+
+QImage TkGauge::PaintSkinned() {
+  PrepareCache();
+  UpdateAllCorners(*link_, 0);
+  return link_->FCacheBmp;
+}
+
+void TkGauge::PrepareCache() {
+  link_->InitCacheBmp();
+  TParentBgInfo info;
+  const TBgSource bg = link_->GetParentBg(info);
+  PaintControlItem(*link_, bg, true, false, link_->FCacheBmp, QPoint(x(), y()),
+                   Rect{0, 0, width(), height()}, 0);
+  PaintSkinProgress(rect());
+  link_->BGChanged = false;
+}
+
+void TkGauge::PaintSkinProgress(const QRect& r) {
+  if (showText_) PaintSkinText(r);
+  switch (kind_) {
+    case TkGaugeKind::gkHorizontalBar:
+    case TkGaugeKind::gkVerticalBar:
+      PaintSkinBar(r);
+      break;
+    case TkGaugeKind::gkPie:
+    case TkGaugeKind::gkNeedle:
+      PaintSkinFigure(r);
+      break;
+    case TkGaugeKind::gkText:
+      break;
+  }
+}
+
+namespace {
+constexpr unsigned kTextFlags =
+    winshim::DT_CENTER | winshim::DT_SINGLELINE | winshim::DT_VCENTER | winshim::DT_NOPREFIX;
+
+Rect ToRect(const QRect& r) {
+  return Rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+}  // namespace
+
+void TkGauge::PaintSkinText(const QRect& r) {
+  winshim::Dc dc(link_->FCacheBmp);
+  dc.SelectFont(winshim::Font{font()});
+  DrawControlTextBuf(dc, Text(), isEnabled(), false, *link_, kTextFlags, ToRect(r));
+}
+
+void TkGauge::LoadGlowBmp(int thickness) {
+  // The glow picture: a white strip whose alpha rises to the middle and
+  // falls again, 60 by 20 pixels, stretched over 300 by the thickness.
+  QImage picture(60, 20, QImage::Format_ARGB32);
+  for (int py = 0; py < picture.height(); ++py)
+    for (int px = 0; px < picture.width(); ++px) {
+      const double t = 1.0 - std::abs(px - 29.5) / 30.0;
+      picture.setPixel(px, py, qRgba(255, 255, 255, int(std::lround(t * t * 200))));
+    }
+  glowBmp_ = CreateBmp32(kGlowWidth, thickness);
+  int y = 0;
+  if (picture.height() > thickness) {
+    y = (picture.height() - thickness) / 2 + 1;
+    if (glowBmp_.height() - 2 * y < 0) y = 0;
+  }
+  QPainter p(&glowBmp_);
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  p.drawImage(QRect(0, 0, kGlowWidth, thickness),
+              picture.copy(0, y, picture.width(), picture.height() - y));
+}
+
+void TkGauge::PaintSkinBar(const QRect& r) {
+  TkSkinManager* m = link_->GetSkinManager();
+  if (!m) return;
+  TBgSource bg = BgSourceFromBmp(&link_->FCacheBmp, 0, 0);
+  const bool vertical = kind_ == TkGaugeKind::gkVerticalBar;
+  QString section = !progressSkin_.isEmpty()   ? progressSkin_
+                    : (vertical && !animated_) ? QStringLiteral("PROGRESSV")
+                                               : QStringLiteral("PROGRESSH");
+  int index = m->GetSkinIndex(section);
+  const int percent = PercentDone();
+  if (vertical && !animated_ && m->IsValidSkinIndex(index)) {
+    // Upright: the filled part grows from the bottom.
+    const int n = std::min(ScaleByPercent(percent, r.height()), r.height());
+    if (n < 1) return;
+    const int top = height() - n;
+    QImage p = CreateBmp24(r.width(), n);
+    PaintItem(index, section, bg, -1, -1, m, p, QPoint(r.left(), top), Rect{0, 0, r.width(), n}, 0,
+              true);
+    if (showText_) {
+      winshim::Dc dc(p);
+      dc.SelectFont(winshim::Font{font()});
+      DrawSectionTextBuf(dc, Text(), isEnabled(), m, false, index, kTextFlags,
+                         ToRect(r.translated(0, -top)));
+    }
+    QPainter(&link_->FCacheBmp).drawImage(r.left(), top, p);
+    return;
+  }
+  QImage turned;
+  int length = r.width(), thickness = r.height();
+  if (vertical) {
+    if (!m->IsValidSkinIndex(index)) {
+      section = QStringLiteral("PROGRESSH");
+      index = m->GetSkinIndex(section);
+    }
+    length = r.height();
+    thickness = r.width();
+    turned = RotateBitmap90(link_->FCacheBmp.copy(r), true);
+    bg = BgSourceFromBmp(&turned, 0, 0);
+  }
+  const int n = std::min(ScaleByPercent(percent, length), length);
+  if (n < 1 || !m->IsValidSkinIndex(index)) return;
+  QImage p = CreateBmp24(n, thickness);
+  const bool glow = animated_ && glowPos_ < kGlowWidth + n;
+  Rect x{};
+  QImage region;
+  int regionMask = -1;
+  Rect g{};
+  if (glow) {
+    if (glowBmp_.isNull() || glowBmp_.width() != kGlowWidth ||
+        glowBmp_.height() != (vertical ? width() : height()))
+      LoadGlowBmp(vertical ? width() : height());
+    g = Rect{glowPos_, 0, glowPos_ + kGlowWidth, thickness};
+    x = Rect{std::max(g.left, 0), 0, std::min(g.right, n), std::min(g.bottom, thickness)};
+    regionMask = m->GetMaskIndex(index, section, QStringLiteral("LRGN"));
+    if (x.Width() >= 1 && regionMask >= 0) {
+      TBgSource white{nullptr, 0, 0, 0xFFFFFF, false};
+      PaintMask(p, Rect{0, 0, n, thickness}, 0, m->ma[std::size_t(regionMask)], white, false, true);
+      region = p.copy(x.ToQRect());
+    }
+  }
+  PaintItem(index, section, bg, -1, -1, m, p, QPoint(0, 0), Rect{0, 0, n, thickness}, 0, true);
+  if (glow && x.Width() >= 1) {
+    const Rect source{std::max(0, -g.left), 0, std::max(0, -g.left) + x.Width(), x.Height()};
+    if (region.isNull()) {
+      AlphaCopyRect(x, source, p, false, 0, kTransparentKey, false, TBgSource{}, glowBmp_);
+    } else {
+      QImage piece = p.copy(x.ToQRect());
+      const QImage strip = glowBmp_.copy(source.ToQRect());
+      BlendAlphaThroughMask(piece, strip, region, Rect{0, 0, x.Width(), x.Height()});
+      QPainter(&p).drawImage(x.left, x.top, piece);
+    }
+  }
+  if (vertical) {
+    p = RotateBitmap90(p, false);
+    if (showText_) {
+      winshim::Dc dc(p);
+      dc.SelectFont(winshim::Font{font()});
+      DrawSectionTextBuf(dc, Text(), isEnabled(), m, false, index, kTextFlags,
+                         ToRect(r.translated(0, n - height())));
+    }
+    QPainter(&link_->FCacheBmp).drawImage(0, height() - n, p);
+  } else {
+    if (showText_) {
+      winshim::Dc dc(p);
+      dc.SelectFont(winshim::Font{font()});
+      DrawSectionTextBuf(dc, Text(), isEnabled(), m, false, index, kTextFlags, ToRect(r));
+    }
+    QPainter(&link_->FCacheBmp).drawImage(r.left(), r.top(), p);
+  }
+}
+
+void TkGauge::PaintSkinFigure(const QRect& r) {
+  // The plain figures over the section's background instead of a fill.
+  QPainter p(&link_->FCacheBmp);
+  const int percent = PercentDone();
+  p.setPen(QPen(foreColor_, 1));
+  p.setBrush(backColor_);
+  if (kind_ == TkGaugeKind::gkPie) {
+    p.drawEllipse(r.adjusted(0, 0, -1, -1));
+    if (percent > 0) {
+      p.setBrush(foreColor_);
+      p.drawPie(r.adjusted(0, 0, -1, -1), 90 * 16, -percent * 360 * 16 / 100);
+    }
+    return;
+  }
+  p.setBrush(Qt::NoBrush);
+  const QRect half(r.left(), r.top(), r.width(), 2 * r.height() - 1);
+  p.drawPie(half, 0, 180 * 16);
+  p.drawLine(r.left(), r.bottom() + 1, r.right() + 1, r.bottom() + 1);
+  if (percent > 0) {
+    const double c = width() / 2.0;
+    const double a = percent / 100.0 * M_PI;
+    p.drawLine(QPoint(int(c), r.bottom()),
+               QPoint(RoundEven((1 - std::cos(a)) * c), RoundEven((1 - std::sin(a)) * r.bottom())));
+  }
 }
 
 }  // namespace kelmo::skin

@@ -2,12 +2,14 @@
 // how far a value has moved between a minimum and a maximum as a bar, a pie, a
 // needle or a bare percentage text.
 //
-// This file holds the plain painting (canvas primitives in ForeColor,
-// BackColor and the control's Color, with the percentage text inverted over
-// whatever lies under it), the range and the progress behaviour. The skinned
-// painting belongs with the skin manager and is not here yet: the gauge
-// reports itself unskinned, so its animation timer switches itself off at its
-// first tick.
+// Unskinned it paints plainly (canvas primitives in ForeColor, BackColor and
+// the control's Color, with the percentage text inverted over whatever lies
+// under it). While its skin link is skinned its own section (normally
+// "GAUGE") paints the background, a progress section ("PROGRESSH",
+// "PROGRESSV" or ProgressSkin) the filled part, the texts take the
+// sections' font colours, and a glow strip sweeps along a bar every 2222 ms
+// on a 22 ms timer of the window layer's clock (a manual clock in tests).
+// The timer stops at its first tick while the gauge is unskinned.
 //
 // Cost: every paint composes the picture in three off-screen images of the
 // control's size and copies it once (O(width x height)); SetProgress repaints
@@ -16,12 +18,16 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
+
+#include "skin/skin_link.h"
+#include "winshim/window.h"
 
 namespace kelmo::skin {
 
@@ -88,21 +94,28 @@ class TkGauge : public QWidget {
   QString Suffix() const { return suffix_; }
   void SetSuffix(const QString& value);
   // The name of the skin section that paints the background ("GAUGE").
-  QString SkinSection() const { return skinSection_; }
-  void SetSkinSection(const QString& value) { skinSection_ = value; }
+  QString SkinSection() const { return link_->SkinSection; }
+  void SetSkinSection(const QString& value) { link_->SetSkinSection(value); }
+  TkCommonData& SkinData() { return *link_; }
 
   std::function<void(TkGauge*)> OnChange;
 
   int PercentDone() const;
   // The text the gauge shows: the percentage (or Progress) and the suffix.
   QString Text() const;
-  // Whether the skin link paints the gauge; no skin manager is active yet.
-  bool Skinned() const { return false; }
-  bool AnimationRunning() const { return timer_.isActive(); }
+  // Whether the skin link paints the gauge (the active-skin test off).
+  bool Skinned() const { return link_->Skinned(false); }
+  bool AnimationRunning() const { return animRunning_; }
+  // Left edge of the glow strip along the bar (9999: no sweep yet).
+  int GlowPos() const { return glowPos_; }
+  // Pixels the strip moves a tick: length / (2222 / 44), ties to even, at least 15.
+  int GlowStep() const;
 
   // Composes the plain picture of the gauge at its current size: the picture
   // paintEvent copies onto the control.
   QImage PaintPlain() const;
+  // Composes the skinned picture (the cache) at the current size.
+  QImage PaintSkinned();
 
   // After the owner has set the gauge up: starts the animation timer when
   // Animated (its first tick stops it again while the gauge is unskinned).
@@ -113,9 +126,18 @@ class TkGauge : public QWidget {
 
  private:
   void AnimTimer();
+  void SetTimerOn(bool on);
   void RefreshNow();
+  void WndProc(winshim::Msg& msg, const winshim::NextHandler& next);
   void PaintPlainFace(QImage& image, const QRect& r) const;
   void PaintPlainText(QImage& image, const QRect& r) const;
+  void PrepareCache();
+  void PaintSkinProgress(const QRect& r);
+  void PaintSkinText(const QRect& r);
+  void PaintSkinBar(const QRect& r);
+  void PaintSkinFigure(const QRect& r);
+  void LoadGlowBmp(int thickness);
+  int BarLength() const;
 
   TkGaugeKind kind_ = TkGaugeKind::gkHorizontalBar;
   bool calcPercents_ = true;
@@ -130,10 +152,11 @@ class TkGauge : public QWidget {
   QString progressSkin_;
   bool showText_ = true;
   QString suffix_ = QStringLiteral("%");
-  QString skinSection_;
-  QTimer timer_;
+  std::unique_ptr<TkCommonData> link_;
+  bool animRunning_ = false;
   int animCounter_ = 2223;
   int glowPos_ = 9999;
+  QImage glowBmp_;
 };
 
 }  // namespace kelmo::skin

@@ -42,6 +42,10 @@ TkSkinManager* TkSkinManager::Default() {
   return g_default;
 }
 
+void TkSkinManager::SetDefault(TkSkinManager* manager) {
+  g_default = manager;
+}
+
 int TkSkinManager::GetSkinIndex(const QString& name) const {
   for (std::size_t i = 0; i < gd.size(); ++i)
     if (gd[i].ClassName == name) return int(i);
@@ -112,8 +116,9 @@ QSize TkSkinManager::GetMaskSize(int maskIndex) const {
 }
 
 TColor TkSkinManager::GetGlobalColor() const {
-  const int i = GetSkinIndex(QStringLiteral("FORM"));
-  return i >= 0 ? gd[std::size_t(i)].Color : winshim::clBtnFace;
+  const int i = GetSkinIndex(QStringLiteral("GLOBALINFO"));
+  return TColor(winshim::ColorToRGB(IsValidSkinIndex(i) ? gd[std::size_t(i)].Color
+                                                        : TColor(winshim::clBtnFace)));
 }
 
 namespace {
@@ -147,6 +152,66 @@ void TkSkinManager::UpdateSectionImages() {
     s.CornerBottomLeft = GetMaskIndex(idx, s.ClassName, QStringLiteral("IMGBTMLEFT"));
     s.CornerBottomRight = GetMaskIndex(idx, s.ClassName, QStringLiteral("IMGBTMRIGHT"));
   }
+}
+
+void TkSkinManager::UpdateConstData() {
+  TkConstData& c = ConstData;
+  c = TkConstData{};
+  auto section = [&](const char* name) { return GetSkinIndex(QLatin1String(name)); };
+  auto mask = [&](int index, const char* name, const char* property) {
+    return GetMaskIndex(index, QLatin1String(name), QLatin1String(property));
+  };
+  c.IndexGlobalInfo = section("GLOBALINFO");
+  const int g = c.IndexGlobalInfo;
+  if (g >= 0) {
+    c.ExBorder = mask(g, "GLOBALINFO", "EXBORDER");
+    int* boxes[] = {&c.CheckBoxChecked,    &c.CheckBoxUnChecked,    &c.CheckBoxGrayed,
+                    &c.RadioButtonChecked, &c.RadioButtonUnChecked, &c.RadioButtonGrayed,
+                    &c.SmallBoxChecked,    &c.SmallBoxUnChecked,    &c.SmallBoxGrayed};
+    const char* names[] = {"BOXCHECKED",   "BOXUNCHECKED",   "BOXGRAYED",
+                           "RADIOCHECKED", "RADIOUNCHECKED", "RADIOGRAYED",
+                           "SMALLCHECKED", "SMALLUNCHECKED", "SMALLGRAYED"};
+    for (std::size_t i = 0; i < 9; ++i) *boxes[i] = mask(g, "GLOBALINFO", names[i]);
+  }
+  const char* tabs[] = {"TABTOP", "TABBOTTOM", "TABLEFT", "TABRIGHT"};
+  const char* scrolls[] = {"SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT", "SCROLLBTNRIGHT"};
+  const char* bars[] = {"SCROLLBAR1H", "SCROLLBAR1V", "SCROLLBAR2H", "SCROLLBAR2V"};
+  for (std::size_t i = 0; i < 4; ++i) {
+    c.IndexTab[i] = section(tabs[i]);
+    c.MaskTab[i] = mask(c.IndexTab[i], tabs[i], "BORDERSMASK");
+    const int s = c.IndexScroll[i] = section(scrolls[i]);
+    c.MaskScroll[i] = mask(s, scrolls[i], "BORDERSMASK");
+    c.ScrollPattern[i] = mask(s, scrolls[i], "PATTERN");
+    c.ScrollHotPattern[i] = mask(s, scrolls[i], "HOTPATTERN");
+    c.ScrollGlyph[i] = s >= 0 ? mask(s, scrolls[i], "GLYPHMASK") : -1;
+    const int b = c.IndexScrollBar[i] = section(bars[i]);
+    c.MaskScrollBar[i] = mask(b, bars[i], "BORDERSMASK");
+    c.ScrollBarPattern[i] = mask(b, bars[i], "PATTERN");
+    c.ScrollBarHotPattern[i] = mask(b, bars[i], "HOTPATTERN");
+  }
+  c.IndexSliderV = section("SCROLLSLIDERV");
+  c.IndexSliderH = section("SCROLLSLIDERH");
+  c.MaskSliderV = mask(c.IndexSliderV, "SCROLLSLIDERV", "BORDERSMASK");
+  c.MaskSliderH = mask(c.IndexSliderH, "SCROLLSLIDERH", "BORDERSMASK");
+  c.SliderVGlyph = c.IndexSliderV >= 0 ? mask(c.IndexSliderV, "SCROLLSLIDERV", "GLYPHMASK") : -1;
+  c.SliderHGlyph = c.IndexSliderH >= 0 ? mask(c.IndexSliderH, "SCROLLSLIDERH", "GLYPHMASK") : -1;
+  c.SliderHPattern = mask(c.IndexSliderH, "SCROLLSLIDERH", "PATTERN");
+  c.SliderHHotPattern = mask(c.IndexSliderH, "SCROLLSLIDERH", "HOTPATTERN");
+  c.SliderVPattern = mask(c.IndexSliderV, "SCROLLSLIDERV", "PATTERN");
+  c.SliderVHotPattern = mask(c.IndexSliderV, "SCROLLSLIDERV", "HOTPATTERN");
+  c.ComboBtnIndex = section("COMBOBTN");
+  c.ComboBtnBorder =
+      GetMaskIndexExact(c.ComboBtnIndex, QStringLiteral("COMBOBTN"), QStringLiteral("BORDERSMASK"));
+  c.ComboBtnBG =
+      GetTextureIndex(c.ComboBtnIndex, QStringLiteral("COMBOBTN"), QStringLiteral("PATTERN"));
+  c.ComboBtnBGHot =
+      GetTextureIndex(c.ComboBtnIndex, QStringLiteral("COMBOBTN"), QStringLiteral("HOTPATTERN"));
+  c.ComboGlyph = GetMaskIndexExact(section("COMBOBOX"), QStringLiteral("COMBOBOX"),
+                                   QStringLiteral("GLYPHMASK"));
+}
+
+void TkSkinManager::FreeTables() {
+  static_cast<TkSkinTables&>(*this) = TkSkinTables{};
 }
 
 }  // namespace kelmo::skin

@@ -3,7 +3,8 @@
 // pictures (TkPatternData), with the look-ups the painters use.
 //
 // TkSkinManager here holds the tables, the master bitmap and the state the
-// painters read; loading skins into it belongs to the manager's own code.
+// painters read; loading skins into it and announcing them belong to the
+// manager component (skin_manager.h).
 // Indexes are positions in the tables from 0; -1 means none.
 #pragma once
 
@@ -100,24 +101,76 @@ inline constexpr int kThirdPartyCount = 18;
 extern const std::array<const char*, kThirdPartyCount> kThirdPartyNames;
 extern const std::array<const char*, kThirdPartyCount> kThirdPartyDefaults;
 
-class TkSkinManager {
+// The skin state's values from GLOBALINFO and the skin's folder.
+struct TkSkinData {
+  QString SkinFolder;
+  bool SkinActive = false;
+  double SkinVersion = 0;
+  QString SkinAuthor, SkinDescription;
+  std::int16_t BorderWidthEx = 4, TitleHeightEx = 30, MaxTitleHeightEx = 0, FormOffsetEx = 8,
+               CenterOffsetEx = 0, BorderModeEx = 0;
+  TColor ShadowColor = 0;
+  int ShadowOffset = 0, ShadowBlur = -1, ShadowTransparency = 0;
+  std::int16_t TitleBtnSpacing = 0, TitleBtnVAlign = 0, TitleBtnRightMargin = 0,
+               TitleBtnLeftMargin = 0;
+  TColor PlainBorderColor = 0;
+  int TitleBtnKeepHue = 0;
+  std::int16_t CloseBtnGlow = 0, CloseBtnGlowMargin = 0, MaxBtnGlow = 0, MaxBtnGlowMargin = 0,
+               MinBtnGlow = 0, MinBtnGlowMargin = 0;
+};
+
+// The three tables of a loaded skin and its master bitmap. A load builds
+// them apart and hands them to the manager whole.
+struct TkSkinTables {
+  TkGeneralDataArray gd;
+  TkMaskArray ma;
+  TkPatternArray pa;
+  // The 24-bit bitmap holding the masks without a bitmap of their own.
+  std::shared_ptr<QImage> MasterBitmap;
+};
+
+// The manager's cached indexes of the items every painter asks for; -1
+// for an item the skin lacks.
+struct TkConstData {
+  int IndexGlobalInfo = -1, ExBorder = -1;
+  std::array<int, 4> IndexTab{-1, -1, -1, -1}, MaskTab{-1, -1, -1, -1};  // top, bottom, left, right
+  std::array<int, 4> IndexScroll{-1, -1, -1, -1}, MaskScroll{-1, -1, -1, -1},
+      ScrollPattern{-1, -1, -1, -1}, ScrollHotPattern{-1, -1, -1, -1}, ScrollGlyph{-1, -1, -1, -1};
+  int IndexSliderV = -1, IndexSliderH = -1, MaskSliderV = -1, MaskSliderH = -1, SliderVGlyph = -1,
+      SliderHGlyph = -1, SliderHPattern = -1, SliderHHotPattern = -1, SliderVPattern = -1,
+      SliderVHotPattern = -1;
+  std::array<int, 4> IndexScrollBar{-1, -1, -1, -1}, MaskScrollBar{-1, -1, -1, -1},
+      ScrollBarPattern{-1, -1, -1, -1}, ScrollBarHotPattern{-1, -1, -1, -1};  // 1H, 1V, 2H, 2V
+  int CheckBoxChecked = -1, CheckBoxUnChecked = -1, CheckBoxGrayed = -1;
+  int RadioButtonChecked = -1, RadioButtonUnChecked = -1, RadioButtonGrayed = -1;
+  int SmallBoxChecked = -1, SmallBoxUnChecked = -1, SmallBoxGrayed = -1;
+  int ComboBtnIndex = -1, ComboBtnBorder = -1, ComboBtnBG = -1, ComboBtnBGHot = -1, ComboGlyph = -1;
+};
+
+class TkSkinManagerComponent;
+
+// The tables with their look-ups. The component behaviour of the manager
+// (loading by name, announcing skins to forms) lives in `Component`,
+// made by skin_manager.h's TkSkinManagerComponent.
+class TkSkinManager : public TkSkinTables {
  public:
   TkSkinManager();
   ~TkSkinManager();
   TkSkinManager(const TkSkinManager&) = delete;
   TkSkinManager& operator=(const TkSkinManager&) = delete;
 
-  // The first manager made (and still alive), or nullptr.
+  // The default manager: the first made while none was, or the one made
+  // default since; nullptr when none.
   static TkSkinManager* Default();
+  static void SetDefault(TkSkinManager* manager);
 
-  TkGeneralDataArray gd;
-  TkMaskArray ma;
-  TkPatternArray pa;
-  // The 24-bit bitmap holding the masks without a bitmap of their own.
-  std::shared_ptr<QImage> MasterBitmap;
+  TkSkinData SkinData;
+  TkConstData ConstData;
   bool Active = true;
   bool AllowGlowing = true;
   bool Destroying = false;
+  // The component owning these tables, when there is one.
+  TkSkinManagerComponent* Component = nullptr;
 
   int GetSkinIndex(const QString& name) const;
   int GetMaskIndex(int skinIndex, const QString& section, const QString& property) const;
@@ -128,7 +181,7 @@ class TkSkinManager {
   bool IsValidImgIndex(int index) const { return index >= 0 && index < int(ma.size()); }
   // Width and height of one state image of a mask.
   QSize GetMaskSize(int maskIndex) const;
-  // The colour of the main form section ("FORM"); clBtnFace without one.
+  // The colour of GLOBALINFO (as RGB); clBtnFace's without it.
   TColor GetGlobalColor() const;
   int MaskWidthLeft(int maskIndex) const;
   int MaskWidthTop(int maskIndex) const;
@@ -136,6 +189,10 @@ class TkSkinManager {
   int MaskWidthBottom(int maskIndex) const;
   // Sets every section's border and corner indexes from the mask table.
   void UpdateSectionImages();
+  // Refreshes ConstData from the tables.
+  void UpdateConstData();
+  // Empties the three tables and the master bitmap.
+  void FreeTables();
 
  private:
   template <typename Match>

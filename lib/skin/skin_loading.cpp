@@ -7,6 +7,7 @@
 #include <set>
 
 #include "skin/skin_pack.h"
+#include "skin/skin_utils.h"
 #include "winshim/system_profile.h"
 
 namespace kelmo::skin {
@@ -72,8 +73,6 @@ int ReadInheritedInt(const SkinOptionsIni& ini, const QString& section, const QS
   const int v = InheritedInt(ini, section, key, visited);
   return v == -1 ? def : v;
 }
-
-namespace {
 
 // Reads the whole text into the state `d` and a new section table.
 TkGeneralDataArray ReadGeneralData(const SkinOptionsIni& ini, TkSkinData& d,
@@ -155,7 +154,122 @@ TkGeneralDataArray ReadGeneralData(const SkinOptionsIni& ini, TkSkinData& d,
   return table;
 }
 
+namespace {
+
+// Five whole numbers separated by blanks: the colour and the four contour
+// colours; anything else gives colour 0 and no contours.
+std::array<std::int32_t, 5> FiveColors(const QString& text) {
+  const QStringList w = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  std::array<std::int32_t, 5> out{0, -1, -1, -1, -1};
+  if (w.size() != 5) return out;
+  for (std::size_t i = 0; i < 5; ++i) out[i] = StrToIntDef(w[qsizetype(i)], i == 0 ? 0 : -1);
+  return out;
+}
+
 }  // namespace
+
+TkGeneralDataArray ReadStoredGeneralData(const TkStoredSkin& skin, TkSkinData& d,
+                                         const std::function<void(const QString&)>& notify,
+                                         bool designing) {
+  d.SkinVersion = skin.Version;
+  d.SkinAuthor = skin.Author;
+  d.SkinDescription = skin.Description;
+  d.ShadowColor = skin.Shadow1Color;
+  d.ShadowOffset = skin.Shadow1Offset;
+  d.ShadowBlur = skin.Shadow1Blur;
+  d.ShadowTransparency = skin.Shadow1Transparency;
+  d.PlainBorderColor = skin.BorderColor;
+  CheckSkinVersion(d, skin.Name, notify, designing);
+  TkGeneralDataArray table;
+  for (const TkSkinGeneral& g : skin.GeneralData) {
+    TkGeneralData r;
+    r.ClassName = g.SectionName;
+    r.ParentClass = g.ParentClass;
+    r.Color = g.Color;
+    r.ReservedBoolean = g.ReservedBoolean;
+    r.GiveOwnFont = g.GiveOwnFont;
+    r.GlowCount = g.GlowCount;
+    r.GlowMargin = g.GlowMargin;
+    r.Transparency = g.Transparency;
+    r.GradientPercent = g.GradientPercent;
+    r.ImagePercent = g.ImagePercent;
+    r.GradientData = g.GradientData;
+    ParseGradientData(r.GradientData, r.GradientArray);
+    r.ShowFocus = g.ShowFocus;
+    r.FadingEnabled = g.FadingEnabled;
+    r.FadingIterations = g.FadingIterations;
+    r.HotColor = g.HotColor;
+    r.HotTransparency = g.HotTransparency;
+    r.HotGradientPercent = g.HotGradientPercent;
+    r.HotGradientData = g.HotGradientData;
+    ParseGradientData(r.HotGradientData, r.HotGradientArray);
+    r.HotImagePercent = g.HotImagePercent;
+    r.FontColor = FiveColors(g.FontColor);
+    r.HotFontColor = FiveColors(g.HotFontColor);
+    table.push_back(std::move(r));
+  }
+  return table;
+}
+
+void MergeCommonSections(TkGeneralDataArray& table, const QStringList& commonSections) {
+  if (commonSections.isEmpty()) return;
+  const IniSections sections = ParseIniSections(commonSections);
+  for (const auto& entry : sections) {
+    const QString& name = entry.first;
+    bool known = false;
+    for (const TkGeneralData& r : table) known = known || r.ClassName == name;
+    if (known) continue;  // the common text never changes a section of the skin
+    TkGeneralData r;
+    r.ClassName = name;
+    r.ParentClass =
+        IniSectionValue(sections, name, QStringLiteral("PARENTCLASS"), QStringLiteral("-1"))
+            .toUpper();
+    const TkGeneralData* parent = nullptr;
+    for (const TkGeneralData& p : table)
+      if (!parent && p.ClassName.toUpper() == r.ParentClass) parent = &p;
+    const TkGeneralData base = parent ? *parent : TkGeneralData{};
+    auto num = [&](const char* key, int fromParent) {
+      return IniSectionInt(sections, name, fromParent, QLatin1String(key));
+    };
+    auto flag = [&](const char* key, bool fromParent) {
+      const QString v = IniSectionValue(sections, name, QLatin1String(key), QStringLiteral("?"));
+      return v == QLatin1String("?") ? fromParent : v.toUpper() == QLatin1String("TRUE");
+    };
+    auto text = [&](const char* key, const QString& fromParent) {
+      const QString v = IniSectionValue(sections, name, QLatin1String(key), QStringLiteral("?"));
+      return v == QLatin1String("?") ? fromParent : v;
+    };
+    r.Color = TColor(num("COLOR", int(base.Color)));
+    r.ReservedBoolean = flag("RESERVEDBOOLEAN", base.ReservedBoolean);
+    r.GiveOwnFont = flag("GIVEOWNFONT", base.GiveOwnFont);
+    r.GlowCount = num("GLOW", 0);
+    r.GlowMargin = num("GLOWMARGIN", 0);
+    const char* font[] = {"FONTCOLOR", "TCLEFT", "TCTOP", "TCRIGHT", "TCBOTTOM"};
+    const char* hotFont[] = {"HOTFONTCOLOR", "HOTTCLEFT", "HOTTCTOP", "HOTTCRIGHT", "HOTTCBOTTOM"};
+    for (std::size_t i = 0; i < 5; ++i) {
+      r.FontColor[i] = num(font[i], base.FontColor[i]);
+      r.HotFontColor[i] = num(hotFont[i], base.HotFontColor[i]);
+    }
+    r.Transparency = num("TRANSPARENCY", base.Transparency);
+    r.GradientPercent = num("GRADIENTPERCENT", base.GradientPercent);
+    r.ImagePercent = num("IMAGEPERCENT", base.ImagePercent);
+    r.GradientData = text("GRADIENTDATA", base.GradientData);
+    r.GradientArray.clear();
+    if (r.GradientData != QLatin1String(" ")) ParseGradientData(r.GradientData, r.GradientArray);
+    r.ShowFocus = flag("SHOWFOCUS", base.ShowFocus);
+    r.FadingEnabled = flag("FADINGENABLED", base.FadingEnabled);
+    r.FadingIterations = num("FADINGITERATIONS", base.FadingIterations);
+    r.HotColor = TColor(num("HOTCOLOR", int(base.HotColor)));
+    r.HotTransparency = num("HOTTRANSPARENCY", base.HotTransparency);
+    r.HotGradientPercent = num("HOTGRADIENTPERCENT", base.HotGradientPercent);
+    r.HotImagePercent = num("HOTIMAGEPERCENT", base.HotImagePercent);
+    r.HotGradientData = text("HOTGRADIENTDATA", base.HotGradientData);
+    r.HotGradientArray.clear();
+    if (r.HotGradientData != QLatin1String(" ") && !r.HotGradientData.isEmpty())
+      ParseGradientData(r.HotGradientData, r.HotGradientArray);
+    table.push_back(std::move(r));
+  }
+}
 
 void LoadAllGeneralData(const SkinOptionsIni& ini, TkSkinManager& manager, TkSkinData& skinData,
                         const std::function<void(const QString&)>& notify, bool designing) {

@@ -16,26 +16,9 @@
 
 #include "skin/skin_data.h"
 #include "skin/skin_options.h"
+#include "skin/stored_skins.h"
 
 namespace kelmo::skin {
-
-// The skin state's values from GLOBALINFO and the skin's folder.
-struct TkSkinData {
-  QString SkinFolder;
-  bool SkinActive = false;
-  double SkinVersion = 0;
-  QString SkinAuthor, SkinDescription;
-  std::int16_t BorderWidthEx = 4, TitleHeightEx = 30, MaxTitleHeightEx = 0, FormOffsetEx = 8,
-               CenterOffsetEx = 0, BorderModeEx = 0;
-  TColor ShadowColor = 0;
-  int ShadowOffset = 0, ShadowBlur = -1, ShadowTransparency = 0;
-  std::int16_t TitleBtnSpacing = 0, TitleBtnVAlign = 0, TitleBtnRightMargin = 0,
-               TitleBtnLeftMargin = 0;
-  TColor PlainBorderColor = 0;
-  int TitleBtnKeepHue = 0;
-  std::int16_t CloseBtnGlow = 0, CloseBtnGlowMargin = 0, MaxBtnGlow = 0, MaxBtnGlowMargin = 0,
-               MinBtnGlow = 0, MinBtnGlowMargin = 0;
-};
 
 QString ReadInheritedString(const SkinOptionsIni& ini, const QString& section, const QString& key,
                             const QString& def);
@@ -51,6 +34,22 @@ int ReadInheritedInt(const SkinOptionsIni& ini, const QString& section, const QS
 void LoadAllGeneralData(const SkinOptionsIni& ini, TkSkinManager& manager, TkSkinData& skinData,
                         const std::function<void(const QString&)>& notify = {},
                         bool designing = false);
+
+// The GLOBALINFO values into `skinData` and the section table of the text
+// (the version notices go to `notify`); EConvertError for a strictly
+// converted value that is not a whole number.
+TkGeneralDataArray ReadGeneralData(const SkinOptionsIni& ini, TkSkinData& skinData,
+                                   const std::function<void(const QString&)>& notify,
+                                   bool designing);
+// The same from a stored skin's collections: its descriptive and shadow
+// values, then one section per item.
+TkGeneralDataArray ReadStoredGeneralData(const TkStoredSkin& skin, TkSkinData& skinData,
+                                         const std::function<void(const QString&)>& notify,
+                                         bool designing);
+// Appends the sections of the program's common text that the skin lacks;
+// a missing value comes from the PARENTCLASS section already in the table
+// (GLOW and GLOWMARGIN excepted), else the key's default.
+void MergeCommonSections(TkGeneralDataArray& table, const QStringList& commonSections);
 
 // The skin directory made absolute against the executable's folder
 // (`exeFolder` ends with a path delimiter); no delimiter is appended.

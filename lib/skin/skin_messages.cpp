@@ -25,4 +25,27 @@ std::intptr_t SendSkinCommand(QWidget* control, int command, void* lParam) {
                          ws::LPARAM(lParam));
 }
 
+winshim::Msg SkinMessage(int command, winshim::LPARAM lParam, int low) {
+  return winshim::Msg{SM_SKINCMD, winshim::MakeWParam(low, command), lParam, 0};
+}
+
+winshim::LRESULT SendSkinCommand(winshim::HWND window, int command, winshim::LPARAM lParam,
+                                 int low) {
+  return winshim::SendMessage(window, SM_SKINCMD, winshim::MakeWParam(low, command), lParam);
+}
+
+winshim::LRESULT SkinCommandToControl(QWidget* control, int command, winshim::LPARAM lParam,
+                                      int low) {
+  const winshim::HWND h = winshim::FindHandle(control);
+  return h ? SendSkinCommand(h, command, lParam, low) : 0;
+}
+
+winshim::LRESULT AskControl(QWidget* control, int command) {
+  return SkinCommandToControl(control, command, 0);
+}
+
+bool AskWnd(winshim::HWND window, int command) {
+  return SendSkinCommand(window, command, 0) == 1;
+}
+
 }  // namespace kelmo::skin

@@ -66,21 +66,22 @@ SkinOptionsIni SkinOptionsIni::FromBytes(std::span<const std::uint8_t> bytes) {
     if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
       const QString name = trimmed.mid(1, trimmed.size() - 2).trimmed();
       const QString upper = name.toUpper();
-      current = nullptr;
-      for (Section& s : ini.sections_)
-        if (s.upper == upper) current = &s;
-      if (!current) {
-        ini.sections_.push_back({name, upper, {}});
-        current = &ini.sections_.back();
+      auto found = ini.sectionIndex_.constFind(upper);
+      if (found == ini.sectionIndex_.constEnd()) {
+        found = ini.sectionIndex_.insert(upper, ini.sections_.size());
+        ini.sections_.push_back({name, {}, {}});
       }
+      current = &ini.sections_[*found];
       continue;
     }
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     if (!current || eq < 0) continue;
-    const QString key = line.left(eq).trimmed().toUpper();
-    bool known = false;
-    for (const auto& kv : current->values) known = known || kv.first == key;
-    if (!known) current->values.emplace_back(key, line.mid(eq + 1));
+    const QString key = line.left(eq).trimmed();
+    const QString upper = key.toUpper();
+    // Hashed, so a text of many keys is read in linear time.
+    if (current->index.contains(upper)) continue;
+    current->index.insert(upper, current->values.size());
+    current->values.push_back({key, line.mid(eq + 1)});
   }
   return ini;
 }
@@ -107,15 +108,20 @@ SkinOptionsIni SkinOptionsIni::FromFile(const QString& path) {
 }
 
 const SkinOptionsIni::Section* SkinOptionsIni::Find(const QString& section) const {
-  const QString upper = section.toUpper();
-  for (const Section& s : sections_)
-    if (s.upper == upper) return &s;
-  return nullptr;
+  const auto found = sectionIndex_.constFind(section.toUpper());
+  return found == sectionIndex_.constEnd() ? nullptr : &sections_[*found];
 }
 
 QStringList SkinOptionsIni::Sections() const {
   QStringList out;
   for (const Section& s : sections_) out << s.name;
+  return out;
+}
+
+QStringList SkinOptionsIni::Keys(const QString& section) const {
+  QStringList out;
+  if (const Section* s = Find(section))
+    for (const Entry& e : s->values) out << e.key;
   return out;
 }
 
@@ -127,10 +133,8 @@ QString SkinOptionsIni::ReadString(const QString& section, const QString& key,
                                    const QString& def) const {
   const Section* s = Find(section);
   if (!s) return def;
-  const QString upper = key.toUpper();
-  for (const auto& [k, v] : s->values)
-    if (k == upper) return v;
-  return def;
+  const auto found = s->index.constFind(key.toUpper());
+  return found == s->index.constEnd() ? def : s->values[*found].value;
 }
 
 int SkinOptionsIni::ReadInteger(const QString& section, const QString& key, int def) const {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -42,18 +43,27 @@ class SkinOptionsIni {
   static SkinOptionsIni FromFile(const QString& path);
 
   QStringList Sections() const;
+  // The keys of a section in the order written, with the names as written
+  // (the first spelling of a repeated key); empty for a missing section.
+  QStringList Keys(const QString& section) const;
   bool SectionExists(const QString& section) const;
   QString ReadString(const QString& section, const QString& key, const QString& def) const;
   // StrToIntDef: a decimal or "$"/"0x" hexadecimal whole number, else def.
   int ReadInteger(const QString& section, const QString& key, int def) const;
 
  private:
+  struct Entry {
+    QString key;  // as written
+    QString value;
+  };
   struct Section {
-    QString name, upper;
-    std::vector<std::pair<QString, QString>> values;  // upper-case key, value
+    QString name;
+    std::vector<Entry> values;
+    QHash<QString, std::size_t> index;  // upper-case key -> position in values
   };
   const Section* Find(const QString& section) const;
   std::vector<Section> sections_;
+  QHash<QString, std::size_t> sectionIndex_;  // upper-case name -> position
 };
 
 // The bytes of a regular file (not a link) of at most `limit` bytes;

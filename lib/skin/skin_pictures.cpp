@@ -32,11 +32,11 @@ QImage ReadSkinPicture(const QByteArray& data, const QString& fileName, bool kee
   return img;
 }
 
-void AddJpegPicture(TkSkinManager& manager, const QString& section, const QString& key,
-                    const QImage& picture) {
+void AddJpegPicture(TkSkinTables& tables, TkSkinManager* manager, const QString& section,
+                    const QString& key, const QImage& picture) {
   if (picture.width() <= 0) return;
   if (qint64(picture.width()) * picture.height() >= kPatternMinPixels) {
-    manager.pa.push_back(
+    tables.pa.push_back(
         TkPatternData{std::make_shared<QImage>(picture), section.toUpper(), key.toUpper()});
     return;
   }
@@ -48,8 +48,8 @@ void AddJpegPicture(TkSkinManager& manager, const QString& section, const QStrin
   m.R = Rect{0, 0, picture.width(), picture.height()};
   m.ImgType = TkaImgType::itisaTexture;
   m.ImageCount = 1;
-  m.Manager = &manager;
-  manager.ma.push_back(std::move(m));
+  m.Manager = manager;
+  tables.ma.push_back(std::move(m));
 }
 
 }  // namespace kelmo::skin

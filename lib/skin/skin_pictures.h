@@ -33,7 +33,11 @@ QImage ReadSkinPicture(const QByteArray& data, const QString& fileName, bool kee
 // Adds a JPEG picture of section/key to the manager: as a pattern when it
 // has kPatternMinPixels or more, else as a texture mask with its own
 // bitmap. An empty picture adds nothing.
-void AddJpegPicture(TkSkinManager& manager, const QString& section, const QString& key,
-                    const QImage& picture);
+void AddJpegPicture(TkSkinTables& tables, TkSkinManager* manager, const QString& section,
+                    const QString& key, const QImage& picture);
+inline void AddJpegPicture(TkSkinManager& manager, const QString& section, const QString& key,
+                           const QImage& picture) {
+  AddJpegPicture(manager, &manager, section, key, picture);
+}
 
 }  // namespace kelmo::skin

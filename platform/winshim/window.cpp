@@ -324,6 +324,10 @@ HWND HandleOf(QWidget* widget) {
   return Table().Handle(widget);
 }
 
+HWND FindHandle(QWidget* widget) {
+  return widget ? Table().Known(widget) : 0;
+}
+
 QWidget* WidgetOf(HWND hwnd) {
   return Table().Widget(hwnd);
 }

@@ -31,6 +31,8 @@ using HWND = std::uintptr_t;  // 0: no window
 
 // Gives the widget its handle (made on first use); 0 for no widget.
 HWND HandleOf(QWidget* widget);
+// The widget's handle when it has one already; 0 otherwise (none is made).
+HWND FindHandle(QWidget* widget);
 // The widget of a handle, or nullptr once it is destroyed (or never was).
 QWidget* WidgetOf(HWND hwnd);
 bool IsWindow(HWND hwnd);

@@ -137,6 +137,15 @@ TEST(Startup, FirstStartInAnEmptyFolder) {
     EXPECT_TRUE(forms.DM->InOmsDomain());
     EXPECT_EQ(forms.DM->CmdUser(), QString("ivanov"));
     EXPECT_TRUE(forms.DM->InputRequestHandlerInstalled());
+
+    // The skin manager: the default one, stored inactive, with the
+    // application hooked; the progress gauge paints plainly.
+    ASSERT_TRUE(forms.DM->sSkinManager);
+    EXPECT_FALSE(forms.DM->sSkinManager->Active());
+    EXPECT_FALSE(forms.DM->sSkinManager->Manager.SkinData.SkinActive);
+    EXPECT_TRUE(forms.DM->sSkinManager->IsDefault());
+    EXPECT_TRUE(forms.DM->sSkinManager->MainWindowHooked());
+    EXPECT_FALSE(forms.fmPrgs->pb->Skinned());
   }
 
   // The machine record of this start.

@@ -75,7 +75,7 @@ struct TestSkin {
     glyph.Manager = &manager;
     manager.ma.push_back(glyph);
     TkGeneralData form;
-    form.ClassName = QStringLiteral("FORM");
+    form.ClassName = QStringLiteral("GLOBALINFO");
     form.Color = 0x00C0C0;
     manager.gd.push_back(form);
     TkGeneralData button;

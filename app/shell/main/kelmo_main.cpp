@@ -4,7 +4,9 @@
 #include "lookandfeel/editors_startup.h"
 #include "reception/reception_button.h"
 #include "shell/kelmo_application.h"
+#include "shell/skin_message_boxes.h"
 #include "shell/startup.h"
+#include "skin/skin_startup.h"
 #include "system/termination_signals.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +15,10 @@ int main(int argc, char** argv) {
   kelmo::KelmoApplication::setApplicationVersion(QStringLiteral(KELMO_VERSION));
   // The editors library's modules start with the program and close with it.
   kelmo::le::EditorsLibraryScope editorsLibrary;
+  // The skinning modules start before the first form ("/kaver" shows the
+  // skin library's version).
+  kelmo::RouteSkinMessageBoxes();
+  kelmo::skin::StartSkinModules(kelmo::KelmoApplication::arguments().mid(1));
 
   kelmo::StartupOptions options;
   options.arguments = kelmo::KelmoApplication::arguments().mid(1);
