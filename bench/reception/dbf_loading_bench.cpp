@@ -1,24 +1,28 @@
 // Loads a generated DBF registry (2,000 cases by default for a quick run;
-// the aim is measured at 100,000: "dbf_loading_bench 100000"), with about
-// 1.3 treatment sheets, 2 diagnoses and 0.5 operations a case, written with
-// the DBF engine, into an embedded registry database created for the run,
-// and prints cases per second, the memory, and the ratio of the loading's
-// time to a plain prepared insert of the same rows into the same tables in
-// one transaction. Forced writes stay on (the database's default).
+// the aims are measured at 25,000 to 100,000: "dbf_loading_bench
+// 25000,50000,100000"), with about 1.3 treatment sheets, 2 diagnoses and 0.5
+// operations a case, written with the DBF engine, into an embedded registry
+// database created for the run, and prints cases per second, the peak
+// memory, and the ratio of the loading's time to a plain prepared insert of
+// the same rows into the same tables in one transaction. Forced writes stay
+// on (the database's default).
 //
-// Memory: the resident size when the pass's selection of stacion.dbf is open
-// (the reception's selection holds its rows) and the peak after the loading;
-// their difference is what the loading itself adds. Run it at several sizes
-// to see that the difference stays flat.
+// The pass's cases are selected as the reception selects them (its fix-ups
+// of the working copy and its selection of stacion.dbf, read forward) and
+// loaded. Memory: the resident size with the selection open, and the peak
+// of the process from the selection through the loading and the package
+// description (VmHWM, reset before each run); the peak per size is printed
+// at the end, smallest size first, to show that it stays flat.
 //
 // The loading is timed from its first case to its last commit, the newborn
-// numbering included; the package description that follows is timed apart.
-// The plain insert copies the loaded rows of STACION, MTL, DIAGS and OPERAT
-// into a second database made from the same scripts, a block of rows at a
-// time; only its inserts are timed. Each is run `runs` times on a fresh
-// database; the minimum and the median are printed.
+// numbering included; the package description that follows (bed profiles,
+// sheet counts and the description) is timed apart. The plain insert copies
+// the loaded rows of STACION, MTL, DIAGS and OPERAT into a second database
+// made from the same scripts, a block of rows at a time; only its inserts
+// are timed. Each is run `runs` times on a fresh database; the minimum and
+// the median are printed.
 //
-// Usage: dbf_loading_bench [cases (2000)] [runs (3)]
+// Usage: dbf_loading_bench [cases (2000), or sizes separated by commas] [runs (3)]
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -40,6 +44,7 @@
 #include "firebird/fb_database.h"
 #include "generated_registry.h"
 #include "reception/dbf_loading.h"
+#include "reception/preliminary_checks.h"
 #include "reception/registry_dbf_set.h"
 
 using namespace kelmo;
@@ -101,14 +106,18 @@ double PlainInsert(FbDatabase& from, FbDatabase& to, long& rows) {
   return spent;
 }
 
-}  // namespace
+struct SizeFigures {
+  int cases = 0;
+  long peakMb = 0;
+  long descriptionPeakMb = 0;
+  long selectionMb = 0;
+  double ratioMin = 0;
+  double ratioMedian = 0;
+  double description = 0;
+};
 
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  const int cases = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-  QTemporaryDir dir;
-  const QString registry = dir.filePath(QStringLiteral("registry"));
+SizeFigures MeasureSize(const QString& root, int cases, int runs) {
+  const QString registry = QDir(root).filePath(QStringLiteral("registry%1").arg(cases));
   QDir().mkpath(registry);
   auto t0 = Clock::now();
   GenerateRegistry(registry, cases);
@@ -116,38 +125,72 @@ int main(int argc, char** argv) {
 
   std::vector<double> loading, description, plain;
   long rows = 0;
-  long selectionMb = 0, peakAfterLoading = 0;
+  SizeFigures f;
+  f.cases = cases;
   for (int run = 0; run < runs; ++run) {
-    QTemporaryDir dbDir(dir.filePath(QStringLiteral("db-XXXXXX")));
+    QTemporaryDir dbDir(QDir(root).filePath(QStringLiteral("db-XXXXXX")));
     auto db = CreateDatabase(dbDir.path(), QStringLiteral("load%1").arg(run));
     const LoadTimes t = LoadOnce(registry, *db, dbDir.filePath(QStringLiteral("act.txt")));
     loading.push_back(t.loading);
     description.push_back(t.description);
     std::printf(
         "run %d: loading %.2f s (%.0f cases/s), description %.2f s, resident with the selection "
-        "open %ld MB, peak after the loading %ld MB\n",
-        run + 1, t.loading, cases / t.loading, t.description, t.selectionMb, t.peakMb);
-    selectionMb = std::max(selectionMb, t.selectionMb);
-    peakAfterLoading = std::max(peakAfterLoading, t.peakMb);
+        "open %ld MB, peak of the loading %ld MB, of the description %ld MB\n",
+        run + 1, t.loading, cases / t.loading, t.description, t.selectionMb, t.peakMb,
+        t.descriptionPeakMb);
+    f.selectionMb = std::max(f.selectionMb, t.selectionMb);
+    f.peakMb = std::max(f.peakMb, t.peakMb);
+    f.descriptionPeakMb = std::max(f.descriptionPeakMb, t.descriptionPeakMb);
     auto copy = CreateDatabase(dbDir.path(), QStringLiteral("plain%1").arg(run));
     plain.push_back(PlainInsert(*db, *copy, rows));
     std::printf("run %d: plain insert of %ld rows %.2f s\n", run + 1, rows, plain.back());
     copy->Close();
     db->Close();
   }
+  QDir(registry).removeRecursively();
   const double minLoad = *std::min_element(loading.begin(), loading.end());
   const double minPlain = *std::min_element(plain.begin(), plain.end());
+  f.ratioMin = minLoad / minPlain;
+  f.ratioMedian = Median(loading) / Median(plain);
+  f.description = Median(description);
   std::printf("\n%d cases, %ld rows in STACION, MTL, DIAGS, OPERAT and REPORTS\n", cases, rows);
   std::printf("loading:        min %.2f s, median %.2f s: %.0f cases/s (best)\n", minLoad,
               Median(loading), cases / minLoad);
   std::printf("plain insert:   min %.2f s, median %.2f s: %.0f cases/s (best)\n", minPlain,
               Median(plain), cases / minPlain);
-  std::printf("ratio loading / plain insert: min %.2f, median %.2f (aim: within 3)\n",
-              minLoad / minPlain, Median(loading) / Median(plain));
-  std::printf("package description after the loading: median %.2f s\n", Median(description));
+  std::printf("ratio loading / plain insert: min %.2f, median %.2f (aim: within 3)\n", f.ratioMin,
+              f.ratioMedian);
+  std::printf("package description after the loading: min %.2f s, median %.2f s\n",
+              *std::min_element(description.begin(), description.end()), f.description);
   std::printf(
-      "memory: resident with the selection open %ld MB, peak after the loading %ld MB (the "
-      "loading adds %ld MB), peak of the whole run %ld MB\n",
-      selectionMb, peakAfterLoading, peakAfterLoading - selectionMb, PeakRssMb());
+      "memory: resident with the selection open %ld MB, peak of the loading %ld MB, of the "
+      "description %ld MB\n\n",
+      f.selectionMb, f.peakMb, f.descriptionPeakMb);
+  return f;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  std::vector<int> sizes;
+  for (const QString& size :
+       QString::fromLocal8Bit(argc > 1 ? argv[1] : "2000").split(QLatin1Char(','))) {
+    sizes.push_back(std::max(1, size.toInt()));
+  }
+  std::sort(sizes.begin(), sizes.end());
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  QTemporaryDir dir;
+  std::vector<SizeFigures> figures;
+  for (int cases : sizes) figures.push_back(MeasureSize(dir.path(), cases, runs));
+  std::printf(
+      "cases      peak MB of the loading  of the description  ratio min  ratio median  "
+      "description s\n");
+  for (const SizeFigures& f : figures)
+    std::printf("%-10d %-23ld %-19ld %-10.2f %-13.2f %.2f\n", f.cases, f.peakMb,
+                f.descriptionPeakMb, f.ratioMin, f.ratioMedian, f.description);
+  std::printf(
+      "peak memory of the whole process %ld MB (aim: the peak flat in the number of cases)\n",
+      PeakRssMb());
   return 0;
 }

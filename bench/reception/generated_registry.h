@@ -20,6 +20,7 @@
 #include "dbf/table_handler.h"
 #include "firebird/fb_database.h"
 #include "reception/dbf_loading.h"
+#include "reception/preliminary_checks.h"
 #include "reception/registry_dbf_set.h"
 
 namespace kelmo::bench {
@@ -65,7 +66,7 @@ inline double Seconds(Clock::time_point from) {
   return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
-inline std::string Cp1251(const char* utf8) {
+std::string Cp1251(const char* utf8) {
   return bytes::EncodeFromUtf8(utf8, bytes::CodePage::Cp1251);
 }
 
@@ -115,6 +116,8 @@ inline void GenerateRegistry(const QString& folder, int cases) {
     stacion->PutFieldTextByName("IN_STAC", "20240301");
     stacion->PutFieldTextByName("OUT_STAC", "20240310");
     stacion->PutFieldTextByName("DZ", "20240310");
+    stacion->PutFieldTextByName("SOCIUM", "1");
+    stacion->PutNumericByName("TIP_STAC", 1);
     stacion->PutFieldTextByName("STAC_DIAG", "I10");
     stacion->PutNumericByName("RES_LECEN", 101);
     stacion->PutFieldTextByName("POL_OBL", "1137");
@@ -168,8 +171,9 @@ inline std::unique_ptr<FbDatabase> CreateDatabase(const QString& folder,
 struct LoadTimes {
   double loading = 0;
   double description = 0;
-  long selectionMb = 0;  // resident with the selection open
-  long peakMb = 0;       // peak after the loading
+  long selectionMb = 0;        // resident with the selection open
+  long peakMb = 0;             // peak from the selection through the loading
+  long descriptionPeakMb = 0;  // peak of the package description
 };
 
 inline LoadTimes LoadOnce(const QString& registry, FbDatabase& db, const QString& actPath) {
@@ -180,24 +184,26 @@ inline LoadTimes LoadOnce(const QString& registry, FbDatabase& db, const QString
   ctx.RegistryFolder = registry;
   ctx.WorkFolder = registry;
   ctx.YearText = QStringLiteral("2024");
+  ctx.MonthIndex = 2;
   ctx.PeriodStart = QDate(2024, 3, 1);
   ctx.PeriodEnd = QDate(2024, 3, 31);
   ctx.LpuId = 1;
-  PassSelection selection;
-  selection.qStacion = ctx.DbfQuery({QStringLiteral("select * from stacion.dbf")});
-  selection.qStacion->Open();
+  ResetPeak();
+  PassSelection selection = SelectPassCases(ctx, Population::Local);
+  if (!selection.HasCases()) throw std::runtime_error("the generated registry selects no case");
   LoadTimes t;
   t.selectionMb = ResidentMb();
-  ResetPeak();
   const auto t0 = Clock::now();
   LoadDbfPass(ctx, Population::Local, selection);
   tr.Commit();
   t.loading = Seconds(t0);
   t.peakMb = PeakSinceResetMb();
+  ResetPeak();
   const auto t1 = Clock::now();
   FinishDbfPassLoading(ctx, Population::Local);
   tr.Commit();
   t.description = Seconds(t1);
+  t.descriptionPeakMb = PeakSinceResetMb();
   state.Act.Close();
   return t;
 }
