@@ -581,8 +581,8 @@ TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   h.PressAt(at);
   const ReceptionState& state = TheReceptionState();
   ASSERT_TRUE(state.XmlPackageMode);
-  // The package's cases are loaded and the run goes on to the checks.
-  EXPECT_EQ(state.LastPhase, "Проверка допустимых ошибок (мест.)");
+  // The package's cases are loaded and the run goes on to the act summary.
+  EXPECT_EQ(state.LastPhase, "Итоги акта");
   const int repn = state.ReportNumber[Population::Local];
   auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
   EXPECT_EQ(rows("select count(*) from xml_files where repn=:repn"), "1");
@@ -600,7 +600,7 @@ TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   // No DBF check runs on a package.
   for (const QString& line : lines)
     EXPECT_FALSE(line.startsWith("Отсутствует файл")) << line.toStdString();
-  EXPECT_EQ(lines.last(), PhaseNotBuiltLine("Проверка допустимых ошибок (мест.)"));
+  EXPECT_EQ(lines.last(), PhaseNotBuiltLine("Итоги акта"));
 
   // The same minute again: the first act stays, the second takes a free name.
   h.script.modalHandlers.push_back([](QDialog&) { return true; });
@@ -663,7 +663,7 @@ TEST(ReceptionRun, DemonstrationPackageLoadsAndReachesTheChecks) {
   h.Press();
   const ReceptionState& state = TheReceptionState();
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
-  EXPECT_EQ(state.LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(state.LastPhase, "Итоги акта");
   const int repn = state.ReportNumber[Population::Local];
   auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
   // Both cases went through the checks and stay loaded (none is refused).
