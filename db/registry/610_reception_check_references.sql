@@ -72,7 +72,8 @@ CREATE TABLE ACC_MES_LIMIT (
 -- Columns the rule checks read that the loading of a package fills: the
 -- insurer's registration number, the date of the referral to hospital, and
 -- the versions of the package and of the program a report was received
--- with.
+-- with, and the code of the doctor who treated a sheet.
 ALTER TABLE SMO ADD OGRN VARCHAR(15);
+ALTER TABLE MTL ADD IDDOKT VARCHAR(25);
 ALTER TABLE STACION ADD NAPR_DATE TIMESTAMP;
 ALTER TABLE REPORTS ADD VERSION_IN VARCHAR(50), ADD VERSION_OUT VARCHAR(50);

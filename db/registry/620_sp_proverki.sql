@@ -290,7 +290,7 @@ BEGIN
              m.DREANIM, COALESCE(m.MTL_ONCO_STATUS, 0),
              COALESCE(s.PR_NOV, 0), s.VOV, s.RANKIN, s.NAPRAVLEN, m.VMP_MET,
              r.REPN, r.TIP_STAC, r.LPU, r.DATE_BEG,
-             m.INTENSIV, m.KOD_MES_IT, m.VR_FIO, s.PENSION, s.DATE_N, s.DATE_E, s.NAPR_DATE,
+             m.INTENSIV, m.KOD_MES_IT, COALESCE(NULLIF(TRIM(m.VR_FIO), ''), m.IDDOKT), s.PENSION, s.DATE_N, s.DATE_E, s.NAPR_DATE,
              r.VERSION_IN, r.VERSION_OUT
       FROM STACION s
       JOIN REPORTS r ON r.REPN = s.REPN
@@ -736,7 +736,8 @@ BEGIN
     IF (H_VPOLIS = 3 AND NOT (TRIM(COALESCE(NUMBER, '')) SIMILAR TO '[0-9]{16}')) THEN
       MTRERR11 = '1';
 
-    -- The doctor who treated the sheet is named.
+    -- The doctor who treated the sheet is named, by name or (in a package)
+    -- by the doctor's code.
     IF (TRIM(COALESCE(v_vr_fio, '')) = '') THEN
       LEKAR_ERR = 'Не указан лечащий врач в МТЛ №' || COALESCE(NOMMTL, 0) || '.';
 
