@@ -26,12 +26,43 @@ function(kelmo_library name)
     target_include_directories(kelmo_${name} PUBLIC ${_root})
     target_link_libraries(kelmo_${name} PUBLIC ${KL_LINK})
     target_compile_options(kelmo_${name} PRIVATE -Wall -Wextra)
+    # The libraries under lib/ and platform/ compile in batches (see
+    # KelmoBuildSpeed.cmake); the application's folders, which grow daily and
+    # keep many small helpers of common names to themselves, file by file.
+    file(RELATIVE_PATH _from_top ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    if(KELMO_UNITY_BUILD AND _from_top MATCHES "^(lib|platform)/")
+      set_target_properties(kelmo_${name} PROPERTIES UNITY_BUILD ON
+                            UNITY_BUILD_BATCH_SIZE ${KELMO_UNITY_BATCH_SIZE})
+    endif()
   else()
     add_library(kelmo_${name} INTERFACE)
     get_filename_component(_root ${CMAKE_CURRENT_SOURCE_DIR} DIRECTORY)
     target_include_directories(kelmo_${name} INTERFACE ${_root})
     target_link_libraries(kelmo_${name} INTERFACE ${KL_LINK})
   endif()
+endfunction()
+
+# kelmo_moc_if_needed(<target> files...)
+# Runs moc over a program's sources only when one of them (or the header of
+# the same name beside it) declares a Q_OBJECT, Q_GADGET or Q_NAMESPACE: for
+# the test programs, fuzzers and benchmarks, which seldom do, the automatic
+# moc step and its empty compilation cost more than the program's own compile.
+# The files are read when CMake configures (scripts/build always does).
+function(kelmo_moc_if_needed target)
+  foreach(f IN LISTS ARGN)
+    get_filename_component(f ${f} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    get_filename_component(_beside ${f} NAME_WE)
+    get_filename_component(_dir ${f} DIRECTORY)
+    foreach(g IN ITEMS ${f} ${_dir}/${_beside}.h)
+      if(EXISTS ${g})
+        file(STRINGS ${g} _moc REGEX "Q_OBJECT|Q_GADGET|Q_NAMESPACE" LIMIT_COUNT 1)
+        if(_moc)
+          return()
+        endif()
+      endif()
+    endforeach()
+  endforeach()
+  set_target_properties(${target} PROPERTIES AUTOMOC OFF)
 endfunction()
 
 # kelmo_fuzzer(<name> SOURCES files... LINK libs... LABEL label [SECONDS n] [CORPUS dir])
@@ -52,9 +83,11 @@ function(kelmo_fuzzer name)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     add_test(NAME ${name}
              COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-fuzzer $<TARGET_FILE:${name}> ${KF_SECONDS} "${KF_CORPUS}")
-    set_tests_properties(${name} PROPERTIES LABELS "${KF_LABEL};fuzz" TIMEOUT 600)
+    # The longer runs first, so that the short ones fill in at the end.
+    set_tests_properties(${name} PROPERTIES LABELS "${KF_LABEL};fuzz" TIMEOUT 600 COST ${KF_SECONDS})
   else()
     add_executable(${name} ${KF_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/fuzz_replay.cpp)
+    kelmo_moc_if_needed(${name} ${KF_SOURCES})
     target_link_libraries(${name} PRIVATE ${KF_LINK})
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     if(KF_CORPUS)
@@ -69,5 +102,6 @@ endfunction()
 function(kelmo_bench name)
   cmake_parse_arguments(KB "" "" "SOURCES;LINK" ${ARGN})
   add_executable(${name} ${KB_SOURCES})
+  kelmo_moc_if_needed(${name} ${KB_SOURCES})
   target_link_libraries(${name} PRIVATE ${KB_LINK})
 endfunction()

@@ -13,24 +13,27 @@ namespace {
 
 // One row per insurer group of the report with the highest invoice number,
 // code and package number already recorded for the institution, month and
-// addressee. Invoice numbers count by their integer value.
+// addressee. Invoice numbers count by their integer value. The groups are
+// taken from the report's cases that have a sheet before anything is joined
+// to them, so that the sort behind DISTINCT holds one short key per case
+// instead of every column of every sheet.
 const QString kPackageSql = QStringLiteral(
     "select t.mcod, t.id, t.name, t.date_beg, t.inogor, t.polis, t.smo_mcod, t.lpu_mcod, "
     "max(t.nschet) nschet, max(t.code) code, max(t.num) num from\r"
-    "    (select distinct lm.mcod, l.id, l.name, r.date_beg, r.inogor, "
-    "iif(s.polis in ('2778','2779'),s.polis,'45') polis, xf.smo_mcod, xf.lpu_mcod, "
+    "    (select distinct lm.mcod, l.id, l.name, r.date_beg, r.inogor, g.polis, xf.smo_mcod, "
+    "xf.lpu_mcod, "
     "case when xf.nschet similar to '[0-9]{1,9}' then cast(xf.nschet as integer) else 0 end "
-    "nschet, coalesce(xf.code,0) code, coalesce(xf.num,100) num from stacion s\r"
-    "    join reports r on r.repn=s.repn\r"
+    "nschet, coalesce(xf.code,0) code, coalesce(xf.num,100) num from\r"
+    "    (select distinct iif(s.polis in ('2778','2779'),s.polis,'45') polis from stacion s\r"
+    "     where s.repn=:repn and exists(select 1 from mtl m where m.id_ill=s.id_ill)) g\r"
+    "    join reports r on r.repn=:repn\r"
     "    join lpu l on l.id=r.lpu\r"
-    "    join mtl m on m.id_ill=s.id_ill\r"
     "    join lpu_mcod lm on lm.lpu_id=r.lpu\r"
-    "    left join xml_files xf on ((xf.smo_mcod=(case s.polis when '2778' then 45001 when '2779' "
+    "    left join xml_files xf on ((xf.smo_mcod=(case g.polis when '2778' then 45001 when '2779' "
     "then 45002 end) and r.inogor='0') or\r"
     "                           (xf.smo_mcod=45 and r.inogor='1')) and xf.date_beg=r.date_beg "
     "and\r"
-    "                           xf.lpu_mcod=cast(lm.mcod as integer)\r"
-    "    where r.repn=:repn) t\r"
+    "                           xf.lpu_mcod=cast(lm.mcod as integer)) t\r"
     "group by t.mcod, t.id, t.name, t.date_beg, t.inogor, t.polis, t.smo_mcod, t.lpu_mcod\r"
     "order by t.lpu_mcod, t.smo_mcod");
 const QString kRecordSql = QStringLiteral(
@@ -85,6 +88,10 @@ QString PayWord(int payKind, const QString& previous) {
 }
 
 }  // namespace
+
+const QString& PackageGroupsSql() {
+  return kPackageSql;
+}
 
 QString PackageLetter(int payKind) {
   return payKind == 6 ? QStringLiteral("T") : QStringLiteral("H");

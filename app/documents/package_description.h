@@ -35,6 +35,10 @@ struct PackageDescriptionInputs {
 void DescribeXmlPackage(FbDatabase& db, FbTransaction& tr, const PackageDescriptionInputs& in,
                         int repn, int population);
 
+// The package query: one row per insurer group of report :repn with the
+// numbers already recorded for its institution, month and addressee.
+const QString& PackageGroupsSql();
+
 // The package letter of a payment kind: "T" for 6 ("ВМП"), otherwise "H".
 QString PackageLetter(int payKind);
 

@@ -79,6 +79,20 @@ struct PassTotals {
   Money MekSum;
   Money NczSum;
   Money NczSfSum;
+  // Intensive-care sum and bed days of the act summary (zeroed when the
+  // pass's costs start; nothing adds to them).
+  double IntensiveSum = 0;
+  int IntensiveBedDays = 0;
+  // Invoice total less calculated total less the blocking-errors total, as
+  // the search for sum differences computed it.
+  Money SumDifference;
+};
+
+// A treatment sheet whose cost came out zero, with the reason the cost
+// calculation gave (listed under "Возможная ошибка").
+struct rNull {
+  int MtlId = 0;
+  QString Reason;
 };
 
 struct ReceptionState {
@@ -126,6 +140,13 @@ struct ReceptionState {
   int LpuInvoiceBedDays = 0;
   // The sums of each pass: Pass[Population::Local].CalcTotal ...
   PerPopulation<PassTotals> Pass;
+
+  // The report of each pass when its costs started (LocalReportNumberCopy,
+  // OutOfRegionReportNumberCopy); kept until a later run's costs set them.
+  PerPopulation<int> ReportNumberCopy;
+  // The sheets whose cost came out zero in this run (emptied by the
+  // reception button, appended by each pass's costs).
+  QList<rNull> ZeroCostCases;
 
   // The statement of the treatment-sheet cost update (ibqUpMTL) the costs
   // run; the run sets it by the year (CostUpdateStatement).

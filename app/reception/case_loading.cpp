@@ -38,7 +38,7 @@ const char* const kStacionColumns[] = {
     "F_PLACEW",    "F_STREET",    "F_NPUNKT",    "F_OKSM",     "F_DELEGAT",
     "F_STATUS",    "F_DOCS",      "VOV",         "DATE_N",     "DATE_E",
     "VPOLIS",      "MCOD",        "HASH",        "DOPFOND",    "IDCASE",
-    "PR_NOV",      "TAL_NUM",     "TAL_D",       "TAL_P"};
+    "PR_NOV",      "NOVOR",       "TAL_NUM",     "TAL_D",      "TAL_P"};
 
 // The columns of a treatment sheet; STARTD, FINISH, CRITERIES and C_ZAB take
 // the parameters p_START, p_FINISH, CRITERIES and C_ZAB.
@@ -51,7 +51,7 @@ const char* const kMtlColumns[] = {
     "KDNOT",     "OCNCOST",    "DOPCOST",    "COP1COST", "COP2COST",  "COP3COST",  "COMP1",
     "COMP2",     "COMP3",      "REANIM",     "DREANIM",  "DETECT",    "VIDMTL",    "KDGUZO",
     "URMES",     "APPEND",     "APP_KD",     "VR_SPEC",  "PRVS",      "VR_FIO",    "VMP_MET",
-    "VID_POM",   "CRITERIES",  "DS_ONK",     "C_ZAB"};
+    "VID_POM",   "CRITERIES",  "DS_ONK",     "C_ZAB",    "RSLT"};
 
 // The insert of a row; with `drawn`, the first column takes the value the
 // procedure `drawn` answers (in the same round trip) and the statement
@@ -359,6 +359,10 @@ void CaseLoader::Impl::SetStacion(const DbfRow& s, int repn, const CaseNote& not
       s.HasField(QStringLiteral("REPEAT_UPL")) && StoredEquals(s, QStringLiteral("REPEAT_UPL"), 1)
           ? 1
           : 0);
+  // The newborn numbering gives a child its number after the pass; every
+  // other case keeps the 0 that the package description would otherwise
+  // write over the whole report again.
+  set("NOVOR", QStringLiteral("0"));
   if (in.YearText.toInt() >= 2018) {
     for (const char* f : {"TAL_D", "TAL_P"}) {
       const QString name = QString::fromLatin1(f);
@@ -450,6 +454,9 @@ void CaseLoader::Impl::LoadSheet(const DbfRow& m, int idIll, int repn) {
   set("VID_POM", kind);
   if (kind == 5 && oplat != 7) set("OPLAT", 7);
   set("C_ZAB", ReadStored(m, QStringLiteral("CHARACTER")));
+  // The result as the export reads it, which the registry's conversion
+  // would otherwise copy into every sheet again (SP_CONV_DBFTOXML).
+  set("RSLT", ReadStored(m, QStringLiteral("RES_LECHEN")));
   q.Exec();
   const int id = q.Value(QStringLiteral("ID")).toInt();
   for (const Diagnosis& d : diagnoses) {
@@ -475,7 +482,7 @@ void CaseLoader::Impl::LoadPlaceholderSheet(int idIll, int repn) {
        {"NOM_MTL",   "OPLAT",     "OTDELENIE",  "PROFILE",   "ACCOMP_L1",  "ACCOMP_L2",
         "ACCOMP_L3", "STAN_OBSL", "STAN_LECEN", "KASH_MES",  "RES_LECHEN", "ISHOD_LECE",
         "KURACIA",   "EXTREN",    "INTENSIV",   "INTERRUPT", "REANIM",     "KDGUZO",
-        "URMES",     "APPEND",    "APP_KD"})
+        "URMES",     "APPEND",    "APP_KD",     "RSLT"})
     set(f, 0);
   for (const char* f :
        {"STAC_DIAG", "KOD_MES", "ACCOMP1", "ACCOMP2", "ACCOMP3", "MES_ACC1", "MES_ACC2", "MES_ACC3",

@@ -36,11 +36,10 @@ const QString kNewbornsOutOfRegionSql = QStringLiteral(
     "order by p.id_ill, s.id_ill");
 const QString kNewbornSql =
     QStringLiteral("update stacion s set s.novor=:novor where s.id_ill=:id_ill");
-const QString kBedProfileSql = QStringLiteral(
-    "update MTL M set M.PROFIL_BED = (select L.NEW_BED from LST_KOIKI L join MTL M1 on M1.PROFILE "
-    "= L.TIP join STACION S on S.ID_ILL = M1.ID_ILL and S.OUT_STAC between L.DATEBEG and "
-    "coalesce(L.DATEEND, cast('31.12.9999' as timestamp)) where M1.ID = M.ID and M1.REPN = :REPN) "
-    "where M.REPN = :REPN");
+// The bed profiles of the report's sheets from LST_KOIKI by profile and the
+// case's discharge day (SP_BED_PROFILES: a sheet already right is not
+// written again).
+const QString kBedProfileSql = QStringLiteral("execute procedure SP_BED_PROFILES(:REPN)");
 const QString kSheetCountSql = QStringLiteral(
     "update stacion s set s.mtlcnt=(select max(m.nom_mtl) from mtl m where m.id_ill=s.id_ill) "
     "where s.repn=:repn");

@@ -261,9 +261,10 @@ std::vector<OverlapStay> ReadPeriodStays(const QString& folder, const QDate& per
   qDat.SetStatement(kPeriodStaysSql);
   qDat.SetParam(QStringLiteral("ps"), periodStart);
   qDat.SetParam(QStringLiteral("pp"), periodEnd);
+  // Read a row at a time: only the stays are kept.
+  qDat.SetUniDirectional(true);
   qDat.Open();
   std::vector<OverlapStay> stays;
-  stays.reserve(static_cast<size_t>(qDat.RecordCount()));
   for (qDat.First(); !qDat.Eof(); qDat.Next()) {
     OverlapStay s;
     s.Nomib = FieldText(qDat, QStringLiteral("NOMIB"));

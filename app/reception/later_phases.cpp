@@ -15,18 +15,6 @@ void LoadXmlPackage(const ReceptionContext&, const QString&, Population populati
   throw PhaseNotBuilt(QStringLiteral("Загрузка XML ") + PassWord(population));
 }
 
-void RunToleratedErrors(const ReceptionContext&, Population population) {
-  throw PhaseNotBuilt(QStringLiteral("Проверка допустимых ошибок ") + PassWord(population));
-}
-
-void CalculatePassCosts(const ReceptionContext&, Population population) {
-  throw PhaseNotBuilt(QStringLiteral("Расчет стоимости лечения ") + PassWord(population));
-}
-
-void CompareOutOfRegionSums(const ReceptionContext&) {
-  throw PhaseNotBuilt(QStringLiteral("Поиск разницы в суммах (иног.)"));
-}
-
 void WriteDocumentSet(const ReceptionContext&, int set) {
   static const char* const kSets[] = {"(мест.)", "(иног.)", "(итоговые)"};
   throw PhaseNotBuilt(QStringLiteral("Формирование документов ") +

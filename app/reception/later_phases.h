@@ -1,7 +1,7 @@
 // The phases of the reception run that this program does not perform yet:
-// the loading of an XML pass, the tolerated errors, the costs and the sum search, the documents,
-// the act summary and the split by insurer. The run calls each where its place is; each raises
-// PhaseNotBuilt, and the run then records in the act where it stopped.
+// the loading of an XML pass, the documents, the act summary and the split by insurer. The run
+// calls each where its place is; each raises PhaseNotBuilt, and the run then records in the act
+// where it stopped.
 #pragma once
 
 #include <QString>
@@ -29,12 +29,6 @@ QString PhaseNotBuiltLine(const QString& phase);
 // Loading of an XML package's pass (file prefix "LM"); sets `repn`.
 void LoadXmlPackage(const ReceptionContext& ctx, const QString& prefix, Population population,
                     int& repn);
-// Tolerated errors and entry errors of a pass.
-void RunToleratedErrors(const ReceptionContext& ctx, Population population);
-// Costs of the pass's treatment sheets, the sum search and the zero-cost list.
-void CalculatePassCosts(const ReceptionContext& ctx, Population population);
-// The sum comparison of a pass without cases.
-void CompareOutOfRegionSums(const ReceptionContext& ctx);
 // The document sets of a formation (0 local, 1 out-of-region, 2 closing).
 void WriteDocumentSet(const ReceptionContext& ctx, int set);
 // The act summary: it writes the footer and closes the act.

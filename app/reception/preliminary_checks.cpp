@@ -226,8 +226,10 @@ bool PaymentKindMissing(const ReceptionContext& ctx) {
 void CheckDoubledIds(const ReceptionContext& ctx) {
   auto qID1 = ctx.DbfQuery(DoubleIdSql());
   auto qID2 = ctx.DbfQuery(DistinctIdSql());
-  qID1->Open();
-  qID2->Open();
+  for (auto* q : {qID1.get(), qID2.get()}) {
+    q->SetUniDirectional(true);
+    q->Open();
+  }
   if (qID1->RecordCount() > qID2->RecordCount())
     ctx.Act().WriteLines(
         {QStringLiteral("В Н И М А Н И Е !"), QStringLiteral("Обнаружены двойные ID."),
@@ -241,8 +243,10 @@ void CheckDoubledCaseNumbers(const ReceptionContext& ctx) {
   auto qMTL1 = ctx.DbfQuery(NomibSql(false));
   SetPeriodParams(*qMTL2, ctx);
   SetPeriodParams(*qMTL1, ctx);
-  qMTL2->Open();
-  qMTL1->Open();
+  for (auto* q : {qMTL2.get(), qMTL1.get()}) {
+    q->SetUniDirectional(true);
+    q->Open();
+  }
   if (qMTL1->RecordCount() <= qMTL2->RecordCount()) return;
   ActFile& act = ctx.Act();
   act.WriteLine(ctx.Receiving
@@ -268,6 +272,7 @@ bool IdentificationFailed(const ReceptionContext& ctx) {
   auto chekIdent = ctx.DbfQuery(CheckIdentSql());
   SetPeriodParams(*chekIdent, ctx);
   chekIdent->SetParam(QStringLiteral("oplat"), Code(ctx.PayKind));
+  chekIdent->SetUniDirectional(true);
   chekIdent->Open();
   bool begun = false;
   for (chekIdent->First(); !chekIdent->Eof(); chekIdent->Next()) {
@@ -347,15 +352,19 @@ PassSelection SelectPassCases(const ReceptionContext& ctx, Population population
   sel.qStacion->SetParam(QStringLiteral("oplat"), Code(ctx.PayKind));
   sel.qStacion->MacroParam(QStringLiteral("bm")).value = sel.RepeatCondition;
   sel.qStacion->MacroParam(QStringLiteral("uslovie")).value = uslovie;
+  sel.qStacion->SetUniDirectional(true);
   sel.qStacion->Open();
 
-  sel.qMtlOpl = ctx.DbfQuery(MtlSelectionSql());
-  SetPeriodParams(*sel.qMtlOpl, ctx);
-  sel.qMtlOpl->SetParam(QStringLiteral("oplat"), Code(ctx.PayKind));
-  sel.qMtlOpl->MacroParam(QStringLiteral("uslovie")).value = uslovie;
-  sel.qMtlOpl->MacroParam(QStringLiteral("m_bm")).value = sel.RepeatCondition;
-  sel.qMtlOpl->Open();
-  if (sel.qMtlOpl->IsEmpty())
+  auto qMtlOpl = ctx.DbfQuery(MtlSelectionSql());
+  SetPeriodParams(*qMtlOpl, ctx);
+  qMtlOpl->SetParam(QStringLiteral("oplat"), Code(ctx.PayKind));
+  qMtlOpl->MacroParam(QStringLiteral("uslovie")).value = uslovie;
+  qMtlOpl->MacroParam(QStringLiteral("m_bm")).value = sel.RepeatCondition;
+  qMtlOpl->SetUniDirectional(true);
+  qMtlOpl->Open();
+  sel.HasSheets = !qMtlOpl->IsEmpty();
+  qMtlOpl->Close();
+  if (!sel.HasSheets)
     ctx.Act().WriteLine(population == Population::Local
                             ? QStringLiteral("В базе не найден ни один больной по местному "
                                              "населению, относящийся к выбранному периоду.")

@@ -9,8 +9,9 @@
 // Every DBF statement runs on ctx.WorkFolder, the run's working copy of the
 // registry; the institution's own files are only looked at for presence.
 // Errors of the desktop engine and of the registry database propagate.
-// Cost: each check reads stacion.dbf (and mtl.dbf) once through the engine;
-// the results are held in memory while a check walks them.
+// Cost: each check reads stacion.dbf (and mtl.dbf) once through the engine
+// (a check that counts rows twice); the checks that walk the registry's
+// records read them forward, a row at a time.
 #pragma once
 
 #include <QString>
@@ -52,15 +53,17 @@ QString IdentificationReason(int stacType, const QVariantMap& fields);
 // "Фамилия И.О." as the identification table writes it.
 QString ShortPatientName(const QString& family, const QString& name, const QString& father);
 
-// The cases of one pass, open at their first row: the selection of
-// stacion.dbf and the treatment sheets of the payment kind whose case is
-// selected. Kept open for the loading.
+// The cases of one pass: the selection of stacion.dbf, open at its first row
+// for the loading, and whether the selection has treatment sheets of the
+// payment kind. The selection is read forward only, a row at a time, so the
+// loading holds one case of the registry in memory and not all of them; the
+// sheets' selection is only looked at for a first row and closed.
 struct PassSelection {
   std::unique_ptr<dbfsql::TXtQuery> qStacion;
-  std::unique_ptr<dbfsql::TXtQuery> qMtlOpl;
   // The repeat condition: "or (s.repeat_upl=1)" or empty.
   QString RepeatCondition;
-  bool HasCases() const { return qMtlOpl && !qMtlOpl->IsEmpty(); }
+  bool HasSheets = false;
+  bool HasCases() const { return HasSheets; }
 };
 
 // The fix-ups of the working copy's tables and the selection of the pass's

@@ -123,11 +123,12 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) 
 }
 
 void RunReception(const ReceptionForms& forms, const QString& registryFolder, ActsConnection* acts,
-                  FbDatabase* central) {
+                  FbDatabase* central, bool inOmsDomain) {
   TfmKelmo& w = forms.fmKelmo;
   WindowRunUser user(&w, forms.fmPrgs, forms.fmUnCorr, [&w] { return w.obKelmo->isVisible(); });
-  ReceiveRegistry(ReadReceptionInputs(w, registryFolder),
-                  ReceptionServices{w.ibdb, w.ibtr, user, forms.Now, acts, central});
+  ReceptionInputs inputs = ReadReceptionInputs(w, registryFolder);
+  inputs.InOmsDomain = inOmsDomain;
+  ReceiveRegistry(inputs, ReceptionServices{w.ibdb, w.ibtr, user, forms.Now, acts, central});
 }
 
 bool IdentifyFolderPackages(TfmKelmo& window, const QString& registryFolder, bool& xmlPackageMode,
@@ -177,7 +178,8 @@ void bbKelmoClick(const ReceptionButton& button) {
       state.OperAnalysisFile = std::move(file);
       state.OperAnalysisOpen = true;
     }
-    // The zero-cost list belongs to the costs, which are not performed yet.
+    // The zero-cost list of this click's run.
+    state.ZeroCostCases.clear();
     // The acts database, when one is configured.
     if (button.DM.AktEnabled) {
       try {
@@ -216,7 +218,7 @@ void bbKelmoClick(const ReceptionButton& button) {
           case PayKind::Vmp:
           case PayKind::Rehabilitation:
             RunReception(button.Forms, registry, button.DM.AktEnabled ? &button.DM.con1 : nullptr,
-                         &button.DM.CS_base);
+                         &button.DM.CS_base, button.DM.InOmsDomain());
             break;
           case PayKind::Budget:
             if (button.IntakeBudgetReport)

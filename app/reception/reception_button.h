@@ -42,7 +42,8 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFol
 // The reception run of the main window's inputs, talking to the user through
 // the program's windows.
 void RunReception(const ReceptionForms& forms, const QString& registryFolder,
-                  ActsConnection* acts = nullptr, FbDatabase* central = nullptr);
+                  ActsConnection* acts = nullptr, FbDatabase* central = nullptr,
+                  bool inOmsDomain = false);
 
 // Package identification of the registry folder in reception mode: sets the
 // two flags and returns true when it refused the folder (after showing why).

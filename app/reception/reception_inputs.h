@@ -41,6 +41,9 @@ struct ReceptionInputs {
   // The user asked for the main window to be minimised while the run works
   // (cbWind).
   bool MinimiseDuringRun = false;
+  // The computer belongs to the fund's "OMS" domain (the data module's test
+  // at start-up).
+  bool InOmsDomain = false;
 };
 
 }  // namespace kelmo

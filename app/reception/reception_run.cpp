@@ -15,11 +15,14 @@
 #include "domain/run_state.h"
 #include "firebird/fb_query.h"
 #include "later_phases.h"
+#include "pass_costs.h"
 #include "preliminary_checks.h"
 #include "reception_checks.h"
 #include "reception_context.h"
 #include "rule_checks.h"
+#include "sum_differences.h"
 #include "shell/error_box.h"
+#include "tolerated_errors.h"
 
 namespace kelmo {
 
@@ -97,6 +100,9 @@ class ReceptionRun {
   void Finish(const Stopped& stopped);
   void EndOfRun();
   void CopyPackageAct();
+  // Commits what the run wrote; after an error the commit is attempted and
+  // its own failure does not hide the error.
+  void CommitRun(bool quietly);
 
   const ReceptionServices& services_;
   RunUser& user_;
@@ -232,7 +238,9 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
     user_.ShowProgress();
     return std::nullopt;
   }
-  if (state_.XmlPackageMode) {
+  // A registry that came as DBF tables loads both passes from them, although
+  // the run treats it as a package once its local pass is checked.
+  if (state_.XmlPackageMode && !dbfRegistry_) {
     Minimise();
     state_.PassHasData = false;
     int repn = 0;
@@ -272,9 +280,7 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
 }
 
 void ReceptionRun::ClosePass(Population population) {
-  const double sum = state_.CalcSum.ToDouble();
-  const Money rounded = Money::FromUnits(static_cast<std::int64_t>(sum * 100 + 0.5000001) * 100);
-  state_.Pass[population].CalcTotal = rounded;
+  state_.Pass[population].CalcTotal = RoundedHalfUp(state_.CalcSum);
   FbQuery up_rep(ctx_.Db, &ctx_.Tr);
   up_rep.setSql(QStringLiteral("execute procedure up_reports(:repn)"));
   for (const rRepn& report : ThePackageLists().ReportLists[population]) {
@@ -282,6 +288,9 @@ void ReceptionRun::ClosePass(Population population) {
     up_rep.ExecSQL();
   }
   state_.ZeroPassTotals();
+  // The pass's costs and report sums are kept whatever the rest of the run
+  // does.
+  ctx_.Tr.Commit();
 }
 
 std::optional<Stopped> ReceptionRun::Body() {
@@ -363,23 +372,36 @@ void ReceptionRun::Finish(const Stopped& stopped) {
 }
 
 void ReceptionRun::CopyPackageAct() {
-  if (!ctx_.Receiving || !state_.XmlPackageMode || state_.Act.FileName().isEmpty()) return;
+  // Only an act made in "temp" (a run that started on a package) moves.
+  if (!ctx_.Receiving || !state_.XmlPackageMode || dbfRegistry_ || state_.Act.FileName().isEmpty())
+    return;
   const QString copy =
       CopyActOutOfTemp(state_.Act.FileName(), ctx_.RegistryFolder, state_.ActShortName);
   if (!copy.isEmpty()) TheRunState().ProtocolPath = copy;
+}
+
+void ReceptionRun::CommitRun(bool quietly) {
+  try {
+    ctx_.Tr.Commit();
+  } catch (const std::exception&) {
+    if (!quietly) throw;
+  }
 }
 
 void ReceptionRun::Execute() {
   state_.LastStop = ReceptionStop::None;
   try {
     if (auto stopped = Body()) {
+      CommitRun(false);
       Finish(*stopped);
       CopyPackageAct();
       return;
     }
+    CommitRun(false);
     // The act summary closes the act; the end of the run follows.
     EndOfRun();
   } catch (const PhaseNotBuilt& phase) {
+    CommitRun(true);
     state_.LastPhase = phase.Phase();
     Stopped stopped{ReceptionStop::None, {QString(), PhaseNotBuiltLine(phase.Phase())}};
     stopped.viewer = ctx_.Receiving || ctx_.WhoDetail.IsInstitution();
@@ -388,6 +410,7 @@ void ReceptionRun::Execute() {
     CopyPackageAct();
   } catch (const std::exception& error) {
     state_.LastStop = ReceptionStop::Error;
+    CommitRun(true);
     user_.EndProgress();
     RestoreWindow();
     if (state_.Act.IsOpen()) {

@@ -39,12 +39,14 @@ END^
 -- The conversion of a report loaded from DBF tables to the form the XML
 -- export reads. The export takes a sheet's result of treatment from RSLT,
 -- which a package fills and a DBF sheet carries in RES_LECHEN; nothing else
--- of a loaded DBF report differs from a package's.
+-- of a loaded DBF report differs from a package's. The loading writes RSLT
+-- with the sheet, so only a sheet written otherwise is changed here; a sheet
+-- with neither is left as it is.
 CREATE PROCEDURE SP_CONV_DBFTOXML (REPN INTEGER)
 AS
 BEGIN
   UPDATE MTL m SET m.RSLT = m.RES_LECHEN
-  WHERE m.REPN = :REPN AND m.RSLT IS NULL;
+  WHERE m.REPN = :REPN AND m.RSLT IS NULL AND m.RES_LECHEN IS NOT NULL;
 END^
 
 -- The stages of an IVF cycle that a case's services record (MTLUSL.STAGE),
@@ -63,6 +65,30 @@ BEGIN
   DO
     ECO_STAGES_OUT = ECO_STAGES_OUT || CAST(STAGE AS VARCHAR(1));
   SUSPEND;
+END^
+
+-- The bed profile of every treatment sheet of a report: the LST_KOIKI row of
+-- the sheet's profile in force on the day its case ended (none: no bed
+-- profile; two: "multiple rows in singleton select"). The value is looked up
+-- once a sheet, and a sheet that already holds it is not written again.
+CREATE PROCEDURE SP_BED_PROFILES (REPN INTEGER)
+AS
+DECLARE VARIABLE ID INTEGER;
+DECLARE VARIABLE HELD INTEGER;
+DECLARE VARIABLE BED INTEGER;
+BEGIN
+  FOR SELECT m.ID, m.PROFIL_BED,
+             (SELECT L.NEW_BED FROM LST_KOIKI L
+              JOIN STACION S ON S.ID_ILL = m.ID_ILL AND
+                   S.OUT_STAC BETWEEN L.DATEBEG AND
+                   COALESCE(L.DATEEND, CAST('31.12.9999' AS TIMESTAMP))
+              WHERE L.TIP = m.PROFILE)
+      FROM MTL m
+      WHERE m.REPN = :REPN
+      INTO :ID, :HELD, :BED
+  DO
+    IF (BED IS DISTINCT FROM HELD) THEN
+      UPDATE MTL SET PROFIL_BED = :BED WHERE ID = :ID;
 END^
 
 -- The treatment sheet of every operation of a report's cases (OPERAT.NOM_MTL):

@@ -187,27 +187,25 @@ GSobjFileColl& GSobjFileColl::Instance() {
 
 void GSobjFileColl::Add(DFO_DiskFile* file) {
   std::lock_guard<std::mutex> lock(guard_);
-  if (std::find(files_.begin(), files_.end(), file) == files_.end()) files_.push_back(file);
+  if (files_.IndexOf(file) < 0) files_.Add(TdfCollection<DFO_DiskFile, KeepItem>::Item(file));
 }
 
 void GSobjFileColl::Remove(DFO_DiskFile* file) {
   std::lock_guard<std::mutex> lock(guard_);
-  auto it = std::find(files_.begin(), files_.end(), file);
-  if (it != files_.end()) files_.erase(it);
+  files_.RemoveItem(file);
 }
 
 int GSobjFileColl::IndexOf(const DFO_DiskFile* file) const {
   std::lock_guard<std::mutex> lock(guard_);
-  auto it = std::find(files_.begin(), files_.end(), file);
-  return it == files_.end() ? -1 : static_cast<int>(it - files_.begin());
+  return files_.IndexOf(file);
 }
 
 GSobjFileColl::~GSobjFileColl() {
   // Process exit: handles of files still open are closed (the kernel drops
   // their locks with them).
   std::lock_guard<std::mutex> lock(guard_);
-  for (DFO_DiskFile* f : files_) f->ReleaseAtExit();
-  files_.clear();
+  for (const auto& f : files_) f->ReleaseAtExit();
+  files_.FreeAll();
 }
 
 }  // namespace kelmo::dbf

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_collection.h"
 #include "os_layer.h"
 
 namespace kelmo::dbf {
@@ -93,7 +94,7 @@ class GSobjFileColl {
   int IndexOf(const DFO_DiskFile* file) const;
   int Count() const {
     std::lock_guard<std::mutex> lock(guard_);
-    return static_cast<int>(files_.size());
+    return files_.Count();
   }
   ~GSobjFileColl();
 
@@ -102,7 +103,7 @@ class GSobjFileColl {
   // Engine objects live on one thread each, but tables of different threads
   // share this registry.
   mutable std::mutex guard_;
-  std::vector<DFO_DiskFile*> files_;
+  TdfCollection<DFO_DiskFile, KeepItem> files_;
 };
 
 }  // namespace kelmo::dbf

@@ -43,17 +43,24 @@ int32_t SortableToDate(const uint8_t in[4]) {
   return static_cast<int32_t>(u ^ 0x80000000u);
 }
 
-std::string Natural(uint8_t type, std::string_view sortable) {
+// The key's natural bytes into out (its buffer is used again key after key).
+void Natural(uint8_t type, std::string_view sortable, std::string& out) {
   const auto* p = reinterpret_cast<const uint8_t*>(sortable.data());
   if (type == TdfSort::kFloat && sortable.size() == 8) {
     double v = SortableToFloat(p);
-    return std::string(reinterpret_cast<const char*>(&v), 8);
-  }
-  if (type == TdfSort::kDate && sortable.size() == 4) {
+    out.assign(reinterpret_cast<const char*>(&v), 8);
+  } else if (type == TdfSort::kDate && sortable.size() == 4) {
     int32_t d = SortableToDate(p);
-    return std::string(reinterpret_cast<const char*>(&d), 4);
+    out.assign(reinterpret_cast<const char*>(&d), 4);
+  } else {
+    out.assign(sortable);
   }
-  return std::string(sortable);
+}
+
+// Appends a record number's four bytes, high byte first.
+void AppendRecord(std::string& out, int32_t record) {
+  for (int i = 0; i < 4; ++i)
+    out += static_cast<char>(static_cast<uint32_t>(record) >> (24 - 8 * i));
 }
 
 }  // namespace
@@ -80,6 +87,8 @@ struct TdfSort::RunCursor {
   uint8_t type = 0;
   std::string key;  // sortable key bytes (record number excluded)
   int32_t record = 0;
+  // The entry's key and record bytes, against which the next one is stored.
+  std::string whole = std::string(4, '\0');
 
   bool Fill(size_t need) {
     if (page.size() - pagePos >= need) return true;
@@ -106,14 +115,11 @@ struct TdfSort::RunCursor {
     pagePos += 3;
     if (!Fill(fresh) || total < 4 || fresh > total) throw EDbfError("Sort run is damaged");
     // The run keeps key and record bytes front-compressed against the entry before.
-    std::string previous = key;
-    for (int i = 0; i < 4; ++i)
-      previous += static_cast<char>(static_cast<uint32_t>(record) >> (24 - 8 * i));
-    if (total - fresh > previous.size()) throw EDbfError("Sort run is damaged");
-    std::string whole = previous.substr(0, total - fresh);
+    if (total - fresh > whole.size()) throw EDbfError("Sort run is damaged");
+    whole.resize(total - fresh);
     whole.append(reinterpret_cast<const char*>(page.data() + pagePos), fresh);
     pagePos += fresh;
-    key = whole.substr(0, total - 4);
+    key.assign(whole, 0, total - 4);
     uint32_t r = 0;
     for (size_t i = total - 4; i < total; ++i) r = (r << 8) | static_cast<uint8_t>(whole[i]);
     record = static_cast<int32_t>(r);
@@ -240,11 +246,10 @@ void TdfSort::SpillRun() {
   Run run;
   run.start = std::ftell(spill_);
   std::string out;
-  std::string previous;
+  std::string previous, whole;
   for (const Entry& e : entries_) {
-    std::string whole(view(e));
-    for (int i = 0; i < 4; ++i)
-      whole += static_cast<char>(static_cast<uint32_t>(e.record) >> (24 - 8 * i));
+    whole.assign(view(e));
+    AppendRecord(whole, e.record);
     size_t shared = 0;
     while (shared < previous.size() && shared < whole.size() && previous[shared] == whole[shared]) {
       ++shared;
@@ -275,7 +280,7 @@ bool TdfSort::NextMerged(Key& key) {
     if (memoryPos_ >= entries_.size()) return false;
     const Entry& e = entries_[memoryPos_++];
     key.type = static_cast<KeyType>(e.type);
-    key.bytes = Natural(e.type, std::string_view(arena_).substr(e.offset, e.length));
+    Natural(e.type, std::string_view(arena_).substr(e.offset, e.length), key.bytes);
     key.record = e.record;
     return true;
   }
@@ -290,7 +295,7 @@ bool TdfSort::NextMerged(Key& key) {
   size_t top = heap_.back();
   RunCursor& c = *cursors_[top];
   key.type = static_cast<KeyType>(c.type);
-  key.bytes = Natural(c.type, c.key);
+  Natural(c.type, c.key, key.bytes);
   key.record = c.record;
   if (c.Advance()) {
     std::push_heap(heap_.begin(), heap_.end(), later);
@@ -335,12 +340,11 @@ bool TdfSort::RetrieveSortKey(Key& key) {
   }
   while (NextMerged(key)) {
     if (unique_ && haveLast_ && key.type == last_.type) {
-      std::string a = key.bytes, b = last_.bytes;
       bool equal;
       if (key.type == kFloat) {
         equal = key.AsFloat() == last_.AsFloat();
       } else {
-        equal = CompareKeys(key.type, a, b) == 0;
+        equal = CompareKeys(key.type, key.bytes, last_.bytes) == 0;
       }
       if (equal) continue;
     }

@@ -98,6 +98,12 @@ sqlite3_stmt* TQuery::PrepareAndBind() {
     sqlite3_clear_bindings(cached_.get());
   }
   sqlite3_stmt* stmt = cached_.get();
+  Bind(stmt);
+  return stmt;
+}
+
+void TQuery::Bind(sqlite3_stmt* stmt) const {
+  DbfSqlDatabase& db = *database_;
   const int count = sqlite3_bind_parameter_count(stmt);
   for (int i = 0; i < count && i < static_cast<int>(params_.size()); ++i) {
     const QVariant& v = params_[static_cast<size_t>(i)].value;
@@ -154,46 +160,61 @@ sqlite3_stmt* TQuery::PrepareAndBind() {
     }
     db.Check(rc);
   }
-  return stmt;
 }
+
+namespace {
+
+// The current row of a statement as values.
+std::vector<QVariant> RowOf(sqlite3_stmt* s) {
+  const int columns = sqlite3_column_count(s);
+  std::vector<QVariant> row(static_cast<size_t>(columns));
+  for (int c = 0; c < columns; ++c) {
+    switch (sqlite3_column_type(s, c)) {
+      case SQLITE_INTEGER:
+        row[static_cast<size_t>(c)] = QVariant(static_cast<qlonglong>(sqlite3_column_int64(s, c)));
+        break;
+      case SQLITE_FLOAT:
+        row[static_cast<size_t>(c)] = QVariant(sqlite3_column_double(s, c));
+        break;
+      case SQLITE_TEXT:
+        row[static_cast<size_t>(c)] = QVariant(QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(s, c)), sqlite3_column_bytes(s, c)));
+        break;
+      case SQLITE_BLOB:
+        row[static_cast<size_t>(c)] = QVariant(QByteArray(
+            static_cast<const char*>(sqlite3_column_blob(s, c)), sqlite3_column_bytes(s, c)));
+        break;
+      default:
+        break;
+    }
+  }
+  return row;
+}
+
+}  // namespace
 
 void TQuery::Open() {
   if (active_) return;
   sqlite3_stmt* s = PrepareAndBind();
-  ResetOnExit reset{s};
   fieldNames_.clear();
   rows_.clear();
-  int rc;
-  int columns = sqlite3_column_count(s);
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-    columns = sqlite3_column_count(s);
-    std::vector<QVariant> row(static_cast<size_t>(columns));
-    for (int c = 0; c < columns; ++c) {
-      switch (sqlite3_column_type(s, c)) {
-        case SQLITE_INTEGER:
-          row[static_cast<size_t>(c)] =
-              QVariant(static_cast<qlonglong>(sqlite3_column_int64(s, c)));
-          break;
-        case SQLITE_FLOAT:
-          row[static_cast<size_t>(c)] = QVariant(sqlite3_column_double(s, c));
-          break;
-        case SQLITE_TEXT:
-          row[static_cast<size_t>(c)] =
-              QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
-                                         sqlite3_column_bytes(s, c)));
-          break;
-        case SQLITE_BLOB:
-          row[static_cast<size_t>(c)] = QVariant(QByteArray(
-              static_cast<const char*>(sqlite3_column_blob(s, c)), sqlite3_column_bytes(s, c)));
-          break;
-        default:
-          break;
-      }
-    }
-    rows_.push_back(std::move(row));
+  if (uniDirectional_) {
+    // The statement keeps running; StepStream resets it at the end.
+    streaming_ = true;
+    streamedCount_ = -1;
+    const int columns = sqlite3_column_count(s);
+    for (int c = 0; c < columns; ++c) fieldNames_ << QString::fromUtf8(sqlite3_column_name(s, c));
+    active_ = true;
+    current_ = 0;
+    bof_ = true;
+    StepStream();
+    return;
   }
+  ResetOnExit reset{s};
+  int rc;
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows_.push_back(RowOf(s));
   Database().Check(rc);
-  columns = sqlite3_column_count(s);
+  const int columns = sqlite3_column_count(s);
   for (int c = 0; c < columns; ++c) fieldNames_ << QString::fromUtf8(sqlite3_column_name(s, c));
   active_ = true;
   current_ = 0;
@@ -201,7 +222,29 @@ void TQuery::Open() {
   eof_ = rows_.empty();
 }
 
+void TQuery::StepStream() {
+  sqlite3_stmt* s = cached_.get();
+  const int rc = sqlite3_step(s);
+  if (rc == SQLITE_ROW) {
+    // The row before is dropped; at the end the last row stays current.
+    rows_.clear();
+    rows_.push_back(RowOf(s));
+    eof_ = false;
+    return;
+  }
+  streaming_ = false;
+  eof_ = true;
+  sqlite3_reset(s);
+  if (rc != SQLITE_DONE) {
+    Close();
+    Database().Check(rc);
+  }
+}
+
 void TQuery::Close() {
+  if (streaming_) sqlite3_reset(cached_.get());
+  streaming_ = false;
+  streamedCount_ = -1;
   active_ = false;
   rows_.clear();
   fieldNames_.clear();
@@ -242,6 +285,15 @@ bool TQuery::IsEmpty() const {
 
 void TQuery::First() {
   CheckActive();
+  if (uniDirectional_) {
+    if (current_ == 0 && (streaming_ || rows_.empty())) return;
+    // A forward-only result starts again by running its statement again.
+    const int counted = streamedCount_;
+    Close();
+    Open();
+    streamedCount_ = counted;
+    return;
+  }
   current_ = 0;
   bof_ = true;
   eof_ = rows_.empty();
@@ -250,6 +302,15 @@ void TQuery::First() {
 void TQuery::Next() {
   CheckActive();
   bof_ = false;
+  if (uniDirectional_) {
+    if (!streaming_) {
+      eof_ = true;
+      return;
+    }
+    StepStream();
+    if (!eof_) ++current_;
+    return;
+  }
   if (current_ + 1 < static_cast<int>(rows_.size())) {
     ++current_;
   } else {
@@ -257,8 +318,17 @@ void TQuery::Next() {
   }
 }
 
+namespace {
+
+void RefuseBackwards() {
+  throw EDbfSqlError("Operation not allowed on a unidirectional dataset");
+}
+
+}  // namespace
+
 void TQuery::Prior() {
   CheckActive();
+  if (uniDirectional_) RefuseBackwards();
   eof_ = false;
   if (current_ > 0) {
     --current_;
@@ -269,6 +339,7 @@ void TQuery::Prior() {
 
 void TQuery::Last() {
   CheckActive();
+  if (uniDirectional_) RefuseBackwards();
   current_ = rows_.empty() ? 0 : static_cast<int>(rows_.size()) - 1;
   eof_ = rows_.empty();
   bof_ = rows_.empty();
@@ -276,7 +347,17 @@ void TQuery::Last() {
 
 int TQuery::RecordCount() const {
   CheckActive();
-  return static_cast<int>(rows_.size());
+  if (!uniDirectional_) return static_cast<int>(rows_.size());
+  if (streamedCount_ < 0) {
+    // Counted by a second run of the statement beside the one being read.
+    StatementHandle counter = database_->Prepare(cachedText_, nullptr);
+    Bind(counter.get());
+    int rows = 0, rc;
+    while ((rc = sqlite3_step(counter.get())) == SQLITE_ROW) ++rows;
+    database_->Check(rc);
+    streamedCount_ = rows;
+  }
+  return streamedCount_;
 }
 
 int TQuery::RecNo() const {
@@ -306,7 +387,9 @@ bool TQuery::HasField(const QString& name) const {
 QVariant TQuery::Field(int index) const {
   CheckActive();
   if (rows_.empty() || index < 0 || index >= FieldCount()) return {};
-  return rows_[static_cast<size_t>(current_)][static_cast<size_t>(index)];
+  // A unidirectional query holds the current row alone.
+  const size_t row = uniDirectional_ ? 0 : static_cast<size_t>(current_);
+  return rows_[row][static_cast<size_t>(index)];
 }
 
 QVariant TQuery::FieldByName(const QString& name) const {

@@ -14,6 +14,13 @@
 // Errors: EDbfSqlError with the engine's or SQLite's text; "Parameter '%s'
 // not found"; "Field '%s' not found"; "Cannot perform this operation on a
 // closed dataset". Memory: the rows of the result.
+//
+// A unidirectional query (SetUniDirectional) streams its result instead: Open
+// runs the statement to its first row and Next steps it, so only the current
+// row is held and the tables stay open while the rows are read (until Eof or
+// Close). First runs the statement again from its start; RecordCount runs it
+// once more to count; Prior and Last raise "Operation not allowed on a
+// unidirectional dataset".
 #pragma once
 
 #include <QDate>
@@ -55,6 +62,10 @@ class TQuery {
   void SetParamAt(int index, const QVariant& value);
   QVariant ParamValue(const QString& name) const;
 
+  // Takes effect at the next Open.
+  void SetUniDirectional(bool on) { uniDirectional_ = on; }
+  bool UniDirectional() const { return uniDirectional_; }
+
   virtual void Open();
   void Close();
   bool Active() const { return active_; }
@@ -87,7 +98,11 @@ class TQuery {
 
  private:
   sqlite3_stmt* PrepareAndBind();
+  // Binds the parameters' values (the database is made).
+  void Bind(sqlite3_stmt* stmt) const;
   int FieldIndex(const QString& name) const;
+  // Steps the running statement of a unidirectional query to its next row.
+  void StepStream();
 
   QString databaseName_;
   bytes::CodePage codePage_ = bytes::CodePage::Cp1251;
@@ -104,6 +119,11 @@ class TQuery {
   int current_ = 0;
   bool eof_ = true;
   bool bof_ = true;
+  bool uniDirectional_ = false;
+  // A unidirectional query: its statement is running, and the number of
+  // rows once counted (-1 before).
+  bool streaming_ = false;
+  mutable int streamedCount_ = -1;
 };
 
 }  // namespace kelmo::dbfsql

@@ -1,13 +1,17 @@
 // SQLite virtual-table module over DBF tables.
 #include "dbf_vtab.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -80,12 +84,26 @@ struct KeyIndex {
   }
   size_t Bucket(uint64_t h) const { return bits == 0 ? 0 : static_cast<size_t>(h >> (64 - bits)); }
 
-  // Appends the records whose key has the hash h.
-  void Find(uint64_t h, std::vector<int32_t>& out) const {
-    const size_t b = Bucket(h);
-    for (size_t i = starts[b]; i < starts[b + 1]; ++i) {
-      if (entries[i].first == h) out.push_back(entries[i].second);
+  // Appends the records whose key has the hash h. hint: where the last
+  // look-up ended; a correlated subquery asks for its keys mostly in
+  // increasing order, so the search gallops forward from there through
+  // memory it has just read.
+  void Find(uint64_t h, std::vector<int32_t>& out, size_t& hint) const {
+    size_t from = starts[Bucket(h)], to = starts[Bucket(h) + 1];
+    if (hint < entries.size() && entries[hint].first <= h && hint >= from && hint < to) {
+      size_t step = 1;
+      from = hint;
+      while (from + step < to && entries[from + step].first < h) {
+        from += step;
+        step *= 2;
+      }
+      to = std::min(to, from + step + 1);
     }
+    auto at = std::lower_bound(entries.begin() + static_cast<std::ptrdiff_t>(from),
+                               entries.begin() + static_cast<std::ptrdiff_t>(to),
+                               std::pair<uint64_t, int32_t>(h, INT32_MIN));
+    for (; at != entries.end() && at->first == h; ++at) out.push_back(at->second);
+    hint = static_cast<size_t>(at - entries.begin());
   }
 };
 
@@ -124,6 +142,33 @@ struct ColumnOrder {
   }
 };
 
+// The records of a table in one file state, read at once: the look-ups and
+// ordered scans of a statement read their records from here instead of
+// reading the file once per record. One byte more than the records, as a
+// record buffer wants.
+struct TableImage {
+  // Fresh memory is costly to touch page by page: the image asks for large
+  // pages and is not cleared before the file's bytes are read into it.
+  struct Free {
+    void operator()(uint8_t* p) const { std::free(p); }
+  };
+  explicit TableImage(size_t size) {
+    constexpr size_t kLargePage = size_t{2} << 20;
+    const size_t rounded = (size + kLargePage - 1) / kLargePage * kLargePage;
+    bytes.reset(static_cast<uint8_t*>(std::aligned_alloc(kLargePage, rounded)));
+    if (!bytes) throw std::bad_alloc();
+    ::madvise(bytes.get(), rounded, MADV_HUGEPAGE);
+  }
+  std::unique_ptr<uint8_t, Free> bytes;
+  int32_t records = 0;
+  int32_t length = 0;
+  uint8_t* Record(int32_t r) { return bytes.get() + static_cast<size_t>(r - 1) * length; }
+};
+
+// The largest table kept in memory whole; a larger one is read record by
+// record.
+constexpr int64_t kImageBytes = int64_t{256} << 20;
+
 struct DbfVtab {
   sqlite3_vtab base{};
   ModuleState* module = nullptr;
@@ -161,6 +206,8 @@ struct DbfVtab {
   std::unordered_map<int, double> distinct;
   // The columns whose sorted values an ordered scan has built.
   std::unordered_map<int, std::shared_ptr<const ColumnOrder>> orders;
+  // The table's records once a look-up or an ordered scan needed them.
+  std::shared_ptr<TableImage> image;
   // The live records of the sample the estimates come from (read once for
   // every column) and how many records were looked at for it.
   std::vector<uint8_t> sample;
@@ -183,13 +230,16 @@ struct DbfVtab {
 // goes through the handle record by record.
 class RecordScan {
  public:
-  void Start(DFO_dBHandler& t) {
+  // With an image of the table the records come from it.
+  void Start(DFO_dBHandler& t, TableImage* image = nullptr) {
     t.UseOwnRecordBuffer();
     t.RefreshHeader();
     record_ = 0;
     end_ = t.RecordCount();
     chunkFirst_ = 1;
     chunkRecords_ = 0;
+    image_ = image && !t.IsEncrypted() ? image : nullptr;
+    if (image_) end_ = std::min(end_, image_->records);
   }
 
   // Moves to the next live record; false at the end.
@@ -203,6 +253,12 @@ class RecordScan {
     const int32_t length = t.RecordLength();
     while (record_ < end_) {
       ++record_;
+      if (image_) {
+        uint8_t* p = image_->Record(record_);
+        if (*p == '*') continue;
+        t.SetRecordBuffer(p);
+        return true;
+      }
       if (record_ >= chunkFirst_ + chunkRecords_ && !ReadChunk(t, length)) return false;
       uint8_t* p = chunk_.data() + static_cast<size_t>(record_ - chunkFirst_) * length;
       if (*p == '*') continue;  // deleted
@@ -228,8 +284,9 @@ class RecordScan {
       throw EDbfError(dbf::FormatDbfMessage(dbf::msg::kRead, {t.FileName()}));
     }
     t.UseOwnRecordBuffer();
-    const int32_t got =
-        t.Read(static_cast<int32_t>(offset), chunk_.data(), static_cast<int32_t>(count) * length);
+    // Past the handler's read buffer: the chunk is the buffer.
+    const int32_t got = t.DFO_DiskFile::Read(static_cast<int32_t>(offset), chunk_.data(),
+                                             static_cast<int32_t>(count) * length);
     chunkFirst_ = record_;
     chunkRecords_ = std::max(got, 0) / length;
     if (chunkRecords_ == 0) {
@@ -240,6 +297,7 @@ class RecordScan {
   }
 
   std::vector<uint8_t> chunk_;
+  TableImage* image_ = nullptr;
   int32_t record_ = 0;
   int32_t end_ = 0;
   int32_t chunkFirst_ = 1;
@@ -300,6 +358,10 @@ struct DbfCursor {
   size_t nextInWalk = 0;
   const OrderEntry* current = nullptr;
   bool recordRead = false;
+  // Where the cursor's last look-up in a hash index ended.
+  size_t indexHint = 0;
+  // The image the cursor's records are read from (null: the file).
+  std::shared_ptr<TableImage> image;
   // Decoded text of the column being read.
   std::string scratch;
 };
@@ -365,6 +427,18 @@ bool NumberOfKey(const std::string& key, double& v) {
   if (key.size() != 2 + sizeof v || key.compare(0, 2, "n:") != 0) return false;
   std::memcpy(&v, key.data() + 2, sizeof v);
   return true;
+}
+
+// The hash of a look-up key. A number's is its value's bits in an order
+// that keeps numbers in their order (every number its own hash), so that an
+// index is laid out by value and look-ups of increasing values read it
+// forward; other keys are hashed.
+uint64_t KeyHash(const std::string& key) {
+  double v = 0;
+  if (!NumberOfKey(key, v)) return std::hash<std::string>{}(key);
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return (bits >> 63) ? ~bits : bits | (uint64_t{1} << 63);
 }
 
 std::string KeyOfText(std::string_view text) {
@@ -582,6 +656,14 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
 bool NotNull(DbfVtab& vt, DFO_dBHandler& t, int col, std::string& scratch) {
   const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
   if (f.type == 'C') return !TrimRight(t.RawField(f)).empty();
+  // The common forms, known without making the value.
+  const auto c = static_cast<size_t>(col);
+  if (!vt.memo[c] && !vt.binary[c]) {
+    char iso[10];
+    int64_t whole = 0;
+    if (f.type == 'D' && PlainDate(t.RawField(f), iso)) return true;
+    if ((f.type == 'N' || f.type == 'F') && PlainInteger(t.RawField(f), whole)) return true;
+  }
   try {
     return ColumnValue(vt, t, col, nullptr, nullptr, scratch);
   } catch (const EDbfError&) {
@@ -718,6 +800,8 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     pc.date = f.type == 'D';
     pc.orderable = (pc.character && !IsMemo(*vt, f) && !vt->binary[vt->planColumns.size()]) ||
                    pc.numeric || pc.date;
+    pc.exactEquality = pc.date || ((f.type == 'N' || f.type == 'F') && pc.numeric &&
+                                   !vt->binary[vt->planColumns.size()] && f.width <= 15);
     vt->planColumns.push_back(pc);
   }
   std::string ddl = "CREATE TABLE x(";
@@ -798,6 +882,7 @@ void Revalidate(DbfVtab& vt, bool inStatement) {
   vt.filterCounts.clear();
   vt.distinct.clear();
   vt.orders.clear();
+  vt.image.reset();
   vt.sample.clear();
   vt.sampleRead = 0;
   vt.records = -1;
@@ -810,8 +895,8 @@ void ForgetFile(DbfVtab& vt) {
   ++vt.generation;
   // An update calls this for every record: nothing to forget after the first.
   if (vt.records < 0 && !vt.spare && vt.indexes.empty() && vt.collected.empty() &&
-      vt.filterCounts.empty() && vt.distinct.empty() && vt.orders.empty() && vt.sample.empty() &&
-      !vt.stateChecked && vt.knownState == FileState{}) {
+      vt.filterCounts.empty() && vt.distinct.empty() && vt.orders.empty() && !vt.image &&
+      vt.sample.empty() && !vt.stateChecked && vt.knownState == FileState{}) {
     return;
   }
   vt.indexes.clear();
@@ -819,6 +904,7 @@ void ForgetFile(DbfVtab& vt) {
   vt.filterCounts.clear();
   vt.distinct.clear();
   vt.orders.clear();
+  vt.image.reset();
   vt.sample.clear();
   vt.sampleRead = 0;
   vt.records = -1;
@@ -979,6 +1065,47 @@ int Close(sqlite3_vtab_cursor* cur) {
   return SQLITE_OK;
 }
 
+// The table's records in this file state, read on first use; null for an
+// encrypted table or one too large to keep (its records are read one by one).
+TableImage* ImageOf(DFO_dBHandler& t, DbfVtab& vt) {
+  if (vt.image) return vt.image.get();
+  if (t.IsEncrypted()) return nullptr;
+  t.RefreshHeader();
+  const int32_t length = t.RecordLength();
+  const int64_t bytes = static_cast<int64_t>(std::max<int32_t>(t.RecordCount(), 0)) * length;
+  if (length <= 0 || bytes > kImageBytes || t.HeaderLength() + bytes > INT32_MAX) return nullptr;
+  auto image = std::make_shared<TableImage>(static_cast<size_t>(bytes) + 1);
+  image->length = length;
+  image->bytes.get()[bytes] = 0;
+  const int32_t got = bytes == 0 ? 0
+                                 : t.DFO_DiskFile::Read(t.HeaderLength(), image->bytes.get(),
+                                                        static_cast<int32_t>(bytes));
+  // A file cut short since its header was read holds fewer whole records.
+  image->records = std::max(got, 0) / length;
+  vt.image = std::move(image);
+  return vt.image.get();
+}
+
+// Points the handler's record buffer at record r (read from the image when
+// there is one); false when the record is not there or is deleted.
+// The cursor keeps the image it reads from: a write of the statement makes
+// the table forget it.
+bool ReadCandidate(DbfCursor& c, DbfVtab& vt, int32_t r) {
+  DFO_dBHandler& t = *c.table;
+  if (!c.image && ImageOf(t, vt)) c.image = vt.image;
+  if (TableImage* image = c.image.get()) {
+    if (r < 1 || r > image->records) return false;
+    uint8_t* p = image->Record(r);
+    if (*p == '*') return false;
+    t.SetRecordBuffer(p);
+    return true;
+  }
+  if (r < 1 || r > t.RecordCount()) return false;
+  t.UseOwnRecordBuffer();
+  t.GoTo(r);
+  return !t.CurrentRecordDeleted();
+}
+
 // True when the current record may pass every further test of the cursor.
 bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
   if (c.tests.empty()) return true;
@@ -1027,10 +1154,9 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
   if (c.useCandidates) {
     while (c.nextCandidate < c.candidates.size()) {
       int32_t r = c.candidates[c.nextCandidate++];
-      if (r > t.RecordCount()) continue;
-      t.GoTo(r);
+      if (!ReadCandidate(c, vt, r)) continue;
       c.record = r;
-      if (!t.CurrentRecordDeleted() && PassesTests(c, vt, t)) {
+      if (PassesTests(c, vt, t)) {
         c.eof = false;
         return;
       }
@@ -1047,10 +1173,10 @@ void Advance(DbfCursor& c, DbfVtab& vt, bool first) {
     } else if (c.keyColumn >= 0) {
       if (!ColumnValue(vt, t, c.keyColumn, nullptr, &key, c.scratch)) continue;
       if (c.keys.empty()) {
-        if (c.collecting) c.entries.emplace_back(std::hash<std::string>{}(key), c.record);
+        if (c.collecting) c.entries.emplace_back(KeyHash(key), c.record);
         if (key != c.onlyKey) continue;
       } else {
-        const uint64_t h = std::hash<std::string>{}(key);
+        const uint64_t h = KeyHash(key);
         if (c.collecting) c.entries.emplace_back(h, c.record);
         if (!std::binary_search(c.keys.begin(), c.keys.end(), h)) continue;
       }
@@ -1130,9 +1256,9 @@ const KeyIndex& IndexOf(DbfCursor& c, DbfVtab& vt, int col) {
     index.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
     std::string& k = c.key;
     RecordScan scan;
-    for (scan.Start(t); scan.Next(t);) {
+    for (scan.Start(t, ImageOf(t, vt)); scan.Next(t);) {
       if (ColumnValue(vt, t, col, nullptr, &k, c.scratch)) {
-        index.emplace_back(std::hash<std::string>{}(k), scan.Record());
+        index.emplace_back(KeyHash(k), scan.Record());
       }
     }
     t.UseOwnRecordBuffer();
@@ -1193,7 +1319,8 @@ std::shared_ptr<const ColumnOrder> OrderOf(DbfCursor& c, DbfVtab& vt, int col) {
   order->entries.reserve(static_cast<size_t>(std::max<int32_t>(t.RecordCount(), 0)));
   RecordScan scan;
   OrderEntry e;
-  for (scan.Start(t); scan.Next(t);) {
+  // The image when a look-up made one; else the file, a chunk at a time.
+  for (scan.Start(t, vt.image.get()); scan.Next(t);) {
     OrderValue(vt, t, col, e, order->text, c.key, c.scratch);
     e.record = scan.Record();
     order->entries.push_back(e);
@@ -1259,7 +1386,7 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
   }
   if (++vt.filterCounts[col] >= 2 || vt.indexes.count(col)) {
     const auto& index = IndexOf(c, vt, col);
-    for (const std::string& key : keys) index.Find(std::hash<std::string>{}(key), c.candidates);
+    for (const std::string& key : keys) index.Find(KeyHash(key), c.candidates, c.indexHint);
     if (keys.size() > 1) {
       // In record order, each once: the file is read forward.
       std::sort(c.candidates.begin(), c.candidates.end());
@@ -1282,7 +1409,7 @@ void StartLookup(DbfCursor& c, DbfVtab& vt, int col, sqlite3_value* value,
     if (keys.size() == 1) {
       c.onlyKey = keys[0];
     } else {
-      for (const std::string& k : keys) c.keys.push_back(std::hash<std::string>{}(k));
+      for (const std::string& k : keys) c.keys.push_back(KeyHash(k));
       std::sort(c.keys.begin(), c.keys.end());
     }
     // The scan reads the column anyway: its index entries are kept for the
@@ -1324,6 +1451,7 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
   c.orderColumn = -1;
   c.walk.clear();
   c.current = nullptr;
+  c.image.reset();
   c.eof = true;
   try {
     DFO_dBHandler& t = *c.table;
@@ -1385,6 +1513,11 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         if (none) return SQLITE_OK;  // = NULL or a range with NULL matches nothing
         if (!made) continue;
         if (lookup && i == 0) {
+          // SQLite does not test an exact equality again: the candidates
+          // of the hash index, whose keys may collide, are tested.
+          if (vt.planColumns[static_cast<size_t>(plan[0].column)].exactEquality) {
+            c.tests.push_back(test);
+          }
           first = std::move(test);
         } else {
           c.tests.push_back(std::move(test));
@@ -1454,7 +1587,10 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
         return SQLITE_OK;
       }
       if (!c.recordRead) {
-        c.table->GoTo(c.record);
+        if (!ReadCandidate(c, vt, c.record)) {
+          sqlite3_result_null(ctx);
+          return SQLITE_OK;
+        }
         c.recordRead = true;
       }
     }

@@ -35,6 +35,13 @@ void AddTest(VtabPlan& plan, int constraint, char op, int column) {
   plan.idxStr += (plan.idxStr.size() > 2 ? "," : "") + std::string(1, op) + std::to_string(column);
 }
 
+// An equality test the module makes exactly: SQLite leaves it to the module.
+void AddEqualityTest(VtabPlan& plan, int constraint, int column,
+                     const std::vector<PlanColumn>& columns) {
+  AddTest(plan, constraint, '=', column);
+  if (columns[static_cast<size_t>(column)].exactEquality) plan.omit.push_back(constraint);
+}
+
 // The ranges on numeric and date columns, tested on each record; each bound
 // is taken to keep a quarter of the rows.
 void AddRangeTests(VtabPlan& plan, const std::vector<OfferedConstraint>& offered,
@@ -110,10 +117,16 @@ VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
     // would otherwise run the look-up once for each of their values.
     const std::vector<int>& own = equal[best];
     const bool list = offered[static_cast<size_t>(own.front())].inList;
-    AddTest(plan, own.front(), list ? 'i' : '=', best);
-    if (list) plan.inAllAtOnce.push_back(own.front());
+    if (list) {
+      AddTest(plan, own.front(), 'i', best);
+      plan.inAllAtOnce.push_back(own.front());
+    } else {
+      AddEqualityTest(plan, own.front(), best, columns);
+    }
     for (size_t k = 1; k < own.size(); ++k) {
-      if (!offered[static_cast<size_t>(own[k])].inList) AddTest(plan, own[k], '=', best);
+      if (!offered[static_cast<size_t>(own[k])].inList) {
+        AddEqualityTest(plan, own[k], best, columns);
+      }
     }
     double rows = n / bestDistinct;
     for (const auto& [column, list] : equal) {
@@ -121,7 +134,7 @@ VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
       bool used = false;
       for (int i : list) {
         if (offered[static_cast<size_t>(i)].inList) continue;
-        AddTest(plan, i, '=', column);
+        AddEqualityTest(plan, i, column, columns);
         used = true;
       }
       if (used) rows /= distinct[column];

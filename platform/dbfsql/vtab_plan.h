@@ -49,6 +49,10 @@ struct PlanColumn {
   bool numeric = false;    // read as INTEGER or REAL
   bool date = false;       // read as ISO date text
   bool orderable = false;  // its values can be kept sorted (text, number, date)
+  // Equal look-up keys mean SQLite finds the values equal and the converse
+  // (whole or decimal numbers of at most 15 digits, dates): the module's
+  // equality test is exact, and SQLite need not test it again.
+  bool exactEquality = false;
 };
 
 // The order SQLite asks of the rows (one column, then perhaps the rowid),

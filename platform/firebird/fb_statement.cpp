@@ -72,7 +72,7 @@ void FbStatement::Clear() {
   for (QVariant& v : values_) v = QVariant();
 }
 
-void FbStatement::Exec() {
+void FbStatement::Run() {
   if (transaction_ != nullptr) {
     transaction_->StartTransaction();
     if (transaction_->Generation() != generation_) PrepareQuery();
@@ -80,6 +80,16 @@ void FbStatement::Exec() {
   for (size_t place = 0; place < places_.size(); ++place)
     query_.bindValue(static_cast<int>(place), values_[static_cast<size_t>(places_[place])]);
   if (!query_.exec()) throw database_.Failure(query_.lastError());
+}
+
+void FbStatement::ExecRows(const std::function<void(const QSqlQuery&)>& row) {
+  Run();
+  while (query_.next()) row(query_);
+  query_.finish();
+}
+
+void FbStatement::Exec() {
+  Run();
   row_.clear();
   columns_.clear();
   if (query_.record().count() > 0 && query_.next()) {

@@ -20,6 +20,7 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace kelmo {
@@ -45,12 +46,16 @@ class FbStatement {
   // Runs the statement. A statement that answers rows (a select or an
   // executed procedure with outputs) keeps its first row for Value().
   void Exec();
+  // Runs a select and hands each of its rows to `row` (columns by index).
+  void ExecRows(const std::function<void(const QSqlQuery&)>& row);
   // A column of the first row the last Exec answered; null when none.
   QVariant Value(const QString& column) const;
 
  private:
   int Index(const QString& name) const;
   void PrepareQuery();
+  // Starts the transaction, binds the values and runs the statement.
+  void Run();
 
   FbDatabase& database_;
   FbTransaction* transaction_;

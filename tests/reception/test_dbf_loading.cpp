@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <functional>
+#include <tuple>
 
 #include "dbf/table_builder.h"
+#include "documents/package_description.h"
 #include "firebird/fb_query.h"
 #include "reception/case_loading.h"
 #include "reception/dbf_loading.h"
@@ -92,6 +94,8 @@ struct Loading {
     selection.qStacion = ctx.DbfQuery({population == Population::Local
                                            ? "select * from stacion.dbf where pol_obl='1137'"
                                            : "select * from stacion.dbf where pol_obl<>'1137'"});
+    // Read forward, as the run's selection is.
+    selection.qStacion->SetUniDirectional(true);
     selection.qStacion->Open();
     try {
       LoadDbfPass(ctx, population, selection);
@@ -180,6 +184,7 @@ void BuildBothPasses(const QString& f) {
   QVariantMap s2 = Sheet(1, 2, 2);
   s2.insert("START", QDate(2024, 3, 5));
   s2.insert("KOD_MES", "ABCDEFGHIJK3XYZW");
+  s2.insert("RES_LECHEN", 101);
   QVariantMap s20 = Sheet(20, 1);
   s20.insert("KOD_MES", "  77");
   SetTable(f, "mtl.dbf", {s1, s2, Sheet(10, 1, 5), Sheet(11, 1, 5), Sheet(12, 1, 77), s20});
@@ -290,7 +295,9 @@ TEST(DbfLoading, BothPassesLoadFieldByField) {
                      {"VID_POM", 31},
                      {"OPLAT", 1},
                      {"PROFIL_BED", 2},
-                     {"KOD_MES_IT", ""}});
+                     {"KOD_MES_IT", ""},
+                     {"RES_LECHEN", 101},
+                     {"RSLT", 101}});
   EXPECT_EQ(
       load.Count(QString("select count(*) from diags where mtl_id=%1").arg(s1.value("ID").toInt())),
       3);
@@ -300,8 +307,11 @@ TEST(DbfLoading, BothPassesLoadFieldByField) {
   // A case without sheets gets one placeholder.
   const int placeholderCase = load.Row("select id_ill from stacion where idcase=2").first().toInt();
   EXPECT_GT(load.Row(sheet.arg(placeholderCase).arg(0)).value("ID").toInt(), 0);
-  ExpectColumns(load.Row(sheet.arg(placeholderCase).arg(0)),
-                {{"STARTD", QDate(1899, 12, 30)}, {"VIDMTL", -1}, {"PR_OMS", QVariant()}});
+  ExpectColumns(load.Row(sheet.arg(placeholderCase).arg(0)), {{"STARTD", QDate(1899, 12, 30)},
+                                                              {"VIDMTL", -1},
+                                                              {"PR_OMS", QVariant()},
+                                                              {"RES_LECHEN", 0},
+                                                              {"RSLT", 0}});
   // A profile LST_KOIKI does not know.
   ExpectColumns(
       load.Row("select m.* from mtl m join stacion s on s.id_ill=m.id_ill where s.idcase=12"),
@@ -378,6 +388,76 @@ TEST(DbfLoading, PackageNumbersCountByIntegerValue) {
   const rFile& file = ThePackageLists().SenderList.front().Adresats.last().Files.front();
   EXPECT_EQ(file.NSchet, "11");
   EXPECT_EQ(file.SourceName, "HM450001S45001_2403106");
+}
+
+// The package query takes the insurer groups from the report's cases before
+// joining the rest: its rows are those of the statement that joins every
+// sheet of every case and keeps the distinct rows.
+TEST(DbfLoading, PackageGroupsAreThoseOfTheWholeJoin) {
+  const QString wholeJoin =
+      "select t.mcod, t.id, t.name, t.date_beg, t.inogor, t.polis, t.smo_mcod, t.lpu_mcod, "
+      "max(t.nschet) nschet, max(t.code) code, max(t.num) num from (select distinct lm.mcod, "
+      "l.id, l.name, r.date_beg, r.inogor, iif(s.polis in ('2778','2779'),s.polis,'45') polis, "
+      "xf.smo_mcod, xf.lpu_mcod, case when xf.nschet similar to '[0-9]{1,9}' then "
+      "cast(xf.nschet as integer) else 0 end nschet, coalesce(xf.code,0) code, "
+      "coalesce(xf.num,100) num from stacion s join reports r on r.repn=s.repn join lpu l on "
+      "l.id=r.lpu join mtl m on m.id_ill=s.id_ill join lpu_mcod lm on lm.lpu_id=r.lpu left join "
+      "xml_files xf on ((xf.smo_mcod=(case s.polis when '2778' then 45001 when '2779' then 45002 "
+      "end) and r.inogor='0') or (xf.smo_mcod=45 and r.inogor='1')) and xf.date_beg=r.date_beg "
+      "and xf.lpu_mcod=cast(lm.mcod as integer) where r.repn=:repn) t group by t.mcod, t.id, "
+      "t.name, t.date_beg, t.inogor, t.polis, t.smo_mcod, t.lpu_mcod order by t.lpu_mcod, "
+      "t.smo_mcod";
+  QTemporaryDir dir;
+  std::vector<QVariantMap> stays;
+  std::vector<QVariantMap> sheets;
+  int id = 0;
+  for (const char* polis : {"2778", "2779", "1775", "2779", "2778"}) {
+    QVariantMap s = Stay(++id, "ИВАНОВ");
+    s.insert("POLIS", polis);
+    stays.push_back(s);
+    sheets.push_back(Sheet(id, 1));
+    sheets.push_back(Sheet(id, 2));
+  }
+  QVariantMap other = Stay(++id, "СМИТ", "4500");
+  other.insert("OBL", 4500);
+  stays.push_back(other);  // no sheet: a placeholder
+  SetTable(dir.path(), "stacion.dbf", stays);
+  SetTable(dir.path(), "mtl.dbf", sheets);
+  SetTable(dir.path(), "operat.dbf", {});
+  Loading load;
+  // Earlier packages of the month for two addressees, one of another month.
+  for (const auto& [smo, nschet, date] :
+       {std::tuple{45001, "9", "2024-03-01"}, std::tuple{45001, "10", "2024-03-01"},
+        std::tuple{45, "x7", "2024-03-01"}, std::tuple{45002, "40", "2024-02-01"}})
+    load.db.Exec(
+        "insert into xml_files (repn, smo_mcod, num, code, nschet, date_beg, lpu_mcod) "
+        "values (999, :smo, 104, 3, :n, :d, 450001)",
+        {{"smo", smo}, {"n", QString(nschet)}, {"d", QString(date)}});
+  std::vector<int> reports;
+  for (const Population population : {Population::Local, Population::OutOfRegion}) {
+    ASSERT_TRUE(load.Pass(dir.path(), population)) << load.error.toStdString();
+    reports.push_back(load.state.CurrentReportNumber);
+  }
+  auto rows = [&load](const QString& sql, int repn) {
+    FbQuery q(load.db.Db());
+    q.setSql(sql);
+    q.setParam("repn", repn);
+    q.Open();
+    QStringList out;
+    for (; !q.Eof(); q.Next()) {
+      QStringList values;
+      for (const QString& name : q.FieldNames()) values << q.FieldByName(name).toString();
+      out << values.join('|');
+    }
+    return out;
+  };
+  for (int repn : reports) {
+    SCOPED_TRACE(repn);
+    const QStringList expected = rows(wholeJoin, repn);
+    EXPECT_FALSE(expected.isEmpty());
+    EXPECT_EQ(rows(PackageGroupsSql(), repn), expected);
+  }
+  EXPECT_EQ(rows(wholeJoin, reports.front()).size(), 3);  // 2778, 2779 and the others
 }
 
 // The operations-to-sheets step of the package description: an operation

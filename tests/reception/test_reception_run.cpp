@@ -94,15 +94,19 @@ int ModalCalls(const ScriptedInteraction& s) {
 
 }  // namespace
 
-TEST(ReceptionRun, MainRoadOnAFewCasesLoadsAndReachesTheChecks) {
+TEST(ReceptionRun, MainRoadOnAFewCasesRunsToTheActSummary) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
   h.Choose();
+  // The click starts its run with an empty zero-cost list.
+  TheReceptionState().ZeroCostCases = {{-1, "from an earlier click"}};
   h.Press();
 
   const ReceptionState& state = TheReceptionState();
+  EXPECT_FALSE(std::any_of(state.ZeroCostCases.begin(), state.ZeroCostCases.end(),
+                           [](const rNull& z) { return z.MtlId == -1; }));
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
-  EXPECT_EQ(state.LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(state.LastPhase, "Итоги акта");
   const QString act = TheRunState().ProtocolPath;
   EXPECT_EQ(QFileInfo(act).absolutePath(), QFileInfo(h.registry).absoluteFilePath());
   EXPECT_TRUE(
@@ -115,11 +119,15 @@ TEST(ReceptionRun, MainRoadOnAFewCasesLoadsAndReachesTheChecks) {
   EXPECT_EQ(raw.mid(1, 9), VersionBannerLines(run.CurrentExprVer, run.PackageExprVer, true));
   const QStringList lines = h.ActWithoutBanner();
   ExpectHead(h, lines);
-  EXPECT_EQ(lines.mid(lines.size() - 2),
-            (QStringList{"", PhaseNotBuiltLine("Проверка допустимых ошибок (мест.)")}));
+  EXPECT_EQ(lines.mid(lines.size() - 2), (QStringList{"", PhaseNotBuiltLine("Итоги акта")}));
   EXPECT_FALSE(lines.contains("В Н И М А Н И Е !"));
   EXPECT_EQ(ModalCalls(h.script), 1);  // the protocol viewer
   EXPECT_TRUE(h.W().bbKelmo->isEnabled());
+  // The sheets without a standard of care cost nothing: the act lists them.
+  const qsizetype zero = lines.indexOf("Внимание: некоторые записи по местному населению");
+  ASSERT_GT(zero, 0);
+  EXPECT_EQ(lines[zero + 1], "          были рассчитаны с нулевой стоимостью");
+  EXPECT_EQ(lines[zero + 5].left(12), "|      101 |");
 }
 
 struct StopCase {
@@ -315,7 +323,7 @@ TEST(ReceptionRun, DoubledIdsAndCaseNumbersOnlyWarn) {
                          "В Н И М А Н И Е !  Обнаружены записи с одинаковым номером истории "
                          "болезни. Прием отчета Н Е В О З М О Ж Е Н.",
                          "Номера историй болезни: 101, 205."}));
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
 }
 
 TEST(ReceptionRun, NoCasesOfThePeriodInEitherPass) {
@@ -334,7 +342,7 @@ TEST(ReceptionRun, NoCasesOfThePeriodInEitherPass) {
                          "выбранному периоду.",
                          "В базе не найден ни один больной по иногороднему населению, относящийся "
                          "к выбранному периоду.",
-                         "", PhaseNotBuiltLine("Поиск разницы в суммах (иног.)")}));
+                         "", PhaseNotBuiltLine("Итоги акта")}));
 }
 
 TEST(ReceptionRun, FixUpsChangeOnlyTheWorkingCopy) {
@@ -358,7 +366,7 @@ TEST(ReceptionRun, FixUpsChangeOnlyTheWorkingCopy) {
   const QByteArray mtl = digest("mtl.dbf");
   h.Choose();
   h.Press();
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
   EXPECT_EQ(digest("stacion.dbf"), stacion);
   EXPECT_EQ(digest("mtl.dbf"), mtl);
 }
@@ -441,7 +449,7 @@ TEST(ReceptionButton, ModeAndPaymentKindHandlers) {
   EXPECT_TRUE(h.W().rgStac->isEnabled());
 }
 
-TEST(ReceptionRun, DemonstrationRegistryLoadsAndReachesTheChecks) {
+TEST(ReceptionRun, DemonstrationRegistryRunsToTheActSummary) {
   ReceptionHarness h;
   const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
   for (const QString& name : demo.entryList(QDir::Files))
@@ -449,7 +457,7 @@ TEST(ReceptionRun, DemonstrationRegistryLoadsAndReachesTheChecks) {
   h.Choose();
   h.Press();
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
   ExpectHead(h, h.ActWithoutBanner());
   // The rule checks wrote their section: its total, or that nothing was
   // found.
@@ -474,6 +482,21 @@ TEST(ReceptionRun, DemonstrationRegistryLoadsAndReachesTheChecks) {
   EXPECT_EQ(count("select count(*) from operat where repn=:repn"), 1);
   EXPECT_EQ(count("select count(*) from stacion where repn=:repn and mtlcnt is null"), 0);
   EXPECT_GT(count("select count(*) from xml_files where repn=:repn"), 0);
+  // Every case is costed (the surgical case's two sheets share one group,
+  // paid on one of them), the pass's totals are written and no sheet is
+  // listed at zero cost.
+  EXPECT_EQ(
+      count("select count(distinct id_ill) from mtl where repn=:repn and coalesce(ocncost, 0) > 0"),
+      4);
+  const PassTotals& local = TheReceptionState().Pass[Population::Local];
+  EXPECT_GT(local.CalcTotal, Money());
+  EXPECT_GT(local.CalcBedDays, 0);
+  EXPECT_EQ(Money::FromDouble(count("select sum(ocncost) * 100 from mtl where repn=:repn") / 100.0)
+                .RoundToKopecks(),
+            local.CalcTotal);
+  const QStringList lines = h.ActWithoutBanner();
+  EXPECT_FALSE(lines.contains("          были рассчитаны с нулевой стоимостью"));
+  EXPECT_TRUE(lines.contains("Всего по некорректным данным по местному населению: 0"));
 }
 
 TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
@@ -496,7 +519,7 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
           << insurer << "/" << table;
   EXPECT_EQ(ThePackageLists().PayFolderWord, "ОМС");
   EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Формирование документов (мест.)");
 
   // A second formation keeps the insurers' copies of the first.
   const QString copy = QDir(split).filePath("Бервинта/stacion.dbf");
@@ -615,7 +638,7 @@ TEST(ReceptionButton, UnreachableActsDatabaseEndsTheClickOnce) {
   // The next click goes on without the acts database.
   h.Press();
   EXPECT_EQ(h.script.CallsOf(ScriptedInteraction::Kind::Message).size(), 1u);
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
   EXPECT_FALSE(TheReceptionState().OperAnalysisOpen);
 }
 

@@ -74,7 +74,7 @@ TEST(ReceptionWithoutWindow, DemonstrationRegistryFromAValue) {
                                             }});
 
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
-  EXPECT_EQ(TheReceptionState().LastPhase, "Проверка допустимых ошибок (мест.)");
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
   // The act is named by the in-patient type, the date and the time given.
   EXPECT_EQ(TheRunState().ProtocolPath, QDir(folder.path()).filePath("Кр0504_0942.txt"));
   const QStringList act = ReadActLines(TheRunState().ProtocolPath);
@@ -83,7 +83,7 @@ TEST(ReceptionWithoutWindow, DemonstrationRegistryFromAValue) {
         "Отчет за период с 01.03.2024 по 31.03.2024.", "Тип стационара: круглосуточный.",
         "Дата приема: 05.04.2024. Время приема: 9:42:10"})
     EXPECT_TRUE(act.contains(QString::fromUtf8(line))) << line;
-  EXPECT_EQ(act.last(), PhaseNotBuiltLine("Проверка допустимых ошибок (мест.)"));
+  EXPECT_EQ(act.last(), PhaseNotBuiltLine("Итоги акта"));
   // The rule checks wrote their section before it.
   const qsizetype checks =
       act.indexOf("Обнаружены ошибки по местному населению, на которые были наложены санкции МЭК:");
@@ -91,11 +91,22 @@ TEST(ReceptionWithoutWindow, DemonstrationRegistryFromAValue) {
   EXPECT_EQ(act[checks + 2].left(16), "|       Ист.бол.");
   EXPECT_TRUE(act.contains("|" + QString("ИТОГО СУММА ").rightJustified(36) + "|" +
                            QString("0").rightJustified(10) + "|"));
+  // The tolerated and entry-error sections follow, then the costs' zero-cost
+  // list, and the out-of-region pass finds no patient.
+  const qsizetype tolerated = act.indexOf(
+      "Ошибки, которые не влияют на прием реестра пролеченных больных по местному населению не "
+      "обнаружены.");
+  ASSERT_GT(tolerated, checks);
+  EXPECT_EQ(act[tolerated + 2], "Всего по некорректным данным по местному населению: 0");
+  EXPECT_TRUE(
+      act.contains("В базе не найден ни один больной по иногороднему населению, "
+                   "относящийся к выбранному периоду."));
   // Everything the run said to the user went through its user.
   EXPECT_EQ(user.calls.join(" | ").toStdString(),
             "minimise | phase Загрузка данных (мест.)... | phase Проверка ошибок (мест.). "
-            "Подготовка | phase Проверка ошибок (мест.)... | end of progress | restore | beep | "
-            "protocol");
+            "Подготовка | phase Проверка ошибок (мест.)... | phase Проверка допустимых ошибок "
+            "(мест.)... | phase Проверка допустимых ошибок (мест.)... | phase Расчет стоимости "
+            "лечения (мест.)... | end of progress | restore | beep | protocol");
   // The run leaves the process's current folder where it was.
   EXPECT_EQ(QDir::currentPath(), before);
   db.Close();

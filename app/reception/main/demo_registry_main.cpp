@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "domain/record_hash.h"
 #include "dbf/table_builder.h"
 #include "dbfsql/dbf_query.h"
+#include "domain/record_hash.h"
 #include "reception/registry_dbf_set.h"
 #include "workbook/workbook.h"
 
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
                        {"OUT_STAC", c.out},
                        {"NAPR_DIAG", "I10"},
                        {"STAC_DIAG", c.id == 3 ? "K80.1" : "I10"},
-                       {"KOD_MES", c.id == 3 ? "1234567" : ""},
+                       {"KOD_MES", c.id == 3 ? "3030101" : "3010101"},
                        {"DZ", c.out},
                        {"RES_LECEN", 101},
                        {"ISHOD_LECE", 101},
@@ -152,35 +152,24 @@ int main(int argc, char** argv) {
                        {"VPOLIS", 3},
                        {"MCOD", mcod},
                        {"HASH", Hash(c.id, mcod, c.polis, c.number, c.in)}});
-    QVariantMap sheet{{"ID", c.id},
-                      {"NOM_MTL", 1},
-                      {"OPLAT", 1},
-                      {"VID_POM", 3},
-                      {"OTDELENIE", 10},
-                      {"PROFILE", 1},
-                      {"STAC_DIAG", "I10"},
-                      {"STAN_OBSL", 1},
-                      {"STAN_LECEN", 1},
-                      {"RES_LECHEN", 101},
-                      {"ISHOD_LECE", 101},
-                      {"START", c.in},
-                      {"END", c.out},
-                      {"APPEND", 0},
-                      {"APP_KD", 0},
-                      {"VR_SPEC", "76"},
-                      {"VR_FIO", "ВРАЧОВ В.В."}};
+    QVariantMap sheet{{"ID", c.id},         {"NOM_MTL", 1},         {"OPLAT", 1},
+                      {"VID_POM", 3},       {"OTDELENIE", 10},      {"PROFILE", 1},
+                      {"STAC_DIAG", "I10"}, {"KOD_MES", "3010101"}, {"STAN_OBSL", 1},
+                      {"STAN_LECEN", 1},    {"RES_LECHEN", 101},    {"ISHOD_LECE", 101},
+                      {"START", c.in},      {"END", c.out},         {"APPEND", 0},
+                      {"APP_KD", 0},        {"VR_SPEC", "76"},      {"VR_FIO", "ВРАЧОВ В.В."}};
     if (c.id == 1) sheet.insert("ACCOMP1", "E11.9");
     if (c.id == 3) {
       // A surgical case: a first sheet in therapy, a second in surgery with
       // an operation.
       sheet["STAC_DIAG"] = "K80.1";
+      sheet["KOD_MES"] = "3030101";
       sheet["END"] = c.in.addDays(3);
       mtl.push_back(sheet);
       sheet["NOM_MTL"] = 2;
       sheet["PROFILE"] = 2;
       sheet["START"] = c.in.addDays(3);
       sheet["END"] = c.out;
-      sheet["KOD_MES"] = "1234567";
       operat.push_back({{"ID", c.id},
                         {"OPERATION", 1},
                         {"ANAESTHES", 1},

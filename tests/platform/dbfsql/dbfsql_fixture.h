@@ -151,4 +151,13 @@ inline void BuildRegistryFolder(const QString& folder) {
   }
 }
 
+// Spoils the payment kind of mtl.dbf's third record ("x*"), which the engine
+// refuses to read as a number.
+inline void SpoilThirdSheetPayKind(const QString& folder) {
+  dbf::DFO_dBHandler mtl(QDir(folder).absolutePath().toStdString() + "/mtl.dbf", false, true, "");
+  mtl.GoTo(3);
+  mtl.PutFieldRawByName("OPLAT", "x*");
+  mtl.WriteRecord(3);
+}
+
 }  // namespace kelmo::dbfsql::testing

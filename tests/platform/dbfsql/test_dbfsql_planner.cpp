@@ -10,6 +10,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -379,3 +381,38 @@ TEST_F(DbfSqlPlanner, LookUpGoesByTheMostSelectiveColumnWhateverTheOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Cuts a table's file after `records` whole records and half of the next.
+void CutTable(const std::string& path, int records) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  unsigned char head[12] = {};
+  ASSERT_EQ(std::fread(head, 1, sizeof head, f), sizeof head);
+  std::fclose(f);
+  const int headerLength = head[8] | (head[9] << 8);
+  const int recordLength = head[10] | (head[11] << 8);
+  std::filesystem::resize_file(path, headerLength + records * recordLength + recordLength / 2);
+}
+
+}  // namespace
+
+TEST_F(DbfSqlPlanner, LookUpsDoNotOutliveAChangeOfTheFile) {
+  // The first look-ups build the index and keep the table's records; once
+  // the file is cut short they are not used: the statement reads the file
+  // again and reports its damage.
+  const std::string join =
+      "SELECT s.rowid, m.rowid, m.nom_mtl FROM st s JOIN mt m ON m.id=s.id AND m.vid_pom=5 "
+      "ORDER BY 1, 2";
+  for (int run = 0; run < 2; ++run) ExpectSameRows(join);
+  CutTable(planned_.path().toStdString() + "/mt.dbf", 300);
+  sqlite3* db = dbPlanned_.get();
+  sqlite3_stmt* s = nullptr;
+  int rc = sqlite3_prepare_v2(db, join.c_str(), -1, &s, nullptr);
+  while (rc == SQLITE_OK || rc == SQLITE_ROW) rc = sqlite3_step(s);
+  EXPECT_EQ(rc, SQLITE_ERROR);
+  EXPECT_NE(std::string(sqlite3_errmsg(db)).find("mt.dbf"), std::string::npos)
+      << sqlite3_errmsg(db);
+  sqlite3_finalize(s);
+}

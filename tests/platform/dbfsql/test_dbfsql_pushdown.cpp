@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bytes/code_pages.h"
-#include "dbfsql/dbf_vtab.h"
 #include "dbf/table_builder.h"
 #include "dbf/table_handler.h"
+#include "dbfsql/dbf_vtab.h"
 
 using kelmo::bytes::CodePage;
 

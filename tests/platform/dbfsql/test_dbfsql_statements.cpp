@@ -361,12 +361,7 @@ TEST_F(DbfSqlStatements, ATableRemadeBetweenRunsIsSeenAsItIsNow) {
 }
 
 TEST_F(DbfSqlStatements, EngineErrorsReachTheCaller) {
-  {
-    DFO_dBHandler mtl(Path("mtl.dbf"), false, true, "");
-    mtl.GoTo(3);
-    mtl.PutFieldRawByName("OPLAT", "x*");
-    mtl.WriteRecord(3);
-  }
+  kelmo::dbfsql::testing::SpoilThirdSheetPayKind(dir_.path());
   TQuery q;
   q.SetDatabaseName(dir_.path());
   q.SetStatement({"select sum(oplat) from mtl.dbf"});
