@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QVariant>
 #include <QWidget>
 #include <algorithm>
 
@@ -345,6 +346,17 @@ void PaintWndBorder(TkCommonData* link, HWND wnd, bool dialogLook) {
                       link->GetParentBg(parentInfo));
   }
   link->BGChanged = false;
+}
+
+void SetOrdPropIfAny(QObject* obj, const char* name, int value) {
+  if (obj && obj->metaObject()->indexOfProperty(name) >= 0) obj->setProperty(name, value);
+}
+
+TColor ColorPropOf(QObject* obj, const char* name) {
+  if (!obj || obj->metaObject()->indexOfProperty(name) < 0) return 0;
+  const QVariant v = obj->property(name);
+  if (v.metaType().id() == QMetaType::QColor) return TColor(ws::FromQColor(v.value<QColor>()));
+  return TColor(ws::ColorToRGB(TColor(v.toInt())));
 }
 
 bool HasStatefulBorder(const TkCommonData* link) {

@@ -152,6 +152,11 @@ void PaintWndBorder(TkCommonData* link, HWND wnd, bool dialogLook);
 void UpdateWndCorners(TkCommonData* link, int state, TkaMainWnd& wrapper);
 // The link's border has an image of its own for the hot or focused state.
 bool HasStatefulBorder(const TkCommonData* link);
+// Sets an integer property by name when the object has it (wrappers reach
+// controls they do not link against this way).
+void SetOrdPropIfAny(QObject* obj, const char* name, int value);
+// The colour property's value as RGB; 0 without the object or property.
+TColor ColorPropOf(QObject* obj, const char* name);
 // The window's text: a label's, a button's, an edit's, else its title.
 QString WindowTextOf(HWND wnd);
 

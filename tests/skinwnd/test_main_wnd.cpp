@@ -255,3 +255,32 @@ TEST_F(WrappedEdit, PaintsTheBorderFromTheSection) {
   PaintWndBorder(&link, ws::HandleOf(&lone), false);
   EXPECT_TRUE(link.BGChanged);
 }
+
+TEST(WrapperHelpers, PropertiesByNameAndControlsByHandle) {
+  int loaded = 0;  // outlives the form, whose handler counts into it
+  QWidget form;
+  auto* inner = new QWidget(&form);
+  auto* edit = new QLineEdit(inner);
+  // Properties the object has are set and read; others are left alone.
+  SetOrdPropIfAny(edit, "maxLength", 7);
+  EXPECT_EQ(edit->maxLength(), 7);
+  SetOrdPropIfAny(edit, "noSuchProperty", 7);
+  EXPECT_FALSE(edit->property("noSuchProperty").isValid());
+  SetOrdPropIfAny(nullptr, "maxLength", 7);
+  edit->setProperty("fixedColor", QColor(0x10, 0x20, 0x30));
+  EXPECT_EQ(ColorPropOf(edit, "fixedColor"), 0);  // a dynamic property is not the class's
+  EXPECT_EQ(ColorPropOf(nullptr, "maxLength"), 0);
+  EXPECT_EQ(ColorPropOf(edit, "maxLength"), 7);
+  // The search goes depth first and finds only windows that have a handle.
+  EXPECT_EQ(FindControlByHandle(&form, ws::HandleOf(edit)), edit);
+  EXPECT_EQ(FindControlByHandle(&form, 0), nullptr);
+  QLineEdit elsewhere;
+  EXPECT_EQ(FindControlByHandle(&form, ws::HandleOf(&elsewhere)), nullptr);
+  // The top window hears that a control was loaded.
+  ws::Subclass(ws::HandleOf(&form), [&](ws::HWND, ws::Msg& m, const ws::NextHandler& next) {
+    if (m.msg == SM_SKINCMD && ws::HiWord(m.wParam) == scControlLoaded) ++loaded;
+    next(m);
+  });
+  NotifyTopParentWnd(ws::HandleOf(edit));
+  EXPECT_EQ(loaded, 1);
+}
