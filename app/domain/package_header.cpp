@@ -2,13 +2,6 @@
 // the document kept but the texts the head and the cases need.
 #include "package_header.h"
 
-#include <fcntl.h>
-#include <libxml/xmlreader.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <QFile>
-#include <cerrno>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -17,47 +10,13 @@
 
 #include "common.h"
 #include "xml_dates.h"
+#include "xml_input.h"
 
 namespace kelmo {
 namespace {
 
 // Texts longer than this are not codes, numbers or dates; the rest is cut.
 constexpr std::size_t kMaxText = 4096;
-
-struct ReaderFree {
-  void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
-};
-using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderFree>;
-
-// The file's descriptor: a regular file only, opened without waiting on a
-// FIFO or a device. -1 when it cannot be had.
-int OpenRegularFile(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
-  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-int ReadFd(void* context, char* buffer, int len) {
-  const int fd = *static_cast<int*>(context);
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, static_cast<size_t>(len));
-    if (n >= 0) return static_cast<int>(n);
-    if (errno != EINTR) return -1;
-  }
-}
-
-int CloseFd(void* context) {
-  int* fd = static_cast<int*>(context);
-  ::close(*fd);
-  delete fd;
-  return 0;
-}
 
 // The text of one element being read (all its descendants' text).
 struct Capture {
@@ -75,28 +34,6 @@ struct SlSeen {
 
 bool NameIs(const xmlChar* name, const char* wanted) {
   return xmlStrcmp(name, reinterpret_cast<const xmlChar*>(wanted)) == 0;
-}
-
-struct DocFree {
-  void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
-};
-using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
-
-// Whether the document's DOCTYPE declares any entity. Asking for the
-// reader's document hands it to the caller: kept takes it, to free it once
-// the reader is gone.
-bool DeclaresEntities(xmlTextReader* reader, DocPtr& kept) {
-  xmlDoc* doc = xmlTextReaderCurrentDoc(reader);
-  if (doc == nullptr) return false;
-  if (kept.get() != doc) kept.reset(doc);
-  for (const xmlDtd* dtd : {doc->intSubset, doc->extSubset}) {
-    if (dtd == nullptr) continue;
-    if (dtd->entities != nullptr && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->entities)) > 0)
-      return true;
-    if (dtd->pentities != nullptr && xmlHashSize(static_cast<xmlHashTablePtr>(dtd->pentities)) > 0)
-      return true;
-  }
-  return false;
 }
 
 PackageRefused EntitiesRefused(const QString& path) {
@@ -135,17 +72,10 @@ struct Scan {
 };
 
 Scan ScanFile(const QString& path, bool readCases) {
-  int* fd = new int(OpenRegularFile(path));
-  if (*fd < 0) {
-    delete fd;
-    throw PackageHeaderMissing(path);
-  }
-  // The reader owns the descriptor from here (CloseFd). No network, no
-  // external DTD, entities left as references (and refused below). A
-  // document taken from the reader outlives it (declared first).
-  DocPtr kept;
-  ReaderPtr reader(xmlReaderForIO(ReadFd, CloseFd, fd, nullptr, nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  // Entities are left as references (and refused below). A document taken
+  // from the reader outlives it (declared first).
+  XmlDocPtr kept;
+  XmlReaderPtr reader = OpenXmlFileReader(path);
   if (!reader) throw PackageHeaderMissing(path);
   Scan scan;
   int schetDepth = -1;

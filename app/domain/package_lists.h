@@ -95,12 +95,22 @@ struct rRepn {
   Money SumCalc;
 };
 
-// One case read from a package: its case id in the registry database, its
-// case-history number and the amounts of its stages.
+// One stage (treatment sheet) of a case read from a package: its sheet
+// number and the amounts the package gives for it (SUM_M, SUMV_ONE).
+struct oStage {
+  int Number = 0;
+  double SumM = 0;
+  double SumvOne = 0;
+};
+
+// One case read from a package: its case id in the registry database, the
+// person's key (ID_PAC), its case-history number and its stages, at index
+// sheet number - 1.
 struct oPacient {
   int RidIll = 0;
+  QString Key;
   QString NHistory;
-  QList<double> StageAmounts;
+  QList<oStage> Stages;
 };
 
 struct PackageLists {

@@ -11,10 +11,6 @@ QString PhaseNotBuiltLine(const QString& phase) {
          QStringLiteral("\": этот этап программа пока не выполняет.");
 }
 
-void LoadXmlPackage(const ReceptionContext&, const QString&, Population population, int&) {
-  throw PhaseNotBuilt(QStringLiteral("Загрузка XML ") + PassWord(population));
-}
-
 void WriteDocumentSet(const ReceptionContext&, int set) {
   static const char* const kSets[] = {"(мест.)", "(иног.)", "(итоговые)"};
   throw PhaseNotBuilt(QStringLiteral("Формирование документов ") +

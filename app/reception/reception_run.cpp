@@ -23,6 +23,8 @@
 #include "sum_differences.h"
 #include "shell/error_box.h"
 #include "tolerated_errors.h"
+#include "xml_pass_loading.h"
+#include "xmlload/xml_package_loader.h"
 
 namespace kelmo {
 
@@ -246,8 +248,16 @@ std::optional<Stopped> ReceptionRun::OpenPass(Population population) {
     int repn = 0;
     try {
       LoadXmlPackage(ctx_, QStringLiteral("LM"), population, repn);
-    } catch (const PhaseNotBuilt&) {
-      throw;
+    } catch (const XmlLoadStopped& stop) {
+      // A refusal that makes further reception impossible: the act says why.
+      return Stopped{local ? ReceptionStop::XmlLocal : ReceptionStop::XmlOutOfRegion,
+                     {QString(), QString::fromUtf8(stop.what())}};
+    } catch (const XmlFileRefused& refused) {
+      // A package file that cannot be read: nothing of it is loaded.
+      const QString text = QString::fromUtf8(refused.what());
+      user_.Message(QString(), text, RunMessageIcon::Error);
+      return Stopped{local ? ReceptionStop::XmlLocal : ReceptionStop::XmlOutOfRegion,
+                     {QString(), text}};
     } catch (const std::exception& error) {
       user_.Message(QString(),
                     QStringLiteral("Ошибка при загрузке XML на пациенте ") +

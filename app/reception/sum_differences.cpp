@@ -64,7 +64,7 @@ QStringList DifferenceTable(Population pass, double difference, const QList<Comp
                                   [&c](const oPacient& p) { return p.RidIll == c.IdIll; });
     if (own == packageCases.end()) continue;
     double lpu = 0;
-    for (double amount : own->StageAmounts) lpu += amount;
+    for (const oStage& stage : own->Stages) lpu += stage.SumM;
     if (Kopecks(c.Calculated) == Kopecks(lpu)) continue;
     lines << TableRow({{c.Nomib, 10},
                        {ShortName(c.Family, c.Name, c.Father, QStringLiteral(".")), 30},

@@ -229,7 +229,8 @@ TEST(SumDifferences, TableOfThePackagesCases) {
       {2, "12", "ПЕТРОВ", "", "ПЕТРОВИЧ", 1500.50},
       {3, "13", "СИДОРОВ", "С", "С", 10},
   };
-  const QList<oPacient> package = {{1, "11", {1000, 200}}, {2, "12", {1500, 0.505}}};
+  const QList<oPacient> package = {{1, {}, "11", {oStage{1, 1000, 0}, oStage{2, 200, 0}}},
+                                   {2, {}, "12", {oStage{1, 1500, 0}, oStage{2, 0.505, 0}}}};
   const QString rule = QString(92, QLatin1Char('-'));
   const QStringList lines = DifferenceTable(Population::Local, 100, cases, package);
   EXPECT_EQ(

@@ -19,6 +19,7 @@
 #include "reception/reception_checks.h"
 #include "reception/reception_run.h"
 #include "reception_harness.h"
+#include "xml_package_builder.h"
 #include "zip/zip_writer.h"
 
 using namespace kelmo;
@@ -536,38 +537,43 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
 
 namespace {
 
-// A zip package of the named entries, written with the project's zip library.
-void WritePackage(const QString& path, const QMap<QString, QByteArray>& entries) {
-  zip::TQorZip z;
-  z.SetZipName(path.toStdString());
-  for (auto it = entries.begin(); it != entries.end(); ++it)
-    z.AddFromMemory(it.key().toStdString(),
-                    std::vector<std::uint8_t>(it.value().begin(), it.value().end()));
-  z.Compress();
+// The regional hospital's exchange code, which its packages are named by.
+void GiveHospitalItsExchangeCode(ReceptionHarness& h) {
+  FbQuery q(h.W().ibdb, &h.W().ibtr);
+  q.setSql("update or insert into lpu_mcod (lpu_id, mcod) values (1, '450001') matching (lpu_id)");
+  q.ExecSQL();
+  h.W().ibtr.Commit();
 }
 
-QByteArray MainFile() {
-  QStringEncoder encode("windows-1251");
-  return encode(
-      "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<ZL_LIST><SCHET><CODE>7</CODE>"
-      "<NSCHET>11</NSCHET><DSCHET>2024-04-02</DSCHET></SCHET><ZAP><Z_SL><SL>"
-      "<CODE_MES1>1001001</CODE_MES1></SL></Z_SL></ZAP></ZL_LIST>");
+// The first value a statement with the parameter repn answers.
+QString ReportValue(ReceptionHarness& h, int repn, const char* sql) {
+  FbQuery q(h.W().ibdb);
+  q.setSql(QString::fromLatin1(sql));
+  q.setParam("repn", repn);
+  q.Open();
+  return q.Value(0, 0).toString();
 }
 
 }  // namespace
 
-TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
+TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   ReceptionHarness h;
-  {
-    FbQuery q(h.W().ibdb, &h.W().ibtr);
-    q.setSql(
-        "update or insert into lpu_mcod (lpu_id, mcod) values (1, '450001') matching (lpu_id)");
-    q.ExecSQL();
-    h.W().ibtr.Commit();
-  }
-  WritePackage(
-      QDir(h.registry).filePath("HS45001M450001_2403001.zip"),
-      {{"HS45001M450001_2403001.XML", MainFile()}, {"LS45001M450001_2403001.XML", "<PERS_LIST/>"}});
+  GiveHospitalItsExchangeCode(h);
+  const QString name = "HS45001M450001_2403001";
+  XCase second;
+  second.idPac = "P2";
+  second.idcase = 2;
+  second.nhistory = "102";
+  second.sheets = {XSheet{}, XSheet{}};
+  second.sheets[1].slId = "2";
+  second.sheets[1].date1 = "2024-03-05";
+  XPerson p2;
+  p2.idPac = "P2";
+  p2.fam = "Сидорова";
+  p2.w = 2;
+  WriteZipPackage(QDir(h.registry).filePath(name + ".zip"),
+                  {{name + ".XML", MainFileBytes({XCase{}, second})},
+                   {"L" + name.mid(1) + ".XML", PersonFileBytes(name, {XPerson{}, p2})}});
   h.script.modalHandlers.push_back([](QDialog&) { return true; });  // the data-file choice
   h.Choose();
 
@@ -575,16 +581,26 @@ TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
   h.PressAt(at);
   const ReceptionState& state = TheReceptionState();
   ASSERT_TRUE(state.XmlPackageMode);
-  EXPECT_EQ(state.LastPhase, "Загрузка XML (мест.)");
+  // The package's cases are loaded and the run goes on to the act summary.
+  EXPECT_EQ(state.LastPhase, "Итоги акта");
+  const int repn = state.ReportNumber[Population::Local];
+  auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
+  EXPECT_EQ(rows("select count(*) from xml_files where repn=:repn"), "1");
+  EXPECT_EQ(rows("select xmlrep from reports where repn=:repn"), "1");
   const QString first = TheRunState().ProtocolPath;
   EXPECT_EQ(first, QDir(h.registry).filePath("ОМС_0504_0942.txt"));
   EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
   const QStringList lines = h.ActWithoutBanner();
   ExpectHead(h, lines);
+  // Both cases were loaded and went through the rule checks (this package
+  // lacks what they require, so they list both).
+  for (const char* listed :
+       {"|            101|              ПЕТРОВ|", "|            102|            СИДОРОВА|"})
+    EXPECT_EQ(lines.filter(QString::fromUtf8(listed)).size(), 1) << listed;
   // No DBF check runs on a package.
   for (const QString& line : lines)
     EXPECT_FALSE(line.startsWith("Отсутствует файл")) << line.toStdString();
-  EXPECT_EQ(lines.last(), PhaseNotBuiltLine("Загрузка XML (мест.)"));
+  EXPECT_EQ(lines.last(), PhaseNotBuiltLine("Итоги акта"));
 
   // The same minute again: the first act stays, the second takes a free name.
   h.script.modalHandlers.push_back([](QDialog&) { return true; });
@@ -592,6 +608,69 @@ TEST(ReceptionRun, PackageActIsCopiedOutOfTempUnderAFreeName) {
   EXPECT_EQ(TheRunState().ProtocolPath, QDir(h.registry).filePath("ОМС_0504_0942_1.txt"));
   EXPECT_TRUE(QFile::exists(first));
   EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));
+}
+
+namespace {
+
+// The demonstration package under examples/xml-package: two clean cases of
+// the regional hospital for March 2024, the second with two sheets and a
+// representative. KELMO_WRITE_DEMO_PACKAGE=<folder> writes it there.
+QMap<QString, QByteArray> DemonstrationPackage() {
+  const QString name = "HS45001M450001_2403001";
+  XCase first;
+  first.pacientExtra = "<MCOD>450001</MCOD>";
+  first.zslExtra = "<P_PER>1</P_PER>";
+  first.sheets[0].profil = "97";
+  first.sheets[0].profilK = "1";
+  first.sheets[0].codeMes1 = "10101";
+  first.sheets[0].extra = "<PRVS>76</PRVS><RSLT>101</RSLT><ISHOD>101</ISHOD>";
+  XCase second = first;
+  second.idPac = "P2";
+  second.idcase = 2;
+  second.nhistory = "102";
+  second.dateZ2 = "2024-03-14";
+  second.sheets.push_back(first.sheets[0]);
+  second.sheets[0].date2 = "2024-03-06";
+  second.sheets[1].slId = "2";
+  second.sheets[1].date1 = "2024-03-06";
+  second.sheets[1].date2 = "2024-03-14";
+  XPerson p2;
+  p2.idPac = "P2";
+  p2.fam = "Сидорова";
+  p2.im = "Мария";
+  p2.ot = "Ивановна";
+  p2.w = 2;
+  p2.dr = "1985-07-12";
+  p2.extra =
+      "<FAM_P>Сидорова</FAM_P><IM_P>Анна</IM_P><OT_P>Петровна</OT_P><W_P>2</W_P>"
+      "<DR_P>1988-02-03</DR_P>";
+  return {{name + ".XML", MainFileBytes({first, second})},
+          {"L" + name.mid(1) + ".XML", PersonFileBytes(name, {XPerson{}, p2})}};
+}
+
+}  // namespace
+
+TEST(ReceptionRun, DemonstrationPackageLoadsAndReachesTheChecks) {
+  const QString name = "HS45001M450001_2403001.zip";
+  const QString writeTo = qEnvironmentVariable("KELMO_WRITE_DEMO_PACKAGE");
+  if (!writeTo.isEmpty()) WriteZipPackage(QDir(writeTo).filePath(name), DemonstrationPackage());
+  ReceptionHarness h;
+  GiveHospitalItsExchangeCode(h);
+  ASSERT_TRUE(QFile::copy(KELMO_SOURCE_DIR "/examples/xml-package/" + name,
+                          QDir(h.registry).filePath(name)));
+  h.script.modalHandlers.push_back([](QDialog&) { return true; });  // the data-file choice
+  h.Choose();
+  h.Press();
+  const ReceptionState& state = TheReceptionState();
+  EXPECT_EQ(state.LastStop, ReceptionStop::None);
+  EXPECT_EQ(state.LastPhase, "Итоги акта");
+  const int repn = state.ReportNumber[Population::Local];
+  auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
+  // Both cases went through the checks and stay loaded (none is refused).
+  EXPECT_EQ(rows("select count(*) from stacion where repn=:repn"), "2");
+  EXPECT_EQ(rows("select count(*) from mtl where repn=:repn"), "3");
+  EXPECT_EQ(rows("select count(*) from parents where repn=:repn"), "1");
+  EXPECT_DOUBLE_EQ(rows("select sum_sf from reports where repn=:repn").toDouble(), 45001.5);
 }
 
 TEST(ReceptionRun, UnreadableTableEndsTheRunWithTheReasonInTheAct) {
