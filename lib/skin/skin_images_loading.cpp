@@ -35,7 +35,8 @@ QImage ReadPicture(const TkSkinSource& source, const QString& name, bool keepDep
 }
 
 QImage To24(const QImage& image) {
-  return image.convertToFormat(QImage::Format_RGB888);
+  // The painters read 24-bit pictures as the layer's DIBs (B, G, R in memory).
+  return winshim::ConvertDib(image, 24);
 }
 
 // A record of an image value; false when its file gives no picture.

@@ -77,6 +77,9 @@ void ExpectFixtureTables(const TkSkinManager& m) {
   ASSERT_TRUE(m.MasterBitmap);
   EXPECT_EQ(m.MasterBitmap->size(), QSize(90, 40));
   EXPECT_EQ(m.MasterBitmap->pixelColor(0, 0), QColor(255, 0, 255));
+  // The painters read it as a 24-bit DIB: blue, green, red in memory.
+  EXPECT_EQ(px::Bpp(*m.MasterBitmap), 3);
+  EXPECT_EQ(m.MasterBitmap->constScanLine(1)[0], 0x80);
 
   // "!": an own PNG glyph, three states in two rows, margins width/9, height/6.
   const TkMaskData* button = Mask(m, "BUTTON", "BORDERSMASK");
