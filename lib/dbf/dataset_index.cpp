@@ -13,7 +13,7 @@ namespace kelmo::dbf {
 
 namespace {
 
-std::string Trimmed(std::string s) {
+std::string TrimmedSpaces(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   while (!s.empty() && s.front() == ' ') s.erase(0, 1);
   return s;
@@ -53,7 +53,7 @@ void TDbfDataSetIndexes::OpenListed(bool checkOpen) {
   TdfIndexList& list = List();
   list.CloseIndexFiles();
   for (const std::string& entry : indexFiles_) {
-    std::string name = Trimmed(entry);
+    std::string name = TrimmedSpaces(entry);
     if (name.empty()) continue;
     std::string path = list.IndexFileName(name);
     if (!std::filesystem::exists(path)) {
