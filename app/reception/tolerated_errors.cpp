@@ -126,7 +126,7 @@ void ToleratedWalk(const ReceptionContext& ctx, Population pass, FbQuery& sp, in
       return name;
     };
     tc.BedName = [&] { return sheetName("BED_NAME"); };
-    tc.SpecName = [&] { return sheetName("SPECNAME"); };
+    tc.DoctorFieldName = [&] { return sheetName("SPECNAME"); };
     ToleratedFindings found;
     found.CaseId = idIll;
     try {

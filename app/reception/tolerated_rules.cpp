@@ -278,12 +278,13 @@ void CheckToleratedRules(const CheckRow& row, const ToleratedContext& tc,
   if (tc.RegistrySource == RegistrySourceKind::XmlPackage &&
       row.IsSet(QStringLiteral("BED_SPEC_ERR"))) {
     const QString bed = tc.BedName ? tc.BedName() : QString();
-    const QString spec = tc.SpecName ? tc.SpecName() : QString();
-    found.CaseError(
-        1, 53,
-        QStringLiteral("Несоответствие профиля койки \"") + bed + QStringLiteral("\"(") +
-            row.Text(QStringLiteral("P_BED")) + QStringLiteral(") и специальности врача \"") +
-            spec + QStringLiteral("\"(") + row.Text(QStringLiteral("PRVS")) + QStringLiteral(")."));
+    const QString field = tc.DoctorFieldName ? tc.DoctorFieldName() : QString();
+    found.CaseError(1, 53,
+                    QStringLiteral("Несоответствие профиля койки \"") + bed +
+                        QStringLiteral("\"(") + row.Text(QStringLiteral("P_BED")) +
+                        QStringLiteral(") и специальности врача \"") + field +
+                        QStringLiteral("\"(") + row.Text(QStringLiteral("PRVS")) +
+                        QStringLiteral(")."));
     found.Tolerated = true;
   }
 }

@@ -36,7 +36,7 @@ struct ToleratedContext {
   std::function<void(QString& text, bool& refused)> OverlapWithDatabase;
   // The bed profile's and the doctor's speciality's names of the sheet.
   std::function<QString()> BedName;
-  std::function<QString()> SpecName;
+  std::function<QString()> DoctorFieldName;
 };
 
 // What the tolerated walk found in one row.

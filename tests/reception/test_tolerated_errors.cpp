@@ -235,7 +235,7 @@ TEST(ToleratedRules, CaseErrorsAndTheirStore) {
   tc.Year = 2026;
   tc.RegistrySource = RegistrySourceKind::XmlPackage;
   tc.BedName = [] { return QStringLiteral("Терапевтические"); };
-  tc.SpecName = [] { return QStringLiteral("Терапия"); };
+  tc.DoctorFieldName = [] { return QStringLiteral("Терапия"); };
   row.Proc.insert("P_BED", 1);
   row.Proc.insert("PRVS", 76);
   found = Check(row, tc);
