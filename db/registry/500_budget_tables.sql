@@ -93,12 +93,6 @@ END^
 -- levels and costs by level and group, the intensive standards' validity and
 -- stay, and the diagnoses the budget pays.
 EXECUTE BLOCK AS
-  DECLARE PROCEDURE ADD_COLUMN (T VARCHAR(31), C VARCHAR(31), D VARCHAR(60)) AS
-  BEGIN
-    IF (NOT EXISTS (SELECT 1 FROM RDB$RELATION_FIELDS F
-                    WHERE F.RDB$RELATION_NAME = :T AND F.RDB$FIELD_NAME = :C)) THEN
-      EXECUTE STATEMENT 'ALTER TABLE ' || T || ' ADD ' || C || ' ' || D;
-  END
 BEGIN
   EXECUTE PROCEDURE ADD_COLUMN('REPORTS', 'SUM_DBF', 'NUMERIC(18,4)');
   EXECUTE PROCEDURE ADD_COLUMN('STACION', 'KDF', 'INTEGER');
