@@ -206,7 +206,7 @@ void TkaComboBoxWnd::ColourList(Msg& msg) {
 }
 
 void TkaComboBoxWnd::WndProc(Msg& msg, const NextHandler& next) {
-  if (msg.msg == ws::WM_PAINT && PaintingOwnFace(WndHandle)) {
+  if (IsOwnFacePaint(WndHandle, msg)) {
     next(msg);
     return;
   }

@@ -120,7 +120,7 @@ void TkaGridWnd::ApplySectionLook() {
 }
 
 void TkaGridWnd::WndProc(Msg& msg, const NextHandler& next) {
-  if (msg.msg == ws::WM_PAINT && PaintingOwnFace(WndHandle)) {
+  if (IsOwnFacePaint(WndHandle, msg)) {
     next(msg);
     return;
   }

@@ -18,5 +18,7 @@ void PaintOwnFace(winshim::HWND wnd, winshim::Dc& dc);
 // True while the window's own face is being rendered: its wrappers pass
 // the paint messages on untouched.
 bool PaintingOwnFace(winshim::HWND wnd);
+// The erase or paint message of the window's own face being rendered.
+bool IsOwnFacePaint(winshim::HWND wnd, const winshim::Msg& msg);
 
 }  // namespace kelmo::skinwnd
