@@ -7,7 +7,6 @@
 #include "skin/item_painting.h"
 #include "skin/paint_primitives.h"
 #include "skin/skin_messages.h"
-#include "skin/skin_text.h"
 #include "winshim/dc.h"
 
 namespace kelmo::skinwnd {
@@ -129,12 +128,10 @@ void TkaMnuWnd::WndProc(Msg& msg, const NextHandler& next) {
         msg.result = 1;
         return;
       case ws::WM_NCPAINT:
+        // The frame strips come from the cache when the window paints its
+        // frame margin; the message names no device context.
         PrepareCache();
-        if (auto* dc = reinterpret_cast<ws::Dc*>(msg.wParam); dc && !SkinLink->FCacheBmp.isNull()) {
-          ws::Dc src(SkinLink->FCacheBmp);
-          BitBltFrame(*dc, 0, 0, kMenuFrame, SkinLink->FCacheBmp.height(),
-                      SkinLink->FCacheBmp.width(), src, 0, 0);
-        }
+        if (QWidget* menu = ws::WidgetOf(WndHandle)) menu->update();
         return;
       default:
         break;
