@@ -118,6 +118,8 @@ void ScrollBy(QScrollBar* bar, int pixels, bool perPixel, int unit) {
 
 bool AnswerListView(QAbstractItemView& v, Msg& m) {
   auto setRole = [&v](QPalette::ColorRole role, ws::ColorRef c) {
+    // A list that paints on each paint sets the same colours each time.
+    if (v.palette().color(role) == ws::ToQColor(c)) return;
     QPalette p = v.palette();
     p.setColor(role, ws::ToQColor(c));
     v.setPalette(p);

@@ -38,8 +38,7 @@ TkaGridWnd::~TkaGridWnd() {
 }
 
 QObject* TkaGridWnd::Control() const {
-  if (QWidget* owner = OwnerControl()) return owner;
-  return ws::WidgetOf(WndHandle);
+  return PropertyHolder(OwnerControl(), WndHandle);
 }
 
 void TkaGridWnd::KeepOwnLook() {

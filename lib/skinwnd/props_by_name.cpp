@@ -3,12 +3,18 @@
 #include <QColor>
 #include <QMetaProperty>
 #include <QVariant>
+#include <QWidget>
 
 #include "winshim/system_profile.h"
 
 namespace kelmo::skinwnd {
 
 namespace ws = kelmo::winshim;
+
+QObject* PropertyHolder(QWidget* ownerControl, ws::HWND wnd) {
+  if (ownerControl) return ownerControl;
+  return ws::WidgetOf(wnd);
+}
 
 bool HasPropNamed(const QObject* obj, const char* name) {
   return obj && obj->metaObject()->indexOfProperty(name) >= 0;

@@ -7,8 +7,15 @@
 #include <QObject>
 
 #include "winshim/win_types.h"
+#include "winshim/window.h"
+
+class QWidget;
 
 namespace kelmo::skinwnd {
+
+// The object whose properties a wrapper reaches: the control of ours the
+// window belongs to, else the window's own widget.
+QObject* PropertyHolder(QWidget* ownerControl, winshim::HWND wnd);
 
 bool HasPropNamed(const QObject* obj, const char* name);
 // The object property's value; nullptr without the object or property.

@@ -70,8 +70,7 @@ TkaVirtualTreeViewWnd::~TkaVirtualTreeViewWnd() {
 }
 
 QObject* TkaVirtualTreeViewWnd::Control() const {
-  if (QWidget* owner = OwnerControl()) return owner;
-  return ws::WidgetOf(WndHandle);
+  return PropertyHolder(OwnerControl(), WndHandle);
 }
 
 void TkaVirtualTreeViewWnd::KeepOwnLook() {
