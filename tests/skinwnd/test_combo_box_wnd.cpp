@@ -152,6 +152,17 @@ TEST_F(SkinnedCombo, PaintsBorderAndButtonInTheirStates) {
   for (int x = 4; x < 40; ++x)
     for (int y = 4; y < 20; ++y) text += tl::At(printed, x, y) != tl::At(printed, 60, 12);
   EXPECT_GT(text, 0);
+  // A focused drop-down list shows its text highlighted.
+  form.activateWindow();
+  QCoreApplication::processEvents();
+  combo->setFocus();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(combo->hasFocus());
+  {
+    ws::Dc dc(printed);
+    ws::SendMessage(h, ws::WM_PRINT, ws::WPARAM(&dc));
+    EXPECT_EQ(tl::At(printed, 60, 12), ws::ColorToRGB(ws::clHighlight));
+  }
 
   // Without the skin the combo box paints its own face again.
   tl::SwitchOff(manager, {h});
