@@ -21,20 +21,6 @@ using namespace kelmo::skin;
 
 namespace {
 
-// The wrapper of a combo box's drop-down list until the list has an edit
-// wrapper of its own: it tells the combo box its section.
-struct DropListWnd : TkaMainWnd {
-  using TkaMainWnd::TkaMainWnd;
-  ~DropListWnd() override { Destroy(); }
-  void WndProc(Msg& msg, const NextHandler& next) override {
-    if (msg.msg == SM_SKINCMD && ws::HiWord(msg.wParam) == scGetSectionIndex && SkinInForce()) {
-      msg.result = SkinLink->SkinIndex + 1;
-      return;
-    }
-    TkaMainWnd::WndProc(msg, next);
-  }
-};
-
 std::uint32_t StyleOf(HWND wnd) {
   return ws::GetWindowLong(wnd, ws::GWL_STYLE);
 }
@@ -49,7 +35,7 @@ bool Simple(HWND wnd) {
 
 TkaComboBoxWnd::TkaComboBoxWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
                                const QString& sectionName, bool repaint)
-    : TkaMainWnd(wnd, link, manager, sectionName, repaint) {}
+    : TkaEditWnd(wnd, link, manager, sectionName, repaint) {}
 
 TkaComboBoxWnd::~TkaComboBoxWnd() {
   ListWrapper.reset();
@@ -58,7 +44,10 @@ TkaComboBoxWnd::~TkaComboBoxWnd() {
 
 void TkaComboBoxWnd::Init(bool repaint) {
   AnswerControlMessages(WndHandle);
-  TkaMainWnd::Init(repaint);
+  TkaEditWnd::Init(repaint);
+  // A combo box's border strips are 3 pixels wide; it has no non-client
+  // space of its own to calculate them from.
+  EdgeLeft = 3;
 }
 
 int TkaComboBoxWnd::ButtonWidth(bool hasButton) const {
@@ -186,11 +175,11 @@ void TkaComboBoxWnd::ColourList(Msg& msg) {
       const bool dialog = !OwnerControl();
       if (dialog) WrapperState().WrappingDialog = InDialog;
       ListWrapper =
-          MakeWrapper<DropListWnd>(ListWnd, nullptr, LinkManager(), QStringLiteral("EDIT"),
-                                   ws::SendMessage(WndHandle, CB_GETCOUNT) > 0);
+          MakeWrapper<TkaComboListWnd>(ListWnd, nullptr, LinkManager(), QStringLiteral("EDIT"),
+                                       ws::SendMessage(WndHandle, CB_GETCOUNT) > 0);
       if (dialog) WrapperState().WrappingDialog = false;
     }
-    IsSimpleList = Simple(WndHandle);
+    ListWrapper->IsSimpleList = Simple(WndHandle);
   }
   const int section = int(SendSkinCommand(ListWnd, scGetSectionIndex, 0)) - 1;
   const TkSkinManager* m = LinkManager();
@@ -213,7 +202,7 @@ void TkaComboBoxWnd::WndProc(Msg& msg, const NextHandler& next) {
   switch (msg.msg) {
     case SM_SKINCMD:
       if (const int c = ws::HiWord(msg.wParam); c == scMouseEnter || c == scMouseLeave) {
-        TkaMainWnd::WndProc(msg, next);
+        TkaEditWnd::WndProc(msg, next);
         RepaintButton();
         return;
       }
@@ -221,7 +210,7 @@ void TkaComboBoxWnd::WndProc(Msg& msg, const NextHandler& next) {
     case ws::WM_SETFOCUS:
     case ws::WM_KILLFOCUS:
     case ws::WM_LBUTTONUP:
-      TkaMainWnd::WndProc(msg, next);
+      TkaEditWnd::WndProc(msg, next);
       RepaintButton();
       return;
     case ws::WM_PAINT: {
@@ -247,11 +236,11 @@ void TkaComboBoxWnd::WndProc(Msg& msg, const NextHandler& next) {
       CallPrevWndProc(msg, next);
       return;
     case ws::WM_NCCALCSIZE:
-      TkaMainWnd::WndProc(msg, next);
+      TkaEditWnd::WndProc(msg, next);
       EdgeLeft = 3;
       return;
     case WM_CTLCOLORLISTBOX:
-      TkaMainWnd::WndProc(msg, next);
+      TkaEditWnd::WndProc(msg, next);
       if (SkinInForce()) ColourList(msg);
       return;
     case ws::WM_PRINT: {
@@ -276,14 +265,14 @@ void TkaComboBoxWnd::WndProc(Msg& msg, const NextHandler& next) {
     }
     case ws::CM_MOUSEENTER:
     case ws::CM_MOUSELEAVE:
-      TkaMainWnd::WndProc(msg, next);
+      TkaEditWnd::WndProc(msg, next);
       SkinLink->HotTracked = msg.msg == ws::CM_MOUSEENTER;
       RepaintButton();
       return;
     default:
       break;
   }
-  TkaMainWnd::WndProc(msg, next);
+  TkaEditWnd::WndProc(msg, next);
 }
 
 TkaWWComboBoxWnd::TkaWWComboBoxWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,

@@ -8,12 +8,12 @@
 
 #include <memory>
 
-#include "skinwnd/main_wnd.h"
+#include "skinwnd/edit_wnd.h"
 #include "winshim/dc.h"
 
 namespace kelmo::skinwnd {
 
-class TkaComboBoxWnd : public TkaMainWnd {
+class TkaComboBoxWnd : public TkaEditWnd {
  public:
   TkaComboBoxWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager, const QString& sectionName,
                  bool repaint);
@@ -21,9 +21,7 @@ class TkaComboBoxWnd : public TkaMainWnd {
   void Init(bool repaint) override;
 
   HWND ListWnd = 0;  // the drop-down list, learned from its first colour request
-  std::unique_ptr<TkaMainWnd> ListWrapper;
-  bool IsSimpleList = false;  // the list belongs to a CBS_SIMPLE combo box
-  int EdgeLeft = 3;           // the width of the border strips
+  std::unique_ptr<TkaComboListWnd> ListWrapper;
 
   void WndProc(Msg& msg, const NextHandler& next) override;
   // The drop-down button, in window coordinates.

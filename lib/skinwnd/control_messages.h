@@ -15,9 +15,6 @@ enum : unsigned {
   WM_GETTEXTLENGTH = 0x000E,
   WM_DRAWITEM = 0x002B,
   WM_WINDOWPOSCHANGING = 0x0046,
-  WM_STYLECHANGED = 0x007D,
-  WM_HSCROLL = 0x0114,
-  WM_VSCROLL = 0x0115,
   WM_CTLCOLORLISTBOX = 0x0134,
   // Combo boxes.
   CB_GETCOUNT = 0x0146,
@@ -45,9 +42,6 @@ enum : unsigned {
   HDM_ORDERTOINDEX = 0x120F,
   HDM_GETORDERARRAY = 0x1211,
 };
-
-// Scroll codes in the low word of WM_HSCROLL's and WM_VSCROLL's wParam.
-enum : int { SB_THUMBPOSITION = 4, SB_THUMBTRACK = 5 };
 
 // LVM_GETVIEW's answers and LVM_GETITEMRECT's rectangle kind.
 enum : int { LV_VIEW_ICON = 0, LV_VIEW_DETAILS = 1, LV_VIEW_SMALLICON = 2, LV_VIEW_LIST = 3 };

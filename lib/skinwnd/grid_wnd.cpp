@@ -7,6 +7,7 @@
 #include "skinwnd/own_face.h"
 #include "skinwnd/props_by_name.h"
 #include "winshim/dc.h"
+#include "winshim/scroll_info.h"
 #include "winshim/system_profile.h"
 
 namespace kelmo::skinwnd {
@@ -31,7 +32,7 @@ TColor Rgb(const QObject* obj, const char* name) {
 
 TkaGridWnd::TkaGridWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
                        const QString& sectionName, bool repaint)
-    : TkaMainWnd(wnd, link, manager, sectionName, repaint) {}
+    : TkaEditWnd(wnd, link, manager, sectionName, repaint) {}
 
 TkaGridWnd::~TkaGridWnd() {
   Destroy();
@@ -42,6 +43,7 @@ QObject* TkaGridWnd::Control() const {
 }
 
 void TkaGridWnd::KeepOwnLook() {
+  TkaEditWnd::KeepOwnLook();
   const QObject* c = Control();
   if (!c) return;
   const bool look = HasPropNamed(c, "ControlLook");
@@ -68,6 +70,7 @@ void TkaGridWnd::KeepOwnLook() {
 }
 
 void TkaGridWnd::RestoreOwnLook() {
+  TkaEditWnd::RestoreOwnLook();
   QObject* c = Control();
   if (!c || (OwnerControl() && !ws::IsWindow(WndHandle))) return;
   const bool look = HasPropNamed(c, "ControlLook");
@@ -87,11 +90,10 @@ void TkaGridWnd::RestoreOwnLook() {
   QObject* controlLook = ObjectPropOf(c, "ControlLook");
   SetColorPropIfAny(controlLook, "FixedGradientFrom", SavedFixedGradientFrom);
   SetColorPropIfAny(controlLook, "FixedGradientTo", SavedFixedGradientTo);
-  LookApplied = false;
 }
 
 void TkaGridWnd::ApplySectionLook() {
-  TkaMainWnd::ApplySectionLook();
+  TkaEditWnd::ApplySectionLook();
   QObject* c = Control();
   const TkSkinManager* m = LinkManager();
   if (!c || !m) return;
@@ -129,11 +131,18 @@ void TkaGridWnd::WndProc(Msg& msg, const NextHandler& next) {
         SkinLink->SetHot(SkinLink->IsHot());
         return;
       case ws::WM_PRINT:
-        // The grid paints its own cells into the DC.
+        // The grid's own cells first, its skinned border and bars over them.
         if (msg.wParam) PaintOwnFace(WndHandle, *reinterpret_cast<ws::Dc*>(msg.wParam));
+        TkaEditWnd::WndProc(msg, next);
         return;
-      case ws::WM_PAINT:
-        if (!LookApplied) ApplySectionLook();
+      case ws::WM_VSCROLL:
+        // A data-aware grid's position follows the dragged thumb.
+        if (const int code = ws::LoWord(msg.wParam);
+            VertBar && HasPropNamed(Control(), "DataSource") &&
+            (code == ws::SB_THUMBPOSITION || code == ws::SB_THUMBTRACK)) {
+          VertBar->Info.nPos = VertBar->Info.nTrackPos + (code == ws::SB_THUMBPOSITION ? 1 : 0);
+          ws::SetScrollInfo(WndHandle, ws::SB_VERT, VertBar->Info, false);
+        }
         break;
       default:
         break;
@@ -141,7 +150,8 @@ void TkaGridWnd::WndProc(Msg& msg, const NextHandler& next) {
   }
   const bool removal = msg.msg == SM_SKINCMD && ws::HiWord(msg.wParam) == scRemoveSkin &&
                        msg.lParam == ws::LPARAM(LinkManager());
-  TkaMainWnd::WndProc(msg, next);
+  TkaEditWnd::WndProc(msg, next);
+  if (msg.msg == ws::WM_PAINT && SkinInForce()) RereadScrollInfo(true);
   if (msg.msg == ws::WM_WINDOWPOSCHANGED &&
       (ws::GetWindowLong(WndHandle, ws::GWL_STYLE) & ws::WS_VISIBLE))
     ws::SendMessage(WndHandle, ws::WM_NCPAINT);

@@ -5,11 +5,11 @@
 // TkaGridEhWnd serves the further grid kind the same way.
 #pragma once
 
-#include "skinwnd/main_wnd.h"
+#include "skinwnd/edit_wnd.h"
 
 namespace kelmo::skinwnd {
 
-class TkaGridWnd : public TkaMainWnd {
+class TkaGridWnd : public TkaEditWnd {
  public:
   TkaGridWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager, const QString& sectionName,
              bool repaint);

@@ -12,9 +12,12 @@
 #include "skin/skin_text.h"
 #include "skinwnd/control_answers.h"
 #include "skinwnd/control_messages.h"
+#include "skinwnd/scroll_bar.h"
 #include "skinwnd/section_glyphs.h"
 #include "winshim/dc.h"
 #include "winshim/draw_text.h"
+#include "winshim/non_client.h"
+#include "winshim/scroll_info.h"
 #include "winshim/system_profile.h"
 
 namespace kelmo::skinwnd {
@@ -37,7 +40,7 @@ HWND FindHeader(HWND list) {
   return 0;
 }
 
-bool Visible(HWND wnd) {
+bool ListVisible(HWND wnd) {
   return ws::GetWindowLong(wnd, ws::GWL_STYLE) & ws::WS_VISIBLE;
 }
 
@@ -45,7 +48,7 @@ bool Visible(HWND wnd) {
 
 TkaListViewWnd::TkaListViewWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
                                const QString& sectionName, bool repaint)
-    : TkaMainWnd(wnd, link, manager, sectionName, repaint) {}
+    : TkaEditWnd(wnd, link, manager, sectionName, repaint) {}
 
 TkaListViewWnd::~TkaListViewWnd() {
   Destroy();
@@ -55,7 +58,7 @@ TkaListViewWnd::~TkaListViewWnd() {
 void TkaListViewWnd::Init(bool repaint) {
   // The list's own answers lie below the wrapper.
   AnswerControlMessages(WndHandle);
-  TkaMainWnd::Init(repaint);
+  TkaEditWnd::Init(repaint);
   HotColumn = PressedColumn = -1;
   if (!HeaderWnd)
     if (HWND header = FindHeader(WndHandle)) HookHeader(header);
@@ -98,6 +101,7 @@ int TkaListViewWnd::ListViewStyle() const {
 }
 
 void TkaListViewWnd::KeepOwnLook() {
+  TkaEditWnd::KeepOwnLook();
   SavedColor = TColor(ws::SendMessage(WndHandle, LVM_GETBKCOLOR));
   SavedFontColor = TColor(ws::SendMessage(WndHandle, LVM_GETTEXTCOLOR));
 }
@@ -108,11 +112,11 @@ void TkaListViewWnd::RestoreOwnLook() {
   ws::SendMessage(WndHandle, LVM_SETBKCOLOR, 0, ws::LPARAM(SavedColor));
   if (QWidget* header = ws::WidgetOf(headerPaintWnd_)) header->update();
   UnhookHeader();
-  LookApplied = false;
+  TkaEditWnd::RestoreOwnLook();
 }
 
 void TkaListViewWnd::ApplySectionLook() {
-  TkaMainWnd::ApplySectionLook();
+  TkaEditWnd::ApplySectionLook();
   if (!WndHandle) return;
   if (InDialog) {
     ws::SendMessage(WndHandle, LVM_SETBKCOLOR, 0, ws::ColorToRGB(ws::clWindow));
@@ -129,7 +133,8 @@ void TkaListViewWnd::ApplySectionLook() {
 }
 
 void TkaListViewWnd::ThumbTrack(Msg& msg, bool vertical) {
-  int& last = LastTrackPos[vertical ? 1 : 0];
+  // The position the skinned bar's drag last scrolled to.
+  const int last = Tracking().LastTrackPos;
   const int pos = msg.lParam ? int(msg.lParam) : ws::HiWord(msg.wParam);
   if (vertical && pos == last) return;
   int delta = pos - last;
@@ -138,7 +143,6 @@ void TkaListViewWnd::ThumbTrack(Msg& msg, bool vertical) {
   if ((vertical ? style == 3 : style == 2) &&
       ws::SendMessage(WndHandle, LVM_GETITEMRECT, 0, ws::LPARAM(&item)))
     delta *= vertical ? item.Height() : item.Width();
-  last = pos;
   if (vertical)
     ws::SendMessage(WndHandle, LVM_SCROLL, 0, delta);
   else
@@ -147,7 +151,7 @@ void TkaListViewWnd::ThumbTrack(Msg& msg, bool vertical) {
 
 void TkaListViewWnd::WndProc(Msg& msg, const NextHandler& next) {
   if (!SkinInForce()) {
-    TkaMainWnd::WndProc(msg, next);
+    TkaEditWnd::WndProc(msg, next);
     return;
   }
   const bool ours = msg.lParam == ws::LPARAM(LinkManager());
@@ -155,7 +159,7 @@ void TkaListViewWnd::WndProc(Msg& msg, const NextHandler& next) {
     case SM_SKINCMD:
       switch (ws::HiWord(msg.wParam)) {
         case scRepaint:
-          TkaMainWnd::WndProc(msg, next);
+          TkaEditWnd::WndProc(msg, next);
           if (ours) PaintListHeader(nullptr);
           return;
         case scGetSectionIndex:
@@ -171,23 +175,23 @@ void TkaListViewWnd::WndProc(Msg& msg, const NextHandler& next) {
       break;
     case ws::WM_PAINT:
       ApplySectionLook();
-      CallPrevWndProc(msg, next);
+      TkaEditWnd::WndProc(msg, next);
       return;
     case ws::WM_NCHITTEST:
       if (HotColumn != -1 || PressedColumn != -1) {
         HotColumn = PressedColumn = -1;
         PaintListHeader(nullptr);
       }
-      CallPrevWndProc(msg, next);
+      TkaEditWnd::WndProc(msg, next);
       return;
     case ws::WM_NCPAINT:
-      TkaMainWnd::WndProc(msg, next);
+      TkaEditWnd::WndProc(msg, next);
       msg.result = 0;
       return;
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-      if (ws::LoWord(msg.wParam) == SB_THUMBTRACK) {
-        ThumbTrack(msg, msg.msg == WM_VSCROLL);
+    case ws::WM_HSCROLL:
+    case ws::WM_VSCROLL:
+      if (ws::LoWord(msg.wParam) == ws::SB_THUMBTRACK) {
+        ThumbTrack(msg, msg.msg == ws::WM_VSCROLL);
         return;
       }
       msg.lParam = 0;
@@ -196,8 +200,16 @@ void TkaListViewWnd::WndProc(Msg& msg, const NextHandler& next) {
     default:
       break;
   }
-  TkaMainWnd::WndProc(msg, next);
+  TkaEditWnd::WndProc(msg, next);
   switch (msg.msg) {
+    case ws::WM_STYLECHANGED:
+    case LVM_ARRANGE:
+    case LVM_INSERTITEMA:
+      if (!SkinLink->FHot) RereadScrollInfo(true);
+      break;
+    case ws::WM_LBUTTONUP:
+      ws::ReleaseCapture();
+      break;
     case ws::WM_PARENTNOTIFY:
       if (ws::LoWord(msg.wParam) == ws::WM_CREATE &&
           ws::GetClassName(HWND(msg.lParam)).left(96) == QLatin1String("SysHeader32") &&
@@ -235,7 +247,7 @@ void TkaListViewWnd::HeaderWndProc(Msg& msg, const NextHandler& next) {
     case ws::WM_ERASEBKGND:
       return;
     case WM_WINDOWPOSCHANGING:
-      if (Visible(WndHandle)) ws::SendMessage(WndHandle, ws::WM_NCPAINT);
+      if (ListVisible(WndHandle)) ws::SendMessage(WndHandle, ws::WM_NCPAINT);
       next(msg);
       return;
     case ws::WM_NCDESTROY:

@@ -5,7 +5,7 @@
 // hot and a pressed column and the scroll buttons' arrows as sort marks.
 #pragma once
 
-#include "skinwnd/main_wnd.h"
+#include "skinwnd/edit_wnd.h"
 
 namespace kelmo::winshim {
 class Dc;
@@ -13,7 +13,7 @@ class Dc;
 
 namespace kelmo::skinwnd {
 
-class TkaListViewWnd : public TkaMainWnd {
+class TkaListViewWnd : public TkaEditWnd {
  public:
   TkaListViewWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager, const QString& sectionName,
                  bool repaint);
@@ -23,9 +23,6 @@ class TkaListViewWnd : public TkaMainWnd {
   HWND HeaderWnd = 0;  // the hooked header, 0 when none
   int PressedColumn = -1;
   int HotColumn = -1;
-  // The thumb position the last drag step scrolled to, per bar (0
-  // horizontal, 1 vertical).
-  int LastTrackPos[2] = {0, 0};
 
   void KeepOwnLook() override;
   void RestoreOwnLook() override;

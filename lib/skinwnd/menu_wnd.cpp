@@ -7,7 +7,9 @@
 #include "skin/item_painting.h"
 #include "skin/paint_primitives.h"
 #include "skin/skin_messages.h"
+#include "skin/skin_text.h"
 #include "winshim/dc.h"
+#include "winshim/non_client.h"
 
 namespace kelmo::skinwnd {
 
@@ -46,7 +48,7 @@ void FreeLeftMenuWrappers() {
 
 TkaMnuWnd::TkaMnuWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
                      const QString& sectionName, bool repaint)
-    : TkaMainWnd(wnd, link, manager, sectionName, repaint) {}
+    : TkaScrollWnd(wnd, link, manager, sectionName, repaint) {}
 
 TkaMnuWnd::~TkaMnuWnd() {
   Destroy();
@@ -128,16 +130,18 @@ void TkaMnuWnd::WndProc(Msg& msg, const NextHandler& next) {
         msg.result = 1;
         return;
       case ws::WM_NCPAINT:
-        // The frame strips come from the cache when the window paints its
-        // frame margin; the message names no device context.
         PrepareCache();
-        if (QWidget* menu = ws::WidgetOf(WndHandle)) menu->update();
+        if (auto dc = ws::GetWindowDC(WndHandle); dc && !SkinLink->FCacheBmp.isNull()) {
+          ws::Dc src(SkinLink->FCacheBmp);
+          BitBltFrame(*dc, 0, 0, kMenuFrame, SkinLink->FCacheBmp.height(),
+                      SkinLink->FCacheBmp.width(), src, 0, 0);
+        }
         return;
       default:
         break;
     }
   }
-  TkaMainWnd::WndProc(msg, next);
+  TkaScrollWnd::WndProc(msg, next);
 }
 
 }  // namespace kelmo::skinwnd

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "skinwnd/main_wnd.h"
+#include "skinwnd/scroll_wnd.h"
 
 namespace kelmo::winshim {
 class Dc;
@@ -34,7 +34,7 @@ TkaMnuWnd* AddMenuWrapper(HWND wnd, TkSkinManager* manager);
 // message otherwise).
 void FreeLeftMenuWrappers();
 
-class TkaMnuWnd : public TkaMainWnd {
+class TkaMnuWnd : public TkaScrollWnd {
  public:
   TkaMnuWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager, const QString& sectionName,
             bool repaint);

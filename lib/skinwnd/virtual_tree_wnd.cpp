@@ -12,6 +12,8 @@
 #include "skinwnd/section_glyphs.h"
 #include "winshim/dc.h"
 #include "winshim/draw_text.h"
+#include "winshim/non_client.h"
+#include "winshim/scroll_info.h"
 #include "winshim/system_profile.h"
 
 namespace kelmo::skinwnd {
@@ -63,7 +65,7 @@ QFont FontOf(const QObject* owner) {
 
 TkaVirtualTreeViewWnd::TkaVirtualTreeViewWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
                                              const QString& sectionName, bool repaint)
-    : TkaMainWnd(wnd, link, manager, sectionName, repaint) {}
+    : TkaEditWnd(wnd, link, manager, sectionName, repaint) {}
 
 TkaVirtualTreeViewWnd::~TkaVirtualTreeViewWnd() {
   Destroy();
@@ -74,6 +76,7 @@ QObject* TkaVirtualTreeViewWnd::Control() const {
 }
 
 void TkaVirtualTreeViewWnd::KeepOwnLook() {
+  TkaEditWnd::KeepOwnLook();
   const QObject* c = Control();
   if (const QObject* vet = ObjectPropOf(c, "VETColors")) {
     SavedCompressedColor = RawColorPropOf(vet, kVetColors[0]);
@@ -84,7 +87,7 @@ void TkaVirtualTreeViewWnd::KeepOwnLook() {
 }
 
 void TkaVirtualTreeViewWnd::ApplySectionLook() {
-  TkaMainWnd::ApplySectionLook();
+  TkaEditWnd::ApplySectionLook();
   QObject* c = Control();
   const TkSkinManager* m = LinkManager();
   if (!c || !m) return;
@@ -122,6 +125,7 @@ void TkaVirtualTreeViewWnd::ApplySectionLook() {
 }
 
 void TkaVirtualTreeViewWnd::RestoreOwnLook() {
+  TkaEditWnd::RestoreOwnLook();
   QObject* c = Control();
   if (!c) return;
   if (QObject* vet = ObjectPropOf(c, "VETColors")) {
@@ -144,7 +148,6 @@ void TkaVirtualTreeViewWnd::RestoreOwnLook() {
     SetColorPropIfAny(header, "Color", ws::clBtnFace);
     SetColorPropIfAny(ObjectPropOf(header, "Font"), "Color", ws::clBtnText);
   }
-  LookApplied = false;
 }
 
 void TkaVirtualTreeViewWnd::HeaderElementsHandler(QObject*, TkHeaderPaintInfo&, int& elements) {
@@ -202,7 +205,7 @@ void TkaVirtualTreeViewWnd::HeaderDrawHandler(QObject*, TkHeaderPaintInfo& p, in
 
 void TkaVirtualTreeViewWnd::WndProc(Msg& msg, const NextHandler& next) {
   if (IsOwnFacePaint(WndHandle, msg) || !SkinLink || !SkinLink->Skinned()) {
-    TkaMainWnd::WndProc(msg, next);
+    TkaEditWnd::WndProc(msg, next);
     return;
   }
   switch (msg.msg) {
@@ -218,21 +221,36 @@ void TkaVirtualTreeViewWnd::WndProc(Msg& msg, const NextHandler& next) {
         PaintWndBorder(SkinLink, WndHandle, InDialog);
       }
       UpdateWndCorners(SkinLink, 0, *this);
+      if (auto dc = ws::GetWindowDC(WndHandle)) PaintFrameInto(*dc, EdgeLeft);
       return;
+    case ws::WM_HSCROLL:
+    case ws::WM_VSCROLL:
+      // The control scrolls along with the dragged thumb.
+      if (TkaScrollBar* bar = msg.msg == ws::WM_VSCROLL ? VertBar.get() : HorzBar.get();
+          bar && ws::LoWord(msg.wParam) == ws::SB_THUMBTRACK) {
+        bar->Info.nPos = bar->Info.nTrackPos;
+        ws::SetScrollInfo(WndHandle, msg.msg == ws::WM_VSCROLL ? ws::SB_VERT : ws::SB_HORZ,
+                          bar->Info, false);
+      }
+      break;
     case ws::WM_PRINT:
       SkinLink->SetHot(false);
       if (SkinLink->BGChanged) {
         if (!LookApplied) ApplySectionLook();
         PaintWndBorder(SkinLink, WndHandle, false);
       }
-      // The control's own face, its header included, into the DC.
-      if (msg.wParam) PaintOwnFace(WndHandle, *reinterpret_cast<ws::Dc*>(msg.wParam));
       UpdateWndCorners(SkinLink, 0, *this);
+      // The control's own face, its header included, then the skinned
+      // border and bars over it.
+      if (auto* dc = reinterpret_cast<ws::Dc*>(msg.wParam)) {
+        PaintOwnFace(WndHandle, *dc);
+        PaintFrameInto(*dc, EdgeLeft);
+      }
       return;
     default:
       break;
   }
-  TkaMainWnd::WndProc(msg, next);
+  TkaEditWnd::WndProc(msg, next);
 }
 
 }  // namespace kelmo::skinwnd

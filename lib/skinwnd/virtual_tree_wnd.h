@@ -11,7 +11,7 @@
 #include <QMetaType>
 #include <functional>
 
-#include "skinwnd/main_wnd.h"
+#include "skinwnd/edit_wnd.h"
 
 namespace kelmo::winshim {
 class Dc;
@@ -44,7 +44,7 @@ struct TkHeaderDrawQueryElementsEvent {
   const void* Owner = nullptr;
 };
 
-class TkaVirtualTreeViewWnd : public TkaMainWnd {
+class TkaVirtualTreeViewWnd : public TkaEditWnd {
  public:
   TkaVirtualTreeViewWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
                         const QString& sectionName, bool repaint);

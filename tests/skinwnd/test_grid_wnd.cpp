@@ -88,6 +88,7 @@ struct SkinnedGrid : ::testing::Test {
   void SetUp() override {
     tl::WriteListSkin(dir.path());
     form.resize(300, 200);
+    form.show();
     ws::HandleOf(&form);
     manager.SetSkinDirectory(dir.path());
     manager.SetSkinName(QStringLiteral("Lists"));
@@ -103,6 +104,7 @@ TEST_F(SkinnedGrid, ColoursFollowTheSkinAndComeBack) {
     std::unique_ptr<PlainGrid> grid =
         withLook ? std::make_unique<LookGrid>(&form) : std::make_unique<PlainGrid>(&form);
     auto* look = dynamic_cast<LookGrid*>(grid.get());
+    grid->show();
     const ws::HWND h = ws::HandleOf(grid.get());
     std::unique_ptr<TkaGridWnd> w =
         withLook

@@ -18,6 +18,8 @@
 #include "skinwnd/control_answers.h"
 #include "skinwnd/control_messages.h"
 #include "skinwnd/list_view_wnd.h"
+#include "skinwnd/scroll_bar.h"
+#include "winshim/scroll_info.h"
 
 using namespace kelmo::skinwnd;
 using namespace kelmo::skin;
@@ -98,8 +100,9 @@ TEST_F(SkinnedTable, ColoursCommandsAndThumbDrag) {
   EXPECT_EQ(SendSkinCommand(h, scGetSectionIndex, 0), w->SkinLink->SkinIndex + 1);
   EXPECT_EQ(SendSkinCommand(h, scBeforeScroll, 0), 1);
 
-  // A dragged thumb scrolls by whole items; a step that does not move
-  // sends nothing; other codes go on without the position.
+  // A dragged thumb scrolls by whole items from where the skinned bar's
+  // drag last stood; a step that does not move sends nothing; other codes
+  // go on without the position.
   ws::Rect item{LVIR_BOUNDS, 0, 0, 0};
   ASSERT_TRUE(ws::SendMessage(h, LVM_GETITEMRECT, 0, ws::LPARAM(&item)));
   struct Case {
@@ -109,14 +112,15 @@ TEST_F(SkinnedTable, ColoursCommandsAndThumbDrag) {
     int scrolledBy;  // -1: no LVM_SCROLL
     int passedOn;    // messages passed on
   };
-  const Case cases[] = {{SB_THUMBTRACK, 3, 0, 3, 0},
-                        {SB_THUMBTRACK, 3, 0, -1, 0},
-                        {SB_THUMBTRACK, 0, 5, 2, 0},
-                        {SB_THUMBPOSITION, 5, 5, -1, 1}};
+  const Case cases[] = {{ws::SB_THUMBTRACK, 3, 0, 3, 0},
+                        {ws::SB_THUMBTRACK, 3, 0, -1, 0},
+                        {ws::SB_THUMBTRACK, 0, 5, 2, 0},
+                        {ws::SB_THUMBPOSITION, 5, 5, -1, 1}};
   int position = 0;
   for (const Case& c : cases) {
     listGot.clear();
-    ws::SendMessage(h, WM_VSCROLL, ws::MakeWParam(c.code, c.hiWord), c.lParam);
+    Tracking().LastTrackPos = position;
+    ws::SendMessage(h, ws::WM_VSCROLL, ws::MakeWParam(c.code, c.hiWord), c.lParam);
     const auto scrolls = Got(LVM_SCROLL);
     if (c.scrolledBy < 0) {
       EXPECT_TRUE(scrolls.empty());
@@ -126,7 +130,7 @@ TEST_F(SkinnedTable, ColoursCommandsAndThumbDrag) {
       position += c.scrolledBy;
       EXPECT_EQ(table->verticalScrollBar()->value(), position);
     }
-    const auto passed = Got(WM_VSCROLL);
+    const auto passed = Got(ws::WM_VSCROLL);
     ASSERT_EQ(int(passed.size()), c.passedOn);
     if (c.passedOn) EXPECT_EQ(passed[0].lParam, 0);
   }
