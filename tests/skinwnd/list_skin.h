@@ -2,7 +2,7 @@
 // whose three state images (normal, hot, pressed) differ in colour and whose
 // glyph strip is one colour, and the sections the wrappers paint with:
 // COLHEADER, COMBOBTN and COMBOBOX (border and arrow), the scroll buttons'
-// arrows, EDIT, MENU and MENUITEM.
+// arrows, the vertical bar's track halves, EDIT, MENU and MENUITEM.
 #pragma once
 
 #include <QImage>
@@ -24,6 +24,8 @@ inline constexpr TColor kGlyph = 0x109010;
 inline constexpr TColor kEditColor = 0xF0E0D0, kEditFont = 0x102030;
 inline constexpr TColor kGlobalColor = 0xC0C0C0, kGlobalFont = 0x000080, kGlobalHot = 0xE0E0E0;
 inline constexpr TColor kMenuColor = 0x0080FF, kMenuItemHot = 0x00FFFF;
+// The vertical scroll bar's track halves.
+inline constexpr TColor kTrack1V = 0x001000, kTrack2V = 0x003000;
 
 inline const char* const kListOptions =
     "[GLOBALINFO]\r\n"
@@ -50,6 +52,12 @@ inline const char* const kListOptions =
     "GLYPHMASK=@0000 0020 0030 0030 3 0\r\n"
     "[SCROLLBTNBOTTOM]\r\n"
     "GLYPHMASK=@0000 0020 0030 0030 3 0\r\n"
+    "[SCROLLBAR1V]\r\n"
+    "COLOR=$001000\r\n"
+    "HOTCOLOR=$002000\r\n"
+    "[SCROLLBAR2V]\r\n"
+    "COLOR=$003000\r\n"
+    "HOTCOLOR=$004000\r\n"
     "[MENU]\r\n"
     "COLOR=$0080FF\r\n"
     "[MENUITEM]\r\n"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -19,7 +20,9 @@
 #include "skinwnd/control_messages.h"
 #include "skinwnd/list_view_wnd.h"
 #include "skinwnd/scroll_bar.h"
+#include "winshim/non_client.h"
 #include "winshim/scroll_info.h"
+#include "winshim/timers.h"
 
 using namespace kelmo::skinwnd;
 using namespace kelmo::skin;
@@ -134,6 +137,45 @@ TEST_F(SkinnedTable, ColoursCommandsAndThumbDrag) {
     ASSERT_EQ(int(passed.size()), c.passedOn);
     if (c.passedOn) EXPECT_EQ(passed[0].lParam, 0);
   }
+}
+
+TEST_F(SkinnedTable, TheSkinnedBarDragsTheListByWholeItems) {
+  auto clock = std::make_shared<ws::ManualClock>();
+  auto oldClock = ws::SetClock(clock);
+  Tracking() = ScrollTracking{};
+  auto w = Wrap();
+  RedrawWndFrame(h, true);
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(w->VertBar && w->VertBar->Shown);
+  const ws::Rect window = ws::GetWindowRect(h), bar = w->VertBarRect();
+  const int x = bar.left - window.left + bar.Width() / 2;
+  const int thumbY = bar.top - window.top + bar.Width() + 2;
+  // The bar is painted from the skin: the track after the thumb.
+  const QImage img = tl::Grab(table);
+  EXPECT_EQ(tl::At(img, x, bar.bottom - window.top - bar.Width() - 4), tl::kTrack2V);
+  auto mouse = [&](QEvent::Type type, int y, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, QPointF(x, y), QPointF(window.left + x, window.top + y), Qt::LeftButton,
+                  buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(table, &e);
+  };
+  ws::Rect item{LVIR_BOUNDS, 0, 0, 0};
+  ASSERT_TRUE(ws::SendMessage(h, LVM_GETITEMRECT, 0, ws::LPARAM(&item)));
+  listGot.clear();
+  mouse(QEvent::MouseButtonPress, thumbY, Qt::LeftButton);
+  EXPECT_TRUE(w->DraggingThumb);
+  for (int dy : {10, 25, 40}) mouse(QEvent::MouseMove, thumbY + dy, Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, thumbY + 40, Qt::NoButton);
+  const auto scrolls = Got(LVM_SCROLL);
+  ASSERT_FALSE(scrolls.empty());
+  int items = 0;
+  for (const ws::Msg& m : scrolls) {
+    EXPECT_EQ(m.lParam % item.Height(), 0);
+    items += int(m.lParam / item.Height());
+  }
+  EXPECT_GT(items, 0);
+  EXPECT_EQ(table->verticalScrollBar()->value(), items);
+  w.reset();
+  ws::SetClock(oldClock);
 }
 
 TEST_F(SkinnedTable, HeaderHotPressedAndItsPainting) {
