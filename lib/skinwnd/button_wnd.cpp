@@ -242,9 +242,8 @@ QSize TkaBitBtnWnd::GlyphSize() {
 
 Rect TkaBitBtnWnd::CaptionRect(ws::Dc& cache) {
   const BitBtnGlyph g = BitBtnGlyphOf(WndHandle);
-  const GlyphLayout layout =
-      CalcGlyphLayout({0, 0, Extent.width(), Extent.height()}, GlyphSize(), CaptionSize(cache),
-                      false, 0, 0, 2, g.layout);
+  const GlyphLayout layout = CalcGlyphLayout({0, 0, Extent.width(), Extent.height()}, GlyphSize(),
+                                             CaptionSize(cache), false, 0, 0, 2, g.layout);
   return State() == 2 ? layout.captionRect.Offset(1, 1) : layout.captionRect;
 }
 
@@ -252,7 +251,8 @@ int TkaBitBtnWnd::MaxCaptionWidth() {
   if (KeptText.isEmpty()) return 0;
   const BitBtnGlyph g = BitBtnGlyphOf(WndHandle);
   int width = Extent.width() - 2 * g.margin;
-  if ((g.layout == 0 || g.layout == 1) && !g.image.isNull()) width -= GlyphSize().width() + g.spacing;
+  if ((g.layout == 0 || g.layout == 1) && !g.image.isNull())
+    width -= GlyphSize().width() + g.spacing;
   return width;
 }
 
@@ -377,7 +377,8 @@ void TkaCheckBoxWnd::PrepareCheckCache(std::uint32_t style) {
   const int maskIndex = m && global >= 0 ? m->GetMaskIndex(global, QStringLiteral("GLOBALINFO"),
                                                            CheckImageName(style, checkState))
                                          : -1;
-  const TkMaskData* mask = m && m->IsValidImgIndex(maskIndex) ? &m->ma[std::size_t(maskIndex)] : nullptr;
+  const TkMaskData* mask =
+      m && m->IsValidImgIndex(maskIndex) ? &m->ma[std::size_t(maskIndex)] : nullptr;
   QSize box(16, 16);
   if (mask && mask->Bmp)
     box = {mask->Bmp->width() / 3, mask->Bmp->height() / 2};
@@ -404,9 +405,9 @@ void TkaCheckBoxWnd::PrepareCheckCache(std::uint32_t style) {
     if (state & BST_FOCUS) DrawFocusDots(dc, {r.left - 1, r.top, r.right + 1, r.bottom});
   }
   if (mask && cache.width() >= 1) {
-    const int imageState = state & BST_PUSHED                                                ? 2
+    const int imageState = state & BST_PUSHED                               ? 2
                            : state & BST_FOCUS || ActiveWnd(m) == WndHandle ? 1
-                                                                                           : 0;
+                                                                            : 0;
     const QPoint at(leftText ? w - box.width() : 0, (h - box.height()) / 2);
     PaintMaskImage(cache, at, imageState, *mask, BgSourceFromBmp(&cache, 0, 0), 1);
   }

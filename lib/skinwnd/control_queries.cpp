@@ -105,31 +105,31 @@ void FadeDisabled(QImage& cache, const skin::TBgSource& bg) {
 
 int ShowPictureIn(ws::HWND child, QWidget* relativeTo, std::function<const QImage*()> provider) {
   auto shown = std::make_shared<bool>(false);  // the last erase showed the picture
-  return ws::Subclass(child, [child, relativeTo = QPointer<QWidget>(relativeTo), shown,
-                              provider = std::move(provider)](ws::HWND, ws::Msg& m,
-                                                              const ws::NextHandler& next) {
-    ws::Dc* dc = DcOf(m);
-    QWidget* w = ws::WidgetOf(child);
-    if ((m.msg != ws::WM_ERASEBKGND && m.msg != ws::WM_PAINT) || !dc || !w || !relativeTo) {
-      next(m);
-      return;
-    }
-    if (m.msg == ws::WM_ERASEBKGND) {
-      const QImage* picture = provider();
-      *shown = picture != nullptr;
-      if (picture) {
-        const QPoint at = w->mapTo(relativeTo, QPoint());
-        QImage& source = const_cast<QImage&>(*picture);
-        ws::Dc src(source);
-        dc->BitBlt(0, 0, w->width(), w->height(), src, at.x(), at.y(), ws::SRCCOPY);
-      }
-    }
-    if (!*shown) {
-      next(m);
-      return;
-    }
-    m.result = 1;
-  });
+  return ws::Subclass(
+      child, [child, relativeTo = QPointer<QWidget>(relativeTo), shown,
+              provider = std::move(provider)](ws::HWND, ws::Msg& m, const ws::NextHandler& next) {
+        ws::Dc* dc = DcOf(m);
+        QWidget* w = ws::WidgetOf(child);
+        if ((m.msg != ws::WM_ERASEBKGND && m.msg != ws::WM_PAINT) || !dc || !w || !relativeTo) {
+          next(m);
+          return;
+        }
+        if (m.msg == ws::WM_ERASEBKGND) {
+          const QImage* picture = provider();
+          *shown = picture != nullptr;
+          if (picture) {
+            const QPoint at = w->mapTo(relativeTo, QPoint());
+            QImage& source = const_cast<QImage&>(*picture);
+            ws::Dc src(source);
+            dc->BitBlt(0, 0, w->width(), w->height(), src, at.x(), at.y(), ws::SRCCOPY);
+          }
+        }
+        if (!*shown) {
+          next(m);
+          return;
+        }
+        m.result = 1;
+      });
 }
 
 void Invalidate(ws::HWND wnd) {

@@ -253,8 +253,7 @@ void TkaPanelWnd::PaintPanel(ws::Dc* dc) {
   SkinLink->HalfVisible = false;
   if (stale) PrepareCache();
   const int b = Border();
-  BlitCache(dc, WndHandle, SkinLink->FCacheBmp,
-            {b, b, Extent.width() - b, Extent.height() - b});
+  BlitCache(dc, WndHandle, SkinLink->FCacheBmp, {b, b, Extent.width() - b, Extent.height() - b});
   RecheckHotChildren(w);
 }
 
@@ -408,8 +407,7 @@ void TkaDlgPanelWnd::PaintDlgPanelFrame(ws::Dc* dc) {
 
 void TkaDlgPanelWnd::WndProc(Msg& msg, const NextHandler& next) {
   if (msg.msg == SM_SKINCMD) {
-    if (ws::HiWord(msg.wParam) == scNewSkin)
-      BroadcastToWndChildren(OwnerControl(), WndHandle, msg);
+    if (ws::HiWord(msg.wParam) == scNewSkin) BroadcastToWndChildren(OwnerControl(), WndHandle, msg);
     TkaMainWnd::WndProc(msg, next);
     return;
   }

@@ -229,10 +229,10 @@ void TkaSpeedButtonHandler::PrepareSpeedCache() {
   UpdateAllCorners(*SkinLink, state);
   if (b) {
     const QImage glyphImage = b->Glyph();
-    const QSize glyph = glyphImage.isNull()
-                            ? QSize()
-                            : QSize(glyphImage.width() / std::max(1, b->NumGlyphs()),
-                                    glyphImage.height());
+    const QSize glyph =
+        glyphImage.isNull()
+            ? QSize()
+            : QSize(glyphImage.width() / std::max(1, b->NumGlyphs()), glyphImage.height());
     const QSize caption = CaptionSize();
     const QRect g = GlyphRect(glyph, caption);
     ws::Dc dc(cache);

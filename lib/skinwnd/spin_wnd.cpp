@@ -79,8 +79,7 @@ void TkaSpinWnd::PaintSpin(Msg& msg) {
   PrepareSpinCache();
   ws::Dc* dc = DcOf(msg);
   if (IsVertical())
-    BlitCache(dc, WndHandle, SkinLink->FCacheBmp,
-              {LeftIndent, 0, Extent.width(), Extent.height()});
+    BlitCache(dc, WndHandle, SkinLink->FCacheBmp, {LeftIndent, 0, Extent.width(), Extent.height()});
   else
     BlitWhole(dc, WndHandle, SkinLink->FCacheBmp);
 }

@@ -446,7 +446,8 @@ void TkaPageControlWnd::WrapPages() {
   for (int i = 0; i < tabs->count(); ++i) {
     const HWND page = ws::HandleOf(tabs->widget(i));
     if (AskWnd(page, scIsSkinned)) continue;
-    auto wrapper = MakeWrapper<TkaPageWnd>(page, nullptr, manager, QStringLiteral("CHECKBOX"), false);
+    auto wrapper =
+        MakeWrapper<TkaPageWnd>(page, nullptr, manager, QStringLiteral("CHECKBOX"), false);
     wrapper->PageControl = WndHandle;
     PageWrappers.push_back(std::move(wrapper));
   }

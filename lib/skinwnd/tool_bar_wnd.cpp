@@ -67,8 +67,7 @@ std::vector<ToolButtonView> ToolButtonsOf(HWND wnd) {
       v.dropDown = menu && button->popupMode() == QToolButton::MenuButtonPopup;
       v.wholeDropDown = menu && button->popupMode() == QToolButton::InstantPopup;
       v.showsText = button->toolButtonStyle() != Qt::ToolButtonIconOnly;
-      if (!action->icon().isNull())
-        v.image = action->icon().pixmap(button->iconSize()).toImage();
+      if (!action->icon().isNull()) v.image = action->icon().pixmap(button->iconSize()).toImage();
     }
     out.push_back(v);
   }
@@ -99,8 +98,9 @@ void TkaToolBarWnd::PrepareBarCache() {
   GetWndGeometry(*this);
   if (!SkinLink->BGChanged) return;
   QWidget* w = ws::WidgetOf(WndHandle);
-  InnerRect = w ? Rect{0, 0, w->contentsRect().width() + w->contentsMargins().left() +
-                                 w->contentsMargins().right(),
+  InnerRect = w ? Rect{0, 0,
+                       w->contentsRect().width() + w->contentsMargins().left() +
+                           w->contentsMargins().right(),
                        w->height()}
                 : Rect{};
   PaintWndBorder(SkinLink, WndHandle, false);
@@ -192,8 +192,7 @@ void TkaToolBarWnd::PaintBarButton(const ToolButtonView& button, const Rect& r, 
   }
   if (!button.enabled) {
     // A disabled button keeps 40 percent of its look over the bar.
-    BlendBmp(b, 0, 0, TColor(0xFF000000u), 0.4, {r.left, r.top, r.right - 1, r.bottom - 1},
-             cache);
+    BlendBmp(b, 0, 0, TColor(0xFF000000u), 0.4, {r.left, r.top, r.right - 1, r.bottom - 1}, cache);
   }
   Put(target, {r.left, r.top}, b);
 }
@@ -252,24 +251,26 @@ void TkaToolBarVCLWnd::Init(bool repaint) {
     QWidget* w = buttons[i].widget;
     const HWND child = ws::HandleOf(w);
     const int index = int(i);
-    buttons_.emplace_back(child, ws::Subclass(child, [this, index, w](HWND, Msg& m,
-                                                                     const NextHandler& next) {
-      const bool skinned = !Released && SkinLink->Skinned(true);
-      if (skinned && m.msg == ws::WM_ERASEBKGND && DcOf(m)) {
-        DrawBarButton(index, *DcOf(m));
-        m.result = 1;
-        return;
-      }
-      if (skinned && m.msg == ws::WM_PAINT && DcOf(m)) return;
-      next(m);
-      if (!skinned) return;
-      if (m.msg == ws::WM_MOUSEMOVE)
-        TrackHot(w->mapTo(OwnerBar, QPoint(ws::XOf(m.lParam), ws::YOf(m.lParam))));
-      else if (m.msg == ws::CM_MOUSELEAVE)
-        LeaveHot();
-    }));
+    buttons_.emplace_back(
+        child, ws::Subclass(child, [this, index, w](HWND, Msg& m, const NextHandler& next) {
+          const bool skinned = !Released && SkinLink->Skinned(true);
+          if (skinned && m.msg == ws::WM_ERASEBKGND && DcOf(m)) {
+            DrawBarButton(index, *DcOf(m));
+            m.result = 1;
+            return;
+          }
+          if (skinned && m.msg == ws::WM_PAINT && DcOf(m)) return;
+          next(m);
+          if (!skinned) return;
+          if (m.msg == ws::WM_MOUSEMOVE)
+            TrackHot(w->mapTo(OwnerBar, QPoint(ws::XOf(m.lParam), ws::YOf(m.lParam))));
+          else if (m.msg == ws::CM_MOUSELEAVE)
+            LeaveHot();
+        }));
     if (auto* tool = qobject_cast<QToolButton*>(w)) {
-      QMenu* menu = tool->menu() ? tool->menu() : tool->defaultAction() ? tool->defaultAction()->menu() : nullptr;
+      QMenu* menu = tool->menu()            ? tool->menu()
+                    : tool->defaultAction() ? tool->defaultAction()->menu()
+                                            : nullptr;
       if (menu) {
         QObject::connect(menu, &QMenu::aboutToShow, OwnerBar, [this, tool] {
           if (!Released) DroppedButton = tool;
@@ -320,9 +321,8 @@ void TkaToolBarVCLWnd::DrawBarButton(int index, ws::Dc& dc) {
   const TBgSource bg = BgSourceFromBmp(&SkinLink->FCacheBmp, r.left, r.top);
   PaintItemBg(section, kToolButton, bg, 0, -1, -1, m, b, {}, {0, 0, r.Width(), r.Height()},
               state != 0);
-  const int border = section >= 0 ? m->GetMaskIndex(section, kToolButton,
-                                                    QStringLiteral("BORDERSMASK"))
-                                   : -1;
+  const int border =
+      section >= 0 ? m->GetMaskIndex(section, kToolButton, QStringLiteral("BORDERSMASK")) : -1;
   if (m->IsValidImgIndex(border))
     PaintMask(b, {0, 0, r.Width(), r.Height()}, state, m->ma[std::size_t(border)], bg, true, false);
   const int arrowPart =
@@ -338,11 +338,11 @@ void TkaToolBarVCLWnd::DrawBarButton(int index, ws::Dc& dc) {
     const int x0 = (p - cw) / 2;
     const int ih = button.image.height();
     const int bm = button.image.isNull() ? (r.Height() - textHeight) / 2
-                                          : (r.Height() - ih - textHeight - 3) / 2;
+                                         : (r.Height() - ih - textHeight - 3) / 2;
     const int top = button.image.isNull() ? bm : bm + ih + 3;
     const Rect t = Rect{x0 - 1, top, p - x0 + 2, r.Height() - bm}.Offset(shift, shift);
-    DrawSectionText(bdc, button.text, true, m, state > 0,
-                    GetFontSection(button.widget, section, m), 0x25, t);
+    DrawSectionText(bdc, button.text, true, m, state > 0, GetFontSection(button.widget, section, m),
+                    0x25, t);
   }
   if (!button.image.isNull()) {
     const int x = (r.Width() - button.image.width()) / 2 - (button.dropDown ? 8 : 0) + 1;
@@ -352,9 +352,7 @@ void TkaToolBarVCLWnd::DrawBarButton(int index, ws::Dc& dc) {
   }
   if (button.dropDown)
     if (const TkMaskData* arrow = DropArrow(m)) {
-      const int partState = DroppedButton && DroppedButton == button.widget ? 2
-                            : state > 0                                     ? 1
-                                                                            : 0;
+      const int partState = DroppedButton && DroppedButton == button.widget ? 2 : state > 0 ? 1 : 0;
       const Rect part{r.Width() - arrowPart, 0, r.Width(), r.Height()};
       if (m->IsValidImgIndex(border))
         PaintMask(b, part, partState, m->ma[std::size_t(border)], bg, true, false);

@@ -4,16 +4,16 @@
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QWidget>
 #include <map>

@@ -31,17 +31,27 @@ struct Block {
 };
 
 // Mask blocks in the master bitmap.
-inline constexpr Block kButton{"BUTTON", 0, 0, 10, 10, 3,
-                               {Bgr(0, 0x40, 0x40), Bgr(0x80, 0x80, 0), Bgr(0x80, 0, 0x80)}, true};
-inline constexpr Block kToolButton{"TOOLBUTTON", 0, 10, 10, 10, 3,
-                                   {Bgr(0x60, 0x10, 0x10), Bgr(0x10, 0x60, 0x10),
-                                    Bgr(0x10, 0x10, 0x60)},
-                                   false};
+inline constexpr Block kButton{
+    "BUTTON", 0, 0, 10, 10, 3, {Bgr(0, 0x40, 0x40), Bgr(0x80, 0x80, 0), Bgr(0x80, 0, 0x80)}, true};
+inline constexpr Block kToolButton{
+    "TOOLBUTTON",
+    0,
+    10,
+    10,
+    10,
+    3,
+    {Bgr(0x60, 0x10, 0x10), Bgr(0x10, 0x60, 0x10), Bgr(0x10, 0x10, 0x60)},
+    false};
 inline constexpr Block kDivider{"DIVIDER", 0, 20, 12, 10, 1, {Bgr(0xC0, 0, 0)}, false};
 inline constexpr Block kStatusPanel{"STATUSPANEL", 0, 30, 12, 10, 1, {Bgr(0, 0xC0, 0xC0)}, false};
-inline constexpr Block kTab{"TAB", 40, 0, 10, 10, 3,
-                            {Bgr(0, 0x50, 0x50), Bgr(0x60, 0, 0x60), Bgr(0x70, 0x70, 0)}, false};
-inline constexpr Block kGroup{"GROUPBOX", 40, 20, 10, 10, 3,
+inline constexpr Block kTab{
+    "TAB", 40, 0, 10, 10, 3, {Bgr(0, 0x50, 0x50), Bgr(0x60, 0, 0x60), Bgr(0x70, 0x70, 0)}, false};
+inline constexpr Block kGroup{"GROUPBOX",
+                              40,
+                              20,
+                              10,
+                              10,
+                              3,
                               {Bgr(0xA0, 0x50, 0x20), Bgr(0xA0, 0x50, 0x21), Bgr(0xA0, 0x50, 0x22)},
                               false};
 inline constexpr Block kGrip{"GRIP", 40, 30, 10, 10, 1, {Bgr(0xA0, 0xA0, 0)}, true};
@@ -50,7 +60,14 @@ inline constexpr Block kArrows[4] = {
     {"SCROLLBTNTOP", 80, 0, 6, 6, 3, {Bgr(40, 0, 1), Bgr(40, 80, 1), Bgr(40, 160, 1)}, false},
     {"SCROLLBTNBOTTOM", 80, 6, 6, 6, 3, {Bgr(80, 0, 1), Bgr(80, 80, 1), Bgr(80, 160, 1)}, false},
     {"SCROLLBTNLEFT", 80, 12, 6, 6, 3, {Bgr(120, 0, 1), Bgr(120, 80, 1), Bgr(120, 160, 1)}, false},
-    {"SCROLLBTNRIGHT", 80, 18, 6, 6, 3, {Bgr(160, 0, 1), Bgr(160, 80, 1), Bgr(160, 160, 1)}, false}};
+    {"SCROLLBTNRIGHT",
+     80,
+     18,
+     6,
+     6,
+     3,
+     {Bgr(160, 0, 1), Bgr(160, 80, 1), Bgr(160, 160, 1)},
+     false}};
 // The check images, 13 x 13 in three states.
 inline constexpr Block kChecks[5] = {
     {"BOXUNCHECKED", 0, 60, 13, 13, 3, {Bgr(1, 0, 100), Bgr(1, 0, 150), Bgr(1, 0, 200)}, false},
