@@ -17,6 +17,10 @@ bool TkaSpinWnd::IsVertical() {
 }
 
 void TkaSpinWnd::WndProc(Msg& msg, const NextHandler& next) {
+  if (renderingOwn_) {
+    next(msg);
+    return;
+  }
   switch (msg.msg) {
     case ws::WM_PAINT:
       PaintSpin(msg);
@@ -33,6 +37,10 @@ void TkaSpinWnd::WndProc(Msg& msg, const NextHandler& next) {
     case ws::WM_MOUSELEAVE:
       Invalidate(WndHandle);
       break;
+    case ws::WM_SIZE:
+      TkaMainWnd::WndProc(msg, next);
+      TakeOwnPicture();
+      return;
     case ws::WM_MOUSEMOVE: {
       TkaMainWnd::WndProc(msg, next);
       TkSkinManager* def = TkSkinManager::Default();
@@ -78,10 +86,31 @@ void TkaSpinWnd::PaintSpin(Msg& msg) {
   SkinLink->BGChanged = true;
   PrepareSpinCache();
   ws::Dc* dc = DcOf(msg);
-  if (IsVertical())
-    BlitCache(dc, WndHandle, SkinLink->FCacheBmp, {LeftIndent, 0, Extent.width(), Extent.height()});
-  else
+  if (!IsVertical()) {
     BlitWhole(dc, WndHandle, SkinLink->FCacheBmp);
+    return;
+  }
+  // The columns left of the indent keep the window's own pixels.
+  if (dc && LeftIndent > 0 && !ownPicture_.isNull())
+    BlitCache(dc, WndHandle, ownPicture_,
+              {0, 0, std::min(LeftIndent, ownPicture_.width()), ownPicture_.height()});
+  BlitCache(dc, WndHandle, SkinLink->FCacheBmp, {LeftIndent, 0, Extent.width(), Extent.height()});
+}
+
+void TkaSpinWnd::Init(bool repaint) {
+  TakeOwnPicture();
+  TkaMainWnd::Init(repaint);
+}
+
+void TkaSpinWnd::TakeOwnPicture() {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  if (!w || w->size().isEmpty()) return;
+  QImage own(w->size(), QImage::Format_RGB32);
+  own.fill(w->palette().color(w->backgroundRole()));
+  renderingOwn_ = true;
+  w->render(&own, {}, {}, QWidget::DrawWindowBackground);
+  renderingOwn_ = false;
+  ownPicture_ = own.convertToFormat(QImage::Format_BGR888);
 }
 
 void TkaSpinWnd::PrepareSpinCache() {

@@ -4,6 +4,8 @@
 // pressed.
 #pragma once
 
+#include <QImage>
+
 #include "skinwnd/main_wnd.h"
 
 namespace kelmo::skinwnd {
@@ -13,6 +15,7 @@ enum : std::uint32_t { UDS_HORZ = 0x40 };
 class TkaSpinWnd : public TkaMainWnd {
  public:
   using TkaMainWnd::TkaMainWnd;
+  void Init(bool repaint) override;
   void WndProc(Msg& msg, const NextHandler& next) override;
   // True without UDS_HORZ.
   virtual bool IsVertical();
@@ -28,6 +31,12 @@ class TkaSpinWnd : public TkaMainWnd {
 
  private:
   void PaintSpin(Msg& msg);
+  // The window's own picture, for the columns left of the indent: taken
+  // outside painting (Qt renders no widget inside its own paint), when the
+  // wrapper attaches and when the window changes size.
+  void TakeOwnPicture();
+  QImage ownPicture_;
+  bool renderingOwn_ = false;
 };
 
 }  // namespace kelmo::skinwnd

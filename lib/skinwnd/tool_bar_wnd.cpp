@@ -319,8 +319,8 @@ void TkaToolBarVCLWnd::DrawBarButton(int index, ws::Dc& dc) {
   const int state = ButtonSkinState(button, index);
   const int section = m->GetSkinIndex(kToolButton);
   const TBgSource bg = BgSourceFromBmp(&SkinLink->FCacheBmp, r.left, r.top);
-  PaintItemBg(section, kToolButton, bg, 0, -1, -1, m, b, {}, {0, 0, r.Width(), r.Height()},
-              state != 0);
+  PaintItemBg(section, kToolButton, bg, kTransparentKey, -1, -1, m, b, {},
+              {0, 0, r.Width(), r.Height()}, state != 0);
   const int border =
       section >= 0 ? m->GetMaskIndex(section, kToolButton, QStringLiteral("BORDERSMASK")) : -1;
   if (m->IsValidImgIndex(border))

@@ -72,9 +72,13 @@ struct ControlForm : ::testing::Test {
   void TearDown() override { qDeleteAll(form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)); }
   void Show() {
     form.show();
+    for (QWidget* child : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->show();
     QCoreApplication::processEvents();
   }
-  void SkinOn(const char* name = "Controls") { manager.SetSkinName(QString::fromLatin1(name)); }
+  void SkinOn(const char* name = "Controls") {
+    manager.SetSkinName(QString::fromLatin1(name));
+    manager.SetActive(true);
+  }
   void SkinOff() { manager.SetActive(false); }
   skin::TkSkinManager* Manager() { return &manager.Manager; }
   static QImage Grab(QWidget* w) {
