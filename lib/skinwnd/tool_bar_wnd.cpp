@@ -236,6 +236,7 @@ TkaToolBarVCLWnd::TkaToolBarVCLWnd(HWND wnd, TkCommonData* link, TkSkinManager* 
 }
 
 TkaToolBarVCLWnd::~TkaToolBarVCLWnd() {
+  for (const QMetaObject::Connection& c : menuNotices_) QObject::disconnect(c);
   for (auto [wnd, id] : buttons_) ws::RemoveHandler(wnd, id);
   Destroy();
 }
@@ -272,13 +273,13 @@ void TkaToolBarVCLWnd::Init(bool repaint) {
                     : tool->defaultAction() ? tool->defaultAction()->menu()
                                             : nullptr;
       if (menu) {
-        QObject::connect(menu, &QMenu::aboutToShow, OwnerBar, [this, tool] {
+        menuNotices_.push_back(QObject::connect(menu, &QMenu::aboutToShow, OwnerBar, [this, tool] {
           if (!Released) DroppedButton = tool;
-        });
+        }));
         // The drop-down menu closed.
-        QObject::connect(menu, &QMenu::aboutToHide, OwnerBar, [this, child] {
+        menuNotices_.push_back(QObject::connect(menu, &QMenu::aboutToHide, OwnerBar, [this, child] {
           if (!Released) ws::SendMessage(WndHandle, ws::WM_USER + 0x1000, 0, ws::LPARAM(child));
-        });
+        }));
       }
     }
   }

@@ -78,6 +78,8 @@ class TkaToolBarVCLWnd : public TkaMainWnd {
   void DrawBarButton(int index, winshim::Dc& dc);
   void RedrawBarButton(int index);
   std::vector<std::pair<HWND, int>> buttons_;
+  // The drop-down menus' notices, cut when the wrapper goes.
+  std::vector<QMetaObject::Connection> menuNotices_;
 };
 
 }  // namespace kelmo::skinwnd

@@ -272,3 +272,24 @@ TEST_F(Buttons, DialogButtonsLeftUnwrapped) {
   EXPECT_EQ(WrapButtonWnd(h, Manager()), nullptr);
   EXPECT_EQ(WrapperOfWnd(h), nullptr);
 }
+
+TEST(ButtonKinds, QtWidgetsCarryTheirTypeField) {
+  QWidget host;
+  auto* push = new QPushButton(&host);
+  auto* byDefault = new QPushButton(&host);
+  byDefault->setDefault(true);
+  auto* check = new QCheckBox(&host);
+  auto* tristate = new QCheckBox(&host);
+  tristate->setTristate(true);
+  auto* radio = new QRadioButton(&host);
+  auto* plainRadio = new QRadioButton(&host);
+  plainRadio->setAutoExclusive(false);
+  struct Case {
+    QWidget* widget;
+    std::uint32_t type;
+  };
+  for (const Case& c : {Case{push, BS_PUSHBUTTON}, Case{byDefault, BS_DEFPUSHBUTTON},
+                        Case{check, BS_AUTOCHECKBOX}, Case{tristate, BS_AUTO3STATE},
+                        Case{radio, BS_AUTORADIOBUTTON}, Case{plainRadio, BS_RADIOBUTTON}})
+    EXPECT_EQ(ws::GetWindowLong(ws::HandleOf(c.widget), ws::GWL_STYLE) & BS_TYPEMASK, c.type);
+}
