@@ -67,7 +67,10 @@ std::vector<ToolButtonView> ToolButtonsOf(HWND wnd) {
       v.dropDown = menu && button->popupMode() == QToolButton::MenuButtonPopup;
       v.wholeDropDown = menu && button->popupMode() == QToolButton::InstantPopup;
       v.showsText = button->toolButtonStyle() != Qt::ToolButtonIconOnly;
-      if (!action->icon().isNull()) v.image = action->icon().pixmap(button->iconSize()).toImage();
+      const QIcon icon = action->icon();
+      if (!icon.isNull()) v.image = icon.pixmap(button->iconSize()).toImage();
+      if (!icon.availableSizes(QIcon::Active).isEmpty())
+        v.hotImage = icon.pixmap(button->iconSize(), QIcon::Active).toImage();
     }
     out.push_back(v);
   }
@@ -346,10 +349,12 @@ void TkaToolBarVCLWnd::DrawBarButton(int index, ws::Dc& dc) {
                     0x25, t);
   }
   if (!button.image.isNull()) {
+    // The hot picture where the icon has one, else the normal one.
+    const QImage& image = state != 0 && !button.hotImage.isNull() ? button.hotImage : button.image;
     const int x = (r.Width() - button.image.width()) / 2 - (button.dropDown ? 8 : 0) + 1;
     const int y =
         (r.Height() - button.image.height() - (button.showsText ? textHeight + 3 : 0)) / 2;
-    bdc.DrawIconEx(x + shift, y + shift, button.image);
+    bdc.DrawIconEx(x + shift, y + shift, image);
   }
   if (button.dropDown)
     if (const TkMaskData* arrow = DropArrow(m)) {

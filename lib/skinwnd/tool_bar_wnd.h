@@ -31,6 +31,7 @@ struct ToolButtonView {
   bool showsText = false;
   QString text;
   QImage image;
+  QImage hotImage;  // the icon's own picture for the hot look; null without one
 };
 std::vector<ToolButtonView> ToolButtonsOf(HWND bar);
 

@@ -115,6 +115,33 @@ TEST_F(Bars, ProgramBarHotButtonAndDropDown) {
   EXPECT_EQ(Grab(bar), own);
 }
 
+TEST_F(Bars, HotPictureOnlyWhereTheIconHasOne) {
+  MakeBar(Qt::ToolButtonIconOnly);
+  auto solid = [](QColor c) {
+    QPixmap p(16, 16);
+    p.fill(c);
+    return p;
+  };
+  QIcon withHot(solid(Qt::red));
+  withHot.addPixmap(solid(Qt::green), QIcon::Active);
+  bar->actions()[0]->setIcon(withHot);
+  bar->actions()[2]->setIcon(QIcon(solid(Qt::red)));
+  Show();
+  SkinOn();
+  TkCommonData link(bar, true);
+  auto w = MakeWrapper<TkaToolBarVCLWnd>(ws::HandleOf(bar), &link, Manager(),
+                                         QStringLiteral("TOOLBAR"), false);
+  for (int i : {0, 2}) {
+    SCOPED_TRACE(i);
+    const Rect place = Place(i);
+    w->TrackHot({place.left + 2, place.top + 2});
+    ASSERT_EQ(w->HotIndex, i);
+    const QImage img = Grab(Button(i));
+    EXPECT_EQ(PixelOf(img, img.width() / 2, img.height() / 2),
+              i == 0 ? Bgr(0, 255, 0) : Bgr(255, 0, 0));
+  }
+}
+
 TEST_F(Bars, DialogBarPaintedWhole) {
   MakeBar(Qt::ToolButtonTextOnly);
   bar->actions()[2]->setText(QStringLiteral("Print the page"));
@@ -141,5 +168,9 @@ TEST_F(Bars, DialogBarPaintedWhole) {
   const int line = QFontMetrics(bar->font()).height();
   const QRect ink = InkBox(print, 0xFFFFFF, QRect(3, 3, print.width() - 6, print.height() - 6));
   EXPECT_GT(ink.height(), line);
+  // Two words stay on one line.
+  bar->actions()[2]->setText(QStringLiteral("Print page"));
+  const QImage two = Grab(Button(2));
+  EXPECT_LE(InkBox(two, 0xFFFFFF, QRect(3, 3, two.width() - 6, two.height() - 6)).height(), line);
   (void)img;
 }
