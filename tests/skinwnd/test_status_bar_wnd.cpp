@@ -54,6 +54,21 @@ TEST_F(Bars, SimpleBarShowsOnePanelAndItsMessage) {
   EXPECT_EQ(Grab(bar), own);
 }
 
+TEST_F(Bars, WithoutItsControlNoText) {
+  MakeBar();
+  Show();
+  SkinOn();
+  // A bar wrapped without its control's link writes no message.
+  auto w = MakeWrapper<TkaStatusBarWnd>(ws::HandleOf(bar), nullptr, Manager(),
+                                        QStringLiteral("STATUSBAR"), false);
+  EXPECT_EQ(w->OwnerStatusBar, nullptr);
+  bar->showMessage(QStringLiteral("Message"));
+  const QImage img = Grab(bar);
+  EXPECT_EQ(PixelOf(img, 358, 12), kStatusPanel.colour[0]);
+  EXPECT_TRUE(InkBox(img, kStatusBarColor, QRect(5, 5, 340, 14)).isNull());
+  bar->clearMessage();
+}
+
 TEST_F(Bars, DividersWithoutPanelMasks) {
   MakeBar();
   Show();

@@ -123,3 +123,77 @@ TEST_F(Tabs, TabBarAloneAndAtTheBottom) {
   const Rect page = TabControlViewOf(h).DisplayRect();
   EXPECT_EQ(PixelOf(img, page.left + 40, page.top + 5), kPageBottomColor);
 }
+
+TEST_F(Tabs, TabRectanglesOfEveryPosition) {
+  // The item rectangle grown as each position wants, for the selected tab
+  // (a = 1) and an inactive one (a = 0).
+  struct Case {
+    QTabWidget::TabPosition position;
+    const char* section;
+    std::function<Rect(Rect, bool)> expected;
+  };
+  const Case cases[] = {
+      {QTabWidget::North, "PAGECONTROL",
+       [](Rect r, bool a) {
+         r = a ? Rect{r.left, r.top, r.right, r.bottom - 1}
+               : Rect{r.left, r.top, r.right - 1, r.bottom + 3};
+         r = r.Inflate(2 * a, 2 * a);
+         r.bottom += 1;
+         return r;
+       }},
+      {QTabWidget::South, "PAGECONTROLBOTTOM",
+       [](Rect r, bool a) {
+         r = a ? Rect{r.left, r.top, r.right, r.bottom - 1}
+               : Rect{r.left, r.top, r.right - 1, r.bottom + 3};
+         r = r.Inflate(2 * a, a);
+         r.top -= 2;
+         r.bottom += a ? 1 : -3;
+         return r;
+       }},
+      {QTabWidget::West, "PAGECONTROLLEFT",
+       [](Rect r, bool a) {
+         r = a ? Rect{r.left, r.top, r.right, r.bottom - 1}
+               : Rect{r.left, r.top, r.right - 1, r.bottom + 3};
+         r = r.Inflate(0, 1);
+         r.right += 2;
+         if (a) return r.Inflate(1, 1);
+         r.bottom -= 4;
+         r.right += 2;
+         return r;
+       }},
+      {QTabWidget::East, "PAGECONTROLRIGHT",
+       [](Rect r, bool a) {
+         r = a ? Rect{r.left, r.top, r.right, r.bottom - 1}
+               : Rect{r.left, r.top, r.right - 1, r.bottom + 3};
+         r = r.Inflate(1, 0).Offset(-1, -1);
+         if (a) {
+           r = r.Inflate(1, 1);
+           r.bottom += 3;
+         } else {
+           r.bottom -= 2;
+         }
+         return r;
+       }},
+  };
+  MakeTabs(QTabWidget::North);
+  Show();
+  SkinOn();
+  auto w = Wrap();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.section);
+    tabs->setTabPosition(c.position);
+    GetWndGeometry(*w);
+    EXPECT_EQ(w->PaintedSection(), QLatin1String(c.section));
+    const TabControlView view = TabControlViewOf(h);
+    for (const bool active : {true, false}) {
+      const Rect got = w->TabRect(active ? 0 : 1, active);
+      const Rect want = c.expected(view.ItemRect(active ? 0 : 1), active);
+      EXPECT_EQ(got.left, want.left);
+      EXPECT_EQ(got.top, want.top);
+      EXPECT_EQ(got.right, want.right);
+      EXPECT_EQ(got.bottom, want.bottom);
+    }
+    // Every position paints without the skin's side tabs.
+    EXPECT_FALSE(Grab(tabs).isNull());
+  }
+}
