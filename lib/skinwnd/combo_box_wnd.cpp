@@ -9,6 +9,7 @@
 #include "skin/skin_text.h"
 #include "skinwnd/control_answers.h"
 #include "skinwnd/control_messages.h"
+#include "skinwnd/control_queries.h"
 #include "skinwnd/own_face.h"
 #include "skinwnd/section_glyphs.h"
 #include "winshim/draw_text.h"
@@ -21,9 +22,6 @@ using namespace kelmo::skin;
 
 namespace {
 
-std::uint32_t StyleOf(HWND wnd) {
-  return ws::GetWindowLong(wnd, ws::GWL_STYLE);
-}
 bool RightToLeft(HWND wnd) {
   return ws::GetWindowLong(wnd, ws::GWL_EXSTYLE) & WS_EX_RTLREADING;
 }
