@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "act_summary.h"
 #include "dbf_loading.h"
 #include "domain/common.h"
 #include "domain/package_lists.h"
@@ -20,8 +21,8 @@
 #include "reception_checks.h"
 #include "reception_context.h"
 #include "rule_checks.h"
-#include "sum_differences.h"
 #include "shell/error_box.h"
+#include "sum_differences.h"
 #include "tolerated_errors.h"
 #include "xml_pass_loading.h"
 #include "xmlload/xml_package_loader.h"
