@@ -233,6 +233,6 @@ TEST_F(SampleForm, RendersEveryFamilySkinnedToPng) {
     EXPECT_FALSE(InkBox(part, kFormColor).isNull());
   }
   SkinOff();
-  // Wrappers go before the links they were made with.
+  // Wrappers go before the links they paint through: last kept, first freed.
   while (!kept.empty()) kept.pop_back();
 }
