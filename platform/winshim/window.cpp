@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QFrame>
 #include <QMdiArea>
@@ -320,6 +321,8 @@ bool EventTranslator::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Enter:
       return Send(h, CM_MOUSEENTER);
     case QEvent::Leave: {
+      // The mouse went where no wrapped widget reports it.
+      detail::NoteCursor(QCursor::pos());
       const bool a = Send(h, CM_MOUSELEAVE);
       return Send(h, WM_MOUSELEAVE) || a;
     }
