@@ -103,7 +103,10 @@ void TkaEditWnd::KeepOwnLook() {
   ownOpaque_ = c->testAttribute(Qt::WA_OpaquePaintEvent);
   ownPalette_ = c->testAttribute(Qt::WA_SetPalette);
   savedPalette_ = c->palette();
-  SavedColor = TColor(ws::FromQColor(c->palette().color(kFace)));
+  // A control of ours with a colour property keeps its colour there.
+  SavedColor = c->metaObject()->indexOfProperty("Color") >= 0
+                   ? ColorPropOf(c, "Color")
+                   : TColor(ws::FromQColor(c->palette().color(kFace)));
   SavedFontColor = TColor(ws::FromQColor(c->palette().color(kText)));
   if (c->metaObject()->indexOfProperty("FocusColor") >= 0)
     SavedFocusColor = ColorPropOf(c, "FocusColor");
@@ -121,6 +124,7 @@ void TkaEditWnd::RestoreOwnLook() {
   if (!ownPalette_) c->setAttribute(Qt::WA_SetPalette, false);
   // Its own painting fills its face again.
   c->setAttribute(Qt::WA_OpaquePaintEvent, ownOpaque_);
+  SetOrdPropIfAny(c, "Color", SavedColor);
   SetOrdPropIfAny(c, "FocusColor", SavedFocusColor);
 }
 

@@ -26,6 +26,19 @@ namespace sf = kelmo::skinwnd::testing_scroll;
 
 namespace {
 
+// An edit of the program's own kind: its colour and its colour while
+// focused are properties.
+class FocusColorEdit : public QLineEdit {
+  Q_OBJECT
+  Q_PROPERTY(int Color MEMBER color)
+  Q_PROPERTY(int FocusColor MEMBER focusColor)
+
+ public:
+  using QLineEdit::QLineEdit;
+  int color = 0x112233;
+  int focusColor = 0x445566;
+};
+
 struct EditFamily : ::testing::Test {
   QTemporaryDir dir;
   TkSkinManagerComponent manager;
@@ -140,6 +153,22 @@ TEST_F(EditFamily, SkinsTheFamiliesAndGivesTheirLookBack) {
   }
 }
 
+TEST_F(EditFamily, ColourPropertiesTakeTheSectionsColourAndGetTheirOwnBack) {
+  auto* edit = new FocusColorEdit(&form);
+  const ws::HWND h = ws::HandleOf(edit);
+  TkCommonData link(edit, true);
+  link.SkinSection = QStringLiteral("EDIT");
+  link.UpdateIndexes();
+  auto wrapper = MakeWrapper<TkaEditWnd>(h, &link, nullptr, QStringLiteral("EDIT"), false);
+  wrapper->ApplySectionLook();
+  const int section = link.IsActive() ? sf::kEditHotColor : sf::kEditColor;
+  EXPECT_EQ(edit->color, section);
+  EXPECT_EQ(edit->focusColor, section);
+  wrapper->RestoreOwnLook();
+  EXPECT_EQ(edit->color, 0x112233);
+  EXPECT_EQ(edit->focusColor, 0x445566);
+}
+
 TEST_F(EditFamily, ListsAndRawWindows) {
   auto* list = new QListWidget(&form);
   const ws::HWND h = ws::HandleOf(list);
@@ -167,3 +196,5 @@ TEST_F(EditFamily, ListsAndRawWindows) {
 }
 
 }  // namespace
+
+#include "test_edit_wnd.moc"
