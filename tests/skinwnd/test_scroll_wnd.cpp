@@ -317,6 +317,13 @@ TEST_F(ScrolledArea, ScrollMessagesTakeTheWindowsWidth) {
   below.clear();
   ws::SendMessage(h, ws::WM_NCRBUTTONDOWN, ws::HTVSCROLL, At(190, 50));
   EXPECT_TRUE(below.empty());
+  // A press that still names an unavailable bar starts nothing: no scroll,
+  // no capture, nothing at the button-up.
+  area->verticalScrollBar()->setEnabled(false);
+  ws::SendMessage(h, ws::WM_NCLBUTTONDOWN, ws::HTVSCROLL, At(190, 120));
+  EXPECT_EQ(ws::GetCapture(), 0u);
+  ws::SendMessage(h, ws::WM_LBUTTONUP, 0, ws::MakeLParam(189, 119));
+  EXPECT_TRUE(Scrolls().empty());
 }
 
 TEST_F(ScrolledArea, PaintsPartsAndStatesAndGivesTheLookBack) {
