@@ -4,10 +4,8 @@
 
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QEvent>
 #include <QFrame>
-#include <QMdiArea>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -258,10 +256,8 @@ void DefaultProc(HWND hwnd, Msg& m) {
       detail::DefaultScroll(hwnd, m);
       break;
     case WM_MDITILE:
-      if (auto* area = qobject_cast<QMdiArea*>(WidgetOf(hwnd))) area->tileSubWindows();
-      break;
     case WM_MDICASCADE:
-      if (auto* area = qobject_cast<QMdiArea*>(WidgetOf(hwnd))) area->cascadeSubWindows();
+      detail::DefaultArrange(hwnd, m);
       break;
     default:
       break;
@@ -322,7 +318,7 @@ bool EventTranslator::eventFilter(QObject* watched, QEvent* event) {
       return Send(h, CM_MOUSEENTER);
     case QEvent::Leave: {
       // The mouse went where no wrapped widget reports it.
-      detail::NoteCursor(QCursor::pos());
+      detail::NoteCursorNow();
       const bool a = Send(h, CM_MOUSELEAVE);
       return Send(h, WM_MOUSELEAVE) || a;
     }

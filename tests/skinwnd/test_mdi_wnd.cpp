@@ -95,6 +95,13 @@ TEST(MdiClient, PaintsFromTheFormsCacheAndFreezesAroundScrolls) {
     SendSkinCommand(h, scRemoveSkin, ws::LPARAM(&manager.Manager));
     QCoreApplication::processEvents();
     EXPECT_EQ(area->grab().toImage(), own);
+    // Tiling reaches the area, which arranges its windows; the form's
+    // picture is stale while the skin is in force.
+    manager.SetActive(true);
+    formLink.BGChanged = false;
+    ws::SendMessage(h, ws::WM_MDITILE);
+    EXPECT_EQ(child->geometry(), area->viewport()->rect());
+    EXPECT_TRUE(formLink.BGChanged);
   }
   ws::ResetSystemProfile();
 }
