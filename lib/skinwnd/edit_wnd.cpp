@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QWidget>
 #include <exception>
 
@@ -435,9 +436,11 @@ void TkaTreeViewWnd::WndProc(Msg& msg, const NextHandler& next) {
     if (msg.msg == ws::WM_LBUTTONUP && !Released) ws::ReleaseCapture();
     return;
   }
-  // A tree that draws its items itself erases its own way.
-  QWidget* c = OwnerControl();
-  if (c && c->property("kelmoCustomDraw").toBool()) {
+  // A tree that draws its items itself (a delegate of its own in place of
+  // Qt's) erases its own way.
+  auto* view = qobject_cast<QAbstractItemView*>(OwnerControl());
+  if (view && view->itemDelegate() &&
+      view->itemDelegate()->metaObject() != &QStyledItemDelegate::staticMetaObject) {
     CallPrevWndProc(msg, next);
     return;
   }

@@ -16,7 +16,9 @@
 #include "scroll_skin_fixture.h"
 #include "skin/skin_manager.h"
 #include "skin/skin_messages.h"
+#include "skin_test_pixels.h"
 #include "skinwnd/edit_wnd.h"
+#include "winshim/dc.h"
 #include "winshim/non_client.h"
 
 using namespace kelmo::skinwnd;
@@ -180,6 +182,27 @@ TEST_F(EditFamily, ListsAndRawWindows) {
   EXPECT_EQ(ws::SendMessage(h, LB_GETTOPINDEX), -1);
   list->addItem(QStringLiteral("one"));
   EXPECT_EQ(ws::SendMessage(h, LB_GETTOPINDEX), 0);
+
+  // A tree erases with its section's hot colour, in a standard dialog with
+  // the window colour; one whose items have a delegate of their own
+  // erases its own way.
+  auto* tree = new QTreeWidget(&form);
+  tree->resize(40, 30);
+  TkCommonData treeLink(tree, true);
+  treeLink.SkinSection = QStringLiteral("EDIT");
+  treeLink.UpdateIndexes();
+  for (const bool dialog : {false, true}) {
+    WrapperState().WrappingDialog = dialog;
+    auto treeWrapper = MakeWrapper<TkaTreeViewWnd>(ws::HandleOf(tree), &treeLink, nullptr,
+                                                   QStringLiteral("EDIT"), false);
+    WrapperState().WrappingDialog = false;
+    GetWndGeometry(*treeWrapper);
+    QImage erased = kelmo::skin::testing_pixels::Filled(40, 30, 0x000001);
+    ws::Dc dc(erased);
+    ws::SendMessage(ws::HandleOf(tree), ws::WM_ERASEBKGND, ws::WPARAM(&dc));
+    EXPECT_EQ(kelmo::skin::testing_pixels::Px(erased, 20, 15),
+              dialog ? TColor(ws::ColorToRGB(ws::clWindow)) : sf::kEditHotColor);
+  }
 
   // A raw edit of a standard dialog paints with the window colour and a
   // black frame; outside dialogs with its section's colour.
