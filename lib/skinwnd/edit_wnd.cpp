@@ -187,13 +187,6 @@ void TkaEditWnd::HandleSkinned(Msg& msg, const NextHandler& next) {
           TkaBaseWnd::WndProc(msg, next);
           ApplySectionLook();
           return;
-        case scRecheckHot:
-          if (SkinLink->FHot) {
-            SkinLink->SetHot(false);
-            SkinLink->SetHot(SkinLink->IsHot());
-            if (!SkinLink->FHot) Redraw(WndHandle);
-          }
-          break;
         case scIsSkinned:
           msg.result = 1;
           return;
