@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QWidget>
 #include <exception>
 
@@ -103,7 +104,10 @@ void TkaEditWnd::KeepOwnLook() {
   ownOpaque_ = c->testAttribute(Qt::WA_OpaquePaintEvent);
   ownPalette_ = c->testAttribute(Qt::WA_SetPalette);
   savedPalette_ = c->palette();
-  SavedColor = TColor(ws::FromQColor(c->palette().color(kFace)));
+  // A control of ours with a colour property keeps its colour there.
+  SavedColor = c->metaObject()->indexOfProperty("Color") >= 0
+                   ? ColorPropOf(c, "Color")
+                   : TColor(ws::FromQColor(c->palette().color(kFace)));
   SavedFontColor = TColor(ws::FromQColor(c->palette().color(kText)));
   if (c->metaObject()->indexOfProperty("FocusColor") >= 0)
     SavedFocusColor = ColorPropOf(c, "FocusColor");
@@ -121,6 +125,7 @@ void TkaEditWnd::RestoreOwnLook() {
   if (!ownPalette_) c->setAttribute(Qt::WA_SetPalette, false);
   // Its own painting fills its face again.
   c->setAttribute(Qt::WA_OpaquePaintEvent, ownOpaque_);
+  SetOrdPropIfAny(c, "Color", SavedColor);
   SetOrdPropIfAny(c, "FocusColor", SavedFocusColor);
 }
 
@@ -182,13 +187,6 @@ void TkaEditWnd::HandleSkinned(Msg& msg, const NextHandler& next) {
           TkaBaseWnd::WndProc(msg, next);
           ApplySectionLook();
           return;
-        case scRecheckHot:
-          if (SkinLink->FHot) {
-            SkinLink->SetHot(false);
-            SkinLink->SetHot(SkinLink->IsHot());
-            if (!SkinLink->FHot) Redraw(WndHandle);
-          }
-          break;
         case scIsSkinned:
           msg.result = 1;
           return;
@@ -431,9 +429,11 @@ void TkaTreeViewWnd::WndProc(Msg& msg, const NextHandler& next) {
     if (msg.msg == ws::WM_LBUTTONUP && !Released) ws::ReleaseCapture();
     return;
   }
-  // A tree that draws its items itself erases its own way.
-  QWidget* c = OwnerControl();
-  if (c && c->property("kelmoCustomDraw").toBool()) {
+  // A tree that draws its items itself (a delegate of its own in place of
+  // Qt's) erases its own way.
+  auto* view = qobject_cast<QAbstractItemView*>(OwnerControl());
+  if (view && view->itemDelegate() &&
+      view->itemDelegate()->metaObject() != &QStyledItemDelegate::staticMetaObject) {
     CallPrevWndProc(msg, next);
     return;
   }

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
@@ -331,6 +332,19 @@ void DefaultCalcSize(HWND hwnd, Msg& msg) {
 
 void NoteCursor(QPoint screen) {
   Nc().cursor = screen;
+}
+
+void NoteCursorNow() {
+  Nc().cursor = QCursor::pos();
+}
+
+void DefaultArrange(HWND hwnd, const Msg& msg) {
+  auto* area = qobject_cast<QMdiArea*>(WidgetOf(hwnd));
+  if (!area) return;
+  if (msg.msg == WM_MDITILE)
+    area->tileSubWindows();
+  else
+    area->cascadeSubWindows();
 }
 
 }  // namespace detail

@@ -104,8 +104,13 @@ void PaintFrame(HWND hwnd, class QPainter& painter);
 void Forget(HWND hwnd);
 // The widget's own answer at the bottom of the chain.
 void DefaultCalcSize(HWND hwnd, Msg& msg);
-// The screen position of the last mouse event.
+// The screen position of the last mouse event; the platform's cursor
+// position when the mouse leaves a wrapped widget.
 void NoteCursor(QPoint screen);
+void NoteCursorNow();
+// The bottom of the chain for WM_MDITILE and WM_MDICASCADE: an MDI area
+// tiles or cascades its windows.
+void DefaultArrange(HWND hwnd, const Msg& msg);
 }  // namespace detail
 
 }  // namespace kelmo::winshim

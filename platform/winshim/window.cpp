@@ -9,7 +9,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -279,10 +278,8 @@ void DefaultProc(HWND hwnd, Msg& m) {
       detail::DefaultScroll(hwnd, m);
       break;
     case WM_MDITILE:
-      if (auto* area = qobject_cast<QMdiArea*>(WidgetOf(hwnd))) area->tileSubWindows();
-      break;
     case WM_MDICASCADE:
-      if (auto* area = qobject_cast<QMdiArea*>(WidgetOf(hwnd))) area->cascadeSubWindows();
+      detail::DefaultArrange(hwnd, m);
       break;
     default:
       break;
@@ -342,6 +339,8 @@ bool EventTranslator::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Enter:
       return Send(h, CM_MOUSEENTER);
     case QEvent::Leave: {
+      // The mouse went where no wrapped widget reports it.
+      detail::NoteCursorNow();
       const bool a = Send(h, CM_MOUSELEAVE);
       return Send(h, WM_MOUSELEAVE) || a;
     }

@@ -16,7 +16,9 @@
 #include "scroll_skin_fixture.h"
 #include "skin/skin_manager.h"
 #include "skin/skin_messages.h"
+#include "skin_test_pixels.h"
 #include "skinwnd/edit_wnd.h"
+#include "winshim/dc.h"
 #include "winshim/non_client.h"
 
 using namespace kelmo::skinwnd;
@@ -25,6 +27,19 @@ namespace ws = kelmo::winshim;
 namespace sf = kelmo::skinwnd::testing_scroll;
 
 namespace {
+
+// An edit of the program's own kind: its colour and its colour while
+// focused are properties.
+class FocusColorEdit : public QLineEdit {
+  Q_OBJECT
+  Q_PROPERTY(int Color MEMBER color)
+  Q_PROPERTY(int FocusColor MEMBER focusColor)
+
+ public:
+  using QLineEdit::QLineEdit;
+  int color = 0x112233;
+  int focusColor = 0x445566;
+};
 
 struct EditFamily : ::testing::Test {
   QTemporaryDir dir;
@@ -140,6 +155,22 @@ TEST_F(EditFamily, SkinsTheFamiliesAndGivesTheirLookBack) {
   }
 }
 
+TEST_F(EditFamily, ColourPropertiesTakeTheSectionsColourAndGetTheirOwnBack) {
+  auto* edit = new FocusColorEdit(&form);
+  const ws::HWND h = ws::HandleOf(edit);
+  TkCommonData link(edit, true);
+  link.SkinSection = QStringLiteral("EDIT");
+  link.UpdateIndexes();
+  auto wrapper = MakeWrapper<TkaEditWnd>(h, &link, nullptr, QStringLiteral("EDIT"), false);
+  wrapper->ApplySectionLook();
+  const int section = link.IsActive() ? sf::kEditHotColor : sf::kEditColor;
+  EXPECT_EQ(edit->color, section);
+  EXPECT_EQ(edit->focusColor, section);
+  wrapper->RestoreOwnLook();
+  EXPECT_EQ(edit->color, 0x112233);
+  EXPECT_EQ(edit->focusColor, 0x445566);
+}
+
 TEST_F(EditFamily, ListsAndRawWindows) {
   auto* list = new QListWidget(&form);
   const ws::HWND h = ws::HandleOf(list);
@@ -151,6 +182,27 @@ TEST_F(EditFamily, ListsAndRawWindows) {
   EXPECT_EQ(ws::SendMessage(h, LB_GETTOPINDEX), -1);
   list->addItem(QStringLiteral("one"));
   EXPECT_EQ(ws::SendMessage(h, LB_GETTOPINDEX), 0);
+
+  // A tree erases with its section's hot colour, in a standard dialog with
+  // the window colour; one whose items have a delegate of their own
+  // erases its own way.
+  auto* tree = new QTreeWidget(&form);
+  tree->resize(40, 30);
+  TkCommonData treeLink(tree, true);
+  treeLink.SkinSection = QStringLiteral("EDIT");
+  treeLink.UpdateIndexes();
+  for (const bool dialog : {false, true}) {
+    WrapperState().WrappingDialog = dialog;
+    auto treeWrapper = MakeWrapper<TkaTreeViewWnd>(ws::HandleOf(tree), &treeLink, nullptr,
+                                                   QStringLiteral("EDIT"), false);
+    WrapperState().WrappingDialog = false;
+    GetWndGeometry(*treeWrapper);
+    QImage erased = kelmo::skin::testing_pixels::Filled(40, 30, 0x000001);
+    ws::Dc dc(erased);
+    ws::SendMessage(ws::HandleOf(tree), ws::WM_ERASEBKGND, ws::WPARAM(&dc));
+    EXPECT_EQ(kelmo::skin::testing_pixels::Px(erased, 20, 15),
+              dialog ? TColor(ws::ColorToRGB(ws::clWindow)) : sf::kEditHotColor);
+  }
 
   // A raw edit of a standard dialog paints with the window colour and a
   // black frame; outside dialogs with its section's colour.
@@ -167,3 +219,5 @@ TEST_F(EditFamily, ListsAndRawWindows) {
 }
 
 }  // namespace
+
+#include "test_edit_wnd.moc"

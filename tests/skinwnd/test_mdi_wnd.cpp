@@ -26,6 +26,7 @@ namespace sf = kelmo::skinwnd::testing_scroll;
 namespace {
 
 constexpr TColor kFormCache = 0x336699;
+constexpr TColor kFormColor = 0x808080;  // the fixture's FORM section
 
 TEST(MdiClient, PaintsFromTheFormsCacheAndFreezesAroundScrolls) {
   std::vector<ws::Msg> below;
@@ -35,6 +36,7 @@ TEST(MdiClient, PaintsFromTheFormsCacheAndFreezesAroundScrolls) {
   QWidget form;
   form.resize(320, 240);
   auto* area = new QMdiArea(&form);
+  area->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);  // WS_EX_CLIENTEDGE
   area->setGeometry(10, 30, 300, 200);
   area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   auto* child = area->addSubWindow(new QWidget);
@@ -66,6 +68,20 @@ TEST(MdiClient, PaintsFromTheFormsCacheAndFreezesAroundScrolls) {
     EXPECT_EQ(sf::GrabPixel(img, 300 - 8, 8), sf::kArrow[0]);
     img.save(QCoreApplication::applicationDirPath() + "/skinned_mdi_client.png");
 
+    // A skin without MDIAREA, while the form's picture need not be
+    // repainted: the client in the form's colour, its sunken frame too.
+    const int mdiArea = manager.Manager.GetSkinIndex(QStringLiteral("MDIAREA"));
+    ASSERT_GE(mdiArea, 0);
+    manager.Manager.gd[std::size_t(mdiArea)].ClassName = QStringLiteral("OTHER");
+    formLink.ContainerFlags = 1;
+    ASSERT_FALSE(formLink.MustRepaint());
+    EXPECT_NE(ws::GetWindowLong(h, ws::GWL_EXSTYLE) & ws::WS_EX_CLIENTEDGE, 0u);
+    img = area->grab().toImage();
+    EXPECT_EQ(sf::GrabPixel(img, 200, 150), kFormColor);
+    EXPECT_EQ(sf::GrabPixel(img, 0, 100), kFormColor);
+    manager.Manager.gd[std::size_t(mdiArea)].ClassName = QStringLiteral("MDIAREA");
+    formLink.ContainerFlags = 0;
+
     // Each skinned scroll is sent with the drawing frozen; the client is
     // redrawn after it, except while the thumb is dragged.
     struct Case {
@@ -95,6 +111,13 @@ TEST(MdiClient, PaintsFromTheFormsCacheAndFreezesAroundScrolls) {
     SendSkinCommand(h, scRemoveSkin, ws::LPARAM(&manager.Manager));
     QCoreApplication::processEvents();
     EXPECT_EQ(area->grab().toImage(), own);
+    // Tiling reaches the area, which arranges its windows; the form's
+    // picture is stale while the skin is in force.
+    manager.SetActive(true);
+    formLink.BGChanged = false;
+    ws::SendMessage(h, ws::WM_MDITILE);
+    EXPECT_EQ(child->geometry(), area->viewport()->rect());
+    EXPECT_TRUE(formLink.BGChanged);
   }
   ws::ResetSystemProfile();
 }

@@ -317,6 +317,13 @@ TEST_F(ScrolledArea, ScrollMessagesTakeTheWindowsWidth) {
   below.clear();
   ws::SendMessage(h, ws::WM_NCRBUTTONDOWN, ws::HTVSCROLL, At(190, 50));
   EXPECT_TRUE(below.empty());
+  // A press that still names an unavailable bar starts nothing: no scroll,
+  // no capture, nothing at the button-up.
+  area->verticalScrollBar()->setEnabled(false);
+  ws::SendMessage(h, ws::WM_NCLBUTTONDOWN, ws::HTVSCROLL, At(190, 120));
+  EXPECT_EQ(ws::GetCapture(), 0u);
+  ws::SendMessage(h, ws::WM_LBUTTONUP, 0, ws::MakeLParam(189, 119));
+  EXPECT_TRUE(Scrolls().empty());
 }
 
 TEST_F(ScrolledArea, PaintsPartsAndStatesAndGivesTheLookBack) {
@@ -375,9 +382,12 @@ TEST_F(ScrolledArea, PaintsPartsAndStatesAndGivesTheLookBack) {
   ws::SendMessage(h, ws::WM_MOUSEMOVE, 0, ws::MakeLParam(100, 60));
   EXPECT_EQ(sf::GrabPixel(Grab(), 190, 100), sf::kTrack2V);
   ws::SendMessage(h, ws::WM_LBUTTONUP, 0, ws::MakeLParam(100, 60));
-  // An unavailable bar has no thumb.
+  // An unavailable bar is faded toward the window's background, without
+  // thumb.
   area->verticalScrollBar()->setEnabled(false);
-  EXPECT_NE(sf::GrabPixel(Grab(), 190, 72), sf::kThumb[0]);
+  img = Grab();
+  EXPECT_NE(sf::GrabPixel(img, 190, 40), sf::kTrack1V);
+  EXPECT_NE(sf::GrabPixel(img, 190, 72), sf::kThumb[0]);
 
   // Switching the skin off gives Qt its bars and frame back.
   area->verticalScrollBar()->setEnabled(true);
@@ -388,6 +398,29 @@ TEST_F(ScrolledArea, PaintsPartsAndStatesAndGivesTheLookBack) {
   EXPECT_FALSE(ws::OwnsScrollBars(h));
   EXPECT_EQ(ws::NonClientMargins(h), QMargins(1, 1, 1, 1));
   EXPECT_EQ(Grab(), qtLook);
+}
+
+TEST_F(ScrolledArea, RefreshGivesAndTakesTheWrapper) {
+  wrapper.reset();
+  TkCommonData link(area, true);
+  link.SkinSection = QStringLiteral("EDIT");
+  link.UpdateIndexes();
+  std::unique_ptr<TkaScrollWnd> refreshed;
+  RefreshScrollWnd(&link, refreshed);
+  ASSERT_NE(refreshed, nullptr);
+  EXPECT_EQ(ScrollBarOfWnd(h, 1), refreshed->VertBar.get());
+  EXPECT_EQ(ScrollBarOfWnd(h, 2), nullptr);
+  EXPECT_TRUE(SetMinThumbSize(h, 1, 20));
+  EXPECT_EQ(refreshed->VertBar->MinThumb, 20);
+  EXPECT_EQ(refreshed->HorzBar->MinThumb, MinThumbSize);
+  // A section the skin lacks: the wrapper goes, the window is Qt's again.
+  link.SkinSection = QStringLiteral("NOSUCHSECTION");
+  link.UpdateIndexes();
+  RefreshScrollWnd(&link, refreshed);
+  EXPECT_EQ(refreshed, nullptr);
+  EXPECT_EQ(WrapperOfWnd(h), nullptr);
+  EXPECT_FALSE(ws::OwnsScrollBars(h));
+  EXPECT_FALSE(SetMinThumbSize(h, 3, 10));
 }
 
 }  // namespace
