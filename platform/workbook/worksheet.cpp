@@ -422,9 +422,19 @@ void Worksheet::CopyRange(const CellRange& source, Worksheet& target, int row, i
     rc.erase(first, last);
   }
   target.RemoveMergesIn(area);
-  for (const Copied& c : cells) {
-    Cell& dst = target.Touch(c.row, static_cast<int>(c.cell.column));
-    dst = c.cell;
+  // The copies come row by row; each row grows once, to its exact size, so a
+  // register of copied blocks holds no spare room in its rows.
+  for (size_t i = 0; i < cells.size();) {
+    size_t end = i;
+    while (end < cells.size() && cells[end].row == cells[i].row) ++end;
+    CheckCell(cells[i].row, 1);
+    if (cells[i].row > static_cast<int>(target.rows_.size())) target.rows_.resize(cells[i].row);
+    auto& rc = target.rows_[cells[i].row - 1].cells;
+    rc.reserve(rc.size() + (end - i));
+    for (; i < end; ++i) {
+      Cell& dst = target.Touch(cells[i].row, static_cast<int>(cells[i].cell.column));
+      dst = cells[i].cell;
+    }
   }
   for (const CellRange& m : merges) target.AddMergeUnchecked(m);
 }
