@@ -195,8 +195,10 @@ void TkaMainWnd::WndProc(Msg& msg, const NextHandler& next) {
 void TkaMainWnd::CommonPath(Msg& msg, const NextHandler& next) {
   // The manager marks its skin out of force before it announces the
   // removal: the removal is heard all the same, or the control would keep
-  // the skin's look.
-  const bool removal = msg.msg == SM_SKINCMD && ws::HiWord(msg.wParam) == scRemoveSkin;
+  // the skin's look. The announcement reaches only windows that say they
+  // are skinned, so while the skin is being removed the wrapper still says so.
+  const int command = msg.msg == SM_SKINCMD ? ws::HiWord(msg.wParam) : 0;
+  const bool removal = command == scRemoveSkin || (command == scIsSkinned && SkinRemoving());
   if (msg.msg != SM_SKINCMD || !SkinLink || !LinkManager() || (!SkinInForce() && !removal)) {
     CallPrevWndProc(msg, next);
     return;

@@ -560,6 +560,12 @@ void TkaScrollWnd::WndProc(Msg& msg, const NextHandler& next) {
       const bool ours = msg.lParam == ws::LPARAM(LinkManager());
       const int command = ws::HiWord(msg.wParam);
       if (command == scNewSkin && ours) SkinLink->UpdateIndexes();
+      // The manager's removal reaches only windows that say they are
+      // skinned, and it takes the skin out of force before it tells.
+      if (command == scIsSkinned && SkinRemoving()) {
+        msg.result = 1;
+        return;
+      }
       // Without the skin the widget shows its own bars and frame again.
       if (command == scRemoveSkin && ours) {
         RestoreOwnLook();

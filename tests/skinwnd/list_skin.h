@@ -96,14 +96,10 @@ inline TColor At(const QImage& img, int x, int y) {
   return kelmo::skin::testing_pixels::Px(img, x, y);
 }
 
-// Switches the skin off as the manager does: the skin goes out of force,
-// the windows hear of its removal, the tables are emptied. (The manager's
-// own broadcast reaches only windows that still answer as skinned.)
+// Switches the skin off through the manager: the windows hear of the
+// removal from its own broadcast.
 inline void SwitchOff(kelmo::skin::TkSkinManagerComponent& m,
-                      std::initializer_list<winshim::HWND> windows) {
-  m.Manager.SkinData.SkinActive = false;
-  for (winshim::HWND h : windows)
-    kelmo::skin::SendSkinCommand(h, kelmo::skin::scRemoveSkin, winshim::LPARAM(&m.Manager));
+                      std::initializer_list<winshim::HWND> = {}) {
   m.SetActive(false);
 }
 

@@ -147,6 +147,17 @@ TEST_F(WrappedEdit, AnswersAndPassesMessagesThroughTheChain) {
   EXPECT_EQ(Reached(SM_SKINCMD), 1);
 }
 
+TEST_F(WrappedEdit, SwitchingTheManagerOffReachesTheWrapper) {
+  // The manager's own removal, not a command sent by hand: it marks the skin
+  // out of force first and then tells only the windows that say they are
+  // skinned, so the wrapper must still say so while the skin goes.
+  auto w = MakeWrapper<CountingWnd>(h, nullptr, &manager.Manager, QStringLiteral("EDIT"), false);
+  ASSERT_EQ(Command(scIsSkinned), 1);
+  manager.SetActive(false);
+  EXPECT_EQ(w->restored, 1);
+  EXPECT_EQ(Command(scIsSkinned), 0);
+}
+
 TEST_F(WrappedEdit, GivesTheWindowBackWhenItDies) {
   auto w = MakeWrapper<CountingWnd>(h, nullptr, nullptr, QStringLiteral("EDIT"), false);
   delete edit;
