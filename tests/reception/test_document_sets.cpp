@@ -58,6 +58,8 @@ const Sheet kSheets[] = {
     {71022, kOutOfRegion, "2779", 0, 30, 4, "2000.005", "0", "0", "0", "0", "0", 0, 1},
     {71023, kOutOfRegion, "X12", 0, 30, 2, "0.005", "0", "0", "0", "0", "0", 0, 0},
     {71024, kOutOfRegion, "2778", 1, 30, 1, "500", "0", "0", "50", "0", "0", 1, 0},
+    // A second out-of-region report of its own.
+    {71031, kOutOfRegion + 1, "2779", 0, 30, 2, "900", "0", "0", "70", "30", "0", 2, 0},
 };
 
 class DocumentSets : public ::testing::Test {
@@ -481,4 +483,16 @@ TEST_F(DocumentSets, ReadOnlyOutOfRegionInvoiceIsToldAndTheSetGoesOn) {
   EXPECT_EQ(f.readAll(), "earlier");
   EXPECT_TRUE(QFile::exists(QDir(folder).filePath("Sfakti1_NSZ(ОМС).xlsx")));
   EXPECT_TRUE(QFile::exists(QDir(folder_.path()).filePath("Sfakti1_FF.xlsx")));
+}
+
+TEST_F(DocumentSets, EachOutOfRegionReportHasItsOwnAdditionalTariffInvoices) {
+  state_.XmlPackageMode = true;
+  ThePackageLists().ReportLists[Population::OutOfRegion] << rRepn{kOutOfRegion + 1, 1, {}, {}, {}};
+  Write(DocumentSet::OutOfRegion);
+  const QString second = QString("Sfakti1_FF_%1.xlsx").arg(kOutOfRegion + 1);
+  EXPECT_TRUE(Files().contains("Sfakti1_FF.xlsx"));
+  EXPECT_TRUE(Files().contains(second));
+  EXPECT_TRUE(Files().contains(QString("Sfakti1_TF_%1.xlsx").arg(kOutOfRegion + 1)));
+  EXPECT_EQ(T(Open("Sfakti1_FF.xlsx")->Sheet(0), "I18"), "50");
+  EXPECT_EQ(T(Open(second)->Sheet(0), "I18"), "70");
 }

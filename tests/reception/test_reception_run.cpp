@@ -506,9 +506,12 @@ TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
   for (const QString& name : demo.entryList(QDir::Files))
     ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
   h.Choose(3, 2024, 1);
+  // A number an earlier run left is not taken for this run's.
+  TheReceptionState().ReportNumberCopy[Population::OutOfRegion] = 424242;
   h.Press();
   const ReceptionState& state = TheReceptionState();
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
+  EXPECT_NE(state.ReportNumberCopy[Population::OutOfRegion], 424242);
   // Past every document set, up to the act summary.
   EXPECT_EQ(state.LastPhase, "Итоги акта");
   // The closing set leaves the local invoice under the package name; the
