@@ -527,6 +527,25 @@ TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
   EXPECT_EQ(sheet.Text(16, 1), "Оказанная медицинская помощь с 01.03.2024 по 31.03.2024");
 }
 
+TEST(ReceptionRun, MissingInvoiceTemplateStopsTheFormationWithItsMessage) {
+  ReceptionHarness h;
+  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
+  for (const QString& name : demo.entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  QTemporaryDir templates;
+  TheRunState().ExcelPath = templates.path();
+  h.Choose(3, 2024, 1);
+  h.Press();
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::TemplateMissing);
+  const auto messages = h.script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back().caption, "Ошибка");
+  EXPECT_EQ(messages.back().text, "Не найден файл-шаблон " + templates.filePath("sfakt_on.xlsx"));
+  // Nothing was written and the protocol viewer is not shown.
+  EXPECT_EQ(ModalCalls(h.script), 0);
+  EXPECT_FALSE(QFileInfo::exists(QDir(h.registry).filePath("Sfakt1.xlsx")));
+}
+
 TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
