@@ -70,6 +70,11 @@ bool CursorIn(const ws::Rect& r) {
   return p.x() >= r.left && p.x() < r.right && p.y() >= r.top && p.y() < r.bottom;
 }
 
+void SizeLinkCache(QImage& cache, QSize size) {
+  if (cache.size() != size || cache.format() != QImage::Format_BGR888)
+    cache = skin::CreateBmp24(std::max(1, size.width()), std::max(1, size.height()));
+}
+
 void BlitCache(ws::Dc* dc, ws::HWND wnd, const QImage& cache, const ws::Rect& part) {
   if (!dc) {
     Invalidate(wnd);

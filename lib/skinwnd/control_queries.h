@@ -90,6 +90,9 @@ bool CursorIn(const ws::Rect& screenRect);
 inline ws::Dc* DcOf(const ws::Msg& msg) {
   return reinterpret_cast<ws::Dc*>(msg.wParam);
 }
+// The link's cache made 24-bit and of the size (at least 1 x 1) when it is
+// not already.
+void SizeLinkCache(QImage& cache, QSize size);
 // Copies the cache's part to the DC at the same place; without a DC the
 // window is asked to paint itself again (Qt paints only inside its paint
 // events).

@@ -19,11 +19,6 @@ using namespace kelmo::skin;
 
 namespace {
 
-void SizeCache(TkCommonData& link, QSize size) {
-  if (link.FCacheBmp.size() != size || link.FCacheBmp.format() != QImage::Format_BGR888)
-    link.FCacheBmp = CreateBmp24(std::max(1, size.width()), std::max(1, size.height()));
-}
-
 // The parent's answer to command 34 as a source placed at the window.
 TBgSource ParentSourceAt(HWND wnd, QPoint pos, TParentBgInfo& info) {
   QWidget* w = ws::WidgetOf(wnd);
@@ -59,7 +54,7 @@ Rect TkaGroupBoxWnd::CaptionStrip() {
 
 void TkaGroupBoxWnd::PrepareGroupCache() {
   GetWndGeometry(*this);
-  SizeCache(*SkinLink, Extent);
+  SizeLinkCache(SkinLink->FCacheBmp, Extent);
   QImage& cache = SkinLink->FCacheBmp;
   const int w = Extent.width(), h = Extent.height();
   const Rect strip = CaptionStrip();
@@ -222,7 +217,7 @@ int TkaPanelWnd::Border() const {
 
 void TkaPanelWnd::PrepareCache() {
   GetWndGeometry(*this);
-  SizeCache(*SkinLink, Extent);
+  SizeLinkCache(SkinLink->FCacheBmp, Extent);
   QImage& cache = SkinLink->FCacheBmp;
   TParentBgInfo info;
   const TBgSource bg = SkinLink->GetParentBg(info);
@@ -377,7 +372,7 @@ void TkaDlgPanelWnd::ApplySectionLook() {
 
 void TkaDlgPanelWnd::PrepareCache() {
   GetWndGeometry(*this);
-  SizeCache(*SkinLink, Extent);
+  SizeLinkCache(SkinLink->FCacheBmp, Extent);
   TParentBgInfo info;
   const TBgSource bg = ParentSourceAt(WndHandle, PosInParent, info);
   PaintControlItem(*SkinLink, bg, true, true, SkinLink->FCacheBmp, PosInParent,

@@ -23,11 +23,6 @@ namespace {
 
 const QString kToolButton = QStringLiteral("TOOLBUTTON");
 
-void SizeCache(TkCommonData& link, QSize size) {
-  if (link.FCacheBmp.size() != size || link.FCacheBmp.format() != QImage::Format_BGR888)
-    link.FCacheBmp = CreateBmp24(std::max(1, size.width()), std::max(1, size.height()));
-}
-
 QImage PartOf(const QImage& source, const Rect& r) {
   return source.copy(r.left, r.top, r.Width(), r.Height());
 }
@@ -290,7 +285,7 @@ void TkaToolBarVCLWnd::Init(bool repaint) {
 
 void TkaToolBarVCLWnd::PrepareVclBarCache() {
   GetWndGeometry(*this);
-  SizeCache(*SkinLink, Extent);
+  SizeLinkCache(SkinLink->FCacheBmp, Extent);
   TParentBgInfo info;
   PaintControlItem(*SkinLink, SkinLink->GetParentBg(info), true, true, SkinLink->FCacheBmp,
                    PosInParent, {0, 0, Extent.width(), Extent.height()}, 0);
