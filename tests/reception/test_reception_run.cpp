@@ -505,6 +505,52 @@ TEST(ReceptionRun, DemonstrationRegistryRunsToTheActSummary) {
   EXPECT_TRUE(lines.contains("Всего по некорректным данным по местному населению: 0"));
 }
 
+TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
+  ReceptionHarness h;
+  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
+  for (const QString& name : demo.entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  h.Choose(3, 2024, 1);
+  // A number an earlier run left is not taken for this run's.
+  TheReceptionState().ReportNumberCopy[Population::OutOfRegion] = 424242;
+  h.Press();
+  const ReceptionState& state = TheReceptionState();
+  EXPECT_EQ(state.LastStop, ReceptionStop::None);
+  EXPECT_NE(state.ReportNumberCopy[Population::OutOfRegion], 424242);
+  // Past every document set and the act summary, up to the split by insurer.
+  EXPECT_EQ(state.LastPhase, "Разделение по страховым компаниям");
+  // The closing set leaves the local invoice under the package name; the
+  // local set's registry-folder invoice is gone again.
+  const QString invoice = QDir(h.registry).filePath("temp/Sfakt(ОМС).xlsx");
+  ASSERT_TRUE(QFile::exists(invoice));
+  EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("Sfakt1.xlsx")));
+  auto book = workbook::Workbook::Open(invoice.toStdString());
+  auto& sheet = book->Sheet(0);
+  EXPECT_EQ(sheet.Text(17, 1), "Всего");
+  EXPECT_EQ(QString::fromStdString(sheet.Text(17, 8)),
+            MoneyStr(state.Pass[Population::Local].CalcTotal));
+  EXPECT_EQ(sheet.Text(16, 1), "Оказанная медицинская помощь с 01.03.2024 по 31.03.2024");
+}
+
+TEST(ReceptionRun, MissingInvoiceTemplateStopsTheFormationWithItsMessage) {
+  ReceptionHarness h;
+  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
+  for (const QString& name : demo.entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  QTemporaryDir templates;
+  TheRunState().ExcelPath = templates.path();
+  h.Choose(3, 2024, 1);
+  h.Press();
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::TemplateMissing);
+  const auto messages = h.script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back().caption, "Ошибка");
+  EXPECT_EQ(messages.back().text, "Не найден файл-шаблон " + templates.filePath("sfakt_on.xlsx"));
+  // Nothing was written and the protocol viewer is not shown.
+  EXPECT_EQ(ModalCalls(h.script), 0);
+  EXPECT_FALSE(QFileInfo::exists(QDir(h.registry).filePath("Sfakt1.xlsx")));
+}
+
 TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
@@ -525,7 +571,9 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
           << insurer << "/" << table;
   EXPECT_EQ(ThePackageLists().PayFolderWord, "ОМС");
   EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
-  EXPECT_EQ(TheReceptionState().LastPhase, "Формирование документов (мест.)");
+  // The documents of both passes and the act summary are written; the run
+  // stops before the split by insurer.
+  EXPECT_EQ(TheReceptionState().LastPhase, "Разделение по страховым компаниям");
 
   // A second formation keeps the insurers' copies of the first.
   const QString copy = QDir(split).filePath("Бервинта/stacion.dbf");
