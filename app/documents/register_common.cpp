@@ -1,0 +1,92 @@
+// What the registers of a formation share (see register_common.h).
+#include "register_common.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "domain/common.h"
+#include "domain/run_user.h"
+#include "workbook/workbook_error.h"
+
+namespace kelmo {
+
+std::array<int, 4> RegisterReportNumbers(const QList<rRepn>& reports) {
+  std::array<int, 4> numbers{};
+  for (size_t k = 0; k < numbers.size(); ++k) {
+    if (reports.isEmpty()) break;
+    const qsizetype index = std::min<qsizetype>(static_cast<qsizetype>(k), reports.size() - 1);
+    numbers[k] = reports[index].Repn;
+  }
+  return numbers;
+}
+
+QString RegisterCareKind(const RegisterInputs& in) {
+  if (in.XmlPackageMode) {
+    if (in.HasRoundTheClock && in.HasDayHospital)
+      return QStringLiteral("Круглосуточный и дневные стационары");
+    if (in.HasRoundTheClock) return QStringLiteral("Круглосуточный стационар");
+    if (in.HasDayHospital) return QStringLiteral("Дневные стационары");
+  }
+  switch (in.Stac) {
+    case StacType::RoundTheClock:
+      break;
+    case StacType::DayAtPolyclinic:
+      return QStringLiteral("дневной стационар при поликлинике");
+    case StacType::AtHome:
+      return QStringLiteral("дневной стационар на дому");
+    case StacType::DayAtHospital:
+      return QStringLiteral("дневной стационар при стационаре");
+  }
+  return QStringLiteral("круглосуточный стационар");
+}
+
+QString RegisterPeriodTitle(const QString& title, const RegisterInputs& in) {
+  return title + QStringLiteral(" с ") + ShortDateText(in.PeriodStart).left(10) +
+         QStringLiteral(" по ") + ShortDateText(in.PeriodEnd).left(10);
+}
+
+QString RegisterHeading(const RegisterInputs& in, const QString& careKind,
+                        RegisterVariant variant) {
+  return TrimText(in.LpuName) + QStringLiteral(" (") + careKind +
+         (variant == RegisterVariant::OutOfRegion ? QStringLiteral(", иногороднее население)")
+                                                  : QStringLiteral(", местное население)"));
+}
+
+QString RegisterFileName(const RegisterInputs& in, RegisterVariant variant, const QString& stem,
+                         const QString& suffix, const QString& registryName) {
+  const QDir registry(in.RegistryFolder);
+  if (!in.XmlPackageMode) return registry.filePath(registryName);
+  const QString folder = variant == RegisterVariant::OutOfRegion
+                             ? QStringLiteral("temp/Иногородние")
+                             : QStringLiteral("temp");
+  return registry.filePath(folder + QLatin1Char('/') + stem + suffix + QLatin1Char('(') +
+                           in.PayFolderWord + QStringLiteral(").xlsx"));
+}
+
+QString RegisterTemplate(const RegisterInputs& in, RegisterVariant variant,
+                         const QString& templateName) {
+  const QString path = QDir(in.TemplateFolder).filePath(templateName);
+  if (QFileInfo(path).isFile()) return path;
+  if (variant == RegisterVariant::OutOfRegion) return QString();
+  const QString message = QStringLiteral("Не найден файл-шаблон ") + path;
+  in.User.Message(QStringLiteral("Ошибка"), message, RunMessageIcon::Error);
+  throw RegisterTemplateMissing(message);
+}
+
+void OpenRegisterTemplate(workbook::ExcelApplication& excel, const QString& templ, int lastRow,
+                          int lastColumn, const QString& what) {
+  workbook::Worksheet& sheet = excel.Open(templ.toStdString()).ActiveSheet();
+  if (sheet.LastRow() >= lastRow && sheet.LastColumn() >= lastColumn) return;
+  excel.SetDisplayAlerts(false);
+  excel.CloseAll();
+  throw workbook::WorkbookError(templ.toStdString() + ": в шаблоне нет строк " +
+                                what.toStdString());
+}
+
+void RemoveOldRegister(const RegisterInputs& in, const QString& name) {
+  const QString path = QDir(in.RegistryFolder).filePath(name);
+  if (QFileInfo(path).isFile()) QFile::remove(path);
+}
+
+}  // namespace kelmo
