@@ -22,17 +22,8 @@ BudgetInputs ReadBudgetInputs(TfmKelmo& w, const QString& registryFolder) {
     return w.ibqLPU.FieldByName(QString::fromLatin1(name)).toString();
   };
   in.Lpu.Id = w.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
-  in.Lpu.FName = field("FNAME");
+  static_cast<InstitutionRequisites&>(in.Lpu) = ReadInstitutionRequisites(w.ibqLPU);
   in.Lpu.Name = field("NAME");
-  in.Lpu.Adr = field("ADR");
-  in.Lpu.PhoneGlv = field("PHONE_GLV");
-  in.Lpu.PC = field("P_C");
-  in.Lpu.Bank = field("BANK");
-  in.Lpu.Inn = field("INN");
-  in.Lpu.Kpp = field("KPP");
-  in.Lpu.BikBank = field("BIKBANK");
-  in.Lpu.GlVr = field("GL_VR");
-  in.Lpu.GlBx = field("GL_BX");
   in.Lpu.Urov = field("UROV");
   in.Lpu.Gs = field("GS");
   in.DatabaseName = w.ibdb.databaseName();

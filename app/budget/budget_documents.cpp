@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <optional>
 
 #include "budget_context.h"
+#include "documents/document_header.h"
+#include "documents/document_workbook.h"
 #include "documents/excel_range.h"
 #include "documents/register_rows.h"
 #include "domain/case_data.h"
@@ -28,60 +31,34 @@ QString Fixed2(double v) {
   return QString::number(v, 'f', 2);
 }
 
-QString CareKind(int type) {
-  static const char* const kKinds[] = {
-      "стационарная медицинская помощь", "дневной стационар при поликлинике",
-      "дневной стационар на дому", "дневной стационар при стационаре"};
-  return QString::fromUtf8(kKinds[(type >= 1 && type <= 4 ? type : 1) - 1]);
-}
-
-// "Aaa Bbb Ccc" becomes "Aaa B.C."; a name holding a point stays.
-QString ShortSignature(const QString& name) {
-  if (name.contains(QLatin1Char('.'))) return name;
-  const QStringList w = name.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-  if (w.isEmpty()) return name;
-  QString s = w[0] + QLatin1Char(' ');
-  if (w.size() > 1) s += w[1].left(1) + QLatin1Char('.');
-  if (w.size() > 2) s += w[2].left(1) + QLatin1Char('.');
-  return s;
-}
-
 class Document {
  public:
   Document(BudgetContext& c, workbook::ExcelApplication& excel, const QString& caption,
-           const QString& templateName, const QString& output)
-      : c_(c), excel_(excel) {
+           const QString& templateName, const QString& output) {
     c.BeginPhase(caption, 0);
     output_ = QDir(c.In.RegistryFolder).filePath(output);
-    const QString templ = QDir(c.In.TemplateFolder).filePath(templateName);
+    const QString templ = TemplatePath(c.In.TemplateFolder, templateName);
     // The template is checked before the old document goes: a missing
     // template keeps the earlier document and is reported.
-    if (!QFileInfo(templ).isFile()) {
+    if (!TemplatePresent(templ)) {
       c.Act().WriteLine(QStringLiteral("Не найден шаблон ") + templ +
                         QStringLiteral(", документ ") + output +
                         QStringLiteral(" не сформирован."));
       return;
     }
-    QFile::remove(output_);
-    excel.Open(templ.toStdString());
+    RemoveOldOutput(output_);
+    book_.emplace(excel, templ);
     excel.SetVisible(false);
-    open_ = true;
   }
-  bool Open() const { return open_; }
-  workbook::Worksheet& Sheet() { return excel_.ActiveSheet(); }
-  void Text(int r, int col, const QString& t) { Sheet().SetText(r, col, t.toStdString()); }
-  void Number(int r, int col, double v) { Sheet().SetNumber(r, col, v); }
-  void Save() {
-    excel_.SaveActiveAs(output_.toStdString());
-    excel_.SetDisplayAlerts(false);
-    excel_.CloseAll();
-  }
+  bool Open() const { return book_.has_value(); }
+  workbook::Worksheet& Sheet() { return book_->Sheet(); }
+  void Text(int r, int col, const QString& t) { book_->Text(r, col, t); }
+  void Number(int r, int col, double v) { book_->Number(r, col, v); }
+  void Save() { book_->Save(output_); }
 
  private:
-  BudgetContext& c_;
-  workbook::ExcelApplication& excel_;
   QString output_;
-  bool open_ = false;
+  std::optional<DocumentWorkbook> book_;
 };
 
 void SummaryRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
@@ -91,26 +68,14 @@ void SummaryRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
   if (!d.Open()) return;
   const LpuRequisites& l = c.In.Lpu;
   d.Text(1, 1, QStringLiteral("Сводный реестр № _____ от  ___________"));
-  d.Text(3, 2, TrimText(l.FName) + QStringLiteral(" (") + CareKind(n) + QLatin1Char(')'));
-  d.Text(4, 2, TrimText(l.Adr) + QStringLiteral(", тел. ") + TrimText(l.PhoneGlv));
-  d.Text(5, 2, TrimText(l.PC) + QLatin1Char(' ') + TrimText(l.Bank));
-  d.Text(6, 2, TrimText(l.Inn) + QLatin1Char('/') + TrimText(l.Kpp));
-  d.Text(7, 2, TrimText(l.BikBank));
-  FbQuery fund(c.Svc.Db, &c.Svc.Tr);
-  fund.setSql(
-      QStringLiteral("select ADDRESS, PHONE, P_C, BANK, INN, KPP, BIKBANK from DORER where ID=4"));
-  fund.Open();
-  auto ff = [&](const char* f) {
-    return TrimText(fund.FieldByName(QString::fromLatin1(f)).toString());
-  };
-  d.Text(9, 2, QStringLiteral("VAZU Толвенской области"));
-  d.Text(10, 2, ff("ADDRESS") + QStringLiteral(", тел. ") + ff("PHONE"));
-  d.Text(11, 2, ff("P_C") + QLatin1Char(' ') + ff("BANK"));
-  d.Text(12, 2, ff("INN") + QLatin1Char('/') + ff("KPP"));
-  d.Text(13, 2, ff("BIKBANK"));
+  HeaderTexts texts;
+  texts.CareKind = CareKindOfStacType(n);
+  texts.FundTitle = QStringLiteral("VAZU Толвенской области");
+  texts.InnSeparator = QStringLiteral("/");
+  WriteRequisitesHeader(d.Sheet(), l, ReadFundRequisites(c.Svc.Db, &c.Svc.Tr, 4), texts);
   d.Text(16, 1,
-         QStringLiteral("Оказанная медицинская помощь с ") + ShortDateText(c.In.PeriodStart) +
-             QStringLiteral(" по ") + ShortDateText(c.In.PeriodEnd));
+         PeriodText(QStringLiteral("Оказанная медицинская помощь с "), c.In.PeriodStart,
+                    c.In.PeriodEnd));
   FbQuery sum(c.Svc.Db, &c.Svc.Tr);
   sum.setSql(
       QStringLiteral("select SUM(m.kdoms) AS KD,SUM(m.ocncost) AS COST,SUM(m.dopcost) AS DOP "
@@ -135,11 +100,7 @@ void SummaryRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
   d.Number(17, 3, bedDays);
   d.Text(17, 9, Plain(total));
   GridRange(excel, QStringLiteral("A16"), QStringLiteral("I17"));
-  d.Text(19, 1, QStringLiteral("Руководитель"));
-  d.Text(19, 2, ShortSignature(TrimText(l.GlVr)));
-  d.Text(19, 5, QStringLiteral("Главный бухгалтер"));
-  d.Text(19, 9, ShortSignature(TrimText(l.GlBx)));
-  d.Text(21, 1, QStringLiteral("М.П."));
+  WriteSignatureBlock(d.Sheet(), {{19, 1}, {19, 2}, {19, 5}, {19, 9}, {21, 1}, false}, l);
   d.Save();
 }
 
@@ -151,7 +112,7 @@ void ProfileRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
   d.Text(1, 1,
          QStringLiteral("Реестр коек по профилю с ") + ShortDateText(c.In.PeriodStart) +
              QStringLiteral(" по ") + ShortDateText(c.In.PeriodEnd));
-  d.Text(3, 1, c.In.Lpu.Name + QStringLiteral(" (") + CareKind(n) + QLatin1Char(')'));
+  d.Text(3, 1, c.In.Lpu.Name + QStringLiteral(" (") + CareKindOfStacType(n) + QLatin1Char(')'));
   FbQuery prof(c.Svc.Db, &c.Svc.Tr);
   prof.setSql(
       QStringLiteral("select distinct m.pr_oms, p.name from MTL m left JOIN STACION s on "
@@ -200,7 +161,7 @@ void PatientRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
   d.Text(1, 1,
          QStringLiteral("Реестр пролеченных больных с ") + ShortDateText(c.In.PeriodStart) +
              QStringLiteral(" по ") + ShortDateText(c.In.PeriodEnd));
-  d.Text(3, 1, c.In.Lpu.Name + QStringLiteral(" (") + CareKind(n) + QLatin1Char(')'));
+  d.Text(3, 1, c.In.Lpu.Name + QStringLiteral(" (") + CareKindOfStacType(n) + QLatin1Char(')'));
   FbQuery cases(c.Svc.Db, &c.Svc.Tr);
   cases.setSql(QStringLiteral(
       "select distinct s.ID_ILL, s.FAMILY, s.NAME, s.FATHER, s.DR, s.NOMIB,s.NUM_KARTA, s.SERIA, "

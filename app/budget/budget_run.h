@@ -24,6 +24,8 @@
 #include <QString>
 #include <functional>
 
+#include "documents/document_header.h"
+
 namespace kelmo {
 
 class FbDatabase;
@@ -32,9 +34,9 @@ class HolidayCalendar;
 class RunUser;
 
 // The institution's row of the grid as the budget intake reads it.
-struct LpuRequisites {
+struct LpuRequisites : InstitutionRequisites {
   int Id = 0;
-  QString FName, Name, Adr, PhoneGlv, PC, Bank, Inn, Kpp, BikBank, GlVr, GlBx;
+  QString Name;
   QString Urov;  // level: "Г" town, "Р" district, "К" region
   QString Gs;    // group: "", "g", "s" or "h"
 };

@@ -32,6 +32,19 @@ QString MoneyStr(Money value) {
       .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
+QString MoneyText(Money value) {
+  const std::int64_t u = value.units();
+  const std::int64_t a = u < 0 ? -u : u;
+  QString text = QString::number(a / 10000);
+  std::int64_t frac = a % 10000;
+  if (frac != 0) {
+    QString f = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
+    while (f.endsWith(QLatin1Char('0'))) f.chop(1);
+    text += QLatin1Char('.') + f;
+  }
+  return u < 0 ? QLatin1Char('-') + text : text;
+}
+
 Money RoundToKopecks(Money value) {
   return value.RoundToKopecks();
 }

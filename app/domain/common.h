@@ -31,6 +31,10 @@ QString TrimText(const QString& text);
 // "." whatever the locale: 5 → "5.00", 1234.5 → "1234.50", -0.004 → "0.00".
 QString MoneyStr(Money value);
 
+// An amount as its field gives it, without trailing zeros: 25000, 25123.4,
+// 1500.25 (up to four decimals, "." whatever the locale).
+QString MoneyText(Money value);
+
 // The value rounded to whole kopecks, halves to the even kopeck.
 Money RoundToKopecks(Money value);
 

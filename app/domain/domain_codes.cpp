@@ -31,13 +31,16 @@ struct StacTypeRow {
   const char* actPrefix;
   const char* headLine;
   const char* folderWord;
+  const char* careKind;
 };
 
 constexpr StacTypeRow kStacTypes[] = {
-    {"Кр", "Тип стационара: круглосуточный.", "Стационар"},
-    {"ДнПол", "Тип стационара: дневной при поликлинике.", "СтДнПол"},
-    {"Дом", "Тип стационара: на дому.", "СтДом"},
-    {"ДнСт", "Тип стационара: дневной при стационаре.", "СтДнСт"},
+    {"Кр", "Тип стационара: круглосуточный.", "Стационар", "стационарная медицинская помощь"},
+    {"ДнПол", "Тип стационара: дневной при поликлинике.", "СтДнПол",
+     "дневной стационар при поликлинике"},
+    {"Дом", "Тип стационара: на дому.", "СтДом", "дневной стационар на дому"},
+    {"ДнСт", "Тип стационара: дневной при стационаре.", "СтДнСт",
+     "дневной стационар при стационаре"},
 };
 
 const StacTypeRow& RowOf(StacType type) {
@@ -95,6 +98,10 @@ QString StacTypeLine(StacType type) {
 
 QString StacFolderWordOf(StacType type) {
   return QString::fromUtf8(RowOf(type).folderWord);
+}
+
+QString CareKindOf(StacType type) {
+  return QString::fromUtf8(RowOf(type).careKind);
 }
 
 QString DayUnitTextOf(StacType type) {

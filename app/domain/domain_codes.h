@@ -114,6 +114,9 @@ QString StacTypeLine(StacType type);
 // The split-report folder word of a formation: "Стационар", "СтДнПол",
 // "СтДом", "СтДнСт".
 QString StacFolderWordOf(StacType type);
+// The care kind the documents write after the institution's name:
+// "стационарная медицинская помощь", "дневной стационар при поликлинике" ...
+QString CareKindOf(StacType type);
 // The unit of bed days in the act: "к/дн." round-the-clock, else "п/дн.".
 QString DayUnitTextOf(StacType type);
 

@@ -6,9 +6,9 @@
 #include "blocking_errors_section.h"
 #include "domain/act_file.h"
 #include "domain/common.h"
+#include "domain/report_parameters.h"
 #include "doubles_overlaps.h"
 #include "firebird/fb_query.h"
-#include "report_parameters.h"
 
 namespace kelmo {
 namespace {

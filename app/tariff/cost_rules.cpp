@@ -59,19 +59,6 @@ QString NumberText(double value) {
   return QString::number(value, 'g', 15);
 }
 
-QString MoneyText(Money value) {
-  const std::int64_t u = value.units();
-  const std::int64_t a = u < 0 ? -u : u;
-  QString text = QString::number(a / 10000);
-  std::int64_t frac = a % 10000;
-  if (frac != 0) {
-    QString f = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
-    while (f.endsWith(QLatin1Char('0'))) f.chop(1);
-    text += QLatin1Char('.') + f;
-  }
-  return u < 0 ? QLatin1Char('-') + text : text;
-}
-
 double RoundTo(double value, int decimals) {
   const double scale = std::pow(10.0, decimals);
   return std::round(value * scale) / scale;

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "case_cost_io.h"
+#include "domain/common.h"
 #include "domain/money.h"
 #include "tariff_tables.h"
 
@@ -31,8 +32,6 @@ QString ConvertMkbCode(const QString& code, int reportYear, int monthIndex,
 
 // The shortest decimal text of a number, up to 15 significant digits.
 QString NumberText(double value);
-// An amount in roubles without trailing zeros: 25000, 25123.4.
-QString MoneyText(Money value);
 // A double rounded to `decimals` places, halves away from zero.
 double RoundTo(double value, int decimals);
 // The amount of a double as money (four decimals, halves to even) rounded
