@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <vector>
 
+#include "document_header.h"
 #include "domain/common.h"
 #include "domain/money.h"
 #include "domain/run_user.h"
@@ -55,8 +56,8 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
       (outOfRegion ? QStringLiteral("Profilsi") : QStringLiteral("Profils")) + n;
   // A DOPFOND 1 register outside a package gets a name of its own, so that
   // it never takes the place of the DOPFOND 0 register.
-  RemoveOldRegister(in, registryStem + QStringLiteral(".xlsx"));
-  RemoveOldRegister(in, registryStem + QStringLiteral("_NCZ.xlsx"));
+  RemoveOldOutput(RegistryFolderFile(in, registryStem + QStringLiteral(".xlsx")));
+  RemoveOldOutput(RegistryFolderFile(in, registryStem + QStringLiteral("_NCZ.xlsx")));
   const QString templ = RegisterTemplate(in, variant, QStringLiteral("profils.xlsx"));
   if (templ.isEmpty() || (outOfRegion && in.Reports.isEmpty())) return saved;
 
@@ -64,9 +65,9 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
   const int passes = variant == RegisterVariant::Closing ? 1 : 2;
   for (int dopfond = 0; dopfond < passes; ++dopfond) {
     workbook::ExcelApplication& excel = in.Excel;
-    OpenRegisterTemplate(excel, templ, 7, 8, QStringLiteral("таблицы A7:H7"));
+    const auto book = OpenRegisterTemplate(excel, templ, 7, 8, QStringLiteral("таблицы A7:H7"));
     if (outOfRegion) excel.SetVisible(false);
-    workbook::Worksheet& sheet = excel.ActiveSheet();
+    workbook::Worksheet& sheet = book->Sheet();
     sheet.SetText(1, 1,
                   RegisterPeriodTitle(QStringLiteral("Реестр коек по профилю"), in).toStdString());
     sheet.SetText(3, 1, RegisterHeading(in, careKind, variant).toStdString());
@@ -89,8 +90,8 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
         profiles.push_back({TrimText(q.value(1).toString()), {}});
       }
       profiles.back().Sums.Add(q.value(2).toLongLong(), q.value(3).toLongLong(),
-                               Money::FromDouble(q.value(4).toDouble()),
-                               Money::FromDouble(q.value(5).toDouble()), q.value(6).toString());
+                               MoneyOfField(q.value(4)), MoneyOfField(q.value(5)),
+                               q.value(6).toString());
     });
     in.User.BeginPhase(caption, static_cast<int>(profiles.size()));
     int sheetRow = 7;
@@ -111,11 +112,9 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
       const QString name = RegisterFileName(in, variant, stem, suffix,
                                             registryStem + suffix + QStringLiteral(".xlsx"));
       QDir().mkpath(QFileInfo(name).path());
-      excel.SaveActiveAs(name.toStdString());
+      book->Save(name);
       saved << name;
     }
-    excel.SetDisplayAlerts(false);
-    excel.CloseAll();
   }
   return saved;
 }

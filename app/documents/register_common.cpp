@@ -2,12 +2,9 @@
 #include "register_common.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
+#include "document_header.h"
 #include "domain/common.h"
-#include "domain/run_user.h"
-#include "workbook/workbook_error.h"
 
 namespace kelmo {
 
@@ -42,8 +39,7 @@ QString RegisterCareKind(const RegisterInputs& in) {
 }
 
 QString RegisterPeriodTitle(const QString& title, const RegisterInputs& in) {
-  return title + QStringLiteral(" с ") + ShortDateText(in.PeriodStart).left(10) +
-         QStringLiteral(" по ") + ShortDateText(in.PeriodEnd).left(10);
+  return PeriodText(title + QStringLiteral(" с "), in.PeriodStart, in.PeriodEnd);
 }
 
 QString RegisterHeading(const RegisterInputs& in, const QString& careKind,
@@ -66,27 +62,26 @@ QString RegisterFileName(const RegisterInputs& in, RegisterVariant variant, cons
 
 QString RegisterTemplate(const RegisterInputs& in, RegisterVariant variant,
                          const QString& templateName) {
-  const QString path = QDir(in.TemplateFolder).filePath(templateName);
-  if (QFileInfo(path).isFile()) return path;
-  if (variant == RegisterVariant::OutOfRegion) return QString();
-  const QString message = QStringLiteral("Не найден файл-шаблон ") + path;
-  in.User.Message(QStringLiteral("Ошибка"), message, RunMessageIcon::Error);
-  throw RegisterTemplateMissing(message);
+  const QString path = TemplatePath(in.TemplateFolder, templateName);
+  if (variant == RegisterVariant::OutOfRegion) return TemplatePresent(path) ? path : QString();
+  RequireTemplate(path);
+  return path;
 }
 
-void OpenRegisterTemplate(workbook::ExcelApplication& excel, const QString& templ, int lastRow,
-                          int lastColumn, const QString& what) {
-  workbook::Worksheet& sheet = excel.Open(templ.toStdString()).ActiveSheet();
-  if (sheet.LastRow() >= lastRow && sheet.LastColumn() >= lastColumn) return;
-  excel.SetDisplayAlerts(false);
-  excel.CloseAll();
-  throw workbook::WorkbookError(templ.toStdString() + ": в шаблоне нет строк " +
-                                what.toStdString());
+std::unique_ptr<DocumentWorkbook> OpenRegisterTemplate(workbook::ExcelApplication& excel,
+                                                       const QString& templ, int lastRow,
+                                                       int lastColumn, const QString& what) {
+  auto book = std::make_unique<DocumentWorkbook>(excel, templ);
+  const workbook::Worksheet& sheet = book->Sheet();
+  if (sheet.LastRow() < lastRow || sheet.LastColumn() < lastColumn)
+    throw DocumentStop(
+        DocumentStopKind::ExcelUnavailable, QStringLiteral("Ошибка!"),
+        ExcelUnavailableText(templ + QStringLiteral(": в шаблоне нет строк ") + what));
+  return book;
 }
 
-void RemoveOldRegister(const RegisterInputs& in, const QString& name) {
-  const QString path = QDir(in.RegistryFolder).filePath(name);
-  if (QFileInfo(path).isFile()) QFile::remove(path);
+QString RegistryFolderFile(const RegisterInputs& in, const QString& name) {
+  return QDir(in.RegistryFolder).filePath(name);
 }
 
 }  // namespace kelmo

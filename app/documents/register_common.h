@@ -4,11 +4,12 @@
 // written in, their report parameters, care-kind captions, titles, file
 // names and the test of their template.
 //
-// Errors: a missing template of the local and closing registers is shown to
-// the user ("Не найден файл-шаблон <folder>/<template>", caption "Ошибка")
-// and raises RegisterTemplateMissing, which ends the run; a template without
-// the rows a register fills raises WorkbookError naming it; errors of the
-// database and the workbook layer are not caught here.
+// Errors: the stops of document_workbook.h: a missing template of the local
+// and closing registers ("Не найден файл-шаблон <folder>/<template>"), a
+// template that is damaged or lacks the rows a register fills ("Выгрузка в
+// Excel не возможна!" with the reason naming the file); a register that
+// cannot be saved raises DocumentSaveError naming the file. Errors of the
+// database are not caught here.
 #pragma once
 
 #include <QDate>
@@ -16,8 +17,9 @@
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <stdexcept>
+#include <memory>
 
+#include "document_workbook.h"
 #include "domain/domain_codes.h"
 #include "domain/package_lists.h"
 #include "workbook/excel_application.h"
@@ -61,13 +63,6 @@ struct RegisterInputs {
   QStringList* PackageFiles = nullptr;
 };
 
-// A local or closing register whose template is missing: the run stops.
-class RegisterTemplateMissing : public std::runtime_error {
- public:
-  explicit RegisterTemplateMissing(const QString& message)
-      : std::runtime_error(message.toStdString()) {}
-};
-
 // The report numbers repn1..repn4: the pass's first four reports, the last
 // one repeated when it has fewer, all 0 when it has none.
 std::array<int, 4> RegisterReportNumbers(const QList<rRepn>& reports);
@@ -90,20 +85,20 @@ QString RegisterFileName(const RegisterInputs& in, RegisterVariant variant, cons
                          const QString& suffix, const QString& registryName);
 
 // The template's path when it exists; otherwise the local and closing
-// variants show the message and raise RegisterTemplateMissing, and the
-// out-of-region variant gives an empty text (its register is skipped).
+// variants stop the run (DocumentStop), and the out-of-region variant gives
+// an empty text (its register is skipped).
 QString RegisterTemplate(const RegisterInputs& in, RegisterVariant variant,
                          const QString& templateName);
 
-// Opens the template in the session and checks that its sheet reaches the
-// rows and columns the register fills (`lastRow`, `lastColumn`); a template
-// that does not raises WorkbookError "<template>: в шаблоне нет строк
-// <what>", and the workbook is closed again.
-void OpenRegisterTemplate(workbook::ExcelApplication& excel, const QString& templ, int lastRow,
-                          int lastColumn, const QString& what);
+// The register's workbook opened from its template in the session; a
+// template whose sheet does not reach `lastRow` and `lastColumn` (the rows
+// the register fills, `what`) stops the run as not laid out for it. Closing
+// the document closes the workbook without saving.
+std::unique_ptr<DocumentWorkbook> OpenRegisterTemplate(workbook::ExcelApplication& excel,
+                                                       const QString& templ, int lastRow,
+                                                       int lastColumn, const QString& what);
 
-// Deletes a file of the registry folder when it exists; a failure is ignored
-// (the save that follows names the file when it cannot replace it).
-void RemoveOldRegister(const RegisterInputs& in, const QString& name);
+// A register's file of the registry folder.
+QString RegistryFolderFile(const RegisterInputs& in, const QString& name);
 
 }  // namespace kelmo

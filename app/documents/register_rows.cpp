@@ -3,6 +3,7 @@
 
 #include <QStringList>
 
+#include "document_header.h"
 #include "domain/case_data.h"
 #include "domain/common.h"
 #include "firebird/fb_query.h"
@@ -19,8 +20,8 @@ bool CountedSocium(const QString& socium) {
 void ProfileSums::Add(const FbQuery& row) {
   Add(row.FieldByName(QStringLiteral("KD")).toLongLong(),
       row.FieldByName(QStringLiteral("KDOMS")).toLongLong(),
-      Money::FromDouble(row.FieldByName(QStringLiteral("OCNCOST")).toDouble()),
-      Money::FromDouble(row.FieldByName(QStringLiteral("DOPCOST")).toDouble()),
+      MoneyOfField(row.FieldByName(QStringLiteral("OCNCOST"))),
+      MoneyOfField(row.FieldByName(QStringLiteral("DOPCOST"))),
       row.FieldByName(QStringLiteral("SOCIUM")).toString());
 }
 

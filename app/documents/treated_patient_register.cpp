@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "document_header.h"
 #include "domain/common.h"
 #include "domain/money.h"
 #include "domain/run_user.h"
@@ -133,16 +134,8 @@ QString General(double value) {
   return QString::number(value, 'g', 15);
 }
 
-// A currency value with four decimals at most, trailing zeros dropped.
-QString CurrencyText(Money value) {
-  QString text = value.ToString();
-  while (text.endsWith(QLatin1Char('0'))) text.chop(1);
-  if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-  return text;
-}
-
 double RoundKopecks(double value) {
-  return Money::FromDouble(value).RoundToKopecks().ToDouble();
+  return RoundToKopecks(Money::FromDouble(value)).ToDouble();
 }
 
 // The sums of a case, an insurer group or a register.
@@ -247,7 +240,7 @@ class RegisterWriter {
   SheetValues Values(const std::vector<QVariant>& row) const {
     SheetValues v;
     for (int i = 0; i < 5; ++i) v.Days[i] = row[kKd + i].toLongLong();
-    v.Ncz = Money::FromDouble(row[kCostNcz].toDouble());
+    v.Ncz = MoneyOfField(row[kCostNcz]);
     v.Ocn = row[kOcnCost].toDouble() - v.Ncz.ToDouble();
     v.Dop = row[kDopCost].toDouble();
     if (variant_ == RegisterVariant::OutOfRegion) {
@@ -333,7 +326,7 @@ class RegisterWriter {
       return children.FieldByName(QString::fromLatin1(name)).toDouble();
     };
     auto money = [&children](const char* name) {
-      return Money::FromDouble(children.FieldByName(QString::fromLatin1(name)).toDouble());
+      return MoneyOfField(children.FieldByName(QString::fromLatin1(name)));
     };
     const bool outOfRegion = variant_ == RegisterVariant::OutOfRegion;
     Put(r, C, QStringLiteral(" в т.ч. по детям"));
@@ -346,8 +339,8 @@ class RegisterWriter {
     if (outOfRegion)
       Put(r, N, MoneyStr(ocn));
     else if (ocn > Money())
-      Put(r, N, CurrencyText(ocn));
-    if (poMes > Money()) Put(r, O, outOfRegion ? MoneyStr(poMes) : CurrencyText(poMes));
+      Put(r, N, MoneyText(ocn));
+    if (poMes > Money()) Put(r, O, outOfRegion ? MoneyStr(poMes) : MoneyText(poMes));
     if (value("OCNCOSTSVMES") > 0) Put(r, P, General(value("OCNCOSTSVMES")));
     if (value("MODERN") > 0) Put(r, Q, General(value("MODERN")));
     if (value("FFOMS") > 0) Put(r, R, General(value("FFOMS")));
@@ -366,28 +359,28 @@ class RegisterWriter {
   Sums total_;
 };
 
-void OpenTemplate(workbook::ExcelApplication& excel, const QString& templ, const RegisterInputs& in,
-                  const QString& careKind, RegisterVariant variant) {
-  OpenRegisterTemplate(excel, templ, 13, S, QStringLiteral("блока A8:S13"));
+std::unique_ptr<DocumentWorkbook> OpenTemplate(workbook::ExcelApplication& excel,
+                                               const QString& templ, const RegisterInputs& in,
+                                               const QString& careKind, RegisterVariant variant) {
+  auto book = OpenRegisterTemplate(excel, templ, 13, S, QStringLiteral("блока A8:S13"));
   if (variant == RegisterVariant::OutOfRegion) excel.SetVisible(false);
-  workbook::Worksheet& sheet = excel.ActiveSheet();
-  sheet.SetText(
-      1, A, RegisterPeriodTitle(QStringLiteral("Реестр пролеченных больных"), in).toStdString());
-  sheet.SetText(3, A, RegisterHeading(in, careKind, variant).toStdString());
+  book->Text(1, A, RegisterPeriodTitle(QStringLiteral("Реестр пролеченных больных"), in));
+  book->Text(3, A, RegisterHeading(in, careKind, variant));
+  return book;
 }
 
 // Saves the register when its full cost is above zero.
-bool SaveRegister(workbook::ExcelApplication& excel, const Sums& total, const QString& name) {
+bool SaveRegister(DocumentWorkbook& book, const Sums& total, const QString& name) {
   if (!(total.Full > 0)) return false;
   QDir().mkpath(QFileInfo(name).path());
-  excel.SaveActiveAs(name.toStdString());
+  book.Save(name);
   return true;
 }
 
 QStringList WriteFlat(const RegisterInputs& in, RegisterVariant variant, const QString& templ) {
   QStringList saved;
   workbook::ExcelApplication& excel = in.Excel;
-  OpenTemplate(excel, templ, in, RegisterCareKind(in), variant);
+  const auto book = OpenTemplate(excel, templ, in, RegisterCareKind(in), variant);
   const std::array<int, 4> repn = RegisterReportNumbers(in.Reports);
   FbStatement cases(in.Db, &in.Tr);
   cases.Prepare(kCases.join(QLatin1Char('\n')));
@@ -409,9 +402,7 @@ QStringList WriteFlat(const RegisterInputs& in, RegisterVariant variant, const Q
   const QString n = QString::number(Number(in.Stac));
   const QString name = RegisterFileName(in, variant, QStringLiteral("Sreestr"), QString(),
                                         QStringLiteral("Sreestr") + n + QStringLiteral(".xlsx"));
-  if (SaveRegister(excel, writer.Total(), name)) saved << name;
-  excel.SetDisplayAlerts(false);
-  excel.CloseAll();
+  if (SaveRegister(*book, writer.Total(), name)) saved << name;
   return saved;
 }
 
@@ -432,7 +423,8 @@ QString OutOfRegionCareKind(int tipStac) {
 QString WriteOutOfRegionReport(const RegisterInputs& in, const QString& templ, const rRepn& report,
                                const QStringList& savedSoFar) {
   workbook::ExcelApplication excel;
-  OpenTemplate(excel, templ, in, OutOfRegionCareKind(report.TipStac), RegisterVariant::OutOfRegion);
+  auto book = OpenTemplate(excel, templ, in, OutOfRegionCareKind(report.TipStac),
+                           RegisterVariant::OutOfRegion);
   const std::array<int, 4> repn = {report.Repn, 0, 0, 0};
   FbQuery insurers(in.Db, &in.Tr);
   insurers.setSql(kInsurers);
@@ -499,7 +491,8 @@ QString WriteOutOfRegionReport(const RegisterInputs& in, const QString& templ, c
   if (savedSoFar.contains(name))
     name = RegisterFileName(in, RegisterVariant::OutOfRegion, stem,
                             QStringLiteral("_%1").arg(report.Repn), QString());
-  const bool saved = SaveRegister(excel, writer.Total(), name);
+  const bool saved = SaveRegister(*book, writer.Total(), name);
+  book.reset();
   excel.SetDisplayAlerts(false);
   excel.Quit();
   return saved ? name : QString();
@@ -514,11 +507,12 @@ QStringList WriteTreatedPatientRegister(const RegisterInputs& in, RegisterVarian
   const bool outOfRegion = variant == RegisterVariant::OutOfRegion;
   const QString n = QString::number(Number(in.Stac));
   if (!outOfRegion) {
-    RemoveOldRegister(in, QStringLiteral("Sreestr") + n + QStringLiteral(".xlsx"));
+    RemoveOldOutput(
+        RegistryFolderFile(in, QStringLiteral("Sreestr") + n + QStringLiteral(".xlsx")));
     return WriteFlat(in, variant, RegisterTemplate(in, variant, QStringLiteral("sreestr.xlsx")));
   }
   if (in.PackageFiles) in.PackageFiles->clear();
-  RemoveOldRegister(in, QStringLiteral("Sreestri") + n + QStringLiteral(".xlsx"));
+  RemoveOldOutput(RegistryFolderFile(in, QStringLiteral("Sreestri") + n + QStringLiteral(".xlsx")));
   const QString templ = RegisterTemplate(in, variant, QStringLiteral("sreestr.xlsx"));
   if (templ.isEmpty()) return saved;
   for (const rRepn& report : in.Reports) {
