@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -25,13 +26,29 @@ namespace {
 const QString kReportCondition = QStringLiteral(
     "where ((s.REPN = :repn1) or (s.REPN = :repn2) or (s.REPN = :repn3) or (s.REPN = :repn4))");
 
-// The cases of the flat layout; the condition on MCOD leaves out the cases
-// that carry none.
-const QStringList kCases = {
-    QStringLiteral("select s.ID_ILL, s.FAMILY, s.NAME, s.FATHER, s.DR, s.NOMIB,"),
-    QStringLiteral("s.SERIA, s.NUMBER, s.D_SERIA, s.D_NOMBER"), QStringLiteral("from stacion s"),
-    kReportCondition + QStringLiteral(" and ((s.MCOD=:mcod)or(s.MCOD<>:mcod)) "),
-    QStringLiteral("order by s.FAMILY, s.NAME, s.FATHER")};
+// A case with each of its treatment sheets of the payment kind, in one
+// statement: the cases in name order (the case id parting namesakes), a
+// case's sheets in order of their number. A case without such sheets gives
+// no row, as it writes nothing.
+const QString kCaseSheets = QStringLiteral(
+    "select s.ID_ILL, s.FAMILY, s.NAME, s.FATHER, s.DR, s.NOMIB, s.SERIA, s.NUMBER, s.D_SERIA, "
+    "s.D_NOMBER, m.STAC_DIAG, m.KOD_MES, m.KD, m.KDOMS, m.KDMES, m.KDSVMES, m.KDNOT, r.NAME as "
+    "r_Name, p.NAME as p_Name, m.ACCOMP1, m.ACCOMP2, m.ACCOMP3, m.MES_ACC1, m.MES_ACC2, "
+    "m.MES_ACC3, m.ACCOMP_L1, m.ACCOMP_L2, m.ACCOMP_L3, m.COP1COST, m.COP2COST, m.COP3COST, "
+    "m.DOPCOST, m.OCNCOST, m.OCNCOSTPOMES, m.OCNCOSTSVMES, m.NOM_MTL, "
+    "cast(m.mod_ffoms_cost+m.mod_tfoms_cost as numeric(15,2)) modern,m.mod_ffoms_cost ffoms, "
+    "m.mod_tfoms_cost tfoms, iif(s.dopfond=1,m.ocncost,0) cost_ncz from stacion s join mtl m "
+    "on m.id_ill=s.id_ill left JOIN Profil p on (p.TIP_PROF=m.profil_bed) left JOIN Res_lecen "
+    "r on (m.RES_LECHEN=r.MYKEY) ");
+const QString kCaseSheetsOrder = QStringLiteral(
+    " and (m.oplat=:oplat) order by s.FAMILY, s.NAME, s.FATHER, s.ID_ILL, m.NOM_MTL");
+
+// The condition on MCOD of the flat layout leaves out the cases that carry
+// none.
+const QString kMcodCondition = QStringLiteral(" and ((s.MCOD=:mcod)or(s.MCOD<>:mcod))");
+const QString kFlatCases = kCaseSheets + kReportCondition + kMcodCondition + kCaseSheetsOrder;
+const QString kFlatCaseCount =
+    QStringLiteral("select count(*) from stacion s ") + kReportCondition + kMcodCondition;
 
 // The insurers of an out-of-region report.
 const QString kInsurers =
@@ -42,25 +59,9 @@ const QString kInsurers =
 
 // The cases of one insurer; a case without a policy code is listed under
 // the insurer row that has none, not lost.
-const QString kInsurerCases =
-    QStringLiteral(
-        "select s.ID_ILL, s.FAMILY, s.NAME, s.FATHER, s.DR, s.NOMIB, s.SERIA, "
-        "s.NUMBER, s.D_SERIA, s.D_NOMBER from stacion s ") +
-    kReportCondition +
-    QStringLiteral(
-        " and (s.POLIS is not distinct from :polis) order by s.FAMILY, s.NAME, "
-        "s.FATHER");
-
-const QString kSheets = QStringLiteral(
-    "select m.STAC_DIAG, m.KOD_MES, m.KD, m.KDOMS, m.KDMES, m.KDSVMES, m.KDNOT, r.NAME as "
-    "r_Name, p.NAME as p_Name, m.ACCOMP1, m.ACCOMP2, m.ACCOMP3, m.MES_ACC1, m.MES_ACC2, "
-    "m.MES_ACC3, m.ACCOMP_L1, m.ACCOMP_L2, m.ACCOMP_L3, m.COP1COST, m.COP2COST, m.COP3COST, "
-    "m.DOPCOST, m.OCNCOST, m.OCNCOSTPOMES, m.OCNCOSTSVMES, m.NOM_MTL, "
-    "cast(m.mod_ffoms_cost+m.mod_tfoms_cost as numeric(15,2)) modern,m.mod_ffoms_cost ffoms, "
-    "m.mod_tfoms_cost tfoms, iif(s.dopfond=1,m.ocncost,0) cost_ncz from mtl m join stacion s "
-    "on s.id_ill=m.id_ill left JOIN Profil p on (p.TIP_PROF=m.profil_bed) left JOIN Res_lecen "
-    "r on (m.RES_LECHEN=r.MYKEY) where (m.ID_ILL = :id_ill) and (m.oplat=:oplat) order by "
-    "m.NOM_MTL");
+const QString kInsurerCases = kCaseSheets + kReportCondition +
+                              QStringLiteral(" and (s.POLIS is not distinct from :polis)") +
+                              kCaseSheetsOrder;
 
 // The children's line; its payment kind is the compulsory insurance's
 // whatever the run's.
@@ -73,7 +74,7 @@ const QString kChildren = QStringLiteral(
     "((m.repn=:repn1) or (m.repn=:repn2) or (m.repn=:repn3) or (m.repn=:repn4)) and m.oplat=1 "
     "and s.vozrast<18");
 
-// Columns of kSheets, by index.
+// Columns of a sheet in kCaseSheets, by index after the case's ten.
 enum SheetColumn {
   kStacDiag,
   kKodMes,
@@ -99,6 +100,8 @@ enum SheetColumn {
   kCostNcz,
 };
 
+constexpr int kCaseColumns = 10;
+
 // Columns of the register, 1 to 19 (A to S).
 enum Column { A = 1, B, C, D, E, F, G, H, I, J, K, L, M, N, O, P, Q, R, S };
 
@@ -108,24 +111,38 @@ struct CaseRow {
   QString Family, Name, Father, Dr, Nomib, Seria, Number, DSeria, DNomber;
 };
 
-std::vector<CaseRow> ReadCases(FbStatement& statement) {
-  std::vector<CaseRow> cases;
-  statement.ExecRows([&cases](const QSqlQuery& q) {
-    CaseRow c;
-    c.IdIll = q.value(0).toInt();
-    c.Family = q.value(1).toString();
-    c.Name = q.value(2).toString();
-    c.Father = q.value(3).toString();
-    const QVariant dr = q.value(4);
-    c.Dr = dr.isNull() ? QString() : ShortDateText(dr.toDate());
-    c.Nomib = q.value(5).toString();
-    c.Seria = q.value(6).toString();
-    c.Number = q.value(7).toString();
-    c.DSeria = q.value(8).toString();
-    c.DNomber = q.value(9).toString();
-    cases.push_back(std::move(c));
+using SheetRow = std::vector<QVariant>;
+
+// Runs a case statement and hands every case with its sheets to `onCase`,
+// one case at a time.
+void ForEachCase(FbStatement& statement,
+                 const std::function<void(const CaseRow&, const std::vector<SheetRow>&)>& onCase) {
+  CaseRow c;
+  std::vector<SheetRow> sheets;
+  statement.ExecRows([&](const QSqlQuery& q) {
+    const int id = q.value(0).toInt();
+    if (!sheets.empty() && id != c.IdIll) {
+      onCase(c, sheets);
+      sheets.clear();
+    }
+    if (sheets.empty()) {
+      c.IdIll = id;
+      c.Family = q.value(1).toString();
+      c.Name = q.value(2).toString();
+      c.Father = q.value(3).toString();
+      const QVariant dr = q.value(4);
+      c.Dr = dr.isNull() ? QString() : ShortDateText(dr.toDate());
+      c.Nomib = q.value(5).toString();
+      c.Seria = q.value(6).toString();
+      c.Number = q.value(7).toString();
+      c.DSeria = q.value(8).toString();
+      c.DNomber = q.value(9).toString();
+    }
+    SheetRow row(kCostNcz + 1);
+    for (int i = 0; i <= kCostNcz; ++i) row[i] = q.value(kCaseColumns + i);
+    sheets.push_back(std::move(row));
   });
-  return cases;
+  if (!sheets.empty()) onCase(c, sheets);
 }
 
 // Money of the blocks and totals: the shortest text of the value, up to 15
@@ -171,10 +188,7 @@ class RegisterWriter {
  public:
   RegisterWriter(const RegisterInputs& in, RegisterVariant variant,
                  workbook::ExcelApplication& excel)
-      : in_(in), variant_(variant), excel_(excel), sheets_(in.Db, &in.Tr) {
-    sheets_.Prepare(kSheets);
-    sheets_.Set(QStringLiteral("oplat"), Code(in.PayKind));
-  }
+      : in_(in), variant_(variant), excel_(excel) {}
 
   workbook::Worksheet& Sheet() { return excel_.ActiveSheet(); }
   int Row() const { return row_; }
@@ -187,17 +201,9 @@ class RegisterWriter {
     Sheet().SetText(row, column, text.toStdString());
   }
 
-  // Writes one case's blocks and its total rows; `group` also receives its
-  // sums. A case without sheets of the payment kind writes nothing.
-  void WriteCase(const CaseRow& c, Sums* group) {
-    sheets_.Set(QStringLiteral("id_ill"), c.IdIll);
-    std::vector<std::vector<QVariant>> rows;
-    sheets_.ExecRows([&rows](const QSqlQuery& q) {
-      std::vector<QVariant> row(kCostNcz + 1);
-      for (int i = 0; i <= kCostNcz; ++i) row[i] = q.value(i);
-      rows.push_back(std::move(row));
-    });
-    if (rows.empty()) return;
+  // Writes one case's blocks (one a sheet) and its total rows; `group` also
+  // receives its sums.
+  void WriteCase(const CaseRow& c, const std::vector<SheetRow>& rows, Sums* group) {
     const QString name = RegisterPatientName(c.Family, c.Name, c.Father);
     Sums caseSums;
     for (size_t index = 0; index < rows.size(); ++index) {
@@ -237,7 +243,7 @@ class RegisterWriter {
   }
 
  private:
-  SheetValues Values(const std::vector<QVariant>& row) const {
+  SheetValues Values(const SheetRow& row) const {
     SheetValues v;
     for (int i = 0; i < 5; ++i) v.Days[i] = row[kKd + i].toLongLong();
     v.Ncz = MoneyOfField(row[kCostNcz]);
@@ -256,8 +262,7 @@ class RegisterWriter {
     return v;
   }
 
-  void FillBlock(const CaseRow& c, const QString& name, const std::vector<QVariant>& row,
-                 const SheetValues& v) {
+  void FillBlock(const CaseRow& c, const QString& name, const SheetRow& row, const SheetValues& v) {
     const int r = row_;
     auto field = [&row](int column) { return TrimText(row[column].toString()); };
     auto positive = [](double value) { return value > 0 ? General(value) : QString(); };
@@ -353,7 +358,6 @@ class RegisterWriter {
   const RegisterInputs& in_;
   RegisterVariant variant_;
   workbook::ExcelApplication& excel_;
-  FbStatement sheets_;
   int row_ = 8;
   bool blockReady_ = true;
   Sums total_;
@@ -382,18 +386,25 @@ QStringList WriteFlat(const RegisterInputs& in, RegisterVariant variant, const Q
   workbook::ExcelApplication& excel = in.Excel;
   const auto book = OpenTemplate(excel, templ, in, RegisterCareKind(in), variant);
   const std::array<int, 4> repn = RegisterReportNumbers(in.Reports);
+  FbQuery count(in.Db, &in.Tr);
+  count.setSql(kFlatCaseCount);
   FbStatement cases(in.Db, &in.Tr);
-  cases.Prepare(kCases.join(QLatin1Char('\n')));
-  for (size_t k = 0; k < repn.size(); ++k) cases.Set(QStringLiteral("repn%1").arg(k + 1), repn[k]);
-  cases.Set(QStringLiteral("mcod"), in.LpuMcod);
-  const std::vector<CaseRow> rows = ReadCases(cases);
-  const QString caption = QStringLiteral("Формирование реестра пролеченных больных...");
-  in.User.BeginPhase(caption, static_cast<int>(rows.size()));
-  RegisterWriter writer(in, variant, excel);
-  for (const CaseRow& c : rows) {
-    writer.WriteCase(c, nullptr);
-    in.User.StepRecord();
+  cases.Prepare(kFlatCases);
+  for (size_t k = 0; k < repn.size(); ++k) {
+    count.setParam(QStringLiteral("repn%1").arg(k + 1), repn[k]);
+    cases.Set(QStringLiteral("repn%1").arg(k + 1), repn[k]);
   }
+  count.setParam(QStringLiteral("mcod"), in.LpuMcod);
+  cases.Set(QStringLiteral("mcod"), in.LpuMcod);
+  cases.Set(QStringLiteral("oplat"), Code(in.PayKind));
+  count.Open();
+  in.User.BeginPhase(QStringLiteral("Формирование реестра пролеченных больных..."),
+                     count.Value(0, 0).toInt());
+  RegisterWriter writer(in, variant, excel);
+  ForEachCase(cases, [&](const CaseRow& c, const std::vector<SheetRow>& sheets) {
+    writer.WriteCase(c, sheets, nullptr);
+    in.User.StepRecord();
+  });
   const int r = writer.Row();
   writer.WriteTotals(r + 1, QStringLiteral("Итого:"), repn);
   OutlineRange(excel, QStringLiteral("A%1").arg(r + 1), QStringLiteral("S%1").arg(r + 4));
@@ -437,6 +448,7 @@ QString WriteOutOfRegionReport(const RegisterInputs& in, const QString& templ, c
   FbStatement cases(in.Db, &in.Tr);
   cases.Prepare(kInsurerCases);
   for (size_t k = 0; k < repn.size(); ++k) cases.Set(QStringLiteral("repn%1").arg(k + 1), repn[k]);
+  cases.Set(QStringLiteral("oplat"), Code(in.PayKind));
   RegisterWriter writer(in, RegisterVariant::OutOfRegion, excel);
   for (insurers.First(); !insurers.Eof(); insurers.Next()) {
     workbook::Worksheet& sheet = writer.Sheet();
@@ -450,7 +462,9 @@ QString WriteOutOfRegionReport(const RegisterInputs& in, const QString& templ, c
     const QVariant polis = insurers.FieldByName(QStringLiteral("POLIS"));
     cases.Set(QStringLiteral("polis"), polis.isNull() ? QVariant() : polis);
     Sums group;
-    for (const CaseRow& c : ReadCases(cases)) writer.WriteCase(c, &group);
+    ForEachCase(cases, [&](const CaseRow& c, const std::vector<SheetRow>& sheets) {
+      writer.WriteCase(c, sheets, &group);
+    });
     const int r = writer.Row();
     writer.Put(r + 1, C, QStringLiteral("Итого по страх. компании"));
     for (int i = 0; i < 5; ++i) writer.Put(r + 1, G + i, QString::number(group.Days[i]));
