@@ -5,7 +5,8 @@
 # on these figures; a test missing here runs after those listed.
 set(_kelmo_test_costs
   platform_workbook_test_workbook_peers 63
-  reception_test_reception_run 55
+  reception_test_reception_run 70
+  reception_test_document_sets 45
   shell_test_main_window_services 46
   documents_test_registers 23
   reception_test_case_sanctions 20

@@ -11,12 +11,6 @@ QString PhaseNotBuiltLine(const QString& phase) {
          QStringLiteral("\": этот этап программа пока не выполняет.");
 }
 
-void WriteDocumentSet(const ReceptionContext&, int set) {
-  static const char* const kSets[] = {"(мест.)", "(иног.)", "(итоговые)"};
-  throw PhaseNotBuilt(QStringLiteral("Формирование документов ") +
-                      QString::fromUtf8(kSets[set < 0 || set > 2 ? 0 : set]));
-}
-
 void WriteActSummary(const ReceptionContext&) {
   throw PhaseNotBuilt(QStringLiteral("Итоги акта"));
 }

@@ -116,6 +116,8 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) 
   in.LpuFullName = w.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
   in.LpuMcod = w.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();
   in.LpuAttach = w.ibqLPU.FieldByName(QStringLiteral("ATTACH")).toInt();
+  in.Lpu = ReadInstitutionRequisites(w.ibqLPU);
+  in.TemplateFolder = TheRunState().ExcelPath;
   in.WhoDetail = w.WhoDetail;
   in.DatabaseName = w.ibdb.databaseName();
   in.MinimiseDuringRun = w.cbWind->isChecked();

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QString>
 
+#include "documents/document_header.h"
 #include "domain/domain_codes.h"
 
 namespace kelmo {
@@ -34,6 +35,10 @@ struct ReceptionInputs {
   QString LpuFullName;
   QString LpuMcod;
   int LpuAttach = 0;
+  // The requisites of that row that the documents of a formation write.
+  InstitutionRequisites Lpu;
+  // The folder of the documents' templates (ExcelPath).
+  QString TemplateFolder;
   // The party of this installation.
   kelmo::WhoDetail WhoDetail;
   // The registry database's name as the act shows it.

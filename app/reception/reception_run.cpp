@@ -10,6 +10,8 @@
 #include <optional>
 
 #include "dbf_loading.h"
+#include "document_sets.h"
+#include "documents/document_workbook.h"
 #include "domain/common.h"
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
@@ -20,8 +22,8 @@
 #include "reception_checks.h"
 #include "reception_context.h"
 #include "rule_checks.h"
-#include "sum_differences.h"
 #include "shell/error_box.h"
+#include "sum_differences.h"
 #include "tolerated_errors.h"
 #include "xml_pass_loading.h"
 #include "xmlload/xml_package_loader.h"
@@ -71,6 +73,18 @@ struct Stopped {
   bool viewer = true;
   bool restore = true;
 };
+
+ReceptionStop DocumentStopOf(DocumentStopKind kind) {
+  switch (kind) {
+    case DocumentStopKind::ExcelUnavailable:
+      return ReceptionStop::ExcelUnavailable;
+    case DocumentStopKind::TemplateMissing:
+      return ReceptionStop::TemplateMissing;
+    case DocumentStopKind::TemplateFolderMissing:
+      return ReceptionStop::TemplateFolderMissing;
+  }
+  return ReceptionStop::Error;
+}
 
 class ReceptionRun {
  public:
@@ -311,6 +325,9 @@ std::optional<Stopped> ReceptionRun::Body() {
   run.CurrentExprVer = run.ProgramVersion;
   state_.UpMtlStatement = CostUpdateStatement(ctx_.YearText);
   state_.ZeroRunTotals();
+  // The report numbers that each pass's costs start with belong to this run:
+  // the local documents never take a number an earlier run left.
+  state_.ReportNumberCopy = {};
   state_.LastPhase.clear();
   dbfRegistry_ = !state_.XmlPackageMode;
   // A reception reads the institution's workbooks in a spreadsheet application.
@@ -349,7 +366,7 @@ std::optional<Stopped> ReceptionRun::Body() {
       ctx_.Tr.Commit();
       CalculatePassCosts(ctx_, population);
       // The local documents of a formation.
-      if (local && !ctx_.Receiving) WriteDocumentSet(ctx_, 0);
+      if (local && !ctx_.Receiving) WriteDocumentSet(ctx_, DocumentSet::Local);
     } else if (!local) {
       state_.XmlPackageMode = true;
       CompareOutOfRegionSums(ctx_);
@@ -357,8 +374,8 @@ std::optional<Stopped> ReceptionRun::Body() {
     // A formation writes the out-of-region documents even without
     // out-of-region cases, then the closing set.
     if (!local && !ctx_.Receiving) {
-      WriteDocumentSet(ctx_, 1);
-      WriteDocumentSet(ctx_, 2);
+      WriteDocumentSet(ctx_, DocumentSet::OutOfRegion);
+      WriteDocumentSet(ctx_, DocumentSet::Closing);
     }
     // Closing the pass.
     ClosePass(population);
@@ -410,6 +427,14 @@ void ReceptionRun::Execute() {
     CommitRun(false);
     // The act summary closes the act; the end of the run follows.
     EndOfRun();
+  } catch (const DocumentStop& stop) {
+    // A document phase that cannot go on: its message box, the progress
+    // window closed and the main window restored; the act ends where it was.
+    CommitRun(true);
+    user_.EndProgress();
+    user_.Message(stop.Caption(), stop.Text(), RunMessageIcon::Error);
+    Finish({DocumentStopOf(stop.Kind()), {}, false, false, true});
+    CopyPackageAct();
   } catch (const PhaseNotBuilt& phase) {
     CommitRun(true);
     state_.LastPhase = phase.Phase();

@@ -38,6 +38,12 @@ class ReceptionHarness {
     ini.write(encode("[Options]\r\nIBDBase=" + database + "\r\n"));
     if (!central.isEmpty()) ini.write(encode("CSbase=" + central + "\r\n"));
     ini.close();
+    // The program's own Kelmo.ini names the template folder (ExcelPath).
+    QDir(start_.path()).mkpath("exe");
+    QFile exeIni(start_.filePath("exe/Kelmo.ini"));
+    exeIni.open(QIODevice::WriteOnly);
+    exeIni.write(encode("[Options]\r\nExcelPath=" KELMO_SOURCE_DIR "/templates\r\n"));
+    exeIni.close();
 
     ShellPaths paths;
     paths.startFolder = start_.path();

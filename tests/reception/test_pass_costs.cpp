@@ -15,27 +15,13 @@
 #include "reception/pass_costs.h"
 #include "reception/sum_differences.h"
 #include "reception_fixture.h"
+#include "recording_run_user.h"
 #include "registry_fixture.h"
 
 using namespace kelmo;
 using test::Day;
 
 namespace {
-
-class MessageRecorder : public RunUser {
- public:
-  void Message(const QString&, const QString& text, RunMessageIcon) override { messages << text; }
-  bool Ask(const QString&, const QString&, RunMessageIcon) override { return true; }
-  void Beep() override {}
-  void ShowProgress() override {}
-  void BeginPhase(const QString& caption, int) override { phases << caption; }
-  void StepRecord() override {}
-  void EndProgress() override {}
-  void MinimiseWindow() override {}
-  void RestoreWindow() override {}
-  void ShowProtocol(bool) override {}
-  QStringList messages, phases;
-};
 
 // Sheets with a standard not in force are not handed to the calculation,
 // so the costs each test sets stay as they are.
@@ -44,7 +30,7 @@ struct CostsRun {
   FbTransaction tr{f.Db()};
   QTemporaryDir dir;
   ReceptionState& state = TheReceptionState();
-  MessageRecorder user;
+  test::RecordingRunUser user;
 
   CostsRun() {
     state.ZeroRunTotals();

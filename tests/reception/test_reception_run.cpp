@@ -500,6 +500,30 @@ TEST(ReceptionRun, DemonstrationRegistryRunsToTheActSummary) {
   EXPECT_TRUE(lines.contains("Всего по некорректным данным по местному населению: 0"));
 }
 
+TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
+  ReceptionHarness h;
+  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
+  for (const QString& name : demo.entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  h.Choose(3, 2024, 1);
+  h.Press();
+  const ReceptionState& state = TheReceptionState();
+  EXPECT_EQ(state.LastStop, ReceptionStop::None);
+  // Past every document set, up to the act summary.
+  EXPECT_EQ(state.LastPhase, "Итоги акта");
+  // The closing set leaves the local invoice under the package name; the
+  // local set's registry-folder invoice is gone again.
+  const QString invoice = QDir(h.registry).filePath("temp/Sfakt(ОМС).xlsx");
+  ASSERT_TRUE(QFile::exists(invoice));
+  EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("Sfakt1.xlsx")));
+  auto book = workbook::Workbook::Open(invoice.toStdString());
+  auto& sheet = book->Sheet(0);
+  EXPECT_EQ(sheet.Text(17, 1), "Всего");
+  EXPECT_EQ(QString::fromStdString(sheet.Text(17, 8)),
+            MoneyStr(state.Pass[Population::Local].CalcTotal));
+  EXPECT_EQ(sheet.Text(16, 1), "Оказанная медицинская помощь с 01.03.2024 по 31.03.2024");
+}
+
 TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
@@ -520,7 +544,9 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
           << insurer << "/" << table;
   EXPECT_EQ(ThePackageLists().PayFolderWord, "ОМС");
   EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
-  EXPECT_EQ(TheReceptionState().LastPhase, "Формирование документов (мест.)");
+  // The documents of both passes are written; the run stops before the act
+  // summary.
+  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
 
   // A second formation keeps the insurers' copies of the first.
   const QString copy = QDir(split).filePath("Бервинта/stacion.dbf");
