@@ -119,4 +119,8 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
   return saved;
 }
 
+QStringList WriteBedProfileRegister(DocumentRun& run, DocumentSet set) {
+  return WriteBedProfileRegister(RegisterInputsOf(run, set), RegisterVariantOf(set));
+}
+
 }  // namespace kelmo

@@ -25,5 +25,7 @@ namespace kelmo {
 
 // Returns the files saved, in the order written.
 QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant variant);
+// The register of a document set of the run.
+QStringList WriteBedProfileRegister(DocumentRun& run, DocumentSet set);
 
 }  // namespace kelmo

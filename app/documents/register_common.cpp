@@ -5,6 +5,7 @@
 
 #include "document_header.h"
 #include "domain/common.h"
+#include "domain/run_state.h"
 
 namespace kelmo {
 
@@ -78,6 +79,39 @@ std::unique_ptr<DocumentWorkbook> OpenRegisterTemplate(workbook::ExcelApplicatio
         DocumentStopKind::ExcelUnavailable, QStringLiteral("Ошибка!"),
         ExcelUnavailableText(templ + QStringLiteral(": в шаблоне нет строк ") + what));
   return book;
+}
+
+RegisterVariant RegisterVariantOf(DocumentSet set) {
+  switch (set) {
+    case DocumentSet::Local:
+      break;
+    case DocumentSet::OutOfRegion:
+      return RegisterVariant::OutOfRegion;
+    case DocumentSet::Closing:
+      return RegisterVariant::Closing;
+  }
+  return RegisterVariant::Local;
+}
+
+RegisterInputs RegisterInputsOf(DocumentRun& run, DocumentSet set) {
+  RegisterInputs in{run.Db, run.Tr, run.User, run.Application()};
+  in.TemplateFolder = run.TemplateFolder;
+  in.RegistryFolder = run.RegistryFolder;
+  in.Stac = StacTypeOfNumber(run.StacType);
+  in.PayKind = run.PayKind;
+  in.PeriodStart = run.PeriodStart;
+  in.PeriodEnd = run.PeriodEnd;
+  in.LpuName = run.Lpu.Name;
+  in.LpuMcod = run.Lpu.Mcod;
+  in.ReportFooter = TheRunState().ReportFooter;
+  in.XmlPackageMode = run.XmlPackageMode;
+  in.PayFolderWord = run.PayWord;
+  in.HasRoundTheClock = run.HasRoundTheClock;
+  in.HasDayHospital = run.HasDayHospital;
+  in.Reports =
+      run.Reports[set == DocumentSet::OutOfRegion ? Population::OutOfRegion : Population::Local];
+  in.PackageFiles = &ThePackageLists().PackageFiles;
+  return in;
 }
 
 QString RegistryFolderFile(const RegisterInputs& in, const QString& name) {

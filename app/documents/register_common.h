@@ -19,6 +19,7 @@
 #include <array>
 #include <memory>
 
+#include "document_run.h"
 #include "document_workbook.h"
 #include "domain/domain_codes.h"
 #include "domain/package_lists.h"
@@ -97,6 +98,13 @@ QString RegisterTemplate(const RegisterInputs& in, RegisterVariant variant,
 std::unique_ptr<DocumentWorkbook> OpenRegisterTemplate(workbook::ExcelApplication& excel,
                                                        const QString& templ, int lastRow,
                                                        int lastColumn, const QString& what);
+
+// The registers' inputs from a document set's values: the pass's reports
+// (the out-of-region list for the out-of-region set), the set's application
+// (made when there is none), the program's report footer and the package
+// files of the run.
+RegisterInputs RegisterInputsOf(DocumentRun& run, DocumentSet set);
+RegisterVariant RegisterVariantOf(DocumentSet set);
 
 // A register's file of the registry folder.
 QString RegistryFolderFile(const RegisterInputs& in, const QString& name);

@@ -538,4 +538,8 @@ QStringList WriteTreatedPatientRegister(const RegisterInputs& in, RegisterVarian
   return saved;
 }
 
+QStringList WriteTreatedPatientRegister(DocumentRun& run, DocumentSet set) {
+  return WriteTreatedPatientRegister(RegisterInputsOf(run, set), RegisterVariantOf(set));
+}
+
 }  // namespace kelmo

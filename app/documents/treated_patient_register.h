@@ -31,5 +31,7 @@ namespace kelmo {
 
 // Returns the files saved, in the order written.
 QStringList WriteTreatedPatientRegister(const RegisterInputs& in, RegisterVariant variant);
+// The register of a document set of the run.
+QStringList WriteTreatedPatientRegister(DocumentRun& run, DocumentSet set);
 
 }  // namespace kelmo

@@ -1,16 +1,7 @@
--- Results of treatment as the treated-patient register names them, and the
--- insurers of the demonstration registries by policy code.
-UPDATE OR INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (1, 'Выздоровление') MATCHING (MYKEY);
-UPDATE OR INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (2, 'Улучшение') MATCHING (MYKEY);
-UPDATE OR INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (3, 'Без перемен') MATCHING (MYKEY);
-UPDATE OR INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (4, 'Ухудшение') MATCHING (MYKEY);
-UPDATE OR INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (5, 'Переведен') MATCHING (MYKEY);
-UPDATE OR INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (6, 'Умер') MATCHING (MYKEY);
-UPDATE OR INSERT INTO COMPANY (COMP_CODE, COMP_NAME)
-  VALUES ('2778', 'Страховая компания «Бервинта»') MATCHING (COMP_CODE);
-UPDATE OR INSERT INTO COMPANY (COMP_CODE, COMP_NAME)
-  VALUES ('2779', 'Страховая компания «Тальви»') MATCHING (COMP_CODE);
-UPDATE OR INSERT INTO COMPANY (COMP_CODE, COMP_NAME)
-  VALUES ('77011', 'Страховая компания «Мерона»') MATCHING (COMP_CODE);
-UPDATE OR INSERT INTO COMPANY (COMP_CODE, COMP_NAME)
-  VALUES ('66004', 'Страховая компания «Уралсто»') MATCHING (COMP_CODE);
+-- Results of treatment as the treated-patient register names them.
+INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (1, 'Выздоровление');
+INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (2, 'Улучшение');
+INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (3, 'Без перемен');
+INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (4, 'Ухудшение');
+INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (5, 'Переведен');
+INSERT INTO RES_LECEN (MYKEY, NAME) VALUES (6, 'Умер');

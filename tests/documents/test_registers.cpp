@@ -13,8 +13,10 @@
 
 #include "../reception/registry_fixture.h"
 #include "documents/bed_profile_register.h"
+#include "documents/document_run.h"
 #include "documents/document_workbook.h"
 #include "documents/treated_patient_register.h"
+#include "domain/package_lists.h"
 #include "firebird/fb_database.h"
 #include "recording_run_user.h"
 #include "workbook/cell_address.h"
@@ -66,6 +68,11 @@ class RegistersTest : public ::testing::Test {
     registry = QDir(dir.path()).filePath(QStringLiteral("Регистр"));
     QDir().mkpath(registry);
     db.Exec(QStringLiteral("delete from PROFIL"));
+    for (const auto& [code, name] : {std::pair{"66004", "Страховая компания «Уралсто»"},
+                                     std::pair{"77011", "Страховая компания «Мерона»"}})
+      db.Insert(QStringLiteral("COMPANY"),
+                {{QStringLiteral("COMP_CODE"), QString::fromUtf8(code)},
+                 {QStringLiteral("COMP_NAME"), QString::fromUtf8(name)}});
     db.Insert(QStringLiteral("PROFIL"),
               {{QStringLiteral("TIP_PROF"), 1},
                {QStringLiteral("NAME"), QStringLiteral("Кардиологические")}});
@@ -590,4 +597,31 @@ TEST_F(RegistersTest, BadTemplatesAndOutputs) {
   none.TemplateFolder.clear();
   EXPECT_TRUE(WriteTreatedPatientRegister(none, RegisterVariant::Local).isEmpty());
   EXPECT_TRUE(WriteBedProfileRegister(none, RegisterVariant::Local).isEmpty());
+}
+
+// The registers of a document set take the set's values: the pass's
+// reports, the institution's short name, the package's word and files.
+TEST_F(RegistersTest, RegistersOfADocumentSet) {
+  Formation();
+  DocumentRun run(db.Db(), tr, user);
+  run.RegistryFolder = registry;
+  run.TemplateFolder = QStringLiteral(KELMO_SOURCE_DIR "/templates");
+  run.PayWord = QStringLiteral("ВМП");
+  run.StacType = 1;
+  run.PeriodStart = QDate(2026, 3, 1);
+  run.PeriodEnd = QDate(2026, 3, 31);
+  run.Lpu.Name = QStringLiteral("Больница №1");
+  run.Lpu.Mcod = QStringLiteral("450001");
+  run.XmlPackageMode = true;
+  run.Reports[Population::Local] = local;
+  run.Reports[Population::OutOfRegion] = outOfRegion;
+  ThePackageLists().PackageFiles = {QStringLiteral("old.xlsx")};
+  EXPECT_EQ(WriteBedProfileRegister(run, DocumentSet::Closing),
+            QStringList({RegistryFile("temp/Profils(ВМП).xlsx")}));
+  EXPECT_EQ(Cell(Read(RegistryFile("temp/Profils(ВМП).xlsx")), "A3"),
+            "Больница №1 (круглосуточный стационар, местное население)");
+  const QStringList saved = WriteTreatedPatientRegister(run, DocumentSet::OutOfRegion);
+  EXPECT_EQ(saved.size(), 3);
+  EXPECT_EQ(ThePackageLists().PackageFiles, saved);
+  EXPECT_EQ(saved.value(1), RegistryFile("temp/Иногородние/Sreestri2(ВМП).xlsx"));
 }
