@@ -45,6 +45,13 @@ QString MoneyText(Money value) {
   return u < 0 ? QLatin1Char('-') + text : text;
 }
 
+QString MonthName(int month) {
+  static const char* const kNames[] = {"январь",   "февраль", "март",   "апрель",
+                                       "май",      "июнь",    "июль",   "август",
+                                       "сентябрь", "октябрь", "ноябрь", "декабрь"};
+  return month >= 1 && month <= 12 ? QString::fromUtf8(kNames[month - 1]) : QString();
+}
+
 Money RoundToKopecks(Money value) {
   return value.RoundToKopecks();
 }

@@ -11,10 +11,6 @@ QString PhaseNotBuiltLine(const QString& phase) {
          QStringLiteral("\": этот этап программа пока не выполняет.");
 }
 
-void WriteActSummary(const ReceptionContext&) {
-  throw PhaseNotBuilt(QStringLiteral("Итоги акта"));
-}
-
 void SplitByInsurer(const ReceptionContext&) {
   throw PhaseNotBuilt(QStringLiteral("Разделение по страховым компаниям"));
 }

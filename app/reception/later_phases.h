@@ -1,6 +1,6 @@
 // The phases of the reception run that this program does not perform yet:
-// the act summary and the split by insurer. The run calls each where its place
-// is; each raises PhaseNotBuilt, and the run then records in the act where it stopped.
+// the split by insurer. The run calls it where its place is; it raises
+// PhaseNotBuilt, and the run then records in the act where it stopped.
 #pragma once
 
 #include <QString>
@@ -25,8 +25,6 @@ class PhaseNotBuilt : public std::runtime_error {
 // The act's line for a run that stopped at such a phase.
 QString PhaseNotBuiltLine(const QString& phase);
 
-// The act summary: it writes the footer and closes the act.
-void WriteActSummary(const ReceptionContext& ctx);
 // The split of a formation by insurer.
 void SplitByInsurer(const ReceptionContext& ctx);
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "act_summary.h"
 #include "dbf_loading.h"
 #include "document_sets.h"
 #include "documents/document_workbook.h"
@@ -357,8 +358,8 @@ std::optional<Stopped> ReceptionRun::Body() {
       if (state_.RegistrySource != RegistrySourceKind::XmlPackage) state_.XmlPackageMode = false;
       // Checks, tolerated errors and costs.
       if (ctx_.WhoDetail.IsInstitution() || ctx_.Receiving) {
-        RunRuleChecks(ctx_, population);
-        RunToleratedErrors(ctx_, population);
+        const std::unique_ptr<FbQuery> checkRows = RunRuleChecks(ctx_, population);
+        RunToleratedErrors(ctx_, population, checkRows.get());
       }
       if (ctx_.Receiving && excel_) excel_->CloseAll();
       if (!local || (ctx_.Receiving && state_.RegistrySource == RegistrySourceKind::XmlFromDbf))

@@ -1,6 +1,3 @@
 -- The results of treatment by their key, as the treated-patient register
--- names them (RES_LECEN; the insurers' names come from COMPANY).
-CREATE TABLE RES_LECEN (
-  MYKEY  SMALLINT NOT NULL PRIMARY KEY,
-  NAME   VARCHAR(60)
-);
+-- names them: the names of SPR_RES_LECH under the register's names.
+CREATE VIEW RES_LECEN (MYKEY, NAME) AS SELECT KOD, NAME FROM SPR_RES_LECH;
