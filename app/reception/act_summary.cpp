@@ -8,10 +8,10 @@
 
 #include "domain/common.h"
 #include "domain/package_lists.h"
+#include "domain/report_parameters.h"
 #include "doubles_overlaps.h"
 #include "firebird/database_error.h"
 #include "firebird/fb_query.h"
-#include "report_parameters.h"
 #include "shell/acts_connection.h"
 
 namespace kelmo {
