@@ -514,8 +514,8 @@ TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
   h.Press();
   const ReceptionState& state = TheReceptionState();
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
-  // Past every document set, up to the act summary.
-  EXPECT_EQ(state.LastPhase, "Итоги акта");
+  // Past every document set and the act summary, up to the split by insurer.
+  EXPECT_EQ(state.LastPhase, "Разделение по страховым компаниям");
   // The closing set leaves the local invoice under the package name; the
   // local set's registry-folder invoice is gone again.
   const QString invoice = QDir(h.registry).filePath("temp/Sfakt(ОМС).xlsx");
@@ -549,9 +549,9 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
           << insurer << "/" << table;
   EXPECT_EQ(ThePackageLists().PayFolderWord, "ОМС");
   EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
-  // The documents of both passes are written; the run stops before the act
-  // summary.
-  EXPECT_EQ(TheReceptionState().LastPhase, "Итоги акта");
+  // The documents of both passes and the act summary are written; the run
+  // stops before the split by insurer.
+  EXPECT_EQ(TheReceptionState().LastPhase, "Разделение по страховым компаниям");
 
   // A second formation keeps the insurers' copies of the first.
   const QString copy = QDir(split).filePath("Бервинта/stacion.dbf");
