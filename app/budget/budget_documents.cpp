@@ -11,6 +11,7 @@
 #include "documents/document_header.h"
 #include "documents/document_workbook.h"
 #include "documents/excel_range.h"
+#include "documents/register_rows.h"
 #include "domain/case_data.h"
 #include "domain/common.h"
 #include "firebird/fb_database.h"
@@ -120,23 +121,18 @@ void ProfileRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
   prof.setParam(QStringLiteral("repn"), c.St.ReportNumber);
   prof.Open();
   c.BeginPhase(QStringLiteral("Формирование реестра профилей коек..."), prof.RecordCount());
-  struct Totals {
-    qint64 kd = 0, kdoms = 0, cost = 0, dop = 0, rows = 0, socium = 0;
-  } grand;
-  auto write = [&](int r, const QString& title, const Totals& t) {
+  ProfileSums grand;
+  auto write = [&](int r, const QString& title, const ProfileSums& t) {
     d.Text(r, 1, title);
-    d.Number(r, 2, t.kd);
-    d.Number(r, 3, t.kdoms);
-    d.Text(r, 4, Fixed2((t.cost + t.dop) / 10000.0));
-    d.Text(r, 5, Fixed2(t.cost / 10000.0));
-    d.Text(r, 6, Fixed2(t.dop / 10000.0));
-    d.Number(r, 7, t.rows);
-    d.Number(r, 8, t.socium);
+    d.Number(r, 2, t.Kd);
+    d.Number(r, 3, t.KdOms);
+    d.Text(r, 4, Fixed2(t.Total().ToDouble()));
+    d.Text(r, 5, Fixed2(t.OcnCost.ToDouble()));
+    d.Text(r, 6, Fixed2(t.DopCost.ToDouble()));
+    d.Number(r, 7, t.CaseCount);
+    d.Number(r, 8, t.SociumCount);
   };
   int r = 7;
-  static const QStringList kSocium = {
-      QStringLiteral("00"), QStringLiteral("05"), QStringLiteral("06"), QStringLiteral("07"),
-      QStringLiteral("08"), QStringLiteral("09"), QStringLiteral("10")};
   for (prof.First(); !prof.Eof(); prof.Next()) {
     FbQuery rows(c.Svc.Db, &c.Svc.Tr);
     rows.setSql(
@@ -146,22 +142,9 @@ void ProfileRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
     rows.setParam(QStringLiteral("repn"), c.St.ReportNumber);
     rows.setParam(QStringLiteral("pr_oms"), prof.FieldByName(QStringLiteral("PR_OMS")));
     rows.Open();
-    Totals t;
-    for (rows.First(); !rows.Eof(); rows.Next()) {
-      t.kd += rows.FieldByName(QStringLiteral("KD")).toLongLong();
-      t.kdoms += rows.FieldByName(QStringLiteral("KDOMS")).toLongLong();
-      t.cost += std::llround(rows.FieldByName(QStringLiteral("OCNCOST")).toDouble() * 10000);
-      t.dop += std::llround(rows.FieldByName(QStringLiteral("DOPCOST")).toDouble() * 10000);
-      ++t.rows;
-      if (kSocium.contains(TrimText(rows.FieldByName(QStringLiteral("SOCIUM")).toString())))
-        ++t.socium;
-    }
-    grand.kd += t.kd;
-    grand.kdoms += t.kdoms;
-    grand.cost += t.cost;
-    grand.dop += t.dop;
-    grand.rows += t.rows;
-    grand.socium += t.socium;
+    ProfileSums t;
+    for (rows.First(); !rows.Eof(); rows.Next()) t.Add(rows);
+    grand.Add(t);
     write(r++, TrimText(prof.FieldByName(QStringLiteral("NAME")).toString()), t);
     c.Step();
   }
@@ -214,9 +197,8 @@ void PatientRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
     sheets.setParam(QStringLiteral("repn"), c.St.ReportNumber);
     sheets.Open();
     if (sheets.RecordCount() == 0) continue;
-    const QString name = TrimText(cf("FAMILY").toString().left(15)) + QLatin1Char(' ') +
-                         cf("NAME").toString().left(1) + QLatin1Char('.') +
-                         cf("FATHER").toString().left(1) + QLatin1Char('.');
+    const QString name = RegisterPatientName(cf("FAMILY").toString(), cf("NAME").toString(),
+                                             cf("FATHER").toString());
     Totals caseTotals;
     int index = 0;
     for (sheets.First(); !sheets.Eof(); sheets.Next(), ++index) {
@@ -244,13 +226,11 @@ void PatientRegister(BudgetContext& c, workbook::ExcelApplication& excel) {
       d.Text(r + 3, 1, cf("D_NOMBER").toString());
       for (int i = 1; i <= 3; ++i) {
         const QByteArray k = QByteArray::number(i);
-        QString accomp = TrimText(sf(("ACCOMP" + k).constData()).toString());
-        QString mes = TrimText(sf(("MES_ACC" + k).constData()).toString());
-        QString stage = StageMaskText(sf(("ACCOMP_L" + k).constData()).toString());
-        if (accomp.isEmpty() || mes.isEmpty() || mes == QLatin1String("0") || stage.isEmpty())
-          accomp = mes = stage = QString();
-        d.Text(r + 2 + i, 5, accomp);
-        d.Text(r + 2 + i, 6, mes + stage);
+        const ConcomitantTexts accomp = ConcomitantDiagnosis(
+            sf(("ACCOMP" + k).constData()).toString(), sf(("MES_ACC" + k).constData()).toString(),
+            sf(("ACCOMP_L" + k).constData()).toString());
+        d.Text(r + 2 + i, 5, accomp.Diagnosis);
+        d.Text(r + 2 + i, 6, accomp.Standard);
         d.Text(r + 2 + i, 14, Plain(sf(("COP" + k + "COST").constData()).toDouble()));
       }
       caseTotals.Add(sheets);

@@ -22,6 +22,7 @@ InstitutionRequisites ReadInstitutionRequisites(const FbQuery& row) {
     return row.FieldByName(QString::fromLatin1(name)).toString();
   };
   InstitutionRequisites r;
+  r.Name = text("NAME");
   r.FName = text("FNAME");
   r.Adr = text("ADR");
   r.PhoneGlv = text("PHONE_GLV");

@@ -23,7 +23,8 @@ class FbQuery;
 // The institution of the grid's current row (table LPU), as read once by
 // the button; the documents trim every text they write.
 struct InstitutionRequisites {
-  QString FName, Adr, PhoneGlv, PC, Bank, Inn, Kpp, BikBank;
+  // The short name (NAME, in the registers' headings) and the full name.
+  QString Name, FName, Adr, PhoneGlv, PC, Bank, Inn, Kpp, BikBank;
   // The head (GL_VR) and the chief accountant (GL_BX), full names.
   QString GlVr, GlBx;
   QString Mcod;

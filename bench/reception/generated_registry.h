@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -156,6 +157,17 @@ inline void GenerateRegistry(const QString& folder, int cases) {
       operat->Append();
     }
   }
+}
+
+// The generated registry in the folder "registry" of `dir`, with the time
+// it took printed.
+inline QString GeneratedRegistryIn(const QTemporaryDir& dir, int cases) {
+  const QString registry = dir.filePath(QStringLiteral("registry"));
+  QDir().mkpath(registry);
+  const auto t0 = Clock::now();
+  GenerateRegistry(registry, cases);
+  std::printf("registry of %d cases generated in %.1f s\n", cases, Seconds(t0));
+  return registry;
 }
 
 // A registry database made from db/registry in `folder`.
