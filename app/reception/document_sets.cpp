@@ -1,8 +1,10 @@
 // The order of the document sets (see document_sets.h).
 #include "document_sets.h"
 
+#include "documents/bed_profile_register.h"
 #include "documents/document_workbook.h"
 #include "documents/invoice_documents.h"
+#include "documents/treated_patient_register.h"
 #include "domain/package_lists.h"
 
 namespace kelmo {
@@ -35,10 +37,12 @@ void LocalInvoices(DocumentRun& run, DocumentSet set) {
   for (const int dopfond : {0, 1}) WriteLocalInvoice(run, set, dopfond);
 }
 
-// The bed-profile and treated-patient registers of a set stand here:
-// WriteBedProfileRegister(...) and WriteTreatedPatientRegister(...), which
-// the registers provide, are called at this place in each set's order.
-void Registers(DocumentRun&, DocumentSet) {}
+// Every set ends with its bed-profile register, then its treated-patient
+// register.
+void Registers(DocumentRun& run, DocumentSet set) {
+  WriteBedProfileRegister(run, set);
+  WriteTreatedPatientRegister(run, set);
+}
 
 void LocalSet(DocumentRun& run) {
   OneChannelInvoices(run, DocumentSet::Local);
