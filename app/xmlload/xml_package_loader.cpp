@@ -16,6 +16,7 @@
 #include "firebird/fb_database.h"
 #include "firebird/fb_statement.h"
 #include "package_persons.h"
+#include "reference_files.h"
 #include "sheet_rows.h"
 #include "xml_tags.h"
 
@@ -222,7 +223,8 @@ void Loader::LoadAddressees() {
   PackageLists& lists = sv_.Lists;
   if (!lists.SenderList.isEmpty()) {
     const rSender& sender = lists.SenderList.first();
-    for (const rAdresat& a : sender.Adresats) {
+    for (int index = 0; index < sender.Adresats.size(); ++index) {
+      const rAdresat& a = sender.Adresats[index];
       const bool fund = a.Kind == PartyKind::Fund;
       if (fund != (in_.Pass == Population::OutOfRegion) || a.Files.isEmpty()) continue;
       const rFile& file = a.Files.first();
@@ -246,6 +248,8 @@ void Loader::LoadAddressees() {
         pair.mainPath = PackageFile(folder, pair.mainName);
         LoadPair(pair);
       }
+      // The addressee's reference files, then its package folder goes.
+      LoadReferenceFiles(in_, sv_, tags_, index);
     }
   }
 }
