@@ -134,6 +134,8 @@ class Loader {
   void Bookkeeping();
   void Commit(bool force);
   void Problem(const QString& text, const QString& nomib, const QString& family);
+  // A failure that stops the reception: shown, then the act's line.
+  XmlLoadStopped Stopped(const QString& text, const QString& family) const;
 
   const XmlLoadInputs& in_;
   const XmlLoadServices& sv_;
@@ -146,7 +148,7 @@ class Loader {
   QElapsedTimer sinceCommit_;
   // The sanctions of the case being loaded, stored outside the registry
   // once its rows are written.
-  QList<XmlSanction> pendingActs_;
+  QList<SankCall> pendingActs_;
   std::optional<CaseEntrySanctions> pendingEntry_;
   // The log lines of the person or case being read: they reach the run's
   // log when the load fails there, so a package of any size keeps the
@@ -179,6 +181,12 @@ void Loader::Commit(bool force) {
 
 void Loader::Problem(const QString& text, const QString& nomib, const QString& family) {
   sv_.State.XmlLoadErrors.append({text, nomib, family});
+}
+
+XmlLoadStopped Loader::Stopped(const QString& text, const QString& family) const {
+  sv_.User.Message(QString(), text, RunMessageIcon::None);
+  return XmlLoadStopped(QStringLiteral("Ошибка при загрузке XML на пациенте ") + family +
+                        QStringLiteral(": ") + text);
 }
 
 int Loader::Run(int repn) {
@@ -395,7 +403,7 @@ void Loader::GatherSanctions(const XmlNode& zsl, const Pair& pair, const rRepn& 
   entry.CaseNumber = caseNumber;
   entry.ReportDate = QDate(pe_.year(), pe_.month(), 1);
   for (const XmlNode* sank : zsl.All("SANK")) {
-    XmlSanction s;
+    SankCall s;
     s.SSum = MoneyOf(RequiredText(*sank, "S_SUM"));
     s.SOsn = tags_.Int(*sank, "S_OSN");
     s.SCom = tags_.Text(*sank, "S_COM");
@@ -410,9 +418,12 @@ void Loader::GatherSanctions(const XmlNode& zsl, const Pair& pair, const rRepn& 
     s.Mcod = sv_.Lists.SenderList.isEmpty() ? 0 : sv_.Lists.SenderList.first().Number;
     s.Sumv = total;
     s.Smo = pair.addressee->Kind == PartyKind::Fund ? 45 : 45000 + pair.addressee->Number;
+    s.IdAkt = -1;
     carries = true;
-    if (acts) pendingActs_.append(s);
     entry.Sanctions.append(s);
+    // The acts database takes every sanction of a package as a МЭК.
+    s.STip = 1;
+    if (acts) pendingActs_.append(s);
   }
   // The case-entry program's tables keep every SANK of the case.
   if (caseEntry) pendingEntry_ = entry;
@@ -555,10 +566,7 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
     } catch (const DatabaseError&) {
       throw;
     } catch (const std::exception& error) {
-      const QString text = QString::fromUtf8(error.what());
-      sv_.User.Message(QString(), text, RunMessageIcon::None);
-      throw XmlLoadStopped(QStringLiteral("Ошибка при загрузке XML на пациенте ") + family +
-                           QStringLiteral(": ") + text);
+      throw Stopped(QString::fromUtf8(error.what()), family);
     }
     try {
       stacion_.Exec();
@@ -625,8 +633,14 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
     }
     throw;
   }
-  for (const XmlSanction& s : pendingActs_) sv_.ActsSanction(s);
-  if (pendingEntry_) sv_.CaseEntry(*pendingEntry_);
+  // The case's sanctions outside the registry: a failure there stops the
+  // reception, as one while they are gathered does.
+  try {
+    for (const SankCall& s : pendingActs_) sv_.ActsSanction(s);
+    if (pendingEntry_) sv_.CaseEntry(*pendingEntry_);
+  } catch (const std::exception& error) {
+    throw Stopped(QString::fromUtf8(error.what()), family);
+  }
 }
 
 void Loader::Bookkeeping() {

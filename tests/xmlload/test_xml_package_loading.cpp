@@ -111,7 +111,7 @@ class Loading : public ::testing::Test {
   ReceptionState state;
   RunState run;
   RecordingUser user;
-  std::function<void(const XmlSanction&)> acts;
+  std::function<void(const SankCall&)> acts;
   std::function<void(const CaseEntrySanctions&)> entry;
 };
 
@@ -305,8 +305,8 @@ TEST_F(Loading, FundReceivingCallsTheActsDatabaseOncePerSanction) {
   Write({XPerson{}}, {c});
   in.WhoDetail = WhoDetail(2);
   in.ActsEnabled = true;
-  QList<XmlSanction> calls;
-  acts = [&calls](const XmlSanction& s) { calls << s; };
+  QList<SankCall> calls;
+  acts = [&calls](const SankCall& s) { calls << s; };
   Load();
   ASSERT_EQ(calls.size(), 2);
   EXPECT_EQ(calls[0].Smo, 45001);
