@@ -172,7 +172,7 @@ TEST_F(Loading, InstitutionPackageRowsMatchTheElements) {
       {"d_nomber", "123456"},
       {"nomib", "101"},
       {"polis", "2778"},
-      {"pol_obl", "45"},
+      {"pol_obl", "1137"},
       {"in_stac", QDateTime(QDate(2024, 3, 1), QTime(0, 0))},
       {"out_stac", QDateTime(QDate(2024, 3, 10), QTime(0, 0))},
       {"napr_diag", "J18"},
@@ -652,6 +652,28 @@ TEST_F(Loading, ReferenceFileFailuresEndTheirStep) {
     EXPECT_TRUE(QString::fromUtf8(e.what()).contains("HOLDING.XML")) << e.what();
   }
   EXPECT_EQ(Count("spr_lekar_trn"), 0);
+}
+
+// The check of the insurer against the policy's region: a case of a package
+// takes the region its insurer's row gives, so a home insurer's case is not
+// flagged; an insurer of the home exchange territory registered for another
+// region still is.
+TEST_F(Loading, InsurerRegionCheckFlagsOnlyAMismatch) {
+  reg.Exec(
+      "insert into smo (o_cod, o_terr, smocod, terr_okato, name) values (2790, '1138', '45009', "
+      "'37000', 'Чужая')");
+  XCase home;
+  home.nhistory = "home";
+  XCase other;
+  other.idcase = 2;
+  other.nhistory = "other";
+  other.smo = "45009";
+  Write({XPerson{}}, {home, other});
+  const int repn = Load();
+  const QString check =
+      QStringLiteral("select p.osh20 from sp_proverki(%1, 0, 0, 0) p where p.nomib='%2'");
+  EXPECT_EQ(Value(check.arg(repn).arg("home")), "0");
+  EXPECT_EQ(Value(check.arg(repn).arg("other")), "1");
 }
 
 }  // namespace
