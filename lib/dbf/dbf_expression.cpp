@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "date_values.h"
 #include "dbf_expression_tools.h"
 
 namespace kelmo::dbf {
@@ -191,7 +192,7 @@ class TdfExpDateLit : public TdfExpBaseObject {
     resultType = etDate;
   }
   std::string NodeName() const override {
-    return "{" + JulianToLocaleText(static_cast<int32_t>(day_)) + "}";
+    return "{" + TdfDBFDate::JulianToLocaleText(static_cast<int32_t>(day_)) + "}";
   }
   void Evaluate(TdfExpVariant& value, uint8_t& type) override {
     value = day_;

@@ -23,19 +23,10 @@ int LocaleCompare(const std::string& a, const std::string& b);
 // "*" at either end and "?" are special.
 int WildcardPos(std::string pattern, std::string text);
 
-int32_t EncodeJulian(int year, int month, int day);
-void DecodeJulian(int32_t day, int& year, int& month, int& dayOfMonth);
-int32_t TodayJulian();
 // The day number of a date value as expressions compute it: 0 (the empty
 // date) for NaN, for the empty-date mark and for any number outside
 // 01.01.0001 to 31.12.9999, so that no out-of-range number reaches an int.
 int32_t DayOfDateValue(double value);
-// 1 (Sunday) to 7 (Saturday); 0 for day numbers of 0 or less.
-int DayOfWeek(int32_t day);
-// "yyyymmdd"; eight blanks for 0 or less.
-std::string JulianToText(int32_t day);
-// "dd.mm.yyyy"; blanks as long as the format for 0 or less.
-std::string JulianToLocaleText(int32_t day);
 // "yyyymmdd" (an impossible one gives 2415019) or "dd.mm.yyyy"; empty text
 // or "00000000" gives 0; anything else raises EDbfExpression.
 int32_t TextToJulian(const std::string& text);

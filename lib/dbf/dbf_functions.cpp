@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "date_values.h"
 #include "dbf_expression_tools.h"
 
 namespace kelmo::dbf {
@@ -378,7 +379,7 @@ type = etDate;
 }
 }
 , {"DATE", FN{UNUSED_CALL;
-value = static_cast<double>(TodayJulian());
+value = static_cast<double>(TdfDBFDate::TodayJulian());
 type = etDate;
 }
 }
@@ -406,21 +407,22 @@ if (t == etDate || t == etDateTime) {
 }
 }
 , {"DOW", FN{double d = ReqNumber(c, 0, etDate);
-SetNumber(value, type, DayOfWeek(DayOfDateValue(d)));
+SetNumber(value, type, TdfDBFDate::DayOfWeek(DayOfDateValue(d)));
 }
 }
 , {"DTOC", FN{double d = ReqNumber(c, 0, etDate);
 double form = 0;
 OptNumber(c, 1, form);
 int32_t day = DayOfDateValue(d);
-SetText(value, type, RoundEven(form) == 1 ? JulianToText(day) : JulianToLocaleText(day));
+SetText(value, type,
+        RoundEven(form) == 1 ? TdfDBFDate::JulianToText(day) : TdfDBFDate::JulianToLocaleText(day));
 }
 }
 , {"DTOR", FN{SetNumber(value, type, ReqNumber(c, 0) * 0.017453292519943295769);
 }
 }
 , {"DTOS", FN{double d = ReqNumber(c, 0, etDate);
-SetText(value, type, JulianToText(DayOfDateValue(d)));
+SetText(value, type, TdfDBFDate::JulianToText(DayOfDateValue(d)));
 }
 }
 , {"EMPTY", FN{TdfExpVariant v;

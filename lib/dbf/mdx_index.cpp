@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "date_values.h"
 #include "dbf_expression_tools.h"
 #include "key_sorter.h"
 #include "ntx_index.h"
@@ -316,7 +317,7 @@ void GSobjMDXFile::WriteNewHeader() {
   headerSize = 2048;
   std::vector<uint8_t> h(static_cast<size_t>(headerSize), 0);
   int y, m, d;
-  exptools::DecodeJulian(exptools::TodayJulian(), y, m, d);
+  TdfDBFDate::DecodeJulian(TdfDBFDate::TodayJulian(), y, m, d);
   h[0] = 2;
   h[1] = h[44] = static_cast<uint8_t>(y % 100);
   h[2] = h[45] = static_cast<uint8_t>(m);

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "date_values.h"
 #include "dbf_expression_tools.h"
 #include "key_sorter.h"
 
@@ -57,7 +58,7 @@ std::string GSobjNTXTag::FormatKey(const TdfExpVariant& value, uint8_t type, boo
     } else if (day <= 0 || day >= kEmptyDate) {
       out = "00000000";
     } else {
-      out = exptools::JulianToText(static_cast<int32_t>(day));
+      out = TdfDBFDate::JulianToText(static_cast<int32_t>(day));
     }
   } else if (keyType == 'N') {
     double v = type == etText ? std::strtod(VariantToText(value).c_str(), nullptr)

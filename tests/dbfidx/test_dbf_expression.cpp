@@ -43,7 +43,7 @@ class ExpressionTest : public ::testing::Test {
     link.Set("CITY", std::string("Omsk"), etText);
     link.Set("AMOUNT", 12.5, etNumber, 8);
     link.Set("PAID", true, etBoolean, 1);
-    link.Set("BORN", static_cast<double>(exptools::EncodeJulian(2002, 4, 30)), etDate, 8);
+    link.Set("BORN", static_cast<double>(exptools::TextToJulian("20020430")), etDate, 8);
   }
   TdfExpVariant Eval(const std::string& text, uint8_t* type = nullptr) {
     TdfExpHandler h(&link, text);
@@ -240,7 +240,7 @@ TEST_F(ExpressionTest, EvaluatesIntoTypedValues) {
   TdfExpHandler date(&link, "BORN");
   date.EvaluateToVariant(v);
   EXPECT_EQ(v.GetType(), TdfVariant::kDate);
-  EXPECT_EQ(v.GetAsDate(), exptools::EncodeJulian(2002, 4, 30));
+  EXPECT_EQ(v.GetAsDate(), exptools::TextToJulian("20020430"));
   TdfExpHandler logical(&link, "PAID");
   logical.EvaluateToVariant(v);
   EXPECT_EQ(v.GetType(), TdfVariant::kLogical);
