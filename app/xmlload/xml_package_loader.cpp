@@ -154,6 +154,8 @@ class Loader {
   // log when the load fails there, so a package of any size keeps the
   // memory of one record's lines.
   QStringList caseLog_;
+  // The insurer rows found, by the kind of key and the key.
+  std::map<std::pair<bool, QString>, QStringList> insurers_;
 };
 
 void Loader::Prepare() {
@@ -305,6 +307,9 @@ QStringList Loader::Insurer(const XmlNode& pacient, QString& key) {
     sv_.User.Message(QString(), id != nullptr ? id->FullText() : QString(), RunMessageIcon::None);
     throw XmlValueError("Не указан код страховой медицинской организации пациента");
   }
+  // The insurer table does not change while a package loads.
+  const auto cacheKey = std::make_pair(home, key);
+  if (const auto found = insurers_.find(cacheKey); found != insurers_.end()) return found->second;
   FbStatement& q = home ? smoByCode_ : smoByTerritory_;
   q.Set(QStringLiteral("key"), key);
   q.Exec();
@@ -313,7 +318,8 @@ QStringList Loader::Insurer(const XmlNode& pacient, QString& key) {
     const QVariant v = q.Value(QString::fromLatin1(column));
     return v.isNull() ? QString() : v.toString();
   };
-  return {text("COMP_OKATO"), text("TERR_OKATO"), text("COMP_CODE"), text("TERR_CODE")};
+  return insurers_[cacheKey] = {text("COMP_OKATO"), text("TERR_OKATO"), text("COMP_CODE"),
+                                text("TERR_CODE")};
 }
 
 void Loader::LoadZap(const XmlNode& zap, const Pair& pair) {
