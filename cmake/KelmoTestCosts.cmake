@@ -7,6 +7,7 @@ set(_kelmo_test_costs
   platform_workbook_test_workbook_peers 63
   reception_test_reception_run 55
   shell_test_main_window_services 46
+  reception_test_act_summary 31
   reception_test_case_sanctions 20
   shell_test_main_window 19
   reception_test_dbf_loading 16

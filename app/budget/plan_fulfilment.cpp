@@ -4,15 +4,9 @@
 #include <cmath>
 
 #include "domain/act_file.h"
+#include "domain/common.h"
 
 namespace kelmo {
-
-QString MonthName(int month) {
-  static const char* const kNames[] = {"январь",   "февраль", "март",   "апрель",
-                                       "май",      "июнь",    "июль",   "август",
-                                       "сентябрь", "октябрь", "ноябрь", "декабрь"};
-  return month >= 1 && month <= 12 ? QString::fromUtf8(kNames[month - 1]) : QString();
-}
 
 QDate LastDayOfMonth(int year, int month) {
   return QDate(year, month, 1).addMonths(1).addDays(-1);

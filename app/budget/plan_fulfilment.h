@@ -32,9 +32,6 @@ struct PlanFigures {
 // signature line that follows them in the act).
 QStringList PlanFulfilmentLines(const PlanFigures& figures);
 
-// The month's name in the nominative ("январь" .. "декабрь").
-QString MonthName(int month);
-
 // The last day of a month: its first day moved on by a month, less a day.
 QDate LastDayOfMonth(int year, int month);
 

@@ -32,6 +32,13 @@ QString MoneyStr(Money value) {
       .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
+QString MonthName(int month) {
+  static const char* const kNames[] = {"январь",   "февраль", "март",   "апрель",
+                                       "май",      "июнь",    "июль",   "август",
+                                       "сентябрь", "октябрь", "ноябрь", "декабрь"};
+  return month >= 1 && month <= 12 ? QString::fromUtf8(kNames[month - 1]) : QString();
+}
+
 Money RoundToKopecks(Money value) {
   return value.RoundToKopecks();
 }

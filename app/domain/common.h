@@ -76,6 +76,10 @@ QString ProgramVersionText();
 // Last-modified date and time of the running executable's file.
 QDateTime ExeFileDate();
 
+// The month's name in the nominative, lower case ("январь" .. "декабрь"); empty
+// for a number outside 1..12.
+QString MonthName(int month);
+
 // The last day of the date's month. February has 29 days in years divisible
 // by 4, except century years not divisible by 400, which keep 28 (the day
 // 29 would not exist).

@@ -46,8 +46,8 @@ const StacTypeRow& RowOf(StacType type) {
 }
 
 constexpr std::array<Insurer, 2> kInsurers{{
-    {2778, 45001, "S45001", 1, "Бервинта", "Бервинта-Кредо", "Бервинта"},
-    {2779, 45002, "S45002", 2, "ЗНТ", "Зентария медицина", "Тальви"},
+    {2778, 45001, "S45001", 1, "Бервинта", "Бервинта-Кредо", "Бервинта", "Бервинта-Кредо"},
+    {2779, 45002, "S45002", 2, "ЗНТ", "Зентария медицина", "Тальви", "ЗНТ-Медицина"},
 }};
 
 constexpr HomeRegion kHomeRegion{"T45", 45, "ТТФОМС", "ТФОМС (иногородние)", "1137"};
@@ -114,6 +114,13 @@ const Insurer* InsurerOfWhoDetail(int whoDetailCode) {
 const Insurer* InsurerOfPackageCode(const QString& packageCode) {
   for (const Insurer& insurer : kInsurers)
     if (packageCode == QLatin1String(insurer.PackageCode)) return &insurer;
+  return nullptr;
+}
+
+const Insurer* InsurerOfPolicyCode(const QString& policyCode) {
+  const QString code = policyCode.trimmed();
+  for (const Insurer& insurer : kInsurers)
+    if (code == QString::number(insurer.WhoDetailCode)) return &insurer;
   return nullptr;
 }
 

@@ -133,7 +133,8 @@ enum class PartyKind : std::uint8_t {
 // One insurer of the region: its Who_Detail code in kelmo.ini, its exchange
 // code (SMO code of the packages and the registry database), its party code
 // in package names, its number among the insurers, its names as a package's
-// sender and addressee, and the folder word of its split-report folder.
+// sender and addressee, the folder word of its split-report folder and its
+// name in the act summary's table of sums by insurer.
 struct Insurer {
   int WhoDetailCode;
   int ExchangeCode;
@@ -142,6 +143,7 @@ struct Insurer {
   const char* SenderName;
   const char* AddresseeName;
   const char* SplitFolderWord;
+  const char* SummaryName;
 };
 
 // The region's insurers, in their order of number.
@@ -150,6 +152,10 @@ const std::array<Insurer, 2>& Insurers();
 // null.
 const Insurer* InsurerOfWhoDetail(int whoDetailCode);
 const Insurer* InsurerOfPackageCode(const QString& packageCode);
+// The insurer whose Who_Detail code a case's policy code (STACION.POLIS)
+// holds, compared as trimmed text ("2778"), or null: a code that is empty,
+// not a number or of another insurer names none of the region's.
+const Insurer* InsurerOfPolicyCode(const QString& policyCode);
 
 // --- The home region ---
 

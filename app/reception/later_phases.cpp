@@ -17,10 +17,6 @@ void WriteDocumentSet(const ReceptionContext&, int set) {
                       QString::fromUtf8(kSets[set < 0 || set > 2 ? 0 : set]));
 }
 
-void WriteActSummary(const ReceptionContext&) {
-  throw PhaseNotBuilt(QStringLiteral("Итоги акта"));
-}
-
 void SplitByInsurer(const ReceptionContext&) {
   throw PhaseNotBuilt(QStringLiteral("Разделение по страховым компаниям"));
 }

@@ -1,5 +1,5 @@
 // The phases of the reception run that this program does not perform yet:
-// the documents, the act summary and the split by insurer. The run calls each where its place
+// the documents and the split by insurer. The run calls each where its place
 // is; each raises PhaseNotBuilt, and the run then records in the act where it stopped.
 #pragma once
 
@@ -27,8 +27,6 @@ QString PhaseNotBuiltLine(const QString& phase);
 
 // The document sets of a formation (0 local, 1 out-of-region, 2 closing).
 void WriteDocumentSet(const ReceptionContext& ctx, int set);
-// The act summary: it writes the footer and closes the act.
-void WriteActSummary(const ReceptionContext& ctx);
 // The split of a formation by insurer.
 void SplitByInsurer(const ReceptionContext& ctx);
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "act_summary.h"
 #include "dbf_loading.h"
 #include "domain/common.h"
 #include "domain/package_lists.h"
@@ -20,8 +21,8 @@
 #include "reception_checks.h"
 #include "reception_context.h"
 #include "rule_checks.h"
-#include "sum_differences.h"
 #include "shell/error_box.h"
+#include "sum_differences.h"
 #include "tolerated_errors.h"
 #include "xml_pass_loading.h"
 #include "xmlload/xml_package_loader.h"
@@ -340,8 +341,8 @@ std::optional<Stopped> ReceptionRun::Body() {
       if (state_.RegistrySource != RegistrySourceKind::XmlPackage) state_.XmlPackageMode = false;
       // Checks, tolerated errors and costs.
       if (ctx_.WhoDetail.IsInstitution() || ctx_.Receiving) {
-        RunRuleChecks(ctx_, population);
-        RunToleratedErrors(ctx_, population);
+        const std::unique_ptr<FbQuery> checkRows = RunRuleChecks(ctx_, population);
+        RunToleratedErrors(ctx_, population, checkRows.get());
       }
       if (ctx_.Receiving && excel_) excel_->CloseAll();
       if (!local || (ctx_.Receiving && state_.RegistrySource == RegistrySourceKind::XmlFromDbf))

@@ -119,7 +119,17 @@ void RemoveCase(FbDatabase& db, FbTransaction& tr, int idIll) {
   }
 }
 
-void RunRuleChecks(const ReceptionContext& ctx, Population pass) {
+std::unique_ptr<FbQuery> OpenCheckProcedure(const ReceptionContext& ctx,
+                                            const QList<int>& reports) {
+  auto sp = std::make_unique<FbQuery>(ctx.Db, &ctx.Tr);
+  sp->setSql(QStringLiteral("select * from SP_PROVERKI (:repn1 , :repn2, :repn3, :repn4)"));
+  for (int i = 0; i < 4; ++i)
+    sp->setParam(QStringLiteral("repn%1").arg(i + 1), i < reports.size() ? reports[i] : 0);
+  sp->Open();
+  return sp;
+}
+
+std::unique_ptr<FbQuery> RunRuleChecks(const ReceptionContext& ctx, Population pass) {
   const bool local = pass == Population::Local;
   ReceptionState& state = ctx.State;
   const QList<int> reports = PassReports(ThePackageLists(), pass);
@@ -138,13 +148,10 @@ void RunRuleChecks(const ReceptionContext& ctx, Population pass) {
   ctx.BeginPhase(local ? QStringLiteral("Проверка ошибок (мест.)...")
                        : QStringLiteral("Проверка ошибок (иног.)..."),
                  CountOf(count));
-  if (!ctx.WhoDetail.IsInstitution() && !ctx.Receiving) return;
+  if (!ctx.WhoDetail.IsInstitution() && !ctx.Receiving) return nullptr;
 
-  FbQuery sp(ctx.Db, &ctx.Tr);
-  sp.setSql(QStringLiteral("select * from SP_PROVERKI (:repn1 , :repn2, :repn3, :repn4)"));
-  for (int i = 0; i < 4; ++i)
-    sp.setParam(QStringLiteral("repn%1").arg(i + 1), i < reports.size() ? reports[i] : 0);
-  sp.Open();
+  std::unique_ptr<FbQuery> rows = OpenCheckProcedure(ctx, reports);
+  FbQuery& sp = *rows;
   RunState& run = TheRunState();
   run.CurrentExprVer =
       run.ProgramVersion + QLatin1Char('/') +
@@ -300,6 +307,7 @@ void RunRuleChecks(const ReceptionContext& ctx, Population pass) {
     }
   }
   state.Pass[pass].BlockingErrorsSum = section.End(lastRowRefused);
+  return rows;
 }
 
 }  // namespace kelmo

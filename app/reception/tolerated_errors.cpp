@@ -8,6 +8,7 @@
 #include "domain/common.h"
 #include "doubles_overlaps.h"
 #include "firebird/fb_query.h"
+#include "rule_checks.h"
 #include "tolerated_rules.h"
 #include "workbook/excel_application.h"
 #include "workbook/worksheet.h"
@@ -304,7 +305,7 @@ QString RegisterAmountText(const std::function<QString(int row, int column)>& ce
   return QString();
 }
 
-void RunToleratedErrors(const ReceptionContext& ctx, Population pass) {
+void RunToleratedErrors(const ReceptionContext& ctx, Population pass, FbQuery* checkRows) {
   const QList<int> reports = PassReports(ThePackageLists(), pass);
   if (reports.size() > 4)
     throw std::runtime_error(
@@ -314,13 +315,13 @@ void RunToleratedErrors(const ReceptionContext& ctx, Population pass) {
   bool yearOk = false;
   const int year = ctx.YearText.trimmed().toInt(&yearOk);
   if (!yearOk) throw ConversionError(QStringLiteral("'%1' не является годом").arg(ctx.YearText));
-  FbQuery sp(ctx.Db, &ctx.Tr);
-  sp.setSql(QStringLiteral("select * from SP_PROVERKI (:repn1 , :repn2, :repn3, :repn4)"));
-  for (int i = 0; i < 4; ++i)
-    sp.setParam(QStringLiteral("repn%1").arg(i + 1), i < reports.size() ? reports[i] : 0);
-  sp.Open();
-  ToleratedWalk(ctx, pass, sp, year);
-  EntryErrorWalk(ctx, pass, sp);
+  std::unique_ptr<FbQuery> own;
+  if (!checkRows) {
+    own = OpenCheckProcedure(ctx, reports);
+    checkRows = own.get();
+  }
+  ToleratedWalk(ctx, pass, *checkRows, year);
+  EntryErrorWalk(ctx, pass, *checkRows);
 }
 
 }  // namespace kelmo

@@ -20,14 +20,17 @@
 #include "check_rules.h"
 #include "domain/act_file.h"
 #include "domain/domain_codes.h"
+#include "firebird/fb_query.h"
 #include "reception_context.h"
 
 namespace kelmo {
 
-// The two walks of the pass. Reads the check procedure over the pass's
-// reports (at most four, as the rule checks); sets the pass's
-// NonBlockingErrorsSum and EntryErrorsSum.
-void RunToleratedErrors(const ReceptionContext& ctx, Population pass);
+// The two walks of the pass over the check procedure's rows that the rule
+// checks of the pass read (RunRuleChecks), so the procedure runs once a pass
+// and the walks see the rows the checks saw; null: the procedure is run here
+// over the pass's reports (at most four, as the rule checks). Sets the
+// pass's NonBlockingErrorsSum and EntryErrorsSum.
+void RunToleratedErrors(const ReceptionContext& ctx, Population pass, FbQuery* checkRows = nullptr);
 
 // Where the escort's-age rule stores the row's sanctions: the row's own case,
 // report and insurer, with the row's own amount (the case's cost_sf).

@@ -209,7 +209,13 @@ CREATE TABLE MTL (
   KF_COST         DOUBLE PRECISION,
   CALC_COMMENT    VARCHAR(1000),
   CALC_KF         VARCHAR(255),
-  KSG_BASE_COST   NUMERIC(18,4)
+  KSG_BASE_COST   NUMERIC(18,4),
+  -- The base-tariff part of the cost: the territorial programme's cost (net
+  -- of the federal, territorial and training modernisation parts) without
+  -- the one-channel part.
+  COST_TRP        COMPUTED BY (COALESCE(OCNCOST, 0) - COALESCE(MOD_FFOMS_COST, 0)
+                                 - COALESCE(MOD_TFOMS_COST, 0) - COALESCE(MOD_TRAIN_COST, 0)
+                                 - COALESCE(ONECH_COST, 0))
 );
 
 CREATE INDEX IX_MTL_ID_ILL ON MTL (ID_ILL, NOM_MTL);

@@ -166,22 +166,25 @@ BEGIN
     WHERE p.LPU_CODE = :lpu AND p.TIP_STAC = :ts AND p.GOD = :god
     INTO :KD_MZ, :COST_MZ;
 
-  SELECT COALESCE(SUM(m.KD), 0), COALESCE(SUM(COALESCE(m.OCNCOST, 0) + COALESCE(m.DOPCOST, 0)), 0)
+  -- Presented: the bed days and the base-tariff cost of the reports' sheets.
+  SELECT COALESCE(SUM(m.KD), 0), COALESCE(SUM(m.COST_TRP), 0)
     FROM MTL m WHERE m.REPN IN (:REPN_M1, :REPN_M2, :REPN_M3, :REPN_M4) AND m.REPN <> 0
     INTO :KD_PR_M, :COST_PR_M;
-  SELECT COALESCE(SUM(m.KD), 0), COALESCE(SUM(COALESCE(m.OCNCOST, 0) + COALESCE(m.DOPCOST, 0)), 0)
+  SELECT COALESCE(SUM(m.KD), 0), COALESCE(SUM(m.COST_TRP), 0)
     FROM MTL m WHERE m.REPN IN (:REPN_I1, :REPN_I2, :REPN_I3, :REPN_I4) AND m.REPN <> 0
     INTO :KD_PR_I, :COST_PR_I;
 
   KD_PR = KD_PR_M + KD_PR_I;
   COST_PR = COST_PR_M + COST_PR_I;
-  KD_PRC = IIF(KD_MZ > 0, KD_PR * 100.0 / KD_MZ, 0);
-  COST_PR_PRC = IIF(COST_MZ > 0, COST_PR * 100 / COST_MZ, 0);
-  COST_KD_MZ = IIF(KD_MZ > 0, COST_MZ / KD_MZ, 0);
-  COST_KD_PR = IIF(KD_PR > 0, COST_PR / KD_PR, 0);
-  COST_KD_PR_M = IIF(KD_PR_M > 0, COST_PR_M / KD_PR_M, 0);
-  COST_KD_PR_I = IIF(KD_PR_I > 0, COST_PR_I / KD_PR_I, 0);
-  COST_KD_PRC = IIF(COST_KD_MZ > 0, COST_KD_PR * 100 / COST_KD_MZ, 0);
+  -- The ratios in floating point, rounded to kopecks (and hundredths of a
+  -- per cent) when stored, where exact division would cut them.
+  KD_PRC = IIF(KD_MZ > 0, KD_PR * 100e0 / KD_MZ, 0);
+  COST_PR_PRC = IIF(COST_MZ > 0, COST_PR * 100e0 / COST_MZ, 0);
+  COST_KD_MZ = IIF(KD_MZ > 0, COST_MZ * 1e0 / KD_MZ, 0);
+  COST_KD_PR = IIF(KD_PR > 0, COST_PR * 1e0 / KD_PR, 0);
+  COST_KD_PR_M = IIF(KD_PR_M > 0, COST_PR_M * 1e0 / KD_PR_M, 0);
+  COST_KD_PR_I = IIF(KD_PR_I > 0, COST_PR_I * 1e0 / KD_PR_I, 0);
+  COST_KD_PRC = IIF(COST_KD_MZ > 0, COST_KD_PR * 100e0 / COST_KD_MZ, 0);
   SUSPEND;
 END^
 

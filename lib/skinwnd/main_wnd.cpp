@@ -114,6 +114,10 @@ void TkaMainWnd::SubclassWnd(HWND wnd) {
 }
 
 void TkaMainWnd::Unhook() {
+  // The control paints its own background again (Qt would leave the area
+  // it does not paint undefined).
+  if (handlerId_)
+    if (QWidget* owner = OwnerControl()) owner->setAttribute(Qt::WA_OpaquePaintEvent, false);
   if (handlerId_) ws::RemoveHandler(WndHandle, handlerId_);
   handlerId_ = 0;
   if (ws::GetProp(WndHandle, kWrapperProp) == std::intptr_t(this))

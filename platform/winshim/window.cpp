@@ -3,12 +3,17 @@
 #include "winshim/window.h"
 
 #include <QAbstractScrollArea>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QWidget>
 #include <map>
@@ -113,8 +118,25 @@ Windows& Table() {
   return *table;
 }
 
+// The type field (the low bits) of a button's or a static's style: the
+// button or static kind the widget is.
+std::uint32_t ControlTypeBits(const QWidget& w) {
+  if (auto* push = qobject_cast<const QPushButton*>(&w)) return push->isDefault() ? 1u : 0u;
+  if (auto* check = qobject_cast<const QCheckBox*>(&w)) return check->isTristate() ? 6u : 3u;
+  if (auto* radio = qobject_cast<const QRadioButton*>(&w)) return radio->autoExclusive() ? 9u : 4u;
+  if (qobject_cast<const QGroupBox*>(&w)) return 7u;
+  if (auto* label = qobject_cast<const QLabel*>(&w)) {
+    if (label->frameShape() == QFrame::HLine) return 0x10u;  // etched line
+    if (label->frameShape() == QFrame::VLine) return 0x11u;
+    if (!label->pixmap().isNull()) return 0xEu;  // bitmap
+    const Qt::Alignment a = label->alignment();
+    return a & Qt::AlignRight ? 2u : a & Qt::AlignHCenter ? 1u : 0u;
+  }
+  return 0;
+}
+
 std::uint32_t DerivedStyle(const QWidget& w) {
-  std::uint32_t s = 0;
+  std::uint32_t s = ControlTypeBits(w);
   const Qt::WindowFlags f = w.windowFlags();
   if (!w.isWindow()) {
     s |= WS_CHILD;

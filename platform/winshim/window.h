@@ -48,7 +48,8 @@ void SetClassRole(QWidget* widget, const QString& className);
 
 // Style words. The style is derived from the widget each time it is read;
 // SetWindowLong records which bits differ from that, so the bits a caller
-// set or cleared stay so while the rest follows the widget.
+// set or cleared stay so while the rest follows the widget. The low bits of
+// a button's or a static's style are its type field (BS_/SS_ kinds).
 enum : int { GWL_EXSTYLE = -20, GWL_STYLE = -16 };
 enum : std::uint32_t {
   WS_POPUP = 0x80000000u,

@@ -57,6 +57,12 @@ TEST(DomainCodes, PartiesAndInsurers) {
   EXPECT_EQ(second->Number, 2);
   EXPECT_STREQ(second->SplitFolderWord, "Тальви");
   EXPECT_EQ(InsurerOfPackageCode("S45003"), nullptr);
+  // A case's policy code names an insurer as text: blanks around it are
+  // ignored; a code that is not a number, or beyond any integer, names none.
+  EXPECT_EQ(InsurerOfPolicyCode(" 2779 "), second);
+  EXPECT_STREQ(InsurerOfPolicyCode("2778")->SummaryName, "Бервинта-Кредо");
+  for (const char* code : {"", "ABC", "27 79", "2779.0", "99999999999999999999", "45001"})
+    EXPECT_EQ(InsurerOfPolicyCode(QString::fromUtf8(code)), nullptr) << code;
   EXPECT_EQ(QString::fromUtf8(TheHomeRegion().FundPackageCode), "T45");
 }
 

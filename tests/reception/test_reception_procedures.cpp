@@ -479,6 +479,8 @@ TEST(ReceptionProcedures, UpReportsAndPrintSummaryCountTheLoadedSheets) {
   f.Case(s);
   f.Exec(QStringLiteral("update MTL set OCNCOST = 1000.5, DOPCOST = 100 where REPN = 1"));
   f.Exec(QStringLiteral("update MTL set OCNCOST = 2000 where REPN = 2"));
+  // The one-channel and modernisation parts are not the base tariff.
+  f.Exec(QStringLiteral("update MTL set ONECH_COST = 500, MOD_FFOMS_COST = 0.5 where REPN = 1"));
   f.Exec(QStringLiteral("execute procedure up_reports(:repn)"), {{QStringLiteral("repn"), 1}});
   FbQuery r(f.Db());
   r.setSql(QStringLiteral("select KOL_ILL, KOL_MTL, KD_CALC, SUM_CALC from REPORTS where REPN=1"));
@@ -500,7 +502,8 @@ TEST(ReceptionProcedures, UpReportsAndPrintSummaryCountTheLoadedSheets) {
   EXPECT_EQ(p.FieldByName(QStringLiteral("KD_PR_M")).toInt(), 9);
   EXPECT_EQ(p.FieldByName(QStringLiteral("KD_PR_I")).toInt(), 9);
   EXPECT_EQ(p.FieldByName(QStringLiteral("KD_PR")).toInt(), 18);
-  EXPECT_DOUBLE_EQ(p.FieldByName(QStringLiteral("COST_PR")).toDouble(), 3100.5);
+  EXPECT_DOUBLE_EQ(p.FieldByName(QStringLiteral("COST_PR_M")).toDouble(), 500);
+  EXPECT_DOUBLE_EQ(p.FieldByName(QStringLiteral("COST_PR")).toDouble(), 2500);
   EXPECT_DOUBLE_EQ(p.FieldByName(QStringLiteral("COST_KD_PR_I")).toDouble(), 222.22);
   for (const char* column : {"KD_PRC", "COST_MZ", "COST_PR_M", "COST_PR_I", "COST_PR_PRC",
                              "COST_KD_MZ", "COST_KD_PR", "COST_KD_PR_M", "COST_KD_PRC"})

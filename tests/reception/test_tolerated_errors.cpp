@@ -11,6 +11,7 @@
 #include "domain/package_lists.h"
 #include "firebird/fb_query.h"
 #include "reception/blocking_errors_section.h"
+#include "reception/rule_checks.h"
 #include "reception/tolerated_errors.h"
 #include "reception/tolerated_rules.h"
 #include "reception_fixture.h"
@@ -423,4 +424,21 @@ TEST(ToleratedErrors, RegisterLookupStopsAtTheTotal) {
   EXPECT_EQ(RegisterAmountText(cell, 12, "5", "ИВАНОВ"), "12");
   EXPECT_EQ(RegisterAmountText(cell, 12, "6", "ПЕТРОВ"), "");
   EXPECT_EQ(RegisterAmountText(cell, 12, "5", "ПЕТРОВ"), "");
+}
+
+TEST(ToleratedErrors, TheWalksReadTheRowsTheRuleChecksRead) {
+  // The check procedure runs once a pass: what changes in the database after
+  // the rule checks read their rows (here the one-letter name corrected)
+  // does not change what the two walks see; without the checks' rows the
+  // walks run the procedure themselves.
+  const QString listed = BlockingErrorsSection::TextLines(
+      "1101", "ИВАНОВ", "", "Имя не может состоять из одного символа(А).")[0];
+  for (const bool handed : {true, false}) {
+    ToleratedRun run;
+    ReceptionContext ctx(run.state, run.f.Db(), run.tr, run.Inputs(false));
+    std::unique_ptr<FbQuery> rows = OpenCheckProcedure(ctx, {3});
+    run.f.Exec(QStringLiteral("update stacion set name = 'АННА' where id_ill = 11"));
+    RunToleratedErrors(ctx, Population::Local, handed ? rows.get() : nullptr);
+    EXPECT_EQ(run.Act().contains(listed), handed) << handed;
+  }
 }
