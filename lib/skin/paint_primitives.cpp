@@ -310,8 +310,10 @@ void BlendRoundRectSteps(QImage& bitmap, Rect rect, int percent, int cornerSize,
     QPainter p(&mask);
     p.setPen(Qt::NoPen);
     const int target = percent * 255 / 100;
+    // Without steps the whole rect is at the level (the faded look of an
+    // unavailable scroll bar); with steps the outer ring keeps the bitmap.
     for (int k = 0; k <= steps; ++k) {
-      const int level = 255 - (255 - target) * k / std::max(1, steps);
+      const int level = steps == 0 ? target : 255 - (255 - target) * k / steps;
       p.setBrush(QColor(level, level, level));
       p.drawRoundedRect(QRect(k, k, work.width() - 2 * k, work.height() - 2 * k), cornerSize,
                         cornerSize, Qt::AbsoluteSize);

@@ -121,6 +121,50 @@ TColor TkSkinManager::GetGlobalColor() const {
                                                         : TColor(winshim::clBtnFace)));
 }
 
+TColor TkSkinManager::GetGlobalFontColor() const {
+  const int i = GetSkinIndex(QStringLiteral("GLOBALINFO"));
+  return IsValidSkinIndex(i) ? TColor(winshim::ColorToRGB(TColor(gd[std::size_t(i)].FontColor[0])))
+                             : kTransparentKey;
+}
+
+TColor TkSkinManager::GetGlobalHotColor() const {
+  const int i = GetSkinIndex(QStringLiteral("GLOBALINFO"));
+  return TColor(winshim::ColorToRGB(IsValidSkinIndex(i) ? gd[std::size_t(i)].HotColor
+                                                        : TColor(winshim::clWindow)));
+}
+
+TColor TkSkinManager::GetEditHotFontColor() const {
+  const int i = GetSkinIndex(QStringLiteral("EDIT"));
+  return IsValidSkinIndex(i)
+             ? TColor(winshim::ColorToRGB(TColor(gd[std::size_t(i)].HotFontColor[0])))
+             : kTransparentKey;
+}
+
+namespace {
+// A menu item's colour that is a colour of the skin's own.
+bool OwnMenuColor(std::int64_t c) {
+  return c != -1 && c != std::int64_t(kTransparentKey) && c != 0xFFFFFF;
+}
+}  // namespace
+
+TColor TkSkinManager::GetHighlightColor() const {
+  const int i = GetSkinIndex(QStringLiteral("MENUITEM"));
+  if (IsValidSkinIndex(i) && OwnMenuColor(std::int32_t(gd[std::size_t(i)].HotColor)))
+    return TColor(winshim::ColorToRGB(gd[std::size_t(i)].HotColor));
+  return winshim::clHighlight;
+}
+
+TColor TkSkinManager::GetHighlightTextColor() const {
+  const int i = GetSkinIndex(QStringLiteral("MENUITEM"));
+  if (IsValidSkinIndex(i)) {
+    const TkGeneralData& s = gd[std::size_t(i)];
+    if (OwnMenuColor(s.HotFontColor[0]) && s.HotFontColor[0] != 0 &&
+        OwnMenuColor(std::int32_t(s.HotColor)))
+      return TColor(winshim::ColorToRGB(TColor(s.HotFontColor[0])));
+  }
+  return winshim::clHighlightText;
+}
+
 namespace {
 int Margin(const TkMaskData& m, int own, bool horizontal) {
   if (own > 0) return own;

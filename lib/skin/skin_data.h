@@ -183,6 +183,18 @@ class TkSkinManager : public TkSkinTables {
   QSize GetMaskSize(int maskIndex) const;
   // The colour of GLOBALINFO (as RGB); clBtnFace's without it.
   TColor GetGlobalColor() const;
+  // GLOBALINFO's font colour as RGB; $FF00FF without it.
+  TColor GetGlobalFontColor() const;
+  // GLOBALINFO's hot colour as RGB; clWindow's without it.
+  TColor GetGlobalHotColor() const;
+  // EDIT's hot font colour as RGB; $FF00FF without the section.
+  TColor GetEditHotFontColor() const;
+  // MENUITEM's hot colour (RGB) when it names a colour of its own (none of
+  // -1, $FF00FF, white); else clHighlight.
+  TColor GetHighlightColor() const;
+  // MENUITEM's hot font colour (RGB) when it and the hot colour name
+  // colours of their own; else clHighlightText.
+  TColor GetHighlightTextColor() const;
   int MaskWidthLeft(int maskIndex) const;
   int MaskWidthTop(int maskIndex) const;
   int MaskWidthRight(int maskIndex) const;

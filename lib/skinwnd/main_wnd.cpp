@@ -19,6 +19,7 @@
 #include "skin/skin_messages.h"
 #include "skin/skin_state.h"
 #include "winshim/dc.h"
+#include "winshim/non_client.h"
 #include "winshim/system_profile.h"
 #include "winshim/theme.h"
 
@@ -68,11 +69,11 @@ TkaMainWnd::TkaMainWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
   InDialog = WrapperState().WrappingDialog;
 }
 
-void TkaMainWnd::Init(bool /*repaint*/) {
+void TkaMainWnd::Init(bool repaint) {
   KeepOwnLook();
   LookApplied = false;
   KeptText = WindowTextOf(WndHandle);
-  SubclassWnd(WndHandle);
+  Attach(repaint);
   // A control of ours paints its whole face from the cache.
   if (QWidget* owner = OwnerControl()) owner->setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -94,8 +95,10 @@ void TkaMainWnd::Destroy() {
       Unhook();
       RestoreOwnLook();
     }
-    // Never leave a handler or a property naming a freed wrapper.
+    // Never leave a handler or a property naming a freed wrapper, nor a
+    // frame it painted.
     Unhook();
+    ws::ResetNonClient(WndHandle);
     Released = true;
   }
   Manager = nullptr;
@@ -127,6 +130,7 @@ void TkaMainWnd::Unhook() {
 void TkaMainWnd::Release(bool frameMode) {
   if (Released) return;
   Unhook();
+  ws::ResetNonClient(WndHandle);
   RestoreOwnLook();
   if (ws::GetWindowLong(WndHandle, ws::GWL_STYLE) & ws::WS_VISIBLE)
     RedrawWndFrame(WndHandle, frameMode);
@@ -269,8 +273,12 @@ void ReleaseWndWrapper(HWND wnd, bool freeIt, bool frameMode,
 }
 
 void RedrawWndFrame(HWND wnd, bool frameMode) {
-  if (frameMode) ws::SendMessage(wnd, ws::WM_NCCALCSIZE, 1, 0);
-  ws::SendMessage(wnd, ws::WM_NCPAINT, 1, 0);
+  if (frameMode)
+    ws::SetWindowPos(wnd, 0, 0, 0, 0,
+                     ws::SWP_NOSIZE | ws::SWP_NOMOVE | ws::SWP_NOZORDER | ws::SWP_NOACTIVATE |
+                         ws::SWP_FRAMECHANGED);
+  else
+    ws::SendMessage(wnd, ws::WM_NCPAINT, 1, 0);
   if (QWidget* w = ws::WidgetOf(wnd)) w->update();
 }
 

@@ -55,6 +55,9 @@ class TkaMainWnd {
   // Keeps the control's own look, reads the window's text and attaches.
   // Repaint asks wrappers with scroll bars to redraw the frame at once.
   virtual void Init(bool repaint);
+  // Attaches the wrapper to its window; wrappers with scroll bars set
+  // them up first.
+  virtual void Attach(bool /*repaint*/) { SubclassWnd(WndHandle); }
   // Gives the window back unless released: its visual style, its handler
   // chain, its own look. While the adapter frees all its wrappers outside
   // a skin removal only the wrapper's handler and property leave.
@@ -96,7 +99,8 @@ class TkaMainWnd {
   // Whether the wrapper's handler is on the window's chain.
   bool Attached() const { return handlerId_ != 0; }
   // Gives the window back (the handler leaves the chain, the property goes,
-  // the control's own look returns, the frame is redrawn when visible).
+  // the non-client space and the control's own look return, the frame is
+  // redrawn when visible).
   virtual void Release(bool frameMode);
 
  protected:

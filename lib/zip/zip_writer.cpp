@@ -87,7 +87,14 @@ void TQorZip::SetStoreVolumes(bool v) {
 
 void TQorZip::AddFromMemory(const std::string& name, std::vector<std::uint8_t> data,
                             std::time_t date_time) {
-  memory_sources_.push_back({name, std::move(data), date_time ? date_time : std::time(nullptr)});
+  memory_sources_.push_back(
+      {name, std::move(data), date_time ? date_time : std::time(nullptr), nullptr});
+}
+
+void TQorZip::AddFromStream(const std::string& name, std::unique_ptr<TStream> stream,
+                            std::time_t date_time) {
+  memory_sources_.push_back(
+      {name, {}, date_time ? date_time : std::time(nullptr), std::move(stream)});
 }
 
 // One Compress.
@@ -510,7 +517,9 @@ bool ZipRun::ZipFile(const std::string& path, TZipHeaderInfo& e,
     e.external_attributes = kAttrArchive;
     e.SetDirectory(ExtractFilePath(name));
     e.SetFileName(ExtractFileName(name));
-    size = memory->data.size();
+    size = memory->stream
+               ? static_cast<std::uint64_t>(std::max<std::int64_t>(0, memory->stream->Size()))
+               : memory->data.size();
   } else if (folder_entry) {
     std::string p = WithoutTrailingBackslash(path);
     e.date_time = FolderExists(p) ? FileDosDateTimeOf(p) : TimeToDosDateTime(std::time(nullptr));
@@ -545,10 +554,9 @@ bool ZipRun::ZipFile(const std::string& path, TZipHeaderInfo& e,
     e.SetDirectory(StoredPathOf(path));
     e.SetFileName(ExtractFileName(path));
   }
-  if (memory) {
-    mem = std::make_unique<TMemoryStream>(memory->data);
-  }
-  TStream* in = memory ? static_cast<TStream*>(mem.get()) : source.get();
+  if (memory && !memory->stream) mem = std::make_unique<TMemoryStream>(memory->data);
+  TStream* in = memory ? (memory->stream ? memory->stream.get() : static_cast<TStream*>(mem.get()))
+                       : source.get();
   e.internal_attributes = 0;
   e.SetDiskStart(static_cast<std::uint32_t>(z_.current_disk_));
   if (!folder_entry) {

@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,12 @@ class TQorZip : public TQorUnZip {
   // same name in an updated archive is replaced.
   void AddFromMemory(const std::string& name, std::vector<std::uint8_t> data,
                      std::time_t date_time = 0);
+  // The same with the entry's bytes read from a stream to its end while it
+  // is compressed, so that a large entry can be produced piece by piece and
+  // is never held whole. The stream's Size may be 0 when it is not known
+  // beforehand (it serves the progress events only).
+  void AddFromStream(const std::string& name, std::unique_ptr<TStream> stream,
+                     std::time_t date_time = 0);
 
   // Runs the list (and the memory entries); returns the entries added.
   int Compress();
@@ -150,6 +157,7 @@ class TQorZip : public TQorUnZip {
     std::string name;
     std::vector<std::uint8_t> data;
     std::time_t date_time;
+    std::unique_ptr<TStream> stream;  // the bytes, when not `data`
   };
 
   int pack_level_ = 6;

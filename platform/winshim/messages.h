@@ -97,6 +97,30 @@ enum : unsigned {
   CM_MOUSELEAVE = CM_BASE + 20,
 };
 
+// The messages of the non-client area, the keyboard and the wheel, the
+// MDI client and printing, and the framework's few more.
+enum : unsigned {
+  WM_SETCURSOR = 0x0020,
+  WM_STYLECHANGED = 0x007D,
+  WM_KEYDOWN = 0x0100,
+  WM_KEYUP = 0x0101,
+  WM_SYSCOMMAND = 0x0112,
+  WM_MOUSEWHEEL = 0x020A,
+  WM_MDITILE = 0x0226,
+  WM_MDICASCADE = 0x0227,
+  WM_MDIGETACTIVE = 0x0229,
+  WM_MDISETMENU = 0x0230,
+  WM_MDIREFRESHMENU = 0x0234,
+  WM_PRINTCLIENT = 0x0318,
+  CM_FOCUSCHANGED = CM_BASE + 7,
+  CM_UIACTIVATE = CM_BASE + 41,
+  CM_MOUSEWHEEL = CM_BASE + 67,
+  CN_KEYDOWN = 0xBD00,
+  CN_KEYUP = 0xBD01,
+};
+// The scroll bars' hit codes.
+enum : int { HTHSCROLL = 6, HTVSCROLL = 7 };
+
 // Answers of WM_NCHITTEST.
 enum : int {
   HTNOWHERE = 0,

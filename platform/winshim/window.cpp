@@ -22,6 +22,8 @@
 
 #include "winshim/dc.h"
 #include "winshim/hooks.h"
+#include "winshim/non_client.h"
+#include "winshim/scroll_info.h"
 
 namespace kelmo::winshim {
 namespace {
@@ -104,6 +106,7 @@ class Windows {
       SendMessage(h, WM_NCDESTROY);
     }
     windows.erase(h);
+    detail::Forget(h);
   }
 
   std::unordered_map<HWND, std::unique_ptr<WindowData>> windows;
@@ -243,15 +246,44 @@ unsigned MouseMessageOf(const QMouseEvent& e) {
 namespace {
 
 bool TranslateMouse(HWND h, const QMouseEvent& e) {
-  const QPoint screen = e.globalPosition().toPoint(), client = e.position().toPoint();
+  const QPoint screen = e.globalPosition().toPoint();
+  const QMargins margins = NonClientMargins(h);
+  const QPoint client = e.position().toPoint() - QPoint(margins.left(), margins.top());
+  detail::NoteCursor(screen);
+  const unsigned client_msg = MouseMessageOf(e);
+  // The window holding the capture hears the mouse as client messages.
+  if (GetCapture() == h)
+    return Send(h, client_msg, KeyFlags(e), MakeLParam(client.x(), client.y()));
   LRESULT hit = HTCLIENT;
   if (!Send(h, WM_NCHITTEST, 0, MakeLParam(screen.x(), screen.y()), &hit)) hit = HTCLIENT;
-  const unsigned client_msg = MouseMessageOf(e);
   if (hit == HTCLIENT) return Send(h, client_msg, KeyFlags(e), MakeLParam(client.x(), client.y()));
   // The non-client messages lie 0x160 below the client ones.
   Send(h, client_msg - (WM_MOUSEMOVE - WM_NCMOUSEMOVE), WPARAM(hit),
        MakeLParam(screen.x(), screen.y()));
   return true;  // a non-client click is not the widget's own
+}
+
+// The bottom of the chain: the widget's own handling of the messages that
+// have a meaning for it.
+void DefaultProc(HWND hwnd, Msg& m) {
+  switch (m.msg) {
+    case WM_SETREDRAW:
+      if (QWidget* w = WidgetOf(hwnd)) w->setUpdatesEnabled(m.wParam != 0);
+      break;
+    case WM_NCCALCSIZE:
+      detail::DefaultCalcSize(hwnd, m);
+      break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      detail::DefaultScroll(hwnd, m);
+      break;
+    case WM_MDITILE:
+    case WM_MDICASCADE:
+      detail::DefaultArrange(hwnd, m);
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace
@@ -274,7 +306,8 @@ bool EventTranslator::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::Paint: {
       // The handlers paint through a DC over the widget; the painter ends
-      // before Qt's own painting runs, if it runs.
+      // before Qt's own painting runs, if it runs. The non-client space is
+      // painted last, over both.
       bool answered;
       {
         QPainter painter(w);
@@ -282,9 +315,13 @@ bool EventTranslator::eventFilter(QObject* watched, QEvent* event) {
         answered = Send(h, WM_ERASEBKGND, WPARAM(&dc));
         answered = Send(h, WM_PAINT, WPARAM(&dc)) || answered;
       }
-      return answered;
+      if (!answered) static_cast<QObject*>(w)->event(event);
+      QPainter painter(w);
+      detail::PaintFrame(h, painter);
+      return true;
     }
     case QEvent::Resize: {
+      RecalcNonClient(h);
       const bool a = Send(h, WM_WINDOWPOSCHANGED);
       const WPARAM how = w->isMinimized()   ? SIZE_MINIMIZED
                          : w->isMaximized() ? SIZE_MAXIMIZED
@@ -302,6 +339,8 @@ bool EventTranslator::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Enter:
       return Send(h, CM_MOUSEENTER);
     case QEvent::Leave: {
+      // The mouse went where no wrapped widget reports it.
+      detail::NoteCursorNow();
       const bool a = Send(h, CM_MOUSELEAVE);
       return Send(h, WM_MOUSELEAVE) || a;
     }
@@ -406,6 +445,10 @@ std::uint32_t SetWindowLong(HWND hwnd, int index, std::uint32_t value) {
   std::uint32_t& clear = index == GWL_STYLE ? d->styleClear : d->exClear;
   set = value & ~derived;
   clear = derived & ~value;
+  if (before != value) {
+    STYLESTRUCT change{before, value};
+    SendMessage(hwnd, WM_STYLECHANGED, WPARAM(index), LPARAM(&change));
+  }
   return before;
 }
 
@@ -471,6 +514,7 @@ bool DispatchMessage(HWND hwnd, Msg& msg) {
   std::function<void(std::size_t, Msg&)> run = [&](std::size_t level, Msg& m) {
     if (level == 0) {
       bottom = true;
+      DefaultProc(hwnd, m);
       return;
     }
     (*chain[level - 1].handler)(hwnd, m, [&run, level](Msg& next) { run(level - 1, next); });
@@ -481,10 +525,7 @@ bool DispatchMessage(HWND hwnd, Msg& msg) {
 
 LRESULT SendMessage(HWND hwnd, unsigned msg, WPARAM wParam, LPARAM lParam) {
   Msg m{msg, wParam, lParam, 0};
-  if (!DispatchMessage(hwnd, m) && msg == WM_SETREDRAW) {
-    // The bottom of the chain: the widget's own handling of the redraw switch.
-    if (QWidget* w = WidgetOf(hwnd)) w->setUpdatesEnabled(wParam != 0);
-  }
+  DispatchMessage(hwnd, m);
   return m.result;
 }
 

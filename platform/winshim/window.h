@@ -70,6 +70,7 @@ enum : std::uint32_t {
   WS_EX_TOPMOST = 0x00000008u,
   WS_EX_TOOLWINDOW = 0x00000080u,
   WS_EX_CLIENTEDGE = 0x00000200u,
+  WS_EX_LEFTSCROLLBAR = 0x00004000u,
   WS_EX_LAYERED = 0x00080000u,
 };
 std::uint32_t GetWindowLong(HWND hwnd, int index);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -419,23 +420,65 @@ void ReadSheetPart(Worksheet& sheet, const std::string& bytes,
   sheet.SetPart(std::move(doc));
 }
 
-std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstIndex) {
+PartProducer SheetPartProducer(Worksheet& sheet,
+                               std::shared_ptr<const std::vector<int32_t>> sstIndex) {
   ApplySelection(sheet);
-  const Tags tags(RootPrefix(sheet.Part()));
+  auto tags = std::make_shared<const Tags>(RootPrefix(sheet.Part()));
+  const std::string& p = tags->prefix;
+  // The part around the cells, whole: the sheet data's place in it is
+  // where the mark's writer is called.
   std::map<std::string, std::string> texts;
-  std::vector<std::string> columnNames(64);
-  for (size_t k = 1; k < columnNames.size(); ++k) columnNames[k] = ColumnName(static_cast<int>(k));
-
-  size_t cellCount = 0;
-  for (const auto& row : sheet.Rows()) cellCount += row.cells.size();
+  const auto merges = sheet.Merges();
+  if (!merges.empty()) {
+    std::string m = "<" + p + "mergeCells count=\"" + std::to_string(merges.size()) + "\">";
+    for (const auto& r : merges) m += "<" + p + "mergeCell ref=\"" + FormatRange(r) + "\"/>";
+    m += "</" + p + "mergeCells>";
+    texts["mergeCells"] = std::move(m);
+  }
+  const int lastRow = sheet.LastRow(), lastColumn = sheet.LastColumn();
+  texts["dimension"] =
+      "<" + p + "dimension ref=\"" +
+      (lastRow > 0 && lastColumn > 0 ? FormatRange(MakeRange(1, 1, lastRow, lastColumn))
+                                     : std::string("A1")) +
+      "\"/>";
   std::map<std::string, MarkWriter> writers;
-  writers["sheetData"] = [&](std::string& data) {
-    data += "<" + tags.prefix + "sheetData>";
-    int rowNumber = 0;
-    for (const auto& row : sheet.Rows()) {
-      ++rowNumber;
+  size_t dataAt = std::string::npos;
+  writers["sheetData"] = [&dataAt](std::string& out) { dataAt = out.size(); };
+  for (auto& [name, text] : texts)
+    writers[name] = [&text = text](std::string& out) { out += text; };
+  std::string around = DumpWithWriters(sheet.Part(), writers, 0);
+  if (dataAt == std::string::npos) dataAt = around.size();
+
+  // Then the rows, a batch of them to a piece.
+  constexpr size_t kPieceBytes = 256 * 1024;
+  struct State {
+    std::string around;
+    size_t dataAt;
+    size_t nextRow = 0;  // index into the rows; 0 before the head is out
+    bool headDone = false;
+    std::vector<std::string> columnNames;
+  };
+  auto state = std::make_shared<State>();
+  state->around = std::move(around);
+  state->dataAt = dataAt;
+  state->columnNames.resize(64);
+  for (size_t k = 1; k < state->columnNames.size(); ++k)
+    state->columnNames[k] = ColumnName(static_cast<int>(k));
+  return [&sheet, sstIndex, tags, state](std::string& data) {
+    State& st = *state;
+    const Tags& t = *tags;
+    if (!st.headDone) {
+      data.append(st.around, 0, st.dataAt);
+      data += "<" + t.prefix + "sheetData>";
+      st.headDone = true;
+    }
+    const auto& rows = sheet.Rows();
+    std::string far;
+    while (st.nextRow < rows.size() && data.size() < kPieceBytes) {
+      const auto& row = rows[st.nextRow++];
+      const int rowNumber = static_cast<int>(st.nextRow);
       if (row.cells.empty() && row.height == 0 && !row.hidden && !row.customFormat) continue;
-      data += "<" + tags.prefix + "row r=\"" + std::to_string(rowNumber) + "\"";
+      data += "<" + t.prefix + "row r=\"" + std::to_string(rowNumber) + "\"";
       if (row.customFormat) data += " s=\"" + std::to_string(row.style) + "\" customFormat=\"1\"";
       if (row.height > 0) data += " ht=\"" + Num(row.height) + "\"";
       if (row.customHeight) data += " customHeight=\"1\"";
@@ -446,36 +489,23 @@ std::string WriteSheetPart(Worksheet& sheet, const std::vector<int32_t>& sstInde
       }
       data += '>';
       for (const auto& c : row.cells) {
-        const std::string far =
-            c.column < columnNames.size() ? std::string() : ColumnName(static_cast<int>(c.column));
-        const std::string_view col = c.column < columnNames.size()
-                                         ? std::string_view(columnNames[c.column])
-                                         : std::string_view(far);
-        AppendCell(data, tags, col, rowNumber, c, sheet.Strings(), sstIndex);
+        std::string_view col;
+        if (c.column < st.columnNames.size()) {
+          col = st.columnNames[c.column];
+        } else {
+          far = ColumnName(static_cast<int>(c.column));
+          col = far;
+        }
+        AppendCell(data, t, col, rowNumber, c, sheet.Strings(), *sstIndex);
       }
-      data += "</" + tags.prefix + "row>";
+      data += "</" + t.prefix + "row>";
     }
-    data += "</" + tags.prefix + "sheetData>";
+    if (st.nextRow < rows.size()) return true;
+    data += "</" + t.prefix + "sheetData>";
+    data.append(st.around, st.dataAt, std::string::npos);
+    std::string().swap(st.around);
+    return false;
   };
-
-  const auto merges = sheet.Merges();
-  if (!merges.empty()) {
-    std::string m =
-        "<" + tags.prefix + "mergeCells count=\"" + std::to_string(merges.size()) + "\">";
-    for (const auto& r : merges)
-      m += "<" + tags.prefix + "mergeCell ref=\"" + FormatRange(r) + "\"/>";
-    m += "</" + tags.prefix + "mergeCells>";
-    texts["mergeCells"] = std::move(m);
-  }
-  const int lastRow = sheet.LastRow(), lastColumn = sheet.LastColumn();
-  texts["dimension"] =
-      "<" + tags.prefix + "dimension ref=\"" +
-      (lastRow > 0 && lastColumn > 0 ? FormatRange(MakeRange(1, 1, lastRow, lastColumn))
-                                     : std::string("A1")) +
-      "\"/>";
-  for (auto& [name, text] : texts)
-    writers[name] = [&text = text](std::string& out) { out += text; };
-  return DumpWithWriters(sheet.Part(), writers, cellCount * 36 + sheet.Rows().size() * 24);
 }
 
 std::string NewSheetPartXml() {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 
 #include "number_text.h"
@@ -374,10 +375,16 @@ std::pair<Worksheet*, CellRange> Workbook::ResolveRange(const std::string& nameO
 }
 
 PackageParts Workbook::ToParts() {
+  PackageParts out;
+  for (PackageEntry& e : Entries()) out[e.name] = WholeText(e.produce);
+  return out;
+}
+
+std::vector<PackageEntry> Workbook::Entries() {
   xmlNode* types = xmlDocGetRootElement(typesDoc_.get());
   xmlNode* relsRoot = xmlDocGetRootElement(workbookRelsDoc_.get());
   const std::string folder = Folder(workbookPart_);
-  PackageParts out = parts_;
+  PackageParts out = parts_;  // the parts kept as they were
   // The cached calculation chain would not match the changed cells.
   std::set<std::string> chains;
   for (xmlNode* r : Children(relsRoot, "Relationship")) {
@@ -420,8 +427,6 @@ PackageParts Workbook::ToParts() {
   }
   sst += "</sst>";
   out[stringsPart_] = std::move(sst);
-  for (size_t i = 0; i < sheets_.size(); ++i)
-    out[sheets_[i].part] = WriteSheetPart(*sheets_[i].sheet, sstIndex);
   out[stylesPart_] = DumpWithMarks(stylesDoc_.get(), styles_.Texts(RootPrefix(stylesDoc_.get())));
   xmlNode* wbRoot = xmlDocGetRootElement(workbookDoc_.get());
   if (xmlNode* view = FirstChild(FirstChild(wbRoot, "bookViews"), "workbookView"))
@@ -429,11 +434,21 @@ PackageParts Workbook::ToParts() {
   out[workbookPart_] = Dump(workbookDoc_.get());
   out[RelsPartOf(workbookPart_)] = Dump(workbookRelsDoc_.get());
   out["[Content_Types].xml"] = Dump(typesDoc_.get());
-  return out;
+  // The sheets are produced while they are written, a batch of rows at a time.
+  const auto index = std::make_shared<const std::vector<int32_t>>(std::move(sstIndex));
+  std::map<std::string, PartProducer> sheets;
+  for (auto& s : sheets_) sheets[s.part] = SheetPartProducer(*s.sheet, index);
+  std::vector<PackageEntry> entries;
+  for (auto& [name, text] : out)
+    if (!sheets.count(name)) entries.push_back({name, WholePart(std::move(text))});
+  for (auto& [name, produce] : sheets) entries.push_back({name, std::move(produce)});
+  std::sort(entries.begin(), entries.end(),
+            [](const PackageEntry& a, const PackageEntry& b) { return a.name < b.name; });
+  return entries;
 }
 
 void Workbook::SaveAs(const std::string& path) {
-  WriteZipParts(path, ToParts());
+  WritePackage(path, Entries());
   path_ = path;
 }
 

@@ -17,7 +17,8 @@
 //
 // Cost: a workbook lives in memory (24 bytes a cell plus each distinct text
 // once); Open reads the package into memory and streams each sheet's cells
-// (no tree of them is built); SaveAs writes every sheet in one pass.
+// (no tree of them is built); SaveAs writes every sheet in one pass, streamed
+// into the package a batch of rows at a time.
 #pragma once
 
 #include <map>
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "cell_styles.h"
+#include "package_zip.h"
 #include "string_pool.h"
 #include "worksheet.h"
 #include "xml_part.h"
@@ -81,6 +83,8 @@ class Workbook {
   Workbook() = default;
   void Load(PackageParts parts, const std::string& label);
   void LoadXls(const std::string& path);
+  // The package's parts in name order, the sheets produced while written.
+  std::vector<PackageEntry> Entries();
   struct SheetEntry {
     std::unique_ptr<Worksheet> sheet;
     std::string part;  // package part name, e.g. xl/worksheets/sheet1.xml

@@ -382,18 +382,17 @@ void Worksheet::CopyRange(const CellRange& source, Worksheet& target, int row, i
   const int dr = row - source.first.row, dc = column - source.first.column;
   const CellRange area =
       MakeRange(row, column, row + source.Rows() - 1, column + source.Columns() - 1);
-  struct Copied {
-    int row;
-    Cell cell;
-  };
-  std::vector<Copied> cells;
-  for (int r = source.first.row; r <= std::min(source.last.row, static_cast<int>(rows_.size()));
-       ++r) {
+  const int lastSourceRow = std::min(source.last.row, static_cast<int>(rows_.size()));
+  // The copies are gathered first (source and target may overlap) in a list
+  // the sheet keeps: a register copies its block thousands of times.
+  std::vector<CopiedCell>& cells = copyScratch_;
+  cells.clear();
+  for (int r = source.first.row; r <= lastSourceRow; ++r) {
     const auto& rc = rows_[r - 1].cells;
     auto it = std::lower_bound(rc.begin(), rc.end(), static_cast<uint32_t>(source.first.column),
                                [](const Cell& c, uint32_t col) { return c.column < col; });
     for (; it != rc.end() && static_cast<int>(it->column) <= source.last.column; ++it) {
-      Copied c{r + dr, *it};
+      CopiedCell c{r + dr, *it};
       c.cell.column = static_cast<uint32_t>(static_cast<int>(it->column) + dc);
       if (it->formula && (dr != 0 || dc != 0))
         c.cell.formula = strings_.Intern(ShiftFormula(strings_.At(it->formula - 1), dr, dc)) + 1;
@@ -422,11 +421,23 @@ void Worksheet::CopyRange(const CellRange& source, Worksheet& target, int row, i
     rc.erase(first, last);
   }
   target.RemoveMergesIn(area);
-  for (const Copied& c : cells) {
-    Cell& dst = target.Touch(c.row, static_cast<int>(c.cell.column));
-    dst = c.cell;
+  // The copies come row by row; each row grows once, to its exact size, so a
+  // register of copied blocks holds no spare room in its rows.
+  for (size_t i = 0; i < cells.size();) {
+    size_t end = i;
+    while (end < cells.size() && cells[end].row == cells[i].row) ++end;
+    CheckCell(cells[i].row, 1);
+    if (cells[i].row > static_cast<int>(target.rows_.size())) target.rows_.resize(cells[i].row);
+    auto& rc = target.rows_[cells[i].row - 1].cells;
+    rc.reserve(rc.size() + (end - i));
+    for (; i < end; ++i) {
+      Cell& dst = target.Touch(cells[i].row, static_cast<int>(cells[i].cell.column));
+      dst = cells[i].cell;
+    }
   }
   for (const CellRange& m : merges) target.AddMergeUnchecked(m);
+  // A list grown by one large copy is not kept.
+  if (cells.capacity() > 4096) std::vector<CopiedCell>().swap(cells);
 }
 
 int Worksheet::LastRow() const {

@@ -175,6 +175,11 @@ class Worksheet {
   int tallestMerge_ = 1;
   std::optional<CellRef> selection_;
   XmlDocPtr doc_;
+  struct CopiedCell {
+    int row;
+    Cell cell;
+  };
+  std::vector<CopiedCell> copyScratch_;  // CopyRange's list of copies, kept for the next
 };
 
 // Moves the relative references of a formula by the given rows and columns

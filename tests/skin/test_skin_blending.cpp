@@ -58,6 +58,14 @@ TEST(SkinBlending, RoundRectStepsFadeInwards) {
     BlendRoundRectSteps(bmp, Rect{2, 2, 18, 18}, c.percent, 0, c.steps, kWhite);
     ExpectPixels(bmp, {{10, 10, c.centre}, {2, 10, kBlack}, {0, 0, kBlack}, {19, 19, kBlack}});
   }
+  // Without steps the whole rect is at the level, its edge too.
+  QImage flat = Bmp24(20, 20, kBlack);
+  BlendRoundRectSteps(flat, Rect{2, 2, 18, 18}, 60, 0, 0, kWhite);
+  const TColor faded = Px(flat, 10, 10);
+  EXPECT_EQ(Px(flat, 2, 10), faded);
+  EXPECT_NE(faded, kBlack);
+  EXPECT_NE(faded, kWhite);
+  ExpectPixels(flat, {{1, 10, kBlack}});
   // An empty rect paints nothing.
   QImage bmp = Bmp24(4, 4, kBlack);
   BlendRoundRectSteps(bmp, Rect{2, 2, 2, 4}, 0, 0, 1, kWhite);

@@ -3,6 +3,7 @@
 // eye: the whole form, and each family's widget on its own. Every family
 // the window wrappers skin has one entry in the list below.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFrame>
 #include <QGroupBox>
@@ -10,8 +11,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSizeGrip>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <functional>
 #include <memory>
@@ -21,6 +24,9 @@
 #include "extctl/xt_spin.h"
 #include "skin/skin_link.h"
 #include "skinwnd/button_wnd.h"
+#include "skinwnd/combo_box_wnd.h"
+#include "skinwnd/grid_wnd.h"
+#include "skinwnd/list_view_wnd.h"
 #include "skinwnd/panel_wnd.h"
 #include "skinwnd/speed_button.h"
 #include "skinwnd/spin_wnd.h"
@@ -58,6 +64,17 @@ struct Family {
   std::function<QWidget*(QWidget* form)> make;
   std::function<void(QWidget*, TkSkinManager*, Kept&)> wrap;
 };
+
+// A table of a few rows under a column header.
+QTableView* Table(QWidget* form, int rows) {
+  auto* table = new QTableView(form);
+  auto* model = new QStandardItemModel(rows, 2, table);
+  model->setHorizontalHeaderLabels({QStringLiteral("Code"), QStringLiteral("Name")});
+  for (int r = 0; r < rows; ++r)
+    model->setItem(r, 1, new QStandardItem(QStringLiteral("Row %1").arg(r)));
+  table->setModel(model);
+  return table;
+}
 
 const std::vector<Family>& Families() {
   static const std::vector<Family> families = {
@@ -159,6 +176,24 @@ const std::vector<Family>& Families() {
        [](QWidget* w, TkSkinManager* m, Kept& k) {
          KeepWrapper<TkaStatusBarWnd>(k, w, m, "STATUSBAR", true);
        }},
+      {"list_view",
+       {430, 10, 180, 120},
+       [](QWidget* f) { return Table(f, 12); },
+       [](QWidget* w, TkSkinManager* m, Kept& k) { KeepWrapper<TkaListViewWnd>(k, w, m, "EDIT"); }},
+      {"combo_box",
+       {430, 140, 150, 24},
+       [](QWidget* f) {
+         auto* box = new QComboBox(f);
+         box->addItems({QStringLiteral("First"), QStringLiteral("Second")});
+         return box;
+       },
+       [](QWidget* w, TkSkinManager* m, Kept& k) {
+         KeepWrapper<TkaComboBoxWnd>(k, w, m, "COMBOBOX");
+       }},
+      {"grid",
+       {430, 175, 180, 100},
+       [](QWidget* f) { return Table(f, 3); },
+       [](QWidget* w, TkSkinManager* m, Kept& k) { KeepWrapper<TkaGridWnd>(k, w, m, "EDIT"); }},
       {"size_grip",
        {400, 280, 16, 16},
        [](QWidget* f) { return new QSizeGrip(f); },
@@ -174,7 +209,7 @@ using SampleForm = ControlForm;
 }  // namespace
 
 TEST_F(SampleForm, RendersEveryFamilySkinnedToPng) {
-  form.resize(420, 324);
+  form.resize(620, 324);
   std::vector<QWidget*> widgets;
   for (const Family& f : Families()) {
     QWidget* w = f.make(&form);

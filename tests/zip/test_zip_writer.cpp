@@ -3,12 +3,14 @@
 // beyond 65,535 entries and, when KELMO_ZIP_BIG=1, beyond 4 GiB.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "zip/zip_reader.h"
-#include "zip_test_support.h"
 #include "zip/zip_writer.h"
+#include "zip_test_support.h"
 
 namespace kelmo::zip {
 namespace {
@@ -50,6 +52,59 @@ TEST(ZipWriter, ExportPackageUse) {
     EXPECT_TRUE(u.Entry(i).flags & kFlagMaximum);
     EXPECT_EQ(u.Entry(i).version_needed, 20);
   }
+}
+
+// A stream that hands out a text in small reads and does not know its size;
+// it fails after `failAt` bytes when that is set.
+class PieceStream : public TStream {
+ public:
+  PieceStream(std::string text, std::int64_t failAt = -1)
+      : text_(std::move(text)), fail_at_(failAt) {}
+  std::int64_t Read(void* buffer, std::int64_t count) override {
+    if (fail_at_ >= 0 && pos_ >= fail_at_) throw EStreamError("Stream read error");
+    const std::int64_t n =
+        std::min<std::int64_t>({count, 1000, static_cast<std::int64_t>(text_.size()) - pos_});
+    std::memcpy(buffer, text_.data() + pos_, static_cast<std::size_t>(n));
+    pos_ += n;
+    return n;
+  }
+  std::int64_t Write(const void*, std::int64_t) override { return 0; }
+  std::int64_t Seek(std::int64_t, int) override { return pos_; }
+  std::int64_t Size() override { return 0; }
+  void SetSize(std::int64_t) override {}
+
+ private:
+  std::string text_;
+  std::int64_t pos_ = 0, fail_at_;
+};
+
+TEST(ZipWriter, EntriesFromStreamsOfUnknownSize) {
+  TempDir dir;
+  const std::string big = test::XmlLike(300000, 3);
+  TQorZip z;
+  z.SetPackLevel(1);
+  z.SetZipName(dir / "s.zip");
+  z.AddFromStream("xl/big.xml", std::make_unique<PieceStream>(big));
+  z.AddFromStream("empty.xml", std::make_unique<PieceStream>(""));
+  z.AddFromMemory("mem.txt", {'m'});
+  EXPECT_EQ(z.Compress(), 3);
+  TQorUnZip u;
+  u.SetZipName(dir / "s.zip");
+  u.ReadDirectory();
+  ASSERT_EQ(Names(u), (std::vector<std::string>{"xl/big.xml", "empty.xml", "mem.txt"}));
+  EXPECT_EQ(u.Entry(0).GetUncompressedSize(), big.size());
+  const auto bytes = u.ExtractToMemory(0);  // checks the CRC
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), big);
+  EXPECT_TRUE(u.ExtractToMemory(1).empty());
+  // The archive's own reader in the shell agrees.
+  EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "s.zip")), 0);
+
+  // A stream that fails leaves no archive behind.
+  TQorZip broken;
+  broken.SetZipName(dir / "b.zip");
+  broken.AddFromStream("x.xml", std::make_unique<PieceStream>(big, 5000));
+  EXPECT_THROW(broken.Compress(), EStreamError);
+  EXPECT_FALSE(fs::exists(dir / "b.zip"));
 }
 
 TEST(ZipWriter, UpdateReplacesNewerKeepsOlderAndNeverLosesTheArchive) {

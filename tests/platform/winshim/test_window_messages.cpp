@@ -211,7 +211,7 @@ TEST(WindowChain, EventsBecomeMessages) {
   const HWND h = HandleOf(button);
   Recorder rec(h);
   button->resize(50, 24);
-  EXPECT_EQ(rec.heard, (std::vector<unsigned>{WM_WINDOWPOSCHANGED, WM_SIZE}));
+  EXPECT_EQ(rec.heard, (std::vector<unsigned>{WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_SIZE}));
   rec.heard.clear();
   button->hide();
   button->show();

@@ -128,6 +128,44 @@ TEST_F(PeersTest, OpenpyxlReadsWhatTheLayerWrote) {
             "None\n");
 }
 
+// A sheet of many pieces (the sheet is written into the package a batch of
+// rows at a time): the file holds exactly what the parts hold, and openpyxl
+// reads its last row and merges.
+TEST_F(PeersTest, LargeSheetStreamedIntoThePackage) {
+  auto wb = Workbook::Create();
+  Worksheet& s = wb->ActiveSheet();
+  constexpr int kRows = 6000;
+  for (int r = 1; r <= kRows; ++r) {
+    s.SetText(r, 1, "Строка " + std::to_string(r));
+    s.SetNumber(r, 2, r * 0.5);
+    s.SetText(r, 19, "<&>" + std::to_string(r % 7));
+    if (r % 6 == 0) s.Merge(MakeRange(r - 1, 3, r, 3));
+  }
+  s.SetBorder(MakeRange(1, 1, kRows, 19), BorderIndex::EdgeRight, LineStyle::Thin);
+  const fs::path file = dir_ / "large.xlsx";
+  wb->SaveAs(file.string());
+  const auto parts = wb->ToParts();
+  EXPECT_EQ(RunCommand("unzip -p " + file.string() + " xl/worksheets/sheet1.xml"),
+            parts.at("xl/worksheets/sheet1.xml"));
+  EXPECT_EQ(RunCommand("unzip -p " + file.string() + " xl/sharedStrings.xml"),
+            parts.at("xl/sharedStrings.xml"));
+  auto back = Workbook::Open(file.string());
+  Worksheet& b = back->ActiveSheet();
+  EXPECT_EQ(b.LastRow(), kRows);
+  EXPECT_EQ(b.Text(kRows, 1), "Строка 6000");
+  EXPECT_EQ(b.Value(kRows, 2).Number(), 3000);
+  EXPECT_EQ(b.Text(kRows, 19), "<&>1");
+  EXPECT_EQ(b.Merges().size(), static_cast<size_t>(kRows / 6));
+  EXPECT_EQ(b.BorderAt(kRows, 19).right.style, "thin");
+  EXPECT_EQ(Python("import openpyxl\n"
+                   "ws = openpyxl.load_workbook('" +
+                   file.string() +
+                   "').active\n"
+                   "print(ws.max_row, ws.cell(6000, 1).value, ws.cell(6000, 19).value,\n"
+                   "      len(ws.merged_cells.ranges))\n"),
+            "6000 Строка 6000 <&>1 1000\n");
+}
+
 TEST_F(PeersTest, LibreOfficeConvertsWhatTheLayerWrote) {
   auto wb = Workbook::Create();
   FillSample(wb->ActiveSheet());
