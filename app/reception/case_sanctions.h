@@ -12,6 +12,7 @@
 #include "domain/case_errors.h"
 #include "domain/domain_codes.h"
 #include "domain/money.h"
+#include "domain/sank_call.h"
 #include "firebird/fb_database.h"
 
 namespace kelmo {
@@ -38,25 +39,6 @@ struct SanctionParty {
   kelmo::WhoDetail WhoDetail;
   bool Receiving = true;
   kelmo::PayKind PayKind = PayKind::Oms;
-};
-
-// One call of sp_set_sank, its parameters as the acts database takes them.
-struct SankCall {
-  int UslOk = 0;
-  int IdReport = 0;
-  QDate DateReport;
-  int IdCase = 0;
-  int Mcod = 0;
-  int Smo = 0;
-  Money SSum;
-  Money Sumv;
-  Money SPenalty;
-  int STip = 1;
-  int SOsn = 0;
-  QString SCom;
-  int SIst = 1;
-  QVariant IdAkt;  // null for kinds other than 1
-  int ParamGroup = 0;
 };
 
 // Whether this party and mode store sanctions at all.

@@ -125,11 +125,12 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) 
 }
 
 void RunReception(const ReceptionForms& forms, const QString& registryFolder, ActsConnection* acts,
-                  FbDatabase* central, bool inOmsDomain) {
+                  FbDatabase* central, bool inOmsDomain, const QString& kvillonPath) {
   TfmKelmo& w = forms.fmKelmo;
   WindowRunUser user(&w, forms.fmPrgs, forms.fmUnCorr, [&w] { return w.obKelmo->isVisible(); });
   ReceptionInputs inputs = ReadReceptionInputs(w, registryFolder);
   inputs.InOmsDomain = inOmsDomain;
+  inputs.KvillonPath = kvillonPath;
   ReceiveRegistry(inputs, ReceptionServices{w.ibdb, w.ibtr, user, forms.Now, acts, central});
 }
 
@@ -220,7 +221,7 @@ void bbKelmoClick(const ReceptionButton& button) {
           case PayKind::Vmp:
           case PayKind::Rehabilitation:
             RunReception(button.Forms, registry, button.DM.AktEnabled ? &button.DM.con1 : nullptr,
-                         &button.DM.CS_base, button.DM.InOmsDomain());
+                         &button.DM.CS_base, button.DM.InOmsDomain(), button.DM.KvillonPath);
             break;
           case PayKind::Budget:
             if (button.IntakeBudgetReport)

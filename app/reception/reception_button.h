@@ -40,10 +40,10 @@ struct ReceptionForms {
 ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFolder);
 
 // The reception run of the main window's inputs, talking to the user through
-// the program's windows.
+// the program's windows; `kvillonPath` is the case-entry program's folder.
 void RunReception(const ReceptionForms& forms, const QString& registryFolder,
                   ActsConnection* acts = nullptr, FbDatabase* central = nullptr,
-                  bool inOmsDomain = false);
+                  bool inOmsDomain = false, const QString& kvillonPath = {});
 
 // Package identification of the registry folder in reception mode: sets the
 // two flags and returns true when it refused the folder (after showing why).

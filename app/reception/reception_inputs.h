@@ -46,6 +46,9 @@ struct ReceptionInputs {
   // The user asked for the main window to be minimised while the run works
   // (cbWind).
   bool MinimiseDuringRun = false;
+  // The folder of the institution's case-entry program (KvillonPath); empty
+  // when none is configured.
+  QString KvillonPath;
   // The computer belongs to the fund's "OMS" domain (the data module's test
   // at start-up).
   bool InOmsDomain = false;

@@ -1,6 +1,7 @@
 // The XML road of the reception run.
 #include "xml_pass_loading.h"
 
+#include "case_entry_tables.h"
 #include "case_sanctions.h"
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
@@ -25,26 +26,15 @@ void LoadXmlPackage(const ReceptionContext& ctx, const QString&, Population popu
   in.ComputerName = ComputerName();
   XmlLoadServices services{ctx.Db,    ctx.Tr,        ctx.User(), ThePackageLists(),
                            ctx.State, TheRunState(), {},         {}};
+  in.KvillonPath = ctx.KvillonPath;
   if (ctx.Acts != nullptr) {
     ActsConnection& acts = *ctx.Acts;
-    services.ActsSanction = [&acts](const XmlSanction& s) {
-      SankCall call;
-      call.UslOk = s.UslOk;
-      call.IdReport = s.IdReport;
-      call.DateReport = s.DateReport;
-      call.IdCase = s.IdCase;
-      call.Mcod = s.Mcod;
-      call.Smo = s.Smo;
-      call.SSum = s.SSum;
-      call.Sumv = s.Sumv;
-      call.SPenalty = Money();
-      call.STip = 1;
-      call.SOsn = s.SOsn;
-      call.SCom = s.SCom;
-      call.SIst = s.SIst;
-      call.IdAkt = -1;
-      call.ParamGroup = 0;
-      CallSetSank(acts, call);
+    services.ActsSanction = [&acts](const SankCall& call) { CallSetSank(acts, call); };
+  }
+  if (!ctx.KvillonPath.isEmpty()) {
+    const QString folder = ctx.KvillonPath;
+    services.CaseEntry = [folder](const CaseEntrySanctions& entry) {
+      WriteCaseEntrySanctions(folder, entry);
     };
   }
   repn = kelmo::LoadXmlPackage(in, services, repn);

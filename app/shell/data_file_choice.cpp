@@ -7,6 +7,7 @@
 
 #include "data_file_dialog.h"
 #include "domain/common.h"
+#include "domain/package_files.h"
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
 #include "error_box.h"
@@ -16,21 +17,6 @@
 namespace kelmo {
 
 using namespace package_identification;
-
-namespace {
-
-// Removes the files of the folder named base + ".xml" without regard to
-// case; an empty base names nothing. Failures are ignored.
-void RemoveFileNoCase(const QString& folder, const QString& base) {
-  if (base.isEmpty()) return;
-  const QString name = base + QStringLiteral(".xml");
-  const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-  for (const QString& entry : entries) {
-    if (entry.compare(name, Qt::CaseInsensitive) == 0) QFile::remove(folder + u'/' + entry);
-  }
-}
-
-}  // namespace
 
 void PackageIdentification::ApplyDefaultPayment() {
   const PayKind payKind = TheRunState().PayKind;
@@ -47,28 +33,6 @@ void PackageIdentification::ApplyDefaultPayment() {
     }
   }
   if (choice != nullptr) choice->setChecked(true);
-}
-
-void DeletePackageXml(const QString& folder, int adresat, int package) {
-  const PackageLists& lists = ThePackageLists();
-  if (lists.SenderList.isEmpty()) return;
-  const QList<rAdresat>& adresats = lists.SenderList.first().Adresats;
-  if (adresat < 0 || adresat >= adresats.size()) return;
-  const QList<rFile>& files = adresats[adresat].Files;
-  if (package < 0 || package >= files.size()) return;
-  const rFile& file = files[package];
-  if (!file.HName.isEmpty()) {
-    RemoveFileNoCase(folder, file.LName);
-    RemoveFileNoCase(folder, file.HName);
-  }
-  if (!file.CName.isEmpty()) {
-    RemoveFileNoCase(folder, file.LcName);
-    RemoveFileNoCase(folder, file.CName);
-  }
-}
-
-void DeleteFirstPackageXml(const QString& folder, int adresat) {
-  DeletePackageXml(folder, adresat, 0);
 }
 
 bool ConfirmDataFileChoice(TF_XML_load& dialog, const QString& registryFolder, bool fromDatabase,
@@ -95,7 +59,7 @@ bool ConfirmDataFileChoice(TF_XML_load& dialog, const QString& registryFolder, b
       if (files.isEmpty() || !startsWith(files.last(), u'T')) continue;
       if (main && !fromDatabase) {
         const QString folder = PackageFolder(registryFolder, files.last());
-        DeletePackageXml(folder, static_cast<int>(a), static_cast<int>(files.size() - 1));
+        DeletePackageXml(lists, folder, static_cast<int>(a), static_cast<int>(files.size() - 1));
         QDir().rmdir(folder);
       }
       files.removeLast();
@@ -108,7 +72,7 @@ bool ConfirmDataFileChoice(TF_XML_load& dialog, const QString& registryFolder, b
       if (files.isEmpty() || !startsWith(files.first(), u'H')) continue;
       if (files.size() > 1 && !fromDatabase) {
         const QString folder = PackageFolder(registryFolder, files.first());
-        DeleteFirstPackageXml(folder, static_cast<int>(a));
+        DeleteFirstPackageXml(lists, folder, static_cast<int>(a));
         QDir().rmdir(folder);
       }
       files.removeFirst();

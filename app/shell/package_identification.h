@@ -161,11 +161,4 @@ class PackageIdentification {
 bool ConfirmDataFileChoice(TF_XML_load& dialog, const QString& registryFolder, bool fromDatabase,
                            QWidget* parent);
 
-// Deletes the extracted XML files (person, main, oncology pair) of the
-// package-th package of the adresat-th addressee of the first sender from
-// the folder; the reference files stay. Failures are ignored. Names are
-// matched without regard to case.
-void DeletePackageXml(const QString& folder, int adresat, int package);
-void DeleteFirstPackageXml(const QString& folder, int adresat);
-
 }  // namespace kelmo

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 #include "domain/case_data.h"
 #include "firebird/database_error.h"
@@ -97,6 +98,12 @@ struct SheetRows::Impl {
       getMtlId, newDirect, newOncology, newDiagnostic, newDecline, newUslug, newMedicals;
   QString mainName;
   bool oncologyFile = false;
+  // The answers of the reference look-ups, by their inputs: the reference
+  // tables do not change while a package loads, and most cases of a month
+  // ask the same questions.
+  std::map<std::tuple<bool, int, QDate>, QVariant> outcomes;
+  std::map<std::tuple<QDate, int, int>, std::pair<QVariant, QVariant>> bedProfiles;
+  std::map<std::tuple<QString, QDate, int>, QVariant> groups;
 
   void Run(FbStatement& s) {
     try {
@@ -106,12 +113,15 @@ struct SheetRows::Impl {
     }
   }
   QVariant Group(const QString& code, const SheetCase& c) {
+    const int ts = c.Report->TipStac == 1 ? 1 : 5;
+    const auto key = std::make_tuple(code, c.Out, ts);
+    if (const auto found = groups.find(key); found != groups.end()) return found->second;
     ksgGroup.Set(QStringLiteral("mkb"), code);
     ksgGroup.Set(QStringLiteral("out"), Stamp(c.Out));
-    ksgGroup.Set(QStringLiteral("ts"), c.Report->TipStac == 1 ? 1 : 5);
+    ksgGroup.Set(QStringLiteral("ts"), ts);
     ksgGroup.Exec();
     const QVariant id = ksgGroup.Value(QStringLiteral("KSG_ID"));
-    return id.isNull() ? QVariant() : QVariant(id.toString());
+    return groups[key] = id.isNull() ? QVariant() : QVariant(id.toString());
   }
   void OncologyRows(const XmlNode& sl, int number, const SheetCase& c);
   void Diagnoses(const XmlNode& sl, int mtlId, const SheetCase& c, const XmlLoadInputs& in);
@@ -361,12 +371,15 @@ void SheetRows::BeginFile(const QString& mainName, bool oncology) {
 
 QVariant SheetRows::Outcome(const char* table, int code, const QDate& out) {
   const bool ishod = QLatin1String(table) == QLatin1String("ishod_fed");
+  const auto key = std::make_tuple(ishod, code, out);
+  if (const auto found = impl_->outcomes.find(key); found != impl_->outcomes.end())
+    return found->second;
   FbStatement& q = ishod ? impl_->ishodFed : impl_->resultFed;
   q.Set(QStringLiteral("code"), code);
   q.Set(QStringLiteral("out"), Stamp(out));
   q.Exec();
   const QVariant v = q.Value(ishod ? QStringLiteral("OLD_ID") : QStringLiteral("OLD_RESULT"));
-  return v.isNull() ? QVariant() : QVariant(v.toInt());
+  return impl_->outcomes[key] = v.isNull() ? QVariant() : QVariant(v.toInt());
 }
 
 void SheetRows::AddTotals(const SheetCase& c) {
@@ -428,12 +441,20 @@ void SheetRows::Load(const XmlNode& sl, int number, SheetCase& c, const XmlLoadI
   }
   const QVariant profil = tags.IntOrNull(sl, "PROFIL");
   const int profilK = tags.Int(sl, "PROFIL_K");
-  d.bedProfile.Set(QStringLiteral("d"), Stamp(c.Out));
-  d.bedProfile.Set(QStringLiteral("p"), profil.isNull() ? 0 : profil.toInt());
-  d.bedProfile.Set(QStringLiteral("k"), profilK);
-  d.bedProfile.Exec();
-  const QVariant tip = d.bedProfile.Value(QStringLiteral("TIP"));
-  const QVariant oms = d.bedProfile.Value(QStringLiteral("OMS"));
+  const int profilCode = profil.isNull() ? 0 : profil.toInt();
+  const auto bedKey = std::make_tuple(c.Out, profilCode, profilK);
+  auto bed = d.bedProfiles.find(bedKey);
+  if (bed == d.bedProfiles.end()) {
+    d.bedProfile.Set(QStringLiteral("d"), Stamp(c.Out));
+    d.bedProfile.Set(QStringLiteral("p"), profilCode);
+    d.bedProfile.Set(QStringLiteral("k"), profilK);
+    d.bedProfile.Exec();
+    bed = d.bedProfiles
+              .emplace(bedKey, std::make_pair(d.bedProfile.Value(QStringLiteral("TIP")),
+                                              d.bedProfile.Value(QStringLiteral("OMS"))))
+              .first;
+  }
+  const auto& [tip, oms] = bed->second;
   d.getMtlId.Exec();
   const int mtlId = d.getMtlId.Value(QStringLiteral("MTL_ID")).toInt();
   set("ID", mtlId);

@@ -16,6 +16,7 @@
 #include "firebird/fb_database.h"
 #include "firebird/fb_statement.h"
 #include "package_persons.h"
+#include "reference_files.h"
 #include "sheet_rows.h"
 #include "xml_tags.h"
 
@@ -133,6 +134,8 @@ class Loader {
   void Bookkeeping();
   void Commit(bool force);
   void Problem(const QString& text, const QString& nomib, const QString& family);
+  // A failure that stops the reception: shown, then the act's line.
+  XmlLoadStopped Stopped(const QString& text, const QString& family) const;
 
   const XmlLoadInputs& in_;
   const XmlLoadServices& sv_;
@@ -145,12 +148,14 @@ class Loader {
   QElapsedTimer sinceCommit_;
   // The sanctions of the case being loaded, stored outside the registry
   // once its rows are written.
-  QList<XmlSanction> pendingActs_;
+  QList<SankCall> pendingActs_;
   std::optional<CaseEntrySanctions> pendingEntry_;
   // The log lines of the person or case being read: they reach the run's
   // log when the load fails there, so a package of any size keeps the
   // memory of one record's lines.
   QStringList caseLog_;
+  // The insurer rows found, by the kind of key and the key.
+  std::map<std::pair<bool, QString>, QStringList> insurers_;
 };
 
 void Loader::Prepare() {
@@ -178,6 +183,12 @@ void Loader::Commit(bool force) {
 
 void Loader::Problem(const QString& text, const QString& nomib, const QString& family) {
   sv_.State.XmlLoadErrors.append({text, nomib, family});
+}
+
+XmlLoadStopped Loader::Stopped(const QString& text, const QString& family) const {
+  sv_.User.Message(QString(), text, RunMessageIcon::None);
+  return XmlLoadStopped(QStringLiteral("Ошибка при загрузке XML на пациенте ") + family +
+                        QStringLiteral(": ") + text);
 }
 
 int Loader::Run(int repn) {
@@ -222,7 +233,8 @@ void Loader::LoadAddressees() {
   PackageLists& lists = sv_.Lists;
   if (!lists.SenderList.isEmpty()) {
     const rSender& sender = lists.SenderList.first();
-    for (const rAdresat& a : sender.Adresats) {
+    for (int index = 0; index < sender.Adresats.size(); ++index) {
+      const rAdresat& a = sender.Adresats[index];
       const bool fund = a.Kind == PartyKind::Fund;
       if (fund != (in_.Pass == Population::OutOfRegion) || a.Files.isEmpty()) continue;
       const rFile& file = a.Files.first();
@@ -246,6 +258,8 @@ void Loader::LoadAddressees() {
         pair.mainPath = PackageFile(folder, pair.mainName);
         LoadPair(pair);
       }
+      // The addressee's reference files, then its package folder goes.
+      LoadReferenceFiles(in_, sv_, tags_, index);
     }
   }
 }
@@ -293,6 +307,9 @@ QStringList Loader::Insurer(const XmlNode& pacient, QString& key) {
     sv_.User.Message(QString(), id != nullptr ? id->FullText() : QString(), RunMessageIcon::None);
     throw XmlValueError("Не указан код страховой медицинской организации пациента");
   }
+  // The insurer table does not change while a package loads.
+  const auto cacheKey = std::make_pair(home, key);
+  if (const auto found = insurers_.find(cacheKey); found != insurers_.end()) return found->second;
   FbStatement& q = home ? smoByCode_ : smoByTerritory_;
   q.Set(QStringLiteral("key"), key);
   q.Exec();
@@ -301,7 +318,8 @@ QStringList Loader::Insurer(const XmlNode& pacient, QString& key) {
     const QVariant v = q.Value(QString::fromLatin1(column));
     return v.isNull() ? QString() : v.toString();
   };
-  return {text("COMP_OKATO"), text("TERR_OKATO"), text("COMP_CODE"), text("TERR_CODE")};
+  return insurers_[cacheKey] = {text("COMP_OKATO"), text("TERR_OKATO"), text("COMP_CODE"),
+                                text("TERR_CODE")};
 }
 
 void Loader::LoadZap(const XmlNode& zap, const Pair& pair) {
@@ -391,7 +409,7 @@ void Loader::GatherSanctions(const XmlNode& zsl, const Pair& pair, const rRepn& 
   entry.CaseNumber = caseNumber;
   entry.ReportDate = QDate(pe_.year(), pe_.month(), 1);
   for (const XmlNode* sank : zsl.All("SANK")) {
-    XmlSanction s;
+    SankCall s;
     s.SSum = MoneyOf(RequiredText(*sank, "S_SUM"));
     s.SOsn = tags_.Int(*sank, "S_OSN");
     s.SCom = tags_.Text(*sank, "S_COM");
@@ -406,9 +424,12 @@ void Loader::GatherSanctions(const XmlNode& zsl, const Pair& pair, const rRepn& 
     s.Mcod = sv_.Lists.SenderList.isEmpty() ? 0 : sv_.Lists.SenderList.first().Number;
     s.Sumv = total;
     s.Smo = pair.addressee->Kind == PartyKind::Fund ? 45 : 45000 + pair.addressee->Number;
+    s.IdAkt = -1;
     carries = true;
-    if (acts) pendingActs_.append(s);
     entry.Sanctions.append(s);
+    // The acts database takes every sanction of a package as a МЭК.
+    s.STip = 1;
+    if (acts) pendingActs_.append(s);
   }
   // The case-entry program's tables keep every SANK of the case.
   if (caseEntry) pendingEntry_ = entry;
@@ -551,10 +572,7 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
     } catch (const DatabaseError&) {
       throw;
     } catch (const std::exception& error) {
-      const QString text = QString::fromUtf8(error.what());
-      sv_.User.Message(QString(), text, RunMessageIcon::None);
-      throw XmlLoadStopped(QStringLiteral("Ошибка при загрузке XML на пациенте ") + family +
-                           QStringLiteral(": ") + text);
+      throw Stopped(QString::fromUtf8(error.what()), family);
     }
     try {
       stacion_.Exec();
@@ -621,8 +639,14 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
     }
     throw;
   }
-  for (const XmlSanction& s : pendingActs_) sv_.ActsSanction(s);
-  if (pendingEntry_) sv_.CaseEntry(*pendingEntry_);
+  // The case's sanctions outside the registry: a failure there stops the
+  // reception, as one while they are gathered does.
+  try {
+    for (const SankCall& s : pendingActs_) sv_.ActsSanction(s);
+    if (pendingEntry_) sv_.CaseEntry(*pendingEntry_);
+  } catch (const std::exception& error) {
+    throw Stopped(QString::fromUtf8(error.what()), family);
+  }
 }
 
 void Loader::Bookkeeping() {

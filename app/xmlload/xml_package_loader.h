@@ -35,6 +35,7 @@
 #include "domain/reception_state.h"
 #include "domain/run_state.h"
 #include "domain/run_user.h"
+#include "domain/sank_call.h"
 #include "xml_tree.h"
 
 namespace kelmo {
@@ -71,32 +72,12 @@ struct XmlLoadInputs {
   QString ComputerName;
 };
 
-// One SANK of a case as the acts database and the case-entry program take it.
-struct XmlSanction {
-  int UslOk = 0;
-  int IdReport = 0;
-  QDate DateReport;
-  // The registry's case id.
-  int IdCase = 0;
-  // The case's IDCASE element.
-  int CaseNumber = 0;
-  int Mcod = 0;
-  int Smo = 0;
-  QString SCode;
-  Money SSum;
-  Money Sumv;
-  int STip = 0;
-  int SOsn = 0;
-  QString SCom;
-  int SIst = 0;
-};
-
 // The sanctions of one case for the case-entry program's tables: its IDCASE,
 // the first day of the report month and every SANK of the case.
 struct CaseEntrySanctions {
   int CaseNumber = 0;
   QDate ReportDate;
-  QList<XmlSanction> Sanctions;
+  QList<SankCall> Sanctions;
 };
 
 struct XmlLoadServices {
@@ -107,7 +88,7 @@ struct XmlLoadServices {
   ReceptionState& State;
   RunState& Run;
   // One call of sp_set_sank in the acts database (set when it is in use).
-  std::function<void(const XmlSanction&)> ActsSanction;
+  std::function<void(const SankCall&)> ActsSanction;
   // The case-entry program's tables: REPEAT_UPL cleared for the case and its
   // sanctions of the report month replaced (set when KvillonPath is).
   std::function<void(const CaseEntrySanctions&)> CaseEntry;

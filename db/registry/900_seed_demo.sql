@@ -8,10 +8,13 @@ INSERT INTO VIDOPLAT (ID, NAME) VALUES (5, 'другое');
 INSERT INTO VIDOPLAT (ID, NAME) VALUES (6, 'ВМП');
 INSERT INTO VIDOPLAT (ID, NAME) VALUES (7, 'Реабилитация');
 
+-- O_TERR is the insurer's region as a policy names it (POL_OBL; 1137 the
+-- home region), which a case of a package takes; SMOCOD and TERR_OKATO are
+-- its codes in the exchange.
 INSERT INTO SMO (O_COD, O_TERR, SMOCOD, TERR_OKATO, NAME)
-  VALUES (2778, '45', '45001', '37000', 'Страховая компания «Бервинта»');
+  VALUES (2778, '1137', '45001', '37000', 'Страховая компания «Бервинта»');
 INSERT INTO SMO (O_COD, O_TERR, SMOCOD, TERR_OKATO, NAME)
-  VALUES (2779, '45', '45002', '37000', 'Страховая компания «Тальви»');
+  VALUES (2779, '1137', '45002', '37000', 'Страховая компания «Тальви»');
 
 INSERT INTO DORER (ID, NAME, FNAME, ADDRESS, INN, KPP, BANK, P_C, BIKBANK, DIRECTOR_FULL, BUHGAL_FULL)
   VALUES (1, 'ТФОМС', 'Территориальный фонд обязательного медицинского страхования',

@@ -624,9 +624,15 @@ TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   p2.idPac = "P2";
   p2.fam = "Сидорова";
   p2.w = 2;
-  WriteZipPackage(QDir(h.registry).filePath(name + ".zip"),
-                  {{name + ".XML", MainFileBytes({XCase{}, second})},
-                   {"L" + name.mid(1) + ".XML", PersonFileBytes(name, {XPerson{}, p2})}});
+  WriteZipPackage(
+      QDir(h.registry).filePath(name + ".zip"),
+      {{name + ".XML", MainFileBytes({XCase{}, second})},
+       {"L" + name.mid(1) + ".XML", PersonFileBytes(name, {XPerson{}, p2})},
+       {"EMP_LIST_450001.XML",
+        "<EMP_LIST><EMPLOYEE><EMP_ID>31</EMP_ID><SURNAME>Ivanova</SURNAME></EMPLOYEE></EMP_LIST>"},
+       {"HOLDING.XML",
+        "<HOLDINGS><HOLDING><ID>4</ID><NAME>Aspirin</NAME><LATIN_NAME>Aspirinum</LATIN_NAME>"
+        "<INN_ID/></HOLDING></HOLDINGS>"}});
   h.script.modalHandlers.push_back([](QDialog&) { return true; });  // the data-file choice
   h.Choose();
 
@@ -640,6 +646,13 @@ TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
   EXPECT_EQ(rows("select count(*) from xml_files where repn=:repn"), "1");
   EXPECT_EQ(rows("select xmlrep from reports where repn=:repn"), "1");
+  // The package's reference files are loaded and wait in "temp" for the
+  // insurer export; the package's own folder is gone.
+  EXPECT_EQ(rows("select surname from vrachi where emp_id=31 and 0<:repn"), "Ivanova");
+  EXPECT_EQ(rows("select name_latin from spr_lekar_trn where id=4 and 0<:repn"), "Aspirinum");
+  EXPECT_TRUE(QFile::exists(QDir(h.registry).filePath("temp/EMP_LIST_450001.XML")));
+  EXPECT_TRUE(QFile::exists(QDir(h.registry).filePath("temp/HOLDING.XML")));
+  EXPECT_FALSE(QFileInfo::exists(QDir(h.registry).filePath("temp/" + name + ".zip")));
   const QString first = TheRunState().ProtocolPath;
   EXPECT_EQ(first, QDir(h.registry).filePath("ОМС_0504_0942.txt"));
   EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("temp/ОМС_0504_0942.txt")));

@@ -111,7 +111,7 @@ class Loading : public ::testing::Test {
   ReceptionState state;
   RunState run;
   RecordingUser user;
-  std::function<void(const XmlSanction&)> acts;
+  std::function<void(const SankCall&)> acts;
   std::function<void(const CaseEntrySanctions&)> entry;
 };
 
@@ -172,7 +172,7 @@ TEST_F(Loading, InstitutionPackageRowsMatchTheElements) {
       {"d_nomber", "123456"},
       {"nomib", "101"},
       {"polis", "2778"},
-      {"pol_obl", "45"},
+      {"pol_obl", "1137"},
       {"in_stac", QDateTime(QDate(2024, 3, 1), QTime(0, 0))},
       {"out_stac", QDateTime(QDate(2024, 3, 10), QTime(0, 0))},
       {"napr_diag", "J18"},
@@ -305,8 +305,8 @@ TEST_F(Loading, FundReceivingCallsTheActsDatabaseOncePerSanction) {
   Write({XPerson{}}, {c});
   in.WhoDetail = WhoDetail(2);
   in.ActsEnabled = true;
-  QList<XmlSanction> calls;
-  acts = [&calls](const XmlSanction& s) { calls << s; };
+  QList<SankCall> calls;
+  acts = [&calls](const SankCall& s) { calls << s; };
   Load();
   ASSERT_EQ(calls.size(), 2);
   EXPECT_EQ(calls[0].Smo, 45001);
@@ -506,6 +506,174 @@ TEST_F(Loading, AdmissionWindowAndPayKind) {
   EXPECT_TRUE(user.messages[0].startsWith("Форма оказания МП \"Высокотехнологичная"))
       << user.messages[0].toStdString();
   EXPECT_TRUE(user.messages[0].endsWith(". Случай будет пропущен."));
+}
+
+// The reference files of an institution's package: every element lands in
+// its column, new rows are inserted, changed ones updated, and the files
+// move into "temp" while the package's folder goes.
+TEST_F(Loading, ReferenceFilesLoadTheirRows) {
+  Write({XPerson{}}, {XCase{}});
+  reg.Exec(
+      "insert into vrachi (emp_id, spec_code, md_code, surname, name, patr_name, birth_dt, "
+      "start_date, mcod, category_code) values (20, 5, 2, 'Сидоров', 'Олег', 'Олегович', "
+      "'01.02.1970', '01.01.2010', 450001, 1)");
+  reg.Exec(
+      "insert into departament (dep_code, name, from_dt, mcod, type, address) values (7, "
+      "'Хирургия', '01.01.2015', 450001, 1, 'ул. Ленина, 1')");
+  reg.Exec(
+      "insert into departament (dep_code, name, from_dt, mcod, type) values (8, 'Старое', "
+      "'01.01.2015', 450001, 1)");
+  for (const int profile : {1, 2, 3})
+    reg.Exec(
+        QStringLiteral("insert into profile_list (profile, dep_code) values (%1, 7)").arg(profile));
+  reg.Exec("insert into spr_lekar_trn (id, name_rus, name_latin) values (2, 'Старое', 'Vetus')");
+  test::WriteBytes(
+      folder + "/EMP_LIST_450001.XML",
+      test::Cp1251("<?xml version=\"1.0\" encoding=\"windows-1251\"?><EMP_LIST>"
+                   "<EMPLOYEE><EMP_ID> 10 </EMP_ID><SPEC_CODE>76</SPEC_CODE><MD_CODE>3</MD_CODE>"
+                   "<SURNAME>О'Брайен</SURNAME><NAME>Анна</NAME><PATR_NAME>Ивановна</PATR_NAME>"
+                   "<BIRTH_DT>1980-04-05</BIRTH_DT><START_DATE>2020-01-09</START_DATE>"
+                   "<MCOD>450001</MCOD><CATEGORY_CODE>2</CATEGORY_CODE></EMPLOYEE>"
+                   "<EMPLOYEE><EMP_ID>11</EMP_ID><SURNAME>Без специальности</SURNAME></EMPLOYEE>"
+                   "<EMPLOYEE><EMP_ID>20</EMP_ID><MD_CODE>2</MD_CODE><SURNAME>Сидоров</SURNAME>"
+                   "<NAME>Олег</NAME><PATR_NAME>Олегович</PATR_NAME><BIRTH_DT>1970-02-01</BIRTH_DT>"
+                   "<START_DATE>2010-01-01</START_DATE><END_DATE>2024-03-15</END_DATE>"
+                   "<MCOD>450001</MCOD><CATEGORY_CODE>1</CATEGORY_CODE></EMPLOYEE></EMP_LIST>"));
+  test::WriteBytes(
+      folder + "/DEP_LIST_450001.XML",
+      test::Cp1251(
+          "<?xml version=\"1.0\" encoding=\"windows-1251\"?><DEP_LIST>"
+          "<DEPARTMENT><DEP_CODE>7</DEP_CODE><NAME>Хирургия</NAME><FROM_DT>2015-02-01</FROM_DT>"
+          "<MCOD>450001</MCOD><TYPE>1</TYPE><ADDRESS>ул. Ленина, 1</ADDRESS>"
+          "<PROFILE_LIST><PROFILE>3</PROFILE><PROFILE>4</PROFILE></PROFILE_LIST></DEPARTMENT>"
+          "<DEPARTMENT><DEP_CODE>8</DEP_CODE><NAME>Новое 'имя'</NAME><FROM_DT>2015-01-01</FROM_DT>"
+          "<MCOD>450001</MCOD><TYPE>1</TYPE><PROFILE_LIST/></DEPARTMENT>"
+          "<DEPARTMENT><DEP_CODE>9</DEP_CODE><NAME>Терапия</NAME><FROM_DT>2016-03-04</FROM_DT>"
+          "<TO_DT>2030-12-31</TO_DT><MCOD>450001</MCOD><TYPE>2</TYPE>"
+          "<PROFILE_LIST><PROFILE>29</PROFILE></PROFILE_LIST></DEPARTMENT></DEP_LIST>"));
+  test::WriteBytes(
+      folder + "/HOLDING.XML",
+      test::Cp1251("<?xml version=\"1.0\" encoding=\"windows-1251\"?><HOLDINGS>"
+                   "<HOLDING><ID>1</ID><NAME> Аспирин </NAME><LATIN_NAME>Aspirinum</LATIN_NAME>"
+                   "<INN_ID>101</INN_ID></HOLDING>"
+                   "<HOLDING><ID>2</ID><NAME>Новое</NAME><LATIN_NAME/><INN_ID></INN_ID></HOLDING>"
+                   "</HOLDINGS>"));
+  // A copy of the employees already in "temp" (an earlier package's) stays.
+  test::WriteBytes(dir.filePath("temp/EMP_LIST_450001.XML"), "earlier");
+
+  Load();
+  for (const QString& m : user.messages) ADD_FAILURE() << m.toStdString();
+  const struct {
+    const char* sql;
+    const char* expected;
+  } rows[] = {
+      {"select spec_code || '/' || md_code || '/' || surname || '/' || name || '/' || patr_name "
+       "|| '/' || mcod || '/' || category_code from vrachi where emp_id=10",
+       "76/3/О'Брайен/Анна/Ивановна/450001/2"},
+      {"select birth_dt from vrachi where emp_id=10", "1980-04-05T00:00:00.000"},
+      {"select start_date from vrachi where emp_id=10", "2020-01-09T00:00:00.000"},
+      {"select coalesce(end_date, 'null') from vrachi where emp_id=10", "null"},
+      // Without SPEC_CODE: 0 on insert, null on update.
+      {"select spec_code from vrachi where emp_id=11", "0"},
+      {"select coalesce(cast(spec_code as varchar(5)), 'null') || '/' || end_date from vrachi "
+       "where emp_id=20",
+       "null/2024-03-15 00:00:00.0000"},
+      // A date given in both is not compared: department 7 keeps its own.
+      {"select from_dt || '/' || name || '/' || address from departament where dep_code=7",
+       "2015-01-01 00:00:00.0000/Хирургия/ул. Ленина, 1"},
+      {"select list(profile, ',') from (select profile from profile_list where dep_code=7 order "
+       "by profile)",
+       "3,4"},
+      // A changed name updates; the address absent is the empty text then.
+      {"select name || '/' || address from departament where dep_code=8", "Новое 'имя'/"},
+      {"select name || '/' || from_dt || '/' || to_dt || '/' || mcod || '/' || type || '/' || "
+       "coalesce(address, 'null') from departament where dep_code=9",
+       "Терапия/2016-03-04 00:00:00.0000/2030-12-31 00:00:00.0000/450001/2/null"},
+      {"select list(profile) from profile_list where dep_code=9", "29"},
+      {"select name_rus || '/' || name_latin || '/' || inn_id from spr_lekar_trn where id=1",
+       " Аспирин /Aspirinum/101"},
+      {"select name_rus || '/' || coalesce(name_latin, 'null') || '/' || coalesce(inn_id, "
+       "'null') from spr_lekar_trn where id=2",
+       "Новое/null/null"},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(Value(QString::fromUtf8(r.sql)).toString().toStdString(), r.expected) << r.sql;
+  EXPECT_EQ(Count("vrachi"), 3);
+  // The files are in "temp" (the earlier copy kept), the package folder gone.
+  QFile employees(dir.filePath("temp/EMP_LIST_450001.XML"));
+  ASSERT_TRUE(employees.open(QIODevice::ReadOnly));
+  EXPECT_EQ(employees.readAll(), "earlier");
+  EXPECT_TRUE(QFile::exists(dir.filePath("temp/DEP_LIST_450001.XML")));
+  EXPECT_TRUE(QFile::exists(dir.filePath("temp/HOLDING.XML")));
+  EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// What a bad element costs: an employee whose key is no number ends the
+// employees (their file stays); a refused insert is shown and skipped; a
+// department without its profile list ends the departments (their file
+// moves); a damaged file is refused before anything of it is written.
+TEST_F(Loading, ReferenceFileFailuresEndTheirStep) {
+  Write({XPerson{}}, {XCase{}});
+  test::WriteBytes(
+      folder + "/EMP_LIST_450001.XML",
+      test::Cp1251("<?xml version=\"1.0\" encoding=\"windows-1251\"?><EMP_LIST><EMPLOYEE>"
+                   "<EMP_ID>1</EMP_ID><SURNAME>" +
+                   QString(100, u'Я') +
+                   "</SURNAME></EMPLOYEE><EMPLOYEE><EMP_ID>2</EMP_ID></EMPLOYEE>"
+                   "<EMPLOYEE><EMP_ID>x7</EMP_ID></EMPLOYEE><EMPLOYEE><EMP_ID>3</EMP_ID>"
+                   "</EMPLOYEE></EMP_LIST>"));
+  test::WriteBytes(folder + "/DEP_LIST_450001.XML",
+                   "<DEP_LIST><DEPARTMENT><DEP_CODE>5</DEP_CODE><PROFILE_LIST/></DEPARTMENT>"
+                   "<DEPARTMENT><DEP_CODE>6</DEP_CODE></DEPARTMENT>"
+                   "<DEPARTMENT><DEP_CODE>7</DEP_CODE><PROFILE_LIST/></DEPARTMENT></DEP_LIST>");
+  Load();
+  ASSERT_EQ(user.messages.size(), 3);
+  EXPECT_TRUE(user.messages[0].startsWith("insert into vrachi (emp_id"))
+      << user.messages[0].toStdString();
+  EXPECT_TRUE(user.messages[0].contains("values(1, 0, 0, 'ЯЯЯ")) << user.messages[0].toStdString();
+  EXPECT_EQ(user.messages[1], "x7\r2");
+  EXPECT_EQ(user.messages[2], "dep\r6\r1");
+  EXPECT_EQ(Value("select cast(list(emp_id) as varchar(50)) from vrachi"), "2");
+  EXPECT_EQ(Value("select cast(list(dep_code) as varchar(50)) from departament"), "5");
+  EXPECT_TRUE(QFile::exists(folder + "/EMP_LIST_450001.XML"));
+  EXPECT_FALSE(QFile::exists(dir.filePath("temp/EMP_LIST_450001.XML")));
+  EXPECT_TRUE(QFile::exists(dir.filePath("temp/DEP_LIST_450001.XML")));
+  EXPECT_FALSE(QFile::exists(folder + "/DEP_LIST_450001.XML"));
+
+  // A holdings file with an entity: refused, named, nothing written.
+  Write({XPerson{}}, {XCase{}});
+  test::WriteBytes(folder + "/HOLDING.XML",
+                   "<!DOCTYPE H [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><H><HOLDING><ID>1</ID>"
+                   "<NAME>&e;</NAME><LATIN_NAME/><INN_ID/></HOLDING></H>");
+  try {
+    Load();
+    FAIL() << "loaded";
+  } catch (const XmlFileRefused& e) {
+    EXPECT_TRUE(QString::fromUtf8(e.what()).contains("HOLDING.XML")) << e.what();
+  }
+  EXPECT_EQ(Count("spr_lekar_trn"), 0);
+}
+
+// The check of the insurer against the policy's region: a case of a package
+// takes the region its insurer's row gives, so a home insurer's case is not
+// flagged; an insurer of the home exchange territory registered for another
+// region still is.
+TEST_F(Loading, InsurerRegionCheckFlagsOnlyAMismatch) {
+  reg.Exec(
+      "insert into smo (o_cod, o_terr, smocod, terr_okato, name) values (2790, '1138', '45009', "
+      "'37000', 'Чужая')");
+  XCase home;
+  home.nhistory = "home";
+  XCase other;
+  other.idcase = 2;
+  other.nhistory = "other";
+  other.smo = "45009";
+  Write({XPerson{}}, {home, other});
+  const int repn = Load();
+  const QString check =
+      QStringLiteral("select p.osh20 from sp_proverki(%1, 0, 0, 0) p where p.nomib='%2'");
+  EXPECT_EQ(Value(check.arg(repn).arg("home")), "0");
+  EXPECT_EQ(Value(check.arg(repn).arg("other")), "1");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Fuzz target: one input read as a person file and as a main file of a
-// package. Refusals and value errors are the expected outcomes; a crash,
+// Fuzz target: one input read as a person file, as a main file and as a
+// reference file of a package. Refusals and value errors are the expected outcomes; a crash,
 // a leak or a hang is a fault.
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,7 @@
 
 #include "xmlload/case_rules.h"
 #include "xmlload/package_persons.h"
+#include "xmlload/reference_elements.h"
 #include "xmlload/xml_tags.h"
 #include "xmlload/xml_tree.h"
 
@@ -58,6 +59,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StreamXmlBytes(bytes, QStringLiteral("H.xml"), {"ZGLV", "ZAP"}, [&](XmlNode&& node) {
       if (node.Name == QLatin1String("ZAP")) ReadCase(node, tags);
     });
+  });
+  Quietly([&] {
+    StreamXmlBytes(bytes, QStringLiteral("EMP_LIST_1.XML"), {"EMPLOYEE", "DEPARTMENT", "HOLDING"},
+                   [&](XmlNode&& node) {
+                     KeyTextOf(node);
+                     if (node.Name == QLatin1String("EMPLOYEE"))
+                       Quietly([&] { ReadEmployee(node, tags); });
+                     else if (node.Name == QLatin1String("DEPARTMENT"))
+                       Quietly([&] { ReadDepartment(node, tags); });
+                     else
+                       Quietly([&] { ReadHolding(node); });
+                   });
   });
   return 0;
 }
