@@ -68,19 +68,29 @@ double PlainInsert(FbDatabase& from, FbDatabase& to, long& rows) {
   double spent = 0;
   rows = 0;
   for (const char* table : {"REPORTS", "STACION", "MTL", "DIAGS", "OPERAT"}) {
-    QSqlQuery read(from.Database());
-    read.setForwardOnly(true);
-    if (!read.exec(QStringLiteral("select * from %1").arg(table)))
-      throw std::runtime_error(read.lastError().text().toStdString());
-    const QSqlRecord layout = read.record();
+    // The stored columns only: a computed column takes no value.
+    QSqlQuery columns(to.Database());
+    columns.prepare(QStringLiteral(
+        "select trim(rf.rdb$field_name) from rdb$relation_fields rf join rdb$fields f "
+        "on f.rdb$field_name = rf.rdb$field_source where rf.rdb$relation_name = ? "
+        "and f.rdb$computed_source is null order by rf.rdb$field_position"));
+    columns.addBindValue(QString::fromLatin1(table));
+    if (!columns.exec()) throw std::runtime_error(columns.lastError().text().toStdString());
     QStringList names, marks;
-    for (int i = 0; i < layout.count(); ++i) {
-      names << layout.fieldName(i);
+    while (columns.next()) {
+      names << columns.value(0).toString();
       marks << QStringLiteral("?");
     }
+    QSqlQuery read(from.Database());
+    read.setForwardOnly(true);
+    if (!read.exec(QStringLiteral("select %1 from %2").arg(names.join(QLatin1Char(',')), table)))
+      throw std::runtime_error(read.lastError().text().toStdString());
+    const QSqlRecord layout = read.record();
     QSqlQuery insert(target);
-    insert.prepare(QStringLiteral("insert into %1 (%2) values (%3)")
-                       .arg(table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    if (!insert.prepare(
+            QStringLiteral("insert into %1 (%2) values (%3)")
+                .arg(table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))))
+      throw std::runtime_error(insert.lastError().text().toStdString());
     std::vector<std::vector<QVariant>> block;
     auto flush = [&] {
       const auto t0 = Clock::now();
