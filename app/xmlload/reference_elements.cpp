@@ -27,8 +27,8 @@ Employee ReadEmployee(const XmlNode& employee, const TagReader& tags) {
   e.EmpId = tags.Text(employee, "EMP_ID");
   e.SpecCode = tags.Int(employee, "SPEC_CODE");
   // The update writes the code given, or null for an absent one.
-  const QString spec = tags.Text(employee, "SPEC_CODE", QStringLiteral("SPEC_CODE"));
-  e.SpecCodeOnUpdate = spec == QLatin1String("null") ? QVariant() : QVariant(e.SpecCode);
+  const QString codeText = tags.Text(employee, "SPEC_CODE", QStringLiteral("SPEC_CODE"));
+  e.SpecCodeOnUpdate = codeText == QLatin1String("null") ? QVariant() : QVariant(e.SpecCode);
   e.MdCode = tags.Int(employee, "MD_CODE");
   e.Surname = tags.Text(employee, "SURNAME");
   e.Name = tags.Text(employee, "NAME");

@@ -64,7 +64,7 @@ int ScrollBarSize();
 // a * b / c rounded, as the platform's MulDiv (-1 for c of 0).
 int MulDiv(int a, int b, int c);
 
-// Part 1: the thickness; part 0: the arrow length (skinned: the skin may
+// Size 1: the thickness; size 0: the arrow length (skinned: the skin may
 // make it longer).
 int ScrollBarPartSize(const TkaScrollBar& bar, int part, bool skinned);
 // The minimum thumb of the horizontal (which 0), vertical (1) or both (3)

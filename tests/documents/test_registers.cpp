@@ -38,7 +38,7 @@ rRepn Report(int repn, int tipStac) {
 }
 
 // One treatment sheet's figures.
-struct SheetSpec {
+struct SheetFixture {
   int profile = 1;  // -1: none
   int kd = 10, kdoms = 10, kdmes = 9, kdsvmes = 1, kdnot = 0;
   double ocn = 1000, dop = 0, pomes = 900, svmes = 100;
@@ -49,7 +49,7 @@ struct SheetSpec {
   int accompL1 = 0;
 };
 
-struct CaseSpec {
+struct CaseFixture {
   int id = 0;
   int repn = 10;
   QString family, name = QStringLiteral("Иван"), father = QStringLiteral("Петрович");
@@ -59,7 +59,7 @@ struct CaseSpec {
   int dopfond = 0;
   int vozrast = 40;
   QString mcod = QStringLiteral("450001");
-  QList<SheetSpec> sheets;
+  QList<SheetFixture> sheets;
 };
 
 class RegistersTest : public ::testing::Test {
@@ -96,7 +96,7 @@ class RegistersTest : public ::testing::Test {
     return in;
   }
 
-  void AddCase(const CaseSpec& c) {
+  void AddCase(const CaseFixture& c) {
     db.Insert(QStringLiteral("STACION"),
               {{QStringLiteral("ID_ILL"), c.id},
                {QStringLiteral("REPN"), c.repn},
@@ -115,7 +115,7 @@ class RegistersTest : public ::testing::Test {
                {QStringLiteral("VOZRAST"), c.vozrast},
                {QStringLiteral("MCOD"), c.mcod}});
     int nom = 0;
-    for (const SheetSpec& s : c.sheets) {
+    for (const SheetFixture& s : c.sheets) {
       ++nom;
       db.Insert(QStringLiteral("MTL"),
                 {{QStringLiteral("ID"), c.id * 10 + nom},
@@ -153,40 +153,40 @@ class RegistersTest : public ::testing::Test {
   void Formation() {
     local = {Report(10, 1), Report(11, 1)};
     outOfRegion = {Report(20, 1), Report(21, 2), Report(22, 1)};
-    CaseSpec a{.id = 1, .repn = 10, .family = QStringLiteral("Смирнов")};
+    CaseFixture a{.id = 1, .repn = 10, .family = QStringLiteral("Смирнов")};
     a.socium = QStringLiteral("10");
-    a.sheets = {SheetSpec{.profile = 1,
-                          .ocn = 1000.5,
-                          .dop = 200.25,
-                          .cop1 = 200.25,
-                          .ffoms = 30,
-                          .tfoms = 12.5,
-                          .accomp1 = QStringLiteral("E11.9"),
-                          .mesAcc1 = QStringLiteral("st04.1"),
-                          .accompL1 = 3}};
+    a.sheets = {SheetFixture{.profile = 1,
+                             .ocn = 1000.5,
+                             .dop = 200.25,
+                             .cop1 = 200.25,
+                             .ffoms = 30,
+                             .tfoms = 12.5,
+                             .accomp1 = QStringLiteral("E11.9"),
+                             .mesAcc1 = QStringLiteral("st04.1"),
+                             .accompL1 = 3}};
     AddCase(a);
     // Three sheets; a policy of 15 characters; a concomitant diagnosis with
     // the standard "0" is not shown.
-    CaseSpec b{.id = 2, .repn = 11, .family = QStringLiteral("Алексеев")};
+    CaseFixture b{.id = 2, .repn = 11, .family = QStringLiteral("Алексеев")};
     b.number = QStringLiteral("450000000000002");
-    b.sheets = {SheetSpec{.profile = 1, .kd = 3, .ocn = 300},
-                SheetSpec{.profile = 2,
-                          .kd = 4,
-                          .ocn = 400,
-                          .accomp1 = QStringLiteral("J45"),
-                          .mesAcc1 = QStringLiteral("0"),
-                          .accompL1 = 1},
-                SheetSpec{.profile = 99, .kd = 5, .ocn = 500}};
+    b.sheets = {SheetFixture{.profile = 1, .kd = 3, .ocn = 300},
+                SheetFixture{.profile = 2,
+                             .kd = 4,
+                             .ocn = 400,
+                             .accomp1 = QStringLiteral("J45"),
+                             .mesAcc1 = QStringLiteral("0"),
+                             .accompL1 = 1},
+                SheetFixture{.profile = 99, .kd = 5, .ocn = 500}};
     b.vozrast = 12;
     AddCase(b);
     // Only a sheet of another payment kind: nothing written.
-    CaseSpec c{.id = 3, .repn = 10, .family = QStringLiteral("Борисов")};
-    c.sheets = {SheetSpec{.oplat = 6}};
+    CaseFixture c{.id = 3, .repn = 10, .family = QStringLiteral("Борисов")};
+    c.sheets = {SheetFixture{.oplat = 6}};
     AddCase(c);
     // DOPFOND 1: its cost is the NCZ amount.
-    CaseSpec d{.id = 4, .repn = 10, .family = QStringLiteral("Викторов")};
+    CaseFixture d{.id = 4, .repn = 10, .family = QStringLiteral("Викторов")};
     d.dopfond = 1;
-    d.sheets = {SheetSpec{.profile = 2, .kd = 7, .ocn = 700, .pomes = 700, .svmes = 0}};
+    d.sheets = {SheetFixture{.profile = 2, .kd = 7, .ocn = 700, .pomes = 700, .svmes = 0}};
     AddCase(d);
     // Out-of-region cases; Ильин's sheet has no bed profile.
     const auto polis77 = QStringLiteral("77011");
@@ -194,28 +194,28 @@ class RegistersTest : public ::testing::Test {
              .repn = 20,
              .family = QStringLiteral("Яковлев"),
              .polis = polis77,
-             .sheets = {SheetSpec{.ocn = 1500.555}}});
+             .sheets = {SheetFixture{.ocn = 1500.555}}});
     AddCase({.id = 12,
              .repn = 20,
              .family = QStringLiteral("Егоров"),
              .number = QStringLiteral("6600000000000012"),
              .polis = QStringLiteral("66004"),
-             .sheets = {SheetSpec{.ocn = 800}, SheetSpec{.ocn = 200}}});
+             .sheets = {SheetFixture{.ocn = 800}, SheetFixture{.ocn = 200}}});
     AddCase({.id = 13,
              .repn = 21,
              .family = QStringLiteral("Жуков"),
              .polis = polis77,
-             .sheets = {SheetSpec{.kd = 2, .ocn = 250}}});
+             .sheets = {SheetFixture{.kd = 2, .ocn = 250}}});
     AddCase({.id = 14,
              .repn = 22,
              .family = QStringLiteral("Зайцев"),
              .polis = polis77,
-             .sheets = {SheetSpec{.ocn = 100}}});
+             .sheets = {SheetFixture{.ocn = 100}}});
     AddCase({.id = 15,
              .repn = 22,
              .family = QStringLiteral("Ильин"),
              .polis = polis77,
-             .sheets = {SheetSpec{.profile = -1, .ocn = 50}}});
+             .sheets = {SheetFixture{.profile = -1, .ocn = 50}}});
   }
 
   QString RegistryFile(const QString& name) const { return QDir(registry).filePath(name); }
