@@ -22,6 +22,7 @@
 #include "firebird/fb_query.h"
 #include "generated_registry.h"
 #include "reception/document_sets.h"
+#include "recording_run_user.h"
 
 using namespace kelmo;
 using bench::Clock;
@@ -31,22 +32,6 @@ using bench::ResetPeak;
 using bench::Seconds;
 
 namespace {
-
-class QuietUser : public RunUser {
- public:
-  void Message(const QString&, const QString& text, RunMessageIcon) override {
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-  }
-  bool Ask(const QString&, const QString&, RunMessageIcon) override { return true; }
-  void Beep() override {}
-  void ShowProgress() override {}
-  void BeginPhase(const QString&, int) override {}
-  void StepRecord() override {}
-  void EndProgress() override {}
-  void MinimiseWindow() override {}
-  void RestoreWindow() override {}
-  void ShowProtocol(bool) override {}
-};
 
 void Exec(FbDatabase& db, FbTransaction& tr, const QString& sql) {
   FbQuery q(db, &tr);
@@ -113,7 +98,7 @@ int main(int argc, char** argv) {
   in.TemplateFolder = QStringLiteral(KELMO_SOURCE_DIR "/templates");
   in.Lpu.FName = QStringLiteral("ГБУ «Больница»");
   in.Lpu.GlVr = QStringLiteral("Петров Пётр Петрович");
-  QuietUser user;
+  test::RecordingRunUser user;
 
   const char* const names[] = {"local set", "out-of-region set", "closing set"};
   std::vector<double> times[3];

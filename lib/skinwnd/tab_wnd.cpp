@@ -102,44 +102,31 @@ Rect TkaTabControlWnd::PageRect() {
 }
 
 Rect TkaTabControlWnd::PageFrameRect() {
-  const TabControlView v = TabControlViewOf(WndHandle);
-  Rect r{0, 0, Extent.width(), Extent.height()};
-  if (v.count <= 0) return r;
-  const Rect page = PageRect();
-  switch (v.position) {
-    case 0:
-      r.top = page.top - 4;
-      break;
-    case 1:
-      r.bottom = page.bottom + 1;
-      break;
-    case 2:
-      r.left = page.left - 1;
-      break;
-    default:
-      r.right = page.right + 1;
-      break;
-  }
-  return r;
+  return SplitAtPageEdge(false);
 }
 
 Rect TkaTabControlWnd::TabsArea() {
+  return SplitAtPageEdge(true);
+}
+
+Rect TkaTabControlWnd::SplitAtPageEdge(bool tabsSide) {
   const TabControlView v = TabControlViewOf(WndHandle);
   Rect r{0, 0, Extent.width(), Extent.height()};
   if (v.count <= 0) return r;
   const Rect page = PageRect();
+  // The tabs' side ends where the page's frame begins.
   switch (v.position) {
     case 0:
-      r.bottom = page.top - 4;
+      (tabsSide ? r.bottom : r.top) = page.top - 4;
       break;
     case 1:
-      r.top = page.bottom + 1;
+      (tabsSide ? r.top : r.bottom) = page.bottom + 1;
       break;
     case 2:
-      r.right = page.left - 1;
+      (tabsSide ? r.right : r.left) = page.left - 1;
       break;
     default:
-      r.left = page.right + 1;
+      (tabsSide ? r.left : r.right) = page.right + 1;
       break;
   }
   return r;

@@ -40,6 +40,8 @@ class TkaTabControlWnd : public TkaMainWnd {
   virtual Rect PageRect();
   virtual Rect PageFrameRect();
   Rect TabsArea();
+  // The window on the tabs' side of the page's edge, or on the page's side.
+  Rect SplitAtPageEdge(bool tabsSide);
   Rect TabRect(int index, bool active);
   int TabRow(int index);
   // The page section by the tab position (the link's own when it is not

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "../reception/registry_fixture.h"
+#include "recording_run_user.h"
 #include "xml_package_builder.h"
 #include "xmlload/xml_package_loader.h"
 #include "xmlload/xml_tags.h"
@@ -18,21 +19,7 @@ using test::XCase;
 using test::XPerson;
 using test::XSheet;
 
-class RecordingUser : public RunUser {
- public:
-  void Message(const QString&, const QString& text, RunMessageIcon) override { messages << text; }
-  bool Ask(const QString&, const QString&, RunMessageIcon) override { return true; }
-  void Beep() override {}
-  void ShowProgress() override {}
-  void BeginPhase(const QString& caption, int) override { phases << caption; }
-  void StepRecord() override { ++steps; }
-  void EndProgress() override {}
-  void MinimiseWindow() override {}
-  void RestoreWindow() override {}
-  void ShowProtocol(bool) override {}
-  QStringList messages, phases;
-  int steps = 0;
-};
+using RecordingUser = test::RecordingRunUser;
 
 const QString kPackage = QStringLiteral("HS45001M450001_2403001");
 
