@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -28,6 +29,11 @@
 namespace kelmo::skin {
 
 struct TkSkinSource;
+
+// Which windows the manager skins on its own: standard forms, standard
+// dialogs, and other makers' controls through the forms' control adapters.
+enum TkaSkinningRule : std::uint8_t { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
+using TkaSkinningRules = std::uint8_t;
 
 class TkSkinManagerComponent {
  public:
@@ -69,6 +75,7 @@ class TkSkinManagerComponent {
   TkStoredSkins InternalSkins;
   ThirdPartyList ThirdParty;
   std::array<QStringList, kThirdPartyCount> ThirdLists;
+  TkaSkinningRules SkinningRules = srStdForms | srStdDialogs | srThirdParty;
   std::function<void(TkSkinManagerComponent*)> OnBeforeChange, OnAfterChange;
   // Where the version notices of a load go (a plain message box).
   std::function<void(const QString&)> Notify;

@@ -8,6 +8,7 @@
 #include "skinwnd/form_sizing.h"
 #include "skinwnd/form_title_buttons.h"
 #include "winshim/non_client.h"
+#include "winshim/system_menu.h"
 
 namespace kelmo::skinwnd {
 namespace ws = winshim;
@@ -20,7 +21,7 @@ QPoint MessagePoint(const ws::Msg& msg) {
 
 // The hit code a message carries: from the border window for -1.
 int MessageCode(TkSkinProvider& p, const ws::Msg& msg) {
-  if (msg.wParam == ws::WPARAM(-1) && p.BorderForm) return p.BorderForm->HitTest();
+  if (msg.wParam == ws::WPARAM(-1) && p.BorderForm) return p.BorderForm->HitTest(msg);
   return int(msg.wParam);
 }
 
@@ -49,8 +50,11 @@ bool IsMainForm(const TkSkinProvider& p) {
 void DropSysMenu(TkSkinProvider& p, QPoint screen) {
   if (!p.SystemMenu) return;
   p.SystemMenu->UpdateItems();
-  if (p.MakeSkinMenu) p.SystemMenu->AddSkinList();
-  p.SystemMenu->Popup(screen);
+  if (p.MakeSkinMenu) {
+    p.SystemMenu->RemoveSkinList();
+    p.SystemMenu->AddSkinList();
+  }
+  p.SystemMenu->popup(screen);
 }
 
 void HandleNcButtonDown(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next) {
@@ -86,7 +90,7 @@ void HandleNcButtonDown(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& 
     case ws::HTMINBUTTON:
     case ws::HTMAXBUTTON:
     case ws::HTCLOSE:
-    case HTHELP:
+    case ws::HTHELP:
     case HTMDICLOSE:
     case HTMDIRESTORE:
     case HTMDIMINIMIZE: {
@@ -103,9 +107,9 @@ void HandleNcButtonDown(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& 
   }
   if (code >= HTUSERBUTTON) {
     SetPressedButton(p, code);
-    auto& list = p.TitleButtons();
-    if (std::size_t(code - HTUSERBUTTON) < list.size())
-      list[std::size_t(code - HTUSERBUTTON)]->MouseDown(MessagePoint(msg));
+    const QPoint at = MessagePoint(msg);
+    if (TkTitleButton* b = p.TitleButtons().Items(code - HTUSERBUTTON))
+      b->MouseDown(1, 0, at.x(), at.y());
     return;
   }
   if (p.IsIconic()) {
@@ -123,7 +127,7 @@ void HandleNcButtonDown(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& 
     return;
   }
   next(msg);
-  if (p.BorderForm && form && !form->parentWidget()) p.BorderForm->UpdateExBorder(false);
+  if (p.BorderForm && form && !form->parentWidget()) p.BorderForm->UpdateExBorder(false, 255);
 }
 
 void HandleNcButtonUp(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next) {
@@ -135,7 +139,7 @@ void HandleNcButtonUp(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& ne
   const bool pressed = unit.ButtonPressed;
   // A client button-up's key flags stand where the hit code would.
   const int code = MessageCode(p, msg);
-  TkSystemMenuIntf* sm = p.SystemMenu.get();
+  TkSystemMenu* sm = p.SystemMenu.get();
   switch (code) {
     case ws::HTMINBUTTON:
       if (pressed && PointInButton(p, msg, p.Buttons[tbMinimize])) {
@@ -170,7 +174,7 @@ void HandleNcButtonUp(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& ne
         SysCommand(p, ws::SC_CLOSE);
       }
       return;
-    case HTHELP:
+    case ws::HTHELP:
       if (pressed) SysCommand(p, ws::SC_CONTEXTHELP);
       SetHotButton(p, 0, true);
       if (pressed && p.SystemMenu) p.SystemMenu->UpdateItems();
@@ -191,9 +195,9 @@ void HandleNcButtonUp(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& ne
       break;
   }
   if (code >= HTUSERBUTTON) {
-    auto& list = p.TitleButtons();
-    if (pressed && std::size_t(code - HTUSERBUTTON) < list.size())
-      list[std::size_t(code - HTUSERBUTTON)]->MouseUp(MessagePoint(msg));
+    const QPoint at = MessagePoint(msg);
+    TkTitleButton* b = p.TitleButtons().Items(code - HTUSERBUTTON);
+    if (pressed && b) b->MouseUp(1, 0, at.x(), at.y());
     SetHotButton(p, 0, true);
     return;
   }
@@ -211,7 +215,7 @@ void HandleNcDoubleClick(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler&
     ws::ReleaseCapture();
   }
   const int code = MessageCode(p, msg);
-  TkSystemMenuIntf* sm = p.SystemMenu.get();
+  TkSystemMenu* sm = p.SystemMenu.get();
   if (code == ws::HTCAPTION) {
     if ((sm && sm->VisibleClose() && (sm->EnabledMax() || sm->EnabledRestore())) ||
         (!HasFrame(p) && p.IsIconic())) {

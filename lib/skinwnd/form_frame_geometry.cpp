@@ -349,9 +349,9 @@ int ButtonIndexAt(TkSkinProvider& p, QPoint pt) {
     if (p.SystemMenu->VisibleMin() && (++n, in(p.Buttons[tbMinimize].Rect))) return n;
     if ((p.BorderIcons() & biHelp) && (++n, in(p.Buttons[tbHelp].Rect))) return n;
   }
-  for (auto& b : p.TitleButtons()) {
+  for (int i = 0; i < p.TitleButtons().Count(); ++i) {
     ++n;
-    if (in(b->Data.Rect)) return n;
+    if (in(p.TitleButtons().Items(i)->BtnData.Rect)) return n;
   }
   return 0;
 }
@@ -364,11 +364,11 @@ int ButtonCodeOf(TkSkinProvider& p, int i) {
   const int sys = close ? SysButtonCount(p) : 0;
   if (i > sys) {
     const int u = i - sys - 1;
-    auto& list = p.TitleButtons();
-    if (u < 0 || u >= int(list.size())) return ws::HTCLIENT;
-    return list[std::size_t(u)]->Enabled ? HTUSERBUTTON + u : ws::HTCLIENT;
+    const TkTitleButton* b = p.TitleButtons().Items(u);
+    if (!b) return ws::HTCLIENT;
+    return b->Enabled ? HTUSERBUTTON + u : ws::HTCLIENT;
   }
-  TkSystemMenuIntf& sm = *p.SystemMenu;
+  TkSystemMenu& sm = *p.SystemMenu;
   const bool minVisible = sm.VisibleMin() || p.IsIconic();
   const bool help = (p.BorderIcons() & biHelp) != 0;
   switch (i) {
@@ -379,12 +379,12 @@ int ButtonCodeOf(TkSkinProvider& p, int i) {
         return !sm.EnabledMax() && (!sm.EnabledRestore() || p.IsIconic()) ? ws::HTCAPTION
                                                                           : ws::HTMAXBUTTON;
       if (minVisible) return sm.EnabledMin() ? ws::HTMINBUTTON : ws::HTCAPTION;
-      return help ? HTHELP : ws::HTCLIENT;
+      return help ? ws::HTHELP : ws::HTCLIENT;
     case 3:
       if (minVisible) return p.IsIconic() || sm.EnabledMin() ? ws::HTMINBUTTON : ws::HTCAPTION;
-      return help ? HTHELP : ws::HTCLIENT;
+      return help ? ws::HTHELP : ws::HTCLIENT;
     case 4:
-      return help && sm.VisibleMax() ? HTHELP : ws::HTCLIENT;
+      return help && sm.VisibleMax() ? ws::HTHELP : ws::HTCLIENT;
     default:
       return ws::HTCLIENT;
   }

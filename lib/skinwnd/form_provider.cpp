@@ -2,7 +2,6 @@
 // properties and the satellites it owns, destruction.
 #include "skinwnd/form_provider.h"
 
-#include <QDialog>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,6 +12,9 @@
 #include "skin/control_utils.h"
 #include "skin/skin_manager.h"
 #include "skin/skin_messages.h"
+#include "skinwnd/form_frame_geometry.h"
+#include "skinwnd/form_frame_painting.h"
+#include "skinwnd/form_sizing.h"
 #include "skinwnd/form_title_buttons.h"
 #include "skinwnd/form_window_frame.h"
 #include "skinwnd/scroll_wnd.h"
@@ -41,39 +43,6 @@ QWidget* FirstFormOf(QWidget* owner) {
   return nullptr;
 }
 
-TFormBorderStyle DerivedBorderStyle(const QWidget& form) {
-  bool ok = false;
-  const int named = form.property("BorderStyle").toInt(&ok);
-  if (ok && named >= 0 && named <= int(TFormBorderStyle::bsSizeToolWin))
-    return TFormBorderStyle(named);
-  const Qt::WindowFlags f = form.windowFlags();
-  if (f & Qt::FramelessWindowHint) return TFormBorderStyle::bsNone;
-  const bool fixed = form.minimumSize() == form.maximumSize();
-  if ((f & Qt::WindowType_Mask) == Qt::Tool)
-    return fixed ? TFormBorderStyle::bsToolWindow : TFormBorderStyle::bsSizeToolWin;
-  if (qobject_cast<const QDialog*>(&form))
-    return fixed ? TFormBorderStyle::bsDialog : TFormBorderStyle::bsSizeable;
-  return fixed ? TFormBorderStyle::bsSingle : TFormBorderStyle::bsSizeable;
-}
-
-unsigned DerivedBorderIcons(const QWidget& form) {
-  bool ok = false;
-  const int named = form.property("BorderIcons").toInt(&ok);
-  if (ok) return unsigned(named);
-  const Qt::WindowFlags f = form.windowFlags();
-  unsigned icons = 0;
-  if (f & Qt::WindowContextHelpButtonHint) icons |= biHelp;
-  if (!(f & Qt::CustomizeWindowHint)) {
-    icons |= biSystemMenu;
-    if (!qobject_cast<const QDialog*>(&form)) icons |= biMinimize | biMaximize;
-    return icons;
-  }
-  if (f & Qt::WindowSystemMenuHint) icons |= biSystemMenu;
-  if (f & Qt::WindowMinimizeButtonHint) icons |= biMinimize;
-  if (f & Qt::WindowMaximizeButtonHint) icons |= biMaximize;
-  return icons;
-}
-
 void SetFormColor(QWidget* form, QColor color) {
   QPalette p = form->palette();
   if (p.color(QPalette::Window) == color) return;
@@ -89,8 +58,8 @@ ProviderUnitState& ProviderState() {
 }
 
 FormSatelliteMakers& FormSatellites() {
-  static FormSatelliteMakers makers;
-  return makers;
+  static FormSatelliteMakers hooks;
+  return hooks;
 }
 
 TkSkinProvider* TkSkinProvider::Of(QWidget* form) {
@@ -106,8 +75,9 @@ TkSkinProvider::TkSkinProvider(QWidget* owner) {
   if (!Form) return;
   // A new provider replaces the one already on the form.
   if (TkSkinProvider* before = Of(Form)) delete before;
-  borderStyle_ = DerivedBorderStyle(*Form);
-  borderIcons_ = DerivedBorderIcons(*Form);
+  // The frame the form asks for, read before the provider takes it over.
+  borderStyle_ = BorderStyleOf(Form);
+  borderIcons_ = BorderIconsOf(Form);
   MenuLineBg = QImage(0, 0, QImage::Format_BGR888);
   FirstSkinPending = true;
   MenuRows = -1;
@@ -143,7 +113,7 @@ TkSkinProvider::~TkSkinProvider() {
   CoverForm.reset();
   if (unit.MaxChildProvider == this) unit.MaxChildProvider = nullptr;
   UpdateExtBorders(false);
-  titleButtons_.clear();
+  titleButtons_.Clear();
   Adapter.reset();
   ScrollWnd.reset();
   link_.reset();
@@ -179,7 +149,10 @@ void TkSkinProvider::Loaded() {
   if (!Adapter) PrepareForm();
   InitSkin();
   if (SystemMenu) SystemMenu->UpdateItems();
-  for (auto& b : titleButtons_) b->Data.ImageIndex = b->UseSkinData ? TitleButtonMask : -1;
+  for (int i = 0; i < titleButtons_.Count(); ++i) {
+    TkTitleButton* b = titleButtons_.Items(i);
+    b->BtnData.ImageIndex = b->UseSkinData ? TitleButtonMask : -1;
+  }
   if (MDIForm) MDIForm->AttachClient();
 }
 
@@ -197,9 +170,9 @@ void TkSkinProvider::Notification(QWidget* control, bool inserted) {
 }
 
 void TkSkinProvider::PrepareForm() {
-  if (!link_->Skinned() || !FormSatellites().MakeAdapter) return;
-  Adapter = FormSatellites().MakeAdapter(*this);
-  if (Adapter) Adapter->AddAllItems();
+  if (!link_->Skinned()) return;
+  Adapter = std::make_unique<TkaCtrlAdapter>(*this);
+  Adapter->AddAllItems();
 }
 
 void TkSkinProvider::InitSkin() {
@@ -207,9 +180,9 @@ void TkSkinProvider::InitSkin() {
   if (!m || !Form) return;
   link_->Loaded();
   SetSysMenuStyle(m->Active);
-  if (!SystemMenu && FormSatellites().MakeSystemMenu) {
-    SystemMenu = FormSatellites().MakeSystemMenu(*this);
-    if (SystemMenu) SystemMenu->UpdateItems();
+  if (!SystemMenu) {
+    SystemMenu = std::make_unique<TkSystemMenu>(*this);
+    SystemMenu->UpdateItems();
   }
   if (FirstSkinPending && m->Active) {
     FirstSkinPending = false;
@@ -268,16 +241,15 @@ void TkSkinProvider::RefreshFrame() {
 void TkSkinProvider::UpdateExtBorders(bool enable) {
   const bool wanted = enable && Form &&
                       (borderStyle_ != TFormBorderStyle::bsNone || IsMdiChild()) &&
-                      drawNonClientArea_ && !Form->parentWidget() && !IsMdiChild() &&
-                      allowExtBorders_ && FormSatellites().MakeBorderForm;
+                      drawNonClientArea_ && Form->isWindow() && !IsMdiChild() && allowExtBorders_;
   if (wanted) {
     if (BorderForm) return;
-    BorderForm = FormSatellites().MakeBorderForm(*this);
-    if (!BorderForm) return;
+    BorderForm = std::make_unique<TkaBorderForm>(*this);
+    BorderForm->SkinData = link_.get();
     link_->BGChanged = true;
     if (!link_->FCacheBmp.isNull())
       link_->FCacheBmp = link_->FCacheBmp.convertToFormat(QImage::Format_ARGB32);
-    BorderForm->UpdateExBorder(true);
+    BorderForm->UpdateExBorder(true, 255);
     return;
   }
   BorderForm.reset();
@@ -289,8 +261,8 @@ void TkSkinProvider::UpdateExtBorders(bool enable) {
 void TkSkinProvider::SetMdiSupport(bool on) {
   if (on && !MDIForm) {
     ProviderState().MdiParentProvider = this;
-    if (FormSatellites().MakeMdiSupport) MDIForm = FormSatellites().MakeMdiSupport(*this);
-    if (MDIForm) MDIForm->AttachClient();
+    MDIForm = std::make_unique<TkMDIForm>(*this);
+    MDIForm->AttachClient();
   } else if (!on) {
     MDIForm.reset();
   }
@@ -301,17 +273,17 @@ void TkSkinProvider::SetSysMenuStyle(bool on) {
   if (!h) return;
   const std::uint32_t style = ws::GetWindowLong(h, ws::GWL_STYLE);
   if (on) {
-    if ((style & ws::WS_SYSMENU) || SysMenuRemoved) {
+    if ((style & ws::WS_SYSMENU) || SysMenuTaken) {
       const std::uint32_t next =
           drawNonClientArea_ ? style & ~ws::WS_SYSMENU : style | ws::WS_SYSMENU;
       if (next != style) ws::SetWindowLong(h, ws::GWL_STYLE, next);
-      SysMenuRemoved = true;
+      SysMenuTaken = true;
     } else {
-      SysMenuRemoved = false;
+      SysMenuTaken = false;
     }
   } else {
-    if (SysMenuRemoved) ws::SetWindowLong(h, ws::GWL_STYLE, style | ws::WS_SYSMENU);
-    SysMenuRemoved = false;
+    if (SysMenuTaken) ws::SetWindowLong(h, ws::GWL_STYLE, style | ws::WS_SYSMENU);
+    SysMenuTaken = false;
   }
 }
 
@@ -322,9 +294,10 @@ void TkSkinProvider::UpdateFormScrolls() {
 }
 
 void TkSkinProvider::HookFormMenus(bool on) {
-  // The skinned menus hook a form's menus through the manager's menu
-  // object; the call point stays here for them.
-  (void)on;
+  // The skinned menus hook the form's menus (only the default manager's).
+  TkSkinManager* m = ProviderManager();
+  if (!Form || !m || m != TkSkinManager::Default() || !FormSatellites().HookFormMenus) return;
+  FormSatellites().HookFormMenus(*this, on);
 }
 
 void TkSkinProvider::RemoveAdapter() {
@@ -334,7 +307,9 @@ void TkSkinProvider::RemoveAdapter() {
 }
 
 void TkSkinProvider::AdapterBroadcast(const ws::Msg& msg) {
-  if (Adapter) Adapter->BroadcastToItems(msg);
+  if (!Adapter) return;
+  ws::Msg copy = msg;
+  Adapter->BroadcastMessage(copy);
 }
 
 void TkSkinProvider::LockRedraw(bool withParent) {
@@ -352,8 +327,8 @@ void TkSkinProvider::UnlockRedraw(bool withParent) {
 }
 
 void TkSkinProvider::FreeButtonTimers() {
-  for (int i : {tbMinimize, tbMaximize, tbClose, tbHelp}) Buttons[i].Timer.reset();
-  for (auto& b : titleButtons_) b->Data.Timer.reset();
+  for (int i : {tbMinimize, tbMaximize, tbClose, tbHelp}) Buttons[std::size_t(i)].Timer.reset();
+  for (int i = 0; i < titleButtons_.Count(); ++i) titleButtons_.Items(i)->BtnData.Timer.reset();
 }
 
 // ---- properties ----
@@ -386,7 +361,7 @@ void TkSkinProvider::SetTitleSkin(const QString& value) {
   titleSkin_ = value;
   link_->BGChanged = true;
   if (Form && Form->isVisible()) ws::SendMessage(FormHandle(), ws::WM_NCPAINT, 0, 0);
-  if (BorderForm) BorderForm->UpdateExBorder(true);
+  if (BorderForm) BorderForm->UpdateExBorder(true, 255);
 }
 
 void TkSkinProvider::SetMenuLineSkin(const QString& value) {
@@ -424,11 +399,11 @@ void TkSkinProvider::SetDrawNonClientArea(bool value) {
   BorderForm.reset();
   HookFormMenus(false);
   ScrollWnd.reset();
-  if (SysMenuRemoved && Form) {
+  if (SysMenuTaken && Form) {
     ws::SetWindowLong(FormHandle(), ws::GWL_STYLE,
                       ws::GetWindowLong(FormHandle(), ws::GWL_STYLE) | ws::WS_SYSMENU);
   }
-  SysMenuRemoved = false;
+  SysMenuTaken = false;
   if (Form && SkinFormFrame(*this)) ReleaseFormFrame(*this);
   if (Form && Form->isVisible()) ws::SetWindowRgn(Form.data(), QRegion(), true);
 }
@@ -439,7 +414,7 @@ TFormBorderStyle TkSkinProvider::BorderStyle() const {
   return borderStyle_;
 }
 
-unsigned TkSkinProvider::BorderIcons() const {
+TBorderIcons TkSkinProvider::BorderIcons() const {
   return borderIcons_;
 }
 
@@ -448,14 +423,11 @@ std::uint32_t TkSkinProvider::FormStyle() const {
 }
 
 bool TkSkinProvider::IsMdiChild() const {
-  return Form && qobject_cast<QMdiSubWindow*>(Form.data()) != nullptr;
+  return Form && skinwnd::IsMdiChild(Form.data());
 }
 
 bool TkSkinProvider::IsMdiParent() const {
-  if (!Form) return false;
-  if (auto* main = qobject_cast<QMainWindow*>(Form.data()))
-    return qobject_cast<QMdiArea*>(main->centralWidget()) != nullptr;
-  return Form->findChild<QMdiArea*>(QString(), Qt::FindDirectChildrenOnly) != nullptr;
+  return Form && MdiClientOf(Form.data()) != nullptr;
 }
 
 bool TkSkinProvider::IsZoomed() const {
@@ -474,6 +446,64 @@ QMenuBar* TkSkinProvider::MainMenu() const {
 
 bool TkSkinProvider::Showing() const {
   return Form && Form->isVisible();
+}
+
+// ---- what the satellites ask ----
+
+int TkSkinProvider::OwnerCaptionHeight(bool useExt) const {
+  return CaptionHeightOf(*this, useExt);
+}
+
+int TkSkinProvider::OwnerMenuLineHeight() const {
+  return MenuLineHeight(*this);
+}
+
+ws::Rect TkSkinProvider::OwnerTitleIconRect() const {
+  return IconRect(*this);
+}
+
+TitleBtnData* TkSkinProvider::OwnerButton(int hitCode) {
+  return ButtonByCode(*this, hitCode);
+}
+
+void TkSkinProvider::OwnerSetHotButton(int code) {
+  SetHotButton(*this, code, true);
+}
+
+void TkSkinProvider::OwnerPaintFrame() {
+  PaintFormFrame(*this);
+}
+
+ws::Rect TkSkinProvider::OwnerClientRectInFrame() const {
+  if (!Form) return {};
+  auto& self = const_cast<TkSkinProvider&>(*this);
+  const ws::Rect in = NonClientInsets(self);
+  const QPoint o = WindowOffsetInCache(*this);
+  return {o.x() + in.left, o.y() + in.top, o.x() + Form->width() - in.right,
+          o.y() + Form->height() - in.bottom};
+}
+
+bool TkSkinProvider::OwnerGripCandidate(QPoint) const {
+  return GripVisible(*this);
+}
+
+QPoint TkSkinProvider::OwnerGripPos() const {
+  const TkSkinManager* m = ProviderManager();
+  if (!m) return {};
+  return GripPos(*this, m->GetMaskIndex(m->ConstData.IndexGlobalInfo, QStringLiteral("GLOBALINFO"),
+                                        QStringLiteral("GRIPIMAGE")));
+}
+
+bool TkSkinProvider::OwnerRubberBandRunning() const {
+  return ResizeMode == TkResizeMode::rmBorder && RubberBand().Active;
+}
+
+void TkSkinProvider::OwnerStopRubberBand() {
+  StopRubberBand(*this);
+}
+
+bool TkSkinProvider::OwnerBorderless() const {
+  return borderStyle_ == TFormBorderStyle::bsNone && !IsMdiChild();
 }
 
 }  // namespace kelmo::skinwnd

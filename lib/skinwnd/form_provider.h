@@ -22,8 +22,15 @@
 
 #include "skin/skin_link.h"
 #include "skin/skin_state.h"
+#include "skinwnd/border_form.h"
+#include "skinwnd/border_owner.h"
+#include "skinwnd/ctrl_adapter.h"
 #include "skinwnd/form_satellites.h"
-#include "skinwnd/form_title_items.h"
+#include "skinwnd/form_traits.h"
+#include "skinwnd/mdi_form.h"
+#include "skinwnd/provider_face.h"
+#include "skinwnd/sys_menu.h"
+#include "skinwnd/title_buttons.h"
 #include "winshim/window.h"
 
 class QMenuBar;
@@ -36,14 +43,8 @@ class TkaScrollWnd;
 enum class TkGripMode { gmNone, gmRightBottom };
 enum class TkResizeMode { rmStandard, rmBorder };
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-// The frame kinds of a form, read from its window flags when it is skinned
-// (a form may name its own with the dynamic property "BorderStyle").
-enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-// The caption buttons a form asks for.
-enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 
 // Hit codes of the caption buttons beyond the platform's ones.
-inline constexpr int HTHELP = 21;
 inline constexpr int HTMDICLOSE = 101;
 inline constexpr int HTMDIRESTORE = 102;
 inline constexpr int HTMDIMINIMIZE = 103;
@@ -64,7 +65,9 @@ enum TitleButtonSlot : int {
   kTitleButtonSlots
 };
 
-class TkSkinProvider : public skin::TkFormProviderHooks {
+class TkSkinProvider : public skin::TkFormProviderHooks,
+                       public TkProviderFace,
+                       public TkaBorderOwner {
  public:
   // Attaches to the first form among owner and its ancestors (the owner
   // itself when it is a window); a provider already on that form is freed
@@ -104,13 +107,12 @@ class TkSkinProvider : public skin::TkFormProviderHooks {
   bool ShowAppIcon() const { return showAppIcon_; }
   void SetShowAppIcon(bool value);
   TkTitleButtons& TitleButtons() { return titleButtons_; }
+  const TkTitleButtons& TitleButtons() const { return titleButtons_; }
   TkTitleIcon TitleIcon;
   const QString& TitleSkin() const { return titleSkin_; }
   void SetTitleSkin(const QString& value);
   bool UseGlobalColor() const { return useGlobalColor_; }
   void SetUseGlobalColor(bool value);
-  // Asked by the control adapter for each control it may wrap.
-  std::function<void(QWidget* item, bool& canBeAdded, QString& skinSection)> OnSkinItem;
 
   // ---- state ----
   std::vector<winshim::Rect> RgnAreas;  // transparent areas cut out of the region
@@ -118,7 +120,7 @@ class TkSkinProvider : public skin::TkFormProviderHooks {
   int ActiveButtonCode = 0;  // hit code of the hot or pressed button
   QImage ButtonsBg;          // the caption's right end under the buttons
   bool FullRepaint = false;
-  bool SysMenuRemoved = false;  // the provider took WS_SYSMENU off
+  bool SysMenuTaken = false;  // the provider took WS_SYSMENU off
   bool FramePainted = false;
   int TitleButtonMask = -1;
   int RedrawLock = 0;
@@ -131,18 +133,18 @@ class TkSkinProvider : public skin::TkFormProviderHooks {
   std::uint8_t ShowState = 0;  // 1 normal, 2 minimized, 3 maximized; 0 used
   bool AnimatedShow = false;
   std::unique_ptr<TkaScrollWnd> ScrollWnd;
-  std::unique_ptr<TkFormAdapterIntf> Adapter;
+  std::unique_ptr<TkaCtrlAdapter> Adapter;
   bool SettingRgn = false;
   bool RebuildFrame = true;
-  std::unique_ptr<TkMdiSupportIntf> MDIForm;
+  std::unique_ptr<TkMDIForm> MDIForm;
   bool FormActive = true;
   QImage MenuLineBg;  // 24-bit copy of the painted menu line
   QPointer<QWidget> Form;
   int MenuRows = -1;  // -1: to be counted
-  std::unique_ptr<TkSystemMenuIntf> SystemMenu;
+  std::unique_ptr<TkSystemMenu> SystemMenu;
   QImage CaptionCopy;  // 32-bit copy of the caption strip; null: none
   std::unique_ptr<QWidget> CoverForm;
-  std::unique_ptr<TkBorderFormIntf> BorderForm;
+  std::unique_ptr<TkaBorderForm> BorderForm;
   bool Destroying = false;
   bool Loading = false;
 
@@ -156,7 +158,7 @@ class TkSkinProvider : public skin::TkFormProviderHooks {
   // Attaches the provider to the skin of its manager.
   void InitSkin();
   // The frame is painted anew from scratch.
-  void InvalidateNonClient();
+  void InvalidateNonClient() override;
   // The form's background colour (RGB).
   winshim::TColor GetFormColor() const;
   // The main menu is laid out again; false while another call runs or
@@ -179,7 +181,7 @@ class TkSkinProvider : public skin::TkFormProviderHooks {
   winshim::HWND FormHandle() const;
   // The frame kind and caption buttons the form had before it was skinned.
   TFormBorderStyle BorderStyle() const;
-  unsigned BorderIcons() const;
+  TBorderIcons BorderIcons() const;
   // The form's style word as the frame code reads it.
   std::uint32_t FormStyle() const;
   int FormBorderWidth() const { return 0; }
@@ -192,8 +194,42 @@ class TkSkinProvider : public skin::TkFormProviderHooks {
   // Whether the form is being created or shown.
   bool Showing() const;
 
-  // Hooks for the frame code in the other files of the provider.
+  // The form's window procedure while the provider lives.
   void NewWndProc(winshim::Msg& msg, const winshim::NextHandler& next);
+
+  // ---- what the satellites ask of the provider ----
+  QWidget* ProviderForm() const override { return Form.data(); }
+  skin::TkCommonData* ProviderLink() const override { return link_.get(); }
+  bool SysMenuRemoved() const override { return SysMenuTaken; }
+  winshim::HWND OwnerHandle() const override { return FormHandle(); }
+  bool IsDialogOwner() const override { return false; }
+  skin::TkCommonData* OwnerLink() const override { return link_.get(); }
+  TkaBorderForm* OwnerBorderForm() const override { return BorderForm.get(); }
+  int OwnerCaptionHeight(bool useExt) const override;
+  int OwnerMenuLineHeight() const override;
+  winshim::Rect OwnerTitleIconRect() const override;
+  TkCustomSysMenu* OwnerSysMenu() const override { return SystemMenu.get(); }
+  bool OwnerHasHelpButton() const override { return (BorderIcons() & biHelp) != 0; }
+  TitleBtnData* OwnerButton(int hitCode) override;
+  int OwnerUserButtonCount() const override { return titleButtons_.Count(); }
+  TkTitleButton* OwnerUserButton(int index) const override { return titleButtons_.Items(index); }
+  void OwnerSetHotButton(int code) override;
+  void OwnerFreeButtonTimers() override { FreeButtonTimers(); }
+  void OwnerPaintFrame() override;
+  bool OwnerInAnimation() const override { return InAnimation; }
+  bool OwnerDrawsNonClient() const override { return drawNonClientArea_; }
+  bool OwnerDestroying() const override { return Destroying; }
+  void OwnerDropBorderForm() override { BorderForm.reset(); }
+  bool OwnerTallMaxCaption() const override { return TallMaxCaption; }
+  winshim::Rect OwnerClientRectInFrame() const override;
+  bool OwnerGripCandidate(QPoint point) const override;
+  QPoint OwnerGripPos() const override;
+  bool OwnerRubberBandRunning() const override;
+  void OwnerStopRubberBand() override;
+  bool OwnerBorderless() const override;
+  const QImage* OwnerButtonsBg() const override {
+    return ButtonsBg.isNull() ? nullptr : &ButtonsBg;
+  }
 
  private:
   void AttachToForm();
@@ -210,7 +246,7 @@ class TkSkinProvider : public skin::TkFormProviderHooks {
   bool useGlobalColor_ = true;
   int handlerId_ = 0;
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
-  unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+  TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
 };
 
 // What the providers of the process share.

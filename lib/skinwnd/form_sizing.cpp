@@ -7,6 +7,7 @@
 
 #include "skinwnd/form_frame_geometry.h"
 #include "winshim/non_client.h"
+#include "winshim/system_menu.h"
 
 namespace kelmo::skinwnd {
 namespace ws = winshim;

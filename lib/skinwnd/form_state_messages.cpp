@@ -17,6 +17,7 @@
 #include "winshim/dc.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
+#include "winshim/system_menu.h"
 #include "winshim/system_profile.h"
 
 namespace kelmo::skinwnd {
@@ -101,7 +102,7 @@ void HandleFormSize(TkSkinProvider& p, Msg& msg, const NextHandler& next) {
   p.MenuRows = -1;
   p.LastClientRect = ws::GetClientRect(p.FormHandle());
   if (p.DrawNonClientArea() && p.Showing()) ws::SendMessage(p.FormHandle(), ws::WM_NCPAINT, 0, 0);
-  if (p.BorderForm) p.BorderForm->UpdateExBorder(true);
+  if (p.BorderForm) p.BorderForm->UpdateExBorder(true, 255);
 }
 
 void HandleFormPaint(TkSkinProvider& p, Msg& msg, const NextHandler& next) {
@@ -146,7 +147,7 @@ void HandleFormNcActivate(TkSkinProvider& p, Msg& msg, const NextHandler& next) 
   if (!p.Showing()) return;
   if (HasFrame(p)) p.MenuRows = -1;
   ws::SendMessage(p.FormHandle(), ws::WM_NCPAINT, 0, 0);
-  if (p.BorderForm) p.BorderForm->UpdateExBorder(true);
+  if (p.BorderForm) p.BorderForm->UpdateExBorder(true, 255);
   if (!p.MenuRefreshed && p.RefreshMenuBar()) p.MenuRefreshed = true;
   if (link.Skinned() && !p.Adapter) p.PrepareForm();
 }

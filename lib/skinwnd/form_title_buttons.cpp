@@ -60,7 +60,7 @@ void LoadButtonImages(TkSkinProvider& p) {
   b[tbMinimize].HitCode = ws::HTMINBUTTON;
   b[tbMaximize].HitCode = ws::HTMAXBUTTON;
   b[tbClose].HitCode = ws::HTCLOSE;
-  b[tbHelp].HitCode = HTHELP;
+  b[tbHelp].HitCode = ws::HTHELP;
   b[tbMdiClose].HitCode = HTMDICLOSE;
   b[tbMdiRestore].HitCode = HTMDIRESTORE;
   b[tbMdiMinimize].HitCode = HTMDIMINIMIZE;
@@ -133,9 +133,10 @@ int TitleButtonsWidth(TkSkinProvider& p) {
     if (p.SystemMenu->VisibleMin()) w += ButtonWidth(p, p.Buttons[tbMinimize]) + g;
     if (p.BorderIcons() & biHelp) w += ButtonWidth(p, p.Buttons[tbHelp]) + g;
   }
-  if (!p.TitleButtons().empty()) {
+  if (p.TitleButtons().Count() > 0) {
     w += 8;
-    for (auto& b : p.TitleButtons()) w += UserButtonWidth(p, *b) + g;
+    for (int i = 0; i < p.TitleButtons().Count(); ++i)
+      w += UserButtonWidth(p, *p.TitleButtons().Items(i)) + g;
   }
   return w;
 }
@@ -178,7 +179,7 @@ TitleBtnData* ButtonByCode(TkSkinProvider& p, int code) {
       return &p.Buttons[tbMaximize];
     case ws::HTCLOSE:
       return &p.Buttons[tbClose];
-    case HTHELP:
+    case ws::HTHELP:
       return &p.Buttons[tbHelp];
     case HTMDICLOSE:
       return &p.Buttons[tbMdiClose];
@@ -189,10 +190,9 @@ TitleBtnData* ButtonByCode(TkSkinProvider& p, int code) {
     default:
       break;
   }
-  const int u = code - HTUSERBUTTON;
-  if (IsUserCode(code) && u < int(p.TitleButtons().size()))
-    return &p.TitleButtons()[std::size_t(u)]->Data;
-  return nullptr;
+  if (!IsUserCode(code)) return nullptr;
+  TkTitleButton* b = p.TitleButtons().Items(code - HTUSERBUTTON);
+  return b ? &b->BtnData : nullptr;
 }
 
 // ---- layout and painting ----
@@ -224,7 +224,7 @@ int ShownImage(TkSkinProvider& p, int slot) {
 }
 
 bool ButtonEnabled(TkSkinProvider& p, int slot) {
-  TkSystemMenuIntf* sm = p.SystemMenu.get();
+  TkSystemMenu* sm = p.SystemMenu.get();
   switch (slot) {
     case tbMaximize:
       return sm && (p.IsZoomed() ? sm->EnabledRestore() : sm->EnabledMax());
@@ -315,16 +315,16 @@ void PaintTitleButtons(TkSkinProvider& p) {
     if (p.SystemMenu->VisibleMin()) place(tbMinimize);
     if (p.BorderIcons() & biHelp) place(tbHelp);
   }
-  if (!p.TitleButtons().empty()) {
+  if (p.TitleButtons().Count() > 0) {
     x -= 8;
-    int i = 0;
-    for (auto& item : p.TitleButtons()) {
-      TitleBtnData& b = item->Data;
+    for (int i = 0; i < p.TitleButtons().Count(); ++i) {
+      TkTitleButton* item = p.TitleButtons().Items(i);
+      TitleBtnData& b = item->BtnData;
       b.ImageIndex =
           item->UseSkinData && m && m->IsValidImgIndex(p.TitleButtonMask) ? p.TitleButtonMask : -1;
       b.Rect = PlaceButton(p, b, x, UserButtonWidth(p, *item));
       PaintButtonImage(p, b, b.ImageIndex, item->Enabled);
-      b.HitCode = HTUSERBUTTON + i++;
+      b.HitCode = HTUSERBUTTON + i;
       DrawGlyphCentred(p.SkinData()->FCacheBmp, item->Glyph, b.Rect, false);
       x = b.Rect.left - g;
     }
@@ -335,7 +335,7 @@ void PaintTitleButtons(TkSkinProvider& p) {
         PlainFrameWidth(p, true) + CaptionHeightOf(p, true) + sm.top + (MenuLineHeight(p) - h) / 2;
     const int r = CacheWidth(p) - FrameBorderWidth(p, true) - sm.right;
     TkSkinProvider* child = ProviderState().MaxChildProvider;
-    TkSystemMenuIntf* csm = child ? child->SystemMenu.get() : nullptr;
+    TkSystemMenu* csm = child ? child->SystemMenu.get() : nullptr;
     auto place = [&](int slot, int left, bool enabled) {
       TitleBtnData& b = p.Buttons[std::size_t(slot)];
       b.Rect = {left, y, left + w, y + h};
@@ -380,9 +380,8 @@ void RepaintButton(TkSkinProvider& p, int code) {
   const bool mdi = code >= HTMDICLOSE && code <= HTMDIMINIMIZE;
   const TkSkinManager* m = p.ProviderManager();
   const bool direct = mdi || (m && !m->AllowGlowing && !p.BorderForm);
-  if (!direct && FormSatellites().AnimateTitleButton && b->State != -1) {
-    const int steps = b->State == 2 ? 1 : 10;
-    FormSatellites().AnimateTitleButton(*b, b->State, steps, p, b->State != 0);
+  if (!direct) {
+    if (b->State != -1) AnimateTitleButton(*b, b->State, b->State == 2 ? 1 : 10, p, b->State != 0);
     return;
   }
   if (b->Rect.left < IconRect(p).right) return;
@@ -394,7 +393,7 @@ void RepaintButton(TkSkinProvider& p, int code) {
                p.ButtonsBg.width() + b->Rect.left - CacheWidth(p), b->Rect.top, ws::SRCCOPY);
   }
   if (IsUserCode(code)) {
-    auto& item = *p.TitleButtons()[std::size_t(code - HTUSERBUTTON)];
+    auto& item = *p.TitleButtons().Items(code - HTUSERBUTTON);
     if (item.UseSkinData && m && m->IsValidImgIndex(b->ImageIndex))
       PaintButtonImage(p, *b, b->ImageIndex, item.Enabled);
     DrawGlyphCentred(cache, item.Glyph, b->Rect, b->State == 2);

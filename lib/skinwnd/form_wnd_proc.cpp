@@ -16,6 +16,7 @@
 #include "skinwnd/form_title_buttons.h"
 #include "skinwnd/form_window_frame.h"
 #include "winshim/non_client.h"
+#include "winshim/system_menu.h"
 
 namespace kelmo::skinwnd {
 namespace ws = winshim;
@@ -157,7 +158,7 @@ void SkinnedCommand(TkSkinProvider& p, ws::Msg& msg) {
         link.SetHot(false);
         if (p.SystemMenu) p.SystemMenu->UpdateGlyphs();
         p.AdapterBroadcast(msg);
-        if (p.BorderForm) p.BorderForm->UpdateExBorder(true);
+        if (p.BorderForm) p.BorderForm->UpdateExBorder(true, 255);
       } else {
         ApplySkinnedFrame(p);
       }
@@ -180,7 +181,7 @@ void SkinnedCommand(TkSkinProvider& p, ws::Msg& msg) {
       return;
     case skin::scFormActivated:
     case skin::scUpdateShadow:
-      if (p.BorderForm) p.BorderForm->UpdateExBorder(false);
+      if (p.BorderForm) p.BorderForm->UpdateExBorder(false, 255);
       return;
     case skin::scBgDepends: {
       const skin::TkGeneralData* s = link.Section();
@@ -219,7 +220,7 @@ void SkinnedMessage(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next
     case ws::WM_MOVE:
       p.FreeButtonTimers();
       next(msg);
-      if (p.BorderForm) p.BorderForm->UpdateExBorder(false);
+      if (p.BorderForm) p.BorderForm->UpdateExBorder(false, 255);
       return;
     case ws::WM_SIZE:
       HandleFormSize(p, msg, next);
@@ -243,7 +244,7 @@ void SkinnedMessage(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next
       if (!p.Showing() || !p.DrawNonClientArea()) return;
       link.BGChanged = true;
       ws::SendMessage(p.FormHandle(), ws::WM_NCPAINT, 0, 0);
-      if (p.BorderForm) p.BorderForm->UpdateExBorder(true);
+      if (p.BorderForm) p.BorderForm->UpdateExBorder(true, 255);
       return;
     case ws::WM_PAINT:
       HandleFormPaint(p, msg, next);
@@ -266,7 +267,7 @@ void SkinnedMessage(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next
       next(msg);
       p.TallMaxCaption =
           p.IsZoomed() && p.BorderForm && CaptionHeightOf(p, true) < CaptionHeightOf(p, false) + 4;
-      if (p.BorderForm) p.BorderForm->UpdateExBorder(false);
+      if (p.BorderForm) p.BorderForm->UpdateExBorder(false, 255);
       return;
     case WM_SETICON:
       next(msg);
@@ -328,8 +329,8 @@ void SkinnedMessage(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next
         return;
       }
       const QPoint at(ws::XOf(msg.lParam), ws::YOf(msg.lParam));
-      const int code =
-          msg.wParam == ws::WPARAM(-1) && p.BorderForm ? p.BorderForm->HitTest() : HitTest(p, at);
+      const int code = msg.wParam == ws::WPARAM(-1) && p.BorderForm ? p.BorderForm->HitTest(msg)
+                                                                    : HitTest(p, at);
       msg.wParam = ws::WPARAM(code);
       if (code == ws::HTCAPTION || code == ws::HTSYSMENU) {
         SetHotButton(p, 0, true);
@@ -360,7 +361,7 @@ void SkinnedMessage(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next
     case WM_SIZING:
     case WM_EXITSIZEMOVE:
       next(msg);
-      if (p.BorderForm) p.BorderForm->UpdateExBorder(false);
+      if (p.BorderForm) p.BorderForm->UpdateExBorder(false, 255);
       return;
     case ws::WM_MOUSELEAVE:
     case ws::CM_MOUSELEAVE:
@@ -378,7 +379,7 @@ void SkinnedMessage(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next
       return;
     case CM_FORMVISIBLECHANGED:
       next(msg);
-      if (p.BorderForm) p.BorderForm->UpdateExBorder(false);
+      if (p.BorderForm) p.BorderForm->UpdateExBorder(false, 255);
       if (p.FormWidget() && !p.FormWidget()->isVisible() && !p.Destroying) {
         link.FCacheBmp = QImage();
         p.FreeButtonTimers();

@@ -140,18 +140,7 @@ enum : int {
   HTBOTTOMRIGHT = 17,
   HTBORDER = 18,
   HTCLOSE = 20,
-};
-
-// WM_SYSCOMMAND's commands (wParam masked with 0xFFF0).
-enum : unsigned {
-  SC_SIZE = 0xF000,
-  SC_MOVE = 0xF010,
-  SC_MINIMIZE = 0xF020,
-  SC_MAXIMIZE = 0xF030,
-  SC_CLOSE = 0xF060,
-  SC_KEYMENU = 0xF100,
-  SC_RESTORE = 0xF120,
-  SC_CONTEXTHELP = 0xF180,
+  HTHELP = 21,
 };
 
 // WM_SIZE's wParam and WM_ACTIVATE's.

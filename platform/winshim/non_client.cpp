@@ -331,34 +331,6 @@ void DefaultCalcSize(HWND hwnd, Msg& msg) {
   msg.result = 0;
 }
 
-void DefaultSysCommand(HWND hwnd, const Msg& msg) {
-  QWidget* w = WidgetOf(hwnd);
-  if (!w || !w->isWindow()) return;
-  switch (unsigned(msg.wParam) & 0xFFF0u) {
-    case SC_MINIMIZE:
-      w->showMinimized();
-      break;
-    case SC_MAXIMIZE:
-      w->showMaximized();
-      break;
-    case SC_RESTORE:
-      w->showNormal();
-      break;
-    case SC_CLOSE:
-      w->close();
-      break;
-    case SC_MOVE:
-      if (QWindow* window = w->windowHandle()) window->startSystemMove();
-      break;
-    case SC_SIZE:
-      if (QWindow* window = w->windowHandle())
-        window->startSystemResize(Qt::RightEdge | Qt::BottomEdge);
-      break;
-    default:
-      break;
-  }
-}
-
 void DefaultNcButtonDown(HWND hwnd, const Msg& msg) {
   QWidget* w = WidgetOf(hwnd);
   QWindow* window = w && w->isWindow() ? w->windowHandle() : nullptr;

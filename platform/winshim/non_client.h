@@ -111,9 +111,6 @@ void NoteCursorNow();
 // The bottom of the chain for WM_MDITILE and WM_MDICASCADE: an MDI area
 // tiles or cascades its windows.
 void DefaultArrange(HWND hwnd, const Msg& msg);
-// The bottom of the chain for WM_SYSCOMMAND: a window is minimized,
-// maximized, restored, closed, or moved or sized by the window system.
-void DefaultSysCommand(HWND hwnd, const Msg& msg);
 // The bottom of the chain for WM_NCLBUTTONDOWN: the caption's code moves a
 // window, a border's code sizes it through the window system.
 void DefaultNcButtonDown(HWND hwnd, const Msg& msg);

@@ -24,6 +24,7 @@
 #include "winshim/hooks.h"
 #include "winshim/non_client.h"
 #include "winshim/scroll_info.h"
+#include "winshim/system_menu.h"
 
 namespace kelmo::winshim {
 namespace {
@@ -431,6 +432,10 @@ QString GetClassName(HWND hwnd) {
 
 void SetClassRole(QWidget* widget, const QString& className) {
   if (widget) widget->setProperty(kRoleProperty, className);
+}
+
+QString ClassRoleOf(const QObject* widget) {
+  return widget ? widget->property(kRoleProperty).toString() : QString();
 }
 
 std::uint32_t GetWindowLong(HWND hwnd, int index) {

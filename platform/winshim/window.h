@@ -23,6 +23,7 @@
 #include "winshim/messages.h"
 
 class QMouseEvent;
+class QObject;
 class QWidget;
 
 namespace kelmo::winshim {
@@ -45,6 +46,8 @@ std::vector<HWND> GetChildren(HWND hwnd);
 // (a framework class name such as "TEdit" or "TkGauge"); "" for none.
 QString GetClassName(HWND hwnd);
 void SetClassRole(QWidget* widget, const QString& className);
+// The role the program gave the widget; "" for none.
+QString ClassRoleOf(const QObject* widget);
 
 // Style words. The style is derived from the widget each time it is read;
 // SetWindowLong records which bits differ from that, so the bits a caller
