@@ -15,6 +15,7 @@
 #include "skinwnd/form_frame_geometry.h"
 #include "skinwnd/form_frame_painting.h"
 #include "skinwnd/form_sizing.h"
+#include "skinwnd/form_state_messages.h"
 #include "skinwnd/form_title_buttons.h"
 #include "skinwnd/form_window_frame.h"
 #include "skinwnd/scroll_wnd.h"
@@ -202,6 +203,8 @@ void TkSkinProvider::InitSkin() {
   if (!MenuRefreshed && RefreshMenuBar()) MenuRefreshed = true;
   if (SystemMenu) SystemMenu->UpdateGlyphs();
   if (!Loading) UpdateExtBorders(m->Component && m->Component->ExtendedBorders());
+  // With a skin in force the provider draws the frame from now on.
+  ApplySkinnedFrame(*this);
 }
 
 void TkSkinProvider::InvalidateNonClient() {
