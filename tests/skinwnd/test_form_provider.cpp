@@ -7,11 +7,13 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -30,6 +32,7 @@
 #include "winshim/region.h"
 #include "winshim/system_menu.h"
 #include "winshim/system_profile.h"
+#include "winshim/timers.h"
 
 using namespace kelmo::skinwnd;
 using namespace kelmo::skin;
@@ -247,6 +250,45 @@ TEST(FormProvider, CaptionButtonsGoHotAndPressedAndBackToNormal) {
   ws::SendMessage(f.H(), ws::WM_MOUSELEAVE, 0, 0);
   EXPECT_EQ(p.ActiveButtonCode, 0);
   EXPECT_EQ(p.Buttons[tbClose].State, 0);
+}
+
+TEST(FormProvider, HotButtonsFadeInAndOutInTwelveMillisecondSteps) {
+  auto clock = std::make_shared<ws::ManualClock>();
+  const auto before = ws::SetClock(clock);
+  {
+    SkinnedForm f(std::make_unique<QWidget>(), /*glowing=*/true);
+    TkSkinProvider& p = *f.provider;
+    const int cx = kCloseRight - 4;
+    QCursor::setPos(f.Screen(cx, kButtonY));
+    EXPECT_EQ(f.Hit(cx, kButtonY), ws::HTCLOSE);
+    TitleBtnData& close = p.Buttons[tbClose];
+    ASSERT_TRUE(close.Timer);
+    EXPECT_TRUE(close.Timer->FadingIn);
+    EXPECT_EQ(close.Timer->Steps, 10);
+    std::vector<int> alphas;
+    for (int i = 0; i < 10; ++i) {
+      clock->Advance(12);
+      alphas.push_back(close.Timer->LastAlpha);
+    }
+    EXPECT_TRUE(std::is_sorted(alphas.begin(), alphas.end())) << ::testing::PrintToString(alphas);
+    EXPECT_LT(alphas.front(), alphas.back());
+    clock->Advance(12);
+    EXPECT_EQ(close.Timer->LastAlpha, 255);
+    // Leaving it fades the button out and ends the fade.
+    QCursor::setPos(f.Screen(kW / 2, 12));
+    f.Hit(kW / 2, 12);
+    ASSERT_TRUE(close.Timer);
+    EXPECT_FALSE(close.Timer->FadingIn);
+    clock->Advance(12 * 12);
+    EXPECT_EQ(close.Timer->CurState, -1);
+    EXPECT_FALSE(close.Timer->FadeForm);
+    // Moving the form frees the fades.
+    f.Hit(cx, kButtonY);
+    ASSERT_TRUE(close.Timer);
+    ws::SendMessage(f.H(), ws::WM_MOVE, 0, 0);
+    EXPECT_FALSE(close.Timer);
+  }
+  ws::SetClock(before);
 }
 
 TEST(FormProvider, ButtonsAndTheSystemMenuReachTheWindow) {
