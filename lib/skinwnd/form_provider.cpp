@@ -38,9 +38,11 @@ bool& MenuBarRefreshing() {
   return running;
 }
 
+// The first form among the owner and its ancestors: a window, or an MDI
+// child inside its parent's MDI client.
 QWidget* FirstFormOf(QWidget* owner) {
   for (QWidget* w = owner; w; w = w->parentWidget())
-    if (w->isWindow()) return w;
+    if (w->isWindow() || skinwnd::IsMdiChild(w)) return w;
   return nullptr;
 }
 

@@ -28,6 +28,7 @@
 #include "skinwnd/form_provider.h"
 #include "skinwnd/form_sizing.h"
 #include "skinwnd/form_title_buttons.h"
+#include "winshim/dc.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
 #include "winshim/system_menu.h"
@@ -213,6 +214,25 @@ TEST(FormProvider, PaintsTheFrameIntoItsCache) {
   EXPECT_FALSE(f.provider->FormActive);
   f.Paint();
   EXPECT_EQ(Px(f.Cache(), 1, kH / 2), tf::kBorder[0]);
+}
+
+TEST(FormProvider, PrintsTheWholeWindowIntoADc) {
+  SkinnedForm f;
+  QImage page = kelmo::skin::testing_pixels::Filled(kW, kH, 0xFFFFFF);
+  {
+    ws::Dc dc(page);
+    ws::SendMessage(f.H(), ws::WM_PRINT, ws::WPARAM(&dc), 0);
+  }
+  EXPECT_EQ(Px(page, kW / 2, 12), tf::kTitleColor);
+  EXPECT_EQ(Px(page, 1, kH / 2), tf::kBorder[1]);
+  EXPECT_EQ(Px(page, kCloseRight - 4, kButtonY), tf::kClose[0]);
+  EXPECT_EQ(Px(page, kW / 2, kH / 2), tf::kFormColor);
+  // A hidden form prints nothing.
+  f.form->hide();
+  QImage blank = kelmo::skin::testing_pixels::Filled(kW, kH, 0xFFFFFF);
+  ws::Dc dc(blank);
+  ws::SendMessage(f.H(), ws::WM_PRINT, ws::WPARAM(&dc), 0);
+  EXPECT_EQ(Px(blank, kW / 2, 12), TColor(0xFFFFFF));
 }
 
 TEST(FormProvider, CaptionButtonsGoHotAndPressedAndBackToNormal) {
@@ -526,6 +546,50 @@ TEST(FormProvider, SkinRemovalRedrawsTheMdiClientOnlyOnAnMdiParent) {
   EXPECT_GT(clientPaints.count, 0);
   EXPECT_FALSE(f.provider->MDIForm);
   EXPECT_FALSE(mainForm->windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST(FormProvider, MaximizedMdiChildPutsItsButtonsInTheParentsMenuLine) {
+  auto main = std::make_unique<QMainWindow>();
+  main->menuBar()->addMenu(QStringLiteral("File"));
+  auto* area = new QMdiArea;
+  main->setCentralWidget(area);
+  QMdiSubWindow* child = area->addSubWindow(new QWidget);
+  child->resize(120, 90);
+  SkinnedForm f(std::move(main));
+  TkSkinProvider& parent = *f.provider;
+  EXPECT_EQ(ProviderState().MdiParentProvider, &parent);
+  auto childProvider = std::make_unique<TkSkinProvider>(child);
+  EXPECT_EQ(childProvider->FormWidget(), child);
+  childProvider->AfterConstruction();
+  EXPECT_TRUE(childProvider->IsMdiChild());
+  const ws::HWND ch = ws::HandleOf(child);
+  ws::SendMessage(ch, ws::WM_SYSCOMMAND, ws::SC_MAXIMIZE, 0);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(child->isMaximized());
+  EXPECT_EQ(ProviderState().MaxChildProvider, childProvider.get());
+  EXPECT_TRUE(MdiButtonsVisible(parent));
+  f.Paint();
+  // Close, restore and minimize at the right end of the menu line.
+  const ws::Rect close = parent.Buttons[tbMdiClose].Rect;
+  const int menuTop = kFrame + kCaption;
+  EXPECT_EQ(close.right, f.form->width() - kFrame - 1);
+  EXPECT_GE(close.top, menuTop);
+  EXPECT_EQ(f.Hit(close.left + 2, close.top + 2), HTMDICLOSE);
+  const ws::Rect restore = parent.Buttons[tbMdiRestore].Rect;
+  EXPECT_EQ(f.Hit(restore.left + 2, restore.top + 2), HTMDIRESTORE);
+  EXPECT_EQ(Px(f.Cache(), restore.left + 2, restore.top + 2), tf::kNorm[1]);
+  // Its restore button restores the child.
+  f.Click(restore.left + 2, restore.top + 2);
+  EXPECT_FALSE(child->isMaximized());
+  EXPECT_EQ(ProviderState().MaxChildProvider, nullptr);
+  EXPECT_FALSE(MdiButtonsVisible(parent));
+  // Maximized again, its close button closes the child.
+  ws::SendMessage(ch, ws::WM_SYSCOMMAND, ws::SC_MAXIMIZE, 0);
+  f.Paint();
+  const ws::Rect again = parent.Buttons[tbMdiClose].Rect;
+  f.Click(again.left + 2, again.top + 2);
+  EXPECT_FALSE(child->isVisible());
+  childProvider.reset();
 }
 
 TEST(FormProvider, MenuLineHoldsTheMenuBarAndWrapsItsItems) {
