@@ -56,11 +56,12 @@ struct SkinnedForm {
   std::unique_ptr<TkSkinProvider> provider;
 
   explicit SkinnedForm(std::unique_ptr<QWidget> widget = std::make_unique<QWidget>(),
-                       bool glowing = false) {
+                       bool glowing = false, bool extended = false) {
     ws::ResetSystemProfile();
     tf::WriteFormSkin(dir.path());
     manager.SetSkinDirectory(dir.path());
-    manager.SetSkinName(QStringLiteral("Form"));
+    manager.SetExtendedBorders(extended);
+    manager.SetSkinName(extended ? QStringLiteral("FormExt") : QStringLiteral("Form"));
     manager.Manager.AllowGlowing = glowing;
     form = std::move(widget);
     form->setWindowTitle(QStringLiteral("Form"));
@@ -170,6 +171,34 @@ TEST(FormProvider, TakesTheFrameAndAnswersAHitCodeForEveryRegion) {
   EXPECT_EQ(f.Hit(f.form->width() / 2, f.form->height() - 1), ws::HTCLIENT);
   const int maxRight = f.form->width() - tf::kRight - kFrame - tf::kButtonW - tf::kSpace;
   EXPECT_EQ(f.Hit(maxRight - 4, kButtonY), ws::HTMAXBUTTON);
+}
+
+TEST(FormProvider, ExtendedBordersDrawTheFrameAroundTheForm) {
+  SkinnedForm f(std::make_unique<QWidget>(), false, /*extended=*/true);
+  TkSkinProvider& p = *f.provider;
+  ASSERT_TRUE(p.BorderForm);
+  EXPECT_EQ(ShadowMargins(p), (ws::Rect{tf::kShadow, tf::kShadow, tf::kShadow, tf::kShadow}));
+  EXPECT_EQ(FrameBorderWidth(p, true), tf::kExtBorder);
+  EXPECT_EQ(PlainFrameWidth(p, true), 0);
+  EXPECT_EQ(CaptionHeightOf(p, true), tf::kExtTitle);
+  EXPECT_EQ(ExtBorderExtra(p), tf::kExtBorder - kFrame);
+  // The cache holds the extended frame and the shadow margins, with alpha.
+  f.Paint();
+  const QImage& cache = f.Cache();
+  EXPECT_EQ(cache.format(), QImage::Format_ARGB32);
+  EXPECT_EQ(cache.size(), QSize(CacheWidth(p), CacheHeight(p)));
+  EXPECT_EQ(CacheWidth(p), kW + 2 * (tf::kExtBorder - kFrame) + 2 * tf::kShadow);
+  EXPECT_EQ(qAlpha(cache.pixel(0, 0)), 0);
+  EXPECT_EQ(qAlpha(cache.pixel(cache.width() / 2, cache.height() / 2)), 255);
+  // The form's own window shows only what lies below its caption.
+  QRegion region;
+  ws::GetWindowRgn(f.form.get(), region);
+  EXPECT_FALSE(region.contains(QPoint(kW / 2, 5)));
+  EXPECT_TRUE(region.contains(QPoint(kW / 2, kFrame + kCaption + 5)));
+  // Switched off with the skin.
+  f.manager.SetActive(false);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(p.BorderForm);
 }
 
 TEST(FormProvider, MaximizedSizeComesFromTheWorkArea) {
