@@ -244,6 +244,28 @@ void HandleFormShowing(TkSkinProvider& p, Msg& msg, const NextHandler& next) {
   p.UpdateFormScrolls();
 }
 
+void HandleFormShowWindow(TkSkinProvider& p, Msg& msg, const NextHandler& next) {
+  next(msg);
+  QWidget* form = p.FormWidget();
+  TkSkinManager* m = p.ProviderManager();
+  if (!msg.wParam || !form || !form->isWindow() || p.IsMdiChild() || !m || !m->Component ||
+      !p.DrawNonClientArea() || p.InAnimation)
+    return;
+  const skin::TkaAnimEffects& effects = m->Component->AnimEffects;
+  const skin::TkaFormAnimation& show = HasNormalCaption(p) ? effects.FormShow : effects.DialogShow;
+  if (!show.Active || show.Time == 0) return;
+  p.AnimatedShow = true;
+  p.InAnimation = true;
+  p.SkinData()->SetHot(true);
+  PaintFormFrame(p);
+  UpdateRegion(p, false);
+  p.AnimatedShow = false;
+  skin::AnimShowForm(form, show.Time);
+  p.InAnimation = false;
+  p.SkinData()->SetHot(false);
+  RedrawSkinnedForm(p);
+}
+
 void HandleFormPrint(TkSkinProvider& p, Msg& msg) {
   QWidget* form = p.FormWidget();
   if (!form || !form->isVisible() || p.Loading || p.Destroying || !msg.wParam) return;

@@ -340,6 +340,30 @@ TEST(FormProvider, HotButtonsFadeInAndOutInTwelveMillisecondSteps) {
   ws::SetClock(before);
 }
 
+TEST(FormProvider, ShowingFadesTheFormInWithTheManagersAnimation) {
+  auto clock = std::make_shared<ws::ManualClock>();
+  const auto before = ws::SetClock(clock);
+  {
+    SkinnedForm f;
+    f.form->hide();
+    QCoreApplication::processEvents();
+    // Without a duration the form just shows.
+    const auto start = clock->Now();
+    f.form->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clock->Now(), start);
+    f.form->hide();
+    f.manager.AnimEffects.FormShow.Time = 80;
+    f.form->show();
+    QCoreApplication::processEvents();
+    // Ten mixed frames 8 ms apart on the window layer's clock.
+    EXPECT_GE(clock->Now() - start, 80);
+    EXPECT_FALSE(f.provider->InAnimation);
+    EXPECT_TRUE(f.form->updatesEnabled());
+  }
+  ws::SetClock(before);
+}
+
 TEST(FormProvider, ButtonsAndTheSystemMenuReachTheWindow) {
   SkinnedForm f;
   TkSkinProvider& p = *f.provider;
