@@ -14,6 +14,7 @@
 #include "skinwnd/form_sizing.h"
 #include "skinwnd/form_title_buttons.h"
 #include "skinwnd/form_window_frame.h"
+#include "skinwnd/mdi_form.h"
 #include "winshim/dc.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
@@ -24,20 +25,9 @@ namespace kelmo::skinwnd {
 namespace ws = winshim;
 using skin::TkSkinManager;
 
-namespace {
-
-QMdiArea* MdiClientOf(TkSkinProvider& p) {
-  QWidget* form = p.FormWidget();
-  return form && p.IsMdiParent() ? form->findChild<QMdiArea*>() : nullptr;
-}
-
-}  // namespace
 
 void RedrawSkinnedForm(TkSkinProvider& p) {
-  QWidget* form = p.FormWidget();
-  if (!form) return;
-  form->update();
-  if (QMdiArea* client = MdiClientOf(p)) client->viewport()->update();
+  RedrawAfterSkinRemoval(p.FormWidget());
 }
 
 void ApplySkinnedFrame(TkSkinProvider& p) {
