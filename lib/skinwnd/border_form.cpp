@@ -254,7 +254,6 @@ int TkaBorderForm::HitTest(const ws::Msg& msg) {
     int count = 0;
     if (visibleClose)
       count = 1 + (visibleMax ? 1 : 0) + (visibleMin || minimized ? 1 : 0) + (help ? 1 : 0);
-    if (dialog) count = std::min(count, int(buttons.size()));
     int code = -1;
     if (number > count) {
       if (!dialog) {
