@@ -82,6 +82,7 @@ class TkSkinManagerComponent {
 
   // Reading stored properties: between the two nothing is announced.
   void BeginLoading() { loading_ = true; }
+  bool IsLoading() const { return loading_; }
   void Loaded();
 
   // Loading (the skin named SkinName); false when nothing was loaded.

@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 #include <map>
 
 namespace kelmo::winshim {
@@ -119,6 +120,13 @@ void DefaultSysCommand(HWND hwnd, const Msg& msg) {
       break;
     case SC_CLOSE:
       w->close();
+      break;
+    case SC_MOVE:
+      if (QWindow* window = w->isWindow() ? w->windowHandle() : nullptr) window->startSystemMove();
+      break;
+    case SC_SIZE:
+      if (QWindow* window = w->isWindow() ? w->windowHandle() : nullptr)
+        window->startSystemResize(Qt::RightEdge | Qt::BottomEdge);
       break;
     default:
       break;

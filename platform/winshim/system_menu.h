@@ -5,7 +5,8 @@
 // which plain windows have) owns one: the standard restore, move, size,
 // minimize, maximize and close items, plus the items the program appended.
 // WM_SYSCOMMAND that reaches the bottom of a window's chain does what the
-// platform would: minimizes, maximizes, restores or closes the widget.
+// platform would: minimizes, maximizes, restores or closes the widget, or
+// lets the window system move or size it.
 // GUI thread only.
 #pragma once
 
@@ -23,6 +24,7 @@ enum : unsigned {
   SC_MINIMIZE = 0xF020,
   SC_MAXIMIZE = 0xF030,
   SC_CLOSE = 0xF060,
+  SC_KEYMENU = 0xF100,
   SC_RESTORE = 0xF120,
   SC_CONTEXTHELP = 0xF180,
 };

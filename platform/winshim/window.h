@@ -79,6 +79,8 @@ enum : std::uint32_t {
 std::uint32_t GetWindowLong(HWND hwnd, int index);
 // Returns the previous value; 0 for no window.
 std::uint32_t SetWindowLong(HWND hwnd, int index, std::uint32_t value);
+// The bits of the mask follow the widget again (their overrides go).
+void ResetStyleBits(HWND hwnd, int index, std::uint32_t mask);
 
 // Properties: a side table per window, freed with it.
 bool SetProp(HWND hwnd, const QString& name, std::intptr_t value);
