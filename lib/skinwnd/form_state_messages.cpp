@@ -3,7 +3,6 @@
 #include "skinwnd/form_state_messages.h"
 
 #include <QLabel>
-#include <QMdiArea>
 #include <QWidget>
 
 #include "skin/control_utils.h"
@@ -24,20 +23,8 @@ namespace kelmo::skinwnd {
 namespace ws = winshim;
 using skin::TkSkinManager;
 
-namespace {
-
-QMdiArea* MdiClientOf(TkSkinProvider& p) {
-  QWidget* form = p.FormWidget();
-  return form && p.IsMdiParent() ? form->findChild<QMdiArea*>() : nullptr;
-}
-
-}  // namespace
-
 void RedrawSkinnedForm(TkSkinProvider& p) {
-  QWidget* form = p.FormWidget();
-  if (!form) return;
-  form->update();
-  if (QMdiArea* client = MdiClientOf(p)) client->viewport()->update();
+  RedrawAfterSkinRemoval(p.FormWidget());
 }
 
 void ApplySkinnedFrame(TkSkinProvider& p) {
