@@ -3,7 +3,6 @@
 #include "skinwnd/form_state_messages.h"
 
 #include <QLabel>
-#include <QMdiArea>
 #include <QWidget>
 
 #include "skin/control_utils.h"
@@ -24,7 +23,6 @@
 namespace kelmo::skinwnd {
 namespace ws = winshim;
 using skin::TkSkinManager;
-
 
 void RedrawSkinnedForm(TkSkinProvider& p) {
   RedrawAfterSkinRemoval(p.FormWidget());
