@@ -22,12 +22,26 @@
 
 #include "skin/anim_options.h"
 #include "skin/skin_data.h"
+#include "skin/skinable_menus.h"
 #include "skin/stored_skins.h"
 #include "winshim/hooks.h"
 
 namespace kelmo::skin {
 
 struct TkSkinSource;
+
+// Which kinds of windows the thread hook skins on its own.
+enum TkaSkinningRule : unsigned { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
+
+// What the thread hook of automatic skinning does with each notice once it
+// has passed it on, and when it comes and goes. Window skinning fills it in
+// (skinwnd's StartAutoSkinning); without it the hook only passes notices on.
+struct TkAutoSkinProcs {
+  std::function<void(int code, winshim::WPARAM wParam)> Notice;
+  std::function<void()> Installed;
+  std::function<void()> Removed;
+};
+TkAutoSkinProcs& AutoSkinProcs();
 
 class TkSkinManagerComponent {
  public:
@@ -66,6 +80,15 @@ class TkSkinManagerComponent {
   static QString Version() { return QStringLiteral("6.44"); }
 
   TkaAnimEffects AnimEffects;
+  // The kinds of windows the thread hook skins (TkaSkinningRule bits).
+  unsigned SkinningRules = srStdForms | srStdDialogs | srThirdParty;
+  // The menus' options and the menu object of this manager.
+  TkaMenuSupport MenuSupport;
+  TkSkinableMenus Menus{&Manager};
+  // Asked before a popup menu shows its extra line: the menu's first item,
+  // the line's section, whether it is shown, its picture and its text.
+  std::function<void(QAction*, QString& section, bool& show, QImage& graphic, QString& text)>
+      OnGetExtraLineData;
   TkStoredSkins InternalSkins;
   ThirdPartyList ThirdParty;
   std::array<QStringList, kThirdPartyCount> ThirdLists;
