@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -30,8 +31,10 @@ namespace kelmo::skin {
 
 struct TkSkinSource;
 
-// Which kinds of windows the thread hook skins on its own.
-enum TkaSkinningRule : unsigned { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
+// Which windows the manager skins on its own: standard forms, standard
+// dialogs, and other makers' controls through the forms' control adapters.
+enum TkaSkinningRule : std::uint8_t { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
+using TkaSkinningRules = std::uint8_t;
 
 // What the thread hook of automatic skinning does with each notice once it
 // has passed it on, and when it comes and goes. Window skinning fills it in
@@ -80,8 +83,6 @@ class TkSkinManagerComponent {
   static QString Version() { return QStringLiteral("6.44"); }
 
   TkaAnimEffects AnimEffects;
-  // The kinds of windows the thread hook skins (TkaSkinningRule bits).
-  unsigned SkinningRules = srStdForms | srStdDialogs | srThirdParty;
   // The menus' options and the menu object of this manager.
   TkaMenuSupport MenuSupport;
   TkSkinableMenus Menus{&Manager};
@@ -92,12 +93,14 @@ class TkSkinManagerComponent {
   TkStoredSkins InternalSkins;
   ThirdPartyList ThirdParty;
   std::array<QStringList, kThirdPartyCount> ThirdLists;
+  TkaSkinningRules SkinningRules = srStdForms | srStdDialogs | srThirdParty;
   std::function<void(TkSkinManagerComponent*)> OnBeforeChange, OnAfterChange;
   // Where the version notices of a load go (a plain message box).
   std::function<void(const QString&)> Notify;
 
   // Reading stored properties: between the two nothing is announced.
   void BeginLoading() { loading_ = true; }
+  bool IsLoading() const { return loading_; }
   void Loaded();
 
   // Loading (the skin named SkinName); false when nothing was loaded.

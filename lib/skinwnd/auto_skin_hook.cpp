@@ -13,6 +13,8 @@
 #include "skinwnd/control_queries.h"
 #include "skinwnd/dialog_wnd.h"
 #include "skinwnd/edit_wnd.h"
+#include "skinwnd/form_provider.h"
+#include "skinwnd/form_traits.h"
 #include "skinwnd/list_view_wnd.h"
 #include "skinwnd/menu_wnd.h"
 #include "skinwnd/panel_wnd.h"
@@ -93,6 +95,7 @@ AutoSkinUnit& AutoSkin() {
 }
 
 void StartAutoSkinning() {
+  StartSkinnedMenus();
   TkAutoSkinProcs& procs = AutoSkinProcs();
   procs.Notice = AutoSkinNotice;
   procs.Installed = [] {
@@ -126,7 +129,7 @@ QWidget* FindFormOfWnd(HWND wnd) {
     if (name == QLatin1String("#32770") && IsQtClass(*w)) return nullptr;
     return w;
   }
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(w); sub && sub->mdiArea()) return w;
+  if (IsMdiChild(w) && static_cast<QMdiSubWindow*>(w)->mdiArea()) return w;
   return nullptr;
 }
 
@@ -153,13 +156,9 @@ bool HasChildOfClass(HWND wnd, const QString& className) {
   return false;
 }
 
-bool IsMdiForm(const QWidget* form) {
-  return form && form->findChild<QMdiArea*>() != nullptr;
-}
-
 std::vector<QWidget*> MdiChildrenOf(const QWidget* form) {
   std::vector<QWidget*> out;
-  if (auto* area = form ? form->findChild<QMdiArea*>() : nullptr)
+  if (QMdiArea* area = MdiClientOf(form))
     for (QMdiSubWindow* sub : area->subWindowList()) out.push_back(sub);
   return out;
 }
@@ -204,7 +203,7 @@ int AutoSkinWindow(HWND wnd) {
     const unsigned rule = name == QLatin1String("TMessageForm") ? srStdDialogs : srStdForms;
     if (!(c->SkinningRules & rule)) return 0;
     SkinForm(form);
-    if (IsMdiForm(form))
+    if (MdiClientOf(form))
       for (QWidget* child : MdiChildrenOf(form))
         if (!AnswersSkinned(ws::HandleOf(child))) SkinForm(child);
     return 1;
@@ -237,8 +236,24 @@ TkaProvider::~TkaProvider() {
 }
 
 void TkaProvider::InitForm(QWidget* form) {
-  // FORM PROVIDER: the form provider lands with its own branch.
-  (void)form;
+  if (!form) return;
+  // A form keeps the provider the hook gave it once; the form owns it.
+  SkinProvider = TkSkinProvider::Of(form);
+  if (!SkinProvider) {
+    SkinProvider = new TkSkinProvider(form);
+    TkSkinProvider* made = SkinProvider;
+    QObject::connect(form, &QObject::destroyed, [form, made] {
+      if (TkSkinProvider::Of(form) == made) delete made;
+    });
+    made->AfterConstruction();
+    // The form comes into the skin in force as every form did when the
+    // skin was switched on: the new skin, then the repaint that gives it
+    // the skin's frame.
+    const ws::LPARAM manager = ws::LPARAM(TkSkinManager::Default());
+    SendSkinCommand(ws::HandleOf(form), scNewSkin, manager);
+    SendSkinCommand(ws::HandleOf(form), scRepaint, manager);
+  }
+  SkinProvider->MakeSkinMenu = false;
 }
 
 void TkaProvider::MakeDialogWnd(HWND wnd) {

@@ -86,8 +86,7 @@ int VisibleDialogCount();
 // Depth first over the descendants, each before its own children: one
 // whose class name in lower case equals the name.
 bool HasChildOfClass(HWND wnd, const QString& className);
-// The form holds an MDI client; its MDI children.
-bool IsMdiForm(const QWidget* form);
+// The MDI children of a form that holds an MDI client.
 std::vector<QWidget*> MdiChildrenOf(const QWidget* form);
 
 }  // namespace kelmo::skinwnd

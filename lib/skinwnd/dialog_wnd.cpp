@@ -13,9 +13,11 @@
 #include "skin/skin_text.h"
 #include "skinwnd/auto_skin_hook.h"
 #include "skinwnd/control_queries.h"
+#include "skinwnd/form_provider.h"
 #include "winshim/draw_text.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
+#include "winshim/system_menu.h"
 #include "winshim/system_profile.h"
 
 namespace kelmo::skinwnd {
@@ -25,18 +27,8 @@ using namespace kelmo::skin;
 
 namespace {
 
-// SYSTEM COMMANDS: until the window layer's system menu lands.
-enum : unsigned {
-  SC_MOVE = 0xF010,
-  SC_MINIMIZE = 0xF020,
-  SC_MAXIMIZE = 0xF030,
-  SC_CLOSE = 0xF060,
-  SC_RESTORE = 0xF120,
-  SC_CONTEXTHELP = 0xF180,
-};
 constexpr std::uint32_t DS_MODALFRAME = 0x80;
 constexpr std::uint32_t WS_EX_CONTEXTHELP = 0x400;
-constexpr int HTHELP = 21;
 constexpr unsigned DM_SETDEFID = 0x0401;
 constexpr unsigned WM_COMMONDIALOG = 0x052E;
 constexpr unsigned WM_CTLCOLORDLG = 0x0136;
@@ -421,7 +413,7 @@ void TkaDialogWnd::PaintDialogFrame() {
   cache = CreateBmp24(W, H);
   if (m->IsValidSkinIndex(SkinLink->SkinIndex))
     PaintControlItem(*SkinLink, kEmptyBgSource, true, false, cache, {}, {0, 0, W, H},
-                     FormActive ? 0 : 1);
+                     FormActive ? 1 : 0);
   const int ch = CaptionHeight();
   if (ch > 0) {
     const int fw = FrameWidth();
@@ -429,7 +421,7 @@ void TkaDialogWnd::PaintDialogFrame() {
     const Rect strip{fw, fw, W - fw, fw + ch};
     if (title >= 0)
       PaintItem(title, QStringLiteral("FORMTITLE"), BgSourceFromBmp(&cache, strip.left, strip.top),
-                -1, -1, m, cache, {strip.left, strip.top}, strip, FormActive ? 0 : 1, true);
+                -1, -1, m, cache, {strip.left, strip.top}, strip, FormActive ? 1 : 0, true);
     ws::Dc dc(cache);
     const Rect iconRect = TitleIconRect();
     if (!IconHandle.isNull())
@@ -529,7 +521,7 @@ void TkaDialogWnd::NcButtonDown(int code, QPoint screen, Msg& msg, const NextHan
       break;
   }
   if (Minimized()) {
-    SysCommand(SC_MOVE + 2);
+    SysCommand(ws::SC_MOVE + 2);
     return;
   }
   SetDialogHotButton(0, true);
@@ -564,7 +556,7 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
     case ws::HTMINBUTTON:
       if (pressed && MinBtn.R.Contains(p.x(), p.y())) {
         SetDialogHotButton(0, true);
-        SysCommand(Minimized() ? SC_RESTORE : SC_MINIMIZE);
+        SysCommand(Minimized() ? ws::SC_RESTORE : ws::SC_MINIMIZE);
       } else if (pressed) {
         CallPrevWndProc(msg, next);
       } else {
@@ -575,7 +567,7 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
       if (Minimized() && !MaxAllowed()) break;
       SetDialogHotButton(0, true);
       if (pressed) {
-        SysCommand(Maximized() ? SC_RESTORE : SC_MAXIMIZE);
+        SysCommand(Maximized() ? ws::SC_RESTORE : ws::SC_MAXIMIZE);
         QCoreApplication::processEvents();
       }
       break;
@@ -583,11 +575,11 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
       if (pressed) {
         CloseBtn.State = 0;
         SetDialogHotButton(0, true);
-        SysCommand(SC_CLOSE);
+        SysCommand(ws::SC_CLOSE);
       }
       break;
     case HTHELP:
-      if (pressed) SysCommand(SC_CONTEXTHELP);
+      if (pressed) SysCommand(ws::SC_CONTEXTHELP);
       SetDialogHotButton(0, true);
       if (pressed) ws::SendMessage(WndHandle, ws::WM_NCPAINT, 1, 0);
       break;
@@ -762,9 +754,9 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       return;
     case ws::WM_NCLBUTTONDBLCLK:
       if (int(msg.wParam) == ws::HTCAPTION && (MaxAllowed() || RestoreAllowed()))
-        SysCommand(Maximized() || Minimized() ? SC_RESTORE : SC_MAXIMIZE);
+        SysCommand(Maximized() || Minimized() ? ws::SC_RESTORE : ws::SC_MAXIMIZE);
       else if (int(msg.wParam) == ws::HTSYSMENU)
-        SysCommand(SC_CLOSE);
+        SysCommand(ws::SC_CLOSE);
       msg.wParam = 0;
       return;
     case ws::WM_NCRBUTTONDOWN:
@@ -791,7 +783,7 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       return;
     case ws::WM_SYSCOMMAND:
       TkaScrollWnd::WndProc(msg, next);
-      if ((msg.wParam & 0xFFF0) == SC_MAXIMIZE || (msg.wParam & 0xFFF0) == SC_RESTORE) {
+      if ((msg.wParam & 0xFFF0) == ws::SC_MAXIMIZE || (msg.wParam & 0xFFF0) == ws::SC_RESTORE) {
         if (HasMaxBox()) ActiveButtonCode = ws::HTMAXBUTTON;
         SetDialogHotButton(0, true);
       }

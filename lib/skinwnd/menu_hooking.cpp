@@ -101,6 +101,13 @@ class MenuStyle : public QProxyStyle {
         return;
       }
     }
+    if (element == CE_MenuBarEmptyArea && menus_->Active) {
+      if (auto* bar = qobject_cast<QMenuBar*>(const_cast<QWidget*>(widget))) {
+        ws::Dc canvas(*painter, bar->size());
+        PaintMenuBarBg(bar, canvas);
+        return;
+      }
+    }
     if (element == CE_MenuEmptyArea && menus_->Active && widget) {
       ws::Dc canvas(*painter, widget->size());
       PaintMenuFrame(*menus_, const_cast<QWidget*>(widget), canvas);
@@ -117,6 +124,12 @@ class MenuStyle : public QProxyStyle {
       PaintMenuFrame(*menus_, const_cast<QWidget*>(widget), canvas);
       return;
     }
+    if (element == PE_PanelMenuBar && menus_->Active)
+      if (auto* bar = qobject_cast<QMenuBar*>(const_cast<QWidget*>(widget))) {
+        ws::Dc canvas(*painter, bar->size());
+        PaintMenuBarBg(bar, canvas);
+        return;
+      }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
   }
 

@@ -30,18 +30,18 @@ MenuLineSource& LineSource() {
   return source;
 }
 
-TkSkinManager* ManagerOf(const TkSkinableMenus& menus) {
+TkSkinManager* MenusManager(const TkSkinableMenus& menus) {
   return menus.Owner;
 }
 
 int SectionIndex(const TkSkinableMenus& menus, const QString& name) {
-  const TkSkinManager* m = ManagerOf(menus);
+  const TkSkinManager* m = MenusManager(menus);
   return m && !name.isEmpty() ? m->GetSkinIndex(name) : -1;
 }
 
 const TkMaskData* ExactMask(const TkSkinableMenus& menus, const QString& section,
                             const QString& property) {
-  const TkSkinManager* m = ManagerOf(menus);
+  const TkSkinManager* m = MenusManager(menus);
   if (!m) return nullptr;
   const int i = m->GetMaskIndexExact(m->GetSkinIndex(section), section, property);
   return m->IsValidImgIndex(i) ? &m->ma[std::size_t(i)] : nullptr;
@@ -56,7 +56,7 @@ void BlitTo(ws::Dc& canvas, int x, int y, const QImage& source, const Rect& from
   canvas.BitBlt(x, y, from.Width(), from.Height(), src, from.left, from.top, ws::SRCCOPY);
 }
 
-bool RightToLeft(const TkMenuItem& item) {
+bool MenuRightToLeft(const TkMenuItem& item) {
   return item.Menu && item.Menu->layoutDirection() == Qt::RightToLeft;
 }
 
@@ -107,7 +107,7 @@ void DrawDivider(TkSkinableMenus& menus, const TkMenuItem& item, ws::Dc& canvas,
 
 void DrawCaptionItem(TkSkinableMenus& menus, const TkMenuItem& item, ws::Dc& canvas,
                      const Rect& rect, const TMenuInfo& entry, int e) {
-  TkSkinManager* m = ManagerOf(menus);
+  TkSkinManager* m = MenusManager(menus);
   QImage image = CreateBmp24(rect.Width(), rect.Height());
   const int b = menus.BorderWidth;
   if (!entry.Bmp.isNull())
@@ -196,7 +196,7 @@ bool FindMenuInfo(TkSkinableMenus& menus, const TkMenuItem* item, int width, TMe
 void MakeMenuBg(TkSkinableMenus& menus, const TkMenuItem& first, int width, int height, HWND wnd) {
   QueryExtraLine(menus, first);
   MenuModuleState& unit = MenuModule();
-  TkSkinManager* m = ManagerOf(menus);
+  TkSkinManager* m = MenusManager(menus);
   TkSkinManagerComponent* c = ComponentOf(menus);
   TMenuInfo entry;
   entry.FirstItem = first.Action;
@@ -300,7 +300,7 @@ void PaintMenuFrame(TkSkinableMenus& menus, QWidget* menu, ws::Dc& canvas) {
 void DrawMenuItem(TkSkinableMenus& menus, const TkMenuItem& item, ws::Dc& canvas, const Rect& rect,
                   unsigned state) {
   if (!menus.Active || !item.Action || !item.Menu) return;
-  TkSkinManager* m = ManagerOf(menus);
+  TkSkinManager* m = MenusManager(menus);
   MenuModuleState& unit = MenuModule();
   const int f = InLaterColumn(item) ? 0 : 1;
   // The popup window and its size.
@@ -326,7 +326,7 @@ void DrawMenuItem(TkSkinableMenus& menus, const TkMenuItem& item, ws::Dc& canvas
   const bool enabled = item.Action->isEnabled();
   const bool selected = state & odSelected;
   const bool hot = enabled && (selected || (state & odHotLight));
-  const bool rtl = RightToLeft(item);
+  const bool rtl = MenuRightToLeft(item);
   // The item's picture over the menu's background.
   const int iw = std::max(1, rect.Width() - e * f), ih = std::max(1, rect.Height());
   QImage image = CreateBmp24(iw, ih);
@@ -421,26 +421,41 @@ void DrawMenuItem(TkSkinableMenus& menus, const TkMenuItem& item, ws::Dc& canvas
                        entry.Bmp.height() - 2 * menus.BorderWidth));
 }
 
+void PaintMenuBarBg(QMenuBar* bar, ws::Dc& canvas) {
+  QPoint off;
+  const QImage* line = bar && LineSource() ? LineSource()(bar, off) : nullptr;
+  if (!line || line->isNull()) return;
+  canvas.SaveDC();
+  for (QAction* a : VisibleItems(bar)) {
+    const QRect r = bar->actionGeometry(a);
+    canvas.ExcludeClipRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+  }
+  BlitTo(canvas, 0, 0, *line, Rect::Sized(off.x(), off.y(), bar->width(), bar->height()));
+  canvas.RestoreDC(-1);
+}
+
 void DrawMenuBarItem(TkSkinableMenus& menus, const TkMenuItem& item, ws::Dc& canvas,
                      const Rect& rect, unsigned state) {
   auto* bar = qobject_cast<QMenuBar*>(item.Menu);
-  const QImage* line = bar && LineSource() ? LineSource()(bar) : nullptr;
+  QPoint off;
+  const QImage* line = bar && LineSource() ? LineSource()(bar, off) : nullptr;
   if (!line || line->isNull() || !item.Action) return;
-  TkSkinManager* m = ManagerOf(menus);
+  TkSkinManager* m = MenusManager(menus);
   const bool enabled = item.Action->isEnabled();
   const bool hot = enabled && (state & (odSelected | odHotLight));
   const int w = std::max(1, rect.Width()), h = std::max(1, rect.Height());
   QImage image = CreateBmp24(w, h);
   const Rect local{0, 0, w, h};
-  Blit(image, 0, 0, *line, Rect::Sized(rect.left, rect.top, w, h));
+  const QPoint at(rect.left + off.x(), rect.top + off.y());
+  Blit(image, 0, 0, *line, Rect::Sized(at.x(), at.y(), w, h));
   if (const int mi = SectionIndex(menus, QStringLiteral("MENUITEM")); m && mi >= 0 && hot)
-    PaintItem(mi, QStringLiteral("MENUITEM"), BgSourceFromBmp(line, rect.left, rect.top), -1, -1, m,
+    PaintItem(mi, QStringLiteral("MENUITEM"), BgSourceFromBmp(line, at.x(), at.y()), -1, -1, m,
               image, {}, local, 1, true);
   ws::Dc dc(image);
   int left = menus.Margin;
   if (!item.Action->icon().isNull()) {
     const QSize g = ItemGlyphSize(item);
-    const int x = RightToLeft(item) ? w - 3 - g.width() : 3;
+    const int x = MenuRightToLeft(item) ? w - 3 - g.width() : 3;
     dc.DrawIconEx(x, enabled ? (h - g.height()) / 2 : 1,
                   item.Action->icon().pixmap(g).toImage().convertToFormat(QImage::Format_ARGB32));
     left = 3 + g.width();
@@ -454,7 +469,7 @@ void DrawMenuBarItem(TkSkinableMenus& menus, const TkMenuItem& item, ws::Dc& can
                   SectionIndex(menus, QStringLiteral("MENULINE")), format,
                   {left, 0, w - menus.Margin, h});
   if (menus.OnDrawItem) menus.OnDrawItem(item.Action, dc, local, state, TkMenuItemType::smTopLine);
-  if (!enabled) BlendBmpRect(image, *line, 102, {0, 0}, Rect::Sized(rect.left, rect.top, w, h));
+  if (!enabled) BlendBmpRect(image, *line, 102, {0, 0}, Rect::Sized(at.x(), at.y(), w, h));
   BlitTo(canvas, rect.left, rect.top, image, local);
 }
 

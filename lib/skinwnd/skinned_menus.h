@@ -163,9 +163,15 @@ void DrawMenuBarItem(TkSkinableMenus& menus, const TkMenuItem& item, winshim::Dc
 void PaintMenuFrame(TkSkinableMenus& menus, QWidget* menu, winshim::Dc& canvas);
 
 // The picture a form's provider keeps of its menu line (the bar's
-// background), found for a bar: nullptr when none.
-using MenuLineSource = std::function<const QImage*(QMenuBar* bar)>;
+// background) and where the bar's origin lies in it; nullptr when none.
+using MenuLineSource = std::function<const QImage*(QMenuBar* bar, QPoint& offset)>;
 // Sets where bar items find their background; returns the previous one.
+// StartSkinnedMenus sets the form providers' menu lines.
 MenuLineSource SetMenuLineSource(MenuLineSource source);
+// The bar's background outside its items from the menu line.
+void PaintMenuBarBg(QMenuBar* bar, winshim::Dc& canvas);
+// Lets form providers hook their forms' menus and paint their menu lines'
+// items (once per process; StartAutoSkinning calls it).
+void StartSkinnedMenus();
 
 }  // namespace kelmo::skinwnd

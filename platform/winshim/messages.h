@@ -127,6 +127,7 @@ enum : int {
   HTCLIENT = 1,
   HTCAPTION = 2,
   HTSYSMENU = 3,
+  HTMENU = 5,
   HTMINBUTTON = 8,
   HTMAXBUTTON = 9,
   HTLEFT = 10,
@@ -139,6 +140,7 @@ enum : int {
   HTBOTTOMRIGHT = 17,
   HTBORDER = 18,
   HTCLOSE = 20,
+  HTHELP = 21,
 };
 
 // WM_SIZE's wParam and WM_ACTIVATE's.

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QWidget>
+#include <QWindow>
 #include <optional>
 #include <unordered_map>
 
@@ -328,6 +329,45 @@ void DefaultCalcSize(HWND hwnd, Msg& msg) {
   Rect& r = params->rgrc[0];
   r = {r.left + m.left(), r.top + m.top(), r.right - m.right(), r.bottom - m.bottom()};
   msg.result = 0;
+}
+
+void DefaultNcButtonDown(HWND hwnd, const Msg& msg) {
+  QWidget* w = WidgetOf(hwnd);
+  QWindow* window = w && w->isWindow() ? w->windowHandle() : nullptr;
+  if (!window) return;
+  Qt::Edges edges;
+  switch (int(msg.wParam)) {
+    case HTCAPTION:
+      window->startSystemMove();
+      return;
+    case HTLEFT:
+      edges = Qt::LeftEdge;
+      break;
+    case HTRIGHT:
+      edges = Qt::RightEdge;
+      break;
+    case HTTOP:
+      edges = Qt::TopEdge;
+      break;
+    case HTBOTTOM:
+      edges = Qt::BottomEdge;
+      break;
+    case HTTOPLEFT:
+      edges = Qt::TopEdge | Qt::LeftEdge;
+      break;
+    case HTTOPRIGHT:
+      edges = Qt::TopEdge | Qt::RightEdge;
+      break;
+    case HTBOTTOMLEFT:
+      edges = Qt::BottomEdge | Qt::LeftEdge;
+      break;
+    case HTBOTTOMRIGHT:
+      edges = Qt::BottomEdge | Qt::RightEdge;
+      break;
+    default:
+      return;
+  }
+  window->startSystemResize(edges);
 }
 
 void NoteCursor(QPoint screen) {

@@ -111,6 +111,9 @@ void NoteCursorNow();
 // The bottom of the chain for WM_MDITILE and WM_MDICASCADE: an MDI area
 // tiles or cascades its windows.
 void DefaultArrange(HWND hwnd, const Msg& msg);
+// The bottom of the chain for WM_NCLBUTTONDOWN: the caption's code moves a
+// window, a border's code sizes it through the window system.
+void DefaultNcButtonDown(HWND hwnd, const Msg& msg);
 }  // namespace detail
 
 }  // namespace kelmo::winshim

@@ -24,6 +24,7 @@
 #include "winshim/hooks.h"
 #include "winshim/non_client.h"
 #include "winshim/scroll_info.h"
+#include "winshim/system_menu.h"
 
 namespace kelmo::winshim {
 namespace {
@@ -281,6 +282,12 @@ void DefaultProc(HWND hwnd, Msg& m) {
     case WM_MDICASCADE:
       detail::DefaultArrange(hwnd, m);
       break;
+    case WM_SYSCOMMAND:
+      detail::DefaultSysCommand(hwnd, m);
+      break;
+    case WM_NCLBUTTONDOWN:
+      detail::DefaultNcButtonDown(hwnd, m);
+      break;
     default:
       break;
   }
@@ -427,6 +434,10 @@ void SetClassRole(QWidget* widget, const QString& className) {
   if (widget) widget->setProperty(kRoleProperty, className);
 }
 
+QString ClassRoleOf(const QObject* widget) {
+  return widget ? widget->property(kRoleProperty).toString() : QString();
+}
+
 std::uint32_t GetWindowLong(HWND hwnd, int index) {
   WindowData* d = Table().Find(hwnd);
   if (!d || !d->widget) return 0;
@@ -450,6 +461,18 @@ std::uint32_t SetWindowLong(HWND hwnd, int index, std::uint32_t value) {
     SendMessage(hwnd, WM_STYLECHANGED, WPARAM(index), LPARAM(&change));
   }
   return before;
+}
+
+void ResetStyleBits(HWND hwnd, int index, std::uint32_t mask) {
+  WindowData* d = Table().Find(hwnd);
+  if (!d || !d->widget || (index != GWL_STYLE && index != GWL_EXSTYLE)) return;
+  const std::uint32_t before = GetWindowLong(hwnd, index);
+  (index == GWL_STYLE ? d->styleSet : d->exSet) &= ~mask;
+  (index == GWL_STYLE ? d->styleClear : d->exClear) &= ~mask;
+  if (const std::uint32_t now = GetWindowLong(hwnd, index); now != before) {
+    STYLESTRUCT change{before, now};
+    SendMessage(hwnd, WM_STYLECHANGED, WPARAM(index), LPARAM(&change));
+  }
 }
 
 bool SetProp(HWND hwnd, const QString& name, std::intptr_t value) {

@@ -23,6 +23,7 @@
 #include "winshim/messages.h"
 
 class QMouseEvent;
+class QObject;
 class QWidget;
 
 namespace kelmo::winshim {
@@ -45,6 +46,8 @@ std::vector<HWND> GetChildren(HWND hwnd);
 // (a framework class name such as "TEdit" or "TkGauge"); "" for none.
 QString GetClassName(HWND hwnd);
 void SetClassRole(QWidget* widget, const QString& className);
+// The role the program gave the widget; "" for none.
+QString ClassRoleOf(const QObject* widget);
 
 // Style words. The style is derived from the widget each time it is read;
 // SetWindowLong records which bits differ from that, so the bits a caller
@@ -76,6 +79,8 @@ enum : std::uint32_t {
 std::uint32_t GetWindowLong(HWND hwnd, int index);
 // Returns the previous value; 0 for no window.
 std::uint32_t SetWindowLong(HWND hwnd, int index, std::uint32_t value);
+// The bits of the mask follow the widget again (their overrides go).
+void ResetStyleBits(HWND hwnd, int index, std::uint32_t mask);
 
 // Properties: a side table per window, freed with it.
 bool SetProp(HWND hwnd, const QString& name, std::intptr_t value);

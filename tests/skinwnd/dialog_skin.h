@@ -1,6 +1,6 @@
 // The fixture skin of the hook, dialog and menu tests, made by code: the
 // controls' skin with the sections of dialogs (DIALOG, FORMTITLE, the
-// caption buttons of GLOBALINFO) and of menus (MAINMENU with a border mask
+// caption buttons of GLOBALINFO), of forms (FORM) and of menus (MAINMENU with a border mask
 // whose top-left pixel is magenta, MENUITEM, MENULINE, EXTRALINE), each in
 // a colour of its own, so a pixel of a grab tells which painted it.
 #pragma once
@@ -17,6 +17,7 @@ using testing_controls::Bgr;
 using testing_controls::Block;
 
 inline constexpr TColor kDialogColor = Bgr(0x30, 0x60, 0x90);
+inline constexpr TColor kFormColor = Bgr(0x50, 0x70, 0x30);
 inline constexpr TColor kTitleColor = Bgr(0x90, 0x30, 0x60);
 inline constexpr TColor kMenuColor = Bgr(0xE0, 0xD0, 0x10);
 inline constexpr TColor kMenuBorderColor = Bgr(0x10, 0x20, 0xA0);
@@ -58,8 +59,11 @@ inline QString DialogsOptions() {
   for (const Block& b : kTitleButtons)
     buttons += QString(b.name) + "=" + testing_controls::MaskValue(b) + "\r\n";
   o.replace("[CHECKBOX]", buttons + "[CHECKBOX]");
-  o += "[DIALOG]\r\nCOLOR=" + hex(kDialogColor) + "\r\n";
-  o += "[FORMTITLE]\r\nCOLOR=" + hex(kTitleColor) + "\r\n";
+  // Frames paint their active state as the section's hot one.
+  auto both = [&](TColor c) { return "COLOR=" + hex(c) + "\r\nHOTCOLOR=" + hex(c) + "\r\n"; };
+  o += "[FORM]\r\n" + both(kFormColor);
+  o += "[DIALOG]\r\n" + both(kDialogColor);
+  o += "[FORMTITLE]\r\n" + both(kTitleColor);
   o += "[EDIT]\r\nCOLOR=$FFFFFF\r\n";
   o += "[COMBOBOX]\r\nPARENTCLASS=EDIT\r\n";
   o += "[MAINMENU]\r\nCOLOR=" + hex(kMenuColor) + "\r\nBORDERSMASK=" +
@@ -68,7 +72,7 @@ inline QString DialogsOptions() {
                          kMenuBorder.y + kMenuBorder.h) +
        "\r\n";
   o += "[MENUITEM]\r\nCOLOR=" + hex(kItemColor) + "\r\nHOTCOLOR=" + hex(kItemHotColor) + "\r\n";
-  o += "[MENULINE]\r\nCOLOR=" + hex(kMenuLineColor) + "\r\n";
+  o += "[MENULINE]\r\n" + both(kMenuLineColor);
   o += "[EXTRALINE]\r\nCOLOR=" + hex(kExtraLineColor) + "\r\n";
   return o;
 }

@@ -10,7 +10,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -25,11 +29,14 @@
 #include "skinwnd/button_wnd.h"
 #include "skinwnd/dialog_wnd.h"
 #include "skinwnd/edit_wnd.h"
+#include "skinwnd/form_provider.h"
 #include "skinwnd/menu_wnd.h"
 #include "skinwnd/panel_wnd.h"
+#include "skinwnd/skinned_menus.h"
 #include "skinwnd/static_wnd.h"
 #include "winshim/hooks.h"
 #include "winshim/non_client.h"
+#include "winshim/system_menu.h"
 #include "winshim/system_profile.h"
 
 using namespace kelmo::skinwnd;
@@ -214,7 +221,9 @@ TEST_F(HookedSkin, DialogFrameCaptionButtonsAndHitCodes) {
   ws::SendMessage(d.H(), ws::WM_NCLBUTTONUP, ws::HTCLOSE, ws::MakeLParam(at.x(), at.y()));
   EXPECT_EQ(w->CloseBtn.State, 0);
   EXPECT_EQ(w->ActiveButtonCode, 0);
-  EXPECT_EQ(commands, std::vector<unsigned>{0xF060u});  // SC_CLOSE
+  EXPECT_EQ(commands, std::vector<unsigned>{ws::SC_CLOSE});
+  // The command reached the window, which closed.
+  EXPECT_FALSE(d.dlg->isVisible());
 }
 
 TEST_F(HookedSkin, RulesLeaveWindowsAlone) {
@@ -320,4 +329,59 @@ TEST_F(HookedSkin, SwitchingOffGivesEverythingBack) {
   // Activation after the skin is gone skins nothing.
   Activate(d.dlg.get());
   EXPECT_EQ(WrapperOfWnd(d.H()), nullptr);
+}
+
+TEST_F(HookedSkin, MainAndMdiFormsGetFormProviders) {
+  manager.SetActive(true);
+  // A main form with its main menu.
+  QMainWindow main;
+  QMenu* file = main.menuBar()->addMenu(QStringLiteral("File"));
+  file->addAction(QStringLiteral("Open"));
+  main.setGeometry(50, 50, 320, 240);
+  main.show();
+  Activate(&main);
+  QCoreApplication::processEvents();
+  TkSkinProvider* p = TkSkinProvider::Of(&main);
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(main.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_TRUE(IsOwnerDraw(main.menuBar()));
+  EXPECT_TRUE(IsOwnerDraw(file));
+  EXPECT_FALSE(p->MenuLineBg.isNull());
+  // The frame answers the caption and a border.
+  auto hit = [&](QWidget& w, QPoint at) {
+    const QPoint s = w.mapToGlobal(at);
+    return int(
+        ws::SendMessage(ws::HandleOf(&w), ws::WM_NCHITTEST, 0, ws::MakeLParam(s.x(), s.y())));
+  };
+  EXPECT_EQ(hit(main, {main.width() / 2, 8}), ws::HTCAPTION);
+  EXPECT_EQ(hit(main, {main.width() - 1, main.height() / 2}), ws::HTRIGHT);
+  EXPECT_EQ(hit(main, {main.width() / 2, main.height() / 2}), ws::HTCLIENT);
+  // Activating it again makes no second provider.
+  const std::size_t providers = AutoSkin().AutoProviders.size();
+  Activate(&main);
+  EXPECT_EQ(AutoSkin().AutoProviders.size(), providers);
+
+  // An MDI form: the parent and each of its children.
+  QMainWindow mdi;
+  auto* area = new QMdiArea;
+  mdi.setCentralWidget(area);
+  QMdiSubWindow* first = area->addSubWindow(new QWidget);
+  QMdiSubWindow* second = area->addSubWindow(new QWidget);
+  mdi.setGeometry(400, 50, 400, 300);
+  mdi.show();
+  first->show();
+  second->show();
+  Activate(&mdi);
+  QCoreApplication::processEvents();
+  EXPECT_NE(TkSkinProvider::Of(&mdi), nullptr);
+  EXPECT_NE(TkSkinProvider::Of(first), nullptr);
+  EXPECT_NE(TkSkinProvider::Of(second), nullptr);
+
+  // Off: every form has its own frame and menus back.
+  manager.SetActive(false);
+  EXPECT_FALSE(main.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_FALSE(mdi.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_FALSE(IsOwnerDraw(main.menuBar()));
+  EXPECT_FALSE(IsOwnerDraw(file));
+  EXPECT_EQ(ws::NonClientMargins(ws::HandleOf(&main)), QMargins());
 }

@@ -215,20 +215,23 @@ TEST_F(Menus, ExtraLineShiftsTheFirstColumn) {
 }
 
 TEST_F(Menus, BarItemsOverTheMenuLine) {
+  // The form is skinned through the hook: its provider paints the menu
+  // line, over which the bar's items are painted.
   QMainWindow form;
   QMenu* file = form.menuBar()->addMenu(QStringLiteral("File"));
   file->addAction(QStringLiteral("Open"));
   form.menuBar()->addMenu(QStringLiteral("Edit"));
   form.resize(300, 200);
   form.show();
-  QImage line(form.menuBar()->size(), QImage::Format_BGR888);
-  line.fill(ws::ToQColor(ws::ColorRef(td::kMenuLineColor)));
-  const MenuLineSource previous = SetMenuLineSource([&](QMenuBar*) { return &line; });
-  HookMenuBar(menus, form.menuBar(), true);
+  QEvent activate(QEvent::WindowActivate);
+  QApplication::sendEvent(&form, &activate);
   QCoreApplication::processEvents();
+  ASSERT_TRUE(IsOwnerDraw(form.menuBar()));
   const QRect r = form.menuBar()->actionGeometry(file->menuAction());
   const QImage img = Grab(form.menuBar());
-  EXPECT_TRUE(Near(PixelOf(img, r.left() + 1, r.top() + 1), td::kMenuLineColor));
+  EXPECT_TRUE(Near(PixelOf(img, r.left() + 1, r.top() + 1), td::kMenuLineColor))
+      << std::hex << PixelOf(img, r.left() + 1, r.top() + 1);
+  EXPECT_TRUE(Near(PixelOf(img, form.menuBar()->width() - 2, r.top() + 1), td::kMenuLineColor));
   // Selected, the item is painted from MENUITEM's hot look.
   QImage hot(form.menuBar()->size(), QImage::Format_BGR888);
   hot.fill(Qt::black);
@@ -239,8 +242,6 @@ TEST_F(Menus, BarItemsOverTheMenuLine) {
   }
   EXPECT_TRUE(Near(PixelOf(hot.convertToFormat(QImage::Format_RGB32), r.left() + 1, r.top() + 1),
                    td::kItemHotColor));
-  HookMenuBar(menus, form.menuBar(), false);
-  SetMenuLineSource(previous);
 }
 
 TEST_F(Menus, SkinOffUnhooksEveryMenu) {
