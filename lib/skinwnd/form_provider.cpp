@@ -17,6 +17,7 @@
 #include "skinwnd/form_sizing.h"
 #include "skinwnd/form_state_messages.h"
 #include "skinwnd/form_title_buttons.h"
+#include "skinwnd/form_traits.h"
 #include "skinwnd/form_window_frame.h"
 #include "skinwnd/scroll_wnd.h"
 #include "winshim/non_client.h"
