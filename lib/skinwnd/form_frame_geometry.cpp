@@ -96,10 +96,9 @@ int ExtBorderExtra(const TkSkinProvider& p) {
 }
 
 ws::Rect ShadowMargins(const TkSkinProvider& p) {
-  const TkSkinManager* m = p.ProviderManager();
-  if (!p.BorderForm || !m || !m->IsValidImgIndex(m->ConstData.ExBorder)) return {};
-  const skin::TkMaskData& mask = m->ma[std::size_t(m->ConstData.ExBorder)];
-  return {mask.WL, mask.WT, mask.WR, mask.WB};
+  // The border window's margins: the manager's, as the border window
+  // itself places them.
+  return p.BorderForm ? p.BorderForm->ShadowMargins() : ws::Rect{};
 }
 
 int CaptionHeightOf(const TkSkinProvider& p, bool ext) {

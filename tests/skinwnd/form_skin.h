@@ -72,17 +72,17 @@ inline QImage FormMaster() {
   return img;
 }
 
-// The extended frame: title 26, border 6, shadow margins 5.
+// The extended frame: title 26, border 6, shadow margins 8 - 3 = 5.
 inline constexpr int kExtTitle = 26, kExtBorder = 6, kShadow = 5;
 
-inline QString FormOptions(bool extended) {
+inline QString FormOptions(bool extended = false) {
   auto hex = [](TColor c) { return QString::asprintf("$%06X", unsigned(c)); };
   QString o =
       "[GLOBALINFO]\r\nVERSION=7.5\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=" + hex(kGlobalColor) +
       "\r\nBIRIGHT=2\r\nBISPACE=2\r\n";
   if (extended)
-    o += "TITLEHEIGHT=26\r\nBORDERWIDTH=6\r\n"
-         "EXBORDER=^0060 0000 0090 0030 0005 0005 0005 0005 1 0 0 0\r\n";
+    o += "TITLEHEIGHT=26\r\nBORDERWIDTH=6\r\nFORMOFFSET=3\r\n"
+         "EXBORDER=^0060 0000 0090 0030 0008 0008 0008 0008 1 0 0 0\r\n";
   o += "GRIPIMAGE=^0050 0000 0060 0010 0000 0000 0000 0000 1 0 0 0\r\n";
   for (const Strip& b : kButtons)
     o +=
