@@ -151,11 +151,16 @@ void TkaBorderForm::UpdateExBorder(bool repaint, int alpha) {
   const QPoint position(ownerRect.left - offsets.x(), ownerRect.top - offsets.y());
   if (ws::LayeredWindowsAvailable() && changed && !PassingMouse && picture && !picture->isNull()) {
     const int constant = FOwner.OwnerAlphaBlend() ? FOwner.OwnerAlphaBlendValue() : alpha;
+    const bool wasVisible = AForm->isVisible();
     AForm->setGeometry(QRect(position, size));
     ws::SetWindowRgn(AForm.get(), CreateFormRegion(), false);
     ws::UpdateLayeredWindow(AForm.get(), position, *picture, constant);
-    // Shown without taking the activation from the owner.
-    if (!AForm->isVisible()) AForm->show();
+    // Shown without taking the activation from the owner, and kept behind
+    // it: the owner is raised over the window just shown.
+    if (!wasVisible) {
+      AForm->show();
+      ownerWidget->raise();
+    }
   } else if (AForm->pos() != position) {
     AForm->move(position);
   }
