@@ -4,6 +4,7 @@
 
 #include "domain/common.h"
 #include "firebird/database_name.h"
+#include "skinwnd/auto_skin_hook.h"
 
 namespace kelmo {
 
@@ -13,6 +14,8 @@ TDM::TDM(const QString& instanceTag)
       qCheckIdent(CS_base, &CS_tranz),
       con1(instanceTag + QStringLiteral(".con1")) {
   // As the data module stores it: not active, so reading it loads nothing.
+  // Switched on, its thread hook skins the forms, dialogs and menus.
+  skinwnd::StartAutoSkinning();
   sSkinManager = std::make_unique<skin::TkSkinManagerComponent>();
   sSkinManager->BeginLoading();
   sSkinManager->SetActive(false);

@@ -60,6 +60,11 @@ SkinOptionsIni OptionsOf(const TkaSkinConvertor& convertor) {
 
 }  // namespace
 
+TkAutoSkinProcs& AutoSkinProcs() {
+  static TkAutoSkinProcs procs;
+  return procs;
+}
+
 TkSkinManagerComponent::TkSkinManagerComponent() {
   Manager.Component = this;
   // The first manager is the default one and hooks the application.
@@ -118,6 +123,7 @@ void TkSkinManagerComponent::Build(const TkSkinSource& source) {
   // Everything was read: the new skin replaces the old one whole.
   data.SkinActive = Manager.SkinData.SkinActive;
   static_cast<TkSkinTables&>(Manager) = std::move(fresh);
+  Menus.SetSkinBorderWidth(-1);
   Manager.SkinData = std::move(data);
   ChangeHue(Manager, hueOffset_);
   ChangeSaturation(Manager, saturation_);
@@ -343,14 +349,18 @@ void TkSkinManagerComponent::InstallAutoSkinHook() {
   // The thread hook through which standard dialogs are skinned as they
   // appear; it passes every notice on.
   autoSkinHook_ = ws::SetWindowsHookEx(ws::WH_CBT, [this](int code, ws::WPARAM w, ws::LPARAM l) {
-    return ws::CallNextHookEx(autoSkinHook_, code, w, l);
+    const ws::LRESULT answer = ws::CallNextHookEx(autoSkinHook_, code, w, l);
+    if (const auto& notice = AutoSkinProcs().Notice) notice(code, w);
+    return answer;
   });
+  if (const auto& installed = AutoSkinProcs().Installed) installed();
 }
 
 void TkSkinManagerComponent::RemoveAutoSkinHook() {
   if (!HookInstalled()) return;
   ws::UnhookWindowsHookEx(autoSkinHook_);
   autoSkinHook_ = 0;
+  if (const auto& removed = AutoSkinProcs().Removed) removed();
 }
 
 void TkSkinManagerComponent::UpdateShadowImages() {

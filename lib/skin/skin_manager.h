@@ -23,6 +23,7 @@
 
 #include "skin/anim_options.h"
 #include "skin/skin_data.h"
+#include "skin/skinable_menus.h"
 #include "skin/stored_skins.h"
 #include "winshim/hooks.h"
 
@@ -34,6 +35,16 @@ struct TkSkinSource;
 // dialogs, and other makers' controls through the forms' control adapters.
 enum TkaSkinningRule : std::uint8_t { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
 using TkaSkinningRules = std::uint8_t;
+
+// What the thread hook of automatic skinning does with each notice once it
+// has passed it on, and when it comes and goes. Window skinning fills it in
+// (skinwnd's StartAutoSkinning); without it the hook only passes notices on.
+struct TkAutoSkinProcs {
+  std::function<void(int code, winshim::WPARAM wParam)> Notice;
+  std::function<void()> Installed;
+  std::function<void()> Removed;
+};
+TkAutoSkinProcs& AutoSkinProcs();
 
 class TkSkinManagerComponent {
  public:
@@ -72,6 +83,13 @@ class TkSkinManagerComponent {
   static QString Version() { return QStringLiteral("6.44"); }
 
   TkaAnimEffects AnimEffects;
+  // The menus' options and the menu object of this manager.
+  TkaMenuSupport MenuSupport;
+  TkSkinableMenus Menus{&Manager};
+  // Asked before a popup menu shows its extra line: the menu's first item,
+  // the line's section, whether it is shown, its picture and its text.
+  std::function<void(QAction*, QString& section, bool& show, QImage& graphic, QString& text)>
+      OnGetExtraLineData;
   TkStoredSkins InternalSkins;
   ThirdPartyList ThirdParty;
   std::array<QStringList, kThirdPartyCount> ThirdLists;

@@ -17,6 +17,7 @@
 #include "skinwnd/form_sizing.h"
 #include "skinwnd/form_state_messages.h"
 #include "skinwnd/form_title_buttons.h"
+#include "skinwnd/form_traits.h"
 #include "skinwnd/form_window_frame.h"
 #include "skinwnd/scroll_wnd.h"
 #include "winshim/non_client.h"
@@ -38,9 +39,11 @@ bool& MenuBarRefreshing() {
   return running;
 }
 
+// The first form among the owner and its ancestors: a window, or an MDI
+// child inside its parent's MDI client.
 QWidget* FirstFormOf(QWidget* owner) {
   for (QWidget* w = owner; w; w = w->parentWidget())
-    if (w->isWindow()) return w;
+    if (w->isWindow() || skinwnd::IsMdiChild(w)) return w;
   return nullptr;
 }
 

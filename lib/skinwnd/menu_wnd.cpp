@@ -35,8 +35,8 @@ MenuWrapperUnit& MenuUnit() {
   return unit;
 }
 
-TkaMnuWnd* AddMenuWrapper(HWND wnd, TkSkinManager* manager) {
-  auto w = MakeWrapper<TkaMnuWnd>(wnd, nullptr, manager, QStringLiteral("MENU"), false);
+TkaMnuWnd* AddMenuWrapper(HWND wnd, TkSkinManager* manager, const QString& sectionName) {
+  auto w = MakeWrapper<TkaMnuWnd>(wnd, nullptr, manager, sectionName, false);
   TkaMnuWnd* raw = w.get();
   MenuUnit().TkaMnuArray.push_back(std::move(w));
   return raw;

@@ -29,7 +29,8 @@ struct MenuWrapperUnit {
 };
 MenuWrapperUnit& MenuUnit();
 // Wraps a popup-menu window and keeps the wrapper in the array.
-TkaMnuWnd* AddMenuWrapper(HWND wnd, TkSkinManager* manager);
+TkaMnuWnd* AddMenuWrapper(HWND wnd, TkSkinManager* manager,
+                          const QString& sectionName = QStringLiteral("MENU"));
 // Frees the wrappers whose windows went (they are freed after their last
 // message otherwise).
 void FreeLeftMenuWrappers();

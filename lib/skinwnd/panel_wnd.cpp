@@ -148,11 +148,18 @@ void TkaGroupBoxWnd::WndProc(Msg& msg, const NextHandler& next) {
       }
       msg.result = 1;
       return;
-    case ws::WM_NCPAINT:
+    case ws::WM_NCPAINT: {
       if (!InDialog) break;
-      PaintGroupBox(msg);
+      // WM_NCPAINT carries a region, not a DC: the frame goes through the
+      // window's own DC.
+      auto dc = ws::GetWindowDC(WndHandle);
+      Msg paint = msg;
+      paint.wParam = ws::WPARAM(dc.get());
+      PaintGroupBox(paint);
+      if (dc) ws::ReleaseDC(WndHandle, std::move(dc));
       msg.result = 1;
       return;
+    }
     case ws::WM_PARENTNOTIFY:
       TkaMainWnd::WndProc(msg, next);
       if (msg.wParam == ws::WM_CREATE)

@@ -11,6 +11,7 @@
 #include "skin/skin_state.h"
 #include "winshim/dc.h"
 #include "winshim/non_client.h"
+#include "winshim/system_profile.h"
 #include "winshim/timers.h"
 
 namespace kelmo::skinwnd {

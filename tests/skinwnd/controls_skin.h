@@ -100,18 +100,21 @@ inline QString GlyphValue(const Block& b) {
                            b.count);
 }
 
+// Paints a block's state images into a master bitmap.
+inline void PaintBlock(QImage& img, const Block& b) {
+  for (int s = 0; s < b.count; ++s) {
+    const TColor c = b.colour[s];
+    const QColor q(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    for (int y = 0; y < b.h; ++y)
+      for (int x = 0; x < b.w; ++x) img.setPixelColor(b.x + s * b.w + x, b.y + y, q);
+    if (b.keyedCorner) img.setPixelColor(b.x + s * b.w, b.y, QColor(255, 0, 255));
+  }
+}
+
 inline QImage ControlsMaster() {
   QImage img(200, 80, QImage::Format_RGB888);
   img.fill(QColor(0x40, 0x40, 0x40));
-  auto paint = [&](const Block& b) {
-    for (int s = 0; s < b.count; ++s) {
-      const TColor c = b.colour[s];
-      const QColor q(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-      for (int y = 0; y < b.h; ++y)
-        for (int x = 0; x < b.w; ++x) img.setPixelColor(b.x + s * b.w + x, b.y + y, q);
-      if (b.keyedCorner) img.setPixelColor(b.x + s * b.w, b.y, QColor(255, 0, 255));
-    }
-  };
+  auto paint = [&](const Block& b) { PaintBlock(img, b); };
   for (const Block& b : {kButton, kToolButton, kDivider, kStatusPanel, kTab, kGroup, kGrip})
     paint(b);
   for (const Block& b : kArrows) paint(b);

@@ -61,6 +61,9 @@ inline QImage FormMaster() {
   }
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x) img.setPixelColor(50 + x, y, Q(kGrip));
+  // The extended border's shadow picture.
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 30; ++x) img.setPixelColor(60 + x, y, QColor(0x20, 0x20, 0x20));
   for (const Strip& b : kButtons)
     for (int s = 0; s < 3; ++s)
       for (int y = 0; y < kButtonH; ++y)
@@ -69,11 +72,17 @@ inline QImage FormMaster() {
   return img;
 }
 
-inline QString FormOptions() {
+// The extended frame: title 26, border 6, shadow margins 5.
+inline constexpr int kExtTitle = 26, kExtBorder = 6, kShadow = 5;
+
+inline QString FormOptions(bool extended) {
   auto hex = [](TColor c) { return QString::asprintf("$%06X", unsigned(c)); };
   QString o =
       "[GLOBALINFO]\r\nVERSION=7.5\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=" + hex(kGlobalColor) +
       "\r\nBIRIGHT=2\r\nBISPACE=2\r\n";
+  if (extended)
+    o += "TITLEHEIGHT=26\r\nBORDERWIDTH=6\r\n"
+         "EXBORDER=^0060 0000 0090 0030 0005 0005 0005 0005 1 0 0 0\r\n";
   o += "GRIPIMAGE=^0050 0000 0060 0010 0000 0000 0000 0000 1 0 0 0\r\n";
   for (const Strip& b : kButtons)
     o +=
@@ -87,11 +96,14 @@ inline QString FormOptions() {
   return o;
 }
 
-// A skin directory holding "Form".
+// A skin directory holding "Form" and "FormExt" (with the extended frame).
 inline void WriteFormSkin(const QString& dir) {
   namespace fx = kelmo::skin::testing_fixture;
-  fx::WriteFile(dir + "/Form/Options.dat", FormOptions().toLatin1());
-  fx::WriteFile(dir + "/Form/MASTER.BMP", fx::Encode(FormMaster(), "BMP"));
+  for (const bool extended : {false, true}) {
+    const QString folder = dir + (extended ? "/FormExt/" : "/Form/");
+    fx::WriteFile(folder + "Options.dat", FormOptions(extended).toLatin1());
+    fx::WriteFile(folder + "MASTER.BMP", fx::Encode(FormMaster(), "BMP"));
+  }
 }
 
 }  // namespace kelmo::skinwnd::testing_form

@@ -28,6 +28,7 @@
 #include "skinwnd/form_provider.h"
 #include "skinwnd/form_sizing.h"
 #include "skinwnd/form_title_buttons.h"
+#include "winshim/dc.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
 #include "winshim/system_menu.h"
@@ -55,11 +56,12 @@ struct SkinnedForm {
   std::unique_ptr<TkSkinProvider> provider;
 
   explicit SkinnedForm(std::unique_ptr<QWidget> widget = std::make_unique<QWidget>(),
-                       bool glowing = false) {
+                       bool glowing = false, bool extended = false) {
     ws::ResetSystemProfile();
     tf::WriteFormSkin(dir.path());
     manager.SetSkinDirectory(dir.path());
-    manager.SetSkinName(QStringLiteral("Form"));
+    manager.SetExtendedBorders(extended);
+    manager.SetSkinName(extended ? QStringLiteral("FormExt") : QStringLiteral("Form"));
     manager.Manager.AllowGlowing = glowing;
     form = std::move(widget);
     form->setWindowTitle(QStringLiteral("Form"));
@@ -171,6 +173,34 @@ TEST(FormProvider, TakesTheFrameAndAnswersAHitCodeForEveryRegion) {
   EXPECT_EQ(f.Hit(maxRight - 4, kButtonY), ws::HTMAXBUTTON);
 }
 
+TEST(FormProvider, ExtendedBordersDrawTheFrameAroundTheForm) {
+  SkinnedForm f(std::make_unique<QWidget>(), false, /*extended=*/true);
+  TkSkinProvider& p = *f.provider;
+  ASSERT_TRUE(p.BorderForm);
+  EXPECT_EQ(ShadowMargins(p), (ws::Rect{tf::kShadow, tf::kShadow, tf::kShadow, tf::kShadow}));
+  EXPECT_EQ(FrameBorderWidth(p, true), tf::kExtBorder);
+  EXPECT_EQ(PlainFrameWidth(p, true), 0);
+  EXPECT_EQ(CaptionHeightOf(p, true), tf::kExtTitle);
+  EXPECT_EQ(ExtBorderExtra(p), tf::kExtBorder - kFrame);
+  // The cache holds the extended frame and the shadow margins, with alpha.
+  f.Paint();
+  const QImage& cache = f.Cache();
+  EXPECT_EQ(cache.format(), QImage::Format_ARGB32);
+  EXPECT_EQ(cache.size(), QSize(CacheWidth(p), CacheHeight(p)));
+  EXPECT_EQ(CacheWidth(p), kW + 2 * (tf::kExtBorder - kFrame) + 2 * tf::kShadow);
+  EXPECT_EQ(qAlpha(cache.pixel(0, 0)), 0);
+  EXPECT_EQ(qAlpha(cache.pixel(cache.width() / 2, cache.height() / 2)), 255);
+  // The form's own window shows only what lies below its caption.
+  QRegion region;
+  ws::GetWindowRgn(f.form.get(), region);
+  EXPECT_FALSE(region.contains(QPoint(kW / 2, 5)));
+  EXPECT_TRUE(region.contains(QPoint(kW / 2, kFrame + kCaption + 5)));
+  // Switched off with the skin.
+  f.manager.SetActive(false);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(p.BorderForm);
+}
+
 TEST(FormProvider, MaximizedSizeComesFromTheWorkArea) {
   SkinnedForm f;
   MINMAXINFO info;
@@ -213,6 +243,25 @@ TEST(FormProvider, PaintsTheFrameIntoItsCache) {
   EXPECT_FALSE(f.provider->FormActive);
   f.Paint();
   EXPECT_EQ(Px(f.Cache(), 1, kH / 2), tf::kBorder[0]);
+}
+
+TEST(FormProvider, PrintsTheWholeWindowIntoADc) {
+  SkinnedForm f;
+  QImage page = kelmo::skin::testing_pixels::Filled(kW, kH, 0xFFFFFF);
+  {
+    ws::Dc dc(page);
+    ws::SendMessage(f.H(), ws::WM_PRINT, ws::WPARAM(&dc), 0);
+  }
+  EXPECT_EQ(Px(page, kW / 2, 12), tf::kTitleColor);
+  EXPECT_EQ(Px(page, 1, kH / 2), tf::kBorder[1]);
+  EXPECT_EQ(Px(page, kCloseRight - 4, kButtonY), tf::kClose[0]);
+  EXPECT_EQ(Px(page, kW / 2, kH / 2), tf::kFormColor);
+  // A hidden form prints nothing.
+  f.form->hide();
+  QImage blank = kelmo::skin::testing_pixels::Filled(kW, kH, 0xFFFFFF);
+  ws::Dc dc(blank);
+  ws::SendMessage(f.H(), ws::WM_PRINT, ws::WPARAM(&dc), 0);
+  EXPECT_EQ(Px(blank, kW / 2, 12), TColor(0xFFFFFF));
 }
 
 TEST(FormProvider, CaptionButtonsGoHotAndPressedAndBackToNormal) {
@@ -287,6 +336,30 @@ TEST(FormProvider, HotButtonsFadeInAndOutInTwelveMillisecondSteps) {
     ASSERT_TRUE(close.Timer);
     ws::SendMessage(f.H(), ws::WM_MOVE, 0, 0);
     EXPECT_FALSE(close.Timer);
+  }
+  ws::SetClock(before);
+}
+
+TEST(FormProvider, ShowingFadesTheFormInWithTheManagersAnimation) {
+  auto clock = std::make_shared<ws::ManualClock>();
+  const auto before = ws::SetClock(clock);
+  {
+    SkinnedForm f;
+    f.form->hide();
+    QCoreApplication::processEvents();
+    // Without a duration the form just shows.
+    const auto start = clock->Now();
+    f.form->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clock->Now(), start);
+    f.form->hide();
+    f.manager.AnimEffects.FormShow.Time = 80;
+    f.form->show();
+    QCoreApplication::processEvents();
+    // Ten mixed frames 8 ms apart on the window layer's clock.
+    EXPECT_GE(clock->Now() - start, 80);
+    EXPECT_FALSE(f.provider->InAnimation);
+    EXPECT_TRUE(f.form->updatesEnabled());
   }
   ws::SetClock(before);
 }
@@ -526,6 +599,50 @@ TEST(FormProvider, SkinRemovalRedrawsTheMdiClientOnlyOnAnMdiParent) {
   EXPECT_GT(clientPaints.count, 0);
   EXPECT_FALSE(f.provider->MDIForm);
   EXPECT_FALSE(mainForm->windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST(FormProvider, MaximizedMdiChildPutsItsButtonsInTheParentsMenuLine) {
+  auto main = std::make_unique<QMainWindow>();
+  main->menuBar()->addMenu(QStringLiteral("File"));
+  auto* area = new QMdiArea;
+  main->setCentralWidget(area);
+  QMdiSubWindow* child = area->addSubWindow(new QWidget);
+  child->resize(120, 90);
+  SkinnedForm f(std::move(main));
+  TkSkinProvider& parent = *f.provider;
+  EXPECT_EQ(ProviderState().MdiParentProvider, &parent);
+  auto childProvider = std::make_unique<TkSkinProvider>(child);
+  EXPECT_EQ(childProvider->FormWidget(), child);
+  childProvider->AfterConstruction();
+  EXPECT_TRUE(childProvider->IsMdiChild());
+  const ws::HWND ch = ws::HandleOf(child);
+  ws::SendMessage(ch, ws::WM_SYSCOMMAND, ws::SC_MAXIMIZE, 0);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(child->isMaximized());
+  EXPECT_EQ(ProviderState().MaxChildProvider, childProvider.get());
+  EXPECT_TRUE(MdiButtonsVisible(parent));
+  f.Paint();
+  // Close, restore and minimize at the right end of the menu line.
+  const ws::Rect close = parent.Buttons[tbMdiClose].Rect;
+  const int menuTop = kFrame + kCaption;
+  EXPECT_EQ(close.right, f.form->width() - kFrame - 1);
+  EXPECT_GE(close.top, menuTop);
+  EXPECT_EQ(f.Hit(close.left + 2, close.top + 2), HTMDICLOSE);
+  const ws::Rect restore = parent.Buttons[tbMdiRestore].Rect;
+  EXPECT_EQ(f.Hit(restore.left + 2, restore.top + 2), HTMDIRESTORE);
+  EXPECT_EQ(Px(f.Cache(), restore.left + 2, restore.top + 2), tf::kNorm[1]);
+  // Its restore button restores the child.
+  f.Click(restore.left + 2, restore.top + 2);
+  EXPECT_FALSE(child->isMaximized());
+  EXPECT_EQ(ProviderState().MaxChildProvider, nullptr);
+  EXPECT_FALSE(MdiButtonsVisible(parent));
+  // Maximized again, its close button closes the child.
+  ws::SendMessage(ch, ws::WM_SYSCOMMAND, ws::SC_MAXIMIZE, 0);
+  f.Paint();
+  const ws::Rect again = parent.Buttons[tbMdiClose].Rect;
+  f.Click(again.left + 2, again.top + 2);
+  EXPECT_FALSE(child->isVisible());
+  childProvider.reset();
 }
 
 TEST(FormProvider, MenuLineHoldsTheMenuBarAndWrapsItsItems) {

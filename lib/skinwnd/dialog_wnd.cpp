@@ -1,0 +1,798 @@
+#include "skinwnd/dialog_wnd.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <QWindow>
+
+#include "skin/item_painting.h"
+#include "skin/mask_painting.h"
+#include "skin/paint_primitives.h"
+#include "skin/skin_manager.h"
+#include "skin/skin_messages.h"
+#include "skin/skin_state.h"
+#include "skin/skin_text.h"
+#include "skinwnd/auto_skin_hook.h"
+#include "skinwnd/control_queries.h"
+#include "skinwnd/form_provider.h"
+#include "winshim/draw_text.h"
+#include "winshim/non_client.h"
+#include "winshim/region.h"
+#include "winshim/system_menu.h"
+#include "winshim/system_profile.h"
+
+namespace kelmo::skinwnd {
+
+namespace ws = kelmo::winshim;
+using namespace kelmo::skin;
+
+namespace {
+
+constexpr std::uint32_t DS_MODALFRAME = 0x80;
+constexpr std::uint32_t WS_EX_CONTEXTHELP = 0x400;
+constexpr unsigned DM_SETDEFID = 0x0401;
+constexpr unsigned WM_COMMONDIALOG = 0x052E;
+constexpr unsigned WM_CTLCOLORDLG = 0x0136;
+constexpr unsigned WM_GETDLGCODE = 0x0087;
+constexpr unsigned kCmVisibleChanged = 0xB00B;
+
+// A caption button went down and waits for its release.
+bool dlgButtonPressed = false;
+
+int Metric(int index) {
+  return ws::GetSystemMetrics(index);
+}
+
+}  // namespace
+
+TkaDialogWnd* DialogWndOf(HWND wnd) {
+  return dynamic_cast<TkaDialogWnd*>(WrapperOfWnd(wnd));
+}
+
+TkaDialogWnd::TkaDialogWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
+                           const QString& sectionName, bool repaint)
+    : TkaScrollWnd(wnd, link, manager, sectionName, repaint) {
+  MinBtn.HitCode = ws::HTMINBUTTON;
+  MaxBtn.HitCode = ws::HTMAXBUTTON;
+  CloseBtn.HitCode = ws::HTCLOSE;
+  if (SkinLink) SkinLink->SetHot(true);
+}
+
+TkaDialogWnd::~TkaDialogWnd() {
+  Destroy();
+}
+
+void TkaDialogWnd::Release(bool frameMode) {
+  GiveFrameBack();
+  TkaScrollWnd::Release(frameMode);
+}
+
+bool TkaDialogWnd::Minimized() const {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  return w && w->isMinimized();
+}
+bool TkaDialogWnd::Maximized() const {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  return w && w->isMaximized();
+}
+bool TkaDialogWnd::HasSysMenu() const {
+  return WndStyle & ws::WS_SYSMENU;
+}
+bool TkaDialogWnd::HasMaxBox() const {
+  return WndStyle & ws::WS_MAXIMIZEBOX;
+}
+bool TkaDialogWnd::HasMinBox() const {
+  return WndStyle & ws::WS_MINIMIZEBOX;
+}
+bool TkaDialogWnd::DialogHasHelpButton() const {
+  return WndExStyle & WS_EX_CONTEXTHELP;
+}
+bool TkaDialogWnd::CloseEnabled() const {
+  // A dialog whose window cannot be closed by the user (Qt's close button
+  // switched off) stands for the class without a close item.
+  QWidget* w = ws::WidgetOf(WndHandle);
+  return HasSysMenu() && !(w && (savedFlags_ & Qt::CustomizeWindowHint) &&
+                           !(savedFlags_ & Qt::WindowCloseButtonHint));
+}
+bool TkaDialogWnd::MaxAllowed() const {
+  return HasMaxBox() && !Maximized() && (FrameKind == 1 || FrameKind == 3 || FrameKind == 5);
+}
+bool TkaDialogWnd::MinAllowed() const {
+  return HasMinBox() && !Minimized();
+}
+bool TkaDialogWnd::RestoreAllowed() const {
+  return HasMaxBox() && (Minimized() || Maximized());
+}
+
+int TkaDialogWnd::FrameWidth() const {
+  return FrameKind == 3 || FrameKind == 5 ? Metric(ws::SM_CXFRAME) : Metric(ws::SM_CXDLGFRAME);
+}
+
+int TkaDialogWnd::CaptionHeight() const {
+  if ((WndStyle & ws::WS_CAPTION) != ws::WS_CAPTION && !Minimized()) return 0;
+  return FrameKind == 4 || FrameKind == 5 ? Metric(ws::SM_CYSMCAPTION) : Metric(ws::SM_CYCAPTION);
+}
+
+Rect TkaDialogWnd::TitleIconRect() const {
+  const TkSkinManager* m = LinkManager();
+  const int left = FrameWidth() + (m ? m->SkinData.TitleBtnLeftMargin : 0);
+  const int top = (FrameWidth() + CaptionHeight() - Metric(ws::SM_CYSMICON)) / 2;
+  return Rect::Sized(left, top, Metric(ws::SM_CXSMICON), Metric(ws::SM_CYSMICON));
+}
+
+void TkaDialogWnd::InitStyles() {
+  WndStyle = ws::GetWindowLong(WndHandle, ws::GWL_STYLE);
+  WndExStyle = ws::GetWindowLong(WndHandle, ws::GWL_EXSTYLE);
+  if ((WndStyle & ws::WS_POPUP) && (WndStyle & ws::WS_CAPTION) != ws::WS_CAPTION)
+    FrameKind = 2;
+  else if (WndStyle & ws::WS_THICKFRAME)
+    FrameKind = 3;
+  else if (WndStyle & DS_MODALFRAME)
+    FrameKind = 0;
+  else
+    FrameKind = 3;
+  if (QWidget* w = ws::WidgetOf(WndHandle)) IconHandle = w->windowIcon();
+  LoadButtonImages();
+  TakeFrame();
+}
+
+void TkaDialogWnd::LoadButtonImages() {
+  TkSkinManager* m = LinkManager();
+  if (!m || !m->IsValidSkinIndex(m->ConstData.IndexGlobalInfo)) return;
+  const int gi = m->ConstData.IndexGlobalInfo;
+  const QString global = QStringLiteral("GLOBALINFO");
+  auto mask = [&](const char* name) { return m->GetMaskIndex(gi, global, QLatin1String(name)); };
+  MinBtn.HitCode = ws::HTMINBUTTON;
+  MaxBtn.HitCode = ws::HTMAXBUTTON;
+  CloseBtn.HitCode = ws::HTCLOSE;
+  auto big = [&] {
+    MinBtn.ImageIndex = mask("BICONMIN");
+    MaxBtn.ImageIndex = mask("BICONMAX");
+    CloseBtn.ImageIndex = mask("BICONCLOSE");
+    HelpBtn.ImageIndex = mask("BICONHELP");
+    for (DialogTitleButton* b : {&MinBtn, &MaxBtn, &CloseBtn, &HelpBtn}) b->TopAligned = true;
+  };
+  if (FrameKind == 1 || FrameKind == 3) {
+    big();
+    return;
+  }
+  CloseBtn.ImageIndex = mask("SICONCLOSE");
+  if (!m->IsValidImgIndex(CloseBtn.ImageIndex)) {
+    big();
+    return;
+  }
+  MinBtn.ImageIndex = mask("SICONMIN");
+  MaxBtn.ImageIndex = mask("SICONMAX");
+  HelpBtn.ImageIndex = mask("SICONHELP");
+  if (!m->IsValidImgIndex(HelpBtn.ImageIndex)) HelpBtn.ImageIndex = mask("BICONHELP");
+  for (DialogTitleButton* b : {&MinBtn, &MaxBtn, &CloseBtn, &HelpBtn}) b->TopAligned = false;
+}
+
+void TkaDialogWnd::TakeFrame() {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  if (!w || frameTaken_ || !w->isWindow()) return;
+  const bool visible = w->isVisible();
+  const QRect client = w->geometry();
+  savedFlags_ = w->windowFlags();
+  savedMargins_ = w->contentsMargins();
+  frameMargins_ = QMargins(FrameWidth(), CaptionOffset(), FrameWidth(), FrameWidth());
+  frameTaken_ = true;
+  // The window's own frame goes; the skin's lies in the margins, which
+  // the dialog's layout keeps its children out of.
+  w->setWindowFlags(savedFlags_ | Qt::FramelessWindowHint);
+  w->setContentsMargins(savedMargins_ + frameMargins_);
+  w->setGeometry(client.marginsAdded(frameMargins_));
+  ws::SetWindowLong(WndHandle, ws::GWL_STYLE, WndStyle & ~ws::WS_SYSMENU);
+  ws::SetWindowLong(WndHandle, ws::GWL_EXSTYLE, WndExStyle);
+  ws::RecalcNonClient(WndHandle);
+  if (visible) w->show();
+  if (SkinLink) SkinLink->BGChanged = true;
+  RgnChanged = true;
+}
+
+void TkaDialogWnd::GiveFrameBack() {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  if (!frameTaken_) return;
+  frameTaken_ = false;
+  if (!w) return;
+  const bool visible = w->isVisible();
+  const QRect outer = w->geometry();
+  ws::SetWindowRgn(w, QRegion(), false);
+  w->setWindowFlags(savedFlags_);
+  w->setContentsMargins(savedMargins_);
+  w->setGeometry(outer.marginsRemoved(frameMargins_));
+  ws::SetWindowLong(WndHandle, ws::GWL_STYLE,
+                    ws::GetWindowLong(WndHandle, ws::GWL_STYLE) | (WndStyle & ws::WS_SYSMENU));
+  ws::ResetNonClient(WndHandle);
+  if (visible) w->show();
+}
+
+DialogTitleButton* TkaDialogWnd::ButtonOf(int code) {
+  switch (code) {
+    case ws::HTMINBUTTON:
+      return &MinBtn;
+    case ws::HTMAXBUTTON:
+      return &MaxBtn;
+    case ws::HTCLOSE:
+      return &CloseBtn;
+    case HTHELP:
+      return &HelpBtn;
+    default:
+      return nullptr;
+  }
+}
+
+int TkaDialogWnd::ButtonImageWidth(const DialogTitleButton& b) const {
+  const TkSkinManager* m = LinkManager();
+  if (!m || !m->IsValidImgIndex(b.ImageIndex)) return 21;
+  return MaskImageWidth(m->ma[std::size_t(b.ImageIndex)]);
+}
+
+int TkaDialogWnd::ButtonImageHeight(const DialogTitleButton& b) const {
+  const TkSkinManager* m = LinkManager();
+  if (!m || !m->IsValidImgIndex(b.ImageIndex)) return 21;
+  return MaskImageHeight(m->ma[std::size_t(b.ImageIndex)]);
+}
+
+int TkaDialogWnd::HitTest(QPoint screen, int result) {
+  const QPoint p = screen - QPoint(WndRect.left, WndRect.top);
+  const int fw = FrameWidth();
+  const int h = ButtonImageHeight(CloseBtn);
+  const int t = (fw + CaptionHeight() - h) / 2;
+  if (CaptionHeight() > 0 && p.y() >= t && p.y() <= t + h) {
+    if (p.x() >= fw && p.x() <= fw + Metric(ws::SM_CXSMICON)) return ws::HTSYSMENU;
+    // The buttons present, numbered from the right.
+    int number = 0;
+    if (HasSysMenu()) {
+      std::vector<const DialogTitleButton*> shown{&CloseBtn};
+      if (HasMaxBox()) shown.push_back(&MaxBtn);
+      if (HasMinBox()) shown.push_back(&MinBtn);
+      if (DialogHasHelpButton()) shown.push_back(&HelpBtn);
+      for (std::size_t i = 0; i < shown.size(); ++i)
+        if (p.x() >= shown[i]->R.left && p.x() <= shown[i]->R.right) {
+          number = int(i) + 1;
+          break;
+        }
+    }
+    const int n = int(HasSysMenu()) + int(HasMaxBox()) + int(HasMinBox() || Minimized());
+    const bool help = DialogHasHelpButton();
+    int code = -1;
+    if (number == 0 || number > n + int(help)) {
+      code = ws::HTCAPTION;
+      return code;
+    }
+    switch (number) {
+      case 1:
+        code = ws::HTCLOSE;
+        break;
+      case 2:
+        if (HasMaxBox())
+          code = MaxAllowed() || RestoreAllowed() ? ws::HTMAXBUTTON : ws::HTCAPTION;
+        else if (HasMinBox() || Minimized())
+          code = MinAllowed() ? ws::HTMINBUTTON : ws::HTCAPTION;
+        else if (help)
+          code = HTHELP;
+        break;
+      case 3:
+        if (HasMinBox() || Minimized())
+          code = Minimized() || MinAllowed() ? ws::HTMINBUTTON : ws::HTCAPTION;
+        else if (help)
+          code = HTHELP;
+        break;
+      case 4:
+        if (help && HasMaxBox()) code = HTHELP;
+        break;
+      default:
+        break;
+    }
+    if (code != -1) {
+      SetDialogHotButton(code, true);
+      return code;
+    }
+  }
+  if (Maximized() &&
+      !Rect{2, 2, WndSize.width() - 4, WndSize.height() - 4}.Contains(p.x(), p.y())) {
+    SetDialogHotButton(0, true);
+    return -1;  // HTTRANSPARENT
+  }
+  return result;
+}
+
+int TkaDialogWnd::DefaultHitTest(QPoint p) const {
+  const int fw = FrameWidth(), w = WndSize.width(), h = WndSize.height();
+  if (!Rect{0, 0, w, h}.Contains(p.x(), p.y())) return ws::HTNOWHERE;
+  const bool sizing = (WndStyle & ws::WS_THICKFRAME) && !Maximized();
+  const bool left = p.x() < fw, right = p.x() >= w - fw, top = p.y() < fw, bottom = p.y() >= h - fw;
+  if (left || right || top || bottom) {
+    if (!sizing) return ws::HTBORDER;
+    if (top) return left ? ws::HTTOPLEFT : right ? ws::HTTOPRIGHT : ws::HTTOP;
+    if (bottom) return left ? ws::HTBOTTOMLEFT : right ? ws::HTBOTTOMRIGHT : ws::HTBOTTOM;
+    return left ? ws::HTLEFT : ws::HTRIGHT;
+  }
+  if (p.y() < CaptionOffset()) return ws::HTCAPTION;
+  return ws::HTCLIENT;
+}
+
+void TkaDialogWnd::SetDialogHotButton(int code, bool repaint) {
+  if (code == ActiveButtonCode) return;
+  const int previous = ActiveButtonCode;
+  if (DialogTitleButton* b = ButtonOf(previous)) b->State = 0;
+  if (previous != 0 && repaint) RepaintTitleButton(previous);
+  ActiveButtonCode = code;
+  if (DialogTitleButton* b = ButtonOf(code)) b->State = 1;
+  dlgButtonPressed = false;
+  if (repaint) RepaintTitleButton(code);
+}
+
+void TkaDialogWnd::SetPressedButton(int code) {
+  if (code != ActiveButtonCode) {
+    if (DialogTitleButton* b = ButtonOf(ActiveButtonCode)) {
+      b->State = 0;
+      RepaintTitleButton(ActiveButtonCode);
+    } else if (ActiveButtonCode != 0) {
+      RepaintTitleButton(ActiveButtonCode);
+    }
+  }
+  ActiveButtonCode = code;
+  if (DialogTitleButton* b = ButtonOf(code)) {
+    if (code != ws::HTMAXBUTTON || MaxAllowed() || (Maximized() && RestoreAllowed())) b->State = 2;
+  }
+  dlgButtonPressed = true;
+  RepaintTitleButton(code);
+}
+
+void TkaDialogWnd::PaintButton(QImage& cache, const DialogTitleButton& b, bool dimmed) {
+  TkSkinManager* m = LinkManager();
+  if (!m || !m->IsValidImgIndex(b.ImageIndex) || b.R.IsEmpty()) return;
+  PaintMaskImage(cache, {b.R.left, b.R.top}, b.State, m->ma[std::size_t(b.ImageIndex)],
+                 BgSourceFromBmp(&cache, 0, 0), dimmed ? 0 : 1);
+}
+
+void TkaDialogWnd::RepaintTitleButton(int code) {
+  DialogTitleButton* b = ButtonOf(code);
+  if (!b || !SkinLink || SkinLink->FCacheBmp.isNull()) return;
+  if (b->R.left <= FrameWidth() + Metric(ws::SM_CXSMICON)) return;
+  QImage& cache = SkinLink->FCacheBmp;
+  // The strip under the button from the caption's copy, then its image.
+  if (!CaptionCopy.isNull()) {
+    ws::Dc dst(cache), src(CaptionCopy);
+    dst.BitBlt(b->R.left, b->R.top, b->R.Width(), b->R.Height(), src, b->R.left, b->R.top,
+               ws::SRCCOPY);
+  }
+  const bool allowed = code == ws::HTCLOSE       ? CloseEnabled()
+                       : code == ws::HTMAXBUTTON ? MaxAllowed() || RestoreAllowed()
+                       : code == ws::HTMINBUTTON ? MinAllowed() || Minimized()
+                                                 : true;
+  PaintButton(cache, *b, !allowed || (b->State == 0 && !FormActive));
+  if (auto dc = ws::GetWindowDC(WndHandle)) {
+    ws::Dc src(cache);
+    dc->BitBlt(b->R.left, b->R.top, b->R.Width(), b->R.Height(), src, b->R.left, b->R.top,
+               ws::SRCCOPY);
+    ws::ReleaseDC(WndHandle, std::move(dc));
+  }
+}
+
+void TkaDialogWnd::PlaceButtons(QImage& cache, int w) {
+  TkSkinManager* m = LinkManager();
+  if (!m) return;
+  const TkSkinData& sd = m->SkinData;
+  int x = w - sd.TitleBtnRightMargin - FrameWidth();
+  const bool bigIcons = FrameKind == 1 || FrameKind == 3;
+  auto place = [&](DialogTitleButton& b, bool shown, bool dimmed) {
+    if (!shown) {
+      b.R = {};
+      return;
+    }
+    const int iw = ButtonImageWidth(b), ih = ButtonImageHeight(b);
+    b.R.right = x;
+    b.R.left = x - iw;
+    b.R.top =
+        b.TopAligned && sd.TitleBtnVAlign == 1 ? 0 : (FrameWidth() + CaptionHeight() - ih) / 2;
+    b.R.bottom = b.R.top + ih;
+    PaintButton(cache, b, dimmed || !FormActive);
+    x = bigIcons ? b.R.left - sd.TitleBtnSpacing : b.R.left;
+  };
+  place(CloseBtn, (WndStyle & ws::WS_SYSMENU) && m->IsValidImgIndex(CloseBtn.ImageIndex),
+        !CloseEnabled());
+  place(MaxBtn, HasMaxBox(), !(MaxAllowed() || (Maximized() && RestoreAllowed())));
+  place(MinBtn, HasMinBox(), !MinAllowed());
+  place(HelpBtn, DialogHasHelpButton(), false);
+}
+
+void TkaDialogWnd::PaintDialogFrame() {
+  QWidget* wdg = ws::WidgetOf(WndHandle);
+  TkSkinManager* m = LinkManager();
+  if (!wdg || !SkinLink || !m) return;
+  GetWndGeometry(*this);
+  WndRect = ScreenRect;
+  WndSize = Extent;
+  const int W = WndSize.width(), H = WndSize.height();
+  if (W <= 0 || H <= 0) return;
+  QImage& cache = SkinLink->FCacheBmp;
+  if (!SkinLink->BGChanged && cache.size() == QSize(W, H)) return;
+  RgnChanged = true;
+  cache = CreateBmp24(W, H);
+  if (m->IsValidSkinIndex(SkinLink->SkinIndex))
+    PaintControlItem(*SkinLink, kEmptyBgSource, true, false, cache, {}, {0, 0, W, H},
+                     FormActive ? 1 : 0);
+  const int ch = CaptionHeight();
+  if (ch > 0) {
+    const int fw = FrameWidth();
+    const int title = m->GetSkinIndex(QStringLiteral("FORMTITLE"));
+    const Rect strip{fw, fw, W - fw, fw + ch};
+    if (title >= 0)
+      PaintItem(title, QStringLiteral("FORMTITLE"), BgSourceFromBmp(&cache, strip.left, strip.top),
+                -1, -1, m, cache, {strip.left, strip.top}, strip, FormActive ? 1 : 0, true);
+    ws::Dc dc(cache);
+    const Rect iconRect = TitleIconRect();
+    if (!IconHandle.isNull())
+      dc.DrawIconEx(iconRect.left, iconRect.top,
+                    IconHandle.pixmap(iconRect.Width(), iconRect.Height())
+                        .toImage()
+                        .convertToFormat(QImage::Format_ARGB32),
+                    iconRect.Width(), iconRect.Height());
+    QFont font = QApplication::font();
+    font.setBold(true);
+    dc.SelectFont(ws::Font{font, 0});
+    dc.SetBkMode(ws::TRANSPARENT);
+    int buttons = 0;
+    for (const DialogTitleButton* b : {&CloseBtn, &MaxBtn, &MinBtn, &HelpBtn})
+      if (!b->R.IsEmpty()) buttons += b->R.Width();
+    const Rect textRect{
+        fw + (IconHandle.isNull() ? 0 : iconRect.Width()) + m->SkinData.TitleBtnLeftMargin + 4, 2,
+        W - buttons - 6, fw + ch};
+    DrawSectionText(dc, WindowTextOf(WndHandle), true, m, false, title,
+                    ws::DT_SINGLELINE | ws::DT_VCENTER | ws::DT_NOPREFIX | ws::DT_END_ELLIPSIS,
+                    textRect);
+  }
+  CaptionCopy = cache.copy(0, 0, W, std::max(1, CaptionOffset()));
+  if (ch > 0) PlaceButtons(cache, W);
+  SkinLink->BGChanged = false;
+}
+
+void TkaDialogWnd::UpdateRegion(bool redraw) {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  if (!w || (FrameKind == 2 && !Minimized())) return;
+  if (SendSkinCommand(WndHandle, 0xBC4D - SM_SKINCMD, 0) == 0x41A2) return;
+  QRegion region(0, 0, w->width(), w->height());
+  for (const Rect& r : RgnAreas) region -= QRegion(r.ToQRect());
+  ws::SetWindowRgn(w, region, redraw);
+}
+
+void TkaDialogWnd::PaintNonClient() {
+  WalkChildren();
+  TkSkinManager* m = LinkManager();
+  if (RgnChanged && (FrameKind != 2 || (WndStyle & ws::WS_THICKFRAME)) && m && SkinLink) {
+    RgnAreas.clear();
+    if (m->IsValidImgIndex(SkinLink->BorderIndex)) {
+      const TkMaskData& mask = m->ma[std::size_t(SkinLink->BorderIndex)];
+      AddTransparentAreas(RgnAreas, WndSize.width(), mask, false, 0);
+      AddTransparentAreas(RgnAreas, WndSize.width(), mask, true, WndSize.height() - mask.WB);
+    }
+    RgnChanged = false;
+    UpdateRegion(true);
+  }
+  if (SkinLink && SkinLink->BGChanged) PaintDialogFrame();
+  if (!SkinLink || SkinLink->FCacheBmp.isNull()) return;
+  if (auto dc = ws::GetWindowDC(WndHandle)) {
+    const QImage& cache = SkinLink->FCacheBmp;
+    ws::Dc src(const_cast<QImage&>(cache));
+    const int W = cache.width(), H = cache.height(), fw = FrameWidth(), co = CaptionOffset();
+    dc->BitBlt(0, 0, W, co, src, 0, 0, ws::SRCCOPY);
+    dc->BitBlt(0, co, fw, H - co, src, 0, co, ws::SRCCOPY);
+    dc->BitBlt(W - fw, co, fw, H - co, src, W - fw, co, ws::SRCCOPY);
+    dc->BitBlt(0, H - fw, W, fw, src, 0, H - fw, ws::SRCCOPY);
+    ws::ReleaseDC(WndHandle, std::move(dc));
+  }
+  SkinLink->SetHot(false);
+}
+
+void TkaDialogWnd::PaintClientBg(ws::Dc* dc) {
+  if (!SkinLink) return;
+  SkinLink->SetHot(false);
+  if (SkinLink->BGChanged || SkinLink->FCacheBmp.isNull()) PaintDialogFrame();
+  if (!dc || SkinLink->FCacheBmp.isNull()) return;
+  const QMargins nc = ws::NonClientMargins(WndHandle);
+  const Rect client = ws::GetClientRect(WndHandle);
+  ws::Dc src(SkinLink->FCacheBmp);
+  dc->BitBlt(nc.left(), nc.top(), client.Width(), client.Height(), src, ClientOffsetX(),
+             ClientOffsetY(), ws::SRCCOPY);
+}
+
+void TkaDialogWnd::WalkChildren() {
+  if (Provider) Provider->SkinChildWindows(WndHandle);
+}
+
+void TkaDialogWnd::SysCommand(unsigned command) {
+  ws::SendMessage(WndHandle, ws::WM_SYSCOMMAND, command, 0);
+}
+
+void TkaDialogWnd::NcButtonDown(int code, QPoint screen, Msg& msg, const NextHandler& next) {
+  switch (code) {
+    case ws::HTSYSMENU:
+      SetDialogHotButton(0, true);
+      return;
+    case ws::HTMINBUTTON:
+    case ws::HTMAXBUTTON:
+    case ws::HTCLOSE:
+    case HTHELP:
+      SetPressedButton(code);
+      return;
+    default:
+      break;
+  }
+  if (Minimized()) {
+    SysCommand(ws::SC_MOVE + 2);
+    return;
+  }
+  SetDialogHotButton(0, true);
+  const QPoint p = screen - QPoint(WndRect.left, WndRect.top);
+  if (Maximized() && p.y() <= FrameWidth() + CaptionHeight()) return;
+  CallPrevWndProc(msg, next);
+  // The platform moves and sizes the window by the hit code of a press.
+  QWidget* w = ws::WidgetOf(WndHandle);
+  QWindow* window = w ? w->windowHandle() : nullptr;
+  if (!window) return;
+  if (code == ws::HTCAPTION) {
+    window->startSystemMove();
+    return;
+  }
+  static const std::pair<int, Qt::Edges> kEdges[] = {
+      {ws::HTLEFT, Qt::LeftEdge},
+      {ws::HTRIGHT, Qt::RightEdge},
+      {ws::HTTOP, Qt::TopEdge},
+      {ws::HTBOTTOM, Qt::BottomEdge},
+      {ws::HTTOPLEFT, Qt::TopEdge | Qt::LeftEdge},
+      {ws::HTTOPRIGHT, Qt::TopEdge | Qt::RightEdge},
+      {ws::HTBOTTOMLEFT, Qt::BottomEdge | Qt::LeftEdge},
+      {ws::HTBOTTOMRIGHT, Qt::BottomEdge | Qt::RightEdge}};
+  for (const auto& [hit, edges] : kEdges)
+    if (hit == code) window->startSystemResize(edges);
+}
+
+void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandler& next) {
+  const QPoint p = screen - QPoint(WndRect.left, WndRect.top);
+  const bool pressed = dlgButtonPressed;
+  switch (code) {
+    case ws::HTMINBUTTON:
+      if (pressed && MinBtn.R.Contains(p.x(), p.y())) {
+        SetDialogHotButton(0, true);
+        SysCommand(Minimized() ? ws::SC_RESTORE : ws::SC_MINIMIZE);
+      } else if (pressed) {
+        CallPrevWndProc(msg, next);
+      } else {
+        SetDialogHotButton(0, true);
+      }
+      break;
+    case ws::HTMAXBUTTON:
+      if (Minimized() && !MaxAllowed()) break;
+      SetDialogHotButton(0, true);
+      if (pressed) {
+        SysCommand(Maximized() ? ws::SC_RESTORE : ws::SC_MAXIMIZE);
+        QCoreApplication::processEvents();
+      }
+      break;
+    case ws::HTCLOSE:
+      if (pressed) {
+        CloseBtn.State = 0;
+        SetDialogHotButton(0, true);
+        SysCommand(ws::SC_CLOSE);
+      }
+      break;
+    case HTHELP:
+      if (pressed) SysCommand(ws::SC_CONTEXTHELP);
+      SetDialogHotButton(0, true);
+      if (pressed) ws::SendMessage(WndHandle, ws::WM_NCPAINT, 1, 0);
+      break;
+    default:
+      CallPrevWndProc(msg, next);
+      break;
+  }
+  dlgButtonPressed = false;
+  msg.wParam = 0;
+}
+
+void TkaDialogWnd::SkinCommand(Msg& msg, const NextHandler& next) {
+  TkSkinManager* m = LinkManager();
+  switch (ws::HiWord(msg.wParam)) {
+    case scNewSkin:
+      if (SkinLink && msg.lParam == ws::LPARAM(m)) {
+        SkinLink->UpdateIndexes();
+        LoadButtonImages();
+        for (HWND child : ws::GetChildren(WndHandle))
+          ws::SendMessage(child, msg.msg, msg.wParam, msg.lParam);
+      }
+      return;
+    case scRepaint:
+      if (SkinLink) {
+        SkinLink->UpdateIndexes();
+        SkinLink->BGChanged = true;
+      }
+      Invalidate(WndHandle);
+      return;
+    case scIsHot:
+      msg.result = SkinLink && SkinLink->FHot;
+      return;
+    case scBgDepends:
+      if (SkinLink && m && m->IsValidSkinIndex(SkinLink->SkinIndex)) {
+        const TkGeneralData& g = m->gd[std::size_t(SkinLink->SkinIndex)];
+        msg.result = g.GradientPercent + g.ImagePercent > 0;
+      }
+      return;
+    case scGetBgColor:
+      msg.result = SkinLink ? SkinLink->BgColor(0) : 0;
+      return;
+    case 28:
+      WalkChildren();
+      break;
+    case scGetBgInfo:
+      if (auto* info = reinterpret_cast<TParentBgInfo*>(msg.lParam); info && SkinLink) {
+        if (SkinLink->BGChanged || SkinLink->FCacheBmp.isNull()) PaintDialogFrame();
+        info->Bitmap = &SkinLink->FCacheBmp;
+        info->X += ClientOffsetX();
+        info->Y += ClientOffsetY();
+        info->Ready = 2;
+        msg.result = 1;
+      }
+      return;
+    case scGetClientOffset:
+      msg.result = ws::LRESULT(ClientOffsetY()) << 16 | ClientOffsetX();
+      return;
+    default:
+      break;
+  }
+  TkaScrollWnd::WndProc(msg, next);
+}
+
+void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  const bool visible = w && w->isVisible();
+  switch (msg.msg) {
+    case ws::WM_DESTROY:
+    case ws::WM_NCDESTROY:
+      if (Attached() && !Released) {
+        frameTaken_ = false;  // the window is going with its frame
+        Release(false);
+      }
+      CallPrevWndProc(msg, next);
+      Released = true;
+      return;
+    case SM_SKINCMD:
+      if (ws::HiWord(msg.wParam) == scRemoveSkin || !SkinInForce()) break;
+      SkinCommand(msg, next);
+      return;
+    case ws::WM_NCCALCSIZE:
+      if (frameTaken_ && msg.lParam) {
+        auto* p = reinterpret_cast<ws::NCCALCSIZE_PARAMS*>(msg.lParam);
+        p->rgrc[0] = {p->rgrc[0].left + frameMargins_.left(), p->rgrc[0].top + frameMargins_.top(),
+                      p->rgrc[0].right - frameMargins_.right(),
+                      p->rgrc[0].bottom - frameMargins_.bottom()};
+        msg.result = 0;
+        return;
+      }
+      break;
+    case ws::WM_SIZE:
+    case ws::WM_WINDOWPOSCHANGED:
+      if (SkinLink) SkinLink->BGChanged = true;
+      RgnChanged = true;
+      CallPrevWndProc(msg, next);
+      Invalidate(WndHandle);
+      return;
+    case ws::WM_ACTIVATE:
+      CallPrevWndProc(msg, next);
+      Invalidate(WndHandle);
+      return;
+    case ws::WM_ENABLE:
+    case ws::CM_TEXTCHANGED:
+      if (!visible) break;
+      CallPrevWndProc(msg, next);
+      if (SkinLink) SkinLink->BGChanged = true;
+      ws::SendMessage(WndHandle, ws::WM_NCPAINT, 1, 0);
+      return;
+    case ws::WM_PAINT:
+      if (SkipClientPaint) {
+        msg.result = 0;
+        return;
+      }
+      CallPrevWndProc(msg, next);
+      return;
+    case ws::WM_ERASEBKGND:
+      GetWndGeometry(*this);
+      WndRect = ScreenRect;
+      WndSize = Extent;
+      if (!ChildrenSkinned) {
+        ChildrenSkinned = true;
+        WalkChildren();
+      }
+      PaintClientBg(DcOf(msg));
+      msg.result = 1;
+      return;
+    case ws::WM_NCHITTEST: {
+      GetWndGeometry(*this);
+      WndRect = ScreenRect;
+      WndSize = Extent;
+      const QPoint screen(ws::XOf(msg.lParam), ws::YOf(msg.lParam));
+      const int code = HitTest(screen, 0);
+      if (code == 0 || code == ws::HTCAPTION) {
+        CallPrevWndProc(msg, next);
+        if (msg.result == 0)
+          msg.result = DefaultHitTest(screen - QPoint(WndRect.left, WndRect.top));
+        SetDialogHotButton(0, true);
+        return;
+      }
+      msg.result = code;
+      return;
+    }
+    case ws::WM_NCPAINT:
+      if (!visible) break;
+      GetWndGeometry(*this);
+      WndRect = ScreenRect;
+      WndSize = Extent;
+      KeptText = WindowTextOf(WndHandle);
+      PaintNonClient();
+      msg.result = 1;
+      return;
+    case ws::WM_NCACTIVATE:
+      if (!visible) break;
+      ws::SendMessage(WndHandle, ws::WM_SETREDRAW, 0);
+      CallPrevWndProc(msg, next);
+      FormActive = ws::LoWord(msg.wParam) != 0;
+      ws::SendMessage(WndHandle, ws::WM_SETREDRAW, 1);
+      if (SkinLink) SkinLink->BGChanged = true;
+      Invalidate(WndHandle);
+      return;
+    case WM_GETDLGCODE:
+      return;
+    case ws::WM_NCLBUTTONDOWN: {
+      const QPoint screen(ws::XOf(msg.lParam), ws::YOf(msg.lParam));
+      int code = int(msg.wParam);
+      if (code != ws::HTBOTTOMRIGHT) code = HitTest(screen, code);
+      NcButtonDown(code, screen, msg, next);
+      return;
+    }
+    case ws::WM_NCLBUTTONUP:
+      NcButtonUp(int(msg.wParam), QPoint(ws::XOf(msg.lParam), ws::YOf(msg.lParam)), msg, next);
+      return;
+    case ws::WM_NCLBUTTONDBLCLK:
+      if (int(msg.wParam) == ws::HTCAPTION && (MaxAllowed() || RestoreAllowed()))
+        SysCommand(Maximized() || Minimized() ? ws::SC_RESTORE : ws::SC_MAXIMIZE);
+      else if (int(msg.wParam) == ws::HTSYSMENU)
+        SysCommand(ws::SC_CLOSE);
+      msg.wParam = 0;
+      return;
+    case ws::WM_NCRBUTTONDOWN:
+      if (int(msg.wParam) == ws::HTCAPTION || int(msg.wParam) == ws::HTSYSMENU) return;
+      break;
+    case ws::WM_NCRBUTTONUP:
+      if (int(msg.wParam) == ws::HTCAPTION || int(msg.wParam) == ws::HTSYSMENU)
+        SetDialogHotButton(0, true);
+      return;
+    case WM_CTLCOLORDLG:
+      msg.result = LinkManager() ? LinkManager()->GetGlobalColor() : 0;
+      return;
+    case ws::WM_MOUSELEAVE:
+      SetDialogHotButton(0, true);
+      break;
+    case DM_SETDEFID:
+      TkaScrollWnd::WndProc(msg, next);
+      WalkChildren();
+      return;
+    case WM_COMMONDIALOG:
+      CallPrevWndProc(msg, next);
+      WalkChildren();
+      Invalidate(WndHandle);
+      return;
+    case ws::WM_SYSCOMMAND:
+      TkaScrollWnd::WndProc(msg, next);
+      if ((msg.wParam & 0xFFF0) == ws::SC_MAXIMIZE || (msg.wParam & 0xFFF0) == ws::SC_RESTORE) {
+        if (HasMaxBox()) ActiveButtonCode = ws::HTMAXBUTTON;
+        SetDialogHotButton(0, true);
+      }
+      return;
+    case kCmVisibleChanged:
+    default:
+      break;
+  }
+  TkaScrollWnd::WndProc(msg, next);
+}
+
+}  // namespace kelmo::skinwnd

@@ -1,0 +1,127 @@
+// TkaDialogWnd, the wrapper that gives a standard dialog ("#32770": a
+// QDialog or a QMessageBox) a skinned frame: the dialog becomes a frameless
+// window whose non-client margins hold the frame, caption strip, icon,
+// caption text and the close, maximize, minimize and help buttons, painted
+// from the skin into its link's cache; it copies the client background from
+// that cache, answers hit tests for the buttons, runs their hot and pressed
+// states (with the glow fade when the manager allows glowing), sends the
+// system commands of their clicks, and cuts the window region along the
+// skin's transparent border pixels. Giving the window back restores its
+// own frame, flags, margins and style.
+//
+// Made by the thread hook's provider (auto_skin_hook.h). GUI thread only.
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+#include <QMargins>
+#include <vector>
+
+#include "skinwnd/scroll_wnd.h"
+
+namespace kelmo::skinwnd {
+
+class TkaProvider;
+
+// One caption button of a dialog.
+struct DialogTitleButton {
+  int HitCode = 0;
+  int ImageIndex = -1;  // the mask of its image
+  int State = 0;        // 0 normal, 1 hot, 2 pressed
+  Rect R;               // in the window
+  bool TopAligned = false;
+};
+
+class TkaDialogWnd : public TkaScrollWnd {
+ public:
+  TkaDialogWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager, const QString& sectionName,
+               bool repaint);
+  ~TkaDialogWnd() override;
+
+  std::vector<Rect> RgnAreas;  // transparent areas of the frame
+  int ActiveButtonCode = 0;    // hit code of the hot or pressed button (0 none)
+  bool FormActive = true;
+  bool SkipClientPaint = true;  // the dialog's own client painting is swallowed
+  bool ChildrenSkinned = false;
+  DialogTitleButton MinBtn, MaxBtn, CloseBtn, HelpBtn;
+  QIcon IconHandle;
+  std::uint32_t WndStyle = 0, WndExStyle = 0;
+  bool RgnChanged = true;
+  Rect WndRect;
+  QSize WndSize;
+  int FrameKind = 1;  // 0 modal frame, 2 popup without caption, 3 thick frame
+  QImage CaptionCopy;
+  TkaProvider* Provider = nullptr;
+
+  // No scroll bars of its own: the root's attaching only.
+  void Attach(bool repaint) override { TkaMainWnd::Attach(repaint); }
+  void Release(bool frameMode) override;
+  // The window's own frame, flags, margins and style back.
+  void RestoreOwnLook() override { GiveFrameBack(); }
+  void WndProc(Msg& msg, const NextHandler& next) override;
+
+  // Reads the dialog's styles once its children are wrapped, loads the
+  // button images and takes the window's frame.
+  void InitStyles();
+  void LoadButtonImages();
+
+  // The answers of the style and state.
+  bool HasSysMenu() const;
+  bool HasMaxBox() const;
+  bool HasMinBox() const;
+  bool DialogHasHelpButton() const;
+  bool CloseEnabled() const;
+  bool MaxAllowed() const;
+  bool MinAllowed() const;
+  bool RestoreAllowed() const;
+  bool Minimized() const;
+  bool Maximized() const;
+
+  // Geometry.
+  int FrameWidth() const;
+  int CaptionHeight() const;
+  int CaptionOffset() const { return CaptionHeight() + FrameWidth(); }
+  int ClientOffsetX() const { return FrameWidth(); }
+  int ClientOffsetY() const { return CaptionOffset(); }
+  Rect TitleIconRect() const;
+
+  // The hit code of a screen point (Result when nothing of the caption
+  // answers); the hot button follows it.
+  int HitTest(QPoint screen, int result);
+  void SetDialogHotButton(int code, bool repaint);
+  void SetPressedButton(int code);
+  void RepaintTitleButton(int code);
+  void NcButtonDown(int code, QPoint screen, Msg& msg, const NextHandler& next);
+  void NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandler& next);
+
+  // The frame into the link's cache (when stale).
+  void PaintDialogFrame();
+  void PaintNonClient();
+  void PaintClientBg(winshim::Dc* dc);
+  void UpdateRegion(bool redraw);
+  DialogTitleButton* ButtonOf(int code);
+
+ private:
+  void TakeFrame();
+  void GiveFrameBack();
+  void PlaceButtons(QImage& cache, int w);
+  int ButtonImageWidth(const DialogTitleButton& b) const;
+  int ButtonImageHeight(const DialogTitleButton& b) const;
+  void PaintButton(QImage& cache, const DialogTitleButton& b, bool dimmed);
+  void SysCommand(unsigned command);
+  void WalkChildren();
+  // The platform's own hit code of a window point: the caption strip, the
+  // borders (sizing ones for a thick frame), the client.
+  int DefaultHitTest(QPoint local) const;
+  void SkinCommand(Msg& msg, const NextHandler& next);
+
+  bool frameTaken_ = false;
+  Qt::WindowFlags savedFlags_;
+  QMargins savedMargins_;
+  QMargins frameMargins_;
+};
+
+// The dialog wrapper of a window, or nullptr.
+TkaDialogWnd* DialogWndOf(HWND wnd);
+
+}  // namespace kelmo::skinwnd
