@@ -14,6 +14,7 @@
 #include "skinwnd/auto_skin_hook.h"
 #include "skinwnd/control_queries.h"
 #include "skinwnd/form_provider.h"
+#include "skinwnd/skinned_menus.h"
 #include "winshim/draw_text.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
@@ -42,6 +43,14 @@ int Metric(int index) {
   return ws::GetSystemMetrics(index);
 }
 
+// Children a dialog places itself (no layout) keep their place in the
+// client area, which the frame moves: they move with it.
+void ShiftPlacedChildren(QWidget& dialog, QPoint by) {
+  if (dialog.layout()) return;
+  for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (!child->isWindow()) child->move(child->pos() + by);
+}
+
 }  // namespace
 
 TkaDialogWnd* DialogWndOf(HWND wnd) {
@@ -55,10 +64,22 @@ TkaDialogWnd::TkaDialogWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
   MaxBtn.HitCode = ws::HTMAXBUTTON;
   CloseBtn.HitCode = ws::HTCLOSE;
   if (SkinLink) SkinLink->SetHot(true);
+  SystemMenu = std::make_unique<TkaSystemMenu>(this);
+  SystemMenu->UpdateItems();
+  // With skinned popups the system menu is painted as the skin's menus.
+  if (TkSkinManager* m = LinkManager(); m && m->Component && m->Component->SkinnedPopups())
+    HookMenu(m->Component->Menus, SystemMenu.get(), m->Component->Menus.Active);
 }
 
 TkaDialogWnd::~TkaDialogWnd() {
   Destroy();
+}
+
+void TkaDialogWnd::PopupSystemMenu(QPoint screen) {
+  SetDialogHotButton(0, true);
+  if (!SystemMenu) return;
+  SystemMenu->UpdateItems();
+  SystemMenu->popup(screen);
 }
 
 void TkaDialogWnd::Release(bool frameMode) {
@@ -133,6 +154,7 @@ void TkaDialogWnd::InitStyles() {
   if (QWidget* w = ws::WidgetOf(WndHandle)) IconHandle = w->windowIcon();
   LoadButtonImages();
   TakeFrame();
+  if (SystemMenu) SystemMenu->UpdateItems();
 }
 
 void TkaDialogWnd::LoadButtonImages() {
@@ -180,6 +202,7 @@ void TkaDialogWnd::TakeFrame() {
   // the dialog's layout keeps its children out of.
   w->setWindowFlags(savedFlags_ | Qt::FramelessWindowHint);
   w->setContentsMargins(savedMargins_ + frameMargins_);
+  ShiftPlacedChildren(*w, QPoint(frameMargins_.left(), frameMargins_.top()));
   w->setGeometry(client.marginsAdded(frameMargins_));
   ws::SetWindowLong(WndHandle, ws::GWL_STYLE, WndStyle & ~ws::WS_SYSMENU);
   ws::SetWindowLong(WndHandle, ws::GWL_EXSTYLE, WndExStyle);
@@ -199,6 +222,7 @@ void TkaDialogWnd::GiveFrameBack() {
   ws::SetWindowRgn(w, QRegion(), false);
   w->setWindowFlags(savedFlags_);
   w->setContentsMargins(savedMargins_);
+  ShiftPlacedChildren(*w, -QPoint(frameMargins_.left(), frameMargins_.top()));
   w->setGeometry(outer.marginsRemoved(frameMargins_));
   ws::SetWindowLong(WndHandle, ws::GWL_STYLE,
                     ws::GetWindowLong(WndHandle, ws::GWL_STYLE) | (WndStyle & ws::WS_SYSMENU));
@@ -509,7 +533,8 @@ void TkaDialogWnd::SysCommand(unsigned command) {
 void TkaDialogWnd::NcButtonDown(int code, QPoint screen, Msg& msg, const NextHandler& next) {
   switch (code) {
     case ws::HTSYSMENU:
-      SetDialogHotButton(0, true);
+      PopupSystemMenu(QPoint(WndRect.left + FrameWidth(),
+                             WndRect.top + FrameWidth() + Metric(ws::SM_CYSMICON)));
       return;
     case ws::HTMINBUTTON:
     case ws::HTMAXBUTTON:
@@ -569,6 +594,7 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
       if (pressed) {
         SysCommand(Maximized() ? ws::SC_RESTORE : ws::SC_MAXIMIZE);
         QCoreApplication::processEvents();
+        if (SystemMenu) SystemMenu->UpdateItems();
       }
       break;
     case ws::HTCLOSE:
@@ -581,6 +607,7 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
     case HTHELP:
       if (pressed) SysCommand(ws::SC_CONTEXTHELP);
       SetDialogHotButton(0, true);
+      if (SystemMenu) SystemMenu->UpdateItems();
       if (pressed) ws::SendMessage(WndHandle, ws::WM_NCPAINT, 1, 0);
       break;
     default:
@@ -753,9 +780,10 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       NcButtonUp(int(msg.wParam), QPoint(ws::XOf(msg.lParam), ws::YOf(msg.lParam)), msg, next);
       return;
     case ws::WM_NCLBUTTONDBLCLK:
-      if (int(msg.wParam) == ws::HTCAPTION && (MaxAllowed() || RestoreAllowed()))
+      if (int(msg.wParam) == ws::HTCAPTION && (MaxAllowed() || RestoreAllowed())) {
         SysCommand(Maximized() || Minimized() ? ws::SC_RESTORE : ws::SC_MAXIMIZE);
-      else if (int(msg.wParam) == ws::HTSYSMENU)
+        if (SystemMenu) SystemMenu->UpdateItems();
+      } else if (int(msg.wParam) == ws::HTSYSMENU)
         SysCommand(ws::SC_CLOSE);
       msg.wParam = 0;
       return;
@@ -764,7 +792,7 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       break;
     case ws::WM_NCRBUTTONUP:
       if (int(msg.wParam) == ws::HTCAPTION || int(msg.wParam) == ws::HTSYSMENU)
-        SetDialogHotButton(0, true);
+        PopupSystemMenu(QPoint(ws::XOf(msg.lParam), ws::YOf(msg.lParam)));
       return;
     case WM_CTLCOLORDLG:
       msg.result = LinkManager() ? LinkManager()->GetGlobalColor() : 0;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "skinwnd/scroll_wnd.h"
+#include "skinwnd/sys_menu.h"
 
 namespace kelmo::skinwnd {
 
@@ -32,7 +33,7 @@ struct DialogTitleButton {
   bool TopAligned = false;
 };
 
-class TkaDialogWnd : public TkaScrollWnd {
+class TkaDialogWnd : public TkaScrollWnd, public TkaDialogMenuOwner {
  public:
   TkaDialogWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager, const QString& sectionName,
                bool repaint);
@@ -51,7 +52,15 @@ class TkaDialogWnd : public TkaScrollWnd {
   QSize WndSize;
   int FrameKind = 1;  // 0 modal frame, 2 popup without caption, 3 thick frame
   QImage CaptionCopy;
+  std::unique_ptr<TkaSystemMenu> SystemMenu;
   TkaProvider* Provider = nullptr;
+
+  // What the system menu asks.
+  HWND DialogHandle() const override { return WndHandle; }
+  std::uint32_t DialogSavedStyle() const override { return WndStyle; }
+  int DialogFrameKind() const override { return FrameKind; }
+  // Pops the skinned system menu up at a screen point.
+  void PopupSystemMenu(QPoint screen);
 
   // No scroll bars of its own: the root's attaching only.
   void Attach(bool repaint) override { TkaMainWnd::Attach(repaint); }

@@ -199,6 +199,32 @@ TEST_F(HookedSkin, DialogFrameCaptionButtonsAndHitCodes) {
   };
   for (const Point& p : table) EXPECT_EQ(hit(p.at), p.code) << p.at.x() << "," << p.at.y();
 
+  // The icon pops the skinned system menu up; its commands reach the
+  // window.
+  const QPoint icon = origin + QPoint(fw + 2, cy);
+  ws::SendMessage(d.H(), ws::WM_NCLBUTTONDOWN, ws::HTSYSMENU, ws::MakeLParam(icon.x(), icon.y()));
+  ASSERT_NE(w->SystemMenu, nullptr);
+  EXPECT_TRUE(w->SystemMenu->isVisible());
+  EXPECT_TRUE(IsOwnerDraw(w->SystemMenu.get()));
+  QStringList shown;
+  for (QAction* a : w->SystemMenu->actions())
+    if (a->isVisible() && !a->isSeparator()) shown << a->objectName();
+  EXPECT_EQ(shown,
+            (QStringList{"miRestore", "miMove", "miSize", "miMinimize", "miMaximize", "miClose"}));
+  EXPECT_FALSE(w->SystemMenu->ItemRestore->isEnabled());
+  w->SystemMenu->ItemMaximize->trigger();
+  EXPECT_TRUE(d.dlg->isMaximized());
+  w->SystemMenu->ItemRestore->trigger();
+  EXPECT_FALSE(d.dlg->isMaximized());
+  w->SystemMenu->ItemMinimize->trigger();
+  EXPECT_TRUE(d.dlg->isMinimized());
+  // Popped up again, the menu offers the restore of the minimized dialog.
+  w->PopupSystemMenu(icon);
+  EXPECT_TRUE(w->SystemMenu->ItemRestore->isEnabled());
+  w->SystemMenu->ItemRestore->trigger();
+  EXPECT_FALSE(d.dlg->isMinimized());
+  w->SystemMenu->hide();
+
   // Over the close button it is hot; a press makes it pressed, the
   // release closes the dialog through the system command.
   std::vector<unsigned> commands;
@@ -309,8 +335,12 @@ TEST_F(HookedSkin, SwitchingOffGivesEverythingBack) {
   Dialog d;
   const QSize size = d.dlg->size();
   const Qt::WindowFlags flags = d.dlg->windowFlags();
+  const QPoint pushAt = d.push->pos();
   manager.SetActive(true);
   Activate(d.dlg.get());
+  // Children the dialog places itself move with its client area.
+  const QMargins nc = ws::NonClientMargins(d.H());
+  EXPECT_EQ(d.push->pos(), pushAt + QPoint(nc.left(), nc.top()));
   ASSERT_NE(DialogWndOf(d.H()), nullptr);
   ASSERT_NE(WrapperOfWnd(ws::HandleOf(d.push)), nullptr);
   EXPECT_TRUE(d.dlg->windowFlags() & Qt::FramelessWindowHint);
@@ -323,6 +353,7 @@ TEST_F(HookedSkin, SwitchingOffGivesEverythingBack) {
     EXPECT_EQ(WrapperOfWnd(ws::HandleOf(c)), nullptr);
   EXPECT_EQ(d.dlg->windowFlags(), flags);
   EXPECT_EQ(d.dlg->size(), size);
+  EXPECT_EQ(d.push->pos(), pushAt);
   EXPECT_EQ(ws::NonClientMargins(d.H()), QMargins());
   EXPECT_TRUE(AutoSkin().AutoProviders.empty());
   EXPECT_TRUE(ws::GetWindowLong(d.H(), ws::GWL_STYLE) & ws::WS_SYSMENU);
