@@ -23,8 +23,6 @@ namespace {
 constexpr unsigned WM_MOUSEACTIVATE = 0x0021;
 constexpr int MA_NOACTIVATE = 3;
 constexpr int HTOBJECT = 19;
-constexpr int HTMENU = 5;
-constexpr int HTHELP = 21;
 
 bool Within(int v, int low, int high) {
   return v >= low && v <= high;
@@ -227,13 +225,13 @@ int TkaBorderForm::HitTest(const ws::Msg& msg) {
   const auto add = [&](int code) { buttons.push_back(FOwner.OwnerButton(code)); };
   if (dialog) {
     if (visibleClose) add(ws::HTCLOSE);
-    if (help) add(HTHELP);
+    if (help) add(ws::HTHELP);
   } else {
     if (visibleClose) {
       add(ws::HTCLOSE);
       if (visibleMax) add(ws::HTMAXBUTTON);
       if (visibleMin) add(ws::HTMINBUTTON);
-      if (help) add(HTHELP);
+      if (help) add(ws::HTHELP);
     }
     for (int i = 0; i < FOwner.OwnerUserButtonCount(); ++i)
       if (TkTitleButton* user = FOwner.OwnerUserButton(i))
@@ -254,7 +252,6 @@ int TkaBorderForm::HitTest(const ws::Msg& msg) {
     int count = 0;
     if (visibleClose)
       count = 1 + (visibleMax ? 1 : 0) + (visibleMin || minimized ? 1 : 0) + (help ? 1 : 0);
-    if (dialog) count = std::min(count, int(buttons.size()));
     int code = -1;
     if (number > count) {
       if (!dialog) {
@@ -272,14 +269,14 @@ int TkaBorderForm::HitTest(const ws::Msg& msg) {
       else if (visibleMin || minimized)
         code = menu->EnabledMin() ? ws::HTMINBUTTON : ws::HTCAPTION;
       else
-        code = help ? HTHELP : -1;
+        code = help ? ws::HTHELP : -1;
     } else if (number == 3) {
       if (visibleMin || minimized)
         code = minimized || menu->EnabledMin() ? ws::HTMINBUTTON : ws::HTCAPTION;
       else
-        code = help ? HTHELP : -1;
+        code = help ? ws::HTHELP : -1;
     } else if (number == 4) {
-      code = help && visibleMax ? HTHELP : -1;
+      code = help && visibleMax ? ws::HTHELP : -1;
     }
     if (code != -1) {
       SetHotButton(code);
@@ -318,7 +315,7 @@ int TkaBorderForm::HitTest(const ws::Msg& msg) {
       return ws::HTSYSMENU;
     return ws::HTCAPTION;
   }
-  if (p.y() <= c1 + menuLine) return HTMENU;
+  if (p.y() <= c1 + menuLine) return ws::HTMENU;
   int answer = -1;
   if (!dialog && FOwner.OwnerGripCandidate(p)) {
     const TkSkinManager* manager = ManagerOf(FOwner.OwnerLink());
@@ -343,7 +340,7 @@ bool TkaBorderForm::SetCursorShape(ws::Msg& msg) {
   Qt::CursorShape shape;
   switch (code) {
     case ws::HTCAPTION:
-    case HTMENU:
+    case ws::HTMENU:
       shape = Qt::ArrowCursor;
       break;
     case ws::HTLEFT:

@@ -223,8 +223,12 @@ void TkaCtrlAdapter::ScanOne(QWidget* component, bool ownedPass) {
       SkinLabel(label);
   }
   if (!IsGraphic(component) && component->parentWidget()) {
+    // The descent may scan; once back, the outer scan is guarded again (a
+    // scan started from inside it would otherwise run, and could recurse
+    // without end).
     AdapterState().AdapterScanning = false;
     AddAllItems(component);
+    AdapterState().AdapterScanning = true;
   }
 }
 

@@ -15,6 +15,7 @@
 #include "skinwnd/form_frame_geometry.h"
 #include "skinwnd/form_frame_painting.h"
 #include "skinwnd/form_sizing.h"
+#include "skinwnd/form_state_messages.h"
 #include "skinwnd/form_title_buttons.h"
 #include "skinwnd/form_traits.h"
 #include "skinwnd/form_window_frame.h"
@@ -38,10 +39,11 @@ bool& MenuBarRefreshing() {
   return running;
 }
 
+// The first form among the owner and its ancestors: a window, or an MDI
+// child inside its parent's MDI client.
 QWidget* FirstFormOf(QWidget* owner) {
-  // An MDI child is a form of its own inside its parent's MDI client.
   for (QWidget* w = owner; w; w = w->parentWidget())
-    if (w->isWindow() || IsMdiChild(w)) return w;
+    if (w->isWindow() || skinwnd::IsMdiChild(w)) return w;
   return nullptr;
 }
 
@@ -204,6 +206,8 @@ void TkSkinProvider::InitSkin() {
   if (!MenuRefreshed && RefreshMenuBar()) MenuRefreshed = true;
   if (SystemMenu) SystemMenu->UpdateGlyphs();
   if (!Loading) UpdateExtBorders(m->Component && m->Component->ExtendedBorders());
+  // With a skin in force the provider draws the frame from now on.
+  ApplySkinnedFrame(*this);
 }
 
 void TkSkinProvider::InvalidateNonClient() {

@@ -84,6 +84,8 @@ void BeginRubberBand(TkSkinProvider& p, int code, QPoint screen) {
   // The move or size command captures the mouse; the drag starts at the point.
   ws::SendMessage(p.FormHandle(), ws::WM_SYSCOMMAND, moving ? ws::SC_MOVE : ws::SC_SIZE, 0);
   s.Moving = moving;
+  // The press is the grab point: the first move need not record it.
+  s.FirstMovePending = false;
   if (!moving) s.SizingEdge = code;
   s.GrabX = screen.x();
   s.GrabY = screen.y();

@@ -3,7 +3,6 @@
 #include "skinwnd/form_state_messages.h"
 
 #include <QLabel>
-#include <QMdiArea>
 #include <QWidget>
 
 #include "skin/control_utils.h"
@@ -14,6 +13,7 @@
 #include "skinwnd/form_sizing.h"
 #include "skinwnd/form_title_buttons.h"
 #include "skinwnd/form_window_frame.h"
+#include "skinwnd/mdi_form.h"
 #include "winshim/dc.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
@@ -24,20 +24,8 @@ namespace kelmo::skinwnd {
 namespace ws = winshim;
 using skin::TkSkinManager;
 
-namespace {
-
-QMdiArea* MdiClientOf(TkSkinProvider& p) {
-  QWidget* form = p.FormWidget();
-  return form && p.IsMdiParent() ? form->findChild<QMdiArea*>() : nullptr;
-}
-
-}  // namespace
-
 void RedrawSkinnedForm(TkSkinProvider& p) {
-  QWidget* form = p.FormWidget();
-  if (!form) return;
-  form->update();
-  if (QMdiArea* client = MdiClientOf(p)) client->viewport()->update();
+  RedrawAfterSkinRemoval(p.FormWidget());
 }
 
 void ApplySkinnedFrame(TkSkinProvider& p) {
@@ -152,6 +140,34 @@ void HandleFormNcActivate(TkSkinProvider& p, Msg& msg, const NextHandler& next) 
   if (link.Skinned() && !p.Adapter) p.PrepareForm();
 }
 
+namespace {
+
+// The MDI parent's frame drawn anew: its menu line shows the maximized
+// child's buttons or no longer does.
+void RedrawMdiParent() {
+  TkSkinProvider* parent = ProviderState().MdiParentProvider;
+  if (!parent || parent->Destroying || !parent->FormWidget()) return;
+  parent->InvalidateNonClient();
+  RedrawSkinnedForm(*parent);
+}
+
+// The system commands of an MDI child: the maximized child is the one
+// whose buttons the parent shows.
+void MdiChildSysCommand(TkSkinProvider& p, Msg& msg, const NextHandler& next) {
+  ProviderUnitState& unit = ProviderState();
+  const unsigned command = unsigned(msg.wParam) & 0xFFF0u;
+  if (command == ws::SC_RESTORE && unit.MaxChildCreating) return;
+  if (command == ws::SC_MAXIMIZE) unit.MaxChildProvider = &p;
+  next(msg);
+  if (command != ws::SC_MAXIMIZE && unit.MaxChildProvider == &p && !p.IsZoomed())
+    unit.MaxChildProvider = nullptr;
+  p.SkinData()->BGChanged = true;
+  if (p.SystemMenu) p.SystemMenu->UpdateItems();
+  RedrawMdiParent();
+}
+
+}  // namespace
+
 void HandleFormSysCommand(TkSkinProvider& p, Msg& msg, const NextHandler& next) {
   const unsigned command = unsigned(msg.wParam) & 0xFFF0u;
   if (unsigned(msg.wParam) == ws::SC_MOVE + 2 && p.FormWidget()) p.FormWidget()->repaint();
@@ -163,7 +179,15 @@ void HandleFormSysCommand(TkSkinProvider& p, Msg& msg, const NextHandler& next) 
     return;
   }
   skin::TkCommonData& link = *p.SkinData();
+  if (p.IsMdiChild()) {
+    MdiChildSysCommand(p, msg, next);
+    return;
+  }
   next(msg);
+  if (p.IsMdiParent() &&
+      (unsigned(msg.wParam) == ws::SC_MINIMIZE || unsigned(msg.wParam) == ws::SC_MAXIMIZE ||
+       unsigned(msg.wParam) == ws::SC_RESTORE))
+    p.InvalidateNonClient();
   switch (unsigned(msg.wParam)) {
     case ws::SC_MINIMIZE:
       link.FCacheBmp = QImage();
@@ -206,6 +230,28 @@ void HandleFormShowing(TkSkinProvider& p, Msg& msg, const NextHandler& next) {
   p.UpdateExtBorders(m && m->Component && m->Component->ExtendedBorders());
   next(msg);
   p.UpdateFormScrolls();
+}
+
+void HandleFormShowWindow(TkSkinProvider& p, Msg& msg, const NextHandler& next) {
+  next(msg);
+  QWidget* form = p.FormWidget();
+  TkSkinManager* m = p.ProviderManager();
+  if (!msg.wParam || !form || !form->isWindow() || p.IsMdiChild() || !m || !m->Component ||
+      !p.DrawNonClientArea() || p.InAnimation)
+    return;
+  const skin::TkaAnimEffects& effects = m->Component->AnimEffects;
+  const skin::TkaFormAnimation& show = HasNormalCaption(p) ? effects.FormShow : effects.DialogShow;
+  if (!show.Active || show.Time == 0) return;
+  p.AnimatedShow = true;
+  p.InAnimation = true;
+  p.SkinData()->SetHot(true);
+  PaintFormFrame(p);
+  UpdateRegion(p, false);
+  p.AnimatedShow = false;
+  skin::AnimShowForm(form, show.Time);
+  p.InAnimation = false;
+  p.SkinData()->SetHot(false);
+  RedrawSkinnedForm(p);
 }
 
 void HandleFormPrint(TkSkinProvider& p, Msg& msg) {

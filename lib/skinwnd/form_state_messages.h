@@ -17,6 +17,9 @@ void HandleFormEraseBkgnd(TkSkinProvider& p, Msg& msg, const NextHandler& next);
 void HandleFormNcActivate(TkSkinProvider& p, Msg& msg, const NextHandler& next);
 void HandleFormSysCommand(TkSkinProvider& p, Msg& msg, const NextHandler& next);
 void HandleFormShowing(TkSkinProvider& p, Msg& msg, const NextHandler& next);
+// Showing the form: with the manager's show animation (a duration above
+// 0) the form fades in over what the screen showed.
+void HandleFormShowWindow(TkSkinProvider& p, Msg& msg, const NextHandler& next);
 void HandleFormPrint(TkSkinProvider& p, Msg& msg);
 
 // The form (its frame, client and children) redrawn; with the MDI client

@@ -15,7 +15,19 @@ namespace {
 bool FixedSize(const QWidget* w) {
   return w->minimumSize() == w->maximumSize();
 }
+
+// The property of a skinned form that keeps its own window flags.
+const char* const kOwnFlagsProperty = "kelmoOwnWindowFlags";
 }  // namespace
+
+Qt::WindowFlags OwnWindowFlags(const QWidget* form) {
+  const QVariant kept = form->property(kOwnFlagsProperty);
+  return kept.isValid() ? Qt::WindowFlags(kept.toInt()) : form->windowFlags();
+}
+
+void KeepOwnWindowFlags(QWidget* form, bool keep) {
+  form->setProperty(kOwnFlagsProperty, keep ? QVariant(int(form->windowFlags())) : QVariant());
+}
 
 bool IsMdiChild(const QWidget* form) {
   return qobject_cast<const QMdiSubWindow*>(form) != nullptr;
@@ -25,7 +37,7 @@ TFormBorderStyle BorderStyleOf(const QWidget* form) {
   if (!form) return TFormBorderStyle::bsNone;
   if (IsMdiChild(form))
     return FixedSize(form) ? TFormBorderStyle::bsSingle : TFormBorderStyle::bsSizeable;
-  const Qt::WindowFlags f = form->windowFlags();
+  const Qt::WindowFlags f = OwnWindowFlags(form);
   if (f & Qt::FramelessWindowHint) return TFormBorderStyle::bsNone;
   const Qt::WindowFlags type = f & Qt::WindowType_Mask;
   if (type == Qt::Tool)
@@ -38,7 +50,7 @@ TFormBorderStyle BorderStyleOf(const QWidget* form) {
 
 TBorderIcons BorderIconsOf(const QWidget* form) {
   if (!form) return 0;
-  const Qt::WindowFlags f = form->windowFlags();
+  const Qt::WindowFlags f = OwnWindowFlags(form);
   const bool all = !(f & Qt::CustomizeWindowHint);
   TBorderIcons icons = 0;
   if (all || (f & Qt::WindowSystemMenuHint)) icons |= biSystemMenu;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 #include <cstdint>
 
 class QMdiArea;
@@ -24,6 +25,10 @@ enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 // window of fixed size: single; the rest sizeable. An MDI child is
 // sizeable unless its size is fixed.
 TFormBorderStyle BorderStyleOf(const QWidget* form);
+// A form's own window flags: those it had before a form provider made it
+// a frameless window to draw its frame (kept while the provider has it).
+Qt::WindowFlags OwnWindowFlags(const QWidget* form);
+void KeepOwnWindowFlags(QWidget* form, bool keep);
 // The buttons the form's window hints ask for (all of them for a window
 // that customizes none).
 TBorderIcons BorderIconsOf(const QWidget* form);

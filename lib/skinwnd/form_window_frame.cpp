@@ -7,8 +7,10 @@
 #include <unordered_map>
 
 #include "skinwnd/form_frame_geometry.h"
+#include "skinwnd/form_traits.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
+#include "winshim/system_profile.h"
 
 namespace kelmo::skinwnd {
 namespace ws = winshim;
@@ -24,6 +26,7 @@ struct KeptFrame {
   QMargins contents;
   std::uint32_t style = 0;
   QMargins insets;  // the margins the provider gave it
+  QSize minSize, maxSize;
   int menuMin = 0, menuMax = QWIDGETSIZE_MAX;
 };
 
@@ -61,7 +64,7 @@ void FitMenuBar(TkSkinProvider& p, const KeptFrame& kept, bool taken) {
     bar->setMaximumHeight(kept.menuMax);
     return;
   }
-  const int h = MenuLineVisible(p) ? MenuLineRows(p) * MenuLineHeight(p) : 0;
+  const int h = MenuLineVisible(p) ? MenuLineRows(p) * ws::GetSystemMetrics(ws::SM_CYMENU) : 0;
   if (h > 0) bar->setFixedHeight(h);
 }
 
@@ -82,6 +85,8 @@ void TakeFormFrame(TkSkinProvider& p) {
     k.flags = form->windowFlags();
     k.contents = form->contentsMargins();
     k.style = ws::GetWindowLong(h, ws::GWL_STYLE);
+    k.minSize = form->minimumSize();
+    k.maxSize = form->maximumSize();
     if (QMenuBar* bar = p.MainMenu()) {
       k.menuMin = bar->minimumHeight();
       k.menuMax = bar->maximumHeight();
@@ -93,6 +98,7 @@ void TakeFormFrame(TkSkinProvider& p) {
   const std::uint32_t frameStyle = k.style & kFrameBits & ~ws::WS_POPUP;
   QRect geometry = form->geometry().marginsRemoved(k.insets);
   if (first) {
+    KeepOwnWindowFlags(form, true);
     ChangeFlags(form, k.flags | Qt::FramelessWindowHint, geometry);
     const std::uint32_t now = ws::GetWindowLong(h, ws::GWL_STYLE);
     ws::SetWindowLong(h, ws::GWL_STYLE, (now & ~kFrameBits) | frameStyle);
@@ -101,14 +107,19 @@ void TakeFormFrame(TkSkinProvider& p) {
   // The client area keeps its size: the window grows by the frame.
   const QMargins insets = HasFrame(p) ? ToMargins(NonClientInsets(p)) : QMargins();
   k.insets = insets;
+  // Size limits hold for the client area, as they did with the system's frame.
+  const QSize grow(insets.left() + insets.right(), insets.top() + insets.bottom());
+  form->setMinimumSize(k.minSize + grow);
+  form->setMaximumSize(k.maxSize.boundedTo(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) - grow) + grow);
   geometry = geometry.marginsAdded(insets);
   if (form->isMaximized() || form->isMinimized())
     geometry = form->geometry();
   else
     form->setGeometry(geometry);
   QMargins contents = k.contents + insets;
+  // The menu bar takes the menu line's place.
   if (p.MainMenu() && MenuLineVisible(p))
-    contents.setTop(contents.top() - MenuLineRows(p) * MenuLineHeight(p));
+    contents.setTop(contents.top() - MenuLineRows(p) * ws::GetSystemMetrics(ws::SM_CYMENU));
   form->setContentsMargins(contents);
   FitMenuBar(p, k, true);
   ws::RecalcNonClient(h);
@@ -127,7 +138,10 @@ void ReleaseFormFrame(TkSkinProvider& p) {
   ws::SetWindowRgn(form, QRegion(), false);
   QRect geometry = form->geometry();
   if (!form->isMaximized() && !form->isMinimized()) geometry = geometry.marginsRemoved(k.insets);
+  form->setMinimumSize(k.minSize);
+  form->setMaximumSize(k.maxSize);
   ChangeFlags(form, k.flags, geometry);
+  KeepOwnWindowFlags(form, false);
   ws::ResetStyleBits(h, ws::GWL_STYLE, kFrameBits);
   ws::ResetNonClient(h);
 }

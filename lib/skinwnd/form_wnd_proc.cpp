@@ -249,6 +249,9 @@ void SkinnedMessage(TkSkinProvider& p, ws::Msg& msg, const ws::NextHandler& next
     case ws::WM_PAINT:
       HandleFormPaint(p, msg, next);
       return;
+    case ws::WM_SHOWWINDOW:
+      HandleFormShowWindow(p, msg, next);
+      return;
     case ws::WM_ERASEBKGND:
       HandleFormEraseBkgnd(p, msg, next);
       return;

@@ -7,7 +7,6 @@
 #include "skin/paint_primitives.h"
 #include "skinwnd/border_form.h"
 #include "skinwnd/border_owner.h"
-#include "skinwnd/control_queries.h"
 #include "skinwnd/title_buttons.h"
 #include "winshim/non_client.h"
 #include "winshim/timers.h"
@@ -110,7 +109,9 @@ void TkaSBAnimation::Tick() {
       r = {frame.left + Button->Rect.left, frame.top + Button->Rect.top,
            frame.left + Button->Rect.right, frame.top + Button->Rect.bottom};
     }
-    if (!CursorIn(r)) {
+    const QPoint cursor = ws::GetCursorPos();
+    if (!(cursor.x() >= r.left && cursor.x() < r.right && cursor.y() >= r.top &&
+          cursor.y() < r.bottom)) {
       SetEnabled(false);
       ws::SendMessage(OwnerWnd, ws::WM_MOUSELEAVE, 0, 0);
     }
