@@ -28,7 +28,7 @@ bool Within(int v, int low, int high) {
   return v >= low && v <= high;
 }
 
-TkSkinManager* ManagerOf(const TkCommonData* link) {
+TkSkinManager* LinkManagerOf(const TkCommonData* link) {
   return link ? link->GetSkinManager() : nullptr;
 }
 
@@ -36,8 +36,8 @@ TkSkinManager* ManagerOf(const TkCommonData* link) {
 
 int FrameBorderWidth(ws::HWND wnd, const TkaBorderForm* borderForm, bool useExt) {
   if (useExt && borderForm) {
-    const TkSkinManager* manager = ManagerOf(borderForm->SkinData);
-    if (!manager) manager = ManagerOf(borderForm->FOwner.OwnerLink());
+    const TkSkinManager* manager = LinkManagerOf(borderForm->SkinData);
+    if (!manager) manager = LinkManagerOf(borderForm->FOwner.OwnerLink());
     if (manager && manager->SkinData.BorderWidthEx != 0) return manager->SkinData.BorderWidthEx;
   }
   const std::uint32_t style = ws::GetWindowLong(wnd, ws::GWL_STYLE);
@@ -50,8 +50,9 @@ TkaBorderForm::TkaBorderForm(TkaBorderOwner& owner) : FOwner(owner) {
   AForm = std::make_unique<ws::LayeredWindow>();
   // Unlike a fade window, the border takes the mouse: its caption and
   // borders act for the owner.
-  AForm->setWindowFlag(Qt::WindowTransparentForInput, false);
+  // (The attribute first: while it is set, Qt keeps the window's flag.)
   AForm->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+  AForm->setWindowFlag(Qt::WindowTransparentForInput, false);
   SetTag(AForm.get(), kTagNeverSkin);
   handle_ = ws::HandleOf(AForm.get());
   handlerId_ = ws::Subclass(
@@ -81,17 +82,17 @@ bool TkaBorderForm::OwnerMinimized() const {
 }
 
 Rect TkaBorderForm::ShadowMargins() const {
-  const TkSkinManager* manager = ManagerOf(SkinData ? SkinData : FOwner.OwnerLink());
+  const TkSkinManager* manager = LinkManagerOf(SkinData ? SkinData : FOwner.OwnerLink());
   return manager && manager->Component ? manager->Component->ShadowMargins : Rect{};
 }
 
 int TkaBorderForm::ExtTitleHeight() const {
-  const TkSkinManager* manager = ManagerOf(SkinData ? SkinData : FOwner.OwnerLink());
+  const TkSkinManager* manager = LinkManagerOf(SkinData ? SkinData : FOwner.OwnerLink());
   return manager ? manager->SkinData.TitleHeightEx : 30;
 }
 
 int TkaBorderForm::ExtBorderWidth() const {
-  const TkSkinManager* manager = ManagerOf(SkinData ? SkinData : FOwner.OwnerLink());
+  const TkSkinManager* manager = LinkManagerOf(SkinData ? SkinData : FOwner.OwnerLink());
   return manager ? manager->SkinData.BorderWidthEx : 4;
 }
 
@@ -150,11 +151,16 @@ void TkaBorderForm::UpdateExBorder(bool repaint, int alpha) {
   const QPoint position(ownerRect.left - offsets.x(), ownerRect.top - offsets.y());
   if (ws::LayeredWindowsAvailable() && changed && !PassingMouse && picture && !picture->isNull()) {
     const int constant = FOwner.OwnerAlphaBlend() ? FOwner.OwnerAlphaBlendValue() : alpha;
+    const bool wasVisible = AForm->isVisible();
     AForm->setGeometry(QRect(position, size));
     ws::SetWindowRgn(AForm.get(), CreateFormRegion(), false);
     ws::UpdateLayeredWindow(AForm.get(), position, *picture, constant);
-    // Shown without taking the activation from the owner.
-    if (!AForm->isVisible()) AForm->show();
+    // Shown without taking the activation from the owner, and kept behind
+    // it: the owner is raised over the window just shown.
+    if (!wasVisible) {
+      AForm->show();
+      ownerWidget->raise();
+    }
   } else if (AForm->pos() != position) {
     AForm->move(position);
   }
@@ -318,7 +324,7 @@ int TkaBorderForm::HitTest(const ws::Msg& msg) {
   if (p.y() <= c1 + menuLine) return ws::HTMENU;
   int answer = -1;
   if (!dialog && FOwner.OwnerGripCandidate(p)) {
-    const TkSkinManager* manager = ManagerOf(FOwner.OwnerLink());
+    const TkSkinManager* manager = LinkManagerOf(FOwner.OwnerLink());
     const int global = manager ? manager->ConstData.IndexGlobalInfo : -1;
     const int grip = manager && manager->IsValidSkinIndex(global)
                          ? manager->GetMaskIndex(global, QStringLiteral("GLOBALINFO"),

@@ -92,6 +92,9 @@ TEST_F(Border, SitsAroundItsOwnerWithTheOwnersPicture) {
   EXPECT_EQ(layered->Content().pixel(0, 0), kShadow);
   EXPECT_EQ(layered->Content().pixel(50, 50), kFrame);
   EXPECT_TRUE(AForm()->mask().isEmpty());  // no region: the whole window
+  // It takes the mouse (a fade window does not).
+  EXPECT_FALSE(AForm()->windowFlags() & Qt::WindowTransparentForInput);
+  EXPECT_FALSE(AForm()->testAttribute(Qt::WA_TransparentForMouseEvents));
   EXPECT_EQ(kelmo::skinwnd::TagOf(AForm()), kTagNeverSkin);
   // A stale frame is painted before it is shown.
   link.BGChanged = true;
