@@ -75,7 +75,7 @@ inline QImage FormMaster() {
 // The extended frame: title 26, border 6, shadow margins 5.
 inline constexpr int kExtTitle = 26, kExtBorder = 6, kShadow = 5;
 
-inline QString FormOptions(bool extended) {
+inline QString FormOptions(bool extended = false) {
   auto hex = [](TColor c) { return QString::asprintf("$%06X", unsigned(c)); };
   QString o =
       "[GLOBALINFO]\r\nVERSION=7.5\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=" + hex(kGlobalColor) +
