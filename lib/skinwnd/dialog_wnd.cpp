@@ -14,6 +14,8 @@
 #include "skinwnd/auto_skin_hook.h"
 #include "skinwnd/control_queries.h"
 #include "skinwnd/form_provider.h"
+#include "skinwnd/skinned_menus.h"
+#include "skinwnd/title_fade.h"
 #include "winshim/draw_text.h"
 #include "winshim/non_client.h"
 #include "winshim/region.h"
@@ -42,6 +44,14 @@ int Metric(int index) {
   return ws::GetSystemMetrics(index);
 }
 
+// Children a dialog places itself (no layout) keep their place in the
+// client area, which the frame moves: they move with it.
+void ShiftPlacedChildren(QWidget& dialog, QPoint by) {
+  if (dialog.layout()) return;
+  for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (!child->isWindow()) child->move(child->pos() + by);
+}
+
 }  // namespace
 
 TkaDialogWnd* DialogWndOf(HWND wnd) {
@@ -55,10 +65,27 @@ TkaDialogWnd::TkaDialogWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
   MaxBtn.HitCode = ws::HTMAXBUTTON;
   CloseBtn.HitCode = ws::HTCLOSE;
   if (SkinLink) SkinLink->SetHot(true);
+  SystemMenu = std::make_unique<TkaSystemMenu>(this);
+  SystemMenu->UpdateItems();
+  // With skinned popups the system menu is painted as the skin's menus.
+  if (TkSkinManager* m = LinkManager(); m && m->Component && m->Component->SkinnedPopups())
+    HookMenu(m->Component->Menus, SystemMenu.get(), m->Component->Menus.Active);
 }
 
 TkaDialogWnd::~TkaDialogWnd() {
+  FreeTitleButtonAnimations();
   Destroy();
+}
+
+void TkaDialogWnd::FreeTitleButtonAnimations() {
+  for (TitleBtnData* b : {&MinBtn, &MaxBtn, &CloseBtn, &HelpBtn}) b->Timer.reset();
+}
+
+void TkaDialogWnd::PopupSystemMenu(QPoint screen) {
+  SetDialogHotButton(0, true);
+  if (!SystemMenu) return;
+  SystemMenu->UpdateItems();
+  SystemMenu->popup(screen);
 }
 
 void TkaDialogWnd::Release(bool frameMode) {
@@ -133,6 +160,7 @@ void TkaDialogWnd::InitStyles() {
   if (QWidget* w = ws::WidgetOf(WndHandle)) IconHandle = w->windowIcon();
   LoadButtonImages();
   TakeFrame();
+  if (SystemMenu) SystemMenu->UpdateItems();
 }
 
 void TkaDialogWnd::LoadButtonImages() {
@@ -149,7 +177,7 @@ void TkaDialogWnd::LoadButtonImages() {
     MaxBtn.ImageIndex = mask("BICONMAX");
     CloseBtn.ImageIndex = mask("BICONCLOSE");
     HelpBtn.ImageIndex = mask("BICONHELP");
-    for (DialogTitleButton* b : {&MinBtn, &MaxBtn, &CloseBtn, &HelpBtn}) b->TopAligned = true;
+    for (TitleBtnData* b : {&MinBtn, &MaxBtn, &CloseBtn, &HelpBtn}) b->TopAligned = true;
   };
   if (FrameKind == 1 || FrameKind == 3) {
     big();
@@ -164,7 +192,7 @@ void TkaDialogWnd::LoadButtonImages() {
   MaxBtn.ImageIndex = mask("SICONMAX");
   HelpBtn.ImageIndex = mask("SICONHELP");
   if (!m->IsValidImgIndex(HelpBtn.ImageIndex)) HelpBtn.ImageIndex = mask("BICONHELP");
-  for (DialogTitleButton* b : {&MinBtn, &MaxBtn, &CloseBtn, &HelpBtn}) b->TopAligned = false;
+  for (TitleBtnData* b : {&MinBtn, &MaxBtn, &CloseBtn, &HelpBtn}) b->TopAligned = false;
 }
 
 void TkaDialogWnd::TakeFrame() {
@@ -180,6 +208,7 @@ void TkaDialogWnd::TakeFrame() {
   // the dialog's layout keeps its children out of.
   w->setWindowFlags(savedFlags_ | Qt::FramelessWindowHint);
   w->setContentsMargins(savedMargins_ + frameMargins_);
+  ShiftPlacedChildren(*w, QPoint(frameMargins_.left(), frameMargins_.top()));
   w->setGeometry(client.marginsAdded(frameMargins_));
   ws::SetWindowLong(WndHandle, ws::GWL_STYLE, WndStyle & ~ws::WS_SYSMENU);
   ws::SetWindowLong(WndHandle, ws::GWL_EXSTYLE, WndExStyle);
@@ -199,6 +228,7 @@ void TkaDialogWnd::GiveFrameBack() {
   ws::SetWindowRgn(w, QRegion(), false);
   w->setWindowFlags(savedFlags_);
   w->setContentsMargins(savedMargins_);
+  ShiftPlacedChildren(*w, -QPoint(frameMargins_.left(), frameMargins_.top()));
   w->setGeometry(outer.marginsRemoved(frameMargins_));
   ws::SetWindowLong(WndHandle, ws::GWL_STYLE,
                     ws::GetWindowLong(WndHandle, ws::GWL_STYLE) | (WndStyle & ws::WS_SYSMENU));
@@ -206,7 +236,7 @@ void TkaDialogWnd::GiveFrameBack() {
   if (visible) w->show();
 }
 
-DialogTitleButton* TkaDialogWnd::ButtonOf(int code) {
+TitleBtnData* TkaDialogWnd::ButtonOf(int code) {
   switch (code) {
     case ws::HTMINBUTTON:
       return &MinBtn;
@@ -221,13 +251,13 @@ DialogTitleButton* TkaDialogWnd::ButtonOf(int code) {
   }
 }
 
-int TkaDialogWnd::ButtonImageWidth(const DialogTitleButton& b) const {
+int TkaDialogWnd::ButtonImageWidth(const TitleBtnData& b) const {
   const TkSkinManager* m = LinkManager();
   if (!m || !m->IsValidImgIndex(b.ImageIndex)) return 21;
   return MaskImageWidth(m->ma[std::size_t(b.ImageIndex)]);
 }
 
-int TkaDialogWnd::ButtonImageHeight(const DialogTitleButton& b) const {
+int TkaDialogWnd::ButtonImageHeight(const TitleBtnData& b) const {
   const TkSkinManager* m = LinkManager();
   if (!m || !m->IsValidImgIndex(b.ImageIndex)) return 21;
   return MaskImageHeight(m->ma[std::size_t(b.ImageIndex)]);
@@ -243,12 +273,12 @@ int TkaDialogWnd::HitTest(QPoint screen, int result) {
     // The buttons present, numbered from the right.
     int number = 0;
     if (HasSysMenu()) {
-      std::vector<const DialogTitleButton*> shown{&CloseBtn};
+      std::vector<const TitleBtnData*> shown{&CloseBtn};
       if (HasMaxBox()) shown.push_back(&MaxBtn);
       if (HasMinBox()) shown.push_back(&MinBtn);
       if (DialogHasHelpButton()) shown.push_back(&HelpBtn);
       for (std::size_t i = 0; i < shown.size(); ++i)
-        if (p.x() >= shown[i]->R.left && p.x() <= shown[i]->R.right) {
+        if (p.x() >= shown[i]->Rect.left && p.x() <= shown[i]->Rect.right) {
           number = int(i) + 1;
           break;
         }
@@ -315,17 +345,17 @@ int TkaDialogWnd::DefaultHitTest(QPoint p) const {
 void TkaDialogWnd::SetDialogHotButton(int code, bool repaint) {
   if (code == ActiveButtonCode) return;
   const int previous = ActiveButtonCode;
-  if (DialogTitleButton* b = ButtonOf(previous)) b->State = 0;
+  if (TitleBtnData* b = ButtonOf(previous)) b->State = 0;
   if (previous != 0 && repaint) RepaintTitleButton(previous);
   ActiveButtonCode = code;
-  if (DialogTitleButton* b = ButtonOf(code)) b->State = 1;
+  if (TitleBtnData* b = ButtonOf(code)) b->State = 1;
   dlgButtonPressed = false;
   if (repaint) RepaintTitleButton(code);
 }
 
 void TkaDialogWnd::SetPressedButton(int code) {
   if (code != ActiveButtonCode) {
-    if (DialogTitleButton* b = ButtonOf(ActiveButtonCode)) {
+    if (TitleBtnData* b = ButtonOf(ActiveButtonCode)) {
       b->State = 0;
       RepaintTitleButton(ActiveButtonCode);
     } else if (ActiveButtonCode != 0) {
@@ -333,30 +363,40 @@ void TkaDialogWnd::SetPressedButton(int code) {
     }
   }
   ActiveButtonCode = code;
-  if (DialogTitleButton* b = ButtonOf(code)) {
+  if (TitleBtnData* b = ButtonOf(code)) {
     if (code != ws::HTMAXBUTTON || MaxAllowed() || (Maximized() && RestoreAllowed())) b->State = 2;
   }
   dlgButtonPressed = true;
   RepaintTitleButton(code);
 }
 
-void TkaDialogWnd::PaintButton(QImage& cache, const DialogTitleButton& b, bool dimmed) {
+void TkaDialogWnd::PaintButton(QImage& cache, const TitleBtnData& b, bool dimmed) {
   TkSkinManager* m = LinkManager();
-  if (!m || !m->IsValidImgIndex(b.ImageIndex) || b.R.IsEmpty()) return;
-  PaintMaskImage(cache, {b.R.left, b.R.top}, b.State, m->ma[std::size_t(b.ImageIndex)],
+  if (!m || !m->IsValidImgIndex(b.ImageIndex) || b.Rect.IsEmpty()) return;
+  PaintMaskImage(cache, {b.Rect.left, b.Rect.top}, b.State, m->ma[std::size_t(b.ImageIndex)],
                  BgSourceFromBmp(&cache, 0, 0), dimmed ? 0 : 1);
 }
 
 void TkaDialogWnd::RepaintTitleButton(int code) {
-  DialogTitleButton* b = ButtonOf(code);
+  TitleBtnData* b = ButtonOf(code);
   if (!b || !SkinLink || SkinLink->FCacheBmp.isNull()) return;
-  if (b->R.left <= FrameWidth() + Metric(ws::SM_CXSMICON)) return;
+  // With glowing the button fades between its images on the clock.
+  if (TkSkinManager* m = LinkManager(); m && m->AllowGlowing) {
+    if (b->State == 1)
+      AnimateTitleButton(*b, 1, 10, *this, true);
+    else if (b->State == 2)
+      AnimateTitleButton(*b, 2, 1, *this, true);
+    else
+      AnimateTitleButton(*b, 0, 10, *this, false);
+    return;
+  }
+  if (b->Rect.left <= FrameWidth() + Metric(ws::SM_CXSMICON)) return;
   QImage& cache = SkinLink->FCacheBmp;
   // The strip under the button from the caption's copy, then its image.
   if (!CaptionCopy.isNull()) {
     ws::Dc dst(cache), src(CaptionCopy);
-    dst.BitBlt(b->R.left, b->R.top, b->R.Width(), b->R.Height(), src, b->R.left, b->R.top,
-               ws::SRCCOPY);
+    dst.BitBlt(b->Rect.left, b->Rect.top, b->Rect.Width(), b->Rect.Height(), src, b->Rect.left,
+               b->Rect.top, ws::SRCCOPY);
   }
   const bool allowed = code == ws::HTCLOSE       ? CloseEnabled()
                        : code == ws::HTMAXBUTTON ? MaxAllowed() || RestoreAllowed()
@@ -365,8 +405,8 @@ void TkaDialogWnd::RepaintTitleButton(int code) {
   PaintButton(cache, *b, !allowed || (b->State == 0 && !FormActive));
   if (auto dc = ws::GetWindowDC(WndHandle)) {
     ws::Dc src(cache);
-    dc->BitBlt(b->R.left, b->R.top, b->R.Width(), b->R.Height(), src, b->R.left, b->R.top,
-               ws::SRCCOPY);
+    dc->BitBlt(b->Rect.left, b->Rect.top, b->Rect.Width(), b->Rect.Height(), src, b->Rect.left,
+               b->Rect.top, ws::SRCCOPY);
     ws::ReleaseDC(WndHandle, std::move(dc));
   }
 }
@@ -377,19 +417,19 @@ void TkaDialogWnd::PlaceButtons(QImage& cache, int w) {
   const TkSkinData& sd = m->SkinData;
   int x = w - sd.TitleBtnRightMargin - FrameWidth();
   const bool bigIcons = FrameKind == 1 || FrameKind == 3;
-  auto place = [&](DialogTitleButton& b, bool shown, bool dimmed) {
+  auto place = [&](TitleBtnData& b, bool shown, bool dimmed) {
     if (!shown) {
-      b.R = {};
+      b.Rect = {};
       return;
     }
     const int iw = ButtonImageWidth(b), ih = ButtonImageHeight(b);
-    b.R.right = x;
-    b.R.left = x - iw;
-    b.R.top =
+    b.Rect.right = x;
+    b.Rect.left = x - iw;
+    b.Rect.top =
         b.TopAligned && sd.TitleBtnVAlign == 1 ? 0 : (FrameWidth() + CaptionHeight() - ih) / 2;
-    b.R.bottom = b.R.top + ih;
+    b.Rect.bottom = b.Rect.top + ih;
     PaintButton(cache, b, dimmed || !FormActive);
-    x = bigIcons ? b.R.left - sd.TitleBtnSpacing : b.R.left;
+    x = bigIcons ? b.Rect.left - sd.TitleBtnSpacing : b.Rect.left;
   };
   place(CloseBtn, (WndStyle & ws::WS_SYSMENU) && m->IsValidImgIndex(CloseBtn.ImageIndex),
         !CloseEnabled());
@@ -435,8 +475,8 @@ void TkaDialogWnd::PaintDialogFrame() {
     dc.SelectFont(ws::Font{font, 0});
     dc.SetBkMode(ws::TRANSPARENT);
     int buttons = 0;
-    for (const DialogTitleButton* b : {&CloseBtn, &MaxBtn, &MinBtn, &HelpBtn})
-      if (!b->R.IsEmpty()) buttons += b->R.Width();
+    for (const TitleBtnData* b : {&CloseBtn, &MaxBtn, &MinBtn, &HelpBtn})
+      if (!b->Rect.IsEmpty()) buttons += b->Rect.Width();
     const Rect textRect{
         fw + (IconHandle.isNull() ? 0 : iconRect.Width()) + m->SkinData.TitleBtnLeftMargin + 4, 2,
         W - buttons - 6, fw + ch};
@@ -509,7 +549,8 @@ void TkaDialogWnd::SysCommand(unsigned command) {
 void TkaDialogWnd::NcButtonDown(int code, QPoint screen, Msg& msg, const NextHandler& next) {
   switch (code) {
     case ws::HTSYSMENU:
-      SetDialogHotButton(0, true);
+      PopupSystemMenu(QPoint(WndRect.left + FrameWidth(),
+                             WndRect.top + FrameWidth() + Metric(ws::SM_CYSMICON)));
       return;
     case ws::HTMINBUTTON:
     case ws::HTMAXBUTTON:
@@ -554,7 +595,7 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
   const bool pressed = dlgButtonPressed;
   switch (code) {
     case ws::HTMINBUTTON:
-      if (pressed && MinBtn.R.Contains(p.x(), p.y())) {
+      if (pressed && MinBtn.Rect.Contains(p.x(), p.y())) {
         SetDialogHotButton(0, true);
         SysCommand(Minimized() ? ws::SC_RESTORE : ws::SC_MINIMIZE);
       } else if (pressed) {
@@ -569,6 +610,7 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
       if (pressed) {
         SysCommand(Maximized() ? ws::SC_RESTORE : ws::SC_MAXIMIZE);
         QCoreApplication::processEvents();
+        if (SystemMenu) SystemMenu->UpdateItems();
       }
       break;
     case ws::HTCLOSE:
@@ -581,6 +623,7 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
     case ws::HTHELP:
       if (pressed) SysCommand(ws::SC_CONTEXTHELP);
       SetDialogHotButton(0, true);
+      if (SystemMenu) SystemMenu->UpdateItems();
       if (pressed) ws::SendMessage(WndHandle, ws::WM_NCPAINT, 1, 0);
       break;
     default:
@@ -753,9 +796,10 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       NcButtonUp(int(msg.wParam), QPoint(ws::XOf(msg.lParam), ws::YOf(msg.lParam)), msg, next);
       return;
     case ws::WM_NCLBUTTONDBLCLK:
-      if (int(msg.wParam) == ws::HTCAPTION && (MaxAllowed() || RestoreAllowed()))
+      if (int(msg.wParam) == ws::HTCAPTION && (MaxAllowed() || RestoreAllowed())) {
         SysCommand(Maximized() || Minimized() ? ws::SC_RESTORE : ws::SC_MAXIMIZE);
-      else if (int(msg.wParam) == ws::HTSYSMENU)
+        if (SystemMenu) SystemMenu->UpdateItems();
+      } else if (int(msg.wParam) == ws::HTSYSMENU)
         SysCommand(ws::SC_CLOSE);
       msg.wParam = 0;
       return;
@@ -764,7 +808,7 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       break;
     case ws::WM_NCRBUTTONUP:
       if (int(msg.wParam) == ws::HTCAPTION || int(msg.wParam) == ws::HTSYSMENU)
-        SetDialogHotButton(0, true);
+        PopupSystemMenu(QPoint(ws::XOf(msg.lParam), ws::YOf(msg.lParam)));
       return;
     case WM_CTLCOLORDLG:
       msg.result = LinkManager() ? LinkManager()->GetGlobalColor() : 0;
@@ -789,6 +833,13 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       }
       return;
     case kCmVisibleChanged:
+      TkaScrollWnd::WndProc(msg, next);
+      if (msg.wParam == 0) FreeTitleButtonAnimations();
+      return;
+    case ws::WM_SHOWWINDOW:
+      TkaScrollWnd::WndProc(msg, next);
+      if (msg.wParam == 0) FreeTitleButtonAnimations();
+      return;
     default:
       break;
   }

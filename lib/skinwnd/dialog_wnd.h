@@ -17,22 +17,16 @@
 #include <QMargins>
 #include <vector>
 
+#include "skinwnd/border_owner.h"
 #include "skinwnd/scroll_wnd.h"
+#include "skinwnd/sys_menu.h"
+#include "skinwnd/title_buttons.h"
 
 namespace kelmo::skinwnd {
 
 class TkaProvider;
 
-// One caption button of a dialog.
-struct DialogTitleButton {
-  int HitCode = 0;
-  int ImageIndex = -1;  // the mask of its image
-  int State = 0;        // 0 normal, 1 hot, 2 pressed
-  Rect R;               // in the window
-  bool TopAligned = false;
-};
-
-class TkaDialogWnd : public TkaScrollWnd {
+class TkaDialogWnd : public TkaScrollWnd, public TkaDialogMenuOwner, public TkaBorderOwner {
  public:
   TkaDialogWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager, const QString& sectionName,
                bool repaint);
@@ -43,7 +37,7 @@ class TkaDialogWnd : public TkaScrollWnd {
   bool FormActive = true;
   bool SkipClientPaint = true;  // the dialog's own client painting is swallowed
   bool ChildrenSkinned = false;
-  DialogTitleButton MinBtn, MaxBtn, CloseBtn, HelpBtn;
+  TitleBtnData MinBtn, MaxBtn, CloseBtn, HelpBtn;
   QIcon IconHandle;
   std::uint32_t WndStyle = 0, WndExStyle = 0;
   bool RgnChanged = true;
@@ -51,7 +45,31 @@ class TkaDialogWnd : public TkaScrollWnd {
   QSize WndSize;
   int FrameKind = 1;  // 0 modal frame, 2 popup without caption, 3 thick frame
   QImage CaptionCopy;
+  std::unique_ptr<TkaSystemMenu> SystemMenu;
   TkaProvider* Provider = nullptr;
+
+  // What the system menu asks.
+  HWND DialogHandle() const override { return WndHandle; }
+  std::uint32_t DialogSavedStyle() const override { return WndStyle; }
+  int DialogFrameKind() const override { return FrameKind; }
+  // Pops the skinned system menu up at a screen point.
+  void PopupSystemMenu(QPoint screen);
+
+  // What the caption buttons' fades ask.
+  HWND OwnerHandle() const override { return WndHandle; }
+  bool IsDialogOwner() const override { return true; }
+  TkCommonData* OwnerLink() const override { return SkinLink; }
+  TkaBorderForm* OwnerBorderForm() const override { return nullptr; }
+  int OwnerCaptionHeight(bool) const override { return CaptionHeight(); }
+  Rect OwnerTitleIconRect() const override { return TitleIconRect(); }
+  TkCustomSysMenu* OwnerSysMenu() const override { return SystemMenu.get(); }
+  bool OwnerHasHelpButton() const override { return DialogHasHelpButton(); }
+  TitleBtnData* OwnerButton(int hitCode) override { return ButtonOf(hitCode); }
+  void OwnerSetHotButton(int code) override { SetDialogHotButton(code < 0 ? 0 : code, true); }
+  void OwnerFreeButtonTimers() override { FreeTitleButtonAnimations(); }
+  void OwnerPaintFrame() override { PaintDialogFrame(); }
+  // The fades of the caption buttons end.
+  void FreeTitleButtonAnimations();
 
   // No scroll bars of its own: the root's attaching only.
   void Attach(bool repaint) override { TkaMainWnd::Attach(repaint); }
@@ -99,15 +117,15 @@ class TkaDialogWnd : public TkaScrollWnd {
   void PaintNonClient();
   void PaintClientBg(winshim::Dc* dc);
   void UpdateRegion(bool redraw);
-  DialogTitleButton* ButtonOf(int code);
+  TitleBtnData* ButtonOf(int code);
 
  private:
   void TakeFrame();
   void GiveFrameBack();
   void PlaceButtons(QImage& cache, int w);
-  int ButtonImageWidth(const DialogTitleButton& b) const;
-  int ButtonImageHeight(const DialogTitleButton& b) const;
-  void PaintButton(QImage& cache, const DialogTitleButton& b, bool dimmed);
+  int ButtonImageWidth(const TitleBtnData& b) const;
+  int ButtonImageHeight(const TitleBtnData& b) const;
+  void PaintButton(QImage& cache, const TitleBtnData& b, bool dimmed);
   void SysCommand(unsigned command);
   void WalkChildren();
   // The platform's own hit code of a window point: the caption strip, the

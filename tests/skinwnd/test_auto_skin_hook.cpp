@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCursor>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -34,10 +35,12 @@
 #include "skinwnd/panel_wnd.h"
 #include "skinwnd/skinned_menus.h"
 #include "skinwnd/static_wnd.h"
+#include "skinwnd/title_fade.h"
 #include "winshim/hooks.h"
 #include "winshim/non_client.h"
 #include "winshim/system_menu.h"
 #include "winshim/system_profile.h"
+#include "winshim/timers.h"
 
 using namespace kelmo::skinwnd;
 using namespace kelmo::skin;
@@ -149,6 +152,8 @@ TEST_F(HookedSkin, DialogChildrenAreWrappedByClassAndTypeField) {
 }
 
 TEST_F(HookedSkin, DialogFrameCaptionButtonsAndHitCodes) {
+  // Without glowing the buttons' states are painted into the frame at once.
+  manager.Manager.AllowGlowing = false;
   manager.SetActive(true);
   Dialog d;
   Activate(d.dlg.get());
@@ -169,7 +174,7 @@ TEST_F(HookedSkin, DialogFrameCaptionButtonsAndHitCodes) {
   // The client background where no child lies.
   EXPECT_TRUE(Near(PixelOf(img, fw + 295, fw + ch + 195), td::kDialogColor));
   // The close button at the right of the caption in its normal state.
-  const Rect close = w->CloseBtn.R;
+  const Rect close = w->CloseBtn.Rect;
   ASSERT_FALSE(close.IsEmpty());
   EXPECT_TRUE(Near(PixelOf(img, close.left + 6, close.top + 6), td::kTitleButtons[0].colour[0]));
 
@@ -187,8 +192,8 @@ TEST_F(HookedSkin, DialogFrameCaptionButtonsAndHitCodes) {
   const Point table[] = {
       {{W / 2, cy}, ws::HTCAPTION},
       {{close.left + 6, close.top + 6}, ws::HTCLOSE},
-      {{w->MaxBtn.R.left + 6, w->MaxBtn.R.top + 6}, ws::HTMAXBUTTON},
-      {{w->MinBtn.R.left + 6, w->MinBtn.R.top + 6}, ws::HTMINBUTTON},
+      {{w->MaxBtn.Rect.left + 6, w->MaxBtn.Rect.top + 6}, ws::HTMAXBUTTON},
+      {{w->MinBtn.Rect.left + 6, w->MinBtn.Rect.top + 6}, ws::HTMINBUTTON},
       {{fw + 2, cy}, ws::HTSYSMENU},
       {{1, H / 2}, ws::HTLEFT},
       {{W - 1, H / 2}, ws::HTRIGHT},
@@ -198,6 +203,32 @@ TEST_F(HookedSkin, DialogFrameCaptionButtonsAndHitCodes) {
       {{W / 2, H / 2}, ws::HTCLIENT},
   };
   for (const Point& p : table) EXPECT_EQ(hit(p.at), p.code) << p.at.x() << "," << p.at.y();
+
+  // The icon pops the skinned system menu up; its commands reach the
+  // window.
+  const QPoint icon = origin + QPoint(fw + 2, cy);
+  ws::SendMessage(d.H(), ws::WM_NCLBUTTONDOWN, ws::HTSYSMENU, ws::MakeLParam(icon.x(), icon.y()));
+  ASSERT_NE(w->SystemMenu, nullptr);
+  EXPECT_TRUE(w->SystemMenu->isVisible());
+  EXPECT_TRUE(IsOwnerDraw(w->SystemMenu.get()));
+  QStringList shown;
+  for (QAction* a : w->SystemMenu->actions())
+    if (a->isVisible() && !a->isSeparator()) shown << a->objectName();
+  EXPECT_EQ(shown,
+            (QStringList{"miRestore", "miMove", "miSize", "miMinimize", "miMaximize", "miClose"}));
+  EXPECT_FALSE(w->SystemMenu->ItemRestore->isEnabled());
+  w->SystemMenu->ItemMaximize->trigger();
+  EXPECT_TRUE(d.dlg->isMaximized());
+  w->SystemMenu->ItemRestore->trigger();
+  EXPECT_FALSE(d.dlg->isMaximized());
+  w->SystemMenu->ItemMinimize->trigger();
+  EXPECT_TRUE(d.dlg->isMinimized());
+  // Popped up again, the menu offers the restore of the minimized dialog.
+  w->PopupSystemMenu(icon);
+  EXPECT_TRUE(w->SystemMenu->ItemRestore->isEnabled());
+  w->SystemMenu->ItemRestore->trigger();
+  EXPECT_FALSE(d.dlg->isMinimized());
+  w->SystemMenu->hide();
 
   // Over the close button it is hot; a press makes it pressed, the
   // release closes the dialog through the system command.
@@ -224,6 +255,42 @@ TEST_F(HookedSkin, DialogFrameCaptionButtonsAndHitCodes) {
   EXPECT_EQ(commands, std::vector<unsigned>{ws::SC_CLOSE});
   // The command reached the window, which closed.
   EXPECT_FALSE(d.dlg->isVisible());
+}
+
+TEST_F(HookedSkin, CaptionButtonsFadeOnTheClock) {
+  auto clock = std::make_shared<ws::ManualClock>();
+  const std::shared_ptr<ws::Clock> before = ws::SetClock(clock);
+  manager.SetActive(true);
+  ASSERT_TRUE(manager.Manager.AllowGlowing);
+  Dialog d;
+  Activate(d.dlg.get());
+  TkaDialogWnd* w = DialogWndOf(d.H());
+  ASSERT_NE(w, nullptr);
+  QCoreApplication::processEvents();
+  const Rect close = w->CloseBtn.Rect;
+  const QPoint at = d.dlg->mapToGlobal(QPoint(close.left + 6, close.top + 6));
+  QCursor::setPos(at);
+  ws::SendMessage(d.H(), ws::WM_NCHITTEST, 0, ws::MakeLParam(at.x(), at.y()));
+  // Hot: the fade in starts and steps every 12 ms for ten steps.
+  ASSERT_NE(w->CloseBtn.Timer, nullptr);
+  TkaSBAnimation& fade = *w->CloseBtn.Timer;
+  EXPECT_TRUE(fade.Enabled());
+  EXPECT_EQ(fade.Steps, 10);
+  const int start = fade.Counter;
+  clock->Advance(12);
+  EXPECT_EQ(fade.Counter, start + 1);
+  clock->Advance(12 * 12);
+  EXPECT_EQ(fade.Counter, 10);
+  EXPECT_EQ(w->CloseBtn.State, 1);
+  // Pressed: the pressed image at once.
+  ws::SendMessage(d.H(), ws::WM_NCLBUTTONDOWN, ws::HTCLOSE, ws::MakeLParam(at.x(), at.y()));
+  ASSERT_NE(w->CloseBtn.Timer, nullptr);
+  EXPECT_EQ(w->CloseBtn.Timer->Counter, w->CloseBtn.Timer->Steps);
+  EXPECT_EQ(w->CloseBtn.Timer->Steps, 1);
+  // Hidden, the dialog drops its fades.
+  d.dlg->hide();
+  EXPECT_EQ(w->CloseBtn.Timer, nullptr);
+  ws::SetClock(before);
 }
 
 TEST_F(HookedSkin, RulesLeaveWindowsAlone) {
@@ -309,8 +376,12 @@ TEST_F(HookedSkin, SwitchingOffGivesEverythingBack) {
   Dialog d;
   const QSize size = d.dlg->size();
   const Qt::WindowFlags flags = d.dlg->windowFlags();
+  const QPoint pushAt = d.push->pos();
   manager.SetActive(true);
   Activate(d.dlg.get());
+  // Children the dialog places itself move with its client area.
+  const QMargins nc = ws::NonClientMargins(d.H());
+  EXPECT_EQ(d.push->pos(), pushAt + QPoint(nc.left(), nc.top()));
   ASSERT_NE(DialogWndOf(d.H()), nullptr);
   ASSERT_NE(WrapperOfWnd(ws::HandleOf(d.push)), nullptr);
   EXPECT_TRUE(d.dlg->windowFlags() & Qt::FramelessWindowHint);
@@ -323,6 +394,7 @@ TEST_F(HookedSkin, SwitchingOffGivesEverythingBack) {
     EXPECT_EQ(WrapperOfWnd(ws::HandleOf(c)), nullptr);
   EXPECT_EQ(d.dlg->windowFlags(), flags);
   EXPECT_EQ(d.dlg->size(), size);
+  EXPECT_EQ(d.push->pos(), pushAt);
   EXPECT_EQ(ws::NonClientMargins(d.H()), QMargins());
   EXPECT_TRUE(AutoSkin().AutoProviders.empty());
   EXPECT_TRUE(ws::GetWindowLong(d.H(), ws::GWL_STYLE) & ws::WS_SYSMENU);
