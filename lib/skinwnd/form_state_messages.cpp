@@ -31,7 +31,6 @@ void RedrawSkinnedForm(TkSkinProvider& p) {
 void ApplySkinnedFrame(TkSkinProvider& p) {
   if (!p.FormWidget() || !p.DrawNonClientArea() || !p.SkinData()->Skinned(true)) return;
   TakeFormFrame(p);
-  p.FormWidget()->setMouseTracking(true);
   p.SkinData()->BGChanged = true;
   p.RgnChanged = true;
 }
@@ -59,7 +58,6 @@ void RemoveSkinFromForm(TkSkinProvider& p, Msg& msg) {
     p.UpdateExtBorders(false);
   }
   if (SkinFormFrame(p)) ReleaseFormFrame(p);
-  form->setMouseTracking(false);
   for (QLabel* label : form->findChildren<QLabel*>()) {
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, ws::ToQColor(ws::GetSysColor(ws::COLOR_WINDOWTEXT)));

@@ -27,6 +27,7 @@ struct KeptFrame {
   std::uint32_t style = 0;
   QMargins insets;  // the margins the provider gave it
   QSize minSize, maxSize;
+  bool tracking = false;
   int menuMin = 0, menuMax = QWIDGETSIZE_MAX;
 };
 
@@ -85,6 +86,7 @@ void TakeFormFrame(TkSkinProvider& p) {
     k.flags = form->windowFlags();
     k.contents = form->contentsMargins();
     k.style = ws::GetWindowLong(h, ws::GWL_STYLE);
+    k.tracking = form->hasMouseTracking();
     k.minSize = form->minimumSize();
     k.maxSize = form->maximumSize();
     if (QMenuBar* bar = p.MainMenu()) {
@@ -122,6 +124,8 @@ void TakeFormFrame(TkSkinProvider& p) {
     contents.setTop(contents.top() - MenuLineRows(p) * ws::GetSystemMetrics(ws::SM_CYMENU));
   form->setContentsMargins(contents);
   FitMenuBar(p, k, true);
+  // The caption buttons turn hot under a mouse without a button down.
+  form->setMouseTracking(true);
   ws::RecalcNonClient(h);
 }
 
@@ -134,6 +138,7 @@ void ReleaseFormFrame(TkSkinProvider& p) {
   if (!form) return;
   const ws::HWND h = p.FormHandle();
   form->setContentsMargins(k.contents);
+  form->setMouseTracking(k.tracking);
   FitMenuBar(p, k, false);
   ws::SetWindowRgn(form, QRegion(), false);
   QRect geometry = form->geometry();

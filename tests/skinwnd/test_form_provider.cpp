@@ -118,6 +118,7 @@ TEST(FormProvider, TakesTheFrameAndAnswersAHitCodeForEveryRegion) {
   EXPECT_EQ(f.form->size(), QSize(kW, kH));
   EXPECT_EQ(ws::NonClientMargins(f.H()), QMargins(kFrame, kFrame + kCaption, kFrame, kFrame));
   EXPECT_EQ(f.form->contentsMargins(), QMargins(kFrame, kFrame + kCaption, kFrame, kFrame));
+  EXPECT_TRUE(f.form->hasMouseTracking());
   // It keeps the frame's style bits; the provider took the system menu.
   const std::uint32_t style = ws::GetWindowLong(f.H(), ws::GWL_STYLE);
   EXPECT_EQ(style & ws::WS_CAPTION, ws::WS_CAPTION);
@@ -560,6 +561,7 @@ TEST(FormProvider, SwitchingTheSkinOffGivesTheFormBackAndRedrawsOnlyIt) {
   EXPECT_FALSE(f.form->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(f.form->size(), QSize(kClientW, kClientH));
   EXPECT_EQ(f.form->contentsMargins(), ownContents);
+  EXPECT_FALSE(f.form->hasMouseTracking());
   EXPECT_EQ(ws::NonClientMargins(f.H()), QMargins());
   const std::uint32_t style = ws::GetWindowLong(f.H(), ws::GWL_STYLE);
   EXPECT_TRUE(style & ws::WS_SYSMENU);
