@@ -214,7 +214,7 @@ DialogTitleButton* TkaDialogWnd::ButtonOf(int code) {
       return &MaxBtn;
     case ws::HTCLOSE:
       return &CloseBtn;
-    case HTHELP:
+    case ws::HTHELP:
       return &HelpBtn;
     default:
       return nullptr;
@@ -270,16 +270,16 @@ int TkaDialogWnd::HitTest(QPoint screen, int result) {
         else if (HasMinBox() || Minimized())
           code = MinAllowed() ? ws::HTMINBUTTON : ws::HTCAPTION;
         else if (help)
-          code = HTHELP;
+          code = ws::HTHELP;
         break;
       case 3:
         if (HasMinBox() || Minimized())
           code = Minimized() || MinAllowed() ? ws::HTMINBUTTON : ws::HTCAPTION;
         else if (help)
-          code = HTHELP;
+          code = ws::HTHELP;
         break;
       case 4:
-        if (help && HasMaxBox()) code = HTHELP;
+        if (help && HasMaxBox()) code = ws::HTHELP;
         break;
       default:
         break;
@@ -514,7 +514,7 @@ void TkaDialogWnd::NcButtonDown(int code, QPoint screen, Msg& msg, const NextHan
     case ws::HTMINBUTTON:
     case ws::HTMAXBUTTON:
     case ws::HTCLOSE:
-    case HTHELP:
+    case ws::HTHELP:
       SetPressedButton(code);
       return;
     default:
@@ -578,7 +578,7 @@ void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandl
         SysCommand(ws::SC_CLOSE);
       }
       break;
-    case HTHELP:
+    case ws::HTHELP:
       if (pressed) SysCommand(ws::SC_CONTEXTHELP);
       SetDialogHotButton(0, true);
       if (pressed) ws::SendMessage(WndHandle, ws::WM_NCPAINT, 1, 0);
