@@ -32,7 +32,7 @@ TEST(ProviderSatellites, ChildrenAndBorderFollowTheSkin) {
   // The form skin with sections for the children.
   kelmo::skin::testing_fixture::WriteFile(
       dir.path() + "/Form/Options.dat",
-      (tf::FormOptions() + "[BUTTON]\r\nCOLOR=$FFFFFF\r\n[CHECKBOX]\r\nCOLOR=$00C0FF\r\n")
+      (tf::FormOptions(false) + "[BUTTON]\r\nCOLOR=$FFFFFF\r\n[CHECKBOX]\r\nCOLOR=$00C0FF\r\n")
           .toLatin1());
   TkSkinManagerComponent manager;
   manager.SetSkinDirectory(dir.path());
