@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "skin/control_utils.h"
 #include "skin/item_painting.h"
 #include "skin/mask_painting.h"
 #include "skin/paint_primitives.h"
@@ -536,6 +537,8 @@ void TkaDialogWnd::PaintClientBg(ws::Dc* dc) {
   ws::Dc src(SkinLink->FCacheBmp);
   dc->BitBlt(nc.left(), nc.top(), client.Width(), client.Height(), src, ClientOffsetX(),
              ClientOffsetY(), ws::SRCCOPY);
+  // The children held back while the dialog had not painted paint now.
+  RecheckHotChildren(ws::WidgetOf(WndHandle));
 }
 
 void TkaDialogWnd::WalkChildren() {

@@ -46,6 +46,7 @@ using namespace kelmo::skinwnd;
 using namespace kelmo::skin;
 namespace ws = kelmo::winshim;
 namespace td = kelmo::skinwnd::testing_dialogs;
+using testing_controls::Bgr;
 using testing_controls::Near;
 using testing_controls::PixelOf;
 constexpr auto Grab = testing_controls::ControlForm::Grab;
@@ -171,6 +172,11 @@ TEST_F(HookedSkin, DialogFrameCaptionButtonsAndHitCodes) {
   const int cy = fw + ch / 2;
   EXPECT_TRUE(Near(PixelOf(img, d.dlg->width() / 2, cy), td::kTitleColor));
   EXPECT_TRUE(Near(PixelOf(img, 1, d.dlg->height() / 2), td::kDialogColor));
+  // Once the dialog has painted, its children held back paint too: the
+  // edit shows inside its border.
+  const QImage again = Grab(d.dlg.get());
+  EXPECT_TRUE(Near(PixelOf(again, d.edit->x() + 20, d.edit->y() + d.edit->height() / 2),
+                   Bgr(0xFF, 0xFF, 0xFF)));
   // The client background where no child lies.
   EXPECT_TRUE(Near(PixelOf(img, fw + 295, fw + ch + 195), td::kDialogColor));
   // The close button at the right of the caption in its normal state.
