@@ -305,8 +305,7 @@ class RecordScan {
 };
 
 // One value test of a plan on the current record (plan tests other than the
-// look-up): equality by look-up key, ranges on a number or an ISO text, and
-// IS NOT NULL ('n').
+// look-up): equality by look-up key, ranges on a number or an ISO text.
 struct ValueTest {
   char op = '=';
   int column = 0;
@@ -647,27 +646,6 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
     }
     default:
       return textResult(raw);
-  }
-}
-
-// True when the column of the current record is not NULL. A value the engine
-// cannot read counts as not NULL: the record reaches SQLite, whose reading of
-// the column reports the fault.
-bool NotNull(DbfVtab& vt, DFO_dBHandler& t, int col, std::string& scratch) {
-  const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
-  if (f.type == 'C') return !TrimRight(t.RawField(f)).empty();
-  // The common forms, known without making the value.
-  const auto c = static_cast<size_t>(col);
-  if (!vt.memo[c] && !vt.binary[c]) {
-    char iso[10];
-    int64_t whole = 0;
-    if (f.type == 'D' && PlainDate(t.RawField(f), iso)) return true;
-    if ((f.type == 'N' || f.type == 'F') && PlainInteger(t.RawField(f), whole)) return true;
-  }
-  try {
-    return ColumnValue(vt, t, col, nullptr, nullptr, scratch);
-  } catch (const EDbfError&) {
-    return true;
   }
 }
 
@@ -1111,10 +1089,6 @@ bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
   if (c.tests.empty()) return true;
   std::string& key = c.testKey;
   for (const ValueTest& test : c.tests) {
-    if (test.op == 'n') {
-      if (!NotNull(vt, t, test.column, c.scratch)) return false;
-      continue;
-    }
     // NULL is neither equal to a value nor within a range.
     if (!ColumnValue(vt, t, test.column, nullptr, &key, c.scratch)) return false;
     if (test.op == '=') {
@@ -1498,15 +1472,6 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       ValueTest first;
       for (size_t i = 0; i < plan.size(); ++i) {
         if (list && i == 0) continue;
-        if (plan[i].op == 'n') {
-          ValueTest test;
-          test.op = 'n';
-          test.column = plan[i].column;
-          if (test.column >= 0 && test.column < static_cast<int>(vt.fields.size())) {
-            c.tests.push_back(std::move(test));
-          }
-          continue;
-        }
         ValueTest test;
         bool none = false;
         const bool made = MakeTest(vt, plan[i], argv[i], test, none);

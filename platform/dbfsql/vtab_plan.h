@@ -11,8 +11,8 @@
 // values the module then takes all at once; elsewhere SQLite tests it. A range (<, <=, >, >=) on a
 // numeric or date column is tested on each record the same way. SQLite still evaluates these
 // conditions itself, so the tests only spare it records that cannot match. An IS NOT NULL is
-// tested exactly (a field is NULL when it reads as NULL), so SQLite leaves it to the module and
-// does not read the column for it.
+// left to SQLite: this SQLite reads the column and tests it even when a plan takes the
+// condition over, so a test of the module would only be made twice.
 //
 // The estimates: a scan costs one unit a record; a look-up costs the log of
 // the table plus the records per value of its column; the rows expected are
@@ -73,7 +73,7 @@ struct VtabPlan {
   // plan with value tests, "k:" then one "<op><column>" per argument, the
   // first the look-up column when idxNum is 1 (else every test is made on a
   // scan). Ops: '=', 'i' (an IN list taken all at once), '<', '{' (<=), '>',
-  // '}' (>=), 'n' (IS NOT NULL; its argument is NULL). An ordered scan has
+  // '}' (>=). An ordered scan has
   // idxNum 2 and "o:<column>:" with 'a' or 'd' for the column's direction
   // and then the rowid's.
   std::string idxStr;
