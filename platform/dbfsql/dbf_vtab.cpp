@@ -1277,6 +1277,21 @@ void OrderValue(DbfVtab& vt, DFO_dBHandler& t, int col, OrderEntry& e, std::stri
     bytes::DecodeToUtf8(s, vt.codePage, scratch);
     return addText(scratch);
   }
+  // Whole numbers and dates in their common forms, without a look-up key.
+  const auto c = static_cast<size_t>(col);
+  if (!vt.memo[c] && !vt.binary[c]) {
+    int64_t whole = 0;
+    char iso[10];
+    if ((f.type == 'N' || f.type == 'F') && f.decimalsByte == 0 && f.width < 19 &&
+        PlainInteger(t.RawField(f), whole)) {
+      e.kind = OrderEntry::kInteger;
+      e.number = static_cast<double>(whole);
+      return;
+    }
+    if (f.type == 'D' && PlainDate(t.RawField(f), iso)) {
+      return addText(std::string_view(iso, sizeof iso));
+    }
+  }
   if (!ColumnValue(vt, t, col, nullptr, &key, scratch)) return;
   double v = 0;
   if (!NumberOfKey(key, v)) return addText(std::string_view(key).substr(2));
