@@ -26,6 +26,12 @@
 // BY on it): the module keeps the column's values sorted as SQLite sorts
 // them, and SQLite then neither sorts nor reads the file for that column. It
 // costs a scan and a sort the first time in a file state, little after.
+// For a DISTINCT this SQLite keeps its own structure of the values seen even
+// when the module gives the order (it takes a virtual table's order for
+// ORDER BY and GROUP BY only). The module still returns every row: leaving
+// out repeated values would spare that structure only the repeats, and
+// SQLite asks the same of a table joined to others, whose rows that do not
+// repeat the joined values must all be seen.
 #pragma once
 
 #include <functional>
