@@ -30,8 +30,8 @@
 // when the module gives the order (it takes a virtual table's order for
 // ORDER BY and GROUP BY only). The module still returns every row: leaving
 // out repeated values would spare that structure only the repeats, and
-// SQLite asks the same of a table joined to others, whose rows that do not
-// repeat the joined values must all be seen.
+// SQLite asks the same of a table joined to others, where the row left out
+// may be the only one of its value with a match.
 #pragma once
 
 #include <functional>
