@@ -27,11 +27,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -98,10 +98,13 @@ class IndexTableLink {
 // engine's operating-system layer, and non-blocking byte-range locks.
 //
 // A file not opened shared belongs to a table no other process works with,
-// so the pages read from it are kept (up to kPageCacheBytes, the oldest
-// dropped first) and seeks and walks read the upper levels of a tree from
-// memory; writes and truncation keep the kept pages true to the file. A
+// so the pages read from it are kept (up to kPageCacheBytes; when full, a
+// page not read since the clock hand last passed it goes first, so the upper
+// levels of a tree that every seek reads stay) and seeks and walks read them
+// from memory; writes and truncation keep the kept pages true to the file. A
 // shared file is read from the disk each time, as other users may change it.
+// Only reads at multiples of kKeptAlignment are kept (every format's pages
+// lie there), so the pages a write touches are found by a few look-ups.
 class IndexDiskFile {
  public:
   ~IndexDiskFile();
@@ -132,21 +135,35 @@ class IndexDiskFile {
   static constexpr size_t kPageCacheBytes = 8 << 20;
   // Reads of at most this many bytes are kept.
   static constexpr int64_t kLargestKeptRead = 8192;
+  static constexpr int64_t kKeptAlignment = 512;
 
  private:
   IndexDiskFile(int handle, std::string path, bool readWrite, bool shared, OsLayer& os)
       : handle_(handle), path_(std::move(path)), readWrite_(readWrite), shared_(shared), os_(os) {}
+  struct KeptPage {
+    int64_t offset = -1;  // -1: a free slot
+    std::vector<uint8_t> bytes;
+    bool referenced = false;
+  };
   void KeepPage(int64_t offset, const void* buffer, int64_t count);
   // Drops the kept pages that share a byte with [offset, offset + count).
   void ForgetPages(int64_t offset, int64_t count);
+  void ForgetSlot(size_t slot);
+  // Frees the slot of the page the clock hand finds unread since it last
+  // passed (clearing the marks it passes).
+  void EvictOne();
+  void ForgetAll();
   int handle_;
   std::string path_;
   bool readWrite_;
   bool shared_;
   OsLayer& os_;
-  std::map<int64_t, std::vector<uint8_t>> kept_;  // by file offset
-  std::deque<int64_t> keptOrder_;                 // offsets, oldest first
+  std::unordered_map<int64_t, size_t> keptAt_;  // file offset -> slot
+  std::vector<KeptPage> kept_;
+  std::vector<size_t> freeSlots_;
+  size_t clockHand_ = 0;
   size_t keptBytes_ = 0;
+  int64_t largestKept_ = 0;  // the longest page kept since the cache was last empty
 };
 
 // ---------------------------------------------------------------------------
@@ -327,6 +344,11 @@ class GSobjIndexTag {
                          TdfExpVariant& value);
   void LoadRoot();
   void LoadChild(size_t depth);
+  // Shortens the path to size frames; the nodes dropped are kept for the
+  // next pages read, so a seek allocates no node of its own.
+  void TrimPath(size_t size);
+  // An empty node: a spare one when there is one.
+  std::unique_ptr<GSobjIndexKey> TakeNode(int32_t page);
   bool IsRightmost(size_t depth) const;
   // Lower bound: positions the path on the first entry not below the target.
   // Answers -1 (stopped at a greater entry), 0 (equal) or 1 (beyond every key).
@@ -358,6 +380,7 @@ class GSobjIndexTag {
   void RebuildFromEntries(std::vector<GSobjIndexKeyData> entries);
 
   std::vector<Frame> path_;
+  std::vector<std::unique_ptr<GSobjIndexKey>> spareNodes_;
   std::unordered_set<int32_t> walkedLeaves_;
   int walkDirection_ = 0;
   std::string rangeLow_;
