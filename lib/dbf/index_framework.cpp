@@ -77,6 +77,7 @@ int64_t IndexDiskFile::Read(int64_t offset, void* buffer, int64_t count) {
 }
 
 void IndexDiskFile::Write(int64_t offset, const void* buffer, int64_t count) {
+  ++generation_;
   // The kept pages go first: a failed write leaves the file's bytes unknown.
   auto it = keptAt_.find(offset);
   const bool samePage =
@@ -164,6 +165,7 @@ int64_t IndexDiskFile::Size() {
 }
 
 void IndexDiskFile::Truncate(int64_t size) {
+  ++generation_;
   ForgetAll();
   if (os_.TruncateFileHandle(handle_, size) != 0) {
     throw EDbfError(DbfFormat("Error in Truncate of file %s", path_.c_str()));
@@ -458,17 +460,18 @@ int GSobjIndexTag::CompareKeys(const std::string& search, const std::string& ent
 
 void GSobjIndexTag::TrimPath(size_t size) {
   while (path_.size() > size) {
-    if (path_.back().node && spareNodes_.size() < kMaxDepth) {
-      spareNodes_.push_back(std::move(path_.back().node));
+    std::shared_ptr<GSobjIndexKey>& node = path_.back().node;
+    if (node && node.use_count() == 1 && spareNodes_.size() < kMaxDepth) {
+      spareNodes_.push_back(std::move(node));
     }
     path_.pop_back();
   }
 }
 
-std::unique_ptr<GSobjIndexKey> GSobjIndexTag::TakeNode(int32_t page) {
-  std::unique_ptr<GSobjIndexKey> node;
+std::shared_ptr<GSobjIndexKey> GSobjIndexTag::TakeNode(int32_t page) {
+  std::shared_ptr<GSobjIndexKey> node;
   if (spareNodes_.empty()) {
-    node = std::make_unique<GSobjIndexKey>();
+    node = std::make_shared<GSobjIndexKey>();
   } else {
     node = std::move(spareNodes_.back());
     spareNodes_.pop_back();
@@ -483,13 +486,44 @@ std::unique_ptr<GSobjIndexKey> GSobjIndexTag::TakeNode(int32_t page) {
   return node;
 }
 
+std::shared_ptr<GSobjIndexKey> GSobjIndexTag::ReadNode(int32_t page,
+                                                       const GSobjIndexKeyData* parentEntry,
+                                                       bool rightmost) {
+  const IndexDiskFile* disk = file.Disk();
+  const bool keep = disk && !disk->Shared() && !changingKeys_;
+  if (keep) {
+    if (decodedGeneration_ != disk->Generation() || decoded_.size() >= kMaxDecodedNodes) {
+      decoded_.clear();
+      decodedGeneration_ = disk->Generation();
+    }
+    auto it = decoded_.find(page);
+    if (it != decoded_.end() && it->second.rightmost == rightmost &&
+        (parentEntry ? it->second.parentValue == parentEntry->value &&
+                           it->second.parentRecord == parentEntry->record
+                     : it->second.parentValue.empty() && it->second.parentRecord == -1)) {
+      return it->second.node;
+    }
+  } else if (!decoded_.empty()) {
+    decoded_.clear();
+  }
+  std::shared_ptr<GSobjIndexKey> node = TakeNode(page);
+  ReadNodePage(*node, parentEntry, rightmost);
+  if (keep && !node->leaf) {
+    DecodedNode& d = decoded_[page];
+    d.node = node;
+    d.parentValue = parentEntry ? parentEntry->value : std::string();
+    d.parentRecord = parentEntry ? parentEntry->record : -1;
+    d.rightmost = rightmost;
+  }
+  return node;
+}
+
 void GSobjIndexTag::LoadRoot() {
   TrimPath(0);
   walkedLeaves_.clear();
   walkDirection_ = 0;
   Frame f;
-  f.node = TakeNode(rootPage);
-  ReadNodePage(*f.node, nullptr, true);
+  f.node = ReadNode(rootPage, nullptr, true);
   path_.push_back(std::move(f));
 }
 
@@ -518,9 +552,7 @@ void GSobjIndexTag::LoadChild(size_t depth) {
     if (f.node->page == entry.link) Corrupt();  // a page that loops back
   }
   Frame child;
-  child.node = TakeNode(entry.link);
-  bool rightmost = IsRightmost(depth + 1);
-  ReadNodePage(*child.node, &entry, rightmost);
+  child.node = ReadNode(entry.link, &entry, IsRightmost(depth + 1));
   path_.push_back(std::move(child));
 }
 
@@ -968,7 +1000,7 @@ void GSobjIndexTag::FlushPath() {
                                  lower.page};
       if (d == 0) {
         Frame root;
-        root.node = std::make_unique<GSobjIndexKey>();
+        root.node = std::make_shared<GSobjIndexKey>();
         root.node->leaf = false;
         root.node->page = AllocatePage();
         root.node->entries.push_back(promoted);
@@ -998,7 +1030,20 @@ void GSobjIndexTag::FlushPath() {
 
 void GSobjIndexTag::OnSplit(const GSobjIndexKey&, const GSobjIndexKey&) {}
 
+namespace {
+// Marks a key change for its life: the path's nodes are then its own.
+struct ChangingKeys {
+  explicit ChangingKeys(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  ~ChangingKeys() { flag_ = was_; }
+  ChangingKeys(const ChangingKeys&) = delete;
+  ChangingKeys& operator=(const ChangingKeys&) = delete;
+  bool& flag_;
+  bool was_;
+};
+}  // namespace
+
 bool GSobjIndexTag::InsertKey(const GSobjIndexKeyData& entry) {
+  ChangingKeys changing(changingKeys_);
   LoadRoot();
   bof = eof = false;
   if (unique && Seek(entry.value, -1, -1) == 0) return false;
@@ -1013,6 +1058,7 @@ bool GSobjIndexTag::InsertKey(const GSobjIndexKeyData& entry) {
 }
 
 bool GSobjIndexTag::DeleteKey(const std::string& key, int32_t record) {
+  ChangingKeys changing(changingKeys_);
   LoadRoot();
   int r = Seek(key, file.recordNumberOrder ? record : -1, -1);
   if (r != 0) return false;

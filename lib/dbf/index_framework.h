@@ -131,8 +131,11 @@ class IndexDiskFile {
   bool ReadWrite() const { return readWrite_; }
   bool Shared() const { return shared_; }
   OsLayer& Os() const { return os_; }
+  // Counts the writes and truncations: what was decoded from the file's pages
+  // holds while it is unchanged.
+  uint64_t Generation() const { return generation_; }
 
-  static constexpr size_t kPageCacheBytes = 8 << 20;
+  static constexpr size_t kPageCacheBytes = 32 << 20;
   // Reads of at most this many bytes are kept.
   static constexpr int64_t kLargestKeptRead = 8192;
   static constexpr int64_t kKeptAlignment = 512;
@@ -163,6 +166,7 @@ class IndexDiskFile {
   std::vector<size_t> freeSlots_;
   size_t clockHand_ = 0;
   size_t keptBytes_ = 0;
+  uint64_t generation_ = 0;
   int64_t largestKept_ = 0;  // the longest page kept since the cache was last empty
 };
 
@@ -315,7 +319,9 @@ class GSobjIndexTag {
 
  protected:
   struct Frame {
-    std::unique_ptr<GSobjIndexKey> node;
+    // Shared with the decoded interior nodes a seek keeps; a path that
+    // changes pages holds only nodes of its own.
+    std::shared_ptr<GSobjIndexKey> node;
     int pos = -1;
   };
   [[noreturn]] void Corrupt() const;
@@ -348,7 +354,13 @@ class GSobjIndexTag {
   // next pages read, so a seek allocates no node of its own.
   void TrimPath(size_t size);
   // An empty node: a spare one when there is one.
-  std::unique_ptr<GSobjIndexKey> TakeNode(int32_t page);
+  std::shared_ptr<GSobjIndexKey> TakeNode(int32_t page);
+  // The node of a page as read below parentEntry (null for the root):
+  // interior nodes of a file not opened shared are decoded once and kept
+  // while the file is unchanged, except while keys change (those paths write
+  // to their nodes).
+  std::shared_ptr<GSobjIndexKey> ReadNode(int32_t page, const GSobjIndexKeyData* parentEntry,
+                                          bool rightmost);
   bool IsRightmost(size_t depth) const;
   // Lower bound: positions the path on the first entry not below the target.
   // Answers -1 (stopped at a greater entry), 0 (equal) or 1 (beyond every key).
@@ -380,7 +392,17 @@ class GSobjIndexTag {
   void RebuildFromEntries(std::vector<GSobjIndexKeyData> entries);
 
   std::vector<Frame> path_;
-  std::vector<std::unique_ptr<GSobjIndexKey>> spareNodes_;
+  std::vector<std::shared_ptr<GSobjIndexKey>> spareNodes_;
+  struct DecodedNode {
+    std::shared_ptr<GSobjIndexKey> node;
+    std::string parentValue;  // the entry above it when it was read
+    int32_t parentRecord = 0;
+    bool rightmost = false;
+  };
+  static constexpr size_t kMaxDecodedNodes = 4096;
+  std::unordered_map<int32_t, DecodedNode> decoded_;  // by page
+  uint64_t decodedGeneration_ = 0;
+  bool changingKeys_ = false;
   std::unordered_set<int32_t> walkedLeaves_;
   int walkDirection_ = 0;
   std::string rangeLow_;
