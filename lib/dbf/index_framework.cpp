@@ -492,7 +492,7 @@ std::shared_ptr<GSobjIndexKey> GSobjIndexTag::ReadNode(int32_t page,
   const IndexDiskFile* disk = file.Disk();
   const bool keep = disk && !disk->Shared() && !changingKeys_;
   if (keep) {
-    if (decodedGeneration_ != disk->Generation() || decoded_.size() >= kMaxDecodedNodes) {
+    if (decodedGeneration_ != disk->Generation()) {
       decoded_.clear();
       decodedGeneration_ = disk->Generation();
     }
@@ -508,7 +508,8 @@ std::shared_ptr<GSobjIndexKey> GSobjIndexTag::ReadNode(int32_t page,
   }
   std::shared_ptr<GSobjIndexKey> node = TakeNode(page);
   ReadNodePage(*node, parentEntry, rightmost);
-  if (keep && !node->leaf) {
+  // When full, the nodes kept first stay: the upper levels, which every seek reads.
+  if (keep && !node->leaf && decoded_.size() < kMaxDecodedNodes) {
     DecodedNode& d = decoded_[page];
     d.node = node;
     d.parentValue = parentEntry ? parentEntry->value : std::string();

@@ -10,7 +10,9 @@
 // entry. Formats that store keys differently on disk convert while reading and
 // writing a page.
 //
-// Reads: only the pages on one root-to-leaf path are in memory. Writes: a key
+// Reads: the pages on one root-to-leaf path are in memory, and for a file not
+// opened shared the interior nodes seeks decoded (at most kMaxDecodedNodes a
+// tag, dropped at the file's next write). Writes: a key
 // change writes the pages of its path at once (a split appends pages at the
 // end of the file); pages emptied by deletes stay unreferenced in the file.
 //
@@ -399,7 +401,7 @@ class GSobjIndexTag {
     int32_t parentRecord = 0;
     bool rightmost = false;
   };
-  static constexpr size_t kMaxDecodedNodes = 4096;
+  static constexpr size_t kMaxDecodedNodes = 2048;
   std::unordered_map<int32_t, DecodedNode> decoded_;  // by page
   uint64_t decodedGeneration_ = 0;
   bool changingKeys_ = false;
