@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace kelmo::bytes {
 namespace {
@@ -149,13 +150,17 @@ void AppendUtf8(std::string& out, char32_t c) {
 void DecodeToUtf8(std::string_view bytes, CodePage cp, std::string& out) {
   out.resize(bytes.size() * 3);
   const auto& forms = FormsOf(cp).utf8;
+  char* to = out.data();
   std::size_t n = 0;
   for (unsigned char b : bytes) {
     if (b < 0x80) {
-      out[n++] = static_cast<char>(b);
+      to[n++] = static_cast<char>(b);
     } else {
+      // Three bytes are always copied (room for them is left after every
+      // byte decoded so far); the form's length says how many count.
       const auto& f = forms[b];
-      for (int i = 1; i <= f[0]; ++i) out[n++] = f[static_cast<std::size_t>(i)];
+      std::memcpy(to + n, f.data() + 1, 3);
+      n += static_cast<std::size_t>(f[0]);
     }
   }
   out.resize(n);

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -855,8 +856,10 @@ TDbfFieldValue TDbfDataSet::ReadField(const TdfDBFFields& f, uint8_t* buffer) {
       std::string_view raw = t.RawField(f);
       while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
       int32_t julian = 0;
-      if (raw.size() == 8 && raw != "00000000" &&
-          raw.find_first_not_of("0123456789") == std::string_view::npos) {
+      const bool digits8 = raw.size() == 8 && std::all_of(raw.begin(), raw.end(), [](char c) {
+                             return c >= '0' && c <= '9';
+                           });
+      if (digits8 && raw != "00000000") {
         auto digits = [&](size_t from, size_t count) {
           int value = 0;
           for (size_t i = from; i < from + count; ++i) value = value * 10 + (raw[i] - '0');

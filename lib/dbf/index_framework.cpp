@@ -57,69 +57,105 @@ std::unique_ptr<IndexDiskFile> IndexDiskFile::Create(const std::string& path, bo
 }
 
 int64_t IndexDiskFile::Read(int64_t offset, void* buffer, int64_t count) {
-  if (!shared_ && count > 0 && count <= kLargestKeptRead) {
-    auto it = kept_.find(offset);
-    if (it != kept_.end() && static_cast<int64_t>(it->second.size()) == count) {
-      std::memcpy(buffer, it->second.data(), static_cast<size_t>(count));
-      return count;
+  const bool keepable =
+      !shared_ && count > 0 && count <= kLargestKeptRead && offset % kKeptAlignment == 0;
+  if (keepable) {
+    auto it = keptAt_.find(offset);
+    if (it != keptAt_.end()) {
+      KeptPage& page = kept_[it->second];
+      if (static_cast<int64_t>(page.bytes.size()) == count) {
+        std::memcpy(buffer, page.bytes.data(), static_cast<size_t>(count));
+        page.referenced = true;
+        return count;
+      }
     }
   }
   int64_t n = os_.ReadAt(handle_, offset, buffer, count);
   if (n < 0) throw EDbfError(DbfFormat("Error on Read of file %s", path_.c_str()));
-  if (!shared_ && n == count && count > 0 && count <= kLargestKeptRead) {
-    KeepPage(offset, buffer, count);
-  }
+  if (keepable && n == count) KeepPage(offset, buffer, count);
   return n;
 }
 
 void IndexDiskFile::Write(int64_t offset, const void* buffer, int64_t count) {
+  ++generation_;
   // The kept pages go first: a failed write leaves the file's bytes unknown.
-  auto it = kept_.find(offset);
-  const bool samePage = it != kept_.end() && static_cast<int64_t>(it->second.size()) == count;
+  auto it = keptAt_.find(offset);
+  const bool samePage =
+      it != keptAt_.end() && static_cast<int64_t>(kept_[it->second].bytes.size()) == count;
   if (!samePage) ForgetPages(offset, count);
   if (os_.WriteAt(handle_, offset, buffer, count) != count) {
     if (samePage) ForgetPages(offset, count);
     throw EDbfError(DbfFormat("Error writing to %s", path_.c_str()));
   }
-  if (samePage) std::memcpy(it->second.data(), buffer, static_cast<size_t>(count));
+  if (samePage) std::memcpy(kept_[it->second].bytes.data(), buffer, static_cast<size_t>(count));
 }
 
 void IndexDiskFile::KeepPage(int64_t offset, const void* buffer, int64_t count) {
   ForgetPages(offset, count);
-  while (keptBytes_ + static_cast<size_t>(count) > kPageCacheBytes && !keptOrder_.empty()) {
-    auto old = kept_.find(keptOrder_.front());
-    keptOrder_.pop_front();
-    if (old == kept_.end()) continue;
-    keptBytes_ -= old->second.size();
-    kept_.erase(old);
+  while (keptBytes_ + static_cast<size_t>(count) > kPageCacheBytes && !keptAt_.empty()) {
+    EvictOne();
   }
-  const auto* bytes = static_cast<const uint8_t*>(buffer);
-  kept_.emplace(offset, std::vector<uint8_t>(bytes, bytes + count));
-  // Offsets of pages forgotten since stay in the order until they come first;
-  // the order is made anew before they outnumber the kept pages.
-  if (keptOrder_.size() > 2 * kept_.size() + 64) {
-    keptOrder_.clear();
-    for (const auto& page : kept_) keptOrder_.push_back(page.first);
+  size_t slot;
+  if (!freeSlots_.empty()) {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
   } else {
-    keptOrder_.push_back(offset);
+    slot = kept_.size();
+    kept_.emplace_back();
   }
+  KeptPage& page = kept_[slot];
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  page.offset = offset;
+  page.bytes.assign(bytes, bytes + count);
+  page.referenced = false;
+  keptAt_.emplace(offset, slot);
   keptBytes_ += static_cast<size_t>(count);
+  largestKept_ = std::max(largestKept_, count);
+}
+
+void IndexDiskFile::EvictOne() {
+  for (;;) {
+    if (clockHand_ >= kept_.size()) clockHand_ = 0;
+    KeptPage& page = kept_[clockHand_];
+    if (page.offset >= 0 && !page.referenced) {
+      ForgetSlot(clockHand_++);
+      return;
+    }
+    page.referenced = false;
+    ++clockHand_;
+  }
+}
+
+void IndexDiskFile::ForgetSlot(size_t slot) {
+  KeptPage& page = kept_[slot];
+  keptAt_.erase(page.offset);
+  keptBytes_ -= page.bytes.size();
+  page.offset = -1;
+  page.referenced = false;
+  freeSlots_.push_back(slot);
 }
 
 void IndexDiskFile::ForgetPages(int64_t offset, int64_t count) {
-  if (kept_.empty()) return;
-  // A kept page that starts before the range reaches into it by at most the
-  // largest kept read.
-  auto it = kept_.lower_bound(offset - kLargestKeptRead + 1);
-  while (it != kept_.end() && it->first < offset + count) {
-    if (it->first + static_cast<int64_t>(it->second.size()) > offset) {
-      keptBytes_ -= it->second.size();
-      it = kept_.erase(it);
-    } else {
-      ++it;
-    }
+  if (keptAt_.empty()) return;
+  // A kept page starts at a multiple of the alignment and reaches into the
+  // range when it starts less than the longest kept page before it.
+  int64_t from = offset - largestKept_ + 1;
+  from = from <= 0 ? 0 : (from + kKeptAlignment - 1) / kKeptAlignment * kKeptAlignment;
+  for (int64_t at = from; at < offset + count; at += kKeptAlignment) {
+    auto it = keptAt_.find(at);
+    if (it == keptAt_.end()) continue;
+    if (at + static_cast<int64_t>(kept_[it->second].bytes.size()) > offset) ForgetSlot(it->second);
   }
-  if (kept_.empty()) keptOrder_.clear();
+  if (keptAt_.empty()) ForgetAll();
+}
+
+void IndexDiskFile::ForgetAll() {
+  keptAt_.clear();
+  kept_.clear();
+  freeSlots_.clear();
+  clockHand_ = 0;
+  keptBytes_ = 0;
+  largestKept_ = 0;
 }
 
 int64_t IndexDiskFile::Size() {
@@ -129,9 +165,8 @@ int64_t IndexDiskFile::Size() {
 }
 
 void IndexDiskFile::Truncate(int64_t size) {
-  kept_.clear();
-  keptOrder_.clear();
-  keptBytes_ = 0;
+  ++generation_;
+  ForgetAll();
   if (os_.TruncateFileHandle(handle_, size) != 0) {
     throw EDbfError(DbfFormat("Error in Truncate of file %s", path_.c_str()));
   }
@@ -423,14 +458,73 @@ int GSobjIndexTag::CompareKeys(const std::string& search, const std::string& ent
   return DescendingByComparison() ? -r : r;
 }
 
+void GSobjIndexTag::TrimPath(size_t size) {
+  while (path_.size() > size) {
+    std::shared_ptr<GSobjIndexKey>& node = path_.back().node;
+    if (node && node.use_count() == 1 && spareNodes_.size() < kMaxDepth) {
+      spareNodes_.push_back(std::move(node));
+    }
+    path_.pop_back();
+  }
+}
+
+std::shared_ptr<GSobjIndexKey> GSobjIndexTag::TakeNode(int32_t page) {
+  std::shared_ptr<GSobjIndexKey> node;
+  if (spareNodes_.empty()) {
+    node = std::make_shared<GSobjIndexKey>();
+  } else {
+    node = std::move(spareNodes_.back());
+    spareNodes_.pop_back();
+    // The entries keep their room; everything else starts afresh.
+    node->entries.clear();
+    node->leaf = true;
+    node->dirty = false;
+    node->leftSibling = node->rightSibling = -1;
+    node->cachedCount = node->cachedBytes = 0;
+  }
+  node->page = page;
+  return node;
+}
+
+std::shared_ptr<GSobjIndexKey> GSobjIndexTag::ReadNode(int32_t page,
+                                                       const GSobjIndexKeyData* parentEntry,
+                                                       bool rightmost) {
+  const IndexDiskFile* disk = file.Disk();
+  const bool keep = disk && !disk->Shared() && !changingKeys_;
+  if (keep) {
+    if (decodedGeneration_ != disk->Generation()) {
+      decoded_.clear();
+      decodedGeneration_ = disk->Generation();
+    }
+    auto it = decoded_.find(page);
+    if (it != decoded_.end() && it->second.rightmost == rightmost &&
+        (parentEntry ? it->second.parentValue == parentEntry->value &&
+                           it->second.parentRecord == parentEntry->record
+                     : it->second.parentValue.empty() && it->second.parentRecord == -1)) {
+      return it->second.node;
+    }
+  } else if (!decoded_.empty()) {
+    decoded_.clear();
+  }
+  std::shared_ptr<GSobjIndexKey> node = TakeNode(page);
+  ReadNodePage(*node, parentEntry, rightmost);
+  // When full, the nodes kept first stay: the upper levels, which every seek reads.
+  if (keep && !node->leaf && decoded_.size() < kMaxDecodedNodes) {
+    DecodedNode& d = decoded_[page];
+    d.node = node;
+    d.parentValue = parentEntry ? parentEntry->value : std::string();
+    d.parentRecord = parentEntry ? parentEntry->record : -1;
+    d.rightmost = rightmost;
+  }
+  return node;
+}
+
 void GSobjIndexTag::LoadRoot() {
-  path_.clear();
+  TrimPath(0);
   walkedLeaves_.clear();
   walkDirection_ = 0;
   Frame f;
-  f.node = std::make_unique<GSobjIndexKey>();
-  f.node->page = rootPage;
-  ReadNodePage(*f.node, nullptr, true);
+  f.node = ReadNode(rootPage, nullptr, true);
   path_.push_back(std::move(f));
 }
 
@@ -450,25 +544,22 @@ void GSobjIndexTag::LoadChild(size_t depth) {
   }
   const GSobjIndexKeyData& entry = parent.node->entries[static_cast<size_t>(parent.pos)];
   if (path_.size() > depth + 1 && path_[depth + 1].node->page == entry.link) {
-    path_.resize(depth + 2);
+    TrimPath(depth + 2);
     return;
   }
-  path_.resize(depth + 1);
+  TrimPath(depth + 1);
   if (depth + 1 >= kMaxDepth || entry.link <= 0) Corrupt();
   for (const Frame& f : path_) {
     if (f.node->page == entry.link) Corrupt();  // a page that loops back
   }
   Frame child;
-  child.node = std::make_unique<GSobjIndexKey>();
-  child.node->page = entry.link;
-  bool rightmost = IsRightmost(depth + 1);
-  ReadNodePage(*child.node, &entry, rightmost);
+  child.node = ReadNode(entry.link, &entry, IsRightmost(depth + 1));
   path_.push_back(std::move(child));
 }
 
 int GSobjIndexTag::Seek(const std::string& key, int32_t record, int partial) {
   if (path_.empty()) LoadRoot();
-  path_.resize(1);
+  TrimPath(1);
   for (size_t depth = 0;; ++depth) {
     Frame& f = path_[depth];
     auto& entries = f.node->entries;
@@ -554,7 +645,7 @@ bool GSobjIndexTag::GoLast() {
 
 bool GSobjIndexTag::GoEdge(bool last) {
   if (path_.empty()) LoadRoot();
-  path_.resize(1);
+  TrimPath(1);
   for (size_t depth = 0;; ++depth) {
     Frame& f = path_[depth];
     if (f.node->entries.empty()) {
@@ -910,7 +1001,7 @@ void GSobjIndexTag::FlushPath() {
                                  lower.page};
       if (d == 0) {
         Frame root;
-        root.node = std::make_unique<GSobjIndexKey>();
+        root.node = std::make_shared<GSobjIndexKey>();
         root.node->leaf = false;
         root.node->page = AllocatePage();
         root.node->entries.push_back(promoted);
@@ -940,7 +1031,20 @@ void GSobjIndexTag::FlushPath() {
 
 void GSobjIndexTag::OnSplit(const GSobjIndexKey&, const GSobjIndexKey&) {}
 
+namespace {
+// Marks a key change for its life: the path's nodes are then its own.
+struct ChangingKeys {
+  explicit ChangingKeys(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  ~ChangingKeys() { flag_ = was_; }
+  ChangingKeys(const ChangingKeys&) = delete;
+  ChangingKeys& operator=(const ChangingKeys&) = delete;
+  bool& flag_;
+  bool was_;
+};
+}  // namespace
+
 bool GSobjIndexTag::InsertKey(const GSobjIndexKeyData& entry) {
+  ChangingKeys changing(changingKeys_);
   LoadRoot();
   bof = eof = false;
   if (unique && Seek(entry.value, -1, -1) == 0) return false;
@@ -955,6 +1059,7 @@ bool GSobjIndexTag::InsertKey(const GSobjIndexKeyData& entry) {
 }
 
 bool GSobjIndexTag::DeleteKey(const std::string& key, int32_t record) {
+  ChangingKeys changing(changingKeys_);
   LoadRoot();
   int r = Seek(key, file.recordNumberOrder ? record : -1, -1);
   if (r != 0) return false;

@@ -10,7 +10,9 @@
 // entry. Formats that store keys differently on disk convert while reading and
 // writing a page.
 //
-// Reads: only the pages on one root-to-leaf path are in memory. Writes: a key
+// Reads: the pages on one root-to-leaf path are in memory, and for a file not
+// opened shared the interior nodes seeks decoded (at most kMaxDecodedNodes a
+// tag, dropped at the file's next write). Writes: a key
 // change writes the pages of its path at once (a split appends pages at the
 // end of the file); pages emptied by deletes stay unreferenced in the file.
 //
@@ -27,11 +29,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -98,10 +100,13 @@ class IndexTableLink {
 // engine's operating-system layer, and non-blocking byte-range locks.
 //
 // A file not opened shared belongs to a table no other process works with,
-// so the pages read from it are kept (up to kPageCacheBytes, the oldest
-// dropped first) and seeks and walks read the upper levels of a tree from
-// memory; writes and truncation keep the kept pages true to the file. A
+// so the pages read from it are kept (up to kPageCacheBytes; when full, a
+// page not read since the clock hand last passed it goes first, so the upper
+// levels of a tree that every seek reads stay) and seeks and walks read them
+// from memory; writes and truncation keep the kept pages true to the file. A
 // shared file is read from the disk each time, as other users may change it.
+// Only reads at multiples of kKeptAlignment are kept (every format's pages
+// lie there), so the pages a write touches are found by a few look-ups.
 class IndexDiskFile {
  public:
   ~IndexDiskFile();
@@ -128,25 +133,43 @@ class IndexDiskFile {
   bool ReadWrite() const { return readWrite_; }
   bool Shared() const { return shared_; }
   OsLayer& Os() const { return os_; }
+  // Counts the writes and truncations: what was decoded from the file's pages
+  // holds while it is unchanged.
+  uint64_t Generation() const { return generation_; }
 
-  static constexpr size_t kPageCacheBytes = 8 << 20;
+  static constexpr size_t kPageCacheBytes = 32 << 20;
   // Reads of at most this many bytes are kept.
   static constexpr int64_t kLargestKeptRead = 8192;
+  static constexpr int64_t kKeptAlignment = 512;
 
  private:
   IndexDiskFile(int handle, std::string path, bool readWrite, bool shared, OsLayer& os)
       : handle_(handle), path_(std::move(path)), readWrite_(readWrite), shared_(shared), os_(os) {}
+  struct KeptPage {
+    int64_t offset = -1;  // -1: a free slot
+    std::vector<uint8_t> bytes;
+    bool referenced = false;
+  };
   void KeepPage(int64_t offset, const void* buffer, int64_t count);
   // Drops the kept pages that share a byte with [offset, offset + count).
   void ForgetPages(int64_t offset, int64_t count);
+  void ForgetSlot(size_t slot);
+  // Frees the slot of the page the clock hand finds unread since it last
+  // passed (clearing the marks it passes).
+  void EvictOne();
+  void ForgetAll();
   int handle_;
   std::string path_;
   bool readWrite_;
   bool shared_;
   OsLayer& os_;
-  std::map<int64_t, std::vector<uint8_t>> kept_;  // by file offset
-  std::deque<int64_t> keptOrder_;                 // offsets, oldest first
+  std::unordered_map<int64_t, size_t> keptAt_;  // file offset -> slot
+  std::vector<KeptPage> kept_;
+  std::vector<size_t> freeSlots_;
+  size_t clockHand_ = 0;
   size_t keptBytes_ = 0;
+  uint64_t generation_ = 0;
+  int64_t largestKept_ = 0;  // the longest page kept since the cache was last empty
 };
 
 // ---------------------------------------------------------------------------
@@ -298,7 +321,9 @@ class GSobjIndexTag {
 
  protected:
   struct Frame {
-    std::unique_ptr<GSobjIndexKey> node;
+    // Shared with the decoded interior nodes a seek keeps; a path that
+    // changes pages holds only nodes of its own.
+    std::shared_ptr<GSobjIndexKey> node;
     int pos = -1;
   };
   [[noreturn]] void Corrupt() const;
@@ -327,6 +352,17 @@ class GSobjIndexTag {
                          TdfExpVariant& value);
   void LoadRoot();
   void LoadChild(size_t depth);
+  // Shortens the path to size frames; the nodes dropped are kept for the
+  // next pages read, so a seek allocates no node of its own.
+  void TrimPath(size_t size);
+  // An empty node: a spare one when there is one.
+  std::shared_ptr<GSobjIndexKey> TakeNode(int32_t page);
+  // The node of a page as read below parentEntry (null for the root):
+  // interior nodes of a file not opened shared are decoded once and kept
+  // while the file is unchanged, except while keys change (those paths write
+  // to their nodes).
+  std::shared_ptr<GSobjIndexKey> ReadNode(int32_t page, const GSobjIndexKeyData* parentEntry,
+                                          bool rightmost);
   bool IsRightmost(size_t depth) const;
   // Lower bound: positions the path on the first entry not below the target.
   // Answers -1 (stopped at a greater entry), 0 (equal) or 1 (beyond every key).
@@ -358,6 +394,17 @@ class GSobjIndexTag {
   void RebuildFromEntries(std::vector<GSobjIndexKeyData> entries);
 
   std::vector<Frame> path_;
+  std::vector<std::shared_ptr<GSobjIndexKey>> spareNodes_;
+  struct DecodedNode {
+    std::shared_ptr<GSobjIndexKey> node;
+    std::string parentValue;  // the entry above it when it was read
+    int32_t parentRecord = 0;
+    bool rightmost = false;
+  };
+  static constexpr size_t kMaxDecodedNodes = 2048;
+  std::unordered_map<int32_t, DecodedNode> decoded_;  // by page
+  uint64_t decodedGeneration_ = 0;
+  bool changingKeys_ = false;
   std::unordered_set<int32_t> walkedLeaves_;
   int walkDirection_ = 0;
   std::string rangeLow_;

@@ -11,7 +11,7 @@ namespace kelmo::dbf {
 
 namespace {
 
-constexpr size_t kEntryOverhead = sizeof(uint32_t) * 4;  // entry record + vector slack
+constexpr size_t kEntryOverhead = 16;  // the entry; its type and length lie in the arena
 
 // A double as 8 bytes that compare bytewise in numeric order: sign bit set
 // for a non-negative number, every bit inverted for a negative one.
@@ -86,6 +86,7 @@ struct TdfSort::RunCursor {
   size_t pagePos = 0;
   uint8_t type = 0;
   std::string key;  // sortable key bytes (record number excluded)
+  uint64_t prefix = 0;
   int32_t record = 0;
   // The entry's key and record bytes, against which the next one is stored.
   std::string whole = std::string(4, '\0');
@@ -159,6 +160,31 @@ int TdfSort::CompareKeys(uint8_t type, std::string_view a, std::string_view b) c
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
+uint64_t TdfSort::Prefix(uint8_t type, std::string_view key) const {
+  uint64_t p = 0;
+  const size_t n = std::min<size_t>(key.size(), 8);
+  const bool collated = type == kText && collation_;
+  for (size_t i = 0; i < 8; ++i) {
+    uint8_t b = 0;
+    if (i < n) {
+      b = static_cast<uint8_t>(key[i]);
+      if (collated) b = collation_[b];
+    }
+    p = (p << 8) | b;
+  }
+  return p;
+}
+
+bool TdfSort::EntryBefore(const Entry& a, const Entry& b) const {
+  if (a.prefix != b.prefix && !mixedTypes_) return (a.prefix < b.prefix) == ascending_;
+  return Compare(TypeOf(a), KeyOf(a), a.record, KeyOf(b), b.record) < 0;
+}
+
+void TdfSort::SortEntries() {
+  std::sort(entries_.begin(), entries_.end(),
+            [this](const Entry& a, const Entry& b) { return EntryBefore(a, b); });
+}
+
 int TdfSort::Compare(uint8_t type, std::string_view a, int32_t ra, std::string_view b,
                      int32_t rb) const {
   int r = CompareKeys(type, a, b);
@@ -202,8 +228,11 @@ void TdfSort::AddKey(KeyType type, const void* data, int length, int32_t record)
   }
   size_t used = arena_.size() + entries_.size() * kEntryOverhead;
   if (!entries_.empty() && used + key.size() + kEntryOverhead > memoryLimit_) SpillRun();
-  entries_.push_back({static_cast<uint32_t>(arena_.size()), static_cast<uint8_t>(key.size()),
-                      static_cast<uint8_t>(type), record});
+  if (firstType_ < 0) firstType_ = type;
+  if (firstType_ != type) mixedTypes_ = true;
+  entries_.push_back({Prefix(type, key), static_cast<uint32_t>(arena_.size()), record});
+  arena_ += static_cast<char>(type);
+  arena_ += static_cast<char>(key.size());
   arena_.append(key);
   peakMemory_ = std::max(peakMemory_, arena_.capacity() + entries_.capacity() * sizeof(Entry));
   ++keyCount_;
@@ -232,12 +261,7 @@ void TdfSort::AddKey(const TdfVariant& value, int32_t record) {
 }
 
 void TdfSort::SpillRun() {
-  auto view = [this](const Entry& e) {
-    return std::string_view(arena_).substr(e.offset, e.length);
-  };
-  std::sort(entries_.begin(), entries_.end(), [&](const Entry& a, const Entry& b) {
-    return Compare(a.type, view(a), a.record, view(b), b.record) < 0;
-  });
+  SortEntries();
   if (!spill_) {
     spill_ = std::tmpfile();
     if (!spill_) throw EDbfError("Could not create a temporary file for sorting");
@@ -248,13 +272,13 @@ void TdfSort::SpillRun() {
   std::string out;
   std::string previous, whole;
   for (const Entry& e : entries_) {
-    whole.assign(view(e));
+    whole.assign(KeyOf(e));
     AppendRecord(whole, e.record);
     size_t shared = 0;
     while (shared < previous.size() && shared < whole.size() && previous[shared] == whole[shared]) {
       ++shared;
     }
-    out += static_cast<char>(e.type);
+    out += static_cast<char>(TypeOf(e));
     out += static_cast<char>(whole.size());
     out += static_cast<char>(whole.size() - shared);
     out.append(whole, shared, std::string::npos);
@@ -279,42 +303,53 @@ bool TdfSort::NextMerged(Key& key) {
   if (memoryOnly_) {
     if (memoryPos_ >= entries_.size()) return false;
     const Entry& e = entries_[memoryPos_++];
-    key.type = static_cast<KeyType>(e.type);
-    Natural(e.type, std::string_view(arena_).substr(e.offset, e.length), key.bytes);
+    key.type = static_cast<KeyType>(TypeOf(e));
+    Natural(TypeOf(e), KeyOf(e), key.bytes);
     key.record = e.record;
     return true;
   }
   if (heap_.empty()) return false;
-  auto later = [this](size_t a, size_t b) {
-    const RunCursor& x = *cursors_[a];
-    const RunCursor& y = *cursors_[b];
-    int r = Compare(x.type, x.key, x.record, y.key, y.record);
-    return r > 0 || (r == 0 && a > b);
-  };
-  std::pop_heap(heap_.begin(), heap_.end(), later);
-  size_t top = heap_.back();
-  RunCursor& c = *cursors_[top];
+  // The heap's top is the run whose key comes next.
+  RunCursor& c = *cursors_[heap_.front()];
   key.type = static_cast<KeyType>(c.type);
   Natural(c.type, c.key, key.bytes);
   key.record = c.record;
   if (c.Advance()) {
-    std::push_heap(heap_.begin(), heap_.end(), later);
+    c.prefix = Prefix(c.type, c.key);
   } else {
+    heap_.front() = heap_.back();
     heap_.pop_back();
   }
+  SiftDown();
   return true;
+}
+
+bool TdfSort::RunLater(size_t a, size_t b) const {
+  const RunCursor& x = *cursors_[a];
+  const RunCursor& y = *cursors_[b];
+  if (x.prefix != y.prefix && !mixedTypes_) return (x.prefix > y.prefix) == ascending_;
+  int r = Compare(x.type, x.key, x.record, y.key, y.record);
+  return r > 0 || (r == 0 && a > b);
+}
+
+void TdfSort::SiftDown() {
+  const size_t n = heap_.size();
+  size_t i = 0;
+  for (;;) {
+    size_t child = 2 * i + 1;
+    if (child >= n) return;
+    if (child + 1 < n && RunLater(heap_[child], heap_[child + 1])) ++child;
+    if (!RunLater(heap_[i], heap_[child])) return;
+    std::swap(heap_[i], heap_[child]);
+    i = child;
+  }
 }
 
 bool TdfSort::RetrieveSortKey(Key& key) {
   if (accepting_) {
     accepting_ = false;
     if (runs_.empty()) {
-      auto view = [this](const Entry& e) {
-        return std::string_view(arena_).substr(e.offset, e.length);
-      };
-      std::sort(entries_.begin(), entries_.end(), [&](const Entry& a, const Entry& b) {
-        return Compare(a.type, view(a), a.record, view(b), b.record) < 0;
-      });
+      SortEntries();
       memoryOnly_ = true;
     } else {
       if (!entries_.empty()) SpillRun();
@@ -325,17 +360,13 @@ bool TdfSort::RetrieveSortKey(Key& key) {
         c->next = r.start;
         c->end = r.end;
         if (c->Advance()) {
+          c->prefix = Prefix(c->type, c->key);
           heap_.push_back(cursors_.size());
           cursors_.push_back(std::move(c));
         }
       }
-      auto later = [this](size_t a, size_t b) {
-        const RunCursor& x = *cursors_[a];
-        const RunCursor& y = *cursors_[b];
-        int r = Compare(x.type, x.key, x.record, y.key, y.record);
-        return r > 0 || (r == 0 && a > b);
-      };
-      std::make_heap(heap_.begin(), heap_.end(), later);
+      std::make_heap(heap_.begin(), heap_.end(),
+                     [this](size_t a, size_t b) { return RunLater(a, b); });
     }
   }
   while (NextMerged(key)) {

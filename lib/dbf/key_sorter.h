@@ -73,10 +73,12 @@ class TdfSort {
   size_t PeakMemory() const { return peakMemory_; }
 
  private:
+  // A key in memory: its first eight (collated) bytes as a number that
+  // orders as they do, so that most comparisons need no look at the arena;
+  // the arena holds the type, the length and the bytes at offset.
   struct Entry {
+    uint64_t prefix;
     uint32_t offset;
-    uint8_t length;
-    uint8_t type;
     int32_t record;
   };
   struct Run {
@@ -86,9 +88,24 @@ class TdfSort {
   struct RunCursor;
 
   int Compare(uint8_t type, std::string_view a, int32_t ra, std::string_view b, int32_t rb) const;
+  // The ordering number of a key's first eight bytes.
+  uint64_t Prefix(uint8_t type, std::string_view key) const;
+  uint8_t TypeOf(const Entry& e) const { return static_cast<uint8_t>(arena_[e.offset]); }
+  std::string_view KeyOf(const Entry& e) const {
+    return std::string_view(arena_).substr(e.offset + 2,
+                                           static_cast<uint8_t>(arena_[e.offset + 1]));
+  }
+  // Entry order: by prefix when the prefixes differ (keys of one type), else
+  // by the whole key and the record.
+  bool EntryBefore(const Entry& a, const Entry& b) const;
+  void SortEntries();
   int CompareKeys(uint8_t type, std::string_view a, std::string_view b) const;
   void SpillRun();
   bool NextMerged(Key& key);
+  // Merge order of two runs' current keys: a after b.
+  bool RunLater(size_t a, size_t b) const;
+  // Restores the merge heap after its top run moved on.
+  void SiftDown();
 
   int maxKeyLength_;
   const uint8_t* collation_;
@@ -106,6 +123,9 @@ class TdfSort {
   bool haveLast_ = false;
   Key last_;
   size_t peakMemory_ = 0;
+  // The type of the first key; prefixes order keys only while every key has it.
+  int firstType_ = -1;
+  bool mixedTypes_ = false;
   // When everything fits in memory, retrieval walks the sorted buffer.
   size_t memoryPos_ = 0;
   bool memoryOnly_ = false;

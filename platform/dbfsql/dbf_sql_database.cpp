@@ -49,6 +49,12 @@ DbfSqlDatabase::DbfSqlDatabase(const QString& folder) : folder_(folder) {
     throw EDbfSqlError(message);
   }
   RegisterDbfModule(db_);
+  // SQLite's own temporary structures (the rows an UPDATE or DELETE of a
+  // virtual table collects before it changes them, a DISTINCT's values seen,
+  // an IN list) stay in memory: a registry's are a few megabytes, and written
+  // to a temporary file when they pass SQLite's small page cache they would
+  // cost more than the statement.
+  sqlite3_exec(db_, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
 }
 
 DbfSqlDatabase::~DbfSqlDatabase() {

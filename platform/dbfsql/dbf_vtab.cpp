@@ -185,6 +185,9 @@ struct DbfVtab {
   bool planLookups = true;
   // The open writer while a write transaction runs.
   std::unique_ptr<DFO_dBHandler> writer;
+  // True from the start of a statement that may write the table to the end
+  // of its transaction: only then may SQLite read a column it will not change.
+  bool writing = false;
   // Changed records not yet in the file, in increasing order (as an UPDATE
   // changes them), and their bytes one after another; written together.
   std::vector<int32_t> pendingRecords;
@@ -305,8 +308,7 @@ class RecordScan {
 };
 
 // One value test of a plan on the current record (plan tests other than the
-// look-up): equality by look-up key, ranges on a number or an ISO text, and
-// IS NOT NULL ('n').
+// look-up): equality by look-up key, ranges on a number or an ISO text.
 struct ValueTest {
   char op = '=';
   int column = 0;
@@ -385,6 +387,12 @@ std::string_view TrimBlanks(std::string_view s) {
 }
 
 std::string_view TrimRight(std::string_view s) {
+  // A field is mostly padding: eight blanks at a time first.
+  constexpr uint64_t kBlanks = 0x2020202020202020ull;
+  uint64_t word;
+  while (s.size() >= 8 && (std::memcpy(&word, s.data() + s.size() - 8, 8), word == kBlanks)) {
+    s.remove_suffix(8);
+  }
   while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
   return s;
 }
@@ -495,19 +503,20 @@ bool PlainInteger(std::string_view raw, int64_t& value) {
 
 bool PlainDate(std::string_view raw, char (&iso)[10]) {
   if (raw.size() != 8) return false;
-  for (char c : raw) {
-    if (c < '0' || c > '9') return false;
-  }
-  auto num = [&](size_t from, size_t count) {
-    int v = 0;
-    for (size_t i = from; i < from + count; ++i) v = v * 10 + (raw[i] - '0');
-    return v;
-  };
-  const int y = num(0, 4), m = num(4, 2), d = num(6, 2);
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (y < 1 || m < 1 || m > 12 || d < 1) return false;
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  if (d > kDays[m - 1] + (m == 2 && leap ? 1 : 0)) return false;
+  // Eight digits, tested and taken a word at a time: a byte is a digit when
+  // its top half is 3 and adding 6 leaves it so.
+  constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull, kZeros = 0x3030303030303030ull;
+  uint64_t word;
+  std::memcpy(&word, raw.data(), 8);
+  if ((word & kHigh) != kZeros || ((word + 0x0606060606060606ull) & kHigh) != kZeros) return false;
+  uint8_t digit[8];
+  const uint64_t values = word - kZeros;
+  std::memcpy(digit, &values, 8);
+  const int y = digit[0] * 1000 + digit[1] * 100 + digit[2] * 10 + digit[3];
+  const int m = digit[4] * 10 + digit[5], d = digit[6] * 10 + digit[7];
+  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (y < 1 || m < 1 || m > 12 || d < 1 || d > kDays[m - 1]) return false;
+  if (m == 2 && d == 29 && !((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) return false;
   std::memcpy(iso, raw.data(), 4);
   iso[4] = '-';
   std::memcpy(iso + 5, raw.data() + 4, 2);
@@ -647,27 +656,6 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
     }
     default:
       return textResult(raw);
-  }
-}
-
-// True when the column of the current record is not NULL. A value the engine
-// cannot read counts as not NULL: the record reaches SQLite, whose reading of
-// the column reports the fault.
-bool NotNull(DbfVtab& vt, DFO_dBHandler& t, int col, std::string& scratch) {
-  const TdfDBFFields& f = vt.fields[static_cast<size_t>(col)];
-  if (f.type == 'C') return !TrimRight(t.RawField(f)).empty();
-  // The common forms, known without making the value.
-  const auto c = static_cast<size_t>(col);
-  if (!vt.memo[c] && !vt.binary[c]) {
-    char iso[10];
-    int64_t whole = 0;
-    if (f.type == 'D' && PlainDate(t.RawField(f), iso)) return true;
-    if ((f.type == 'N' || f.type == 'F') && PlainInteger(t.RawField(f), whole)) return true;
-  }
-  try {
-    return ColumnValue(vt, t, col, nullptr, nullptr, scratch);
-  } catch (const EDbfError&) {
-    return true;
   }
 }
 
@@ -1111,10 +1099,6 @@ bool PassesTests(DbfCursor& c, DbfVtab& vt, DFO_dBHandler& t) {
   if (c.tests.empty()) return true;
   std::string& key = c.testKey;
   for (const ValueTest& test : c.tests) {
-    if (test.op == 'n') {
-      if (!NotNull(vt, t, test.column, c.scratch)) return false;
-      continue;
-    }
     // NULL is neither equal to a value nor within a range.
     if (!ColumnValue(vt, t, test.column, nullptr, &key, c.scratch)) return false;
     if (test.op == '=') {
@@ -1292,6 +1276,21 @@ void OrderValue(DbfVtab& vt, DFO_dBHandler& t, int col, OrderEntry& e, std::stri
     if (IsAscii(s)) return addText(s);
     bytes::DecodeToUtf8(s, vt.codePage, scratch);
     return addText(scratch);
+  }
+  // Whole numbers and dates in their common forms, without a look-up key.
+  const auto c = static_cast<size_t>(col);
+  if (!vt.memo[c] && !vt.binary[c]) {
+    int64_t whole = 0;
+    char iso[10];
+    if ((f.type == 'N' || f.type == 'F') && f.decimalsByte == 0 && f.width < 19 &&
+        PlainInteger(t.RawField(f), whole)) {
+      e.kind = OrderEntry::kInteger;
+      e.number = static_cast<double>(whole);
+      return;
+    }
+    if (f.type == 'D' && PlainDate(t.RawField(f), iso)) {
+      return addText(std::string_view(iso, sizeof iso));
+    }
   }
   if (!ColumnValue(vt, t, col, nullptr, &key, scratch)) return;
   double v = 0;
@@ -1498,15 +1497,6 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
       ValueTest first;
       for (size_t i = 0; i < plan.size(); ++i) {
         if (list && i == 0) continue;
-        if (plan[i].op == 'n') {
-          ValueTest test;
-          test.op = 'n';
-          test.column = plan[i].column;
-          if (test.column >= 0 && test.column < static_cast<int>(vt.fields.size())) {
-            c.tests.push_back(std::move(test));
-          }
-          continue;
-        }
         ValueTest test;
         bool none = false;
         const bool made = MakeTest(vt, plan[i], argv[i], test, none);
@@ -1560,7 +1550,7 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
     return SQLITE_OK;
   }
   // An UPDATE that leaves the column as it is need not read it (memos).
-  if (sqlite3_vtab_nochange(ctx)) return SQLITE_OK;
+  if (vt.writing && sqlite3_vtab_nochange(ctx)) return SQLITE_OK;
   try {
     DbfCursor& c = *CursorOf(cur);
     if (c.order && c.current) {
@@ -1665,7 +1655,8 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
   return SQLITE_OK;
 }
 
-int Begin(sqlite3_vtab*) {
+int Begin(sqlite3_vtab* v) {
+  VtabOf(v)->writing = true;
   return SQLITE_OK;
 }
 
@@ -1690,6 +1681,7 @@ int EndTransaction(sqlite3_vtab* v) {
     rc = SQLITE_ERROR;
   }
   vt.writer.reset();
+  vt.writing = false;
   ForgetFile(vt);
   return rc;
 }

@@ -57,19 +57,6 @@ void AddRangeTests(VtabPlan& plan, const std::vector<OfferedConstraint>& offered
   }
 }
 
-// The IS NOT NULL conditions, tested exactly on each record.
-void AddNotNullTests(VtabPlan& plan, const std::vector<OfferedConstraint>& offered,
-                     const std::vector<PlanColumn>& columns) {
-  for (int i = 0; i < static_cast<int>(offered.size()); ++i) {
-    const OfferedConstraint& c = offered[static_cast<size_t>(i)];
-    if (c.op != SQLITE_INDEX_CONSTRAINT_ISNOTNULL || !c.usable || !ValidColumn(columns, c.column)) {
-      continue;
-    }
-    AddTest(plan, i, 'n', c.column);
-    plan.omit.push_back(i);
-  }
-}
-
 }  // namespace
 
 VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
@@ -144,7 +131,6 @@ VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
     plan.cost = std::min(n, std::log2(n + 1) + perKey);
     plan.rows = rows;
     AddRangeTests(plan, offered, columns);
-    AddNotNullTests(plan, offered, columns);
     plan.rows = std::max(plan.rows, 1.0);
     return plan;
   }
@@ -167,7 +153,6 @@ VtabPlan ChooseVtabPlan(const std::vector<OfferedConstraint>& offered,
   plan.cost = n;
   plan.rows = n;
   AddRangeTests(plan, offered, columns);
-  AddNotNullTests(plan, offered, columns);
   if (plan.args.empty() && order) {
     // The sorted values are read from memory, not from the file; building
     // them costs a scan and a sort.

@@ -11,8 +11,8 @@
 // values the module then takes all at once; elsewhere SQLite tests it. A range (<, <=, >, >=) on a
 // numeric or date column is tested on each record the same way. SQLite still evaluates these
 // conditions itself, so the tests only spare it records that cannot match. An IS NOT NULL is
-// tested exactly (a field is NULL when it reads as NULL), so SQLite leaves it to the module and
-// does not read the column for it.
+// left to SQLite: this SQLite reads the column and tests it even when a plan takes the
+// condition over, so a test of the module would only be made twice.
 //
 // The estimates: a scan costs one unit a record; a look-up costs the log of
 // the table plus the records per value of its column; the rows expected are
@@ -26,6 +26,12 @@
 // BY on it): the module keeps the column's values sorted as SQLite sorts
 // them, and SQLite then neither sorts nor reads the file for that column. It
 // costs a scan and a sort the first time in a file state, little after.
+// For a DISTINCT this SQLite keeps its own structure of the values seen even
+// when the module gives the order (it takes a virtual table's order for
+// ORDER BY and GROUP BY only). The module still returns every row: leaving
+// out repeated values would spare that structure only the repeats, and
+// SQLite asks the same of a table joined to others, where the row left out
+// may be the only one of its value with a match.
 #pragma once
 
 #include <functional>
@@ -73,7 +79,7 @@ struct VtabPlan {
   // plan with value tests, "k:" then one "<op><column>" per argument, the
   // first the look-up column when idxNum is 1 (else every test is made on a
   // scan). Ops: '=', 'i' (an IN list taken all at once), '<', '{' (<=), '>',
-  // '}' (>=), 'n' (IS NOT NULL; its argument is NULL). An ordered scan has
+  // '}' (>=). An ordered scan has
   // idxNum 2 and "o:<column>:" with 'a' or 'd' for the column's direction
   // and then the rowid's.
   std::string idxStr;

@@ -80,6 +80,59 @@ TEST(KeySorter, ManyKeysSpillRunsAndMergeInOrder) {
   EXPECT_LT(s.PeakMemory(), 64u * 1024);
 }
 
+// Keys that share their first eight bytes, differ only past them, end in
+// zero bytes or are shorter than eight, in memory and spilled, ascending and
+// descending, with and without a collation and unique: the order is the
+// whole keys' (then the records'), as a plain sort of the same keys gives.
+TEST(KeySorter, KeysAlikeInTheirFirstBytesSortByTheWholeKey) {
+  uint8_t reversed[256];
+  for (int i = 0; i < 256; ++i) reversed[i] = static_cast<uint8_t>(255 - i);
+  for (bool ascending : {true, false}) {
+    for (bool collated : {false, true}) {
+      for (bool unique : {false, true}) {
+        for (size_t memory : {size_t{8192}, TdfSort::kDefaultMemory}) {
+          SCOPED_TRACE(::testing::Message() << ascending << collated << unique << memory);
+          TdfSort s(20, collated ? reversed : nullptr, ascending, unique, memory);
+          std::mt19937 rng(11);
+          static const char* const kStems[] = {"", "A", "ABCDEFGH", "ABCDEFG", "ABCDEFGHIJ"};
+          std::vector<std::pair<std::string, int32_t>> keys;
+          for (int32_t r = 1; r <= 6000; ++r) {
+            std::string key = kStems[rng() % 5];
+            for (unsigned n = rng() % 4; n > 0; --n) key += static_cast<char>("\0AZ"[rng() % 3]);
+            if (key.empty()) key = "Q";
+            s.AddKey(TdfSort::kText, key.data(), static_cast<int>(key.size()), r);
+            keys.emplace_back(key, r);
+          }
+          auto weight = [&](const std::string& k) {
+            std::string w = k;
+            if (collated) {
+              for (char& c : w) c = static_cast<char>(reversed[static_cast<uint8_t>(c)]);
+            }
+            return w;
+          };
+          std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+            return ascending ? std::make_pair(weight(a.first), a.second) <
+                                   std::make_pair(weight(b.first), b.second)
+                             : std::make_pair(weight(a.first), a.second) >
+                                   std::make_pair(weight(b.first), b.second);
+          });
+          if (unique) {
+            keys.erase(std::unique(keys.begin(), keys.end(),
+                                   [](const auto& a, const auto& b) { return a.first == b.first; }),
+                       keys.end());
+          }
+          auto got = Drain(s);
+          ASSERT_EQ(got.size(), keys.size());
+          for (size_t i = 0; i < got.size(); ++i) {
+            ASSERT_EQ(got[i].bytes, keys[i].first) << i;
+            ASSERT_EQ(got[i].record, keys[i].second) << i;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(KeySorter, TakesTheEngineTypedValues) {
   TdfSort s(10, nullptr, true, false);
   TdfVariant v;

@@ -10,10 +10,12 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bytes/code_pages.h"
@@ -238,6 +240,13 @@ const char* const kQueries[] = {
     "ORDER BY 1, 2",
     "SELECT s.rowid, m.rowid FROM st s LEFT JOIN mt m ON m.id=s.id WHERE m.diag IS NOT NULL OR "
     "s.code IS NOT NULL ORDER BY 1, 2",
+    // IS NOT NULL beside an order the module gives, and a period's condition
+    // as the reception writes it (an OR of ranges on two columns).
+    "SELECT rowid, id FROM st WHERE family IS NOT NULL AND in_stac IS NOT NULL ORDER BY id, rowid",
+    "SELECT s.rowid, s.code FROM st s WHERE s.tip_stac=1 AND (s.family IS NOT NULL) AND "
+    "(s.in_stac IS NOT NULL) AND (((s.in_stac>='2012-01-10') AND (s.in_stac<='2012-02-20') AND "
+    "(s.oplat<>6)) OR ((s.in_stac>='2012-02-01') AND (s.in_stac<='2012-03-31') AND (s.oplat=6))) "
+    "ORDER BY 1",
     // Rows in a column's order given by the module: doubled values, NULLs
     // first, numbers before text, text by bytes (codes that read as numbers,
     // a leading blank, Cyrillic), reals and dates, both directions, the rowid
@@ -337,7 +346,8 @@ TEST_F(DbfSqlPlanner, OrderAndDistinctOnOneColumnAreGivenByTheModule) {
   // structure of the values seen, but reads them in order from memory).
   for (const char* sql : {"SELECT id FROM st ORDER BY id", "SELECT DISTINCT id FROM st",
                           "SELECT rowid FROM st ORDER BY code DESC, rowid",
-                          "SELECT oplat, count(*) FROM mt GROUP BY oplat"}) {
+                          "SELECT oplat, count(*) FROM mt GROUP BY oplat",
+                          "SELECT id FROM st WHERE family IS NOT NULL ORDER BY id"}) {
     const std::string plan = Plan(dbPlanned_.get(), sql);
     EXPECT_NE(plan.find("INDEX 2:o:"), std::string::npos) << sql << "\n" << plan;
     EXPECT_EQ(plan.find("B-TREE FOR ORDER BY"), std::string::npos) << sql << "\n" << plan;
@@ -415,4 +425,64 @@ TEST_F(DbfSqlPlanner, LookUpsDoNotOutliveAChangeOfTheFile) {
   EXPECT_NE(std::string(sqlite3_errmsg(db)).find("mt.dbf"), std::string::npos)
       << sqlite3_errmsg(db);
   sqlite3_finalize(s);
+}
+
+TEST(DbfSqlDates, StoredDatesReadAsTheEngineReadsThem) {
+  // Leap days, days past a month's end, a thirteenth month, zeros and blanks:
+  // a valid date reads as ISO text, any other as NULL, whether the rows come
+  // in the file's order, in the column's order or through a range.
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.path().toStdString() + "/d.dbf";
+  const std::pair<const char*, const char*> kDates[] = {
+      {"20120229", "2012-02-29"}, {"20000229", "2000-02-29"},
+      {"20130229", nullptr},      {"19000229", nullptr},
+      {"20121301", nullptr},      {"20120431", nullptr},
+      {"20121231", "2012-12-31"}, {"00010101", "0001-01-01"},
+      {"00000000", nullptr},      {"", nullptr},
+      {"20120300", nullptr},      {"20120131", "2012-01-31"},
+  };
+  {
+    kelmo::dbf::DFO_DBFBuild b(path);
+    b.AddField("D", 'D', 8, 0);
+    b.WriteFiles();
+    kelmo::dbf::DFO_dBHandler t(path, false, true, "");
+    for (const auto& [raw, iso] : kDates) {
+      t.BlankRecord();
+      t.PutFieldRawByName("D", raw);
+      t.Append();
+    }
+  }
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
+  std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+  ASSERT_EQ(kelmo::dbfsql::RegisterDbfModule(raw), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(raw, ("CREATE VIRTUAL TABLE d USING dbf('" + path + "')").c_str(), nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  auto rows = [&](const char* sql) {
+    std::vector<std::string> out;
+    sqlite3_stmt* s = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(raw, sql, -1, &s, nullptr), SQLITE_OK) << sql;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      const unsigned char* v = sqlite3_column_text(s, 1);
+      out.push_back(std::to_string(sqlite3_column_int(s, 0)) + "|" +
+                    (v ? reinterpret_cast<const char*>(v) : "<null>"));
+    }
+    EXPECT_EQ(sqlite3_finalize(s), SQLITE_OK) << sql;
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  std::vector<std::string> all, valid;
+  for (size_t i = 0; i < std::size(kDates); ++i) {
+    const char* iso = kDates[i].second;
+    const std::string row = std::to_string(i + 1) + "|" + (iso ? iso : "<null>");
+    all.push_back(row);
+    if (iso && std::string(iso) >= "2012-01-31") valid.push_back(row);
+  }
+  std::sort(all.begin(), all.end());
+  std::sort(valid.begin(), valid.end());
+  EXPECT_EQ(rows("SELECT rowid, d FROM d"), all);
+  EXPECT_EQ(rows("SELECT rowid, d FROM d ORDER BY d"), all);
+  EXPECT_EQ(rows("SELECT rowid, d FROM d WHERE d >= '2012-01-31'"), valid);
 }
