@@ -1,6 +1,7 @@
 // The XML export of one population: the walk over the case query with its
 // pairs of documents, the heads and the sums that close each case.
 #include "xml_export.h"
+#include "xmlload/xml_tags.h"
 
 #include <QDir>
 #include <QFile>
@@ -275,11 +276,11 @@ void Exporter::OpenPair(bool oncology, const CaseRow& row) {
   p.PersonName = oncology ? f.LcName : f.LName;
   p.MainName = oncology ? f.CName : f.HName;
   const QString folder = result_.Folder + QLatin1Char('/');
-  p.Persons = std::make_unique<ExportDocument>(folder + p.PersonName + ".xml", "PERS_LIST");
-  p.Main = std::make_unique<ExportDocument>(folder + p.MainName + ".xml", "ZL_LIST");
+  p.Persons = std::make_unique<ExportDocument>(folder + p.PersonName + ".xml", xml_tag::PERS_LIST);
+  p.Main = std::make_unique<ExportDocument>(folder + p.MainName + ".xml", xml_tag::ZL_LIST);
   const QString today = in_.Today.toString(QStringLiteral("yyyy-MM-dd"));
 
-  XmlElement head = NewXmlElement("ZGLV");
+  XmlElement head = NewXmlElement(xml_tag::ZGLV);
   AppendAlways(head.get(), "VERSION", QStringLiteral("3.1"));
   if (source_ == RegistrySourceKind::XmlFromDbf)
     AppendAlways(head.get(), "DATA_FORMAT", QStringLiteral("DBF"));
@@ -288,7 +289,7 @@ void Exporter::OpenPair(bool oncology, const CaseRow& row) {
   AppendAlways(head.get(), "FILENAME1", p.MainName);
   p.Persons->Write(std::move(head));
 
-  head = NewXmlElement("ZGLV");
+  head = NewXmlElement(xml_tag::ZGLV);
   AppendAlways(head.get(), "VERSION", QStringLiteral("3.1"));
   AppendAlways(head.get(), "DATA", today);
   AppendAlways(head.get(), "FILENAME", p.MainName);
@@ -296,7 +297,7 @@ void Exporter::OpenPair(bool oncology, const CaseRow& row) {
   p.Main->Write(std::move(head));
 
   // Both pairs carry the totals of all cases of the reports.
-  XmlElement schet = NewXmlElement("SCHET");
+  XmlElement schet = NewXmlElement(xml_tag::SCHET);
   xmlNode* s = schet.get();
   AppendAlways(s, "CODE", QString::number(f.Code));
   AppendAlways(s, "CODE_MO", row.Text(Col::LpuMcod));

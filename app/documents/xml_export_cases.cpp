@@ -1,5 +1,6 @@
 // The elements of one case of the XML export.
 #include "xml_export_cases.h"
+#include "xmlload/xml_tags.h"
 
 #include <QSqlRecord>
 #include <array>
@@ -193,7 +194,7 @@ void AppendDiagnoses(xmlNode* parent, const ExportDetails& d, int owner, int acc
 }
 
 void AppendOncology(xmlNode* sl, const CaseRow& row, const ExportDetails& d) {
-  xmlNode* onk = AppendAlways(sl, "ONK_SL");
+  xmlNode* onk = AppendAlways(sl, xml_tag::ONK_SL);
   AppendAlways(onk, "DS1_T", row.Trimmed(Col::IdCause));
   const std::pair<const char*, Col> optional[] = {
       {"STAD", Col::IdStage},   {"ONK_T", Col::IdTumor},   {"ONK_N", Col::IdNodus},
@@ -204,7 +205,7 @@ void AppendOncology(xmlNode* sl, const CaseRow& row, const ExportDetails& d) {
   const qint64 block = row[Col::IdOnco].toLongLong();
   for (const DetailRow& r : RowsOf(d.OncoDiagnostics, block)) {
     // diag_type, id_g_s, id_g_t, id_mark, id_m_r, rec_rslt, diag_date
-    xmlNode* diag = AppendAlways(onk, "B_DIAG");
+    xmlNode* diag = AppendAlways(onk, xml_tag::B_DIAG);
     AppendAlways(diag, "DIAG_DATE", XmlDateText(r[6]));
     const QString type = Trim(r[0]);
     AppendAlways(diag, "DIAG_TIP", type);
@@ -218,12 +219,12 @@ void AppendOncology(xmlNode* sl, const CaseRow& row, const ExportDetails& d) {
     AppendOptional(diag, "REC_RSLT", Trim(r[5]));
   }
   for (const DetailRow& r : RowsOf(d.OncoDeclines, block)) {
-    xmlNode* prot = AppendAlways(onk, "B_PROT");
+    xmlNode* prot = AppendAlways(onk, xml_tag::B_PROT);
     AppendAlways(prot, "PROT", Trim(r[0]));
     AppendAlways(prot, "D_PROT", XmlDateText(r[1]));
   }
   for (const DetailRow& r : RowsOf(d.OncoServices, block)) {
-    xmlNode* usl = AppendAlways(onk, "ONK_USL");
+    xmlNode* usl = AppendAlways(onk, xml_tag::ONK_USL);
     const char* names[] = {"USL_TIP", "HIR_TIP", "LEK_TIP_L", "LEK_TIP_V", "LUCH_TIP", "PPTR"};
     for (size_t i = 0; i < std::size(names); ++i) AppendOptional(usl, names[i], Trim(r[i + 1]));
     // One LEK_PR per drug and scheme, carrying all their injection dates.
@@ -233,7 +234,7 @@ void AppendOncology(xmlNode* sl, const CaseRow& row, const ExportDetails& d) {
       const QString thisDrug = Trim(m[0]);
       const QString thisScheme = Trim(m[1]);
       if (lek == nullptr || thisDrug != drug || thisScheme != scheme) {
-        lek = AppendAlways(usl, "LEK_PR");
+        lek = AppendAlways(usl, xml_tag::LEK_PR);
         AppendOptional(lek, "REGNUM", thisDrug);
         AppendOptional(lek, "CODE_SH", thisScheme);
         drug = thisDrug;
@@ -245,7 +246,7 @@ void AppendOncology(xmlNode* sl, const CaseRow& row, const ExportDetails& d) {
 }
 
 void AppendKsg(xmlNode* sl, const CaseRow& row, const CaseElementContext& c) {
-  xmlNode* ksg = AppendAlways(sl, "KSG_KPG");
+  xmlNode* ksg = AppendAlways(sl, xml_tag::KSG_KPG);
   AppendAlways(ksg, "N_KSG", row.Text(Col::KsgId));
   AppendAlways(ksg, "VER_KSG", c.In.YearText);
   for (const char* empty : {"KOEF_Z", "KOEF_UP", "BZTSZ", "KOEF_D", "KOEF_U"})
@@ -256,7 +257,7 @@ void AppendKsg(xmlNode* sl, const CaseRow& row, const CaseElementContext& c) {
   AppendAlways(ksg, "IT_SL");
   xmlNode* koef = AppendAlways(ksg, "SL_KOEF");
   AppendAlways(koef, "IDSL");
-  AppendAlways(koef, "Z_SL");
+  AppendAlways(koef, xml_tag::Z_SL);
 }
 
 }  // namespace
@@ -305,7 +306,7 @@ QString ChildMark(const CaseRow& row) {
 }
 
 XmlElement BuildPers(const CaseRow& row, const QString& key, const CaseElementContext& c) {
-  XmlElement pers = NewXmlElement("PERS");
+  XmlElement pers = NewXmlElement(xml_tag::PERS);
   xmlNode* p = pers.get();
   AppendAlways(p, "ID_PAC", key);
   AppendOptional(p, "FAM", CapitalizeName(row.Text(Col::Family)));
@@ -340,12 +341,12 @@ XmlElement BuildPers(const CaseRow& row, const QString& key, const CaseElementCo
 
 XmlElement BuildZap(const CaseRow& row, int nZap, const QString& key, const CaseInsurer& insurer,
                     const CaseElementContext& c, xmlNode*& zsl, CaseSums& sums) {
-  XmlElement zap = NewXmlElement("ZAP");
+  XmlElement zap = NewXmlElement(xml_tag::ZAP);
   xmlNode* z = zap.get();
   AppendAlways(z, "N_ZAP", Num(nZap));
   AppendAlways(z, "PR_NOV", row.Text(Col::PrNov));
 
-  xmlNode* p = AppendAlways(z, "PACIENT");
+  xmlNode* p = AppendAlways(z, xml_tag::PACIENT);
   AppendAlways(p, "ID_PAC", key);
   AppendAlways(p, "VPOLIS", row.Text(Col::Vpolis));
   AppendAlways(p, "SPOLIS", row.Trimmed(Col::Seria));
@@ -363,7 +364,7 @@ XmlElement BuildZap(const CaseRow& row, int nZap, const QString& key, const Case
   AppendAlways(p, "NOVOR", newbornOfQuarter || !novor.isEmpty() ? novor : QStringLiteral("0"));
   if (Given(row[Col::VnovD])) AppendAlways(p, "VNOV_D", row.Text(Col::VnovD));
 
-  zsl = AppendAlways(z, "Z_SL");
+  zsl = AppendAlways(z, xml_tag::Z_SL);
   xmlNode* s = zsl;
   const bool fromDbf = c.Source == RegistrySourceKind::XmlFromDbf;
   AppendAlways(s, "IDCASE", row.Text(Col::Idcase));
@@ -424,7 +425,7 @@ void AppendCaseTail(xmlNode* zsl, const CaseRow& row, const CaseElementContext& 
 }
 
 xmlNode* AppendSl(xmlNode* zap, const CaseRow& row, const CaseElementContext& c, SheetSums& sums) {
-  xmlNode* sl = AppendAlways(zap, "SL");
+  xmlNode* sl = AppendAlways(zap, xml_tag::SL);
   const bool highTech = row.Int(Col::Oplat) == 6;
   AppendAlways(sl, "IDCASE", row.Text(Col::Idcase));
   AppendAlways(sl, "SL_ID", row.Text(Col::NomMtl));
@@ -451,7 +452,7 @@ xmlNode* AppendSl(xmlNode* zap, const CaseRow& row, const CaseElementContext& c,
   const qint64 sheet = DetailKey(row.Int(Col::Sid), row.Int(Col::NomMtl));
   for (const DetailRow& r : RowsOf(c.Details.Referrals, sheet)) {
     // napr_mo, dir_type, method, uslug_to, date_dir
-    xmlNode* napr = AppendAlways(sl, "NAPR");
+    xmlNode* napr = AppendAlways(sl, xml_tag::NAPR);
     AppendOptional(napr, "NAPR_DATE", XmlDateText(r[4]));
     AppendOptional(napr, "NAPR_MO", Trim(r[0]));
     AppendOptional(napr, "NAPR_V", Trim(r[1]));
@@ -459,7 +460,7 @@ xmlNode* AppendSl(xmlNode* zap, const CaseRow& row, const CaseElementContext& c,
     AppendOptional(napr, "NAPR_USL", Trim(r[3]));
   }
   for (const DetailRow& r : RowsOf(c.Details.Consultations, sheet)) {
-    xmlNode* cons = AppendAlways(sl, "CONS");
+    xmlNode* cons = AppendAlways(sl, xml_tag::CONS);
     AppendAlways(cons, "PR_CONS", ColumnText(r[0]));
     AppendOptional(cons, "DT_CONS", XmlDateText(r[1]));
   }
@@ -496,7 +497,7 @@ xmlNode* AppendSl(xmlNode* zap, const CaseRow& row, const CaseElementContext& c,
 void AppendDrugs(xmlNode* parent, const CaseRow& row, const CaseElementContext& c) {
   for (const DetailRow& r : RowsOf(c.Details.Drugs, row.Int(Col::Mid))) {
     // mnn, tnn, forma, doz_ed, doz_val, kol_ed, kol_val, dbeg, dend
-    xmlNode* lek = AppendAlways(parent, "LEKAR");
+    xmlNode* lek = AppendAlways(parent, xml_tag::LEKAR);
     AppendAlways(lek, "MNN", ColumnText(r[0]));
     AppendAlways(lek, "TNN", ColumnText(r[1]));
     AppendAlways(lek, "FORMA", ColumnText(r[2]));
@@ -531,7 +532,7 @@ struct ServiceValues {
 
 void AppendUsl(xmlNode* parent, const CaseRow& row, int idserv, const ServiceValues& v,
                bool operation) {
-  xmlNode* u = AppendAlways(parent, "USL");
+  xmlNode* u = AppendAlways(parent, xml_tag::USL);
   AppendAlways(u, "IDSERV", Num(idserv));
   AppendAlways(u, "LPU", row.Trimmed(Col::LpuMcod));
   AppendAlways(u, "PODR", row.Text(Col::Podr));

@@ -1,5 +1,6 @@
 // The sanction elements of a case in the XML export.
 #include "xml_export_sanctions.h"
+#include "xmlload/xml_tags.h"
 
 #include "domain/common.h"
 #include "xml_export_documents.h"
@@ -21,7 +22,7 @@ xmlNode* AppendSanctionElements(xmlNode* zsl, const CaseSanctionInput& c, const 
   xmlNode* sump = AppendAlways(zsl, "SUMP");
   if (sanctioned) AppendAlways(zsl, "SANK_IT", MoneyStr(c.SumMek));
   for (const SankCall& s : rows) {
-    xmlNode* sank = AppendAlways(zsl, "SANK");
+    xmlNode* sank = AppendAlways(zsl, xml_tag::SANK);
     AppendAlways(sank, "S_CODE", TrimText(s.SCode));
     AppendAlways(sank, "S_SUM", MoneyText(s.SSum));
     // The exchange knows only the МЭК kind here, whatever the row's kind.

@@ -266,6 +266,8 @@ TEST_F(XmlExport, DocumentsAreDeclaredEncodedAndOrdered) {
   ASSERT_TRUE(main.open(QIODevice::ReadOnly));
   const QByteArray bytes = main.readAll();
   EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<ZL_LIST>"));
+  // A type without bed days keeps its place as an empty element.
+  EXPECT_TRUE(bytes.contains("<KOL_KD TS=\"1\">37</KOL_KD><KOL_KD/><KOL_KD/><KOL_KD/>"));
   QFile persons(r.Documents[0]);
   ASSERT_TRUE(persons.open(QIODevice::ReadOnly));
   EXPECT_TRUE(persons.readAll().contains(test::Cp1251("<FAM>Петров-Водкин</FAM>")));
