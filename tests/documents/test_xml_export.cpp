@@ -430,6 +430,49 @@ TEST_F(XmlExport, EachServiceOnceAndIdservRunsOn) {
                                    "5:A16.02:1.00"}));
 }
 
+TEST_F(XmlExport, OutOfRegionCasesGoToTheFundWithTheirTerritorysInsurer) {
+  // The second case is a patient of another region, insured by a company
+  // the registry knows only by its territory.
+  src.reg.Exec("update stacion set polis = '9999', pol_obl = '2000' where idcase = 2");
+  src.reg.Exec(
+      "insert into smo (o_cod, o_terr, smocod, terr_okato, ogrn) values (9001, '2000', '77001', "
+      "'45000', '1027700000001')");
+  rAdresat fund = src.lists.SenderList[0].Adresats[0];
+  fund.Kind = PartyKind::Fund;
+  fund.Number = 0;
+  fund.Files[0].HName = "HT45M450001_2403001";
+  fund.Files[0].LName = "LT45M450001_2403001";
+  src.lists.SenderList[0].Adresats << fund;
+  in.OutOfRegion = true;
+  in.InsurerCode = 0;
+  in.ExportLabel = "Иногородние";
+  const XmlExportResult r = src.Export(in);
+  ASSERT_TRUE(r.Written);
+  EXPECT_EQ(r.Cases, 1);
+  EXPECT_EQ(r.Documents[1], dir.filePath("src/temp/Иногородние/HT45M450001_2403001.xml"));
+  const std::vector<XmlNode> zaps = Elements(r.Documents[1], {"ZAP"});
+  ASSERT_EQ(zaps.size(), 1u);
+  const XmlNode& pacient = *zaps[0].First("PACIENT");
+  EXPECT_EQ(TextOf(pacient, "SMO"), "77001");
+  EXPECT_EQ(TextOf(pacient, "ST_OKATO"), "45000");
+  EXPECT_EQ(TextOf(pacient, "SMO_OGRN"), "1027700000001");
+  EXPECT_EQ(TextOf(*zaps[0].First("Z_SL"), "NHISTORY"), "102");
+
+  // A territory without an insurer ends the export; nothing is marked.
+  src.reg.Exec("delete from smo where o_cod = 9001");
+  in.ExportLabel = "none";
+  const XmlExportResult stopped = src.Export(in);
+  EXPECT_FALSE(stopped.Written);
+  EXPECT_TRUE(stopped.ReportsToMark.isEmpty());
+  EXPECT_EQ(src.user.messages.last(), "Не определена территория страхования!");
+  EXPECT_TRUE(QDir(dir.filePath("src/temp/none")).entryList(QDir::Files).isEmpty());
+
+  // An insurer of no addressee (2989) exports nothing.
+  in.OutOfRegion = false;
+  in.InsurerCode = 2989;
+  EXPECT_TRUE(src.Export(in).Documents.isEmpty());
+}
+
 TEST(XmlExportValues, NamesDatesAndCriteria) {
   const struct {
     const char* in;
