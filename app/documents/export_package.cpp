@@ -19,10 +19,13 @@ constexpr int kBestCompression = 9;
 
 }  // namespace
 
+QString ExportPackageFile(const QString& folder, const rFile& file) {
+  const QString name = !file.HName.isEmpty() ? file.HName : QLatin1Char('H') + file.CName.mid(1);
+  return QDir(folder).filePath(name + QStringLiteral(".zip"));
+}
+
 QString ExportPackageFile(const ExportPackageInputs& in) {
-  const QDir folder(in.ExportFolder);
-  if (!in.File.HName.isEmpty()) return folder.filePath(in.File.HName + QStringLiteral(".zip"));
-  return folder.filePath(QLatin1Char('H') + in.File.CName.mid(1) + QStringLiteral(".zip"));
+  return ExportPackageFile(in.ExportFolder, in.File);
 }
 
 QStringList ExportPackageContents(const ExportPackageInputs& in) {
@@ -65,6 +68,22 @@ QString PackExport(const ExportPackageInputs& in) {
   zip.Compress();
   DeletePackageXml(in.File, in.ExportFolder);
   return package;
+}
+
+QString ExportAndPack(const XmlExportInputs& in, const XmlExportServices& services,
+                      const QStringList& workbooks) {
+  const XmlExportResult exported = WriteXmlExport(in, services);
+  if (!exported.Written) return QString();
+  ExportPackageInputs package;
+  package.ExportFolder = exported.Folder;
+  package.TempFolder = QDir(in.RegistryFolder).filePath(QStringLiteral("temp"));
+  package.File = exported.File;
+  package.SenderNumber =
+      services.Lists.SenderList.isEmpty() ? 0 : services.Lists.SenderList.first().Number;
+  package.Workbooks = workbooks;
+  const QString path = PackExport(package);
+  MarkReportsUploaded(services.Db, services.Tr, exported.ReportsToMark);
+  return path;
 }
 
 }  // namespace kelmo

@@ -20,6 +20,7 @@
 #include <QStringList>
 
 #include "domain/package_lists.h"
+#include "xml_export.h"
 
 namespace kelmo {
 
@@ -38,8 +39,9 @@ struct ExportPackageInputs {
   QStringList Workbooks;
 };
 
-// The package's file: "<HName>.zip", or "H" + CName without its first
-// character + ".zip" when the package has no ordinary main file.
+// The package's file in `folder`: "<HName>.zip", or "H" + CName without its
+// first character + ".zip" when the package has no ordinary main file.
+QString ExportPackageFile(const QString& folder, const rFile& file);
 QString ExportPackageFile(const ExportPackageInputs& in);
 
 // The files the package holds, in their order: the ordinary pair (when HName
@@ -50,5 +52,14 @@ QStringList ExportPackageContents(const ExportPackageInputs& in);
 // Writes the package and removes the packed XML files; returns the package's
 // path. Cost: each file read once.
 QString PackExport(const ExportPackageInputs& in);
+
+// The export of one population with its package, the last step of an
+// insurer's documents: the export (WriteXmlExport); when it wrote its
+// documents, the package with `workbooks` and the reference files of the
+// first sender in "temp"; and only once the package stands, the reports
+// marked uploaded, so that an export or a packing that fails leaves them
+// unmarked. Returns the package's path, empty when nothing was exported.
+QString ExportAndPack(const XmlExportInputs& in, const XmlExportServices& services,
+                      const QStringList& workbooks);
 
 }  // namespace kelmo

@@ -14,6 +14,7 @@
 
 #include "domain/common.h"
 #include "domain/report_parameters.h"
+#include "export_package.h"
 #include "firebird/fb_database.h"
 #include "firebird/fb_statement.h"
 #include "xml_export_cases.h"
@@ -427,9 +428,7 @@ XmlExportResult Exporter::Run() {
   if (!in_.XmlPackageMode || in_.Reports.isEmpty() || !ChooseAddressee()) return result_;
   result_.Folder = in_.RegistryFolder + QStringLiteral("/temp/") + in_.ExportLabel;
   const rFile& f = result_.File;
-  result_.PackagePath = result_.Folder + QLatin1Char('/') +
-                        (!f.HName.isEmpty() ? f.HName : QStringLiteral("H") + f.CName.mid(1)) +
-                        QStringLiteral(".zip");
+  result_.PackagePath = ExportPackageFile(result_.Folder, f);
   RemoveReceivedDocuments();
   ReadTotals();
   ReadDetails();

@@ -4,7 +4,9 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
+#include "documents/document_header.h"
 #include "domain/common.h"
 #include "firebird/database_error.h"
 #include "firebird/fb_query.h"
@@ -184,6 +186,41 @@ void StoreCaseSanctions(FbDatabase& db, FbTransaction& tr, ActsConnection* acts,
     up.ExecSQL();
   }
   actsTr.Commit();
+}
+
+QList<SankCall> ReadCaseSanctions(ActsConnection& acts, int idCase, const QDate& dateEnd,
+                                  int repn) {
+  QSqlQuery q(acts.Database());
+  q.setForwardOnly(true);
+  if (!q.prepare(QStringLiteral(
+          "select * from sank s where s.IDCASE=? and s.DATE_REPORT=? and s.ID_REPORT=? "
+          "and s.usl_ok in (1,11,12,22,23,24) and s.s_tip in (1,10,11,12)")))
+    throw DatabaseError(QStringLiteral("База актов: sank: ") + q.lastError().text());
+  q.addBindValue(idCase);
+  q.addBindValue(QDateTime(dateEnd, QTime(0, 0)));
+  q.addBindValue(repn);
+  if (!q.exec()) throw DatabaseError(QStringLiteral("База актов: sank: ") + q.lastError().text());
+  const QSqlRecord record = q.record();
+  auto column = [&record](const char* name) {
+    return record.indexOf(QString::fromLatin1(name));
+  };
+  const int code = column("s_code") >= 0 ? column("s_code") : column("id");
+  QList<SankCall> rows;
+  while (q.next()) {
+    SankCall s;
+    s.IdCase = idCase;
+    s.IdReport = repn;
+    s.DateReport = dateEnd;
+    s.UslOk = q.value(column("usl_ok")).toInt();
+    s.STip = q.value(column("s_tip")).toInt();
+    s.SCode = TrimText(q.value(code).toString());
+    s.SSum = MoneyOfField(q.value(column("s_sum")));
+    s.SOsn = q.value(column("s_osn")).toInt();
+    s.SCom = TrimText(q.value(column("s_com")).toString());
+    s.SIst = q.value(column("s_ist")).toInt();
+    rows << s;
+  }
+  return rows;
 }
 
 }  // namespace kelmo

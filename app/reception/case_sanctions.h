@@ -66,4 +66,12 @@ void StoreCaseSanctions(FbDatabase& db, FbTransaction& tr, ActsConnection* acts,
 // own). Raises DatabaseError.
 void CallSetSank(ActsConnection& acts, const SankCall& call);
 
+// The sanctions the acts database records for a case of a report (its end
+// date and number) that the XML export passes on: those of the conditions of
+// care 1, 11, 12, 22, 23, 24 and the kinds 1, 10, 11, 12, in the order the
+// database gives them. S_CODE is the row's code (its key where the table has
+// no code of its own). Raises DatabaseError.
+QList<SankCall> ReadCaseSanctions(ActsConnection& acts, int idCase, const QDate& dateEnd,
+                                  int repn);
+
 }  // namespace kelmo
