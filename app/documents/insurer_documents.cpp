@@ -4,7 +4,9 @@
 #include <QDir>
 
 #include "document_workbook.h"
+#include "insurer_export.h"
 #include "insurer_invoices.h"
+#include "insurer_registers.h"
 #include "register_common.h"
 
 namespace kelmo {
@@ -158,21 +160,15 @@ void WriteInsurerDocuments(const InsurerDocumentInputs& inputs,
     QDir().mkpath(ctx.DocumentFolder);
     if (!WriteWorkbooks(ctx)) return;
 
-    // ---- Call point: the insurer's registers ----
-    // The bed-profile register and the treated-patient register of the
-    // local reports, in every mode, each when its template is found; the
-    // treated-patient registers saved append their paths to
-    // ctx.PackageWorkbooks for the package.
-
+    // The bed-profile and treated-patient registers of the local reports;
+    // the treated-patient registers go into the package.
+    WriteInsurerRegisters(ctx);
     ctx.Excel.reset();
   }
 
-  // ---- Call point: the XML export and its package ----
-  // Only in a package run (inputs.XmlPackageMode) and when the population
-  // has reports (ctx.ReportCount() > 0): the export of the cases that
-  // inputs.CaseFilter selects into "temp/<ctx.Insurer.ExportLabel>", then
-  // its zip package with the reference files and ctx.PackageWorkbooks (or,
-  // for the out-of-region patients, inputs.PackageFiles).
+  // The XML export of the population, with its package, in a package run
+  // with reports of the population.
+  if (inputs.XmlPackageMode && ctx.ReportCount() > 0) ExportInsurerCases(ctx);
 }
 
 }  // namespace kelmo

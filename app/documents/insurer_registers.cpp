@@ -31,7 +31,7 @@ void WriteInsurerRegisters(InsurerDocumentContext& ctx) {
   in.Insurer.DocumentFolder =
       run.XmlPackageMode || run.CurrentFolder.isEmpty() ? ctx.DocumentFolder : run.CurrentFolder;
   WriteBedProfileRegister(in, RegisterVariant::Insurer);
-  ctx.PackageWorkbooks = WriteTreatedPatientRegister(in, RegisterVariant::Insurer);
+  ctx.PackageWorkbooks << WriteTreatedPatientRegister(in, RegisterVariant::Insurer);
 }
 
 }  // namespace kelmo

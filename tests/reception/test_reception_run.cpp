@@ -512,11 +512,11 @@ TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
   const ReceptionState& state = TheReceptionState();
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
   EXPECT_NE(state.ReportNumberCopy[Population::OutOfRegion], 424242);
-  // Past every document set and the act summary, up to the split by insurer.
-  EXPECT_EQ(state.LastPhase, "Разделение по страховым компаниям");
-  // The closing set leaves the local invoice under the package name; the
-  // local set's registry-folder invoice is gone again.
-  const QString invoice = QDir(h.registry).filePath("temp/Sfakt(ОМС).xlsx");
+  // The closing set leaves the local invoice under the package name, and
+  // the split by insurer moves it with "temp" into the formation's package
+  // folder; the local set's registry-folder invoice is gone again.
+  EXPECT_FALSE(QFileInfo::exists(QDir(h.registry).filePath("temp")));
+  const QString invoice = QDir(h.registry).filePath("ОМС_март2024/Sfakt(ОМС).xlsx");
   ASSERT_TRUE(QFile::exists(invoice));
   EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("Sfakt1.xlsx")));
   auto book = workbook::Workbook::Open(invoice.toStdString());
@@ -549,6 +549,8 @@ TEST(ReceptionRun, MissingInvoiceTemplateStopsTheFormationWithItsMessage) {
 TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
+  QTemporaryDir templates;
+  TheRunState().ExcelPath = templates.path();
   const QDir registry(h.registry);
   registry.mkpath("ОМС/Стационар/Тальви");
   for (const char* cost : {"ОМС/onechcost.dat", "ОМС/Стационар/Тальви/onechcost.dat"}) {
@@ -566,9 +568,9 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
           << insurer << "/" << table;
   EXPECT_EQ(ThePackageLists().PayFolderWord, "ОМС");
   EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
-  // The documents of both passes and the act summary are written; the run
-  // stops before the split by insurer.
-  EXPECT_EQ(TheReceptionState().LastPhase, "Разделение по страховым компаниям");
+  // The run stopped at its invoices (no templates), before the split by
+  // insurer, which removes the split-report folder.
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::TemplateMissing);
 
   // A second formation keeps the insurers' copies of the first.
   const QString copy = QDir(split).filePath("Бервинта/stacion.dbf");
