@@ -351,6 +351,19 @@ TEST_F(XmlExport, ReportsAreMarkedUploadedOnlyByThePackageStep) {
   EXPECT_TRUE(src.user.messages.last().startsWith("Запись не найдена в архиве: "));
   const QStringList left = QDir(dir.filePath("src/temp/again")).entryList(QDir::Files);
   EXPECT_EQ(left, (QStringList{kPackage + ".xml", "L" + kPackage.mid(1) + ".xml"}));
+
+  // A folder that cannot be written: the error names the file.
+  QFile blocked(dir.filePath("src/temp/blocked"));
+  ASSERT_TRUE(blocked.open(QIODevice::WriteOnly));
+  blocked.close();
+  in.ExportLabel = "blocked";
+  try {
+    src.Export(in);
+    ADD_FAILURE() << "no error";
+  } catch (const XmlExportError& e) {
+    EXPECT_TRUE(QString::fromUtf8(e.what()).contains("blocked/L" + kPackage.mid(1) + ".xml"))
+        << e.what();
+  }
 }
 
 TEST_F(XmlExport, PayerFormingWritesSanctionsAndAcceptedSums) {
