@@ -460,6 +460,32 @@ XmlExportResult WriteXmlExport(const XmlExportInputs& in, const XmlExportService
   return exporter.Run();
 }
 
+XmlExportInputs XmlExportInputsOf(const InsurerDocumentContext& ctx) {
+  const InsurerDocumentInputs& call = ctx.In;
+  XmlExportInputs in;
+  in.RegistryFolder = call.RegistryFolder;
+  in.XmlPackageMode = call.XmlPackageMode;
+  in.OutOfRegion = call.OutOfRegion;
+  in.InsurerCode = ctx.Insurer.Code;
+  in.ExportLabel = ctx.Insurer.ExportLabel;
+  for (const rRepn& r :
+       call.Reports[call.OutOfRegion ? Population::OutOfRegion : Population::Local])
+    in.Reports << r.Repn;
+  in.FormingForPayer = call.Forming && call.WhoDetail.IsFundOrInsurer();
+  in.ActsEnabled = static_cast<bool>(ctx.Services.Sanctions);
+  in.YearText = call.YearText;
+  in.MonthIndex = call.MonthIndex;
+  in.ExprVer = call.ExprVer;
+  in.Today = ctx.Services.Today ? ctx.Services.Today() : QDate::currentDate();
+  return in;
+}
+
+XmlExportResult WriteInsurerXmlExport(const InsurerDocumentContext& ctx) {
+  const InsurerDocumentServices& s = ctx.Services;
+  return WriteXmlExport(XmlExportInputsOf(ctx),
+                        XmlExportServices{s.Db, s.Tr, s.User, s.Lists, s.Sanctions});
+}
+
 void MarkReportsUploaded(FbDatabase& db, FbTransaction& tr, const QList<int>& reports) {
   if (reports.isEmpty()) return;
   FbStatement mark(db, &tr);

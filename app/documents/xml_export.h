@@ -34,7 +34,7 @@
 
 #include "domain/package_lists.h"
 #include "domain/run_user.h"
-#include "domain/sank_call.h"
+#include "insurer_documents.h"
 
 namespace kelmo {
 
@@ -85,7 +85,7 @@ struct XmlExportServices {
   // The sanctions of a case in the acts database: case id, the report's end
   // date, the report number; the rows of sank of kinds 1, 10, 11, 12 in the
   // order the database gives them. Used when ActsEnabled.
-  std::function<QList<SankCall>(int idIll, const QDate& dateEnd, int repn)> ActsSanctions;
+  std::function<QList<ActsSanction>(int idIll, const QDate& dateEnd, int repn)> ActsSanctions;
 };
 
 // What the export did, for the package step.
@@ -109,6 +109,14 @@ struct XmlExportResult {
 };
 
 XmlExportResult WriteXmlExport(const XmlExportInputs& in, const XmlExportServices& services);
+
+// The export of one call of WriteInsurerDocuments: its population, insurer
+// and label, the population's reports, the run's mode and party (forming
+// for a payer: mode "Сформировать" and a Who_Detail above 1), the acts
+// database when the services give its sanctions, and today's date of the
+// services.
+XmlExportInputs XmlExportInputsOf(const InsurerDocumentContext& ctx);
+XmlExportResult WriteInsurerXmlExport(const InsurerDocumentContext& ctx);
 
 // Marks the reports uploaded (REPORTS.UPLOADED = 1); nothing for an empty
 // list. Raises DatabaseError.

@@ -105,14 +105,20 @@ Money ColumnMoney(const QVariant& value) {
 }
 
 ExportDocument::ExportDocument(const QString& path, const char* root)
-    : path_(path), partPath_(path + QStringLiteral(".part")), root_(root) {
+    : path_(path), partPath_(path + QStringLiteral(".part")), root_(root), file_(partPath_) {
   QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile::remove(partPath_);
   doc_ = xmlNewDoc(Name("1.0"));
   xmlCharEncodingHandler* cp1251 = xmlFindCharEncodingHandler("windows-1251");
-  if (doc_ == nullptr || cp1251 == nullptr) Fail("no windows-1251 encoder");
-  out_ = xmlOutputBufferCreateFilename(QFile::encodeName(partPath_).constData(), cp1251, 0);
-  if (out_ == nullptr) Fail("cannot be created");
+  if (doc_ == nullptr || cp1251 == nullptr) Fail("нет перекодировки в windows-1251");
+  // The file is written through Qt, not opened by name by the parser, which
+  // would read a "%" or a "?" of the path as a URI's.
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) Fail("файл не создан");
+  out_ = xmlOutputBufferCreateIO(
+      [](void* file, const char* bytes, int size) -> int {
+        return static_cast<QFile*>(file)->write(bytes, size) == size ? size : -1;
+      },
+      nullptr, &file_, cp1251);
+  if (out_ == nullptr) Fail("файл не создан");
   xmlOutputBufferWriteString(out_, "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<");
   xmlOutputBufferWriteString(out_, root_.constData());
   xmlOutputBufferWriteString(out_, ">\n");
@@ -121,12 +127,21 @@ ExportDocument::ExportDocument(const QString& path, const char* root)
 ExportDocument::~ExportDocument() {
   if (out_ != nullptr) {
     xmlOutputBufferClose(out_);
+    file_.close();
     QFile::remove(partPath_);
   }
   if (doc_ != nullptr) xmlFreeDoc(doc_);
 }
 
-void ExportDocument::Fail(const char* what) const {
+void ExportDocument::Fail(const char* what) {
+  // A failure while the document is made leaves nothing behind: the
+  // destructor does not run for a constructor that throws.
+  if (out_ != nullptr) xmlOutputBufferClose(out_);
+  out_ = nullptr;
+  if (file_.isOpen()) file_.close();
+  QFile::remove(partPath_);
+  if (doc_ != nullptr) xmlFreeDoc(doc_);
+  doc_ = nullptr;
   throw XmlExportError(QStringLiteral("Не удалось записать файл ") + path_ + QStringLiteral(": ") +
                        QString::fromUtf8(what));
 }
@@ -134,7 +149,7 @@ void ExportDocument::Fail(const char* what) const {
 void ExportDocument::Write(XmlElement element) {
   xmlNodeDumpOutput(out_, doc_, element.get(), 0, 0, "windows-1251");
   xmlOutputBufferWriteString(out_, "\n");
-  if (out_->error != 0) Fail("write error");
+  if (out_->error != 0) Fail("ошибка записи");
 }
 
 void ExportDocument::Close() {
@@ -143,14 +158,16 @@ void ExportDocument::Close() {
   xmlOutputBufferWriteString(out_, ">\n");
   const int written = xmlOutputBufferClose(out_);
   out_ = nullptr;
-  if (written < 0) {
+  const bool flushed = file_.flush();
+  file_.close();
+  if (written < 0 || !flushed || file_.error() != QFileDevice::NoError) {
     QFile::remove(partPath_);
-    Fail("write error");
+    Fail("ошибка записи");
   }
   QFile::remove(path_);
   if (!QFile::rename(partPath_, path_)) {
     QFile::remove(partPath_);
-    Fail("cannot be renamed");
+    Fail("файл не переименован");
   }
 }
 

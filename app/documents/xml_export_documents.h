@@ -11,6 +11,7 @@
 
 #include <libxml/tree.h>
 
+#include <QFile>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -80,11 +81,13 @@ class ExportDocument {
   const QString& Path() const { return path_; }
 
  private:
-  void Fail(const char* what) const;
+  // Releases the document and its temporary file, then raises.
+  [[noreturn]] void Fail(const char* what);
 
   QString path_;
   QString partPath_;
   QByteArray root_;
+  QFile file_;
   xmlDoc* doc_ = nullptr;
   xmlOutputBuffer* out_ = nullptr;
 };

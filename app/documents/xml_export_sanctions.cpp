@@ -9,7 +9,7 @@ namespace kelmo {
 
 xmlNode* AppendSanctionElements(xmlNode* zsl, const CaseSanctionInput& c, const XmlExportInputs& in,
                                 const XmlExportServices& sv) {
-  QList<SankCall> rows;
+  QList<ActsSanction> rows;
   const bool acts = in.ActsEnabled && sv.ActsSanctions;
   if (acts) rows = sv.ActsSanctions(c.IdIll, c.DateEnd, c.Repn);
   const bool sanctioned = acts ? !rows.isEmpty() : c.SumMek > Money();
@@ -21,15 +21,15 @@ xmlNode* AppendSanctionElements(xmlNode* zsl, const CaseSanctionInput& c, const 
   AppendAlways(zsl, "OPLATA", sanctioned ? QStringLiteral("2") : QStringLiteral("1"));
   xmlNode* sump = AppendAlways(zsl, "SUMP");
   if (sanctioned) AppendAlways(zsl, "SANK_IT", MoneyStr(c.SumMek));
-  for (const SankCall& s : rows) {
+  for (const ActsSanction& s : rows) {
     xmlNode* sank = AppendAlways(zsl, xml_tag::SANK);
-    AppendAlways(sank, "S_CODE", TrimText(s.SCode));
-    AppendAlways(sank, "S_SUM", MoneyText(s.SSum));
+    AppendAlways(sank, "S_CODE", TrimText(s.Code));
+    AppendAlways(sank, "S_SUM", MoneyText(s.Sum));
     // The exchange knows only the МЭК kind here, whatever the row's kind.
     AppendAlways(sank, "S_TIP", QStringLiteral("1"));
-    AppendAlways(sank, "S_OSN", QString::number(s.SOsn));
-    AppendOptional(sank, "S_COM", TrimText(s.SCom));
-    AppendAlways(sank, "S_IST", QString::number(s.SIst));
+    AppendAlways(sank, "S_OSN", TrimText(s.Reason));
+    AppendOptional(sank, "S_COM", TrimText(s.Comment));
+    AppendAlways(sank, "S_IST", TrimText(s.Source));
   }
   return sump;
 }

@@ -77,7 +77,7 @@ struct Registry {
   ReceptionState state;
   RunState run;
   test::RecordingRunUser user;
-  std::function<QList<SankCall>(int, const QDate&, int)> acts;
+  std::function<QList<ActsSanction>(int, const QDate&, int)> acts;
 };
 
 // The elements of a document as the loader's reader gives them.
@@ -351,6 +351,19 @@ TEST_F(XmlExport, ReportsAreMarkedUploadedOnlyByThePackageStep) {
   EXPECT_TRUE(src.user.messages.last().startsWith("Запись не найдена в архиве: "));
   const QStringList left = QDir(dir.filePath("src/temp/again")).entryList(QDir::Files);
   EXPECT_EQ(left, (QStringList{kPackage + ".xml", "L" + kPackage.mid(1) + ".xml"}));
+
+  // A folder that cannot be written: the error names the file.
+  QFile blocked(dir.filePath("src/temp/blocked"));
+  ASSERT_TRUE(blocked.open(QIODevice::WriteOnly));
+  blocked.close();
+  in.ExportLabel = "blocked";
+  try {
+    src.Export(in);
+    ADD_FAILURE() << "no error";
+  } catch (const XmlExportError& e) {
+    EXPECT_TRUE(QString::fromUtf8(e.what()).contains("blocked/L" + kPackage.mid(1) + ".xml"))
+        << e.what();
+  }
 }
 
 TEST_F(XmlExport, PayerFormingWritesSanctionsAndAcceptedSums) {
@@ -359,17 +372,15 @@ TEST_F(XmlExport, PayerFormingWritesSanctionsAndAcceptedSums) {
   src.reg.Exec("update stacion set sum_mek = 0");
   src.acts = [](int, const QDate& dend, int) {
     EXPECT_EQ(dend, QDate(2024, 3, 31));
-    SankCall a;
-    a.SCode = " a1 ";
-    a.SSum = Money::FromUnits(15000);
-    a.STip = 10;
-    a.SOsn = 51;
-    a.SIst = 1;
-    SankCall b = a;
-    b.SCode = "a2";
-    b.SSum = Money::FromRoubles(100);
-    b.STip = 12;
-    return QList<SankCall>{a, b};
+    ActsSanction a;
+    a.Code = " a1 ";
+    a.Sum = Money::FromUnits(15000);
+    a.Reason = "51";
+    a.Source = "1";
+    ActsSanction b = a;
+    b.Code = "a2";
+    b.Sum = Money::FromRoubles(100);
+    return QList<ActsSanction>{a, b};
   };
   const XmlExportResult r = src.Export(in);
   ASSERT_TRUE(r.Written);
@@ -471,6 +482,48 @@ TEST_F(XmlExport, OutOfRegionCasesGoToTheFundWithTheirTerritorysInsurer) {
   in.OutOfRegion = false;
   in.InsurerCode = 2989;
   EXPECT_TRUE(src.Export(in).Documents.isEmpty());
+}
+
+TEST_F(XmlExport, InsurerDocumentsCallGivesTheExportItsInputs) {
+  InsurerDocumentInputs call;
+  call.RegistryFolder = src.folder;
+  call.XmlPackageMode = true;
+  call.Forming = true;
+  call.WhoDetail = WhoDetail(2);
+  call.YearText = "2024";
+  call.MonthIndex = 2;
+  call.ExprVer = "3.1/7";
+  rRepn local, outOfRegion;
+  local.Repn = repn;
+  outOfRegion.Repn = 77;
+  call.Reports[Population::Local] << local;
+  call.Reports[Population::OutOfRegion] << outOfRegion;
+  InsurerDocumentServices services(src.reg.Db(), src.tr, src.user, src.lists);
+  services.Today = [] { return QDate(2024, 4, 5); };
+  InsurerDocumentContext ctx(call, services);
+  ctx.Insurer = ChooseInsurer(" and (s.polis='2778')", false);
+  const XmlExportInputs e = XmlExportInputsOf(ctx);
+  EXPECT_EQ(e.InsurerCode, 2778);
+  EXPECT_EQ(e.ExportLabel, "2778");
+  EXPECT_EQ(e.Reports, QList<int>{repn});
+  EXPECT_TRUE(e.FormingForPayer);
+  EXPECT_FALSE(e.ActsEnabled);
+  EXPECT_EQ(e.Today, QDate(2024, 4, 5));
+  // The fund's formation of the whole call writes the package's cases.
+  const XmlExportResult r = WriteInsurerXmlExport(ctx);
+  EXPECT_TRUE(r.Written);
+  EXPECT_EQ(r.Cases, 3);
+
+  // An institution's own formation is no payer's; the out-of-region call
+  // takes its own reports.
+  call.WhoDetail = WhoDetail(1);
+  call.OutOfRegion = true;
+  ctx.Insurer = ChooseInsurer(" and (s.pol_obl<>1137)", true);
+  const XmlExportInputs o = XmlExportInputsOf(ctx);
+  EXPECT_FALSE(o.FormingForPayer);
+  EXPECT_TRUE(o.OutOfRegion);
+  EXPECT_EQ(o.ExportLabel, "Иногородние");
+  EXPECT_EQ(o.Reports, QList<int>{77});
 }
 
 TEST(XmlExportValues, NamesDatesAndCriteria) {
