@@ -70,20 +70,4 @@ QString PackExport(const ExportPackageInputs& in) {
   return package;
 }
 
-QString ExportAndPack(const XmlExportInputs& in, const XmlExportServices& services,
-                      const QStringList& workbooks) {
-  const XmlExportResult exported = WriteXmlExport(in, services);
-  if (!exported.Written) return QString();
-  ExportPackageInputs package;
-  package.ExportFolder = exported.Folder;
-  package.TempFolder = QDir(in.RegistryFolder).filePath(QStringLiteral("temp"));
-  package.File = exported.File;
-  package.SenderNumber =
-      services.Lists.SenderList.isEmpty() ? 0 : services.Lists.SenderList.first().Number;
-  package.Workbooks = workbooks;
-  const QString path = PackExport(package);
-  MarkReportsUploaded(services.Db, services.Tr, exported.ReportsToMark);
-  return path;
-}
-
 }  // namespace kelmo

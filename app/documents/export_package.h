@@ -20,7 +20,6 @@
 #include <QStringList>
 
 #include "domain/package_lists.h"
-#include "xml_export.h"
 
 namespace kelmo {
 
@@ -52,14 +51,5 @@ QStringList ExportPackageContents(const ExportPackageInputs& in);
 // Writes the package and removes the packed XML files; returns the package's
 // path. Cost: each file read once.
 QString PackExport(const ExportPackageInputs& in);
-
-// The export of one population with its package, the last step of an
-// insurer's documents: the export (WriteXmlExport); when it wrote its
-// documents, the package with `workbooks` and the reference files of the
-// first sender in "temp"; and only once the package stands, the reports
-// marked uploaded, so that an export or a packing that fails leaves them
-// unmarked. Returns the package's path, empty when nothing was exported.
-QString ExportAndPack(const XmlExportInputs& in, const XmlExportServices& services,
-                      const QStringList& workbooks);
 
 }  // namespace kelmo

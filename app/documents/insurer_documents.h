@@ -39,7 +39,6 @@
 #include "domain/money.h"
 #include "domain/package_lists.h"
 #include "domain/run_user.h"
-#include "domain/sank_call.h"
 #include "workbook/excel_application.h"
 
 namespace kelmo {
@@ -129,6 +128,15 @@ struct InsurerDocumentInputs {
   QStringList PackageFiles;
 };
 
+// One sanction of a case in the acts database.
+struct ActsSanction {
+  QString Code;
+  Money Sum;
+  QString Reason;
+  QString Comment;
+  QString Source;
+};
+
 // What the operation works with besides its inputs.
 struct InsurerDocumentServices {
   InsurerDocumentServices(FbDatabase& db, FbTransaction& tr, RunUser& user,
@@ -144,9 +152,8 @@ struct InsurerDocumentServices {
   // Today's date (the export's head); tests fix it.
   std::function<QDate()> Today = [] { return QDate::currentDate(); };
   // The sanctions of a case (case id, report end, report number) in the acts
-  // database, as the export writes them; empty when the acts database is not
-  // configured.
-  std::function<QList<SankCall>(int caseId, const QDate& reportEnd, int repn)> Sanctions;
+  // database; empty when the acts database is not configured.
+  std::function<QList<ActsSanction>(int caseId, const QDate& reportEnd, int repn)> Sanctions;
 };
 
 // --- Captions ---

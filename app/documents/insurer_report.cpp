@@ -15,9 +15,8 @@ QString InsurerSplitFolder(const QString& registryFolder, const QString& stacFol
 }
 
 void WriteInsurerReport(const QString& folderWord, const QString& insurerCode,
-                        const InsurerDocumentInputs& base,
-                        const InsurerDocumentServices& services, const QString& stacFolderWord,
-                        const QString& caption) {
+                        const InsurerDocumentInputs& base, const InsurerDocumentServices& services,
+                        const QString& stacFolderWord, const QString& caption) {
   InsurerDocumentInputs in = base;
   in.CaseFilter = QStringLiteral(" and (s.polis='") + insurerCode + QStringLiteral("')");
   in.Reserved.clear();

@@ -22,9 +22,8 @@ namespace kelmo {
 // of the in-patient type ("Стационар" ...); `caption` the progress window's
 // text that names the insurer.
 void WriteInsurerReport(const QString& folderWord, const QString& insurerCode,
-                        const InsurerDocumentInputs& base,
-                        const InsurerDocumentServices& services, const QString& stacFolderWord,
-                        const QString& caption);
+                        const InsurerDocumentInputs& base, const InsurerDocumentServices& services,
+                        const QString& stacFolderWord, const QString& caption);
 
 // The insurer's folder of the split report.
 QString InsurerSplitFolder(const QString& registryFolder, const QString& stacFolderWord,

@@ -188,8 +188,8 @@ void StoreCaseSanctions(FbDatabase& db, FbTransaction& tr, ActsConnection* acts,
   actsTr.Commit();
 }
 
-QList<SankCall> ReadCaseSanctions(ActsConnection& acts, int idCase, const QDate& dateEnd,
-                                  int repn) {
+QList<ActsSanction> ReadCaseSanctions(ActsConnection& acts, int idCase, const QDate& dateEnd,
+                                      int repn) {
   QSqlQuery q(acts.Database());
   q.setForwardOnly(true);
   if (!q.prepare(QStringLiteral(
@@ -201,23 +201,16 @@ QList<SankCall> ReadCaseSanctions(ActsConnection& acts, int idCase, const QDate&
   q.addBindValue(repn);
   if (!q.exec()) throw DatabaseError(QStringLiteral("База актов: sank: ") + q.lastError().text());
   const QSqlRecord record = q.record();
-  auto column = [&record](const char* name) {
-    return record.indexOf(QString::fromLatin1(name));
-  };
+  auto column = [&record](const char* name) { return record.indexOf(QString::fromLatin1(name)); };
   const int code = column("s_code") >= 0 ? column("s_code") : column("id");
-  QList<SankCall> rows;
+  QList<ActsSanction> rows;
   while (q.next()) {
-    SankCall s;
-    s.IdCase = idCase;
-    s.IdReport = repn;
-    s.DateReport = dateEnd;
-    s.UslOk = q.value(column("usl_ok")).toInt();
-    s.STip = q.value(column("s_tip")).toInt();
-    s.SCode = TrimText(q.value(code).toString());
-    s.SSum = MoneyOfField(q.value(column("s_sum")));
-    s.SOsn = q.value(column("s_osn")).toInt();
-    s.SCom = TrimText(q.value(column("s_com")).toString());
-    s.SIst = q.value(column("s_ist")).toInt();
+    ActsSanction s;
+    s.Code = TrimText(q.value(code).toString());
+    s.Sum = MoneyOfField(q.value(column("s_sum")));
+    s.Reason = TrimText(q.value(column("s_osn")).toString());
+    s.Comment = TrimText(q.value(column("s_com")).toString());
+    s.Source = TrimText(q.value(column("s_ist")).toString());
     rows << s;
   }
   return rows;
