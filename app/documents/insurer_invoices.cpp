@@ -69,6 +69,12 @@ QString InstitutionLine(const InsurerDocumentContext& ctx, const QString& careKi
          InstitutionAccountLines(l);
 }
 
+// The institution's three lines in B3 (name, payee, budget code) need a
+// row of three lines; the templates' row is of one.
+void FitInstitutionLines(DocumentWorkbook& doc) {
+  doc.Sheet().SetRowHeight(3, 39);
+}
+
 QString PhoneLine(const QString& address, const QString& phone) {
   return TrimText(address) + QStringLiteral(", тел. ") + TrimText(phone);
 }
@@ -90,6 +96,7 @@ void WriteInvoiceHead(DocumentWorkbook& doc, const InsurerDocumentContext& ctx,
   texts.InstitutionTail = InstitutionAccountLines(ctx.In.Lpu);
   texts.WithBik = false;
   WriteRequisitesHeader(doc.Sheet(), ctx.In.Lpu, ctx.Insurer.Payer, texts);
+  FitInstitutionLines(doc);
   doc.Text(6, 1, QStringLiteral("Грузоотправитель и его адрес"));
   doc.Text(7, 1, QStringLiteral("Грузополучатель и его адрес"));
   doc.Text(8, 1, QStringLiteral("К платежно-расчетному документу №"));
@@ -117,8 +124,7 @@ QString MainInvoiceName(const InsurerDocumentContext& ctx, qsizetype index, int 
     repeated = repeated || !ctx.In.XmlPackageMode || reports[k].TipStac == report.TipStac;
   const QString own = repeated ? QLatin1Char('_') + QString::number(report.Repn) : QString();
   if (!ctx.In.XmlPackageMode)
-    return QDir(ctx.In.CurrentFolder)
-        .filePath(QStringLiteral("Sfakt") + N(ctx) + pass + own + QStringLiteral(".xlsx"));
+    return ctx.CurrentFile(QStringLiteral("Sfakt") + N(ctx) + pass + own + QStringLiteral(".xlsx"));
   return ctx.DocumentFile(QStringLiteral("Sfakt") + pass + QString::number(report.TipStac) +
                           Pay(ctx) + QLatin1Char('_') + ctx.Insurer.ShortName + own +
                           QStringLiteral(".xlsx"));
@@ -255,6 +261,7 @@ void WriteFundTariffInvoice(InsurerDocumentContext& ctx, bool federal, const Tar
   DocumentWorkbook doc(ctx.Application(), templ, kInvoiceLayout);
   doc.Text(1, 1, InvoiceTitle(ctx));
   doc.Text(3, 2, InstitutionLine(ctx, LastReportCareKind(ctx)));
+  FitInstitutionLines(doc);
   doc.Text(4, 2, PhoneLine(l.Adr, l.PhoneGlv));
   doc.Text(6, 2, TrimText(l.Inn) + QStringLiteral(" / ") + TrimText(l.Kpp));
   WriteAdditionalTariffAccount(doc, l);
@@ -358,8 +365,7 @@ bool WriteInsurerOneChannelInvoice(InsurerDocumentContext& ctx) {
       in.XmlPackageMode
           ? ctx.DocumentFile(QStringLiteral("Sfakt") + Pay(ctx) + QLatin1Char('_') +
                              ctx.Insurer.ShortName + QStringLiteral("_ON.xlsx"))
-          : QDir(in.CurrentFolder)
-                .filePath(QStringLiteral("Sfakt") + N(ctx) + QStringLiteral("_ON.xlsx"));
+          : ctx.CurrentFile(QStringLiteral("Sfakt") + N(ctx) + QStringLiteral("_ON.xlsx"));
   RemoveOldOutput(name);
   DocumentWorkbook doc(ctx.Application(), templ, kInvoiceLayout);
   WriteInvoiceHead(doc, ctx, ctx.CareKind(CareKindDocument::OneChannel));
@@ -417,10 +423,10 @@ void WriteInsurerBill(InsurerDocumentContext& ctx) {
     return;
   }
   const QString name =
-      in.XmlPackageMode ? QDir(QDir(in.RegistryFolder).filePath(QStringLiteral("temp")))
-                              .filePath(QStringLiteral("Счет") + Pay(ctx) + QStringLiteral(".xlsx"))
-                        : QDir(in.CurrentFolder)
-                              .filePath(QStringLiteral("Счет") + N(ctx) + QStringLiteral(".xlsx"));
+      in.XmlPackageMode
+          ? QDir(QDir(in.RegistryFolder).filePath(QStringLiteral("temp")))
+                .filePath(QStringLiteral("Счет") + Pay(ctx) + QStringLiteral(".xlsx"))
+          : ctx.CurrentFile(QStringLiteral("Счет") + N(ctx) + QStringLiteral(".xlsx"));
   RemoveOldOutput(name);
   const QString templ = ctx.Template(QStringLiteral("Bill.xlsx"));
   if (!TemplatePresent(templ)) return;

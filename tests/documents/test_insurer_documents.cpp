@@ -436,9 +436,15 @@ TEST_F(InsurerDocumentsTest, WithoutAPackageEveryReportAndPassHasItsOwnFile) {
             QStringList({"Sfakt1.xlsx", "Sfakt1_11.xlsx", "Sfakt1_12.xlsx", "Sfakt1_NSZ.xlsx",
                          "Sfakt1_ON.xlsx", "Счет1.xlsx"}));
   // The additional-tariff invoices stay in the insurer's document folder.
-  EXPECT_EQ(Files(QStringLiteral("2778")),
-            QStringList({"Modern1_FF(ОМС)_Бервин.xlsx", "Sfakt1_FF(ОМС)_Бервин.xlsx",
-                         "Sfakt1_TF(ОМС)_Бервин.xlsx"}));
+  const QStringList tariffs = {"Modern1_FF(ОМС)_Бервин.xlsx", "Sfakt1_FF(ОМС)_Бервин.xlsx",
+                               "Sfakt1_TF(ОМС)_Бервин.xlsx"};
+  EXPECT_EQ(Files(QStringLiteral("2778")), tariffs);
+  // Without the insurer's own folder they all go to the document folder,
+  // never to the process's current folder.
+  in.CurrentFolder.clear();
+  WriteInsurerDocuments(in, services);
+  EXPECT_EQ(Files(QStringLiteral("2778")).size(), tariffs.size() + 6);
+  EXPECT_FALSE(QFileInfo::exists(QStringLiteral("Sfakt1.xlsx")));
 }
 
 TEST_F(InsurerDocumentsTest, OutOfRegionPatientsAndOtherModesWriteNoInvoice) {
