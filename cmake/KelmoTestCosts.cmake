@@ -9,7 +9,7 @@ set(_kelmo_test_costs
   reception_test_document_sets 45
   shell_test_main_window_services 46
   reception_test_act_summary 31
-  documents_test_xml_export 30
+  documents_test_xml_export 25
   documents_test_registers 23
   reception_test_case_sanctions 20
   shell_test_main_window 19
