@@ -134,6 +134,10 @@ QString InsurerDocumentContext::DocumentFile(const QString& name) const {
   return QDir(DocumentFolder).filePath(name);
 }
 
+QString InsurerDocumentContext::CurrentFile(const QString& name) const {
+  return In.CurrentFolder.isEmpty() ? DocumentFile(name) : QDir(In.CurrentFolder).filePath(name);
+}
+
 QString InsurerDocumentContext::Template(const QString& name) const {
   return TemplatePath(In.TemplateFolder, name);
 }

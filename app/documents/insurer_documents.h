@@ -210,8 +210,11 @@ struct InsurerDocumentContext {
   std::array<int, 4> FourReports() const;
   // The population's report count (ReportCounts).
   int ReportCount() const;
-  // A file of the document folder.
+  // A file of the document folder, and of the insurer's own folder of a run
+  // without a package (the document folder when none is given: a document
+  // never lands in the process's current folder).
   QString DocumentFile(const QString& name) const;
+  QString CurrentFile(const QString& name) const;
   // The template `name` of the template folder.
   QString Template(const QString& name) const;
   // The care kind written after the institution's name in a document of

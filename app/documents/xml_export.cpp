@@ -1,7 +1,6 @@
 // The XML export of one population: the walk over the case query with its
 // pairs of documents, the heads and the sums that close each case.
 #include "xml_export.h"
-#include "xmlload/xml_tags.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +8,7 @@
 #include <QSqlRecord>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -20,6 +20,7 @@
 #include "xml_export_cases.h"
 #include "xml_export_documents.h"
 #include "xml_export_sanctions.h"
+#include "xmlload/xml_tags.h"
 
 namespace kelmo {
 namespace {

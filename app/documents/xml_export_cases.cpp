@@ -1,12 +1,12 @@
 // The elements of one case of the XML export.
 #include "xml_export_cases.h"
-#include "xmlload/xml_tags.h"
 
 #include <QSqlRecord>
 #include <array>
 
 #include "domain/common.h"
 #include "domain/report_parameters.h"
+#include "xmlload/xml_tags.h"
 
 namespace kelmo {
 namespace {

@@ -1,9 +1,9 @@
 // The sanction elements of a case in the XML export.
 #include "xml_export_sanctions.h"
-#include "xmlload/xml_tags.h"
 
 #include "domain/common.h"
 #include "xml_export_documents.h"
+#include "xmlload/xml_tags.h"
 
 namespace kelmo {
 

@@ -421,6 +421,20 @@ TEST_F(XmlExport, PayerFormingWritesSanctionsAndAcceptedSums) {
                                          "\rНет соединения с базой актов"));
 }
 
+TEST_F(XmlExport, OnlyOncologyCasesWriteOnlyTheOncologyPair) {
+  src.reg.Exec("update stacion set onco_sluch = 1");
+  const XmlExportResult r = src.Export(in);
+  ASSERT_TRUE(r.Written);
+  const QString folder = dir.filePath("src/temp/2778");
+  EXPECT_EQ(r.Documents, (QStringList{folder + "/LC" + kPackage.mid(1) + ".xml",
+                                      folder + "/" + kOnco + ".xml"}));
+  // The package is still named after the ordinary main file.
+  EXPECT_EQ(r.PackagePath, folder + "/" + kPackage + ".zip");
+  QStringList numbers;
+  for (const XmlNode& zap : Elements(r.Documents[1], {"ZAP"})) numbers << TextOf(zap, "N_ZAP");
+  EXPECT_EQ(numbers, (QStringList{"1", "2", "3"}));
+}
+
 TEST_F(XmlExport, EachServiceOnceAndIdservRunsOn) {
   // Three sheet services on the first sheet of the first case: with its two
   // operations the case query gives six rows for that sheet.
