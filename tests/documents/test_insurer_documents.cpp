@@ -296,14 +296,20 @@ TEST_F(InsurerDocumentsTest, TwoInsurersGetTheirInvoicesInTheirOwnFolders) {
   EXPECT_TRUE(user.messages.isEmpty()) << user.messages.join(QLatin1Char('\n')).toStdString();
 
   // Report 10 in both passes, report 11 (the same type: its own name),
-  // report 12; no pass-1 invoice of 11 and 12; FF, TF and the Modern form.
-  EXPECT_EQ(Files(QStringLiteral("2778")),
-            QStringList({"Modern1_FF(ОМС)_Бервин.xlsx", "Sfakt(ОМС)_Бервин_ON.xlsx",
-                         "Sfakt1(ОМС)_Бервин.xlsx", "Sfakt1(ОМС)_Бервин_11.xlsx",
-                         "Sfakt1_FF(ОМС)_Бервин.xlsx", "Sfakt1_TF(ОМС)_Бервин.xlsx",
-                         "Sfakt2(ОМС)_Бервин.xlsx", "Sfakt_NSZ1(ОМС)_Бервин.xlsx", "keep.xlsx"}));
+  // report 12; no pass-1 invoice of 11 and 12; FF, TF and the Modern form;
+  // the bed-profile registers of both passes and a treated-patient register
+  // per report.
+  EXPECT_EQ(
+      Files(QStringLiteral("2778")),
+      QStringList(
+          {"Modern1_FF(ОМС)_Бервин.xlsx", "Profils(ОМС)_Бервин.xlsx",
+           "Profils_NCZ(ОМС)_Бервин.xlsx", "Sfakt(ОМС)_Бервин_ON.xlsx", "Sfakt1(ОМС)_Бервин.xlsx",
+           "Sfakt1(ОМС)_Бервин_11.xlsx", "Sfakt1_FF(ОМС)_Бервин.xlsx", "Sfakt1_TF(ОМС)_Бервин.xlsx",
+           "Sfakt2(ОМС)_Бервин.xlsx", "Sfakt_NSZ1(ОМС)_Бервин.xlsx", "Sreestr1(ОМС)_Бервин.xlsx",
+           "Sreestr1_11(ОМС)_Бервин.xlsx", "Sreestr2(ОМС)_Бервин.xlsx", "keep.xlsx"}));
   EXPECT_EQ(Files(QStringLiteral("2779")),
-            QStringList({"Sfakt1(ОМС)_ЗНТ.xlsx", "Sfakt1_FF(ОМС)_ЗНТ.xlsx"}))
+            QStringList({"Profils(ОМС)_ЗНТ.xlsx", "Sfakt1(ОМС)_ЗНТ.xlsx", "Sfakt1_FF(ОМС)_ЗНТ.xlsx",
+                         "Sreestr1(ОМС)_ЗНТ.xlsx"}))
       << Files(QStringLiteral("2779")).join(QLatin1Char(' ')).toStdString();
   // The bill of insurer 2778 lies in "temp" itself.
   EXPECT_TRUE(QFileInfo::exists(QDir(registry).filePath(QStringLiteral("temp/Счет(ОМС).xlsx"))));
@@ -432,9 +438,12 @@ TEST_F(InsurerDocumentsTest, WithoutAPackageEveryReportAndPassHasItsOwnFile) {
   in.XmlPackageMode = false;
   QDir().mkpath(in.CurrentFolder);
   WriteInsurerDocuments(in, services);
+  // The registers too: the bed-profile registers of both passes and a
+  // treated-patient register per report, each under a name of its own.
   EXPECT_EQ(Sorted(QDir(in.CurrentFolder)),
-            QStringList({"Sfakt1.xlsx", "Sfakt1_11.xlsx", "Sfakt1_12.xlsx", "Sfakt1_NSZ.xlsx",
-                         "Sfakt1_ON.xlsx", "Счет1.xlsx"}));
+            QStringList({"Profils1.xlsx", "Profils1_NCZ.xlsx", "Sfakt1.xlsx", "Sfakt1_11.xlsx",
+                         "Sfakt1_12.xlsx", "Sfakt1_NSZ.xlsx", "Sfakt1_ON.xlsx", "Sreestr1.xlsx",
+                         "Sreestr1_11.xlsx", "Sreestr1_12.xlsx", "Счет1.xlsx"}));
   // The additional-tariff invoices stay in the insurer's document folder.
   const QStringList tariffs = {"Modern1_FF(ОМС)_Бервин.xlsx", "Sfakt1_FF(ОМС)_Бервин.xlsx",
                                "Sfakt1_TF(ОМС)_Бервин.xlsx"};
@@ -443,7 +452,7 @@ TEST_F(InsurerDocumentsTest, WithoutAPackageEveryReportAndPassHasItsOwnFile) {
   // never to the process's current folder.
   in.CurrentFolder.clear();
   WriteInsurerDocuments(in, services);
-  EXPECT_EQ(Files(QStringLiteral("2778")).size(), tariffs.size() + 6);
+  EXPECT_EQ(Files(QStringLiteral("2778")).size(), tariffs.size() + 11);
   EXPECT_FALSE(QFileInfo::exists(QStringLiteral("Sfakt1.xlsx")));
 }
 
@@ -455,11 +464,13 @@ TEST_F(InsurerDocumentsTest, OutOfRegionPatientsAndOtherModesWriteNoInvoice) {
   WriteInsurerDocuments(in, services);
   EXPECT_FALSE(QFileInfo::exists(QDir(registry).filePath(QStringLiteral("temp"))));
 
-  // Not forming: only the bill is filled, with nothing to bill, and not saved.
+  // Not forming: only the bill is filled, with nothing to bill, and not
+  // saved; the registers are written in every mode.
   in = Inputs(QStringLiteral("2778"));
   in.Forming = false;
   WriteInsurerDocuments(in, services);
-  EXPECT_TRUE(Files(QStringLiteral("2778")).isEmpty());
+  EXPECT_TRUE(Files(QStringLiteral("2778")).filter(QStringLiteral("Sfakt")).isEmpty());
+  EXPECT_EQ(Files(QStringLiteral("2778")).filter(QStringLiteral("Sreestr")).size(), 3);
   EXPECT_FALSE(QFileInfo::exists(QDir(registry).filePath(QStringLiteral("temp/Счет(ОМС).xlsx"))));
 }
 
