@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "documents/insurer_documents.h"
+#include "domain/common.h"
 #include "domain/package_lists.h"
 #include "domain/reception_state.h"
 #include "domain/run_state.h"
@@ -214,6 +215,12 @@ TEST(InsurerSplit, DemonstrationRegistryEndsInThePackageFolder) {
                                                   "Sreestr1(ОМС)_ЗНТ.xlsx"}));
   EXPECT_EQ(CasesOfEntries(zip2779),
             QStringList({"L" + base2779.mid(1) + ".xml:0", base2779 + ".xml:2"}));
+  // Its invoice bills its two cases.
+  auto sfakt =
+      workbook::Workbook::Open(package.filePath("2779/Sfakt1(ОМС)_ЗНТ.xlsx").toStdString());
+  EXPECT_EQ(sfakt->Sheet(0).Text(17, 1), "Всего");
+  EXPECT_EQ(QString::fromStdString(sfakt->Sheet(0).Text(17, 8)),
+            MoneyStr(TheReceptionState().Pass[Population::Local].CalcTotal));
   auto sreestr =
       workbook::Workbook::Open(package.filePath("2779/Sreestr1(ОМС)_ЗНТ.xlsx").toStdString());
   EXPECT_EQ(sreestr->Sheet(0).Text(3, 1),
