@@ -106,19 +106,8 @@ RegisterVariant RegisterVariantOf(DocumentSet set) {
 
 RegisterInputs RegisterInputsOf(DocumentRun& run, DocumentSet set) {
   RegisterInputs in{run.Db, run.Tr, run.User, run.Application()};
-  in.TemplateFolder = run.TemplateFolder;
-  in.RegistryFolder = run.RegistryFolder;
-  in.Stac = StacTypeOfNumber(run.StacType);
-  in.PayKind = run.PayKind;
-  in.PeriodStart = run.PeriodStart;
-  in.PeriodEnd = run.PeriodEnd;
-  in.LpuName = run.Lpu.Name;
-  in.LpuMcod = run.Lpu.Mcod;
+  CopyRunValues(in, run);
   in.ReportFooter = TheRunState().ReportFooter;
-  in.XmlPackageMode = run.XmlPackageMode;
-  in.PayFolderWord = run.PayWord;
-  in.HasRoundTheClock = run.HasRoundTheClock;
-  in.HasDayHospital = run.HasDayHospital;
   in.Reports =
       run.Reports[set == DocumentSet::OutOfRegion ? Population::OutOfRegion : Population::Local];
   in.PackageFiles = &ThePackageLists().PackageFiles;

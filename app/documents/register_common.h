@@ -120,6 +120,26 @@ std::unique_ptr<DocumentWorkbook> OpenRegisterTemplate(workbook::ExcelApplicatio
                                                        const QString& templ, int lastRow,
                                                        int lastColumn, const QString& what);
 
+// Copies the values a run gives every register (folders, in-patient type,
+// payment kind and its word, period, institution, the package's flags) from
+// a document set's DocumentRun or an insurer's documents' inputs, which name
+// them alike.
+template <class Run>
+void CopyRunValues(RegisterInputs& in, const Run& run) {
+  in.TemplateFolder = run.TemplateFolder;
+  in.RegistryFolder = run.RegistryFolder;
+  in.Stac = StacTypeOfNumber(run.StacType);
+  in.PayKind = run.PayKind;
+  in.PeriodStart = run.PeriodStart;
+  in.PeriodEnd = run.PeriodEnd;
+  in.LpuName = run.Lpu.Name;
+  in.LpuMcod = run.Lpu.Mcod;
+  in.XmlPackageMode = run.XmlPackageMode;
+  in.PayFolderWord = run.PayWord;
+  in.HasRoundTheClock = run.HasRoundTheClock;
+  in.HasDayHospital = run.HasDayHospital;
+}
+
 // The registers' inputs from a document set's values: the pass's reports
 // (the out-of-region list for the out-of-region set), the set's application
 // (made when there is none), the program's report footer and the package
