@@ -10,8 +10,11 @@ set(_kelmo_test_costs
   shell_test_main_window_services 46
   reception_test_act_summary 31
   shell_test_skinned_program 30
+  documents_test_xml_export 25
   documents_test_registers 23
+  documents_test_insurer_documents 25
   reception_test_case_sanctions 20
+  reception_test_insurer_split 20
   shell_test_main_window 19
   reception_test_dbf_loading 16
   budget_test_budget_button 16

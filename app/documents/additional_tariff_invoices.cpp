@@ -47,7 +47,9 @@ Sums SumsOf(DocumentRun& run, const QString& sql, int repn) {
   return s;
 }
 
-QString KindText(const QString& kind, int stacType) {
+}  // namespace
+
+QString AdditionalTariffDescription(const QString& kind, int stacType) {
   if (kind == QLatin1String("FF") && stacType == 1)
     return QStringLiteral(
         "Оплата медицинской помощи по дополнительному тарифу на поэтапный переход к оказанию "
@@ -68,6 +70,37 @@ QString KindText(const QString& kind, int stacType) {
       "врачебных кадров За период с ");
 }
 
+void WriteAdditionalTariffAccount(DocumentWorkbook& doc, const InstitutionRequisites& lpu) {
+  doc.Text(5, 2,
+           TrimText(lpu.ModPc) + QLatin1Char(' ') + TrimText(lpu.ModRecPay) + QLatin1Char(' ') +
+               TrimText(lpu.ModBank));
+  doc.Text(7, 2, TrimText(lpu.ModBikBank));
+  doc.Text(8, 1, QStringLiteral("КБК"));
+  doc.Text(8, 2, TrimText(lpu.ModKbk));
+}
+
+void WriteAdditionalTariffTable(DocumentWorkbook& doc, const AdditionalTariffTable& table,
+                                const InstitutionRequisites& lpu) {
+  doc.Text(16, 1, table.Description);
+  doc.Text(16, 2, table.DayUnit);
+  doc.Text(16, 3, table.All.BedDays);
+  doc.Integer(16, 5, table.KindNumber);
+  doc.Text(16, 9, table.All.Amount);
+  doc.Text(17, 1, QStringLiteral("в том числе дети:"));
+  doc.Text(17, 2, table.DayUnit);
+  doc.Text(17, 3, table.Children.BedDays);
+  doc.Text(17, 5, table.Children.Amount);
+  doc.Text(17, 9, table.Children.Amount);
+  doc.Text(18, 1, QStringLiteral("Всего"));
+  doc.Text(18, 3, table.All.BedDays);
+  doc.Text(18, 9, table.All.Amount);
+  GridRange(doc.App(), QStringLiteral("A16"), QStringLiteral("I18"));
+  WriteSignatureBlock(doc.Sheet(),
+                      {{20, 1}, {20, 2}, {20, 5}, {20, table.AccountantColumn}, {22, 1}}, lpu);
+}
+
+namespace {
+
 int KindNumber(const QString& kind, bool outOfRegion) {
   if (kind == QLatin1String("TR")) return 12;
   return (kind == QLatin1String("FF") ? 10 : 11) + (outOfRegion ? 3 : 0);
@@ -85,33 +118,17 @@ void WriteFundInvoice(DocumentRun& run, DocumentSet set, const QString& kind, in
   DocumentWorkbook doc(run.Application(), templ, kInvoiceLayout);
   workbook::Worksheet& sheet = doc.Sheet();
   WriteInvoiceHead(run, sheet, CareKindOfStacType(stacType), outOfRegion, false);
-  if (outOfRegion && ff) {
-    const InstitutionRequisites& l = run.Lpu;
-    doc.Text(5, 2,
-             TrimText(l.ModPc) + QLatin1Char(' ') + TrimText(l.ModRecPay) + QLatin1Char(' ') +
-                 TrimText(l.ModBank));
-    doc.Text(7, 2, TrimText(l.ModBikBank));
-    doc.Text(8, 1, QStringLiteral("КБК"));
-    doc.Text(8, 2, TrimText(l.ModKbk));
-  }
-  auto amount = [ff](const Sums& s) { return ff ? s.Ff : s.Tf; };
-  doc.Text(16, 1, PeriodText(KindText(kind, stacType), run.PeriodStart, run.PeriodEnd));
-  doc.Text(16, 2, run.DayUnitText);
-  doc.Text(16, 3, QString::number(all.BedDays));
-  doc.Integer(16, 5, KindNumber(kind, outOfRegion));
-  doc.Text(16, 9, MoneyText(amount(all)));
+  if (outOfRegion && ff) WriteAdditionalTariffAccount(doc, run.Lpu);
+  auto line = [ff](const Sums& s) {
+    return AdditionalTariffLine{QString::number(s.BedDays), MoneyText(ff ? s.Ff : s.Tf)};
+  };
   const Sums children = SumsOf(run, kChildrenSums, repn);
-  doc.Text(17, 1, QStringLiteral("в том числе дети:"));
-  doc.Text(17, 2, run.DayUnitText);
-  doc.Text(17, 3, QString::number(children.BedDays));
-  doc.Text(17, 5, MoneyText(amount(children)));
-  doc.Text(17, 9, MoneyText(amount(children)));
-  doc.Text(18, 1, QStringLiteral("Всего"));
-  doc.Text(18, 3, QString::number(all.BedDays));
-  doc.Text(18, 9, MoneyText(amount(all)));
-  GridRange(doc.App(), QStringLiteral("A16"), QStringLiteral("I18"));
-  WriteSignatureBlock(sheet, {{20, 1}, {20, 2}, {20, 5}, {20, outOfRegion ? 9 : 7}, {22, 1}},
-                      run.Lpu);
+  WriteAdditionalTariffTable(
+      doc,
+      {PeriodText(AdditionalTariffDescription(kind, stacType), run.PeriodStart, run.PeriodEnd),
+       run.DayUnitText, KindNumber(kind, outOfRegion), line(all), line(children),
+       outOfRegion ? 9 : 7},
+      run.Lpu);
   SaveDocument(run, doc, AdditionalTariffName(run, set, kind, repn, index, count), false);
 }
 
@@ -133,7 +150,8 @@ void WriteAdditionalTariffInvoices(DocumentRun& run, DocumentSet set, int repn, 
   DocumentWorkbook doc(run.Application(), templ, kInvoiceLayout);
   WriteInvoiceHead(run, doc.Sheet(), CareKindOfStacType(stacType), false, false);
   doc.Text(16, 1,
-           PeriodText(KindText(QStringLiteral("TR"), stacType), run.PeriodStart, run.PeriodEnd));
+           PeriodText(AdditionalTariffDescription(QStringLiteral("TR"), stacType), run.PeriodStart,
+                      run.PeriodEnd));
   doc.Text(16, 2, run.DayUnitText);
   doc.Text(16, 3, QString::number(training.BedDays));
   doc.Integer(16, 5, KindNumber(QStringLiteral("TR"), false));

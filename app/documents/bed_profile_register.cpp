@@ -21,9 +21,11 @@ namespace {
 // The pass's treatment sheets with their bed profile, in order of the
 // profile code; the register sums them profile by profile as they come. A
 // sheet without a bed profile is summed under a row of its own (no name)
-// rather than left out of the register's total.
+// rather than left out of the register's total. An insurer's register lists
+// the profiles of every insurer's sheets and sums its own only.
 const QString kProfileSheets = QStringLiteral(
-    "select m.profil_bed, p.name, m.kd, m.kdoms, m.ocncost, m.dopcost, s.socium from MTL m "
+    "select m.profil_bed, p.name, m.kd, m.kdoms, m.ocncost, m.dopcost, s.socium, s.polis from "
+    "MTL m "
     "join stacion s on s.id_ill=m.id_ill left JOIN profil p on (p.tip_prof=m.profil_bed) "
     "where ((m.repn=:repn1) or (m.repn=:repn2) or (m.repn=:repn3) or (m.repn=:repn4)) and "
     "(m.oplat=:oplat) and coalesce(s.dopfond,0)=:dopfond order by m.profil_bed");
@@ -51,13 +53,17 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
   if (in.TemplateFolder.isEmpty()) return saved;
   const QString careKind = RegisterCareKind(in);
   const bool outOfRegion = variant == RegisterVariant::OutOfRegion;
+  const bool insurer = variant == RegisterVariant::Insurer;
   const QString n = QString::number(Number(in.Stac));
-  const QString registryStem =
-      (outOfRegion ? QStringLiteral("Profilsi") : QStringLiteral("Profils")) + n;
+  const QString stem = outOfRegion ? QStringLiteral("Profilsi") : QStringLiteral("Profils");
+  const QString registryStem = stem + n;
   // A DOPFOND 1 register outside a package gets a name of its own, so that
   // it never takes the place of the DOPFOND 0 register.
-  RemoveOldOutput(RegistryFolderFile(in, registryStem + QStringLiteral(".xlsx")));
-  RemoveOldOutput(RegistryFolderFile(in, registryStem + QStringLiteral("_NCZ.xlsx")));
+  for (const QString& suffix : {QString(), QStringLiteral("_NCZ")}) {
+    const QString registryName = registryStem + suffix + QStringLiteral(".xlsx");
+    RemoveOldOutput(insurer ? RegisterFileName(in, variant, stem, suffix, registryName)
+                            : RegistryFolderFile(in, registryName));
+  }
   const QString templ = RegisterTemplate(in, variant, QStringLiteral("profils.xlsx"));
   if (templ.isEmpty() || (outOfRegion && in.Reports.isEmpty())) return saved;
 
@@ -66,7 +72,7 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
   for (int dopfond = 0; dopfond < passes; ++dopfond) {
     workbook::ExcelApplication& excel = in.Excel;
     const auto book = OpenRegisterTemplate(excel, templ, 7, 8, QStringLiteral("таблицы A7:H7"));
-    if (outOfRegion) excel.SetVisible(false);
+    if (outOfRegion || insurer) excel.SetVisible(false);
     workbook::Worksheet& sheet = book->Sheet();
     sheet.SetText(1, 1,
                   RegisterPeriodTitle(QStringLiteral("Реестр коек по профилю"), in).toStdString());
@@ -84,11 +90,13 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
     };
     std::vector<Profile> profiles;
     QVariant code;
+    const QString& ownCode = in.Insurer.Code;
     sheets.ExecRows([&](const QSqlQuery& q) {
       if (profiles.empty() || q.value(0) != code) {
         code = q.value(0);
         profiles.push_back({TrimText(q.value(1).toString()), {}});
       }
+      if (insurer && !ownCode.isEmpty() && TrimText(q.value(7).toString()) != ownCode) return;
       profiles.back().Sums.Add(q.value(2).toLongLong(), q.value(3).toLongLong(),
                                MoneyOfField(q.value(4)), MoneyOfField(q.value(5)),
                                q.value(6).toString());
@@ -105,10 +113,9 @@ QStringList WriteBedProfileRegister(const RegisterInputs& in, RegisterVariant va
     GridRange(excel, QStringLiteral("A7"), QStringLiteral("H%1").arg(sheetRow));
 
     const QString suffix = dopfond == 1 ? QStringLiteral("_NCZ") : QString();
-    const Money cost =
-        variant == RegisterVariant::Local ? total.Total().RoundToKopecks() : total.Total();
+    const Money cost = variant == RegisterVariant::Local || insurer ? total.Total().RoundToKopecks()
+                                                                    : total.Total();
     if (cost > Money()) {
-      const QString stem = outOfRegion ? QStringLiteral("Profilsi") : QStringLiteral("Profils");
       const QString name = RegisterFileName(in, variant, stem, suffix,
                                             registryStem + suffix + QStringLiteral(".xlsx"));
       QDir().mkpath(QFileInfo(name).path());

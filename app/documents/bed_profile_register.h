@@ -13,8 +13,16 @@
 // (RegisterTemplateMissing) and skips the out-of-region register, as does an
 // empty out-of-region report list.
 //
-// Cost: one statement for the profiles and one per profile; the workbook
-// holds one row per profile.
+// An insurer's register (RegisterVariant::Insurer) lists the profiles of
+// all its reports' sheets, whoever insures them, with the sums of its own
+// cases (a profile of other insurers' cases only gets a row of zeros), for
+// DOPFOND 0 and 1, into its document folder: in a package run
+// "Profils(<word>)_<short name>.xlsx" and "Profils_NCZ(<word>)_<short
+// name>.xlsx", otherwise "Profils<N>.xlsx" and "Profils<N>_NCZ.xlsx". Its
+// missing template skips it without a message.
+//
+// Cost: one statement over the sheets of the pass; the workbook holds one
+// row per profile.
 #pragma once
 
 #include <QStringList>

@@ -46,7 +46,7 @@ InstitutionRequisites ReadInstitutionRequisites(const FbQuery& row) {
 FundRequisites ReadFundRequisites(FbDatabase& db, FbTransaction* tr, int id) {
   FbQuery q(db, tr);
   q.setSql(
-      QStringLiteral("select ADDRESS, PHONE, P_C, BANK, INN, KPP, BIKBANK from DORER "
+      QStringLiteral("select FNAME, INDX, ADDRESS, PHONE, P_C, BANK, INN, KPP, BIKBANK from DORER "
                      "order by iif(ID = :id, 0, 1), ID rows 1"));
   q.setParam(QStringLiteral("id"), id);
   q.Open();
@@ -55,6 +55,8 @@ FundRequisites ReadFundRequisites(FbDatabase& db, FbTransaction* tr, int id) {
   auto text = [&q](const char* name) {
     return TrimText(q.FieldByName(QString::fromLatin1(name)).toString());
   };
+  f.FName = text("FNAME");
+  f.Indx = text("INDX");
   f.Address = text("ADDRESS");
   f.Phone = text("PHONE");
   f.PC = text("P_C");
@@ -108,16 +110,23 @@ Money MoneyOfField(const QVariant& value) {
 
 void WriteRequisitesHeader(workbook::Worksheet& sheet, const InstitutionRequisites& lpu,
                            const FundRequisites& fund, const HeaderTexts& texts) {
-  Put(sheet, 3, 2, TrimText(lpu.FName) + QStringLiteral(" (") + texts.CareKind + QLatin1Char(')'));
+  Put(sheet, 3, 2,
+      TrimText(lpu.FName) + QStringLiteral(" (") + texts.CareKind + QLatin1Char(')') +
+          texts.InstitutionTail);
   Put(sheet, 4, 2, TrimText(lpu.Adr) + QStringLiteral(", тел. ") + TrimText(lpu.PhoneGlv));
   Put(sheet, 5, 2, TrimText(lpu.PC) + QLatin1Char(' ') + TrimText(lpu.Bank));
   Put(sheet, 6, 2, TrimText(lpu.Inn) + texts.InnSeparator + TrimText(lpu.Kpp));
-  Put(sheet, 7, 2, TrimText(lpu.BikBank));
+  if (texts.WithBik) Put(sheet, 7, 2, TrimText(lpu.BikBank));
   Put(sheet, 9, 2, texts.FundTitle);
   Put(sheet, 10, 2, fund.Address + QStringLiteral(", тел. ") + fund.Phone);
   Put(sheet, 11, 2, fund.PC + QLatin1Char(' ') + fund.Bank);
   Put(sheet, 12, 2, fund.Inn + texts.InnSeparator + fund.Kpp);
   Put(sheet, 13, 2, fund.BikBank);
+}
+
+QString InstitutionAccountLines(const InstitutionRequisites& lpu) {
+  return QLatin1Char('\n') + TrimText(lpu.ModRecPay) + QStringLiteral("\nКБК ") +
+         TrimText(lpu.ModKbk);
 }
 
 void WriteSignatureBlock(workbook::Worksheet& sheet, const SignatureCells& cells,

@@ -37,9 +37,12 @@ struct InstitutionRequisites {
 // query: LPU's columns and MCOD).
 InstitutionRequisites ReadInstitutionRequisites(const FbQuery& row);
 
-// The fund's requisites (table DORER).
+// The fund's requisites (table DORER); an insurer's invoices bill the
+// insurer's row of the table.
 struct FundRequisites {
   QString Address, Phone, PC, Bank, Inn, Kpp, BikBank;
+  // The full name and the postal code (the insurers' invoices).
+  QString FName, Indx;
 };
 
 // The DORER row of `id`; when there is none, its first row; when the table is
@@ -74,7 +77,14 @@ struct HeaderTexts {
   QString CareKind;   // after the institution's name in brackets
   QString FundTitle;  // B9
   QString InnSeparator = QStringLiteral(" / ");
+  // Lines that follow the institution's name in B3 (InstitutionAccountLines).
+  QString InstitutionTail;
+  // B7, the institution's bank code; the insurers' invoices leave it out.
+  bool WithBik = true;
 };
+// The lines an insurer's invoice adds under the institution's name: a line
+// feed, MOD_REC_PAY, a line feed and "КБК " + MOD_KBK.
+QString InstitutionAccountLines(const InstitutionRequisites& lpu);
 void WriteRequisitesHeader(workbook::Worksheet& sheet, const InstitutionRequisites& lpu,
                            const FundRequisites& fund, const HeaderTexts& texts);
 

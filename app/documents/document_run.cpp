@@ -67,16 +67,16 @@ QString CareKindCaption(const DocumentRun& run, int stacType, bool byPackage) {
   return caption;
 }
 
-QString InsurerListStatement(const QList<int>& reports) {
+QString InsurerListStatement(const QList<int>& reports, const QString& caseFilter) {
   return QStringLiteral(
              "select distinct s.polis, coalesce(c.comp_name, smo.name) comp_name "
              "from stacion s left join company c on c.comp_code = trim(s.polis) "
              "left join smo on cast(smo.o_cod as varchar(20)) = trim(s.polis) "
              "left join mtl m on m.id_ill = s.id_ill "
              "where s.repn in %1 and (m.oplat = :oplat) "
-             "and (cast(:dopfond as integer) < 0 or coalesce(s.dopfond, 0) = :dopfond) order by "
-             "s.polis")
-      .arg(ReportParameterList(reports));
+             "and (cast(:dopfond as integer) < 0 or coalesce(s.dopfond, 0) = :dopfond)%2 "
+             "order by s.polis")
+      .arg(ReportParameterList(reports), caseFilter);
 }
 
 QString InsurerLineText(const DocumentRun& run, const FbQuery& insurer) {

@@ -89,8 +89,9 @@ QString CareKindCaption(const DocumentRun& run, int stacType, bool byPackage);
 
 // The insurers of the reports (their POLIS and COMP_NAME, by POLIS): the
 // report-number parameters, "oplat" and "dopfond" (-1: whatever the cases'
-// DOPFOND). Insurer codes are compared as text.
-QString InsurerListStatement(const QList<int>& reports);
+// DOPFOND). Insurer codes are compared as text. `caseFilter`, a condition
+// on the case "s" that begins with " and", narrows the cases.
+QString InsurerListStatement(const QList<int>& reports, const QString& caseFilter = QString());
 // An insurer line of an invoice: the insurer's trimmed name ("Иногородние"
 // when it is not known) + " с " + first day + " по " + last day.
 QString InsurerLineText(const DocumentRun& run, const FbQuery& insurer);

@@ -45,4 +45,68 @@ QString OneChannelInvoiceName(const DocumentRun& run, DocumentSet set, bool outO
 QString AdditionalTariffName(const DocumentRun& run, DocumentSet set, const QString& kind, int repn,
                              int index, int count);
 
+// --- What the insurers' invoices (insurer_invoices.h) share with these ---
+
+// One insurer's sums of the reports for the cases of one DOPFOND value:
+// KDOMS, KD_ONCO, OCNCOST, DOPCOST, WITHOUTONECH (the cost less the
+// one-channel part and the additional tariffs, and less the training tariff
+// when `lessTraining`), ONECH_COST, COST_ONCO; parameters: the reports',
+// "polis", "oplat", "dopfond".
+QString InsurerSumsStatement(const QList<int>& reports, bool lessTraining);
+// The same sums for an institution with attached population: payment kind 1,
+// WITHOUTONECH the base-tariff part (COST_TRP); parameters: the reports',
+// "mcod", "dopfond", and "polis" when `byInsurer`.
+QString AttachedSumsStatement(const QList<int>& reports, bool byInsurer);
+
+// Opens `q` on `sql`, the sums of one DOPFOND pass (InsurerSumsStatement,
+// AttachedSumsStatement or the local invoice's), with the reports', "mcod"
+// (attached) or "oplat", "dopfond" and, when given, "polis" parameters.
+struct PassSumsParameters {
+  bool Attached = false;
+  QString Mcod;
+  kelmo::PayKind PayKind = PayKind::Oms;
+  int Dopfond = 0;
+};
+void OpenPassSums(FbQuery& q, const QString& sql, const QList<int>& reports,
+                  const PassSumsParameters& parameters, const QVariant* polis = nullptr);
+
+// The one-channel part of the sheets' costs of payment kind 1 over the
+// reports: of every case, or of the cases whose POLIS is `polis`.
+struct OneChannelSums {
+  int BedDays = 0;
+  Money Cost;
+};
+OneChannelSums OneChannelSumsOf(FbDatabase& db, FbTransaction& tr, const QList<int>& reports,
+                                const QVariant* polis);
+class DocumentWorkbook;
+// The one-line table of a one-channel invoice (rows 16-17) and its
+// signature block.
+void WriteOneChannelTable(DocumentWorkbook& doc, const QString& dayUnit, const OneChannelSums& sums,
+                          const InstitutionRequisites& lpu);
+
+// The description of an additional-tariff invoice of kind "FF", "TF" or
+// "TR" by in-patient type, ending in "За период с ".
+QString AdditionalTariffDescription(const QString& kind, int stacType);
+// The institution's additional-tariff account: B5 MOD_PC, MOD_REC_PAY and
+// MOD_BANK, B7 MOD_BIKBANK, A8/B8 "КБК" and MOD_KBK.
+void WriteAdditionalTariffAccount(DocumentWorkbook& doc, const InstitutionRequisites& lpu);
+// A line of an additional-tariff table as its cells take it.
+struct AdditionalTariffLine {
+  QString BedDays;
+  QString Amount;
+};
+// The table of an additional-tariff invoice (rows 16-18: the description
+// with its period, the children's line, the total) and its signature block.
+struct AdditionalTariffTable {
+  QString Description;
+  QString DayUnit;
+  int KindNumber = 0;
+  AdditionalTariffLine All;
+  AdditionalTariffLine Children;
+  // The column of the chief accountant's name in row 20.
+  int AccountantColumn = 9;
+};
+void WriteAdditionalTariffTable(DocumentWorkbook& doc, const AdditionalTariffTable& table,
+                                const InstitutionRequisites& lpu);
+
 }  // namespace kelmo

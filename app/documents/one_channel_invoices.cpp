@@ -20,21 +20,9 @@ const QString kInsurerOneChannelSums = QStringLiteral(
     "from stacion s left join mtl m on ((s.repn=m.repn) and (s.id_ill=m.id_ill)) "
     "where s.repn in %1 and (s.polis is not distinct from :polis) and (m.oplat=1)");
 
-struct OneChannelSums {
-  int BedDays = 0;
-  Money Cost;
-};
-
 OneChannelSums SumsOf(DocumentRun& run, const QList<int>& reports, const QVariant* polis) {
-  FbQuery q(run.Db, &run.Tr);
-  q.setSql((polis ? kInsurerOneChannelSums : kOneChannelSums).arg(ReportParameterList(reports)));
-  SetReportParameters(q, reports);
-  if (polis) q.setParam(QStringLiteral("polis"), *polis);
-  q.Open();
-  return {q.FieldByName(QStringLiteral("KDOMS")).toInt(),
-          MoneyOfField(q.FieldByName(QStringLiteral("ONECH_COST")))};
+  return OneChannelSumsOf(run.Db, run.Tr, reports, polis);
 }
-
 // The steps before the template is filled: a new application, the old files
 // of the invoice deleted, the template tested.
 QString Prepare(DocumentRun& run, DocumentSet set, bool outOfRegion) {
@@ -54,19 +42,35 @@ QString Prepare(DocumentRun& run, DocumentSet set, bool outOfRegion) {
 
 }  // namespace
 
-void WriteLocalOneChannelInvoice(DocumentRun& run, DocumentSet set) {
-  const QString templ = Prepare(run, set, false);
-  DocumentWorkbook doc(*run.Excel, templ, kInvoiceLayout);
-  WriteInvoiceHead(run, doc.Sheet(), CareKindCaption(run, run.StacType, true), false, true);
-  const OneChannelSums sums = SumsOf(run, run.ReportNumbers(Population::Local), nullptr);
-  doc.Text(16, 2, run.DayUnitText);
+OneChannelSums OneChannelSumsOf(FbDatabase& db, FbTransaction& tr, const QList<int>& reports,
+                                const QVariant* polis) {
+  FbQuery q(db, &tr);
+  q.setSql((polis ? kInsurerOneChannelSums : kOneChannelSums).arg(ReportParameterList(reports)));
+  SetReportParameters(q, reports);
+  if (polis) q.setParam(QStringLiteral("polis"), *polis);
+  q.Open();
+  return {q.FieldByName(QStringLiteral("KDOMS")).toInt(),
+          MoneyOfField(q.FieldByName(QStringLiteral("ONECH_COST")))};
+}
+
+void WriteOneChannelTable(DocumentWorkbook& doc, const QString& dayUnit, const OneChannelSums& sums,
+                          const InstitutionRequisites& lpu) {
+  doc.Text(16, 2, dayUnit);
   doc.Integer(16, 3, sums.BedDays);
   doc.Integer(17, 3, sums.BedDays);
   doc.Text(17, 1, QStringLiteral("Всего"));
   for (const auto& [row, column] : {std::pair{16, 5}, {17, 5}, {16, 8}, {17, 8}})
     doc.Number(row, column, sums.Cost.ToDouble());
   GridRange(doc.App(), QStringLiteral("A16"), QStringLiteral("H17"));
-  WriteSignatureBlock(doc.Sheet(), {{19, 1}, {19, 2}, {19, 5}, {19, 6}, {21, 1}}, run.Lpu);
+  WriteSignatureBlock(doc.Sheet(), {{19, 1}, {19, 2}, {19, 5}, {19, 6}, {21, 1}}, lpu);
+}
+
+void WriteLocalOneChannelInvoice(DocumentRun& run, DocumentSet set) {
+  const QString templ = Prepare(run, set, false);
+  DocumentWorkbook doc(*run.Excel, templ, kInvoiceLayout);
+  WriteInvoiceHead(run, doc.Sheet(), CareKindCaption(run, run.StacType, true), false, true);
+  const OneChannelSums sums = SumsOf(run, run.ReportNumbers(Population::Local), nullptr);
+  WriteOneChannelTable(doc, run.DayUnitText, sums, run.Lpu);
   if (sums.Cost > Money())
     SaveDocument(run, doc, OneChannelInvoiceName(run, set, false), set == DocumentSet::Closing);
 }

@@ -33,7 +33,7 @@ const QString kAttachedSums = QStringLiteral(
     "sum(iif(m.mtl_onco_status = 1, m.ocncost, 0)) cost_onco "
     "from mtl m join stacion s on s.id_ill = m.id_ill "
     "where m.repn in %1 and (m.oplat = 1) and "
-    "((s.mcod = :mcod) or (s.mcod <> :mcod)) and coalesce(s.dopfond,0)=:dopfond");
+    "((s.mcod = :mcod) or (s.mcod <> :mcod)) and coalesce(s.dopfond,0)=:dopfond%2");
 
 // One insurer's sums of an out-of-region report.
 const QString kInsurerSums = QStringLiteral(
@@ -41,7 +41,7 @@ const QString kInsurerSums = QStringLiteral(
     "sum((m.ocncost-coalesce(m.mod_tfoms_cost,0)-coalesce(m.mod_ffoms_cost,0))) ocncost, "
     "sum(m.dopcost) dopcost, "
     "sum((m.ocncost-coalesce(m.onech_cost,0)-coalesce(m.mod_ffoms_cost,0)-"
-    "coalesce(m.mod_tfoms_cost,0))) withoutonech, "
+    "coalesce(m.mod_tfoms_cost,0)%2)) withoutonech, "
     "sum(m.onech_cost) onech_cost, sum(iif(m.mtl_onco_status = 1, m.ocncost, 0)) cost_onco "
     "from stacion s left join mtl m on ((s.repn=m.repn) and (s.id_ill=m.id_ill)) "
     "where s.repn in %1 and (s.polis is not distinct from :polis) and (m.oplat=:oplat) "
@@ -57,6 +57,31 @@ int IntField(const FbQuery& q, const char* name) {
 
 }  // namespace
 
+QString InsurerSumsStatement(const QList<int>& reports, bool lessTraining) {
+  return kInsurerSums.arg(
+      ReportParameterList(reports),
+      lessTraining ? QStringLiteral("-coalesce(m.mod_train_cost,0)") : QString());
+}
+
+QString AttachedSumsStatement(const QList<int>& reports, bool byInsurer) {
+  return kAttachedSums.arg(
+      ReportParameterList(reports),
+      byInsurer ? QStringLiteral(" and (s.polis is not distinct from :polis)") : QString());
+}
+
+void OpenPassSums(FbQuery& q, const QString& sql, const QList<int>& reports,
+                  const PassSumsParameters& p, const QVariant* polis) {
+  q.setSql(sql);
+  SetReportParameters(q, reports);
+  if (polis) q.setParam(QStringLiteral("polis"), *polis);
+  if (p.Attached)
+    q.setParam(QStringLiteral("mcod"), TrimText(p.Mcod));
+  else
+    q.setParam(QStringLiteral("oplat"), Code(p.PayKind));
+  q.setParam(QStringLiteral("dopfond"), p.Dopfond);
+  q.Open();
+}
+
 void WriteLocalInvoice(DocumentRun& run, DocumentSet set, int dopfond) {
   const bool closing = set == DocumentSet::Closing;
   DocumentWorkbook doc(run.Application(), run.Template(QStringLiteral("sfakt.xlsx")),
@@ -67,14 +92,10 @@ void WriteLocalInvoice(DocumentRun& run, DocumentSet set, int dopfond) {
   const QList<int> reports = run.ReportNumbers(Population::Local);
   const bool attached = run.StacType != 1 && run.Lpu.Attach != 0;
   FbQuery q(run.Db, &run.Tr);
-  q.setSql((attached ? kAttachedSums : kLocalSums).arg(ReportParameterList(reports)));
-  SetReportParameters(q, reports);
-  if (attached)
-    q.setParam(QStringLiteral("mcod"), TrimText(run.Lpu.Mcod));
-  else
-    q.setParam(QStringLiteral("oplat"), Code(run.PayKind));
-  q.setParam(QStringLiteral("dopfond"), dopfond);
-  q.Open();
+  OpenPassSums(q,
+               attached ? AttachedSumsStatement(reports, false)
+                        : kLocalSums.arg(ReportParameterList(reports)),
+               reports, {attached, run.Lpu.Mcod, run.PayKind, dopfond});
   const int bedDays = IntField(q, "KDOMS");
   const int oncoBedDays = IntField(q, "KD_ONCO");
   const Money oncoCost = MoneyField(q, "COST_ONCO");
@@ -116,7 +137,7 @@ void WriteOutOfRegionInvoice(DocumentRun& run, const rRepn& report, int dopfond)
   run.User.BeginPhase(QStringLiteral("Формирование счет-фактуры..."), insurers.RecordCount());
 
   FbQuery sums(run.Db, &run.Tr);
-  sums.setSql(kInsurerSums.arg(ReportParameterList(reports)));
+  sums.setSql(InsurerSumsStatement(reports, false));
   int row = 16;
   int bedDays = 0;
   int oncoBedDays = 0;

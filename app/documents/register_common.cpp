@@ -26,7 +26,11 @@ QString RegisterCareKind(const RegisterInputs& in) {
     if (in.HasRoundTheClock) return QStringLiteral("Круглосуточный стационар");
     if (in.HasDayHospital) return QStringLiteral("Дневные стационары");
   }
-  switch (in.Stac) {
+  return RegisterCareKindOf(in.Stac);
+}
+
+QString RegisterCareKindOf(StacType type) {
+  switch (type) {
     case StacType::RoundTheClock:
       break;
     case StacType::DayAtPolyclinic:
@@ -52,6 +56,12 @@ QString RegisterHeading(const RegisterInputs& in, const QString& careKind,
 
 QString RegisterFileName(const RegisterInputs& in, RegisterVariant variant, const QString& stem,
                          const QString& suffix, const QString& registryName) {
+  if (variant == RegisterVariant::Insurer) {
+    const QDir folder(in.Insurer.DocumentFolder);
+    if (!in.XmlPackageMode) return folder.filePath(registryName);
+    return folder.filePath(stem + suffix + QLatin1Char('(') + in.PayFolderWord +
+                           QStringLiteral(")_") + in.Insurer.ShortName + QStringLiteral(".xlsx"));
+  }
   const QDir registry(in.RegistryFolder);
   if (!in.XmlPackageMode) return registry.filePath(registryName);
   const QString folder = variant == RegisterVariant::OutOfRegion
@@ -64,7 +74,8 @@ QString RegisterFileName(const RegisterInputs& in, RegisterVariant variant, cons
 QString RegisterTemplate(const RegisterInputs& in, RegisterVariant variant,
                          const QString& templateName) {
   const QString path = TemplatePath(in.TemplateFolder, templateName);
-  if (variant == RegisterVariant::OutOfRegion) return TemplatePresent(path) ? path : QString();
+  if (variant == RegisterVariant::OutOfRegion || variant == RegisterVariant::Insurer)
+    return TemplatePresent(path) ? path : QString();
   RequireTemplate(path);
   return path;
 }
@@ -95,19 +106,8 @@ RegisterVariant RegisterVariantOf(DocumentSet set) {
 
 RegisterInputs RegisterInputsOf(DocumentRun& run, DocumentSet set) {
   RegisterInputs in{run.Db, run.Tr, run.User, run.Application()};
-  in.TemplateFolder = run.TemplateFolder;
-  in.RegistryFolder = run.RegistryFolder;
-  in.Stac = StacTypeOfNumber(run.StacType);
-  in.PayKind = run.PayKind;
-  in.PeriodStart = run.PeriodStart;
-  in.PeriodEnd = run.PeriodEnd;
-  in.LpuName = run.Lpu.Name;
-  in.LpuMcod = run.Lpu.Mcod;
+  CopyRunValues(in, run);
   in.ReportFooter = TheRunState().ReportFooter;
-  in.XmlPackageMode = run.XmlPackageMode;
-  in.PayFolderWord = run.PayWord;
-  in.HasRoundTheClock = run.HasRoundTheClock;
-  in.HasDayHospital = run.HasDayHospital;
   in.Reports =
       run.Reports[set == DocumentSet::OutOfRegion ? Population::OutOfRegion : Population::Local];
   in.PackageFiles = &ThePackageLists().PackageFiles;

@@ -33,8 +33,22 @@ class RunUser;
 
 // The document set a register is written in: the local set after the local
 // pass, the out-of-region set after the out-of-region pass, the closing set
-// that writes the local registers again under the package names.
-enum class RegisterVariant { Local, OutOfRegion, Closing };
+// that writes the local registers again under the package names; and the
+// registers of one insurer's local cases that the split by insurer writes
+// into the insurer's document folder.
+enum class RegisterVariant { Local, OutOfRegion, Closing, Insurer };
+
+// The insurer whose registers are written (RegisterVariant::Insurer).
+struct RegisterInsurer {
+  // The policy code its cases carry (STACION.POLIS, "2778"); empty: the
+  // cases of every insurer.
+  QString Code;
+  // Its short name at the end of the file names ("Бервин"; may be empty).
+  QString ShortName;
+  // The folder its registers are saved in: the insurer document folder of a
+  // package run, otherwise the insurer's folder of the split report.
+  QString DocumentFolder;
+};
 
 struct RegisterInputs {
   FbDatabase& Db;
@@ -62,6 +76,8 @@ struct RegisterInputs {
   // The workbooks of the outgoing package: the out-of-region treated-patient
   // registers replace its content with their names when given.
   QStringList* PackageFiles = nullptr;
+  // The insurer of the insurer variant.
+  RegisterInsurer Insurer;
 };
 
 // The report numbers repn1..repn4: the pass's first four reports, the last
@@ -71,6 +87,9 @@ std::array<int, 4> RegisterReportNumbers(const QList<rRepn>& reports);
 // The care kind of the registers' heading: by the in-patient type, or by
 // the kinds of the package when the run works on one.
 QString RegisterCareKind(const RegisterInputs& in);
+// The care kind by an in-patient type alone ("круглосуточный стационар",
+// "дневной стационар при поликлинике" ...), as a report's TipStac gives it.
+QString RegisterCareKindOf(StacType type);
 
 // "<title> с dd.mm.yyyy по dd.mm.yyyy".
 QString RegisterPeriodTitle(const QString& title, const RegisterInputs& in);
@@ -81,13 +100,15 @@ QString RegisterHeading(const RegisterInputs& in, const QString& careKind, Regis
 
 // The registry folder's file `name`, or, in a package run, the working
 // folder's "temp/<stem><suffix>(<word>).xlsx" (under "temp/Иногородние" for
-// the out-of-region set).
+// the out-of-region set). The insurer variant names files of its document
+// folder: "<stem><suffix>(<word>)_<short name>.xlsx" in a package run,
+// otherwise `name`.
 QString RegisterFileName(const RegisterInputs& in, RegisterVariant variant, const QString& stem,
                          const QString& suffix, const QString& registryName);
 
 // The template's path when it exists; otherwise the local and closing
-// variants stop the run (DocumentStop), and the out-of-region variant gives
-// an empty text (its register is skipped).
+// variants stop the run (DocumentStop), and the out-of-region and insurer
+// variants give an empty text (their register is skipped).
 QString RegisterTemplate(const RegisterInputs& in, RegisterVariant variant,
                          const QString& templateName);
 
@@ -98,6 +119,26 @@ QString RegisterTemplate(const RegisterInputs& in, RegisterVariant variant,
 std::unique_ptr<DocumentWorkbook> OpenRegisterTemplate(workbook::ExcelApplication& excel,
                                                        const QString& templ, int lastRow,
                                                        int lastColumn, const QString& what);
+
+// Copies the values a run gives every register (folders, in-patient type,
+// payment kind and its word, period, institution, the package's flags) from
+// a document set's DocumentRun or an insurer's documents' inputs, which name
+// them alike.
+template <class Run>
+void CopyRunValues(RegisterInputs& in, const Run& run) {
+  in.TemplateFolder = run.TemplateFolder;
+  in.RegistryFolder = run.RegistryFolder;
+  in.Stac = StacTypeOfNumber(run.StacType);
+  in.PayKind = run.PayKind;
+  in.PeriodStart = run.PeriodStart;
+  in.PeriodEnd = run.PeriodEnd;
+  in.LpuName = run.Lpu.Name;
+  in.LpuMcod = run.Lpu.Mcod;
+  in.XmlPackageMode = run.XmlPackageMode;
+  in.PayFolderWord = run.PayWord;
+  in.HasRoundTheClock = run.HasRoundTheClock;
+  in.HasDayHospital = run.HasDayHospital;
+}
 
 // The registers' inputs from a document set's values: the pass's reports
 // (the out-of-region list for the out-of-region set), the set's application

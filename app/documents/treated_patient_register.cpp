@@ -50,18 +50,26 @@ const QString kFlatCases = kCaseSheets + kReportCondition + kMcodCondition + kCa
 const QString kFlatCaseCount =
     QStringLiteral("select count(*) from stacion s ") + kReportCondition + kMcodCondition;
 
-// The insurers of an out-of-region report.
-const QString kInsurers =
-    QStringLiteral(
-        "select distinct s.POLIS, c.COMP_NAME from stacion s left JOIN company c on "
-        "(c.COMP_CODE=s.POLIS) left join mtl m on m.id_ill=s.id_ill ") +
-    kReportCondition + QStringLiteral(" and (m.oplat=:oplat) order by s.POLIS");
+// The insurers of a report: all of an out-of-region report's, the one of
+// an insurer's register.
+const QString kInsurersSelect = QStringLiteral(
+    "select distinct s.POLIS, c.COMP_NAME from stacion s left JOIN company c on "
+    "(c.COMP_CODE=s.POLIS) left join mtl m on m.id_ill=s.id_ill ");
+const QString kInsurersOrder = QStringLiteral(" and (m.oplat=:oplat) order by s.POLIS");
+const QString kInsurers = kInsurersSelect + kReportCondition + kInsurersOrder;
+const QString kOwnInsurer =
+    kInsurersSelect + kReportCondition + QStringLiteral(" and (s.POLIS=:own)") + kInsurersOrder;
 
 // The cases of one insurer; a case without a policy code is listed under
 // the insurer row that has none, not lost.
-const QString kInsurerCases = kCaseSheets + kReportCondition +
-                              QStringLiteral(" and (s.POLIS is not distinct from :polis)") +
-                              kCaseSheetsOrder;
+const QString kPolisCondition = QStringLiteral(" and (s.POLIS is not distinct from :polis)");
+const QString kInsurerCases = kCaseSheets + kReportCondition + kPolisCondition + kCaseSheetsOrder;
+// The cases of an insurer's register, which leaves out those without MCOD
+// as the flat layout does.
+const QString kOwnCases =
+    kCaseSheets + kReportCondition + kPolisCondition + kMcodCondition + kCaseSheetsOrder;
+const QString kOwnCaseCount = QStringLiteral("select count(*) from stacion s ") + kReportCondition +
+                              kPolisCondition + kMcodCondition;
 
 // The children's line; its payment kind is the compulsory insurance's
 // whatever the run's.
@@ -191,6 +199,7 @@ class RegisterWriter {
       : in_(in), variant_(variant), excel_(excel) {}
 
   workbook::Worksheet& Sheet() { return excel_.ActiveSheet(); }
+  workbook::ExcelApplication& Excel() { return excel_; }
   int Row() const { return row_; }
   void SetRow(int row) { row_ = row; }
   // A fresh block lies at the current row (the template's, or a copy).
@@ -221,8 +230,9 @@ class RegisterWriter {
     row_ += caseTotal ? 9 : 6;
   }
 
-  // The register's four total rows from `first` (the flat layout's R + 1,
-  // the out-of-region layout's R - 2).
+  // The register's total rows from `first` (the flat layout's and the
+  // insurer's R + 1, the out-of-region layout's R - 2): three, and the line
+  // for children except in an insurer's register.
   void WriteTotals(int first, const QString& caption, const std::array<int, 4>& repn) {
     const int r = first;
     Put(r, C, caption);
@@ -239,7 +249,7 @@ class RegisterWriter {
         variant_ == RegisterVariant::OutOfRegion ? QStringLiteral("в т.ч. по сопутств.")
                                                  : QStringLiteral(" в т.ч. по сопутств."));
     Put(r + 2, N, General(total_.Dop));
-    WriteChildren(r + 3, repn);
+    if (variant_ != RegisterVariant::Insurer) WriteChildren(r + 3, repn);
   }
 
  private:
@@ -272,8 +282,8 @@ class RegisterWriter {
     Put(r, D, TrimText(c.Dr));
     Put(r, N, General(v.Full));
     QString number = TrimText(c.Number);
-    if (variant_ != RegisterVariant::OutOfRegion && number.size() == 16)
-      number = QStringLiteral("ЕНП:") + number;
+    const bool flat = variant_ == RegisterVariant::Local || variant_ == RegisterVariant::Closing;
+    if (flat && number.size() == 16) number = QStringLiteral("ЕНП:") + number;
     Put(r + 1, A, number);
     Put(r + 1, E, field(kStacDiag));
     Put(r + 1, F, field(kKodMes));
@@ -285,8 +295,8 @@ class RegisterWriter {
     Put(r + 1, P, General(v.SvMes));
     Put(r + 1, Q, positive(v.Modern));
     Put(r + 1, R, positive(v.Ffoms));
-    Put(r + 1, S,
-        variant_ == RegisterVariant::Closing ? General(v.Ncz.ToDouble()) : positive(v.Dorer));
+    const bool ncz = variant_ == RegisterVariant::Closing || variant_ == RegisterVariant::Insurer;
+    Put(r + 1, S, ncz ? General(v.Ncz.ToDouble()) : positive(v.Dorer));
     Put(r + 2, A, TrimText(c.DSeria));
     Put(r + 2, N, General(row[kDopCost].toDouble()));
     Put(r + 3, A, TrimText(c.DNomber));
@@ -367,15 +377,17 @@ std::unique_ptr<DocumentWorkbook> OpenTemplate(workbook::ExcelApplication& excel
                                                const QString& templ, const RegisterInputs& in,
                                                const QString& careKind, RegisterVariant variant) {
   auto book = OpenRegisterTemplate(excel, templ, 13, S, QStringLiteral("блока A8:S13"));
-  if (variant == RegisterVariant::OutOfRegion) excel.SetVisible(false);
+  if (variant == RegisterVariant::OutOfRegion || variant == RegisterVariant::Insurer)
+    excel.SetVisible(false);
   book->Text(1, A, RegisterPeriodTitle(QStringLiteral("Реестр пролеченных больных"), in));
   book->Text(3, A, RegisterHeading(in, careKind, variant));
   return book;
 }
 
-// Saves the register when its full cost is above zero.
-bool SaveRegister(DocumentWorkbook& book, const Sums& total, const QString& name) {
-  if (!(total.Full > 0)) return false;
+// Saves the register when its full cost (an insurer's: its main cost) is
+// above zero.
+bool SaveRegister(DocumentWorkbook& book, double total, const QString& name) {
+  if (!(total > 0)) return false;
   QDir().mkpath(QFileInfo(name).path());
   book.Save(name);
   return true;
@@ -413,7 +425,7 @@ QStringList WriteFlat(const RegisterInputs& in, RegisterVariant variant, const Q
   const QString n = QString::number(Number(in.Stac));
   const QString name = RegisterFileName(in, variant, QStringLiteral("Sreestr"), QString(),
                                         QStringLiteral("Sreestr") + n + QStringLiteral(".xlsx"));
-  if (SaveRegister(*book, writer.Total(), name)) saved << name;
+  if (SaveRegister(*book, writer.Total().Full, name)) saved << name;
   return saved;
 }
 
@@ -505,11 +517,91 @@ QString WriteOutOfRegionReport(const RegisterInputs& in, const QString& templ, c
   if (savedSoFar.contains(name))
     name = RegisterFileName(in, RegisterVariant::OutOfRegion, stem,
                             QStringLiteral("_%1").arg(report.Repn), QString());
-  const bool saved = SaveRegister(*book, writer.Total(), name);
+  const bool saved = SaveRegister(*book, writer.Total().Full, name);
   book.reset();
   excel.SetDisplayAlerts(false);
   excel.Quit();
   return saved ? name : QString();
+}
+
+// The insurer's register of one report: its insurer's row and cases.
+void WriteInsurerReport(const RegisterInputs& in, const rRepn& report, DocumentWorkbook& book,
+                        RegisterWriter& writer) {
+  const std::array<int, 4> repn = {report.Repn, 0, 0, 0};
+  const bool ownOnly = !in.Insurer.Code.isEmpty();
+  FbQuery insurers(in.Db, &in.Tr);
+  insurers.setSql(ownOnly ? kOwnInsurer : kInsurers);
+  FbQuery count(in.Db, &in.Tr);
+  count.setSql(kOwnCaseCount);
+  FbStatement cases(in.Db, &in.Tr);
+  cases.Prepare(kOwnCases);
+  for (size_t k = 0; k < repn.size(); ++k) {
+    const QString name = QStringLiteral("repn%1").arg(k + 1);
+    insurers.setParam(name, repn[k]);
+    count.setParam(name, repn[k]);
+    cases.Set(name, repn[k]);
+  }
+  insurers.setParam(QStringLiteral("oplat"), Code(in.PayKind));
+  if (ownOnly) insurers.setParam(QStringLiteral("own"), in.Insurer.Code);
+  count.setParam(QStringLiteral("mcod"), in.LpuMcod);
+  cases.Set(QStringLiteral("mcod"), in.LpuMcod);
+  cases.Set(QStringLiteral("oplat"), Code(in.PayKind));
+  insurers.Open();
+  for (insurers.First(); !insurers.Eof(); insurers.Next()) {
+    book.Text(4, A, TrimText(insurers.FieldByName(QStringLiteral("COMP_NAME")).toString()));
+    workbook::FontChange bold;
+    bold.bold = true;
+    writer.Sheet().SetFont(workbook::MakeRange(4, A, 4, A), bold);
+    const QVariant polis = insurers.FieldByName(QStringLiteral("POLIS"));
+    count.setParam(QStringLiteral("polis"), polis);
+    cases.Set(QStringLiteral("polis"), polis);
+    count.Open();
+    in.User.BeginPhase(QStringLiteral("Формирование реестра пролеченных больных..."),
+                       count.Value(0, 0).toInt());
+    count.Close();
+    ForEachCase(cases, [&](const CaseRow& c, const std::vector<SheetRow>& sheets) {
+      writer.WriteCase(c, sheets, nullptr);
+      in.User.StepRecord();
+    });
+  }
+  const int r = writer.Row();
+  writer.WriteTotals(r + 1, QStringLiteral("Итого:"), repn);
+  GridCells(writer.Excel(), r + 1, A, r + 3, S);
+  writer.Put(r + 5, B, in.ReportFooter);
+  writer.Sheet().Select({7, A});
+}
+
+// An insurer's registers: one workbook a report, each saved when its main
+// cost is above zero; a second report of the same in-patient type adds
+// "_<report number>" to its name.
+QStringList WriteInsurerRegisters(const RegisterInputs& in) {
+  QStringList saved;
+  const QString templ =
+      RegisterTemplate(in, RegisterVariant::Insurer, QStringLiteral("sreestr.xlsx"));
+  const QString n = QString::number(Number(in.Stac));
+  auto nameOf = [&in, &n](const rRepn& report, const QString& suffix) {
+    return RegisterFileName(in, RegisterVariant::Insurer,
+                            QStringLiteral("Sreestr") + QString::number(report.TipStac), suffix,
+                            QStringLiteral("Sreestr") + n + suffix + QStringLiteral(".xlsx"));
+  };
+  // A report without cases of the insurer leaves no file of an earlier run.
+  for (const rRepn& report : in.Reports) {
+    RemoveOldOutput(nameOf(report, QString()));
+    RemoveOldOutput(nameOf(report, QStringLiteral("_%1").arg(report.Repn)));
+  }
+  if (templ.isEmpty()) return saved;
+  for (const rRepn& report : in.Reports) {
+    workbook::ExcelApplication& excel = in.Excel;
+    const auto book =
+        OpenTemplate(excel, templ, in, RegisterCareKindOf(StacTypeOfNumber(report.TipStac)),
+                     RegisterVariant::Insurer);
+    RegisterWriter writer(in, RegisterVariant::Insurer, excel);
+    WriteInsurerReport(in, report, *book, writer);
+    QString name = nameOf(report, QString());
+    if (saved.contains(name)) name = nameOf(report, QStringLiteral("_%1").arg(report.Repn));
+    if (SaveRegister(*book, writer.Total().Ocn, name)) saved << name;
+  }
+  return saved;
 }
 
 }  // namespace
@@ -518,6 +610,7 @@ QStringList WriteTreatedPatientRegister(const RegisterInputs& in, RegisterVarian
   in.User.BeginPhase(QStringLiteral("Формирование реестра пролеченных больных..."), 0);
   QStringList saved;
   if (in.TemplateFolder.isEmpty()) return saved;
+  if (variant == RegisterVariant::Insurer) return WriteInsurerRegisters(in);
   const bool outOfRegion = variant == RegisterVariant::OutOfRegion;
   const QString n = QString::number(Number(in.Stac));
   if (!outOfRegion) {

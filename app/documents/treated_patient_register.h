@@ -18,6 +18,15 @@
 // template stops a local or closing set (RegisterTemplateMissing) and skips
 // the out-of-region register, as does an empty out-of-region report list.
 //
+// An insurer's register (RegisterVariant::Insurer) writes one workbook per
+// report of the list, headed by the report's in-patient type: the insurer's
+// name in A4 (bold), its cases with MCOD in name order, the three total
+// rows (no line for children) and the footer. Saved into the document folder
+// as "Sreestr<T>(<word>)_<short name>.xlsx" in a package run, otherwise
+// "Sreestr<N>.xlsx" (a second report of a type adds "_<report number>"),
+// when its main cost is above zero; an earlier file of the names goes first.
+// Its missing template skips it without a message.
+//
 // Cost: one statement for the cases and one run of a prepared statement per
 // case; the workbook holds six rows per treatment sheet. Each out-of-region
 // report is written in a spreadsheet session of its own.

@@ -136,8 +136,10 @@ enum class PartyKind : std::uint8_t {
 // One insurer of the region: its Who_Detail code in kelmo.ini, its exchange
 // code (SMO code of the packages and the registry database), its party code
 // in package names, its number among the insurers, its names as a package's
-// sender and addressee, the folder word of its split-report folder and its
-// name in the act summary's table of sums by insurer.
+// sender and addressee, the folder word of its split-report folder, its
+// name in the act summary's table of sums by insurer and its name in the
+// progress window while a formation writes its documents ("Выборка для
+// <name>...").
 struct Insurer {
   int WhoDetailCode;
   int ExchangeCode;
@@ -147,6 +149,7 @@ struct Insurer {
   const char* AddresseeName;
   const char* SplitFolderWord;
   const char* SummaryName;
+  const char* SplitStepName;
 };
 
 // The region's insurers, in their order of number.

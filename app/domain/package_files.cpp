@@ -26,7 +26,10 @@ void DeletePackageXml(const PackageLists& lists, const QString& folder, int adre
   if (adresat < 0 || adresat >= adresats.size()) return;
   const QList<rFile>& files = adresats[adresat].Files;
   if (package < 0 || package >= files.size()) return;
-  const rFile& file = files[package];
+  DeletePackageXml(files[package], folder);
+}
+
+void DeletePackageXml(const rFile& file, const QString& folder) {
   if (!file.HName.isEmpty()) {
     RemoveFileNoCase(folder, file.LName);
     RemoveFileNoCase(folder, file.HName);

@@ -15,5 +15,7 @@ namespace kelmo {
 // are matched without regard to case; failures are ignored.
 void DeletePackageXml(const PackageLists& lists, const QString& folder, int adresat, int package);
 void DeleteFirstPackageXml(const PackageLists& lists, const QString& folder, int adresat);
+// The same for one package's file entry.
+void DeletePackageXml(const rFile& file, const QString& folder);
 
 }  // namespace kelmo

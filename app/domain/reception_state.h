@@ -154,8 +154,6 @@ struct ReceptionState {
 
   // Where the last run ended (for tests and the caller).
   ReceptionStop LastStop = ReceptionStop::None;
-  // The phase the last run reached before the phases still to be built.
-  QString LastPhase;
 
   // Zeroes the sums of the pass being worked on (calculated sum, invoice sum
   // and bed days).

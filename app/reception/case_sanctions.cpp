@@ -4,7 +4,9 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
+#include "documents/document_header.h"
 #include "domain/common.h"
 #include "firebird/database_error.h"
 #include "firebird/fb_query.h"
@@ -184,6 +186,34 @@ void StoreCaseSanctions(FbDatabase& db, FbTransaction& tr, ActsConnection* acts,
     up.ExecSQL();
   }
   actsTr.Commit();
+}
+
+QList<ActsSanction> ReadCaseSanctions(ActsConnection& acts, int idCase, const QDate& dateEnd,
+                                      int repn) {
+  QSqlQuery q(acts.Database());
+  q.setForwardOnly(true);
+  if (!q.prepare(QStringLiteral(
+          "select * from sank s where s.IDCASE=? and s.DATE_REPORT=? and s.ID_REPORT=? "
+          "and s.usl_ok in (1,11,12,22,23,24) and s.s_tip in (1,10,11,12)")))
+    throw DatabaseError(QStringLiteral("База актов: sank: ") + q.lastError().text());
+  q.addBindValue(idCase);
+  q.addBindValue(QDateTime(dateEnd, QTime(0, 0)));
+  q.addBindValue(repn);
+  if (!q.exec()) throw DatabaseError(QStringLiteral("База актов: sank: ") + q.lastError().text());
+  const QSqlRecord record = q.record();
+  auto column = [&record](const char* name) { return record.indexOf(QString::fromLatin1(name)); };
+  const int code = column("s_code") >= 0 ? column("s_code") : column("id");
+  QList<ActsSanction> rows;
+  while (q.next()) {
+    ActsSanction s;
+    s.Code = TrimText(q.value(code).toString());
+    s.Sum = MoneyOfField(q.value(column("s_sum")));
+    s.Reason = TrimText(q.value(column("s_osn")).toString());
+    s.Comment = TrimText(q.value(column("s_com")).toString());
+    s.Source = TrimText(q.value(column("s_ist")).toString());
+    rows << s;
+  }
+  return rows;
 }
 
 }  // namespace kelmo

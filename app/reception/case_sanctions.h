@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 
+#include "documents/insurer_documents.h"
 #include "domain/case_errors.h"
 #include "domain/domain_codes.h"
 #include "domain/money.h"
@@ -65,5 +66,13 @@ void StoreCaseSanctions(FbDatabase& db, FbTransaction& tr, ActsConnection* acts,
 // Runs one sp_set_sank call on an open acts connection (no transaction of its
 // own). Raises DatabaseError.
 void CallSetSank(ActsConnection& acts, const SankCall& call);
+
+// The sanctions the acts database records for a case of a report (its end
+// date and number) that the XML export passes on: those of the conditions of
+// care 1, 11, 12, 22, 23, 24 and the kinds 1, 10, 11, 12, in the order the
+// database gives them. The code is the row's S_CODE (its key where the table
+// has no code of its own). Raises DatabaseError.
+QList<ActsSanction> ReadCaseSanctions(ActsConnection& acts, int idCase, const QDate& dateEnd,
+                                      int repn);
 
 }  // namespace kelmo

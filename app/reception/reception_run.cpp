@@ -17,7 +17,7 @@
 #include "domain/package_lists.h"
 #include "domain/run_state.h"
 #include "firebird/fb_query.h"
-#include "later_phases.h"
+#include "insurer_split.h"
 #include "pass_costs.h"
 #include "preliminary_checks.h"
 #include "reception_checks.h"
@@ -329,7 +329,6 @@ std::optional<Stopped> ReceptionRun::Body() {
   // The report numbers that each pass's costs start with belong to this run:
   // the local documents never take a number an earlier run left.
   state_.ReportNumberCopy = {};
-  state_.LastPhase.clear();
   dbfRegistry_ = !state_.XmlPackageMode;
   // A reception reads the institution's workbooks in a spreadsheet application.
   if (ctx_.Receiving) {
@@ -435,14 +434,6 @@ void ReceptionRun::Execute() {
     user_.EndProgress();
     user_.Message(stop.Caption(), stop.Text(), RunMessageIcon::Error);
     Finish({DocumentStopOf(stop.Kind()), {}, false, false, true});
-    CopyPackageAct();
-  } catch (const PhaseNotBuilt& phase) {
-    CommitRun(true);
-    state_.LastPhase = phase.Phase();
-    Stopped stopped{ReceptionStop::None, {QString(), PhaseNotBuiltLine(phase.Phase())}};
-    stopped.viewer = ctx_.Receiving || ctx_.WhoDetail.IsInstitution();
-    user_.EndProgress();
-    Finish(stopped);
     CopyPackageAct();
   } catch (const std::exception& error) {
     state_.LastStop = ReceptionStop::Error;

@@ -2,9 +2,9 @@
 // ("Сформировать") of one institution's monthly registry for the payment
 // kinds "ОМС", "ВМП" and "Реабилитация". It writes the act of primary
 // technological control into the registry folder, runs the preliminary
-// checks, then opens the local and the out-of-region pass; the phases not
-// performed yet stop the run at their place with a line in the act
-// (later_phases.h).
+// checks, then opens the local and the out-of-region pass, writes the act
+// summary, and a formation ends with the split by insurer
+// (insurer_split.h).
 //
 // What it reads: its inputs (reception_inputs.h, read from the main window
 // once by the reception button), the registry database and the run

@@ -65,7 +65,7 @@ int CareLevelOfCode(const QString& kodMes) {
 
 std::vector<std::pair<int, const XmlNode*>> OrderedSheets(const XmlNode& zap, QString& problem) {
   std::vector<std::pair<int, const XmlNode*>> sheets;
-  for (const XmlNode* sl : zap.All("SL")) {
+  for (const XmlNode* sl : zap.All(xml_tag::SL)) {
     const XmlNode* id = sl->First("SL_ID");
     bool ok = false;
     const int number = id == nullptr ? 0 : TrimmedXml(id->FullText()).toInt(&ok);

@@ -29,7 +29,7 @@ PersonFile Read(const std::function<void(const XmlTake&)>& stream, const TagRead
   PersonFile file;
   bool header = false;
   stream([&](XmlNode&& node) {
-    if (node.Name == QLatin1String("ZGLV")) {
+    if (node.Name == QLatin1String(xml_tag::ZGLV)) {
       if (!header) ReadHeader(node, file);
       header = true;
       return;
@@ -89,7 +89,7 @@ PersonFile ReadPersonFile(const QString& path, const TagReader& tags,
                           const std::function<void(const QString&)>& current) {
   return Read(
       [&](const XmlTake& take) {
-        StreamXmlFile(path, {"ZGLV", "PERS"}, take);
+        StreamXmlFile(path, {xml_tag::ZGLV, xml_tag::PERS}, take);
       },
       tags, current);
 }
@@ -97,7 +97,7 @@ PersonFile ReadPersonFile(const QString& path, const TagReader& tags,
 PersonFile ReadPersonBytes(const QByteArray& bytes, const QString& name, const TagReader& tags) {
   return Read(
       [&](const XmlTake& take) {
-        StreamXmlBytes(bytes, name, {"ZGLV", "PERS"}, take);
+        StreamXmlBytes(bytes, name, {xml_tag::ZGLV, xml_tag::PERS}, take);
       },
       tags, {});
 }

@@ -129,14 +129,14 @@ struct SheetRows::Impl {
 };
 
 void SheetRows::Impl::OncologyRows(const XmlNode& sl, int number, const SheetCase& c) {
-  for (const XmlNode* cons : sl.All("CONS")) {
+  for (const XmlNode* cons : sl.All(xml_tag::CONS)) {
     consilium.Set(QStringLiteral("ID_ILL"), c.IdIll);
     consilium.Set(QStringLiteral("NOM_MTL"), number);
     consilium.Set(QStringLiteral("PR_CONS"), tags.Int(*cons, "PR_CONS"));
     consilium.Set(QStringLiteral("DT_CONS"), StampOfText(tags.DateText(*cons, "DT_CONS")));
     Run(consilium);
   }
-  for (const XmlNode* napr : sl.All("NAPR")) {
+  for (const XmlNode* napr : sl.All(xml_tag::NAPR)) {
     newDirect.Clear();
     newDirect.Set(QStringLiteral("IN_ID_ILL"), c.IdIll);
     newDirect.Set(QStringLiteral("IN_NOM_MTL"), number);
@@ -147,7 +147,7 @@ void SheetRows::Impl::OncologyRows(const XmlNode& sl, int number, const SheetCas
     tags.IntOrNull(*napr, "NAPR_MO");
     Run(newDirect);
   }
-  const XmlNode* onk = sl.First("ONK_SL");
+  const XmlNode* onk = sl.First(xml_tag::ONK_SL);
   if (onk == nullptr || !NodeHasText(*onk)) return;
   newOncology.Clear();
   auto set = [this](const char* name, const QVariant& v) {
@@ -169,7 +169,7 @@ void SheetRows::Impl::OncologyRows(const XmlNode& sl, int number, const SheetCas
   set("IN_BSA", tags.Num(*onk, "BSA", true));
   Run(newOncology);
   const int block = newOncology.Value(QStringLiteral("OUT_ID_ONCO")).toInt();
-  for (const XmlNode* diag : onk->All("B_DIAG")) {
+  for (const XmlNode* diag : onk->All(xml_tag::B_DIAG)) {
     newDiagnostic.Clear();
     newDiagnostic.Set(QStringLiteral("in_id_onco"), block);
     newDiagnostic.Set(QStringLiteral("in_diag_date"),
@@ -188,14 +188,14 @@ void SheetRows::Impl::OncologyRows(const XmlNode& sl, int number, const SheetCas
     }
     Run(newDiagnostic);
   }
-  for (const XmlNode* prot : onk->All("B_PROT")) {
+  for (const XmlNode* prot : onk->All(xml_tag::B_PROT)) {
     newDecline.Clear();
     newDecline.Set(QStringLiteral("in_ID_ONCO"), block);
     newDecline.Set(QStringLiteral("in_id_dec"), tags.IntOrNull(*prot, "PROT"));
     newDecline.Set(QStringLiteral("in_date_dec"), StampOfText(tags.DateText(*prot, "D_PROT")));
     Run(newDecline);
   }
-  for (const XmlNode* usl : onk->All("ONK_USL")) {
+  for (const XmlNode* usl : onk->All(xml_tag::ONK_USL)) {
     newUslug.Clear();
     newUslug.Set(QStringLiteral("IN_ID_ONCO"), block);
     newUslug.Set(QStringLiteral("IN_ID_U_TYPE"), tags.IntOrNull(*usl, "USL_TIP"));
@@ -206,7 +206,7 @@ void SheetRows::Impl::OncologyRows(const XmlNode& sl, int number, const SheetCas
     newUslug.Set(QStringLiteral("IN_REFLEX"), tags.IntOrNull(*usl, "PPTR"));
     Run(newUslug);
     const int service = newUslug.Value(QStringLiteral("OUT_ID_ONC_USL")).toInt();
-    for (const XmlNode* lek : usl->All("LEK_PR")) {
+    for (const XmlNode* lek : usl->All(xml_tag::LEK_PR)) {
       const QString regnum = tags.Text(*lek, "REGNUM");
       const QString scheme = tags.Text(*lek, "CODE_SH");
       for (const XmlNode* inj : lek->All("DATE_INJ")) {
@@ -301,7 +301,7 @@ void SheetRows::Impl::Diagnoses(const XmlNode& sl, int mtlId, const SheetCase& c
 }
 
 void SheetRows::Impl::Services(const XmlNode& sl, int number, const SheetCase& c) {
-  for (const XmlNode* usl : sl.All("USL")) {
+  for (const XmlNode* usl : sl.All(xml_tag::USL)) {
     const QString code = tags.Text(*usl, "CODE_USL");
     operat.Set(QStringLiteral("ID_ILL"), c.IdIll);
     operat.Set(QStringLiteral("REPN"), c.Report->Repn);
@@ -394,7 +394,7 @@ void SheetRows::Load(const XmlNode& sl, int number, SheetCase& c, const XmlLoadI
   // An oncology element in a file that is not an oncology file makes
   // further reception impossible.
   const bool guarded = !d.oncologyFile && kind != 6 && in.PayKind != PayKind::Vmp;
-  for (const char* tag : {"NAPR", "ONK_SL"}) {
+  for (const char* tag : {xml_tag::NAPR, xml_tag::ONK_SL}) {
     if (!guarded || !sl.Has(tag)) continue;
     const QString text = QStringLiteral("Недопустимый тэг \"") + QLatin1String(tag) +
                          QStringLiteral("\" для файла ") + d.mainName +
@@ -487,7 +487,7 @@ void SheetRows::Load(const XmlNode& sl, int number, SheetCase& c, const XmlLoadI
   }
   set("PRVS", IntIfGiven(sl, "PRVS", tags));
   d.Diagnoses(sl, mtlId, c, in);
-  for (const XmlNode* lek : sl.All("LEKAR")) {
+  for (const XmlNode* lek : sl.All(xml_tag::LEKAR)) {
     const XmlNode& doz = RequiredChild(*lek, "DOZ");
     const XmlNode& kol = RequiredChild(*lek, "KOL");
     d.lekar.Set(QStringLiteral("mtl_id"), mtlId);
@@ -518,7 +518,7 @@ void SheetRows::Load(const XmlNode& sl, int number, SheetCase& c, const XmlLoadI
   const XmlNode* lecen = sl.First("STAN_LECEN");
   set("STAN_OBSL", obsl && lecen ? XmlInteger(obsl->FullText()) : 1);
   set("STAN_LECEN", obsl && lecen ? XmlInteger(lecen->FullText()) : 1);
-  set("CRITERIES", SheetCriteria(sl.First("KSG_KPG")));
+  set("CRITERIES", SheetCriteria(sl.First(xml_tag::KSG_KPG)));
   const int ishod = tags.Int(sl, "ISHOD");
   const int rsltCode = tags.Int(sl, "RSLT");
   set("RES_LECHEN", Outcome("ishod_fed", ishod, c.Out));

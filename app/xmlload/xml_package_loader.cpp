@@ -283,8 +283,8 @@ void Loader::LoadPair(Pair& pair) {
   // file that cannot be read or parsed loads nothing.
   StreamXmlFile(pair.mainPath, {}, [](XmlNode&&) {});
   sheets_.BeginFile(pair.mainName, pair.oncology);
-  StreamXmlFile(pair.mainPath, {"ZGLV", "ZAP"}, [&](XmlNode&& node) {
-    if (node.Name == QLatin1String("ZGLV")) {
+  StreamXmlFile(pair.mainPath, {xml_tag::ZGLV, xml_tag::ZAP}, [&](XmlNode&& node) {
+    if (node.Name == QLatin1String(xml_tag::ZGLV)) {
       const XmlNode* ver = node.First("EXPR_VER");
       if (ver != nullptr && !ver->FullText().isEmpty()) run.PackageExprVer = ver->FullText();
       return;
@@ -325,7 +325,7 @@ QStringList Loader::Insurer(const XmlNode& pacient, QString& key) {
 void Loader::LoadZap(const XmlNode& zap, const Pair& pair) {
   ReceptionState& state = sv_.State;
   PackageLists& lists = sv_.Lists;
-  const XmlNode& pacient = RequiredChild(zap, "PACIENT");
+  const XmlNode& pacient = RequiredChild(zap, xml_tag::PACIENT);
   QString key;
   const QStringList insurer = Insurer(pacient, key);
   const QString idPac = TrimmedXml(RequiredText(pacient, "ID_PAC"));
@@ -333,7 +333,7 @@ void Loader::LoadZap(const XmlNode& zap, const Pair& pair) {
   // A missing person skips only its own case.
   if (person == nullptr) return;
   state.CurrentPatientName = person->Fam;
-  const XmlNode& zsl = RequiredChild(zap, "Z_SL");
+  const XmlNode& zsl = RequiredChild(zap, xml_tag::Z_SL);
   tags_.Int(zsl, "VIDPOM");
   const int uslOk = tags_.Int(zsl, "USL_OK");
   const int type = InPatientTypeOfConditions(uslOk);
@@ -408,7 +408,7 @@ void Loader::GatherSanctions(const XmlNode& zsl, const Pair& pair, const rRepn& 
   CaseEntrySanctions entry;
   entry.CaseNumber = caseNumber;
   entry.ReportDate = QDate(pe_.year(), pe_.month(), 1);
-  for (const XmlNode* sank : zsl.All("SANK")) {
+  for (const XmlNode* sank : zsl.All(xml_tag::SANK)) {
     SankCall s;
     s.SSum = MoneyOf(RequiredText(*sank, "S_SUM"));
     s.SOsn = tags_.Int(*sank, "S_OSN");
@@ -439,7 +439,7 @@ void Loader::WriteCase(const XmlNode& zap, const XmlNode& zsl, const rPers& pers
                        const Pair& pair, const QStringList& insurer, int uslOk, const QDate& out) {
   ReceptionState& state = sv_.State;
   PackageLists& lists = sv_.Lists;
-  const XmlNode& pacient = RequiredChild(zap, "PACIENT");
+  const XmlNode& pacient = RequiredChild(zap, xml_tag::PACIENT);
   const QString nomib = tags_.Text(zsl, "NHISTORY");
   const QString family = person.Fam.isEmpty() ? QString() : person.Fam.toUpper();
   // An unknown insurer writes nothing for the case; the act names it.

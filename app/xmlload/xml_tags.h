@@ -20,6 +20,33 @@
 
 namespace kelmo {
 
+// The elements of the registry dialect that hold other elements: the roots
+// and heads of the person and main documents, the records and the blocks
+// inside them. The loading reads through them and the export writes them,
+// under these one spellings.
+namespace xml_tag {
+inline constexpr char PERS_LIST[] = "PERS_LIST";
+inline constexpr char ZL_LIST[] = "ZL_LIST";
+inline constexpr char ZGLV[] = "ZGLV";
+inline constexpr char SCHET[] = "SCHET";
+inline constexpr char PERS[] = "PERS";
+inline constexpr char ZAP[] = "ZAP";
+inline constexpr char PACIENT[] = "PACIENT";
+inline constexpr char Z_SL[] = "Z_SL";
+inline constexpr char SL[] = "SL";
+inline constexpr char SANK[] = "SANK";
+inline constexpr char NAPR[] = "NAPR";
+inline constexpr char CONS[] = "CONS";
+inline constexpr char ONK_SL[] = "ONK_SL";
+inline constexpr char B_DIAG[] = "B_DIAG";
+inline constexpr char B_PROT[] = "B_PROT";
+inline constexpr char ONK_USL[] = "ONK_USL";
+inline constexpr char LEK_PR[] = "LEK_PR";
+inline constexpr char KSG_KPG[] = "KSG_KPG";
+inline constexpr char LEKAR[] = "LEKAR";
+inline constexpr char USL[] = "USL";
+}  // namespace xml_tag
+
 class XmlValueError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

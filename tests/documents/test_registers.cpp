@@ -245,6 +245,12 @@ std::string Sides(Worksheet& s, int row, int column) {
   return {one(b.left), one(b.top), one(b.right), one(b.bottom)};
 }
 
+// The rows of a bed-profile register from row 7, columns A to H.
+void ExpectProfileRows(Worksheet& s, const std::vector<std::vector<std::string>>& rows) {
+  for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+    for (int c = 0; c < 8; ++c) EXPECT_EQ(s.Text(7 + r, c + 1), rows[r][c]) << r << "," << c;
+}
+
 bool HasMerge(Worksheet& s, const char* range) {
   const auto wanted = workbook::ParseRange(range);
   for (const auto& m : s.Merges())
@@ -287,8 +293,7 @@ TEST_F(RegistersTest, BedProfileRegisterOfTheLocalSetSumsByProfileAndDopfond) {
       {"Терапевтические", "4", "10", "400.00", "400.00", "0.00", "1", "0"},
       {"", "5", "10", "500.00", "500.00", "0.00", "1", "0"},
       {"Итого:", "22", "40", "2400.75", "2200.50", "200.25", "4", "1"}};
-  for (int r = 0; r < static_cast<int>(rows.size()); ++r)
-    for (int c = 0; c < 8; ++c) EXPECT_EQ(s.Text(7 + r, c + 1), rows[r][c]) << r << "," << c;
+  ExpectProfileRows(s, rows);
   EXPECT_EQ(Sides(s, 7, 1), "TTTT");
   EXPECT_EQ(Sides(s, 10, 8), "TTTT");
   EXPECT_EQ(Sides(s, 11, 1), "....");
@@ -624,4 +629,147 @@ TEST_F(RegistersTest, RegistersOfADocumentSet) {
   EXPECT_EQ(saved.size(), 3);
   EXPECT_EQ(ThePackageLists().PackageFiles, saved);
   EXPECT_EQ(saved.value(1), RegistryFile("temp/Иногородние/Sreestri2(ВМП).xlsx"));
+}
+
+// An insurer's registers at the split by insurer: its own cases of every
+// local report, the bed profiles of all insurers' sheets, one treated-patient
+// workbook per report, in its document folder.
+class InsurerRegistersTest : public RegistersTest {
+ protected:
+  void SetUp() override {
+    Formation();
+    db.Insert(QStringLiteral("PROFIL"),
+              {{QStringLiteral("TIP_PROF"), 3},
+               {QStringLiteral("NAME"), QStringLiteral("Хирургические")}});
+    db.Insert(QStringLiteral("COMPANY"),
+              {{QStringLiteral("COMP_CODE"), QStringLiteral("2778")},
+               {QStringLiteral("COMP_NAME"), QStringLiteral("Бервинта-Кредо")}});
+    db.Insert(QStringLiteral("COMPANY"),
+              {{QStringLiteral("COMP_CODE"), QStringLiteral("2779")},
+               {QStringLiteral("COMP_NAME"), QStringLiteral("Тальви-Мед")}});
+    // The other insurer's case, with a profile of its own.
+    AddCase({.id = 5,
+             .repn = 10,
+             .family = QStringLiteral("Григорьев"),
+             .polis = QStringLiteral("2779"),
+             .sheets = {SheetFixture{.profile = 3, .kd = 6, .kdoms = 6, .ocn = 600}}});
+  }
+
+  RegisterInputs Insurer(const QString& code, const QString& shortName, bool package = true) {
+    RegisterInputs in = Inputs(RegisterVariant::Local);
+    in.XmlPackageMode = package;
+    in.Insurer = {code, shortName, RegistryFile(QStringLiteral("temp/") + code)};
+    return in;
+  }
+  QString DocumentFile(const QString& code, const QString& name) const {
+    return RegistryFile(QStringLiteral("temp/") + code + QLatin1Char('/') + name);
+  }
+};
+
+TEST_F(InsurerRegistersTest, BedProfileRegisterListsEveryProfileWithTheInsurersSums) {
+  const QStringList saved =
+      WriteBedProfileRegister(Insurer("2778", "Бервин"), RegisterVariant::Insurer);
+  ASSERT_EQ(saved, QStringList({DocumentFile("2778", "Profils(ОМС)_Бервин.xlsx"),
+                                DocumentFile("2778", "Profils_NCZ(ОМС)_Бервин.xlsx")}));
+  Worksheet& s = Read(saved[0]);
+  EXPECT_EQ(Cell(s, "A1"), "Реестр коек по профилю с 01.03.2026 по 31.03.2026");
+  EXPECT_EQ(Cell(s, "A3"), "Городская больница №1 (круглосуточный стационар, местное население)");
+  // The surgical profile is the other insurer's only: a row of zeros.
+  const std::vector<std::vector<std::string>> rows = {
+      {"Кардиологические", "13", "20", "1500.75", "1300.50", "200.25", "2", "1"},
+      {"Терапевтические", "4", "10", "400.00", "400.00", "0.00", "1", "0"},
+      {"Хирургические", "0", "0", "0.00", "0.00", "0.00", "0", "0"},
+      {"", "5", "10", "500.00", "500.00", "0.00", "1", "0"},
+      {"Итого:", "22", "40", "2400.75", "2200.50", "200.25", "4", "1"}};
+  ExpectProfileRows(s, rows);
+  EXPECT_EQ(Sides(s, 11, 8), "TTTT");
+  EXPECT_EQ(Cell(Read(saved[1]), "D7"), "700.00");
+
+  // The other insurer: its one sheet; its DOPFOND 1 register has no cost
+  // and is not saved, and leaves no file of an earlier run of its name.
+  const QString stale = DocumentFile("2779", "Profils_NCZ(ОМС)_ЗНТ.xlsx");
+  QDir().mkpath(QFileInfo(stale).path());
+  QFile(stale).open(QIODevice::WriteOnly);
+  EXPECT_EQ(WriteBedProfileRegister(Insurer("2779", "ЗНТ"), RegisterVariant::Insurer),
+            QStringList({DocumentFile("2779", "Profils(ОМС)_ЗНТ.xlsx")}));
+  EXPECT_FALSE(QFileInfo::exists(stale));
+  Worksheet& other = Read(DocumentFile("2779", "Profils(ОМС)_ЗНТ.xlsx"));
+  EXPECT_EQ(Cell(other, "A7"), "Кардиологические");
+  EXPECT_EQ(Cell(other, "D7"), "0.00");
+  EXPECT_EQ(Cell(other, "A9"), "Хирургические");
+  EXPECT_EQ(Cell(other, "D9"), "600.00");
+  EXPECT_EQ(Cell(other, "A11"), "Итого:");
+  EXPECT_EQ(Cell(other, "B11"), "6");
+
+  // Outside a package both DOPFOND passes keep a register of their own in
+  // the insurer's folder: the second never replaces the first.
+  EXPECT_EQ(WriteBedProfileRegister(Insurer("2778", "Бервин", false), RegisterVariant::Insurer),
+            QStringList({DocumentFile("2778", "Profils1.xlsx"),
+                         DocumentFile("2778", "Profils1_NCZ.xlsx")}));
+  EXPECT_EQ(Cell(Read(DocumentFile("2778", "Profils1.xlsx")), "D11"), "2400.75");
+  EXPECT_EQ(Cell(Read(DocumentFile("2778", "Profils1_NCZ.xlsx")), "D8"), "700.00");
+}
+
+TEST_F(InsurerRegistersTest, TreatedPatientRegisterOneWorkbookPerReport) {
+  const QStringList saved =
+      WriteTreatedPatientRegister(Insurer("2778", "Бервин"), RegisterVariant::Insurer);
+  // Two reports of the same in-patient type: the second gets its number.
+  ASSERT_EQ(saved, QStringList({DocumentFile("2778", "Sreestr1(ОМС)_Бервин.xlsx"),
+                                DocumentFile("2778", "Sreestr1_11(ОМС)_Бервин.xlsx")}));
+  Worksheet& s = Read(saved[0]);
+  EXPECT_EQ(Cell(s, "A1"), "Реестр пролеченных больных с 01.03.2026 по 31.03.2026");
+  EXPECT_EQ(Cell(s, "A3"), "Городская больница №1 (круглосуточный стационар, местное население)");
+  EXPECT_EQ(Cell(s, "A4"), "Бервинта-Кредо");
+  EXPECT_TRUE(s.FontAt(4, 1).bold);
+  // Report 10: Викторов (DOPFOND 1, row 8), Смирнов (row 14); Борисов has
+  // no sheet of the payment kind and the other insurer's case is not here.
+  EXPECT_EQ(Cell(s, "C8"), "Викторов И.П.");
+  EXPECT_EQ(Cell(s, "N9"), "0");
+  EXPECT_EQ(Cell(s, "S9"), "700");
+  EXPECT_EQ(Cell(s, "C14"), "Смирнов И.П.");
+  EXPECT_EQ(Cell(s, "A15"), "4500000000000001");  // never "ЕНП:"
+  EXPECT_EQ(Cell(s, "N14"), "1200.75");
+  EXPECT_EQ(Cell(s, "N15"), "1000.5");
+  EXPECT_EQ(Cell(s, "Q15"), "42.5");
+  EXPECT_EQ(Cell(s, "R15"), "30");
+  EXPECT_EQ(Cell(s, "S15"), "0");
+  EXPECT_EQ(Cell(s, "F17"), "st04.1(12)");
+  // The totals from R + 1 = 21, without a line for children; the footer in
+  // B(R + 5).
+  EXPECT_EQ(Cell(s, "C21"), "Итого:");
+  EXPECT_EQ(Cell(s, "G21"), "17");
+  EXPECT_EQ(Cell(s, "N21"), "1200.75");
+  EXPECT_EQ(Cell(s, "C22"), "в т.ч. по основн.");
+  EXPECT_EQ(Cell(s, "N22"), "1000.5");
+  EXPECT_EQ(Cell(s, "Q22"), "42.5");
+  EXPECT_EQ(Cell(s, "S22"), "700");
+  EXPECT_EQ(Cell(s, "C23"), " в т.ч. по сопутств.");
+  EXPECT_EQ(Cell(s, "N23"), "200.25");
+  EXPECT_EQ(Cell(s, "C24"), "");
+  EXPECT_EQ(Sides(s, 21, 1), "TTTT");
+  EXPECT_EQ(Sides(s, 23, 19), "TTTT");
+  EXPECT_EQ(Cell(s, "B25"), "Kelmo 1.0");
+  // Report 11: Алексеев's three sheets at 8, 14, 20, the case total at
+  // 26..28, the register's totals from 30.
+  Worksheet& second = Read(saved[1]);
+  EXPECT_EQ(Cell(second, "B26"), "ИТОГО");
+  EXPECT_EQ(Cell(second, "C30"), "Итого:");
+  EXPECT_EQ(Cell(second, "N30"), "1200");
+  EXPECT_EQ(Cell(second, "B34"), "Kelmo 1.0");
+
+  // The other insurer has cases in report 10 only.
+  EXPECT_EQ(WriteTreatedPatientRegister(Insurer("2779", "ЗНТ"), RegisterVariant::Insurer),
+            QStringList({DocumentFile("2779", "Sreestr1(ОМС)_ЗНТ.xlsx")}));
+  Worksheet& other = Read(DocumentFile("2779", "Sreestr1(ОМС)_ЗНТ.xlsx"));
+  EXPECT_EQ(Cell(other, "A4"), "Тальви-Мед");
+  EXPECT_EQ(Cell(other, "C8"), "Григорьев И.П.");
+  EXPECT_EQ(Cell(other, "C15"), "Итого:");
+  EXPECT_EQ(Cell(other, "N15"), "600");
+
+  // A missing template skips the registers without a word.
+  RegisterInputs none = Insurer("2778", "Бервин");
+  none.TemplateFolder = dir.path();
+  EXPECT_TRUE(WriteTreatedPatientRegister(none, RegisterVariant::Insurer).isEmpty());
+  EXPECT_TRUE(WriteBedProfileRegister(none, RegisterVariant::Insurer).isEmpty());
+  EXPECT_TRUE(user.messages.isEmpty());
 }

@@ -166,5 +166,22 @@ TEST(CaseSanctions, ActsDatabaseHoldsTheSanctionsAndFailuresLeaveNoHalf) {
                DatabaseError);
   EXPECT_EQ(server.Rows("select count(*) from sank where idcase = 8"), QStringList{"0"});
   EXPECT_EQ(r.MekRows(), before);
+
+  // The export reads a case's sanctions back: those of its report, of the
+  // kinds 1, 10, 11 and 12, in the database's order, the row's key as code.
+  server.Rows(
+      "insert into sank (usl_ok, id_report, date_report, idcase, s_tip, s_osn, s_sum, s_ist) "
+      "values (1, 3, '2026-03-01', 7, 2, 10, 5, 1), (1, 4, '2026-03-01', 7, 1, 10, 5, 1)");
+  const QList<ActsSanction> read = ReadCaseSanctions(acts, 7, QDate(2026, 3, 1), 3);
+  const QStringList ids = server.Rows(
+      "select id from sank where idcase = 7 and id_report = 3 and s_tip = 1 order by id");
+  ASSERT_EQ(read.size(), 4);
+  for (int i = 0; i < read.size(); ++i) EXPECT_EQ(read[i].Code, ids.value(i)) << i;
+  EXPECT_EQ(read[0].Sum, Money::FromDouble(1234.56));
+  EXPECT_EQ(read[0].Reason, "53");
+  EXPECT_EQ(read[0].Comment, "Отс.проф.в МТЛ.");
+  EXPECT_EQ(read[0].Source, "2");
+  EXPECT_EQ(read[3].Comment, "Отс.диаг.в МТЛ.");
+  EXPECT_TRUE(ReadCaseSanctions(acts, 7, QDate(2026, 3, 2), 3).isEmpty());
   acts.Close();
 }

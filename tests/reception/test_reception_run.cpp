@@ -14,7 +14,6 @@
 
 #include "domain/act_file.h"
 #include "firebird/fb_query.h"
-#include "reception/later_phases.h"
 #include "reception/preliminary_checks.h"
 #include "reception/reception_checks.h"
 #include "reception/reception_run.h"
@@ -107,7 +106,6 @@ TEST(ReceptionRun, MainRoadOnAFewCasesRunsToTheActSummary) {
   EXPECT_FALSE(std::any_of(state.ZeroCostCases.begin(), state.ZeroCostCases.end(),
                            [](const rNull& z) { return z.MtlId == -1; }));
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
-  EXPECT_TRUE(state.LastPhase.isEmpty());
   const QString act = TheRunState().ProtocolPath;
   EXPECT_EQ(QFileInfo(act).absolutePath(), QFileInfo(h.registry).absoluteFilePath());
   EXPECT_TRUE(
@@ -326,7 +324,6 @@ TEST(ReceptionRun, DoubledIdsAndCaseNumbersOnlyWarn) {
                          "В Н И М А Н И Е !  Обнаружены записи с одинаковым номером истории "
                          "болезни. Прием отчета Н Е В О З М О Ж Е Н.",
                          "Номера историй болезни: 101, 205."}));
-  EXPECT_TRUE(TheReceptionState().LastPhase.isEmpty());
 }
 
 TEST(ReceptionRun, NoCasesOfThePeriodInEitherPass) {
@@ -372,7 +369,6 @@ TEST(ReceptionRun, FixUpsChangeOnlyTheWorkingCopy) {
   const QByteArray mtl = digest("mtl.dbf");
   h.Choose();
   h.Press();
-  EXPECT_TRUE(TheReceptionState().LastPhase.isEmpty());
   EXPECT_EQ(digest("stacion.dbf"), stacion);
   EXPECT_EQ(digest("mtl.dbf"), mtl);
 }
@@ -463,7 +459,6 @@ TEST(ReceptionRun, DemonstrationRegistryRunsToTheActSummary) {
   h.Choose();
   h.Press();
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
-  EXPECT_TRUE(TheReceptionState().LastPhase.isEmpty());
   ExpectHead(h, h.ActWithoutBanner());
   // The rule checks wrote their section: its total, or that nothing was
   // found.
@@ -517,11 +512,11 @@ TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
   const ReceptionState& state = TheReceptionState();
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
   EXPECT_NE(state.ReportNumberCopy[Population::OutOfRegion], 424242);
-  // Past every document set and the act summary, up to the split by insurer.
-  EXPECT_EQ(state.LastPhase, "Разделение по страховым компаниям");
-  // The closing set leaves the local invoice under the package name; the
-  // local set's registry-folder invoice is gone again.
-  const QString invoice = QDir(h.registry).filePath("temp/Sfakt(ОМС).xlsx");
+  // The closing set leaves the local invoice under the package name, and
+  // the split by insurer moves it with "temp" into the formation's package
+  // folder; the local set's registry-folder invoice is gone again.
+  EXPECT_FALSE(QFileInfo::exists(QDir(h.registry).filePath("temp")));
+  const QString invoice = QDir(h.registry).filePath("ОМС_март2024/Sfakt(ОМС).xlsx");
   ASSERT_TRUE(QFile::exists(invoice));
   EXPECT_FALSE(QFile::exists(QDir(h.registry).filePath("Sfakt1.xlsx")));
   auto book = workbook::Workbook::Open(invoice.toStdString());
@@ -554,6 +549,8 @@ TEST(ReceptionRun, MissingInvoiceTemplateStopsTheFormationWithItsMessage) {
 TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
   ReceptionHarness h;
   BuildRegistry(h.registry, ThreeCases());
+  QTemporaryDir templates;
+  TheRunState().ExcelPath = templates.path();
   const QDir registry(h.registry);
   registry.mkpath("ОМС/Стационар/Тальви");
   for (const char* cost : {"ОМС/onechcost.dat", "ОМС/Стационар/Тальви/onechcost.dat"}) {
@@ -571,9 +568,9 @@ TEST(ReceptionButton, FormingPreparesTheSplitFoldersOnce) {
           << insurer << "/" << table;
   EXPECT_EQ(ThePackageLists().PayFolderWord, "ОМС");
   EXPECT_EQ(TheReceptionState().StacFolderWord, "Стационар");
-  // The documents of both passes and the act summary are written; the run
-  // stops before the split by insurer.
-  EXPECT_EQ(TheReceptionState().LastPhase, "Разделение по страховым компаниям");
+  // The run stopped at its invoices (no templates), before the split by
+  // insurer, which removes the split-report folder.
+  EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::TemplateMissing);
 
   // A second formation keeps the insurers' copies of the first.
   const QString copy = QDir(split).filePath("Бервинта/stacion.dbf");
@@ -641,7 +638,6 @@ TEST(ReceptionRun, PackageLoadsThroughTheButtonAndItsActIsCopiedOutOfTemp) {
   const ReceptionState& state = TheReceptionState();
   ASSERT_TRUE(state.XmlPackageMode);
   // The package's cases are loaded and the run goes on to the act summary.
-  EXPECT_TRUE(state.LastPhase.isEmpty());
   const int repn = state.ReportNumber[Population::Local];
   auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
   EXPECT_EQ(rows("select count(*) from xml_files where repn=:repn"), "1");
@@ -729,7 +725,6 @@ TEST(ReceptionRun, DemonstrationPackageLoadsAndReachesTheChecks) {
   h.Press();
   const ReceptionState& state = TheReceptionState();
   EXPECT_EQ(state.LastStop, ReceptionStop::None);
-  EXPECT_TRUE(state.LastPhase.isEmpty());
   const int repn = state.ReportNumber[Population::Local];
   auto rows = [&h, repn](const char* sql) { return ReportValue(h, repn, sql); };
   // Both cases went through the checks and stay loaded (none is refused).
@@ -787,7 +782,6 @@ TEST(ReceptionButton, UnreachableActsDatabaseEndsTheClickOnce) {
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_TRUE(boxes[1].text.startsWith("Анализ расчёта операций сохранён в файле "))
       << boxes[1].text.toStdString();
-  EXPECT_TRUE(TheReceptionState().LastPhase.isEmpty());
   EXPECT_FALSE(TheReceptionState().OperAnalysisOpen);
 }
 

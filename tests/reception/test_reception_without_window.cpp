@@ -10,7 +10,6 @@
 #include "domain/run_state.h"
 #include "domain/run_user.h"
 #include "firebird/fb_database.h"
-#include "reception/later_phases.h"
 #include "reception/reception_run.h"
 #include "reception_fixture.h"
 #include "reception_inputs_fixture.h"
@@ -51,7 +50,6 @@ TEST(ReceptionWithoutWindow, DemonstrationRegistryFromAValue) {
                                             }});
 
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
-  EXPECT_TRUE(TheReceptionState().LastPhase.isEmpty());
   // The act is named by the in-patient type, the date and the time given.
   EXPECT_EQ(TheRunState().ProtocolPath, QDir(folder.path()).filePath("Кр0504_0942.txt"));
   const QStringList act = ReadActLines(TheRunState().ProtocolPath);

@@ -19,7 +19,6 @@
 #include "firebird/fb_database.h"
 #include "firebird/fb_query.h"
 #include "firebird_test_server.h"
-#include "reception/later_phases.h"
 #include "reception/reception_run.h"
 #include "reception_harness.h"
 #include "reception_inputs_fixture.h"
@@ -138,8 +137,8 @@ TEST(ServerReceptionWorker, DISABLED_Receive) {
   ReceiveRegistry(in, ReceptionServices{db, tr, user, {}});
   db.Close();
   const ReceptionState& state = TheReceptionState();
-  printf("worker.repn=%d\nworker.phase=%s\nworker.act=%s\n", state.ReportNumber[Population::Local],
-         state.LastPhase.toUtf8().constData(), TheRunState().ProtocolPath.toUtf8().constData());
+  printf("worker.repn=%d\nworker.act=%s\n", state.ReportNumber[Population::Local],
+         TheRunState().ProtocolPath.toUtf8().constData());
   fflush(stdout);
 }
 
@@ -198,7 +197,6 @@ TEST(ServerReception, TwoInstitutionsAtOnceFromTwoProcesses) {
     ASSERT_GT(repn, 0);
     repns.insert(repn);
     // Both runs went through their loading to the end of the act.
-    EXPECT_EQ(report.value("phase"), "");
     const QStringList act = ReadActLines(report.value("act"));
     EXPECT_TRUE(act.contains("ЛПУ: " + inst.fullName + ".")) << act.join('\n').toStdString();
     EXPECT_EQ(act.value(act.size() - 1), "Подпись экономиста:");
@@ -317,7 +315,6 @@ TEST(ServerReception, ServerGoneMidRunIsInTheActAndTheWindowCarriesOn) {
   BuildRegistry(h.registry, CasesOf(kRegional));
   h.Press();
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
-  EXPECT_TRUE(TheReceptionState().LastPhase.isEmpty());
   EXPECT_EQ(h.Act().last(), "Подпись экономиста:");
   const int repn = TheReceptionState().ReportNumber[Population::Local];
   EXPECT_NE(repn, brokenRepn);
