@@ -57,7 +57,6 @@ TEST(SkinnedProgram, DemonstrationRegistryIsReceivedUnderASkin) {
   h.Choose();
   h.Press();
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
-  EXPECT_TRUE(TheReceptionState().LastPhase.isEmpty());
   EXPECT_TRUE(
       h.ActWithoutBanner().contains("Всего по некорректным данным по местному населению: 0"));
 
