@@ -114,7 +114,8 @@ void SaveWhenPositive(DocumentWorkbook& doc, Money sum, const QString& path) {
 
 // The name of a report's main invoice of a DOPFOND pass. A report that
 // shares its in-patient type with an earlier report of the list (or, in a
-// run without a package, any report but the first) carries its number.
+// run without a package, any report but the first) carries its number
+// after the in-patient type, as its treated-patient register does.
 QString MainInvoiceName(const InsurerDocumentContext& ctx, qsizetype index, int dopfond) {
   const QList<rRepn>& reports = ctx.Reports();
   const rRepn& report = reports[index];
@@ -125,8 +126,8 @@ QString MainInvoiceName(const InsurerDocumentContext& ctx, qsizetype index, int 
   const QString own = repeated ? QLatin1Char('_') + QString::number(report.Repn) : QString();
   if (!ctx.In.XmlPackageMode)
     return ctx.CurrentFile(QStringLiteral("Sfakt") + N(ctx) + pass + own + QStringLiteral(".xlsx"));
-  return ctx.DocumentFile(QStringLiteral("Sfakt") + pass + QString::number(report.TipStac) +
-                          Pay(ctx) + QLatin1Char('_') + ctx.Insurer.ShortName + own +
+  return ctx.DocumentFile(QStringLiteral("Sfakt") + pass + QString::number(report.TipStac) + own +
+                          Pay(ctx) + QLatin1Char('_') + ctx.Insurer.ShortName +
                           QStringLiteral(".xlsx"));
 }
 

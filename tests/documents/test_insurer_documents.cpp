@@ -304,7 +304,7 @@ TEST_F(InsurerDocumentsTest, TwoInsurersGetTheirInvoicesInTheirOwnFolders) {
       QStringList(
           {"Modern1_FF(ОМС)_Бервин.xlsx", "Profils(ОМС)_Бервин.xlsx",
            "Profils_NCZ(ОМС)_Бервин.xlsx", "Sfakt(ОМС)_Бервин_ON.xlsx", "Sfakt1(ОМС)_Бервин.xlsx",
-           "Sfakt1(ОМС)_Бервин_11.xlsx", "Sfakt1_FF(ОМС)_Бервин.xlsx", "Sfakt1_TF(ОМС)_Бервин.xlsx",
+           "Sfakt1_11(ОМС)_Бервин.xlsx", "Sfakt1_FF(ОМС)_Бервин.xlsx", "Sfakt1_TF(ОМС)_Бервин.xlsx",
            "Sfakt2(ОМС)_Бервин.xlsx", "Sfakt_NSZ1(ОМС)_Бервин.xlsx", "Sreestr1(ОМС)_Бервин.xlsx",
            "Sreestr1_11(ОМС)_Бервин.xlsx", "Sreestr2(ОМС)_Бервин.xlsx", "keep.xlsx"}));
   EXPECT_EQ(Files(QStringLiteral("2779")),
@@ -352,7 +352,7 @@ TEST_F(InsurerDocumentsTest, TwoInsurersGetTheirInvoicesInTheirOwnFolders) {
 
   Worksheet& nsz = Read(Doc("2778", QStringLiteral("Sfakt_NSZ1(ОМС)_Бервин.xlsx")));
   EXPECT_EQ(Cell(nsz, "H17"), "700.00");
-  Worksheet& r11 = Read(Doc("2778", QStringLiteral("Sfakt1(ОМС)_Бервин_11.xlsx")));
+  Worksheet& r11 = Read(Doc("2778", QStringLiteral("Sfakt1_11(ОМС)_Бервин.xlsx")));
   EXPECT_EQ(Cell(r11, "H17"), "300.02");
   Worksheet& r12 = Read(Doc("2778", QStringLiteral("Sfakt2(ОМС)_Бервин.xlsx")));
   EXPECT_EQ(Cell(r12, "B16"), "п/дн.");
