@@ -26,13 +26,6 @@ using workbook::Worksheet;
 
 namespace {
 
-rRepn Report(int repn, int tipStac) {
-  rRepn r;
-  r.Repn = repn;
-  r.TipStac = static_cast<std::uint8_t>(tipStac);
-  return r;
-}
-
 struct SheetFixture {
   double ocn = 1000;
   double dop = 0;
@@ -137,7 +130,9 @@ class InsurerDocumentsTest : public ::testing::Test {
     in.PeriodStart = QDate(2026, 3, 1);
     in.PeriodEnd = QDate(2026, 3, 31);
     in.XmlPackageMode = true;
-    in.Reports[Population::Local] = {Report(10, 1), Report(11, 1), Report(12, 2)};
+    in.Reports[Population::Local] = {rRepn{.Repn = 10, .TipStac = 1},
+                                     rRepn{.Repn = 11, .TipStac = 1},
+                                     rRepn{.Repn = 12, .TipStac = 2}};
     in.CostPhaseReportNumber = 10;
     InstitutionRequisites& l = in.Lpu;
     l.FName = QStringLiteral(" ГБУ «Больница №1» ");

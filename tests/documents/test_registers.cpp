@@ -30,13 +30,6 @@ using workbook::Worksheet;
 
 namespace {
 
-rRepn Report(int repn, int tipStac) {
-  rRepn r;
-  r.Repn = repn;
-  r.TipStac = static_cast<std::uint8_t>(tipStac);
-  return r;
-}
-
 // One treatment sheet's figures.
 struct SheetFixture {
   int profile = 1;  // -1: none
@@ -151,8 +144,9 @@ class RegistersTest : public ::testing::Test {
   // 20 (round the clock, two insurers), 21 (day care) and 22 (round the
   // clock again).
   void Formation() {
-    local = {Report(10, 1), Report(11, 1)};
-    outOfRegion = {Report(20, 1), Report(21, 2), Report(22, 1)};
+    local = {rRepn{.Repn = 10, .TipStac = 1}, rRepn{.Repn = 11, .TipStac = 1}};
+    outOfRegion = {rRepn{.Repn = 20, .TipStac = 1}, rRepn{.Repn = 21, .TipStac = 2},
+                   rRepn{.Repn = 22, .TipStac = 1}};
     CaseFixture a{.id = 1, .repn = 10, .family = QStringLiteral("Смирнов")};
     a.socium = QStringLiteral("10");
     a.sheets = {SheetFixture{.profile = 1,
@@ -272,7 +266,7 @@ TEST(RegisterReportNumbers, FirstFourReportsTheLastRepeated) {
   };
   for (const Case& c : cases) {
     QList<rRepn> reports;
-    for (int n : c.reports) reports << Report(n, 1);
+    for (int n : c.reports) reports << rRepn{.Repn = n, .TipStac = 1};
     EXPECT_EQ(RegisterReportNumbers(reports), c.numbers) << c.reports.size();
   }
 }
