@@ -46,6 +46,33 @@ int FrameBorderWidth(ws::HWND wnd, const TkaBorderForm* borderForm, bool useExt)
   return 0;
 }
 
+void SetBorderWindow(std::unique_ptr<TkaBorderForm>& slot, TkaBorderOwner& owner,
+                     TkCommonData* link, bool on, bool place) {
+  if (on) {
+    if (slot) return;
+    slot = std::make_unique<TkaBorderForm>(owner);
+    slot->SkinData = link;
+    if (!link) return;
+    link->BGChanged = true;
+    if (!link->FCacheBmp.isNull())
+      link->FCacheBmp = link->FCacheBmp.convertToFormat(QImage::Format_ARGB32);
+    if (place) slot->UpdateExBorder(true, 255);
+    return;
+  }
+  slot.reset();
+  if (!link || link->FCacheBmp.isNull()) return;
+  if (link->FCacheBmp.format() != QImage::Format_BGR888)
+    link->FCacheBmp = link->FCacheBmp.convertToFormat(QImage::Format_BGR888);
+}
+
+void MakeOpaqueInside(QImage& picture, const Rect& frame) {
+  for (int y = 0; y < picture.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    for (int x = 0; x < picture.width(); ++x)
+      line[x] = frame.Contains(x, y) ? (line[x] | 0xFF000000u) : (line[x] & 0x00FFFFFFu);
+  }
+}
+
 TkaBorderForm::TkaBorderForm(TkaBorderOwner& owner) : FOwner(owner) {
   AForm = std::make_unique<ws::LayeredWindow>();
   // Unlike a fade window, the border takes the mouse: its caption and

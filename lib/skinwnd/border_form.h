@@ -87,4 +87,15 @@ class TkaBorderForm {
 // extended border width when not 0; else the system metric of its style.
 int FrameBorderWidth(winshim::HWND wnd, const TkaBorderForm* borderForm, bool useExt);
 
+// Starts (on) or ends the owner's extended-border window kept in slot. A
+// new window shows the owner's link: the link is marked stale, its cache
+// goes to 32 bits and, with place, the window is placed and painted at
+// once. Ending it gives the cache back its 24 bits.
+void SetBorderWindow(std::unique_ptr<TkaBorderForm>& slot, TkaBorderOwner& owner,
+                     skin::TkCommonData* link, bool on, bool place);
+
+// A 32-bit frame picture: opaque inside the frame rectangle, clear outside
+// (the shadow is laid over it afterwards).
+void MakeOpaqueInside(QImage& picture, const winshim::Rect& frame);
+
 }  // namespace kelmo::skinwnd

@@ -37,6 +37,8 @@ constexpr unsigned WM_COMMONDIALOG = 0x052E;
 constexpr unsigned WM_CTLCOLORDLG = 0x0136;
 constexpr unsigned WM_GETDLGCODE = 0x0087;
 constexpr unsigned kCmVisibleChanged = 0xB00B;
+// The border window's answer over its own picture.
+constexpr int kHtObject = 19;
 
 // A caption button went down and waits for its release.
 bool dlgButtonPressed = false;
@@ -54,6 +56,11 @@ void ShiftPlacedChildren(QWidget& dialog, QPoint by) {
 }
 
 }  // namespace
+
+bool TkaDialogWnd::ExtendedBordersWanted() const {
+  const TkSkinManager* m = LinkManager();
+  return m && m->Component && m->Component->ExtendedBorders();
+}
 
 TkaDialogWnd* DialogWndOf(HWND wnd) {
   return dynamic_cast<TkaDialogWnd*>(WrapperOfWnd(wnd));
@@ -75,6 +82,8 @@ TkaDialogWnd::TkaDialogWnd(HWND wnd, TkCommonData* link, TkSkinManager* manager,
 
 TkaDialogWnd::~TkaDialogWnd() {
   FreeTitleButtonAnimations();
+  // The border window asks this wrapper on its way: it goes first.
+  BorderForm.reset();
   Destroy();
 }
 
@@ -131,20 +140,64 @@ bool TkaDialogWnd::RestoreAllowed() const {
   return HasMaxBox() && (Minimized() || Maximized());
 }
 
-int TkaDialogWnd::FrameWidth() const {
+int TkaDialogWnd::FrameWidth(bool ext) const {
+  if (ext && BorderForm) {
+    const TkSkinManager* m = LinkManager();
+    if (m && m->SkinData.BorderWidthEx != 0) return m->SkinData.BorderWidthEx;
+  }
   return FrameKind == 3 || FrameKind == 5 ? Metric(ws::SM_CXFRAME) : Metric(ws::SM_CXDLGFRAME);
 }
 
-int TkaDialogWnd::CaptionHeight() const {
+int TkaDialogWnd::PlainFrameWidth(bool ext) const {
+  return ext && BorderForm ? 0 : FrameWidth();
+}
+
+int TkaDialogWnd::CaptionHeight(bool ext) const {
   if ((WndStyle & ws::WS_CAPTION) != ws::WS_CAPTION && !Minimized()) return 0;
+  if (ext && BorderForm) {
+    const TkSkinManager* m = LinkManager();
+    if (m && m->SkinData.TitleHeightEx != 0) return m->SkinData.TitleHeightEx;
+  }
   return FrameKind == 4 || FrameKind == 5 ? Metric(ws::SM_CYSMCAPTION) : Metric(ws::SM_CYCAPTION);
+}
+
+Rect TkaDialogWnd::Margins() const {
+  return BorderForm ? BorderForm->ShadowMargins() : Rect{};
+}
+
+int TkaDialogWnd::ClientOffsetX() const {
+  if (!BorderForm) return FrameWidth();
+  return FrameWidth() + BorderForm->ExtBorderExtra() + Margins().left;
+}
+
+int TkaDialogWnd::ClientOffsetY() const {
+  if (!BorderForm) return CaptionOffset();
+  return CaptionOffset() + Margins().top + BorderForm->ExtTitleExtra();
+}
+
+bool TkaDialogWnd::BorderModeOne() const {
+  const TkSkinManager* m = LinkManager();
+  return BorderForm && m && m->SkinData.BorderModeEx == 1;
 }
 
 Rect TkaDialogWnd::TitleIconRect() const {
   const TkSkinManager* m = LinkManager();
-  const int left = FrameWidth() + (m ? m->SkinData.TitleBtnLeftMargin : 0);
-  const int top = (FrameWidth() + CaptionHeight() - Metric(ws::SM_CYSMICON)) / 2;
+  const Rect sm = Margins();
+  const int left = FrameWidth(true) + (m ? m->SkinData.TitleBtnLeftMargin : 0) + sm.left;
+  int top = (PlainFrameWidth(true) + CaptionHeight(true) - Metric(ws::SM_CYSMICON)) / 2 + sm.top;
+  if (BorderModeOne()) top += m->SkinData.CenterOffsetEx;
   return Rect::Sized(left, top, Metric(ws::SM_CXSMICON), Metric(ws::SM_CYSMICON));
+}
+
+void TkaDialogWnd::SetExtBorders(bool on) {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  SetBorderWindow(BorderForm, *this, SkinLink, on && !Released, w && w->isVisible());
+  RgnChanged = true;
+}
+
+void TkaDialogWnd::UpdateBorder(bool repaint) {
+  QWidget* w = ws::WidgetOf(WndHandle);
+  if (BorderForm && w && w->isVisible()) BorderForm->UpdateExBorder(repaint, 255);
 }
 
 void TkaDialogWnd::InitStyles() {
@@ -221,6 +274,7 @@ void TkaDialogWnd::TakeFrame() {
 
 void TkaDialogWnd::GiveFrameBack() {
   QWidget* w = ws::WidgetOf(WndHandle);
+  SetBorderWindow(BorderForm, *this, SkinLink, false, false);
   if (!frameTaken_) return;
   frameTaken_ = false;
   if (!w) return;
@@ -391,6 +445,12 @@ void TkaDialogWnd::RepaintTitleButton(int code) {
       AnimateTitleButton(*b, 0, 10, *this, false);
     return;
   }
+  // On the border window the frame is painted again and pushed whole.
+  if (BorderForm) {
+    SkinLink->BGChanged = true;
+    UpdateBorder(true);
+    return;
+  }
   if (b->Rect.left <= FrameWidth() + Metric(ws::SM_CXSMICON)) return;
   QImage& cache = SkinLink->FCacheBmp;
   // The strip under the button from the caption's copy, then its image.
@@ -416,7 +476,9 @@ void TkaDialogWnd::PlaceButtons(QImage& cache, int w) {
   TkSkinManager* m = LinkManager();
   if (!m) return;
   const TkSkinData& sd = m->SkinData;
-  int x = w - sd.TitleBtnRightMargin - FrameWidth();
+  const Rect sm = Margins();
+  int x = w - sd.TitleBtnRightMargin - sm.right - FrameWidth(true);
+  const bool maxExt = BorderForm && Maximized();
   const bool bigIcons = FrameKind == 1 || FrameKind == 3;
   auto place = [&](TitleBtnData& b, bool shown, bool dimmed) {
     if (!shown) {
@@ -426,8 +488,12 @@ void TkaDialogWnd::PlaceButtons(QImage& cache, int w) {
     const int iw = ButtonImageWidth(b), ih = ButtonImageHeight(b);
     b.Rect.right = x;
     b.Rect.left = x - iw;
-    b.Rect.top =
-        b.TopAligned && sd.TitleBtnVAlign == 1 ? 0 : (FrameWidth() + CaptionHeight() - ih) / 2;
+    if (b.TopAligned && sd.TitleBtnVAlign == 1) {
+      b.Rect.top = sm.top + (maxExt ? 3 : 0);
+    } else {
+      b.Rect.top = (PlainFrameWidth(true) + CaptionHeight(true) - ih) / 2 + sm.top +
+                   (maxExt ? FrameWidth() / 2 : 0) + (BorderModeOne() ? sd.CenterOffsetEx : 0);
+    }
     b.Rect.bottom = b.Rect.top + ih;
     PaintButton(cache, b, dimmed || !FormActive);
     x = bigIcons ? b.Rect.left - sd.TitleBtnSpacing : b.Rect.left;
@@ -439,6 +505,68 @@ void TkaDialogWnd::PlaceButtons(QImage& cache, int w) {
   place(HelpBtn, DialogHasHelpButton(), false);
 }
 
+void TkaDialogWnd::PaintCaption(QImage& cache, int w, int captionBottom) {
+  TkSkinManager* m = LinkManager();
+  const Rect sm = Margins();
+  const int fw = FrameWidth(true);
+  const int title = m->GetSkinIndex(QStringLiteral("FORMTITLE"));
+  // With border mode 1 the border's picture is the caption's background.
+  if (title >= 0 && !BorderModeOne()) {
+    const Rect strip{sm.left + fw, sm.top + PlainFrameWidth(true), w - sm.right - fw,
+                     captionBottom};
+    PaintItem(title, QStringLiteral("FORMTITLE"), BgSourceFromBmp(&cache, strip.left, strip.top),
+              -1, -1, m, cache, {strip.left, strip.top}, strip, FormActive ? 1 : 0, true);
+  }
+  ws::Dc dc(cache);
+  const Rect iconRect = TitleIconRect();
+  if (!IconHandle.isNull())
+    dc.DrawIconEx(iconRect.left, iconRect.top,
+                  IconHandle.pixmap(iconRect.Width(), iconRect.Height())
+                      .toImage()
+                      .convertToFormat(QImage::Format_ARGB32),
+                  iconRect.Width(), iconRect.Height());
+  QFont font = QApplication::font();
+  font.setBold(true);
+  dc.SelectFont(ws::Font{font, 0});
+  dc.SetBkMode(ws::TRANSPARENT);
+  int buttons = 0;
+  for (const TitleBtnData* b : {&CloseBtn, &MaxBtn, &MinBtn, &HelpBtn})
+    if (!b->Rect.IsEmpty()) buttons += b->Rect.Width();
+  Rect textRect{fw + (IconHandle.isNull() ? 0 : iconRect.Width()) + m->SkinData.TitleBtnLeftMargin +
+                    sm.left + 4,
+                sm.top + 2, w - buttons - sm.right - 6, captionBottom};
+  if (BorderModeOne()) textRect = textRect.Offset(0, m->SkinData.CenterOffsetEx);
+  DrawSectionText(dc, WindowTextOf(WndHandle), true, m, false, title,
+                  ws::DT_SINGLELINE | ws::DT_VCENTER | ws::DT_NOPREFIX | ws::DT_END_ELLIPSIS,
+                  textRect);
+}
+
+void TkaDialogWnd::LayFrameImage(QImage& cache, const Rect& frame) {
+  TkSkinManager* m = LinkManager();
+  const TkSkinManagerComponent* component = m ? m->Component : nullptr;
+  BorderForm->FrameImage =
+      component ? (FormActive ? &component->ShadowActive : &component->ShadowInactive) : nullptr;
+  const QImage* picture = BorderForm->FrameImage;
+  if (!picture || picture->isNull()) return;
+  const Rect all{0, 0, cache.width(), cache.height()};
+  const Rect source{0, 0, picture->width(), picture->height()};
+  const NinePartModes stretched{1, 1, 1, 1};
+  if (BorderModeOne() && m->IsValidImgIndex(m->ConstData.ExBorder)) {
+    // The picture is the frame itself: laid at its mask's corner sizes.
+    const TkMaskData& mask = m->ma[std::size_t(m->ConstData.ExBorder)];
+    const Rect corners{mask.WL, mask.WT, mask.WR, mask.WB};
+    PaintBmpNinePart(cache, *picture, all, false, 0, stretched, corners, corners, source);
+    return;
+  }
+  // Only the shadow around the frame: the frame's own pixels stay.
+  const int f = m->SkinData.FormOffsetEx;
+  const Rect sm = Margins();
+  const Rect corners{sm.left + f, sm.top + f, sm.right + f, sm.bottom + f};
+  PaintBmpNinePart(cache, *picture, all, false, 0, stretched,
+                   {frame.left, frame.top, all.right - frame.right, all.bottom - frame.bottom},
+                   corners, source);
+}
+
 void TkaDialogWnd::PaintDialogFrame() {
   QWidget* wdg = ws::WidgetOf(WndHandle);
   TkSkinManager* m = LinkManager();
@@ -446,47 +574,55 @@ void TkaDialogWnd::PaintDialogFrame() {
   GetWndGeometry(*this);
   WndRect = ScreenRect;
   WndSize = Extent;
-  const int W = WndSize.width(), H = WndSize.height();
+  int W = WndSize.width(), H = WndSize.height();
   if (W <= 0 || H <= 0) return;
+  const Rect sm = Margins();
+  if (BorderForm) {
+    // The extended frame is wider than the window's own, the shadow around it.
+    if (!Minimized()) W += 2 * BorderForm->ExtBorderExtra() + sm.left + sm.right;
+    H += BorderForm->ExtTitleExtra() + BorderForm->ExtBorderExtra() + sm.top + sm.bottom;
+  }
   QImage& cache = SkinLink->FCacheBmp;
   if (!SkinLink->BGChanged && cache.size() == QSize(W, H)) return;
   RgnChanged = true;
-  cache = CreateBmp24(W, H);
-  if (m->IsValidSkinIndex(SkinLink->SkinIndex))
-    PaintControlItem(*SkinLink, kEmptyBgSource, true, false, cache, {}, {0, 0, W, H},
-                     FormActive ? 1 : 0);
-  const int ch = CaptionHeight();
-  if (ch > 0) {
-    const int fw = FrameWidth();
-    const int title = m->GetSkinIndex(QStringLiteral("FORMTITLE"));
-    const Rect strip{fw, fw, W - fw, fw + ch};
-    if (title >= 0)
-      PaintItem(title, QStringLiteral("FORMTITLE"), BgSourceFromBmp(&cache, strip.left, strip.top),
-                -1, -1, m, cache, {strip.left, strip.top}, strip, FormActive ? 1 : 0, true);
-    ws::Dc dc(cache);
-    const Rect iconRect = TitleIconRect();
-    if (!IconHandle.isNull())
-      dc.DrawIconEx(iconRect.left, iconRect.top,
-                    IconHandle.pixmap(iconRect.Width(), iconRect.Height())
-                        .toImage()
-                        .convertToFormat(QImage::Format_ARGB32),
-                    iconRect.Width(), iconRect.Height());
-    QFont font = QApplication::font();
-    font.setBold(true);
-    dc.SelectFont(ws::Font{font, 0});
-    dc.SetBkMode(ws::TRANSPARENT);
-    int buttons = 0;
-    for (const TitleBtnData* b : {&CloseBtn, &MaxBtn, &MinBtn, &HelpBtn})
-      if (!b->Rect.IsEmpty()) buttons += b->Rect.Width();
-    const Rect textRect{
-        fw + (IconHandle.isNull() ? 0 : iconRect.Width()) + m->SkinData.TitleBtnLeftMargin + 4, 2,
-        W - buttons - 6, fw + ch};
-    DrawSectionText(dc, WindowTextOf(WndHandle), true, m, false, title,
-                    ws::DT_SINGLELINE | ws::DT_VCENTER | ws::DT_NOPREFIX | ws::DT_END_ELLIPSIS,
-                    textRect);
+  const int ch = CaptionHeight(true);
+  const int captionBottom = PlainFrameWidth(true) + ch + sm.top;
+  Rect frame{sm.left, sm.top, W - sm.right, H - sm.bottom};
+  if (Minimized()) frame.bottom = captionBottom - sm.bottom + 1;
+  QImage canvas = CreateBmp24(W, H);
+  if (m->IsValidSkinIndex(SkinLink->SkinIndex)) {
+    if (BorderModeOne())
+      PaintItemBg(SkinLink->SkinIndex, SkinLink->SkinSection,
+                  TBgSource{nullptr, 0, 0, kTransparentKey, false}, -1, -1, -1, m, canvas, {0, 0},
+                  frame, FormActive);
+    else
+      PaintControlItem(*SkinLink, kEmptyBgSource, true, false, canvas, {}, frame,
+                       FormActive ? 1 : 0);
   }
-  CaptionCopy = cache.copy(0, 0, W, std::max(1, CaptionOffset()));
-  if (ch > 0) PlaceButtons(cache, W);
+  if (ch > 0 && !BorderModeOne()) PaintCaption(canvas, W, captionBottom);
+  if (!BorderForm) {
+    CaptionCopy = canvas.copy(0, 0, W, std::max(1, captionBottom));
+    if (ch > 0) PlaceButtons(canvas, W);
+    cache = canvas;
+    SkinLink->BGChanged = false;
+    return;
+  }
+  QImage c32 = canvas.convertToFormat(QImage::Format_ARGB32);
+  MakeOpaqueInside(c32, frame);
+  LayFrameImage(c32, frame);
+  // The caption (in border mode 1) and the buttons go opaque over the
+  // border's picture: every pixel they change.
+  QImage top = c32.convertToFormat(QImage::Format_BGR888);
+  const QImage under = top.copy();
+  if (ch > 0 && BorderModeOne()) PaintCaption(top, W, captionBottom);
+  CaptionCopy = top.copy(0, 0, W, std::max(1, captionBottom));
+  if (ch > 0) PlaceButtons(top, W);
+  for (int y = 0; y < std::min(H, std::max(captionBottom, 0) + 1); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(c32.scanLine(y));
+    for (int x = 0; x < W; ++x)
+      if (top.pixel(x, y) != under.pixel(x, y)) line[x] = top.pixel(x, y) | 0xFF000000u;
+  }
+  cache = c32;
   SkinLink->BGChanged = false;
 }
 
@@ -495,7 +631,15 @@ void TkaDialogWnd::UpdateRegion(bool redraw) {
   if (!w || (FrameKind == 2 && !Minimized())) return;
   if (SendSkinCommand(WndHandle, 0xBC4D - SM_SKINCMD, 0) == 0x41A2) return;
   QRegion region(0, 0, w->width(), w->height());
-  for (const Rect& r : RgnAreas) region -= QRegion(r.ToQRect());
+  if (BorderForm) {
+    // The border window behind draws frame and caption: the window keeps
+    // its client area only, from the caption's foot.
+    const int f = FrameWidth();
+    region =
+        QRegion(f, f + CaptionHeight(), w->width() - 2 * f, w->height() - 2 * f - CaptionHeight());
+  } else {
+    for (const Rect& r : RgnAreas) region -= QRegion(r.ToQRect());
+  }
   ws::SetWindowRgn(w, region, redraw);
 }
 
@@ -514,7 +658,8 @@ void TkaDialogWnd::PaintNonClient() {
   }
   if (SkinLink && SkinLink->BGChanged) PaintDialogFrame();
   if (!SkinLink || SkinLink->FCacheBmp.isNull()) return;
-  if (auto dc = ws::GetWindowDC(WndHandle)) {
+  // With a border window the frame is shown by that window.
+  if (auto dc = BorderForm ? nullptr : ws::GetWindowDC(WndHandle)) {
     const QImage& cache = SkinLink->FCacheBmp;
     ws::Dc src(const_cast<QImage&>(cache));
     const int W = cache.width(), H = cache.height(), fw = FrameWidth(), co = CaptionOffset();
@@ -594,7 +739,9 @@ void TkaDialogWnd::NcButtonDown(int code, QPoint screen, Msg& msg, const NextHan
 }
 
 void TkaDialogWnd::NcButtonUp(int code, QPoint screen, Msg& msg, const NextHandler& next) {
-  const QPoint p = screen - QPoint(WndRect.left, WndRect.top);
+  // The buttons lie in the border window's picture when there is one.
+  const QPoint p = screen - (BorderForm && BorderForm->AForm ? BorderForm->AForm->pos()
+                                                             : QPoint(WndRect.left, WndRect.top));
   const bool pressed = dlgButtonPressed;
   switch (code) {
     case ws::HTMINBUTTON:
@@ -641,6 +788,7 @@ void TkaDialogWnd::SkinCommand(Msg& msg, const NextHandler& next) {
   TkSkinManager* m = LinkManager();
   switch (ws::HiWord(msg.wParam)) {
     case scNewSkin:
+      SetExtBorders(ExtendedBordersWanted());
       if (SkinLink && msg.lParam == ws::LPARAM(m)) {
         SkinLink->UpdateIndexes();
         LoadButtonImages();
@@ -653,8 +801,13 @@ void TkaDialogWnd::SkinCommand(Msg& msg, const NextHandler& next) {
         SkinLink->UpdateIndexes();
         SkinLink->BGChanged = true;
       }
+      SetExtBorders(ExtendedBordersWanted());
       Invalidate(WndHandle);
+      UpdateBorder(true);
       return;
+    case scFormActivated:
+      UpdateBorder(false);
+      break;
     case scIsHot:
       msg.result = SkinLink && SkinLink->FHot;
       return;
@@ -721,7 +874,12 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       if (SkinLink) SkinLink->BGChanged = true;
       RgnChanged = true;
       CallPrevWndProc(msg, next);
+      UpdateBorder(msg.msg == ws::WM_SIZE);
       Invalidate(WndHandle);
+      return;
+    case ws::WM_MOVE:
+      TkaScrollWnd::WndProc(msg, next);
+      UpdateBorder(false);
       return;
     case ws::WM_ACTIVATE:
       CallPrevWndProc(msg, next);
@@ -732,7 +890,10 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       if (!visible) break;
       CallPrevWndProc(msg, next);
       if (SkinLink) SkinLink->BGChanged = true;
-      ws::SendMessage(WndHandle, ws::WM_NCPAINT, 1, 0);
+      if (BorderForm && msg.msg == ws::CM_TEXTCHANGED)
+        UpdateBorder(false);
+      else
+        ws::SendMessage(WndHandle, ws::WM_NCPAINT, 1, 0);
       return;
     case ws::WM_PAINT:
       if (SkipClientPaint) {
@@ -774,6 +935,9 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       WndRect = ScreenRect;
       WndSize = Extent;
       KeptText = WindowTextOf(WndHandle);
+      // A border window not shown yet while the dialog is: placed and painted.
+      if (BorderForm && BorderForm->AForm && !BorderForm->AForm->isVisible())
+        BorderForm->UpdateExBorder(true, 255);
       PaintNonClient();
       msg.result = 1;
       return;
@@ -785,17 +949,27 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       ws::SendMessage(WndHandle, ws::WM_SETREDRAW, 1);
       if (SkinLink) SkinLink->BGChanged = true;
       Invalidate(WndHandle);
+      UpdateBorder(false);
       return;
     case WM_GETDLGCODE:
       return;
     case ws::WM_NCLBUTTONDOWN: {
       const QPoint screen(ws::XOf(msg.lParam), ws::YOf(msg.lParam));
       int code = int(msg.wParam);
-      if (code != ws::HTBOTTOMRIGHT) code = HitTest(screen, code);
+      // The border window's presses: its hit code, or its own (the shadow).
+      if (BorderForm && code == kHtObject) {
+        CallPrevWndProc(msg, next);
+        return;
+      }
+      if (BorderForm && code == -1)
+        code = BorderForm->HitTest(msg);
+      else if (code != ws::HTBOTTOMRIGHT)
+        code = HitTest(screen, code);
       NcButtonDown(code, screen, msg, next);
       return;
     }
     case ws::WM_NCLBUTTONUP:
+      if (BorderForm && int(msg.wParam) == -1) msg.wParam = ws::WPARAM(BorderForm->HitTest(msg));
       NcButtonUp(int(msg.wParam), QPoint(ws::XOf(msg.lParam), ws::YOf(msg.lParam)), msg, next);
       return;
     case ws::WM_NCLBUTTONDBLCLK:
@@ -810,6 +984,7 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       if (int(msg.wParam) == ws::HTCAPTION || int(msg.wParam) == ws::HTSYSMENU) return;
       break;
     case ws::WM_NCRBUTTONUP:
+      if (BorderForm && int(msg.wParam) == -1) msg.wParam = ws::WPARAM(BorderForm->HitTest(msg));
       if (int(msg.wParam) == ws::HTCAPTION || int(msg.wParam) == ws::HTSYSMENU)
         PopupSystemMenu(QPoint(ws::XOf(msg.lParam), ws::YOf(msg.lParam)));
       return;
@@ -841,7 +1016,12 @@ void TkaDialogWnd::WndProc(Msg& msg, const NextHandler& next) {
       return;
     case ws::WM_SHOWWINDOW:
       TkaScrollWnd::WndProc(msg, next);
-      if (msg.wParam == 0) FreeTitleButtonAnimations();
+      if (msg.wParam == 0) {
+        FreeTitleButtonAnimations();
+        // A hidden dialog leaves no border; the next new skin or repaint
+        // makes it again.
+        SetExtBorders(false);
+      }
       return;
     default:
       break;

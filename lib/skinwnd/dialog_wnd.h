@@ -17,6 +17,7 @@
 #include <QMargins>
 #include <vector>
 
+#include "skinwnd/border_form.h"
 #include "skinwnd/border_owner.h"
 #include "skinwnd/scroll_wnd.h"
 #include "skinwnd/sys_menu.h"
@@ -46,6 +47,9 @@ class TkaDialogWnd : public TkaScrollWnd, public TkaDialogMenuOwner, public TkaB
   int FrameKind = 1;  // 0 modal frame, 2 popup without caption, 3 thick frame
   QImage CaptionCopy;
   std::unique_ptr<TkaSystemMenu> SystemMenu;
+  // The extended-border window: frame, caption and shadow drawn behind the
+  // dialog while the manager wants extended borders.
+  std::unique_ptr<TkaBorderForm> BorderForm;
   TkaProvider* Provider = nullptr;
 
   // What the system menu asks.
@@ -59,8 +63,8 @@ class TkaDialogWnd : public TkaScrollWnd, public TkaDialogMenuOwner, public TkaB
   HWND OwnerHandle() const override { return WndHandle; }
   bool IsDialogOwner() const override { return true; }
   TkCommonData* OwnerLink() const override { return SkinLink; }
-  TkaBorderForm* OwnerBorderForm() const override { return nullptr; }
-  int OwnerCaptionHeight(bool) const override { return CaptionHeight(); }
+  TkaBorderForm* OwnerBorderForm() const override { return BorderForm.get(); }
+  int OwnerCaptionHeight(bool useExt) const override { return CaptionHeight(useExt); }
   Rect OwnerTitleIconRect() const override { return TitleIconRect(); }
   TkCustomSysMenu* OwnerSysMenu() const override { return SystemMenu.get(); }
   bool OwnerHasHelpButton() const override { return DialogHasHelpButton(); }
@@ -82,6 +86,9 @@ class TkaDialogWnd : public TkaScrollWnd, public TkaDialogMenuOwner, public TkaB
   // button images and takes the window's frame.
   void InitStyles();
   void LoadButtonImages();
+  // Starts or ends the extended-border window.
+  void SetExtBorders(bool on);
+  bool ExtendedBordersWanted() const;
 
   // The answers of the style and state.
   bool HasSysMenu() const;
@@ -95,12 +102,17 @@ class TkaDialogWnd : public TkaScrollWnd, public TkaDialogMenuOwner, public TkaB
   bool Minimized() const;
   bool Maximized() const;
 
-  // Geometry.
-  int FrameWidth() const;
-  int CaptionHeight() const;
+  // Geometry of the window's own frame, or, with ext and a border window,
+  // of the extended frame drawn in the cache (where the window's own frame
+  // counts 0 and the shadow margins lie around).
+  int FrameWidth(bool ext = false) const;
+  int PlainFrameWidth(bool ext) const;
+  int CaptionHeight(bool ext = false) const;
+  Rect Margins() const;
   int CaptionOffset() const { return CaptionHeight() + FrameWidth(); }
-  int ClientOffsetX() const { return FrameWidth(); }
-  int ClientOffsetY() const { return CaptionOffset(); }
+  // Where the client area lies in the cache.
+  int ClientOffsetX() const;
+  int ClientOffsetY() const;
   Rect TitleIconRect() const;
 
   // The hit code of a screen point (Result when nothing of the caption
@@ -132,6 +144,11 @@ class TkaDialogWnd : public TkaScrollWnd, public TkaDialogMenuOwner, public TkaB
   // borders (sizing ones for a thick frame), the client.
   int DefaultHitTest(QPoint local) const;
   void SkinCommand(Msg& msg, const NextHandler& next);
+  // The border window is placed again (and repainted) when the dialog shows.
+  void UpdateBorder(bool repaint);
+  bool BorderModeOne() const;
+  void PaintCaption(QImage& cache, int w, int captionBottom);
+  void LayFrameImage(QImage& cache, const Rect& frame);
 
   bool frameTaken_ = false;
   Qt::WindowFlags savedFlags_;

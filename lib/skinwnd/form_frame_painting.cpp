@@ -267,14 +267,7 @@ void PaintFormFrame(TkSkinProvider& p) {
         // Inside the shadow margins the frame is opaque, outside clear.
         QImage c32 = link.FCacheBmp.convertToFormat(QImage::Format_ARGB32);
         const ws::Rect sm = ShadowMargins(p);
-        for (int y = 0; y < c32.height(); ++y) {
-          auto* line = reinterpret_cast<QRgb*>(c32.scanLine(y));
-          for (int x = 0; x < c32.width(); ++x) {
-            const bool inside =
-                x >= sm.left && x < w - sm.right && y >= sm.top && y < h - sm.bottom;
-            line[x] = inside ? (line[x] | 0xFF000000u) : (line[x] & 0x00FFFFFFu);
-          }
-        }
+        MakeOpaqueInside(c32, {sm.left, sm.top, w - sm.right, h - sm.bottom});
         link.FCacheBmp = c32;
       }
       p.RebuildFrame = false;

@@ -248,20 +248,7 @@ void TkSkinProvider::UpdateExtBorders(bool enable) {
   const bool wanted = enable && Form &&
                       (borderStyle_ != TFormBorderStyle::bsNone || IsMdiChild()) &&
                       drawNonClientArea_ && Form->isWindow() && !IsMdiChild() && allowExtBorders_;
-  if (wanted) {
-    if (BorderForm) return;
-    BorderForm = std::make_unique<TkaBorderForm>(*this);
-    BorderForm->SkinData = link_.get();
-    link_->BGChanged = true;
-    if (!link_->FCacheBmp.isNull())
-      link_->FCacheBmp = link_->FCacheBmp.convertToFormat(QImage::Format_ARGB32);
-    BorderForm->UpdateExBorder(true, 255);
-    return;
-  }
-  BorderForm.reset();
-  if (!link_ || link_->FCacheBmp.isNull()) return;
-  if (link_->FCacheBmp.format() != QImage::Format_BGR888)
-    link_->FCacheBmp = link_->FCacheBmp.convertToFormat(QImage::Format_BGR888);
+  SetBorderWindow(BorderForm, *this, link_.get(), wanted, true);
 }
 
 void TkSkinProvider::SetMdiSupport(bool on) {

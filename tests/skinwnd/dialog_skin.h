@@ -33,6 +33,14 @@ inline constexpr Block kTitleButtons[4] = {
     {"BICONMAX", 40, 80, 12, 12, 3, {Bgr(0, 200, 2), Bgr(60, 200, 2), Bgr(120, 200, 2)}, false},
     {"BICONMIN", 80, 80, 12, 12, 3, {Bgr(3, 0, 200), Bgr(3, 60, 200), Bgr(3, 120, 200)}, false},
     {"BICONHELP", 120, 80, 12, 12, 3, {Bgr(4, 90, 90), Bgr(4, 120, 120), Bgr(4, 150, 150)}, false}};
+// The extended border's picture (the shadow, or the frame in border mode
+// 1): 30 x 30 with corners of 8.
+inline constexpr TColor kShadowColor = Bgr(0x20, 0x20, 0x20);
+inline constexpr Block kExBorder{"EXBORDER", 160, 85, 30, 30, 1, {kShadowColor}, false};
+// The extended frame: title 26, border 6, shadow margins 8 - 3 = 5 (border
+// mode 0) or 3 (mode 1).
+inline constexpr int kExtTitle = 26, kExtBorder = 6, kFormOffset = 3;
+
 // The popup menu's border: one image of 12 x 12 with margins of 3.
 inline constexpr Block kMenuBorder{"BORDERSMASK", 0, 100, 12, 12, 1, {kMenuBorderColor}, true};
 
@@ -45,19 +53,27 @@ inline QImage DialogsMaster() {
   }
   for (const Block& b : kTitleButtons) testing_controls::PaintBlock(img, b);
   testing_controls::PaintBlock(img, kMenuBorder);
+  testing_controls::PaintBlock(img, kExBorder);
   // The border's inside shows the menu's own background.
   for (int y = 3; y < 9; ++y)
     for (int x = 3; x < 9; ++x) img.setPixelColor(x, 100 + y, QColor(255, 0, 255));
   return img;
 }
 
-inline QString DialogsOptions() {
+// borderMode -1: no extended border; else its BORDERMODE.
+inline QString DialogsOptions(int borderMode = -1) {
   auto hex = [](TColor c) { return QString::asprintf("$%06X", unsigned(c)); };
   QString o = testing_controls::ControlsOptions(true);
   // The caption buttons belong to GLOBALINFO, the first section.
   QString buttons;
   for (const Block& b : kTitleButtons)
     buttons += QString(b.name) + "=" + testing_controls::MaskValue(b) + "\r\n";
+  if (borderMode >= 0)
+    buttons += QString::asprintf(
+        "TITLEHEIGHT=%d\r\nBORDERWIDTH=%d\r\nFORMOFFSET=%d\r\nBORDERMODE=%d\r\n"
+        "EXBORDER=^%04d %04d %04d %04d 0008 0008 0008 0008 1 0 0 0\r\n",
+        kExtTitle, kExtBorder, kFormOffset, borderMode, kExBorder.x, kExBorder.y,
+        kExBorder.x + kExBorder.w, kExBorder.y + kExBorder.h);
   o.replace("[CHECKBOX]", buttons + "[CHECKBOX]");
   // Frames paint their active state as the section's hot one.
   auto both = [&](TColor c) { return "COLOR=" + hex(c) + "\r\nHOTCOLOR=" + hex(c) + "\r\n"; };
@@ -77,11 +93,17 @@ inline QString DialogsOptions() {
   return o;
 }
 
-// A skin directory holding "Dialogs".
+// A skin directory holding "Dialogs", and "DialogsExt0" and "DialogsExt1"
+// with an extended border in border mode 0 and 1.
 inline void WriteDialogsSkin(const QString& dir) {
   namespace fx = kelmo::skin::testing_fixture;
-  fx::WriteFile(dir + "/Dialogs/Options.dat", DialogsOptions().toLatin1());
-  fx::WriteFile(dir + "/Dialogs/MASTER.BMP", fx::Encode(DialogsMaster(), "BMP"));
+  const QByteArray master = fx::Encode(DialogsMaster(), "BMP");
+  for (const int mode : {-1, 0, 1}) {
+    const QString folder =
+        dir + (mode < 0 ? QStringLiteral("/Dialogs/") : QStringLiteral("/DialogsExt%1/").arg(mode));
+    fx::WriteFile(folder + "Options.dat", DialogsOptions(mode).toLatin1());
+    fx::WriteFile(folder + "MASTER.BMP", master);
+  }
 }
 
 }  // namespace kelmo::skinwnd::testing_dialogs

@@ -17,6 +17,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
@@ -31,6 +33,7 @@
 #include "skinwnd/dialog_wnd.h"
 #include "skinwnd/edit_wnd.h"
 #include "skinwnd/form_provider.h"
+#include "skinwnd/form_traits.h"
 #include "skinwnd/menu_wnd.h"
 #include "skinwnd/panel_wnd.h"
 #include "skinwnd/skinned_menus.h"
@@ -462,4 +465,133 @@ TEST_F(HookedSkin, MainAndMdiFormsGetFormProviders) {
   EXPECT_FALSE(IsOwnerDraw(main.menuBar()));
   EXPECT_FALSE(IsOwnerDraw(file));
   EXPECT_EQ(ws::NonClientMargins(ws::HandleOf(&main)), QMargins());
+}
+
+// Extended borders: a hooked dialog gets a border window placed around it
+// that shows the extended frame, caption and shadow (border mode 0: the
+// shadow around the dialog's own frame; 1: the picture is the frame and the
+// caption is painted over it); presses in the shadow fall through to the
+// window below, those on the extended caption act for the dialog, and
+// switching the skin off takes the window away.
+TEST_F(HookedSkin, ExtendedBorderAroundADialog) {
+  for (const int mode : {0, 1}) {
+    SCOPED_TRACE(mode);
+    manager.Manager.AllowGlowing = false;
+    manager.SetSkinName(QStringLiteral("DialogsExt%1").arg(mode));
+    manager.SetExtendedBorders(true);
+    manager.SetActive(true);
+    Dialog d;
+    Activate(d.dlg.get());
+    QCoreApplication::processEvents();
+    TkaDialogWnd* w = DialogWndOf(d.H());
+    ASSERT_NE(w, nullptr);
+    ASSERT_NE(w->BorderForm, nullptr);
+    QPointer<QWidget> border = w->BorderForm->AForm.get();
+    ASSERT_TRUE(border->isVisible());
+    const int sm = mode == 0 ? 8 - td::kFormOffset : td::kFormOffset;
+    EXPECT_EQ(w->Margins(), (Rect{sm, sm, sm, sm}));
+
+    // Placed around the dialog, its picture's client area over the
+    // dialog's client area.
+    const int fw = ws::GetSystemMetrics(ws::SM_CXFRAME);
+    const int ch = ws::GetSystemMetrics(ws::SM_CYCAPTION);
+    const QPoint client = d.dlg->pos() + QPoint(fw, fw + ch);
+    EXPECT_EQ(border->size(), QSize(300 + 2 * td::kExtBorder + 2 * sm,
+                                    200 + td::kExtTitle + td::kExtBorder + 2 * sm));
+    EXPECT_EQ(border->pos() + QPoint(w->ClientOffsetX(), w->ClientOffsetY()), client);
+    EXPECT_EQ(w->ClientOffsetY(), sm + td::kExtTitle);
+    // The dialog's own window keeps its client area only.
+    QRegion region;
+    ws::GetWindowRgn(d.dlg.get(), region);
+    EXPECT_FALSE(region.contains(QPoint(d.dlg->width() / 2, fw + ch / 2)));
+    EXPECT_TRUE(region.contains(QPoint(d.dlg->width() / 2, fw + ch)));
+
+    // The picture: the shadow's corner, the caption, the close button (in
+    // the picture's coordinates), the client background; all but the
+    // shadow opaque.
+    const QImage& cache = w->SkinLink->FCacheBmp;
+    ASSERT_EQ(cache.size(), border->size());
+    auto at = [&](QPoint p) { return cache.pixelColor(p); };
+    // The fixture's border picture lies in the master bitmap, which gives
+    // the manager no shadow picture: the shadow is clear.
+    EXPECT_EQ(at({1, 1}).alpha(), 0);
+    const int cy = sm + td::kExtTitle / 2;
+    const Rect close = w->CloseBtn.Rect;
+    ASSERT_FALSE(close.IsEmpty());
+    EXPECT_LT(close.right, cache.width() - sm);
+    EXPECT_GE(close.top, sm);
+    EXPECT_EQ(at({cache.width() / 2, cy}).alpha(), 255);
+    // In border mode 1 the border's picture is the caption's background
+    // (the title section is not painted).
+    if (mode == 0) EXPECT_TRUE(Near(PixelOf(cache, cache.width() / 2, cy), td::kTitleColor));
+    EXPECT_TRUE(
+        Near(PixelOf(cache, close.left + 6, close.top + 6), td::kTitleButtons[0].colour[0]));
+    EXPECT_EQ(at({cache.width() - sm - 20, cache.height() - sm - 20}).alpha(), 255);
+
+    // A press in the shadow goes to the window below, in its coordinates;
+    // the dialog hears nothing of it.
+    QWidget below;  // a window the hook leaves alone
+    SetTag(&below, kTagNeverSkin);
+    below.setGeometry(QRect(border->pos() - QPoint(40, 0), QSize(45, 100)));
+    below.show();
+    QCoreApplication::processEvents();
+    std::vector<ws::Msg> heard, dialogHeard;
+    ws::Subclass(ws::HandleOf(&below), [&](ws::HWND, ws::Msg& m, const ws::NextHandler& next) {
+      if (m.msg >= ws::WM_MOUSEMOVE && m.msg <= ws::WM_MBUTTONDBLCLK) heard.push_back(m);
+      next(m);
+    });
+    ws::Subclass(d.H(), [&](ws::HWND, ws::Msg& m, const ws::NextHandler& next) {
+      if (m.msg == ws::WM_NCLBUTTONDOWN || m.msg == ws::WM_SYSCOMMAND ||
+          (m.msg >= ws::WM_MOUSEMOVE && m.msg <= ws::WM_MBUTTONDBLCLK))
+        dialogHeard.push_back(m);
+      next(m);
+    });
+    auto press = [&](QPoint local, QEvent::Type type) {
+      QMouseEvent e(type, QPointF(local), QPointF(border->pos() + local), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(border, &e);
+    };
+    const QPoint shadow(1, 50);
+    press(shadow, QEvent::MouseButtonPress);
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].msg, unsigned(ws::WM_LBUTTONDOWN));
+    const QPoint inBelow = below.mapFromGlobal(border->pos() + shadow);
+    EXPECT_EQ(QPoint(ws::XOf(heard[0].lParam), ws::YOf(heard[0].lParam)), inBelow);
+    EXPECT_TRUE(dialogHeard.empty());
+
+    // The extended caption's close button: hot under the mouse, pressed by
+    // a press (the dialog works the code out itself), and its release
+    // closes the dialog, which takes its border window away.
+    const QPoint onClose(close.left + 6, close.top + 6);
+    const QPoint s = border->pos() + onClose;
+    EXPECT_EQ(
+        ws::SendMessage(w->BorderForm->Handle(), ws::WM_NCHITTEST, 0, ws::MakeLParam(s.x(), s.y())),
+        19);
+    EXPECT_EQ(w->BorderForm->HitTest(ws::Msg{ws::WM_NCHITTEST, 0, ws::MakeLParam(s.x(), s.y()), 0}),
+              ws::HTCLOSE);
+    ws::SendMessage(w->BorderForm->Handle(), ws::WM_NCLBUTTONDOWN, 19,
+                    ws::MakeLParam(s.x(), s.y()));
+    ASSERT_FALSE(dialogHeard.empty());
+    EXPECT_EQ(dialogHeard[0].msg, unsigned(ws::WM_NCLBUTTONDOWN));
+    EXPECT_EQ(dialogHeard[0].wParam, ws::WPARAM(-1));
+    EXPECT_EQ(w->CloseBtn.State, 2);
+    ws::SendMessage(w->BorderForm->Handle(), ws::WM_NCLBUTTONUP, 19, ws::MakeLParam(s.x(), s.y()));
+    EXPECT_FALSE(d.dlg->isVisible());
+    EXPECT_EQ(w->BorderForm, nullptr);
+    EXPECT_TRUE(border.isNull());
+
+    // Shown again, the next repaint command brings it back; switching the
+    // skin off removes it and gives the dialog its own frame back.
+    d.dlg->show();
+    QCoreApplication::processEvents();
+    SendSkinCommand(d.H(), scRepaint, 0);
+    ASSERT_NE(w->BorderForm, nullptr);
+    border = w->BorderForm->AForm.get();
+    EXPECT_TRUE(border->isVisible());
+    manager.SetActive(false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(border.isNull());
+    EXPECT_FALSE(d.dlg->windowFlags() & Qt::FramelessWindowHint);
+    manager.SetExtendedBorders(false);
+  }
 }
