@@ -83,16 +83,31 @@ void TfmUnCorr::btSaveasClick() {
   if (ArchiveMode) {
     filter = QStringLiteral("Архивы RAR (*.rar)");
     suffix = QStringLiteral("rar");
-    const qsizetype point = name.indexOf(QLatin1Char('.'));
-    name = name.left(point + 1) + QStringLiteral("rar");
+    // The archiver packs the protocol beside it under the protocol's name
+    // without ".txt", points inside the name included.
+    name = protocol.completeBaseName() + QStringLiteral(".rar");
     ArchiveMode = false;
   }
   const QString target = Interact().ChooseSaveFile(this, QString(), name, filter, suffix);
   if (target.isEmpty()) return;
   const QString source = protocol.dir().filePath(name);
   if (QFileInfo(source).absoluteFilePath() == QFileInfo(target).absoluteFilePath()) return;
-  QFile::remove(target);
-  QFile::copy(source, target);
+  // The copy goes beside the target first, so a failed copy leaves an
+  // existing file of that name as it was; the user hears of every failure.
+  const QString part = target + QStringLiteral(".part");
+  QFile::remove(part);
+  bool copied = QFileInfo(source).isFile() && QFile::copy(source, part);
+  if (copied) {
+    QFile::remove(target);
+    copied = QFile::rename(part, target);
+  }
+  if (!copied) {
+    QFile::remove(part);
+    Interact().Message(this, QStringLiteral("Ошибка"),
+                       QStringLiteral("Не удалось сохранить копию файла ") + source +
+                           QStringLiteral(" в ") + target,
+                       MessageIcon::Error, MessageButtons::Ok);
+  }
 }
 
 void TfmUnCorr::bbCloseClick() {

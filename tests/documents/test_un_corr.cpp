@@ -7,10 +7,10 @@
 #include <QStringConverter>
 #include <QTemporaryDir>
 
-#include "qt_test_application.h"
+#include "documents/un_corr.h"
 #include "domain/run_state.h"
 #include "interact/scripted_interaction.h"
-#include "documents/un_corr.h"
+#include "qt_test_application.h"
 
 using namespace kelmo;
 
@@ -63,10 +63,12 @@ TEST_F(UnCorrTest, AProtocolThatCannotBeOpenedGivesTheBoxAndAnEmptyViewer) {
 }
 
 TEST_F(UnCorrTest, SavesTheArchiveOnceThenTheProtocol) {
-  // A name with more than one point: the archive's name is cut at the first.
+  // A name with more than one point: the archive keeps the whole name the
+  // archiver gave it, the protocol's without ".txt".
   const QString protocol = dir.filePath("Кр1503.0947.txt");
   Write(protocol, "protocol");
-  Write(dir.filePath("Кр1503.rar"), "archive");
+  Write(dir.filePath("Кр1503.0947.rar"), "archive");
+  Write(dir.filePath("Кр1503.rar"), "another archive");
   TheRunState().ProtocolPath = protocol;
   viewer.ArchiveMode = true;
   const QString target = dir.filePath("out/copy.rar");
@@ -74,7 +76,7 @@ TEST_F(UnCorrTest, SavesTheArchiveOnceThenTheProtocol) {
   script.fileAnswers.push_back(target);
   viewer.btSaveasClick();
   EXPECT_FALSE(viewer.ArchiveMode);
-  EXPECT_EQ(script.calls.back().text, QString("Кр1503.rar"));
+  EXPECT_EQ(script.calls.back().text, QString("Кр1503.0947.rar"));
   EXPECT_EQ(Read(target), QByteArray("archive"));
 
   // The second press offers the text protocol and overwrites the target.
@@ -84,6 +86,23 @@ TEST_F(UnCorrTest, SavesTheArchiveOnceThenTheProtocol) {
   viewer.btSaveasClick();
   EXPECT_EQ(script.calls.back().text, QString("Кр1503.0947.txt"));
   EXPECT_EQ(Read(textTarget), QByteArray("protocol"));
+}
+
+TEST_F(UnCorrTest, AFailedCopyIsReportedAndKeepsTheTarget) {
+  // No archive beside the protocol: the user is told, and the file already
+  // standing under the chosen name is left as it was.
+  TheRunState().ProtocolPath = dir.filePath("Кр1503.txt");
+  Write(dir.filePath("Кр1503.txt"), "protocol");
+  viewer.ArchiveMode = true;
+  const QString target = dir.filePath("kept.rar");
+  Write(target, "kept");
+  script.fileAnswers.push_back(target);
+  viewer.btSaveasClick();
+  ASSERT_EQ(script.calls.back().kind, ScriptedInteraction::Kind::Message);
+  EXPECT_EQ(script.calls.back().icon, MessageIcon::Error);
+  EXPECT_NE(script.calls.back().text.indexOf(dir.filePath("Кр1503.rar")), -1);
+  EXPECT_EQ(Read(target), QByteArray("kept"));
+  EXPECT_FALSE(QFile::exists(target + ".part"));
 }
 
 TEST_F(UnCorrTest, CancellingTheSaveDialogStillClearsArchiveMode) {

@@ -27,9 +27,11 @@ class ReceptionHarness {
  public:
   // The window on the registry database `database` (the test program's own
   // embedded one unless another is given) and on the central segment
-  // `central` (the start folder's own when empty).
+  // `central` (the start folder's own when empty); `options` are further
+  // lines of kelmo.ini's section (the party, "Who_Detail=2" for the fund).
   explicit ReceptionHarness(const QString& database = RegistryDatabaseFile::Path(),
-                            const QString& central = QString()) {
+                            const QString& central = QString(),
+                            const QString& options = QString()) {
     ResetRunState();
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, start_.filePath("machine"));
     QFile ini(start_.filePath("kelmo.ini"));
@@ -37,6 +39,7 @@ class ReceptionHarness {
     QStringEncoder encode("windows-1251");
     ini.write(encode("[Options]\r\nIBDBase=" + database + "\r\n"));
     if (!central.isEmpty()) ini.write(encode("CSbase=" + central + "\r\n"));
+    if (!options.isEmpty()) ini.write(encode(options + "\r\n"));
     ini.close();
     // The program's own Kelmo.ini names the template folder (ExcelPath).
     QDir(start_.path()).mkpath("exe");
