@@ -11,6 +11,7 @@
 #include "firebird/fb_query.h"
 #include "oem_text.h"
 #include "reception/doubles_overlaps.h"
+#include "reception/institution_workbooks.h"
 #include "reception/licence_expiry.h"
 #include "reception/registry_dbf_set.h"
 #include "workbook/excel_application.h"
@@ -31,9 +32,7 @@ QString BudgetContext::FindFile(const QString& name) const {
 }
 
 QString BudgetContext::FindWorkbook(const QString& xlsName) const {
-  QString found = FindFile(xlsName);
-  if (found.isEmpty()) found = FindFile(xlsName + QLatin1Char('x'));
-  return found;
+  return FindInstitutionWorkbook(In.RegistryFolder, xlsName);
 }
 
 void BudgetContext::BeginPhase(const QString& caption, int count) const {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "domain/common.h"
+#include "filenames/file_lookup.h"
 #include "reception_checks.h"
 #include "workbook/excel_application.h"
 #include "workbook/workbook_error.h"
@@ -140,6 +141,12 @@ void ReadOptionalInvoices(workbook::ExcelApplication& excel, const WorkbookFinde
 }
 
 }  // namespace
+
+QString FindInstitutionWorkbook(const QString& folder, const QString& xlsName) {
+  QString found = FindFileNoCase(folder, xlsName);
+  if (found.isEmpty()) found = FindFileNoCase(folder, xlsName + QLatin1Char('x'));
+  return found;
+}
 
 WorkbookReading ReadLocalWorkbooks(workbook::ExcelApplication& excel, const WorkbookFinder& find,
                                    int stacType, bool attached) {

@@ -27,6 +27,10 @@ class ExcelApplication;
 // be "X.xlsx", names without regard to case); empty when missing.
 using WorkbookFinder = std::function<QString(const QString& xlsName)>;
 
+// The folder's workbook named "X.xls" by the checks: "X.xls", else
+// "X.xlsx", names without regard to case; empty when missing.
+QString FindInstitutionWorkbook(const QString& folder, const QString& xlsName);
+
 enum class WorkbookProblem {
   None,
   FilesMissing,    // a required workbook is missing

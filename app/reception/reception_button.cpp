@@ -23,24 +23,6 @@ namespace kelmo {
 
 namespace {
 
-// The controls that start a run stay disabled while a click works, so that
-// no run starts inside another; enabled again however the click ends.
-class RunControlsDisabled {
- public:
-  explicit RunControlsDisabled(TfmKelmo& w) : w_(w) { Set(false); }
-  ~RunControlsDisabled() { Set(true); }
-  RunControlsDisabled(const RunControlsDisabled&) = delete;
-  RunControlsDisabled& operator=(const RunControlsDisabled&) = delete;
-
- private:
-  void Set(bool on) {
-    w_.bbKelmo->setEnabled(on);
-    w_.obKelmo->setEnabled(on);
-    w_.btnUPL->setEnabled(on);
-  }
-  TfmKelmo& w_;
-};
-
 void CloseOperAnalysis(ReceptionState& state) {
   if (state.OperAnalysisOpen && state.OperAnalysisFile) state.OperAnalysisFile->close();
   state.OperAnalysisOpen = false;
@@ -99,6 +81,37 @@ void PrepareFormingFolders(const QString& registry, int stacIndex, ReceptionStat
 }
 
 }  // namespace
+
+RunControlsDisabled::RunControlsDisabled(TfmKelmo& w) : w_(w) {
+  Set(false);
+}
+
+RunControlsDisabled::~RunControlsDisabled() {
+  Set(true);
+}
+
+void RunControlsDisabled::Set(bool on) {
+  w_.bbKelmo->setEnabled(on);
+  w_.obKelmo->setEnabled(on);
+  w_.btnUPL->setEnabled(on);
+}
+
+bool ConnectActsDatabase(TDM& dm, QWidget* owner) {
+  if (!dm.AktEnabled) return true;
+  try {
+    dm.con1.Open();
+    return true;
+  } catch (const std::exception&) {
+    dm.con1.Close();
+    dm.AktEnabled = false;
+    dm.con1.setConnectionString(QString());
+    ShowMessage(owner, QStringLiteral("Ошибка подключения"),
+                QStringLiteral("Необходимо подключение к базе актов!Проверьте настройки "
+                               "подключения и перезапустите программу"),
+                MessageIcon::Warning);
+    return false;
+  }
+}
 
 ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) {
   ReceptionInputs in;
@@ -184,20 +197,9 @@ void bbKelmoClick(const ReceptionButton& button) {
     // The zero-cost list of this click's run.
     state.ZeroCostCases.clear();
     // The acts database, when one is configured.
-    if (button.DM.AktEnabled) {
-      try {
-        button.DM.con1.Open();
-      } catch (const std::exception&) {
-        button.DM.con1.Close();
-        button.DM.AktEnabled = false;
-        button.DM.con1.setConnectionString(QString());
-        ShowMessage(&w, QStringLiteral("Ошибка подключения"),
-                    QStringLiteral("Необходимо подключение к базе актов!Проверьте настройки "
-                                   "подключения и перезапустите программу"),
-                    MessageIcon::Warning);
-        CloseOperAnalysis(state);
-        return;
-      }
+    if (!ConnectActsDatabase(button.DM, &w)) {
+      CloseOperAnalysis(state);
+      return;
     }
     // What the registry folder holds: packages or DBF tables.
     state.XmlPackageMode = false;

@@ -15,6 +15,8 @@
 #include <QString>
 #include <functional>
 
+class QWidget;
+
 #include "reception_run.h"
 
 namespace kelmo {
@@ -34,6 +36,25 @@ struct ReceptionForms {
   // The current date and time (tests fix it).
   std::function<QDateTime()> Now;
 };
+
+// The controls that start a run stay disabled while a click works, so that
+// no run starts inside another; enabled again however the click ends.
+class RunControlsDisabled {
+ public:
+  explicit RunControlsDisabled(TfmKelmo& w);
+  ~RunControlsDisabled();
+  RunControlsDisabled(const RunControlsDisabled&) = delete;
+  RunControlsDisabled& operator=(const RunControlsDisabled&) = delete;
+
+ private:
+  void Set(bool on);
+  TfmKelmo& w_;
+};
+
+// Connects the acts database when one is configured. When it cannot be
+// connected, the user is told, the database is left off for the session and
+// the answer is false.
+bool ConnectActsDatabase(TDM& dm, QWidget* owner);
 
 // The reception run's inputs as the main window shows them now, with the
 // registry folder the click read.
@@ -78,7 +99,8 @@ void cbVidOpChange(TfmKelmo& window);
 using BudgetIntake =
     std::function<void(const ReceptionForms& forms, const QString& registryFolder)>;
 
-// Connects the three handlers to the main window of a program run. The
+// Connects the handlers to the main window of a program run (the combined
+// report's button among them, combined_report_button.h). The
 // returned button lives as long as the forms (kept by the connections).
 void InstallReception(KelmoForms& forms, BudgetIntake budget = {});
 

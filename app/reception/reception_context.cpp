@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "filenames/file_lookup.h"
+#include "institution_workbooks.h"
 #include "shell/window_run_user.h"
 
 namespace kelmo {
@@ -40,9 +41,7 @@ QString ReceptionContext::FindRegistryFile(const QString& name) const {
 }
 
 QString ReceptionContext::FindInstitutionWorkbook(const QString& xlsName) const {
-  QString found = FindRegistryFile(xlsName);
-  if (found.isEmpty()) found = FindRegistryFile(xlsName + QLatin1Char('x'));
-  return found;
+  return kelmo::FindInstitutionWorkbook(RegistryFolder, xlsName);
 }
 
 void ReceptionContext::BeginPhase(const QString& caption, int recordCount) const {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf/dbf_dataset.h"
 #include "dbf/table_builder.h"
 #include "dbfsql/dbf_query.h"
 #include "domain/record_hash.h"
@@ -141,6 +142,42 @@ struct RegistryCase {
     return r;
   }
 };
+
+// A case of a split registry's sub-folder: its id, policy code and policy
+// region, a stay in March 2024 that starts on day 1 + id % 20.
+inline RegistryCase SplitCase(int id, const QString& polis,
+                              const QString& polObl = QStringLiteral("1137")) {
+  RegistryCase c;
+  c.id = id;
+  c.polis = polis;
+  c.polObl = polObl;
+  c.nomib = QString::number(100 + id);
+  c.family = QStringLiteral("ФАМИЛИЯ%1").arg(id);
+  c.in = QDate(2024, 3, 1 + id % 20);
+  c.out = c.in.addDays(10);
+  return c;
+}
+
+// Whole-number fields of every record of a table, in physical order, read
+// with the DBF engine: "11/2" for ID and NOM_MTL, "-" for a blank field.
+inline QStringList DbfRecords(const QString& folder, const char* table,
+                              const QStringList& fields = {QStringLiteral("ID")}) {
+  dbf::TDbfDataSet ds;
+  ds.SetDatabaseName(folder.toStdString());
+  ds.SetTableName(table);
+  ds.Open();
+  QStringList records;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    QStringList values;
+    for (const QString& f : fields) {
+      const dbf::TDbfFieldValue v = ds.GetFieldData(f.toStdString());
+      values << (v.isNull ? QStringLiteral("-") : QString::number(v.integer));
+    }
+    records << values.join(u'/');
+  }
+  ds.Close();
+  return records;
+}
 
 // The institution's workbooks of a round-the-clock local pass: the invoice
 // with its "ВСЕГО" row, the treated-patient register and the bed-profile
