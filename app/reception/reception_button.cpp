@@ -12,6 +12,7 @@
 #include "domain/run_state.h"
 #include "filenames/file_lookup.h"
 #include "interact/interaction.h"
+#include "combined_report_button.h"
 #include "reception_context.h"
 #include "shell/data_module.h"
 #include "shell/error_box.h"
@@ -280,6 +281,7 @@ void InstallReception(KelmoForms& forms, BudgetIntake budget) {
     b->IntakeBudgetReport = [b, budget](const QString& registry) { budget(b->Forms, registry); };
   }
   QObject::connect(w.bbKelmo, &QPushButton::clicked, &w, [button] { bbKelmoClick(*button); });
+  QObject::connect(w.obKelmo, &QPushButton::clicked, &w, [button] { obKelmoClick(*button); });
   QObject::connect(w.rgps, &RadioGroup::clicked, &w, [&w](int) { rgpsClick(w); });
   QObject::connect(w.cbVidOp, &QComboBox::currentIndexChanged, &w, [&w](int) { cbVidOpChange(w); });
 }
