@@ -13,6 +13,7 @@ set(_kelmo_test_costs
   documents_test_xml_export 25
   documents_test_registers 23
   documents_test_insurer_documents 25
+  documents_test_combined_act 25
   reception_test_case_sanctions 20
   reception_test_insurer_split 20
   reception_test_fund_forming 8
