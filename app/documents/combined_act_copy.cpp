@@ -117,6 +117,7 @@ class ActCopy {
       : app_(app), sheet_(app.ActiveSheet()), lines_(lines), flags_(flags), row_(row) {}
 
   void Run() {
+    firstRow_ = row_;
     const qsizetype count = lines_.size();
     i_ = 0;
     while (i_ < count && !lines_[i_].trimmed().contains(QStringLiteral("ЛПУ:"))) ++i_;
@@ -156,11 +157,11 @@ class ActCopy {
       // local ones they are dropped.
       if (localRow_ != -1) {
         CopyOutOfRegionSummary();
-        --row_;
+        StepBack();
       }
     } else if (has("|    Наименование СМО")) {
       // The rule above the head was written as a line; the header takes its row.
-      --row_;
+      StepBack();
       CopyTable(kInsurerTable);
     } else if (has("Исполнение МЗ и сметы")) {
       WriteNext(line);
@@ -168,6 +169,13 @@ class ActCopy {
     } else {
       WriteNext(line);
     }
+  }
+
+  // One row back, onto the line written last (the empty line before the
+  // out-of-region summary, the rule above the insurers' head); never above
+  // the act's first row, whatever the act holds.
+  void StepBack() {
+    if (row_ > firstRow_) --row_;
   }
 
   // True, and the flag set, the first time.
@@ -254,6 +262,7 @@ class ActCopy {
   int& row_;
   qsizetype i_ = 0;
   int localRow_ = -1;
+  int firstRow_ = 0;
 };
 
 QString NotFoundText(const QString& path) {

@@ -328,6 +328,19 @@ TEST_F(CombinedActCopyTest, EdgeCasesOfTheLines) {
   }
 }
 
+TEST_F(CombinedActCopyTest, AnActNeverStepsBackOverWhatCameBefore) {
+  // Summaries that step back one row each, more of them than the act has
+  // rows: the row before the act stays.
+  Sheet().SetText(2, 1, "предыдущий акт");
+  row = 3;
+  QStringList lines{QStringLiteral("ЛПУ: Б."), QStringLiteral("По местным: ")};
+  for (int i = 0; i < 30; ++i) lines << QStringLiteral("По иногородним: ");
+  lines << QStringLiteral("после");
+  AppendProtocolToAct(app, lines, flags, row);
+  EXPECT_EQ(A(Sheet(), 2), QString("предыдущий акт"));
+  EXPECT_GE(row, 3);
+}
+
 class CombinedActTest : public ::testing::Test {
  protected:
   CombinedActTest() {
