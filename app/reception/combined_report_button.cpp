@@ -28,6 +28,7 @@ void obKelmoClick(const ReceptionButton& button) {
         if (dm.con1.Connected()) dm.con1.Close();
       }
     } closeActs{button.DM};
+    OfferCombinedAct(button.Forms, in.Reception);
     WindowRunUser user(&w, button.Forms.fmPrgs, button.Forms.fmUnCorr,
                        [&w] { return w.obKelmo->isVisible(); });
     RunCombinedReport(in,

@@ -8,13 +8,13 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "combined_report_button.h"
 #include "documents/un_corr.h"
 #include "domain/package_lists.h"
 #include "domain/report_period.h"
 #include "domain/run_state.h"
 #include "filenames/file_lookup.h"
 #include "interact/interaction.h"
-#include "combined_report_button.h"
 #include "reception_context.h"
 #include "shell/data_module.h"
 #include "shell/error_box.h"
@@ -140,6 +140,13 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) 
   return in;
 }
 
+void OfferCombinedAct(const ReceptionForms& forms, const ReceptionInputs& inputs) {
+  if (forms.fmUnCorr)
+    forms.fmUnCorr->CombinedActFor = CombinedActRequest{&forms.fmKelmo.ibdb, inputs.LpuId,
+                                                        PeriodMonthStartOf(inputs.PeriodStart),
+                                                        PayKind::Oms, inputs.TemplateFolder};
+}
+
 void RunReception(const ReceptionForms& forms, const QString& registryFolder, ActsConnection* acts,
                   FbDatabase* central, bool inOmsDomain, const QString& kvillonPath) {
   TfmKelmo& w = forms.fmKelmo;
@@ -147,11 +154,7 @@ void RunReception(const ReceptionForms& forms, const QString& registryFolder, Ac
   ReceptionInputs inputs = ReadReceptionInputs(w, registryFolder);
   inputs.InOmsDomain = inOmsDomain;
   inputs.KvillonPath = kvillonPath;
-  // The viewer's combined act is of this run's institution and month.
-  if (forms.fmUnCorr)
-    forms.fmUnCorr->CombinedActFor =
-        CombinedActRequest{&w.ibdb, inputs.LpuId, PeriodMonthStartOf(inputs.PeriodStart),
-                           PayKind::Oms, inputs.TemplateFolder};
+  OfferCombinedAct(forms, inputs);
   ReceiveRegistry(inputs, ReceptionServices{w.ibdb, w.ibtr, user, forms.Now, acts, central});
 }
 

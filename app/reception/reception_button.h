@@ -60,6 +60,10 @@ bool ConnectActsDatabase(TDM& dm, QWidget* owner);
 // registry folder the click read.
 ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFolder);
 
+// The protocol viewer's combined act is of the run's institution and month
+// (the run about to start with `inputs`).
+void OfferCombinedAct(const ReceptionForms& forms, const ReceptionInputs& inputs);
+
 // The reception run of the main window's inputs, talking to the user through
 // the program's windows; `kvillonPath` is the case-entry program's folder.
 void RunReception(const ReceptionForms& forms, const QString& registryFolder,

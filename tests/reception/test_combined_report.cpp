@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "documents/combined_act.h"
+#include "documents/un_corr.h"
 #include "domain/package_lists.h"
 #include "domain/reception_state.h"
 #include "domain/run_state.h"
@@ -363,6 +365,35 @@ TEST(CombinedReport, ThreeInsurersAndTheOutOfRegionFolderAreReceivedAsOne) {
   const QStringList act = h.Act();
   EXPECT_TRUE(act.contains("ЛПУ: ГБУ «Областная клиническая больница»."))
       << act.join('\n').toStdString();
+
+  // The combined act of the month, built after the run from the acts the
+  // reception recorded: the head lines once, the local and the out-of-region
+  // error tables as cells, the signature line at the end.
+  // The viewer was given the run's institution and month for it.
+  ASSERT_TRUE(h.forms.fmUnCorr->CombinedActFor.has_value());
+  const CombinedActRequest request = *h.forms.fmUnCorr->CombinedActFor;
+  EXPECT_EQ(request.LpuId, 1);
+  EXPECT_EQ(request.MonthStart, QDate(2024, 3, 1));
+  QTemporaryDir out;
+  const auto built = BuildCombinedAct(request, out.filePath("act.xlsx"));
+  ASSERT_TRUE(built.has_value());
+  auto book = Workbook::Open(built->toStdString());
+  const Worksheet& s = book->ActiveSheet();
+  EXPECT_EQ(s.Text(3, 1), "ЛПУ: ГБУ «Областная клиническая больница».");
+  EXPECT_TRUE(s.FontAt(3, 1).bold);
+  QStringList column, families;
+  for (int r = 1; r <= s.LastRow(); ++r) {
+    column << QString::fromStdString(s.Text(r, 1));
+    if (QString::fromStdString(s.Text(r, 2)).startsWith("ФАМИЛИЯ"))
+      families << QString::fromStdString(s.Text(r, 2));
+  }
+  EXPECT_EQ(column.count("Вид оплаты: ОМС"), 1);
+  EXPECT_TRUE(column.contains("Тип стационара: круглосуточный."));
+  // Every case of the rebuilt registry stands in its table: the five local
+  // ones, then the out-of-region one.
+  EXPECT_EQ(families,
+            QStringList({"ФАМИЛИЯ1", "ФАМИЛИЯ2", "ФАМИЛИЯ3", "ФАМИЛИЯ4", "ФАМИЛИЯ5", "ФАМИЛИЯ6"}));
+  EXPECT_EQ(column.last(), "Подпись экономиста:");
 }
 
 TEST(CombinedReport, AnIncompleteFolderContributesNothing) {
