@@ -108,8 +108,9 @@ class CombinedReport {
   void CopyOutOfRegion() const;
   void OpenOperAnalysis() const;
 
-  // The two-folder merge of one kind: both present, `merge` the copy of the
-  // base (or the registry folder's own) with the other; one present, `lone`.
+  // The two-folder merge of one kind: when both folders have the workbook,
+  // `merge` gets the base's copy (or the registry folder's own) and the
+  // other; when only one has it, that one is copied if `copyLone`.
   template <typename Merge>
   bool Pair(const QString& baseFolder, const QString& otherFolder, const Book& book, Merge merge,
             bool copyLone);
