@@ -102,7 +102,7 @@ bool MergeInvoiceBook(CombinedBooksSession& session, const InvoiceMerge& merge, 
   const bool baseFits = PassesCheck(base, merge, layout, true);
   // An oncology invoice of "2778" alone is only checked, to no effect; it
   // stays as it is (saving it again would change nothing but its format).
-  if (!books.HasOther()) return true;
+  if (!books.HasOther() && merge.Kind == InvoiceKind::Oncology) return true;
   const Worksheet& other = books.Other();
   if (!baseFits || !PassesCheck(other, merge, layout, false)) return refuse(message);
 

@@ -21,7 +21,11 @@ void obKelmoClick(const ReceptionButton& button) {
     in.OperAnalysis = w.ch_OperAnaliz->isChecked();
     // The reception of the rebuilt registry records its sanctions in the
     // acts database like any other.
-    if (!ConnectActsDatabase(button.DM, &w)) return;
+    if (!ConnectActsDatabase(button.DM)) {
+      ShowMessage(&w, QStringLiteral("Ошибка подключения"), ActsConnectionFailedText(),
+                  MessageIcon::Warning);
+      return;
+    }
     struct CloseActs {
       TDM& dm;
       ~CloseActs() {

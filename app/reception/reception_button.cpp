@@ -21,6 +21,7 @@
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "shell/window_run_user.h"
+#include "upload_all_button.h"
 
 namespace kelmo {
 
@@ -85,6 +86,33 @@ void PrepareFormingFolders(const QString& registry, int stacIndex, ReceptionStat
 
 }  // namespace
 
+QString ActsConnectionFailedText() {
+  return QStringLiteral(
+      "Необходимо подключение к базе актов!Проверьте настройки подключения и перезапустите "
+      "программу");
+}
+
+bool ConnectActsDatabase(TDM& dm) {
+  if (!dm.AktEnabled) return true;
+  try {
+    dm.con1.Open();
+    return true;
+  } catch (const std::exception&) {
+    dm.con1.Close();
+    dm.AktEnabled = false;
+    dm.con1.setConnectionString(QString());
+    return false;
+  }
+}
+
+void ReadInstitution(ReceptionInputs& in, const FbQuery& row) {
+  in.LpuId = row.FieldByName(QStringLiteral("ID")).toInt();
+  in.LpuFullName = row.FieldByName(QStringLiteral("FNAME")).toString();
+  in.LpuMcod = row.FieldByName(QStringLiteral("MCOD")).toString();
+  in.LpuAttach = row.FieldByName(QStringLiteral("ATTACH")).toInt();
+  in.Lpu = ReadInstitutionRequisites(row);
+}
+
 RunControlsDisabled::RunControlsDisabled(TfmKelmo& w) : w_(w) {
   Set(false);
 }
@@ -99,23 +127,6 @@ void RunControlsDisabled::Set(bool on) {
   w_.btnUPL->setEnabled(on);
 }
 
-bool ConnectActsDatabase(TDM& dm, QWidget* owner) {
-  if (!dm.AktEnabled) return true;
-  try {
-    dm.con1.Open();
-    return true;
-  } catch (const std::exception&) {
-    dm.con1.Close();
-    dm.AktEnabled = false;
-    dm.con1.setConnectionString(QString());
-    ShowMessage(owner, QStringLiteral("Ошибка подключения"),
-                QStringLiteral("Необходимо подключение к базе актов!Проверьте настройки "
-                               "подключения и перезапустите программу"),
-                MessageIcon::Warning);
-    return false;
-  }
-}
-
 ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) {
   ReceptionInputs in;
   in.RegistryFolder = registryFolder;
@@ -128,11 +139,7 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) 
   in.PeriodStart = w.PeriodStart;
   in.PeriodEnd = w.PeriodEnd;
   in.ReceptionDate = w.deDKelmo->DateValue();
-  in.LpuId = w.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
-  in.LpuFullName = w.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
-  in.LpuMcod = w.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();
-  in.LpuAttach = w.ibqLPU.FieldByName(QStringLiteral("ATTACH")).toInt();
-  in.Lpu = ReadInstitutionRequisites(w.ibqLPU);
+  ReadInstitution(in, w.ibqLPU);
   in.TemplateFolder = TheRunState().ExcelPath;
   in.WhoDetail = w.WhoDetail;
   in.DatabaseName = w.ibdb.databaseName();
@@ -208,7 +215,9 @@ void bbKelmoClick(const ReceptionButton& button) {
     // The zero-cost list of this click's run.
     state.ZeroCostCases.clear();
     // The acts database, when one is configured.
-    if (!ConnectActsDatabase(button.DM, &w)) {
+    if (!ConnectActsDatabase(button.DM)) {
+      ShowMessage(&w, QStringLiteral("Ошибка подключения"), ActsConnectionFailedText(),
+                  MessageIcon::Warning);
       CloseOperAnalysis(state);
       return;
     }
@@ -292,6 +301,7 @@ void InstallReception(KelmoForms& forms, BudgetIntake budget) {
   }
   QObject::connect(w.bbKelmo, &QPushButton::clicked, &w, [button] { bbKelmoClick(*button); });
   QObject::connect(w.obKelmo, &QPushButton::clicked, &w, [button] { obKelmoClick(*button); });
+  QObject::connect(w.btnUPL, &QPushButton::clicked, &w, [button] { btnUPLClick(*button); });
   QObject::connect(w.rgps, &RadioGroup::clicked, &w, [&w](int) { rgpsClick(w); });
   QObject::connect(w.cbVidOp, &QComboBox::currentIndexChanged, &w, [&w](int) { cbVidOpChange(w); });
 }

@@ -22,6 +22,7 @@ class QWidget;
 namespace kelmo {
 
 class ActsConnection;
+class FbQuery;
 class TDM;
 class TfmKelmo;
 class TfmUnCorr;
@@ -37,6 +38,10 @@ struct ReceptionForms {
   std::function<QDateTime()> Now;
 };
 
+// The institution of the inputs (ID, FNAME, MCOD, ATTACH and the
+// requisites) from a row of the institution grid's statement.
+void ReadInstitution(ReceptionInputs& in, const FbQuery& row);
+
 // The controls that start a run stay disabled while a click works, so that
 // no run starts inside another; enabled again however the click ends.
 class RunControlsDisabled {
@@ -51,11 +56,6 @@ class RunControlsDisabled {
   TfmKelmo& w_;
 };
 
-// Connects the acts database when one is configured. When it cannot be
-// connected, the user is told, the database is left off for the session and
-// the answer is false.
-bool ConnectActsDatabase(TDM& dm, QWidget* owner);
-
 // The reception run's inputs as the main window shows them now, with the
 // registry folder the click read.
 ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFolder);
@@ -69,6 +69,13 @@ void OfferCombinedAct(const ReceptionForms& forms, const ReceptionInputs& inputs
 void RunReception(const ReceptionForms& forms, const QString& registryFolder,
                   ActsConnection* acts = nullptr, FbDatabase* central = nullptr,
                   bool inOmsDomain = false, const QString& kvillonPath = {});
+
+// Connects the acts database when one is configured (AktEnabled); when it
+// cannot be reached it is switched off (disconnected, no connection string)
+// and the answer is false.
+bool ConnectActsDatabase(TDM& dm);
+// The warning of an acts database that cannot be reached.
+QString ActsConnectionFailedText();
 
 // Package identification of the registry folder in reception mode: sets the
 // two flags and returns true when it refused the folder (after showing why).
@@ -103,8 +110,9 @@ void cbVidOpChange(TfmKelmo& window);
 using BudgetIntake =
     std::function<void(const ReceptionForms& forms, const QString& registryFolder)>;
 
-// Connects the handlers to the main window of a program run (the combined
-// report's button among them, combined_report_button.h). The
+// Connects the three handlers, the upload button's (upload_all_button.h)
+// and the combined report's (combined_report_button.h) to the main window of
+// a program run. The
 // returned button lives as long as the forms (kept by the connections).
 void InstallReception(KelmoForms& forms, BudgetIntake budget = {});
 

@@ -574,5 +574,7 @@ TEST_F(MergeBooksTest, MissingFilesAndLinksAreNotOpened) {
   EXPECT_THROW(MergeInvoiceBook(session_, {InvoiceKind::Basic, Path("none.xls"), base}, user_),
                CombinedBookError);
   EXPECT_THROW(MergeRegisterBook(session_, {base, {}, 7}, user_), CombinedBookError);
+  EXPECT_THROW(MergeInvoiceBook(session_, {InvoiceKind::Basic, base, {}}, user_),
+               CombinedBookError);
   EXPECT_EQ(session_.BaseExcel.WorkbookCount() + session_.OtherExcel.WorkbookCount(), 0u);
 }
