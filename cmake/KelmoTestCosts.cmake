@@ -17,6 +17,7 @@ set(_kelmo_test_costs
   documents_test_combined_act 25
   reception_test_case_sanctions 20
   reception_test_insurer_split 20
+  reception_test_combined_act_of_reception 20
   reception_test_fund_forming 8
   shell_test_main_window 19
   reception_test_dbf_loading 16
