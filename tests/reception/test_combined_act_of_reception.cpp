@@ -30,9 +30,7 @@ int RowStarting(const workbook::Worksheet& sheet, const QString& text) {
 
 TEST(CombinedActOfReception, TheViewerBuildsItFromTheRunsAct) {
   ReceptionHarness h;
-  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
-  for (const QString& name : demo.entryList(QDir::Files))
-    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  ASSERT_NO_FATAL_FAILURE(h.CopyDemonstrationRegistry());
   h.Choose();
   h.Press();
   ASSERT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
