@@ -18,6 +18,7 @@ set(_kelmo_test_costs
   reception_test_case_sanctions 20
   reception_test_insurer_split 20
   reception_test_combined_report 30
+  reception_test_combined_act_of_reception 20
   reception_test_fund_forming 8
   reception_test_upload_all 20
   shell_test_main_window 19

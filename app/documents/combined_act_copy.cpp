@@ -289,9 +289,19 @@ QStringList ReadActFile(const QString& path) {
   struct stat st {};
   if (::fstat(file.handle(), &st) != 0 || !S_ISREG(st.st_mode))
     throw refuse(QStringLiteral("это не обычный файл"));
-  const QByteArray bytes = file.read(kMaxActBytes + 1);
-  if (bytes.size() > kMaxActBytes)
-    throw refuse(QStringLiteral("файл больше %1 байт").arg(kMaxActBytes));
+  const QString tooLarge = QStringLiteral("файл больше %1 байт").arg(kMaxActBytes);
+  if (st.st_size > kMaxActBytes) throw refuse(tooLarge);
+  // Read in pieces up to the bound (the file may still grow), so that no
+  // buffer of the bound's size is made for a small act.
+  constexpr qint64 kPiece = 64 * 1024;
+  QByteArray bytes;
+  bytes.reserve(static_cast<qsizetype>(st.st_size));
+  for (;;) {
+    const QByteArray piece = file.read(kPiece);
+    if (piece.isEmpty()) break;
+    bytes += piece;
+    if (bytes.size() > kMaxActBytes) throw refuse(tooLarge);
+  }
   if (file.error() != QFileDevice::NoError) throw refuse(file.errorString());
   QStringDecoder decode("windows-1251");
   const QString text = decode(bytes);
