@@ -2,6 +2,7 @@
 #include "combined_report_button.h"
 
 #include "combined_report.h"
+#include "interact/interaction.h"
 #include "shell/data_module.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
