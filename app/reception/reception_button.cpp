@@ -16,30 +16,13 @@
 #include "shell/data_module.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
+#include "shell/run_controls.h"
 #include "shell/startup.h"
 #include "shell/window_run_user.h"
 
 namespace kelmo {
 
 namespace {
-
-// The controls that start a run stay disabled while a click works, so that
-// no run starts inside another; enabled again however the click ends.
-class RunControlsDisabled {
- public:
-  explicit RunControlsDisabled(TfmKelmo& w) : w_(w) { Set(false); }
-  ~RunControlsDisabled() { Set(true); }
-  RunControlsDisabled(const RunControlsDisabled&) = delete;
-  RunControlsDisabled& operator=(const RunControlsDisabled&) = delete;
-
- private:
-  void Set(bool on) {
-    w_.bbKelmo->setEnabled(on);
-    w_.obKelmo->setEnabled(on);
-    w_.btnUPL->setEnabled(on);
-  }
-  TfmKelmo& w_;
-};
 
 void CloseOperAnalysis(ReceptionState& state) {
   if (state.OperAnalysisOpen && state.OperAnalysisFile) state.OperAnalysisFile->close();
