@@ -16,10 +16,12 @@
 #include <functional>
 
 #include "reception_run.h"
+#include "shell/run_controls.h"
 
 namespace kelmo {
 
 class ActsConnection;
+class FbQuery;
 class TDM;
 class TfmKelmo;
 class TfmUnCorr;
@@ -35,6 +37,10 @@ struct ReceptionForms {
   std::function<QDateTime()> Now;
 };
 
+// The institution of the inputs (ID, FNAME, MCOD, ATTACH and the
+// requisites) from a row of the institution grid's statement.
+void ReadInstitution(ReceptionInputs& in, const FbQuery& row);
+
 // The reception run's inputs as the main window shows them now, with the
 // registry folder the click read.
 ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFolder);
@@ -44,6 +50,13 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFol
 void RunReception(const ReceptionForms& forms, const QString& registryFolder,
                   ActsConnection* acts = nullptr, FbDatabase* central = nullptr,
                   bool inOmsDomain = false, const QString& kvillonPath = {});
+
+// Connects the acts database when one is configured (AktEnabled); when it
+// cannot be reached it is switched off (disconnected, no connection string)
+// and the answer is false.
+bool ConnectActsDatabase(TDM& dm);
+// The warning of an acts database that cannot be reached.
+QString ActsConnectionFailedText();
 
 // Package identification of the registry folder in reception mode: sets the
 // two flags and returns true when it refused the folder (after showing why).
@@ -78,7 +91,8 @@ void cbVidOpChange(TfmKelmo& window);
 using BudgetIntake =
     std::function<void(const ReceptionForms& forms, const QString& registryFolder)>;
 
-// Connects the three handlers to the main window of a program run. The
+// Connects the three handlers and the upload button's (upload_all_button.h)
+// to the main window of a program run. The
 // returned button lives as long as the forms (kept by the connections).
 void InstallReception(KelmoForms& forms, BudgetIntake budget = {});
 
