@@ -822,6 +822,102 @@ void TDbfDataSet::SetLargeIntegerAs(TdfIntFields v) {
   if (table_) MakeFieldReaders();
 }
 
+namespace {
+
+// A whole-number field's value: the number rounded half away from zero.
+int64_t RoundedWhole(double number) {
+  // Within 2^53 a whole double converts exactly; the rest rounds.
+  if (number > -9.0e15 && number < 9.0e15) {
+    const auto whole = static_cast<int64_t>(number);
+    if (static_cast<double>(whole) == number) return whole;
+  }
+  return static_cast<int64_t>(std::llround(number));
+}
+
+// Days since 1 January of year 1 (that day being 1) of a date field, or
+// false for a blank, zero, unreadable or impossible date.
+bool DateFieldDay(const char* p, size_t width, int32_t& day) {
+  while (width > 0 && p[width - 1] == ' ') --width;
+  int year = 0, month = 0, dayOfMonth = 0;
+  int32_t julian = 0;
+  if (width != 8 || !DateFieldDigits(p, year, month, dayOfMonth) ||
+      std::memcmp(p, "00000000", 8) == 0 ||
+      !TdfDBFDate::EncodeJulian(year, month, dayOfMonth, julian)) {
+    return false;
+  }
+  day = julian - kJulianOfDayOne;
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The value of a field stored as text straight from its bytes (v was
+// cleared); false for what must read through the table, which raises the
+// table's errors for numbers that do not read.
+bool ReadFieldBytes(TDbfFieldType type, const char* p, size_t width, TDbfFieldValue& v) {
+  switch (type) {
+    case TDbfFieldType::kString: {
+      const std::string_view text = TrimmedFieldBytes(p, width);
+      v.text.append(text);
+      v.isNull = text.empty();
+      return true;
+    }
+    case TDbfFieldType::kSmallInt:
+    case TDbfFieldType::kInteger:
+    case TDbfFieldType::kLargeInt:
+    case TDbfFieldType::kFloat:
+    case TDbfFieldType::kCurrency: {
+      // Blank reads as 0.
+      const std::string_view text = WithoutLeadingBlanks(TrimmedFieldBytes(p, width));
+      v.isNull = false;
+      const bool whole = type != TDbfFieldType::kFloat && type != TDbfFieldType::kCurrency;
+      if (text.empty() || (whole && ParsePlainWhole(text, v.integer))) return true;
+      double number = 0;
+      if (!ParseFieldNumber(text, number)) {
+        v.isNull = true;
+        return false;
+      }
+      if (whole) {
+        v.integer = RoundedWhole(number);
+      } else {
+        v.number = number;
+      }
+      return true;
+    }
+    case TDbfFieldType::kBoolean:
+      v.boolean = LogicalTrueLetter(p[0]);
+      v.isNull = false;
+      return true;
+    case TDbfFieldType::kDate: {
+      int32_t day = 0;
+      v.isNull = !DateFieldDay(p, width, day);
+      if (!v.isNull) v.day = day;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+inline void TDbfDataSet::ReadField(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v) {
+  v.isNull = true;
+  v.text.clear();
+  v.integer = 0;
+  v.number = 0;
+  v.boolean = false;
+  v.day = 0;
+  if (!buffer || !r.typed) return;
+  if (r.text && ReadFieldBytes(r.type, reinterpret_cast<const char*>(buffer) + r.field->offset,
+                               static_cast<size_t>(r.field->width), v)) {
+    return;
+  }
+  ReadFieldThroughTable(r, buffer, v);
+}
+
 TDbfFieldValue TDbfDataSet::GetFieldData(const std::string& name) {
   const TdfDBFFields& f = FieldNamed(name);
   TDbfFieldValue v;
@@ -855,89 +951,6 @@ TDbfFieldValue TDbfDataSet::GetOldFieldData(const std::string& name) {
   TDbfFieldValue v;
   ReadField(readers_[static_cast<size_t>(f.number - 1)], buffer, v);
   return v;
-}
-
-namespace {
-
-// A whole-number field's value: the number rounded half away from zero.
-int64_t RoundedWhole(double number) {
-  // Within 2^53 a whole double converts exactly; the rest rounds.
-  if (number > -9.0e15 && number < 9.0e15) {
-    const auto whole = static_cast<int64_t>(number);
-    if (static_cast<double>(whole) == number) return whole;
-  }
-  return static_cast<int64_t>(std::llround(number));
-}
-
-// Days since 1 January of year 1 (that day being 1) of a date field, or
-// false for a blank, zero, unreadable or impossible date.
-bool DateFieldDay(const char* p, size_t width, int32_t& day) {
-  while (width > 0 && p[width - 1] == ' ') --width;
-  int year = 0, month = 0, dayOfMonth = 0;
-  int32_t julian = 0;
-  if (width != 8 || !DateFieldDigits(p, year, month, dayOfMonth) ||
-      std::memcmp(p, "00000000", 8) == 0 ||
-      !TdfDBFDate::EncodeJulian(year, month, dayOfMonth, julian)) {
-    return false;
-  }
-  day = julian - kJulianOfDayOne;
-  return true;
-}
-
-}  // namespace
-
-void TDbfDataSet::ReadField(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v) {
-  v.isNull = true;
-  v.text.clear();
-  v.integer = 0;
-  v.number = 0;
-  v.boolean = false;
-  v.day = 0;
-  if (!buffer || !r.typed) return;
-  const TdfDBFFields& f = *r.field;
-  if (r.text) {
-    // Straight from the record bytes; what they do not give reads through
-    // the table, which raises the table's errors.
-    const char* p = reinterpret_cast<const char*>(buffer) + f.offset;
-    const auto width = static_cast<size_t>(f.width);
-    switch (r.type) {
-      case TDbfFieldType::kString: {
-        const std::string_view text = TrimmedFieldBytes(p, width);
-        v.text.assign(text);
-        v.isNull = text.empty();
-        return;
-      }
-      case TDbfFieldType::kSmallInt:
-      case TDbfFieldType::kInteger:
-      case TDbfFieldType::kLargeInt:
-      case TDbfFieldType::kFloat:
-      case TDbfFieldType::kCurrency: {
-        const std::string_view text = TrimmedFieldBytes(p, width);
-        double number = 0;
-        if (!WithoutLeadingBlanks(text).empty() && !ParseFieldNumber(text, number)) break;
-        v.isNull = false;
-        if (r.type == TDbfFieldType::kFloat || r.type == TDbfFieldType::kCurrency) {
-          v.number = number;
-        } else {
-          v.integer = RoundedWhole(number);
-        }
-        return;
-      }
-      case TDbfFieldType::kBoolean:
-        v.boolean = LogicalTrueLetter(p[0]);
-        v.isNull = false;
-        return;
-      case TDbfFieldType::kDate: {
-        int32_t day = 0;
-        v.isNull = !DateFieldDay(p, width, day);
-        if (!v.isNull) v.day = day;
-        return;
-      }
-      default:
-        break;
-    }
-  }
-  ReadFieldThroughTable(r, buffer, v);
 }
 
 void TDbfDataSet::ReadFieldThroughTable(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v) {

@@ -5,6 +5,7 @@
 // that does not read keeps the message of the layer asking. O(width).
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -16,11 +17,18 @@ namespace kelmo::dbf {
 // The bytes without the blanks and zero bytes that pad them on the right,
 // looked at eight bytes at a time (a padded text field is mostly padding).
 inline std::string_view TrimmedFieldBytes(const char* p, size_t width) {
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
   while (width >= 8) {
     uint64_t word;
     std::memcpy(&word, p + width - 8, 8);
-    // Every byte either a blank (0x20) or zero: no bit but 0x20 set.
-    if ((word & ~0x2020202020202020ULL) != 0) break;
+    // A byte that is neither a blank (0x20) nor zero has a bit besides 0x20.
+    const uint64_t kept = word & ~kBlanks;
+    if (kept != 0) {
+      // The last such byte is the highest one set (the bytes are read
+      // little-endian): the padding after it goes.
+      static_assert(std::endian::native == std::endian::little);
+      return {p, width - 8 + static_cast<size_t>(63 - std::countl_zero(kept)) / 8 + 1};
+    }
     width -= 8;
   }
   while (width > 0 && (p[width - 1] == ' ' || p[width - 1] == '\0')) --width;
@@ -31,9 +39,30 @@ inline std::string_view TrimmedFieldBytes(std::string_view raw) {
   return TrimmedFieldBytes(raw.data(), raw.size());
 }
 
+// The text without its leading blanks (right-aligned numbers are mostly
+// blanks), eight bytes at a time.
 inline std::string_view WithoutLeadingBlanks(std::string_view s) {
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  while (s.size() >= 8) {
+    uint64_t word;
+    std::memcpy(&word, s.data(), 8);
+    const uint64_t other = word ^ kBlanks;  // zero bytes where blanks stand
+    if (other != 0) {
+      s.remove_prefix(static_cast<size_t>(std::countr_zero(other)) / 8);
+      return s;
+    }
+    s.remove_prefix(8);
+  }
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   return s;
+}
+
+// Takes a leading "+" or "-" off the text; true for "-".
+inline bool TakeSign(std::string_view& s) {
+  if (s.empty() || (s.front() != '+' && s.front() != '-')) return false;
+  const bool negative = s.front() == '-';
+  s.remove_prefix(1);
+  return negative;
 }
 
 // A number as the engine reads numeric text: leading blanks, at most one
@@ -44,11 +73,7 @@ inline std::string_view WithoutLeadingBlanks(std::string_view s) {
 bool ParseFieldNumberSlow(std::string_view s, bool negative, double& value);
 inline bool ParseFieldNumber(std::string_view text, double& value) {
   std::string_view s = WithoutLeadingBlanks(text);
-  bool negative = false;
-  if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
+  const bool negative = TakeSign(s);
   // One sign at most ("--1" is no number).
   if (s.empty() || s.front() == '+' || s.front() == '-') return false;
   if (s.size() <= 16) {
@@ -77,6 +102,24 @@ inline bool ParseFieldNumber(std::string_view text, double& value) {
     }
   }
   return ParseFieldNumberSlow(s, negative, value);
+}
+
+// A whole number of at most 15 digits after leading blanks and at most one
+// sign, the usual content of a whole-number field: exact, without a detour
+// through a double. False for anything else (fractions, long numbers, bad
+// digits), which ParseFieldNumber then reads or refuses.
+inline bool ParsePlainWhole(std::string_view text, int64_t& value) {
+  std::string_view s = WithoutLeadingBlanks(text);
+  const bool negative = TakeSign(s);
+  if (s.empty() || s.size() > 15) return false;
+  int64_t whole = 0;
+  for (const char c : s) {
+    const unsigned digit = static_cast<unsigned>(c - '0');
+    if (digit > 9) return false;
+    whole = whole * 10 + digit;
+  }
+  value = negative ? -whole : whole;
+  return true;
 }
 
 // A date field's "yyyymmdd": false unless all eight bytes are digits.
