@@ -9,6 +9,7 @@ set(_kelmo_test_costs
   reception_test_document_sets 45
   shell_test_main_window_services 46
   reception_test_act_summary 31
+  tariff_test_recalculation 30
   shell_test_skinned_program 30
   documents_test_xml_export 25
   documents_test_registers 23

@@ -175,6 +175,13 @@ void TfmKelmo::CreateComponents() {
   btn3->setObjectName(QStringLiteral("btn3"));
   bbClose = new QPushButton(QStringLiteral("Закрыть"), this);
   bbClose->setObjectName(QStringLiteral("bbClose"));
+  ksg_rename = new QPushButton(QStringLiteral("Перерасчёт"), this);
+  ksg_rename->setObjectName(QStringLiteral("ksg_rename"));
+  ksg_rename->hide();
+  lb1 = new QLabel(this);
+  lb1->setObjectName(QStringLiteral("lb1"));
+  lb2 = new QLabel(this);
+  lb2->setObjectName(QStringLiteral("lb2"));
   lbBase = new QLabel(QStringLiteral("База"), this);
   lbase = new QLabel(this);
   lbase->setObjectName(QStringLiteral("lbase"));
@@ -193,6 +200,8 @@ void TfmKelmo::CreateComponents() {
   connect(bbClose, &QPushButton::clicked, this, [this] { bbCloseClick(); });
   connect(bbGoDir, &QPushButton::clicked, this, [this] { RunGuarded([this] { bbGoDirClick(); }); });
   connect(btn1, &QPushButton::clicked, this, [this] { RunGuarded([this] { btn1Click(); }); });
+  connect(ksg_rename, &QPushButton::clicked, this,
+          [this] { RunGuarded([this] { ksg_renameClick(); }); });
   connect(dlb, &DirectoryList::directoryChanged, this, [this](const QString& path) {
     flb->setDirectory(path);
     lbFullPath->setText(path);
@@ -228,6 +237,9 @@ void TfmKelmo::LayOut() {
   buttons->addWidget(obKelmo);
   buttons->addWidget(BitBtn1);
   buttons->addWidget(btn3);
+  buttons->addWidget(ksg_rename);
+  buttons->addWidget(lb1);
+  buttons->addWidget(lb2);
   buttons->addStretch();
   buttons->addWidget(bbClose);
   auto* base = new QHBoxLayout;

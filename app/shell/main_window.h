@@ -125,6 +125,9 @@ class TfmKelmo : public QMainWindow {
   void BitBtn1Click();
   // "Выгрузить логи": saves the in-memory log.
   void btn3Click();
+  // "Перерасчёт" (hidden): the stored cases of the current institution's
+  // period costed again beside the stored costs (recalculation_click.cpp).
+  void ksg_renameClick();
   void AddCaseError(const QString& prefix, const QString& text, int basisCode, int caseId,
                     QString& result, int kind);
   void AddLogLine(const QString& text, bool clearFirst);
@@ -173,6 +176,9 @@ class TfmKelmo : public QMainWindow {
   QPushButton* BitBtn1;
   QPushButton* btn3;
   QPushButton* bbClose;
+  QPushButton* ksg_rename;
+  QLabel* lb1;
+  QLabel* lb2;
   QLabel* lbBase;
   QLabel* lbase;
   QTableView* DBGrid1;

@@ -80,6 +80,7 @@ struct CaseCostRow {
   bool IsKslpAst = false;  // senile asthenia among the accompanying diagnoses
   int Fractions = 0;       // radiotherapy fractions
   int VmpMet = 0;          // high-tech method code
+  bool XmlReport = false;  // the case's report came as an XML package (REPORTS.XMLREP)
   // Bed days of the sheet: CountBedDays(tip_stac, FINISH, STARTD) with the
   // institution's holidays, counted by the caller.
   int BedDays = 0;

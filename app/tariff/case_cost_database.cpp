@@ -205,6 +205,7 @@ void DatabaseCostSink::StoreMtl(const MtlCostValues& v) {
 }
 
 void DatabaseCostSink::StoreCaseSums(int idIll, int kdMtl, Money copAllCostMtl, int oplat) {
+  if (recalc_) return;
   caseSums_.Set(QStringLiteral("p_KDMTL"), kdMtl);
   caseSums_.Set(QStringLiteral("p_CopAllCostMTL"), MoneyValue(copAllCostMtl));
   caseSums_.Set(QStringLiteral("p_id_ill"), idIll);
@@ -213,12 +214,14 @@ void DatabaseCostSink::StoreCaseSums(int idIll, int kdMtl, Money copAllCostMtl, 
 }
 
 void DatabaseCostSink::StoreServiceCost(int operatId, std::optional<Money> cost) {
+  if (recalc_) return;
   serviceCost_.Set(QStringLiteral("cost"), cost ? MoneyValue(*cost) : QVariant());
   serviceCost_.Set(QStringLiteral("id"), operatId);
   serviceCost_.Exec();
 }
 
 void DatabaseCostSink::StoreMekBedDays(int mtlId, int kd, int idIll, int kdMtl) {
+  if (recalc_) return;
   mekDays_.Set(QStringLiteral("KD"), kd);
   mekDays_.Set(QStringLiteral("id"), mtlId);
   mekDays_.Exec();
@@ -276,6 +279,7 @@ CaseCostRow ReadCaseCostRow(const FbQuery& q) {
   r.IsKslpAst = i("IS_KSLP_AST") == 1;
   r.Fractions = i("FRACTIONS");
   r.VmpMet = i("VMP_MET");
+  r.XmlReport = i("XMLREP") != 0;
   return r;
 }
 

@@ -41,6 +41,9 @@ class DatabaseCaseData : public CaseDataSource {
   QSet<int> windowStaged_;  // by sheet, every sheet of the window
 };
 
+// In a recalculation only the sheets' recalculated columns are written: the
+// case sums, the service tariffs and the bed days stored by the reception
+// stay as they are.
 class DatabaseCostSink : public CaseCostSink {
  public:
   DatabaseCostSink(FbDatabase& db, FbTransaction& tr, const CaseCostSettings& settings);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "domain/run_state.h"
+#include "interact/scripted_interaction.h"
 #include "shell/data_module.h"
 #include "shell/main_window.h"
 #include "shell_test_support.h"
@@ -140,4 +141,22 @@ TEST_F(MainWindowServices, LogButtonAndCaseErrorsGoThroughTheRunState) {
   EXPECT_EQ(row, "Ошибка. ");
   fm->AddLogLine("строка", false);
   EXPECT_TRUE(TheRunState().Log.Active());
+}
+
+TEST_F(MainWindowServices, HiddenRecalculationRunsForTheCurrentInstitutionsPeriod) {
+  ScriptedInteraction script;
+  ScopedInteraction scope(script);
+  auto fm = Start(2);
+  EXPECT_TRUE(fm->ksg_rename->isHidden());
+  EXPECT_EQ(fm->ksg_rename->text(), "Перерасчёт");
+  // A period without stored reports: nothing to recalculate, and the
+  // window's transaction is ended.
+  fm->seYear->SetValue(2013);
+  fm->ksg_rename->click();
+  const auto messages = script.CallsOf(ScriptedInteraction::Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Nothing found");
+  EXPECT_EQ(fm->lb1->text(), "0");
+  EXPECT_EQ(fm->lb2->text(), "0");
+  EXPECT_FALSE(fm->ibtr.InTransaction());
 }

@@ -3,73 +3,19 @@
 // and the stores in MTL, STACION and OPERAT.
 #include <gtest/gtest.h>
 
-#include "../reception/registry_fixture.h"
 #include "firebird/fb_database.h"
 #include "tariff/case_cost.h"
 #include "tariff/case_cost_database.h"
+#include "tariff_fixture.h"
 
 namespace kelmo::tariff {
 namespace {
 
 using test::Day;
-using test::RegistryFixture;
+using test::Rub;
 
-QVariant Field(RegistryFixture& f, const QString& sql) {
-  FbQuery q(f.Db());
-  q.setSql(sql);
-  q.Open();
-  return q.Eof() ? QVariant() : q.Value(0, 0);
-}
-
-Money MoneyOf(const QVariant& v) {
-  return Money::FromString(v.toString()).value_or(Money::FromUnits(-1));
-}
-Money Rub(const char* text) {
-  return *Money::FromString(QString::fromLatin1(text));
-}
-
-class CaseCostDatabase : public ::testing::Test {
+class CaseCostDatabase : public test::TariffFixture {
  protected:
-  RegistryFixture f;
-
-  void SetUp() override {
-    // The demonstration tables load with the schema; the test works on its own.
-    ASSERT_GT(Field(f, QStringLiteral("select count(*) from spr_ksg")).toInt(), 0);
-    for (const char* t : {"spr_ksg", "spr_ksg_group", "spr_ksg_cost", "koeff", "usl_cost"})
-      f.Exec(QStringLiteral("delete from %1").arg(QString::fromLatin1(t)));
-    f.Exec(
-        QStringLiteral("insert into spr_ksg (id, ksg_id, ts, oplat, ovshort, ovlong, dbeg) values "
-                       "(1, 'tst01', 1, 1, 0, 0, '2019-01-01')"));
-    f.Exec(
-        QStringLiteral("insert into spr_ksg_group (id, ksg_id, ts, mkb, dbeg) values "
-                       "(1, 'tst01', 1, 'Q99.8', '2019-01-01')"));
-    f.Exec(
-        QStringLiteral("insert into spr_ksg_cost (id, ksg, ts, r_ur, dbeg) values "
-                       "(1, 'tst01', 1, 20000, '2019-01-01')"));
-    f.Exec(
-        QStringLiteral("insert into koeff (id, zkoeff, npr, datebeg) values "
-                       "(101, 0.5, 103, '2019-01-01')"));
-    f.Exec(
-        QStringLiteral("insert into usl_cost (uslug, ts, dbeg, cost) values "
-                       "('A16.12.001', 1, '2019-01-01', 250.25)"));
-  }
-
-  // A three-day stay with one service, discharged on 15.03.2019.
-  void ShortStay(int idIll) {
-    f.Report(501, 1, 1, 1, Day(2019, 3, 1));
-    RegistryFixture::Stay s;
-    s.idIll = idIll;
-    s.repn = 501;
-    s.in = Day(2019, 3, 12);
-    s.out = Day(2019, 3, 15);
-    s.diag = QStringLiteral("Q99.8");
-    s.kodMes = QStringLiteral("3000001");
-    f.Case(s);
-    f.Exec(QStringLiteral("insert into operat (id_ill, repn, nom_mtl, uslug, date_oper) values "
-                          "(:i, 501, 1, 'A16.12.001', '2019-03-13')"),
-           {{QStringLiteral("i"), idIll}});
-  }
-
   CaseCostRow Row(int idIll) {
     FbQuery q(f.Db());
     q.setSql(QStringLiteral(
@@ -86,6 +32,7 @@ class CaseCostDatabase : public ::testing::Test {
 };
 
 TEST_F(CaseCostDatabase, StoresTheSheetTheCaseAndTheServiceTariff) {
+  f.Report(501, 1, 1, 1, Day(2019, 3, 1));
   ShortStay(7001);
   FbTransaction tr(f.Db());
   CaseCostSettings settings;
@@ -112,15 +59,16 @@ TEST_F(CaseCostDatabase, StoresTheSheetTheCaseAndTheServiceTariff) {
   EXPECT_EQ(m.Value(0, 4).toInt(), 1);
   EXPECT_EQ(MoneyOf(m.Value(0, 5)), Rub("20000"));
   EXPECT_EQ(m.Value(0, 6).toInt(), 3);
-  EXPECT_EQ(Field(f, QStringLiteral("select kdmtl from stacion where id_ill=7001")).toInt(), 3);
-  EXPECT_EQ(MoneyOf(Field(f, QStringLiteral("select ocncostmtl from stacion where id_ill=7001"))),
+  EXPECT_EQ(Field(QStringLiteral("select kdmtl from stacion where id_ill=7001")).toInt(), 3);
+  EXPECT_EQ(MoneyOf(Field(QStringLiteral("select ocncostmtl from stacion where id_ill=7001"))),
             Rub("10250.25"));
-  EXPECT_EQ(MoneyOf(Field(f, QStringLiteral("select cost from operat where id_ill=7001"))),
+  EXPECT_EQ(MoneyOf(Field(QStringLiteral("select cost from operat where id_ill=7001"))),
             Rub("250.25"));
   EXPECT_EQ(calc.CalcSum(), Rub("10250.25"));
 }
 
 TEST_F(CaseCostDatabase, EcoStagesAndInjectionsOfACase) {
+  f.Report(501, 1, 1, 1, Day(2019, 3, 1));
   ShortStay(7002);
   f.Exec(
       QStringLiteral("insert into mtlusl (id_ill, repn, nom_mtl, stage) values (7002, 501, 1, 6)"));
