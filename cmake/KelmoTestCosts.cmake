@@ -17,6 +17,7 @@ set(_kelmo_test_costs
   reception_test_case_sanctions 20
   reception_test_insurer_split 20
   reception_test_fund_forming 8
+  reception_test_upload_all 20
   shell_test_main_window 19
   reception_test_dbf_loading 16
   budget_test_budget_button 16

@@ -112,6 +112,10 @@ struct ReceptionState {
   // are the package lists' (package_lists.h).
   // Set by the reception button when forming.
   QString StacFolderWord;
+  // Where a formation's packages ended up: the package folder "temp" became
+  // at the split by insurer, or "temp" itself when it could not be moved;
+  // empty when the last run formed nothing.
+  QString FormedPackageFolder;
 
   bool PassHasData = false;
   int CurrentReportNumber = 0;

@@ -141,8 +141,10 @@ void SplitByInsurer(const ReceptionContext& ctx) {
 
   std::optional<int> sender;
   if (!lists.SenderList.isEmpty()) sender = lists.SenderList.first().Number;
-  MoveTempToPackageFolder(ctx.RegistryFolder, lists.PayFolderWord, MonthName(ctx.MonthIndex + 1),
-                          ctx.YearText, sender);
+  const QString moved = MoveTempToPackageFolder(
+      ctx.RegistryFolder, lists.PayFolderWord, MonthName(ctx.MonthIndex + 1), ctx.YearText, sender);
+  ctx.State.FormedPackageFolder =
+      moved.isEmpty() ? QDir(ctx.RegistryFolder).filePath(QStringLiteral("temp")) : moved;
   user.EndProgress();
   if (ctx.MinimiseDuringRun) user.RestoreWindow();
   QFile::remove(QDir(ctx.RegistryFolder).filePath(QStringLiteral("onechcost.dat")));

@@ -4,7 +4,8 @@
 // the out-of-region cases when the run had out-of-region reports; then the
 // run's working folder "temp" becomes the formation's dated package folder
 // "<payment word>_<month><year>" (with "_1", "_2" ... when the name is
-// taken), and what the run leaves behind goes: the received package's
+// taken; the state's FormedPackageFolder names it), and what the run leaves
+// behind goes: the received package's
 // reference files in "temp", the split-report folder "Отчет по стационару"
 // and the registry folder's "onechcost.dat".
 //

@@ -18,28 +18,11 @@
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "shell/window_run_user.h"
+#include "upload_all_button.h"
 
 namespace kelmo {
 
 namespace {
-
-// The controls that start a run stay disabled while a click works, so that
-// no run starts inside another; enabled again however the click ends.
-class RunControlsDisabled {
- public:
-  explicit RunControlsDisabled(TfmKelmo& w) : w_(w) { Set(false); }
-  ~RunControlsDisabled() { Set(true); }
-  RunControlsDisabled(const RunControlsDisabled&) = delete;
-  RunControlsDisabled& operator=(const RunControlsDisabled&) = delete;
-
- private:
-  void Set(bool on) {
-    w_.bbKelmo->setEnabled(on);
-    w_.obKelmo->setEnabled(on);
-    w_.btnUPL->setEnabled(on);
-  }
-  TfmKelmo& w_;
-};
 
 void CloseOperAnalysis(ReceptionState& state) {
   if (state.OperAnalysisOpen && state.OperAnalysisFile) state.OperAnalysisFile->close();
@@ -100,6 +83,47 @@ void PrepareFormingFolders(const QString& registry, int stacIndex, ReceptionStat
 
 }  // namespace
 
+QString ActsConnectionFailedText() {
+  return QStringLiteral(
+      "Необходимо подключение к базе актов!Проверьте настройки подключения и перезапустите "
+      "программу");
+}
+
+bool ConnectActsDatabase(TDM& dm) {
+  if (!dm.AktEnabled) return true;
+  try {
+    dm.con1.Open();
+    return true;
+  } catch (const std::exception&) {
+    dm.con1.Close();
+    dm.AktEnabled = false;
+    dm.con1.setConnectionString(QString());
+    return false;
+  }
+}
+
+void ReadInstitution(ReceptionInputs& in, const FbQuery& row) {
+  in.LpuId = row.FieldByName(QStringLiteral("ID")).toInt();
+  in.LpuFullName = row.FieldByName(QStringLiteral("FNAME")).toString();
+  in.LpuMcod = row.FieldByName(QStringLiteral("MCOD")).toString();
+  in.LpuAttach = row.FieldByName(QStringLiteral("ATTACH")).toInt();
+  in.Lpu = ReadInstitutionRequisites(row);
+}
+
+RunControlsDisabled::RunControlsDisabled(TfmKelmo& w) : w_(w) {
+  Set(false);
+}
+
+RunControlsDisabled::~RunControlsDisabled() {
+  Set(true);
+}
+
+void RunControlsDisabled::Set(bool on) {
+  w_.bbKelmo->setEnabled(on);
+  w_.obKelmo->setEnabled(on);
+  w_.btnUPL->setEnabled(on);
+}
+
 ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) {
   ReceptionInputs in;
   in.RegistryFolder = registryFolder;
@@ -112,11 +136,7 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) 
   in.PeriodStart = w.PeriodStart;
   in.PeriodEnd = w.PeriodEnd;
   in.ReceptionDate = w.deDKelmo->DateValue();
-  in.LpuId = w.ibqLPU.FieldByName(QStringLiteral("ID")).toInt();
-  in.LpuFullName = w.ibqLPU.FieldByName(QStringLiteral("FNAME")).toString();
-  in.LpuMcod = w.ibqLPU.FieldByName(QStringLiteral("MCOD")).toString();
-  in.LpuAttach = w.ibqLPU.FieldByName(QStringLiteral("ATTACH")).toInt();
-  in.Lpu = ReadInstitutionRequisites(w.ibqLPU);
+  ReadInstitution(in, w.ibqLPU);
   in.TemplateFolder = TheRunState().ExcelPath;
   in.WhoDetail = w.WhoDetail;
   in.DatabaseName = w.ibdb.databaseName();
@@ -184,20 +204,11 @@ void bbKelmoClick(const ReceptionButton& button) {
     // The zero-cost list of this click's run.
     state.ZeroCostCases.clear();
     // The acts database, when one is configured.
-    if (button.DM.AktEnabled) {
-      try {
-        button.DM.con1.Open();
-      } catch (const std::exception&) {
-        button.DM.con1.Close();
-        button.DM.AktEnabled = false;
-        button.DM.con1.setConnectionString(QString());
-        ShowMessage(&w, QStringLiteral("Ошибка подключения"),
-                    QStringLiteral("Необходимо подключение к базе актов!Проверьте настройки "
-                                   "подключения и перезапустите программу"),
-                    MessageIcon::Warning);
-        CloseOperAnalysis(state);
-        return;
-      }
+    if (!ConnectActsDatabase(button.DM)) {
+      ShowMessage(&w, QStringLiteral("Ошибка подключения"), ActsConnectionFailedText(),
+                  MessageIcon::Warning);
+      CloseOperAnalysis(state);
+      return;
     }
     // What the registry folder holds: packages or DBF tables.
     state.XmlPackageMode = false;
@@ -278,6 +289,7 @@ void InstallReception(KelmoForms& forms, BudgetIntake budget) {
     b->IntakeBudgetReport = [b, budget](const QString& registry) { budget(b->Forms, registry); };
   }
   QObject::connect(w.bbKelmo, &QPushButton::clicked, &w, [button] { bbKelmoClick(*button); });
+  QObject::connect(w.btnUPL, &QPushButton::clicked, &w, [button] { btnUPLClick(*button); });
   QObject::connect(w.rgps, &RadioGroup::clicked, &w, [&w](int) { rgpsClick(w); });
   QObject::connect(w.cbVidOp, &QComboBox::currentIndexChanged, &w, [&w](int) { cbVidOpChange(w); });
 }

@@ -20,6 +20,7 @@
 namespace kelmo {
 
 class ActsConnection;
+class FbQuery;
 class TDM;
 class TfmKelmo;
 class TfmUnCorr;
@@ -35,6 +36,24 @@ struct ReceptionForms {
   std::function<QDateTime()> Now;
 };
 
+// The institution of the inputs (ID, FNAME, MCOD, ATTACH and the
+// requisites) from a row of the institution grid's statement.
+void ReadInstitution(ReceptionInputs& in, const FbQuery& row);
+
+// The controls that start a run stay disabled while a click works, so that
+// no run starts inside another; enabled again however the click ends.
+class RunControlsDisabled {
+ public:
+  explicit RunControlsDisabled(TfmKelmo& w);
+  ~RunControlsDisabled();
+  RunControlsDisabled(const RunControlsDisabled&) = delete;
+  RunControlsDisabled& operator=(const RunControlsDisabled&) = delete;
+
+ private:
+  void Set(bool on);
+  TfmKelmo& w_;
+};
+
 // The reception run's inputs as the main window shows them now, with the
 // registry folder the click read.
 ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFolder);
@@ -44,6 +63,13 @@ ReceptionInputs ReadReceptionInputs(TfmKelmo& window, const QString& registryFol
 void RunReception(const ReceptionForms& forms, const QString& registryFolder,
                   ActsConnection* acts = nullptr, FbDatabase* central = nullptr,
                   bool inOmsDomain = false, const QString& kvillonPath = {});
+
+// Connects the acts database when one is configured (AktEnabled); when it
+// cannot be reached it is switched off (disconnected, no connection string)
+// and the answer is false.
+bool ConnectActsDatabase(TDM& dm);
+// The warning of an acts database that cannot be reached.
+QString ActsConnectionFailedText();
 
 // Package identification of the registry folder in reception mode: sets the
 // two flags and returns true when it refused the folder (after showing why).
@@ -78,7 +104,8 @@ void cbVidOpChange(TfmKelmo& window);
 using BudgetIntake =
     std::function<void(const ReceptionForms& forms, const QString& registryFolder)>;
 
-// Connects the three handlers to the main window of a program run. The
+// Connects the three handlers and the upload button's (upload_all_button.h)
+// to the main window of a program run. The
 // returned button lives as long as the forms (kept by the connections).
 void InstallReception(KelmoForms& forms, BudgetIntake budget = {});
 

@@ -417,6 +417,7 @@ void ReceptionRun::CommitRun(bool quietly) {
 
 void ReceptionRun::Execute() {
   state_.LastStop = ReceptionStop::None;
+  state_.FormedPackageFolder.clear();
   try {
     if (auto stopped = Body()) {
       CommitRun(false);

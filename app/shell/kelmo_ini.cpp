@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringConverter>
 #include <QStringList>
 
@@ -92,6 +93,19 @@ WhoDetail ReadWhoDetail(const IniFile& ini) {
 QString ReadRepPath(const IniFile& ini, const QString& builtInRoot) {
   return TrimText(
       ini.ReadString(QString::fromLatin1(kOptionsSection), QStringLiteral("REPPATH"), builtInRoot));
+}
+
+UploadFolders ReadUploadFolders(const IniFile& ini) {
+  const QDir data = QFileInfo(ini.path()).absoluteDir();
+  auto folder = [&](const char* key, const char* builtIn) {
+    QString value = TrimText(
+        ini.ReadString(QString::fromLatin1(kOptionsSection), QString::fromLatin1(key), {}));
+    value.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (value.isEmpty()) value = QString::fromLatin1(builtIn);
+    // A relative folder lies in the data folder too.
+    return QDir::cleanPath(data.absoluteFilePath(value));
+  };
+  return {folder("UploadTempPath", "SpATemp"), folder("UploadPath", "VipNet")};
 }
 
 QString ReadExcelPath(const QString& executableFolder) {

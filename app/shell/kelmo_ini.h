@@ -52,6 +52,18 @@ WhoDetail ReadWhoDetail(const IniFile& ini);
 // (TrimText); `builtInRoot` when the key is missing.
 QString ReadRepPath(const IniFile& ini, const QString& builtInRoot);
 
+// The folders of the upload of all marked institutions: the work folder
+// where each formation runs (key UploadTempPath) and the root below which
+// every institution's upload folder lies (key UploadPath). A key that is
+// missing or blank gives "SpATemp" or "VipNet" in the folder of kelmo.ini,
+// the program's data folder, where a relative value lies too; "\" in a
+// value is the path separator. Neither ends with a separator.
+struct UploadFolders {
+  QString WorkFolder;
+  QString UploadRoot;
+};
+UploadFolders ReadUploadFolders(const IniFile& ini);
+
 // ExcelPath from "Kelmo.ini" in the executable's folder (only read); empty
 // when there is none.
 QString ReadExcelPath(const QString& executableFolder);

@@ -75,8 +75,8 @@ inline int Uploaded(ReceptionHarness& h) {
 
 // The DBF registry of March 2024 in the harness's registry folder: one case
 // insured by 2778, one by 2779 and one by the out-of-region insurer 66004,
-// which the database learns here.
-inline void BuildThreeInsurerRegistry(ReceptionHarness& h) {
+// which the database learns here; the institution's code is `mcod`.
+inline void BuildThreeInsurerRegistry(ReceptionHarness& h, const QString& mcod = "450001") {
   {
     FbQuery q(h.W().ibdb, &h.W().ibtr);
     q.setSql(
@@ -87,7 +87,9 @@ inline void BuildThreeInsurerRegistry(ReceptionHarness& h) {
   }
   RegistryCase a;
   a.polis = "2778";
+  a.mcod = mcod;
   RegistryCase b;
+  b.mcod = mcod;
   b.id = 2;
   b.nomib = "102";
   b.family = "ПЕТРОВ";

@@ -7,12 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <QDirIterator>
-#include <functional>
 
 #include "domain/package_lists.h"
 #include "domain/reception_state.h"
-#include "firebird/fb_query.h"
-#include "insurer_split_fixture.h"
+#include "fund_forming_fixture.h"
 
 using namespace kelmo;
 using namespace kelmo::test;
@@ -28,36 +26,6 @@ QStringList FilesBelow(const QString& folder) {
   return files;
 }
 
-// The institution forms the registry `fill` writes into its registry
-// folder; then the fund's marks accept this formation's reports alone.
-// `repn` gets the formation's report numbers (0 for a pass without cases).
-void InstitutionFormsAndFundAccepts(const std::function<void(ReceptionHarness&)>& fill,
-                                    PerPopulation<int>& repn) {
-  ReceptionHarness institution;
-  fill(institution);
-  institution.Choose(3, 2024, 1);
-  institution.Press();
-  ASSERT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
-  repn = TheReceptionState().ReportNumber;
-  FbQuery q(institution.W().ibdb, &institution.W().ibtr);
-  q.setSql("update reports set see1=0, see2=0, uploaded=0");
-  q.ExecSQL();
-  q.setSql("update reports set see1=1, see2=1 where repn in (:local, :outOfRegion)");
-  q.setParam("local", repn[Population::Local]);
-  q.setParam("outOfRegion", repn[Population::OutOfRegion]);
-  q.ExecSQL();
-  institution.W().ibtr.Commit();
-}
-
-// The program with the party the fund (kelmo.ini's "Who_Detail=2"), set
-// to form March 2024 for institution 1.
-struct FundHarness : ReceptionHarness {
-  FundHarness() : ReceptionHarness(RegistryDatabaseFile::Path(), QString(), "Who_Detail=2") {
-    Choose(3, 2024, 1);
-    SelectLpu(1);
-  }
-};
-
 }  // namespace
 
 // The fund's reports are the out-of-region ones: its package lists hold
@@ -66,7 +34,7 @@ struct FundHarness : ReceptionHarness {
 // insurers, whose cases stand in the local report the fund does not form.
 TEST(FundForming, FundFormsTheOutOfRegionReportOfTheDatabase) {
   PerPopulation<int> repn{};
-  InstitutionFormsAndFundAccepts(BuildThreeInsurerRegistry, repn);
+  InstitutionFormsAndFundAccepts([](ReceptionHarness& h) { BuildThreeInsurerRegistry(h); }, repn);
   ASSERT_GT(repn[Population::OutOfRegion], 0);
 
   FundHarness fund;

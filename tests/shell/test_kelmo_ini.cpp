@@ -2,6 +2,7 @@
 // which the start values follow from it, as a table of ini texts.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QStringConverter>
 #include <QTemporaryDir>
@@ -149,6 +150,31 @@ TEST(KelmoIni, PathsAsWritten) {
   EXPECT_TRUE(ReadExcelPath(dir.path()).isEmpty());
   WriteCp1251(dir.filePath("Kelmo.ini"), "[Options]\r\nExcelPath=/opt/kelmo/Mould\r\n");
   EXPECT_EQ(ReadExcelPath(dir.path()), QString("/opt/kelmo/Mould"));
+}
+
+// The upload's folders: the data folder's SpATemp and VipNet when the keys
+// are missing or blank; a value trimmed, "\" a separator, a relative one in
+// the data folder.
+TEST(KelmoIni, UploadFoldersLieInTheDataFolderByDefault) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("kelmo.ini");
+  struct Case {
+    const char* lines;
+    QString work, root;
+  } cases[] = {
+      {"", dir.filePath("SpATemp"), dir.filePath("VipNet")},
+      {"UploadTempPath= \r\nUploadPath=\r\n", dir.filePath("SpATemp"), dir.filePath("VipNet")},
+      {"uploadtemppath= /var/tmp/spa/ \r\nUPLOADPATH=\\mnt\\ДОКУМЕНТ\\VipNet\\\r\n", "/var/tmp/spa",
+       "/mnt/ДОКУМЕНТ/VipNet"},
+      {"UploadTempPath=work\\spa\r\nUploadPath=../transport\r\n", dir.filePath("work/spa"),
+       QDir::cleanPath(dir.filePath("../transport"))},
+  };
+  for (const Case& c : cases) {
+    WriteCp1251(path, QString("[Options]\r\n") + QString::fromUtf8(c.lines));
+    const UploadFolders folders = ReadUploadFolders(IniFile(path));
+    EXPECT_EQ(folders.WorkFolder, c.work) << c.lines;
+    EXPECT_EQ(folders.UploadRoot, c.root) << c.lines;
+  }
 }
 
 }  // namespace
