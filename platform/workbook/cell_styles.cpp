@@ -1,6 +1,8 @@
 // Parsing, changing and writing the style tables (see cell_styles.h).
 #include "cell_styles.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 #include "number_text.h"
@@ -106,6 +108,41 @@ const char* ToText(std::optional<bool> v) {
   return !v ? "-" : (*v ? "1" : "0");
 }
 
+// Ids from here on are a workbook's own number formats.
+constexpr int kFirstOwnNumberFormat = 164;
+constexpr uint32_t kMaxNumberFormatId = 1000000;
+
+// XML kept from one part, written into a part whose elements carry another
+// namespace prefix ("x:" or none): every element's prefix is swapped.
+std::string RenamePrefix(const std::string& xml, const std::string& from, const std::string& to) {
+  if (from == to || xml.empty()) return xml;
+  std::string out;
+  out.reserve(xml.size() + 16);
+  for (size_t i = 0; i < xml.size();) {
+    if (xml[i] != '<') {
+      out += xml[i++];
+      continue;
+    }
+    out += '<';
+    ++i;
+    if (i < xml.size() && xml[i] == '/') {
+      out += '/';
+      ++i;
+    }
+    const bool element = i < xml.size() && (std::isalpha(static_cast<unsigned char>(xml[i])) ||
+                                            xml[i] == '_' || xml[i] & 0x80);
+    if (!element) continue;
+    if (!from.empty()) {
+      if (xml.compare(i, from.size(), from) != 0) continue;  // another namespace's element
+      i += from.size();
+    } else if (xml.find(':', i) < xml.find_first_of(" />", i)) {
+      continue;  // an element of another namespace stays as it is
+    }
+    out += to;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string Font::Key() const {
@@ -182,6 +219,16 @@ void CellStyles::Load(xmlDoc* doc) {
   xmlNode* cellXfs = FirstChild(root, "cellXfs");
   if (!fonts || !borders || !cellXfs || !fills)
     throw WorkbookError("styles.xml: нет таблиц шрифтов, рамок или форматов ячеек");
+  prefix_ = RootPrefix(doc);
+  xmlNode* numFmts = FirstChild(root, "numFmts");
+  // A format whose id does not read cannot be referred to; it is dropped.
+  for (xmlNode* n : Children(numFmts, "numFmt"))
+    if (const auto id = ReadIndex(Attr(n, "numFmtId"), kMaxNumberFormatId))
+      numberFormats_[static_cast<int>(*id)] = Attr(n, "formatCode");
+  for (xmlNode* f : Children(fills, "fill")) {
+    fillIndex_.emplace(NodeXml(doc, f), static_cast<int>(fills_.size()));
+    fills_.push_back(NodeXml(doc, f));
+  }
   for (xmlNode* f : Children(fonts, "font")) {
     Font font;
     font.hasSize = false;
@@ -257,14 +304,34 @@ void CellStyles::Load(xmlDoc* doc) {
   }
   if (fonts_.empty() || borders_.empty() || formats_.empty())
     throw WorkbookError("styles.xml: пустые таблицы стилей");
+  if (numFmts)
+    ReplaceWithMark(numFmts, "numFmts");
+  else
+    InsertMark(root, fonts, "numFmts");
   ReplaceWithMark(fonts, "fonts");
+  ReplaceWithMark(fills, "fills");
   ReplaceWithMark(borders, "borders");
   ReplaceWithMark(cellXfs, "cellXfs");
 }
 
 std::map<std::string, std::string> CellStyles::Texts(const std::string& p) const {
   std::map<std::string, std::string> texts;
-  std::string s = "<" + p + "fonts count=\"" + std::to_string(fonts_.size()) + "\">";
+  std::string s;
+  if (!numberFormats_.empty()) {
+    s = "<" + p + "numFmts count=\"" + std::to_string(numberFormats_.size()) + "\">";
+    for (const auto& [id, code] : numberFormats_)
+      s += "<" + p + "numFmt numFmtId=\"" + std::to_string(id) + "\" formatCode=\"" +
+           Escaped(code) + "\"/>";
+    s += "</" + p + "numFmts>";
+  }
+  texts["numFmts"] = std::move(s);
+
+  s = "<" + p + "fills count=\"" + std::to_string(fills_.size()) + "\">";
+  for (const std::string& f : fills_) s += f;
+  s += "</" + p + "fills>";
+  texts["fills"] = std::move(s);
+
+  s = "<" + p + "fonts count=\"" + std::to_string(fonts_.size()) + "\">";
   for (const Font& f : fonts_) {
     s += "<" + p + "font>";
     if (f.bold) s += "<" + p + "b/>";
@@ -369,6 +436,52 @@ int CellStyles::InternBorder(const Border& border) {
   borders_.push_back(border);
   borderIndex_.emplace(std::move(key), index);
   return index;
+}
+
+int CellStyles::InternFill(const std::string& xml) {
+  const auto it = fillIndex_.find(xml);
+  if (it != fillIndex_.end()) return it->second;
+  const int index = static_cast<int>(fills_.size());
+  fills_.push_back(xml);
+  fillIndex_.emplace(xml, index);
+  return index;
+}
+
+int CellStyles::InternNumberFormat(const std::string& code) {
+  for (const auto& [id, known] : numberFormats_)
+    if (known == code) return id;
+  // The workbook's own formats are numbered from 164, after the built-in ones.
+  const int id = numberFormats_.empty()
+                     ? kFirstOwnNumberFormat
+                     : std::max(kFirstOwnNumberFormat, numberFormats_.rbegin()->first + 1);
+  numberFormats_[id] = code;
+  return id;
+}
+
+uint32_t CellStyles::ImportFormat(const CellStyles& from, uint32_t xf) {
+  CellFormat f = from.Format(xf);
+  const auto local = [&](const std::string& xml) {
+    return RenamePrefix(xml, from.prefix_, prefix_);
+  };
+  Font font = from.fonts_[f.fontId];
+  font.rest = local(font.rest);
+  f.fontId = InternFont(font);
+  Border border = from.borders_[f.borderId];
+  for (BorderEdge* e : {&border.left, &border.right, &border.top, &border.bottom, &border.diagonal})
+    if (e->colorXml != kAutoColor) e->colorXml = local(e->colorXml);
+  border.rest = local(border.rest);
+  f.borderId = InternBorder(border);
+  f.fillId = f.fillId >= 0 && f.fillId < static_cast<int>(from.fills_.size())
+                 ? InternFill(local(from.fills_[f.fillId]))
+                 : 0;
+  if (f.numFmtId >= kFirstOwnNumberFormat) {
+    const auto code = from.numberFormats_.find(f.numFmtId);
+    f.numFmtId = code == from.numberFormats_.end() ? 0 : InternNumberFormat(code->second);
+  }
+  // Cell styles are not carried over: the format rests on the normal one.
+  if (f.xfId) f.xfId = 0;
+  f.tail = local(f.tail);
+  return InternFormat(std::move(f));
 }
 
 uint32_t CellStyles::WithFont(uint32_t xf, const FontChange& change) {

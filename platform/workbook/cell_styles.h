@@ -1,6 +1,6 @@
-// The style tables of a workbook (xl/styles.xml): fonts, borders and cell
-// formats (xf) parsed into values, everything else of the part kept as the
-// template had it. A cell refers to a cell format by index; changing a cell's
+// The style tables of a workbook (xl/styles.xml): number formats, fonts,
+// fills, borders and cell formats (xf) parsed into values, everything else of
+// the part kept as the template had it. A cell refers to a cell format by index; changing a cell's
 // font, borders or alignment finds or adds the format with that change, so a
 // template's formats stay as they were and each distinct look is stored once.
 //
@@ -100,6 +100,11 @@ class CellStyles {
   const Font& FontOf(uint32_t xf) const;
   const Border& BorderOf(uint32_t xf) const;
 
+  // The format `xf` of another workbook's tables as a format of these: its
+  // number format, font, fill and border are found here or added, its cell
+  // style becomes the workbook's normal one.
+  uint32_t ImportFormat(const CellStyles& from, uint32_t xf);
+
   uint32_t WithFont(uint32_t xf, const FontChange& change);
   uint32_t WithAlignment(uint32_t xf, const AlignmentChange& change);
   uint32_t WithBorder(uint32_t xf, const BorderChange& change);
@@ -108,7 +113,13 @@ class CellStyles {
   uint32_t InternFormat(CellFormat format);
   int InternFont(const Font& font);
   int InternBorder(const Border& border);
+  int InternFill(const std::string& xml);
+  int InternNumberFormat(const std::string& code);
 
+  std::string prefix_;  // the part's namespace prefix, which kept XML texts carry
+  std::map<int, std::string> numberFormats_;  // the part's own: id -> format code
+  std::vector<std::string> fills_;            // each <fill> as XML
+  std::unordered_map<std::string, int> fillIndex_;
   std::vector<Font> fonts_;
   std::vector<Border> borders_;
   std::vector<CellFormat> formats_;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "workbook_error.h"
 
@@ -185,6 +186,18 @@ void Worksheet::ClearContents(const CellRange& range) {
       ++it;
     }
   }
+}
+
+void Worksheet::Clear(const CellRange& range) {
+  for (int r = range.first.row; r <= std::min(range.last.row, static_cast<int>(rows_.size()));
+       ++r) {
+    auto& cells = rows_[r - 1].cells;
+    std::erase_if(cells, [&](const Cell& c) {
+      return static_cast<int>(c.column) >= range.first.column &&
+             static_cast<int>(c.column) <= range.last.column;
+    });
+  }
+  RemoveMergesIn(range);
 }
 
 void Worksheet::SetFont(const CellRange& range, const FontChange& change) {
@@ -377,8 +390,19 @@ double Worksheet::RowHeight(int row) const {
 }
 
 void Worksheet::CopyRange(const CellRange& source, Worksheet& target, int row, int column) {
-  if (&target.strings_ != &strings_ || &target.styles_ != &styles_)
-    throw WorkbookError("Копирование диапазона возможно только в пределах одной книги");
+  // Into another workbook, texts and formats are that workbook's own: each
+  // text is entered into its pool, each format found or added in its tables.
+  const bool foreign = &target.strings_ != &strings_ || &target.styles_ != &styles_;
+  std::unordered_map<uint32_t, uint32_t> formats;
+  const auto carry = [&](Cell& c) {
+    if (!foreign) return;
+    if (c.type == CellType::Text || c.type == CellType::Error)
+      c.text = target.strings_.Intern(strings_.At(c.text));
+    if (c.formula) c.formula = target.strings_.Intern(strings_.At(c.formula - 1)) + 1;
+    auto [it, added] = formats.try_emplace(c.style, 0);
+    if (added) it->second = target.styles_.ImportFormat(styles_, c.style);
+    c.style = it->second;
+  };
   const int dr = row - source.first.row, dc = column - source.first.column;
   const CellRange area =
       MakeRange(row, column, row + source.Rows() - 1, column + source.Columns() - 1);
@@ -396,6 +420,7 @@ void Worksheet::CopyRange(const CellRange& source, Worksheet& target, int row, i
       c.cell.column = static_cast<uint32_t>(static_cast<int>(it->column) + dc);
       if (it->formula && (dr != 0 || dc != 0))
         c.cell.formula = strings_.Intern(ShiftFormula(strings_.At(it->formula - 1), dr, dc)) + 1;
+      carry(c.cell);
       cells.push_back(c);
     }
   }

@@ -12,7 +12,8 @@
 // Cost: a cell is 24 bytes plus its distinct text once per workbook; reading
 // or writing one cell is a binary search in its row; inserting or deleting
 // rows moves the rows below (linear); copying a range is linear in the
-// range's cells plus the merges near the target.
+// range's cells plus the merges near the target (into another workbook, plus
+// one look-up of each distinct format of the range).
 #pragma once
 
 #include <libxml/tree.h>
@@ -108,6 +109,9 @@ class Worksheet {
   // that opens the workbook.
   void SetFormula(int row, int column, std::string_view formula);
   void ClearContents(const CellRange& range);
+  // Empties a range of values and formats and removes the merges that
+  // overlap it, as the application's Range.Clear.
+  void Clear(const CellRange& range);
 
   void SetFont(const CellRange& range, const FontChange& change);
   void SetAlignment(const CellRange& range, const AlignmentChange& change);
@@ -138,10 +142,13 @@ class Worksheet {
   double RowHeight(int row) const;
 
   // Copies a range with its values, formulas, formats and the merges that lie
-  // inside it to (row, column) of `target` (this sheet or another sheet of the
-  // same workbook, else WorkbookError). The target area is replaced whole:
-  // cells that are blank in the source become blank, merges overlapping the
-  // area are removed. Source and target may overlap.
+  // inside it to (row, column) of `target`, a sheet of this workbook or of
+  // another (what pasting between two workbooks does): into another workbook
+  // each format is found or added in its style tables with its number format,
+  // font, fill, border and alignment, and formulas are copied as text (a
+  // reference to another sheet then names that workbook's sheet). The target
+  // area is replaced whole: cells that are blank in the source become blank,
+  // merges overlapping the area are removed. Source and target may overlap.
   void CopyRange(const CellRange& source, Worksheet& target, int row, int column);
 
   // The active cell that the sheet opens with.

@@ -2,12 +2,14 @@
 // whole package, opened from a file (the zip container and every part);
 // otherwise the input is the text of the package's XML parts, separated by
 // lines "--", laid in order over the parts of a small workbook. A workbook
-// that opens is saved, and what the layer saved must open again.
+// that opens is saved, and what the layer saved must open again; so must a
+// new workbook that a range of its first sheet was copied into.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "fuzz_scratch.h"
+#include "workbook/cell_address.h"
 #include "workbook/workbook.h"
 #include "workbook/workbook_error.h"
 
@@ -28,13 +30,21 @@ const PackageParts& BaseParts() {
   return parts;
 }
 
-void SaveAndReopen(Workbook& wb) {
+void Reopen(Workbook& wb) {
   PackageParts saved = wb.ToParts();
   try {
     Workbook::FromParts(std::move(saved), "saved");
   } catch (const WorkbookError&) {
     __builtin_trap();  // the layer could not read what it wrote
   }
+}
+
+void SaveAndReopen(Workbook& wb) {
+  Reopen(wb);
+  if (wb.SheetCount() == 0) return;
+  auto pasted = Workbook::Create();
+  wb.Sheet(0).CopyRange(MakeRange(1, 1, 40, 20), pasted->ActiveSheet(), 2, 2);
+  Reopen(*pasted);
 }
 
 }  // namespace

@@ -188,8 +188,86 @@ TEST(WorkbookModel, CopyToAnotherSheetAndDefinedNames) {
   auto [sheet, range] = back->ResolveRange("Второй!C5:D6", back->Sheet(0));
   EXPECT_EQ(sheet->Name(), "Второй");
   EXPECT_EQ(FormatRange(range), "C5:D6");
-  auto other = Workbook::Create();
-  EXPECT_THROW(first.CopyRange(MakeRange(1, 1, 1, 1), other->ActiveSheet(), 1, 1), WorkbookError);
+}
+
+TEST(WorkbookModel, CopyIntoAnotherWorkbookTakesValuesFormatsAndMerges) {
+  // The source's styles carry a number format, a fill and a coloured font of
+  // its own, in a part whose elements have a prefix.
+  auto parts = Workbook::Create()->ToParts();
+  const std::string ns = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+  parts["xl/styles.xml"] =
+      "<x:styleSheet xmlns:x=\"" + ns +
+      "\">"
+      "<x:numFmts count=\"1\"><x:numFmt numFmtId=\"170\" formatCode=\"#,##0.00&quot;р.&quot;\"/>"
+      "</x:numFmts>"
+      "<x:fonts count=\"2\"><x:font><x:sz val=\"11\"/><x:name val=\"Calibri\"/></x:font>"
+      "<x:font><x:b/><x:sz val=\"9\"/><x:color rgb=\"FFFF0000\"/><x:name val=\"Arial\"/></x:font>"
+      "</x:fonts>"
+      "<x:fills count=\"3\"><x:fill><x:patternFill patternType=\"none\"/></x:fill>"
+      "<x:fill><x:patternFill patternType=\"gray125\"/></x:fill>"
+      "<x:fill><x:patternFill patternType=\"solid\"><x:fgColor rgb=\"FFFFFF00\"/></x:patternFill>"
+      "</x:fill></x:fills>"
+      "<x:borders count=\"1\"><x:border><x:left/><x:right/><x:top/><x:bottom/><x:diagonal/>"
+      "</x:border></x:borders>"
+      "<x:cellStyleXfs count=\"1\"><x:xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+      "borderId=\"0\"/></x:cellStyleXfs>"
+      "<x:cellXfs count=\"2\"><x:xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+      "xfId=\"0\"/><x:xf numFmtId=\"170\" fontId=\"1\" fillId=\"2\" borderId=\"0\" "
+      "xfId=\"0\" applyNumberFormat=\"1\"><x:alignment horizontal=\"center\"/></x:xf>"
+      "</x:cellXfs></x:styleSheet>";
+  auto source = Workbook::FromParts(parts, "source.xlsx");
+  Worksheet& from = source->ActiveSheet();
+  from.SetText(2, 1, "пациент");
+  from.SetNumber(2, 2, 1234.5);
+  from.SetFormula(2, 3, "B2*2");
+  from.SetBorder(MakeRange(2, 1, 3, 3), BorderIndex::EdgeBottom, LineStyle::Thin);
+  from.Merge(MakeRange(3, 1, 3, 3));
+  from.SetText(3, 1, "итог");
+  from.SetText(9, 9, "вне диапазона");
+  // The formatted cell: rewrite its format to the source's own second one.
+  auto p = source->ToParts();
+  std::string& sheet = p["xl/worksheets/sheet1.xml"];
+  const size_t at = sheet.find("r=\"B2\"");
+  ASSERT_NE(at, std::string::npos);
+  const size_t style = sheet.find(" s=\"", at);
+  if (style != std::string::npos && style < sheet.find('>', at))
+    sheet.replace(style, sheet.find('"', style + 4) - style + 1, " s=\"1\"");
+  else
+    sheet.insert(at + 6, " s=\"1\"");
+  source = Workbook::FromParts(p, "source.xlsx");
+
+  auto target = Workbook::Create();
+  Worksheet& to = target->ActiveSheet();
+  to.SetText(11, 1, "старое");
+  to.Merge(MakeRange(12, 1, 12, 2));
+  source->ActiveSheet().CopyRange(MakeRange(2, 1, 3, 3), to, 11, 1);
+  auto back = Workbook::FromParts(target->ToParts(), "target.xlsx");
+  Worksheet& t = back->ActiveSheet();
+  EXPECT_EQ(t.Text(11, 1), "пациент");
+  EXPECT_EQ(t.Text(11, 2), "1234.5");
+  EXPECT_EQ(t.Formula(11, 3), "B11*2");
+  EXPECT_EQ(t.Text(12, 1), "итог");
+  EXPECT_TRUE(t.IsEmpty(9, 9));
+  EXPECT_EQ(t.BorderAt(12, 3).bottom.style, "thin");
+  ASSERT_EQ(t.Merges().size(), 1u);
+  EXPECT_EQ(FormatRange(t.Merges()[0]), "A12:C12");
+  const Font& font = t.FontAt(11, 2);
+  EXPECT_TRUE(font.bold);
+  EXPECT_EQ(font.size, 9);
+  EXPECT_EQ(font.name, "Arial");
+  EXPECT_NE(font.rest.find("FFFF0000"), std::string::npos);
+  const CellFormat& format = t.FormatAt(11, 2);
+  EXPECT_GE(format.numFmtId, 164);
+  EXPECT_EQ(format.AlignmentAttr("horizontal"), "center");
+  // The target's part: its own number format and fill, without the source's prefix.
+  const std::string styles = target->ToParts().at("xl/styles.xml");
+  EXPECT_NE(styles.find("formatCode=\"#,##0.00&quot;р.&quot;\""), std::string::npos) << styles;
+  EXPECT_NE(styles.find("<fgColor rgb=\"FFFFFF00\"/>"), std::string::npos) << styles;
+  EXPECT_EQ(styles.find("x:"), std::string::npos) << styles;
+  // A second copy finds the formats it added.
+  const size_t formats = target->Styles().FormatCount();
+  source->ActiveSheet().CopyRange(MakeRange(2, 1, 3, 3), to, 21, 1);
+  EXPECT_EQ(target->Styles().FormatCount(), formats);
 }
 
 TEST(WorkbookModel, InsertDeleteAndClearRows) {

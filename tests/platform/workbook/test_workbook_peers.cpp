@@ -235,6 +235,48 @@ TEST_F(PeersTest, TemplateFromOpenpyxlKeepsItsLookThroughTheLayer) {
             "блок копия thin =A15*2 5\n");
 }
 
+// Rows of a workbook from another program pasted into one of ours: openpyxl
+// reads the values, number formats, fills, fonts and merges they brought.
+TEST_F(PeersTest, RangeCopiedFromAnotherProgramsWorkbookKeepsItsLook) {
+  const fs::path from = dir_ / "from.xlsx";
+  Python(
+      "import openpyxl\n"
+      "from openpyxl.styles import Font, PatternFill, Border, Side\n"
+      "wb = openpyxl.Workbook()\n"
+      "ws = wb.active\n"
+      "ws['A7'] = 'пациент'\n"
+      "ws['A7'].font = Font(name='Arial', bold=True, color='FFFF0000')\n"
+      "ws['B7'] = 1234.5\n"
+      "ws['B7'].number_format = '#,##0.00\"р.\"'\n"
+      "ws['B7'].fill = PatternFill('solid', fgColor='FFFFFF00')\n"
+      "ws['C8'].border = Border(bottom=Side(style='thin'))\n"
+      "ws.merge_cells('A8:C8')\n"
+      "ws['A8'] = 'итог'\n"
+      "wb.save('" +
+      from.string() + "')\n");
+  auto source = Workbook::Open(from.string());
+  auto target = Workbook::Create();
+  target->ActiveSheet().SetText(1, 1, "Реестр");
+  source->ActiveSheet().CopyRange(MakeRange(7, 1, 8, 3), target->ActiveSheet(), 22, 2);
+  const fs::path out = dir_ / "to.xlsx";
+  target->SaveAs(out.string());
+  const std::string check = Python(
+      "import openpyxl\n"
+      "wb = openpyxl.load_workbook('" +
+      out.string() +
+      "')\n"
+      "ws = wb.active\n"
+      "print(ws['A1'].value, ws['B22'].value, ws['B22'].font.name, ws['B22'].font.b, "
+      "ws['B22'].font.color.rgb)\n"
+      "print(ws['C22'].value, ws['C22'].number_format, ws['C22'].fill.fgColor.rgb)\n"
+      "print(ws['B23'].value, ws['D23'].border.bottom.style, "
+      "sorted(str(r) for r in ws.merged_cells.ranges))\n");
+  EXPECT_EQ(check,
+            "Реестр пациент Arial True FFFF0000\n"
+            "1234.5 #,##0.00\"р.\" FFFFFF00\n"
+            "итог thin ['B23:D23']\n");
+}
+
 TEST_F(PeersTest, WorkbookSavedByLibreOfficeServesAsTemplate) {
   auto wb = Workbook::Create();
   FillSample(wb->ActiveSheet());
