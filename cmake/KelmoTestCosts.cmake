@@ -14,8 +14,10 @@ set(_kelmo_test_costs
   documents_test_xml_export 25
   documents_test_registers 23
   documents_test_insurer_documents 25
+  documents_test_combined_act 25
   reception_test_case_sanctions 20
   reception_test_insurer_split 20
+  reception_test_combined_act_of_reception 20
   reception_test_fund_forming 8
   reception_test_upload_all 20
   shell_test_main_window 19

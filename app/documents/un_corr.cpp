@@ -8,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringConverter>
+#include <QTemporaryFile>
 #include <QVBoxLayout>
 
 #include "domain/run_state.h"
@@ -114,6 +115,34 @@ void TfmUnCorr::bbCloseClick() {
   accept();
 }
 
-void TfmUnCorr::join_act_btClick() {}
+void TfmUnCorr::join_act_btClick() {
+  if (!CombinedActFor) return;
+  // Shown, not saved: the workbook goes to a temporary file of its own,
+  // which stays for the program that shows it.
+  QTemporaryFile file(QDir::temp().filePath(QStringLiteral("Объединенный акт XXXXXX.xlsx")));
+  file.setAutoRemove(false);
+  if (!file.open()) {
+    Interact().Message(this, QStringLiteral("Ошибка"),
+                       QStringLiteral("Не удалось создать временный файл ") + file.fileName(),
+                       MessageIcon::Error, MessageButtons::Ok);
+    return;
+  }
+  const QString path = file.fileName();
+  file.close();
+  try {
+    if (BuildCombinedAct(*CombinedActFor, path)) {
+      workbook::ShowWorkbook(path.toStdString(), Opener);
+      return;
+    }
+    QFile::remove(path);
+  } catch (const CombinedActError& e) {
+    QFile::remove(path);
+    Interact().Message(this, e.Caption(), e.Text(), MessageIcon::Error, MessageButtons::Ok);
+  } catch (const std::exception& e) {
+    QFile::remove(path);
+    Interact().Message(this, QStringLiteral("Ошибка"), QString::fromStdString(e.what()),
+                       MessageIcon::Error, MessageButtons::Ok);
+  }
+}
 
 }  // namespace kelmo

@@ -7,6 +7,10 @@
 #include <QDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <optional>
+
+#include "combined_act.h"
+#include "workbook/excel_application.h"
 
 namespace kelmo {
 
@@ -30,12 +34,19 @@ class TfmUnCorr : public QDialog {
   // A failed copy is silent.
   void btSaveasClick();
   void bbCloseClick();
-  // The combined act is built by its own unit; the button stays hidden until
-  // the reception run shows it.
+  // Builds the combined act for CombinedActFor into a temporary workbook and
+  // shows it with Opener; a missing or unreadable act is told in a message
+  // box with the error icon, and nothing is shown. The button stays hidden
+  // until the reception run shows it.
   void join_act_btClick();
 
   // The protocol now shown has a RAR archive beside it.
   bool ArchiveMode = false;
+  // What the combined act is built for: the run that shows the viewer sets
+  // it; without it the button does nothing.
+  std::optional<CombinedActRequest> CombinedActFor;
+  // Shows the built workbook (the desktop's program; tests record the name).
+  workbook::FileOpener Opener = workbook::DesktopOpener();
 
   QPlainTextEdit* re;
   QPushButton* bbPrint;

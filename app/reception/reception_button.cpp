@@ -8,7 +8,9 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "documents/un_corr.h"
 #include "domain/package_lists.h"
+#include "domain/report_period.h"
 #include "domain/run_state.h"
 #include "filenames/file_lookup.h"
 #include "interact/interaction.h"
@@ -137,6 +139,11 @@ void RunReception(const ReceptionForms& forms, const QString& registryFolder, Ac
   ReceptionInputs inputs = ReadReceptionInputs(w, registryFolder);
   inputs.InOmsDomain = inOmsDomain;
   inputs.KvillonPath = kvillonPath;
+  // The viewer's combined act is of this run's institution and month.
+  if (forms.fmUnCorr)
+    forms.fmUnCorr->CombinedActFor =
+        CombinedActRequest{&w.ibdb, inputs.LpuId, PeriodMonthStartOf(inputs.PeriodStart),
+                           PayKind::Oms, inputs.TemplateFolder};
   ReceiveRegistry(inputs, ReceptionServices{w.ibdb, w.ibtr, user, forms.Now, acts, central});
 }
 

@@ -3,6 +3,8 @@
 // the reception installed on the button, and a scripted interaction.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -93,6 +95,14 @@ class ReceptionHarness {
   void SelectLpu(int id) {
     for (int row = 0; row < W().ibqLPU.RecordCount(); ++row)
       if (W().ibqLPU.Value(row, QStringLiteral("ID")).toInt() == id) W().ibqLPU.setRecNo(row);
+  }
+
+  // The demonstration registry (examples/dbf-registry) copied into the
+  // registry folder.
+  void CopyDemonstrationRegistry() {
+    const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
+    for (const QString& name : demo.entryList(QDir::Files))
+      ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(registry).filePath(name)));
   }
 
   // Presses the reception button.

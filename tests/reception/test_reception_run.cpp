@@ -453,9 +453,7 @@ TEST(ReceptionButton, ModeAndPaymentKindHandlers) {
 
 TEST(ReceptionRun, DemonstrationRegistryRunsToTheActSummary) {
   ReceptionHarness h;
-  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
-  for (const QString& name : demo.entryList(QDir::Files))
-    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  ASSERT_NO_FATAL_FAILURE(h.CopyDemonstrationRegistry());
   h.Choose();
   h.Press();
   EXPECT_EQ(TheReceptionState().LastStop, ReceptionStop::None);
@@ -502,9 +500,7 @@ TEST(ReceptionRun, DemonstrationRegistryRunsToTheActSummary) {
 
 TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
   ReceptionHarness h;
-  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
-  for (const QString& name : demo.entryList(QDir::Files))
-    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  ASSERT_NO_FATAL_FAILURE(h.CopyDemonstrationRegistry());
   h.Choose(3, 2024, 1);
   // A number an earlier run left is not taken for this run's.
   TheReceptionState().ReportNumberCopy[Population::OutOfRegion] = 424242;
@@ -529,9 +525,7 @@ TEST(ReceptionRun, DemonstrationRegistryFormsItsInvoicesFromTheButton) {
 
 TEST(ReceptionRun, MissingInvoiceTemplateStopsTheFormationWithItsMessage) {
   ReceptionHarness h;
-  const QDir demo(KELMO_SOURCE_DIR "/examples/dbf-registry");
-  for (const QString& name : demo.entryList(QDir::Files))
-    ASSERT_TRUE(QFile::copy(demo.filePath(name), QDir(h.registry).filePath(name)));
+  ASSERT_NO_FATAL_FAILURE(h.CopyDemonstrationRegistry());
   QTemporaryDir templates;
   TheRunState().ExcelPath = templates.path();
   h.Choose(3, 2024, 1);
