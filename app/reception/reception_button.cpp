@@ -113,20 +113,6 @@ void ReadInstitution(ReceptionInputs& in, const FbQuery& row) {
   in.Lpu = ReadInstitutionRequisites(row);
 }
 
-RunControlsDisabled::RunControlsDisabled(TfmKelmo& w) : w_(w) {
-  Set(false);
-}
-
-RunControlsDisabled::~RunControlsDisabled() {
-  Set(true);
-}
-
-void RunControlsDisabled::Set(bool on) {
-  w_.bbKelmo->setEnabled(on);
-  w_.obKelmo->setEnabled(on);
-  w_.btnUPL->setEnabled(on);
-}
-
 ReceptionInputs ReadReceptionInputs(TfmKelmo& w, const QString& registryFolder) {
   ReceptionInputs in;
   in.RegistryFolder = registryFolder;

@@ -18,6 +18,7 @@
 class QWidget;
 
 #include "reception_run.h"
+#include "shell/run_controls.h"
 
 namespace kelmo {
 
@@ -41,20 +42,6 @@ struct ReceptionForms {
 // The institution of the inputs (ID, FNAME, MCOD, ATTACH and the
 // requisites) from a row of the institution grid's statement.
 void ReadInstitution(ReceptionInputs& in, const FbQuery& row);
-
-// The controls that start a run stay disabled while a click works, so that
-// no run starts inside another; enabled again however the click ends.
-class RunControlsDisabled {
- public:
-  explicit RunControlsDisabled(TfmKelmo& w);
-  ~RunControlsDisabled();
-  RunControlsDisabled(const RunControlsDisabled&) = delete;
-  RunControlsDisabled& operator=(const RunControlsDisabled&) = delete;
-
- private:
-  void Set(bool on);
-  TfmKelmo& w_;
-};
 
 // The reception run's inputs as the main window shows them now, with the
 // registry folder the click read.

@@ -19,6 +19,7 @@
 #include "domain/run_state.h"
 #include "error_box.h"
 #include "interact/interaction.h"
+#include "out_of_region_check_button.h"
 #include "pay_kinds.h"
 #include "progress_window.h"
 #include "settings_dialog.h"
@@ -169,6 +170,8 @@ void TfmKelmo::CreateComponents() {
   bbKelmo->hide();
   obKelmo = new QPushButton(QStringLiteral("Объединённый отчёт"), this);
   obKelmo->setObjectName(QStringLiteral("obKelmo"));
+  btChIng = new QPushButton(QStringLiteral("Проверка иногородних"), this);
+  btChIng->setObjectName(QStringLiteral("btChIng"));
   BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
   BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
   btn3 = new QPushButton(QStringLiteral("Выгрузить логи"), this);
@@ -200,6 +203,7 @@ void TfmKelmo::CreateComponents() {
   connect(bbClose, &QPushButton::clicked, this, [this] { bbCloseClick(); });
   connect(bbGoDir, &QPushButton::clicked, this, [this] { RunGuarded([this] { bbGoDirClick(); }); });
   connect(btn1, &QPushButton::clicked, this, [this] { RunGuarded([this] { btn1Click(); }); });
+  connect(btChIng, &QPushButton::clicked, this, [this] { RunGuarded([this] { btChIngClick(); }); });
   connect(ksg_rename, &QPushButton::clicked, this,
           [this] { RunGuarded([this] { ksg_renameClick(); }); });
   connect(dlb, &DirectoryList::directoryChanged, this, [this](const QString& path) {
@@ -235,6 +239,7 @@ void TfmKelmo::LayOut() {
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(bbKelmo);
   buttons->addWidget(obKelmo);
+  buttons->addWidget(btChIng);
   buttons->addWidget(BitBtn1);
   buttons->addWidget(btn3);
   buttons->addWidget(ksg_rename);
@@ -471,6 +476,10 @@ void TfmKelmo::btn1Click() {
   if (fmProp_ == nullptr) return;
   fmProp_->FormActivate();
   Interact().RunModal(*fmProp_);
+}
+
+void TfmKelmo::btChIngClick() {
+  RunOutOfRegionCheckButton(*this, fmPrgs_, fmUnCorr_);
 }
 
 }  // namespace kelmo

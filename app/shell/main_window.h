@@ -91,6 +91,9 @@ class TfmKelmo : public QMainWindow {
   void bbGoDirClick();
   // "Настройки программы": the settings dialog.
   void btn1Click();
+  // "Проверка иногородних": the out-of-region check of the registry folder
+  // (out_of_region_check_button.h).
+  void btChIngClick();
 
   // The folder the folder button goes to (the rule above), without checking it.
   QString RegistryFolderForCurrentRow() const;
@@ -173,6 +176,7 @@ class TfmKelmo : public QMainWindow {
   QCheckBox* cbWind;
   QPushButton* bbKelmo;
   QPushButton* obKelmo;
+  QPushButton* btChIng;
   QPushButton* BitBtn1;
   QPushButton* btn3;
   QPushButton* bbClose;

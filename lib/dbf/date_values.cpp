@@ -10,16 +10,6 @@ namespace kelmo::dbf {
 
 namespace {
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
 void CivilFromDays(int64_t z, int& year, int& month, int& day) {
   z += 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
@@ -33,27 +23,10 @@ void CivilFromDays(int64_t z, int& year, int& month, int& day) {
   year = static_cast<int>(y + (month <= 2));
 }
 
-// Julian day number of 1970-01-01.
-constexpr int64_t kJulianUnixEpoch = 2440588;
-
-bool ValidDate(int y, int m, int d) {
-  if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  int dim = kDays[m - 1];
-  if (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) dim = 29;
-  return d <= dim;
-}
-
 }  // namespace
 
-bool TdfDBFDate::EncodeJulian(int year, int month, int dayOfMonth, int32_t& day) {
-  if (!ValidDate(year, month, dayOfMonth)) return false;
-  day = static_cast<int32_t>(DaysFromCivil(year, month, dayOfMonth) + kJulianUnixEpoch);
-  return true;
-}
-
 void TdfDBFDate::DecodeJulian(int32_t day, int& year, int& month, int& dayOfMonth) {
-  CivilFromDays(static_cast<int64_t>(day) - kJulianUnixEpoch, year, month, dayOfMonth);
+  CivilFromDays(static_cast<int64_t>(day) - date_detail::kJulianUnixEpoch, year, month, dayOfMonth);
 }
 
 int32_t TdfDBFDate::TodayJulian() {

@@ -15,6 +15,7 @@
 #include "date_values.h"
 #include "dbf_errors.h"
 #include "engine_tools.h"
+#include "field_decoding.h"
 #include "sys_dbf_text.h"
 #include "table_index_list.h"
 
@@ -319,6 +320,7 @@ void TDbfDataSet::Open() {
   layout_.bufferSize = layout_.recordInfoOffset + 19;
   active_.assign(static_cast<size_t>(layout_.bufferSize), 0);
   table_ = std::move(table);
+  MakeFieldReaders();
   state_ = TDataSetState::dsBrowse;
   editing_ = false;
   try {
@@ -337,6 +339,7 @@ void TDbfDataSet::Close() {
       // The file is closed next; its locks go with it.
     }
   }
+  readers_.clear();
   table_.reset();
   state_ = TDataSetState::dsInactive;
   hasRecord_ = false;
@@ -346,8 +349,8 @@ void TDbfDataSet::Close() {
   beforeInsert_.clear();
 }
 
-void TDbfDataSet::CheckActive() const {
-  if (!table_) RaiseDbf(msg::kClosedDataset, {});
+void TDbfDataSet::RaiseClosed() {
+  RaiseDbf(msg::kClosedDataset, {});
 }
 
 void TDbfDataSet::CheckEditing() const {
@@ -802,16 +805,141 @@ const TdfDBFFields& TDbfDataSet::FieldNamed(const std::string& name) const {
   return *table_->Field(n);
 }
 
+void TDbfDataSet::MakeFieldReaders() {
+  readers_.clear();
+  readers_.reserve(table_->Fields().size());
+  for (const TdfDBFFields& f : table_->Fields()) {
+    FieldReader r;
+    r.field = &f;
+    r.typed = TypeOf(f, largeIntegerAs_, r.type);
+    r.text = !table_->IsBinaryField(f);
+    readers_.push_back(r);
+  }
+}
+
+void TDbfDataSet::SetLargeIntegerAs(TdfIntFields v) {
+  largeIntegerAs_ = v;
+  if (table_) MakeFieldReaders();
+}
+
+namespace {
+
+// A whole-number field's value: the number rounded half away from zero.
+int64_t RoundedWhole(double number) {
+  // Within 2^53 a whole double converts exactly; the rest rounds.
+  if (number > -9.0e15 && number < 9.0e15) {
+    const auto whole = static_cast<int64_t>(number);
+    if (static_cast<double>(whole) == number) return whole;
+  }
+  return static_cast<int64_t>(std::llround(number));
+}
+
+// Days since 1 January of year 1 (that day being 1) of a date field, or
+// false for a blank, zero, unreadable or impossible date.
+bool DateFieldDay(const char* p, size_t width, int32_t& day) {
+  while (width > 0 && p[width - 1] == ' ') --width;
+  int year = 0, month = 0, dayOfMonth = 0;
+  int32_t julian = 0;
+  if (width != 8 || !DateFieldDigits(p, year, month, dayOfMonth) ||
+      std::memcmp(p, "00000000", 8) == 0 ||
+      !TdfDBFDate::EncodeJulian(year, month, dayOfMonth, julian)) {
+    return false;
+  }
+  day = julian - kJulianOfDayOne;
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The value of a field stored as text straight from its bytes (v was
+// cleared); false for what must read through the table, which raises the
+// table's errors for numbers that do not read.
+bool ReadFieldBytes(TDbfFieldType type, const char* p, size_t width, TDbfFieldValue& v) {
+  switch (type) {
+    case TDbfFieldType::kString: {
+      const std::string_view text = TrimmedFieldBytes(p, width);
+      v.text.append(text);
+      v.isNull = text.empty();
+      return true;
+    }
+    case TDbfFieldType::kSmallInt:
+    case TDbfFieldType::kInteger:
+    case TDbfFieldType::kLargeInt:
+    case TDbfFieldType::kFloat:
+    case TDbfFieldType::kCurrency: {
+      // Blank reads as 0.
+      const std::string_view text = WithoutLeadingBlanks(TrimmedFieldBytes(p, width));
+      v.isNull = false;
+      const bool whole = type != TDbfFieldType::kFloat && type != TDbfFieldType::kCurrency;
+      if (text.empty() || (whole && ParsePlainWhole(text, v.integer))) return true;
+      double number = 0;
+      if (!ParseFieldNumber(text, number)) {
+        v.isNull = true;
+        return false;
+      }
+      if (whole) {
+        v.integer = RoundedWhole(number);
+      } else {
+        v.number = number;
+      }
+      return true;
+    }
+    case TDbfFieldType::kBoolean:
+      v.boolean = LogicalTrueLetter(p[0]);
+      v.isNull = false;
+      return true;
+    case TDbfFieldType::kDate: {
+      int32_t day = 0;
+      v.isNull = !DateFieldDay(p, width, day);
+      if (!v.isNull) v.day = day;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+inline void TDbfDataSet::ReadField(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v) {
+  v.isNull = true;
+  v.text.clear();
+  v.integer = 0;
+  v.number = 0;
+  v.boolean = false;
+  v.day = 0;
+  if (!buffer || !r.typed) return;
+  if (r.text && ReadFieldBytes(r.type, reinterpret_cast<const char*>(buffer) + r.field->offset,
+                               static_cast<size_t>(r.field->width), v)) {
+    return;
+  }
+  ReadFieldThroughTable(r, buffer, v);
+}
+
 TDbfFieldValue TDbfDataSet::GetFieldData(const std::string& name) {
   const TdfDBFFields& f = FieldNamed(name);
-  return ReadField(f, ActiveBuffer());
+  TDbfFieldValue v;
+  ReadField(readers_[static_cast<size_t>(f.number - 1)], ActiveBuffer(), v);
+  return v;
 }
 
 TDbfFieldValue TDbfDataSet::GetFieldData(int fieldNo) {
+  TDbfFieldValue v;
+  GetFieldData(fieldNo, v);
+  return v;
+}
+
+void TDbfDataSet::GetFieldData(int fieldNo, TDbfFieldValue& value) {
   CheckActive();
-  const TdfDBFFields* f = table_->Field(fieldNo);
-  if (!f) RaiseDbf("Field '%s' not found", {std::to_string(fieldNo)});
-  return ReadField(*f, ActiveBuffer());
+  if (fieldNo < 1 || fieldNo > static_cast<int>(readers_.size())) {
+    RaiseDbf("Field '%s' not found", {std::to_string(fieldNo)});
+  }
+  // A browsed record, the usual case of a scan, without the state switch.
+  uint8_t* buffer =
+      state_ == TDataSetState::dsBrowse && hasRecord_ ? active_.data() : ActiveBuffer();
+  ReadField(readers_[static_cast<size_t>(fieldNo - 1)], buffer, value);
 }
 
 TDbfFieldValue TDbfDataSet::GetOldFieldData(const std::string& name) {
@@ -820,22 +948,21 @@ TDbfFieldValue TDbfDataSet::GetOldFieldData(const std::string& name) {
   state_ = TDataSetState::dsOldValue;
   uint8_t* buffer = ActiveBuffer();
   state_ = was;
-  return ReadField(f, buffer);
+  TDbfFieldValue v;
+  ReadField(readers_[static_cast<size_t>(f.number - 1)], buffer, v);
+  return v;
 }
 
-TDbfFieldValue TDbfDataSet::ReadField(const TdfDBFFields& f, uint8_t* buffer) {
-  TDbfFieldValue v;
-  TDbfFieldType type;
-  if (!buffer || !TypeOf(f, largeIntegerAs_, type)) return v;
+void TDbfDataSet::ReadFieldThroughTable(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v) {
   DBFObject& t = *table_;
-  const int n = f.number;
-  const bool own = buffer == t.RecordBuffer();
+  const int n = r.field->number;
   std::optional<BufferGuard> guard;
-  if (!own) guard.emplace(t, buffer);
-  switch (type) {
+  if (buffer != t.RecordBuffer()) guard.emplace(t, buffer);
+  switch (r.type) {
     case TDbfFieldType::kString:
-      v.text = t.FieldText(n);
-      v.isNull = v.text.empty();
+    case TDbfFieldType::kBoolean:
+    case TDbfFieldType::kDate:
+      // Text fields in every version: read from the bytes.
       break;
     case TDbfFieldType::kSmallInt:
     case TDbfFieldType::kInteger:
@@ -843,35 +970,11 @@ TDbfFieldValue TDbfDataSet::ReadField(const TdfDBFFields& f, uint8_t* buffer) {
       v.integer = static_cast<int64_t>(std::llround(t.GetNumeric(n)));
       v.isNull = false;
       break;
-    case TDbfFieldType::kBoolean:
-      v.boolean = t.GetLogical(n);
-      v.isNull = false;
-      break;
     case TDbfFieldType::kFloat:
     case TDbfFieldType::kCurrency:
       v.number = t.GetNumeric(n);
       v.isNull = false;
       break;
-    case TDbfFieldType::kDate: {
-      std::string_view raw = t.RawField(f);
-      while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
-      int32_t julian = 0;
-      const bool digits8 = raw.size() == 8 && std::all_of(raw.begin(), raw.end(), [](char c) {
-                             return c >= '0' && c <= '9';
-                           });
-      if (digits8 && raw != "00000000") {
-        auto digits = [&](size_t from, size_t count) {
-          int value = 0;
-          for (size_t i = from; i < from + count; ++i) value = value * 10 + (raw[i] - '0');
-          return value;
-        };
-        if (TdfDBFDate::EncodeJulian(digits(0, 4), digits(4, 2), digits(6, 2), julian)) {
-          v.day = julian - kJulianOfDayOne;
-          v.isNull = false;
-        }
-      }
-      break;
-    }
     case TDbfFieldType::kDateTime:
       v.number = t.GetNumeric(n);
       v.isNull = v.number == 0;
@@ -881,7 +984,6 @@ TDbfFieldValue TDbfDataSet::ReadField(const TdfDBFFields& f, uint8_t* buffer) {
       v.isNull = t.MemoBlockOf(n) == 0;
       break;
   }
-  return v;
 }
 
 void TDbfDataSet::SetFieldData(const std::string& name, const TDbfFieldValue& value) {

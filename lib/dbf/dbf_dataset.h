@@ -146,7 +146,7 @@ class TDbfDataSet {
   uint32_t UserID() const { return userId_; }
   void SetUserID(uint32_t id) { userId_ = id; }
   TdfIntFields LargeIntegerAs() const { return largeIntegerAs_; }
-  void SetLargeIntegerAs(TdfIntFields v) { largeIntegerAs_ = v; }
+  void SetLargeIntegerAs(TdfIntFields v);
   bool TranslateASCII() const { return translateAscii_; }
   void SetTranslateASCII(bool v) { translateAscii_ = v; }
   bool Filtered() const { return filtered_; }
@@ -226,6 +226,9 @@ class TDbfDataSet {
   TDbfFieldValue GetFieldData(const std::string& name);
   // The same by the table's field number (1..), as FieldDefs gives it.
   TDbfFieldValue GetFieldData(int fieldNo);
+  // The same into a value the caller keeps, whose text storage is reused:
+  // a scan reading field after field allocates nothing per field.
+  void GetFieldData(int fieldNo, TDbfFieldValue& value);
   // The field as the record was read before the current edit.
   TDbfFieldValue GetOldFieldData(const std::string& name);
   // Stores a value into the active record (edit or insert state); a null
@@ -250,7 +253,10 @@ class TDbfDataSet {
   enum class GetResult { Ok, Bof, Eof, Error };
   enum BookmarkFlag : uint8_t { kBfCurrent = 0, kBfBof = 1, kBfEof = 2, kBfInserted = 3 };
 
-  void CheckActive() const;
+  void CheckActive() const {
+    if (!table_) RaiseClosed();
+  }
+  [[noreturn]] static void RaiseClosed();
   void CheckEditing() const;
   GetResult GetRecord(std::vector<uint8_t>& buffer, GetMode mode, bool check);
   GetResult FetchInto(std::vector<uint8_t>& buffer, GetMode mode, bool check);
@@ -263,8 +269,21 @@ class TDbfDataSet {
   uint8_t* ActiveBuffer();
   // Points the table's record buffer at a buffer for the life of the guard.
   struct BufferGuard;
+  // How one table field reads as its dataset type; the table of them is made
+  // at open (and again when the typing of wide whole numbers changes), so a
+  // field read goes from the record bytes to the value without a look-up.
+  struct FieldReader {
+    const TdfDBFFields* field = nullptr;
+    TDbfFieldType type = TDbfFieldType::kString;
+    bool typed = false;  // the field has a dataset type
+    bool text = false;   // stored as text, not in a version 0x30 binary form
+  };
+  void MakeFieldReaders();
   const TdfDBFFields& FieldNamed(const std::string& name) const;
-  TDbfFieldValue ReadField(const TdfDBFFields& f, uint8_t* buffer);
+  void ReadField(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v);
+  // The values the record bytes do not give directly (binary and memo
+  // fields, date-times, numbers that do not read): through the table.
+  void ReadFieldThroughTable(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v);
 
   OsLayer& os_;
   std::unique_ptr<DBFObject> table_;
@@ -287,6 +306,7 @@ class TDbfDataSet {
   std::vector<uint8_t> active_;        // the current record's buffer
   std::vector<uint8_t> beforeInsert_;  // the record shown when Insert began
   std::vector<uint8_t> fetchBuffer_;   // where moves read the next record
+  std::vector<FieldReader> readers_;   // by field number - 1, while open
   bool hasRecord_ = false;             // the active buffer holds a record
   bool hadRecordBeforeInsert_ = false;
   bool eof_ = true;

@@ -21,8 +21,9 @@
 namespace kelmo::dbf {
 
 namespace {
-constexpr int kExprOffset = 24;
-constexpr int kExprSize = 488;
+// Where the key expression lies in an NDX header, and its room.
+constexpr int kNdxExprOffset = 24;
+constexpr int kNdxExprSize = 488;
 }  // namespace
 
 GSobjNDXTag::GSobjNDXTag(GSobjNDXFile& f, int32_t header, const std::string& n)
@@ -110,7 +111,7 @@ void GSobjNDXTag::ReadHeader() {
   entrySize = GetLE16(h + 18);
   unique = (h[23] & 1) != 0;
   ascending = true;
-  keyExpression = ZeroTerminatedText(h + kExprOffset, kExprSize);
+  keyExpression = ZeroTerminatedText(h + kNdxExprOffset, kNdxExprSize);
   forExpression.clear();
   if (keyLength < 1 || keyLength > TdfSort::kMaxKeyLength || entrySize < keyLength + 8 ||
       maxKeys < 2 || 4 + int64_t{maxKeys} * entrySize > kBlockSize || rootPage <= 0 ||
@@ -144,8 +145,8 @@ void GSobjNDXTag::WriteHeader() {
   PutLE16(h + 16, keyType == 'C' ? 0 : 1);
   PutLE16(h + 18, static_cast<uint16_t>(entrySize));
   h[23] = unique ? 1 : 0;
-  std::memcpy(h + kExprOffset, keyExpression.data(),
-              std::min<size_t>(keyExpression.size(), kExprSize - 1));
+  std::memcpy(h + kNdxExprOffset, keyExpression.data(),
+              std::min<size_t>(keyExpression.size(), kNdxExprSize - 1));
   file.WritePage(headerPage, h, kBlockSize);
   headerDirty = false;
 }
@@ -153,7 +154,7 @@ void GSobjNDXTag::WriteHeader() {
 int GSobjNDXTag::DefineTag(const std::string& n, const std::string& key, bool u,
                            const std::string& forExpr) {
   name = n;
-  CheckExpressionsFit(key.size() < kExprSize, key);
+  CheckExpressionsFit(key.size() < kNdxExprSize, key);
   (void)forExpr;  // the header has no room for a for-condition
   TdfExpVariant v;
   if (!CompileDefinition(key, "", u, true, v)) return 0;

@@ -2,13 +2,13 @@
 #include "table_fields.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
 #include "date_values.h"
 #include "dbf_errors.h"
 #include "engine_tools.h"
+#include "field_decoding.h"
 #include "sys_dbf_text.h"
 
 namespace kelmo::dbf {
@@ -17,62 +17,6 @@ namespace {
 
 constexpr int64_t kJulianYearOne = 1721425;
 constexpr double kMsPerDay = 86400000.0;
-
-std::string_view TrimRightView(std::string_view s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  return s;
-}
-
-std::string_view TrimLeftView(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  return s;
-}
-
-// A number with "." as decimal point, leading blanks allowed; false when the
-// text is not wholly a number.
-bool ParseNumber(std::string_view text, double& value) {
-  std::string_view s = TrimLeftView(text);
-  bool negative = false;
-  if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
-  // One sign at most ("--1" is no number).
-  if (s.empty() || s.front() == '+' || s.front() == '-') return false;
-  // The common field: at most 15 digits with or without a fraction. The
-  // digits make an exact whole number and a power of ten up to 1e15 is exact,
-  // so the one division rounds as the full conversion does.
-  if (s.size() <= 16) {
-    int64_t whole = 0;
-    int digits = 0, fraction = -1;
-    size_t i = 0;
-    for (; i < s.size(); ++i) {
-      const char c = s[i];
-      if (c >= '0' && c <= '9') {
-        whole = whole * 10 + (c - '0');
-        ++digits;
-        if (fraction >= 0) ++fraction;
-      } else if (c == '.' && fraction < 0) {
-        fraction = 0;
-      } else {
-        break;
-      }
-    }
-    if (i == s.size() && digits > 0 && digits <= 15) {
-      static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-      const double v = static_cast<double>(whole) / kPowers[std::max(fraction, 0)];
-      value = negative ? -v : v;
-      return true;
-    }
-  }
-  double v = 0;
-  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
-  if (ec != std::errc() || ptr != s.data() + s.size()) return false;
-  if (!std::isfinite(v)) return false;
-  value = negative ? -v : v;
-  return true;
-}
 
 int32_t GetLeI32(const uint8_t* p) {
   return static_cast<int32_t>(GetLe32(p));
@@ -114,7 +58,7 @@ void DFO_dBaseFld::GoTo(int32_t n) {
 }
 
 bool DFO_dBaseFld::FindField(std::string_view name, int& number) const {
-  auto it = byName_.find(UpperText(TrimRightView(name)));
+  auto it = byName_.find(UpperText(TrimmedFieldBytes(name)));
   if (it == byName_.end()) return false;
   number = it->second;
   return true;
@@ -235,11 +179,19 @@ char DFO_dBaseFld::FieldType(int n) const {
 int32_t DFO_dBaseFld::GetDate(int n) {
   const TdfDBFFields* f = Field(n);
   if (!f) return 0;
-  std::string raw = ReadFieldText(*f, RecordBuffer());
+  const std::string_view raw = RawField(*f);
+  // The usual date: eight digits of a day that exists.
+  int year = 0, month = 0, day = 0;
+  int32_t julian = 0;
+  if (raw.size() == 8 && DateFieldDigits(raw.data(), year, month, day) &&
+      TdfDBFDate::EncodeJulian(year, month, day, julian)) {
+    return julian;
+  }
   try {
     return TdfDBFDate::TextToJulian(raw);
   } catch (const EDbfError&) {
-    RaiseDbf(msg::kInvalidDate, {FileBaseName(FileName()) + "->" + f->name + " (" + raw + ")"});
+    RaiseDbf(msg::kInvalidDate,
+             {FileBaseName(FileName()) + "->" + f->name + " (" + std::string(raw) + ")"});
   }
 }
 
@@ -262,8 +214,7 @@ bool DFO_dBaseFld::PutDateByName(std::string_view name, int32_t day) {
 bool DFO_dBaseFld::GetLogical(int n) {
   const TdfDBFFields* f = Field(n);
   if (!f) return false;
-  char c = static_cast<char>(RecordBuffer()[f->offset]);
-  return LogicalTrueLetters.find(c) != std::string_view::npos;
+  return LogicalTrueLetter(static_cast<char>(RecordBuffer()[f->offset]));
 }
 
 bool DFO_dBaseFld::GetLogicalByName(std::string_view name) {
@@ -316,10 +267,10 @@ double DFO_dBaseFld::GetNumeric(int n) {
         return static_cast<double>(static_cast<int64_t>(GetLe64(p))) / 10000.0;
     }
   }
-  std::string_view text = TrimRightView(RawField(*f));
-  if (TrimLeftView(text).empty()) return 0;
+  std::string_view text = TrimmedFieldBytes(RawField(*f));
+  if (WithoutLeadingBlanks(text).empty()) return 0;
   double v = 0;
-  if (!ParseNumber(text, v)) RaiseInvalidNumeric(*f, text);
+  if (!ParseFieldNumber(text, v)) RaiseInvalidNumeric(*f, text);
   return v;
 }
 
@@ -387,20 +338,20 @@ bool DFO_dBaseFld::PutNumericByName(std::string_view name, double value) {
 std::string DFO_dBaseFld::FieldText(int n) {
   const TdfDBFFields* f = Field(n);
   if (!f) return {};
-  std::string text(TrimRightView(RawField(*f)));
+  std::string text(TrimmedFieldBytes(RawField(*f)));
   switch (f->type) {
     case 'D': {
       int32_t day = GetDate(n);
       std::string s = day <= 0 ? std::string() : TdfDBFDate::JulianToLocaleText(day);
-      return std::string(TrimRightView(s));
+      return std::string(TrimmedFieldBytes(s));
     }
     case 'F':
     case 'N': {
-      std::string_view v = TrimLeftView(text);
+      std::string_view v = WithoutLeadingBlanks(text);
       if (v.empty()) {
         char buf[400];
         std::snprintf(buf, sizeof buf, "%*.*f", f->width, static_cast<int>(f->decimalsByte), 0.0);
-        return std::string(TrimLeftView(buf));
+        return std::string(WithoutLeadingBlanks(buf));
       }
       return std::string(v);
     }
@@ -411,9 +362,9 @@ std::string DFO_dBaseFld::FieldText(int n) {
       return ReadMemo(n);
     case 'B':
       if (IsBinaryField(*f)) return "--BINARY--";
-      return std::string(TrimLeftView(text)) > "0" ? "--BINARY--" : "--binary--";
+      return std::string(WithoutLeadingBlanks(text)) > "0" ? "--BINARY--" : "--binary--";
     case 'G':
-      return std::string(TrimLeftView(text)) > "0" ? "-GENERAL--" : "-general--";
+      return std::string(WithoutLeadingBlanks(text)) > "0" ? "-GENERAL--" : "-general--";
     default:
       return text;
   }
@@ -431,9 +382,9 @@ bool DFO_dBaseFld::PutFieldText(int n, std::string_view text) {
       return PutDate(n, TdfDBFDate::TextToJulian(text));
     case 'F':
     case 'N': {
-      std::string_view s = TrimRightView(text);
+      std::string_view s = TrimmedFieldBytes(text);
       double v = 0;
-      if (!TrimLeftView(s).empty() && !ParseNumber(s, v)) {
+      if (!WithoutLeadingBlanks(s).empty() && !ParseFieldNumber(s, v)) {
         RaiseDbf(msg::kInvalidValue, {"Number", f->name});
       }
       return PutNumeric(n, v);
@@ -443,7 +394,8 @@ bool DFO_dBaseFld::PutFieldText(int n, std::string_view text) {
       if (LogicalTrueLetters.find(c) != std::string_view::npos) return PutLogical(n, true);
       if (LogicalFalseLetters.find(c) != std::string_view::npos) return PutLogical(n, false);
       double v = 0;
-      if (!ParseNumber(TrimRightView(text), v)) RaiseDbf(msg::kInvalidValue, {"Logical", f->name});
+      if (!ParseFieldNumber(TrimmedFieldBytes(text), v))
+        RaiseDbf(msg::kInvalidValue, {"Logical", f->name});
       return PutLogical(n, std::trunc(v) != 0);
     }
     case 'M':
@@ -501,7 +453,7 @@ int32_t DFO_dBaseFld::MemoBlockOf(int n) {
   double v = GetNumeric(n);
   if (v < 0 || v > INT32_MAX) {
     const TdfDBFFields* f = Field(n);
-    RaiseInvalidNumeric(*f, TrimRightView(RawField(*f)));
+    RaiseInvalidNumeric(*f, TrimmedFieldBytes(RawField(*f)));
   }
   return static_cast<int32_t>(v);
 }
@@ -551,7 +503,7 @@ std::string DFO_dBaseFld::NextSemicolonItem(std::string_view list, size_t& posit
   std::string_view item =
       list.substr(position, end == std::string_view::npos ? list.npos : end - position);
   position = end == std::string_view::npos ? list.size() : end + 1;
-  item = TrimLeftView(TrimRightView(item));
+  item = WithoutLeadingBlanks(TrimmedFieldBytes(item));
   return std::string(item);
 }
 

@@ -20,6 +20,7 @@
 
 #include "dbf/date_values.h"
 #include "dbf/dbf_errors.h"
+#include "dbf/field_decoding.h"
 #include "dbf/table_handler.h"
 #include "raw_text_filter.h"
 #include "vtab_plan.h"
@@ -380,21 +381,9 @@ void SetError(sqlite3_vtab* v, const std::string& message) {
   v->zErrMsg = sqlite3_mprintf("%s", message.c_str());
 }
 
+// A field's text without the padding on either side (numbers, dates, logicals).
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  return s;
-}
-
-std::string_view TrimRight(std::string_view s) {
-  // A field is mostly padding: eight blanks at a time first.
-  constexpr uint64_t kBlanks = 0x2020202020202020ull;
-  uint64_t word;
-  while (s.size() >= 8 && (std::memcpy(&word, s.data() + s.size() - 8, 8), word == kBlanks)) {
-    s.remove_suffix(8);
-  }
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  return s;
+  return dbf::WithoutLeadingBlanks(dbf::TrimmedFieldBytes(s));
 }
 
 bool IsMemo(const DbfVtab& vt, const TdfDBFFields& f) {
@@ -548,7 +537,7 @@ bool ColumnValue(DbfVtab& vt, DFO_dBHandler& t, int col, sqlite3_context* ctx, s
   const int n = f.number;
   std::string_view raw = t.RawField(f);
   auto textResult = [&](std::string_view bytes) {
-    std::string_view s = TrimRight(bytes);
+    std::string_view s = dbf::TrimmedFieldBytes(bytes);
     if (s.empty()) {
       if (ctx) sqlite3_result_null(ctx);
       return false;
@@ -1271,7 +1260,7 @@ void OrderValue(DbfVtab& vt, DFO_dBHandler& t, int col, OrderEntry& e, std::stri
     text.append(s);
   };
   if (f.type == 'C') {
-    const std::string_view s = TrimRight(t.RawField(f));
+    const std::string_view s = dbf::TrimmedFieldBytes(t.RawField(f));
     if (s.empty()) return;
     if (IsAscii(s)) return addText(s);
     bytes::DecodeToUtf8(s, vt.codePage, scratch);

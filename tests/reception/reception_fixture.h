@@ -19,6 +19,7 @@
 
 #include "dbf/dbf_dataset.h"
 #include "dbf/table_builder.h"
+#include "dbf_table_fixture.h"
 #include "dbfsql/dbf_query.h"
 #include "domain/record_hash.h"
 #include "firebird/fb_database.h"
@@ -27,13 +28,6 @@
 #include "workbook/workbook.h"
 
 namespace kelmo::test {
-
-struct FieldSpec {
-  const char* name;
-  char type;
-  int width;
-  int decimals;
-};
 
 // The registry set's tables as a case-entry program writes them.
 inline std::vector<FieldSpec> Fields(const char* table) {
@@ -62,33 +56,6 @@ inline std::vector<FieldSpec> Without(std::vector<FieldSpec> fields, const char*
   std::erase_if(fields,
                 [&](const FieldSpec& f) { return QLatin1String(f.name) == QLatin1String(name); });
   return fields;
-}
-
-// Writes an empty table (code page 1251 unless another language byte is
-// given) and inserts the rows through the desktop engine; each row names its
-// fields.
-inline void BuildTable(const QString& folder, const QString& file,
-                       const std::vector<FieldSpec>& fields, const std::vector<QVariantMap>& rows,
-                       uint8_t language = 0xC9) {
-  {
-    dbf::DFO_DBFBuild build(QDir(folder).filePath(file).toStdString());
-    build.SetLanguageByte(language);
-    for (const FieldSpec& f : fields) build.AddField(f.name, f.type, f.width, f.decimals);
-    build.WriteFiles();
-  }
-  for (const QVariantMap& row : rows) {
-    QStringList names, params;
-    for (auto it = row.begin(); it != row.end(); ++it) {
-      names << it.key();
-      params << QLatin1Char(':') + it.key();
-    }
-    dbfsql::TQuery q;
-    q.SetDatabaseName(folder);
-    q.SetStatement({QStringLiteral("insert into ") + file + " (" + names.join(',') + ") values (" +
-                    params.join(',') + ")"});
-    for (auto it = row.begin(); it != row.end(); ++it) q.SetParam(it.key(), it.value());
-    q.ExecSQL();
-  }
 }
 
 // The checksum the fund's identification writes into HASH.
