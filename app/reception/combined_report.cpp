@@ -369,10 +369,15 @@ bool CombinedReport::Run() {
       CopySingleFolderBooks(Sub(k2779), true);
     }
     // The third folder: the base when none has a bed-profile register yet.
+    // When a base was made all the same (its folder lacked the register),
+    // its tables stand and a copy never overwrites them: the third folder's
+    // cases are then appended, or they would be lost from the registry.
     if (Complete(k2989)) {
       if (PlainWorkbook(registry_, Name(kProfiles)).isEmpty()) {
-        CopyTables(Sub(k2989), false);
+        const bool baseTables = !FindFileNoCase(registry_, QStringLiteral("stacion.dbf")).isEmpty();
+        if (!baseTables) CopyTables(Sub(k2989), false);
         CopySingleFolderBooks(Sub(k2989), false);
+        if (baseTables) AppendInsurerRows(registry_, InsurerRowsMember::Insurer2989);
       } else if (!MergeThirdFolder()) {
         return false;
       }

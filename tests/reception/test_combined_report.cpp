@@ -411,6 +411,19 @@ TEST(CombinedReport, AnIncompleteFolderContributesNothing) {
     EXPECT_EQ(Number(Open(dir.path(), "sfakt1.xlsx")->ActiveSheet(), 16, 3), 130);
     EXPECT_FALSE(QFile::exists(QDir(dir.path()).filePath("sreestr1_Neprik.xlsx")));
   }
+  // "2778" without its bed-profile register: "2989" takes its place as the
+  // base's register, and its own case is appended to the base's tables
+  // rather than lost (a copy never overwrites the base's).
+  {
+    QTemporaryDir dir;
+    WriteSplitRegistry(dir.path());
+    ASSERT_TRUE(QFile::remove(QDir(dir.path()).filePath("2778/profils1.xlsx")));
+    ASSERT_TRUE(QDir(QDir(dir.path()).filePath("2779")).removeRecursively());
+    StubbedRun run(dir.path());
+    EXPECT_TRUE(run.Run());
+    EXPECT_EQ(DbfRecords(dir.path(), "stacion.dbf"), QStringList({"1", "2", "5", "6"}));
+    EXPECT_TRUE(QFile::exists(QDir(dir.path()).filePath("profils1.xlsx")));
+  }
   // Only the out-of-region folder: the tables it would be appended to were
   // cleared, so the engine's error ends the click before the reception.
   {
