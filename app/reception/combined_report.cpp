@@ -117,6 +117,20 @@ class CombinedReport {
   void Required(const QString& baseFolder, const QString& baseWhere, const QString& otherFolder,
                 const QString& otherWhere, const Book& book) const;
 
+  // The merges of the two-folder table, bound to the click's session and
+  // its user; each answers a workbook pair as `Pair` calls it.
+  auto RegisterMergeFrom(int firstRow) {
+    return [this, firstRow](const QString& base, const QString& other) {
+      return MergeRegisterBook(Books(), RegisterMerge{base, other, firstRow}, svc_.Reception.User);
+    };
+  }
+  auto InvoiceMergeOf(InvoiceKind kind, bool removeSignatureRows = false) {
+    return [this, kind, removeSignatureRows](const QString& base, const QString& other) {
+      return MergeInvoiceBook(Books(), Invoice(kind, base, other, removeSignatureRows),
+                              svc_.Reception.User);
+    };
+  }
+
   CombinedBooksSession& Books() {
     if (!books_) books_.emplace();
     return *books_;
@@ -209,13 +223,9 @@ bool CombinedReport::MergeFirstPair() {
   RunUser& user = svc_.Reception.User;
   const QString first = Sub(k2778), second = Sub(k2779);
   const QString where1 = QStringLiteral("\\2778\\"), where2 = QStringLiteral("\\2779\\");
-  const auto registers = [&](const QString& base, const QString& other) {
-    return MergeRegisterBook(Books(), RegisterMerge{base, other, 7}, user);
-  };
-  const auto invoices = [&](InvoiceKind kind, bool removeSignatureRows = false) {
-    return [this, kind, removeSignatureRows, &user](const QString& base, const QString& other) {
-      return MergeInvoiceBook(Books(), Invoice(kind, base, other, removeSignatureRows), user);
-    };
+  const auto registers = RegisterMergeFrom(7);
+  const auto invoices = [this](InvoiceKind kind, bool removeSignatureRows = false) {
+    return InvoiceMergeOf(kind, removeSignatureRows);
   };
 
   // The registers are tested before the spreadsheet applications start.
@@ -255,16 +265,8 @@ bool CombinedReport::MergeThirdFolder() {
   RunUser& user = svc_.Reception.User;
   const QString third = Sub(k2989);
   const QString where0 = QStringLiteral("\\"), where3 = QStringLiteral("\\2989\\");
-  const auto invoices = [&](InvoiceKind kind) {
-    return [this, kind, &user](const QString& base, const QString& other) {
-      return MergeInvoiceBook(Books(), Invoice(kind, base, other), user);
-    };
-  };
-  const auto registers = [&](int firstRow) {
-    return [this, firstRow, &user](const QString& base, const QString& other) {
-      return MergeRegisterBook(Books(), RegisterMerge{base, other, firstRow}, user);
-    };
-  };
+  const auto invoices = [this](InvoiceKind kind) { return InvoiceMergeOf(kind); };
+  const auto registers = [this](int firstRow) { return RegisterMergeFrom(firstRow); };
 
   Required(registry_, where0, third, where3, kRegister);
   Books();
