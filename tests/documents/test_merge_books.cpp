@@ -54,7 +54,7 @@ void ExpectCells(const Worksheet& s, const Expected& cells) {
 // A register of treated patients as the institution's program writes it: the
 // heading in B4, the body from row 7, the two totals rows four and three rows
 // above the footer, whose column B holds the program's version line.
-struct RegisterSpec {
+struct RegisterLayout {
   std::string heading;
   int bodyLast;
   int footer;
@@ -62,38 +62,38 @@ struct RegisterSpec {
   Value q = 0.0;                 // Q of footer - 3
 };
 
-void WriteRegister(const QString& path, const RegisterSpec& spec, const std::string& tag) {
+void WriteRegister(const QString& path, const RegisterLayout& layout, const std::string& tag) {
   auto wb = Workbook::Create();
   Worksheet& s = wb->ActiveSheet();
   s.SetText(1, 1, "Реестр пролеченных больных");
-  s.SetText(4, 2, spec.heading);
+  s.SetText(4, 2, layout.heading);
   s.SetText(6, 1, "№");
-  for (int r = 7; r <= spec.bodyLast; ++r) {
+  for (int r = 7; r <= layout.bodyLast; ++r) {
     s.SetText(r, 1, std::to_string(r - 6));
     s.SetText(r, 2, tag + " пациент " + std::to_string(r));
     s.SetNumber(r, 7, r * 10);
     s.Merge(MakeRange(r, 3, r, 4));
   }
-  s.SetFont(MakeRange(7, 2, spec.bodyLast, 2), {.bold = true});
-  s.SetBorder(MakeRange(7, 1, spec.bodyLast, 19), workbook::BorderIndex::EdgeBottom,
+  s.SetFont(MakeRange(7, 2, layout.bodyLast, 2), {.bold = true});
+  s.SetBorder(MakeRange(7, 1, layout.bodyLast, 19), workbook::BorderIndex::EdgeBottom,
               workbook::LineStyle::Thin);
-  const int t = spec.footer - 4;
+  const int t = layout.footer - 4;
   s.SetText(t, 3, "Итого:");
   const int firstRow[] = {7, 8, 9, 10, 11}, secondRow[] = {14, 15, 16, 18, 19};
-  for (int i = 0; i < 5; ++i) Put(s, t, firstRow[i], spec.totals[i]);
-  for (int i = 0; i < 5; ++i) Put(s, t + 1, secondRow[i], spec.totals[5 + i]);
-  Put(s, t + 1, 17, spec.q);
-  s.SetText(spec.footer, 2, "Версия программы 5.2 (" + tag + ")");
-  s.Merge(MakeRange(spec.footer, 2, spec.footer, 6));
+  for (int i = 0; i < 5; ++i) Put(s, t, firstRow[i], layout.totals[i]);
+  for (int i = 0; i < 5; ++i) Put(s, t + 1, secondRow[i], layout.totals[5 + i]);
+  Put(s, t + 1, 17, layout.q);
+  s.SetText(layout.footer, 2, "Версия программы 5.2 (" + tag + ")");
+  s.Merge(MakeRange(layout.footer, 2, layout.footer, 6));
   wb->SaveAs(path.toStdString());
 }
 
-RegisterSpec Register2778() {
+RegisterLayout Register2778() {
   return {
       "Страховая компания 2778", 20, 26, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0}, 19.0};
 }
 
-RegisterSpec Register2779() {
+RegisterLayout Register2779() {
   return {"Страховая компания 2779",
           12,
           18,
@@ -166,7 +166,7 @@ TEST_F(MergeBooksTest, RegistersCopiedFromRowSevenFollowTheHeading) {
 
 TEST_F(MergeBooksTest, RegisterOfTheThirdFolderCopiedFromRowEightOverwritesItsTotals) {
   const QString base = Path("sreestr1.xls"), other = Path("2989.xls");
-  RegisterSpec second = Register2779();
+  RegisterLayout second = Register2779();
   // Empty totals count as 0, texts with either separator as their number.
   second.totals[2] = std::string("  ");
   second.totals[3] = std::string(" 400,5 ");
@@ -196,15 +196,15 @@ TEST_F(MergeBooksTest, RegisterOfTheThirdFolderCopiedFromRowEightOverwritesItsTo
 TEST_F(MergeBooksTest, RegistersWithoutTheirLayoutAreRefusedAndLeftAsTheyWere) {
   struct Case {
     const char* name;
-    std::function<void(RegisterSpec&)> base, other;
+    std::function<void(RegisterLayout&)> base, other;
     bool baseRefused;
   };
   const Case cases[] = {
-      {"no footer in the base", [](RegisterSpec& r) { r.footer = 0; }, {}, true},
-      {"no footer in the second", {}, [](RegisterSpec& r) { r.footer = 0; }, false},
+      {"no footer in the base", [](RegisterLayout& r) { r.footer = 0; }, {}, true},
+      {"no footer in the second", {}, [](RegisterLayout& r) { r.footer = 0; }, false},
       {"footer too high for the totals",
        {},
-       [](RegisterSpec& r) {
+       [](RegisterLayout& r) {
          r.bodyLast = 7;
          r.footer = 9;
        },
@@ -213,13 +213,13 @@ TEST_F(MergeBooksTest, RegistersWithoutTheirLayoutAreRefusedAndLeftAsTheyWere) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const QString base = Path("sreestr2.xls"), other = Path("sreestr2_Neprik.xls");
-    RegisterSpec a = Register2778(), b = Register2779();
+    RegisterLayout a = Register2778(), b = Register2779();
     if (c.base) c.base(a);
     if (c.other) c.other(b);
-    auto write = [&](const QString& path, const RegisterSpec& spec, const std::string& tag) {
-      if (spec.footer != 0) return WriteRegister(path, spec, tag);
-      RegisterSpec footless = spec;
-      footless.footer = spec.bodyLast + 6;
+    auto write = [&](const QString& path, const RegisterLayout& layout, const std::string& tag) {
+      if (layout.footer != 0) return WriteRegister(path, layout, tag);
+      RegisterLayout footless = layout;
+      footless.footer = layout.bodyLast + 6;
       WriteRegister(path, footless, tag);
       auto wb = Read(path);
       wb->ActiveSheet().SetText(footless.footer, 2, "Подпись");
@@ -244,7 +244,7 @@ TEST_F(MergeBooksTest, RegistersWithoutTheirLayoutAreRefusedAndLeftAsTheyWere) {
 
 TEST_F(MergeBooksTest, ATotalThatIsNotANumberEndsTheMergeNamingTheCell) {
   const QString base = Path("sreestr1.xls"), other = Path("other.xls");
-  RegisterSpec second = Register2779();
+  RegisterLayout second = Register2779();
   second.totals[7] = std::string("12 руб.");
   WriteRegister(base, Register2778(), "2778");
   WriteRegister(other, second, "2779");
