@@ -405,4 +405,21 @@ QDate TQuery::FieldAsDate(const QString& name) const {
   return QDate::fromString(v.toString().left(10), Qt::ISODate);
 }
 
+void InsertRows(const QString& folder, const QString& file, const std::vector<QVariantMap>& rows) {
+  for (const QVariantMap& row : rows) {
+    QStringList names, params;
+    for (auto it = row.begin(); it != row.end(); ++it) {
+      names << it.key();
+      params << QLatin1Char(':') + it.key();
+    }
+    TQuery q;
+    q.SetDatabaseName(folder);
+    q.SetStatement({QStringLiteral("insert into ") + file + QStringLiteral(" (") +
+                    names.join(QLatin1Char(',')) + QStringLiteral(") values (") +
+                    params.join(QLatin1Char(',')) + QLatin1Char(')')});
+    for (auto it = row.begin(); it != row.end(); ++it) q.SetParam(it.key(), it.value());
+    q.ExecSQL();
+  }
+}
+
 }  // namespace kelmo::dbfsql

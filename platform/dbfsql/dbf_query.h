@@ -27,6 +27,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVariantMap>
 #include <memory>
 #include <vector>
 
@@ -125,5 +126,9 @@ class TQuery {
   bool streaming_ = false;
   mutable int streamedCount_ = -1;
 };
+
+// Inserts each row into `file` of the DBF folder through the engine; a row
+// names its fields, the others stay blank.
+void InsertRows(const QString& folder, const QString& file, const std::vector<QVariantMap>& rows);
 
 }  // namespace kelmo::dbfsql

@@ -34,19 +34,7 @@ inline void BuildTable(const QString& folder, const QString& file,
     for (const FieldSpec& f : fields) build.AddField(f.name, f.type, f.width, f.decimals);
     build.WriteFiles();
   }
-  for (const QVariantMap& row : rows) {
-    QStringList names, params;
-    for (auto it = row.begin(); it != row.end(); ++it) {
-      names << it.key();
-      params << QLatin1Char(':') + it.key();
-    }
-    dbfsql::TQuery q;
-    q.SetDatabaseName(folder);
-    q.SetStatement({QStringLiteral("insert into ") + file + " (" + names.join(',') + ") values (" +
-                    params.join(',') + ")"});
-    for (auto it = row.begin(); it != row.end(); ++it) q.SetParam(it.key(), it.value());
-    q.ExecSQL();
-  }
+  dbfsql::InsertRows(folder, file, rows);
 }
 
 }  // namespace kelmo::test

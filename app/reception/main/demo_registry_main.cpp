@@ -27,19 +27,7 @@ void Table(const QString& folder, const QString& file, const std::vector<QVarian
       build.AddField(f.Name, f.Type, f.Width, f.Decimals);
     build.WriteFiles();
   }
-  for (const QVariantMap& row : rows) {
-    QStringList names, params;
-    for (auto it = row.begin(); it != row.end(); ++it) {
-      names << it.key();
-      params << QLatin1Char(':') + it.key();
-    }
-    kelmo::dbfsql::TQuery q;
-    q.SetDatabaseName(folder);
-    q.SetStatement(
-        {"insert into " + file + " (" + names.join(',') + ") values (" + params.join(',') + ")"});
-    for (auto it = row.begin(); it != row.end(); ++it) q.SetParam(it.key(), it.value());
-    q.ExecSQL();
-  }
+  kelmo::dbfsql::InsertRows(folder, file, rows);
 }
 
 QString Hash(int id, const QString& mcod, const QString& polis, const QString& number,
