@@ -54,7 +54,9 @@ inline bool ValidDate(int y, int m, int d) {
 
 }  // namespace date_detail
 
-inline bool TdfDBFDate::EncodeJulian(int year, int month, int dayOfMonth, int32_t& day) {
+// Inlined: scans decode a date per field read.
+[[gnu::always_inline]] inline bool TdfDBFDate::EncodeJulian(int year, int month, int dayOfMonth,
+                                                            int32_t& day) {
   if (!date_detail::ValidDate(year, month, dayOfMonth)) return false;
   day = static_cast<int32_t>(date_detail::DaysFromCivil(year, static_cast<unsigned>(month),
                                                         static_cast<unsigned>(dayOfMonth)) +
