@@ -24,6 +24,14 @@ namespace kelmo::dbf {
   constexpr uint64_t kBlanks = 0x2020202020202020ULL;
   if (width >= 8) {
     size_t end = width;
+    // Sixteen bytes at a time while they are all padding.
+    while (end >= 16) {
+      uint64_t low, high;
+      std::memcpy(&low, p + end - 16, 8);
+      std::memcpy(&high, p + end - 8, 8);
+      if (((low | high) & ~kBlanks) != 0) break;
+      end -= 16;
+    }
     for (;;) {
       const size_t at = end >= 8 ? end - 8 : 0;
       uint64_t word;
