@@ -58,6 +58,13 @@ const std::vector<Case>& Cases() {
        "a text longer than fifteen|"},
       {"LONG", std::string(30, 'x'), "s:xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx",
        "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx|"},
+      // Padding is looked at sixteen and eight bytes at a time: texts ending
+      // on each side of those steps, zero bytes among the padding.
+      {"LONG", "x", "s:x", "x|"},
+      {"LONG", "               y", "s:               y", "               y|"},
+      {"LONG", "              z", "s:              z", "              z|"},
+      {"LONG", "abc\0\0\0  \0\0\0\0\0\0\0\0\0\0\0\0  \0\0 \0\0\0\0\0"s, "s:abc", "abc|"},
+      {"LONG", "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"s, "null", "|"},
       {"SI", "", "i:0", "0|0"},
       {"SI", " -12", "i:-12", "-12|-12"},
       {"SI", "+7", "i:7", "+7|7"},
