@@ -1053,11 +1053,17 @@ void TDbfDataSet::GetFieldView(int fieldNo, TDbfFieldView& value) {
 
 void TDbfDataSet::GetRecordViews(std::vector<TDbfFieldView>& values) {
   CheckActive();
-  values.resize(readers_.size());
-  const bool browsed = state_ == TDataSetState::dsBrowse && hasRecord_;
-  for (size_t i = 0; i < readers_.size(); ++i) {
-    if (!browsed || !DecodeView(readers_[i], active_.data(), values[i])) {
-      GetFieldView(static_cast<int>(i) + 1, values[i]);
+  const size_t count = readers_.size();
+  values.resize(count);
+  // Held in locals: the stores into the values cannot then be taken to
+  // change the readers or the record under the loop.
+  const FieldReader* readers = readers_.data();
+  TDbfFieldView* out = values.data();
+  const uint8_t* record =
+      state_ == TDataSetState::dsBrowse && hasRecord_ ? active_.data() : nullptr;
+  for (size_t i = 0; i < count; ++i) {
+    if (!record || !DecodeView(readers[i], record, out[i])) {
+      GetFieldView(static_cast<int>(i) + 1, out[i]);
     }
   }
 }
