@@ -4,6 +4,8 @@
 // table and its file is compared with the fingerprint of the file the engine
 // wrote before its build was made faster. The larger table passes the key
 // sorter's memory, so its keys come back through the merge of sorted runs.
+// A build writes its pages several at once, and a write that fails is raised
+// by the build itself, with nothing written after it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -104,6 +106,79 @@ TEST(IndexBuildBytes, EveryFormatWritesTheFilesItWroteBefore) {
         std::remove(path.c_str());
       }
     }
+  }
+}
+
+// Counts the disk writes and fails the chosen one (counting from 1, 0 for
+// none); notes writes made after it failed.
+class CountingOs : public OsLayer {
+ public:
+  int64_t WriteAt(int h, int64_t o, const void* b, int64_t n) override {
+    ++writes;
+    if (failed) ++writesAfterFailure;
+    if (writes == failAt) {
+      failed = true;
+      return -1;
+    }
+    return OsLayer::WriteAt(h, o, b, n);
+  }
+  int writes = 0;
+  int failAt = 0;
+  bool failed = false;
+  int writesAfterFailure = 0;
+};
+
+class CountedTable : public FakeTable {
+ public:
+  explicit CountedTable(CountingOs& os)
+      : FakeTable({{"NAME", 'C', 12, 0}, {"AMOUNT", 'N', 12, 2}}, TempPath("counted.dbf")),
+        os_(os) {}
+  OsLayer& Os() override { return os_; }
+
+ private:
+  CountingOs& os_;
+};
+
+TEST(IndexBuildBytes, PagesGoOutSeveralAtOnceAndAFailedWriteEndsTheBuild) {
+  CountingOs os;
+  CountedTable table(os);
+  FillBuildTable(table, 3000);
+  for (Format f : {Format::kNtx, Format::kNdx, Format::kCdx, Format::kMdx}) {
+    std::string path = TempPath(std::string("counted") + Extension(f));
+    // A whole build: far fewer writes than pages.
+    os.writes = 0;
+    os.failAt = 0;
+    int64_t size = 0;
+    {
+      auto index = MakeIndex(f, &table, path, true);
+      os.writes = 0;
+      index->AddTag("COUNTED", "NAME", false, true, "");
+      size = index->Disk()->Size();
+    }
+    const int writes = os.writes;
+    EXPECT_LT(writes * 4, size / 512) << FormatName(f) << ": " << writes << " writes";
+    // Each write of the build failing in turn: the build raises the failure
+    // and nothing is written after it, not even when the index is closed.
+    for (int failAt = 1; failAt <= writes; ++failAt) {
+      os.writes = 0;
+      os.failAt = 0;
+      os.failed = false;
+      os.writesAfterFailure = 0;
+      {
+        auto index = MakeIndex(f, &table, path, true);
+        os.writes = 0;
+        os.failAt = failAt;
+        try {
+          index->AddTag("COUNTED", "NAME", false, true, "");
+          ADD_FAILURE() << FormatName(f) << ": write " << failAt << " failed unreported";
+        } catch (const EDbfError& e) {
+          EXPECT_EQ(std::string(e.what()), "Error writing to " + path) << FormatName(f);
+        }
+      }
+      EXPECT_TRUE(os.failed) << FormatName(f) << " write " << failAt;
+      EXPECT_EQ(os.writesAfterFailure, 0) << FormatName(f) << " write " << failAt;
+    }
+    std::remove(path.c_str());
   }
 }
 
