@@ -63,13 +63,22 @@ size_t FixedDecimalText(double magnitude, int decimals, char* out, size_t size) 
 }
 
 int SignificantDecimalDigits(double magnitude, char digits[15], int& exponent) {
-  // A number that is the nearest double to a decimal m x 10^-k of at most 15
-  // digits rounds back to that decimal at 15 digits.
+  // A decimal x = m x 10^-k of at most 15 digits is what a number rounds to
+  // at 15 digits when the number is the double nearest to x or the one next
+  // to it: both lie within 1.5 units of their last place of x, which is less
+  // than half a unit of the 15th digit. Numbers read back from decimal
+  // digits are often the one next to it.
+  uint64_t bits;
+  std::memcpy(&bits, &magnitude, 8);
   for (int k = 0; k <= kLargestExactPower; ++k) {
     const double scaled = magnitude * kPowersOfTen[k];
     if (scaled >= 1e15) break;
     const double whole = std::nearbyint(scaled);
-    if (whole >= 1 && whole < 1e15 && whole / kPowersOfTen[k] == magnitude) {
+    if (whole < 1 || whole >= 1e15) continue;
+    const double nearest = whole / kPowersOfTen[k];
+    uint64_t nearestBits;
+    std::memcpy(&nearestBits, &nearest, 8);
+    if (nearestBits - bits + 1 <= 2) {
       char text[20];
       char* end = text + sizeof text;
       const char* begin = WriteDigitsBackwards(static_cast<uint64_t>(whole), end);

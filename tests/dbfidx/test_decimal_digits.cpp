@@ -48,6 +48,17 @@ std::vector<double> Numbers() {
     const double scale = std::pow(10.0, static_cast<int>(rng() % 7));
     out.push_back(static_cast<double>(rng() % 100000000000ull) / scale);
     out.push_back((static_cast<double>(rng() % 1000000) + 0.5) / scale);
+    // Amounts off by one and two units in the last place.
+    const double amount = static_cast<double>(rng() % 10000000000000ull) / scale;
+    for (int steps : {1, 2}) {
+      double up = amount, down = amount;
+      for (int i = 0; i < steps; ++i) {
+        up = std::nextafter(up, 1e308);
+        down = std::nextafter(down, 0.0);
+      }
+      out.push_back(up);
+      out.push_back(down);
+    }
     uint64_t bits = rng() & 0x7FFFFFFFFFFFFFFFull;
     double any;
     std::memcpy(&any, &bits, 8);
