@@ -4,6 +4,9 @@
 // std::sort of the same keys and SQLite's indexed look-up of the same keys
 // (an in-memory table with an index, one prepared statement), all measured in
 // the same run. Each figure is taken over several runs: min and median.
+//
+// Arguments: [runs (5)] [key: NAME, AMOUNT or all] [formats, e.g. ntx,mdx]
+// so that one key or format can be measured or profiled alone.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include "dbf/cdx_index.h"
 #include "dbf/dbf_expression.h"
@@ -189,6 +193,8 @@ class SqlitePeer {
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const std::string onlyKey = argc > 2 && std::string(argv[2]) != "all" ? argv[2] : "";
+  const std::string onlyFormats = argc > 3 ? argv[3] : "";
   BenchTable table;
   const char* const kFormats[] = {".ntx", ".ndx", ".cdx", ".mdx"};
   const char* const kKeys[] = {"NAME", "AMOUNT"};
@@ -196,6 +202,7 @@ int main(int argc, char** argv) {
   std::printf("%-6s %-7s %12s %12s %16s %14s %12s %12s %16s\n", "format", "key", "build rec/s",
               "sort rec/s", "build/sort", "build +mem KB", "seeks/s", "sqlite/s", "seeks/sqlite");
   for (const char* key : kKeys) {
+    if (!onlyKey.empty() && onlyKey != key) continue;
     const bool numeric = std::string(key) == "AMOUNT";
     // The same keys sorted in memory with std::sort, as the yardstick.
     std::vector<std::pair<std::string, int32_t>> keys;
@@ -236,7 +243,11 @@ int main(int argc, char** argv) {
     }
     const Spread sqlite = SpreadOf(sqliteTimes);
     for (int format = 0; format < 4; ++format) {
-      std::string path = std::string("/tmp/kelmo_dbfidx_bench") + kFormats[format];
+      if (!onlyFormats.empty() && onlyFormats.find(kFormats[format] + 1) == std::string::npos) {
+        continue;
+      }
+      // The process id keeps runs of several users apart.
+      std::string path = "/tmp/kelmo_dbfidx_bench_" + std::to_string(getpid()) + kFormats[format];
       std::vector<double> buildTimes, seekTimes;
       long added = 0;
       int found = 0;

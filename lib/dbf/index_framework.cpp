@@ -38,6 +38,9 @@ std::string IndexUpper(std::string text) {
 // Disk file
 
 IndexDiskFile::~IndexDiskFile() {
+  // Bytes still gathered belong to a build that did not finish: a write now
+  // could fail with no one to tell.
+  DropBatch();
   if (handle_ >= 0) os_.CloseFile(handle_);
 }
 
@@ -57,6 +60,7 @@ std::unique_ptr<IndexDiskFile> IndexDiskFile::Create(const std::string& path, bo
 }
 
 int64_t IndexDiskFile::Read(int64_t offset, void* buffer, int64_t count) {
+  WriteBatch();
   const bool keepable =
       !shared_ && count > 0 && count <= kLargestKeptRead && offset % kKeptAlignment == 0;
   if (keepable) {
@@ -77,6 +81,41 @@ int64_t IndexDiskFile::Read(int64_t offset, void* buffer, int64_t count) {
 }
 
 void IndexDiskFile::Write(int64_t offset, const void* buffer, int64_t count) {
+  if (batching_ && count > 0 && static_cast<size_t>(count) <= kBatchBytes) {
+    ++generation_;
+    ForgetPages(offset, count);
+    if (!batch_.empty() && (offset != batchOffset_ + static_cast<int64_t>(batch_.size()) ||
+                            batch_.size() + static_cast<size_t>(count) > kBatchBytes)) {
+      WriteBatch();
+    }
+    if (batch_.empty()) batchOffset_ = offset;
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    batch_.insert(batch_.end(), bytes, bytes + count);
+    return;
+  }
+  WriteBatch();
+  WriteThrough(offset, buffer, count);
+}
+
+void IndexDiskFile::WriteBatch() {
+  if (batch_.empty()) return;
+  const int64_t count = static_cast<int64_t>(batch_.size());
+  const bool written = os_.WriteAt(handle_, batchOffset_, batch_.data(), count) == count;
+  batch_.clear();
+  if (!written) throw EDbfError(DbfFormat("Error writing to %s", path_.c_str()));
+}
+
+void IndexDiskFile::EndBatch() {
+  batching_ = false;
+  WriteBatch();
+}
+
+void IndexDiskFile::DropBatch() {
+  batching_ = false;
+  batch_.clear();
+}
+
+void IndexDiskFile::WriteThrough(int64_t offset, const void* buffer, int64_t count) {
   ++generation_;
   // The kept pages go first: a failed write leaves the file's bytes unknown.
   auto it = keptAt_.find(offset);
@@ -161,10 +200,13 @@ void IndexDiskFile::ForgetAll() {
 int64_t IndexDiskFile::Size() {
   int64_t size = os_.FileSizeOf(handle_);
   if (size < 0) throw EDbfError(DbfFormat("Error getting FileSize for file %s", path_.c_str()));
+  // The gathered bytes count as written.
+  if (!batch_.empty()) size = std::max(size, batchOffset_ + static_cast<int64_t>(batch_.size()));
   return size;
 }
 
 void IndexDiskFile::Truncate(int64_t size) {
+  WriteBatch();
   ++generation_;
   ForgetAll();
   if (os_.TruncateFileHandle(handle_, size) != 0) {
@@ -173,18 +215,21 @@ void IndexDiskFile::Truncate(int64_t size) {
 }
 
 void IndexDiskFile::Flush() {
+  WriteBatch();
   if (!os_.FlushFileHandle(handle_)) {
     throw EDbfError(DbfFormat("Error on Flush for file %s", path_.c_str()));
   }
 }
 
 bool IndexDiskFile::Rename(const std::string& newPath) {
+  WriteBatch();
   if (!os_.RenameFile(path_, newPath)) return false;
   path_ = newPath;
   return true;
 }
 
 bool IndexDiskFile::LockRegion(int64_t offset, int64_t length) {
+  WriteBatch();
   return os_.LockFileRegion(handle_, length, offset);
 }
 
@@ -248,10 +293,10 @@ void GSobjIndexFile::ReadPage(int32_t address, void* buffer, int32_t count) {
 
 void GSobjIndexFile::WritePage(int32_t address, const void* buffer, int32_t count) {
   if (!disk) return;
-  std::vector<uint8_t> copy(static_cast<const uint8_t*>(buffer),
-                            static_cast<const uint8_t*>(buffer) + count);
-  if (table) table->CipherPage(copy.data(), count, true);
-  disk->Write(static_cast<int64_t>(address) * PageUnit(), copy.data(), count);
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  writeCopy_.assign(bytes, bytes + count);
+  if (table) table->CipherPage(writeCopy_.data(), count, true);
+  disk->Write(static_cast<int64_t>(address) * PageUnit(), writeCopy_.data(), count);
 }
 
 bool GSobjIndexFile::UpdateRecordKeys(int32_t record, bool isAppend) {
@@ -1186,9 +1231,24 @@ void GSobjIndexTag::BuildFromTable(bool useFor) {
 void GSobjIndexTag::BuildFromSorted(const std::function<bool(std::string&, int32_t&)>& next,
                                     int64_t total) {
   path_.clear();
+  // The pages go to the disk a batch at a time; when the build fails, what
+  // is gathered is not written.
+  struct Batch {
+    IndexDiskFile* disk;
+    ~Batch() {
+      if (disk) disk->DropBatch();
+    }
+    void End() {
+      if (disk) disk->EndBatch();
+      disk = nullptr;
+    }
+  } batch{file.Disk()};
+  if (batch.disk) batch.disk->BeginBatch();
   // One open node per level; each has its page from the start so that the
-  // node before it can name it as its right sibling.
+  // node before it can name it as its right sibling. Room for every level is
+  // taken at once, so a node stays where it is while levels are added.
   std::vector<GSobjIndexKey> levels;
+  levels.reserve(kMaxDepth);
   auto open = [&](size_t level, int32_t page, int32_t left) {
     GSobjIndexKey node;
     node.leaf = level == 0;
@@ -1196,28 +1256,40 @@ void GSobjIndexTag::BuildFromSorted(const std::function<bool(std::string&, int32
     node.leftSibling = left;
     return node;
   };
-  std::function<void(size_t, GSobjIndexKeyData)> add = [&](size_t level, GSobjIndexKeyData e) {
+  // The node of a level begins again on a new page, keeping its entries' room.
+  auto reopen = [&](GSobjIndexKey& node, size_t level, int32_t page, int32_t left) {
+    std::vector<GSobjIndexKeyData> room = std::move(node.entries);
+    room.clear();
+    node = open(level, page, left);
+    node.entries = std::move(room);
+  };
+  auto addAt = [&](auto& self, size_t level, GSobjIndexKeyData&& e) -> void {
     if (level >= kMaxDepth) Corrupt();
     if (level == levels.size()) levels.push_back(open(level, AllocatePage(), -1));
-    if (!levels[level].entries.empty() && BuildNodeFull(levels[level], total)) {
-      GSobjIndexKey node = std::move(levels[level]);
+    GSobjIndexKey& node = levels[level];
+    if (!node.entries.empty() && BuildNodeFull(node, total)) {
       int32_t nextPage = AllocatePage();
       node.rightSibling = nextPage;
       WriteNodePage(node, false);
-      levels[level] = open(level, nextPage, node.page);
-      GSobjIndexKeyData up{node.entries.back().value, node.entries.back().record, node.page};
-      add(level + 1, up);
+      GSobjIndexKeyData up{std::move(node.entries.back().value), node.entries.back().record,
+                           node.page};
+      reopen(node, level, nextPage, node.page);
+      self(self, level + 1, std::move(up));
     }
     levels[level].entries.push_back(std::move(e));
   };
-  std::string key;
-  int32_t record = 0;
-  while (next(key, record)) add(0, {key, record, record});
+  auto add = [&](size_t level, GSobjIndexKeyData e) { addAt(addAt, level, std::move(e)); };
+  GSobjIndexKeyData entry;
+  while (next(entry.value, entry.record)) {
+    entry.link = entry.record;
+    addAt(addAt, 0, std::move(entry));
+  }
   if (levels.empty()) {
     GSobjIndexKey root;
     root.page = AllocatePage();
     rootPage = root.page;
     WriteNodePage(root, true);
+    batch.End();
     headerDirty = true;
     WriteHeader();
     return;
@@ -1251,6 +1323,7 @@ void GSobjIndexTag::BuildFromSorted(const std::function<bool(std::string&, int32
     GSobjIndexKeyData up{last.entries.back().value, last.entries.back().record, last.page};
     add(level + 1, up);
   }
+  batch.End();
   headerDirty = true;
   WriteHeader();
 }

@@ -137,6 +137,18 @@ class IndexDiskFile {
   // holds while it is unchanged.
   uint64_t Generation() const { return generation_; }
 
+  // While a build writes its pages: a write that continues the one before is
+  // gathered with it, and the gathered bytes go to the disk in one write
+  // (at most kBatchBytes) before a write elsewhere and before any read,
+  // truncation, flush, rename or lock of the file. EndBatch writes what is
+  // gathered; DropBatch (for a build that failed, and at destruction) forgets
+  // it unwritten. A failed write of gathered bytes raises "Error writing to
+  // %s" from the call that caused it, which lies within the build.
+  void BeginBatch() { batching_ = true; }
+  void EndBatch();
+  void DropBatch();
+  static constexpr size_t kBatchBytes = 64 << 10;
+
   static constexpr size_t kPageCacheBytes = 32 << 20;
   // Reads of at most this many bytes are kept.
   static constexpr int64_t kLargestKeptRead = 8192;
@@ -170,6 +182,12 @@ class IndexDiskFile {
   size_t keptBytes_ = 0;
   uint64_t generation_ = 0;
   int64_t largestKept_ = 0;  // the longest page kept since the cache was last empty
+  // Writes the gathered bytes (if any); they are forgotten also on failure.
+  void WriteBatch();
+  void WriteThrough(int64_t offset, const void* buffer, int64_t count);
+  bool batching_ = false;
+  int64_t batchOffset_ = 0;
+  std::vector<uint8_t> batch_;
 };
 
 // ---------------------------------------------------------------------------
@@ -483,6 +501,9 @@ class GSobjIndexFile {
   // after the file's end (rounded up to whole pages) on the first call.
   int32_t NextPageOffset(int pageSize, int64_t limit);
   std::string kindExtension_;
+
+ private:
+  std::vector<uint8_t> writeCopy_;  // a page as it goes to the disk (enciphered)
 };
 
 // Name helpers shared by the formats.

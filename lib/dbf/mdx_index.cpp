@@ -17,7 +17,6 @@
 #include "mdx_index.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +24,7 @@
 
 #include "date_values.h"
 #include "dbf_expression_tools.h"
+#include "decimal_digits.h"
 #include "key_sorter.h"
 #include "ntx_index.h"
 
@@ -45,30 +45,26 @@ std::array<uint8_t, 12> FloatToMdxDecimal(double value) {
   if (!std::isfinite(value) && !std::isinf(value)) value = 0;
   bool negative = value < 0;
   double magnitude = std::fabs(value);
-  std::string digits;
+  char digits[15];
+  int count = 0;
   int exponent = 0;
   if (magnitude != 0 && std::isfinite(magnitude)) {
-    char text[40] = {};
-    // d.dddddddddddddde±XX
-    std::to_chars(text, text + sizeof text - 1, magnitude, std::chars_format::scientific, 14);
-    digits.assign(text, 1);
-    digits.append(text + 2, 14);
-    exponent = std::atoi(std::strchr(text, 'e') + 1) + 1;
+    count = SignificantDecimalDigits(magnitude, digits, exponent);
   } else if (std::isinf(magnitude)) {
     exponent = 16;
   }
   if (exponent > 15) {
     exponent = 15;
-    digits = std::string(15, '9');
+    std::memset(digits, '9', sizeof digits);
+    count = 15;
   }
-  while (!digits.empty() && digits.back() == '0') digits.pop_back();
-  if (digits.empty() || exponent < -52) {
+  if (count == 0 || exponent < -52) {
     out[0] = 52;
     out[1] = 1;
     return out;
   }
-  size_t bytes = (digits.size() + 1) / 2;
-  for (size_t i = 0; i < digits.size(); ++i) {
+  const size_t bytes = (static_cast<size_t>(count) + 1) / 2;
+  for (size_t i = 0; i < static_cast<size_t>(count); ++i) {
     uint8_t d = static_cast<uint8_t>(digits[i] - '0');
     out[2 + i / 2] |= static_cast<uint8_t>(i % 2 == 0 ? d << 4 : d);
   }

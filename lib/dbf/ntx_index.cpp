@@ -14,7 +14,6 @@
 #include "ntx_index.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +21,7 @@
 
 #include "date_values.h"
 #include "dbf_expression_tools.h"
+#include "decimal_digits.h"
 #include "key_sorter.h"
 
 namespace kelmo::dbf {
@@ -63,24 +63,24 @@ std::string GSobjNTXTag::FormatKey(const TdfExpVariant& value, uint8_t type, boo
   } else if (keyType == 'N') {
     double v = type == etText ? std::strtod(VariantToText(value).c_str(), nullptr)
                               : VariantToNumber(value);
-    char buffer[400];
     // A damaged header may claim any number of decimals; 18 is the most a key holds.
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(v) ? std::fabs(v) : 0.0,
-                      std::chars_format::fixed, std::clamp(decimals, 0, 18));
-    std::string digits = result.ec == std::errc() ? std::string(buffer, result.ptr) : "0";
-    if (static_cast<int>(digits.size()) < keyLength) {
-      digits.insert(0, static_cast<size_t>(keyLength) - digits.size(), ' ');
+    char digits[400];
+    size_t n = FixedDecimalText(std::isfinite(v) ? std::fabs(v) : 0.0, std::clamp(decimals, 0, 18),
+                                digits, sizeof digits);
+    if (n == 0) {
+      digits[0] = '0';
+      n = 1;
     }
-    for (char& c : digits) {
-      if (c == ' ') c = '0';
-    }
+    // Right-aligned in the key with zeros before; a number wider than the key
+    // keeps its first characters.
+    const size_t width = keyLength > 0 ? static_cast<size_t>(keyLength) : n;
+    out.assign(width > n ? width - n : 0, '0');
+    out.append(digits, std::min(n, width));
     if (v < 0) {
-      for (char& c : digits) {
+      for (char& c : out) {
         if (c >= '0' && c <= '9') c = static_cast<char>(92 - c);
       }
     }
-    out = digits;
   } else {
     out = CharacterKeyText(value, type);
   }
