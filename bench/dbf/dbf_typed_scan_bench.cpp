@@ -1,19 +1,28 @@
 // Typed scan of a wide table: 500,000 records of 32 fields (text, numbers,
 // dates, logicals), every field of every record read as a typed value, as the
-// loading reads registry tables: through the table handler, and through the
-// dataset (each field into a new value, or into one value kept through the
-// scan, exclusive and shared). Printed beside `cat` of the cached file and
+// loading reads registry tables: through the table handler (texts copied, or
+// as views into the record), and through the dataset (each field into a new
+// value, into one value kept through the scan, into a value whose text is a
+// view, or the whole record into views at once; exclusive, and shared with a
+// new value per field). The values are folded into an integer sum, cheap
+// beside the reads. Printed beside `cat` of the cached file and
 // python's dbfread reading the same records, all in the same run: min and
 // median of several runs, and the ratios to `cat`.
 //
-// Usage: dbf_typed_scan_bench [records] [runs] [dbfread runs]
+// Usage: dbf_typed_scan_bench [records] [runs] [dbfread runs] [scans]
+// where scans, for profiling one of them, is a comma-separated list of the
+// line names' short forms: defaults,buffered,views,dataset,one,dview,rview,
+// shared
+// (all when omitted).
 #include <QTemporaryDir>
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -120,23 +129,31 @@ std::string BuildTable(const std::string& folder, int records) {
   return path;
 }
 
-// Every field of every record through the table handler as typed values.
-double TypedScan(DFO_dBHandler& t) {
-  double sum = 0;
+// Every field of every record through the table handler as typed values;
+// texts copied (FieldText) or as views into the record (FieldView).
+template <bool kViews>
+uint64_t TypedScan(DFO_dBHandler& t) {
+  // The values are folded into a sum of their bits: cheap beside the reads,
+  // and no read can be left out.
+  uint64_t sum = 0;
   for (t.GoTo(kMoveFirst); !t.Eof(); t.GoTo(kMoveNext)) {
     for (const auto& f : t.Fields()) {
       switch (f.type) {
         case 'N':
-          sum += t.GetNumeric(f.number);
+          sum += std::bit_cast<uint64_t>(t.GetNumeric(f.number));
           break;
         case 'D':
-          sum += t.GetDate(f.number);
+          sum += static_cast<uint64_t>(t.GetDate(f.number));
           break;
         case 'L':
           sum += t.GetLogical(f.number);
           break;
         default:
-          sum += static_cast<double>(t.FieldText(f.number).size());
+          if constexpr (kViews) {
+            sum += t.FieldView(f.number).size();
+          } else {
+            sum += t.FieldText(f.number).size();
+          }
       }
     }
   }
@@ -149,6 +166,10 @@ int main(int argc, char** argv) {
   const int records = argc > 1 ? std::atoi(argv[1]) : 500000;
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
   const int peerRuns = argc > 3 ? std::max(0, std::atoi(argv[3])) : 3;
+  const std::string only = argc > 4 ? "," + std::string(argv[4]) + "," : std::string();
+  auto chosen = [&](const char* scan) {
+    return only.empty() || only.find("," + std::string(scan) + ",") != std::string::npos;
+  };
   QTemporaryDir scratch;
   const std::string folder = scratch.path().toStdString();
   const std::string path = BuildTable(folder, records);
@@ -160,20 +181,18 @@ int main(int argc, char** argv) {
   std::system(catCommand.c_str());  // the file in the page cache
   const Spread cat = Runs(runs, [&] { std::system(catCommand.c_str()); });
 
-  double sink = 0;
-  const Spread defaults = Runs(runs, [&] {
+  uint64_t sink = 0;
+  auto handlerScan = [&](bool buffer, bool views) {
     DFO_dBHandler t(path, true, false, "");
     t.SetUseDeleted(false);
-    sink += TypedScan(t);
-  });
-  const Spread buffered = Runs(runs, [&] {
-    DFO_dBHandler t(path, true, false, "");
-    t.SetUseDeleted(false);
-    t.UseRecordBuffer(true);
-    sink += TypedScan(t);
-  });
-  // Each field read into a new value, or into one value kept through the scan.
-  auto datasetScan = [&](bool exclusive, bool oneValue) {
+    t.UseRecordBuffer(buffer);
+    sink += views ? TypedScan<true>(t) : TypedScan<false>(t);
+  };
+  // Each field read into a new value, into one value kept through the scan,
+  // into one value whose text is a view into the record, or the whole record
+  // into values whose texts are views.
+  enum class Into { kNewValue, kKeptValue, kView, kRecordViews };
+  auto datasetScan = [&](bool exclusive, Into into) {
     TDbfDataSet ds;
     ds.SetDatabaseName(folder);
     ds.SetTableName("wide.dbf");
@@ -181,24 +200,62 @@ int main(int argc, char** argv) {
     ds.SetReadOnly(true);
     ds.Open();
     const std::vector<TDbfFieldDef> defs = ds.FieldDefs();
-    auto add = [&](const TDbfFieldValue& v) {
-      sink += v.number + static_cast<double>(v.integer + v.day + v.boolean + v.text.size());
+    uint64_t sum = 0;
+    auto add = [&](const auto& v) {
+      sum += std::bit_cast<uint64_t>(v.number) + static_cast<uint64_t>(v.integer + v.day) +
+             v.boolean + v.text.size();
     };
     TDbfFieldValue kept;
+    TDbfFieldView view;
+    std::vector<TDbfFieldView> views;
     for (; !ds.Eof(); ds.Next()) {
+      if (into == Into::kRecordViews) {
+        ds.GetRecordViews(views);
+        for (const TDbfFieldDef& d : defs) add(views[static_cast<size_t>(d.fieldNo - 1)]);
+        continue;
+      }
       for (const TDbfFieldDef& d : defs) {
-        if (oneValue) {
-          ds.GetFieldData(d.fieldNo, kept);
-          add(kept);
-        } else {
-          add(ds.GetFieldData(d.fieldNo));
+        switch (into) {
+          case Into::kNewValue:
+            add(ds.GetFieldData(d.fieldNo));
+            break;
+          case Into::kKeptValue:
+            ds.GetFieldData(d.fieldNo, kept);
+            add(kept);
+            break;
+          case Into::kView:
+            ds.GetFieldView(d.fieldNo, view);
+            add(view);
+            break;
+          case Into::kRecordViews:
+            break;
         }
       }
     }
+    sink += sum;
   };
-  const Spread datasetExclusive = Runs(runs, [&] { datasetScan(true, false); });
-  const Spread datasetOneValue = Runs(runs, [&] { datasetScan(true, true); });
-  const Spread datasetShared = Runs(runs, [&] { datasetScan(false, false); });
+  struct Scan {
+    const char* shortName;
+    const char* line;
+    std::function<void()> step;
+    Spread spread;
+  };
+  std::vector<Scan> scans = {
+      {"defaults", "handler, engine defaults", [&] { handlerScan(false, false); }, {}},
+      {"buffered", "handler, read buffer on", [&] { handlerScan(true, false); }, {}},
+      {"views", "handler, read buffer, text views", [&] { handlerScan(true, true); }, {}},
+      {"dataset", "dataset, exclusive", [&] { datasetScan(true, Into::kNewValue); }, {}},
+      {"one", "dataset, exclusive, one value", [&] { datasetScan(true, Into::kKeptValue); }, {}},
+      {"dview", "dataset, exclusive, text views", [&] { datasetScan(true, Into::kView); }, {}},
+      {"rview",
+       "dataset, exclusive, record views",
+       [&] { datasetScan(true, Into::kRecordViews); },
+       {}},
+      {"shared", "dataset, shared", [&] { datasetScan(false, Into::kNewValue); }, {}},
+  };
+  for (Scan& scan : scans) {
+    if (chosen(scan.shortName)) scan.spread = Runs(runs, scan.step);
+  }
 
   Spread dbfread;
   if (peerRuns > 0) {
@@ -222,12 +279,10 @@ int main(int argc, char** argv) {
                 s.min, s.median, records / s.median, s.min / cat.min, s.median / cat.median);
   };
   line("cat of the cached file", cat);
-  line("handler, engine defaults", defaults);
-  line("handler, read buffer on", buffered);
-  line("dataset, exclusive", datasetExclusive);
-  line("dataset, exclusive, one value", datasetOneValue);
-  line("dataset, shared", datasetShared);
+  for (const Scan& scan : scans) {
+    if (chosen(scan.shortName)) line(scan.line, scan.spread);
+  }
   if (dbfread.median > 0) line("python dbfread", dbfread);
-  std::printf("aim: typed scan within 4x cat (ratios min / median)   (%g)\n", sink > 0 ? 1.0 : 0.0);
+  std::printf("aim: typed scan within 4x cat (ratios min / median)   (%d)\n", sink > 0 ? 1 : 0);
   return 0;
 }

@@ -35,7 +35,7 @@ namespace date_detail {
 inline constexpr int64_t kJulianUnixEpoch = 2440588;
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
-inline int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+[[gnu::always_inline]] inline int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -44,7 +44,7 @@ inline int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
-inline bool ValidDate(int y, int m, int d) {
+[[gnu::always_inline]] inline bool ValidDate(int y, int m, int d) {
   if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   int dim = kDays[m - 1];
@@ -54,7 +54,9 @@ inline bool ValidDate(int y, int m, int d) {
 
 }  // namespace date_detail
 
-inline bool TdfDBFDate::EncodeJulian(int year, int month, int dayOfMonth, int32_t& day) {
+// Inlined: scans decode a date per field read.
+[[gnu::always_inline]] inline bool TdfDBFDate::EncodeJulian(int year, int month, int dayOfMonth,
+                                                            int32_t& day) {
   if (!date_detail::ValidDate(year, month, dayOfMonth)) return false;
   day = static_cast<int32_t>(date_detail::DaysFromCivil(year, static_cast<unsigned>(month),
                                                         static_cast<unsigned>(dayOfMonth)) +

@@ -192,24 +192,34 @@ struct TDbfDataSet::BufferGuard {
 };
 
 void TDbfDataSet::FillRecordInfo(std::vector<uint8_t>& buffer, int32_t record, uint8_t flag) const {
+  // The bookmark text is made from the number when it is asked for, not on
+  // every move of a scan.
   uint8_t* info = buffer.data() + layout_.recordInfoOffset;
   std::memcpy(info, &record, 4);
   info[5] = flag;
-  // The record number right-aligned in 10 characters, then a zero byte.
-  char text[kBookmarkSize];
-  std::memset(text, ' ', kBookmarkSize - 1);
-  text[kBookmarkSize - 1] = '\0';
+}
+
+namespace {
+
+// A record's bookmark: its number right-aligned in 10 characters, then a
+// zero byte.
+TDbfDataSet::TBookmark BookmarkText(int32_t record) {
+  char text[TDbfDataSet::kBookmarkSize];
+  std::memset(text, ' ', TDbfDataSet::kBookmarkSize - 1);
+  text[TDbfDataSet::kBookmarkSize - 1] = '\0';
   int64_t value = record;
   const bool negative = value < 0;
   if (negative) value = -value;
-  int at = kBookmarkSize - 1;
+  int at = TDbfDataSet::kBookmarkSize - 1;
   do {
     text[--at] = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value > 0 && at > 0);
   if (negative && at > 0) text[--at] = '-';
-  std::memcpy(buffer.data() + layout_.bookmarkOffset, text, kBookmarkSize);
+  return TDbfDataSet::TBookmark(text, TDbfDataSet::kBookmarkSize);
 }
+
+}  // namespace
 
 int32_t TDbfDataSet::BufferRecNo(const std::vector<uint8_t>& buffer) const {
   int32_t record = 0;
@@ -529,8 +539,7 @@ void TDbfDataSet::Refresh() {
 TDbfDataSet::TBookmark TDbfDataSet::GetBookmark() const {
   CheckActive();
   if (!hasRecord_) return {};
-  return TBookmark(reinterpret_cast<const char*>(active_.data()) + layout_.bookmarkOffset,
-                   kBookmarkSize);
+  return BookmarkText(BufferRecNo(active_));
 }
 
 namespace {
@@ -813,6 +822,31 @@ void TDbfDataSet::MakeFieldReaders() {
     r.field = &f;
     r.typed = TypeOf(f, largeIntegerAs_, r.type);
     r.text = !table_->IsBinaryField(f);
+    r.offset = f.offset;
+    r.width = f.width;
+    if (r.typed && r.text) {
+      switch (r.type) {
+        case TDbfFieldType::kString:
+          r.decoding = ByteDecoding::kText;
+          break;
+        case TDbfFieldType::kSmallInt:
+        case TDbfFieldType::kInteger:
+        case TDbfFieldType::kLargeInt:
+          r.decoding = ByteDecoding::kWhole;
+          break;
+        case TDbfFieldType::kFloat:
+          r.decoding = ByteDecoding::kFraction;
+          break;
+        case TDbfFieldType::kDate:
+          r.decoding = ByteDecoding::kDate;
+          break;
+        case TDbfFieldType::kBoolean:
+          r.decoding = ByteDecoding::kLogical;
+          break;
+        default:
+          break;
+      }
+    }
     readers_.push_back(r);
   }
 }
@@ -836,7 +870,7 @@ int64_t RoundedWhole(double number) {
 
 // Days since 1 January of year 1 (that day being 1) of a date field, or
 // false for a blank, zero, unreadable or impossible date.
-bool DateFieldDay(const char* p, size_t width, int32_t& day) {
+[[gnu::always_inline]] inline bool DateFieldDay(const char* p, size_t width, int32_t& day) {
   while (width > 0 && p[width - 1] == ' ') --width;
   int year = 0, month = 0, dayOfMonth = 0;
   int32_t julian = 0;
@@ -853,14 +887,29 @@ bool DateFieldDay(const char* p, size_t width, int32_t& day) {
 
 namespace {
 
+// A string field's text into a value: copied, or as a view.
+void TakeText(std::string_view text, TDbfFieldValue& v) {
+  v.text.assign(text);
+}
+void TakeText(std::string_view text, TDbfFieldView& v) {
+  v.text = text;
+}
+void ClearText(TDbfFieldValue& v) {
+  v.text.clear();
+}
+void ClearText(TDbfFieldView& v) {
+  v.text = {};
+}
+
 // The value of a field stored as text straight from its bytes (v was
 // cleared); false for what must read through the table, which raises the
 // table's errors for numbers that do not read.
-bool ReadFieldBytes(TDbfFieldType type, const char* p, size_t width, TDbfFieldValue& v) {
+template <typename Value>
+bool ReadFieldBytes(TDbfFieldType type, const char* p, size_t width, Value& v) {
   switch (type) {
     case TDbfFieldType::kString: {
       const std::string_view text = TrimmedFieldBytes(p, width);
-      v.text.append(text);
+      TakeText(text, v);
       v.isNull = text.empty();
       return true;
     }
@@ -903,9 +952,10 @@ bool ReadFieldBytes(TDbfFieldType type, const char* p, size_t width, TDbfFieldVa
 
 }  // namespace
 
-inline void TDbfDataSet::ReadField(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v) {
+template <typename Value>
+inline void TDbfDataSet::ReadField(const FieldReader& r, uint8_t* buffer, Value& v) {
   v.isNull = true;
-  v.text.clear();
+  ClearText(v);
   v.integer = 0;
   v.number = 0;
   v.boolean = false;
@@ -931,15 +981,91 @@ TDbfFieldValue TDbfDataSet::GetFieldData(int fieldNo) {
   return v;
 }
 
-void TDbfDataSet::GetFieldData(int fieldNo, TDbfFieldValue& value) {
+inline uint8_t* TDbfDataSet::FieldBuffer(int fieldNo) {
   CheckActive();
   if (fieldNo < 1 || fieldNo > static_cast<int>(readers_.size())) {
     RaiseDbf("Field '%s' not found", {std::to_string(fieldNo)});
   }
   // A browsed record, the usual case of a scan, without the state switch.
-  uint8_t* buffer =
-      state_ == TDataSetState::dsBrowse && hasRecord_ ? active_.data() : ActiveBuffer();
+  return state_ == TDataSetState::dsBrowse && hasRecord_ ? active_.data() : ActiveBuffer();
+}
+
+void TDbfDataSet::GetFieldData(int fieldNo, TDbfFieldValue& value) {
+  uint8_t* buffer = FieldBuffer(fieldNo);
   ReadField(readers_[static_cast<size_t>(fieldNo - 1)], buffer, value);
+}
+
+// A field's value straight from the record bytes by the reader's decoding,
+// chosen at open; false for what takes the general road (numbers that do not
+// read plainly, binary and memo fields).
+[[gnu::always_inline]] inline bool TDbfDataSet::DecodeView(const FieldReader& r,
+                                                           const uint8_t* record,
+                                                           TDbfFieldView& value) {
+  const char* p = reinterpret_cast<const char*>(record) + r.offset;
+  const auto width = static_cast<size_t>(r.width);
+  switch (r.decoding) {
+    case ByteDecoding::kText: {
+      const std::string_view text = TrimmedFieldBytes(p, width);
+      value = TDbfFieldView{text.empty(), text};
+      return true;
+    }
+    case ByteDecoding::kWhole: {
+      const std::string_view text = WithoutLeadingBlanks(TrimmedFieldBytes(p, width));
+      int64_t whole = 0;
+      if (!text.empty() && !ParsePlainWhole(text, whole)) return false;
+      value = TDbfFieldView{false, {}, whole};
+      return true;
+    }
+    case ByteDecoding::kFraction: {
+      const std::string_view text = WithoutLeadingBlanks(TrimmedFieldBytes(p, width));
+      double number = 0;
+      if (!text.empty() && !ParseFieldNumber(text, number)) return false;
+      value = TDbfFieldView{false, {}, 0, number};
+      return true;
+    }
+    case ByteDecoding::kDate: {
+      int32_t day = 0;
+      const bool isDate = DateFieldDay(p, width, day);
+      value = TDbfFieldView{!isDate, {}, 0, 0, false, day};
+      return true;
+    }
+    case ByteDecoding::kLogical:
+      value = TDbfFieldView{false, {}, 0, 0, LogicalTrueLetter(p[0])};
+      return true;
+    case ByteDecoding::kGeneral:
+      break;
+  }
+  return false;
+}
+
+void TDbfDataSet::GetFieldView(int fieldNo, TDbfFieldView& value) {
+  // A browsed record's field without a look-up, state switch or type test
+  // (the readers are empty while the dataset is closed); the other states
+  // and fields take the general road.
+  const size_t index = static_cast<size_t>(fieldNo) - 1;
+  if (index < readers_.size() && state_ == TDataSetState::dsBrowse && hasRecord_ &&
+      DecodeView(readers_[index], active_.data(), value)) {
+    return;
+  }
+  uint8_t* buffer = FieldBuffer(fieldNo);
+  ReadField(readers_[static_cast<size_t>(fieldNo - 1)], buffer, value);
+}
+
+void TDbfDataSet::GetRecordViews(std::vector<TDbfFieldView>& values) {
+  CheckActive();
+  const size_t count = readers_.size();
+  values.resize(count);
+  // Held in locals: the stores into the values cannot then be taken to
+  // change the readers or the record under the loop.
+  const FieldReader* readers = readers_.data();
+  TDbfFieldView* out = values.data();
+  const uint8_t* record =
+      state_ == TDataSetState::dsBrowse && hasRecord_ ? active_.data() : nullptr;
+  for (size_t i = 0; i < count; ++i) {
+    if (!record || !DecodeView(readers[i], record, out[i])) {
+      GetFieldView(static_cast<int>(i) + 1, out[i]);
+    }
+  }
 }
 
 TDbfFieldValue TDbfDataSet::GetOldFieldData(const std::string& name) {
@@ -953,7 +1079,8 @@ TDbfFieldValue TDbfDataSet::GetOldFieldData(const std::string& name) {
   return v;
 }
 
-void TDbfDataSet::ReadFieldThroughTable(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v) {
+template <typename Value>
+void TDbfDataSet::ReadFieldThroughTable(const FieldReader& r, uint8_t* buffer, Value& v) {
   DBFObject& t = *table_;
   const int n = r.field->number;
   std::optional<BufferGuard> guard;

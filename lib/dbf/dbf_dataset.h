@@ -6,14 +6,13 @@
 // Close.
 //
 // Like a framework dataset it keeps the current record in its own record
-// buffer (the record image, then the record number, bookmark flag and the
-// bookmark text), so the table's cursor may move underneath (locate, ranges,
-// a second reader) without changing what the dataset shows until it moves
-// itself. States: inactive, browse, edit, insert, and the filter state while
-// the record filter runs. Navigation (First, Next, Prior, Last, MoveBy,
-// RecNo), bookmarks, Edit / Insert / Append / Post / Cancel, Delete and
-// RecallRecord, and field values by the dataset's field types (FieldDefs,
-// GetFieldData, SetFieldData) complete it; Table() gives the table handler.
+// buffer (the record image, then the record number, bookmark flag and room
+// for the bookmark text, made from the number when asked for), so the table's cursor may move
+// underneath (locate, ranges, a second reader) without changing what the dataset shows until it
+// moves itself. States: inactive, browse, edit, insert, and the filter state while the record
+// filter runs. Navigation (First, Next, Prior, Last, MoveBy, RecNo), bookmarks, Edit / Insert /
+// Append / Post / Cancel, Delete and RecallRecord, and field values by the dataset's field types
+// (FieldDefs, GetFieldData, SetFieldData) complete it; Table() gives the table handler.
 //
 // An exclusive table reads sequentially through the handler's read buffer
 // (no other process can change it underneath); a shared one reads every
@@ -91,6 +90,18 @@ struct TDbfFieldValue {
   double number = 0;    // float and currency fields; date-time: ms since year 1
   bool boolean = false;
   int32_t day = 0;  // dates: days since 1 January of year 1, that day being 1
+};
+
+// The same with the text as a view into the dataset's current record instead
+// of a copy, for scans that only read: valid until the dataset moves, or the
+// record is edited, refreshed or the dataset closed.
+struct TDbfFieldView {
+  bool isNull = true;
+  std::string_view text;
+  int64_t integer = 0;
+  double number = 0;
+  bool boolean = false;
+  int32_t day = 0;
 };
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsFilter, dsOldValue };
@@ -229,6 +240,13 @@ class TDbfDataSet {
   // The same into a value the caller keeps, whose text storage is reused:
   // a scan reading field after field allocates nothing per field.
   void GetFieldData(int fieldNo, TDbfFieldValue& value);
+  // The same with the text as a view into the record (see TDbfFieldView).
+  void GetFieldView(int fieldNo, TDbfFieldView& value);
+  // Every field of the active record as GetFieldView gives it, into values
+  // by field number - 1 (resized to the table's field count; fields without
+  // a dataset type are null): the decoding of each field chosen at open runs
+  // in one loop, for scans that read whole records.
+  void GetRecordViews(std::vector<TDbfFieldView>& values);
   // The field as the record was read before the current edit.
   TDbfFieldValue GetOldFieldData(const std::string& name);
   // Stores a value into the active record (edit or insert state); a null
@@ -272,18 +290,31 @@ class TDbfDataSet {
   // How one table field reads as its dataset type; the table of them is made
   // at open (and again when the typing of wide whole numbers changes), so a
   // field read goes from the record bytes to the value without a look-up.
+  // How a field's value comes straight from its bytes: a text, a whole or
+  // fractional number, a date, a logical letter; or only through the general
+  // road (binary and memo fields, date-times, fields without a dataset type).
+  enum class ByteDecoding : uint8_t { kText, kWhole, kFraction, kDate, kLogical, kGeneral };
   struct FieldReader {
     const TdfDBFFields* field = nullptr;
     TDbfFieldType type = TDbfFieldType::kString;
     bool typed = false;  // the field has a dataset type
     bool text = false;   // stored as text, not in a version 0x30 binary form
+    ByteDecoding decoding = ByteDecoding::kGeneral;
+    int32_t offset = 0;  // the field's place and width in the record
+    int32_t width = 0;
   };
   void MakeFieldReaders();
   const TdfDBFFields& FieldNamed(const std::string& name) const;
-  void ReadField(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v);
+  // The field's value (TDbfFieldValue or TDbfFieldView) in the buffer.
+  template <typename Value>
+  void ReadField(const FieldReader& r, uint8_t* buffer, Value& v);
   // The values the record bytes do not give directly (binary and memo
   // fields, date-times, numbers that do not read): through the table.
-  void ReadFieldThroughTable(const FieldReader& r, uint8_t* buffer, TDbfFieldValue& v);
+  template <typename Value>
+  void ReadFieldThroughTable(const FieldReader& r, uint8_t* buffer, Value& v);
+  static bool DecodeView(const FieldReader& r, const uint8_t* record, TDbfFieldView& value);
+  // The buffer of the field number's field (1..) in the present state.
+  uint8_t* FieldBuffer(int fieldNo);
 
   OsLayer& os_;
   std::unique_ptr<DBFObject> table_;

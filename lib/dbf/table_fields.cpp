@@ -75,11 +75,6 @@ const TdfDBFFields& DFO_dBaseFld::FieldByName(std::string_view name) const {
   return fields_[static_cast<size_t>(n - 1)];
 }
 
-const TdfDBFFields* DFO_dBaseFld::Field(int n) const {
-  if (n < 1 || n > static_cast<int>(fields_.size())) return nullptr;
-  return &fields_[static_cast<size_t>(n - 1)];
-}
-
 const TdfDBFFields& DFO_dBaseFld::FieldOfType(std::string_view name, char wanted) const {
   const TdfDBFFields& f = FieldByName(name);
   const char t = f.type;

@@ -26,6 +26,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "field_decoding.h"
 #include "table_file.h"
 
 namespace kelmo::dbf {
@@ -52,7 +53,10 @@ class DFO_dBaseFld : public DFO_dBaseDBF {
   bool FindField(std::string_view name, int& number) const;
   int FieldNumber(std::string_view name) const;
   const TdfDBFFields& FieldOfType(std::string_view name, char wanted) const;
-  const TdfDBFFields* Field(int n) const;
+  const TdfDBFFields* Field(int n) const {
+    if (n < 1 || n > static_cast<int>(fields_.size())) return nullptr;
+    return &fields_[static_cast<size_t>(n - 1)];
+  }
   const std::vector<TdfDBFFields>& Fields() const { return fields_; }
 
   virtual void BlankRecord();
@@ -81,6 +85,14 @@ class DFO_dBaseFld : public DFO_dBaseDBF {
   bool PutNumeric(int n, double value);
   std::string FieldTextByName(std::string_view name);
   std::string FieldText(int n);
+  // The field's bytes without the blanks and zero bytes that pad them on the
+  // right, as a view into the record buffer instead of a copy: a text
+  // field's FieldText. Valid until the record buffer changes (the cursor
+  // moves, a field is written); empty for a number outside 1..FieldCount().
+  std::string_view FieldView(int n) const {
+    const TdfDBFFields* f = Field(n);
+    return f ? TrimmedFieldBytes(RawField(*f)) : std::string_view();
+  }
   bool PutFieldTextByName(std::string_view name, std::string_view text);
   bool PutFieldText(int n, std::string_view text);
 
