@@ -79,6 +79,30 @@ QString InsurerListStatement(const QList<int>& reports, const QString& caseFilte
       .arg(ReportParameterList(reports), caseFilter);
 }
 
+InsurerGroups::InsurerGroups(const FbQuery& grouped) {
+  const int column = grouped.FieldIndex(QStringLiteral("POLIS"));
+  for (int row = 0; row < grouped.RecordCount(); ++row) {
+    const QVariant polis = grouped.Value(row, column);
+    if (polis.isNull())
+      missing_ = row;
+    else
+      rows_.insert(Key(polis), row);
+  }
+}
+
+void InsurerGroups::Select(FbQuery& grouped, const QVariant& polis) const {
+  const int row = polis.isNull() ? missing_ : rows_.value(Key(polis), -1);
+  grouped.setRecNo(row < 0 ? grouped.RecordCount() : row);
+}
+
+QString InsurerGroups::Key(const QVariant& polis) {
+  QString code = polis.toString();
+  qsizetype end = code.size();
+  while (end > 0 && code.at(end - 1) == QLatin1Char(' ')) --end;
+  code.truncate(end);
+  return code;
+}
+
 QString InsurerLineText(const DocumentRun& run, const FbQuery& insurer) {
   QString name = TrimText(insurer.FieldByName(QStringLiteral("COMP_NAME")).toString());
   if (name.isEmpty()) name = QStringLiteral("Иногородние");

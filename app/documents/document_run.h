@@ -7,8 +7,10 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QVariant>
 #include <memory>
 
 #include "document_header.h"
@@ -92,6 +94,22 @@ QString CareKindCaption(const DocumentRun& run, int stacType, bool byPackage);
 // DOPFOND). Insurer codes are compared as text. `caseFilter`, a condition
 // on the case "s" that begins with " and", narrows the cases.
 QString InsurerListStatement(const QList<int>& reports, const QString& caseFilter = QString());
+// The rows of a statement grouped by policy code (its column POLIS), found
+// by an insurer's code as the engine compares codes: trailing blanks do not
+// count, a missing code is a code of its own.
+class InsurerGroups {
+ public:
+  explicit InsurerGroups(const FbQuery& grouped);
+  // Makes the group of `polis` the current row of `grouped`; without one
+  // there is no current row and every field reads null.
+  void Select(FbQuery& grouped, const QVariant& polis) const;
+
+ private:
+  static QString Key(const QVariant& polis);
+  QHash<QString, int> rows_;
+  int missing_ = -1;
+};
+
 // An insurer line of an invoice: the insurer's trimmed name ("Иногородние"
 // when it is not known) + " с " + first day + " по " + last day.
 QString InsurerLineText(const DocumentRun& run, const FbQuery& insurer);

@@ -53,6 +53,10 @@ QString AdditionalTariffName(const DocumentRun& run, DocumentSet set, const QStr
 // when `lessTraining`), ONECH_COST, COST_ONCO; parameters: the reports',
 // "polis", "oplat", "dopfond".
 QString InsurerSumsStatement(const QList<int>& reports, bool lessTraining);
+// The same sums of every insurer in one statement, a row per policy code
+// (POLIS first, see InsurerGroups); parameters: the reports', "oplat",
+// "dopfond".
+QString InsurerGroupSumsStatement(const QList<int>& reports);
 // The same sums for an institution with attached population: payment kind 1,
 // WITHOUTONECH the base-tariff part (COST_TRP); parameters: the reports',
 // "mcod", "dopfond", and "polis" when `byInsurer`.

@@ -15,13 +15,22 @@ const QString kOneChannelSums = QStringLiteral(
     "select sum(m.kdoms) kdoms, sum(m.onech_cost) onech_cost from mtl m "
     "where m.repn in %1 and (m.oplat=1)");
 
+// One insurer's part (its policy code a parameter), or every insurer's
+// grouped by policy code; a sheet is found by its case alone (see the
+// insurers' sums of the out-of-region invoice).
 const QString kInsurerOneChannelSums = QStringLiteral(
-    "select sum(m.kdoms) kdoms, sum(m.onech_cost) onech_cost "
-    "from stacion s left join mtl m on ((s.repn=m.repn) and (s.id_ill=m.id_ill)) "
-    "where s.repn in %1 and (s.polis is not distinct from :polis) and (m.oplat=1)");
+    "select %2 sum(m.kdoms) kdoms, sum(m.onech_cost) onech_cost "
+    "from stacion s left join mtl m on ((m.repn+0=s.repn) and (s.id_ill=m.id_ill)) "
+    "where s.repn in %1 and (m.oplat=1)%3");
+const QString kOnePolis = QStringLiteral(" and (s.polis is not distinct from :polis)");
 
 OneChannelSums SumsOf(DocumentRun& run, const QList<int>& reports, const QVariant* polis) {
   return OneChannelSumsOf(run.Db, run.Tr, reports, polis);
+}
+
+OneChannelSums OneChannelSumsOfRow(const FbQuery& q) {
+  return {q.FieldByName(QStringLiteral("KDOMS")).toInt(),
+          MoneyOfField(q.FieldByName(QStringLiteral("ONECH_COST")))};
 }
 // The steps before the template is filled: a new application, the old files
 // of the invoice deleted, the template tested.
@@ -45,12 +54,13 @@ QString Prepare(DocumentRun& run, DocumentSet set, bool outOfRegion) {
 OneChannelSums OneChannelSumsOf(FbDatabase& db, FbTransaction& tr, const QList<int>& reports,
                                 const QVariant* polis) {
   FbQuery q(db, &tr);
-  q.setSql((polis ? kInsurerOneChannelSums : kOneChannelSums).arg(ReportParameterList(reports)));
+  const QString list = ReportParameterList(reports);
+  q.setSql(polis ? kInsurerOneChannelSums.arg(list, QString(), kOnePolis)
+                 : kOneChannelSums.arg(list));
   SetReportParameters(q, reports);
   if (polis) q.setParam(QStringLiteral("polis"), *polis);
   q.Open();
-  return {q.FieldByName(QStringLiteral("KDOMS")).toInt(),
-          MoneyOfField(q.FieldByName(QStringLiteral("ONECH_COST")))};
+  return OneChannelSumsOfRow(q);
 }
 
 void WriteOneChannelTable(DocumentWorkbook& doc, const QString& dayUnit, const OneChannelSums& sums,
@@ -93,10 +103,17 @@ void WriteOutOfRegionOneChannelInvoice(DocumentRun& run, DocumentSet set) {
   insurers.setParam(QStringLiteral("dopfond"), -1);
   insurers.Open();
   run.User.BeginPhase(QStringLiteral("Формирование счет-фактуры..."), insurers.RecordCount());
+  // Every insurer's part in one statement.
+  FbQuery lines(run.Db, &run.Tr);
+  lines.setSql(kInsurerOneChannelSums.arg(ReportParameterList(reports), QStringLiteral("s.polis,"),
+                                          QStringLiteral(" group by s.polis")));
+  SetReportParameters(lines, reports);
+  lines.Open();
+  const InsurerGroups groups(lines);
   int row = 16;
   for (insurers.First(); !insurers.Eof(); insurers.Next(), ++row) {
-    const QVariant polis = insurers.FieldByName(QStringLiteral("POLIS"));
-    const OneChannelSums line = SumsOf(run, reports, &polis);
+    groups.Select(lines, insurers.FieldByName(QStringLiteral("POLIS")));
+    const OneChannelSums line = OneChannelSumsOfRow(lines);
     doc.Text(row, 1, InsurerLineText(run, insurers));
     doc.Text(row, 2, run.DayUnitText);
     doc.Text(row, 3, QString::number(line.BedDays));

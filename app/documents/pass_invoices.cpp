@@ -35,17 +35,20 @@ const QString kAttachedSums = QStringLiteral(
     "where m.repn in %1 and (m.oplat = 1) and "
     "((s.mcod = :mcod) or (s.mcod <> :mcod)) and coalesce(s.dopfond,0)=:dopfond%2");
 
-// One insurer's sums of an out-of-region report.
-const QString kInsurerSums = QStringLiteral(
-    "select sum(m.kdoms) kdoms, sum(iif(m.mtl_onco_status = 1, m.kdoms, 0)) kd_onco, "
+// The sums of an out-of-region report's insurers: one insurer's (its
+// policy code a parameter), or every insurer's grouped by policy code (POLIS
+// first). A sheet is found by its case alone: with the report's index on
+// both sides the engine would read every sheet of the report for each case.
+const QString kInsurerSumsColumns = QStringLiteral(
+    "sum(m.kdoms) kdoms, sum(iif(m.mtl_onco_status = 1, m.kdoms, 0)) kd_onco, "
     "sum((m.ocncost-coalesce(m.mod_tfoms_cost,0)-coalesce(m.mod_ffoms_cost,0))) ocncost, "
     "sum(m.dopcost) dopcost, "
     "sum((m.ocncost-coalesce(m.onech_cost,0)-coalesce(m.mod_ffoms_cost,0)-"
-    "coalesce(m.mod_tfoms_cost,0)%2)) withoutonech, "
-    "sum(m.onech_cost) onech_cost, sum(iif(m.mtl_onco_status = 1, m.ocncost, 0)) cost_onco "
-    "from stacion s left join mtl m on ((s.repn=m.repn) and (s.id_ill=m.id_ill)) "
-    "where s.repn in %1 and (s.polis is not distinct from :polis) and (m.oplat=:oplat) "
-    "and coalesce(s.dopfond,0)=:dopfond");
+    "coalesce(m.mod_tfoms_cost,0)%1)) withoutonech, "
+    "sum(m.onech_cost) onech_cost, sum(iif(m.mtl_onco_status = 1, m.ocncost, 0)) cost_onco ");
+const QString kInsurerSumsCases = QStringLiteral(
+    "from stacion s left join mtl m on ((m.repn+0=s.repn) and (s.id_ill=m.id_ill)) "
+    "where s.repn in %1 and (m.oplat=:oplat) and coalesce(s.dopfond,0)=:dopfond");
 
 Money MoneyField(const FbQuery& q, const char* name) {
   return MoneyOfField(q.FieldByName(QString::fromLatin1(name)));
@@ -58,9 +61,16 @@ int IntField(const FbQuery& q, const char* name) {
 }  // namespace
 
 QString InsurerSumsStatement(const QList<int>& reports, bool lessTraining) {
-  return kInsurerSums.arg(
-      ReportParameterList(reports),
-      lessTraining ? QStringLiteral("-coalesce(m.mod_train_cost,0)") : QString());
+  return QStringLiteral("select ") +
+         kInsurerSumsColumns.arg(lessTraining ? QStringLiteral("-coalesce(m.mod_train_cost,0)")
+                                              : QString()) +
+         kInsurerSumsCases.arg(ReportParameterList(reports)) +
+         QStringLiteral(" and (s.polis is not distinct from :polis)");
+}
+
+QString InsurerGroupSumsStatement(const QList<int>& reports) {
+  return QStringLiteral("select s.polis, ") + kInsurerSumsColumns.arg(QString()) +
+         kInsurerSumsCases.arg(ReportParameterList(reports)) + QStringLiteral(" group by s.polis");
 }
 
 QString AttachedSumsStatement(const QList<int>& reports, bool byInsurer) {
@@ -136,20 +146,19 @@ void WriteOutOfRegionInvoice(DocumentRun& run, const rRepn& report, int dopfond)
   insurers.Open();
   run.User.BeginPhase(QStringLiteral("Формирование счет-фактуры..."), insurers.RecordCount());
 
+  // Every insurer's sums in one statement; an insurer without sheets of the
+  // report has none and its line shows zeros.
   FbQuery sums(run.Db, &run.Tr);
-  sums.setSql(InsurerSumsStatement(reports, false));
+  OpenPassSums(sums, InsurerGroupSumsStatement(reports), reports,
+               {false, {}, run.PayKind, dopfond});
+  const InsurerGroups groups(sums);
   int row = 16;
   int bedDays = 0;
   int oncoBedDays = 0;
   Money oncoCost;
   Money saveTotal;
   for (insurers.First(); !insurers.Eof(); insurers.Next(), ++row) {
-    sums.Close();
-    SetReportParameters(sums, reports);
-    sums.setParam(QStringLiteral("polis"), insurers.FieldByName(QStringLiteral("POLIS")));
-    sums.setParam(QStringLiteral("oplat"), Code(run.PayKind));
-    sums.setParam(QStringLiteral("dopfond"), dopfond);
-    sums.Open();
+    groups.Select(sums, insurers.FieldByName(QStringLiteral("POLIS")));
     oncoBedDays += IntField(sums, "KD_ONCO");
     oncoCost += MoneyField(sums, "COST_ONCO");
     const int rowBedDays = IntField(sums, "KDOMS");

@@ -17,6 +17,7 @@
 #include "domain/package_lists.h"
 #include "domain/reception_state.h"
 #include "firebird/fb_query.h"
+#include "firebird/fb_statement.h"
 #include "reception/document_sets.h"
 #include "reception_fixture.h"
 #include "recording_run_user.h"
@@ -504,4 +505,78 @@ TEST_F(DocumentSets, EachOutOfRegionReportHasItsOwnAdditionalTariffInvoices) {
   EXPECT_TRUE(Files().contains(QString("Sfakti1_TF_%1.xlsx").arg(kOutOfRegion + 1)));
   EXPECT_EQ(T(Open("Sfakti1_FF.xlsx")->Sheet(0), "I18"), "50");
   EXPECT_EQ(T(Open(second)->Sheet(0), "I18"), "70");
+}
+
+// The insurers' lines take every insurer's sums from one statement, matched
+// to the insurer list by code as the database compares codes: a code with a
+// trailing blank is the same insurer, and the cases without a code have a
+// line of their own (the first: a missing code sorts first).
+TEST_F(DocumentSets, InsurerLinesMatchTheListsCodes) {
+  constexpr int kReport = kOutOfRegion + 2;
+  struct Case {
+    int id;
+    const char* polis;
+    int kdoms;
+    const char* ocncost;
+    const char* onech;
+  };
+  const Case cases[] = {{71041, "2778", 3, "100", "10"},
+                        {71042, "2778 ", 2, "50", "5"},
+                        {71043, nullptr, 1, "20", "2"}};
+  {
+    FbTransaction tr(*db_);
+    FbQuery q(*db_, &tr);
+    for (const Case& c : cases) {
+      q.setSql(
+          "insert into stacion (id_ill, repn, polis, dopfond, vozrast, mcod) "
+          "values (:id, :repn, :polis, 0, 30, '450001')");
+      q.setParam("id", c.id);
+      q.setParam("repn", kReport);
+      q.setParam("polis", c.polis ? QVariant(QString(c.polis)) : QVariant());
+      q.ExecSQL();
+      q.setSql(
+          "insert into mtl (id, id_ill, repn, oplat, kdoms, ocncost, onech_cost) values "
+          "(:id, :id, :repn, 1, :kdoms, cast(:ocn as numeric(18,4)), "
+          "cast(:onech as numeric(18,4)))");
+      q.setParam("kdoms", c.kdoms);
+      q.setParam("ocn", c.ocncost);
+      q.setParam("onech", c.onech);
+      q.ExecSQL();
+    }
+    tr.Commit();
+  }
+  ThePackageLists().ReportLists[Population::OutOfRegion] = {rRepn{kReport, 1, {}, {}, {}}};
+  state_.ReportNumberCopy[Population::OutOfRegion] = kReport;
+  Write(DocumentSet::Local);
+  state_.XmlPackageMode = true;
+  Write(DocumentSet::OutOfRegion);
+  {
+    FbTransaction tr(*db_);
+    FbExecute(*db_, &tr, QString("delete from mtl where repn = %1").arg(kReport));
+    FbExecute(*db_, &tr, QString("delete from stacion where repn = %1").arg(kReport));
+    tr.Commit();
+  }
+
+  // The out-of-region invoice: the cost less the one-channel part.
+  auto book = Open("temp/Иногородние/Sfakti1(ОМС).xlsx");
+  auto& s = book->Sheet(0);
+  EXPECT_EQ(T(s, "A16"), "Иногородние с 01.03.2024 по 31.03.2024");
+  EXPECT_EQ(T(s, "C16"), "1");
+  EXPECT_EQ(T(s, "H16"), "18.00");
+  EXPECT_EQ(T(s, "A17"), "Страховая компания «Бервинта» с 01.03.2024 по 31.03.2024");
+  EXPECT_EQ(T(s, "C17"), "5");
+  EXPECT_EQ(T(s, "H17"), "135.00");
+  EXPECT_EQ(T(s, "A18"), "Всего");
+  EXPECT_EQ(T(s, "H18"), "153.00");
+
+  // The one-channel invoice of the out-of-region cases.
+  auto oni = Open("Sfakti1_ON.xlsx");
+  auto& o = oni->Sheet(0);
+  EXPECT_EQ(T(o, "A16"), "Иногородние с 01.03.2024 по 31.03.2024");
+  EXPECT_EQ(T(o, "C16"), "1");
+  EXPECT_EQ(T(o, "E16"), "2.00");
+  EXPECT_EQ(T(o, "A17"), "Страховая компания «Бервинта» с 01.03.2024 по 31.03.2024");
+  EXPECT_EQ(T(o, "C17"), "5");
+  EXPECT_EQ(T(o, "E17"), "15.00");
+  EXPECT_EQ(o.Value(18, 8).number, 17);
 }
